@@ -1,0 +1,78 @@
+// Calling interface of the MPEG audio player library tavply.dll, shared by the library itself,
+// the program's run-time binding and the native build (which links the decoder directly).
+// Results: 0 means success for every call.
+#pragma once
+#include <cstdint>
+
+// Information record filled by MpegAudioPlayCheckInfo: 624 bytes; the offsets below are the
+// fields the program reads. Everything else in the record is the library's own (see tavply docs).
+enum : uint32_t {
+    TAVPLY_INFO_BYTES = 624,
+    TAVPLY_INFO_STREAM = 516,        // 2 for an MPEG audio stream
+    TAVPLY_INFO_STREAM_BYTES = 536,  // audio stream size in bytes
+    TAVPLY_INFO_LENGTH_MS = 544,     // length in ms
+    TAVPLY_INFO_VERSION_BIT = 548,   // ID bit of the frame header (1 = MPEG-1)
+    TAVPLY_INFO_LAYER_CODE = 552,    // layer as coded in the header (3 = layer I ... 1 = layer III)
+    TAVPLY_INFO_COPYRIGHT = 584,     // 16-bit
+    TAVPLY_INFO_ORIGINAL = 588,      // 16-bit
+    TAVPLY_INFO_SAMPLE_RATE = 596,   // Hz
+    TAVPLY_INFO_BITRATE = 600,       // kbit/s
+    TAVPLY_INFO_LAYER = 604,         // 1..3
+    // Extended record: at least 2564 bytes; +2560 the four channel-status bytes of the file's
+    // title trailer (all zero when it has none).
+    TAVPLY_EXT_BYTES = 2564,
+    TAVPLY_EXT_CHANNEL_STATUS = 2560,
+};
+
+enum : int32_t {  // values of MpegAudioPlayGetStatus
+    TAVPLY_STATUS_NOT_READY = 0,
+    TAVPLY_STATUS_PLAYING = 1,
+    TAVPLY_STATUS_STOPPED = 2,
+    TAVPLY_STATUS_PAUSED = 3,
+};
+
+#define TAVPLY_POSITION_END 0x7FFFFFFF
+
+#ifdef _WIN32
+#define TAV_CALL __stdcall
+#else
+#define TAV_CALL
+#endif
+
+extern "C" {
+typedef int32_t(TAV_CALL* MpegAudioPlayCheckInfoFn)(const char* path, void* info, void* ext);
+typedef int32_t(TAV_CALL* MpegAudioPlayInitFn)(void);
+typedef int32_t(TAV_CALL* MpegAudioPlayTermFn)(void);
+typedef int32_t(TAV_CALL* MpegAudioPlaySetThreadFn)(int32_t priority);
+typedef int32_t(TAV_CALL* MpegAudioPlayOpenFn)(const char* path, const char* deviceName);
+typedef int32_t(TAV_CALL* MpegAudioPlayCloseFn)(void);
+typedef int32_t(TAV_CALL* MpegAudioPlayGetInfoFn)(void* info, void* ext);
+typedef int32_t(TAV_CALL* MpegAudioPlayStartFn)(void);
+typedef int32_t(TAV_CALL* MpegAudioPlayStopFn)(void);
+typedef int32_t(TAV_CALL* MpegAudioPlayPauseFn)(void);
+typedef int32_t(TAV_CALL* MpegAudioPlaySetPositionFn)(uint32_t ms);
+typedef int32_t(TAV_CALL* MpegAudioPlayGetPositionFn)(uint32_t* msOut);
+typedef int32_t(TAV_CALL* MpegAudioPlayGetLevelFn)(uint16_t* levelsOut);  // two 16-bit peaks
+typedef int32_t(TAV_CALL* MpegAudioPlayGetStatusFn)(int32_t* statusOut);
+typedef int32_t(TAV_CALL* MpegAudioPlayHandlerFn)(void* hwnd, uint32_t msg, uintptr_t wp, intptr_t lp);
+}
+
+// The library's exports. The native build links the portable implementation (tavply_core) and
+// calls MpegAudioPlayCheckInfo directly; the program on Windows resolves every name at run time.
+extern "C" {
+int32_t TAV_CALL MpegAudioPlayCheckInfo(const char* path, void* info, void* ext);
+int32_t TAV_CALL MpegAudioPlayInit(void);
+int32_t TAV_CALL MpegAudioPlayTerm(void);
+int32_t TAV_CALL MpegAudioPlaySetThread(int32_t priority);
+int32_t TAV_CALL MpegAudioPlayOpen(const char* path, const char* deviceName);
+int32_t TAV_CALL MpegAudioPlayClose(void);
+int32_t TAV_CALL MpegAudioPlayGetInfo(void* info, void* ext);
+int32_t TAV_CALL MpegAudioPlayStart(void);
+int32_t TAV_CALL MpegAudioPlayStop(void);
+int32_t TAV_CALL MpegAudioPlayPause(void);
+int32_t TAV_CALL MpegAudioPlaySetPosition(uint32_t ms);
+int32_t TAV_CALL MpegAudioPlayGetPosition(uint32_t* msOut);
+int32_t TAV_CALL MpegAudioPlayGetLevel(uint16_t* levelsOut);
+int32_t TAV_CALL MpegAudioPlayGetStatus(int32_t* statusOut);
+int32_t TAV_CALL MpegAudioPlayHandler(void* hwnd, uint32_t msg, uintptr_t wp, intptr_t lp);
+}

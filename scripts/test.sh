@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native tests (portable core, tools, and the
+# end-to-end tests that drive Movello.exe under Wine on a private display and sound server),
+# then the Windows test programs under Wine.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/setup.sh" || exit 1
+"$top/scripts/build.sh" || exit 1
+# Make the Wine prefix once, before tests run side by side.
+"$top/scripts/wine-run.sh" cmd /c exit >/dev/null 2>&1 || true
+status=0
+ctest --test-dir "$top/build/windows" --output-on-failure || status=1
+ctest --test-dir "$top/build/native" --output-on-failure || status=1
+exit $status

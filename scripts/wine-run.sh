@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine in the build tree's private prefix (made on first use).
+# Used by ctest for the Windows test programs and by the scripts.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX="${WINEPREFIX:-$top/build/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w || true
+fi
+exec wine "$@"

@@ -1,0 +1,2 @@
+// (temporary) keeps the core library non-empty until the modules land
+namespace qd { int CorePlaceholder() { return 1; } }

@@ -1,0 +1,48 @@
+// Persistent settings of the deck: the engine settings and the window layout, with their
+// defaults, loaded from and saved to the current user's registry key
+// "SOFTWARE\Kelvara\Vornex USB\Deck Controller\Settings". Menus, dialogs and keys change these
+// variables directly; only the four load/save functions touch the registry.
+#pragma once
+#include <cstdint>
+
+enum { SETTINGS_PATH_BYTES = 260 };
+
+// Engine settings (loaded at engine start-up, saved at engine shutdown).
+struct EngineSettings {
+    char recFileName[SETTINGS_PATH_BYTES];  // record base path: folder and name prefix ("RecFileName")
+    char selectDir[SETTINGS_PATH_BYTES];    // initial folder of the "Select File" dialog ("SelectDir")
+    uint32_t recordInput;      // InputSel: 1 = IN1, 0 = IN2 ("RecordInput")
+    uint32_t recordFormat;     // RecordFormat: 0 PCM, 1..3 MPEG layer ("RecordFormat")
+    uint32_t recordFrequency;  // Hz ("RecordFrequency")
+    uint32_t recordChannel;    // ("RecordChannel")
+    uint32_t recordBps;        // bits per sample ("RecordBps")
+    uint32_t timerMode;        // time display: 0 elapsed, 1 left ("TimerMode")
+    uint32_t mpegBitrate;      // layer 1 kbit/s ("MpegBitrate")
+    uint32_t mp2Bitrate;       // layer 2 kbit/s ("Mp2Bitrate")
+    uint32_t mp3Bitrate;       // layer 3 kbit/s ("Mp3Bitrate")
+    uint32_t recLimit;         // 0 none, 1 5 min, 2 20 min, 3 74 min ("RecLimit")
+    uint32_t recAutoRecording; // 1 on ("RecAutoRecording")
+    uint32_t playSpace;        // track gap: 0 none, 1 MD, 2 DAT ("PlaySpace")
+    uint32_t repeat;           // Repeat: 0 off, 1 one track, 2 the list ("Repeat")
+    uint16_t recNoticePending; // RecNoticePending: show the MPEG notice on the day's first Record
+};
+
+// Window-layout settings (loaded before the main window exists, saved at teardown).
+struct LayoutSettings {
+    int32_t xo, yo, xs, ys;            // main window place and size ("Xo", "Yo", "Xs", "Ys")
+    uint32_t mode;                     // face mode: 0 normal, 1 thin ("Mode")
+    uint32_t mag;                      // 1 single, 2 double size ("Mag")
+    uint32_t top;                      // always on top ("Top")
+    int32_t xoList, yoList, xsList, ysList;  // playlist window ("Xo_List" ...)
+    uint32_t columnNumber, columnName, columnTime, columnTitle;  // playlist column widths
+    uint32_t maxVolume;                // device volume to maximum at the first tick ("MaxVolume")
+};
+
+EngineSettings& Settings();  // the process-wide engine settings
+LayoutSettings& Layout();    // the process-wide layout settings
+
+void LoadLayout();    // before the main window is created
+void SaveLayout();    // last step of the teardown
+void LoadSettings();  // engine start-up
+void SaveSettings();  // engine shutdown
+void ResetSettingsForTest();  // back to the built-in values, for tests
