@@ -1,0 +1,12 @@
+// Time seam: the system tick count and today's local date. The Win32 build asks the system;
+// the native build keeps a settable fake clock for tests.
+#pragma once
+#include <cstdint>
+
+uint32_t TickCount();                           // milliseconds, wraps modulo 2^32
+void LocalDate(int* yearOut, int* monthOut, int* dayOut);
+
+// Native build only: tests drive the clock.
+void SetFakeTickCount(uint32_t ms);
+void AdvanceFakeTickCount(uint32_t ms);
+void SetFakeLocalDate(int year, int month, int day);

@@ -1,0 +1,38 @@
+// Message-box seam. Every box the deck shows goes through here: caption "Quaverly Deck", text
+// from the string table (ids 1..95), optionally joined with a file name as "%s %s" or "%s %s.".
+// The Win32 build shows a real box; the native build records the call and answers from a script,
+// so tests see which message a user would have got.
+#pragma once
+
+// Button sets and answers, numerically the same as the platform's MB_* and ID* values.
+enum {
+    MSGBOX_OK = 0x0,
+    MSGBOX_OKCANCEL = 0x1,
+    MSGBOX_YESNOCANCEL = 0x3,
+    MSGBOX_YESNO = 0x4,
+    MSGBOX_ICONQUESTION = 0x20,
+    MSGBOX_ICONWARNING = 0x30,
+    MSGBOX_ICONINFORMATION = 0x40,
+    MSGBOX_ANSWER_OK = 1,
+    MSGBOX_ANSWER_CANCEL = 2,
+    MSGBOX_ANSWER_YES = 6,
+    MSGBOX_ANSWER_NO = 7,
+};
+
+enum MessageJoin { JOIN_NONE = 0, JOIN_SPACE = 1, JOIN_SPACE_DOT = 2 };  // "%s", "%s %s", "%s %s."
+
+// Shows string stringId (joined with fileName as `join` says; fileName may be null) with the
+// given button set and icon bits; returns the answer (MSGBOX_ANSWER_*).
+int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsigned style);
+
+// Native build only: what was shown, and the answers to give.
+struct RecordedMessage {
+    int stringId;
+    char fileName[260];
+    MessageJoin join;
+    unsigned style;
+};
+int RecordedMessageCount();
+const RecordedMessage* RecordedMessageAt(int index);
+void QueueMessageAnswer(int answer);  // answers in order; an empty queue answers OK/YES
+void ResetMessages();

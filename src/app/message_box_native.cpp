@@ -1,0 +1,45 @@
+// Native message boxes: recorded for tests, answered from a queue.
+#include "app/message_box.h"
+#include <cstring>
+
+namespace {
+enum { MAX_RECORDED = 64, MAX_ANSWERS = 16 };
+struct MessageState {
+    RecordedMessage shown[MAX_RECORDED];  // oldest first; later calls beyond the cap are dropped
+    int shownCount = 0;
+    int answers[MAX_ANSWERS];             // queued answers, consumed from the front
+    int answerCount = 0;
+};
+MessageState g_msg;
+}  // namespace
+
+int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsigned style) {
+    if (g_msg.shownCount < MAX_RECORDED) {
+        RecordedMessage& m = g_msg.shown[g_msg.shownCount++];
+        m.stringId = stringId;
+        m.fileName[0] = 0;
+        if (fileName) {
+            std::strncpy(m.fileName, fileName, sizeof m.fileName - 1);
+            m.fileName[sizeof m.fileName - 1] = 0;
+        }
+        m.join = join;
+        m.style = style;
+    }
+    if (g_msg.answerCount > 0) {
+        int a = g_msg.answers[0];
+        std::memmove(g_msg.answers, g_msg.answers + 1, sizeof(int) * (g_msg.answerCount - 1));
+        g_msg.answerCount--;
+        return a;
+    }
+    unsigned buttons = style & 0xF;
+    return (buttons == MSGBOX_YESNO || buttons == MSGBOX_YESNOCANCEL) ? MSGBOX_ANSWER_YES : MSGBOX_ANSWER_OK;
+}
+
+int RecordedMessageCount() { return g_msg.shownCount; }
+const RecordedMessage* RecordedMessageAt(int index) {
+    return (index >= 0 && index < g_msg.shownCount) ? &g_msg.shown[index] : nullptr;
+}
+void QueueMessageAnswer(int answer) {
+    if (g_msg.answerCount < MAX_ANSWERS) g_msg.answers[g_msg.answerCount++] = answer;
+}
+void ResetMessages() { g_msg = MessageState(); }
