@@ -1,0 +1,87 @@
+// Titles of sound files: the field model, the RIFF title chunks ("DISP" and single-field
+// "LIST"/"INFO"), the title trailer appended to MPEG files (closed by a "MEXT" footer), MIDI
+// title events, and the channel status kept with each recording. MPEG fields 0..5 are routed to
+// the ID3v1 module. GetTitleField and SetTitleField are the only ways the program reads and
+// writes titles.
+#pragma once
+#include <cstdint>
+
+// Title field indexes.
+enum TitleField {
+    FIELD_TITLE = 0,           // "DISP" chunk of type 1
+    FIELD_ARTIST = 1,          // "IART"
+    FIELD_GENRE = 2,           // "IGNR": genre number as decimal text
+    FIELD_YEAR = 3,            // "ISBJ"
+    FIELD_ALBUM = 4,           // "USE1"
+    FIELD_COMMENT = 5,         // "USE2"
+    FIELD_COPYRIGHT = 6,       // "ICOP": mapped only, never read or written
+    FIELD_CHANNEL_STATUS = 7,  // "CHST": the four channel-status bytes
+    TITLE_FIELD_COUNT = 8,
+};
+
+// Where GetTitleField looks in a non-RIFF file.
+enum TitleSource {
+    SOURCE_ID3_FIRST = 0,   // the ID3v1 tag when there is one, else the trailer
+    SOURCE_TRAILER = 2,     // the title trailer only
+    SOURCE_ID3_FIRST_B = 3, // same as 0
+    SOURCE_TRAILER_B = 4,   // same as 2
+};
+
+// Buffer sizes of GetTitleField's out buffer per field (value plus terminating zero).
+enum {
+    TITLE_BYTES = 256,
+    ARTIST_BYTES = 31,
+    GENRE_TEXT_BYTES = 4,
+    YEAR_BYTES = 5,
+    ALBUM_BYTES = 31,
+    COMMENT_BYTES = 31,
+    CHANNEL_STATUS_BYTES = 5,  // four raw bytes and a zero
+    TITLE_FIELD_MAX_BYTES = 256, // a buffer this big fits every field
+    CHANNEL_STATUS_LEN = 4,
+    MINIMAL_TRAILER_BYTES = 32,  // "LIST"/"INFO"/"CHST" chunk and the footer
+};
+
+// Longest value read for a field (255, 30, 3, 4, 30, 30, 0, 4); 0 for unknown fields.
+int TitleFieldMaxLength(int field);
+
+// Chunk id of a field ("DISP", "IART", ... "CHST"), or null for an unknown index.
+const char* TitleFieldChunkId(int field);
+
+// Field index of a chunk: 0 for any chunk whose first data word is 1 (the "DISP" type), 1..7
+// for "IART" ... "CHST"; -1 when the id is none of them.
+int TitleFieldOfChunk(const char id[4], uint32_t firstDataWord);
+
+// Reads one field. 1 when the field was found in the file; 0 when not, bufferOut then holds the
+// absent value (file name for the title, "-1" for the genre, the default 04 06 00 00 for the
+// channel status, empty otherwise). bufferOut must hold TITLE_FIELD_MAX_BYTES for the title
+// (smaller fields need only their *_BYTES). A missing file returns 0 with the buffer untouched.
+int GetTitleField(const char* path, int field, char* bufferOut, int source);
+
+// Writes one field. rawLength 0: value is zero-terminated text (the genre as decimal text);
+// otherwise value is rawLength raw bytes (the channel status with 4). An empty text removes the
+// field. 1 on success; 0 when the player is busy with a file, the file cannot be opened, or it
+// is an RMID file. A stopped track is closed around the write and reopened afterwards.
+int SetTitleField(const char* path, int field, const char* value, int rawLength);
+
+// Replaces oldLength bytes at position of a RIFF file by the field's new chunk (nothing when
+// the value is empty) and moves the rest of the file, fixing the RIFF size. Returns 1 also when
+// the file cannot be opened for exclusive writing (nothing changed): check with CheckWritable.
+int RewriteRiffChunk(const char* path, int field, const char* value, uint32_t position,
+                     uint32_t oldLength, int rawLength);
+
+// Rewrites the title trailer of an MPEG file with a new channel-status list (an empty value
+// drops it), keeping its other chunks. 1 on success.
+int WriteTrailerChannelStatus(const char* path, const char* value, int rawLength);
+
+// After the ID3v1 tag was saved: replaces a trailer standing before the tag by the 32-byte
+// minimal trailer (or removes it when there is no channel status). 1 when the file changed.
+int ReduceTitleTrailer(const char* path);
+
+// Title of a Standard MIDI file (track name, else copyright, else text event of the first
+// track) into bufferOut (TITLE_BYTES); 1 when found.
+int ReadMidiTitle(const char* path, char* bufferOut);
+
+// The loaded track's channel status: four bytes kept process-wide, filled by the deck when it
+// loads a file (field 7, source 2) and sent to the device when playback starts.
+uint8_t* LoadedChannelStatus();
+void ResetTitles();
