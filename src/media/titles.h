@@ -80,8 +80,3 @@ int ReduceTitleTrailer(const char* path);
 // Title of a Standard MIDI file (track name, else copyright, else text event of the first
 // track) into bufferOut (TITLE_BYTES); 1 when found.
 int ReadMidiTitle(const char* path, char* bufferOut);
-
-// The loaded track's channel status: four bytes kept process-wide, filled by the deck when it
-// loads a file (field 7, source 2) and sent to the device when playback starts.
-uint8_t* LoadedChannelStatus();
-void ResetTitles();
