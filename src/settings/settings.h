@@ -7,6 +7,9 @@
 
 enum { SETTINGS_PATH_BYTES = 260 };
 
+// The key, under HKEY_CURRENT_USER.
+#define SETTINGS_KEY_PATH "SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings"
+
 // Engine settings (loaded at engine start-up, saved at engine shutdown).
 struct EngineSettings {
     char recFileName[SETTINGS_PATH_BYTES];  // record base path: folder and name prefix ("RecFileName")
@@ -41,8 +44,22 @@ struct LayoutSettings {
 EngineSettings& Settings();  // the process-wide engine settings
 LayoutSettings& Layout();    // the process-wide layout settings
 
+// LoadLayout opens the key, creating it (volatile) when missing; when it can be neither opened
+// nor created the built-in values apply. SaveLayout writes every layout value to the key, opened
+// or created the same way.
 void LoadLayout();    // before the main window is created
 void SaveLayout();    // last step of the teardown
+
+// LoadSettings reads the engine values (built-in values when the key cannot be opened), hands
+// the auto recorder's levels and the timer slots to their modules and sets recNoticePending when
+// the notice date stored is not today. SaveSettings writes them back, the two paths only when
+// not empty, and today's date only when the notice is not pending.
 void LoadSettings();  // engine start-up
 void SaveSettings();  // engine shutdown
 void ResetSettingsForTest();  // back to the built-in values, for tests
+
+// Main window size for a face mode (0 normal, 1 thin) and magnification (1 or 2): 400 x mag
+// wide, 105 x mag high in the normal face, 20 x mag in the thin one. Other values count as
+// normal and single size.
+void FaceWindowSize(uint32_t mode, uint32_t mag, int32_t* widthOut, int32_t* heightOut);
+void RecomputeWindowSize();  // Layout().xs and .ys from Layout().mode and .mag

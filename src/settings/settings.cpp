@@ -1,0 +1,217 @@
+// Settings store: loads and saves the engine settings and the window layout by walking the table
+// of registry values. Registry errors are silent: a value that cannot be read takes its default,
+// a key that cannot be opened leaves the built-in values (load) or saves nothing (save).
+#include "settings/settings.h"
+
+#include <cstring>
+
+#include "app/clock.h"
+#include "record/auto_record.h"
+#include "record/timer_slots.h"
+#include "settings/registry.h"
+#include "settings/settings_table.h"
+
+namespace {
+
+struct SettingsState {
+    EngineSettings engine;  // engine settings, read and changed directly by their users
+    LayoutSettings layout;  // window layout, likewise
+};
+SettingsState g_settings;
+
+// Values whose home is another module (or today's date), gathered before a save or a load and
+// handed back after it, indexed by the table's slot.
+struct StagedValues {
+    uint32_t autoLevels[3];  // threshold, start count, end count
+    uint32_t timers[18];     // hours, minutes, flags of rows 1 to 6
+    uint32_t date[3];        // year, month, day
+};
+
+uint8_t* FieldBase(SettingHome home) {
+    return home == HOME_ENGINE ? reinterpret_cast<uint8_t*>(&g_settings.engine)
+                               : reinterpret_cast<uint8_t*>(&g_settings.layout);
+}
+
+// nullptr for the engine and layout fields (st may be nullptr for those).
+uint32_t* StagedSlot(StagedValues* st, const SettingRow& row) {
+    switch (row.home) {
+        case HOME_AUTO: return &st->autoLevels[row.slot];
+        case HOME_TIMER: return &st->timers[row.slot];
+        case HOME_DATE: return &st->date[row.slot];
+        default: return nullptr;
+    }
+}
+
+uint32_t GetNumber(const SettingRow& row, StagedValues* st) {
+    if (uint32_t* staged = StagedSlot(st, row)) return *staged;
+    uint32_t v;
+    std::memcpy(&v, FieldBase(row.home) + row.slot, sizeof v);
+    return v;
+}
+
+void SetNumber(const SettingRow& row, StagedValues* st, uint32_t v) {
+    if (uint32_t* staged = StagedSlot(st, row))
+        *staged = v;
+    else
+        std::memcpy(FieldBase(row.home) + row.slot, &v, sizeof v);
+}
+
+char* StringField(const SettingRow& row) { return reinterpret_cast<char*>(FieldBase(row.home) + row.slot); }
+
+// The other modules' current values; the date starts at 0 (never cleared).
+void StageFromOwners(StagedValues* st) {
+    std::memset(st, 0, sizeof *st);
+    uint16_t level, start, stop;
+    GetAutoLevels(&level, &start, &stop);
+    st->autoLevels[0] = level;
+    st->autoLevels[1] = start;
+    st->autoLevels[2] = stop;
+    // The stored form, so that a missing value gives the slot back unchanged through LoadTimers.
+    TimerSlot slots[TIMER_SLOT_COUNT];
+    SaveRelativeTimers(slots);
+    for (int i = 0; i < TIMER_SLOT_COUNT; ++i) {
+        st->timers[i] = slots[i].hour;
+        st->timers[6 + i] = slots[i].minute;
+        st->timers[12 + i] = slots[i].flags;
+    }
+}
+
+void HandBackToOwners(const StagedValues& st) {
+    SetAutoLevels((uint16_t)st.autoLevels[0], (uint16_t)st.autoLevels[1], (uint16_t)st.autoLevels[2]);
+    TimerSlot slots[TIMER_SLOT_COUNT];
+    for (int i = 0; i < TIMER_SLOT_COUNT; ++i)
+        slots[i] = TimerSlot{(uint16_t)st.timers[i], (uint16_t)st.timers[6 + i], (uint16_t)st.timers[12 + i]};
+    LoadTimers(slots);
+}
+
+// Only the fields of the engine and layout structs have built-in values; the other modules keep
+// their own.
+void ApplyBuiltins(SettingGroup group) {
+    size_t count;
+    const SettingRow* rows = SettingsTable(&count);
+    for (size_t i = 0; i < count; ++i) {
+        const SettingRow& row = rows[i];
+        if (row.group != group || (row.home != HOME_ENGINE && row.home != HOME_LAYOUT)) continue;
+        if (row.kind == SETTING_STRING)
+            StringField(row)[0] = 0;
+        else
+            SetNumber(row, nullptr, row.builtin);
+    }
+}
+
+void ReadGroup(RegistryKey key, SettingGroup group, StagedValues* st) {
+    size_t count;
+    const SettingRow* rows = SettingsTable(&count);
+    for (size_t i = 0; i < count; ++i) {
+        const SettingRow& row = rows[i];
+        if (row.group != group) continue;
+        if (row.kind == SETTING_STRING) {
+            if (!RegistryReadString(key, row.name, StringField(row), SETTINGS_PATH_BYTES)) StringField(row)[0] = 0;
+            continue;
+        }
+        uint32_t* staged = StagedSlot(st, row);
+        uint32_t v = staged ? *staged : row.tableDefault;
+        RegistryReadDword(key, row.name, &v);
+        if (row.kind == SETTING_WORD) v &= 0xFFFF;
+        SetNumber(row, st, v);
+    }
+}
+
+// skipDate: leave the notice date as stored.
+void WriteGroup(RegistryKey key, SettingGroup group, StagedValues* st, bool skipDate) {
+    size_t count;
+    const SettingRow* rows = SettingsTable(&count);
+    for (size_t i = 0; i < count; ++i) {
+        const SettingRow& row = rows[i];
+        if (row.group != group || (skipDate && row.home == HOME_DATE)) continue;
+        if (row.kind == SETTING_STRING) {
+            if (StringField(row)[0]) RegistryWriteString(key, row.name, StringField(row));
+            continue;
+        }
+        uint32_t v = GetNumber(row, st);
+        RegistryWriteDword(key, row.name, row.kind == SETTING_WORD ? (v & 0xFFFF) : v);
+    }
+}
+
+// Open for reading and writing, else create it; volatile when this call made it.
+int OpenOrCreateKey(RegistryKey* keyOut) {
+    return RegistryOpenKey(SETTINGS_KEY_PATH, REGISTRY_READ_WRITE, keyOut) ||
+           RegistryCreateVolatileKey(SETTINGS_KEY_PATH, keyOut);
+}
+
+void ApplyAllBuiltins() {
+    std::memset(&g_settings, 0, sizeof g_settings);
+    ApplyBuiltins(GROUP_ENGINE);
+    ApplyBuiltins(GROUP_LAYOUT);
+}
+
+// The process starts with the built-in values in force.
+struct BuiltinsAtStart {
+    BuiltinsAtStart() { ApplyAllBuiltins(); }
+} g_builtinsAtStart;
+
+}  // namespace
+
+EngineSettings& Settings() { return g_settings.engine; }
+LayoutSettings& Layout() { return g_settings.layout; }
+
+void ResetSettingsForTest() { ApplyAllBuiltins(); }
+
+void LoadLayout() {
+    RegistryKeyGuard key;
+    if (!OpenOrCreateKey(&key.key)) {
+        ApplyBuiltins(GROUP_LAYOUT);
+        return;
+    }
+    ReadGroup(key.key, GROUP_LAYOUT, nullptr);
+    // The face exists at single and double size only, and the back buffer holds no more than
+    // double size: anything else stored here is taken as the normal face at single size.
+    if (g_settings.layout.mode > 1) g_settings.layout.mode = 0;
+    if (g_settings.layout.mag != 1 && g_settings.layout.mag != 2) g_settings.layout.mag = 1;
+}
+
+void SaveLayout() {
+    RegistryKeyGuard key;
+    if (!OpenOrCreateKey(&key.key)) return;
+    WriteGroup(key.key, GROUP_LAYOUT, nullptr, false);
+}
+
+void LoadSettings() {
+    RegistryKeyGuard key;
+    if (!RegistryOpenKey(SETTINGS_KEY_PATH, REGISTRY_READ, &key.key)) {
+        ApplyBuiltins(GROUP_ENGINE);
+        return;
+    }
+    StagedValues st;
+    StageFromOwners(&st);
+    ReadGroup(key.key, GROUP_ENGINE, &st);
+    HandBackToOwners(st);
+
+    int year, month, day;
+    LocalDate(&year, &month, &day);
+    if (st.date[0] != (uint32_t)(year & 0xFFFF) || st.date[1] != (uint32_t)month || st.date[2] != (uint32_t)day)
+        g_settings.engine.recNoticePending = 1;
+}
+
+void SaveSettings() {
+    RegistryKeyGuard key;
+    if (!OpenOrCreateKey(&key.key)) return;
+    StagedValues st;
+    StageFromOwners(&st);
+    int year, month, day;
+    LocalDate(&year, &month, &day);
+    st.date[0] = (uint32_t)year;
+    st.date[1] = (uint32_t)month;
+    st.date[2] = (uint32_t)day;
+    WriteGroup(key.key, GROUP_ENGINE, &st, g_settings.engine.recNoticePending == 1);
+}
+
+void FaceWindowSize(uint32_t mode, uint32_t mag, int32_t* widthOut, int32_t* heightOut) {
+    int32_t scale = mag == 2 ? 2 : 1;
+    *widthOut = 400 * scale;
+    *heightOut = (mode == 1 ? 20 : 105) * scale;
+}
+
+void RecomputeWindowSize() {
+    FaceWindowSize(g_settings.layout.mode, g_settings.layout.mag, &g_settings.layout.xs, &g_settings.layout.ys);
+}
