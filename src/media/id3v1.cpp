@@ -1,0 +1,304 @@
+// ID3v1 tags: the six fields in the last 128 bytes of an MPEG file, the genre table of the Tag
+// Editor, and loading a file's tag record (with the title questions the user is asked).
+#include "media/id3v1.h"
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include "app/message_box.h"
+#include "media/media_formats.h"
+#include "media/titles.h"
+
+namespace {
+
+// Field layout inside the tag, by title field index: offset, width (0 = the genre byte).
+struct Id3Slot {
+    uint32_t offset;
+    uint32_t width;
+};
+const Id3Slot ID3_SLOTS[6] = {
+    {3, ID3_TEXT_BYTES},   // 0 title
+    {33, ID3_TEXT_BYTES},  // 1 artist
+    {127, 0},              // 2 genre byte
+    {93, ID3_YEAR_BYTES},  // 3 year
+    {63, ID3_TEXT_BYTES},  // 4 album
+    {97, ID3_TEXT_BYTES},  // 5 comment
+};
+
+// Genre table in list order: display name, genre number.
+struct Genre {
+    const char* name;
+    int number;
+};
+const Genre GENRES[GENRE_NAME_COUNT] = {
+    {"Acapella", 123},
+    {"Acid", 34},
+    {"Acid Jazz", 74},
+    {"Acid Punk", 73},
+    {"Acoustic", 99},
+    {"AlternRock", 40},
+    {"Altenative", 20},
+    {"Ambient", 26},
+    {"Anime", 145},
+    {"Avantgarde", 90},
+    {"Ballad", 116},
+    {"Bass", 41},
+    {"Beat", 135},
+    {"Bebob", 85},
+    {"Big Band", 96},
+    {"Black Metal", 138},
+    {"BlueGrass", 89},
+    {"Blues", 0},
+    {"Booty Bass", 107},
+    {"BritPop", 132},
+    {"Cabaret", 65},
+    {"Celtic", 88},
+    {"Chamber Music", 104},
+    {"Chanson", 102},
+    {"Chorus", 97},
+    {"Christian Gangsta", 136},
+    {"Christian Rap", 61},
+    {"Christian Rock", 141},
+    {"Classic Rock", 1},
+    {"Classical", 32},
+    {"Club", 112},
+    {"Club-House", 128},
+    {"Comedy", 57},
+    {"Contemporary Chi", 140},
+    {"Country", 2},
+    {"Crossover", 139},
+    {"Cult", 58},
+    {"Dance", 3},
+    {"Dance Hall", 125},
+    {"Darkwave", 50},
+    {"Death Metel", 22},
+    {"Disco", 4},
+    {"Dream", 55},
+    {"Drum & Bass", 127},
+    {"Drum Solo", 122},
+    {"Duet", 120},
+    {"Easy Listening", 98},
+    {"Electoric", 52},
+    {"Ethnic", 48},
+    {"Eurodance", 54},
+    {"Euro-House", 124},
+    {"Euro-Techno", 25},
+    {"Euro-Fusion", 84},
+    {"Folk", 80},
+    {"Folk/Rock", 81},
+    {"Folklore", 115},
+    {"Freestyle", 119},
+    {"Funk", 5},
+    {"Fusion", 30},
+    {"Game", 36},
+    {"Gangsta Rap", 59},
+    {"Goa", 126},
+    {"Gospel", 38},
+    {"Gothic", 49},
+    {"Gothic Rock", 91},
+    {"Grunge", 6},
+    {"Hard Rock", 79},
+    {"Hardcore", 129},
+    {"Heavy Metal", 137},
+    {"Hip-Hop", 7},
+    {"House", 35},
+    {"Humour", 100},
+    {"Indie", 131},
+    {"Industrial", 19},
+    {"Instrumental", 33},
+    {"Instrumental Pop", 46},
+    {"Instrumental Rock", 47},
+    {"Jazz", 8},
+    {"Jazz+Funk", 29},
+    {"JPop", 146},
+    {"Jungle", 63},
+    {"Latin", 86},
+    {"Lo-Fi", 71},
+    {"Meditative", 45},
+    {"Merengue", 142},
+    {"Metal", 9},
+    {"Musical", 77},
+    {"National Folk", 82},
+    {"Native American", 64},
+    {"Negerpunk", 133},
+    {"New Age", 10},
+    {"New Wave", 66},
+    {"Noise", 39},
+    {"Oldies", 11},
+    {"Opera", 103},
+    {"Other", 12},
+    {"Polka", 75},
+    {"Polsk Punk", 134},
+    {"Pop", 13},
+    {"Pop/Funk", 62},
+    {"Pop-Folk", 53},
+    {"Pom Groove", 109},
+    {"Power Ballad", 117},
+    {"Pranks", 23},
+    {"Primus", 108},
+    {"Progressive Rock", 92},
+    {"Psychedelic", 67},
+    {"Psychedelic Rock", 93},
+    {"Punk", 43},
+    {"Punk Rock", 121},
+    {"R&B", 14},
+    {"Rap", 15},
+    {"Rave", 68},
+    {"Reggae", 16},
+    {"Retro", 76},
+    {"Revival", 87},
+    {"Rhythimic Soul", 118},
+    {"Rock", 17},
+    {"Rock & Roll", 78},
+    {"Salsa", 143},
+    {"Samba", 114},
+    {"Satire", 110},
+    {"Showtunes", 69},
+    {"Ska", 21},
+    {"Slow Jam", 111},
+    {"Slow Rock", 95},
+    {"Sonata", 105},
+    {"Soul", 42},
+    {"Sound Clip", 37},
+    {"Soundtrack", 24},
+    {"Southem Rock", 56},
+    {"Space", 44},
+    {"Speech", 101},
+    {"Swing", 83},
+    {"Symhpnic Rock", 94},
+    {"Symphony", 106},
+    {"Synthpop", 147},
+    {"Tango", 113},
+    {"Techno", 18},
+    {"Techno-Industrial", 51},
+    {"Terror", 130},
+    {"Thrash Metal", 144},
+    {"Top 40", 60},
+    {"Trailer", 70},
+    {"Trance", 31},
+    {"Tribal", 72},
+    {"Trip-Hop", 27},
+    {"Vocal", 28},
+};
+
+int IsTag(const uint8_t* tag) { return tag[0] == 'T' && tag[1] == 'A' && tag[2] == 'G'; }
+
+}  // namespace
+
+int ReadId3FieldFrom(const ByteReader* r, int field, char* textOut) {
+    textOut[0] = 0;
+    if (field < 0 || field > 5 || r->size < ID3_TAG_BYTES) return 0;
+    uint8_t tag[ID3_TAG_BYTES];
+    if (ReadAt(r, r->size - ID3_TAG_BYTES, tag, ID3_TAG_BYTES) != ID3_TAG_BYTES || !IsTag(tag)) return 0;
+    const Id3Slot& slot = ID3_SLOTS[field];
+    if (slot.width == 0) {
+        std::snprintf(textOut, GENRE_TEXT_BYTES, "%u", unsigned(tag[slot.offset]));
+        return 1;
+    }
+    // Trailing blanks are counted back from the field's last byte, so blanks that stand
+    // before zero padding stay; the text then ends at its first zero.
+    uint32_t len = slot.width;
+    while (len > 0 && tag[slot.offset + len - 1] == ' ') len--;
+    CopyText(textOut, slot.width + 1, tag + slot.offset, len);
+    return 1;
+}
+
+int ReadId3Field(const char* path, int field, char* textOut) {
+    textOut[0] = 0;
+    MediaFileGuard g;
+    if (!OpenMediaFile(path, MF_READ, &g.file)) return 0;
+    ByteReader r = FileReader(&g.file);
+    return ReadId3FieldFrom(&r, field, textOut);
+}
+
+int WriteId3Field(const char* path, int field, const char* value) {
+    if (field < 0 || field > 5 || !value) return 0;
+    MediaFileGuard g;
+    if (!OpenMediaFile(path, MF_READ_WRITE_SHARED, &g.file)) return 0;
+    uint64_t size = MediaFileSize(&g.file);
+    uint8_t tag[ID3_TAG_BYTES];
+    uint64_t at = size;  // a new tag goes behind the audio
+    if (size >= ID3_TAG_BYTES && ReadMediaFile(&g.file, size - ID3_TAG_BYTES, tag, ID3_TAG_BYTES) == ID3_TAG_BYTES &&
+        IsTag(tag)) {
+        at = size - ID3_TAG_BYTES;
+    } else {
+        std::memset(tag, ' ', sizeof tag);
+        std::memcpy(tag, "TAG", 3);
+        tag[ID3_TAG_BYTES - 1] = GENRE_NONE_BYTE;
+    }
+    const Id3Slot& slot = ID3_SLOTS[field];
+    if (slot.width == 0) {
+        tag[slot.offset] = uint8_t(std::atoi(value));  // "-1" wraps to 255, no genre
+    } else {
+        size_t len = std::strlen(value);
+        if (len > slot.width) len = slot.width;
+        std::memset(tag + slot.offset, ' ', slot.width);
+        std::memcpy(tag + slot.offset, value, len);
+    }
+    if (!WriteMediaFile(&g.file, at, tag, ID3_TAG_BYTES)) return 0;
+    return TruncateMediaFile(&g.file, at + ID3_TAG_BYTES);
+}
+
+int GenreNameCount() { return GENRE_NAME_COUNT; }
+
+const char* GenreNameAt(int position) {
+    return (position >= 0 && position < GENRE_NAME_COUNT) ? GENRES[position].name : nullptr;
+}
+
+int GenreNumberAt(int position) {
+    return (position >= 0 && position < GENRE_NAME_COUNT) ? GENRES[position].number : -1;
+}
+
+int GenrePositionOf(int genreNumber) {
+    for (int i = 0; i < GENRE_NAME_COUNT; i++)
+        if (GENRES[i].number == genreNumber) return i;
+    return -1;
+}
+
+namespace {
+
+// Reads the six fields of the record with one source. The title, when absent, stays empty
+// rather than taking the file name.
+void LoadFields(const char* path, int source, TagRecord* rec) {
+    char buf[TITLE_FIELD_MAX_BYTES];
+    if (GetTitleField(path, FIELD_TITLE, buf, source)) CopyText(rec->title, sizeof rec->title, (const uint8_t*)buf, TITLE_BYTES);
+    if (std::strlen(rec->title) > ID3_TEXT_BYTES) {
+        ShowDeckMessage(MSG_TITLE_TOO_LONG, nullptr, JOIN_NONE, MSGBOX_OK);
+        rec->title[ID3_TEXT_BYTES] = 0;
+    }
+    GetTitleField(path, FIELD_ARTIST, buf, source);
+    CopyText(rec->artist, sizeof rec->artist, (const uint8_t*)buf, ARTIST_BYTES);
+    GetTitleField(path, FIELD_GENRE, buf, source);
+    rec->genre = buf[0] ? std::atoi(buf) : -1;
+    GetTitleField(path, FIELD_YEAR, buf, source);
+    CopyText(rec->year, sizeof rec->year, (const uint8_t*)buf, YEAR_BYTES);
+    GetTitleField(path, FIELD_ALBUM, buf, source);
+    CopyText(rec->album, sizeof rec->album, (const uint8_t*)buf, ALBUM_BYTES);
+    GetTitleField(path, FIELD_COMMENT, buf, source);
+    CopyText(rec->comment, sizeof rec->comment, (const uint8_t*)buf, COMMENT_BYTES);
+}
+
+}  // namespace
+
+int LoadTagRecord(void* ownerWindow, const char* path, TagRecord* recordOut, int* pageChangedOut) {
+    std::memset(recordOut, 0, sizeof *recordOut);
+    recordOut->genre = -1;
+    if (pageChangedOut) *pageChangedOut = 0;
+    int container = TITLES_NONE;
+    if (!GetTitleContainer(path, &container)) return 0;
+    if (container != TITLES_ID3_TRAILER) {
+        LoadFields(path, SOURCE_ID3_FIRST, recordOut);
+        return 1;
+    }
+    LoadFields(path, SOURCE_ID3_FIRST_B, recordOut);
+    char trailerTitle[TITLE_BYTES];
+    if (!GetTitleField(path, FIELD_TITLE, trailerTitle, SOURCE_TRAILER)) return 1;
+    // The question joins both titles under the message: "%s\nYes %s\nNo  %s".
+    char choices[2 * TITLE_BYTES + 16];
+    std::snprintf(choices, sizeof choices, "\nYes %s\nNo  %s", recordOut->title, trailerTitle);
+    int answer = ShowDeckMessage(MSG_TRAILER_TITLE_FOUND, choices, JOIN_NONE, MSGBOX_YESNO | MSGBOX_ICONQUESTION);
+    if (answer != MSGBOX_ANSWER_YES) {
+        CopyText(recordOut->title, sizeof recordOut->title, (const uint8_t*)trailerTitle, TITLE_BYTES - 1);
+        if (pageChangedOut) *pageChangedOut = 1;
+    }
+    return 1;
+}

@@ -1,0 +1,64 @@
+// File access of the media modules: open with the sharing each operation asks for, positioned
+// reads and writes, cutting a file, and a bounded reader over a file or a memory buffer so the
+// same format code runs on disk files, in tests and under the fuzzer. Implemented twice:
+// media_file_win32.cpp (CreateFileA and friends) and media_file_native.cpp (POSIX).
+#pragma once
+#include <cstdint>
+#include <cstring>
+
+enum MediaFileMode {
+    MF_READ = 0,                // read, sharing read
+    MF_READ_WRITE_SHARED = 1,   // read and write, sharing read and write, existing only
+    MF_READ_WRITE_EXCLUSIVE = 2,// read and write, not shared, existing only
+    MF_WRITE_CHECK = 3,         // write access, sharing write, existing only (writability test)
+};
+
+struct MediaFile {
+    intptr_t handle;  // platform handle; -1 when closed
+};
+
+// 1 when opened; fileOut->handle is -1 on failure.
+int OpenMediaFile(const char* path, int mode, MediaFile* fileOut);
+void CloseMediaFile(MediaFile* file);
+// Current size in bytes; 0 when it cannot be told.
+uint64_t MediaFileSize(const MediaFile* file);
+// Bytes actually read at offset (0 past the end or on error).
+uint32_t ReadMediaFile(const MediaFile* file, uint64_t offset, void* out, uint32_t count);
+// 1 when all count bytes were written.
+int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uint32_t count);
+// Cuts (or extends) the file to size bytes; 1 on success.
+int TruncateMediaFile(const MediaFile* file, uint64_t size);
+// 1 when a directory search for the path finds an entry.
+int PathFound(const char* path);
+
+// Closes the file on every path out of a scope.
+struct MediaFileGuard {
+    MediaFile file{-1};
+    ~MediaFileGuard() { CloseMediaFile(&file); }
+};
+
+// A bounded view over a file or a memory buffer. Reads past the end return fewer bytes.
+struct ByteReader {
+    const MediaFile* file;  // null for a memory reader
+    const uint8_t* mem;     // memory bytes (file == null)
+    uint64_t size;          // total bytes visible
+};
+ByteReader FileReader(const MediaFile* file);
+ByteReader MemoryReader(const void* data, uint64_t size);
+// Bytes copied at offset (0 at or past the end).
+uint32_t ReadAt(const ByteReader* r, uint64_t offset, void* out, uint32_t count);
+
+// Explicit little- and big-endian field access.
+inline uint16_t GetLe16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint32_t GetLe32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+inline uint16_t GetBe16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
+inline uint32_t GetBe32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+inline void PutLe16(uint8_t* p, uint16_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); }
+inline void PutLe32(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); p[2] = uint8_t(v >> 16); p[3] = uint8_t(v >> 24);
+}
+inline bool IsFourCc(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }

@@ -1,0 +1,66 @@
+// Win32 file access for the media modules: CreateFileA with the sharing each operation asks
+// for, and FindFirstFileA for the directory search.
+#include "media/media_file.h"
+#include <windows.h>
+
+int OpenMediaFile(const char* path, int mode, MediaFile* fileOut) {
+    fileOut->handle = -1;
+    if (!path || !*path) return 0;
+    DWORD access = GENERIC_READ, share = FILE_SHARE_READ;
+    switch (mode) {
+    case MF_READ_WRITE_SHARED: access = GENERIC_READ | GENERIC_WRITE; share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
+    case MF_READ_WRITE_EXCLUSIVE: access = GENERIC_READ | GENERIC_WRITE; share = 0; break;
+    case MF_WRITE_CHECK: access = GENERIC_WRITE; share = FILE_SHARE_WRITE; break;
+    default: break;
+    }
+    HANDLE h = CreateFileA(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    fileOut->handle = reinterpret_cast<intptr_t>(h);
+    return 1;
+}
+
+void CloseMediaFile(MediaFile* file) {
+    if (file->handle != -1) CloseHandle(reinterpret_cast<HANDLE>(file->handle));
+    file->handle = -1;
+}
+
+uint64_t MediaFileSize(const MediaFile* file) {
+    LARGE_INTEGER size;
+    if (file->handle == -1 || !GetFileSizeEx(reinterpret_cast<HANDLE>(file->handle), &size)) return 0;
+    return uint64_t(size.QuadPart);
+}
+
+static int SeekTo(HANDLE h, uint64_t offset) {
+    LARGE_INTEGER pos;
+    pos.QuadPart = LONGLONG(offset);
+    return SetFilePointerEx(h, pos, nullptr, FILE_BEGIN) != 0;
+}
+
+uint32_t ReadMediaFile(const MediaFile* file, uint64_t offset, void* out, uint32_t count) {
+    HANDLE h = reinterpret_cast<HANDLE>(file->handle);
+    if (file->handle == -1 || !SeekTo(h, offset)) return 0;
+    DWORD got = 0;
+    if (!ReadFile(h, out, count, &got, nullptr)) return 0;
+    return got;
+}
+
+int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uint32_t count) {
+    HANDLE h = reinterpret_cast<HANDLE>(file->handle);
+    if (file->handle == -1 || !SeekTo(h, offset)) return 0;
+    DWORD put = 0;
+    return WriteFile(h, data, count, &put, nullptr) && put == count;
+}
+
+int TruncateMediaFile(const MediaFile* file, uint64_t size) {
+    HANDLE h = reinterpret_cast<HANDLE>(file->handle);
+    return file->handle != -1 && SeekTo(h, size) && SetEndOfFile(h);
+}
+
+int PathFound(const char* path) {
+    if (!path || !*path) return 0;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA(path, &fd);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    FindClose(h);
+    return 1;
+}

@@ -1,0 +1,74 @@
+// Format-level readers of the media modules, working on a ByteReader (a file or a memory
+// buffer) so they can be tested on memory and fuzzed. The path-level calls in media_probe.h,
+// titles.h and id3v1.h open the file and hand it to these.
+#pragma once
+#include <cstdint>
+#include "media/media_file.h"
+#include "media/media_probe.h"
+
+enum {
+    RIFF_HEADER_BYTES = 12,     // "RIFF", size, form type
+    CHUNK_HEADER_BYTES = 8,     // id, size
+    PROBE_HEADER_BYTES = 8,     // bytes every probe reads from the start
+    TRAILER_FOOTER_BYTES = 8,   // chunk-area length, "MEXT"
+    MIDI_WINDOW_BYTES = 20480,  // MIDI title scan: bytes read per window
+    MIDI_WINDOW_STEP = 16384,   //                  distance between windows
+};
+
+// A chunk found inside a RIFF file: where its header starts and its size field.
+struct RiffChunk {
+    uint64_t offset;  // of the chunk's 8-byte header
+    uint32_t size;    // size field (data bytes, pad excluded)
+};
+
+// Finds the top-level RIFF chunk of the given form ("WAVE", "RMID"); 1 when found. The body
+// runs from offset + 12 to the end of the chunk, clamped to the bytes that exist.
+int FindRiffForm(const ByteReader* r, const char* form, RiffChunk* riffOut);
+// Next chunk with the given id inside riff's body, starting the search at *cursor (0 = the first
+// chunk); *cursor moves behind the chunk found. 1 when found.
+int FindNextChunk(const ByteReader* r, const RiffChunk* riff, const char* id, uint64_t* cursor,
+                  RiffChunk* chunkOut);
+// End of riff's body in the reader (its declared end, clamped to the data there is).
+uint64_t RiffBodyEnd(const ByteReader* r, const RiffChunk* riff);
+
+// A title value as found: bytes and their count (text without its zero; raw bytes).
+struct FoundValue {
+    uint8_t bytes[256];
+    uint32_t length;
+};
+
+// Chunk reader over a RIFF "WAVE" or "RMID" file: field's value, at most maxLength bytes.
+int ReadRiffTitleValue(const ByteReader* r, int field, uint32_t maxLength, FoundValue* valueOut);
+// Trailer reader: field's value from a title trailer at the end or before an ID3v1 tag.
+int ReadTrailerValue(const ByteReader* r, int field, uint32_t maxLength, FoundValue* valueOut);
+// Start of the trailer's chunk area and its footer offset; 1 when a "MEXT" footer ends the file
+// (beforeTag 0) or ends 128 bytes before the end (beforeTag 1) and its length fits the file.
+int LocateTrailer(const ByteReader* r, int beforeTag, uint64_t* areaStartOut, uint64_t* footerOut);
+
+// Chunk reader of GetTitleField over any data: stores field's value in its output form
+// (text, genre as decimal text, four status bytes) and returns 1 when found.
+int ReadFieldFrom(const ByteReader* r, int field, int source, char* out);
+
+// ID3v1 field 0..5 as text into textOut (31 bytes). 1 when the data ends with a tag.
+int ReadId3FieldFrom(const ByteReader* r, int field, char* textOut);
+
+// MIDI title scan (track name, copyright, text events of the first track); 1 when found.
+int ScanMidiTitle(const ByteReader* r, char* titleOut);
+
+// RIFF/MIDI part of the probe: fills info for "MThd", RIFF "WAVE" and RIFF "RMID" data.
+// lengthMs of MIDI files is left 0 (the caller asks the media control window).
+int ProbeRiffOrMidi(const ByteReader* r, MediaInfo* infoOut);
+int PlayKindOf(const ByteReader* r, int* kindOut);
+int TitleContainerOf(const ByteReader* r, int* containerOut);
+
+// Lengths computed from the file itself (the native media window): WAVE from "fmt " and
+// "data", MIDI from its tempo map. 1 when the file was understood.
+int WaveLengthMs(const ByteReader* r, uint32_t* msOut);
+int MidiLengthMs(const ByteReader* r, uint32_t* msOut);
+
+// Case-insensitive comparison of a path's extension (with its dot) against ext.
+int HasExtension(const char* path, const char* ext);
+// The file name with extension (the part after the last '\\' or '/').
+const char* FileNameOf(const char* path);
+// Copies at most cap-1 bytes of text (stopping at a zero) and terminates it.
+void CopyText(char* out, uint32_t cap, const uint8_t* text, uint32_t length);
