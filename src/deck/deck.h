@@ -30,7 +30,8 @@ enum {
     OP_BEFORE_NEXT = 9, OP_BEFORE_PREV = 10,
 };
 
-// The deck's process-wide state. Repeat, RecordFormat and InputSel live in the settings.
+// The deck's process-wide state. Repeat, RecordFormat and InputSel live in the settings, the
+// record rates in the device module.
 struct DeckVars {
     int32_t deckState;            // DeckState
     int32_t deckSide;             // DeckSide: 1 player, 0 recorder
@@ -43,12 +44,14 @@ struct DeckVars {
     int32_t currentTrack;         // CurrentTrack: 1-based playlist index
     int32_t manualSkip;           // ManualSkip: 1 only while Next or Previous runs
     int32_t releaseCaptureOnStop; // ReleaseCaptureOnStop
-    int32_t encoderPresent;       // EncoderPresent: the MPEG encoder library is loaded
+    int32_t encoderPresent;       // EncoderPresent: the MPEG encoder library loaded
     int32_t sliderDrag;           // SliderDrag: the position slider is held
     int32_t trackFormat;          // TrackFormat: format code of the cued track
     int32_t trackRate;            // TrackRate: sample rate of the cued track
     uint32_t trackChannels;       // further probe fields of the cued track
     uint32_t trackBits;
+    int32_t dinLock;              // DinLock: the recorder's digital input is locked
+    int32_t deviceReadRequest;    // 1: the tick is to re-read the device status at once
 };
 
 DeckVars& Deck();  // the process-wide deck state
@@ -85,4 +88,6 @@ int ShowTrackInfo(int n);
 int SelectTrack(int dir);
 int SearchStep();
 int SplitRecordFile();
-int TrackEnded();  // the tick saw the playing track reach its end
+// The tick saw the playing track reach its end: next track, gap, or end of the list.
+// Returns 0 when the list has ended (the deck stays Stopped), else 1.
+int TrackEnded();

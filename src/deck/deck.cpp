@@ -1,0 +1,650 @@
+// The deck's transport: the keys, the choice and cueing of tracks, searches, the end of a track
+// and the player and recorder operations behind them. Only this module changes DeckState; the
+// player and the recorder do the actual playing and writing.
+#include "deck/deck.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "app/clock.h"
+#include "deck/deck_ui.h"
+#include "deck/record_naming.h"
+#include "deck/track_gap.h"
+#include "display/face_setters.h"
+#include "docking/selector_link.h"
+#include "media/media_probe.h"
+#include "media/titles.h"
+#include "playback/playback_control.h"
+#include "playlist/playlist_model.h"
+#include "record/capture.h"
+#include "record/record_writer.h"
+#include "settings/settings.h"
+
+namespace {
+enum {
+    PLAY_NEAR_END_MS = 300,     // Play this close to the end jumps to the end
+    PREV_RESTART_MS = 3001,     // from here on Previous returns to the start of the track
+    SEARCH_SPEED = 10,          // searches run at ten times real time
+    SEARCH_FIRST_STEP_MS = 100, // a search starts one tick's worth ahead
+    DECK_PATH_BYTES = 260,
+    STATUS_BYTES = 256,
+    METER_SILENT_DB = -100,
+};
+
+const char* const IDLE_STATUS = "Quaverly Deck";
+
+struct DeckModule {
+    DeckVars vars;
+    int inShowTrackInfo;  // ShowTrackInfo runs (it is not re-entered)
+    int inSearchStep;     // SearchStep runs; a search restarted inside it takes its next step on the next tick
+};
+DeckModule g_deck;
+
+DeckVars& V() { return g_deck.vars; }
+
+int StateIn(int state, std::initializer_list<int> states) {
+    for (int s : states)
+        if (s == state) return 1;
+    return 0;
+}
+
+int IsRecorderState(int state) { return StateIn(state, {Recording, RecPause, RecStandby}); }
+
+void ShowStatus(const char* format, ...) {
+    char text[STATUS_BYTES];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    ShowTickerText(text);
+}
+
+void ShowIdle() {
+    SetTickerMode(TICKER_CENTRED);
+    ShowTickerText(IDLE_STATUS);
+}
+
+// Recorder status lines name the record file ("Recording S-001.WAV").
+void ShowRecorderStatus(const char* format) {
+    ShowStatus(format, RecordDisplayName());
+    SetTickerMode(TICKER_FIXED);
+}
+
+int PlaylistIsEmpty() { return GetEntryCount() == 0; }
+
+// The probe accepts a file as playable when it recognises how to play it.
+int IsPlayableFile(const char* path) {
+    int kind = PLAY_NONE;
+    return GetPlayKind(path, &kind) && kind != PLAY_NONE;
+}
+
+int HasExtensionSpl(const char* path) {
+    const char* dot = std::strrchr(path, '.');
+    if (!dot || std::strpbrk(dot, "\\/")) return 0;
+    const char* spl = ".spl";
+    for (int i = 0; i < 5; ++i) {
+        char c = dot[i];
+        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+        if (c != spl[i]) return 0;
+    }
+    return 1;
+}
+
+// --- Recorder side --------------------------------------------------------------------------
+
+void ResumeRecording() {
+    ResumeWriting();
+    V().deckState = Recording;
+    ShowRecorderStatus("Recording %s");
+}
+
+void StartRecordingFromStandby() {
+    if (StartWriting()) {
+        V().deckState = Recording;
+        ShowRecorderStatus("Recording %s");
+    } else {
+        // With auto recording on the recorder now waits for sound and starts itself.
+        ShowRecorderStatus("Rec Standby %s");
+    }
+}
+
+// Stop: the file is kept, added to the list and cued when something was recorded and the probe
+// takes it; otherwise it is deleted and nothing is cued.
+void StopRecording() {
+    DeckVars& v = V();
+    int release = v.releaseCaptureOnStop;
+    char path[RECORD_PATH_BYTES] = "";
+    StopCapture(release);
+    GetRecordTarget(path);
+    CloseRecordFile(release);
+    uint32_t recordedMs = GetRecordedMs();
+    SetPositionBar(0);
+    MediaInfo info{};
+    if (recordedMs != 0 && path[0] && GetMediaInfo(path, &info)) {
+        AddPath(path);
+        RefreshPlaylistView();
+        StoreInputStatus(path);
+        RefreshTitles(path);
+        v.currentTrack = GetEntryCount();
+        CueCurrentTrack();
+        return;
+    }
+    if (path[0]) std::remove(path);
+    v.deckState = NoTrack;
+    ShowIdle();
+    ShowRecordFormat((uint32_t)v.trackFormat, 0);
+    ShowRate((uint32_t)v.trackRate, 0);
+}
+
+int RecorderOp(int op) {
+    DeckVars& v = V();
+    switch (op) {
+    case OP_PLAY:
+        if (v.deckState == RecPause) ResumeRecording();
+        else if (v.deckState == RecStandby) StartRecordingFromStandby();
+        break;
+    case OP_PAUSE:
+        if (v.deckState == Recording) {
+            PauseWriting();
+            v.deckState = RecPause;
+            ShowRecorderStatus("Rec Pause %s");
+        } else if (v.deckState == RecPause) {
+            ResumeRecording();
+        } else if (v.deckState == RecStandby) {
+            // Play was pressed and the auto recorder waits for sound: Pause holds it.
+            if (Settings().recAutoRecording && GetCaptureMode() == CAPTURE_WAITING) {
+                PauseWriting();
+                v.deckState = RecPause;
+                ShowRecorderStatus("Rec Pause %s");
+            } else {
+                StartRecordingFromStandby();
+            }
+        }
+        break;
+    case OP_STOP:
+        StopRecording();
+        break;
+    case OP_STANDBY:
+        if (PrepareCapture(v.releaseCaptureOnStop)) v.deckState = RecStandby;
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+// --- Player side ----------------------------------------------------------------------------
+
+void StartSearchLeg(int dir) {
+    DeckVars& v = V();
+    StopTrack();
+    v.searchStartTick = TickCount() - SEARCH_FIRST_STEP_MS;
+    v.searchDir = dir;
+    v.searchStartPos = v.position;
+    if (!g_deck.inSearchStep) SearchStep();
+}
+
+int PlayerOp(int op) {
+    DeckVars& v = V();
+    if (GetTrackStatus() == TRACK_NOT_READY) return 1;
+    uint32_t pos = 0;
+    GetTrackPosition(&pos);
+    v.position = pos;
+    switch (op) {
+    case OP_PLAY:
+        if (v.position != 0 && (int64_t)v.trackLength - (int64_t)v.position < PLAY_NEAR_END_MS) {
+            // So close to the end that the next track may as well follow at once.
+            SeekTrack((int32_t)v.trackLength);
+            v.deckState = Playing;
+        } else if (PlayTrack()) {
+            SetGapPhase(GAP_NONE);
+            v.deckState = Playing;
+            SetTickerMode(TICKER_SCROLL);
+        }
+        break;
+    case OP_PAUSE:
+        if (v.deckState == Playing || v.deckState == TrackSpace) {
+            StopTrack();
+            v.deckState = Paused;
+            SetTickerMode(TICKER_PAUSE);
+        } else if (v.deckState == Paused) {
+            if (PlayTrack()) {
+                v.deckState = Playing;
+                SetTickerMode(TICKER_SCROLL);
+            }
+        }
+        break;
+    case OP_STOP:
+        StopTrack();
+        SeekTrack(0);
+        SetTickerMode(TICKER_FIXED);
+        // Nothing cued stays nothing cued: a stop (from a timer, say) does not invent a track.
+        if (v.deckState != NoTrack) v.deckState = Stopped;
+        break;
+    case OP_FF_START:
+        StartSearchLeg(SEARCH_FORWARD);
+        break;
+    case OP_REW_START:
+        StartSearchLeg(SEARCH_BACKWARD);
+        break;
+    case OP_FF_END:
+    case OP_REW_END:
+        v.searchDir = SEARCH_NONE;
+        break;
+    case OP_BEFORE_NEXT:
+    case OP_BEFORE_PREV:
+        StopTrack();
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+// SelectTrack's giving up: nothing can be cued, so the deck goes back to its idle face.
+int GiveUpSelection() {
+    DeckVars& v = V();
+    CloseTrack();
+    v.deckState = NoTrack;
+    v.currentTrack = 1;
+    v.trackLength = 0;
+    v.position = 0;
+    v.deckSide = DECK_SIDE_PLAYER;
+    SetPositionBar(0);
+    ShowRepeatMode(Settings().repeat);
+    ShowRecordFormat((uint32_t)v.trackFormat, 0);
+    ShowInputSelect(Settings().recordInput);
+    ShowRate((uint32_t)v.trackRate, 0);
+    ShowTrackInfo(1);
+    ShowIdle();
+    return 0;
+}
+
+// FF/REW pressed: from TrackSpace the next track first starts, then the search begins.
+int SearchDown(int startOp) {
+    DeckVars& v = V();
+    if (v.deckState == TrackSpace) TransportOp(OP_PLAY);
+    if (!StateIn(v.deckState, {Stopped, Playing, Paused})) return 1;
+    v.savedState = v.deckState;
+    if (v.deckState != Stopped) v.deckState = Searching;
+    TransportOp(startOp);
+    return 1;
+}
+
+int SearchUp(int endOp) {
+    DeckVars& v = V();
+    if (IsRecorderState(v.deckState)) return 1;
+    // A release without a search (the press was refused) has no state to go back to.
+    if (v.searchDir == SEARCH_NONE && v.deckState != Searching) return 1;
+    TransportOp(endOp);
+    if (v.savedState == Playing) TransportOp(OP_PLAY);
+    else if (v.deckState != NoTrack) v.deckState = v.savedState;  // NoTrack: the search lost its track
+    v.savedState = Stopped;
+    return 1;
+}
+
+void SearchForward(uint32_t now, uint64_t elapsed) {
+    DeckVars& v = V();
+    uint64_t target = (uint64_t)v.searchStartPos + elapsed;
+    if (target < v.trackLength) {
+        SeekTrack((int32_t)target);
+        return;
+    }
+    TransportOp(OP_STOP);
+    int repeat = (int)Settings().repeat;
+    if (repeat == 1 || (repeat == 0 && v.currentTrack == GetEntryCount())) {
+        SeekTrack(TRACK_END);
+        return;
+    }
+    if (!SelectTrack(SELECT_NEXT)) return;
+    CueCurrentTrack();
+    TransportOp(OP_FF_START);
+    v.searchStartTick = now;
+    v.position = v.searchStartPos = 0;
+}
+
+void SearchBackward(uint32_t now, uint64_t elapsed) {
+    DeckVars& v = V();
+    int64_t target = (int64_t)v.searchStartPos - (int64_t)elapsed;
+    if (target >= 1) {
+        SeekTrack((int32_t)target);
+        return;
+    }
+    TransportOp(OP_STOP);
+    int repeat = (int)Settings().repeat;
+    if (repeat == 1 || (repeat == 0 && v.currentTrack == 1)) {
+        SeekTrack(TRACK_START);
+        return;
+    }
+    if (!SelectTrack(SELECT_PREVIOUS)) return;
+    CueCurrentTrack();
+    SeekTrack(TRACK_END);
+    TransportOp(OP_REW_START);
+    v.searchStartTick = now;
+    v.position = v.searchStartPos = v.trackLength;
+}
+
+void RePrepareRecordFile() {
+    StopKey();
+    EnterRecStandby();
+}
+}  // namespace
+
+DeckVars& Deck() { return g_deck.vars; }
+
+void ResetDeckState() {
+    g_deck = DeckModule{};
+    DeckVars& v = V();
+    v.deckState = NoTrack;
+    v.searchDir = SEARCH_NONE;
+    v.savedState = 0;
+    v.currentTrack = 1;
+    v.trackLength = 0;
+    v.position = 0;
+    v.deckSide = DECK_SIDE_PLAYER;
+    v.releaseCaptureOnStop = 1;
+}
+
+int TransportOp(int op) {
+    if (V().deckSide == DECK_SIDE_RECORDER) return op <= OP_STANDBY ? RecorderOp(op) : 1;
+    return PlayerOp(op);
+}
+
+int StartPlay() {
+    DeckVars& v = V();
+    if (v.deckState == NoTrack && PlaylistIsEmpty()) {
+        v.currentTrack = 1;
+        if (!SelectFiles(nullptr) || PlaylistIsEmpty()) return 1;
+        SelectTrack(SELECT_SAME);
+        CueCurrentTrack();
+    }
+    if (StateIn(v.deckState, {Stopped, Paused, RecPause, RecStandby})) {
+        TransportOp(OP_PLAY);
+        SetSelectorTransportMode(v.deckState == Playing ? SELECTOR_MODE_PLAYING : SELECTOR_MODE_OTHER);
+    }
+    // Peaks fall back while playing and hold otherwise.
+    SetPeakMode(v.deckState == Playing ? PEAKS_FALL : PEAKS_HOLD);
+    return 1;
+}
+
+int PauseKey() {
+    if (StateIn(V().deckState, {Playing, Paused, TrackSpace, Recording, RecPause, RecStandby}))
+        TransportOp(OP_PAUSE);
+    return 1;
+}
+
+int StopKey() {
+    DeckVars& v = V();
+    v.releaseCaptureOnStop = 1;
+    if (!StateIn(v.deckState, {Playing, Paused, TrackSpace, Recording, RecPause, RecStandby})) return 1;
+    TransportOp(OP_STOP);
+    WriteSavedStatus();
+    SetPeakMode(PEAKS_HOLD);
+    ShowLevels(METER_SILENT_DB, 0, METER_SILENT_DB, 0);
+    return 1;
+}
+
+int FastForwardDown() { return SearchDown(OP_FF_START); }
+int RewindDown() { return SearchDown(OP_REW_START); }
+int FastForwardUp() { return SearchUp(OP_FF_END); }
+int RewindUp() { return SearchUp(OP_REW_END); }
+
+int SearchStep() {
+    DeckVars& v = V();
+    if (g_deck.inSearchStep) return 1;
+    g_deck.inSearchStep = 1;
+    uint32_t now = TickCount();
+    uint64_t elapsed = (uint64_t)(uint32_t)(now - v.searchStartTick) * SEARCH_SPEED;
+    if (v.searchDir == SEARCH_FORWARD) SearchForward(now, elapsed);
+    else if (v.searchDir == SEARCH_BACKWARD) SearchBackward(now, elapsed);
+    g_deck.inSearchStep = 0;
+    return 1;
+}
+
+int NextTrack() {
+    DeckVars& v = V();
+    int before = v.deckState;
+    if (!StateIn(before, {Playing, Paused, TrackSpace, Stopped})) return 1;
+    TransportOp(OP_BEFORE_NEXT);
+    if (Settings().repeat == 0 && v.currentTrack == GetEntryCount()) {
+        // Repeat off: Next on the last entry stops at the top of the list.
+        v.currentTrack = 1;
+        CueCurrentTrack();
+        return 1;
+    }
+    v.manualSkip = 1;
+    if (SelectTrack(SELECT_NEXT)) {
+        CueCurrentTrack();
+        if (before == Playing || before == TrackSpace) TransportOp(OP_PLAY);
+    }
+    v.manualSkip = 0;
+    return 1;
+}
+
+int PrevTrack() {
+    DeckVars& v = V();
+    int before = v.deckState;
+    if (!StateIn(before, {Playing, Paused, TrackSpace, Stopped})) return 1;
+    TransportOp(OP_BEFORE_PREV);
+    if (v.position < PREV_RESTART_MS) {
+        v.manualSkip = 1;
+        if (!SelectTrack(SELECT_PREVIOUS)) {
+            v.manualSkip = 0;
+            return 1;
+        }
+        CueCurrentTrack();
+    } else {
+        SeekTrack(TRACK_START);
+    }
+    if (before == Playing || before == TrackSpace) TransportOp(OP_PLAY);
+    v.manualSkip = 0;
+    return 1;
+}
+
+int SelectTrack(int dir) {
+    DeckVars& v = V();
+    int count = GetEntryCount();
+    int repeat = (int)Settings().repeat;
+    if (!v.manualSkip && (dir == SELECT_PREVIOUS || dir == SELECT_NEXT) && repeat == 1)
+        dir = SELECT_SAME;
+    int i = v.currentTrack;
+    // Each entry is tried at most once. This also ends the search for a one-entry list under
+    // repeat-all whose only entry fails, and for a current track beyond the end of the list.
+    for (int tries = 1;; ++tries) {
+        if (dir == SELECT_NEXT && ++i > count) i = 1;
+        if (dir == SELECT_PREVIOUS && --i < 1) i = count;
+        if (ShowTrackInfo(i)) {
+            v.currentTrack = i;
+            return 1;
+        }
+        if (count == 0 || dir == SELECT_SAME) break;
+        if (count != 1 && i == v.currentTrack) break;
+        if (dir == SELECT_PREVIOUS && repeat == 0 && i == 1) break;
+        if (dir == SELECT_NEXT && repeat == 0 && i == count) break;
+        if (tries >= count) break;
+    }
+    return GiveUpSelection();
+}
+
+int ShowTrackInfo(int n) {
+    DeckVars& v = V();
+    if (g_deck.inShowTrackInfo) return 0;
+    if (n < 1 || n > GetEntryCount()) return 0;
+    g_deck.inShowTrackInfo = 1;
+    char path[PLAYLIST_PATH_BYTES] = "";
+    MediaInfo info{};
+    if (!GetEntryPath(n, path) || !GetMediaInfo(path, &info)) {
+        g_deck.inShowTrackInfo = 0;
+        return 0;
+    }
+    v.trackFormat = info.kind;
+    v.trackRate = (int32_t)info.sampleRate;
+    v.trackChannels = info.channels;
+    v.trackBits = info.bitsPerSample;
+    v.trackLength = info.lengthMs;
+    char title[TITLE_FIELD_MAX_BYTES] = "";
+    GetTitleField(path, FIELD_TITLE, title, SOURCE_ID3_FIRST);
+    char status[TITLE_FIELD_MAX_BYTES] = "";
+    GetTitleField(path, FIELD_CHANNEL_STATUS, status, SOURCE_TRAILER);
+    SetTrackChannelStatus((const uint8_t*)status);
+    uint32_t seconds = v.trackLength / 1000;
+    ShowStatus("#%d  %s  %03u:%02u", n, title, seconds / 60, seconds % 60);
+    SetTickerMode(TICKER_FIXED);
+    ShowRate((uint32_t)v.trackRate, 0);
+    ShowRecordFormat((uint32_t)v.trackFormat, 0);
+    g_deck.inShowTrackInfo = 0;
+    return 1;
+}
+
+int CueCurrentTrack() {
+    DeckVars& v = V();
+    CloseTrack();
+    char path[PLAYLIST_PATH_BYTES] = "";
+    if (v.currentTrack > GetEntryCount() || !ShowTrackInfo(v.currentTrack) ||
+        !GetEntryPath(v.currentTrack, path) || !OpenTrack(path)) {
+        v.deckSide = DECK_SIDE_PLAYER;
+        return 0;
+    }
+    SetCurrentNumber(v.currentTrack);
+    v.deckSide = DECK_SIDE_PLAYER;
+    v.deckState = Stopped;
+    v.position = 0;
+    return 1;
+}
+
+int TrackEnded() {
+    DeckVars& v = V();
+    TransportOp(OP_STOP);
+    if (!SelectTrack(SELECT_NEXT)) {
+        WriteEndOfListStatus();
+        return 0;
+    }
+    CueCurrentTrack();
+    if (v.currentTrack == 1 && Settings().repeat == 0) {
+        WriteEndOfListStatus();
+        return 0;
+    }
+    if (Settings().playSpace != PLAY_SPACE_NONE) {
+        v.deckState = TrackSpace;
+        StartTrackGap((uint32_t)v.trackRate);
+    } else {
+        TransportOp(OP_PLAY);
+    }
+    return 1;
+}
+
+int PlayTrackNumber(int n) {
+    DeckVars& v = V();
+    if (v.deckState == Recording || v.deckState == RecPause) return 0;
+    if (v.deckState == Playing || v.deckState == Paused) TransportOp(OP_STOP);
+    // A prepared record file is dropped first, so the capture device is not left armed.
+    if (v.deckState == RecStandby) StopKey();
+    v.currentTrack = n;
+    CueCurrentTrack();
+    TransportOp(OP_PLAY);
+    return 1;
+}
+
+int OpenAsNewList(const char* path) {
+    DeckVars& v = V();
+    if (IsRecorderState(v.deckState)) return 1;
+    if (!path || !path[0]) {
+        v.currentTrack = 1;
+        if (SelectFiles(nullptr) && !PlaylistIsEmpty()) {
+            SelectTrack(SELECT_SAME);
+            CueCurrentTrack();
+        }
+        return 1;
+    }
+    if (!HasExtensionSpl(path) && !IsPlayableFile(path)) return 0;
+    v.currentTrack = 1;
+    ClearPlaylist();
+    if (!AddPath(path)) return 0;
+    RefreshPlaylistView();
+    if (!SelectTrack(SELECT_SAME)) return 0;
+    CueCurrentTrack();
+    return 1;
+}
+
+int EditCurrentFile() {
+    DeckVars& v = V();
+    if (IsRecorderState(v.deckState)) return 1;
+    char path[PLAYBACK_PATH_BYTES] = "";
+    GetTrackPath(path);
+    if (path[0]) CloseTrack();
+    v.deckState = Editing;
+    EnablePlaylistWindow(0);
+    RunFilePropertySheet(path, Settings().selectDir);
+    EnablePlaylistWindow(1);
+    // The sheet may have removed or broken the file: without a track the deck is idle.
+    if (!path[0] || !CueCurrentTrack()) v.deckState = NoTrack;
+    return 1;
+}
+
+int CycleRepeat() {
+    uint32_t& repeat = Settings().repeat;
+    repeat = (repeat + 1) % 3;
+    ShowRepeatMode(repeat);
+    return 1;
+}
+
+int SelectFormat(int format) {
+    DeckVars& v = V();
+    if (v.deckState == Recording || v.deckState == RecPause) return 0;
+    if (format < 0 || format > 3) return 0;
+    if (format != 0 && !v.encoderPresent) return 0;
+    uint32_t& recordFormat = Settings().recordFormat;
+    if (recordFormat != (uint32_t)format) {
+        recordFormat = (uint32_t)format;
+        if (RecordFileIsPrepared()) RePrepareRecordFile();
+    }
+    if (v.deckSide == DECK_SIDE_RECORDER) ShowRecordFormat(recordFormat, 1);
+    return 1;
+}
+
+int ShowPlaylist() {
+    if (V().deckState == RecPause) return 1;
+    OpenPlaylistWindow();
+    return 1;
+}
+
+int PositionDragBegin() {
+    DeckVars& v = V();
+    if (v.trackLength == 0) return 0;
+    if (!StateIn(v.deckState, {Stopped, Playing, Paused})) return 1;
+    v.savedState = v.deckState;
+    if (v.deckState == Playing) TransportOp(OP_PAUSE);
+    v.sliderDrag = 1;
+    return 1;
+}
+
+int PositionDragMove(int value) {
+    DeckVars& v = V();
+    SetPositionBar((uint32_t)value);
+    v.position = (uint32_t)((double)v.trackLength * 0.001 * value);
+    SeekTrack((int32_t)v.position);
+    uint32_t shown = v.position;
+    if (v.deckSide == DECK_SIDE_PLAYER && Settings().timerMode == 1)
+        shown = (v.trackLength - v.position) | 0x80000000u;
+    ShowTime(shown);
+    return 1;
+}
+
+int PositionDragEnd() {
+    DeckVars& v = V();
+    if (v.savedState == Playing) TransportOp(OP_PAUSE);
+    v.sliderDrag = 0;
+    v.savedState = Stopped;
+    return 1;
+}
+
+int SplitRecordFile() {
+    V().releaseCaptureOnStop = 0;
+    TransportOp(OP_STOP);
+    EnterRecStandby();
+    // The new standby is armed, so this only sets the recorder waiting for sound again.
+    TransportOp(OP_PAUSE);
+    return 1;
+}
