@@ -10,6 +10,7 @@
 
 #include "app/clock.h"
 #include "deck/deck_ui.h"
+#include "deck/record_folder.h"
 #include "deck/record_naming.h"
 #include "deck/track_gap.h"
 #include "display/face_setters.h"
@@ -131,7 +132,7 @@ void StopRecording() {
         CueCurrentTrack();
         return;
     }
-    if (path[0]) std::remove(path);
+    if (path[0]) DeleteRecording(path);
     v.deckState = NoTrack;
     ShowIdle();
     ShowRecordFormat((uint32_t)v.trackFormat, 0);

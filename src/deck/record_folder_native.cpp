@@ -38,6 +38,8 @@ int NumberedFileExists(const char* base, unsigned number) {
     return found;
 }
 
+int DeleteRecording(const char* path) { return std::remove(path) == 0; }
+
 int ProgramCommandLine(char* textOut, int bytes) {
     if (bytes > 0) textOut[0] = 0;
     return 1;

@@ -32,6 +32,8 @@ int NumberedFileExists(const char* base, unsigned number) {
     return 1;
 }
 
+int DeleteRecording(const char* path) { return DeleteFileA(path) ? 1 : 0; }
+
 int ProgramCommandLine(char* textOut, int bytes) {
     std::snprintf(textOut, (size_t)bytes, "%s", GetCommandLineA());
     return 1;

@@ -1,0 +1,56 @@
+// Test doubles around the deck: a player whose position runs with the fake clock, a recorder
+// that logs its calls, a playlist of chosen files, a media probe answering from a table, and a
+// device that keeps its registers.
+#pragma once
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+struct FakeFile {
+    std::string path;
+    int playable = 1;       // the probe recognises it
+    uint32_t lengthMs = 0;
+    uint32_t rate = 44100;
+    int kind = 0;           // media kind
+    std::string title;      // "" = none (the file name is shown)
+};
+
+struct FakeWorld {
+    // media
+    std::vector<FakeFile> files;
+    // playlist
+    std::vector<std::string> playlist;
+    std::vector<std::string> selectFilesAdds;  // what the "Select File" dialog adds
+    int selectFilesRuns = 0;
+    // player
+    std::string openPath;
+    int playing = 0;
+    uint32_t basePos = 0;       // position when playing (re)started or was last sought
+    uint32_t playStartTick = 0;
+    int playCalls = 0, stopCalls = 0;
+    std::vector<int32_t> seeks;
+    std::string silencePath;
+    // recorder
+    std::vector<std::string> recorderCalls;
+    int captureMode = 0;
+    std::string recordTarget;
+    uint32_t recordedMs = 0;
+    int prepareFails = 0;
+    // device
+    int deviceAttached = 1;
+    int waveInputPresent = 1;
+    uint32_t reg6 = 1, reg7 = 6;
+    std::vector<std::vector<uint8_t>> statusWrites;
+    // record folder
+    std::set<std::string> existingNumbers;  // "<base><nnn>" taken by some file
+    std::vector<std::string> deleted;
+};
+
+FakeWorld& World();
+void ResetWorld();
+
+const FakeFile* FindFakeFile(const std::string& path);
+// Adds n files "C:\\m\\tK.wav" (K = 1..n) of lengthMs each to the probe table and the playlist.
+void MakePlaylist(int n, uint32_t lengthMs);
+uint32_t PlayerPosition();

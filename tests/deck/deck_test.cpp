@@ -1,0 +1,611 @@
+// The deck's transport as a user meets it: keys, repeat modes, searches, recordings and the
+// giving up when no track can be cued. Each test drives the deck and checks what the face shows,
+// which track is cued and what the player and recorder were told.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "app/clock.h"
+#include "app/message_box.h"
+#include "deck/deck.h"
+#include "deck/deck_ui_native.h"
+#include "deck/record_naming.h"
+#include "deck/track_gap.h"
+#include "deck_fakes.h"
+#include "display/face_setters.h"
+#include "docking/selector_link.h"
+#include "playback/playback_control.h"
+#include "playlist/playlist_model.h"
+#include "record/capture.h"
+#include "settings/settings.h"
+
+namespace {
+class DeckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetWorld();
+        ResetDeckState();
+        ResetFaceForTest();
+        ResetSelectorLinkForTest();
+        ResetDeckUiForTest();
+        ResetMessages();
+        ResetRecordNamingForTest();
+        ResetTrackGapForTest();
+        SetFakeTickCount(100000);
+    }
+
+    // What the 100 ms tick does with the transport.
+    void Tick() {
+        AdvanceFakeTickCount(100);
+        DeckVars& v = Deck();
+        if (v.deckSide == DECK_SIDE_PLAYER) {
+            uint32_t pos = 0;
+            GetTrackPosition(&pos);
+            v.position = std::min(pos, v.trackLength);
+        }
+        if (v.deckState == Playing && GetTrackStatus() == TRACK_STOPPED && !TrackEnded()) return;
+        if (v.deckState == TrackSpace || GetGapPhase() == GAP_NEXT_STARTED) RunGapPhases();
+        if (v.searchDir != SEARCH_NONE) SearchStep();
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) Tick();
+    }
+
+    void Cue(int n) {
+        Deck().currentTrack = n;
+        ASSERT_EQ(CueCurrentTrack(), 1);
+    }
+    void PlayFrom(int n, uint32_t atMs) {
+        Cue(n);
+        if (atMs) SeekTrack((int32_t)atMs);
+        StartPlay();
+        ASSERT_EQ(Deck().deckState, Playing);
+    }
+
+    int State() { return Deck().deckState; }
+    int Track() { return Deck().currentTrack; }
+    std::string Status() { return Face().tickerText; }
+    std::string OpenPath() { return World().openPath; }
+    int Called(const std::string& call) {
+        const auto& calls = World().recorderCalls;
+        return (int)std::count(calls.begin(), calls.end(), call);
+    }
+};
+
+// --- play, pause, stop ----------------------------------------------------------------------
+
+TEST_F(DeckTest, PlayPauseStopOnThePlayerSide) {
+    MakePlaylist(3, 60000);
+    Cue(2);
+    EXPECT_EQ(State(), Stopped);
+    EXPECT_EQ(Status(), "#2  Song 2  001:00");
+
+    StartPlay();
+    EXPECT_EQ(State(), Playing);
+    EXPECT_EQ(Face().tickerMode, (uint32_t)TICKER_SCROLL);
+    EXPECT_EQ(GetSelectorTransportMode(), SELECTOR_MODE_PLAYING);
+    Ticks(20);
+    EXPECT_EQ(Deck().position, 2000u);
+
+    PauseKey();
+    EXPECT_EQ(State(), Paused);
+    EXPECT_EQ(Face().tickerMode, (uint32_t)TICKER_PAUSE);
+    Ticks(10);
+    EXPECT_EQ(Deck().position, 2000u);  // paused: time stands still
+
+    PauseKey();
+    EXPECT_EQ(State(), Playing);
+    Ticks(10);
+    EXPECT_EQ(Deck().position, 3000u);
+
+    StopKey();
+    EXPECT_EQ(State(), Stopped);
+    EXPECT_EQ(PlayerPosition(), 0u);
+    EXPECT_EQ(Face().tickerMode, (uint32_t)TICKER_FIXED);
+    ASSERT_FALSE(World().statusWrites.empty());
+    EXPECT_EQ(World().statusWrites.back(), (std::vector<uint8_t>{0, 150, 0, 0}));
+    EXPECT_EQ(Face().levels[0], -100);
+    EXPECT_EQ(Face().levels[1], -100);
+    EXPECT_EQ(Face().levels[2], -100);
+    EXPECT_EQ(Face().levels[3], -100);
+    EXPECT_EQ(Face().peakMode, PEAKS_HOLD);
+}
+
+TEST_F(DeckTest, PlayNearTheEndMovesStraightToTheNextTrack) {
+    MakePlaylist(3, 60000);
+    Cue(1);
+    SeekTrack(59800);
+    StartPlay();
+    EXPECT_EQ(State(), Playing);
+    EXPECT_EQ(World().playCalls, 0);  // it jumped to the end instead of playing
+    Tick();
+    EXPECT_EQ(Track(), 2);
+    EXPECT_EQ(State(), Playing);
+    Tick();
+    EXPECT_EQ(PlayerPosition(), 100u);
+}
+
+TEST_F(DeckTest, PlayDuringTheTrackGapLetsTheGapRun) {
+    MakePlaylist(2, 5000);
+    Settings().playSpace = PLAY_SPACE_MD;
+    PlayFrom(1, 4900);
+    Tick();
+    ASSERT_EQ(State(), TrackSpace);
+    EXPECT_EQ(Track(), 2);
+    EXPECT_EQ(World().silencePath, "Sil44.$$$");
+    int plays = World().playCalls;
+    StartPlay();
+    EXPECT_EQ(State(), TrackSpace);
+    EXPECT_EQ(World().playCalls, plays);
+
+    World().statusWrites.clear();
+    Ticks(41);  // just past four seconds of silence
+    EXPECT_EQ(State(), Playing);
+    EXPECT_EQ(World().playCalls, plays + 1);
+    // MiniDisc: the mark after 200 ms, then the track's own status again after 500 ms.
+    ASSERT_GE(World().statusWrites.size(), 2u);
+    EXPECT_EQ(World().statusWrites[0], (std::vector<uint8_t>{0, 22, 0, 0}));
+    EXPECT_EQ(World().statusWrites[1], (std::vector<uint8_t>{4, 6, 0, 0}));
+}
+
+TEST_F(DeckTest, PlayWithAnEmptyListAsksForFilesFirst) {
+    StartPlay();
+    EXPECT_EQ(World().selectFilesRuns, 1);
+    EXPECT_EQ(State(), NoTrack);  // nothing chosen, nothing else happens
+
+    MakePlaylist(2, 60000);
+    World().selectFilesAdds = World().playlist;
+    World().playlist.clear();
+    StartPlay();
+    EXPECT_EQ(World().selectFilesRuns, 2);
+    EXPECT_EQ(State(), Playing);
+    EXPECT_EQ(Track(), 1);
+}
+
+TEST_F(DeckTest, PlayInNoTrackWithAListWaitsForTheTick) {
+    MakePlaylist(2, 60000);
+    StartPlay();
+    EXPECT_EQ(State(), NoTrack);
+    EXPECT_EQ(World().selectFilesRuns, 0);
+    EXPECT_EQ(World().playCalls, 0);
+}
+
+// --- refusals -------------------------------------------------------------------------------
+
+struct Refusal {
+    const char* name;
+    int state;
+    std::function<int()> key;
+};
+
+TEST_F(DeckTest, KeysRefusedInTheirStatesChangeNothing) {
+    const Refusal refusals[] = {
+        {"Pause/Stopped", Stopped, [] { return PauseKey(); }},
+        {"Pause/NoTrack", NoTrack, [] { return PauseKey(); }},
+        {"Stop/Stopped", Stopped, [] { return StopKey(); }},
+        {"Stop/Editing", Editing, [] { return StopKey(); }},
+        {"FF/NoTrack", NoTrack, [] { return FastForwardDown(); }},
+        {"REW/Editing", Editing, [] { return RewindDown(); }},
+        {"Next/NoTrack", NoTrack, [] { return NextTrack(); }},
+        {"Next/Searching", Searching, [] { return NextTrack(); }},
+        {"Prev/Editing", Editing, [] { return PrevTrack(); }},
+        {"Record/Playing", Playing, [] { return EnterRecStandby(); }},
+        {"Record/Paused", Paused, [] { return EnterRecStandby(); }},
+        {"PlayNumber/Recording", Recording, [] { return PlayTrackNumber(2); }},
+        {"PlayNumber/RecPause", RecPause, [] { return PlayTrackNumber(2); }},
+        {"OpenList/Recording", Recording, [] { return OpenAsNewList("C:\\m\\t3.wav"); }},
+        {"OpenList/RecStandby", RecStandby, [] { return OpenAsNewList("C:\\m\\t3.wav"); }},
+        {"Edit/RecPause", RecPause, [] { return EditCurrentFile(); }},
+        {"Input/RecPause", RecPause, [] { return SelectInput(INPUT_IN2); }},
+        {"Format/Recording", Recording, [] { return SelectFormat(0); }},
+        {"Format/NoEncoder", Stopped, [] { return SelectFormat(3); }},
+        {"Playlist/RecPause", RecPause, [] { return ShowPlaylist(); }},
+        {"FFUp/Recording", Recording, [] { return FastForwardUp(); }},
+    };
+    for (const Refusal& r : refusals) {
+        SetUp();
+        MakePlaylist(3, 60000);
+        Cue(1);
+        World().recorderCalls.clear();
+        Deck().deckState = r.state;
+        r.key();
+        EXPECT_EQ(State(), r.state) << r.name;
+        EXPECT_EQ(Track(), 1) << r.name;
+        EXPECT_EQ(OpenPath(), "C:\\m\\t1.wav") << r.name;
+        EXPECT_EQ(World().playCalls + World().stopCalls, 0) << r.name;
+        EXPECT_TRUE(World().recorderCalls.empty()) << r.name;
+        EXPECT_EQ(Settings().recordFormat, 0u) << r.name;
+        EXPECT_EQ(Settings().recordInput, 1u) << r.name;
+        EXPECT_EQ(PlaylistWindowOpens(), 0) << r.name;
+        EXPECT_EQ(PropertySheetRuns(), 0) << r.name;
+    }
+}
+
+TEST_F(DeckTest, PositionDragNeedsACuedTrackAndResumesPlay) {
+    EXPECT_EQ(PositionDragBegin(), 0);  // nothing cued
+
+    MakePlaylist(1, 100000);
+    PlayFrom(1, 0);
+    EXPECT_EQ(PositionDragBegin(), 1);
+    EXPECT_EQ(State(), Paused);
+    PositionDragMove(250);
+    EXPECT_EQ(Face().positionBar, 250u);
+    EXPECT_EQ(Deck().position, 25000u);
+    EXPECT_EQ(PlayerPosition(), 25000u);
+    PositionDragEnd();
+    EXPECT_EQ(State(), Playing);
+    EXPECT_EQ(Deck().sliderDrag, 0);
+    EXPECT_EQ(Deck().savedState, Stopped);
+}
+
+// --- next and previous ----------------------------------------------------------------------
+
+TEST_F(DeckTest, NextOnTheLastEntryDependsOnRepeat) {
+    MakePlaylist(3, 60000);
+    PlayFrom(3, 1000);
+    NextTrack();  // repeat off: back to the top, stopped
+    EXPECT_EQ(Track(), 1);
+    EXPECT_EQ(State(), Stopped);
+
+    Settings().repeat = 2;
+    PlayFrom(3, 1000);
+    NextTrack();  // repeat all: top of the list, still playing
+    EXPECT_EQ(Track(), 1);
+    EXPECT_EQ(State(), Playing);
+
+    Settings().repeat = 1;
+    PlayFrom(2, 1000);
+    NextTrack();  // repeat one holds only the track's end, not the key
+    EXPECT_EQ(Track(), 3);
+    EXPECT_EQ(State(), Playing);
+    PrevTrack();
+    EXPECT_EQ(Track(), 2);
+}
+
+TEST_F(DeckTest, PreviousRestartsTheTrackFrom3001Ms) {
+    MakePlaylist(3, 60000);
+    PlayFrom(2, 3000);
+    PrevTrack();
+    EXPECT_EQ(Track(), 1);
+    EXPECT_EQ(State(), Playing);
+
+    PlayFrom(2, 3001);
+    PrevTrack();
+    EXPECT_EQ(Track(), 2);
+    EXPECT_EQ(State(), Playing);
+    EXPECT_EQ(World().seeks.back(), TRACK_START);
+    EXPECT_LT(PlayerPosition(), 3001u);
+
+    Cue(3);
+    SeekTrack(500);
+    PrevTrack();  // from Stopped the deck stays stopped on the previous track
+    EXPECT_EQ(Track(), 2);
+    EXPECT_EQ(State(), Stopped);
+}
+
+TEST_F(DeckTest, TrackEndsFollowTheRepeatMode) {
+    MakePlaylist(3, 1000);
+    PlayFrom(2, 0);
+    Ticks(10);
+    EXPECT_EQ(Track(), 3);
+    EXPECT_EQ(State(), Playing);
+    World().statusWrites.clear();
+    Ticks(10);  // the last track ends: the deck stops at the top of the list
+    EXPECT_EQ(Track(), 1);
+    EXPECT_EQ(State(), Stopped);
+    EXPECT_EQ(World().statusWrites.back(), (std::vector<uint8_t>{0, 150, 0, 0}));
+
+    Settings().repeat = 1;
+    PlayFrom(2, 0);
+    Ticks(10);
+    EXPECT_EQ(Track(), 2);  // the same track again
+    EXPECT_EQ(State(), Playing);
+
+    Settings().repeat = 2;
+    PlayFrom(3, 0);
+    Ticks(10);
+    EXPECT_EQ(Track(), 1);
+    EXPECT_EQ(State(), Playing);
+}
+
+TEST_F(DeckTest, UnplayableEntriesAreSkipped) {
+    MakePlaylist(4, 1000);
+    World().files[1].playable = 0;  // entry 2
+    PlayFrom(1, 0);
+    Ticks(10);
+    EXPECT_EQ(Track(), 3);
+    EXPECT_EQ(State(), Playing);
+    PrevTrack();  // within the first seconds: previous playable entry is 1
+    EXPECT_EQ(Track(), 1);
+}
+
+// --- searches -------------------------------------------------------------------------------
+
+TEST_F(DeckTest, FastForwardCrossesIntoTheNextTrack) {
+    MakePlaylist(3, 10000);
+    PlayFrom(1, 8000);
+    FastForwardDown();
+    EXPECT_EQ(State(), Searching);
+    EXPECT_EQ(PlayerPosition(), 9000u);  // the first step is one tick ahead at ten times speed
+    Tick();
+    EXPECT_EQ(Track(), 2);  // past the end: the search goes on in the next track from 0
+    Tick();
+    EXPECT_EQ(Track(), 2);
+    EXPECT_EQ(PlayerPosition(), 1000u);
+    FastForwardUp();
+    EXPECT_EQ(State(), Playing);
+    EXPECT_EQ(Track(), 2);
+}
+
+TEST_F(DeckTest, RewindCrossesIntoThePreviousTrackEnd) {
+    MakePlaylist(3, 10000);
+    PlayFrom(2, 1500);
+    PauseKey();
+    RewindDown();
+    EXPECT_EQ(State(), Searching);
+    Tick();
+    EXPECT_EQ(Track(), 1);
+    Tick();
+    EXPECT_EQ(PlayerPosition(), 9000u);
+    RewindUp();
+    EXPECT_EQ(State(), Paused);
+    EXPECT_EQ(Track(), 1);
+}
+
+TEST_F(DeckTest, SearchesStopAtTheListEndsWithRepeatOff) {
+    MakePlaylist(2, 10000);
+    PlayFrom(2, 9500);
+    FastForwardDown();
+    Ticks(5);
+    EXPECT_EQ(Track(), 2);
+    EXPECT_EQ(PlayerPosition(), 10000u);
+    FastForwardUp();
+
+    Cue(1);
+    SeekTrack(500);
+    RewindDown();
+    Ticks(5);
+    EXPECT_EQ(Track(), 1);
+    EXPECT_EQ(PlayerPosition(), 0u);
+    RewindUp();
+    EXPECT_EQ(State(), Stopped);
+}
+
+TEST_F(DeckTest, FastForwardWhileStoppedStaysStopped) {
+    MakePlaylist(2, 60000);
+    Cue(1);
+    FastForwardDown();
+    EXPECT_EQ(State(), Stopped);
+    Ticks(10);
+    EXPECT_EQ(State(), Stopped);
+    EXPECT_EQ(PlayerPosition(), 11000u);
+    EXPECT_EQ(World().playCalls, 0);
+    FastForwardUp();
+    EXPECT_EQ(State(), Stopped);
+    EXPECT_EQ(Deck().searchDir, SEARCH_NONE);
+}
+
+TEST_F(DeckTest, FastForwardInTheGapStartsTheNextTrackFirst) {
+    MakePlaylist(2, 5000);
+    Settings().playSpace = PLAY_SPACE_DAT;
+    PlayFrom(1, 4900);
+    Tick();
+    ASSERT_EQ(State(), TrackSpace);
+    FastForwardDown();
+    EXPECT_EQ(State(), Searching);
+    EXPECT_EQ(Deck().savedState, Playing);
+    EXPECT_EQ(Track(), 2);
+}
+
+// --- recording ------------------------------------------------------------------------------
+
+TEST_F(DeckTest, RecordingIsKeptAndCued) {
+    MakePlaylist(2, 60000);
+    Cue(1);
+    ASSERT_EQ(EnterRecStandby(), 1);
+    EXPECT_EQ(State(), RecStandby);
+    EXPECT_EQ(Deck().deckSide, DECK_SIDE_RECORDER);
+    EXPECT_EQ(OpenPath(), "");  // the player let go of its track
+    EXPECT_EQ(Status(), "Rec Pause S-001.WAV");
+    EXPECT_EQ(World().recordTarget, "C:\\rec\\S-001.WAV");
+    EXPECT_EQ(Deck().trackLength, 300000u);
+
+    StartPlay();
+    EXPECT_EQ(State(), Recording);
+    EXPECT_EQ(Status(), "Recording S-001.WAV");
+    PauseKey();
+    EXPECT_EQ(State(), RecPause);
+    EXPECT_EQ(Status(), "Rec Pause S-001.WAV");
+    StartPlay();
+    EXPECT_EQ(State(), Recording);
+
+    FakeFile rec;
+    rec.path = "C:\\rec\\S-001.WAV";
+    rec.lengthMs = 5000;
+    World().files.push_back(rec);
+    World().recordedMs = 5000;
+    StopKey();
+    EXPECT_EQ(Called("StopCapture(1)"), 1);
+    EXPECT_EQ(Called("CloseRecordFile(1)"), 1);
+    EXPECT_EQ(Called("StoreInputStatus C:\\rec\\S-001.WAV"), 1);
+    EXPECT_EQ(State(), Stopped);
+    EXPECT_EQ(Deck().deckSide, DECK_SIDE_PLAYER);
+    EXPECT_EQ(Track(), 3);
+    EXPECT_EQ(OpenPath(), "C:\\rec\\S-001.WAV");
+    EXPECT_TRUE(World().deleted.empty());
+}
+
+TEST_F(DeckTest, EmptyRecordingIsDeleted) {
+    ASSERT_EQ(EnterRecStandby(), 1);
+    StartPlay();
+    ASSERT_EQ(State(), Recording);
+    StopKey();
+    EXPECT_EQ(State(), NoTrack);
+    EXPECT_EQ(Status(), "Quaverly Deck");
+    EXPECT_EQ(Face().tickerMode, (uint32_t)TICKER_CENTRED);
+    ASSERT_EQ(World().deleted.size(), 1u);
+    EXPECT_EQ(World().deleted[0], "C:\\rec\\S-001.WAV");
+    EXPECT_EQ(GetEntryCount(), 0);
+}
+
+TEST_F(DeckTest, InputOrFormatChangeInStandbyPreparesANewFile) {
+    Deck().encoderPresent = 1;
+    ASSERT_EQ(EnterRecStandby(), 1);
+    World().recorderCalls.clear();
+    ASSERT_EQ(SelectInput(INPUT_IN2), 1);
+    EXPECT_EQ(Settings().recordInput, 0u);
+    EXPECT_EQ(World().reg6, 2u);
+    EXPECT_EQ(Called("StopCapture(1)"), 1);
+    EXPECT_EQ(Called("PrepareCapture(1)"), 1);
+    EXPECT_EQ(State(), RecStandby);
+
+    World().recorderCalls.clear();
+    World().existingNumbers.insert("C:\\rec\\S-001");
+    ASSERT_EQ(SelectFormat(3), 1);
+    EXPECT_EQ(Called("SetRecordFormat(3,44100,128)"), 1);
+    EXPECT_EQ(World().recordTarget, "C:\\rec\\S-002.MP3");
+    EXPECT_EQ(Status(), "Rec Pause S-002.MP3");
+    EXPECT_EQ(Face().recordFormat, 3u);
+    EXPECT_EQ(Face().formatIsRecord, 1u);
+
+    World().recorderCalls.clear();
+    SelectFormat(3);  // the same format: the prepared file stays
+    EXPECT_TRUE(World().recorderCalls.empty());
+}
+
+TEST_F(DeckTest, SplitLeavesStandbyWaitingForSound) {
+    Settings().recAutoRecording = 1;
+    ASSERT_EQ(EnterRecStandby(), 1);
+    StartPlay();  // armed: the recorder now waits for sound
+    EXPECT_EQ(State(), RecStandby);
+    EXPECT_EQ(Status(), "Rec Standby S-001.WAV");
+    EXPECT_EQ(GetCaptureMode(), CAPTURE_WAITING);
+    World().captureMode = CAPTURE_WRITING;  // sound arrived and the recorder started itself
+    Deck().deckState = Recording;
+
+    FakeFile rec;
+    rec.path = "C:\\rec\\S-001.WAV";
+    rec.lengthMs = 8000;
+    World().files.push_back(rec);
+    World().recordedMs = 8000;
+    World().existingNumbers.insert("C:\\rec\\S-001");
+    World().recorderCalls.clear();
+    SplitRecordFile();
+    EXPECT_EQ(Called("StopCapture(0)"), 1);      // capture keeps running for the next file
+    EXPECT_EQ(Called("PrepareCapture(0)"), 1);
+    EXPECT_EQ(GetEntryCount(), 1);               // the first part went to the list
+    EXPECT_EQ(State(), RecStandby);
+    EXPECT_EQ(Status(), "Rec Standby S-002.WAV");
+    EXPECT_EQ(GetCaptureMode(), CAPTURE_WAITING);
+}
+
+TEST_F(DeckTest, RecordWithoutTheDeviceOrOnTheDaysFirstPressShowsAMessage) {
+    World().waveInputPresent = 0;
+    EXPECT_EQ(EnterRecStandby(), 0);
+    EXPECT_EQ(State(), NoTrack);
+    ASSERT_EQ(RecordedMessageCount(), 1);
+    EXPECT_EQ(RecordedMessageAt(0)->stringId, 57);
+
+    World().waveInputPresent = 1;
+    Settings().recNoticePending = 1;
+    EXPECT_EQ(EnterRecStandby(), 0);
+    EXPECT_EQ(RecordedMessageAt(1)->stringId, 55);
+    EXPECT_EQ(EnterRecStandby(), 1);  // the next press goes on
+    EXPECT_EQ(State(), RecStandby);
+}
+
+TEST_F(DeckTest, RecordNumbersSkipTakenNamesOfAnyFormat) {
+    World().existingNumbers = {"C:\\rec\\S-001", "C:\\rec\\S-002"};
+    ASSERT_EQ(EnterRecStandby(), 1);
+    EXPECT_EQ(World().recordTarget, "C:\\rec\\S-003.WAV");
+
+    SetBaseFromChosenName("C:\\rec\\Concert017.mp2");
+    EXPECT_STREQ(Settings().recFileName, "C:\\rec\\Concert");
+    EXPECT_EQ(GetRecordNumber(), 17u);
+    EXPECT_EQ(Settings().recordFormat, 2u);
+    SetBaseFromChosenName("C:\\rec\\Concert.wav");  // same prefix: the number runs on
+    EXPECT_EQ(GetRecordNumber(), 17u);
+    SetBaseFromChosenName("C:\\rec\\Other.xyz");
+    EXPECT_EQ(GetRecordNumber(), 1u);
+    EXPECT_EQ(Settings().recordFormat, 0u);
+}
+
+// --- giving up ------------------------------------------------------------------------------
+
+TEST_F(DeckTest, SelectTrackGivesUpWhenNothingCanBeShown) {
+    struct Case {
+        const char* name;
+        int entries;
+        int playable;  // 0: every entry unplayable
+        uint32_t repeat;
+        int dir;
+    } cases[] = {
+        {"empty list", 0, 1, 0, SELECT_SAME},
+        {"all unplayable, repeat all", 4, 0, 2, SELECT_NEXT},
+        {"all unplayable, backwards", 4, 0, 2, SELECT_PREVIOUS},
+        {"single unplayable, repeat all", 1, 0, 2, SELECT_NEXT},
+        {"single unplayable, repeat all, back", 1, 0, 2, SELECT_PREVIOUS},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        MakePlaylist(c.entries, 60000);
+        for (FakeFile& f : World().files) f.playable = c.playable;
+        Settings().repeat = c.repeat;
+        Deck().deckState = Playing;
+        Deck().currentTrack = c.entries ? c.entries : 1;
+        Deck().trackLength = 60000;
+        EXPECT_EQ(SelectTrack(c.dir), 0) << c.name;
+        EXPECT_EQ(State(), NoTrack) << c.name;
+        EXPECT_EQ(Track(), 1) << c.name;
+        EXPECT_EQ(Deck().trackLength, 0u) << c.name;
+        EXPECT_EQ(Status(), "Quaverly Deck") << c.name;
+        EXPECT_EQ(Face().tickerMode, (uint32_t)TICKER_CENTRED) << c.name;
+    }
+}
+
+TEST_F(DeckTest, OpenAsNewListReplacesTheList) {
+    MakePlaylist(3, 60000);
+    FakeFile other;
+    other.path = "C:\\new\\x.wav";
+    other.lengthMs = 2000;
+    other.title = "X";
+    World().files.push_back(other);
+    FakeFile broken;
+    broken.path = "C:\\new\\broken.wav";
+    broken.playable = 0;
+    World().files.push_back(broken);
+
+    EXPECT_EQ(OpenAsNewList("C:\\new\\broken.wav"), 0);
+    EXPECT_EQ(GetEntryCount(), 3);
+
+    ASSERT_EQ(OpenAsNewList("C:\\new\\x.wav"), 1);
+    EXPECT_EQ(GetEntryCount(), 1);
+    EXPECT_EQ(State(), Stopped);
+    EXPECT_EQ(OpenPath(), "C:\\new\\x.wav");
+    EXPECT_EQ(Status(), "#1  X  000:02");
+}
+
+TEST_F(DeckTest, EditingClosesAndRecuesTheTrack) {
+    MakePlaylist(2, 60000);
+    Cue(2);
+    EditCurrentFile();
+    EXPECT_EQ(PropertySheetRuns(), 1);
+    EXPECT_EQ(PlaylistWindowDisabled(), 0);
+    EXPECT_EQ(State(), Stopped);
+    EXPECT_EQ(OpenPath(), "C:\\m\\t2.wav");
+
+    World().files[1].playable = 0;  // the sheet broke the file
+    EditCurrentFile();
+    EXPECT_EQ(State(), NoTrack);
+}
+
+TEST_F(DeckTest, RepeatKeyCyclesThroughThreeModes) {
+    const uint32_t expected[] = {1, 2, 0, 1};
+    for (uint32_t mode : expected) {
+        CycleRepeat();
+        EXPECT_EQ(Settings().repeat, mode);
+        EXPECT_EQ(Face().repeatMode, mode);
+    }
+}
+}  // namespace
