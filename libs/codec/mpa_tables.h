@@ -98,6 +98,7 @@ extern const MpaHuffTable MPA_HUFF[32];
 extern const MpaHuffCode MPA_HUFF_QUAD[2][16];
 
 // ---- Synthesis -----------------------------------------------------------------------------------
-// Synthesis window D[i] for i = 0..256, times 65536 (exact integers). The full window of 512
-// entries is D[i] for i <= 256 and -D[512 - i] for 257 <= i <= 511.
+// Synthesis window, times 65536 (exact integers): W[k] for k = 0..256. The 512 coefficients
+// that weight the V vector (V[0..63] newest, U built from V as in the standard flow) are
+// D[i] = W[min(i, 512 - i)], negated where i / 64 is odd.
 extern const int32_t MPA_SYNTH_WINDOW[257];

@@ -1,0 +1,162 @@
+// Layer III Huffman decoding: two-level lookup tables built from the shared code lists, and the
+// big-value and count1 region decoders.
+#include <cstring>
+
+#include "mpa_internal.h"
+#include "mpa_tables.h"
+
+namespace {
+
+// Pool entries: a leaf holds (bits consumed at this level) | x << 8 | y << 16; a link to a
+// second-level table has the top bit set, the table's offset in the low 16 bits and its width
+// in bits 16..23.
+const uint32_t HUFF_LINK = 0x80000000u;
+const int HUFF_FIRST_BITS = 8;
+
+// Builds the lookup for `count` codes; value(i) gives the packed (x | y << 8) of code i.
+// Returns the first-level offset; *used advances.
+template <typename ValueFn>
+MpaHuffLookup BuildLookup(uint32_t* pool, int* used, const MpaHuffCode* codes, int count, ValueFn value)
+{
+    int maxLen = 0;
+    for (int i = 0; i < count; ++i)
+        if (codes[i].len > maxLen) maxLen = codes[i].len;
+    int k = maxLen < HUFF_FIRST_BITS ? maxLen : HUFF_FIRST_BITS;
+    MpaHuffLookup lk{};
+    lk.first = uint16_t(*used);
+    lk.bits = uint8_t(k);
+    uint32_t* first = pool + *used;
+    *used += 1 << k;
+    std::memset(first, 0, sizeof(uint32_t) << k);
+    // widths of the second-level tables
+    int subWidth[256] = {0};
+    for (int i = 0; i < count; ++i) {
+        int len = codes[i].len;
+        if (len > k) {
+            int prefix = codes[i].code >> (len - k);
+            if (len - k > subWidth[prefix]) subWidth[prefix] = len - k;
+        }
+    }
+    for (int p = 0; p < (1 << k); ++p) {
+        if (!subWidth[p]) continue;
+        first[p] = HUFF_LINK | uint32_t(*used) | uint32_t(subWidth[p]) << 16;
+        std::memset(pool + *used, 0, sizeof(uint32_t) << subWidth[p]);
+        *used += 1 << subWidth[p];
+    }
+    for (int i = 0; i < count; ++i) {
+        int len = codes[i].len;
+        uint32_t code = codes[i].code;
+        uint32_t v = value(i);
+        if (len <= k) {
+            uint32_t start = code << (k - len);
+            for (uint32_t j = 0; j < (1u << (k - len)); ++j) first[start + j] = uint32_t(len) | v << 8;
+        } else {
+            uint32_t link = first[code >> (len - k)];
+            int w = (link >> 16) & 0xFF;
+            uint32_t* sub = pool + (link & 0xFFFF);
+            int rest = len - k;
+            uint32_t low = code & ((1u << rest) - 1);
+            uint32_t start = low << (w - rest);
+            for (uint32_t j = 0; j < (1u << (w - rest)); ++j) sub[start + j] = uint32_t(rest) | v << 8;
+        }
+    }
+    return lk;
+}
+
+// Decodes one symbol; returns the packed value (x | y << 8).
+inline uint32_t DecodeSymbol(const uint32_t* pool, const MpaHuffLookup& lk, MpaBits* bits)
+{
+    uint32_t e = pool[lk.first + MpaBitsPeek(bits, lk.bits)];
+    if (e & HUFF_LINK) {
+        MpaBitsSkip(bits, lk.bits);
+        int w = (e >> 16) & 0xFF;
+        e = pool[(e & 0xFFFF) + MpaBitsPeek(bits, w)];
+    }
+    MpaBitsSkip(bits, e & 0xFF);
+    return e >> 8;
+}
+
+}  // namespace
+
+void MpaHuffInit(MpaDecoder* dec)
+{
+    int used = 0;
+    MpaHuffLookup shared[32] = {};
+    for (int t = 0; t < 32; ++t) {
+        const MpaHuffTable& tab = MPA_HUFF[t];
+        dec->huff[t] = MpaHuffLookup{0, 0, tab.linbits};
+        if (!tab.codes) continue;
+        // tables 16..23 and 24..31 share their codes: build once
+        int owner = t;
+        for (int o = 0; o < t; ++o)
+            if (MPA_HUFF[o].codes == tab.codes) { owner = o; break; }
+        if (owner != t) {
+            dec->huff[t] = shared[owner];
+            dec->huff[t].linbits = tab.linbits;
+            continue;
+        }
+        int size = tab.size;
+        shared[t] = BuildLookup(dec->huffPool, &used, tab.codes, size * size,
+                                [size](int i) { return uint32_t(i / size) | uint32_t(i % size) << 8; });
+        shared[t].linbits = tab.linbits;
+        dec->huff[t] = shared[t];
+    }
+    for (int q = 0; q < 2; ++q)
+        dec->quad[q] = BuildLookup(dec->huffPool, &used, MPA_HUFF_QUAD[q], 16, [](int i) { return uint32_t(i); });
+}
+
+int MpaHuffDecode(const MpaDecoder* dec, MpaBits* bits, size_t endBit, const MpaGranule* g, int sfbSlot,
+                  int is[576])
+{
+    (void)sfbSlot;
+    std::memset(is, 0, sizeof(int) * 576);
+    int bigLines = g->bigValues * 2;
+    if (bigLines > 576) bigLines = 576;
+    int regionEnd[3] = {g->region1Start, g->region2Start, bigLines};
+    if (regionEnd[0] > bigLines) regionEnd[0] = bigLines;
+    if (regionEnd[1] > bigLines) regionEnd[1] = bigLines;
+    if (regionEnd[1] < regionEnd[0]) regionEnd[1] = regionEnd[0];
+    int line = 0;
+    for (int r = 0; r < 3; ++r) {
+        int sel = g->tableSelect[r];
+        const MpaHuffLookup& lk = dec->huff[sel];
+        if (!MPA_HUFF[sel].codes) {
+            // table 0: all zero; tables 4 and 14 do not exist
+            if (sel != 0 && line < regionEnd[r]) return -1;
+            line = regionEnd[r];
+            continue;
+        }
+        int linbits = lk.linbits;
+        for (; line < regionEnd[r]; line += 2) {
+            uint32_t v = DecodeSymbol(dec->huffPool, lk, bits);
+            int x = v & 0xFF, y = (v >> 8) & 0xFF;
+            if (x == 15 && linbits) x += int(MpaBitsRead(bits, linbits));
+            if (x && MpaBitsRead(bits, 1)) x = -x;
+            if (y == 15 && linbits) y += int(MpaBitsRead(bits, linbits));
+            if (y && MpaBitsRead(bits, 1)) y = -y;
+            is[line] = x;
+            is[line + 1] = y;
+        }
+        if (bits->pos > endBit) return -1;
+    }
+    // count1 region: quadruples of magnitudes 0/1 until the granule's bits run out
+    const MpaHuffLookup& qk = dec->quad[g->count1Table];
+    while (line + 4 <= 576 && bits->pos < endBit) {
+        size_t before = bits->pos;
+        uint32_t v = DecodeSymbol(dec->huffPool, qk, bits);
+        int q[4] = {int(v >> 3) & 1, int(v >> 2) & 1, int(v >> 1) & 1, int(v) & 1};
+        for (int i = 0; i < 4; ++i)
+            if (q[i] && MpaBitsRead(bits, 1)) q[i] = -1;
+        if (bits->pos > endBit) {
+            // the last quadruple ran past the granule: it is padding, not data
+            bits->pos = before;
+            break;
+        }
+        is[line] = q[0];
+        is[line + 1] = q[1];
+        is[line + 2] = q[2];
+        is[line + 3] = q[3];
+        line += 4;
+    }
+    return line;
+}

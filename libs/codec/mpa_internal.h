@@ -1,0 +1,70 @@
+// Stage functions shared by the decoder's source files (not part of the codec's public API).
+#pragma once
+#include "mpa_bits.h"
+#include "mpa_decoder.h"
+
+// Layer III granule/channel record, from the side information.
+struct MpaGranule {
+    int part23Length;
+    int bigValues;
+    int globalGain;
+    int scalefacCompress;
+    int windowSwitching;
+    int blockType;
+    int mixed;
+    int tableSelect[3];
+    int subblockGain[3];
+    int region0Count;
+    int region1Count;
+    int preflag;
+    int scalefacScale;
+    int count1Table;
+    // derived
+    int region1Start;   // first line of region 1
+    int region2Start;   // first line of region 2
+};
+
+// Huffman (mpa_huffman.cpp)
+void MpaHuffInit(MpaDecoder* dec);
+// Decodes the big-value and count1 regions of one granule into is[576] (signed integer
+// magnitudes); reads up to bit position endBit. Returns the number of lines that may be
+// non-zero (a multiple of 2 or 4, at most 576), or -1 on corrupt data.
+int MpaHuffDecode(const MpaDecoder* dec, MpaBits* bits, size_t endBit, const MpaGranule* g,
+                  int sfbSlot, int is[576]);
+
+// Synthesis (mpa_synth.cpp): 32 subband samples of one time slot -> 32 PCM samples, written to
+// out[0], out[step], out[2*step] ...
+void MpaSynthInit(MpaDecoder* dec);
+void MpaSynth(MpaDecoder* dec, int ch, const float subband[32], float* out, int step);
+// Advances the shared V-vector position after all channels of one time slot.
+void MpaSynthAdvance(MpaDecoder* dec);
+
+// IMDCT (mpa_imdct.cpp): 576 lines of one granule/channel -> 18 time slots of 32 subbands,
+// out[t][sb]. blockType as in the side information; mixed keeps two long subbands.
+void MpaImdctInit(MpaDecoder* dec);
+void MpaImdct(MpaDecoder* dec, int ch, const float xr[576], int blockType, int mixed, int activeLines,
+              float out[18][32]);
+
+// Stereo (mpa_stereo.cpp): joint-stereo processing of one granule in place.
+struct MpaStereoInput {
+    const MpaHeader* header;
+    const MpaGranule* granule;     // right channel's granule record (block type decides bands)
+    const int* rightLong;          // right channel scale factors of the long bands [22]
+    const int* rightShort;         // and of the short bands, [sfb * 3 + window]
+    const int* illegalPos;         // MPEG-2: illegal intensity position per band (long 0..21,
+                                   // short 22 + sfb), else null
+    int sfbSlot;
+    int lsfIntensityScale;         // MPEG-2 intensity scale bit
+    int rightNonzero;              // lines of the right channel that may be non-zero
+};
+void MpaStereoInit(MpaDecoder* dec);
+void MpaStereo(const MpaDecoder* dec, const MpaStereoInput* in, float left[576], float right[576]);
+
+// Layers I and II (mpa_layer12.cpp): decode the audio data after the header (and CRC).
+int MpaDecodeLayer1(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* pcmOut);
+int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* pcmOut);
+
+// Layer III (mpa_layer3.cpp).
+void MpaLayer3Init(MpaDecoder* dec);
+int MpaDecodeLayer3(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, size_t frameBytes,
+                    float* pcmOut);

@@ -1,0 +1,155 @@
+// Layers I and II: bit allocation, scale factors and sample dequantisation into subband samples,
+// then synthesis. Both layers code 32 subbands; layer II adds allocation tables, scale-factor
+// selection over three parts of the frame and grouped codes for 3, 5 and 9 steps.
+#include <cstring>
+
+#include "mpa_internal.h"
+#include "mpa_tables.h"
+
+namespace {
+
+// Joint stereo shares the allocation of subbands from `bound` on.
+int StereoBound(const MpaHeader* h, int limit)
+{
+    if (h->mode != MPA_MODE_JOINT) return limit;
+    int bound = 4 * (h->modeExtension + 1);
+    return bound < limit ? bound : limit;
+}
+
+// Dequantised value of code q for n steps, before the scale factor.
+inline float Dequant(uint32_t q, int steps)
+{
+    return float(2.0 * double(q) - double(steps - 1)) / float(steps);
+}
+
+void SynthSlot(MpaDecoder* dec, int channels, float sb[2][32], float* pcm)
+{
+    for (int ch = 0; ch < channels; ++ch) MpaSynth(dec, ch, sb[ch], pcm + ch, channels);
+    MpaSynthAdvance(dec);
+}
+
+}  // namespace
+
+int MpaDecodeLayer1(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* pcmOut)
+{
+    int nch = h->channels;
+    int bound = StereoBound(h, 32);
+    int alloc[2][32] = {};
+    int scf[2][32] = {};
+    for (int sb = 0; sb < 32; ++sb) {
+        for (int ch = 0; ch < (sb < bound ? nch : 1); ++ch) {
+            alloc[ch][sb] = int(MpaBitsRead(bits, 4));
+            if (alloc[ch][sb] == 15) return MPA_ERR_DATA;
+        }
+        if (sb >= bound && nch == 2) alloc[1][sb] = alloc[0][sb];
+    }
+    for (int sb = 0; sb < 32; ++sb)
+        for (int ch = 0; ch < nch; ++ch)
+            if (alloc[ch][sb]) scf[ch][sb] = int(MpaBitsRead(bits, 6));
+    if (bits->overrun) return MPA_ERR_TRUNCATED;
+    float sample[2][32];
+    for (int s = 0; s < 12; ++s) {
+        std::memset(sample, 0, sizeof sample);
+        for (int sb = 0; sb < 32; ++sb) {
+            if (sb < bound) {
+                for (int ch = 0; ch < nch; ++ch) {
+                    int a = alloc[ch][sb];
+                    if (!a) continue;
+                    int steps = (1 << (a + 1)) - 1;
+                    uint32_t q = MpaBitsRead(bits, a + 1);
+                    sample[ch][sb] = Dequant(q, steps) * float(MPA_SCALEFACTOR[scf[ch][sb]]);
+                }
+            } else if (alloc[0][sb]) {
+                int a = alloc[0][sb];
+                int steps = (1 << (a + 1)) - 1;
+                float v = Dequant(MpaBitsRead(bits, a + 1), steps);
+                for (int ch = 0; ch < nch; ++ch) sample[ch][sb] = v * float(MPA_SCALEFACTOR[scf[ch][sb]]);
+            }
+        }
+        SynthSlot(dec, nch, sample, pcmOut + s * 32 * nch);
+    }
+    return bits->overrun ? MPA_ERR_TRUNCATED : MPA_OK;
+}
+
+int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* pcmOut)
+{
+    int nch = h->channels;
+    const MpaL2Table& table =
+        MPA_L2_TABLES[MpaL2SelectTable(h->versionIndex, h->sampleRate, h->bitrateKbps, nch)];
+    int limit = table.sblimit;
+    int bound = StereoBound(h, limit);
+    int cls[2][32];
+    for (int ch = 0; ch < 2; ++ch)
+        for (int sb = 0; sb < 32; ++sb) cls[ch][sb] = -1;
+    for (int sb = 0; sb < limit; ++sb) {
+        const MpaL2Row* row = table.rows[sb];
+        for (int ch = 0; ch < (sb < bound ? nch : 1); ++ch)
+            cls[ch][sb] = row->cls[MpaBitsRead(bits, row->nbal)];
+        if (sb >= bound && nch == 2) cls[1][sb] = cls[0][sb];
+    }
+    int scfsi[2][32] = {};
+    for (int sb = 0; sb < limit; ++sb)
+        for (int ch = 0; ch < nch; ++ch)
+            if (cls[ch][sb] >= 0) scfsi[ch][sb] = int(MpaBitsRead(bits, 2));
+    float scale[2][32][3] = {};
+    for (int sb = 0; sb < limit; ++sb)
+        for (int ch = 0; ch < nch; ++ch) {
+            if (cls[ch][sb] < 0) continue;
+            int s[3];
+            switch (scfsi[ch][sb]) {
+            case 0:
+                s[0] = int(MpaBitsRead(bits, 6));
+                s[1] = int(MpaBitsRead(bits, 6));
+                s[2] = int(MpaBitsRead(bits, 6));
+                break;
+            case 1:
+                s[0] = s[1] = int(MpaBitsRead(bits, 6));
+                s[2] = int(MpaBitsRead(bits, 6));
+                break;
+            case 2:
+                s[0] = s[1] = s[2] = int(MpaBitsRead(bits, 6));
+                break;
+            default:
+                s[0] = int(MpaBitsRead(bits, 6));
+                s[1] = s[2] = int(MpaBitsRead(bits, 6));
+                break;
+            }
+            for (int p = 0; p < 3; ++p) scale[ch][sb][p] = float(MPA_SCALEFACTOR[s[p]]);
+        }
+    if (bits->overrun) return MPA_ERR_TRUNCATED;
+    float sample[2][3][32];
+    for (int gr = 0; gr < 12; ++gr) {
+        int part = gr >> 2;
+        std::memset(sample, 0, sizeof sample);
+        for (int sb = 0; sb < limit; ++sb) {
+            int chans = sb < bound ? nch : 1;
+            for (int ch = 0; ch < chans; ++ch) {
+                int c = cls[ch][sb];
+                if (c < 0) continue;
+                const MpaQuantClass& qc = MPA_L2_CLASSES[c];
+                float v[3];
+                if (qc.grouped) {
+                    uint32_t code = MpaBitsRead(bits, qc.bits);
+                    for (int k = 0; k < 3; ++k) {
+                        v[k] = Dequant(code % qc.steps, qc.steps);
+                        code /= qc.steps;
+                    }
+                } else {
+                    for (int k = 0; k < 3; ++k) v[k] = Dequant(MpaBitsRead(bits, qc.bits), qc.steps);
+                }
+                if (sb < bound) {
+                    for (int k = 0; k < 3; ++k) sample[ch][k][sb] = v[k] * scale[ch][sb][part];
+                } else {
+                    for (int o = 0; o < nch; ++o)
+                        for (int k = 0; k < 3; ++k) sample[o][k][sb] = v[k] * scale[o][sb][part];
+                }
+            }
+        }
+        for (int k = 0; k < 3; ++k) {
+            float slot[2][32];
+            for (int ch = 0; ch < nch; ++ch) std::memcpy(slot[ch], sample[ch][k], sizeof slot[ch]);
+            SynthSlot(dec, nch, slot, pcmOut + (gr * 3 + k) * 32 * nch);
+        }
+    }
+    return bits->overrun ? MPA_ERR_TRUNCATED : MPA_OK;
+}

@@ -1,0 +1,82 @@
+// Polyphase synthesis filter bank: 32 subband samples -> 32 PCM samples per time slot. The
+// 64-point matrixing is a fast 32-point DCT-II (Lee's even/odd split) plus the cosine symmetries;
+// the windowing reads a doubled V buffer so no index ever wraps.
+#include <cmath>
+#include <cstring>
+
+#include "mpa_internal.h"
+#include "mpa_tables.h"
+
+namespace {
+
+// In-place DCT-II: x[k] <- sum_n x[n] cos(pi (2n+1) k / (2N)). scale holds N/2 factors for this
+// size followed by those of the smaller sizes.
+template <int N>
+struct Dct {
+    static inline void Run(float* x, const float* scale)
+    {
+        float a[N / 2], b[N / 2];
+        for (int n = 0; n < N / 2; ++n) {
+            a[n] = x[n] + x[N - 1 - n];
+            b[n] = (x[n] - x[N - 1 - n]) * scale[n];
+        }
+        Dct<N / 2>::Run(a, scale + N / 2);
+        Dct<N / 2>::Run(b, scale + N / 2);
+        for (int k = 0; k < N / 2 - 1; ++k) {
+            x[2 * k] = a[k];
+            x[2 * k + 1] = b[k] + b[k + 1];
+        }
+        x[N - 2] = a[N / 2 - 1];
+        x[N - 1] = b[N / 2 - 1];
+    }
+};
+template <>
+struct Dct<1> {
+    static inline void Run(float*, const float*) {}
+};
+
+}  // namespace
+
+void MpaSynthInit(MpaDecoder* dec)
+{
+    int at = 0;
+    for (int n = 32; n >= 2; n /= 2)
+        for (int i = 0; i < n / 2; ++i)
+            dec->dctScale[at++] = float(1.0 / (2.0 * std::cos(M_PI * (2 * i + 1) / (2.0 * n))));
+    for (int i = 0; i < 512; ++i) {
+        int w = MPA_SYNTH_WINDOW[i <= 256 ? i : 512 - i];
+        dec->synthWindow[i] = float(((i >> 6) & 1 ? -w : w) / 65536.0);
+    }
+}
+
+void MpaSynth(MpaDecoder* dec, int ch, const float subband[32], float* out, int step)
+{
+    float x[32];
+    std::memcpy(x, subband, sizeof x);
+    Dct<32>::Run(x, dec->dctScale);
+    // V[i] = cos((16 + i)(2k + 1) pi / 64) applied to the samples, from the DCT outputs
+    float v[64];
+    for (int i = 0; i < 16; ++i) v[i] = x[i + 16];
+    v[16] = 0.0f;
+    for (int i = 17; i <= 48; ++i) v[i] = -x[48 - i];
+    for (int i = 49; i < 64; ++i) v[i] = -x[i - 48];
+    int p = dec->synthPos;
+    float* buf = dec->synthBuf[ch];
+    std::memcpy(buf + p, v, sizeof v);
+    std::memcpy(buf + p + 1024, v, sizeof v);
+    const float* d = dec->synthWindow;
+    float s[32] = {0};
+    for (int i = 0; i < 8; ++i) {
+        const float* v1 = buf + p + 128 * i;
+        const float* v2 = v1 + 96;
+        const float* d1 = d + 64 * i;
+        const float* d2 = d1 + 32;
+        for (int j = 0; j < 32; ++j) s[j] += d1[j] * v1[j] + d2[j] * v2[j];
+    }
+    for (int j = 0; j < 32; ++j) out[j * step] = s[j];
+}
+
+void MpaSynthAdvance(MpaDecoder* dec)
+{
+    dec->synthPos = (dec->synthPos - 64) & 1023;
+}
