@@ -320,6 +320,31 @@ TEST_F(DeckTest, UnplayableEntriesAreSkipped) {
     EXPECT_EQ(Track(), 1);
 }
 
+TEST_F(DeckTest, GapMarksForMiniDiscAndDat) {
+    using Block = std::vector<uint8_t>;
+    const Block track = {4, 6, 0, 0}, saved = {0, 150, 0, 0};
+    struct Case {
+        uint32_t playSpace;
+        std::vector<Block> writes;  // during the gap and the first tick of the next track
+    } cases[] = {
+        {PLAY_SPACE_MD, {{0, 22, 0, 0}, track}},
+        {PLAY_SPACE_DAT, {{0, 6, 0, 0}, saved, track}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        MakePlaylist(2, 5000);
+        Settings().playSpace = c.playSpace;
+        PlayFrom(1, 4900);
+        Tick();
+        ASSERT_EQ(State(), TrackSpace);
+        Ticks(41);
+        ASSERT_EQ(State(), Playing);
+        Tick();
+        EXPECT_EQ(World().statusWrites, c.writes) << c.playSpace;
+        EXPECT_EQ(GetGapPhase(), GAP_NONE);
+    }
+}
+
 // --- searches -------------------------------------------------------------------------------
 
 TEST_F(DeckTest, FastForwardCrossesIntoTheNextTrack) {
@@ -384,6 +409,13 @@ TEST_F(DeckTest, FastForwardWhileStoppedStaysStopped) {
     FastForwardUp();
     EXPECT_EQ(State(), Stopped);
     EXPECT_EQ(Deck().searchDir, SEARCH_NONE);
+
+    // A press refused in NoTrack leaves its release nothing to restore.
+    CloseTrack();
+    Deck().deckState = NoTrack;
+    FastForwardDown();
+    FastForwardUp();
+    EXPECT_EQ(State(), NoTrack);
 }
 
 TEST_F(DeckTest, FastForwardInTheGapStartsTheNextTrackFirst) {
@@ -434,6 +466,17 @@ TEST_F(DeckTest, RecordingIsKeptAndCued) {
     EXPECT_EQ(Track(), 3);
     EXPECT_EQ(OpenPath(), "C:\\rec\\S-001.WAV");
     EXPECT_TRUE(World().deleted.empty());
+}
+
+TEST_F(DeckTest, PlayingANumberFromStandbyDropsThePreparedFile) {
+    MakePlaylist(3, 60000);
+    ASSERT_EQ(EnterRecStandby(), 1);
+    PlayTrackNumber(2);
+    EXPECT_EQ(Called("StopCapture(1)"), 1);
+    EXPECT_TRUE(World().recordTarget.empty());
+    EXPECT_EQ(Deck().deckSide, DECK_SIDE_PLAYER);
+    EXPECT_EQ(Track(), 2);
+    EXPECT_EQ(State(), Playing);
 }
 
 TEST_F(DeckTest, EmptyRecordingIsDeleted) {
