@@ -1,0 +1,192 @@
+// Encoder driver: PCM intake, framing and headers, filterbank and psychoacoustic model, and the
+// hand-off to the layer that codes the frame (see enc_encoder.h).
+#include "enc_encoder.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "enc_bits.h"
+#include "enc_layer12.h"
+#include "mpa_tables.h"
+
+namespace {
+
+int FindIndex(const uint16_t* list, int count, int value) {
+    for (int i = 1; i < count; ++i)
+        if (list[i] == value) return i;
+    return -1;
+}
+
+int RateIndex(int rate) {
+    for (int i = 0; i < 3; ++i)
+        if (int(MPA_SAMPLE_RATE[MPA_MPEG1][i]) == rate) return i;
+    return -1;
+}
+
+// Next frame's padding bit: the fractional slots accumulate until they make a whole one.
+int NextPadding(EncState* s) {
+    s->padAccum += s->padRemainder;
+    if (s->padAccum >= s->cfg.sampleRate) {
+        s->padAccum -= s->cfg.sampleRate;
+        return 1;
+    }
+    return 0;
+}
+
+void WriteHeader(EncBitWriter* w, const EncState* s, int padding, int mode, int modeExt) {
+    static const int LAYER_BITS[4] = {0, 3, 2, 1};
+    EncPutBits(w, 0xFFF, 12);
+    EncPutBits(w, 1, 1);  // MPEG-1
+    EncPutBits(w, uint32_t(LAYER_BITS[s->cfg.layer]), 2);
+    EncPutBits(w, 1, 1);  // no CRC
+    EncPutBits(w, uint32_t(s->bitrateIndex), 4);
+    EncPutBits(w, uint32_t(s->rateIndex), 2);
+    EncPutBits(w, uint32_t(padding), 1);
+    EncPutBits(w, 0, 1);  // private bit
+    EncPutBits(w, uint32_t(mode), 2);
+    EncPutBits(w, uint32_t(modeExt), 2);
+    EncPutBits(w, uint32_t(s->cfg.copyright ? 1 : 0), 1);
+    EncPutBits(w, uint32_t(s->cfg.original ? 1 : 0), 1);
+    EncPutBits(w, 0, 2);  // no emphasis
+}
+
+// Signal-to-mask ratio per subband from one analysis: the subband's energy against the lowest
+// threshold among its lines (a subband may span several critical bands at low frequencies).
+void SubbandSmr(const EncPsyResult* r, float* smrDb) {
+    const int lines = ENC_PSY_LINES / 32;  // 16
+    for (int sb = 0; sb < 32; ++sb) {
+        float e = 0.0f, minThr = 1e30f;
+        for (int k = sb * lines; k < sb * lines + lines; ++k) {
+            e += r->energy[k];
+            minThr = std::fmin(minThr, r->thr[k]);
+        }
+        float v = e > 0.0f ? 10.0f * std::log10(e / (minThr * lines)) : -100.0f;
+        if (v > smrDb[sb]) smrDb[sb] = v;
+    }
+}
+
+// Allowed-noise ratio per layer III scale-factor band: the band's threshold over its energy,
+// both read from the FFT lines that cover the band's MDCT lines.
+void BandRatios(const EncPsyResult* r, const uint16_t* bounds, int bands, int linesPerSpan, float* ratio) {
+    const float toFft = float(ENC_PSY_FFT / 2) / float(linesPerSpan);
+    for (int b = 0; b < bands; ++b) {
+        int k0 = int(bounds[b] * toFft + 0.5f), k1 = int(bounds[b + 1] * toFft + 0.5f);
+        if (k1 <= k0) k1 = k0 + 1;
+        if (k1 > ENC_PSY_LINES) k1 = ENC_PSY_LINES;
+        float e = 0.0f, t = 0.0f;
+        for (int k = k0; k < k1; ++k) {
+            e += r->energy[k];
+            t += r->thr[k];
+        }
+        ratio[b] = e > 0.0f ? t / e : 1.0f;
+    }
+}
+
+}  // namespace
+
+int EncCheckConfig(const EncConfig* cfg) {
+    if (cfg->layer < 1 || cfg->layer > 3) return 0;
+    if (cfg->channels != 1 && cfg->channels != 2) return 0;
+    if (RateIndex(cfg->sampleRate) < 0) return 0;
+    if (FindIndex(MPA_BITRATE_KBPS[0][cfg->layer - 1], 15, cfg->bitrateKbps) < 0) return 0;
+    // Layer II has no stereo mode below 64 kbit/s (nor at 80) and no mono above 192 kbit/s.
+    if (cfg->layer == 2) {
+        int br = cfg->bitrateKbps;
+        if (cfg->channels == 2 && (br < 64 || br == 80)) return 0;
+        if (cfg->channels == 1 && br > 192) return 0;
+    }
+    return 1;
+}
+
+int EncInit(EncState* s, const EncConfig* cfg) {
+    if (!EncCheckConfig(cfg)) return 0;
+    std::memset(s, 0, sizeof *s);
+    s->cfg = *cfg;
+    s->frameSamples = cfg->layer == 1 ? 384 : 1152;
+    s->bitrateIndex = FindIndex(MPA_BITRATE_KBPS[0][cfg->layer - 1], 15, cfg->bitrateKbps);
+    s->rateIndex = RateIndex(cfg->sampleRate);
+    int slotScale = cfg->layer == 1 ? 12 : 144;
+    long long num = (long long)slotScale * cfg->bitrateKbps * 1000;
+    s->frameBytesBase = int(num / cfg->sampleRate);
+    s->padRemainder = int(num % cfg->sampleRate);
+    EncFilterInitTables(&s->filter);
+    EncPsyInitTables(&s->psy, cfg->sampleRate);
+    if (cfg->layer == 3) EncL3InitTables(&s->l3.tables);
+    for (int ch = 0; ch < ENC_MAX_CHANNELS; ++ch) {
+        EncFilterReset(&s->history[ch]);
+        EncPsyReset(&s->psyChannel[ch]);
+    }
+    EncL3Reset(&s->l3);
+    return 1;
+}
+
+// The polyphase pair delays by 481 samples; layer III adds its MDCT overlap and the granule it
+// looks ahead to switch windows in time.
+int EncCodecDelay(int layer) { return layer == 3 ? 481 + 576 + 576 : 481; }
+
+int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
+    if (cap < ENC_OUTPUT_MIN_CAP) return -1;
+    const int nch = s->cfg.channels, fs = s->frameSamples;
+    for (int ch = 0; ch < nch; ++ch) {
+        float* buf = s->psyInput[ch];
+        for (int i = 0; i < fs; ++i) buf[ENC_PSY_LOOKBACK + i] = pcm[i * nch + ch] * (1.0f / 32768.0f);
+        for (int j = 0; j < fs / 32; ++j) EncFilterRun(&s->filter, &s->history[ch], buf + ENC_PSY_LOOKBACK + 32 * j, s->subband[ch][j]);
+    }
+
+    int padding = NextPadding(s);
+    int frameBytes = s->cfg.layer == 1 ? (s->frameBytesBase + padding) * 4 : s->frameBytesBase + padding;
+    int written = 0;
+    if (s->cfg.layer != 3) {
+        float smr[2][32];
+        for (int ch = 0; ch < nch; ++ch) {
+            for (int sb = 0; sb < 32; ++sb) smr[ch][sb] = -100.0f;
+            if (s->cfg.layer == 1) {
+                EncPsyAnalyze(&s->psy, &s->psyChannel[ch], s->psyInput[ch] + ENC_PSY_LOOKBACK + fs - ENC_PSY_FFT, 0, &s->psyResult);
+                SubbandSmr(&s->psyResult, smr[ch]);
+            } else {
+                // Two analyses per frame, each centred on one half of the frame's subband samples
+                // (the filterbank delays them by about 225 samples).
+                for (int g = 0; g < 2; ++g) {
+                    EncPsyAnalyze(&s->psy, &s->psyChannel[ch], s->psyInput[ch] + ENC_PSY_LOOKBACK - 449 + 576 * g, 0, &s->psyResult);
+                    SubbandSmr(&s->psyResult, smr[ch]);
+                }
+            }
+        }
+        EncBitWriter w;
+        EncBitsStart(&w, out, uint32_t(frameBytes));
+        WriteHeader(&w, s, padding, nch == 2 ? 0 : 3, 0);
+        if (s->cfg.layer == 1)
+            EncLayer1Body(&w, nch, s->subband, smr, frameBytes * 8);
+        else
+            EncLayer2Body(&w, nch, s->cfg.sampleRate, s->cfg.bitrateKbps, s->subband, smr, frameBytes * 8);
+        written = frameBytes;
+    } else {
+        EncL3Frame f;
+        std::memset(&f, 0, sizeof f);
+        f.channels = nch;
+        static const int SLOT_OF_RATE[3] = {0, 1, 2};  // header order 44.1, 48, 32 matches the tables
+        f.rateSlot = SLOT_OF_RATE[s->rateIndex];
+        f.frameBytes = frameBytes;
+        EncBitWriter w;
+        EncBitsStart(&w, f.header, 4);
+        WriteHeader(&w, s, padding, nch == 2 ? 1 : 3, 0);
+        for (int g = 0; g < 2; ++g)
+            for (int ch = 0; ch < nch; ++ch) {
+                // Layer III codes each granule one granule late (to see a transient coming and
+                // switch windows in time); the analysis is centred on the coded block.
+                EncPsyAnalyze(&s->psy, &s->psyChannel[ch], s->psyInput[ch] + ENC_PSY_LOOKBACK - 1313 + 576 * g, 1,
+                              &s->psyResult);
+                BandRatios(&s->psyResult, MPA_SFB_LONG[f.rateSlot], 22, 576, f.ratio[g][ch]);
+                BandRatios(&s->psyResult, MPA_SFB_SHORT[f.rateSlot], 13, 192, f.ratioShort[g][ch]);
+                f.pe[g][ch] = s->psyResult.pe;
+            }
+        written = EncL3EncodeFrame(&s->l3, &f, s->subband, out, cap);
+    }
+    for (int ch = 0; ch < nch; ++ch) std::memmove(s->psyInput[ch], s->psyInput[ch] + fs, sizeof(float) * ENC_PSY_LOOKBACK);
+    return written;
+}
+
+int EncFinish(EncState* s, uint8_t* out, int cap) {
+    if (s->cfg.layer != 3) return 0;
+    return EncL3Finish(&s->l3, out, cap);
+}

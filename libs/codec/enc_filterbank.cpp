@@ -1,0 +1,52 @@
+// Polyphase analysis filterbank (see enc_filterbank.h).
+#include "enc_filterbank.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "mpa_tables.h"
+
+
+void EncFilterInitTables(EncFilterTables* t) {
+    // The analysis window is the synthesis prototype divided by 32. The shared table keeps the
+    // prototype's first half with every odd block of 64 negated; undo that, then mirror:
+    // w[512-i] = -w[i], except at multiples of 64 where the sign stays.
+    const double unit = 1.0 / (65536.0 * 32.0);
+    for (int i = 0; i <= 256; ++i) t->window[i] = float(MPA_SYNTH_WINDOW[i] * unit * (((i / 64) & 1) ? -1 : 1));
+    for (int i = 257; i < 512; ++i) {
+        int m = 512 - i;
+        t->window[i] = (m % 64) == 0 ? t->window[m] : -t->window[m];
+    }
+    const double pi = 3.14159265358979323846;
+    // Folded cosine matrix: column i < 17 is input i, column 16 + d is input 48 - d.
+    for (int k = 0; k < 32; ++k)
+        for (int c = 0; c < 32; ++c) {
+            int i = c < 17 ? c : 48 - (c - 16);
+            t->matrix[k][c] = float(std::cos((2 * k + 1) * (i - 16) * pi / 64.0));
+        }
+}
+
+void EncFilterReset(EncFilterHistory* h) { std::memset(h->x, 0, sizeof h->x); }
+
+void EncFilterRun(const EncFilterTables* t, EncFilterHistory* h, const float* in32, float* out32) {
+    std::memmove(h->x + 32, h->x, sizeof(float) * 480);
+    for (int i = 0; i < 32; ++i) h->x[i] = in32[31 - i];
+    float y[64];
+    for (int i = 0; i < 64; ++i) {
+        float s = 0.0f;
+        for (int j = 0; j < 8; ++j) s += t->window[i + 64 * j] * h->x[i + 64 * j];
+        y[i] = s;
+    }
+    // cos((2k+1)(i-16)pi/64) is symmetric about i = 16 and antisymmetric about i = 48, which
+    // folds the 64 values to 32 terms: f[0..16] pair i with 32-i, f[17..31] pair 48-d with 48+d.
+    float f[32];
+    for (int i = 0; i < 16; ++i) f[i] = y[i] + y[32 - i];
+    f[16] = y[16];
+    for (int d = 1; d < 16; ++d) f[16 + d] = y[48 - d] - y[48 + d];
+    for (int k = 0; k < 32; ++k) {
+        const float* m = t->matrix[k];
+        float s = 0.0f;
+        for (int c = 0; c < 32; ++c) s += f[c] * m[c];
+        out32[k] = s;
+    }
+}

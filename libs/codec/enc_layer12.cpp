@@ -1,0 +1,200 @@
+// Layers I and II frame bodies (see enc_layer12.h). Bits go where the noise-to-mask ratio is
+// worst: each step gives one more quantiser level class to the subband whose mask-to-noise
+// ratio is lowest, until the frame is full.
+#include "enc_layer12.h"
+
+#include <cmath>
+
+#include "mpa_tables.h"
+
+namespace {
+
+// Signal-to-noise ratio in dB of each layer II quantisation class (same order as
+// MPA_L2_CLASSES), for a full-scale sine.
+const float L12_CLASS_SNR_DB[MPA_L2_CLASS_COUNT] = {7.00f,  11.00f, 16.00f, 20.84f, 25.28f, 31.59f,
+                                                     37.75f, 43.84f, 49.89f, 55.93f, 61.96f, 67.98f,
+                                                     74.01f, 80.03f, 86.05f, 92.01f, 98.01f};
+
+// Index of the smallest scale factor that still holds peak (index 0 = 2.0, the largest).
+int ScaleIndex(float peak) {
+    if (peak <= 0.0f) return 62;
+    int i = int(std::floor(3.0 * (1.0 - std::log2(double(peak)))));
+    if (i < 0) i = 0;
+    if (i > 62) i = 62;
+    while (i > 0 && MPA_SCALEFACTOR[i] < peak) --i;
+    while (i < 62 && MPA_SCALEFACTOR[i + 1] >= peak) ++i;
+    return i;
+}
+
+// Code of x (|x| <= scale) on a quantiser of `steps` levels (reconstruction (2q+1-steps)/steps).
+uint32_t Quantise(float x, double invScale, int steps) {
+    int q = int((x * invScale + 1.0) * steps * 0.5);
+    if (q < 0) q = 0;
+    if (q > steps - 1) q = steps - 1;
+    return uint32_t(q);
+}
+
+int ClassSampleBits(int cls) {  // bits for three samples of a class
+    const MpaQuantClass& c = MPA_L2_CLASSES[cls];
+    return c.grouped ? c.bits : 3 * c.bits;
+}
+
+// Layer I allocation n (1..14) means 2^(n+1)-1 levels; its layer II class for the SNR table.
+int Layer1Class(int n) { return n == 1 ? 0 : (n == 2 ? 2 : n + 1); }
+
+}  // namespace
+
+void EncLayer1Body(EncBitWriter* w, int channels, const float subband[][36][32], const float smrDb[][32],
+                   int frameBits) {
+    int alloc[2][32] = {}, scf[2][32] = {};
+    for (int ch = 0; ch < channels; ++ch)
+        for (int sb = 0; sb < 32; ++sb) {
+            float peak = 0.0f;
+            for (int t = 0; t < 12; ++t) peak = std::fmax(peak, std::fabs(subband[ch][t][sb]));
+            scf[ch][sb] = ScaleIndex(peak);
+        }
+    int bits = frameBits - 32 - 4 * 32 * channels;
+    for (;;) {
+        int bestCh = -1, bestSb = 0;
+        float bestMnr = 1e30f;
+        for (int ch = 0; ch < channels; ++ch)
+            for (int sb = 0; sb < 32; ++sb) {
+                int a = alloc[ch][sb];
+                if (a >= 14) continue;
+                int cost = a == 0 ? 6 + 24 : 12;
+                if (cost > bits) continue;
+                float mnr = (a ? L12_CLASS_SNR_DB[Layer1Class(a)] : 0.0f) - smrDb[ch][sb];
+                if (mnr < bestMnr) {
+                    bestMnr = mnr;
+                    bestCh = ch;
+                    bestSb = sb;
+                }
+            }
+        if (bestCh < 0) break;
+        bits -= alloc[bestCh][bestSb] == 0 ? 30 : 12;
+        ++alloc[bestCh][bestSb];
+    }
+    for (int sb = 0; sb < 32; ++sb)
+        for (int ch = 0; ch < channels; ++ch) EncPutBits(w, uint32_t(alloc[ch][sb]), 4);
+    for (int sb = 0; sb < 32; ++sb)
+        for (int ch = 0; ch < channels; ++ch)
+            if (alloc[ch][sb]) EncPutBits(w, uint32_t(scf[ch][sb]), 6);
+    for (int t = 0; t < 12; ++t)
+        for (int sb = 0; sb < 32; ++sb)
+            for (int ch = 0; ch < channels; ++ch) {
+                int a = alloc[ch][sb];
+                if (!a) continue;
+                int steps = (1 << (a + 1)) - 1;
+                EncPutBits(w, Quantise(subband[ch][t][sb], 1.0 / MPA_SCALEFACTOR[scf[ch][sb]], steps), a + 1);
+            }
+}
+
+void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbps,
+                   const float subband[][36][32], const float smrDb[][32], int frameBits) {
+    const MpaL2Table& table = MPA_L2_TABLES[MpaL2SelectTable(MPA_MPEG1, uint32_t(sampleRate), bitrateKbps, channels)];
+    const int sblimit = table.sblimit;
+    int alloc[2][32] = {};
+    int scf[2][32][3] = {};    // scale factor used by each third of the frame
+    int scfsi[2][32] = {};     // which of them are sent
+    int scfBits[2][32] = {};   // 2 bits of scfsi plus the scale factors sent
+
+    int bits = frameBits - 32;
+    for (int sb = 0; sb < sblimit; ++sb) bits -= table.rows[sb]->nbal * channels;
+
+    for (int ch = 0; ch < channels; ++ch)
+        for (int sb = 0; sb < sblimit; ++sb) {
+            int s[3];
+            for (int p = 0; p < 3; ++p) {
+                float peak = 0.0f;
+                for (int t = 12 * p; t < 12 * p + 12; ++t) peak = std::fmax(peak, std::fabs(subband[ch][t][sb]));
+                s[p] = ScaleIndex(peak);
+            }
+            // Neighbouring thirds within one step (2 dB) share the larger scale factor: the
+            // 6 bits saved buy more than the slightly coarser quantiser costs.
+            int lo = s[0] < s[1] ? s[0] : s[1];
+            lo = lo < s[2] ? lo : s[2];
+            int hi = s[0] > s[1] ? s[0] : s[1];
+            hi = hi > s[2] ? hi : s[2];
+            int* e = scf[ch][sb];
+            if (hi - lo <= 1) {
+                scfsi[ch][sb] = 2;
+                e[0] = e[1] = e[2] = lo;
+                scfBits[ch][sb] = 2 + 6;
+            } else if (std::abs(s[0] - s[1]) <= 1) {
+                scfsi[ch][sb] = 1;
+                e[0] = e[1] = s[0] < s[1] ? s[0] : s[1];
+                e[2] = s[2];
+                scfBits[ch][sb] = 2 + 12;
+            } else if (std::abs(s[1] - s[2]) <= 1) {
+                scfsi[ch][sb] = 3;
+                e[0] = s[0];
+                e[1] = e[2] = s[1] < s[2] ? s[1] : s[2];
+                scfBits[ch][sb] = 2 + 12;
+            } else {
+                scfsi[ch][sb] = 0;
+                e[0] = s[0];
+                e[1] = s[1];
+                e[2] = s[2];
+                scfBits[ch][sb] = 2 + 18;
+            }
+        }
+
+    for (;;) {
+        int bestCh = -1, bestSb = 0, bestCost = 0;
+        float bestMnr = 1e30f;
+        for (int ch = 0; ch < channels; ++ch)
+            for (int sb = 0; sb < sblimit; ++sb) {
+                const MpaL2Row* row = table.rows[sb];
+                int a = alloc[ch][sb];
+                if (a + 1 >= (1 << row->nbal) || row->cls[a + 1] < 0) continue;
+                int cost = 12 * ClassSampleBits(row->cls[a + 1]);
+                cost += a == 0 ? scfBits[ch][sb] : -12 * ClassSampleBits(row->cls[a]);
+                if (cost > bits) continue;
+                float mnr = (a ? L12_CLASS_SNR_DB[row->cls[a]] : 0.0f) - smrDb[ch][sb];
+                if (mnr < bestMnr) {
+                    bestMnr = mnr;
+                    bestCh = ch;
+                    bestSb = sb;
+                    bestCost = cost;
+                }
+            }
+        if (bestCh < 0) break;
+        bits -= bestCost;
+        ++alloc[bestCh][bestSb];
+    }
+
+    for (int sb = 0; sb < sblimit; ++sb)
+        for (int ch = 0; ch < channels; ++ch) EncPutBits(w, uint32_t(alloc[ch][sb]), table.rows[sb]->nbal);
+    for (int sb = 0; sb < sblimit; ++sb)
+        for (int ch = 0; ch < channels; ++ch)
+            if (alloc[ch][sb]) EncPutBits(w, uint32_t(scfsi[ch][sb]), 2);
+    for (int sb = 0; sb < sblimit; ++sb)
+        for (int ch = 0; ch < channels; ++ch) {
+            if (!alloc[ch][sb]) continue;
+            const int* e = scf[ch][sb];
+            switch (scfsi[ch][sb]) {
+            case 0: EncPutBits(w, uint32_t(e[0]), 6); EncPutBits(w, uint32_t(e[1]), 6); EncPutBits(w, uint32_t(e[2]), 6); break;
+            case 1: EncPutBits(w, uint32_t(e[0]), 6); EncPutBits(w, uint32_t(e[2]), 6); break;
+            case 2: EncPutBits(w, uint32_t(e[0]), 6); break;
+            default: EncPutBits(w, uint32_t(e[0]), 6); EncPutBits(w, uint32_t(e[1]), 6); break;
+            }
+        }
+    for (int gr = 0; gr < 12; ++gr)
+        for (int sb = 0; sb < sblimit; ++sb)
+            for (int ch = 0; ch < channels; ++ch) {
+                int a = alloc[ch][sb];
+                if (!a) continue;
+                const MpaQuantClass& c = MPA_L2_CLASSES[table.rows[sb]->cls[a]];
+                double inv = 1.0 / MPA_SCALEFACTOR[scf[ch][sb][gr / 4]];
+                uint32_t q0 = Quantise(subband[ch][3 * gr][sb], inv, c.steps);
+                uint32_t q1 = Quantise(subband[ch][3 * gr + 1][sb], inv, c.steps);
+                uint32_t q2 = Quantise(subband[ch][3 * gr + 2][sb], inv, c.steps);
+                if (c.grouped) {
+                    EncPutBits(w, q0 + c.steps * (q1 + c.steps * q2), c.bits);
+                } else {
+                    EncPutBits(w, q0, c.bits);
+                    EncPutBits(w, q1, c.bits);
+                    EncPutBits(w, q2, c.bits);
+                }
+            }
+}

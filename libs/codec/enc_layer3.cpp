@@ -1,0 +1,687 @@
+// Layer III encoder (see enc_layer3.h).
+#include "enc_layer3.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "enc_bits.h"
+#include "mpa_tables.h"
+
+namespace {
+
+const double L3_PI = 3.14159265358979323846;
+const int L3_MAX_Q = 8206;          // 15 + 2^13 - 1, the largest value table 31 codes
+const int L3_OUTER_ITERATIONS = 12; // scale-factor passes per granule (a speed/quality limit)
+const float L3_ATTACK_RATIO = 10.0f;
+
+// ---- Huffman bit counting ------------------------------------------------------------------
+
+int PairRegionBits(int table, const int* ix, int start, int end) {
+    if (table == 0 || start >= end) return 0;
+    const MpaHuffTable& t = MPA_HUFF[table];
+    int bits = 0;
+    for (int i = start; i < end; i += 2) {
+        int x = ix[i] < 0 ? -ix[i] : ix[i], y = ix[i + 1] < 0 ? -ix[i + 1] : ix[i + 1];
+        if (t.linbits) {
+            if (x >= 15) { bits += t.linbits; x = 15; }
+            if (y >= 15) { bits += t.linbits; y = 15; }
+        }
+        bits += t.codes[x * t.size + y].len + (x != 0) + (y != 0);
+    }
+    return bits;
+}
+
+// Chooses the cheapest table that can code a region; returns its bits, table in *tableOut.
+int ChooseTable(const int* ix, int start, int end, int* tableOut) {
+    int maxv = 0;
+    for (int i = start; i < end; ++i) {
+        int a = ix[i] < 0 ? -ix[i] : ix[i];
+        if (a > maxv) maxv = a;
+    }
+    *tableOut = 0;
+    if (maxv == 0 || start >= end) return 0;
+    // Candidate tables by the largest value they code without escape bits.
+    static const int GROUPS[6][4] = {{1, 2, 3, 0}, {2, 3, 0, 0}, {5, 6, 0, 0}, {7, 8, 9, 0}, {10, 11, 12, 0}, {13, 15, 0, 0}};
+    static const int GROUP_MAX[6] = {1, 2, 3, 5, 7, 15};
+    int best = 1 << 30;
+    if (maxv <= 15) {
+        int g = 0;
+        while (GROUP_MAX[g] < maxv) ++g;
+        for (int k = 0; k < 4 && GROUPS[g][k]; ++k) {
+            int b = PairRegionBits(GROUPS[g][k], ix, start, end);
+            if (b < best) { best = b; *tableOut = GROUPS[g][k]; }
+        }
+        return best;
+    }
+    // Escape tables: the first of each family (16-23, 24-31) with enough extra bits.
+    for (int family = 16; family <= 24; family += 8) {
+        for (int t = family; t < family + 8; ++t) {
+            if (15 + (1 << MPA_HUFF[t].linbits) - 1 >= maxv) {
+                int b = PairRegionBits(t, ix, start, end);
+                if (b < best) { best = b; *tableOut = t; }
+                break;
+            }
+        }
+    }
+    return best;
+}
+
+// Splits the big-value lines into regions, picks tables and the count1 table; returns the
+// Huffman bits (part 3), or a huge number when a value is out of range.
+int CountBits(EncL3Granule* g, const uint16_t* sfbLong) {
+    const int* ix = g->ix;
+    int end = ENC_L3_LINES;
+    while (end > 1 && ix[end - 1] == 0 && ix[end - 2] == 0) end -= 2;
+    g->count1End = end;
+    int i = end;
+    while (i > 3) {
+        int a = ix[i - 1], b = ix[i - 2], c = ix[i - 3], d = ix[i - 4];
+        if (a < -1 || a > 1 || b < -1 || b > 1 || c < -1 || c > 1 || d < -1 || d > 1) break;
+        i -= 4;
+    }
+    g->bigValues = i / 2;
+    int bigEnd = i;
+
+    int bits = 0;
+    // count1: table A (Huffman) or B (four plain bits), plus signs
+    int bitsA = 0, bitsB = 0;
+    for (int k = bigEnd; k < end; k += 4) {
+        int v = ix[k] != 0, w = ix[k + 1] != 0, x = ix[k + 2] != 0, y = ix[k + 3] != 0;
+        int signs = v + w + x + y;
+        bitsA += MPA_HUFF_QUAD[0][v * 8 + w * 4 + x * 2 + y].len + signs;
+        bitsB += 4 + signs;
+    }
+    g->count1Table = bitsB < bitsA ? 1 : 0;
+    bits += bitsB < bitsA ? bitsB : bitsA;
+
+    if (g->blockType != 0) {
+        // Window-switched granules have fixed regions: 36 lines, then the rest.
+        g->region1Start = 36 < bigEnd ? 36 : bigEnd;
+        g->region2Start = bigEnd;
+        g->region0 = 7;
+        g->region1 = 0;
+    } else {
+        int nsfb = 0;
+        while (nsfb < 22 && sfbLong[nsfb] < bigEnd) ++nsfb;
+        int r0 = (nsfb * 3 + 5) / 10, r1 = (nsfb * 3 + 5) / 10;
+        if (r0 > 15) r0 = 15;
+        if (r1 > 7) r1 = 7;
+        int a = r0 + 1 > 22 ? 22 : r0 + 1, b = r0 + r1 + 2 > 22 ? 22 : r0 + r1 + 2;
+        g->region0 = r0;
+        g->region1 = r1;
+        g->region1Start = sfbLong[a] < bigEnd ? sfbLong[a] : bigEnd;
+        g->region2Start = sfbLong[b] < bigEnd ? sfbLong[b] : bigEnd;
+    }
+    bits += ChooseTable(ix, 0, g->region1Start, &g->tableSelect[0]);
+    bits += ChooseTable(ix, g->region1Start, g->region2Start, &g->tableSelect[1]);
+    bits += ChooseTable(ix, g->region2Start, bigEnd, &g->tableSelect[2]);
+    return bits;
+}
+
+// ---- Quantisation ----------------------------------------------------------------------------
+
+// Band layout of a granule in bitstream order: `count` bands of [start, end) with the index of
+// their scale factor (-1: none).
+struct L3Bands {
+    int count;
+    int start[39], end[39];
+    int sfIndex[39];
+};
+
+void LongBands(const uint16_t* sfb, L3Bands* b) {
+    b->count = 22;
+    for (int i = 0; i < 22; ++i) {
+        b->start[i] = sfb[i];
+        b->end[i] = sfb[i + 1];
+        b->sfIndex[i] = i < 21 ? i : -1;
+    }
+}
+
+void ShortBands(const uint16_t* sfb, L3Bands* b) {
+    b->count = 39;
+    for (int s = 0; s < 13; ++s) {
+        int width = sfb[s + 1] - sfb[s];
+        for (int w = 0; w < 3; ++w) {
+            int n = s * 3 + w;
+            b->start[n] = 3 * sfb[s] + w * width;
+            b->end[n] = b->start[n] + width;
+            b->sfIndex[n] = s < 12 ? n : -1;
+        }
+    }
+}
+
+// Quantises every band with global gain and scale factors; 0 when a value overflows.
+int Quantise(const float* xr34, const L3Bands* bands, int globalGain, const int* sf, int* ix, const float* xr) {
+    for (int b = 0; b < bands->count; ++b) {
+        int s = bands->sfIndex[b] >= 0 ? sf[bands->sfIndex[b]] : 0;
+        float step = float(std::pow(2.0, -0.1875 * (globalGain - 210) + 0.375 * s));
+        for (int i = bands->start[b]; i < bands->end[b]; ++i) {
+            float v = xr34[i] * step;
+            if (v > float(L3_MAX_Q)) return 0;
+            int q = int(v + 0.4054f);
+            ix[i] = xr[i] < 0.0f ? -q : q;
+        }
+    }
+    return 1;
+}
+
+// Scale-factor bits for the smallest scalefac_compress that holds the scale factors.
+int ScalefactorBits(const int* sf, int blockType, int* compressOut) {
+    int max1 = 0, max2 = 0;
+    int split = blockType == 2 ? 18 : 11, total = blockType == 2 ? 36 : 21;
+    for (int i = 0; i < total; ++i) {
+        if (i < split) { if (sf[i] > max1) max1 = sf[i]; }
+        else if (sf[i] > max2) max2 = sf[i];
+    }
+    int n1 = blockType == 2 ? 18 : 11, n2 = blockType == 2 ? 18 : 10;
+    int best = -1, bestBits = 1 << 30;
+    for (int c = 0; c < 16; ++c) {
+        int s1 = MPA_L3_SLEN[0][c], s2 = MPA_L3_SLEN[1][c];
+        if (max1 >= (1 << s1) || max2 >= (1 << s2)) continue;
+        int bits = n1 * s1 + n2 * s2;
+        if (bits < bestBits) { bestBits = bits; best = c; }
+    }
+    *compressOut = best;
+    return best < 0 ? -1 : bestBits;
+}
+
+// Codes one granule of one channel within maxBits, keeping the noise of each band under its
+// allowed level where the bits allow: the inner search finds the smallest global gain that
+// fits, the outer passes raise the scale factors of bands whose noise is still too high.
+void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const L3Bands* bands, int blockType,
+                 const uint16_t* sfbLong, int maxBits, EncLayer3* work, EncL3Granule* best) {
+    float* xr34 = work->xr34;
+    EncL3Granule* g = &work->trial;
+    std::memset(best, 0, sizeof *best);
+    best->blockType = blockType;
+    best->globalGain = 210;
+    float peak = 0.0f;
+    for (int i = 0; i < ENC_L3_LINES; ++i) {
+        float a = std::fabs(xr[i]);
+        xr34[i] = std::sqrt(a * std::sqrt(a));
+        if (a > peak) peak = a;
+    }
+    best->region1Start = best->region2Start = 0;
+    if (peak < 1e-9f || maxBits <= 0) {
+        CountBits(best, sfbLong);
+        return;
+    }
+    std::memset(g, 0, sizeof *g);
+    g->blockType = blockType;
+    float bestOver = 1e30f;
+    int haveBest = 0;
+    int gain = -1;
+    for (int pass = 0; pass < L3_OUTER_ITERATIONS; ++pass) {
+        int compress;
+        int part2 = ScalefactorBits(g->sf, blockType, &compress);
+        if (part2 < 0 || part2 >= maxBits) break;
+        int budget = maxBits - part2;
+        // Smallest global gain whose code fits: bisection the first time, then upwards from the
+        // last gain (raised scale factors only ever cost bits).
+        int found = -1;
+        if (gain < 0) {
+            int lo = 0, hi = 255;
+            while (lo < hi) {
+                int mid = (lo + hi) / 2;
+                if (Quantise(xr34, bands, mid, g->sf, g->ix, xr) && CountBits(g, sfbLong) <= budget) hi = mid;
+                else lo = mid + 1;
+            }
+            found = lo;
+        } else {
+            found = gain;
+            while (found < 255 && !(Quantise(xr34, bands, found, g->sf, g->ix, xr) && CountBits(g, sfbLong) <= budget)) ++found;
+        }
+        gain = found;
+        if (!Quantise(xr34, bands, gain, g->sf, g->ix, xr)) break;
+        int part3 = CountBits(g, sfbLong);
+        if (part3 > budget) break;
+        g->globalGain = gain;
+        g->part2 = part2;
+        g->part23 = part2 + part3;
+        g->scalefacCompress = compress;
+
+        // Noise per band against what the band may hide.
+        float over = 0.0f;
+        int overCount = 0;
+        int amplify[39];
+        for (int b = 0; b < bands->count; ++b) {
+            int s = bands->sfIndex[b] >= 0 ? g->sf[bands->sfIndex[b]] : 0;
+            float step = float(std::pow(2.0, 0.25 * (gain - 210) - 0.5 * s));
+            float noise = 0.0f;
+            for (int i = bands->start[b]; i < bands->end[b]; ++i) {
+                int q = g->ix[i] < 0 ? -g->ix[i] : g->ix[i];
+                float d = std::fabs(xr[i]) - t->pow43[q] * step;
+                noise += d * d;
+            }
+            amplify[b] = 0;
+            if (noise > xmin[b]) {
+                float db = 10.0f * std::log10(noise / xmin[b]);
+                over += db;
+                ++overCount;
+                amplify[b] = 1;
+            }
+        }
+        if (!haveBest || over < bestOver) {
+            *best = *g;
+            bestOver = over;
+            haveBest = 1;
+        }
+        if (overCount == 0) break;
+        int raised = 0, candidates = 0;
+        for (int b = 0; b < bands->count; ++b) {
+            int k = bands->sfIndex[b];
+            if (k < 0) continue;
+            ++candidates;
+            if (amplify[b]) {
+                g->sf[k] += 1;
+                ++raised;
+            }
+        }
+        if (raised == 0 || raised == candidates) break;  // raising all is only a gain change
+    }
+    if (!haveBest) {
+        // Nothing fitted: send silence for this granule.
+        std::memset(best, 0, sizeof *best);
+        best->blockType = blockType;
+        best->globalGain = 210;
+        CountBits(best, sfbLong);
+    }
+}
+
+// ---- Filterbank: MDCT over the subbands --------------------------------------------------------
+
+// Transforms one granule: prev and cur are [18][32] subband samples. Long-type blocks give
+// xr in frequency order with aliasing reduced; short blocks give band/window/line order.
+void Mdct(const EncL3Tables* t, const float prev[18][32], const float cur[18][32], int blockType,
+          const uint16_t* sfbShort, float* xr) {
+    float shortOut[3][192];
+    for (int sb = 0; sb < 32; ++sb) {
+        float z[36];
+        for (int n = 0; n < 18; ++n) {
+            z[n] = prev[n][sb];
+            z[18 + n] = cur[n][sb];
+        }
+        if (sb & 1)  // the synthesis reverses odd subbands' spectra; undo it here
+            for (int n = 1; n < 36; n += 2) z[n] = -z[n];
+        if (blockType == 2) {
+            for (int w = 0; w < 3; ++w) {
+                const float* zz = z + 6 + 6 * w;
+                for (int k = 0; k < 6; ++k) {
+                    float s = 0.0f;
+                    for (int n = 0; n < 12; ++n) s += zz[n] * t->mdctShort[k][n];
+                    shortOut[w][sb * 6 + k] = s;
+                }
+            }
+        } else {
+            const float* win = t->window[blockType];
+            float wz[36];
+            for (int n = 0; n < 36; ++n) wz[n] = z[n] * win[n];
+            for (int k = 0; k < 18; ++k) {
+                const float* c = t->mdctLong[k];
+                float s = 0.0f;
+                for (int n = 0; n < 36; ++n) s += wz[n] * c[n];
+                xr[sb * 18 + k] = s;
+            }
+        }
+    }
+    if (blockType == 2) {
+        for (int s = 0; s < 13; ++s) {
+            int a = sfbShort[s], width = sfbShort[s + 1] - a;
+            for (int w = 0; w < 3; ++w)
+                for (int f = 0; f < width; ++f) xr[3 * a + w * width + f] = shortOut[w][a + f];
+        }
+        return;
+    }
+    for (int sb = 1; sb < 32; ++sb)
+        for (int i = 0; i < 8; ++i) {
+            float a = xr[sb * 18 - 1 - i], b = xr[sb * 18 + i];
+            xr[sb * 18 - 1 - i] = a * t->aliasCs[i] + b * t->aliasCa[i];
+            xr[sb * 18 + i] = b * t->aliasCs[i] - a * t->aliasCa[i];
+        }
+}
+
+// A transient: one sixth of the granule carries far more energy than the sixths before it.
+int DetectAttack(EncL3Channel* c, const float sub[18][32]) {
+    int attack = 0;
+    for (int seg = 0; seg < 3; ++seg) {
+        float e = 0.0f;
+        for (int n = seg * 6; n < seg * 6 + 6; ++n)
+            for (int sb = 2; sb < 32; ++sb) e += sub[n][sb] * sub[n][sb];
+        float before = (c->segEnergy[0] + c->segEnergy[1] + c->segEnergy[2]) / 3.0f;
+        if (e > L3_ATTACK_RATIO * before && e > 1e-4f) attack = 1;
+        c->segEnergy[0] = c->segEnergy[1];
+        c->segEnergy[1] = c->segEnergy[2];
+        c->segEnergy[2] = e;
+    }
+    return attack;
+}
+
+// ---- Bitstream ---------------------------------------------------------------------------------
+
+void WriteScalefactors(EncBitWriter* w, const EncL3Granule* g) {
+    int s1 = MPA_L3_SLEN[0][g->scalefacCompress], s2 = MPA_L3_SLEN[1][g->scalefacCompress];
+    if (g->blockType == 2) {
+        for (int i = 0; i < 36; ++i) EncPutBits(w, uint32_t(g->sf[i]), i < 18 ? s1 : s2);
+    } else {
+        for (int i = 0; i < 21; ++i) EncPutBits(w, uint32_t(g->sf[i]), i < 11 ? s1 : s2);
+    }
+}
+
+void WritePairs(EncBitWriter* w, int table, const int* ix, int start, int end) {
+    if (table == 0) return;
+    const MpaHuffTable& t = MPA_HUFF[table];
+    for (int i = start; i < end; i += 2) {
+        int x = ix[i], y = ix[i + 1];
+        int ax = x < 0 ? -x : x, ay = y < 0 ? -y : y;
+        int cx = ax, cy = ay;
+        if (t.linbits) {
+            if (cx > 15) cx = 15;
+            if (cy > 15) cy = 15;
+        }
+        const MpaHuffCode& code = t.codes[cx * t.size + cy];
+        EncPutBits(w, code.code, code.len);
+        if (t.linbits && ax >= 15) EncPutBits(w, uint32_t(ax - 15), t.linbits);
+        if (ax) EncPutBits(w, x < 0 ? 1u : 0u, 1);
+        if (t.linbits && ay >= 15) EncPutBits(w, uint32_t(ay - 15), t.linbits);
+        if (ay) EncPutBits(w, y < 0 ? 1u : 0u, 1);
+    }
+}
+
+void WriteHuffman(EncBitWriter* w, const EncL3Granule* g) {
+    int bigEnd = g->bigValues * 2;
+    WritePairs(w, g->tableSelect[0], g->ix, 0, g->region1Start);
+    WritePairs(w, g->tableSelect[1], g->ix, g->region1Start, g->region2Start);
+    WritePairs(w, g->tableSelect[2], g->ix, g->region2Start, bigEnd);
+    for (int k = bigEnd; k < g->count1End; k += 4) {
+        int q[4] = {g->ix[k], g->ix[k + 1], g->ix[k + 2], g->ix[k + 3]};
+        int v = q[0] != 0, x1 = q[1] != 0, x2 = q[2] != 0, y = q[3] != 0;
+        int idx = v * 8 + x1 * 4 + x2 * 2 + y;
+        if (g->count1Table) EncPutBits(w, uint32_t(15 - idx), 4);
+        else EncPutBits(w, MPA_HUFF_QUAD[0][idx].code, MPA_HUFF_QUAD[0][idx].len);
+        for (int j = 0; j < 4; ++j)
+            if (q[j]) EncPutBits(w, q[j] < 0 ? 1u : 0u, 1);
+    }
+}
+
+void WriteSideInfo(EncBitWriter* w, int channels, int mainDataBegin, const EncL3Granule (*gr)[2]) {
+    EncPutBits(w, uint32_t(mainDataBegin), 9);
+    EncPutBits(w, 0, channels == 1 ? 5 : 3);
+    EncPutBits(w, 0, 4 * channels);  // scfsi: every granule sends its own scale factors
+    for (int g = 0; g < 2; ++g)
+        for (int ch = 0; ch < channels; ++ch) {
+            const EncL3Granule& x = gr[g][ch];
+            EncPutBits(w, uint32_t(x.part23), 12);
+            EncPutBits(w, uint32_t(x.bigValues), 9);
+            EncPutBits(w, uint32_t(x.globalGain), 8);
+            EncPutBits(w, uint32_t(x.scalefacCompress), 4);
+            if (x.blockType != 0) {
+                EncPutBits(w, 1, 1);
+                EncPutBits(w, uint32_t(x.blockType), 2);
+                EncPutBits(w, 0, 1);  // no mixed blocks
+                EncPutBits(w, uint32_t(x.tableSelect[0]), 5);
+                EncPutBits(w, uint32_t(x.tableSelect[1]), 5);
+                EncPutBits(w, 0, 9);  // subblock gains
+            } else {
+                EncPutBits(w, 0, 1);
+                EncPutBits(w, uint32_t(x.tableSelect[0]), 5);
+                EncPutBits(w, uint32_t(x.tableSelect[1]), 5);
+                EncPutBits(w, uint32_t(x.tableSelect[2]), 5);
+                EncPutBits(w, uint32_t(x.region0), 4);
+                EncPutBits(w, uint32_t(x.region1), 3);
+            }
+            EncPutBits(w, 0, 1);  // preflag
+            EncPutBits(w, 0, 1);  // scalefac_scale
+            EncPutBits(w, uint32_t(x.count1Table), 1);
+        }
+}
+
+// Unused main-data bytes from the fill position to the end of the held frames.
+int HeldFree(const EncLayer3* l3) {
+    int free = 0;
+    for (int i = l3->fillFrame; i < l3->frameCount; ++i)
+        free += i == l3->fillFrame ? l3->frames[i].end - l3->fillPos : l3->frames[i].end - l3->frames[i].mainStart;
+    return free;
+}
+
+// Moves the fill position on by n main-data bytes (or writes them when src is given).
+void FillMain(EncLayer3* l3, const uint8_t* src, int n) {
+    while (n > 0 && l3->fillFrame < l3->frameCount) {
+        EncL3HeldFrame& f = l3->frames[l3->fillFrame];
+        int room = f.end - l3->fillPos;
+        int take = n < room ? n : room;
+        if (src) {
+            std::memcpy(l3->held + l3->fillPos, src, size_t(take));
+            src += take;
+        }
+        l3->fillPos += take;
+        n -= take;
+        if (l3->fillPos == f.end && l3->fillFrame + 1 < l3->frameCount) {
+            ++l3->fillFrame;
+            l3->fillPos = l3->frames[l3->fillFrame].mainStart;
+        }
+    }
+}
+
+// Hands out the leading frames that are complete (all of them when `all`).
+int EmitFrames(EncLayer3* l3, uint8_t* out, int cap, int all) {
+    int n = 0;
+    while (n < l3->frameCount) {
+        const EncL3HeldFrame& f = l3->frames[n];
+        int full = n < l3->fillFrame || (n == l3->fillFrame && l3->fillPos == f.end);
+        if (!full && !all) break;
+        ++n;
+    }
+    if (n == 0) return 0;
+    int bytes = l3->frames[n - 1].end;
+    if (bytes > cap) return -1;
+    std::memcpy(out, l3->held, size_t(bytes));
+    std::memmove(l3->held, l3->held + bytes, size_t(l3->heldLen - bytes));
+    l3->heldLen -= bytes;
+    for (int i = n; i < l3->frameCount; ++i) {
+        l3->frames[i - n] = l3->frames[i];
+        l3->frames[i - n].start -= bytes;
+        l3->frames[i - n].mainStart -= bytes;
+        l3->frames[i - n].end -= bytes;
+    }
+    l3->frameCount -= n;
+    l3->fillFrame -= n;
+    l3->fillPos -= bytes;
+    if (l3->fillFrame < 0) {
+        l3->fillFrame = 0;
+        l3->fillPos = l3->frameCount ? l3->frames[0].mainStart : 0;
+    }
+    return bytes;
+}
+
+}  // namespace
+
+void EncL3InitTables(EncL3Tables* t) {
+    for (int n = 0; n < 36; ++n) {
+        t->window[0][n] = float(std::sin(L3_PI / 36.0 * (n + 0.5)));
+        // start: long rise, flat, short fall, zeros
+        t->window[1][n] = n < 18 ? t->window[0][n]
+                        : n < 24 ? 1.0f
+                        : n < 30 ? float(std::sin(L3_PI / 12.0 * (n - 18 + 0.5))) : 0.0f;
+        // stop: zeros, short rise, flat, long fall
+        t->window[3][n] = n < 6 ? 0.0f
+                        : n < 12 ? float(std::sin(L3_PI / 12.0 * (n - 6 + 0.5)))
+                        : n < 18 ? 1.0f : t->window[0][n];
+        t->window[2][n] = n < 12 ? float(std::sin(L3_PI / 12.0 * (n + 0.5))) : 0.0f;
+    }
+    // The decoder's inverse transforms carry no 1/N: a forward/inverse pair gains N/4 (9 for the
+    // 36-point, 3 for the 12-point transform), divided out here.
+    for (int k = 0; k < 18; ++k)
+        for (int n = 0; n < 36; ++n)
+            t->mdctLong[k][n] = float(std::cos(L3_PI / 72.0 * (2 * n + 19) * (2 * k + 1)) / 9.0);
+    for (int k = 0; k < 6; ++k)
+        for (int n = 0; n < 12; ++n)
+            t->mdctShort[k][n] = float(t->window[2][n] * std::cos(L3_PI / 24.0 * (2 * n + 7) * (2 * k + 1)) / 3.0);
+    static const double ALIAS_C[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
+    for (int i = 0; i < 8; ++i) {
+        double r = std::sqrt(1.0 + ALIAS_C[i] * ALIAS_C[i]);
+        t->aliasCs[i] = float(1.0 / r);
+        t->aliasCa[i] = float(ALIAS_C[i] / r);
+    }
+    for (int q = 0; q < 8208; ++q) t->pow43[q] = float(std::pow(double(q), 4.0 / 3.0));
+}
+
+void EncL3Reset(EncLayer3* l3) {
+    std::memset(l3->ch, 0, sizeof l3->ch);
+    l3->heldLen = 0;
+    l3->heldAttack = 0;
+    l3->frameCount = 0;
+    l3->fillFrame = 0;
+    l3->fillPos = 0;
+}
+
+int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][36][32], uint8_t* out, int cap) {
+    const EncL3Tables* t = &l3->tables;
+    const int nch = f->channels;
+    const uint16_t* sfbLong = MPA_SFB_LONG[f->rateSlot];
+    const uint16_t* sfbShort = MPA_SFB_SHORT[f->rateSlot];
+    const int sideBytes = nch == 2 ? 32 : 17;
+    const int frameBits = f->frameBytes * 8;
+
+    // Which coded granule (the held one, then this frame's first) follows which subband granule,
+    // and where transients fall: attack[0] the held granule, [1] this frame's first, [2] second.
+    int attack[3] = {0, 0, 0};
+    attack[0] = l3->heldAttack;
+    for (int ch = 0; ch < nch; ++ch) {
+        attack[1] |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][0]);
+        attack[2] |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][18]);
+    }
+    int blockType[2];
+    int prevType = l3->ch[0].blockType;
+    for (int g = 0; g < 2; ++g) {
+        int bt;
+        if (attack[g]) bt = 2;
+        else if (attack[g + 1]) bt = prevType == 2 ? 2 : 1;
+        else bt = prevType == 2 ? 3 : (prevType == 1 ? 2 : 0);
+        blockType[g] = bt;
+        prevType = bt;
+    }
+
+    float (*xr)[2][ENC_L3_LINES] = l3->xr;
+    for (int ch = 0; ch < nch; ++ch) {
+        EncL3Channel* c = &l3->ch[ch];
+        Mdct(t, c->prevSub, c->heldSub, blockType[0], sfbShort, xr[0][ch]);
+        Mdct(t, c->heldSub, (const float(*)[32])subband[ch][0], blockType[1], sfbShort, xr[1][ch]);
+        std::memcpy(c->prevSub, subband[ch][0], sizeof c->prevSub);
+        std::memcpy(c->heldSub, subband[ch][18], sizeof c->heldSub);
+        c->blockType = blockType[1];
+    }
+    l3->heldAttack = attack[2];
+
+    // Allowed noise per band in the MDCT domain: the model's ratio times the band's energy.
+    float xmin[2][2][39];
+    for (int g = 0; g < 2; ++g) {
+        L3Bands bands;
+        if (blockType[g] == 2) ShortBands(sfbShort, &bands); else LongBands(sfbLong, &bands);
+        for (int ch = 0; ch < nch; ++ch)
+            for (int b = 0; b < bands.count; ++b) {
+                float e = 0.0f;
+                for (int i = bands.start[b]; i < bands.end[b]; ++i) e += xr[g][ch][i] * xr[g][ch][i];
+                float ratio = blockType[g] == 2 ? f->ratioShort[g][ch][b / 3] : f->ratio[g][ch][b];
+                float floor = 1e-12f * float(bands.end[b] - bands.start[b]);
+                xmin[g][ch][b] = std::fmax(ratio * e, floor);
+            }
+    }
+
+    // Mid/side when the channels are alike: the side channel then costs few bits. Both halves
+    // must then hide noise where either channel would show it.
+    int ms = 0;
+    if (nch == 2) {
+        float em = 0.0f, es = 0.0f;
+        for (int g = 0; g < 2; ++g)
+            for (int i = 0; i < ENC_L3_LINES; ++i) {
+                float l = xr[g][0][i], r = xr[g][1][i];
+                em += (l + r) * (l + r);
+                es += (l - r) * (l - r);
+            }
+        ms = es < 0.3f * em;
+        if (ms) {
+            const float h = 0.70710678f;
+            for (int g = 0; g < 2; ++g) {
+                for (int i = 0; i < ENC_L3_LINES; ++i) {
+                    float l = xr[g][0][i], r = xr[g][1][i];
+                    xr[g][0][i] = (l + r) * h;
+                    xr[g][1][i] = (l - r) * h;
+                }
+                for (int b = 0; b < 39; ++b) {
+                    float m = std::fmin(xmin[g][0][b], xmin[g][1][b]);
+                    xmin[g][0][b] = xmin[g][1][b] = m;
+                }
+            }
+        }
+    }
+
+    // Bits: this frame's main data area plus what held frames left unused, up to the
+    // reservoir limit (a decoder buffers at most 7680 bits of frame and reservoir).
+    int resvMax = (7680 - frameBits) / 8;
+    if (resvMax > 511) resvMax = 511;
+    if (resvMax < 0) resvMax = 0;
+    int free = HeldFree(l3);
+    if (free > resvMax) {
+        FillMain(l3, nullptr, free - resvMax);
+        free = resvMax;
+    }
+    const int mainBits = frameBits - 32 - sideBytes * 8;
+    const int units = 2 * nch;
+    const int share = mainBits / units;
+    int resvLeft = free * 8;
+    EncL3Granule (*gr)[2] = l3->gr;
+    int usedBits = 0;
+    for (int g = 0; g < 2; ++g) {
+        L3Bands bands;
+        if (blockType[g] == 2) ShortBands(sfbShort, &bands); else LongBands(sfbLong, &bands);
+        for (int ch = 0; ch < nch; ++ch) {
+            // A tenth of each share is saved for harder granules; the reservoir pays for a
+            // granule by its perceptual entropy (short blocks always take their fill).
+            float need = blockType[g] == 2 ? 1.0f : std::fmin(1.0f, f->pe[g][ch] / 1500.0f);
+            if (ms && ch == 1) need *= 0.5f;
+            int extra = int(float(resvLeft < share ? resvLeft : share) * need);
+            int budget = share * 9 / 10 + extra;
+            if (budget > share + resvLeft) budget = share + resvLeft;
+            if (budget > 4095) budget = 4095;
+            CodeGranule(t, xr[g][ch], xmin[g][ch], &bands, blockType[g], sfbLong, budget, l3, &gr[g][ch]);
+            resvLeft += share - gr[g][ch].part23;
+            usedBits += gr[g][ch].part23;
+        }
+    }
+
+    // Lay the frame out: header and side information, then the main data from the fill
+    // position on (the earlier frames' unused tail first).
+    if (l3->frameCount >= ENC_L3_MAX_HELD_FRAMES || l3->heldLen + f->frameBytes > ENC_L3_HOLD_BYTES) return -1;
+    EncL3HeldFrame& nf = l3->frames[l3->frameCount];
+    nf.start = l3->heldLen;
+    nf.mainStart = nf.start + 4 + sideBytes;
+    nf.end = nf.start + f->frameBytes;
+    uint8_t* frame = l3->held + nf.start;
+    std::memset(frame, 0, size_t(f->frameBytes));
+    std::memcpy(frame, f->header, 4);
+    if (nch == 2) frame[3] = uint8_t((frame[3] & 0xCF) | (ms ? 0x20 : 0x00));
+    EncBitWriter w;
+    EncBitWriter side;
+    EncBitsStart(&side, frame + 4, uint32_t(sideBytes));
+    WriteSideInfo(&side, nch, free, gr);
+    if (l3->frameCount == 0) l3->fillPos = nf.mainStart;
+    if (l3->fillFrame == l3->frameCount - 1 && l3->fillPos == l3->frames[l3->fillFrame].end) {
+        ++l3->fillFrame;
+        l3->fillPos = nf.mainStart;
+    }
+    l3->heldLen = nf.end;
+    ++l3->frameCount;
+
+    uint8_t* mainBuf = l3->mainBuf;
+    int mainBytes = (usedBits + 7) / 8;
+    EncBitsStart(&w, mainBuf, uint32_t(mainBytes));
+    for (int g = 0; g < 2; ++g)
+        for (int ch = 0; ch < nch; ++ch) {
+            WriteScalefactors(&w, &gr[g][ch]);
+            WriteHuffman(&w, &gr[g][ch]);
+        }
+    FillMain(l3, mainBuf, mainBytes);
+    return EmitFrames(l3, out, cap, 0);
+}
+
+int EncL3Finish(EncLayer3* l3, uint8_t* out, int cap) { return EmitFrames(l3, out, cap, 1); }

@@ -1,0 +1,206 @@
+// Psychoacoustic model (see enc_psy.h).
+#include "enc_psy.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+const double PSY_PI = 3.14159265358979323846;
+const float PSY_TONE_MASKING_NOISE_DB = 29.0f;  // a tone hides noise this far below itself
+const float PSY_NOISE_MASKING_NOISE_DB = 6.0f;  // noise hides noise this far below itself
+
+double Bark(double hz) {
+    return 13.0 * std::atan(0.00076 * hz) + 3.5 * std::atan((hz / 7500.0) * (hz / 7500.0));
+}
+
+// Threshold in quiet in dB SPL (f in Hz), limited at the extremes where the curve explodes.
+double QuietDb(double hz) {
+    double f = hz < 20.0 ? 0.02 : hz / 1000.0;
+    double db = 3.64 * std::pow(f, -0.8) - 6.5 * std::exp(-0.6 * (f - 3.3) * (f - 3.3)) + 1e-3 * f * f * f * f;
+    return db > 90.0 ? 90.0 : db;
+}
+
+// Power of the masking spread from a masker to a maskee dz bark above it.
+double Spreading(double dz) {
+    double tx = 1.05 * dz;
+    double a = (tx - 0.5) * (tx - 0.5) - 2.0 * (tx - 0.5);
+    double x = a < 0.0 ? 8.0 * a : 0.0;
+    double ty = 15.811389 + 7.5 * (tx + 0.474) - 17.5 * std::sqrt(1.0 + (tx + 0.474) * (tx + 0.474));
+    if (ty < -100.0) return 0.0;
+    return std::pow(10.0, (x + ty) / 10.0);
+}
+
+void Fft(const EncPsyTables* t, float* re, float* im) {
+    const int n = ENC_PSY_FFT;
+    for (int i = 0; i < n; ++i) {
+        int j = t->bitrev[i];
+        if (j > i) {
+            float a = re[i]; re[i] = re[j]; re[j] = a;
+            float b = im[i]; im[i] = im[j]; im[j] = b;
+        }
+    }
+    for (int len = 2; len <= n; len <<= 1) {
+        int half = len >> 1, step = n / len;
+        for (int s = 0; s < n; s += len) {
+            for (int k = 0; k < half; ++k) {
+                float wr = t->twRe[k * step], wi = t->twIm[k * step];
+                int a = s + k, b = a + half;
+                float xr = re[b] * wr - im[b] * wi;
+                float xi = re[b] * wi + im[b] * wr;
+                re[b] = re[a] - xr; im[b] = im[a] - xi;
+                re[a] += xr; im[a] += xi;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void EncPsyInitTables(EncPsyTables* t, int sampleRate) {
+    std::memset(t, 0, sizeof *t);
+    const int n = ENC_PSY_FFT;
+    for (int i = 0; i < n; ++i) t->hann[i] = float(0.5 - 0.5 * std::cos(2.0 * PSY_PI * (i + 0.5) / n));
+    for (int k = 0; k < n / 2; ++k) {
+        t->twRe[k] = float(std::cos(-2.0 * PSY_PI * k / n));
+        t->twIm[k] = float(std::sin(-2.0 * PSY_PI * k / n));
+    }
+    int bits = 0;
+    while ((1 << bits) < n) ++bits;
+    for (int i = 0; i < n; ++i) {
+        int r = 0;
+        for (int b = 0; b < bits; ++b) r |= ((i >> b) & 1) << (bits - 1 - b);
+        t->bitrev[i] = int16_t(r);
+    }
+
+    // Partitions of about a third of a bark, but never narrower than one line; the width grows
+    // when the rate would need more partitions than the tables hold.
+    double lineHz = double(sampleRate) / n;
+    double width = 1.0 / 3.0;
+    for (;;) {
+        int parts = 0;
+        int start = 0;
+        t->partStart[0] = 0;
+        for (int k = 1; k < ENC_PSY_LINES; ++k) {
+            if (Bark(k * lineHz) - Bark(start * lineHz) >= width) {
+                if (parts + 1 >= ENC_PSY_MAX_PARTS) break;
+                t->partStart[++parts] = int16_t(k);
+                start = k;
+            }
+        }
+        if (parts + 1 < ENC_PSY_MAX_PARTS) {
+            t->numParts = parts + 1;
+            t->partStart[t->numParts] = ENC_PSY_LINES;
+            break;
+        }
+        width *= 1.1;
+    }
+
+    double barkMid[ENC_PSY_MAX_PARTS];
+    for (int p = 0; p < t->numParts; ++p)
+        barkMid[p] = Bark(0.5 * (t->partStart[p] + t->partStart[p + 1] - 1) * lineHz);
+    for (int b = 0; b < t->numParts; ++b) {
+        double sum = 0.0;
+        for (int m = 0; m < t->numParts; ++m) {
+            double w = Spreading(barkMid[b] - barkMid[m]);
+            t->spread[b][m] = float(w);
+            sum += w;
+        }
+        t->spreadNorm[b] = float(1.0 / sum);
+        // The lowest bands are judged more strictly: their partitions hold few lines, and the
+        // ear is less forgiving of rumble that leaks out of them.
+        t->snrOffset[b] = barkMid[b] < 2.0 ? float(2.0 * (2.0 - barkMid[b])) : 0.0f;
+    }
+
+    // A full-scale sine through the Hann window peaks at (n/4)^2 in line energy; take that as
+    // 96 dB SPL, the top of 16-bit audio.
+    double fullScale = (n / 4.0) * (n / 4.0);
+    for (int k = 0; k < ENC_PSY_LINES; ++k)
+        t->athLine[k] = float(fullScale * std::pow(10.0, (QuietDb(k * lineHz) - 96.0) / 10.0));
+}
+
+void EncPsyReset(EncPsyChannel* c) { std::memset(c, 0, sizeof *c); }
+
+void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples, int limitGrowth,
+                   EncPsyResult* out) {
+    float re[ENC_PSY_FFT], im[ENC_PSY_FFT];
+    for (int i = 0; i < ENC_PSY_FFT; ++i) {
+        re[i] = samples[i] * t->hann[i];
+        im[i] = 0.0f;
+    }
+    Fft(t, re, im);
+
+    // Unpredictability per line: how far the line's value is from the one extrapolated from
+    // the last two spectra (magnitude linearly, phase by its rotation). 0 = a steady tone.
+    float cw[ENC_PSY_LINES];
+    for (int k = 0; k < ENC_PSY_LINES; ++k) {
+        float r = re[k], i = im[k];
+        float e = r * r + i * i;
+        out->energy[k] = e;
+        float mag = std::sqrt(e);
+        float ur = mag > 0.0f ? r / mag : 1.0f, ui = mag > 0.0f ? i / mag : 0.0f;
+        float predMag = 2.0f * c->mag1[k] - c->mag2[k];
+        // direction predicted as u1 * u1 * conj(u2)
+        float ar = c->dirRe1[k] * c->dirRe1[k] - c->dirIm1[k] * c->dirIm1[k];
+        float ai = 2.0f * c->dirRe1[k] * c->dirIm1[k];
+        float pr = ar * c->dirRe2[k] + ai * c->dirIm2[k];
+        float pi = ai * c->dirRe2[k] - ar * c->dirIm2[k];
+        float dr = r - predMag * pr, di = i - predMag * pi;
+        float denom = mag + std::fabs(predMag);
+        float u = denom > 0.0f ? std::sqrt(dr * dr + di * di) / denom : 1.0f;
+        // Above roughly 10 kHz the phase is too short-lived to predict; treat it as half noisy.
+        if (k > ENC_PSY_FFT * 10000 / 44100 && u < 0.4f) u = 0.4f;
+        cw[k] = u > 1.0f ? 1.0f : u;
+        c->mag2[k] = c->mag1[k];
+        c->mag1[k] = mag;
+        c->dirRe2[k] = c->dirRe1[k];
+        c->dirIm2[k] = c->dirIm1[k];
+        c->dirRe1[k] = ur;
+        c->dirIm1[k] = ui;
+    }
+
+    float eb[ENC_PSY_MAX_PARTS], cb[ENC_PSY_MAX_PARTS];
+    const int np = t->numParts;
+    for (int p = 0; p < np; ++p) {
+        float e = 0.0f, w = 0.0f;
+        for (int k = t->partStart[p]; k < t->partStart[p + 1]; ++k) {
+            e += out->energy[k];
+            w += out->energy[k] * cw[k];
+        }
+        eb[p] = e;
+        cb[p] = w;
+    }
+
+    float pe = 0.0f;
+    for (int b = 0; b < np; ++b) {
+        float ecb = 0.0f, ct = 0.0f;
+        const float* s = t->spread[b];
+        for (int m = 0; m < np; ++m) {
+            ecb += s[m] * eb[m];
+            ct += s[m] * cb[m];
+        }
+        float tb = 0.0f;
+        if (ecb > 0.0f) {
+            float ratio = ct / ecb;
+            tb = ratio > 0.0f ? -0.299f - 0.43f * std::log(ratio) : 1.0f;
+            tb = tb < 0.0f ? 0.0f : (tb > 1.0f ? 1.0f : tb);
+        }
+        float snrDb = tb * PSY_TONE_MASKING_NOISE_DB + (1.0f - tb) * PSY_NOISE_MASKING_NOISE_DB + t->snrOffset[b];
+        float nb = ecb * t->spreadNorm[b] * std::pow(10.0f, -snrDb / 10.0f);
+        if (limitGrowth) {
+            float lim = 2.0f * c->prevNb[b];
+            if (lim > 0.0f && nb > lim) nb = lim;
+        }
+        c->prevNb[b] = nb;
+        int lines = t->partStart[b + 1] - t->partStart[b];
+        float perLine = nb / float(lines);
+        for (int k = t->partStart[b]; k < t->partStart[b + 1]; ++k) {
+            float q = t->athLine[k];
+            float thr = perLine > q ? perLine : q;
+            out->thr[k] = thr;
+            if (out->energy[k] > thr) pe += std::log10(out->energy[k] / thr);
+        }
+    }
+    // log10 -> bits per line (log2 of the amplitude ratio)
+    out->pe = pe * 1.66f;
+}
