@@ -1,0 +1,150 @@
+// tavdec: decodes an MPEG audio file (layer I, II or III) to a WAVE file, or prints what the
+// player library would report about it. Used by hand, by the codec tests and by the benchmark.
+//
+//   tavdec [-f | -r | -t] input.mp3 [output]   decode; 16-bit WAVE by default,
+//                                               -f 32-bit float WAVE, -r raw 32-bit floats,
+//                                               -t decode only (no output)
+//   tavdec -i input.mp3                          stream information
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "mpa_source.h"
+
+namespace {
+
+enum OutputKind { OUT_PCM16, OUT_FLOAT, OUT_RAW, OUT_NONE };
+
+int ReadFile(const char* path, std::vector<uint8_t>* out)
+{
+    FILE* f = std::fopen(path, "rb");
+    if (!f) return 0;
+    std::fseek(f, 0, SEEK_END);
+    long size = std::ftell(f);
+    std::fseek(f, 0, SEEK_SET);
+    if (size < 0) {
+        std::fclose(f);
+        return 0;
+    }
+    out->resize(size_t(size));
+    size_t got = size ? std::fread(out->data(), 1, size_t(size), f) : 0;
+    std::fclose(f);
+    return got == size_t(size);
+}
+
+void PutLe(std::string* s, uint32_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i) s->push_back(char((v >> (8 * i)) & 0xFF));
+}
+
+std::string WaveHeader(int channels, uint32_t rate, int bits, int isFloat, uint64_t samples)
+{
+    uint32_t dataBytes = uint32_t(samples * uint64_t(channels) * uint64_t(bits / 8));
+    std::string h = "RIFF";
+    PutLe(&h, 36 + dataBytes, 4);
+    h += "WAVEfmt ";
+    PutLe(&h, 16, 4);
+    PutLe(&h, isFloat ? 3 : 1, 2);
+    PutLe(&h, uint32_t(channels), 2);
+    PutLe(&h, rate, 4);
+    PutLe(&h, rate * uint32_t(channels * bits / 8), 4);
+    PutLe(&h, uint32_t(channels * bits / 8), 2);
+    PutLe(&h, uint32_t(bits), 2);
+    h += "data";
+    PutLe(&h, dataBytes, 4);
+    return h;
+}
+
+int PrintInfo(const MpaSource& src)
+{
+    const MpaStreamInfo& in = src.info;
+    static const char* MODES[4] = {"stereo", "joint stereo", "dual channel", "mono"};
+    static const char* VERSIONS[3] = {"MPEG-1", "MPEG-2", "MPEG-2.5"};
+    std::printf("format: %s layer %d\n", VERSIONS[in.first.versionIndex], in.first.layer);
+    std::printf("sample rate: %u Hz\nchannels: %d (%s)\n", in.first.sampleRate, in.first.channels,
+                MODES[in.first.mode]);
+    std::printf("bit rate: %u kbit/s%s\n", in.averageKbps, in.vbr ? " (VBR)" : "");
+    std::printf("frames: %u\nsamples: %llu\nlength: %u ms\n", in.frames, (unsigned long long)in.samples,
+                in.lengthMs);
+    std::printf("audio bytes: %zu at %zu\n", in.audioEnd - in.audioStart, in.audioStart);
+    if (in.hasGapless) std::printf("encoder delay: %u, padding: %u\n", in.encoderDelay, in.encoderPadding);
+    if (in.id3v2Bytes) std::printf("ID3v2 tag: %zu bytes\n", in.id3v2Bytes);
+    if (in.hasId3v1) std::printf("ID3v1 tag\n");
+    if (in.trailerBytes) std::printf("title trailer: %zu bytes\n", in.trailerBytes);
+    if (in.hasChannelStatus)
+        std::printf("channel status: %02X %02X %02X %02X\n", in.channelStatus[0], in.channelStatus[1],
+                    in.channelStatus[2], in.channelStatus[3]);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    OutputKind kind = OUT_PCM16;
+    bool info = false;
+    int arg = 1;
+    for (; arg < argc && argv[arg][0] == '-' && argv[arg][1]; ++arg) {
+        if (!std::strcmp(argv[arg], "-f")) kind = OUT_FLOAT;
+        else if (!std::strcmp(argv[arg], "-r")) kind = OUT_RAW;
+        else if (!std::strcmp(argv[arg], "-t")) kind = OUT_NONE;
+        else if (!std::strcmp(argv[arg], "-i")) info = true;
+        else {
+            std::fprintf(stderr, "tavdec: unknown option %s\n", argv[arg]);
+            return 2;
+        }
+    }
+    if (arg >= argc || (!info && kind != OUT_NONE && arg + 1 >= argc)) {
+        std::fprintf(stderr, "usage: tavdec [-f|-r|-t] input [output.wav]\n       tavdec -i input\n");
+        return 2;
+    }
+    std::vector<uint8_t> file;
+    if (!ReadFile(argv[arg], &file)) {
+        std::fprintf(stderr, "tavdec: cannot read %s\n", argv[arg]);
+        return 1;
+    }
+    std::unique_ptr<MpaSource> src(new MpaSource());
+    if (!MpaSourceOpen(src.get(), file.data(), file.size())) {
+        std::fprintf(stderr, "tavdec: %s is not an MPEG audio stream\n", argv[arg]);
+        return 1;
+    }
+    if (info) return PrintInfo(*src);
+
+    FILE* out = nullptr;
+    if (kind != OUT_NONE) {
+        const char* name = argv[arg + 1];
+        out = std::strcmp(name, "-") ? std::fopen(name, "wb") : stdout;
+        if (!out) {
+            std::fprintf(stderr, "tavdec: cannot write %s\n", name);
+            return 1;
+        }
+    }
+    int nch = src->channels;
+    if (kind == OUT_PCM16 || kind == OUT_FLOAT) {
+        std::string h = WaveHeader(nch, src->sampleRate, kind == OUT_FLOAT ? 32 : 16, kind == OUT_FLOAT,
+                                   src->info.samples);
+        std::fwrite(h.data(), 1, h.size(), out);
+    }
+    std::vector<float> buf(4096 * size_t(nch));
+    std::vector<int16_t> pcm16(buf.size());
+    size_t n;
+    while ((n = MpaSourceRead(src.get(), buf.data(), 4096)) > 0) {
+        size_t values = n * size_t(nch);
+        if (kind == OUT_PCM16) {
+            for (size_t i = 0; i < values; ++i) {
+                float v = buf[i] * 32768.0f;
+                v = v > 32767.0f ? 32767.0f : v < -32768.0f ? -32768.0f : v;
+                pcm16[i] = int16_t(std::lrint(v));
+            }
+            std::fwrite(pcm16.data(), sizeof(int16_t), values, out);
+        } else if (kind != OUT_NONE) {
+            std::fwrite(buf.data(), sizeof(float), values, out);
+        }
+    }
+    if (out && out != stdout) std::fclose(out);
+    if (src->concealed) std::fprintf(stderr, "tavdec: %d damaged frame(s) replaced by silence\n", src->concealed);
+    return 0;
+}
