@@ -1,0 +1,167 @@
+// qdmedia: probe sound files and read or write their titles from the command line, through the
+// same code the deck uses. Output is one "key=value" per line; bytes outside printable ASCII are
+// written as \xNN and a backslash as "\\". Exit status: 0 done, 1 the operation failed or
+// found nothing, 2 bad usage.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include "media/id3v1.h"
+#include "media/media_probe.h"
+#include "media/titles.h"
+#include "playback/mpeg_libraries.h"
+
+namespace {
+
+const char USAGE[] =
+    "usage: qdmedia COMMAND FILE [ARGS]\n"
+    "  probe FILE                    media info, play kind, length, title container, format texts\n"
+    "  get FILE FIELD [SOURCE]       read a title field (SOURCE 0, 2, 3 or 4; default 0)\n"
+    "  set FILE FIELD VALUE          write a title field (empty VALUE removes it)\n"
+    "  set-raw FILE FIELD HEX        write raw bytes, e.g. set-raw f.mp3 status 04060000\n"
+    "  id3-get FILE FIELD            read an ID3v1 field\n"
+    "  id3-set FILE FIELD VALUE      write an ID3v1 field\n"
+    "  midi-title FILE               title of a Standard MIDI file\n"
+    "  trailer-status FILE HEX       rewrite the channel status in an MPEG title trailer\n"
+    "  reduce-trailer FILE           cut a trailer before the ID3v1 tag to its channel status\n"
+    "  genres                        the genre table in list order\n"
+    "FIELD: title artist genre year album comment status, or the index 0..7\n";
+
+// Field names in index order.
+const char* const FIELD_NAMES[TITLE_FIELD_COUNT] = {"title", "artist", "genre", "year",
+                                                    "album", "comment", "copyright", "status"};
+
+int ParseField(const char* s) {
+    for (int i = 0; i < TITLE_FIELD_COUNT; i++)
+        if (std::strcmp(s, FIELD_NAMES[i]) == 0) return i;
+    if (s[0] >= '0' && s[0] <= '7' && s[1] == 0) return s[0] - '0';
+    return -1;
+}
+
+std::string Escape(const char* bytes, size_t n) {
+    std::string out;
+    char hex[8];
+    for (size_t i = 0; i < n; i++) {
+        unsigned char c = (unsigned char)bytes[i];
+        if (c == '\\') out += "\\\\";
+        else if (c >= 0x20 && c < 0x7F) out += char(c);
+        else {
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+void PrintText(const char* key, const char* text) {
+    std::printf("%s=%s\n", key, Escape(text, std::strlen(text)).c_str());
+}
+
+// Hex text to bytes; -1 when malformed.
+int ParseHex(const char* s, char* out, int cap) {
+    int n = 0;
+    size_t len = std::strlen(s);
+    if (len % 2) return -1;
+    for (size_t i = 0; i < len; i += 2) {
+        char pair[3] = {s[i], s[i + 1], 0};
+        char* end;
+        long v = std::strtol(pair, &end, 16);
+        if (*end || n >= cap) return -1;
+        out[n++] = char(v);
+    }
+    return n;
+}
+
+int Probe(const char* path) {
+    std::printf("exists=%d\n", FileExists(path));
+    MediaInfo info;
+    std::memset(&info, 0, sizeof info);
+    int ok = GetMediaInfo(path, &info);
+    std::printf("info=%d\n", ok);
+    if (ok) {
+        std::printf("kind=%u\nformat_tag=%u\nchannels=%u\nsample_rate=%u\nbits_per_sample=%u\n", info.kind,
+                    info.formatTag, info.channels, info.sampleRate, info.bitsPerSample);
+        std::printf("length_ms=%u\nbit_rate=%u\ncopy_bit=%u\norig_bit=%u\n", info.lengthMs, info.bitRate, info.copyBit,
+                    info.origBit);
+        char text[MEDIA_TEXT_BYTES];
+        if (FormatMediaText(path, text)) PrintText("format_text", text);
+        if (FormatMediaLine(&info, MEDIA_LINE_FIRST, text)) PrintText("format_line_first", text);
+        if (FormatMediaLine(&info, MEDIA_LINE_SECOND, text)) PrintText("format_line_second", text);
+    }
+    int kind = 0, container = 0;
+    uint32_t ms = 0;
+    int r = GetPlayKind(path, &kind);
+    std::printf("play_kind_result=%d\nplay_kind=%d\n", r, kind);
+    r = GetMediaLength(path, &ms);
+    std::printf("media_length_result=%d\nmedia_length_ms=%u\n", r, ms);
+    r = GetTitleContainer(path, &container);
+    std::printf("title_container_result=%d\ntitle_container=%d\n", r, container);
+    return ok ? 0 : 1;
+}
+
+int Get(const char* path, int field, int source) {
+    char buf[TITLE_FIELD_MAX_BYTES];
+    std::memset(buf, 0, sizeof buf);
+    int found = GetTitleField(path, field, buf, source);
+    std::printf("found=%d\n", found);
+    if (field == FIELD_CHANNEL_STATUS) std::printf("value=%s\n", Escape(buf, CHANNEL_STATUS_LEN).c_str());
+    else PrintText("value", buf);
+    return found ? 0 : 1;
+}
+
+int Result(int r) {
+    std::printf("result=%d\n", r);
+    return r ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "genres") == 0) {
+        for (int i = 0; i < GenreNameCount(); i++) std::printf("%d=%s\n", GenreNumberAt(i), GenreNameAt(i));
+        return 0;
+    }
+    if (argc < 3) {
+        std::fputs(USAGE, stderr);
+        return 2;
+    }
+    std::string cmd = argv[1];
+    const char* path = argv[2];
+    int field = argc > 3 ? ParseField(argv[3]) : -1;
+    LoadMpegLibraries();
+    int rc = 2;
+    if (cmd == "probe" && argc == 3) {
+        rc = Probe(path);
+    } else if (cmd == "get" && field >= 0 && (argc == 4 || argc == 5)) {
+        rc = Get(path, field, argc == 5 ? std::atoi(argv[4]) : SOURCE_ID3_FIRST);
+    } else if (cmd == "set" && field >= 0 && argc == 5) {
+        rc = Result(SetTitleField(path, field, argv[4], 0));
+    } else if (cmd == "set-raw" && field >= 0 && argc == 5) {
+        char raw[256];
+        int n = ParseHex(argv[4], raw, sizeof raw);
+        if (n > 0) rc = Result(SetTitleField(path, field, raw, n));
+    } else if (cmd == "id3-get" && field >= 0 && field <= FIELD_COMMENT && argc == 4) {
+        char text[ID3_TEXT_BYTES + 1];
+        int r = ReadId3Field(path, field, text);
+        std::printf("tag=%d\n", r);
+        PrintText("value", text);
+        rc = r ? 0 : 1;
+    } else if (cmd == "id3-set" && field >= 0 && field <= FIELD_COMMENT && argc == 5) {
+        rc = Result(WriteId3Field(path, field, argv[4]));
+    } else if (cmd == "midi-title" && argc == 3) {
+        char title[TITLE_BYTES];
+        int r = ReadMidiTitle(path, title);
+        std::printf("found=%d\n", r);
+        PrintText("value", title);
+        rc = r ? 0 : 1;
+    } else if (cmd == "trailer-status" && argc == 4) {
+        char raw[CHANNEL_STATUS_LEN];
+        if (ParseHex(argv[3], raw, sizeof raw) == CHANNEL_STATUS_LEN)
+            rc = Result(WriteTrailerChannelStatus(path, raw, CHANNEL_STATUS_LEN));
+    } else if (cmd == "reduce-trailer" && argc == 3) {
+        rc = Result(ReduceTitleTrailer(path));
+    }
+    if (rc == 2) std::fputs(USAGE, stderr);
+    FreeMpegLibraries();
+    return rc;
+}
