@@ -36,3 +36,7 @@ int RecordedMessageCount();
 const RecordedMessage* RecordedMessageAt(int index);
 void QueueMessageAnswer(int answer);  // answers in order; an empty queue answers OK/YES
 void ResetMessages();
+
+// Loads string stringId of the program's string table in the user interface language (empty in
+// the native build); returns the length.
+int LoadDeckString(int stringId, wchar_t* out, int outChars);

@@ -43,3 +43,8 @@ void QueueMessageAnswer(int answer) {
     if (g_msg.answerCount < MAX_ANSWERS) g_msg.answers[g_msg.answerCount++] = answer;
 }
 void ResetMessages() { g_msg = MessageState(); }
+
+int LoadDeckString(int, wchar_t* out, int outChars) {
+    if (outChars > 0) out[0] = 0;
+    return 0;
+}

@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# The headless rig for running the deck under Wine: a virtual X display, a private PulseAudio
+# server whose devices carry the interface's name, a drainer that keeps the input pipe flowing
+# and a real-time feeder. Everything it starts is recorded by PID in the rig folder and stopped
+# again one by one.
+#
+#   scripts/rig.sh start DIR [--no-x] [--no-pulse] [--display :N]
+#       Makes DIR and prints the environment to use (also written to DIR/env, sourceable):
+#       DISPLAY, XDG_RUNTIME_DIR, PULSE_SERVER, RIG_DIR.
+#   scripts/rig.sh stop DIR
+#
+# Devices (44100 Hz, s16le, stereo):
+#   "Kelvara Vornex USB": source vin  (pipe source fed from DIR/vin.fifo), sink vout (null sink)
+#   "Generic USB Audio":  source vin2 (pipe source, DIR/vin2.fifo),       sink vout2 (null sink)
+# The feeder writes silence in real time, and the contents of any DIR/feed/*.raw file in name
+# order (each removed once played): tests drop PCM there to "play" into the deck's input.
+# Record what the deck plays with: parec -d vout.monitor --raw --format=s16le --rate=44100 --channels=2
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+
+die() { echo "rig: $*" >&2; exit 1; }
+
+record_pid() { echo "$2 $1" >>"$dir/pids"; }
+
+wait_for() {  # wait_for TIMEOUT_S COMMAND...: polls until the command succeeds
+  local limit=$(( $(date +%s%N) / 1000000 + $1 * 1000 )); shift
+  until "$@" >/dev/null 2>&1; do
+    [ $(( $(date +%s%N) / 1000000 )) -lt $limit ] || return 1
+    sleep 0.05
+  done
+}
+
+free_display() {
+  local n
+  for n in $(seq 77 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { echo ":$n"; return; }
+  done
+  return 1
+}
+
+find_feeder() {
+  local c
+  for c in "${QD_FEEDER:-}" "$top/build/native/tests/e2e/qd_rig_feeder" "$top"/build/*/tests/e2e/qd_rig_feeder; do
+    [ -n "$c" ] && [ -x "$c" ] && { echo "$c"; return; }
+  done
+  return 1
+}
+
+start() {
+  local use_x=1 use_pulse=1 display=""
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --no-x) use_x=0 ;;
+      --no-pulse) use_pulse=0 ;;
+      --display) display="$2"; shift ;;
+      *) die "unknown option $1" ;;
+    esac
+    shift
+  done
+  mkdir -p "$dir" "$dir/feed" && : >"$dir/pids" || die "cannot make $dir"
+  mkdir -p -m700 "$dir/xdg"
+  local xdisplay="${DISPLAY:-}"
+  if [ $use_x = 1 ]; then
+    xdisplay=${display:-$(free_display)} || die "no free display"
+    Xvfb "$xdisplay" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+    record_pid xvfb $!
+    wait_for 10 xdpyinfo -display "$xdisplay" || die "Xvfb did not come up on $xdisplay"
+  fi
+  local pulse_server="unix:/nonexistent"
+  if [ $use_pulse = 1 ]; then
+    cat >"$dir/rig.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/xdg/pulse/native
+load-module module-pipe-source source_name=vin file=$dir/vin.fifo format=s16le rate=44100 channels=2 source_properties="device.description='Kelvara Vornex USB'"
+load-module module-null-sink sink_name=vout rate=44100 channels=2 sink_properties="device.description='Kelvara Vornex USB'"
+load-module module-pipe-source source_name=vin2 file=$dir/vin2.fifo format=s16le rate=44100 channels=2 source_properties="device.description='Generic USB Audio'"
+load-module module-null-sink sink_name=vout2 rate=44100 channels=2 sink_properties="device.description='Generic USB Audio'"
+set-default-source vin
+set-default-sink vout
+PA
+    mkdir -p -m700 "$dir/xdg/pulse"
+    XDG_RUNTIME_DIR="$dir/xdg" HOME="$dir" pulseaudio -n -F "$dir/rig.pa" --exit-idle-time=-1 --daemonize=no \
+      --use-pid-file=no --disallow-module-loading=no --log-target=file:"$dir/pulse.log" >/dev/null 2>&1 &
+    record_pid pulseaudio $!
+    pulse_server="unix:$dir/xdg/pulse/native"
+    wait_for 15 env PULSE_SERVER="$pulse_server" pactl info || die "PulseAudio did not come up (see $dir/pulse.log)"
+    wait_for 5 test -p "$dir/vin.fifo" || die "input pipe missing"
+    # Keep both pipe sources draining, so no stale audio waits for the first recorder.
+    for src in vin vin2; do
+      PULSE_SERVER="$pulse_server" parec -d "$src" --raw >/dev/null 2>&1 &
+      record_pid "parec-$src" $!
+    done
+    local feeder
+    if feeder=$(find_feeder); then
+      "$feeder" "$dir/vin.fifo" "$dir/feed" >"$dir/feeder.log" 2>&1 &
+      record_pid feeder $!
+      "$feeder" "$dir/vin2.fifo" "" >"$dir/feeder2.log" 2>&1 &
+      record_pid feeder2 $!
+    else
+      echo "rig: no feeder built; the input devices deliver nothing" >&2
+    fi
+  fi
+  cat >"$dir/env" <<ENV
+export RIG_DIR='$dir'
+export DISPLAY='$xdisplay'
+export XDG_RUNTIME_DIR='$dir/xdg'
+export PULSE_SERVER='$pulse_server'
+ENV
+  cat "$dir/env"
+}
+
+stop() {
+  [ -f "$dir/pids" ] || return 0
+  # Newest first: feeders and drainers before the sound server, the sound server before X.
+  tac "$dir/pids" | while read -r pid name; do
+    kill "$pid" 2>/dev/null || continue
+    for _ in $(seq 1 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+    kill -9 "$pid" 2>/dev/null || true
+  done
+  : >"$dir/pids"
+}
+
+cmd=${1:-}; dir=${2:-}
+[ -n "$cmd" ] && [ -n "$dir" ] || die "usage: rig.sh start|stop DIR [options]"
+shift 2
+dir=$(mkdir -p "$dir" && cd "$dir" && pwd)
+case "$cmd" in
+  start) start "$@" ;;
+  stop) stop ;;
+  *) die "unknown command $cmd" ;;
+esac

@@ -1,0 +1,25 @@
+// Process-wide values of the application shell (see app_state.h).
+#include "app/app_state.h"
+#include "deck/deck.h"
+
+namespace {
+AppValues g_app;
+}  // namespace
+
+AppValues& App() { return g_app; }
+
+void ResetAppValues() {
+    g_app = AppValues();
+    g_app.deviceIndex = 1;
+}
+
+void* MainWindowHandle() { return g_app.mainWindow; }
+void* InstanceHandle() { return g_app.instance; }
+int GetShownState() { return g_app.shownState; }
+int GetOsKind() { return g_app.osKind; }
+uint16_t GetLangId() { return g_app.langId; }
+uint32_t GetInitErrorNo() { return g_app.initErrorNo; }
+
+int IsRecordingShownState(int32_t shown) {
+    return shown == Recording || shown == RecPause || shown == RecStandby || shown == SHOWN_REC_AUTO_ACTIVE;
+}

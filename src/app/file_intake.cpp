@@ -1,0 +1,42 @@
+// Opening command-line and handed-over files (see file_intake.h).
+#include "app/file_intake.h"
+#include "deck/deck.h"
+#include "playlist/playlist_model.h"
+#include <cctype>
+
+namespace {
+// The first file: a new list that starts playing; when it cannot be opened it is appended.
+void OpenFirstFile(const char* path) {
+    if (OpenAsNewList(path))
+        StartPlay();
+    else
+        AddPath(path);
+}
+}  // namespace
+
+int OpenStartFiles(const char* const* paths, int count) {
+    int handled = 0;
+    for (int i = 0; i < count; ++i) {
+        if (i == 0)
+            OpenFirstFile(paths[i]);
+        else
+            AddPath(paths[i]);
+        ++handled;
+    }
+    RefreshPlaylistView();
+    return handled;
+}
+
+void TakeHandedFile(const char* path, unsigned long dwData) {
+    if (dwData != 0)
+        OpenFirstFile(path);
+    else
+        AddPath(path);
+    RefreshPlaylistView();
+}
+
+int ReceivedPathNeedsLongForm(const char* received, const char* shortForm) {
+    for (; *received && *shortForm; ++received, ++shortForm)
+        if (std::toupper((unsigned char)*received) != std::toupper((unsigned char)*shortForm)) return 0;
+    return *received == 0 && *shortForm == 0;
+}

@@ -1,0 +1,15 @@
+// Files that reach the deck from outside: the command line of its own start and the hand-offs of
+// later starts. The first file of a start replaces the list and plays; the others are appended.
+#pragma once
+
+// Opens the files of the deck's own start (already in their long form); returns how many were
+// handled.
+int OpenStartFiles(const char* const* paths, int count);
+
+// One file handed over by a later start: dwData not 0 replaces the list and plays it (falling
+// back to appending when it cannot be opened), 0 appends it.
+void TakeHandedFile(const char* path, unsigned long dwData);
+
+// A received path is to be turned into its long form only when the sender gave its short form,
+// i.e. when it equals its own short form without regard to case.
+int ReceivedPathNeedsLongForm(const char* received, const char* shortForm);

@@ -1,0 +1,286 @@
+// The main window: class registration, creation (engine start-up in WM_CREATE), one handler per
+// message, the 100 ms timer and the teardown. Decisions live in window_rules and tick_wrapper.
+#include "app/main_window.h"
+#include "app/app_state.h"
+#include "app/engine.h"
+#include "app/file_intake.h"
+#include "app/message_box.h"
+#include "app/tick_wrapper.h"
+#include "app/window_rules.h"
+#include "deck/deck.h"
+#include "display/face.h"
+#include "display/face_setters.h"
+#include "docking/docking.h"
+#include "playlist/playlist_files.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+namespace {
+const char MAIN_CLASS[] = "Vornex_Deck_Controller";
+const char MAIN_TITLE[] = "Quaverly Deck";
+const char MAIN_MENU_NAME[] = "Quaverly Deck";  // no such menu resource: the window has no menu bar
+const DWORD MAIN_EX_STYLE = WS_EX_ACCEPTFILES;
+const DWORD MAIN_STYLE = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
+enum { PATH_BYTES = 260, PLAY_BUTTON = CMD_PLAY, PAUSE_BUTTON = CMD_PAUSE };
+
+HWND Main() { return (HWND)App().mainWindow; }
+
+// --- messages ---------------------------------------------------------------------------------
+
+LRESULT OnCreate(HWND hwnd) {
+    App().mainWindow = hwnd;
+    App().initOK = EngineStartup(1, App().instance, hwnd) > 0;
+    return 0;
+}
+
+LRESULT OnDestroy() {
+    EngineShutdown();
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT OnSize() {
+    if (App().restoredFlag) {
+        if (!DetectDock()) SnapToScreen();
+        AnnounceDeckPlace();
+        App().restoredFlag = 0;
+    }
+    return 0;
+}
+
+LRESULT OnPaint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    PaintFace(dc, r.right - r.left, r.bottom - r.top);
+    EndPaint(hwnd, &ps);
+    return 0;
+}
+
+// Recording refuses with its message; otherwise the playlist may still want to save first.
+int MayClose(int endingSession) {
+    int refusal = CloseRefusalString(App().shownState, endingSession);
+    if (refusal) {
+        ShowDeckMessage(refusal, nullptr, JOIN_NONE, MSGBOX_OK);
+        return 0;
+    }
+    return PlaylistMayClose();
+}
+
+LRESULT OnClose() {
+    if (!MayClose(0)) return -1;
+    TearDownMainWindow();
+    return 0;
+}
+
+LRESULT OnQueryEndSession() {
+    if (!MayClose(1)) return 0;
+    TearDownMainWindow();
+    return 1;
+}
+
+LRESULT OnCopyData(const COPYDATASTRUCT* cds) {
+    if (!cds || !cds->lpData || cds->cbData == 0) return 0;
+    char received[PATH_BYTES];
+    DWORD n = cds->cbData < PATH_BYTES ? cds->cbData : PATH_BYTES;
+    lstrcpynA(received, (const char*)cds->lpData, (int)n);
+    received[PATH_BYTES - 1] = 0;
+    char shortForm[PATH_BYTES] = "";
+    GetShortPathNameA(received, shortForm, PATH_BYTES);
+    char path[PATH_BYTES];
+    if (ReceivedPathNeedsLongForm(received, shortForm) && ShellLongPath(received, path, PATH_BYTES))
+        TakeHandedFile(path, (unsigned long)cds->dwData);
+    else
+        TakeHandedFile(received, (unsigned long)cds->dwData);
+    return 0;
+}
+
+LRESULT OnCommand(WPARAM wp) {
+    int code = HIWORD(wp), id = LOWORD(wp);
+    if (code != 0 && code != 1) return 0;
+    switch (id) {
+    case CMD_CLOSE: PostMessageA(Main(), WM_CLOSE, 0, 0); break;
+    case CMD_ICONIZE: ShowWindow(Main(), SW_MINIMIZE); break;
+    case CMD_PLAY: StartPlay(); break;
+    case CMD_PAUSE: PauseKey(); break;
+    case CMD_STOP: StopKey(); break;
+    case CMD_PREVIOUS: PrevTrack(); break;
+    case CMD_NEXT: NextTrack(); break;
+    case CMD_RECORD: EnterRecStandby(); break;
+    case CMD_REPEAT: CycleRepeat(); break;
+    }
+    return 0;
+}
+
+LRESULT OnTimer() {
+    HWND main = Main();
+    if (GetActiveWindow() != main && GetTopWindow(nullptr) == main)
+        SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    TickOutcome t = RunTickWrapper(PlaylistRebuilding());
+    if (t.stateChanged) {
+        ShowStateOnFace(App().shownState);
+        DrawStatusLine();
+        RedrawFaceButton(PLAY_BUTTON);
+        RedrawFaceButton(PAUSE_BUTTON);
+    }
+    if (t.redrawStatus) DrawStatusLine();
+    return 0;
+}
+
+LRESULT OnPowerBroadcast(WPARAM wp) {
+    int stop = 0;
+    LRESULT answer = PowerEventAnswer((uint32_t)wp, App().shownState, &stop);
+    if (stop) StopKey();
+    return answer;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE: return OnCreate(hwnd);
+    case WM_DESTROY: return OnDestroy();
+    case WM_SIZE: return OnSize();
+    case WM_PAINT: return OnPaint(hwnd);
+    case WM_CLOSE: return OnClose();
+    case WM_QUERYENDSESSION: return OnQueryEndSession();
+    case WM_ERASEBKGND: return 1;
+    case WM_ENDSESSION: return 0;
+    case WM_DRAWITEM: return 0;
+    case WM_COPYDATA: return OnCopyData((const COPYDATASTRUCT*)lp);
+    case WM_CONTEXTMENU: return 0;
+    case WM_DISPLAYCHANGE: return 0;
+    case WM_COMMAND: return OnCommand(wp);
+    case WM_SYSCOMMAND:
+        if ((wp & 0xFFF0) == SC_RESTORE) App().restoredFlag = 1;
+        break;
+    case WM_TIMER: return OnTimer();
+    case WM_MOUSEMOVE: MoveFaceDrag((short)LOWORD(lp), (short)HIWORD(lp)); return 0;
+    case WM_LBUTTONDOWN: BeginFaceDrag((short)LOWORD(lp), (short)HIWORD(lp)); return 0;
+    case WM_LBUTTONUP: EndFaceDrag(); return 0;
+    case WM_LBUTTONDBLCLK: return 0;
+    case WM_POWERBROADCAST: return OnPowerBroadcast(wp);
+    case WM_DROPFILES: DragFinish((HDROP)wp); return 0;
+    case WM_USER: RecordSelectorSide((int)wp); return 0;
+    case WM_USER + 1: RecordSelectorScale((long)lp); return 0;
+    case WM_USER + 2: AnnounceDeckWindow(); return 0;
+    case WM_USER + 3: ComposeFace(); InvalidateRect(hwnd, nullptr, FALSE); return 0;
+    case WM_USER + 4: SnapToScreen(); return 0;
+    case WM_USER + 5: return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// Face values shown right after creation.
+void RefreshFaceValues() {
+    ShowRepeatMode(Settings().repeat);
+    ShowRecordFormat(Settings().recordFormat, 0);
+    ShowInputSelect(Settings().recordInput);
+    ShowRate(44100, 0);
+    Deck().trackRate = 44100;
+    ShowTrackInfo(Deck().currentTrack);
+    SetTickerMode(TICKER_CENTRED);
+    ShowTickerText(MAIN_TITLE);
+}
+}  // namespace
+
+int RegisterDeckClasses(void* instance) {
+    HINSTANCE inst = (HINSTANCE)instance;
+    WNDCLASSA wc = {};
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_SAVEBITS;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = inst;
+    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_DECK));
+    wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszMenuName = MAIN_MENU_NAME;
+    wc.lpszClassName = MAIN_CLASS;
+    if (!RegisterClassA(&wc)) return 0;
+    if (!RegisterSliderClass(instance)) {
+        UnregisterClassA(MAIN_CLASS, inst);
+        return 0;
+    }
+    if (!RegisterPlaylistClass(instance)) {
+        UnregisterSliderClass(instance);
+        UnregisterClassA(MAIN_CLASS, inst);
+        return 0;
+    }
+    return 1;
+}
+
+void UnregisterDeckClasses(void* instance) {
+    UnregisterPlaylistClass(instance);
+    UnregisterSliderClass(instance);
+    UnregisterClassA(MAIN_CLASS, (HINSTANCE)instance);
+}
+
+void* CreateMainWindow(void* instance) {
+    App().instance = instance;
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    icc.dwICC = ICC_USEREX_CLASSES;
+    InitCommonControlsEx(&icc);
+
+    LoadLayout();
+    HDC screen = GetDC(nullptr);
+    App().screenDepth = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+
+    int width = 0, height = 0;
+    FaceWindowSize((int)Layout().mode, (int)Layout().mag, &width, &height);
+    int left = Layout().xo, top = Layout().yo;
+    ClampWindowPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height, &left, &top);
+
+    HWND hwnd = CreateWindowExA(MAIN_EX_STYLE, MAIN_CLASS, MAIN_TITLE, MAIN_STYLE, left, top, width, height,
+                                nullptr, nullptr, (HINSTANCE)instance, nullptr);
+    if (!hwnd) return nullptr;
+    if (!LoadFaceBitmaps() || !CreateBackBuffer()) {
+        TearDownMainWindow();
+        return nullptr;
+    }
+    SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (App().initOK) RefreshFaceValues();
+    ComposeFace();
+    AnnounceDeckWindow();
+    SetTimer(hwnd, DECK_TIMER_ID, DECK_TIMER_MS, nullptr);
+    return hwnd;
+}
+
+void TearDownMainWindow() {
+    HWND hwnd = Main();
+    if (!hwnd) return;
+    AnnounceDeckGoes();
+    KillTimer(hwnd, DECK_TIMER_ID);
+    ClosePlaylistWindow();
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    Layout().xo = r.left;
+    Layout().yo = r.top;
+    ShowWindow(hwnd, SW_HIDE);
+    FreeFaceBitmaps();
+    FreeBackBuffer();
+    DestroyWindow(hwnd);
+    App().mainWindow = nullptr;
+    SaveLayout();
+}
+
+int ShellLongPath(const char* path, char* out, int outBytes) {
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop))) return 0;
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
+    LPITEMIDLIST pidl = nullptr;
+    int ok = 0;
+    if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, wide, nullptr, &pidl, nullptr))) {
+        char full[MAX_PATH];
+        if (SHGetPathFromIDListA(pidl, full)) {
+            lstrcpynA(out, full, outBytes);
+            ok = 1;
+        }
+        CoTaskMemFree(pidl);
+    }
+    desktop->Release();
+    return ok;
+}

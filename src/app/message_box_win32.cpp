@@ -1,0 +1,48 @@
+// Win32 message boxes: the text is loaded with the wide string APIs, so the Japanese table shows
+// correctly whatever the ANSI code page, and the box is owned by the main window when it exists.
+#include "app/message_box.h"
+#include "app/app_state.h"
+#include "resources/resource.h"
+#include <windows.h>
+#include <cwchar>
+
+namespace {
+const wchar_t DECK_CAPTION[] = L"Quaverly Deck";
+enum { TEXT_CHARS = 1024, NAME_CHARS = 520 };
+}  // namespace
+
+int LoadDeckString(int stringId, wchar_t* out, int outChars) {
+    out[0] = 0;
+    return LoadStringW(GetModuleHandleW(nullptr), (UINT)stringId, out, outChars);
+}
+
+int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsigned style) {
+    wchar_t message[TEXT_CHARS];
+    wchar_t name[NAME_CHARS] = L"";
+    wchar_t text[TEXT_CHARS + NAME_CHARS + 4];
+    LoadDeckString(stringId, message, TEXT_CHARS);
+    if (fileName) MultiByteToWideChar(CP_ACP, 0, fileName, -1, name, NAME_CHARS);
+    name[NAME_CHARS - 1] = 0;
+    // "%s %s" reads "name message" ("x.wav not found.") except for the one message that is
+    // followed by the name ("Could not get information from x.wav"); "%s %s." is always
+    // "message name." ("Could not write to x.wav.").
+    switch (join) {
+    case JOIN_SPACE:
+        if (stringId == STR_NO_INFORMATION)
+            swprintf(text, sizeof text / sizeof text[0], L"%ls %ls", message, name);
+        else
+            swprintf(text, sizeof text / sizeof text[0], L"%ls %ls", name, message);
+        break;
+    case JOIN_SPACE_DOT: swprintf(text, sizeof text / sizeof text[0], L"%ls %ls.", message, name); break;
+    default: swprintf(text, sizeof text / sizeof text[0], L"%ls", message); break;
+    }
+    HWND owner = (HWND)MainWindowHandle();
+    if (owner && !IsWindow(owner)) owner = nullptr;
+    return MessageBoxW(owner, text, DECK_CAPTION, style);
+}
+
+// The native build records messages instead; these exist so both builds link the same tests.
+int RecordedMessageCount() { return 0; }
+const RecordedMessage* RecordedMessageAt(int) { return nullptr; }
+void QueueMessageAnswer(int) {}
+void ResetMessages() {}

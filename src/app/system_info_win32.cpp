@@ -1,0 +1,20 @@
+// System facts from the platform: GetSystemDefaultLangID and GetVersionEx.
+#include "app/system_info.h"
+#include <windows.h>
+
+uint16_t SystemDefaultLanguage() { return GetSystemDefaultLangID(); }
+
+void SystemVersion(uint32_t* platformIdOut, uint32_t* majorOut, uint32_t* minorOut, uint32_t* buildOut) {
+    OSVERSIONINFOA vi = {};
+    vi.dwOSVersionInfoSize = sizeof vi;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GetVersionExA(&vi);
+#pragma GCC diagnostic pop
+    *platformIdOut = vi.dwPlatformId;
+    *majorOut = vi.dwMajorVersion;
+    *minorOut = vi.dwMinorVersion;
+    *buildOut = vi.dwBuildNumber;
+}
+
+void SetFakeSystem(uint16_t, uint32_t, uint32_t, uint32_t, uint32_t) {}

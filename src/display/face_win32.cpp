@@ -1,0 +1,122 @@
+// A plain face drawn with GDI into the back buffer: the deck's name, the transport state, the
+// time and the status line. The skinned face replaces the drawing; the buffer and the painting
+// stay as they are.
+#include "display/face.h"
+#include "app/app_state.h"
+#include "display/face_setters.h"
+#include "settings/settings.h"
+#include <windows.h>
+#include <cstdio>
+
+namespace {
+enum { NORMAL_W = 400, NORMAL_H = 105, THIN_W = 400, THIN_H = 22 };
+const COLORREF FACE_BACKGROUND = RGB(40, 44, 52);
+const COLORREF FACE_TEXT = RGB(220, 220, 220);
+const COLORREF FACE_STATUS = RGB(100, 0, 0);
+
+struct FaceState {
+    HDC backDc;          // memory DC holding the composed face
+    HBITMAP backBitmap;  // 800 x 210, compatible with the screen
+    HGDIOBJ oldBitmap;   // the DC's original bitmap, put back before deleting ours
+    int bitmapsLoaded;   // LoadFaceBitmaps ran
+    int shownState;      // the state the face shows
+};
+FaceState g_face;
+
+const char* StateName(int state) {
+    switch (state) {
+    case 0: return "NO TRACK";
+    case 1: return "STOP";
+    case 2: return "PLAY";
+    case 3: return "PAUSE";
+    case 4: return "REC";
+    case 5: return "REC PAUSE";
+    case 6: return "REC STANDBY";
+    case 8: return "SEARCH";
+    case 9: return "SPACE";
+    case 10: return "AUTO REC";
+    case 11: return "EDIT";
+    }
+    return "";
+}
+
+int FaceScale() { return Layout().mag == 2 ? 2 : 1; }
+}  // namespace
+
+int LoadFaceBitmaps() {
+    g_face.bitmapsLoaded = 1;
+    return 1;
+}
+
+void FreeFaceBitmaps() { g_face.bitmapsLoaded = 0; }
+
+int CreateBackBuffer() {
+    HDC screen = GetDC(nullptr);
+    g_face.backDc = CreateCompatibleDC(screen);
+    g_face.backBitmap = g_face.backDc ? CreateCompatibleBitmap(screen, BACK_BUFFER_W, BACK_BUFFER_H) : nullptr;
+    ReleaseDC(nullptr, screen);
+    if (!g_face.backDc || !g_face.backBitmap) {
+        FreeBackBuffer();
+        return 0;
+    }
+    g_face.oldBitmap = SelectObject(g_face.backDc, g_face.backBitmap);
+    return 1;
+}
+
+void FreeBackBuffer() {
+    if (g_face.backDc && g_face.oldBitmap) SelectObject(g_face.backDc, g_face.oldBitmap);
+    if (g_face.backBitmap) DeleteObject(g_face.backBitmap);
+    if (g_face.backDc) DeleteDC(g_face.backDc);
+    g_face.backDc = nullptr;
+    g_face.backBitmap = nullptr;
+    g_face.oldBitmap = nullptr;
+}
+
+void FaceWindowSize(int mode, int mag, int* widthOut, int* heightOut) {
+    int scale = mag == 2 ? 2 : 1;
+    *widthOut = (mode == 1 ? THIN_W : NORMAL_W) * scale;
+    *heightOut = (mode == 1 ? THIN_H : NORMAL_H) * scale;
+}
+
+void ComposeFace() {
+    if (!g_face.backDc) return;
+    RECT all = {0, 0, BACK_BUFFER_W, BACK_BUFFER_H};
+    HBRUSH brush = CreateSolidBrush(FACE_BACKGROUND);
+    FillRect(g_face.backDc, &all, brush);
+    DeleteObject(brush);
+    int scale = FaceScale();
+    SetBkMode(g_face.backDc, TRANSPARENT);
+    SetTextColor(g_face.backDc, FACE_TEXT);
+    TextOutA(g_face.backDc, 10 * scale, 8 * scale, "Quaverly Deck", 13);
+    const char* state = StateName(g_face.shownState);
+    TextOutA(g_face.backDc, 10 * scale, 30 * scale, state, lstrlenA(state));
+    char time[32];
+    uint32_t ms = Face().timeMs & 0x7FFFFFFF;
+    int n = std::snprintf(time, sizeof time, "%s%02u:%02u", (Face().timeMs & 0x80000000u) ? "-" : "",
+                          (unsigned)(ms / 60000), (unsigned)(ms / 1000 % 60));
+    TextOutA(g_face.backDc, 300 * scale, 30 * scale, time, n);
+}
+
+void PaintFace(void* hdc, int width, int height) {
+    if (g_face.backDc) BitBlt((HDC)hdc, 0, 0, width, height, g_face.backDc, 0, 0, SRCCOPY);
+    HWND main = (HWND)MainWindowHandle();
+    (void)main;
+    SetBkMode((HDC)hdc, TRANSPARENT);
+    SetTextColor((HDC)hdc, FACE_STATUS);
+    const char* text = Face().tickerText;
+    TextOutA((HDC)hdc, 10 * FaceScale(), 60 * FaceScale(), text, lstrlenA(text));
+}
+
+void ShowStateOnFace(int shownState) {
+    g_face.shownState = shownState;
+    ComposeFace();
+    HWND main = (HWND)MainWindowHandle();
+    if (main) InvalidateRect(main, nullptr, FALSE);
+}
+
+void DrawStatusLine() {
+    HWND main = (HWND)MainWindowHandle();
+    if (main) InvalidateRect(main, nullptr, FALSE);
+}
+
+void RedrawFaceButton(int) {}

@@ -1,0 +1,83 @@
+// Docking and the face drag. The deck sends the selector its window, face mode and place when a
+// selector window exists; the magnetic docking geometry comes with the selector support, so for
+// now the deck docks nowhere and only snaps to the screen edges.
+#include "docking/docking.h"
+#include "app/app_state.h"
+#include "settings/settings.h"
+#include <windows.h>
+
+namespace {
+const char SELECTOR_CLASS[] = "Vornex_Selector";
+enum { SNAP_DISTANCE = 16, SELECTOR_MSG_WINDOW = 1025, SELECTOR_MSG_ASK_MAG = 1026, SELECTOR_MSG_PLACE = 1027 };
+
+struct DockingState {
+    int dragging;       // the left button is down on the face
+    POINT grab;         // where in the window the face was grabbed
+    int dockSide;       // 0 undocked, 1 right, 2 below, 3 left, 4 above
+    long selectorScale; // the selector's size factor
+};
+DockingState g_dock;
+
+HWND MainWindow() { return (HWND)MainWindowHandle(); }
+HWND SelectorWindow() { return FindWindowA(SELECTOR_CLASS, nullptr); }
+}  // namespace
+
+int DockAtStart() { return 0; }
+int DetectDock() { return 0; }
+
+void SnapToScreen() {
+    HWND w = MainWindow();
+    if (!w) return;
+    RECT r;
+    GetWindowRect(w, &r);
+    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    int x = r.left, y = r.top, width = r.right - r.left, height = r.bottom - r.top;
+    if (x < SNAP_DISTANCE && x > -SNAP_DISTANCE) x = 0;
+    if (y < SNAP_DISTANCE && y > -SNAP_DISTANCE) y = 0;
+    if (sw - (x + width) < SNAP_DISTANCE && sw - (x + width) > -SNAP_DISTANCE) x = sw - width;
+    if (sh - (y + height) < SNAP_DISTANCE && sh - (y + height) > -SNAP_DISTANCE) y = sh - height;
+    if (x != r.left || y != r.top) SetWindowPos(w, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void AnnounceDeckPlace() {
+    HWND s = SelectorWindow();
+    if (s) PostMessageA(s, SELECTOR_MSG_PLACE, (WPARAM)MainWindow(), 0);
+}
+
+void AnnounceDeckWindow() {
+    HWND s = SelectorWindow();
+    if (!s) return;
+    PostMessageA(s, SELECTOR_MSG_WINDOW, (WPARAM)MainWindow(), (LPARAM)Layout().mode);
+    PostMessageA(s, SELECTOR_MSG_ASK_MAG, (WPARAM)MainWindow(), 0);
+}
+
+void AnnounceDeckGoes() {
+    HWND s = SelectorWindow();
+    if (s) PostMessageA(s, SELECTOR_MSG_WINDOW, 0, 0);
+}
+
+void RecordSelectorScale(long scale) { g_dock.selectorScale = scale; }
+void RecordSelectorSide(int side) { g_dock.dockSide = side; }
+
+void BeginFaceDrag(int x, int y) {
+    g_dock.dragging = 1;
+    g_dock.grab.x = x;
+    g_dock.grab.y = y;
+    SetCapture(MainWindow());
+}
+
+void MoveFaceDrag(int, int) {
+    if (!g_dock.dragging) return;
+    POINT p;
+    GetCursorPos(&p);
+    SetWindowPos(MainWindow(), nullptr, p.x - g_dock.grab.x, p.y - g_dock.grab.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void EndFaceDrag() {
+    if (!g_dock.dragging) return;
+    g_dock.dragging = 0;
+    ReleaseCapture();
+    if (!DetectDock()) SnapToScreen();
+    AnnounceDeckPlace();
+}

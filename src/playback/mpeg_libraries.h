@@ -1,0 +1,48 @@
+// The two MPEG audio libraries, loaded at start-up and freed at shutdown: the player
+// (tavply.dll) and the encoder (tavenc.dll). Either may be missing; every wrapper below then
+// fails at once without calling anything, so callers never test for presence themselves.
+#pragma once
+#include <cstdint>
+#include "tavply_api.h"
+#include "tavenc_api.h"
+
+// Names resolved from each library, in the order they are looked up.
+enum { PLAYER_NAME_COUNT = 15, ENCODER_NAME_COUNT = 6 };
+extern const char* const PLAYER_EXPORT_NAMES[PLAYER_NAME_COUNT];
+extern const char* const ENCODER_EXPORT_NAMES[ENCODER_NAME_COUNT];
+
+// Loads both libraries (never fails the start-up); sets PlayerPresent and EncoderPresent.
+void LoadMpegLibraries();
+void FreeMpegLibraries();
+int PlayerPresent();   // 1 when every player name resolved
+int EncoderPresent();  // 1 when every encoder name resolved
+
+// Loads one library from a given file and resolves the given names in order into fnOut. Any
+// missing name frees the library and clears fnOut; returns 1 when all resolved. Used by the
+// loader above and by the tests with fixture libraries.
+int BindLibrary(const char* fileName, const char* const* names, int count, void** fnOut, void** moduleOut);
+void UnbindLibrary(void* module);
+
+// Player wrappers: 0 = success, as the library answers; MPEG_UNAVAILABLE when not loaded.
+enum { MPEG_UNAVAILABLE = -1 };
+int32_t PlayerCheckInfo(const char* path, void* info, void* ext);
+int32_t PlayerInit();
+int32_t PlayerTerm();
+int32_t PlayerOpen(const char* path, const char* deviceName);
+int32_t PlayerClose();
+int32_t PlayerStart();
+int32_t PlayerStop();
+int32_t PlayerSetPosition(uint32_t ms);
+int32_t PlayerGetPosition(uint32_t* msOut);
+int32_t PlayerGetLevel(uint16_t* levelsOut);
+int32_t PlayerGetStatus(int32_t* statusOut);
+
+// Encoder wrappers: non-zero = success, as the library answers; 0 when not loaded.
+int32_t EncoderSetInfo(void* context, int32_t kind, int32_t sampleRate, int32_t bitrateKbps);
+int32_t EncoderReset(void* context);
+int32_t EncoderEncode(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut, const uint8_t** inPtr,
+                      const uint8_t* inEnd, uint32_t* consumedOut);
+int32_t EncoderFlush(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut);
+
+// Tests only: pretend a library is missing (the native build links both in).
+void SetMpegLibrariesForTest(int playerPresent, int encoderPresent);

@@ -1,0 +1,9 @@
+// The hidden recorder window whose 10 ms timer drives audio capture. It exists from engine
+// start-up to shutdown, owned by the main window and never shown.
+#pragma once
+
+int CreateRecorderWindow(void* owner, void* instance);  // 0 when it cannot be created
+void UnregisterRecorderClass();
+void* RecorderWindow();  // HWND, null when not created
+
+void SetRecorderWindowFailForTest(int fail);

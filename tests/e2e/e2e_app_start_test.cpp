@@ -1,0 +1,104 @@
+// Start and end of the deck under Wine: the first start shows the main window, a second start
+// raises it and exits, files of a second start are handed over one message each, a start
+// without any sound device reports its error number, and an idle deck closes with code 0.
+#include "e2e/rig.h"
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <fstream>
+
+namespace {
+const char DECK_CLASS[] = "Vornex_Deck_Controller";
+const char DECK_TITLE[] = "Quaverly Deck";
+const int START_MS = 60000;  // a cold Wine start with a fresh wineserver can be slow
+const int EXIT_MS = 30000;
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+class DeckStart : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!Exists(DeckExePath()) || !Exists(WintoolExePath()))
+            GTEST_SKIP() << "Windows build missing: " << DeckExePath();
+    }
+    void TearDown() override {
+        for (pid_t p : started) StopProcess(p);
+        StopRig(&rig);
+    }
+    pid_t Start(const std::vector<std::string>& args) {
+        pid_t p = StartDeck(rig, args);
+        started.push_back(p);
+        return p;
+    }
+    Rig rig;
+    std::vector<pid_t> started;
+};
+
+TEST_F(DeckStart, FirstStartShowsTheDeckAndASecondStartOnlyRaisesIt) {
+    ASSERT_TRUE(StartRig(&rig));
+    pid_t first = Start({});
+    ASSERT_TRUE(WaitForWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
+    EXPECT_EQ(1, CountWindows(rig, DECK_CLASS, DECK_TITLE));
+    std::string shot = rig.dir + "/deck.png";
+    EXPECT_TRUE(TakeScreenshot(rig, shot));
+
+    pid_t second = Start({});
+    int code = -1;
+    ASSERT_TRUE(WaitExit(second, EXIT_MS, &code));
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(1, CountWindows(rig, DECK_CLASS, DECK_TITLE));
+
+    // Closing an idle deck ends it with code 0.
+    ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
+    ASSERT_TRUE(WaitExit(first, EXIT_MS, &code));
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(0, CountWindows(rig, DECK_CLASS, ""));
+}
+
+TEST_F(DeckStart, FilesOfASecondStartAreHandedOverOneByOne) {
+    ASSERT_TRUE(StartRig(&rig));
+    std::string log = rig.dir + "/handoff.log";
+    pid_t fake = StartWine(rig, WintoolExePath(), {"fakedeck", log, "60000"});
+    started.push_back(fake);
+    ASSERT_TRUE(WaitForFile(log, START_MS, 6));  // "ready\n"
+
+    pid_t second = Start({"/DOCKING", "C:\\music\\one.wav", "/other", "c:\\x\\movello.exe",
+                          "D:\\two.mp3", "Z:\\tmp\\three four.mid"});
+    int code = -1;
+    ASSERT_TRUE(WaitExit(second, EXIT_MS, &code));
+    EXPECT_EQ(0, code);
+    ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
+    ASSERT_TRUE(WaitExit(fake, EXIT_MS, &code));
+
+    std::ifstream in(log);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    ASSERT_EQ(4u, lines.size()) << ReadTextFile(log);
+    EXPECT_EQ("ready", lines[0]);
+    EXPECT_EQ("1\t17\tC:\\music\\one.wav\tzero", lines[1]);
+    EXPECT_EQ("0\t11\tD:\\two.mp3\tzero", lines[2]);
+    EXPECT_EQ("0\t22\tZ:\\tmp\\three four.mid\tzero", lines[3]);
+}
+
+TEST_F(DeckStart, WithoutAnySoundDeviceTheStartFailsWithErrorOne) {
+    RigOptions options;
+    options.pulse = false;
+    ASSERT_TRUE(StartRig(&rig, options));
+    pid_t deck = Start({});
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "Fail to initialize.", START_MS, &box));
+    for (const MessageBoxInfo& b : ListMessageBoxes(rig)) EXPECT_NE("CheckDialog", b.caption);
+    ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
+
+    ASSERT_TRUE(WaitForMessageBox(rig, "CheckDialog", "Error No1", EXIT_MS, &box));
+    ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
+    int code = -1;
+    ASSERT_TRUE(WaitExit(deck, EXIT_MS, &code));
+    EXPECT_EQ(1, code);
+}
+}  // namespace

@@ -1,0 +1,379 @@
+// qd_rig implementation: processes by fork/exec, Wine in the rig's environment, windows and
+// message boxes through wintool.exe, sound through the rig's PulseAudio (see rig.h).
+#include "e2e/rig.h"
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#ifndef QD_SOURCE_DIR
+#define QD_SOURCE_DIR "."
+#endif
+#ifndef QD_BINARY_DIR
+#define QD_BINARY_DIR "."
+#endif
+#ifndef QD_WINDOWS_BUILD_DIR
+#define QD_WINDOWS_BUILD_DIR QD_SOURCE_DIR "/build/windows"
+#endif
+
+namespace {
+const int POLL_MS = 100;
+const int PREFIX_LOCK_WAIT_S = 900;
+
+struct RigProcessState {
+    int prefixLock = -1;  // flock on the shared prefix, held from StartRig to StopRig
+};
+RigProcessState g_rig;
+
+long long NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::string Env(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? v : fallback;
+}
+
+// fork/exec with extra environment and optional output file; returns the child's PID.
+pid_t Spawn(const std::vector<std::string>& argv, const EnvList& env, const std::string& outPath) {
+    pid_t pid = fork();
+    if (pid != 0) return pid;
+    for (const std::string& e : env) putenv(strdup(e.c_str()));
+    int in = open("/dev/null", O_RDONLY);
+    if (in >= 0) dup2(in, 0);
+    int out = open(outPath.empty() ? "/dev/null" : outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out >= 0) {
+        dup2(out, 1);
+        dup2(out, 2);
+    }
+    setpgid(0, 0);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+EnvList WineEnv(const Rig& rig, const EnvList& extra) {
+    EnvList env = {
+        "WINEPREFIX=" + rig.winePrefix,
+        "WINEDEBUG=" + Env("QD_WINEDEBUG", "-all"),
+        "WINEDLLOVERRIDES=mscoree,mshtml=",
+        "DISPLAY=" + rig.display,
+        "PULSE_SERVER=" + rig.pulseServer,
+        "XDG_RUNTIME_DIR=" + rig.xdgRuntime,
+    };
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
+int RunToEnd(const std::vector<std::string>& argv, const EnvList& env, int timeoutMs, std::string* outputOut,
+             const std::string& scratchDir) {
+    static int counter = 0;
+    std::string outPath = scratchDir + "/run-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".out";
+    pid_t pid = Spawn(argv, env, outPath);
+    if (pid < 0) return -1;
+    int code = -1;
+    if (!WaitExit(pid, timeoutMs, &code)) {
+        StopProcess(pid);
+        code = -1;
+    }
+    if (outputOut) *outputOut = ReadTextFile(outPath);
+    unlink(outPath.c_str());
+    return code;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find('\t', start);
+        parts.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
+    return parts;
+}
+
+// Runs wintool.exe; its output in outputOut.
+int Wintool(const Rig& rig, const std::vector<std::string>& args, std::string* outputOut, int timeoutMs = 20000) {
+    return RunWine(rig, WintoolExePath(), args, timeoutMs, outputOut);
+}
+
+bool EnsurePrefix(const Rig& rig) {
+    struct stat st;
+    if (stat((rig.winePrefix + "/system.reg").c_str(), &st) == 0) return true;
+    std::fprintf(stderr, "rig: making Wine prefix %s (once)\n", rig.winePrefix.c_str());
+    mkdir(rig.winePrefix.c_str(), 0755);
+    EnvList env = WineEnv(rig, {});
+    RunToEnd({"wineboot", "-i"}, env, 300000, nullptr, rig.dir);
+    RunToEnd({"wineserver", "-w"}, env, 120000, nullptr, rig.dir);
+    if (stat((rig.winePrefix + "/system.reg").c_str(), &st) != 0) return false;
+    // What the installer does, except creating the deck's keys: tests start without them.
+    return RunToEnd({SourceDir() + "/scripts/wine-install.sh"}, env, 120000, nullptr, rig.dir) == 0;
+}
+}  // namespace
+
+std::string SourceDir() { return Env("QD_SOURCE_DIR", QD_SOURCE_DIR); }
+std::string WindowsBinDir() { return Env("QD_WINDOWS_BUILD_DIR", QD_WINDOWS_BUILD_DIR) + "/bin"; }
+std::string DeckExePath() { return WindowsBinDir() + "/Movello.exe"; }
+std::string WintoolExePath() { return WindowsBinDir() + "/wintool.exe"; }
+
+bool StartRig(Rig* rig, const RigOptions& options, const std::string& dir) {
+    std::string base = Env("QD_RIG_BASE", std::string(QD_BINARY_DIR) + "/rigs");
+    mkdir(base.c_str(), 0755);
+    rig->dir = dir;
+    if (rig->dir.empty()) {
+        std::string tmpl = base + "/rig-XXXXXX";
+        std::vector<char> buf(tmpl.begin(), tmpl.end());
+        buf.push_back(0);
+        if (!mkdtemp(buf.data())) return false;
+        rig->dir = buf.data();
+    }
+    rig->winePrefix = Env("QD_E2E_WINEPREFIX", std::string(QD_BINARY_DIR) + "/e2e-wineprefix");
+
+    // One rig at a time per prefix: Wine processes of one prefix share a wineserver and desktop.
+    std::string lockPath = rig->winePrefix + ".lock";
+    g_rig.prefixLock = open(lockPath.c_str(), O_RDWR | O_CREAT, 0644);
+    long long lockDeadline = NowMs() + PREFIX_LOCK_WAIT_S * 1000LL;
+    while (g_rig.prefixLock >= 0 && flock(g_rig.prefixLock, LOCK_EX | LOCK_NB) != 0) {
+        if (NowMs() > lockDeadline) {
+            std::fprintf(stderr, "rig: prefix %s stayed busy\n", rig->winePrefix.c_str());
+            return false;
+        }
+        SleepMs(200);
+    }
+
+    std::vector<std::string> argv = {SourceDir() + "/scripts/rig.sh", "start", rig->dir};
+    if (!options.display) argv.push_back("--no-x");
+    if (!options.pulse) argv.push_back("--no-pulse");
+    std::string out;
+    std::string feeder = std::string(QD_BINARY_DIR) + "/tests/e2e/qd_rig_feeder";
+    int code = RunToEnd(argv, {"QD_FEEDER=" + feeder}, 60000, &out, base);
+    if (code != 0) {
+        std::fprintf(stderr, "rig: start failed (%d):\n%s\n", code, out.c_str());
+        RunToEnd({SourceDir() + "/scripts/rig.sh", "stop", rig->dir}, {}, 30000, nullptr, base);
+        return false;
+    }
+    std::map<std::string, std::string> vars;
+    for (const std::string& line : SplitLines(ReadTextFile(rig->dir + "/env"))) {
+        // export NAME='value'
+        size_t eq = line.find('=');
+        if (line.rfind("export ", 0) != 0 || eq == std::string::npos) continue;
+        std::string name = line.substr(7, eq - 7), value = line.substr(eq + 1);
+        if (value.size() >= 2 && value.front() == '\'') value = value.substr(1, value.size() - 2);
+        vars[name] = value;
+    }
+    rig->display = vars["DISPLAY"];
+    rig->pulseServer = vars["PULSE_SERVER"];
+    rig->xdgRuntime = vars["XDG_RUNTIME_DIR"];
+    rig->started = true;
+    // A wineserver left from an earlier run would keep that run's display and sound server.
+    RunToEnd({"wineserver", "-k"}, WineEnv(*rig, {}), 30000, nullptr, rig->dir);
+    if (!EnsurePrefix(*rig)) {
+        std::fprintf(stderr, "rig: no Wine prefix\n");
+        StopRig(rig);
+        return false;
+    }
+    return true;
+}
+
+void StopRig(Rig* rig) {
+    if (!rig->started) return;
+    EnvList env = WineEnv(*rig, {});
+    RunToEnd({"wineserver", "-k"}, env, 30000, nullptr, rig->dir);
+    RunToEnd({"wineserver", "-w"}, env, 30000, nullptr, rig->dir);
+    RunToEnd({SourceDir() + "/scripts/rig.sh", "stop", rig->dir}, {}, 60000, nullptr, rig->dir);
+    rig->started = false;
+    if (g_rig.prefixLock >= 0) {
+        flock(g_rig.prefixLock, LOCK_UN);
+        close(g_rig.prefixLock);
+        g_rig.prefixLock = -1;
+    }
+}
+
+pid_t StartWine(const Rig& rig, const std::string& exe, const std::vector<std::string>& args, const EnvList& env,
+                const std::string& logPath) {
+    std::vector<std::string> argv = {"wine", exe};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return Spawn(argv, WineEnv(rig, env), logPath);
+}
+
+pid_t StartDeck(const Rig& rig, const std::vector<std::string>& args, const EnvList& env) {
+    static int counter = 0;
+    return StartWine(rig, DeckExePath(), args, env, rig.dir + "/deck-" + std::to_string(++counter) + ".log");
+}
+
+int RunWine(const Rig& rig, const std::string& exe, const std::vector<std::string>& args, int timeoutMs,
+            std::string* outputOut, const EnvList& env) {
+    std::vector<std::string> argv = {"wine", exe};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunToEnd(argv, WineEnv(rig, env), timeoutMs, outputOut, rig.dir);
+}
+
+bool WaitExit(pid_t pid, int timeoutMs, int* exitCodeOut) {
+    long long deadline = NowMs() + timeoutMs;
+    for (;;) {
+        int status = 0;
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) {
+            if (exitCodeOut) *exitCodeOut = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return true;
+        }
+        if (r < 0) return false;
+        if (NowMs() > deadline) return false;
+        SleepMs(20);
+    }
+}
+
+void StopProcess(pid_t pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    if (WaitExit(pid, 1000, nullptr)) return;
+    kill(pid, SIGKILL);
+    WaitExit(pid, 5000, nullptr);
+}
+
+bool WaitForWindow(const Rig& rig, const std::string& cls, const std::string& title, int timeoutMs) {
+    std::string out;
+    int code = Wintool(rig, {"wait", cls.empty() ? "-" : cls, title.empty() ? "-" : title, std::to_string(timeoutMs)},
+                       &out, timeoutMs + 20000);
+    return code == 0;
+}
+
+int CountWindows(const Rig& rig, const std::string& cls, const std::string& title) {
+    std::string out;
+    if (Wintool(rig, {"count", cls.empty() ? "-" : cls, title.empty() ? "-" : title}, &out) != 0) return -1;
+    return std::atoi(out.c_str());
+}
+
+bool CloseWindow(const Rig& rig, const std::string& cls) { return Wintool(rig, {"close", cls}, nullptr) == 0; }
+
+std::vector<MessageBoxInfo> ListMessageBoxes(const Rig& rig) {
+    std::vector<MessageBoxInfo> boxes;
+    std::string out;
+    if (Wintool(rig, {"boxes"}, &out) != 0) return boxes;
+    for (const std::string& line : SplitLines(out)) {
+        std::vector<std::string> parts = SplitTabs(line);
+        if (parts.size() < 3) continue;
+        MessageBoxInfo box;
+        box.hwnd = parts[0];
+        box.caption = parts[1];
+        box.text = parts[2];
+        for (size_t i = 3; i < parts.size(); ++i) box.text += "\t" + parts[i];
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
+bool WaitForMessageBox(const Rig& rig, const std::string& caption, const std::string& text, int timeoutMs,
+                       MessageBoxInfo* boxOut) {
+    long long deadline = NowMs() + timeoutMs;
+    do {
+        for (const MessageBoxInfo& box : ListMessageBoxes(rig)) {
+            if (box.caption == caption && (text.empty() || box.text == text)) {
+                if (boxOut) *boxOut = box;
+                return true;
+            }
+        }
+        SleepMs(POLL_MS);
+    } while (NowMs() < deadline);
+    return false;
+}
+
+bool PressMessageBox(const Rig& rig, const MessageBoxInfo& box, const std::string& button) {
+    return Wintool(rig, {"press", box.hwnd, button}, nullptr) == 0;
+}
+
+bool FeedPcm(const Rig& rig, const std::vector<int16_t>& samples) {
+    static int counter = 0;
+    char name[64];
+    std::snprintf(name, sizeof name, "%013lld-%04d", NowMs(), ++counter);
+    std::string tmp = rig.dir + "/feed/." + name + ".part", final = rig.dir + "/feed/" + name + ".raw";
+    std::ofstream out(tmp, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(samples.data()), (std::streamsize)(samples.size() * sizeof(int16_t)));
+    out.close();
+    return out.good() && std::rename(tmp.c_str(), final.c_str()) == 0;
+}
+
+pid_t StartSinkRecording(const Rig& rig, const std::string& path) {
+    return Spawn({"sh", "-c",
+                  "exec parec -d vout.monitor --raw --format=s16le --rate=44100 --channels=2 > '" + path + "'"},
+                 {"PULSE_SERVER=" + rig.pulseServer, "XDG_RUNTIME_DIR=" + rig.xdgRuntime}, "");
+}
+
+void StopSinkRecording(pid_t pid) { StopProcess(pid); }
+
+std::vector<int16_t> ReadPcmFile(const std::string& path) {
+    std::string bytes = ReadTextFile(path);
+    std::vector<int16_t> samples(bytes.size() / 2);
+    if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+bool TakeScreenshot(const Rig& rig, const std::string& pngPath) {
+    int code = RunToEnd({"import", "-display", rig.display, "-window", "root", pngPath}, {}, 30000, nullptr, rig.dir);
+    return code == 0 && WaitForFile(pngPath, 1000);
+}
+
+bool ReadRegistryValue(const Rig& rig, const std::string& key, const std::string& value, std::string* dataOut) {
+    std::string out;
+    std::vector<std::string> argv = {"wine", "reg", "query", key, "/v", value};
+    if (RunToEnd(argv, WineEnv(rig, {}), 60000, &out, rig.dir) != 0) return false;
+    for (const std::string& line : SplitLines(out)) {
+        // "    Name    REG_TYPE    data"
+        std::istringstream in(line);
+        std::string name, type;
+        if (!(in >> name >> type) || name != value || type.rfind("REG_", 0) != 0) continue;
+        std::string data;
+        std::getline(in, data);
+        size_t first = data.find_first_not_of(" \t");
+        if (dataOut) *dataOut = first == std::string::npos ? "" : data.substr(first);
+        return true;
+    }
+    return false;
+}
+
+bool CreateRegistryKey(const Rig& rig, const std::string& key) {
+    return RunToEnd({"wine", "reg", "add", key, "/f"}, WineEnv(rig, {}), 60000, nullptr, rig.dir) == 0;
+}
+
+bool WaitForFile(const std::string& path, int timeoutMs, size_t minBytes) {
+    long long deadline = NowMs() + timeoutMs;
+    do {
+        struct stat st;
+        if (stat(path.c_str(), &st) == 0 && (size_t)st.st_size >= minBytes) return true;
+        SleepMs(50);
+    } while (NowMs() < deadline);
+    return false;
+}
+
+std::string ReadTextFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}

@@ -1,0 +1,106 @@
+// qd_rig: helpers for end-to-end tests that run the Windows programs under Wine on a private
+// display and a private PulseAudio server (see scripts/rig.sh).
+//
+// Typical use in a GoogleTest:
+//
+//   Rig rig;
+//   ASSERT_TRUE(StartRig(&rig));                       // Xvfb + PulseAudio + feeder
+//   pid_t deck = StartDeck(rig, {});                   // Movello.exe under Wine
+//   ASSERT_TRUE(WaitForWindow(rig, "Vornex_Deck_Controller", "Quaverly Deck", 20000));
+//   ...
+//   ASSERT_TRUE(CloseWindow(rig, "Vornex_Deck_Controller"));
+//   int code = -1;
+//   EXPECT_TRUE(WaitExit(deck, 20000, &code));
+//   StopRig(&rig);                                     // also ends the rig's Wine processes
+//
+// Every wait is bounded; every process is stopped by its PID. Programs are taken from the
+// Windows build tree (QD_WINDOWS_BUILD_DIR/bin), Wine runs in a prefix of the native build tree
+// made once and reused, with its own wineserver per rig.
+#pragma once
+#include <sys/types.h>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct RigOptions {
+    bool display = true;   // start Xvfb (otherwise use $DISPLAY)
+    bool pulse = true;     // start PulseAudio; false: no sound server at all (no wave devices)
+};
+
+struct Rig {
+    std::string dir;          // the rig's own folder (logs, FIFOs, feed queue, screenshots)
+    std::string display;      // ":N"
+    std::string pulseServer;  // PULSE_SERVER value ("unix:/nonexistent" without PulseAudio)
+    std::string xdgRuntime;   // XDG_RUNTIME_DIR
+    std::string winePrefix;   // WINEPREFIX used by every Wine process of this rig
+    bool started = false;
+};
+
+// Paths of the programs and folders.
+std::string WindowsBinDir();        // QD_WINDOWS_BUILD_DIR/bin
+std::string DeckExePath();          // .../Movello.exe
+std::string WintoolExePath();       // .../wintool.exe
+std::string SourceDir();
+
+// Starts the rig in a fresh folder under the native build tree (or in dir when given). Also
+// makes the Wine prefix on first use. false when anything failed (details on stderr).
+bool StartRig(Rig* rig, const RigOptions& options = RigOptions(), const std::string& dir = "");
+// Ends the rig's Wine processes (wineserver -k on its prefix), then the rig's own processes.
+void StopRig(Rig* rig);
+
+// --- processes ---------------------------------------------------------------------------
+// Environment additions as "NAME=value".
+using EnvList = std::vector<std::string>;
+
+// Runs a Windows program under Wine in the rig's environment, in the background. stdout and
+// stderr go to logPath when given. Returns the PID of the wine process (or -1).
+pid_t StartWine(const Rig& rig, const std::string& exe, const std::vector<std::string>& args,
+                const EnvList& env = {}, const std::string& logPath = "");
+pid_t StartDeck(const Rig& rig, const std::vector<std::string>& args, const EnvList& env = {});
+// Runs a Windows program to its end (bounded); returns its exit code, or -1 on timeout (the
+// process is then killed). Output is captured into outputOut when given.
+int RunWine(const Rig& rig, const std::string& exe, const std::vector<std::string>& args, int timeoutMs,
+            std::string* outputOut = nullptr, const EnvList& env = {});
+// Waits for a started process to end; true with its exit code when it ended in time.
+bool WaitExit(pid_t pid, int timeoutMs, int* exitCodeOut);
+// Stops one process: SIGTERM, then SIGKILL when it does not end within a second.
+void StopProcess(pid_t pid);
+
+// --- windows (through wintool.exe) ------------------------------------------------------------
+// Waits for a top-level window of the class (empty: any) and title (empty: any).
+bool WaitForWindow(const Rig& rig, const std::string& cls, const std::string& title, int timeoutMs);
+int CountWindows(const Rig& rig, const std::string& cls, const std::string& title);
+bool CloseWindow(const Rig& rig, const std::string& cls);  // posts WM_CLOSE
+
+struct MessageBoxInfo {
+    std::string hwnd;     // hex handle
+    std::string caption;
+    std::string text;
+};
+std::vector<MessageBoxInfo> ListMessageBoxes(const Rig& rig);
+// Waits until a message box with the caption (and, when not empty, the text) shows.
+bool WaitForMessageBox(const Rig& rig, const std::string& caption, const std::string& text, int timeoutMs,
+                       MessageBoxInfo* boxOut = nullptr);
+// Presses a button of a box: "OK", "Cancel", "Yes", "No".
+bool PressMessageBox(const Rig& rig, const MessageBoxInfo& box, const std::string& button);
+
+// --- sound -----------------------------------------------------------------------------------
+// Queues interleaved 16-bit stereo PCM at 44100 Hz for the deck's input; the feeder plays it in
+// real time after what is queued already.
+bool FeedPcm(const Rig& rig, const std::vector<int16_t>& samples);
+// Records the deck's output ("Kelvara Vornex USB" sink monitor) as raw s16le stereo into path.
+pid_t StartSinkRecording(const Rig& rig, const std::string& path);
+void StopSinkRecording(pid_t pid);
+std::vector<int16_t> ReadPcmFile(const std::string& path);
+
+// --- screen and registry ---------------------------------------------------------------------
+bool TakeScreenshot(const Rig& rig, const std::string& pngPath);
+// Reads a registry value with `wine reg query` (key like "HKCU\\Software\\..."); false when
+// absent. The value's data as printed by reg (REG_DWORD as 0x...).
+bool ReadRegistryValue(const Rig& rig, const std::string& key, const std::string& value, std::string* dataOut);
+// Creates a key as an ordinary (persistent) key, parents first.
+bool CreateRegistryKey(const Rig& rig, const std::string& key);
+
+// --- small helpers ---------------------------------------------------------------------------
+bool WaitForFile(const std::string& path, int timeoutMs, size_t minBytes = 1);
+std::string ReadTextFile(const std::string& path);
