@@ -13,29 +13,29 @@ void MpaImdctInit(MpaDecoder* dec)
     for (int r = 0; r < 18; ++r) {
         int i = r < 9 ? r : r + 9;
         for (int k = 0; k < 18; ++k)
-            dec->imdctCos[r][k] = float(std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1)));
+            dec->imdctCos[r][k] = float(std::cos(MPA_PI / 72.0 * (2 * i + 19) * (2 * k + 1)));
     }
     // Short IMDCT: y[i] = sum_k X[k] cos(pi/24 (2i + 7)(2k + 1)), i = 0..11; y[5 - i] = -y[i]
     // and y[17 - i] = y[i], so i = 0..2 and 6..8 suffice.
     for (int r = 0; r < 6; ++r) {
         int i = r < 3 ? r : r + 3;
         for (int k = 0; k < 6; ++k)
-            dec->imdctShortCos[r][k] = float(std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)));
+            dec->imdctShortCos[r][k] = float(std::cos(MPA_PI / 24.0 * (2 * i + 7) * (2 * k + 1)));
     }
-    for (int i = 0; i < 36; ++i) dec->window[0][i] = float(std::sin(M_PI / 36.0 * (i + 0.5)));
+    for (int i = 0; i < 36; ++i) dec->window[0][i] = float(std::sin(MPA_PI / 36.0 * (i + 0.5)));
     for (int i = 0; i < 36; ++i) {
         double start, stop;
-        if (i < 18) start = std::sin(M_PI / 36.0 * (i + 0.5));
+        if (i < 18) start = std::sin(MPA_PI / 36.0 * (i + 0.5));
         else if (i < 24) start = 1.0;
-        else if (i < 30) start = std::sin(M_PI / 12.0 * (i - 18 + 0.5));
+        else if (i < 30) start = std::sin(MPA_PI / 12.0 * (i - 18 + 0.5));
         else start = 0.0;
         if (i < 6) stop = 0.0;
-        else if (i < 12) stop = std::sin(M_PI / 12.0 * (i - 6 + 0.5));
+        else if (i < 12) stop = std::sin(MPA_PI / 12.0 * (i - 6 + 0.5));
         else if (i < 18) stop = 1.0;
-        else stop = std::sin(M_PI / 36.0 * (i + 0.5));
+        else stop = std::sin(MPA_PI / 36.0 * (i + 0.5));
         dec->window[1][i] = float(start);
         dec->window[3][i] = float(stop);
-        dec->window[2][i] = i < 12 ? float(std::sin(M_PI / 12.0 * (i + 0.5))) : 0.0f;
+        dec->window[2][i] = i < 12 ? float(std::sin(MPA_PI / 12.0 * (i + 0.5))) : 0.0f;
     }
 }
 

@@ -3,6 +3,8 @@
 #include "mpa_bits.h"
 #include "mpa_decoder.h"
 
+const double MPA_PI = 3.14159265358979323846;
+
 // Layer III granule/channel record, from the side information.
 struct MpaGranule {
     int part23Length;

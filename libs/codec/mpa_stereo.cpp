@@ -8,7 +8,7 @@
 void MpaStereoInit(MpaDecoder* dec)
 {
     for (int p = 0; p < 7; ++p) {
-        double t = std::tan(p * M_PI / 12.0);
+        double t = std::tan(p * MPA_PI / 12.0);
         dec->isRatio[p][0] = float(t / (1.0 + t));
         dec->isRatio[p][1] = float(1.0 / (1.0 + t));
     }

@@ -42,7 +42,7 @@ void MpaSynthInit(MpaDecoder* dec)
     int at = 0;
     for (int n = 32; n >= 2; n /= 2)
         for (int i = 0; i < n / 2; ++i)
-            dec->dctScale[at++] = float(1.0 / (2.0 * std::cos(M_PI * (2 * i + 1) / (2.0 * n))));
+            dec->dctScale[at++] = float(1.0 / (2.0 * std::cos(MPA_PI * (2 * i + 1) / (2.0 * n))));
     for (int i = 0; i < 512; ++i) {
         int w = MPA_SYNTH_WINDOW[i <= 256 ? i : 512 - i];
         dec->synthWindow[i] = float(((i >> 6) & 1 ? -w : w) / 65536.0);
