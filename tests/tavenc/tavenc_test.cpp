@@ -1,0 +1,276 @@
+// The encoder library through its six calls: every layer, rate and bit rate the deck offers
+// decodes cleanly with mpg123 and ffmpeg, has the expected length and reproduces the input; the
+// recorder's calling pattern yields the command-line encoder's bytes; refused settings.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "enc_encoder.h"
+#include "enc_test_util.h"
+#include "tavenc_api.h"
+
+using namespace enctest;
+
+namespace {
+
+std::string TempPath(const std::string& name) {
+    return "/tmp/tavenc_test_" + std::to_string(::getpid()) + "_" + name;
+}
+
+// Encodes with one Encode call over all input and a Flush, as a batch tool would.
+std::vector<uint8_t> EncodeAll(const Pcm& pcm, int layer, int bitrate, int category = 2) {
+    std::vector<uint8_t> out;
+    uint8_t ctx[TAVENC_CONTEXT_BYTES];
+    if (!MpegAudioEncodeSetInfo(ctx, layer | (pcm.channels << 16), pcm.rate, bitrate)) return out;
+    MpegAudioEncodeSetCategoryCode(ctx, category);
+    const uint8_t* in = reinterpret_cast<const uint8_t*>(pcm.samples.data());
+    const uint8_t* inEnd = in + pcm.samples.size() * 2;
+    std::vector<uint8_t> buf(1 << 16);
+    while (in < inEnd) {
+        uint8_t* o = buf.data();
+        uint32_t produced = 0, consumed = 0;
+        if (!MpegAudioEncode(&o, buf.data() + buf.size(), &produced, &in, inEnd, &consumed)) return {};
+        out.insert(out.end(), buf.data(), buf.data() + produced);
+    }
+    uint8_t* o = buf.data();
+    uint32_t produced = 0;
+    MpegAudioEncodeFlush(&o, buf.data() + buf.size(), &produced);
+    out.insert(out.end(), buf.data(), buf.data() + produced);
+    return out;
+}
+
+// Walks the frame headers; returns the frame count, or -1 at a bad header or a partial frame.
+int CountFrames(const std::vector<uint8_t>& s, int layer, int rate, int bitrate, int* copyrightOut = nullptr,
+                int* originalOut = nullptr) {
+    static const int RATES[3] = {44100, 48000, 32000};
+    size_t pos = 0;
+    int frames = 0;
+    while (pos + 4 <= s.size()) {
+        const uint8_t* h = &s[pos];
+        if (h[0] != 0xFF || (h[1] & 0xF0) != 0xF0) return -1;
+        if (((h[1] >> 3) & 1) != 1 || 4 - ((h[1] >> 1) & 3) != layer || (h[1] & 1) != 1) return -1;  // no CRC
+        if (RATES[(h[2] >> 2) & 3] != rate) return -1;
+        int pad = (h[2] >> 1) & 1;
+        int len = layer == 1 ? (12 * bitrate * 1000 / rate + pad) * 4 : 144 * bitrate * 1000 / rate + pad;
+        if (copyrightOut) *copyrightOut = (h[3] >> 3) & 1;
+        if (originalOut) *originalOut = (h[3] >> 2) & 1;
+        pos += size_t(len);
+        ++frames;
+    }
+    return pos == s.size() ? frames : -1;
+}
+
+struct DecodeResult {
+    std::string errors;  // anything the decoder said
+    Pcm pcm;
+};
+
+DecodeResult Decode(const std::string& tool, const std::string& mpegPath) {
+    DecodeResult r;
+    std::string wav = mpegPath + "." + tool + ".wav";
+    std::string cmd = tool == "mpg123" ? "mpg123 -q -w '" + wav + "' '" + mpegPath + "'"
+                                       : "ffmpeg -nostdin -v warning -i '" + mpegPath + "' -y '" + wav + "'";
+    int rc = Run(cmd, &r.errors);
+    // ffmpeg notes that a stream without a seek table has only an estimated duration: true of
+    // any streamed recording, and not about decoding.
+    const std::string estimate = "Estimating duration from bitrate, this may be inaccurate";
+    size_t at;
+    while ((at = r.errors.find(estimate)) != std::string::npos) {
+        size_t lineStart = r.errors.rfind('\n', at);
+        lineStart = lineStart == std::string::npos ? 0 : lineStart + 1;
+        size_t lineEnd = r.errors.find('\n', at);
+        r.errors.erase(lineStart, lineEnd == std::string::npos ? std::string::npos : lineEnd - lineStart + 1);
+    }
+    if (rc != 0) r.errors += "exit status " + std::to_string(rc);
+    r.pcm = ReadWave(wav);
+    std::remove(wav.c_str());
+    return r;
+}
+
+double SnrAt(const Pcm& in, const Pcm& out, int delay) {
+    double sig = 0.0, err = 0.0;
+    size_t n = in.samples.size(), off = size_t(delay) * size_t(in.channels);
+    if (out.samples.size() < n + off) return -999.0;
+    for (size_t i = 0; i < n; ++i) {
+        double a = in.samples[i], b = out.samples[i + off];
+        sig += a * a;
+        err += (a - b) * (a - b);
+    }
+    return 10.0 * std::log10(sig / (err + 1e-9));
+}
+
+struct Case {
+    int layer, bitrate;
+    double floorDb;  // lowest SNR accepted on the test signal (measured, less a margin)
+};
+
+// Measured on MusicLike (1 s, stereo) at 32, 44.1 and 48 kHz; floors sit about 3 dB under the
+// lowest of the three.
+const Case CASES[] = {
+    {1, 128, 17.5}, {1, 192, 23.5}, {1, 224, 26.5}, {1, 256, 29.5}, {1, 320, 35.5}, {1, 384, 38.5}, {1, 448, 39.5},
+    {2, 96, 22.0},  {2, 128, 20.0}, {2, 160, 23.0}, {2, 192, 26.0}, {2, 256, 30.5}, {2, 320, 34.0}, {2, 384, 38.5},
+    {3, 64, 26.0},  {3, 96, 28.5},  {3, 112, 28.5}, {3, 128, 30.0}, {3, 160, 32.5}, {3, 256, 38.0}, {3, 320, 40.0},
+};
+
+void CheckStream(const Pcm& in, int layer, int bitrate, double floorDb) {
+    SCOPED_TRACE("layer " + std::to_string(layer) + ", " + std::to_string(bitrate) + " kbit/s, " +
+                 std::to_string(in.rate) + " Hz, " + std::to_string(in.channels) + " ch");
+    std::vector<uint8_t> s = EncodeAll(in, layer, bitrate);
+    ASSERT_FALSE(s.empty());
+    const int frameSamples = layer == 1 ? 384 : 1152;
+    const int delay = EncCodecDelay(layer);
+    const int expectFrames = int((in.Frames() + size_t(delay) + frameSamples - 1) / frameSamples);
+    EXPECT_EQ(CountFrames(s, layer, in.rate, bitrate), expectFrames);
+    std::string path = TempPath("stream.mp" + std::to_string(layer));
+    ASSERT_TRUE(WriteFile(path, s));
+    for (const char* tool : {"mpg123", "ffmpeg"}) {
+        DecodeResult d = Decode(tool, path);
+        EXPECT_EQ(d.errors, "") << tool;
+        EXPECT_EQ(d.pcm.channels, in.channels) << tool;
+        EXPECT_EQ(d.pcm.Frames(), size_t(expectFrames) * size_t(frameSamples)) << tool;
+        double snr = SnrAt(in, d.pcm, delay);
+        EXPECT_GE(snr, floorDb) << tool;
+        if (std::string(tool) == "mpg123") std::printf("    L%d %3d kbit/s %5d Hz %d ch: SNR %.2f dB\n", layer, bitrate, in.rate, in.channels, snr);
+    }
+    std::remove(path.c_str());
+}
+
+}  // namespace
+
+TEST(TavencStreams, EveryLayerRateAndBitrateDecodesCleanly) {
+    for (int rate : {32000, 44100, 48000}) {
+        Pcm in = MusicLike(rate, 2, 1.0);
+        for (const Case& c : CASES) CheckStream(in, c.layer, c.bitrate, c.floorDb);
+    }
+}
+
+TEST(TavencStreams, MonoAtEachLayer) {
+    Pcm in = MusicLike(44100, 1, 1.0);
+    CheckStream(in, 1, 192, 30.0);
+    CheckStream(in, 2, 96, 25.0);
+    CheckStream(in, 2, 192, 35.0);
+    CheckStream(in, 3, 64, 28.0);
+    CheckStream(in, 3, 128, 35.0);
+}
+
+TEST(TavencStreams, SilenceAndFullScaleSurvive) {
+    Pcm quiet;
+    quiet.samples.assign(44100 * 2, 0);
+    Pcm loud = MusicLike(44100, 2, 1.0);
+    for (int16_t& v : loud.samples) v = v >= 0 ? 32767 : -32768;  // clipped square-ish waves
+    for (int layer = 1; layer <= 3; ++layer) {
+        int br = layer == 1 ? 256 : (layer == 2 ? 192 : 128);
+        std::vector<uint8_t> s = EncodeAll(quiet, layer, br);
+        EXPECT_GT(CountFrames(s, layer, 44100, br), 0);
+        std::string path = TempPath("edge.mp" + std::to_string(layer));
+        for (const Pcm* in : {&quiet, &loud}) {
+            ASSERT_TRUE(WriteFile(path, EncodeAll(*in, layer, br)));
+            DecodeResult d = Decode("mpg123", path);
+            EXPECT_EQ(d.errors, "") << "layer " << layer;
+        }
+        std::remove(path.c_str());
+    }
+}
+
+// The recorder's pattern: 100 ms buffers appended to an accumulation buffer, Encode, again while
+// 4608 bytes or more wait, output style 3 so Flush only at the end. The bytes must equal the
+// command-line encoder's.
+TEST(TavencWriter, RecorderPatternMatchesCommandLine) {
+    Pcm in = MusicLike(44100, 2, 2.35);
+    std::string wav = TempPath("writer.wav"), cliOut = TempPath("cli.mp3");
+    ASSERT_TRUE(WriteFile(wav, WaveBytes(in)));
+    for (int layer = 1; layer <= 3; ++layer) {
+        int br = layer == 1 ? 256 : (layer == 2 ? 192 : 128);
+        std::string cmd = std::string(QD_BINARY_DIR) + "/bin/taven -l " + std::to_string(layer) + " -b " +
+                          std::to_string(br) + " '" + wav + "' '" + cliOut + "'";
+        ASSERT_EQ(enctest::Run(cmd, nullptr), 0) << cmd;
+        std::vector<uint8_t> expected = ReadFile(cliOut);
+
+        uint8_t ctx[TAVENC_CONTEXT_BYTES];
+        ASSERT_NE(MpegAudioEncodeSetInfo(ctx, layer, 44100, br), 0);
+        uint32_t style;
+        std::memcpy(&style, ctx + 4 * TAVENC_OUTPUT_STYLE_WORD, 4);
+        ASSERT_EQ(style, uint32_t(TAVENC_OUTPUT_STYLE_HELD));
+        MpegAudioEncodeReset(ctx);
+        const size_t bufferBytes = 17640;
+        std::vector<uint8_t> acc(2 * bufferBytes), outBuf(2 * bufferBytes), got;
+        size_t waiting = 0;
+        const uint8_t* src = reinterpret_cast<const uint8_t*>(in.samples.data());
+        size_t total = in.samples.size() * 2;
+        for (size_t off = 0; off < total; off += bufferBytes) {
+            size_t n = std::min(bufferBytes, total - off);
+            std::memcpy(acc.data() + waiting, src + off, n);
+            waiting += n;
+            size_t produced = 0, consumed = 0;
+            for (;;) {
+                uint8_t* o = outBuf.data() + produced;
+                const uint8_t* i = acc.data() + consumed;
+                uint32_t p = 0, c = 0;
+                ASSERT_NE(MpegAudioEncode(&o, outBuf.data() + outBuf.size(), &p, &i, acc.data() + consumed + waiting, &c), 0);
+                produced += p;
+                consumed += c;
+                waiting -= c;
+                if (waiting < TAVENC_MIN_INPUT_BYTES) break;
+            }
+            std::memmove(acc.data(), acc.data() + consumed, waiting);
+            got.insert(got.end(), outBuf.data(), outBuf.data() + produced);
+        }
+        uint8_t* o = outBuf.data();
+        uint32_t p = 0;
+        MpegAudioEncodeFlush(&o, outBuf.data() + outBuf.size(), &p);
+        got.insert(got.end(), outBuf.data(), outBuf.data() + p);
+        EXPECT_EQ(got.size(), expected.size()) << "layer " << layer;
+        EXPECT_TRUE(got == expected) << "layer " << layer;
+    }
+    std::remove(wav.c_str());
+    std::remove(cliOut.c_str());
+}
+
+TEST(TavencCalls, RefusesWhatItDoesNotEncode) {
+    uint8_t ctx[TAVENC_CONTEXT_BYTES];
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 4, 44100, 128), 0);        // kind 4 is not ours
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 3, 22050, 64), 0);         // not an MPEG-1 rate
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 3, 44100, 100), 0);        // not a layer III bit rate
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2, 44100, 448), 0);        // 448 is layer I only
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2 | 1 << 16, 44100, 256), 0);  // layer II mono tops at 192
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2, 44100, 56), 0);         // nor stereo below 64
+    EXPECT_EQ(MpegAudioEncodeSetInfo(nullptr, 2, 44100, 192), 0);
+    EXPECT_NE(MpegAudioEncodeSetInfo(ctx, 1, 48000, 448), 0);
+    EXPECT_NE(MpegAudioEncodeSetInfo(ctx, 2 | 1 << 16, 32000, 96), 0);
+    EXPECT_EQ(MpegAudioEncodeGetFatalError(ctx), 0);
+}
+
+TEST(TavencCalls, CategoryCodeSetsHeaderBits) {
+    Pcm in = MusicLike(44100, 2, 0.2);
+    for (int code = 0; code < 4; ++code) {
+        std::vector<uint8_t> s = EncodeAll(in, 2, 192, code);
+        int copyright = -1, original = -1;
+        ASSERT_GT(CountFrames(s, 2, 44100, 192, &copyright, &original), 0);
+        EXPECT_EQ(copyright, code & 1);
+        EXPECT_EQ(original, code >> 1);
+    }
+}
+
+TEST(TavencCalls, SmallOutputRoomConsumesNothingAndLosesNothing) {
+    Pcm in = MusicLike(44100, 2, 0.5);
+    std::vector<uint8_t> expected = EncodeAll(in, 3, 128);
+    uint8_t ctx[TAVENC_CONTEXT_BYTES];
+    ASSERT_NE(MpegAudioEncodeSetInfo(ctx, 3, 44100, 128), 0);
+    MpegAudioEncodeSetCategoryCode(ctx, 2);
+    std::vector<uint8_t> small(100), big(1 << 16), got;
+    const uint8_t* i = reinterpret_cast<const uint8_t*>(in.samples.data());
+    const uint8_t* end = i + in.samples.size() * 2;
+    uint8_t* o = small.data();
+    uint32_t p = 0, c = 0;
+    EXPECT_NE(MpegAudioEncode(&o, small.data() + small.size(), &p, &i, end, &c), 0);
+    EXPECT_EQ(c, 0u);
+    EXPECT_EQ(p, 0u);
+    while (i < end) {
+        o = big.data();
+        ASSERT_NE(MpegAudioEncode(&o, big.data() + big.size(), &p, &i, end, &c), 0);
+        got.insert(got.end(), big.data(), big.data() + p);
+    }
+    o = big.data();
+    MpegAudioEncodeFlush(&o, big.data() + big.size(), &p);
+    got.insert(got.end(), big.data(), big.data() + p);
+    EXPECT_TRUE(got == expected);
+}
