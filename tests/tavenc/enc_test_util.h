@@ -147,7 +147,7 @@ inline Compare AlignedSnr(const Pcm& in, const Pcm& out, int maxDelay) {
 }
 
 // Runs a shell command, returns its exit status and its stderr text (for warnings).
-inline int Run(const std::string& cmd, std::string* errText) {
+inline int RunCommand(const std::string& cmd, std::string* errText) {
     std::string full = cmd + " 2>/tmp/enctest_stderr_" + std::to_string(::getpid());
     int rc = std::system(full.c_str());
     if (errText) {

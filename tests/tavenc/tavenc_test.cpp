@@ -69,7 +69,7 @@ DecodeResult Decode(const std::string& tool, const std::string& mpegPath) {
     std::string wav = mpegPath + "." + tool + ".wav";
     std::string cmd = tool == "mpg123" ? "mpg123 -q -w '" + wav + "' '" + mpegPath + "'"
                                        : "ffmpeg -nostdin -v warning -i '" + mpegPath + "' -y '" + wav + "'";
-    int rc = Run(cmd, &r.errors);
+    int rc = RunCommand(cmd, &r.errors);
     // ffmpeg notes that a stream without a seek table has only an estimated duration: true of
     // any streamed recording, and not about decoding.
     const std::string estimate = "Estimating duration from bitrate, this may be inaccurate";
@@ -182,7 +182,7 @@ TEST(TavencWriter, RecorderPatternMatchesCommandLine) {
         int br = layer == 1 ? 256 : (layer == 2 ? 192 : 128);
         std::string cmd = std::string(QD_BINARY_DIR) + "/bin/taven -l " + std::to_string(layer) + " -b " +
                           std::to_string(br) + " '" + wav + "' '" + cliOut + "'";
-        ASSERT_EQ(enctest::Run(cmd, nullptr), 0) << cmd;
+        ASSERT_EQ(RunCommand(cmd, nullptr), 0) << cmd;
         std::vector<uint8_t> expected = ReadFile(cliOut);
 
         uint8_t ctx[TAVENC_CONTEXT_BYTES];
