@@ -3,7 +3,11 @@
 #include "playlist/playlist_model.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
+
+#include "media/media_probe.h"
+#include "media/titles.h"
 
 namespace {
 struct Slot {
@@ -19,6 +23,8 @@ struct PlaylistModule {
     int entryCount;
     int currentNumber;  // entry the window marks, 0 = none
     int dirty;          // changed since loaded or saved
+    uint32_t totalMs;   // sum of durationMs over the probed entries
+    int probeBusy;      // an entry is being probed
 };
 PlaylistModule g_list;
 
@@ -92,6 +98,7 @@ int SelectFiles(void* owner) { return 0; }
 
 int DeleteEntry(int n) {
     if (n < 1 || n > g_list.entryCount) return 0;
+    if (g_list.entries[n - 1].probeState == Probed) g_list.totalMs -= g_list.entries[n - 1].durationMs;
     std::memmove(&g_list.entries[n - 1], &g_list.entries[n],
                  sizeof(Slot) * (size_t)(g_list.entryCount - n));
     g_list.entryCount--;
@@ -101,21 +108,60 @@ int DeleteEntry(int n) {
 
 int ClearPlaylist() {
     g_list.entryCount = 0;
+    g_list.totalMs = 0;
     g_list.dirty = 0;
     return 1;
 }
 
+static void ReadEntryTitle(Slot& s) {
+    char title[TITLE_FIELD_MAX_BYTES] = "";
+    if (!GetTitleField(s.path, FIELD_TITLE, title, SOURCE_ID3_FIRST) || !title[0])
+        std::strcpy(title, "No Title");
+    std::snprintf(s.title, sizeof s.title, "%s", title);
+}
+
 int RefreshTitles(const char* path) {
     for (int i = 0; i < g_list.entryCount; ++i)
-        if (EqualNoCase(g_list.entries[i].path, path) && g_list.entries[i].probeState == Probed)
-            g_list.entries[i].probeState = Unprobed;
+        if (EqualNoCase(g_list.entries[i].path, path)) ReadEntryTitle(g_list.entries[i]);
     return 1;
 }
+
+int ProbeEntry(int n) {
+    if (n < 1 || n > g_list.entryCount) return 0;
+    Slot& s = g_list.entries[n - 1];
+    if (s.probeState == Probed) return 1;
+    g_list.probeBusy = 1;
+    FILE* f = std::fopen(s.path, "rb");
+    if (!f) {
+        std::strcpy(s.title, "File Not Found");
+        s.durationMs = 0;
+        s.probeState = Failed;
+    } else {
+        std::fclose(f);
+        uint32_t length = 0;
+        GetMediaLength(s.path, &length);
+        if (length == 0) {
+            std::strcpy(s.title, "Illegal File");
+            s.durationMs = 0;
+            s.probeState = Failed;
+        } else {
+            s.durationMs = length;
+            ReadEntryTitle(s);
+            g_list.totalMs += length;
+            s.probeState = Probed;
+        }
+    }
+    g_list.probeBusy = 0;
+    return 1;
+}
+
+uint32_t GetTotalMs() { return g_list.totalMs; }
 
 void RefreshPlaylistView() {}
 
 void ResetPlaylistForTest() {
     g_list.entryCount = 0;
+    g_list.totalMs = 0;
     g_list.currentNumber = 0;
     g_list.dirty = 0;
 }

@@ -28,6 +28,10 @@ int SelectFiles(void* owner);      // the "Select File" dialog; the chosen files
 int DeleteEntry(int n);
 int ClearPlaylist();               // asks to save a changed, named list first; 0 on Cancel
 int RefreshTitles(const char* path);
+// Fills in entry n's length and title once: "Illegal File" when the probe gives no length,
+// "File Not Found" when the file cannot be opened, "No Title" when it has none. 0 outside 1..count.
+int ProbeEntry(int n);
+uint32_t GetTotalMs();             // sum of the probed entries' lengths
 void RefreshPlaylistView();        // redraws the playlist window's rows when it is open
 
 void ResetPlaylistForTest();
