@@ -6,6 +6,10 @@
 
 #include "mpa_internal.h"
 
+namespace {
+const float MPA_MAX_LEVEL = 3.0f;  // times full scale
+}
+
 void MpaDecoderInit(MpaDecoder* dec)
 {
     std::memset(dec, 0, sizeof *dec);
@@ -47,6 +51,18 @@ int MpaDecodeFrame(MpaDecoder* dec, const uint8_t* frame, size_t bytes, float* p
             err = MpaDecodeLayer2(dec, &h, &bits, pcmOut);
         else
             err = MpaDecodeLayer3(dec, &h, frame, size_t(h.frameBytes), pcmOut);
+    }
+    if (err == MPA_OK) {
+        // Damage the side information cannot reveal still shows as absurd levels: no real
+        // stream decodes far beyond full scale, so such a frame is concealed rather than played.
+        const size_t count = size_t(h.samples) * size_t(h.channels);
+        for (size_t i = 0; i < count; ++i) {
+            float v = pcmOut[i];
+            if (!(v > -MPA_MAX_LEVEL && v < MPA_MAX_LEVEL)) {
+                err = MPA_ERR_DATA;
+                break;
+            }
+        }
     }
     if (err != MPA_OK) {
         // Conceal: silence for this frame; layer III keeps the reservoir it could fill.

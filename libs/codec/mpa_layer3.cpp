@@ -325,6 +325,10 @@ int MpaDecodeLayer3(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, s
 
     MpaBits bits;
     MpaBitsInit(&bits, dec->reservoir + before - si.mainDataBegin, size_t(si.mainDataBegin + mainBytes));
+    size_t claimed = 0;
+    for (int gr = 0; gr < ngr; ++gr)
+        for (int ch = 0; ch < nch; ++ch) claimed += size_t(si.gr[gr][ch].part23Length);
+    if (claimed > bits.bitCount) return MPA_ERR_DATA;  // the granules claim more than there is
 
     static_assert(sizeof(ScaleFactors) < 512, "scale factors stay small");
     ScaleFactors sf[2];
