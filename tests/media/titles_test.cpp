@@ -4,6 +4,7 @@
 #include <cstring>
 #include "fake_player.h"
 #include "media/id3v1.h"
+#include "media/media_formats.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "media_test_util.h"
@@ -322,6 +323,56 @@ TEST_F(TitlesTest, TrailerChannelStatusIsRewrittenKeepingTheTitle) {
     ASSERT_EQ(1, WriteTrailerChannelStatus(mp3.c_str(), "", 0));
     b = ReadAll(mp3);
     EXPECT_EQ(audio.size() + area.size() + 8, b.size());
+}
+
+TEST(TrailerReader, WalksChunksPadsAndLists) {
+    Bytes frame = {0xFF, 0xFB, 0x90, 0x64, 0, 0, 0, 0};
+    Bytes disp = TrailerChunk("DISP", Text("Name\0", 5));
+    Bytes artist = TrailerChunk("IART", Text("Art\0", 4));
+    Bytes twoFields;  // one list holding an unknown sub-chunk, then the year
+    AppendText(&twoFields, "LIST");
+    AppendLe32(&twoFields, 4 + 10 + 13);
+    AppendText(&twoFields, "INFOJUNK");
+    AppendLe32(&twoFields, 2);
+    AppendText(&twoFields, "zzISBJ");
+    AppendLe32(&twoFields, 5);
+    AppendBytes(&twoFields, "2024\0", 5);
+    auto trailer = [&](std::vector<Bytes> parts) {
+        Bytes area, b = frame;
+        for (auto& p : parts) AppendBytes(&area, p.data(), p.size());
+        AppendBytes(&b, area.data(), area.size());
+        AppendLe32(&b, uint32_t(area.size()));
+        AppendText(&b, "MEXT");
+        return b;
+    };
+    struct Case {
+        const char* name;
+        Bytes file;
+        int field, found;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"title", trailer({artist, disp}), FIELD_TITLE, 1, "Name"},
+        {"artist after the title", trailer({disp, artist}), FIELD_ARTIST, 1, "Art"},
+        {"stray pad bytes", trailer({Bytes(2, 0), disp, Bytes(1, 0), artist}), FIELD_ARTIST, 1, "Art"},
+        {"unknown chunk outside a list", trailer({TrailerChunk("DISP", Text("x\0", 2)), Text("ABCD\0\0\0\0", 8), artist}),
+         FIELD_ARTIST, 0, ""},
+        {"unknown sub-chunk inside a list", trailer({twoFields}), FIELD_YEAR, 1, "2024"},
+        {"footer reached", trailer({disp}), FIELD_ALBUM, 0, ""},
+    };
+    for (const Case& c : cases) {
+        ByteReader r = MemoryReader(c.file.data(), c.file.size());
+        char out[TITLE_FIELD_MAX_BYTES] = "";
+        EXPECT_EQ(c.found, ReadFieldFrom(&r, c.field, SOURCE_TRAILER, out)) << c.name;
+        if (c.found) EXPECT_STREQ(c.value, out) << c.name;
+    }
+    // A footer length reaching before the start of the file is no trailer.
+    Bytes bad = frame;
+    AppendLe32(&bad, 1000);
+    AppendText(&bad, "MEXT");
+    ByteReader r = MemoryReader(bad.data(), bad.size());
+    uint64_t start, footer;
+    EXPECT_EQ(0, LocateTrailer(&r, 0, &start, &footer));
 }
 
 TEST_F(TitlesTest, ChannelStatusDefaults) {
