@@ -8,8 +8,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ByteReader r = MemoryReader(data, size);
     char out[TITLE_FIELD_MAX_BYTES];
     for (int field = FIELD_TITLE; field <= FIELD_COMMENT; field++) {
-        ReadFieldFrom(&r, field, SOURCE_ID3_FIRST, out);
-        if (std::strlen(out) > size_t(TitleFieldMaxLength(field))) __builtin_trap();
+        out[0] = 0;
+        if (ReadFieldFrom(&r, field, SOURCE_ID3_FIRST, out) && strnlen(out, sizeof out) > size_t(TitleFieldMaxLength(field)))
+            __builtin_trap();
     }
     ReadFieldFrom(&r, FIELD_CHANNEL_STATUS, SOURCE_TRAILER, out);
     RiffChunk riff, chunk;
