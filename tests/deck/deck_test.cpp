@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 #include "app/clock.h"
@@ -562,6 +563,12 @@ TEST_F(DeckTest, RecordNumbersSkipTakenNamesOfAnyFormat) {
     World().existingNumbers = {"C:\\rec\\S-001", "C:\\rec\\S-002"};
     ASSERT_EQ(EnterRecStandby(), 1);
     EXPECT_EQ(World().recordTarget, "C:\\rec\\S-003.WAV");
+
+    StopKey();
+    std::strcpy(Settings().recFileName, "D:\\gone\\S-");  // folder no longer there
+    ASSERT_EQ(EnterRecStandby(), 1);
+    EXPECT_EQ(World().recordTarget, "C:\\prog\\S-001.WAV");  // next to the program
+    StopKey();
 
     SetBaseFromChosenName("C:\\rec\\Concert017.mp2");
     EXPECT_STREQ(Settings().recFileName, "C:\\rec\\Concert");
