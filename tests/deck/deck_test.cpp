@@ -567,7 +567,7 @@ TEST_F(DeckTest, RecordNumbersSkipTakenNamesOfAnyFormat) {
     StopKey();
     std::strcpy(Settings().recFileName, "D:\\gone\\S-");  // folder no longer there
     ASSERT_EQ(EnterRecStandby(), 1);
-    EXPECT_EQ(World().recordTarget, "C:\\prog\\S-001.WAV");  // next to the program
+    EXPECT_EQ(World().recordTarget, "C:\\prog\\S-003.WAV");  // next to the program; same prefix, same running number
     StopKey();
 
     SetBaseFromChosenName("C:\\rec\\Concert017.mp2");
