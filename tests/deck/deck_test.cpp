@@ -283,6 +283,10 @@ TEST_F(DeckTest, PreviousRestartsTheTrackFrom3001Ms) {
     PrevTrack();  // from Stopped the deck stays stopped on the previous track
     EXPECT_EQ(Track(), 2);
     EXPECT_EQ(State(), Stopped);
+
+    Cue(1);
+    PrevTrack();  // the top of the list: Previous wraps to the last entry
+    EXPECT_EQ(Track(), 3);
 }
 
 TEST_F(DeckTest, TrackEndsFollowTheRepeatMode) {
