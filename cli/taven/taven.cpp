@@ -16,36 +16,34 @@ uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 
 struct Wave {
     int channels = 0, rate = 0, bits = 0;
-    std::vector<uint8_t> data;
+    uint32_t dataBytes = 0;  // the data chunk's size; the file is left at its first byte
 };
 
-// Reads the fmt and data chunks of a RIFF WAVE file; 0 when it is not 16-bit PCM.
-int ReadWave(const char* path, Wave* w) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return 0;
-    std::vector<uint8_t> all;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) all.insert(all.end(), buf, buf + n);
-    std::fclose(f);
-    if (all.size() < 12 || std::memcmp(all.data(), "RIFF", 4) || std::memcmp(all.data() + 8, "WAVE", 4)) return 0;
-    size_t pos = 12;
-    while (pos + 8 <= all.size()) {
-        uint32_t size = Le32(&all[pos + 4]);
-        size_t body = pos + 8;
-        size_t avail = all.size() - body;
-        if (size > avail) size = uint32_t(avail);
-        if (!std::memcmp(&all[pos], "fmt ", 4) && size >= 16) {
-            if (Le16(&all[body]) != 1) return 0;
-            w->channels = Le16(&all[body + 2]);
-            w->rate = int(Le32(&all[body + 4]));
-            w->bits = Le16(&all[body + 14]);
-        } else if (!std::memcmp(&all[pos], "data", 4)) {
-            w->data.assign(all.begin() + long(body), all.begin() + long(body + size));
+// Walks the RIFF chunks up to "data"; 0 when the file is not 16-bit PCM WAVE.
+int OpenWave(FILE* f, Wave* w) {
+    uint8_t h[12];
+    if (std::fread(h, 1, 12, f) != 12 || std::memcmp(h, "RIFF", 4) || std::memcmp(h + 8, "WAVE", 4)) return 0;
+    for (;;) {
+        uint8_t c[8];
+        if (std::fread(c, 1, 8, f) != 8) return 0;
+        uint32_t size = Le32(c + 4);
+        if (!std::memcmp(c, "data", 4)) {
+            w->dataBytes = size;
+            break;
         }
-        pos = body + size + (size & 1);
+        if (!std::memcmp(c, "fmt ", 4) && size >= 16 && size < 4096) {
+            uint8_t fmt[4096];
+            if (std::fread(fmt, 1, size, f) != size) return 0;
+            if (Le16(fmt) != 1) return 0;
+            w->channels = Le16(fmt + 2);
+            w->rate = int(Le32(fmt + 4));
+            w->bits = Le16(fmt + 14);
+            if (size & 1) std::fseek(f, 1, SEEK_CUR);
+        } else if (std::fseek(f, long(size + (size & 1)), SEEK_CUR) != 0) {
+            return 0;
+        }
     }
-    return w->channels >= 1 && w->channels <= 2 && w->bits == 16 && !w->data.empty() ? 1 : 0;
+    return w->channels >= 1 && w->channels <= 2 && w->bits == 16 ? 1 : 0;
 }
 
 int Usage() {
@@ -71,34 +69,45 @@ int main(int argc, char** argv) {
     if (!in || !out) return Usage();
     if (bitrate == 0) bitrate = layer == 1 ? 256 : (layer == 2 ? 192 : 128);
     Wave w;
-    if (!ReadWave(in, &w)) {
+    FILE* src = std::fopen(in, "rb");
+    if (!src || !OpenWave(src, &w)) {
         std::fprintf(stderr, "taven: %s is not a 16-bit PCM WAVE file\n", in);
+        if (src) std::fclose(src);
         return 1;
     }
     uint8_t context[TAVENC_CONTEXT_BYTES];
     if (!MpegAudioEncodeSetInfo(context, layer | (w.channels << 16), w.rate, bitrate)) {
         std::fprintf(stderr, "taven: layer %d at %d Hz, %d kbit/s, %d channel(s) is not supported\n", layer, w.rate,
                      bitrate, w.channels);
+        std::fclose(src);
         return 1;
     }
     MpegAudioEncodeSetCategoryCode(context, copyright | original << 1);
     FILE* f = std::fopen(out, "wb");
     if (!f) {
         std::fprintf(stderr, "taven: cannot create %s\n", out);
+        std::fclose(src);
         return 1;
     }
-    // Whole-file input in slices; the library keeps any partial frame until the flush.
-    std::vector<uint8_t> outBuf(1 << 16);
-    const uint8_t* inPtr = w.data.data();
-    const uint8_t* inEnd = inPtr + w.data.size();
+    // The data chunk in 32 KB slices; the library keeps any partial frame until the flush.
+    std::vector<uint8_t> inBuf(32768), outBuf(1 << 16);
+    uint32_t left = w.dataBytes;
     int ok = 1;
-    while (ok && inPtr < inEnd) {
-        uint8_t* o = outBuf.data();
-        uint32_t produced = 0, consumed = 0;
-        const uint8_t* sliceEnd = inEnd - inPtr > 32768 ? inPtr + 32768 : inEnd;
-        ok = MpegAudioEncode(&o, outBuf.data() + outBuf.size(), &produced, &inPtr, sliceEnd, &consumed) != 0;
-        if (produced) ok = ok && std::fwrite(outBuf.data(), 1, produced, f) == produced;
+    while (ok && left > 0) {
+        size_t want = left < inBuf.size() ? left : inBuf.size();
+        size_t got = std::fread(inBuf.data(), 1, want, src);
+        if (got == 0) break;  // a data chunk longer than the file: encode what is there
+        left -= uint32_t(got);
+        const uint8_t* inPtr = inBuf.data();
+        const uint8_t* inEnd = inPtr + got;
+        while (ok && inPtr < inEnd) {
+            uint8_t* o = outBuf.data();
+            uint32_t produced = 0, consumed = 0;
+            ok = MpegAudioEncode(&o, outBuf.data() + outBuf.size(), &produced, &inPtr, inEnd, &consumed) != 0;
+            if (produced) ok = ok && std::fwrite(outBuf.data(), 1, produced, f) == produced;
+        }
     }
+    std::fclose(src);
     if (ok) {
         uint8_t* o = outBuf.data();
         uint32_t produced = 0;

@@ -26,16 +26,26 @@ void EncFilterInitTables(EncFilterTables* t) {
         }
 }
 
-void EncFilterReset(EncFilterHistory* h) { std::memset(h->x, 0, sizeof h->x); }
+void EncFilterReset(EncFilterHistory* h) {
+    std::memset(h->x, 0, sizeof h->x);
+    h->pos = 480;
+}
 
 void EncFilterRun(const EncFilterTables* t, EncFilterHistory* h, const float* in32, float* out32) {
-    std::memmove(h->x + 32, h->x, sizeof(float) * 480);
-    for (int i = 0; i < 32; ++i) h->x[i] = in32[31 - i];
+    if (h->pos == 0) {
+        std::memmove(h->x + 512, h->x, sizeof(float) * 480);
+        h->pos = 480;
+    } else {
+        h->pos -= 32;
+    }
+    float* x = h->x + h->pos;
+    for (int i = 0; i < 32; ++i) x[i] = in32[31 - i];
     float y[64];
-    for (int i = 0; i < 64; ++i) {
-        float s = 0.0f;
-        for (int j = 0; j < 8; ++j) s += t->window[i + 64 * j] * h->x[i + 64 * j];
-        y[i] = s;
+    for (int i = 0; i < 64; ++i) y[i] = t->window[i] * x[i];
+    for (int j = 1; j < 8; ++j) {
+        const float* w = t->window + 64 * j;
+        const float* xx = x + 64 * j;
+        for (int i = 0; i < 64; ++i) y[i] += w[i] * xx[i];
     }
     // cos((2k+1)(i-16)pi/64) is symmetric about i = 16 and antisymmetric about i = 48, which
     // folds the 64 values to 32 terms: f[0..16] pair i with 32-i, f[17..31] pair 48-d with 48+d.

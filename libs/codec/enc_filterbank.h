@@ -8,7 +8,8 @@ struct EncFilterTables {
 };
 
 struct EncFilterHistory {
-    float x[512];  // last 512 input samples, newest first
+    float x[992];  // input samples, newest first from x[pos]: the window is x[pos .. pos+511]
+    int pos;       // moves down by 32 per call; at 0 the newest 480 samples go back to the top
 };
 
 void EncFilterInitTables(EncFilterTables* t);

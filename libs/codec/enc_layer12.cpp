@@ -139,28 +139,35 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
             }
         }
 
+    // Each subband's next step (its cost in bits and the mask-to-noise ratio it would improve);
+    // only the chosen subband's entry changes per step.
+    float mnr[64];
+    int cost[64];
+    auto nextStep = [&](int ch, int sb) {
+        const MpaL2Row* row = table.rows[sb];
+        int a = alloc[ch][sb], k = ch * 32 + sb;
+        if (a + 1 >= (1 << row->nbal) || row->cls[a + 1] < 0) {
+            cost[k] = 1 << 30;
+            return;
+        }
+        cost[k] = 12 * ClassSampleBits(row->cls[a + 1]) + (a == 0 ? scfBits[ch][sb] : -12 * ClassSampleBits(row->cls[a]));
+        mnr[k] = (a ? L12_CLASS_SNR_DB[row->cls[a]] : 0.0f) - smrDb[ch][sb];
+    };
+    for (int ch = 0; ch < channels; ++ch)
+        for (int sb = 0; sb < sblimit; ++sb) nextStep(ch, sb);
     for (;;) {
-        int bestCh = -1, bestSb = 0, bestCost = 0;
+        int best = -1;
         float bestMnr = 1e30f;
         for (int ch = 0; ch < channels; ++ch)
-            for (int sb = 0; sb < sblimit; ++sb) {
-                const MpaL2Row* row = table.rows[sb];
-                int a = alloc[ch][sb];
-                if (a + 1 >= (1 << row->nbal) || row->cls[a + 1] < 0) continue;
-                int cost = 12 * ClassSampleBits(row->cls[a + 1]);
-                cost += a == 0 ? scfBits[ch][sb] : -12 * ClassSampleBits(row->cls[a]);
-                if (cost > bits) continue;
-                float mnr = (a ? L12_CLASS_SNR_DB[row->cls[a]] : 0.0f) - smrDb[ch][sb];
-                if (mnr < bestMnr) {
-                    bestMnr = mnr;
-                    bestCh = ch;
-                    bestSb = sb;
-                    bestCost = cost;
+            for (int k = ch * 32; k < ch * 32 + sblimit; ++k)
+                if (cost[k] <= bits && mnr[k] < bestMnr) {
+                    bestMnr = mnr[k];
+                    best = k;
                 }
-            }
-        if (bestCh < 0) break;
-        bits -= bestCost;
-        ++alloc[bestCh][bestSb];
+        if (best < 0) break;
+        bits -= cost[best];
+        ++alloc[best / 32][best % 32];
+        nextStep(best / 32, best % 32);
     }
 
     for (int sb = 0; sb < sblimit; ++sb)

@@ -21,7 +21,7 @@ int PairRegionBits(int table, const int* ix, int start, int end) {
     const MpaHuffTable& t = MPA_HUFF[table];
     int bits = 0;
     for (int i = start; i < end; i += 2) {
-        int x = ix[i] < 0 ? -ix[i] : ix[i], y = ix[i + 1] < 0 ? -ix[i + 1] : ix[i + 1];
+        int x = ix[i], y = ix[i + 1];
         if (t.linbits) {
             if (x >= 15) { bits += t.linbits; x = 15; }
             if (y >= 15) { bits += t.linbits; y = 15; }
@@ -34,10 +34,8 @@ int PairRegionBits(int table, const int* ix, int start, int end) {
 // Chooses the cheapest table that can code a region; returns its bits, table in *tableOut.
 int ChooseTable(const int* ix, int start, int end, int* tableOut) {
     int maxv = 0;
-    for (int i = start; i < end; ++i) {
-        int a = ix[i] < 0 ? -ix[i] : ix[i];
-        if (a > maxv) maxv = a;
-    }
+    for (int i = start; i < end; ++i)
+        if (ix[i] > maxv) maxv = ix[i];
     *tableOut = 0;
     if (maxv == 0 || start >= end) return 0;
     // Candidate tables by the largest value they code without escape bits.
@@ -75,8 +73,7 @@ int CountBits(EncL3Granule* g, const uint16_t* sfbLong) {
     g->count1End = end;
     int i = end;
     while (i > 3) {
-        int a = ix[i - 1], b = ix[i - 2], c = ix[i - 3], d = ix[i - 4];
-        if (a < -1 || a > 1 || b < -1 || b > 1 || c < -1 || c > 1 || d < -1 || d > 1) break;
+        if ((ix[i - 1] | ix[i - 2] | ix[i - 3] | ix[i - 4]) > 1) break;
         i -= 4;
     }
     g->bigValues = i / 2;
@@ -150,17 +147,15 @@ void ShortBands(const uint16_t* sfb, L3Bands* b) {
     }
 }
 
-// Quantises every band with global gain and scale factors; 0 when a value overflows.
-int Quantise(const float* xr34, const L3Bands* bands, int globalGain, const int* sf, int* ix, const float* xr) {
+// Quantises every band with global gain and scale factors into magnitudes (the signs are read
+// from xr when the code is written); 0 when a value would exceed what the tables code.
+int Quantise(const EncL3Tables* t, const float* xr34, const float* bandMax, const L3Bands* bands, int globalGain,
+             const int* sf, int* ix) {
     for (int b = 0; b < bands->count; ++b) {
         int s = bands->sfIndex[b] >= 0 ? sf[bands->sfIndex[b]] : 0;
-        float step = float(std::pow(2.0, -0.1875 * (globalGain - 210) + 0.375 * s));
-        for (int i = bands->start[b]; i < bands->end[b]; ++i) {
-            float v = xr34[i] * step;
-            if (v > float(L3_MAX_Q)) return 0;
-            int q = int(v + 0.4054f);
-            ix[i] = xr[i] < 0.0f ? -q : q;
-        }
+        float step = t->quantScale[globalGain - 2 * s + 64];
+        if (bandMax[b] * step > float(L3_MAX_Q)) return 0;
+        for (int i = bands->start[b]; i < bands->end[b]; ++i) ix[i] = int(xr34[i] * step + 0.4054f);
     }
     return 1;
 }
@@ -201,6 +196,12 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         xr34[i] = std::sqrt(a * std::sqrt(a));
         if (a > peak) peak = a;
     }
+    float bandMax[39];
+    for (int b = 0; b < bands->count; ++b) {
+        float m = 0.0f;
+        for (int i = bands->start[b]; i < bands->end[b]; ++i) m = std::fmax(m, xr34[i]);
+        bandMax[b] = m;
+    }
     best->region1Start = best->region2Start = 0;
     if (peak < 1e-9f || maxBits <= 0) {
         CountBits(best, sfbLong);
@@ -223,16 +224,16 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
             int lo = 0, hi = 255;
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
-                if (Quantise(xr34, bands, mid, g->sf, g->ix, xr) && CountBits(g, sfbLong) <= budget) hi = mid;
+                if (Quantise(t, xr34, bandMax, bands, mid, g->sf, g->ix) && CountBits(g, sfbLong) <= budget) hi = mid;
                 else lo = mid + 1;
             }
             found = lo;
         } else {
             found = gain;
-            while (found < 255 && !(Quantise(xr34, bands, found, g->sf, g->ix, xr) && CountBits(g, sfbLong) <= budget)) ++found;
+            while (found < 255 && !(Quantise(t, xr34, bandMax, bands, found, g->sf, g->ix) && CountBits(g, sfbLong) <= budget)) ++found;
         }
         gain = found;
-        if (!Quantise(xr34, bands, gain, g->sf, g->ix, xr)) break;
+        if (!Quantise(t, xr34, bandMax, bands, gain, g->sf, g->ix)) break;
         int part3 = CountBits(g, sfbLong);
         if (part3 > budget) break;
         g->globalGain = gain;
@@ -246,11 +247,10 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         int amplify[39];
         for (int b = 0; b < bands->count; ++b) {
             int s = bands->sfIndex[b] >= 0 ? g->sf[bands->sfIndex[b]] : 0;
-            float step = float(std::pow(2.0, 0.25 * (gain - 210) - 0.5 * s));
+            float step = t->dequantStep[gain - 2 * s + 64];
             float noise = 0.0f;
             for (int i = bands->start[b]; i < bands->end[b]; ++i) {
-                int q = g->ix[i] < 0 ? -g->ix[i] : g->ix[i];
-                float d = std::fabs(xr[i]) - t->pow43[q] * step;
+                float d = std::fabs(xr[i]) - t->pow43[g->ix[i]] * step;
                 noise += d * d;
             }
             amplify[b] = 0;
@@ -367,12 +367,11 @@ void WriteScalefactors(EncBitWriter* w, const EncL3Granule* g) {
     }
 }
 
-void WritePairs(EncBitWriter* w, int table, const int* ix, int start, int end) {
+void WritePairs(EncBitWriter* w, int table, const int* ix, const float* xr, int start, int end) {
     if (table == 0) return;
     const MpaHuffTable& t = MPA_HUFF[table];
     for (int i = start; i < end; i += 2) {
-        int x = ix[i], y = ix[i + 1];
-        int ax = x < 0 ? -x : x, ay = y < 0 ? -y : y;
+        int ax = ix[i], ay = ix[i + 1];
         int cx = ax, cy = ay;
         if (t.linbits) {
             if (cx > 15) cx = 15;
@@ -381,17 +380,17 @@ void WritePairs(EncBitWriter* w, int table, const int* ix, int start, int end) {
         const MpaHuffCode& code = t.codes[cx * t.size + cy];
         EncPutBits(w, code.code, code.len);
         if (t.linbits && ax >= 15) EncPutBits(w, uint32_t(ax - 15), t.linbits);
-        if (ax) EncPutBits(w, x < 0 ? 1u : 0u, 1);
+        if (ax) EncPutBits(w, xr[i] < 0.0f ? 1u : 0u, 1);
         if (t.linbits && ay >= 15) EncPutBits(w, uint32_t(ay - 15), t.linbits);
-        if (ay) EncPutBits(w, y < 0 ? 1u : 0u, 1);
+        if (ay) EncPutBits(w, xr[i + 1] < 0.0f ? 1u : 0u, 1);
     }
 }
 
-void WriteHuffman(EncBitWriter* w, const EncL3Granule* g) {
+void WriteHuffman(EncBitWriter* w, const EncL3Granule* g, const float* xr) {
     int bigEnd = g->bigValues * 2;
-    WritePairs(w, g->tableSelect[0], g->ix, 0, g->region1Start);
-    WritePairs(w, g->tableSelect[1], g->ix, g->region1Start, g->region2Start);
-    WritePairs(w, g->tableSelect[2], g->ix, g->region2Start, bigEnd);
+    WritePairs(w, g->tableSelect[0], g->ix, xr, 0, g->region1Start);
+    WritePairs(w, g->tableSelect[1], g->ix, xr, g->region1Start, g->region2Start);
+    WritePairs(w, g->tableSelect[2], g->ix, xr, g->region2Start, bigEnd);
     for (int k = bigEnd; k < g->count1End; k += 4) {
         int q[4] = {g->ix[k], g->ix[k + 1], g->ix[k + 2], g->ix[k + 3]};
         int v = q[0] != 0, x1 = q[1] != 0, x2 = q[2] != 0, y = q[3] != 0;
@@ -399,7 +398,7 @@ void WriteHuffman(EncBitWriter* w, const EncL3Granule* g) {
         if (g->count1Table) EncPutBits(w, uint32_t(15 - idx), 4);
         else EncPutBits(w, MPA_HUFF_QUAD[0][idx].code, MPA_HUFF_QUAD[0][idx].len);
         for (int j = 0; j < 4; ++j)
-            if (q[j]) EncPutBits(w, q[j] < 0 ? 1u : 0u, 1);
+            if (q[j]) EncPutBits(w, xr[k + j] < 0.0f ? 1u : 0u, 1);
     }
 }
 
@@ -523,6 +522,10 @@ void EncL3InitTables(EncL3Tables* t) {
         t->aliasCa[i] = float(ALIAS_C[i] / r);
     }
     for (int q = 0; q < 8208; ++q) t->pow43[q] = float(std::pow(double(q), 4.0 / 3.0));
+    for (int k = 0; k < 320; ++k) {
+        t->quantScale[k] = float(std::pow(2.0, -0.1875 * (k - 274)));
+        t->dequantStep[k] = float(std::pow(2.0, 0.25 * (k - 274)));
+    }
 }
 
 void EncL3Reset(EncLayer3* l3) {
@@ -678,7 +681,7 @@ int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][3
     for (int g = 0; g < 2; ++g)
         for (int ch = 0; ch < nch; ++ch) {
             WriteScalefactors(&w, &gr[g][ch]);
-            WriteHuffman(&w, &gr[g][ch]);
+            WriteHuffman(&w, &gr[g][ch], xr[g][ch]);
         }
     FillMain(l3, mainBuf, mainBytes);
     return EmitFrames(l3, out, cap, 0);

@@ -19,6 +19,9 @@ struct EncL3Tables {
     float window[4][36];       // long, start, short (first 12), stop
     float aliasCs[8], aliasCa[8];
     float pow43[8208];         // |q|^(4/3) for noise measurement
+    // By k = global gain - 2 * scale factor + 64: the quantiser's input scale
+    // 2^(-3/16 (k - 274)) and the dequantiser's step 2^((k - 274) / 4).
+    float quantScale[320], dequantStep[320];
 };
 
 struct EncL3Channel {
@@ -30,7 +33,7 @@ struct EncL3Channel {
 
 // One granule of one channel as coded.
 struct EncL3Granule {
-    int ix[ENC_L3_LINES];   // quantised values in bitstream order (short blocks: band, window, line)
+    int ix[ENC_L3_LINES];   // quantised magnitudes in bitstream order (short: band, window, line)
     int part23;             // bits of scale factors and Huffman code
     int part2;              // of which scale factors
     int bigValues;

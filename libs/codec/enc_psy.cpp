@@ -31,8 +31,9 @@ double Spreading(double dz) {
     return std::pow(10.0, (x + ty) / 10.0);
 }
 
-void Fft(const EncPsyTables* t, float* re, float* im) {
-    const int n = ENC_PSY_FFT;
+// Complex FFT of ENC_PSY_FFT / 2 points in place (the real transform is built on it).
+void HalfFft(const EncPsyTables* t, float* re, float* im) {
+    const int n = ENC_PSY_FFT / 2;
     for (int i = 0; i < n; ++i) {
         int j = t->bitrev[i];
         if (j > i) {
@@ -41,7 +42,7 @@ void Fft(const EncPsyTables* t, float* re, float* im) {
         }
     }
     for (int len = 2; len <= n; len <<= 1) {
-        int half = len >> 1, step = n / len;
+        int half = len >> 1, step = 2 * n / len;  // twiddles are kept for the full size
         for (int s = 0; s < n; s += len) {
             for (int k = 0; k < half; ++k) {
                 float wr = t->twRe[k * step], wi = t->twIm[k * step];
@@ -52,6 +53,28 @@ void Fft(const EncPsyTables* t, float* re, float* im) {
                 re[a] += xr; im[a] += xi;
             }
         }
+    }
+}
+
+// Spectrum of ENC_PSY_FFT real samples (lines 0 .. ENC_PSY_FFT / 2): the even and odd samples
+// go through one half-size complex FFT and are separated afterwards.
+void RealFft(const EncPsyTables* t, const float* x, float* outRe, float* outIm) {
+    const int m = ENC_PSY_FFT / 2;
+    float re[ENC_PSY_FFT / 2], im[ENC_PSY_FFT / 2];
+    for (int i = 0; i < m; ++i) {
+        re[i] = x[2 * i];
+        im[i] = x[2 * i + 1];
+    }
+    HalfFft(t, re, im);
+    for (int k = 0; k <= m; ++k) {
+        int a = k % m, b = (m - k) % m;
+        float zr = re[a], zi = im[a], cr = re[b], ci = -im[b];
+        float er = 0.5f * (zr + cr), ei = 0.5f * (zi + ci);
+        float dr = 0.5f * (zr - cr), di = 0.5f * (zi - ci);
+        float orr = di, oi = -dr;  // (Z[k] - conj Z[m-k]) / 2i
+        float wr = k < m ? t->twRe[k] : -1.0f, wi = k < m ? t->twIm[k] : 0.0f;
+        outRe[k] = er + wr * orr - wi * oi;
+        outIm[k] = ei + wr * oi + wi * orr;
     }
 }
 
@@ -66,8 +89,8 @@ void EncPsyInitTables(EncPsyTables* t, int sampleRate) {
         t->twIm[k] = float(std::sin(-2.0 * PSY_PI * k / n));
     }
     int bits = 0;
-    while ((1 << bits) < n) ++bits;
-    for (int i = 0; i < n; ++i) {
+    while ((1 << bits) < n / 2) ++bits;
+    for (int i = 0; i < n / 2; ++i) {
         int r = 0;
         for (int b = 0; b < bits; ++b) r |= ((i >> b) & 1) << (bits - 1 - b);
         t->bitrev[i] = int16_t(r);
@@ -101,10 +124,18 @@ void EncPsyInitTables(EncPsyTables* t, int sampleRate) {
         barkMid[p] = Bark(0.5 * (t->partStart[p] + t->partStart[p + 1] - 1) * lineHz);
     for (int b = 0; b < t->numParts; ++b) {
         double sum = 0.0;
+        t->spreadLo[b] = int16_t(t->numParts);
+        t->spreadHi[b] = 0;
         for (int m = 0; m < t->numParts; ++m) {
+            // Weights under -60 dB change nothing that matters and are left out.
             double w = Spreading(barkMid[b] - barkMid[m]);
+            if (w < 1e-6) w = 0.0;
             t->spread[b][m] = float(w);
             sum += w;
+            if (w > 0.0) {
+                if (m < t->spreadLo[b]) t->spreadLo[b] = int16_t(m);
+                t->spreadHi[b] = int16_t(m + 1);
+            }
         }
         t->spreadNorm[b] = float(1.0 / sum);
         // The lowest bands are judged more strictly: their partitions hold few lines, and the
@@ -123,12 +154,9 @@ void EncPsyReset(EncPsyChannel* c) { std::memset(c, 0, sizeof *c); }
 
 void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples, int limitGrowth,
                    EncPsyResult* out) {
-    float re[ENC_PSY_FFT], im[ENC_PSY_FFT];
-    for (int i = 0; i < ENC_PSY_FFT; ++i) {
-        re[i] = samples[i] * t->hann[i];
-        im[i] = 0.0f;
-    }
-    Fft(t, re, im);
+    float windowed[ENC_PSY_FFT], re[ENC_PSY_LINES], im[ENC_PSY_LINES];
+    for (int i = 0; i < ENC_PSY_FFT; ++i) windowed[i] = samples[i] * t->hann[i];
+    RealFft(t, windowed, re, im);
 
     // Unpredictability per line: how far the line's value is from the one extrapolated from
     // the last two spectra (magnitude linearly, phase by its rotation). 0 = a steady tone.
@@ -175,7 +203,7 @@ void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples
     for (int b = 0; b < np; ++b) {
         float ecb = 0.0f, ct = 0.0f;
         const float* s = t->spread[b];
-        for (int m = 0; m < np; ++m) {
+        for (int m = t->spreadLo[b]; m < t->spreadHi[b]; ++m) {
             ecb += s[m] * eb[m];
             ct += s[m] * cb[m];
         }
@@ -186,7 +214,7 @@ void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples
             tb = tb < 0.0f ? 0.0f : (tb > 1.0f ? 1.0f : tb);
         }
         float snrDb = tb * PSY_TONE_MASKING_NOISE_DB + (1.0f - tb) * PSY_NOISE_MASKING_NOISE_DB + t->snrOffset[b];
-        float nb = ecb * t->spreadNorm[b] * std::pow(10.0f, -snrDb / 10.0f);
+        float nb = ecb * t->spreadNorm[b] * std::exp(-0.230258509f * snrDb);
         if (limitGrowth) {
             float lim = 2.0f * c->prevNb[b];
             if (lim > 0.0f && nb > lim) nb = lim;
@@ -194,12 +222,14 @@ void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples
         c->prevNb[b] = nb;
         int lines = t->partStart[b + 1] - t->partStart[b];
         float perLine = nb / float(lines);
+        float thrSum = 0.0f;
         for (int k = t->partStart[b]; k < t->partStart[b + 1]; ++k) {
             float q = t->athLine[k];
             float thr = perLine > q ? perLine : q;
             out->thr[k] = thr;
-            if (out->energy[k] > thr) pe += std::log10(out->energy[k] / thr);
+            thrSum += thr;
         }
+        if (eb[b] > thrSum) pe += float(lines) * std::log10(eb[b] / thrSum);
     }
     // log10 -> bits per line (log2 of the amplitude ratio)
     out->pe = pe * 1.66f;

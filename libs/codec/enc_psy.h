@@ -18,11 +18,12 @@ struct EncPsyTables {
     int16_t partStart[ENC_PSY_MAX_PARTS + 1];          // first FFT line of each partition
     float spread[ENC_PSY_MAX_PARTS][ENC_PSY_MAX_PARTS]; // [maskee][masker] power weight
     float spreadNorm[ENC_PSY_MAX_PARTS];               // 1 / sum of the maskee's weights
+    int16_t spreadLo[ENC_PSY_MAX_PARTS], spreadHi[ENC_PSY_MAX_PARTS]; // maskers that reach it
     float snrOffset[ENC_PSY_MAX_PARTS];                // extra margin by band (dB, low bands)
     float athLine[ENC_PSY_LINES];                      // threshold in quiet per line (energy)
     float hann[ENC_PSY_FFT];
     float twRe[ENC_PSY_FFT / 2], twIm[ENC_PSY_FFT / 2]; // FFT twiddles
-    int16_t bitrev[ENC_PSY_FFT];
+    int16_t bitrev[ENC_PSY_FFT / 2];
 };
 
 struct EncPsyChannel {
