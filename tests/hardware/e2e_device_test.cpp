@@ -5,6 +5,7 @@
 #include "hardware/usb_sim.h"
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <fstream>
 
 namespace {
@@ -50,6 +51,16 @@ protected:
         LoadSimFile(simFile.c_str(), &m);
         return m.wrote;
     }
+    // The window shows while the start-up still runs, so what the device gets is waited for.
+    std::vector<std::string> WaitReceived(size_t count, int timeoutMs) {
+        std::vector<std::string> received;
+        for (int waited = 0; waited < timeoutMs; waited += 100) {
+            received = Received();
+            if (received.size() >= count) break;
+            usleep(100 * 1000);
+        }
+        return received;
+    }
     void ExpectStartError(const std::string& errorText) {
         MessageBoxInfo box;
         ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "Fail to initialize.", START_MS, &box));
@@ -78,8 +89,8 @@ TEST_F(DeckDevice, LockedDeviceOnIn2GetsTheSavedOutputStatus) {
                          EXIT_MS));
     Start(std::string(TOPOLOGY) + DEVICE + "reg 6 2\nreg 7 5\n");
     ASSERT_TRUE(WaitForWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
-    std::vector<std::string> received = Received();
-    ASSERT_GE(received.size(), 4u);
+    std::vector<std::string> received = WaitReceived(4, START_MS);
+    ASSERT_GE(received.size(), 4u) << ReadTextFile(simFile);
     EXPECT_EQ(std::vector<std::string>(received.begin(), received.begin() + 4),
               (std::vector<std::string>{"out 0 0", "out 1 150", "out 2 0", "out 3 0"}));
     CloseDeck();
@@ -97,9 +108,8 @@ TEST_F(DeckDevice, UnreadableInputSelectionStopsTheStartWithError30) {
 TEST_F(DeckDevice, DeckRunsWithoutTheDevice) {
     Start(TOPOLOGY);
     ASSERT_TRUE(WaitForWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
-    EXPECT_TRUE(ListMessageBoxes(rig).empty());
+    CloseDeck();  // exit code 0: the start-up went through
     EXPECT_TRUE(Received().empty());
-    CloseDeck();
 }
 
 TEST_F(DeckDevice, WithoutSoundServerTheStartFailsWithError1) {
