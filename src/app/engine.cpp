@@ -88,6 +88,7 @@ int StepSilenceFiles() {
 
 int StepResetDeck() {
     ResetDeckState();
+    Deck().encoderPresent = EncoderPresent();  // the reset clears the whole deck record
     return 0;
 }
 

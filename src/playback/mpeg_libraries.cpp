@@ -29,28 +29,37 @@ struct MpegLibraries {
     void* encoder[ENCODER_NAME_COUNT];
     int playerPresent;                     // 1 when every player name resolved
     int encoderPresent;
+    int withholdPlayer;                    // tests: behave as if tavply.dll were missing
+    int withholdEncoder;                   // tests: ... tavenc.dll
 };
 MpegLibraries g_libs;
 }  // namespace
 
 void LoadMpegLibraries() {
     FreeMpegLibraries();
-    g_libs.playerPresent = BindLibrary("tavply.dll", PLAYER_EXPORT_NAMES, PLAYER_NAME_COUNT,
+    if (!g_libs.withholdPlayer)
+        g_libs.playerPresent = BindLibrary("tavply.dll", PLAYER_EXPORT_NAMES, PLAYER_NAME_COUNT,
                                        g_libs.player, &g_libs.playerModule);
-    g_libs.encoderPresent = BindLibrary("tavenc.dll", ENCODER_EXPORT_NAMES, ENCODER_NAME_COUNT,
+    if (!g_libs.withholdEncoder)
+        g_libs.encoderPresent = BindLibrary("tavenc.dll", ENCODER_EXPORT_NAMES, ENCODER_NAME_COUNT,
                                         g_libs.encoder, &g_libs.encoderModule);
 }
 
 void FreeMpegLibraries() {
     UnbindLibrary(g_libs.playerModule);
     UnbindLibrary(g_libs.encoderModule);
-    g_libs = MpegLibraries();
+    MpegLibraries cleared = MpegLibraries();
+    cleared.withholdPlayer = g_libs.withholdPlayer;
+    cleared.withholdEncoder = g_libs.withholdEncoder;
+    g_libs = cleared;
 }
 
 int PlayerPresent() { return g_libs.playerPresent; }
 int EncoderPresent() { return g_libs.encoderPresent; }
 
 void SetMpegLibrariesForTest(int playerPresent, int encoderPresent) {
+    g_libs.withholdPlayer = !playerPresent;
+    g_libs.withholdEncoder = !encoderPresent;
     if (!playerPresent) {
         std::memset(g_libs.player, 0, sizeof g_libs.player);
         g_libs.playerPresent = 0;

@@ -44,5 +44,6 @@ int32_t EncoderEncode(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut, 
                       const uint8_t* inEnd, uint32_t* consumedOut);
 int32_t EncoderFlush(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut);
 
-// Tests only: pretend a library is missing (the native build links both in).
+// Tests only: pretend a library is missing, now and at every later load (the native build links
+// both in); 1, 1 goes back to normal loading.
 void SetMpegLibrariesForTest(int playerPresent, int encoderPresent);

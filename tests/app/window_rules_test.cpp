@@ -1,0 +1,107 @@
+// Main-window decisions: position clamping, the system kind, the close and suspend refusals,
+// and the tick wrapper's bookkeeping.
+#include "app/app_state.h"
+#include "app/tick_wrapper.h"
+#include "app/window_rules.h"
+#include "deck/deck.h"
+#include "resources/resource.h"
+#include <gtest/gtest.h>
+
+namespace {
+TEST(WindowRules, SavedPositionsArePulledOntoTheScreen) {
+    struct Case { int left, top, wantLeft, wantTop; };
+    const Case cases[] = {
+        // left top -> left top, on a 1024 x 768 screen with a 400 x 105 window
+        {100, 200, 100, 200},
+        {0, 0, 0, 0},
+        {1, 1, 1, 1},
+        {-50, -3, 0, 0},
+        {624, 663, 624, 663},  // exactly at the edge: stays
+        {623, 662, 623, 662},
+        {625, 664, 624, 663},
+        {5000, 5000, 624, 663},
+    };
+    for (const Case& c : cases) {
+        int left = c.left, top = c.top;
+        ClampWindowPosition(1024, 768, 400, 105, &left, &top);
+        EXPECT_EQ(c.wantLeft, left) << c.left;
+        EXPECT_EQ(c.wantTop, top) << c.top;
+    }
+}
+
+TEST(WindowRules, SystemKindFromVersionNumbers) {
+    struct Case { uint32_t platform, major, minor, build; int kind; };
+    const Case cases[] = {
+        {1, 4, 0, 950, 0},                       // Windows 95
+        {1, 4, 10, 1998, 1},                     // 98
+        {1, 4, 10, (4u << 24) | (10u << 16) | 2222, 2},  // 98 SE, version in the high word
+        {1, 4, 90, 3000, 2},                     // Me
+        {2, 4, 0, 1381, 0},                      // NT 4
+        {2, 5, 0, 2195, 3},                      // 2000
+        {2, 5, 1, 2600, 3},                      // XP
+        {2, 6, 1, 7601, 0},
+        {0, 5, 0, 0, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.kind, OsKindFromVersion(c.platform, c.major, c.minor, c.build)) << c.major << "." << c.minor;
+}
+
+TEST(WindowRules, RecordingStatesRefuseCloseEndOfSessionAndSuspend) {
+    const int recording[] = {Recording, RecPause, RecStandby, SHOWN_REC_AUTO_ACTIVE};
+    for (int s : recording) {
+        EXPECT_EQ(STR_CLOSE_AFTER_RECORDING, CloseRefusalString(s, 0));
+        EXPECT_EQ(STR_NO_SHUTDOWN_WHILE_RECORDING, CloseRefusalString(s, 1));
+        int stop = 1;
+        EXPECT_EQ(POWER_DENY, PowerEventAnswer(POWER_QUERY_SUSPEND, s, &stop));
+        EXPECT_EQ(0, stop);
+        EXPECT_EQ(POWER_DENY, PowerEventAnswer(POWER_QUERY_STANDBY, s, &stop));
+    }
+    const int idle[] = {NoTrack, Stopped, Playing, Paused, Searching, TrackSpace, Editing};
+    for (int s : idle) {
+        EXPECT_EQ(0, CloseRefusalString(s, 0));
+        EXPECT_EQ(0, CloseRefusalString(s, 1));
+        int stop = 0;
+        EXPECT_EQ(0, PowerEventAnswer(POWER_QUERY_SUSPEND, s, &stop));
+        EXPECT_EQ(1, stop) << "a suspend query stops the transport";
+    }
+    int stop = 1;
+    EXPECT_EQ(0, PowerEventAnswer(7 /* resume */, Recording, &stop));
+    EXPECT_EQ(0, stop);
+    EXPECT_EQ(0x424D5144, POWER_DENY);
+}
+
+class TickWrapper : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetAppValues();
+        ResetDeckState();
+    }
+};
+
+TEST_F(TickWrapper, ReportsStateChangesOnceAndWaitsWhileTheListIsRebuilt) {
+    Deck().deckState = Stopped;
+    TickOutcome t = RunTickWrapper(1);
+    EXPECT_FALSE(t.ran);
+    EXPECT_EQ(NoTrack, App().shownState);
+
+    t = RunTickWrapper(0);
+    EXPECT_TRUE(t.ran);
+    EXPECT_TRUE(t.stateChanged);
+    EXPECT_EQ(Stopped, App().shownState);
+    EXPECT_FALSE(RunTickWrapper(0).stateChanged);
+}
+
+TEST_F(TickWrapper, StatusTextBlinksEveryOtherTickWhilePlayingOrRecording) {
+    for (int state : {Playing, Recording}) {
+        Deck().deckState = state;
+        App().blinkCount = 0;
+        int redraws = 0;
+        for (int i = 0; i < 10; ++i) redraws += RunTickWrapper(0).redrawStatus;
+        EXPECT_EQ(5, redraws) << state;
+    }
+    Deck().deckState = Paused;
+    int redraws = 0;
+    for (int i = 0; i < 10; ++i) redraws += RunTickWrapper(0).redrawStatus;
+    EXPECT_EQ(0, redraws);
+}
+}  // namespace
