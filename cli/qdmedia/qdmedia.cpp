@@ -10,6 +10,10 @@
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "playback/mpeg_libraries.h"
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
 
@@ -117,6 +121,9 @@ int Result(int r) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);  // the same bytes as the native tool: "\n" line ends
+#endif
     if (argc == 2 && std::strcmp(argv[1], "genres") == 0) {
         for (int i = 0; i < GenreNameCount(); i++) std::printf("%d=%s\n", GenreNumberAt(i), GenreNameAt(i));
         return 0;

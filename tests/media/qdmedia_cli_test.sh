@@ -1,0 +1,42 @@
+#!/bin/sh
+# qdmedia end to end on files made by sox and lame: output keys, round trips and exit codes.
+# usage: qdmedia_cli_test.sh path/to/qdmedia
+set -u
+Q=$1
+T=$(mktemp -d)
+trap 'rm -rf "$T"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+expect() {  # expect "output" "line"
+  printf '%s\n' "$1" | grep -qxF -- "$2" || fail "missing '$2' in: $1"
+}
+
+sox -n -r 48000 -b 16 -c 1 "$T/a.wav" synth 2 sine 440 || fail "sox"
+out=$("$Q" probe "$T/a.wav") || fail "probe exit"
+expect "$out" "kind=0"
+expect "$out" "sample_rate=48000"
+expect "$out" "length_ms=2000"
+expect "$out" "play_kind=1"
+expect "$out" "title_container=1"
+expect "$out" "format_text= PCM, 48kHz, 16bit, Mono "
+
+"$Q" set "$T/a.wav" title "Back\\slash é" >/dev/null || fail "set title"
+out=$("$Q" get "$T/a.wav" title) || fail "get title"
+expect "$out" 'value=Back\\slash \xC3\xA9'
+out=$("$Q" get "$T/a.wav" album); rc=$?
+[ $rc -eq 1 ] || fail "absent field should exit 1, got $rc"
+expect "$out" "found=0"
+
+sox -V1 -n -r 44100 -c 2 -t wav - synth 1 sine 300 | lame --quiet - "$T/b.mp3" || fail "lame"
+"$Q" id3-set "$T/b.mp3" artist "Someone" >/dev/null || fail "id3-set"
+out=$("$Q" id3-get "$T/b.mp3" artist) || fail "id3-get"
+expect "$out" "value=Someone"
+ffprobe -v error -show_entries format_tags=artist -of default=nw=1:nk=1 "$T/b.mp3" | grep -qx Someone || fail "ffprobe artist"
+"$Q" set-raw "$T/b.mp3" status 00160000 >/dev/null || fail "set-raw status"
+out=$("$Q" get "$T/b.mp3" status 2)
+expect "$out" 'value=\x00\x16\x00\x00'
+"$Q" reduce-trailer "$T/b.mp3" >/dev/null; [ $? -eq 1 ] || fail "reduce-trailer without a trailer before the tag should exit 1"
+
+"$Q" probe "$T/missing.wav" >/dev/null; [ $? -eq 1 ] || fail "missing file should exit 1"
+"$Q" get "$T/a.wav" nosuchfield >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad field should exit 2"
+"$Q" >/dev/null 2>&1; [ $? -eq 2 ] || fail "no arguments should exit 2"
+echo "qdmedia cli: ok"
