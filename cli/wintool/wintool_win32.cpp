@@ -1,6 +1,7 @@
 // wintool: looks at and pokes top-level windows for the end-to-end tests.
 //   wintool find CLASS TITLE            prints the window's handle (hex); exit 1 when none
-//   wintool wait CLASS TITLE MS         waits up to MS for the window; exit 1 on timeout
+//   wintool wait CLASS TITLE MS [visible]  waits up to MS for the window (shown, with
+//                                       "visible"); exit 1 on timeout
 //   wintool count CLASS TITLE           prints how many such windows exist
 //   wintool close CLASS                 posts WM_CLOSE to the window
 //   wintool boxes                       lists message boxes: handle, caption, text (tab-separated)
@@ -82,10 +83,14 @@ int CmdFind(const char* cls, const char* title) {
     return 0;
 }
 
-int CmdWait(const char* cls, const char* title, int ms) {
+int CmdWait(const char* cls, const char* title, int ms, int visible) {
     DWORD start = GetTickCount();
     for (;;) {
-        if (!FindAll(AnyOr(cls), AnyOr(title)).empty()) return CmdFind(cls, title);
+        for (HWND w : FindAll(AnyOr(cls), AnyOr(title))) {
+            if (visible && !IsWindowVisible(w)) continue;
+            std::printf("%llx\n", (unsigned long long)(uintptr_t)w);
+            return 0;
+        }
         if ((int)(GetTickCount() - start) > ms) return 1;
         Sleep(50);
     }
@@ -184,7 +189,7 @@ int CmdFakeDeck(const char* logPath, int ms) {
 
 int main(int argc, char** argv) {
     if (argc >= 4 && !std::strcmp(argv[1], "find")) return CmdFind(argv[2], argv[3]);
-    if (argc >= 5 && !std::strcmp(argv[1], "wait")) return CmdWait(argv[2], argv[3], std::atoi(argv[4]));
+    if (argc >= 5 && !std::strcmp(argv[1], "wait")) return CmdWait(argv[2], argv[3], std::atoi(argv[4]), argc >= 6 && !std::strcmp(argv[5], "visible"));
     if (argc >= 4 && !std::strcmp(argv[1], "count")) {
         std::printf("%d\n", (int)FindAll(AnyOr(argv[2]), AnyOr(argv[3])).size());
         return 0;

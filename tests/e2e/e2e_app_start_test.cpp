@@ -39,7 +39,7 @@ protected:
 TEST_F(DeckStart, FirstStartShowsTheDeckAndASecondStartOnlyRaisesIt) {
     ASSERT_TRUE(StartRig(&rig));
     pid_t first = Start({});
-    ASSERT_TRUE(WaitForWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
+    ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
     EXPECT_EQ(1, CountWindows(rig, DECK_CLASS, DECK_TITLE));
     std::string shot = rig.dir + "/deck.png";
     EXPECT_TRUE(TakeScreenshot(rig, shot));

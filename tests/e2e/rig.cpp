@@ -266,6 +266,13 @@ bool WaitForWindow(const Rig& rig, const std::string& cls, const std::string& ti
     return code == 0;
 }
 
+bool WaitForVisibleWindow(const Rig& rig, const std::string& cls, const std::string& title, int timeoutMs) {
+    std::string out;
+    int code = Wintool(rig, {"wait", cls.empty() ? "-" : cls, title.empty() ? "-" : title, std::to_string(timeoutMs), "visible"},
+                       &out, timeoutMs + 20000);
+    return code == 0;
+}
+
 int CountWindows(const Rig& rig, const std::string& cls, const std::string& title) {
     std::string out;
     if (Wintool(rig, {"count", cls.empty() ? "-" : cls, title.empty() ? "-" : title}, &out) != 0) return -1;

@@ -69,6 +69,8 @@ void StopProcess(pid_t pid);
 // --- windows (through wintool.exe) ------------------------------------------------------------
 // Waits for a top-level window of the class (empty: any) and title (empty: any).
 bool WaitForWindow(const Rig& rig, const std::string& cls, const std::string& title, int timeoutMs);
+// The same, for a window that is also shown (the deck shows its window once start-up succeeded).
+bool WaitForVisibleWindow(const Rig& rig, const std::string& cls, const std::string& title, int timeoutMs);
 int CountWindows(const Rig& rig, const std::string& cls, const std::string& title);
 bool CloseWindow(const Rig& rig, const std::string& cls);  // posts WM_CLOSE
 
