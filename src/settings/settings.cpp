@@ -206,12 +206,12 @@ void SaveSettings() {
     WriteGroup(key.key, GROUP_ENGINE, &st, g_settings.engine.recNoticePending == 1);
 }
 
-void FaceWindowSize(uint32_t mode, uint32_t mag, int32_t* widthOut, int32_t* heightOut) {
+void LayoutWindowSize(uint32_t mode, uint32_t mag, int32_t* widthOut, int32_t* heightOut) {
     int32_t scale = mag == 2 ? 2 : 1;
     *widthOut = 400 * scale;
     *heightOut = (mode == 1 ? 20 : 105) * scale;
 }
 
 void RecomputeWindowSize() {
-    FaceWindowSize(g_settings.layout.mode, g_settings.layout.mag, &g_settings.layout.xs, &g_settings.layout.ys);
+    LayoutWindowSize(g_settings.layout.mode, g_settings.layout.mag, &g_settings.layout.xs, &g_settings.layout.ys);
 }

@@ -61,5 +61,5 @@ void ResetSettingsForTest();  // back to the built-in values, for tests
 // Main window size for a face mode (0 normal, 1 thin) and magnification (1 or 2): 400 x mag
 // wide, 105 x mag high in the normal face, 20 x mag in the thin one. Other values count as
 // normal and single size.
-void FaceWindowSize(uint32_t mode, uint32_t mag, int32_t* widthOut, int32_t* heightOut);
+void LayoutWindowSize(uint32_t mode, uint32_t mag, int32_t* widthOut, int32_t* heightOut);
 void RecomputeWindowSize();  // Layout().xs and .ys from Layout().mode and .mag

@@ -255,13 +255,13 @@ TEST_F(SettingsStore, OddModeAndMagAreTakenAsNormalSingleSize) {
     EXPECT_EQ(Layout().mag, 1u);
 }
 
-TEST(FaceWindowSize, FollowsModeAndMag) {
+TEST(LayoutWindowSize, FollowsModeAndMag) {
     struct { uint32_t mode, mag; int32_t w, h; } cases[] = {
         {0, 1, 400, 105}, {1, 1, 400, 20}, {0, 2, 800, 210}, {1, 2, 800, 40}, {0, 3, 400, 105},
     };
     for (auto& c : cases) {
         int32_t w, h;
-        FaceWindowSize(c.mode, c.mag, &w, &h);
+        LayoutWindowSize(c.mode, c.mag, &w, &h);
         EXPECT_EQ(w, c.w) << c.mode << "/" << c.mag;
         EXPECT_EQ(h, c.h) << c.mode << "/" << c.mag;
     }
