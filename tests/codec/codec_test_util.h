@@ -58,7 +58,10 @@ struct ScratchDir {
         path = std::string(QD_BINARY_DIR) + "/test-scratch/" + name;
         Shell("rm -rf '" + path + "' && mkdir -p '" + path + "'");
     }
-    ~ScratchDir() { Shell("rm -rf '" + path + "'"); }
+    ~ScratchDir()
+    {
+        if (!std::getenv("QD_KEEP_SCRATCH")) Shell("rm -rf '" + path + "'");
+    }
     std::string operator/(const std::string& file) const { return path + "/" + file; }
 };
 

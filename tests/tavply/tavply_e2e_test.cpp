@@ -1,0 +1,198 @@
+// tavply.dll under Wine on the rig's virtual "Kelvara Vornex USB" device: tavply_driver.exe
+// plays an MP3 through the library; what the device's monitor received must match our own
+// decoding of the file, the status must go from playing to stopped at the end, the position
+// must follow the audio, and a seek must move it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <sstream>
+#include <thread>
+
+#include "codec/codec_test_util.h"
+#include "e2e/rig.h"
+
+using namespace codectest;
+
+namespace {
+
+const char DEVICE[] = "Kelvara Vornex USB";
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::string WinPath(std::string p)
+{
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return "Z:" + p;
+}
+
+struct Poll {
+    long elapsed;
+    int status;
+    long position;
+};
+
+struct DriverRun {
+    std::vector<Poll> polls;
+    int openResult = -1;
+    int endStatus = -1;
+    long lengthMs = 0;
+    bool seeked = false;
+    size_t pollsBeforeSeek = 0;
+};
+
+DriverRun Parse(const std::string& out)
+{
+    DriverRun r;
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream l(line);
+        std::string word;
+        l >> word;
+        if (word == "info") {
+            int res;
+            l >> res >> r.lengthMs;
+        } else if (word == "open") {
+            l >> r.openResult;
+        } else if (word == "poll") {
+            Poll p;
+            l >> p.elapsed >> p.status >> p.position;
+            r.polls.push_back(p);
+        } else if (word == "seek") {
+            r.seeked = true;
+            r.pollsBeforeSeek = r.polls.size();
+        } else if (word == "end") {
+            l >> r.endStatus;
+        }
+    }
+    return r;
+}
+
+// Correlation of the heard signal with the reference, window by window: each 2048-frame window
+// of the reference is looked up near the previous window's lag (a scheduling hiccup of the
+// sound server may shift the rest by a few milliseconds). Returns the windows' correlations.
+std::vector<double> WindowCorrelations(const std::vector<float>& rec, const std::vector<float>& ref)
+{
+    std::vector<double> out;
+    const size_t win = 2048, step = 4410;
+    const long slack = 3000;
+    long lag = -1;
+    for (size_t at = 0; at + win <= ref.size(); at += step) {
+        double e2 = 0;
+        for (size_t i = 0; i < win; ++i) e2 += double(ref[at + i]) * ref[at + i];
+        long from = lag < 0 ? 0 : lag - slack, to = lag < 0 ? long(rec.size()) : lag + slack;
+        double best = -1;
+        long bestLag = from;
+        for (long l = std::max(0L, from); l <= to && size_t(l) + at + win <= rec.size(); ++l) {
+            double dot = 0, e1 = 0;
+            const float* r = rec.data() + l + at;
+            for (size_t i = 0; i < win; ++i) {
+                dot += double(r[i]) * ref[at + i];
+                e1 += double(r[i]) * r[i];
+            }
+            double c = e1 > 0 && e2 > 0 ? dot / std::sqrt(e1 * e2) : 0;
+            if (c > best) {
+                best = c;
+                bestLag = l;
+            }
+        }
+        lag = bestLag;
+        out.push_back(best);
+    }
+    return out;
+}
+
+class TavplyWine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        driver = WindowsBinDir() + "/tavply_driver.exe";
+        if (!Exists(driver) || !Exists(WindowsBinDir() + "/tavply.dll")) GTEST_SKIP() << "Windows build missing";
+        if (!HaveTool("lame") || !HaveTool("sox")) GTEST_SKIP() << "lame or sox missing";
+        ASSERT_TRUE(StartRig(&rig));
+        dir.reset(new ScratchDir("tavply_e2e"));
+        // a rising tone with a stepped envelope: unambiguous to align
+        ASSERT_TRUE(Shell("sox -n -b 16 -r 44100 -c 2 " + (*dir / "in.wav") +
+                          " synth 3 sine 300-3000 vol 0.5 tremolo 2 60"));
+        ASSERT_TRUE(Shell("lame --quiet -b 192 " + (*dir / "in.wav") + " " + (*dir / "in.mp3")));
+    }
+    void TearDown() override { StopRig(&rig); }
+
+    DriverRun Play(const std::vector<std::string>& extra, std::vector<int16_t>* heard)
+    {
+        std::string raw = *dir / "heard.raw";
+        pid_t rec = StartSinkRecording(rig, raw);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        std::vector<std::string> args = {WinPath(*dir / "in.mp3"), DEVICE};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::string out;
+        int code = RunWine(rig, driver, args, 90000, &out);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        StopSinkRecording(rec);
+        EXPECT_EQ(0, code) << out;
+        if (heard) *heard = ReadPcmFile(raw);
+        return Parse(out);
+    }
+
+    Rig rig;
+    std::string driver;
+    std::unique_ptr<ScratchDir> dir;
+};
+
+TEST_F(TavplyWine, PlaysIntoTheDeviceWithStatusAndPositionFollowingTheAudio)
+{
+    std::vector<int16_t> heard;
+    DriverRun run = Play({}, &heard);
+    ASSERT_EQ(0, run.openResult);
+    ASSERT_GT(run.polls.size(), 10u);
+    EXPECT_EQ(3000, run.lengthMs);
+    EXPECT_EQ(1, run.polls.front().status);
+    EXPECT_EQ(2, run.endStatus);
+    long last = 0;
+    for (const Poll& p : run.polls) {
+        EXPECT_GE(p.position, last);
+        last = p.position;
+        // the position is the device's played count; Wine's sound server reports it up to about
+        // 80 ms ahead of the wall clock, so the bound here is looser than the program needs
+        if (p.status == 1 && p.elapsed > 300) EXPECT_LE(p.position, p.elapsed + 120) << "ahead of the clock";
+    }
+    EXPECT_GE(last, 2950);
+    EXPECT_GE(run.polls.back().elapsed, 2900);  // it played in real time, not faster
+
+    // left channel heard vs. our own decoding of the file
+    std::vector<float> ref;
+    std::vector<float> decoded = DecodeBytes(ReadBytes(*dir / "in.mp3"));
+    for (size_t i = 0; i < decoded.size(); i += 2) ref.push_back(decoded[i]);
+    std::vector<float> rec;
+    for (size_t i = 0; i < heard.size(); i += 2) rec.push_back(heard[i] / 32768.0f);
+    std::vector<double> c = WindowCorrelations(rec, ref);
+    ASSERT_GT(c.size(), 20u);
+    size_t good = 0;
+    for (double v : c) good += v > 0.98 ? 1 : 0;
+    // a loaded machine may make the sound server skip now and then: most windows must match
+    EXPECT_GE(good * 4, c.size() * 3) << "heard " << rec.size() << " frames; " << good << " of " << c.size()
+                                      << " windows match " << ::testing::PrintToString(c);
+}
+
+TEST_F(TavplyWine, SetPositionMovesThePlayback)
+{
+    DriverRun run = Play({"400", "2000"}, nullptr);
+    ASSERT_EQ(0, run.openResult);
+    ASSERT_TRUE(run.seeked);
+    ASSERT_LT(run.pollsBeforeSeek, run.polls.size());
+    const Poll& after = run.polls[run.pollsBeforeSeek];
+    EXPECT_GE(after.position, 2000);
+    EXPECT_LE(after.position, 2300);
+    EXPECT_EQ(2, run.endStatus);
+    EXPECT_LT(run.polls.back().elapsed, 2500);  // about 0.4 s + the last second
+}
+
+}  // namespace
