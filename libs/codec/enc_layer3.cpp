@@ -2,6 +2,7 @@
 #include "enc_layer3.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 
 #include "enc_bits.h"
@@ -638,12 +639,18 @@ int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][3
         L3Bands bands;
         if (blockType[g] == 2) ShortBands(sfbShort, &bands); else LongBands(sfbLong, &bands);
         for (int ch = 0; ch < nch; ++ch) {
-            // A tenth of each share is saved for harder granules; the reservoir pays for a
-            // granule by its perceptual entropy (short blocks always take their fill).
+            // Up to a tenth of each share is saved for harder granules, as far as the reservoir
+            // can keep it; the reservoir pays for a granule by its perceptual entropy (short
+            // blocks always take their fill). What the reservoir could not keep is spent now.
+            int unitsLeft = units - (g * nch + ch);
+            int room = resvMax * 8 - resvLeft;
+            int save = room > 0 ? std::min(share / 10, room / unitsLeft) : 0;
             float need = blockType[g] == 2 ? 1.0f : std::fmin(1.0f, f->pe[g][ch] / 1500.0f);
             if (ms && ch == 1) need *= 0.5f;
             int extra = int(float(resvLeft < share ? resvLeft : share) * need);
-            int budget = share * 9 / 10 + extra;
+            int budget = share - save + extra;
+            int mustSpend = (resvLeft + share * unitsLeft - resvMax * 8) / unitsLeft;
+            if (budget < mustSpend) budget = mustSpend;
             if (budget > share + resvLeft) budget = share + resvLeft;
             if (budget > 4095) budget = 4095;
             CodeGranule(t, xr[g][ch], xmin[g][ch], &bands, blockType[g], sfbLong, budget, l3, &gr[g][ch]);

@@ -116,6 +116,23 @@ inline Pcm MusicLike(int rate, int channels, double seconds, unsigned seed = 1) 
     return p;
 }
 
+// Bursts of noise four times a second over a quiet tone: attacks that need short blocks.
+inline Pcm NoiseBursts(int rate, double seconds) {
+    Pcm p;
+    p.rate = rate;
+    size_t n = size_t(rate * seconds);
+    p.samples.resize(n * 2);
+    unsigned state = 5;
+    for (size_t i = 0; i < n; ++i) {
+        size_t phase = i % size_t(rate / 4);
+        double env = phase < size_t(rate / 11) ? std::exp(-double(phase) / 300.0) : 0.0;
+        state = state * 1664525u + 1013904223u;
+        double v = (double(state >> 8) / 16777216.0 - 0.5) * env * 0.8 + 0.02 * std::sin(double(i) * 0.05);
+        p.samples[i * 2] = p.samples[i * 2 + 1] = int16_t(std::lround(v * 32767.0));
+    }
+    return p;
+}
+
 struct Compare {
     int delay = -1;       // decoded sample index of the first input sample
     double snrDb = -999;  // over the aligned part

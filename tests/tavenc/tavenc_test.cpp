@@ -152,6 +152,45 @@ TEST(TavencStreams, MonoAtEachLayer) {
     CheckStream(in, 3, 128, 35.0);
 }
 
+// Attacks switch the first channel to short blocks through start and stop blocks; the stream
+// stays clean and close to the input.
+TEST(TavencStreams, AttacksUseShortBlocksInLegalOrder) {
+    Pcm in = NoiseBursts(44100, 2.0);
+    std::vector<uint8_t> s = EncodeAll(in, 3, 128);
+    ASSERT_GT(CountFrames(s, 3, 44100, 128), 0);
+    std::vector<int> types;  // block type of channel 0, granule by granule
+    for (size_t pos = 0; pos + 36 <= s.size();) {
+        const uint8_t* side = &s[pos + 4];
+        auto bits = [&](int off, int n) {
+            uint32_t v = 0;
+            for (int i = 0; i < n; ++i) v = v << 1 | ((side[(off + i) / 8] >> (7 - (off + i) % 8)) & 1);
+            return int(v);
+        };
+        for (int g = 0; g < 2; ++g) {
+            int at = 20 + g * 2 * 59;  // stereo: 20 bits of common fields, 59 per granule and channel
+            types.push_back(bits(at + 33, 1) ? bits(at + 34, 2) : 0);
+        }
+        int pad = (s[pos + 2] >> 1) & 1;
+        pos += size_t(144 * 128000 / 44100 + pad);
+    }
+    int shorts = 0;
+    for (size_t i = 1; i < types.size(); ++i) {
+        shorts += types[i] == 2;
+        if (types[i - 1] == 1) {
+            EXPECT_EQ(types[i], 2) << "granule " << i;
+        }
+        if (types[i - 1] == 2) {
+            EXPECT_TRUE(types[i] == 2 || types[i] == 3) << "granule " << i;
+        }
+        if (types[i] == 2) {
+            EXPECT_TRUE(types[i - 1] == 1 || types[i - 1] == 2) << "granule " << i;
+        }
+    }
+    EXPECT_GE(shorts, 6);  // eight bursts
+    CheckStream(in, 3, 128, 6.5);
+    CheckStream(in, 3, 320, 13.5);
+}
+
 TEST(TavencStreams, SilenceAndFullScaleSurvive) {
     Pcm quiet;
     quiet.samples.assign(44100 * 2, 0);
