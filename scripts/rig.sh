@@ -61,10 +61,20 @@ start() {
   mkdir -p -m700 "$dir/xdg"
   local xdisplay="${DISPLAY:-}"
   if [ $use_x = 1 ]; then
-    xdisplay=${display:-$(free_display)} || die "no free display"
-    Xvfb "$xdisplay" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
-    record_pid xvfb $!
-    wait_for 10 xdpyinfo -display "$xdisplay" || die "Xvfb did not come up on $xdisplay"
+    # Another rig may take the same free number at the same moment: then our server dies and
+    # the next number is tried.
+    local attempt xpid up=0
+    for attempt in 1 2 3 4 5; do
+      xdisplay=${display:-$(free_display)} || die "no free display"
+      Xvfb "$xdisplay" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+      xpid=$!
+      if wait_for 10 xdpyinfo -display "$xdisplay" && kill -0 "$xpid" 2>/dev/null; then
+        record_pid xvfb "$xpid"; up=1; break
+      fi
+      kill "$xpid" 2>/dev/null
+      [ -z "$display" ] || break
+    done
+    [ $up = 1 ] || die "Xvfb did not come up"
   fi
   local pulse_server="unix:/nonexistent"
   if [ $use_pulse = 1 ]; then

@@ -11,6 +11,8 @@
 #include "display/face.h"
 #include "display/face_setters.h"
 #include "docking/docking.h"
+#include "docking/selector_link.h"
+#include "hardware/mixer.h"
 #include "playlist/playlist_files.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
@@ -24,7 +26,7 @@ const char MAIN_TITLE[] = "Quaverly Deck";
 const char MAIN_MENU_NAME[] = "Quaverly Deck";  // no such menu resource: the window has no menu bar
 const DWORD MAIN_EX_STYLE = WS_EX_ACCEPTFILES;
 const DWORD MAIN_STYLE = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
-enum { PATH_BYTES = 260, PLAY_BUTTON = CMD_PLAY, PAUSE_BUTTON = CMD_PAUSE };
+enum { PATH_BYTES = 260, PLAY_BUTTON = CMD_PLAY, PAUSE_BUTTON = CMD_PAUSE, FULL_VOLUME_BAR = 255 };
 
 HWND Main() { return (HWND)App().mainWindow; }
 
@@ -173,16 +175,24 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-// Face values shown right after creation.
+// Face values shown right after creation. The mixer's controls are opened per operation; until
+// its module reads them, the mute lamp shows off and the volume full scale (the unreadable case).
 void RefreshFaceValues() {
+    if (MixerReady()) {
+        MixerAvail().muteAvail = MixerAvail().volumeAvail = MixerAvail().meterAvail = 1;
+        ShowMute(0);
+        SetVolumeBar(FULL_VOLUME_BAR, FULL_VOLUME_BAR);
+    }
+    SetPositionBar(0);
     ShowRepeatMode(Settings().repeat);
-    ShowRecordFormat(Settings().recordFormat, 0);
     ShowInputSelect(Settings().recordInput);
-    ShowRate(44100, 0);
+    ShowRecordFormat((uint32_t)Deck().trackFormat, 0);
     Deck().trackRate = 44100;
+    ShowRate(44100, 0);
     ShowTrackInfo(Deck().currentTrack);
     SetTickerMode(TICKER_CENTRED);
     ShowTickerText(MAIN_TITLE);
+    SetSelectorTransportMode(1);
 }
 }  // namespace
 
