@@ -347,6 +347,7 @@ void ParseSimModel(const std::string& text, SimModel* m) {
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();  // a file edited on Windows
         std::string rest;
         std::vector<std::string> w = Words(line, 1, nullptr);
         if (w.empty() || w[0][0] == '#') continue;
@@ -432,13 +433,24 @@ int LoadSimFile(const char* path, SimModel* modelOut) {
     return 1;
 }
 
-int SaveSimFile(const char* path, const SimModel& model) {
-    std::string text = FormatSimModel(model);
-    FILE* f = std::fopen(path, "wb");
+namespace {
+int WriteWholeFile(const std::string& path, const std::string& text) {
+    FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return 0;
     size_t written = std::fwrite(text.data(), 1, text.size(), f);
     int closed = std::fclose(f) == 0;
     return written == text.size() && closed;
+}
+}  // namespace
+
+// Written beside the file and renamed over it, so a reader never sees half a file. Where a
+// rename cannot replace a file (Windows), the file is rewritten in place.
+int SaveSimFile(const char* path, const SimModel& model) {
+    std::string text = FormatSimModel(model);
+    std::string temp = std::string(path) + ".new";
+    if (WriteWholeFile(temp, text) && std::rename(temp.c_str(), path) == 0) return 1;
+    std::remove(temp.c_str());
+    return WriteWholeFile(path, text);
 }
 
 void UsbSimSetStateFile(const char* path) {

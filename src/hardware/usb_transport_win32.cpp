@@ -22,6 +22,12 @@ struct ManagerState {
 };
 ManagerState g_cm;
 
+// Entry points come back as FARPROC; going through void* states that the type is known.
+template <class Fn>
+Fn EntryPoint(HMODULE library, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
 // Reads QD_USB_SIM once. A Unix path (as the test rigs give it) is reached through drive Z:.
 int Simulated() {
     if (!UsbSimConfigured()) {
@@ -66,12 +72,11 @@ int CmLoad() {
         g_cm.library = LoadLibraryA("cfgmgr32.dll");
         if (!g_cm.library) return 0;
         // A missing entry point stays null and its calls fail.
-        g_cm.locateDevNode = reinterpret_cast<LocateDevNodeFn>(GetProcAddress(g_cm.library, "CM_Locate_DevNodeA"));
-        g_cm.getChild = reinterpret_cast<TreeStepFn>(GetProcAddress(g_cm.library, "CM_Get_Child"));
-        g_cm.getSibling = reinterpret_cast<TreeStepFn>(GetProcAddress(g_cm.library, "CM_Get_Sibling"));
-        g_cm.getParent = reinterpret_cast<TreeStepFn>(GetProcAddress(g_cm.library, "CM_Get_Parent"));
-        g_cm.getProperty =
-            reinterpret_cast<GetPropertyFn>(GetProcAddress(g_cm.library, "CM_Get_DevNode_Registry_PropertyA"));
+        g_cm.locateDevNode = EntryPoint<LocateDevNodeFn>(g_cm.library, "CM_Locate_DevNodeA");
+        g_cm.getChild = EntryPoint<TreeStepFn>(g_cm.library, "CM_Get_Child");
+        g_cm.getSibling = EntryPoint<TreeStepFn>(g_cm.library, "CM_Get_Sibling");
+        g_cm.getParent = EntryPoint<TreeStepFn>(g_cm.library, "CM_Get_Parent");
+        g_cm.getProperty = EntryPoint<GetPropertyFn>(g_cm.library, "CM_Get_DevNode_Registry_PropertyA");
     }
     return 1;
 }
