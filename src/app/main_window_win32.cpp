@@ -166,11 +166,11 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_POWERBROADCAST: return OnPowerBroadcast(wp);
     case WM_DROPFILES: DragFinish((HDROP)wp); return 0;
     case WM_USER: RecordSelectorSide((int)wp); return 0;
-    case WM_USER + 1: RecordSelectorScale((long)lp); return 0;
-    case WM_USER + 2: AnnounceDeckWindow(); return 0;
+    case WM_USER + 1: RecordSelectorScale((void*)wp, (long)lp); return 0;
+    case WM_USER + 2: AnswerSelectorMag(); return 0;
     case WM_USER + 3: ComposeFace(); InvalidateRect(hwnd, nullptr, FALSE); return 0;
     case WM_USER + 4: SnapToScreen(); return 0;
-    case WM_USER + 5: return 0;
+    case WM_USER + 5: return 0;  // the tick re-reads the device by itself until it offers a reset
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }

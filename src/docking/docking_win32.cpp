@@ -51,12 +51,20 @@ void AnnounceDeckWindow() {
     PostMessageA(s, SELECTOR_MSG_ASK_MAG, (WPARAM)MainWindow(), 0);
 }
 
+void AnswerSelectorMag() {
+    HWND s = SelectorWindow();
+    if (s) PostMessageA(s, SELECTOR_MSG_WINDOW, (WPARAM)MainWindow(), (LPARAM)Layout().mag);
+}
+
 void AnnounceDeckGoes() {
     HWND s = SelectorWindow();
     if (s) PostMessageA(s, SELECTOR_MSG_WINDOW, 0, 0);
 }
 
-void RecordSelectorScale(long scale) { g_dock.selectorScale = scale; }
+void RecordSelectorScale(void* from, long scale) {
+    HWND selector = SelectorWindow();
+    if (selector && (HWND)from == selector) g_dock.selectorScale = scale;
+}
 void RecordSelectorSide(int side) { g_dock.dockSide = side; }
 
 void BeginFaceDrag(int x, int y) {
