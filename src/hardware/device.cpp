@@ -351,6 +351,7 @@ int OpenDevice(int deviceNumber) {
     g_dev.port = 0;
     if (QuickReopen() || FullSearch()) return 1;
     g_dev.port = 0;
+    g_dev.deviceNumber = 0;
     return 0;
 }
 
