@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     uint8_t context[TAVENC_CONTEXT_BYTES];
-    if (!MpegAudioEncodeSetInfo(context, layer | (w.channels << 16), w.rate, bitrate)) {
+    if (!MpegAudioEncodeSetInfo(context, layer | (w.channels << 8), w.rate, bitrate)) {
         std::fprintf(stderr, "taven: layer %d at %d Hz, %d kbit/s, %d channel(s) is not supported\n", layer, w.rate,
                      bitrate, w.channels);
         std::fclose(src);

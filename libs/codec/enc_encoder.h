@@ -1,5 +1,5 @@
 // MPEG-1 audio encoder (layers I, II and III), constant bit rate. The caller owns the state
-// record (about 150 KB, no allocation inside): EncInit once per stream, then one call per frame
+// record (about 190 KB, no allocation inside): EncInit once per stream, then one call per frame
 // of PCM, then EncFinish for what the layer III bit reservoir still holds back.
 #pragma once
 #include <cstdint>

@@ -96,6 +96,8 @@ void EncPsyInitTables(EncPsyTables* t, int sampleRate) {
         t->bitrev[i] = int16_t(r);
     }
 
+    t->unpredictableLine = int(10000.0 * n / sampleRate);
+
     // Partitions of about a third of a bark, but never narrower than one line; the width grows
     // when the rate would need more partitions than the tables hold.
     double lineHz = double(sampleRate) / n;
@@ -177,7 +179,7 @@ void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples
         float denom = mag + std::fabs(predMag);
         float u = denom > 0.0f ? std::sqrt(dr * dr + di * di) / denom : 1.0f;
         // Above roughly 10 kHz the phase is too short-lived to predict; treat it as half noisy.
-        if (k > ENC_PSY_FFT * 10000 / 44100 && u < 0.4f) u = 0.4f;
+        if (k >= t->unpredictableLine && u < 0.4f) u = 0.4f;
         cw[k] = u > 1.0f ? 1.0f : u;
         c->mag2[k] = c->mag1[k];
         c->mag1[k] = mag;

@@ -15,6 +15,7 @@ enum : int {
 
 struct EncPsyTables {
     int numParts;                                      // critical-band partitions in use
+    int unpredictableLine;                             // first line (about 10 kHz) taken as noisy
     int16_t partStart[ENC_PSY_MAX_PARTS + 1];          // first FFT line of each partition
     float spread[ENC_PSY_MAX_PARTS][ENC_PSY_MAX_PARTS]; // [maskee][masker] power weight
     float spreadNorm[ENC_PSY_MAX_PARTS];               // 1 / sum of the maskee's weights

@@ -7,8 +7,8 @@
 // the bit reservoir), 2 layer, 3 sample rate, 4 bit rate, 5 channels, 6 category code, 7 last
 // fatal error, 8 frames produced; the rest is zero.
 //
-// Kind (the layer argument): low 16 bits the layer 1, 2 or 3; bits 16..23 the channel count
-// (0 means 2, the deck's capture format). Kind 4 is refused, as is any rate or bit rate the
+// Kind (the layer argument): bits 0..7 the layer 1, 2 or 3; bits 8..15 the channel count (0
+// means 2, the deck's capture format); bits 16..31 are ignored (where a mode word may ride). Kind 4 is refused, as is any rate or bit rate the
 // layer does not define for MPEG-1 (32, 44.1 and 48 kHz), layer II stereo below 64 kbit/s or at
 // 80, and layer II mono above 192 kbit/s.
 #include "tavenc_api.h"
@@ -94,8 +94,8 @@ int32_t TAV_CALL MpegAudioEncodeGetFatalError(void* context) {
 int32_t TAV_CALL MpegAudioEncodeSetInfo(void* context, int32_t kind, int32_t sampleRate, int32_t bitrateKbps) {
     if (!context) return 0;
     EncConfig cfg;
-    cfg.layer = kind & 0xFFFF;
-    cfg.channels = (kind >> 16) & 0xFF;
+    cfg.layer = kind & 0xFF;
+    cfg.channels = (kind >> 8) & 0xFF;
     if (cfg.channels == 0) cfg.channels = 2;
     cfg.sampleRate = sampleRate;
     cfg.bitrateKbps = bitrateKbps;

@@ -20,7 +20,7 @@ std::string TempPath(const std::string& name) {
 std::vector<uint8_t> EncodeAll(const Pcm& pcm, int layer, int bitrate, int category = 2) {
     std::vector<uint8_t> out;
     uint8_t ctx[TAVENC_CONTEXT_BYTES];
-    if (!MpegAudioEncodeSetInfo(ctx, layer | (pcm.channels << 16), pcm.rate, bitrate)) return out;
+    if (!MpegAudioEncodeSetInfo(ctx, layer | (pcm.channels << 8), pcm.rate, bitrate)) return out;
     MpegAudioEncodeSetCategoryCode(ctx, category);
     const uint8_t* in = reinterpret_cast<const uint8_t*>(pcm.samples.data());
     const uint8_t* inEnd = in + pcm.samples.size() * 2;
@@ -270,11 +270,15 @@ TEST(TavencCalls, RefusesWhatItDoesNotEncode) {
     EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 3, 22050, 64), 0);         // not an MPEG-1 rate
     EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 3, 44100, 100), 0);        // not a layer III bit rate
     EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2, 44100, 448), 0);        // 448 is layer I only
-    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2 | 1 << 16, 44100, 256), 0);  // layer II mono tops at 192
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2 | 1 << 8, 44100, 256), 0);  // layer II mono tops at 192
     EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2, 44100, 56), 0);         // nor stereo below 64
     EXPECT_EQ(MpegAudioEncodeSetInfo(nullptr, 2, 44100, 192), 0);
     EXPECT_NE(MpegAudioEncodeSetInfo(ctx, 1, 48000, 448), 0);
-    EXPECT_NE(MpegAudioEncodeSetInfo(ctx, 2 | 1 << 16, 32000, 96), 0);
+    EXPECT_NE(MpegAudioEncodeSetInfo(ctx, 3 | 1 << 16, 44100, 128), 0);  // a mode word above is ignored
+    uint32_t channels;
+    std::memcpy(&channels, ctx + 20, 4);
+    EXPECT_EQ(channels, 2u);
+    EXPECT_NE(MpegAudioEncodeSetInfo(ctx, 2 | 1 << 8, 32000, 96), 0);
     EXPECT_EQ(MpegAudioEncodeGetFatalError(ctx), 0);
 }
 
