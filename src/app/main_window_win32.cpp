@@ -2,6 +2,7 @@
 // message, the 100 ms timer and the teardown. Decisions live in window_rules and tick_wrapper.
 #include "app/main_window.h"
 #include "app/app_state.h"
+#include "app/commands.h"
 #include "app/engine.h"
 #include "app/file_intake.h"
 #include "app/message_box.h"
@@ -101,20 +102,9 @@ LRESULT OnCopyData(const COPYDATASTRUCT* cds) {
     return 0;
 }
 
-LRESULT OnCommand(WPARAM wp) {
-    int code = HIWORD(wp), id = LOWORD(wp);
-    if (code != 0 && code != 1) return 0;
-    switch (id) {
-    case CMD_CLOSE: PostMessageA(Main(), WM_CLOSE, 0, 0); break;
-    case CMD_ICONIZE: ShowWindow(Main(), SW_MINIMIZE); break;
-    case CMD_PLAY: StartPlay(); break;
-    case CMD_PAUSE: PauseKey(); break;
-    case CMD_STOP: StopKey(); break;
-    case CMD_PREVIOUS: PrevTrack(); break;
-    case CMD_NEXT: NextTrack(); break;
-    case CMD_RECORD: EnterRecStandby(); break;
-    case CMD_REPEAT: CycleRepeat(); break;
-    }
+LRESULT OnCommand(WPARAM wp, LPARAM lp) {
+    int code = HIWORD(wp);
+    if (code == 0 || code == 1) DispatchCommand(LOWORD(wp), (long)lp);
     return 0;
 }
 
@@ -154,7 +144,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COPYDATA: return OnCopyData((const COPYDATASTRUCT*)lp);
     case WM_CONTEXTMENU: return 0;
     case WM_DISPLAYCHANGE: return 0;
-    case WM_COMMAND: return OnCommand(wp);
+    case WM_COMMAND: return OnCommand(wp, lp);
     case WM_SYSCOMMAND:
         if ((wp & 0xFFF0) == SC_RESTORE) App().restoredFlag = 1;
         break;

@@ -1,0 +1,49 @@
+// Win32 shell actions behind the face buttons.
+#include "app/commands.h"
+#include "app/app_state.h"
+#include "display/face.h"
+#include "docking/docking.h"
+#include "settings/settings.h"
+#include <windows.h>
+
+namespace {
+const char SELECTOR_CLASS[] = "Vornex_Selector";
+const char SELECTOR_COMMAND[] = "Pindaro.exe /DOCKING";
+HWND Main() { return (HWND)MainWindowHandle(); }
+}  // namespace
+
+void PostCloseRequest() { PostMessageA(Main(), WM_CLOSE, 0, 0); }
+void MinimizeDeck() { ShowWindow(Main(), SW_MINIMIZE); }
+
+void ToggleFaceMode() {
+    Layout().mode = Layout().mode == 0 ? 1 : 0;
+    int w = 0, h = 0;
+    FaceWindowSize((int)Layout().mode, (int)Layout().mag, &w, &h);
+    SetWindowPos(Main(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ComposeFace();
+    InvalidateRect(Main(), nullptr, FALSE);
+    if (!DetectDock()) SnapToScreen();
+    AnnounceDeckPlace();
+}
+
+void LaunchSelector() {
+    HWND selector = FindWindowA(SELECTOR_CLASS, nullptr);
+    if (!selector) {
+        WinExec(SELECTOR_COMMAND, SW_SHOWNORMAL);
+        return;
+    }
+    if (IsIconic(selector)) PostMessageA(selector, WM_SYSCOMMAND, SC_RESTORE, 0);
+    SetForegroundWindow(selector);
+    HWND popup = GetLastActivePopup(selector);
+    if (popup && popup != selector) SetForegroundWindow(popup);
+}
+
+void RepaintFace() {
+    ComposeFace();
+    InvalidateRect(Main(), nullptr, FALSE);
+}
+void ToggleMute() {}
+void DeleteSelectedEntries() {}
+
+int ShellActionCount(int) { return 0; }
+void ResetShellActions() {}
