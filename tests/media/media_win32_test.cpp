@@ -8,6 +8,7 @@
 #include "fake_player.h"
 #include "media/id3v1.h"
 #include "media/media_probe.h"
+#include "media/media_window.h"
 #include "media/titles.h"
 
 namespace {
@@ -104,6 +105,14 @@ TEST_F(MediaWin32Test, TitleRewriteMovesAndCutsTheFile) {
     uint32_t ms = 1;
     EXPECT_EQ(1, GetMediaLength(wav.c_str(), &ms));  // no deck window in this process
     EXPECT_EQ(0u, ms);
+}
+
+TEST_F(MediaWin32Test, MediaWindowTellsExactLength) {
+    char display[64];
+    if (!GetEnvironmentVariableA("DISPLAY", display, sizeof display)) GTEST_SKIP() << "MCI windows need a display";
+    Write(wav, MakeWave(70000));
+    EXPECT_EQ(4375u, MediaWindowLength(wav.c_str()));  // 70000 bytes at 16000 bytes/s
+    EXPECT_EQ(0u, MediaWindowLength(TempFile("qd_media_nothing.wav").c_str()));
 }
 
 TEST_F(MediaWin32Test, SharingDecidesWhoMayWrite) {
