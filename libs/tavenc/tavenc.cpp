@@ -149,8 +149,10 @@ int32_t TAV_CALL MpegAudioEncodeSetCategoryCode(void* context, int32_t code) {
 }
 
 // Encodes every whole frame the input and pending samples make while the output has room for
-// one more call's worth; a tail shorter than a frame is kept for the next call (or the flush),
-// so the whole input is consumed unless the output ran out of room.
+// one more frame's worth (ENC_OUTPUT_MIN_CAP); a tail shorter than a frame is kept for the next
+// call (or the flush), so the whole input is consumed unless the output ran out of room. A call
+// that cannot encode even one waiting frame fails: the caller would otherwise call again and
+// again without progress.
 int32_t TAV_CALL MpegAudioEncode(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut, const uint8_t** inPtr,
                                  const uint8_t* inEnd, uint32_t* consumedOut) {
     if (producedOut) *producedOut = 0;
@@ -175,7 +177,11 @@ int32_t TAV_CALL MpegAudioEncode(uint8_t** outPtr, uint8_t* outEnd, uint32_t* pr
             *consumedOut += uint32_t(avail * size_t(sampleBytes));
             return 1;
         }
-        if (outEnd - *outPtr < ENC_OUTPUT_MIN_CAP) return 1;  // the caller comes back with room
+        if (outEnd - *outPtr < ENC_OUTPUT_MIN_CAP) {
+            if (*producedOut > 0) return 1;  // progress made; the rest waits for the next call
+            SetFatal(TAVENC_ERR_OUTPUT);
+            return 0;
+        }
         std::memcpy(pcm, g_tavenc.pending, size_t(g_tavenc.pendingSamples) * size_t(sampleBytes));
         std::memcpy(pcm + g_tavenc.pendingSamples * nch, *inPtr, size_t(need) * size_t(sampleBytes));
         g_tavenc.pendingSamples = 0;
