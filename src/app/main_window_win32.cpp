@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/deck_menu.h"
 #include "app/engine.h"
 #include "app/file_intake.h"
 #include "app/message_box.h"
@@ -142,7 +143,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENDSESSION: return 0;
     case WM_DRAWITEM: return 0;
     case WM_COPYDATA: return OnCopyData((const COPYDATASTRUCT*)lp);
-    case WM_CONTEXTMENU: return 0;
+    case WM_CONTEXTMENU: ShowDeckMenu((short)LOWORD(lp), (short)HIWORD(lp)); return 0;
     case WM_DISPLAYCHANGE: return 0;
     case WM_COMMAND: return OnCommand(wp, lp);
     case WM_SYSCOMMAND:

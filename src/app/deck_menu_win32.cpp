@@ -1,0 +1,65 @@
+// The pop-up menu on Windows: menu 154's first submenu, tracked at the clicked point, and the
+// platform actions of its items.
+#include "app/deck_menu.h"
+#include "app/app_state.h"
+#include "app/message_box.h"
+#include "display/face.h"
+#include "docking/docking.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+#include <windows.h>
+#include <shellapi.h>
+
+namespace {
+HWND Main() { return (HWND)MainWindowHandle(); }
+
+void MarkItems(HMENU menu) {
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        HMENU sub = GetSubMenu(menu, i);
+        if (sub) {
+            MarkItems(sub);
+            continue;
+        }
+        int id = (int)GetMenuItemID(menu, i);
+        if (id <= 0) continue;
+        int checked = 0, grayed = 0;
+        MenuItemState(id, App().shownState, &checked, &grayed);
+        CheckMenuItem(menu, (UINT)id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+        EnableMenuItem(menu, (UINT)id, MF_BYCOMMAND | (grayed ? MF_GRAYED : MF_ENABLED));
+    }
+}
+}  // namespace
+
+void ShowDeckMenu(int x, int y) {
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_DECK_POPUP));
+    if (!menu) return;
+    HMENU popup = GetSubMenu(menu, 0);
+    MarkItems(popup);
+    int id = (int)TrackPopupMenu(popup, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, Main(), nullptr);
+    DestroyMenu(menu);
+    if (id >= 1) RunMenuItem(id);
+}
+
+void ApplyFaceSize() {
+    int w = 0, h = 0;
+    FaceWindowSize((int)Layout().mode, (int)Layout().mag, &w, &h);
+    SetWindowPos(Main(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ComposeFace();
+    InvalidateRect(Main(), nullptr, FALSE);
+    AnnounceDeckWindow();
+}
+
+void ApplyTopmost() {
+    SetWindowPos(Main(), Layout().top == 1 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void OpenMakerPage() {
+    wchar_t url[260];
+    if (LoadDeckString(STR_MAKER_URL, url, 260)) ShellExecuteW(Main(), L"open", url, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// The About box proper comes with the dialog look; until then the version is shown plainly.
+void ShowAboutBox() {
+    MessageBoxW(Main(), L"Quaverly Deck\n" DECK_VERSION_WTEXT, L"Quaverly Deck", MB_OK | MB_ICONINFORMATION);
+}
