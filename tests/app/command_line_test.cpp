@@ -1,5 +1,6 @@
 // The command-line rules: the docking switch, which arguments are files, and the hand-off tags.
 #include "app/command_line.h"
+#include "app/file_intake.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,5 +35,14 @@ TEST(CommandLine, WalkFindsTheSwitchAndTheFilesInOrder) {
     EXPECT_EQ(1ul, HandOffTag(0));
     EXPECT_EQ(0ul, HandOffTag(1));
     EXPECT_EQ(0ul, HandOffTag(2));
+}
+}  // namespace
+
+namespace {
+TEST(HandOff, OnlyAShortFormSentIsTurnedIntoTheLongPath) {
+    EXPECT_TRUE(ReceivedPathNeedsLongForm("C:\\PROGRA~1\\ONE.WAV", "C:\\PROGRA~1\\ONE.WAV"));
+    EXPECT_TRUE(ReceivedPathNeedsLongForm("c:\\progra~1\\one.wav", "C:\\PROGRA~1\\ONE.WAV"));
+    EXPECT_FALSE(ReceivedPathNeedsLongForm("C:\\Program Files\\one.wav", "C:\\PROGRA~1\\ONE.WAV"));
+    EXPECT_FALSE(ReceivedPathNeedsLongForm("C:\\a.wav", ""));  // no short form: the file is missing
 }
 }  // namespace
