@@ -81,8 +81,9 @@ inline Pcm ReadWave(const std::string& path) {
 }
 
 // A band-limited, music-like test signal: a few harmonic notes with decaying envelopes that
-// change every quarter second, a soft noise bed, and different mixes per channel.
-inline Pcm MusicLike(int rate, int channels, double seconds, unsigned seed = 1) {
+// change every quarter second, a soft noise bed, and different mixes per channel. `bright`
+// doubles the partials (up to about 10 kHz) and opens the noise bed.
+inline Pcm MusicLike(int rate, int channels, double seconds, unsigned seed = 1, bool bright = false) {
     Pcm p;
     p.rate = rate;
     p.channels = channels;
@@ -101,9 +102,9 @@ inline Pcm MusicLike(int rate, int channels, double seconds, unsigned seed = 1) 
         for (int c = 0; c < channels; ++c) {
             state = state * 1664525u + 1013904223u;
             double noise = (double(state >> 8) / 16777216.0 - 0.5);
-            lp[c] += 0.1 * (noise - lp[c]);
+            lp[c] += (bright ? 0.4 : 0.1) * (noise - lp[c]);
             double v = 0.0;
-            for (int h = 1; h <= 6; ++h) {
+            for (int h = 1; h <= (bright ? 12 : 6); ++h) {
                 double a = 1.0 / h;
                 v += a * std::sin(2 * pi * f1 * h * double(i) / rate) * (c == 0 ? 0.8 : 0.5);
                 v += a * 0.6 * std::sin(2 * pi * f2 * h * double(i) / rate + c) * (c == 0 ? 0.4 : 0.8);

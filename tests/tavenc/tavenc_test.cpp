@@ -295,6 +295,40 @@ TEST(TavencWriter, RecorderPatternMatchesCommandLine) {
     std::remove(cliOut.c_str());
 }
 
+// The library keeps partial frames between calls: any slicing of the input, odd byte counts
+// included, gives the stream a single call gives.
+TEST(TavencWriter, AnySlicingGivesTheSameStream) {
+    Pcm in = MusicLike(48000, 2, 1.3);
+    for (int layer = 1; layer <= 3; ++layer) {
+        int br = layer == 1 ? 384 : (layer == 2 ? 256 : 160);
+        std::vector<uint8_t> expected = EncodeAll(in, layer, br);
+        uint8_t ctx[TAVENC_CONTEXT_BYTES];
+        ASSERT_NE(MpegAudioEncodeSetInfo(ctx, layer, 48000, br), 0);
+        MpegAudioEncodeSetCategoryCode(ctx, 2);
+        const uint8_t* i = reinterpret_cast<const uint8_t*>(in.samples.data());
+        const uint8_t* end = i + in.samples.size() * 2;
+        std::vector<uint8_t> out(1 << 16), got;
+        unsigned state = 3u + unsigned(layer);
+        while (i < end) {
+            state = state * 1103515245u + 12345u;
+            size_t slice = 1 + (state >> 16) % 9001;
+            const uint8_t* sliceEnd = size_t(end - i) < slice ? end : i + slice;
+            uint8_t* o = out.data();
+            uint32_t p = 0, c = 0;
+            ASSERT_NE(MpegAudioEncode(&o, out.data() + out.size(), &p, &i, sliceEnd, &c), 0);
+            got.insert(got.end(), out.data(), out.data() + p);
+            if (i < sliceEnd) {  // an odd byte short of a sample stays with the caller
+                ASSERT_LT(sliceEnd - i, 4);
+            }
+        }
+        uint8_t* o = out.data();
+        uint32_t p = 0;
+        MpegAudioEncodeFlush(&o, out.data() + out.size(), &p);
+        got.insert(got.end(), out.data(), out.data() + p);
+        EXPECT_TRUE(got == expected) << "layer " << layer;
+    }
+}
+
 TEST(TavencCalls, RefusesWhatItDoesNotEncode) {
     uint8_t ctx[TAVENC_CONTEXT_BYTES];
     EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 4, 44100, 128), 0);        // kind 4 is not ours
