@@ -18,6 +18,8 @@ enum : uint32_t {
 #endif
 #endif
 
+// SetInfo's kind: bits 0..7 the layer (1, 2, 3; 4 is refused), bits 8..15 the channel count
+// (0 = 2, the deck's stereo capture), bits 16..31 ignored. Input is 16-bit interleaved PCM.
 extern "C" {
 typedef int32_t(TAV_CALL* MpegAudioEncodeGetFatalErrorFn)(void* context);
 typedef int32_t(TAV_CALL* MpegAudioEncodeSetInfoFn)(void* context, int32_t kind, int32_t sampleRate,
