@@ -66,13 +66,14 @@ void SubbandSmr(const EncPsyResult* r, float* smrDb) {
 }
 
 // Allowed-noise ratio per layer III scale-factor band: the band's threshold over its energy,
-// both read from the FFT lines that cover the band's MDCT lines.
-void BandRatios(const EncPsyResult* r, const uint16_t* bounds, int bands, int linesPerSpan, float* ratio) {
-    const float toFft = float(ENC_PSY_FFT / 2) / float(linesPerSpan);
+// both read from the FFT lines that cover the band's MDCT lines (fftHalf FFT lines span what
+// linesPerSpan MDCT lines span).
+void BandRatios(const EncPsyResult* r, int fftHalf, const uint16_t* bounds, int bands, int linesPerSpan, float* ratio) {
+    const float toFft = float(fftHalf) / float(linesPerSpan);
     for (int b = 0; b < bands; ++b) {
         int k0 = int(bounds[b] * toFft + 0.5f), k1 = int(bounds[b + 1] * toFft + 0.5f);
         if (k1 <= k0) k1 = k0 + 1;
-        if (k1 > ENC_PSY_LINES) k1 = ENC_PSY_LINES;
+        if (k1 > fftHalf + 1) k1 = fftHalf + 1;
         float e = 0.0f, t = 0.0f;
         for (int k = k0; k < k1; ++k) {
             e += r->energy[k];
@@ -110,11 +111,15 @@ int EncInit(EncState* s, const EncConfig* cfg) {
     s->frameBytesBase = int(num / cfg->sampleRate);
     s->padRemainder = int(num % cfg->sampleRate);
     EncFilterInitTables(&s->filter);
-    EncPsyInitTables(&s->psy, cfg->sampleRate);
-    if (cfg->layer == 3) EncL3InitTables(&s->l3.tables);
+    EncPsyInitTables(&s->psy, cfg->sampleRate, ENC_PSY_FFT);
+    if (cfg->layer == 3) {
+        EncPsyInitTables(&s->psyShort, cfg->sampleRate, ENC_PSY_FFT_SHORT);
+        EncL3InitTables(&s->l3.tables);
+    }
     for (int ch = 0; ch < ENC_MAX_CHANNELS; ++ch) {
         EncFilterReset(&s->history[ch]);
         EncPsyReset(&s->psyChannel[ch]);
+        EncPsyReset(&s->psyShortChannel[ch]);
     }
     EncL3Reset(&s->l3);
     return 1;
@@ -176,9 +181,15 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
                 // switch windows in time); the analysis is centred on the coded block.
                 EncPsyAnalyze(&s->psy, &s->psyChannel[ch], s->psyInput[ch] + ENC_PSY_LOOKBACK - 1313 + 576 * g, 1,
                               &s->psyResult);
-                BandRatios(&s->psyResult, MPA_SFB_LONG[f.rateSlot], 22, 576, f.ratio[g][ch]);
-                BandRatios(&s->psyResult, MPA_SFB_SHORT[f.rateSlot], 13, 192, f.ratioShort[g][ch]);
+                BandRatios(&s->psyResult, ENC_PSY_FFT / 2, MPA_SFB_LONG[f.rateSlot], 22, 576, f.ratio[g][ch]);
                 f.pe[g][ch] = s->psyResult.pe;
+                // The three short windows sit 192 samples apart around the block's centre, so the
+                // short analyses form one steady stream from granule to granule.
+                for (int w = 0; w < 3; ++w) {
+                    const float* at = s->psyInput[ch] + ENC_PSY_LOOKBACK - 801 + 576 * g + 192 * (w - 1) - ENC_PSY_FFT_SHORT / 2;
+                    EncPsyAnalyze(&s->psyShort, &s->psyShortChannel[ch], at, 1, &s->psyResult);
+                    BandRatios(&s->psyResult, ENC_PSY_FFT_SHORT / 2, MPA_SFB_SHORT[f.rateSlot], 13, 192, f.ratioShort[g][ch][w]);
+                }
             }
         written = EncL3EncodeFrame(&s->l3, &f, s->subband, out, cap);
     }

@@ -37,6 +37,8 @@ struct EncState {
     EncFilterHistory history[ENC_MAX_CHANNELS];
     EncPsyTables psy;
     EncPsyChannel psyChannel[ENC_MAX_CHANNELS];
+    EncPsyTables psyShort;                                // layer III: short-block analyses
+    EncPsyChannel psyShortChannel[ENC_MAX_CHANNELS];
     EncPsyResult psyResult;
     float psyInput[ENC_MAX_CHANNELS][ENC_PSY_HISTORY];  // older samples, then the current frame
     float subband[ENC_MAX_CHANNELS][36][32];            // this frame's subband samples

@@ -585,7 +585,7 @@ int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][3
             for (int b = 0; b < bands.count; ++b) {
                 float e = 0.0f;
                 for (int i = bands.start[b]; i < bands.end[b]; ++i) e += xr[g][ch][i] * xr[g][ch][i];
-                float ratio = blockType[g] == 2 ? f->ratioShort[g][ch][b / 3] : f->ratio[g][ch][b];
+                float ratio = blockType[g] == 2 ? f->ratioShort[g][ch][b % 3][b / 3] : f->ratio[g][ch][b];
                 float floor = 1e-12f * float(bands.end[b] - bands.start[b]);
                 xmin[g][ch][b] = std::fmax(ratio * e, floor);
             }

@@ -82,7 +82,7 @@ struct EncL3Frame {
     int frameBytes;       // this frame's length including padding
     uint8_t header[4];    // the frame header; the mode extension is filled in here
     float ratio[2][2][22];  // [granule][channel][band]: allowed noise / signal energy
-    float ratioShort[2][2][13]; // the same per short-block band
+    float ratioShort[2][2][3][13]; // the same per short window and band
     float pe[2][2];       // perceptual entropy per granule and channel
 };
 

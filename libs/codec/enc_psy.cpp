@@ -31,9 +31,9 @@ double Spreading(double dz) {
     return std::pow(10.0, (x + ty) / 10.0);
 }
 
-// Complex FFT of ENC_PSY_FFT / 2 points in place (the real transform is built on it).
+// Complex FFT of fftSize / 2 points in place (the real transform is built on it).
 void HalfFft(const EncPsyTables* t, float* re, float* im) {
-    const int n = ENC_PSY_FFT / 2;
+    const int n = t->fftSize / 2;
     for (int i = 0; i < n; ++i) {
         int j = t->bitrev[i];
         if (j > i) {
@@ -56,10 +56,10 @@ void HalfFft(const EncPsyTables* t, float* re, float* im) {
     }
 }
 
-// Spectrum of ENC_PSY_FFT real samples (lines 0 .. ENC_PSY_FFT / 2): the even and odd samples
-// go through one half-size complex FFT and are separated afterwards.
+// Spectrum of fftSize real samples (lines 0 .. fftSize / 2): the even and odd samples go
+// through one half-size complex FFT and are separated afterwards.
 void RealFft(const EncPsyTables* t, const float* x, float* outRe, float* outIm) {
-    const int m = ENC_PSY_FFT / 2;
+    const int m = t->fftSize / 2;
     float re[ENC_PSY_FFT / 2], im[ENC_PSY_FFT / 2];
     for (int i = 0; i < m; ++i) {
         re[i] = x[2 * i];
@@ -80,9 +80,11 @@ void RealFft(const EncPsyTables* t, const float* x, float* outRe, float* outIm) 
 
 }  // namespace
 
-void EncPsyInitTables(EncPsyTables* t, int sampleRate) {
+void EncPsyInitTables(EncPsyTables* t, int sampleRate, int fftSize) {
     std::memset(t, 0, sizeof *t);
-    const int n = ENC_PSY_FFT;
+    const int n = fftSize;
+    t->fftSize = fftSize;
+    t->lines = fftSize / 2 + 1;
     for (int i = 0; i < n; ++i) t->hann[i] = float(0.5 - 0.5 * std::cos(2.0 * PSY_PI * (i + 0.5) / n));
     for (int k = 0; k < n / 2; ++k) {
         t->twRe[k] = float(std::cos(-2.0 * PSY_PI * k / n));
@@ -106,7 +108,7 @@ void EncPsyInitTables(EncPsyTables* t, int sampleRate) {
         int parts = 0;
         int start = 0;
         t->partStart[0] = 0;
-        for (int k = 1; k < ENC_PSY_LINES; ++k) {
+        for (int k = 1; k < t->lines; ++k) {
             if (Bark(k * lineHz) - Bark(start * lineHz) >= width) {
                 if (parts + 1 >= ENC_PSY_MAX_PARTS) break;
                 t->partStart[++parts] = int16_t(k);
@@ -115,7 +117,7 @@ void EncPsyInitTables(EncPsyTables* t, int sampleRate) {
         }
         if (parts + 1 < ENC_PSY_MAX_PARTS) {
             t->numParts = parts + 1;
-            t->partStart[t->numParts] = ENC_PSY_LINES;
+            t->partStart[t->numParts] = int16_t(t->lines);
             break;
         }
         width *= 1.1;
@@ -148,7 +150,7 @@ void EncPsyInitTables(EncPsyTables* t, int sampleRate) {
     // A full-scale sine through the Hann window peaks at (n/4)^2 in line energy; take that as
     // 96 dB SPL, the top of 16-bit audio.
     double fullScale = (n / 4.0) * (n / 4.0);
-    for (int k = 0; k < ENC_PSY_LINES; ++k)
+    for (int k = 0; k < t->lines; ++k)
         t->athLine[k] = float(fullScale * std::pow(10.0, (QuietDb(k * lineHz) - 96.0) / 10.0));
 }
 
@@ -157,13 +159,13 @@ void EncPsyReset(EncPsyChannel* c) { std::memset(c, 0, sizeof *c); }
 void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples, int limitGrowth,
                    EncPsyResult* out) {
     float windowed[ENC_PSY_FFT], re[ENC_PSY_LINES], im[ENC_PSY_LINES];
-    for (int i = 0; i < ENC_PSY_FFT; ++i) windowed[i] = samples[i] * t->hann[i];
+    for (int i = 0; i < t->fftSize; ++i) windowed[i] = samples[i] * t->hann[i];
     RealFft(t, windowed, re, im);
 
     // Unpredictability per line: how far the line's value is from the one extrapolated from
     // the last two spectra (magnitude linearly, phase by its rotation). 0 = a steady tone.
     float cw[ENC_PSY_LINES];
-    for (int k = 0; k < ENC_PSY_LINES; ++k) {
+    for (int k = 0; k < t->lines; ++k) {
         float r = re[k], i = im[k];
         float e = r * r + i * i;
         out->energy[k] = e;

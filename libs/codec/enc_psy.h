@@ -9,11 +9,14 @@
 
 enum : int {
     ENC_PSY_FFT = 1024,
+    ENC_PSY_FFT_SHORT = 256,
     ENC_PSY_LINES = 513,
     ENC_PSY_MAX_PARTS = 72
 };
 
 struct EncPsyTables {
+    int fftSize;                                       // ENC_PSY_FFT, or 256 for short blocks
+    int lines;                                         // fftSize / 2 + 1
     int numParts;                                      // critical-band partitions in use
     int unpredictableLine;                             // first line (about 10 kHz) taken as noisy
     int16_t partStart[ENC_PSY_MAX_PARTS + 1];          // first FFT line of each partition
@@ -35,14 +38,15 @@ struct EncPsyChannel {
 };
 
 struct EncPsyResult {
-    float energy[ENC_PSY_LINES];  // spectrum energy per line
+    float energy[ENC_PSY_LINES];  // spectrum energy per line (lines 0 .. fftSize / 2)
     float thr[ENC_PSY_LINES];     // allowed noise energy per line
     float pe;                     // perceptual entropy of the block (bits, an estimate)
 };
 
-void EncPsyInitTables(EncPsyTables* t, int sampleRate);
+// fftSize: ENC_PSY_FFT for long blocks and layers I/II, ENC_PSY_FFT_SHORT for short blocks.
+void EncPsyInitTables(EncPsyTables* t, int sampleRate, int fftSize);
 void EncPsyReset(EncPsyChannel* c);
-// samples: ENC_PSY_FFT samples centred on the block being coded (full scale = 1.0).
+// samples: fftSize samples centred on the block being coded (full scale = 1.0).
 // limitGrowth: clamp the threshold to twice the last block's (pre-echo control).
 void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples, int limitGrowth,
                    EncPsyResult* out);
