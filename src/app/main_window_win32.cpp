@@ -124,6 +124,14 @@ LRESULT OnTimer() {
     return 0;
 }
 
+LRESULT OnDoubleClick(int x, int y) {
+    switch (FaceAreaAt(x, y)) {
+    case 1: RunMenuItem(MENU_WEB_INFORMATION); break;
+    case 2: RunMenuItem(MENU_VERSION_INFORMATION); break;
+    }
+    return 0;
+}
+
 LRESULT OnPowerBroadcast(WPARAM wp) {
     int stop = 0;
     LRESULT answer = PowerEventAnswer((uint32_t)wp, App().shownState, &stop);
@@ -153,7 +161,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE: MoveFaceDrag((short)LOWORD(lp), (short)HIWORD(lp)); return 0;
     case WM_LBUTTONDOWN: BeginFaceDrag((short)LOWORD(lp), (short)HIWORD(lp)); return 0;
     case WM_LBUTTONUP: EndFaceDrag(); return 0;
-    case WM_LBUTTONDBLCLK: return 0;
+    case WM_LBUTTONDBLCLK: return OnDoubleClick((short)LOWORD(lp), (short)HIWORD(lp));
     case WM_POWERBROADCAST: return OnPowerBroadcast(wp);
     case WM_DROPFILES: DragFinish((HDROP)wp); return 0;
     case WM_USER: RecordSelectorSide((int)wp); return 0;
