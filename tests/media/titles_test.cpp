@@ -428,15 +428,4 @@ TEST_F(TitlesTest, WritesWaitForThePlayer) {
     EXPECT_EQ("open:" + wav, FakeTrackCalls().back());
 }
 
-TEST_F(TitlesTest, FieldMapping) {
-    const char* ids[] = {"DISP", "IART", "IGNR", "ISBJ", "USE1", "USE2", "ICOP", "CHST"};
-    for (int f = FIELD_ARTIST; f < TITLE_FIELD_COUNT; f++) {
-        EXPECT_STREQ(ids[f], TitleFieldChunkId(f));
-        EXPECT_EQ(f, TitleFieldOfChunk(ids[f], 0));
-    }
-    EXPECT_EQ(FIELD_TITLE, TitleFieldOfChunk("DISP", 1));
-    EXPECT_EQ(-1, TitleFieldOfChunk("DISP", 2));
-    EXPECT_EQ(-1, TitleFieldOfChunk("INAM", 0));
-}
-
 }  // namespace
