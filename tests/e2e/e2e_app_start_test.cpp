@@ -101,4 +101,23 @@ TEST_F(DeckStart, WithoutAnySoundDeviceTheStartFailsWithErrorOne) {
     ASSERT_TRUE(WaitExit(deck, EXIT_MS, &code));
     EXPECT_EQ(1, code);
 }
+TEST_F(DeckStart, TheFailureMessageFollowsTheUserInterfaceLanguage) {
+    RigOptions options;
+    options.pulse = false;
+    ASSERT_TRUE(StartRig(&rig, options));
+    EnvList japanese = JapaneseEnv(rig);
+    if (japanese.empty()) GTEST_SKIP() << "no ja_JP locale can be built here";
+    pid_t deck = StartDeck(rig, {}, japanese);
+    started.push_back(deck);
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "\xE5\x88\x9D\xE6\x9C\x9F\xE5\x8C\x96\xE3\x81\xAB\xE5\xA4\xB1"
+                                                   "\xE6\x95\x97\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F\xE3\x80\x82",
+                                  START_MS, &box));  // "初期化に失敗しました。"
+    ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
+    ASSERT_TRUE(WaitForMessageBox(rig, "CheckDialog", "Error No1", EXIT_MS, &box));
+    ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
+    int code = -1;
+    ASSERT_TRUE(WaitExit(deck, EXIT_MS, &code));
+    EXPECT_EQ(1, code);
+}
 }  // namespace

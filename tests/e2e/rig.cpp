@@ -384,3 +384,15 @@ std::string ReadTextFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+EnvList JapaneseEnv(const Rig& rig) {
+    std::string loc = rig.dir + "/locale";
+    struct stat st;
+    if (stat((loc + "/ja_JP.UTF-8").c_str(), &st) != 0) {
+        mkdir(loc.c_str(), 0755);
+        // localedef warns on some tables and exits 1 although the locale is usable.
+        RunToEnd({"localedef", "-i", "ja_JP", "-f", "UTF-8", loc + "/ja_JP.UTF-8"}, {}, 60000, nullptr, rig.dir);
+        if (stat((loc + "/ja_JP.UTF-8").c_str(), &st) != 0) return {};
+    }
+    return {"LOCPATH=" + loc, "LANG=ja_JP.UTF-8", "LC_ALL=ja_JP.UTF-8"};
+}

@@ -103,6 +103,11 @@ bool ReadRegistryValue(const Rig& rig, const std::string& key, const std::string
 // Creates a key as an ordinary (persistent) key, parents first.
 bool CreateRegistryKey(const Rig& rig, const std::string& key);
 
+// --- language ----------------------------------------------------------------------------------
+// Environment that makes a Wine process run with a Japanese user interface (builds the ja_JP
+// locale into the rig folder once); empty when the locale cannot be built.
+EnvList JapaneseEnv(const Rig& rig);
+
 // --- small helpers ---------------------------------------------------------------------------
 bool WaitForFile(const std::string& path, int timeoutMs, size_t minBytes = 1);
 std::string ReadTextFile(const std::string& path);
