@@ -26,7 +26,7 @@ struct BuiltChunk {
     uint32_t length;  // bytes to write, pad included; 0 for an empty value (nothing written)
 };
 
-int IsEmptyValue(const char* value, int rawLength) { return rawLength <= 0 && (!value || !value[0]); }
+int IsEmptyValue(const char* value, int rawLength) { return !value || (rawLength <= 0 && !value[0]); }
 
 // Builds the chunk of field for value (raw bytes when rawLength > 0, else text; the genre as
 // decimal text becomes a 16-bit number).
