@@ -90,6 +90,12 @@ int EncCheckConfig(const EncConfig* cfg) {
     if (cfg->channels != 1 && cfg->channels != 2) return 0;
     if (RateIndex(cfg->sampleRate) < 0) return 0;
     if (FindIndex(MPA_BITRATE_KBPS[0][cfg->layer - 1], 15, cfg->bitrateKbps) < 0) return 0;
+    // Layer I's allocation fields alone (4 bits per subband and channel) must fit a frame: at
+    // 32 kbit/s stereo and 44.1 or 48 kHz they do not.
+    if (cfg->layer == 1) {
+        int frameBits = 12 * cfg->bitrateKbps * 1000 / cfg->sampleRate * 32;
+        if (frameBits < 32 + 128 * cfg->channels) return 0;
+    }
     // Layer II has no stereo mode below 64 kbit/s (nor at 80) and no mono above 192 kbit/s.
     if (cfg->layer == 2) {
         int br = cfg->bitrateKbps;

@@ -46,7 +46,8 @@ struct EncState {
 };
 
 // 1 when the encoder takes the setting (the rates and bit rates MPEG-1 defines for the layer;
-// layer II refuses mono above 192 kbit/s and stereo below 64 kbit/s, as the format does).
+// layer II refuses mono above 192 kbit/s and stereo below 64 kbit/s, as the format does, and
+// layer I stereo at 32 kbit/s and 44.1 or 48 kHz, whose frames cannot hold the allocation).
 int EncCheckConfig(const EncConfig* cfg);
 
 // Prepares a stream; returns 0 (state untouched) when the setting is refused.

@@ -10,7 +10,7 @@
 // Kind (the layer argument): bits 0..7 the layer 1, 2 or 3; bits 8..15 the channel count (0
 // means 2, the deck's capture format); bits 16..31 are ignored (where a mode word may ride). Kind 4 is refused, as is any rate or bit rate the
 // layer does not define for MPEG-1 (32, 44.1 and 48 kHz), layer II stereo below 64 kbit/s or at
-// 80, and layer II mono above 192 kbit/s.
+// 80, layer II mono above 192 kbit/s, and layer I stereo at 32 kbit/s and 44.1 or 48 kHz.
 #include "tavenc_api.h"
 
 #include <cstring>

@@ -337,6 +337,7 @@ TEST(TavencCalls, RefusesWhatItDoesNotEncode) {
     EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2, 44100, 448), 0);        // 448 is layer I only
     EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2 | 1 << 8, 44100, 256), 0);  // layer II mono tops at 192
     EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2, 44100, 56), 0);         // nor stereo below 64
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 1, 44100, 32), 0);         // allocation would not fit
     EXPECT_EQ(MpegAudioEncodeSetInfo(nullptr, 2, 44100, 192), 0);
     EXPECT_NE(MpegAudioEncodeSetInfo(ctx, 1, 48000, 448), 0);
     EXPECT_NE(MpegAudioEncodeSetInfo(ctx, 3 | 1 << 16, 44100, 128), 0);  // a mode word above is ignored
