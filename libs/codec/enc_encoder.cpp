@@ -156,7 +156,7 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
                 SubbandSmr(&s->psyResult, smr[ch]);
             } else {
                 // Two analyses per frame, each centred on one half of the frame's subband samples
-                // (the filterbank delays them by about 225 samples).
+                // (the filterbank delays them by about 225 samples); the larger ratio counts.
                 for (int g = 0; g < 2; ++g) {
                     EncPsyAnalyze(&s->psy, &s->psyChannel[ch], s->psyInput[ch] + ENC_PSY_LOOKBACK - 449 + 576 * g, 0, &s->psyResult);
                     SubbandSmr(&s->psyResult, smr[ch]);

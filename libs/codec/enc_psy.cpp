@@ -164,13 +164,16 @@ void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples
 
     // Unpredictability per line: how far the line's value is from the one extrapolated from
     // the last two spectra (magnitude linearly, phase by its rotation). 0 = a steady tone.
+    // Written without branches so that the compiler can vectorise it.
     float cw[ENC_PSY_LINES];
+    const float tiny = 1e-20f;
     for (int k = 0; k < t->lines; ++k) {
         float r = re[k], i = im[k];
         float e = r * r + i * i;
         out->energy[k] = e;
         float mag = std::sqrt(e);
-        float ur = mag > 0.0f ? r / mag : 1.0f, ui = mag > 0.0f ? i / mag : 0.0f;
+        float inv = 1.0f / (mag + tiny);
+        float ur = r * inv, ui = i * inv;
         float predMag = 2.0f * c->mag1[k] - c->mag2[k];
         // direction predicted as u1 * u1 * conj(u2)
         float ar = c->dirRe1[k] * c->dirRe1[k] - c->dirIm1[k] * c->dirIm1[k];
@@ -178,11 +181,8 @@ void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples
         float pr = ar * c->dirRe2[k] + ai * c->dirIm2[k];
         float pi = ai * c->dirRe2[k] - ar * c->dirIm2[k];
         float dr = r - predMag * pr, di = i - predMag * pi;
-        float denom = mag + std::fabs(predMag);
-        float u = denom > 0.0f ? std::sqrt(dr * dr + di * di) / denom : 1.0f;
-        // Above roughly 10 kHz the phase is too short-lived to predict; treat it as half noisy.
-        if (k >= t->unpredictableLine && u < 0.4f) u = 0.4f;
-        cw[k] = u > 1.0f ? 1.0f : u;
+        float u = std::sqrt(dr * dr + di * di) / (mag + std::fabs(predMag) + tiny);
+        cw[k] = std::fmin(u, 1.0f);
         c->mag2[k] = c->mag1[k];
         c->mag1[k] = mag;
         c->dirRe2[k] = c->dirRe1[k];
@@ -190,6 +190,8 @@ void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples
         c->dirRe1[k] = ur;
         c->dirIm1[k] = ui;
     }
+    // Above roughly 10 kHz the phase is too short-lived to predict; treat it as half noisy.
+    for (int k = t->unpredictableLine; k < t->lines; ++k) cw[k] = std::fmax(cw[k], 0.4f);
 
     float eb[ENC_PSY_MAX_PARTS], cb[ENC_PSY_MAX_PARTS];
     const int np = t->numParts;

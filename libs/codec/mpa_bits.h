@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 struct MpaBits {
     const uint8_t* data;  // first byte
@@ -21,9 +22,15 @@ inline uint32_t MpaBitsPeek(const MpaBits* bits, int n)
     size_t bytePos = bits->pos >> 3;
     size_t total = (bits->bitCount + 7) >> 3;
     uint32_t word = 0;
-    for (int i = 0; i < 4; ++i) {
-        word <<= 8;
-        if (bytePos + i < total) word |= bits->data[bytePos + i];
+    if (bytePos + 4 <= total) {
+        uint8_t b[4];
+        std::memcpy(b, bits->data + bytePos, 4);
+        word = (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+    } else {
+        for (int i = 0; i < 4; ++i) {
+            word <<= 8;
+            if (bytePos + i < total) word |= bits->data[bytePos + i];
+        }
     }
     word <<= (bits->pos & 7);
     return word >> (32 - n);

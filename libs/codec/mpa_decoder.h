@@ -33,8 +33,8 @@ struct MpaHuffLookup {
 struct MpaDecoder {
     // Constants computed once by MpaDecoderInit (kept here so the codec has no globals).
     float pow43[8207];            // |i|^(4/3)
-    float imdctCos[18][18];       // long-block IMDCT kernel for the 18 distinct outputs
-    float imdctShortCos[6][6];    // short-block IMDCT kernel for the 6 distinct outputs
+    float imdctCos[18][18];       // long-block IMDCT kernel [input][distinct output]
+    float imdctShortCos[6][6];    // short-block IMDCT kernel [input][distinct output]
     float window[4][36];          // long, start, short (first 12), stop windows
     float synthWindow[512];       // synthesis window D[i]
     float dctScale[31];           // factors of the fast 32-point DCT

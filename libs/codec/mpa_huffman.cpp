@@ -63,16 +63,66 @@ MpaHuffLookup BuildLookup(uint32_t* pool, int* used, const MpaHuffCode* codes, i
     return lk;
 }
 
-// Decodes one symbol; returns the packed value (x | y << 8).
-inline uint32_t DecodeSymbol(const uint32_t* pool, const MpaHuffLookup& lk, MpaBits* bits)
-{
-    uint32_t e = pool[lk.first + MpaBitsPeek(bits, lk.bits)];
-    if (e & HUFF_LINK) {
-        MpaBitsSkip(bits, lk.bits);
-        int w = (e >> 16) & 0xFF;
-        e = pool[(e & 0xFFFF) + MpaBitsPeek(bits, w)];
+// A 64-bit window on the bit reader for the Huffman loops: one refill serves a whole pair
+// (code of at most 19 bits, two sign bits and up to 2 x 13 linbits). Past the end it reads zeros.
+struct BitCache {
+    const uint8_t* data;
+    size_t totalBytes;
+    size_t nextByte;  // next byte to load
+    uint64_t acc;     // bits, most significant first
+    int count;        // valid bits in acc
+    size_t pos;       // absolute bit position of acc's first bit
+
+    void Start(const MpaBits* bits)
+    {
+        data = bits->data;
+        totalBytes = (bits->bitCount + 7) >> 3;
+        nextByte = bits->pos >> 3;
+        acc = 0;
+        count = 0;
+        pos = bits->pos & ~size_t(7);
+        Refill();
+        Skip(int(bits->pos & 7));
     }
-    MpaBitsSkip(bits, e & 0xFF);
+    inline void Refill()
+    {
+        while (count <= 56) {
+            uint64_t b = nextByte < totalBytes ? data[nextByte] : 0;
+            ++nextByte;
+            acc |= b << (56 - count);
+            count += 8;
+        }
+    }
+    inline uint32_t Peek(int n) const { return n ? uint32_t(acc >> (64 - n)) : 0; }
+    inline void Skip(int n)
+    {
+        acc <<= n;
+        count -= n;
+        pos += size_t(n);
+    }
+    inline uint32_t Read(int n)
+    {
+        uint32_t v = Peek(n);
+        Skip(n);
+        return v;
+    }
+    void Finish(MpaBits* bits) const
+    {
+        bits->pos = pos;
+        if (pos > bits->bitCount) bits->overrun = 1;
+    }
+};
+
+// Decodes one symbol; returns the packed value (x | y << 8).
+inline uint32_t DecodeSymbol(const uint32_t* pool, const MpaHuffLookup& lk, BitCache* bits)
+{
+    uint32_t e = pool[lk.first + bits->Peek(lk.bits)];
+    if (e & HUFF_LINK) {
+        bits->Skip(lk.bits);
+        int w = (e >> 16) & 0xFF;
+        e = pool[(e & 0xFFFF) + bits->Peek(w)];
+    }
+    bits->Skip(int(e & 0xFF));
     return e >> 8;
 }
 
@@ -105,11 +155,13 @@ void MpaHuffInit(MpaDecoder* dec)
         dec->quad[q] = BuildLookup(dec->huffPool, &used, MPA_HUFF_QUAD[q], 16, [](int i) { return uint32_t(i); });
 }
 
-int MpaHuffDecode(const MpaDecoder* dec, MpaBits* bits, size_t endBit, const MpaGranule* g, int sfbSlot,
+int MpaHuffDecode(const MpaDecoder* dec, MpaBits* reader, size_t endBit, const MpaGranule* g, int sfbSlot,
                   int is[576])
 {
     (void)sfbSlot;
-    std::memset(is, 0, sizeof(int) * 576);
+    BitCache cache;
+    cache.Start(reader);
+    BitCache* bits = &cache;
     int bigLines = g->bigValues * 2;
     if (bigLines > 576) bigLines = 576;
     int regionEnd[3] = {g->region1Start, g->region2Start, bigLines};
@@ -123,17 +175,18 @@ int MpaHuffDecode(const MpaDecoder* dec, MpaBits* bits, size_t endBit, const Mpa
         if (!MPA_HUFF[sel].codes) {
             // table 0: all zero; tables 4 and 14 do not exist
             if (sel != 0 && line < regionEnd[r]) return -1;
-            line = regionEnd[r];
+            for (; line < regionEnd[r]; ++line) is[line] = 0;
             continue;
         }
         int linbits = lk.linbits;
         for (; line < regionEnd[r]; line += 2) {
+            bits->Refill();
             uint32_t v = DecodeSymbol(dec->huffPool, lk, bits);
             int x = v & 0xFF, y = (v >> 8) & 0xFF;
-            if (x == 15 && linbits) x += int(MpaBitsRead(bits, linbits));
-            if (x && MpaBitsRead(bits, 1)) x = -x;
-            if (y == 15 && linbits) y += int(MpaBitsRead(bits, linbits));
-            if (y && MpaBitsRead(bits, 1)) y = -y;
+            if (x == 15 && linbits) x += int(bits->Read(linbits));
+            if (x && bits->Read(1)) x = -x;
+            if (y == 15 && linbits) y += int(bits->Read(linbits));
+            if (y && bits->Read(1)) y = -y;
             is[line] = x;
             is[line + 1] = y;
         }
@@ -142,14 +195,15 @@ int MpaHuffDecode(const MpaDecoder* dec, MpaBits* bits, size_t endBit, const Mpa
     // count1 region: quadruples of magnitudes 0/1 until the granule's bits run out
     const MpaHuffLookup& qk = dec->quad[g->count1Table];
     while (line + 4 <= 576 && bits->pos < endBit) {
-        size_t before = bits->pos;
+        bits->Refill();
+        BitCache before = *bits;
         uint32_t v = DecodeSymbol(dec->huffPool, qk, bits);
         int q[4] = {int(v >> 3) & 1, int(v >> 2) & 1, int(v >> 1) & 1, int(v) & 1};
         for (int i = 0; i < 4; ++i)
-            if (q[i] && MpaBitsRead(bits, 1)) q[i] = -1;
+            if (q[i] && bits->Read(1)) q[i] = -1;
         if (bits->pos > endBit) {
             // the last quadruple ran past the granule: it is padding, not data
-            bits->pos = before;
+            *bits = before;
             break;
         }
         is[line] = q[0];
@@ -158,5 +212,7 @@ int MpaHuffDecode(const MpaDecoder* dec, MpaBits* bits, size_t endBit, const Mpa
         is[line + 3] = q[3];
         line += 4;
     }
+    for (int i = line; i < 576; ++i) is[i] = 0;
+    cache.Finish(reader);
     return line;
 }

@@ -13,14 +13,14 @@ void MpaImdctInit(MpaDecoder* dec)
     for (int r = 0; r < 18; ++r) {
         int i = r < 9 ? r : r + 9;
         for (int k = 0; k < 18; ++k)
-            dec->imdctCos[r][k] = float(std::cos(MPA_PI / 72.0 * (2 * i + 19) * (2 * k + 1)));
+            dec->imdctCos[k][r] = float(std::cos(MPA_PI / 72.0 * (2 * i + 19) * (2 * k + 1)));
     }
     // Short IMDCT: y[i] = sum_k X[k] cos(pi/24 (2i + 7)(2k + 1)), i = 0..11; y[5 - i] = -y[i]
     // and y[17 - i] = y[i], so i = 0..2 and 6..8 suffice.
     for (int r = 0; r < 6; ++r) {
         int i = r < 3 ? r : r + 3;
         for (int k = 0; k < 6; ++k)
-            dec->imdctShortCos[r][k] = float(std::cos(MPA_PI / 24.0 * (2 * i + 7) * (2 * k + 1)));
+            dec->imdctShortCos[k][r] = float(std::cos(MPA_PI / 24.0 * (2 * i + 7) * (2 * k + 1)));
     }
     for (int i = 0; i < 36; ++i) dec->window[0][i] = float(std::sin(MPA_PI / 36.0 * (i + 0.5)));
     for (int i = 0; i < 36; ++i) {
@@ -43,12 +43,12 @@ namespace {
 
 void LongBlock(const MpaDecoder* dec, const float* x, const float* win, float* prev, float out[18])
 {
-    float y[18];
-    for (int r = 0; r < 18; ++r) {
-        const float* c = dec->imdctCos[r];
-        float s = 0.0f;
-        for (int k = 0; k < 18; ++k) s += c[k] * x[k];
-        y[r] = s;
+    // kernel stored [k][r] so the inner loop runs over contiguous outputs
+    float y[18] = {0};
+    for (int k = 0; k < 18; ++k) {
+        const float* c = dec->imdctCos[k];
+        float xk = x[k];
+        for (int r = 0; r < 18; ++r) y[r] += c[r] * xk;
     }
     float full[36];
     for (int i = 0; i < 9; ++i) {
@@ -69,12 +69,10 @@ void ShortBlock(const MpaDecoder* dec, const float* x, float* prev, float out[18
     const float* win = dec->window[2];
     for (int w = 0; w < 3; ++w) {
         const float* xw = x + w * 6;
-        float y6[6];
-        for (int r = 0; r < 6; ++r) {
-            const float* c = dec->imdctShortCos[r];
-            float s = 0.0f;
-            for (int k = 0; k < 6; ++k) s += c[k] * xw[k];
-            y6[r] = s;
+        float y6[6] = {0};
+        for (int k = 0; k < 6; ++k) {
+            const float* c = dec->imdctShortCos[k];
+            for (int r = 0; r < 6; ++r) y6[r] += c[r] * xw[k];
         }
         float y[12];
         for (int i = 0; i < 3; ++i) {

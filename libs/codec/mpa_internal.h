@@ -58,6 +58,7 @@ struct MpaStereoInput {
     int sfbSlot;
     int lsfIntensityScale;         // MPEG-2 intensity scale bit
     int rightNonzero;              // lines of the right channel that may be non-zero
+    int activeLines;               // lines of either channel that may be non-zero
 };
 void MpaStereoInit(MpaDecoder* dec);
 void MpaStereo(const MpaDecoder* dec, const MpaStereoInput* in, float left[576], float right[576]);

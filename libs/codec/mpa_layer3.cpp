@@ -366,6 +366,7 @@ int MpaDecodeLayer3(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, s
             in.sfbSlot = sfbSlot;
             in.lsfIntensityScale = si.gr[gr][1].scalefacCompress & 1;
             in.rightNonzero = nonzero[1];
+            in.activeLines = nonzero[0] > nonzero[1] ? nonzero[0] : nonzero[1];
             MpaStereo(dec, &in, xr[0], xr[1]);
             int m = nonzero[0] > nonzero[1] ? nonzero[0] : nonzero[1];
             nonzero[0] = nonzero[1] = m;

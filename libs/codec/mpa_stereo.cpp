@@ -74,7 +74,7 @@ void MpaStereo(const MpaDecoder* dec, const MpaStereoInput* in, float left[576],
     int ms = h->mode == MPA_MODE_JOINT && (h->modeExtension & 2);
     int is = h->mode == MPA_MODE_JOINT && (h->modeExtension & 1);
     if (!is) {
-        if (ms) MidSide(left, right, 0, 576);
+        if (ms) MidSide(left, right, 0, in->activeLines);
         return;
     }
     const MpaGranule* g = in->granule;
