@@ -58,7 +58,7 @@ void SubbandSmr(const EncPsyResult* r, float* smrDb) {
         float e = 0.0f, minThr = 1e30f;
         for (int k = sb * lines; k < sb * lines + lines; ++k) {
             e += r->energy[k];
-            minThr = std::fmin(minThr, r->thr[k]);
+            minThr = r->thr[k] < minThr ? r->thr[k] : minThr;
         }
         float v = e > 0.0f ? 10.0f * std::log10(e / (minThr * lines)) : -100.0f;
         if (v > smrDb[sb]) smrDb[sb] = v;

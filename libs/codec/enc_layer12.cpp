@@ -50,7 +50,7 @@ void EncLayer1Body(EncBitWriter* w, int channels, const float subband[][36][32],
     for (int ch = 0; ch < channels; ++ch)
         for (int sb = 0; sb < 32; ++sb) {
             float peak = 0.0f;
-            for (int t = 0; t < 12; ++t) peak = std::fmax(peak, std::fabs(subband[ch][t][sb]));
+            for (int t = 0; t < 12; ++t) { float a = std::fabs(subband[ch][t][sb]); peak = a > peak ? a : peak; }
             scf[ch][sb] = ScaleIndex(peak);
         }
     int bits = frameBits - 32 - 4 * 32 * channels;
@@ -106,7 +106,7 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
             int s[3];
             for (int p = 0; p < 3; ++p) {
                 float peak = 0.0f;
-                for (int t = 12 * p; t < 12 * p + 12; ++t) peak = std::fmax(peak, std::fabs(subband[ch][t][sb]));
+                for (int t = 12 * p; t < 12 * p + 12; ++t) { float a = std::fabs(subband[ch][t][sb]); peak = a > peak ? a : peak; }
                 s[p] = ScaleIndex(peak);
             }
             // Neighbouring thirds within one step (2 dB) share the larger scale factor: the
@@ -139,35 +139,44 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
             }
         }
 
-    // Each subband's next step (its cost in bits and the mask-to-noise ratio it would improve);
-    // only the chosen subband's entry changes per step.
+    // Each subband's next step: its cost in bits and the mask-to-noise ratio it would improve.
+    // A tournament tree over the 64 slots (channel * 32 + subband) finds the lowest ratio; only
+    // the chosen slot changes per step. A step that no longer fits never will (the bits left
+    // only shrink while the step's cost stays), so it drops out for good.
+    const float NONE = 1e30f;
     float mnr[64];
     int cost[64];
-    auto nextStep = [&](int ch, int sb) {
+    int tree[128];  // node -> slot with the lowest ratio below it; leaves at 64 + slot
+    auto nextStep = [&](int k) {
+        int ch = k / 32, sb = k % 32;
+        mnr[k] = NONE;
+        if (ch >= channels || sb >= sblimit) return;
         const MpaL2Row* row = table.rows[sb];
-        int a = alloc[ch][sb], k = ch * 32 + sb;
-        if (a + 1 >= (1 << row->nbal) || row->cls[a + 1] < 0) {
-            cost[k] = 1 << 30;
-            return;
-        }
+        int a = alloc[ch][sb];
+        if (a + 1 >= (1 << row->nbal) || row->cls[a + 1] < 0) return;
         cost[k] = 12 * ClassSampleBits(row->cls[a + 1]) + (a == 0 ? scfBits[ch][sb] : -12 * ClassSampleBits(row->cls[a]));
         mnr[k] = (a ? L12_CLASS_SNR_DB[row->cls[a]] : 0.0f) - smrDb[ch][sb];
     };
-    for (int ch = 0; ch < channels; ++ch)
-        for (int sb = 0; sb < sblimit; ++sb) nextStep(ch, sb);
+    auto better = [&](int x, int y) { return mnr[y] < mnr[x] ? y : x; };
+    auto update = [&](int k) {
+        for (int node = (64 + k) / 2; node >= 1; node /= 2) tree[node] = better(tree[2 * node], tree[2 * node + 1]);
+    };
+    for (int k = 0; k < 64; ++k) {
+        nextStep(k);
+        tree[64 + k] = k;
+    }
+    for (int node = 63; node >= 1; --node) tree[node] = better(tree[2 * node], tree[2 * node + 1]);
     for (;;) {
-        int best = -1;
-        float bestMnr = 1e30f;
-        for (int ch = 0; ch < channels; ++ch)
-            for (int k = ch * 32; k < ch * 32 + sblimit; ++k)
-                if (cost[k] <= bits && mnr[k] < bestMnr) {
-                    bestMnr = mnr[k];
-                    best = k;
-                }
-        if (best < 0) break;
-        bits -= cost[best];
-        ++alloc[best / 32][best % 32];
-        nextStep(best / 32, best % 32);
+        int k = tree[1];
+        if (mnr[k] >= NONE) break;
+        if (cost[k] > bits) {
+            mnr[k] = NONE;
+        } else {
+            bits -= cost[k];
+            ++alloc[k / 32][k % 32];
+            nextStep(k);
+        }
+        update(k);
     }
 
     for (int sb = 0; sb < sblimit; ++sb)

@@ -200,7 +200,7 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
     float bandMax[39];
     for (int b = 0; b < bands->count; ++b) {
         float m = 0.0f;
-        for (int i = bands->start[b]; i < bands->end[b]; ++i) m = std::fmax(m, xr34[i]);
+        for (int i = bands->start[b]; i < bands->end[b]; ++i) m = xr34[i] > m ? xr34[i] : m;
         bandMax[b] = m;
     }
     best->region1Start = best->region2Start = 0;

@@ -182,7 +182,7 @@ void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples
         float pi = ai * c->dirRe2[k] - ar * c->dirIm2[k];
         float dr = r - predMag * pr, di = i - predMag * pi;
         float u = std::sqrt(dr * dr + di * di) / (mag + std::fabs(predMag) + tiny);
-        cw[k] = std::fmin(u, 1.0f);
+        cw[k] = u < 1.0f ? u : 1.0f;
         c->mag2[k] = c->mag1[k];
         c->mag1[k] = mag;
         c->dirRe2[k] = c->dirRe1[k];
@@ -191,7 +191,7 @@ void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples
         c->dirIm1[k] = ui;
     }
     // Above roughly 10 kHz the phase is too short-lived to predict; treat it as half noisy.
-    for (int k = t->unpredictableLine; k < t->lines; ++k) cw[k] = std::fmax(cw[k], 0.4f);
+    for (int k = t->unpredictableLine; k < t->lines; ++k) cw[k] = cw[k] > 0.4f ? cw[k] : 0.4f;
 
     float eb[ENC_PSY_MAX_PARTS], cb[ENC_PSY_MAX_PARTS];
     const int np = t->numParts;

@@ -127,21 +127,27 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
                 int c = cls[ch][sb];
                 if (c < 0) continue;
                 const MpaQuantClass& qc = MPA_L2_CLASSES[c];
+                // v = 2q - (n - 1), divided by n together with the scale factor below
                 float v[3];
+                int offset = qc.steps - 1;
                 if (qc.grouped) {
                     uint32_t code = MpaBitsRead(bits, qc.bits);
                     for (int k = 0; k < 3; ++k) {
-                        v[k] = Dequant(code % qc.steps, qc.steps);
+                        v[k] = float(2 * int(code % qc.steps) - offset);
                         code /= qc.steps;
                     }
                 } else {
-                    for (int k = 0; k < 3; ++k) v[k] = Dequant(MpaBitsRead(bits, qc.bits), qc.steps);
+                    for (int k = 0; k < 3; ++k) v[k] = float(2 * int(MpaBitsRead(bits, qc.bits)) - offset);
                 }
+                float inv = 1.0f / float(qc.steps);
                 if (sb < bound) {
-                    for (int k = 0; k < 3; ++k) sample[ch][k][sb] = v[k] * scale[ch][sb][part];
+                    float f = scale[ch][sb][part] * inv;
+                    for (int k = 0; k < 3; ++k) sample[ch][k][sb] = v[k] * f;
                 } else {
-                    for (int o = 0; o < nch; ++o)
-                        for (int k = 0; k < 3; ++k) sample[o][k][sb] = v[k] * scale[o][sb][part];
+                    for (int o = 0; o < nch; ++o) {
+                        float f = scale[o][sb][part] * inv;
+                        for (int k = 0; k < 3; ++k) sample[o][k][sb] = v[k] * f;
+                    }
                 }
             }
         }
