@@ -86,6 +86,18 @@ struct BitCache {
     }
     inline void Refill()
     {
+        if (count <= 56 && nextByte + 8 <= totalBytes) {
+            // whole bytes that fit after the valid bits; the partial byte shifted in as well
+            // is loaded again, with the same bits, next time
+            const uint8_t* p = data + nextByte;
+            uint64_t w = 0;
+            for (int i = 0; i < 8; ++i) w = (w << 8) | p[i];
+            int bytes = (63 - count) >> 3;
+            acc |= w >> count;
+            count += bytes * 8;
+            nextByte += size_t(bytes);
+            return;
+        }
         while (count <= 56) {
             uint64_t b = nextByte < totalBytes ? data[nextByte] : 0;
             ++nextByte;

@@ -208,14 +208,11 @@ void Requantize(const MpaDecoder* dec, const MpaGranule* g, const ScaleFactors* 
     };
     auto apply = [&](int from, int to, float scale) {
         if (to > lines) to = lines;
+        // branch-free: zero lines are common and unpredictable (pow43[0] is 0)
         for (int i = from; i < to; ++i) {
             int v = is[i];
-            if (!v) {
-                xr[i] = 0.0f;
-                continue;
-            }
             int a = v < 0 ? -v : v;
-            if (a > 8206) a = 8206;
+            a = a < 8206 ? a : 8206;
             float m = dec->pow43[a] * scale;
             xr[i] = v < 0 ? -m : m;
         }
