@@ -181,6 +181,7 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
         EncBitWriter w;
         EncBitsStart(&w, f.header, 4);
         WriteHeader(&w, s, padding, nch == 2 ? 1 : 3, 0);
+        EncL3PlanBlocks(&s->l3, nch, s->subband, f.blockType);
         for (int g = 0; g < 2; ++g)
             for (int ch = 0; ch < nch; ++ch) {
                 // Layer III codes each granule one granule late (to see a transient coming and
@@ -189,14 +190,17 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
                               &s->psyResult);
                 BandRatios(&s->psyResult, ENC_PSY_FFT / 2, MPA_SFB_LONG[f.rateSlot], 22, 576, f.ratio[g][ch]);
                 f.pe[g][ch] = s->psyResult.pe;
-                // The three short windows sit 192 samples apart around the block's centre, so the
-                // short analyses form one steady stream from granule to granule.
+                // Short blocks: three windows 192 samples apart around the block's centre. Their
+                // phase prediction runs from window to window, fresh at each run of short blocks.
+                if (f.blockType[g] != 2) continue;
+                if (!(g == 1 ? f.blockType[0] == 2 : s->l3PrevShort)) EncPsyReset(&s->psyShortChannel[ch]);
                 for (int w = 0; w < 3; ++w) {
                     const float* at = s->psyInput[ch] + ENC_PSY_LOOKBACK - 801 + 576 * g + 192 * (w - 1) - ENC_PSY_FFT_SHORT / 2;
                     EncPsyAnalyze(&s->psyShort, &s->psyShortChannel[ch], at, 1, &s->psyResult);
                     BandRatios(&s->psyResult, ENC_PSY_FFT_SHORT / 2, MPA_SFB_SHORT[f.rateSlot], 13, 192, f.ratioShort[g][ch][w]);
                 }
             }
+        s->l3PrevShort = f.blockType[1] == 2;
         written = EncL3EncodeFrame(&s->l3, &f, s->subband, out, cap);
     }
     for (int ch = 0; ch < nch; ++ch) std::memmove(s->psyInput[ch], s->psyInput[ch] + fs, sizeof(float) * ENC_PSY_LOOKBACK);

@@ -39,6 +39,7 @@ struct EncState {
     EncPsyChannel psyChannel[ENC_MAX_CHANNELS];
     EncPsyTables psyShort;                                // layer III: short-block analyses
     EncPsyChannel psyShortChannel[ENC_MAX_CHANNELS];
+    int l3PrevShort;                                      // the last coded granule was short
     EncPsyResult psyResult;
     float psyInput[ENC_MAX_CHANNELS][ENC_PSY_HISTORY];  // older samples, then the current frame
     float subband[ENC_MAX_CHANNELS][36][32];            // this frame's subband samples

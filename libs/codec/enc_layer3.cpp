@@ -17,19 +17,23 @@ const float L3_ATTACK_RATIO = 10.0f;
 
 // ---- Huffman bit counting ------------------------------------------------------------------
 
-int PairRegionBits(int table, const int* ix, int start, int end) {
-    if (table == 0 || start >= end) return 0;
-    const MpaHuffTable& t = MPA_HUFF[table];
-    int bits = 0;
+// Bits of a region under up to three tables at once (all with escape bits or all without):
+// the signs and escapes are the same for each, only the code lengths differ.
+void RegionBits(const int* ix, int start, int end, const int* tables, int n, int* bitsOut) {
+    const MpaHuffTable* t[3];
+    for (int k = 0; k < n; ++k) t[k] = &MPA_HUFF[tables[k]];
+    const bool escapes = t[0]->linbits > 0;
+    int len[3] = {0, 0, 0}, signs = 0, escaped = 0;
     for (int i = start; i < end; i += 2) {
         int x = ix[i], y = ix[i + 1];
-        if (t.linbits) {
-            if (x >= 15) { bits += t.linbits; x = 15; }
-            if (y >= 15) { bits += t.linbits; y = 15; }
+        signs += (x != 0) + (y != 0);
+        if (escapes) {
+            if (x >= 15) { x = 15; ++escaped; }
+            if (y >= 15) { y = 15; ++escaped; }
         }
-        bits += t.codes[x * t.size + y].len + (x != 0) + (y != 0);
+        for (int k = 0; k < n; ++k) len[k] += t[k]->codes[x * t[k]->size + y].len;
     }
-    return bits;
+    for (int k = 0; k < n; ++k) bitsOut[k] = len[k] + signs + escaped * t[k]->linbits;
 }
 
 // Chooses the cheapest table that can code a region; returns its bits, table in *tableOut.
@@ -40,29 +44,32 @@ int ChooseTable(const int* ix, int start, int end, int* tableOut) {
     *tableOut = 0;
     if (maxv == 0 || start >= end) return 0;
     // Candidate tables by the largest value they code without escape bits.
-    static const int GROUPS[6][4] = {{1, 2, 3, 0}, {2, 3, 0, 0}, {5, 6, 0, 0}, {7, 8, 9, 0}, {10, 11, 12, 0}, {13, 15, 0, 0}};
+    static const int GROUPS[6][3] = {{1, 2, 3}, {2, 3, 0}, {5, 6, 0}, {7, 8, 9}, {10, 11, 12}, {13, 15, 0}};
     static const int GROUP_MAX[6] = {1, 2, 3, 5, 7, 15};
-    int best = 1 << 30;
+    int candidates[3], n = 0;
     if (maxv <= 15) {
         int g = 0;
         while (GROUP_MAX[g] < maxv) ++g;
-        for (int k = 0; k < 4 && GROUPS[g][k]; ++k) {
-            int b = PairRegionBits(GROUPS[g][k], ix, start, end);
-            if (b < best) { best = b; *tableOut = GROUPS[g][k]; }
+        while (n < 3 && GROUPS[g][n]) {
+            candidates[n] = GROUPS[g][n];
+            ++n;
         }
-        return best;
+    } else {
+        // Escape tables: the first of each family (16-23, 24-31) with enough extra bits.
+        for (int family = 16; family <= 24; family += 8)
+            for (int t = family; t < family + 8; ++t)
+                if (15 + (1 << MPA_HUFF[t].linbits) - 1 >= maxv) {
+                    candidates[n++] = t;
+                    break;
+                }
     }
-    // Escape tables: the first of each family (16-23, 24-31) with enough extra bits.
-    for (int family = 16; family <= 24; family += 8) {
-        for (int t = family; t < family + 8; ++t) {
-            if (15 + (1 << MPA_HUFF[t].linbits) - 1 >= maxv) {
-                int b = PairRegionBits(t, ix, start, end);
-                if (b < best) { best = b; *tableOut = t; }
-                break;
-            }
-        }
-    }
-    return best;
+    int bits[3] = {0, 0, 0};
+    RegionBits(ix, start, end, candidates, n, bits);
+    int best = 0;
+    for (int k = 1; k < n; ++k)
+        if (bits[k] < bits[best]) best = k;
+    *tableOut = candidates[best];
+    return bits[best];
 }
 
 // Splits the big-value lines into regions, picks tables and the count1 table; returns the
@@ -533,9 +540,31 @@ void EncL3Reset(EncLayer3* l3) {
     std::memset(l3->ch, 0, sizeof l3->ch);
     l3->heldLen = 0;
     l3->heldAttack = 0;
+    l3->blockType = 0;
     l3->frameCount = 0;
     l3->fillFrame = 0;
     l3->fillPos = 0;
+}
+
+void EncL3PlanBlocks(EncLayer3* l3, int channels, const float subband[][36][32], int* blockTypeOut) {
+    // Transients: attack[0] in the held granule, [1] in this frame's first, [2] in its second.
+    // The coded granules are the held one and this frame's first, so each sees the next one's.
+    int attack[3] = {l3->heldAttack, 0, 0};
+    for (int ch = 0; ch < channels; ++ch) {
+        attack[1] |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][0]);
+        attack[2] |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][18]);
+    }
+    int prevType = l3->blockType;
+    for (int g = 0; g < 2; ++g) {
+        int bt;
+        if (attack[g]) bt = 2;
+        else if (attack[g + 1]) bt = prevType == 2 ? 2 : 1;
+        else bt = prevType == 2 ? 3 : (prevType == 1 ? 2 : 0);
+        blockTypeOut[g] = bt;
+        prevType = bt;
+    }
+    l3->blockType = prevType;
+    l3->heldAttack = attack[2];
 }
 
 int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][36][32], uint8_t* out, int cap) {
@@ -546,25 +575,7 @@ int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][3
     const int sideBytes = nch == 2 ? 32 : 17;
     const int frameBits = f->frameBytes * 8;
 
-    // Which coded granule (the held one, then this frame's first) follows which subband granule,
-    // and where transients fall: attack[0] the held granule, [1] this frame's first, [2] second.
-    int attack[3] = {0, 0, 0};
-    attack[0] = l3->heldAttack;
-    for (int ch = 0; ch < nch; ++ch) {
-        attack[1] |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][0]);
-        attack[2] |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][18]);
-    }
-    int blockType[2];
-    int prevType = l3->ch[0].blockType;
-    for (int g = 0; g < 2; ++g) {
-        int bt;
-        if (attack[g]) bt = 2;
-        else if (attack[g + 1]) bt = prevType == 2 ? 2 : 1;
-        else bt = prevType == 2 ? 3 : (prevType == 1 ? 2 : 0);
-        blockType[g] = bt;
-        prevType = bt;
-    }
-
+    const int* blockType = f->blockType;
     float (*xr)[2][ENC_L3_LINES] = l3->xr;
     for (int ch = 0; ch < nch; ++ch) {
         EncL3Channel* c = &l3->ch[ch];
@@ -572,9 +583,7 @@ int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][3
         Mdct(t, c->heldSub, (const float(*)[32])subband[ch][0], blockType[1], sfbShort, xr[1][ch]);
         std::memcpy(c->prevSub, subband[ch][0], sizeof c->prevSub);
         std::memcpy(c->heldSub, subband[ch][18], sizeof c->heldSub);
-        c->blockType = blockType[1];
     }
-    l3->heldAttack = attack[2];
 
     // Allowed noise per band in the MDCT domain: the model's ratio times the band's energy.
     float xmin[2][2][39];

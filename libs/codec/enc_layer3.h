@@ -26,7 +26,6 @@ struct EncL3Tables {
 
 struct EncL3Channel {
     float prevSub[18][32];     // subband samples of the granule before the coded one (MDCT overlap)
-    int blockType;             // block type of the last granule coded (0 long, 1 start, 2 short, 3 stop)
     float heldSub[18][32];     // the newest granule, coded with the next frame
     float segEnergy[3];        // energy of the last three sixths of a granule (attack detection)
 };
@@ -64,6 +63,7 @@ struct EncLayer3 {
     int fillFrame;                   // frame whose main data area is being filled
     int fillPos;                     // next main-data byte in held[]
     int heldAttack;                  // the held granule starts with a transient
+    int blockType;                   // of the last granule planned (0 long, 1 start, 2 short, 3 stop)
     // work areas of one frame
     float xr[2][2][ENC_L3_LINES];    // [granule][channel] spectrum
     float xr34[ENC_L3_LINES];        // |xr|^(3/4) of the granule being coded
@@ -84,7 +84,12 @@ struct EncL3Frame {
     float ratio[2][2][22];  // [granule][channel][band]: allowed noise / signal energy
     float ratioShort[2][2][3][13]; // the same per short window and band
     float pe[2][2];       // perceptual entropy per granule and channel
+    int blockType[2];     // per granule, from EncL3PlanBlocks (both channels alike)
 };
+
+// Decides the block types of the frame's two coded granules from the transients in its subband
+// samples (call once per frame, before the analysis and EncL3EncodeFrame).
+void EncL3PlanBlocks(EncLayer3* l3, int channels, const float subband[][36][32], int* blockTypeOut);
 
 // Encodes a frame. Appends every frame whose main data area is complete to out and returns
 // the bytes appended (-1 when cap is too small).
