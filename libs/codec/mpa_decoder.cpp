@@ -2,6 +2,7 @@
 // cannot be decoded (written as silence with the history cleared, so no burst of noise follows).
 #include "mpa_decoder.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "mpa_internal.h"
@@ -56,13 +57,9 @@ int MpaDecodeFrame(MpaDecoder* dec, const uint8_t* frame, size_t bytes, float* p
         // Damage the side information cannot reveal still shows as absurd levels: no real
         // stream decodes far beyond full scale, so such a frame is concealed rather than played.
         const size_t count = size_t(h.samples) * size_t(h.channels);
-        for (size_t i = 0; i < count; ++i) {
-            float v = pcmOut[i];
-            if (!(v > -MPA_MAX_LEVEL && v < MPA_MAX_LEVEL)) {
-                err = MPA_ERR_DATA;
-                break;
-            }
-        }
+        int sane = 1;  // also false for NaN
+        for (size_t i = 0; i < count; ++i) sane &= std::fabs(pcmOut[i]) < MPA_MAX_LEVEL;
+        if (!sane) err = MPA_ERR_DATA;
     }
     if (err != MPA_OK) {
         // Conceal: silence for this frame; layer III keeps the reservoir it could fill.
