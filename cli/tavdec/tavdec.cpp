@@ -137,7 +137,7 @@ int main(int argc, char** argv)
             for (size_t i = 0; i < values; ++i) {
                 float v = buf[i] * 32768.0f;
                 v = v > 32767.0f ? 32767.0f : v < -32768.0f ? -32768.0f : v;
-                pcm16[i] = int16_t(std::lrint(v));
+                pcm16[i] = int16_t(v + (v >= 0.0f ? 0.5f : -0.5f));  // round to nearest
             }
             std::fwrite(pcm16.data(), sizeof(int16_t), values, out);
         } else if (kind != OUT_NONE) {

@@ -37,7 +37,8 @@ struct MpaDecoder {
     float imdctShortCos[6][6];    // short-block IMDCT kernel [input][distinct output]
     float window[4][36];          // long, start, short (first 12), stop windows
     float synthWindow[512];       // synthesis window D[i]
-    float dctScale[31];           // factors of the fast 32-point DCT
+    float dctEven[16][16];        // 32-point DCT of the synthesis: even outputs [input][output]
+    float dctOdd[16][16];         // and odd outputs
     float aaCs[8], aaCa[8];       // alias reduction butterflies
     float isRatio[7][2];          // MPEG-1 intensity stereo (left, right) factors
     float lsfIntensity[2][32];    // MPEG-2 intensity factor per position, for both scales
