@@ -73,7 +73,7 @@ void FillOutput(Player& p)
         for (size_t i = 0; i < n * size_t(nch); ++i) {
             float v = p.scratch[i] * 32768.0f;
             v = v > 32767.0f ? 32767.0f : v < -32768.0f ? -32768.0f : v;
-            int16_t s = int16_t(std::lrint(v));
+            int16_t s = int16_t(v + (v >= 0.0f ? 0.5f : -0.5f));  // round to nearest
             p.pcm[i] = s;
             uint16_t a = uint16_t(s < 0 ? (s == -32768 ? 32767 : -s) : s);
             int ch = nch == 2 ? int(i & 1) : 0;
