@@ -14,7 +14,8 @@
 #   "Generic USB Audio":  source vin2 (pipe source, DIR/vin2.fifo),       sink vout2 (null sink)
 # The feeder writes silence in real time, and the contents of any DIR/feed/*.raw file in name
 # order (each removed once played): tests drop PCM there to "play" into the deck's input.
-# Record what the deck plays with: parec -d vout.monitor --raw --format=s16le --rate=44100 --channels=2
+# Record what the deck plays with: parec -d vout.monitor --latency-msec=20 --raw --format=s16le --rate=44100
+# --channels=2, and start playing only once its file has data (the recorder takes a moment to go live).
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 

@@ -334,9 +334,13 @@ bool FeedPcm(const Rig& rig, const std::vector<int16_t>& samples) {
 }
 
 pid_t StartSinkRecording(const Rig& rig, const std::string& path) {
-    return Spawn({"sh", "-c",
-                  "exec parec -d vout.monitor --raw --format=s16le --rate=44100 --channels=2 > '" + path + "'"},
-                 {"PULSE_SERVER=" + rig.pulseServer, "XDG_RUNTIME_DIR=" + rig.xdgRuntime}, "");
+    pid_t pid = Spawn({"sh", "-c",
+                       "exec parec -d vout.monitor --latency-msec=20 --raw --format=s16le --rate=44100 --channels=2 > '" +
+                           path + "'"},
+                      {"PULSE_SERVER=" + rig.pulseServer, "XDG_RUNTIME_DIR=" + rig.xdgRuntime}, "");
+    // The recorder is live once the monitor's first data arrived; sound before that is lost.
+    if (pid > 0 && !WaitForFile(path, 10000, 4)) std::fprintf(stderr, "rig: sink recording did not start\n");
+    return pid;
 }
 
 void StopSinkRecording(pid_t pid) { StopProcess(pid); }

@@ -90,7 +90,9 @@ bool PressMessageBox(const Rig& rig, const MessageBoxInfo& box, const std::strin
 // Queues interleaved 16-bit stereo PCM at 44100 Hz for the deck's input; the feeder plays it in
 // real time after what is queued already.
 bool FeedPcm(const Rig& rig, const std::vector<int16_t>& samples);
-// Records the deck's output ("Kelvara Vornex USB" sink monitor) as raw s16le stereo into path.
+// Records the deck's output ("Kelvara Vornex USB" sink monitor) as raw s16le stereo into path;
+// returns once the recording is live (its first data arrived, at most 10 s), so sound played
+// after the call is heard.
 pid_t StartSinkRecording(const Rig& rig, const std::string& path);
 void StopSinkRecording(pid_t pid);
 std::vector<int16_t> ReadPcmFile(const std::string& path);

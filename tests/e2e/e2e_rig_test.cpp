@@ -1,0 +1,73 @@
+// The rig itself: PCM queued for the input arrives through the named source in real time, and
+// what is played into the named sink can be recorded from its monitor.
+#include "e2e/rig.h"
+#include <gtest/gtest.h>
+#include <cmath>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+const int RATE = 44100;
+
+std::vector<int16_t> Tone(int ms, int amplitude) {
+    std::vector<int16_t> pcm;
+    for (int i = 0; i < RATE * ms / 1000; ++i) {
+        int16_t v = (int16_t)(amplitude * std::sin(2 * M_PI * 1000.0 * i / RATE));
+        pcm.push_back(v);
+        pcm.push_back(v);
+    }
+    return pcm;
+}
+
+// Frames whose absolute sample value reaches the threshold.
+int LoudFrames(const std::vector<int16_t>& pcm, int threshold) {
+    int n = 0;
+    for (size_t i = 0; i + 1 < pcm.size(); i += 2)
+        if (std::abs(pcm[i]) >= threshold) ++n;
+    return n;
+}
+
+pid_t Record(const Rig& rig, const std::string& device, const std::string& path) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        setenv("PULSE_SERVER", rig.pulseServer.c_str(), 1);
+        execlp("sh", "sh", "-c",
+               ("exec parec -d " + device + " --raw --format=s16le --rate=44100 --channels=2 > '" + path + "'").c_str(),
+               (char*)nullptr);
+        _exit(127);
+    }
+    return pid;
+}
+
+TEST(Rig, FedPcmArrivesAtTheInputAndPlayedSoundAtTheMonitor) {
+    Rig rig;
+    ASSERT_TRUE(StartRig(&rig));
+    std::string in = rig.dir + "/input.raw";
+    pid_t rec = Record(rig, "vin", in);
+    ASSERT_TRUE(WaitForFile(in, 10000, 44100 * 4 / 10));  // the silence flows before the tone
+    ASSERT_TRUE(FeedPcm(rig, Tone(500, 16000)));
+    ASSERT_TRUE(WaitForFile(in, 10000, 44100 * 4 * 2));
+    StopProcess(rec);
+    int loud = LoudFrames(ReadPcmFile(in), 8000);
+    EXPECT_GT(loud, 44100 / 4) << "the tone reached the input";
+    EXPECT_LT(loud, 44100 / 2 + 100) << "played once, not repeated";
+
+    std::string out = rig.dir + "/monitor.raw";
+    pid_t mon = StartSinkRecording(rig, out);
+    std::string tone = rig.dir + "/tone.raw";
+    {
+        std::vector<int16_t> pcm = Tone(300, 12000);
+        FILE* f = fopen(tone.c_str(), "wb");
+        ASSERT_NE(nullptr, f);
+        fwrite(pcm.data(), 2, pcm.size(), f);
+        fclose(f);
+    }
+    std::string play = "PULSE_SERVER='" + rig.pulseServer +
+                       "' pacat -p -d vout --raw --format=s16le --rate=44100 --channels=2 '" + tone + "'";
+    ASSERT_EQ(0, std::system(play.c_str()));
+    ASSERT_TRUE(WaitForFile(out, 10000, 44100 * 4 / 2));
+    StopSinkRecording(mon);
+    EXPECT_GT(LoudFrames(ReadPcmFile(out), 6000), 44100 / 10);
+    StopRig(&rig);
+}
+}  // namespace
