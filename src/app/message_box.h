@@ -22,7 +22,9 @@ enum {
 enum MessageJoin { JOIN_NONE = 0, JOIN_SPACE = 1, JOIN_SPACE_DOT = 2 };  // "%s", "%s %s", "%s %s."
 
 // Shows string stringId (joined with fileName as `join` says; fileName may be null) with the
-// given button set and icon bits; returns the answer (MSGBOX_ANSWER_*).
+// given button set and icon bits; returns the answer (MSGBOX_ANSWER_*). JOIN_SPACE reads
+// "name message" ("a.wav not found."), except for string 89 which reads "message name";
+// JOIN_SPACE_DOT reads "message name." ("Could not write to a.wav.").
 int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsigned style);
 
 // Native build only: what was shown, and the answers to give.
