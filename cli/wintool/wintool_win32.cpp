@@ -6,6 +6,7 @@
 //   wintool close CLASS                 posts WM_CLOSE to the window
 //   wintool boxes                       lists message boxes: handle, caption, text (tab-separated)
 //   wintool press HWND OK|Cancel|Yes|No presses a button of a message box
+//   wintool send CLASS MSG WPARAM LPARAM sends a message (numbers, 0x... allowed); prints the result
 //   wintool copydata CLASS DWDATA TEXT  sends WM_COPYDATA with TEXT and its terminating zero
 //   wintool fakedeck LOGFILE MS         stands in for a running deck for MS: holds the deck's
 //                                       mutex and window class, logs each hand-off as
@@ -200,6 +201,16 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && !std::strcmp(argv[1], "boxes")) return CmdBoxes();
     if (argc >= 4 && !std::strcmp(argv[1], "press")) return CmdPress(argv[2], argv[3]);
+    if (argc >= 6 && !std::strcmp(argv[1], "send")) {
+        HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
+        if (!w) return 1;
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(w, (UINT)std::strtoul(argv[3], nullptr, 0), (WPARAM)std::strtoull(argv[4], nullptr, 0),
+                                 (LPARAM)std::strtoll(argv[5], nullptr, 0), SMTO_NORMAL, 20000, &result))
+            return 1;
+        std::printf("%lld\n", (long long)(LONG_PTR)result);
+        return 0;
+    }
     if (argc >= 5 && !std::strcmp(argv[1], "copydata")) return CmdCopyData(argv[2], argv[3], argv[4]);
     if (argc >= 4 && !std::strcmp(argv[1], "fakedeck")) return CmdFakeDeck(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr, "usage: wintool find|wait|count|close|boxes|press|copydata|fakedeck ...\n");

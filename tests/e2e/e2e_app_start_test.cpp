@@ -57,6 +57,21 @@ TEST_F(DeckStart, FirstStartShowsTheDeckAndASecondStartOnlyRaisesIt) {
     EXPECT_EQ(0, CountWindows(rig, DECK_CLASS, ""));
 }
 
+TEST_F(DeckStart, AnIdleDeckAllowsSuspendAndEndsWithTheSession) {
+    ASSERT_TRUE(StartRig(&rig));
+    pid_t deck = Start({});
+    ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
+    const unsigned WM_QUERYENDSESSION = 0x11, WM_POWERBROADCAST = 0x218, PBT_APMQUERYSUSPEND = 0;
+    int64_t result = -1;
+    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0, &result));
+    EXPECT_EQ(0, result) << "suspend allowed";
+    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_QUERYENDSESSION, 0, 0, &result));
+    EXPECT_EQ(1, result) << "end of session allowed";
+    int code = -1;
+    ASSERT_TRUE(WaitExit(deck, EXIT_MS, &code)) << "the deck tears itself down";
+    EXPECT_EQ(0, code);
+}
+
 TEST_F(DeckStart, FilesOfASecondStartAreHandedOverOneByOne) {
     ASSERT_TRUE(StartRig(&rig));
     std::string log = rig.dir + "/handoff.log";

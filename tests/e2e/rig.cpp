@@ -286,6 +286,15 @@ int CountWindows(const Rig& rig, const std::string& cls, const std::string& titl
 
 bool CloseWindow(const Rig& rig, const std::string& cls) { return Wintool(rig, {"close", cls}, nullptr) == 0; }
 
+bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam,
+                       int64_t* resultOut) {
+    std::string out;
+    if (Wintool(rig, {"send", cls, std::to_string(msg), std::to_string(wParam), std::to_string(lParam)}, &out, 40000) != 0)
+        return false;
+    if (resultOut) *resultOut = std::strtoll(out.c_str(), nullptr, 10);
+    return true;
+}
+
 std::vector<MessageBoxInfo> ListMessageBoxes(const Rig& rig) {
     std::vector<MessageBoxInfo> boxes;
     std::string out;

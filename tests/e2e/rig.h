@@ -73,6 +73,10 @@ bool WaitForWindow(const Rig& rig, const std::string& cls, const std::string& ti
 bool WaitForVisibleWindow(const Rig& rig, const std::string& cls, const std::string& title, int timeoutMs);
 int CountWindows(const Rig& rig, const std::string& cls, const std::string& title);
 bool CloseWindow(const Rig& rig, const std::string& cls);  // posts WM_CLOSE
+// Sends a message to the window of the class and gives its result; false when there is no such
+// window or it did not answer within 20 s.
+bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam,
+                       int64_t* resultOut);
 
 struct MessageBoxInfo {
     std::string hwnd;     // hex handle
