@@ -90,7 +90,7 @@ LRESULT OnQueryEndSession() {
 LRESULT OnCopyData(const COPYDATASTRUCT* cds) {
     if (!cds || !cds->lpData || cds->cbData == 0) return 0;
     char received[PATH_BYTES];
-    DWORD n = cds->cbData < PATH_BYTES ? cds->cbData : PATH_BYTES;
+    DWORD n = cds->cbData < (DWORD)PATH_BYTES ? cds->cbData : (DWORD)PATH_BYTES;
     lstrcpynA(received, (const char*)cds->lpData, (int)n);
     received[PATH_BYTES - 1] = 0;
     char shortForm[PATH_BYTES] = "";

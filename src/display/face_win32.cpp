@@ -99,8 +99,6 @@ void ComposeFace() {
 
 void PaintFace(void* hdc, int width, int height) {
     if (g_face.backDc) BitBlt((HDC)hdc, 0, 0, width, height, g_face.backDc, 0, 0, SRCCOPY);
-    HWND main = (HWND)MainWindowHandle();
-    (void)main;
     SetBkMode((HDC)hdc, TRANSPARENT);
     SetTextColor((HDC)hdc, FACE_STATUS);
     const char* text = Face().tickerText;
