@@ -18,23 +18,6 @@ namespace {
 
 enum OutputKind { OUT_PCM16, OUT_FLOAT, OUT_RAW, OUT_NONE };
 
-int ReadFile(const char* path, std::vector<uint8_t>* out)
-{
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return 0;
-    std::fseek(f, 0, SEEK_END);
-    long size = std::ftell(f);
-    std::fseek(f, 0, SEEK_SET);
-    if (size < 0) {
-        std::fclose(f);
-        return 0;
-    }
-    out->resize(size_t(size));
-    size_t got = size ? std::fread(out->data(), 1, size_t(size), f) : 0;
-    std::fclose(f);
-    return got == size_t(size);
-}
-
 void PutLe(std::string* s, uint32_t v, int bytes)
 {
     for (int i = 0; i < bytes; ++i) s->push_back(char((v >> (8 * i)) & 0xFF));
@@ -101,13 +84,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: tavdec [-f|-r|-t] input [output.wav]\n       tavdec -i input\n");
         return 2;
     }
-    std::vector<uint8_t> file;
-    if (!ReadFile(argv[arg], &file)) {
+    std::unique_ptr<MpaSource> src(new MpaSource());
+    FILE* probe = std::fopen(argv[arg], "rb");
+    if (!probe) {
         std::fprintf(stderr, "tavdec: cannot read %s\n", argv[arg]);
         return 1;
     }
-    std::unique_ptr<MpaSource> src(new MpaSource());
-    if (!MpaSourceOpen(src.get(), file.data(), file.size())) {
+    std::fclose(probe);
+    if (!MpaSourceOpenFile(src.get(), argv[arg])) {
         std::fprintf(stderr, "tavdec: %s is not an MPEG audio stream\n", argv[arg]);
         return 1;
     }

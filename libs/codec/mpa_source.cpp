@@ -1,4 +1,4 @@
-// PCM source over an in-memory MPEG audio file (see mpa_source.h).
+// Seekable PCM source over a reader (see mpa_source.h).
 #include "mpa_source.h"
 
 #include <cstring>
@@ -9,14 +9,18 @@ namespace {
 // bytes, and the IMDCT overlap and synthesis history need one more frame each.
 const size_t SEEK_PREROLL_FRAMES = 10;
 
-// Decodes frame `index` into src->pcm, converting to the source's channel count.
-void DecodeFrame(MpaSource* src, size_t index)
+// Decodes the next frame into src->pcm, converting to the source's channel count. Returns 0
+// when there is none.
+int DecodeNextFrame(MpaSource* src)
 {
-    size_t off = src->frames[index];
-    size_t avail = src->info.audioEnd - off;
-    float tmp[MPA_MAX_SAMPLES * 2];
+    if (src->nextFrame >= src->info.frames) return 0;
     MpaHeader h;
-    int n = MpaDecodeFrame(&src->dec, src->data + off, avail, tmp, &h);
+    if (!MpaNextFrame(&src->window, &src->info.first, &src->nextOffset, &h)) return 0;
+    const uint8_t* frame = MpaWindowAt(&src->window, src->nextOffset, size_t(h.frameBytes));
+    size_t index = src->nextFrame++;
+    src->nextOffset += uint64_t(h.frameBytes);
+    float tmp[MPA_MAX_SAMPLES * 2];
+    int n = frame ? MpaDecodeFrame(&src->dec, frame, size_t(h.frameBytes), tmp, &h) : 0;
     if (n <= 0) {
         n = src->info.first.samples;
         std::memset(tmp, 0, sizeof(float) * size_t(n) * 2);
@@ -34,20 +38,36 @@ void DecodeFrame(MpaSource* src, size_t index)
     src->pcmSamples = n;
     src->pcmUsed = 0;
     src->decodedPos = uint64_t(index) * uint64_t(src->info.first.samples);
+    return 1;
+}
+
+// Puts the frame cursor on frame `target`, from the nearest index entry before it.
+void MoveToFrame(MpaSource* src, size_t target)
+{
+    const MpaFrameIndex& ix = src->index;
+    size_t slot = target / ix.stride;
+    if (slot >= ix.count) slot = ix.count ? ix.count - 1 : 0;
+    src->nextFrame = ix.count ? slot * ix.stride : 0;
+    src->nextOffset = ix.count ? ix.offset[slot] : src->info.audioStart;
+    MpaHeader h;
+    while (src->nextFrame < target && MpaNextFrame(&src->window, &src->info.first, &src->nextOffset, &h)) {
+        src->nextOffset += uint64_t(h.frameBytes);
+        ++src->nextFrame;
+    }
 }
 
 }  // namespace
 
-int MpaSourceOpen(MpaSource* src, const uint8_t* data, size_t size)
+int MpaSourceOpenReader(MpaSource* src, const MpaReader& r)
 {
-    src->data = data;
-    src->size = size;
-    src->frames.clear();
-    if (!MpaScanStream(data, size, &src->info, &src->frames)) return 0;
+    src->reader = r;
+    if (!MpaScanStream(&src->reader, &src->info, 1, &src->index)) return 0;
+    MpaWindowInit(&src->window, &src->reader, src->info.audioEnd, MPA_WINDOW_BYTES);
     src->channels = src->info.first.channels;
     src->sampleRate = src->info.first.sampleRate;
     MpaDecoderInit(&src->dec);
     src->nextFrame = 0;
+    src->nextOffset = src->index.count ? src->index.offset[0] : src->info.audioEnd;
     src->position = 0;
     src->decodedPos = 0;
     src->pcmSamples = 0;
@@ -56,14 +76,30 @@ int MpaSourceOpen(MpaSource* src, const uint8_t* data, size_t size)
     return 1;
 }
 
+int MpaSourceOpen(MpaSource* src, const uint8_t* data, size_t size)
+{
+    src->file.reset();
+    return MpaSourceOpenReader(src, MpaMemoryReader(data, size));
+}
+
+int MpaSourceOpenFile(MpaSource* src, const char* path)
+{
+    src->file.reset(path && path[0] ? std::fopen(path, "rb") : nullptr);
+    MpaReader r;
+    if (!src->file || !MpaFileReader(src->file.get(), &r)) {
+        src->file.reset();
+        return 0;
+    }
+    return MpaSourceOpenReader(src, r);
+}
+
 size_t MpaSourceRead(MpaSource* src, float* out, size_t count)
 {
     size_t done = 0;
     int nch = src->channels;
     while (done < count && src->position < src->info.samples) {
         if (src->pcmUsed >= src->pcmSamples) {
-            if (src->nextFrame >= src->frames.size()) break;
-            DecodeFrame(src, src->nextFrame++);
+            if (!DecodeNextFrame(src)) break;
             continue;
         }
         // samples of this frame before the gapless start are dropped
@@ -97,13 +133,11 @@ int MpaSourceSeek(MpaSource* src, uint64_t sample)
     size_t first = frame > SEEK_PREROLL_FRAMES ? frame - SEEK_PREROLL_FRAMES : 0;
     MpaDecoderResetStream(&src->dec);
     src->pcmSamples = src->pcmUsed = 0;
-    for (size_t i = first; i < frame && i < src->frames.size(); ++i) DecodeFrame(src, i);
-    src->nextFrame = frame;
+    MoveToFrame(src, first);
+    while (src->nextFrame < frame && DecodeNextFrame(src)) {
+    }
     src->pcmSamples = src->pcmUsed = 0;
     src->position = sample;
-    if (frame < src->frames.size()) {
-        DecodeFrame(src, src->nextFrame++);
-        src->pcmUsed = int(target - src->decodedPos);
-    }
+    if (src->nextFrame == frame && DecodeNextFrame(src)) src->pcmUsed = int(target - src->decodedPos);
     return 1;
 }

@@ -3,11 +3,13 @@
 #include "mpa_stream.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
 const size_t ID3V2_HEADER_BYTES = 10;
 const int CONFIRM_FRAMES = 3;  // a sync counts when this many frames follow one another
+const size_t HEAD_CHUNK_BYTES = 8192;  // reads while looking for the first frame
 
 uint32_t Be32(const uint8_t* p)
 {
@@ -19,45 +21,64 @@ uint32_t Le32(const uint8_t* p)
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
-// Size of an ID3v2 tag at data[0], or 0.
-size_t Id3v2Size(const uint8_t* data, size_t size)
+// Size of an ID3v2 tag whose header is h[0..10), or 0.
+size_t Id3v2Size(const uint8_t* h, size_t got, uint64_t size)
 {
-    if (size < ID3V2_HEADER_BYTES || std::memcmp(data, "ID3", 3) != 0) return 0;
-    if (data[3] == 0xFF || data[4] == 0xFF) return 0;
+    if (got < ID3V2_HEADER_BYTES || std::memcmp(h, "ID3", 3) != 0) return 0;
+    if (h[3] == 0xFF || h[4] == 0xFF) return 0;
     for (int i = 6; i < 10; ++i)
-        if (data[i] & 0x80) return 0;
-    size_t body = (size_t(data[6]) << 21) | (size_t(data[7]) << 14) | (size_t(data[8]) << 7) | data[9];
-    size_t total = ID3V2_HEADER_BYTES + body + ((data[5] & 0x10) ? 10 : 0);
-    return total <= size ? total : size;
+        if (h[i] & 0x80) return 0;
+    size_t body = (size_t(h[6]) << 21) | (size_t(h[7]) << 14) | (size_t(h[8]) << 7) | h[9];
+    size_t total = ID3V2_HEADER_BYTES + body + ((h[5] & 0x10) ? 10 : 0);
+    return total <= size ? total : size_t(size);
 }
 
-// Header at pos when it is valid, of the same stream as ref (if given) and fits before end.
-int HeaderAt(const uint8_t* data, size_t pos, size_t end, const MpaHeader* ref, MpaHeader* out)
+// Header at pos when it is valid, of the same stream as ref (if given) and fits before the end.
+int HeaderAt(MpaWindow* w, uint64_t pos, const MpaHeader* ref, MpaHeader* out)
 {
-    if (pos + MPA_HEADER_BYTES > end) return 0;
+    const uint8_t* p = MpaWindowAt(w, pos, MPA_HEADER_BYTES);
+    if (!p) return 0;
     MpaHeader h;
-    if (!MpaParseHeader(MpaHeaderWord(data + pos), &h)) return 0;
+    if (!MpaParseHeader(MpaHeaderWord(p), &h)) return 0;
     if (ref && !MpaSameStream(ref, &h)) return 0;
     *out = h;
     return 1;
 }
 
+bool SyncAt(MpaWindow* w, uint64_t pos)
+{
+    const uint8_t* p = MpaWindowAt(w, pos, 2);
+    return p && p[0] == 0xFF && (p[1] & 0xE0) == 0xE0;
+}
+
 // 1 when a chain of frames starts at pos: CONFIRM_FRAMES frames in a row, or frames reaching
-// exactly to end.
-int ChainAt(const uint8_t* data, size_t pos, size_t end, const MpaHeader* ref, MpaHeader* firstOut)
+// exactly to the end.
+int ChainAt(MpaWindow* w, uint64_t pos, const MpaHeader* ref, MpaHeader* firstOut)
 {
     MpaHeader h;
-    if (!HeaderAt(data, pos, end, ref, &h)) return 0;
+    if (!HeaderAt(w, pos, ref, &h)) return 0;
     *firstOut = h;
     MpaHeader base = h;
-    size_t at = pos;
+    uint64_t at = pos;
     for (int n = 0; n < CONFIRM_FRAMES; ++n) {
-        at += size_t(h.frameBytes);
-        if (at == end) return 1;
-        if (at > end) return n > 0;  // a truncated last frame after a good one
-        if (!HeaderAt(data, at, end, &base, &h)) return 0;
+        at += uint64_t(h.frameBytes);
+        if (at == w->end) return 1;
+        if (at > w->end) return n > 0;  // a truncated last frame after a good one
+        if (!HeaderAt(w, at, &base, &h)) return 0;
     }
     return 1;
+}
+
+void IndexAdd(MpaFrameIndex* index, uint32_t frame, uint64_t offset)
+{
+    if (frame % index->stride) return;
+    if (index->count == MPA_INDEX_SLOTS) {
+        for (uint32_t i = 0; i < MPA_INDEX_SLOTS / 2; ++i) index->offset[i] = index->offset[2 * i];
+        index->count = MPA_INDEX_SLOTS / 2;
+        index->stride *= 2;
+        if (frame % index->stride) return;
+    }
+    index->offset[index->count++] = offset;
 }
 
 // Parses a "CHST" value out of the trailer's chunk area.
@@ -86,21 +107,44 @@ void ReadChannelStatus(const uint8_t* area, size_t len, MpaStreamInfo* info)
     }
 }
 
-// A trailer ending exactly at end? Returns its total size (chunk area + footer), else 0.
-size_t TrailerEndingAt(const uint8_t* data, size_t end, MpaStreamInfo* info)
+// A trailer ending exactly at end (tail holds the bytes before end)? Returns its total size
+// (chunk area + footer), else 0.
+size_t TrailerEndingAt(const MpaReader* r, uint64_t end, const uint8_t* tail, size_t tailBytes, MpaStreamInfo* info)
 {
-    if (end < MPA_TRAILER_FOOTER_BYTES || std::memcmp(data + end - 4, "MEXT", 4) != 0) return 0;
-    uint32_t areaLen = Le32(data + end - MPA_TRAILER_FOOTER_BYTES);
-    if (areaLen > end - MPA_TRAILER_FOOTER_BYTES) return 0;
+    if (tailBytes < MPA_TRAILER_FOOTER_BYTES || std::memcmp(tail + tailBytes - 4, "MEXT", 4) != 0) return 0;
+    uint32_t areaLen = Le32(tail + tailBytes - MPA_TRAILER_FOOTER_BYTES);
+    if (areaLen > end - MPA_TRAILER_FOOTER_BYTES || areaLen > MPA_MAX_TRAILER_BYTES) return 0;
     size_t total = size_t(areaLen) + MPA_TRAILER_FOOTER_BYTES;
-    ReadChannelStatus(data + end - total, areaLen, info);
+    std::vector<uint8_t> area(areaLen);
+    if (MpaRead(r, end - total, area.data(), areaLen) != areaLen) return 0;
+    ReadChannelStatus(area.data(), areaLen, info);
     return total;
 }
 
-// Reads a Xing/Info or VBRI header in the first frame.
-void ReadVbrHeader(const uint8_t* data, size_t pos, const MpaHeader& h, MpaStreamInfo* info)
+// Finds the title trailer and ID3v1 tag at the end of the file; returns the end of the audio.
+uint64_t FindTrailers(const MpaReader* r, MpaStreamInfo* info)
 {
-    const uint8_t* f = data + pos;
+    uint8_t tail[MPA_ID3V1_BYTES + MPA_TRAILER_FOOTER_BYTES];
+    uint64_t end = r->size;
+    size_t tailBytes = end < sizeof tail ? size_t(end) : sizeof tail;
+    if (MpaRead(r, end - tailBytes, tail, tailBytes) != tailBytes) return end;
+    size_t trailer = TrailerEndingAt(r, end, tail, tailBytes, info);
+    if (trailer) {
+        end -= trailer;
+    } else if (tailBytes >= MPA_ID3V1_BYTES && std::memcmp(tail + tailBytes - MPA_ID3V1_BYTES, "TAG", 3) == 0) {
+        end -= MPA_ID3V1_BYTES;
+        info->hasId3v1 = 1;
+        trailer = TrailerEndingAt(r, end, tail, tailBytes - MPA_ID3V1_BYTES, info);
+        end -= trailer;
+    }
+    info->trailerBytes = trailer;
+    return end;
+}
+
+// Reads a Xing/Info or VBRI header in the first frame f. *framesOut and *bytesOut get the
+// counts the header gives (0 when it has none).
+void ReadVbrHeader(const uint8_t* f, const MpaHeader& h, MpaStreamInfo* info, uint32_t* framesOut, uint32_t* bytesOut)
+{
     size_t len = size_t(h.frameBytes);
     size_t side = h.versionIndex == 0 ? (h.channels == 1 ? 17 : 32) : (h.channels == 1 ? 9 : 17);
     size_t candidates[2] = {4 + side, 4 + side + 2};
@@ -113,7 +157,9 @@ void ReadVbrHeader(const uint8_t* data, size_t pos, const MpaHeader& h, MpaStrea
         info->vbr = xing;
         uint32_t flags = Be32(f + at + 4);
         size_t p = at + 8;
+        if (flags & 1) *framesOut = Be32(f + p);
         if (flags & 1) p += 4;
+        if ((flags & 2) && p + 4 <= len) *bytesOut = Be32(f + p);
         if (flags & 2) p += 4;
         if (flags & 4) p += 100;
         if (flags & 8) p += 4;
@@ -131,81 +177,97 @@ void ReadVbrHeader(const uint8_t* data, size_t pos, const MpaHeader& h, MpaStrea
     if (len >= 4 + 32 + 26 && std::memcmp(f + 36, "VBRI", 4) == 0) {
         info->hasVbrHeader = 1;
         info->vbr = 1;
+        *bytesOut = Be32(f + 36 + 10);
+        *framesOut = Be32(f + 36 + 14);
     }
 }
 
 }  // namespace
 
-void MpaFindTrailers(const uint8_t* data, size_t size, size_t* audioEndOut, MpaStreamInfo* info)
+int MpaNextFrame(MpaWindow* w, const MpaHeader* first, uint64_t* at, MpaHeader* out)
 {
-    size_t end = size;
-    size_t trailer = TrailerEndingAt(data, end, info);
-    if (trailer) {
-        end -= trailer;
-    } else if (end >= MPA_ID3V1_BYTES && std::memcmp(data + end - MPA_ID3V1_BYTES, "TAG", 3) == 0) {
-        end -= MPA_ID3V1_BYTES;
-        info->hasId3v1 = 1;
-        trailer = TrailerEndingAt(data, end, info);
-        end -= trailer;
+    uint64_t pos = *at;
+    while (pos + MPA_HEADER_BYTES <= w->end) {
+        if (HeaderAt(w, pos, first, out) && pos + uint64_t(out->frameBytes) <= w->end) {
+            *at = pos;
+            return 1;
+        }
+        // damaged or truncated: look for the next confirmed frame
+        ++pos;
+        MpaHeader dummy;
+        while (pos + MPA_HEADER_BYTES <= w->end && !(SyncAt(w, pos) && ChainAt(w, pos, first, &dummy))) ++pos;
     }
-    info->trailerBytes = trailer;
-    *audioEndOut = end;
+    *at = pos;
+    return 0;
 }
 
-int MpaScanStream(const uint8_t* data, size_t size, MpaStreamInfo* info, std::vector<uint32_t>* offsetsOut)
+int MpaScanStream(const MpaReader* r, MpaStreamInfo* info, int walk, MpaFrameIndex* indexOut)
 {
     std::memset(info, 0, sizeof *info);
-    if (offsetsOut) offsetsOut->clear();
-    if (!data || size < MPA_HEADER_BYTES) return 0;
-    if (size >= 4 && (std::memcmp(data, "RIFF", 4) == 0 || std::memcmp(data, "MThd", 4) == 0)) return 0;
-    size_t end = size;
-    MpaFindTrailers(data, size, &end, info);
-    size_t start = Id3v2Size(data, end);
+    if (indexOut) {
+        indexOut->stride = 1;
+        indexOut->count = 0;
+    }
+    uint8_t head[ID3V2_HEADER_BYTES];
+    size_t got = MpaRead(r, 0, head, sizeof head);
+    if (got < MPA_HEADER_BYTES) return 0;
+    if (std::memcmp(head, "RIFF", 4) == 0 || std::memcmp(head, "MThd", 4) == 0) return 0;
+    uint64_t end = FindTrailers(r, info);
+    size_t start = Id3v2Size(head, got, end);
     info->id3v2Bytes = start;
 
-    // first frame: a confirmed chain within the search window
-    size_t limit = start + MPA_MAX_LEADING_JUNK;
+    // first frame: a confirmed chain within the search window (read a little at a time, so a
+    // plain file costs a few kilobytes)
+    MpaWindow w;
+    MpaWindowInit(&w, r, end, HEAD_CHUNK_BYTES);
+    uint64_t limit = start + MPA_MAX_LEADING_JUNK;
     if (limit > end) limit = end;
-    size_t pos = start;
+    uint64_t pos = start;
     MpaHeader first{};
     bool found = false;
     for (; pos + MPA_HEADER_BYTES <= limit; ++pos) {
-        if (data[pos] != 0xFF || (data[pos + 1] & 0xE0) != 0xE0) continue;
-        if (ChainAt(data, pos, end, nullptr, &first)) {
+        if (!SyncAt(&w, pos)) continue;
+        if (ChainAt(&w, pos, nullptr, &first)) {
             found = true;
             break;
         }
     }
     if (!found) return 0;
-    info->audioStart = pos;
-    info->audioEnd = end;
+    info->audioStart = size_t(pos);
+    info->audioEnd = size_t(end);
     info->first = first;
-    ReadVbrHeader(data, pos, first, info);
+    uint32_t headerFrames = 0, headerBytes = 0;
+    if (const uint8_t* f = MpaWindowAt(&w, pos, size_t(first.frameBytes)))
+        ReadVbrHeader(f, first, info, &headerFrames, &headerBytes);
+    uint64_t at = pos;
+    if (info->hasVbrHeader) at += uint64_t(first.frameBytes);
 
-    // walk the frames, resynchronising after damage
     uint64_t audioBytes = 0;
     uint32_t frames = 0;
-    int firstRate = -1;
-    size_t at = pos;
-    if (info->hasVbrHeader) at += size_t(first.frameBytes);
-    while (at + MPA_HEADER_BYTES <= end) {
+    if (walk) {
+        // visit every frame, resynchronising after damage
+        MpaWindowInit(&w, r, end, MPA_WINDOW_BYTES);
+        int firstRate = -1;
         MpaHeader h;
-        if (HeaderAt(data, at, end, &first, &h) && at + size_t(h.frameBytes) <= end) {
-            if (offsetsOut) offsetsOut->push_back(uint32_t(at));
+        while (MpaNextFrame(&w, &first, &at, &h)) {
+            if (indexOut) IndexAdd(indexOut, frames, at);
             ++frames;
             audioBytes += uint64_t(h.frameBytes);
             if (firstRate < 0) firstRate = h.bitrateIndex;
             else if (h.bitrateIndex != firstRate) info->vbr = 1;
-            at += size_t(h.frameBytes);
-            continue;
+            at += uint64_t(h.frameBytes);
         }
-        // damaged or truncated: look for the next confirmed frame
-        size_t next = at + 1;
-        MpaHeader dummy;
-        while (next + MPA_HEADER_BYTES <= end && !(data[next] == 0xFF && (data[next + 1] & 0xE0) == 0xE0 &&
-                                                  ChainAt(data, next, end, &first, &dummy)))
-            ++next;
-        at = next;
+        info->walked = 1;
+    } else {
+        audioBytes = end - at;
+        if (headerFrames) {
+            frames = headerFrames;
+            if (headerBytes && headerBytes <= end - pos) audioBytes = headerBytes;
+        } else {
+            // nominal: the stream bytes over the size of an unpadded frame at the first bit rate
+            uint64_t perFrame = uint64_t(first.samples) * uint64_t(first.bitrateKbps) * 125u;  // x rate
+            frames = perFrame ? uint32_t((audioBytes * first.sampleRate + perFrame / 2) / perFrame) : 0;
+        }
     }
     info->frames = frames;
     info->decodedSamples = uint64_t(frames) * uint64_t(first.samples);
@@ -213,9 +275,9 @@ int MpaScanStream(const uint8_t* data, size_t size, MpaStreamInfo* info, std::ve
     if (info->hasGapless) {
         // match the reference decoders: drop the encoder delay plus the synthesis delay at the
         // start, and the padding (less the same delay) at the end
-        uint64_t head = uint64_t(info->encoderDelay) + MPA_DECODER_DELAY;
+        uint64_t lead = uint64_t(info->encoderDelay) + MPA_DECODER_DELAY;
         uint64_t tail = info->encoderPadding > MPA_DECODER_DELAY ? info->encoderPadding - MPA_DECODER_DELAY : 0;
-        skip = head < total ? head : total;
+        skip = lead < total ? lead : total;
         total = total - skip > tail ? total - skip - tail : 0;
     }
     info->skipSamples = skip;

@@ -1,10 +1,17 @@
 // MpegAudioPlayCheckInfo: describes an MPEG audio file in the library's information records
 // (layout in tavply_api.h). Portable, so the native build uses the same call as the program.
+// The deck's playlist asks this for every entry again and again, so only the file's head and
+// tail are read: a constant bit-rate file without a VBR header gets its nominal length from
+// the stream bytes and the bit rate, as other players show it. The open track's record
+// (MpegAudioPlayGetInfo) comes from the player's frame walk instead and is exact.
+#include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "mpa_stream.h"
 #include "tavply_api.h"
-#include "tavply_file.h"
+#include "tavply_info.h"
+#include "mpa_source.h"
 
 namespace {
 
@@ -21,18 +28,10 @@ void Put16(uint8_t* rec, uint32_t offset, uint16_t v)
 
 }  // namespace
 
-extern "C" int32_t TAV_CALL MpegAudioPlayCheckInfo(const char* path, void* info, void* ext)
+void TavFillInfo(const char* path, const MpaReader* r, const MpaStreamInfo& s, uint8_t* rec, uint8_t* x)
 {
-    if (!path || !path[0] || !info || !ext) return TAVPLY_ERR_ARGUMENT;
-    uint8_t* rec = static_cast<uint8_t*>(info);
-    uint8_t* x = static_cast<uint8_t*>(ext);
     std::memset(rec, 0, TAVPLY_INFO_BYTES);
     std::memset(x, 0, TAVPLY_EXT_BYTES);
-    std::vector<uint8_t> file;
-    if (!TavReadWholeFile(path, &file)) return TAVPLY_ERR_OPEN;
-    MpaStreamInfo s;
-    if (!MpaScanStream(file.data(), file.size(), &s, nullptr)) return TAVPLY_ERR_FORMAT;
-
     size_t pathLen = std::strlen(path);
     std::memcpy(rec + TAVPLY_INFO_PATH, path, pathLen < 259 ? pathLen : 259);
     Put32(rec, TAVPLY_INFO_RECORD_BYTES, TAVPLY_INFO_BYTES);
@@ -67,19 +66,31 @@ extern "C" int32_t TAV_CALL MpegAudioPlayCheckInfo(const char* path, void* info,
     Put32(rec, TAVPLY_INFO_SAMPLES_HIGH, uint32_t(s.samples >> 32));
     Put32(rec, TAVPLY_INFO_FIRST_BITRATE, uint32_t(s.first.bitrateKbps));
 
-    size_t size = file.size();
-    if (s.hasId3v1) {
-        size_t tagAt = size - MPA_ID3V1_BYTES;
-        std::memcpy(x + TAVPLY_EXT_ID3V1, file.data() + tagAt, MPA_ID3V1_BYTES);
-    }
+    uint64_t size = r->size;
+    if (s.hasId3v1) MpaRead(r, size - MPA_ID3V1_BYTES, x + TAVPLY_EXT_ID3V1, MPA_ID3V1_BYTES);
     if (s.trailerBytes) {
         size_t areaLen = s.trailerBytes - MPA_TRAILER_FOOTER_BYTES;
-        size_t trailerEnd = size - (s.hasId3v1 ? size_t(MPA_ID3V1_BYTES) : size_t(0));
-        size_t areaAt = trailerEnd - s.trailerBytes;
+        uint64_t trailerEnd = size - (s.hasId3v1 ? uint64_t(MPA_ID3V1_BYTES) : 0u);
+        uint64_t areaAt = trailerEnd - s.trailerBytes;
         size_t room = TAVPLY_EXT_CHANNEL_STATUS - TAVPLY_EXT_TRAILER;
         Put32(x, TAVPLY_EXT_TRAILER_BYTES, uint32_t(areaLen));
-        std::memcpy(x + TAVPLY_EXT_TRAILER, file.data() + areaAt, areaLen < room ? areaLen : room);
+        MpaRead(r, areaAt, x + TAVPLY_EXT_TRAILER, areaLen < room ? areaLen : room);
     }
     if (s.hasChannelStatus) std::memcpy(x + TAVPLY_EXT_CHANNEL_STATUS, s.channelStatus, 4);
+}
+
+extern "C" int32_t TAV_CALL MpegAudioPlayCheckInfo(const char* path, void* info, void* ext)
+{
+    if (!path || !path[0] || !info || !ext) return TAVPLY_ERR_ARGUMENT;
+    uint8_t* rec = static_cast<uint8_t*>(info);
+    uint8_t* x = static_cast<uint8_t*>(ext);
+    std::memset(rec, 0, TAVPLY_INFO_BYTES);
+    std::memset(x, 0, TAVPLY_EXT_BYTES);
+    std::unique_ptr<FILE, MpaFileCloser> file(std::fopen(path, "rb"));
+    MpaReader r;
+    if (!file || !MpaFileReader(file.get(), &r)) return TAVPLY_ERR_OPEN;
+    MpaStreamInfo s;
+    if (!MpaScanStream(&r, &s, 0)) return TAVPLY_ERR_FORMAT;
+    TavFillInfo(path, &r, s, rec, x);
     return 0;
 }

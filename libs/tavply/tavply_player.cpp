@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -15,7 +16,7 @@
 
 #include "mpa_source.h"
 #include "tavply_api.h"
-#include "tavply_file.h"
+#include "tavply_info.h"
 #include "tavply_output.h"
 
 namespace {
@@ -39,7 +40,6 @@ struct Player {
     bool open = false;               // a track is open
     int32_t status = TAVPLY_STATUS_NOT_READY;
     std::string path;                // the open track's path
-    std::vector<uint8_t> file;       // the open track's bytes
     std::unique_ptr<MpaSource> source;
     TavOutput* output = nullptr;
     uint64_t base = 0;               // track sample at the device's position 0
@@ -128,9 +128,7 @@ void CloseTrack(Player& p)
         TavOutputClose(p.output);
     }
     p.output = nullptr;
-    p.source.reset();
-    p.file.clear();
-    p.file.shrink_to_fit();
+    p.source.reset();  // closes the file
     p.path.clear();
     p.open = false;
     p.status = TAVPLY_STATUS_NOT_READY;
@@ -176,19 +174,13 @@ int32_t TAV_CALL MpegAudioPlayOpen(const char* path, const char* deviceName)
     if (!path || !path[0]) return TAVPLY_ERR_ARGUMENT;
     std::lock_guard<std::mutex> guard(p.lock);
     if (!p.initialised || p.open) return TAVPLY_ERR_STATE;
-    std::vector<uint8_t> file;
-    if (!TavReadWholeFile(path, &file)) return TAVPLY_ERR_OPEN;
     std::unique_ptr<MpaSource> src(new MpaSource());
-    p.file.swap(file);
-    if (!MpaSourceOpen(src.get(), p.file.data(), p.file.size())) {
-        p.file.clear();
-        return TAVPLY_ERR_FORMAT;
-    }
+    FILE* probe = std::fopen(path, "rb");
+    if (!probe) return TAVPLY_ERR_OPEN;
+    std::fclose(probe);
+    if (!MpaSourceOpenFile(src.get(), path)) return TAVPLY_ERR_FORMAT;
     TavOutput* out = TavOutputOpen(deviceName ? deviceName : "", src->sampleRate, src->channels);
-    if (!out) {
-        p.file.clear();
-        return TAVPLY_ERR_DEVICE;
-    }
+    if (!out) return TAVPLY_ERR_DEVICE;
     TavOutputPause(out);  // nothing plays before Start
     p.source = std::move(src);
     p.output = out;
@@ -215,15 +207,14 @@ int32_t TAV_CALL MpegAudioPlayClose(void)
 
 int32_t TAV_CALL MpegAudioPlayGetInfo(void* info, void* ext)
 {
+    if (!info || !ext) return TAVPLY_ERR_ARGUMENT;
     Player& p = ThePlayer();
-    std::string path;
-    {
-        std::lock_guard<std::mutex> guard(p.lock);
-        if (!p.open) return TAVPLY_ERR_STATE;
-        path = p.path;
-    }
-    // the open track's description is the file check's
-    return MpegAudioPlayCheckInfo(path.c_str(), info, ext);
+    std::lock_guard<std::mutex> guard(p.lock);
+    if (!p.open) return TAVPLY_ERR_STATE;
+    // the open track's description, with the exact counts of the player's frame walk
+    TavFillInfo(p.path.c_str(), &p.source->reader, p.source->info, static_cast<uint8_t*>(info),
+                static_cast<uint8_t*>(ext));
+    return 0;
 }
 
 int32_t TAV_CALL MpegAudioPlayStart(void)

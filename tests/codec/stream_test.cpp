@@ -42,6 +42,12 @@ protected:
 ScratchDir* StreamFixture::dir = nullptr;
 std::vector<uint8_t>* StreamFixture::plain = nullptr;
 
+int ScanBytes(const std::vector<uint8_t>& bytes, MpaStreamInfo* info, int walk = 1)
+{
+    MpaReader r = MpaMemoryReader(bytes.data(), bytes.size());
+    return MpaScanStream(&r, info, walk);
+}
+
 std::vector<uint8_t> Trailer(const uint8_t status[4])
 {
     std::vector<uint8_t> t;
@@ -96,7 +102,7 @@ TEST_F(StreamFixture, TagsJunkAndTrailerAroundTheAudioDecodeLikeThePlainStream)
     layouts[2].bytes = cat({plain, &trailer});
     for (auto& l : layouts) {
         MpaStreamInfo info;
-        ASSERT_TRUE(MpaScanStream(l.bytes.data(), l.bytes.size(), &info, nullptr)) << l.name;
+        ASSERT_TRUE(ScanBytes(l.bytes, &info)) << l.name;
         EXPECT_EQ(info.hasChannelStatus, l.hasStatus ? 1 : 0) << l.name;
         if (l.hasStatus) EXPECT_EQ(0, std::memcmp(info.channelStatus, status, 4)) << l.name;
         std::vector<float> got = DecodeBytes(l.bytes);
@@ -108,7 +114,7 @@ TEST_F(StreamFixture, TagsJunkAndTrailerAroundTheAudioDecodeLikeThePlainStream)
 TEST_F(StreamFixture, VbrHeaderGivesLengthAndGaplessTrimMatchesTheSource)
 {
     MpaStreamInfo info;
-    ASSERT_TRUE(MpaScanStream(plain->data(), plain->size(), &info, nullptr));
+    ASSERT_TRUE(ScanBytes(*plain, &info));
     EXPECT_TRUE(info.hasVbrHeader);
     EXPECT_TRUE(info.vbr);
     EXPECT_TRUE(info.hasGapless);
@@ -138,10 +144,10 @@ TEST_F(StreamFixture, DamageIsConcealedAndNeverCrashes)
     std::vector<uint8_t> noise(20000);
     for (auto& b : noise) b = uint8_t(rng());
     MpaStreamInfo info;
-    EXPECT_FALSE(MpaScanStream(noise.data(), noise.size(), &info, nullptr));
+    EXPECT_FALSE(ScanBytes(noise, &info));
     std::vector<uint8_t> riff = *plain;
     std::memcpy(riff.data(), "RIFF", 4);
-    EXPECT_FALSE(MpaScanStream(riff.data(), riff.size(), &info, nullptr));
+    EXPECT_FALSE(ScanBytes(riff, &info));
 }
 
 TEST_F(StreamFixture, SeekingLandsOnTheSameSamplesAsPlaying)
@@ -162,6 +168,89 @@ TEST_F(StreamFixture, SeekingLandsOnTheSameSamplesAsPlaying)
     ASSERT_TRUE(MpaSourceSeek(src.get(), uint64_t(1) << 40));  // past the end: at the end
     float tail[8];
     EXPECT_EQ(0u, MpaSourceRead(src.get(), tail, 4));
+}
+
+TEST_F(StreamFixture, HeadAndTailGiveTheSameLayoutAsTheFrameWalk)
+{
+    MpaStreamInfo walked, quick;
+    ASSERT_TRUE(ScanBytes(*plain, &walked, 1));
+    ASSERT_TRUE(ScanBytes(*plain, &quick, 0));
+    EXPECT_EQ(quick.frames, walked.frames);
+    EXPECT_EQ(quick.samples, walked.samples);
+    EXPECT_EQ(quick.audioStart, walked.audioStart);
+    EXPECT_EQ(quick.audioEnd, walked.audioEnd);
+    EXPECT_NEAR(double(quick.averageKbps), double(walked.averageKbps), 2.0);
+}
+
+// A large file that exists only as a pattern: an ID3v2 tag with a big body, then silent
+// layer II frames (mono, 192 kbit/s, 48 kHz: 576 bytes each, never padded), then an ID3v1
+// tag. The reader counts what is asked of it.
+struct PatternFile {
+    uint64_t tagBytes = 10 + 4000000;
+    uint64_t frameCount = 0;
+    uint64_t reads = 0, bytes = 0, largest = 0;
+    uint8_t frame[576] = {0xFF, 0xFD, 0xA4, 0xC4};
+    uint64_t Size() const { return tagBytes + frameCount * 576 + 128; }
+
+    static size_t Read(void* context, uint64_t offset, uint8_t* out, size_t len)
+    {
+        PatternFile* f = static_cast<PatternFile*>(context);
+        ++f->reads;
+        f->bytes += len;
+        if (len > f->largest) f->largest = len;
+        uint64_t audioEnd = f->tagBytes + f->frameCount * 576;
+        for (size_t i = 0; i < len; ++i) {
+            uint64_t at = offset + i;
+            uint8_t b = 0;
+            if (at < 10) {
+                const uint8_t id3[10] = {'I', 'D', '3', 3, 0, 0, 0x01, 0x74, 0x12, 0x00};  // 4000000
+                b = id3[at];
+            } else if (at >= f->tagBytes && at < audioEnd) {
+                b = f->frame[(at - f->tagBytes) % 576];
+            } else if (at >= audioEnd) {
+                b = at - audioEnd < 3 ? uint8_t("TAG"[at - audioEnd]) : ' ';
+            }
+            out[i] = b;
+        }
+        return len;
+    }
+    MpaReader Reader() { return MpaReader{this, Size(), Read}; }
+};
+
+TEST(BoundedReads, LayoutReadsHeadAndTailAndTheSourceOnlyAWindow)
+{
+    PatternFile file;
+    file.frameCount = 100000;  // about 58 MB, 40 minutes
+    MpaReader r = file.Reader();
+    MpaStreamInfo info;
+    ASSERT_TRUE(MpaScanStream(&r, &info, 0));
+    EXPECT_EQ(info.audioStart, file.tagBytes);
+    EXPECT_TRUE(info.hasId3v1);
+    EXPECT_EQ(info.frames, file.frameCount);  // nominal length of a constant bit rate
+    EXPECT_EQ(info.lengthMs, 2400000u);
+    EXPECT_LT(file.bytes, 20000u) << "the layout alone must not read the stream";
+
+    std::unique_ptr<MpaSource> src(new MpaSource());
+    file.bytes = file.largest = 0;
+    ASSERT_TRUE(MpaSourceOpenReader(src.get(), r));
+    EXPECT_EQ(src->info.frames, file.frameCount);
+    EXPECT_LE(file.largest, uint64_t(MPA_WINDOW_BYTES));
+    std::vector<float> pcm(4096);
+    uint64_t total = src->info.samples;
+    for (uint64_t target : {total / 3, total - 3000, uint64_t(5000)}) {
+        file.bytes = 0;
+        ASSERT_TRUE(MpaSourceSeek(src.get(), target));
+        size_t got = 0, n;
+        while (got < 4000 && (n = MpaSourceRead(src.get(), pcm.data(), 4096)) > 0) got += n;
+        if (target + 4000 > total) EXPECT_EQ(got, total - target);
+        else EXPECT_GE(got, 4000u);
+        EXPECT_EQ(src->position, target + got);
+        // a seek walks at most one index stride of headers and decodes a few frames
+        uint64_t stride = uint64_t(src->index.stride) * 576;
+        EXPECT_LT(file.bytes, stride + 4 * uint64_t(MPA_WINDOW_BYTES)) << target;
+    }
+    EXPECT_LE(file.largest, uint64_t(MPA_WINDOW_BYTES));
+    EXPECT_EQ(0, src->concealed);
 }
 
 TEST(FrameHeader, SizesAndFieldsOfRepresentativeHeaders)
