@@ -4,6 +4,7 @@
 //                                       "visible"); exit 1 on timeout
 //   wintool count CLASS TITLE           prints how many such windows exist
 //   wintool close CLASS                 posts WM_CLOSE to the window
+//   wintool iconic CLASS                prints 1 when the window is minimized, else 0
 //   wintool boxes                       lists message boxes: handle, caption, text (tab-separated)
 //   wintool press HWND OK|Cancel|Yes|No presses a button of a message box
 //   wintool send CLASS MSG WPARAM LPARAM sends a message (numbers, 0x... allowed); prints the result
@@ -198,6 +199,12 @@ int main(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "close")) {
         HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
         return w && PostMessageA(w, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    if (argc >= 3 && !std::strcmp(argv[1], "iconic")) {
+        HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
+        if (!w) return 1;
+        std::printf("%d\n", IsIconic(w) ? 1 : 0);
+        return 0;
     }
     if (argc >= 2 && !std::strcmp(argv[1], "boxes")) return CmdBoxes();
     if (argc >= 4 && !std::strcmp(argv[1], "press")) return CmdPress(argv[2], argv[3]);

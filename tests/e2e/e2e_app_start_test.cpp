@@ -44,11 +44,18 @@ TEST_F(DeckStart, FirstStartShowsTheDeckAndASecondStartOnlyRaisesIt) {
     std::string shot = rig.dir + "/deck.png";
     EXPECT_TRUE(TakeScreenshot(rig, shot));
 
+    // Minimized, it is restored by the second start, which then ends without a window of its own.
+    const unsigned WM_SYSCOMMAND = 0x112, SC_MINIMIZE = 0xF020;
+    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_SYSCOMMAND, SC_MINIMIZE, 0, nullptr));
+    ASSERT_EQ(1, IsWindowIconic(rig, DECK_CLASS));
     pid_t second = Start({});
     int code = -1;
     ASSERT_TRUE(WaitExit(second, EXIT_MS, &code));
     EXPECT_EQ(0, code);
     EXPECT_EQ(1, CountWindows(rig, DECK_CLASS, DECK_TITLE));
+    int iconic = 1;
+    for (int i = 0; i < 50 && iconic == 1; ++i) iconic = IsWindowIconic(rig, DECK_CLASS);  // bounded poll
+    EXPECT_EQ(0, iconic);
 
     // Closing an idle deck ends it with code 0.
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));

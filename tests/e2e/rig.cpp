@@ -286,6 +286,12 @@ int CountWindows(const Rig& rig, const std::string& cls, const std::string& titl
 
 bool CloseWindow(const Rig& rig, const std::string& cls) { return Wintool(rig, {"close", cls}, nullptr) == 0; }
 
+int IsWindowIconic(const Rig& rig, const std::string& cls) {
+    std::string out;
+    if (Wintool(rig, {"iconic", cls}, &out) != 0) return -1;
+    return std::atoi(out.c_str());
+}
+
 bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam,
                        int64_t* resultOut) {
     std::string out;

@@ -73,6 +73,8 @@ bool WaitForWindow(const Rig& rig, const std::string& cls, const std::string& ti
 bool WaitForVisibleWindow(const Rig& rig, const std::string& cls, const std::string& title, int timeoutMs);
 int CountWindows(const Rig& rig, const std::string& cls, const std::string& title);
 bool CloseWindow(const Rig& rig, const std::string& cls);  // posts WM_CLOSE
+// 1 when the window of the class is minimized, 0 when not, -1 when there is none.
+int IsWindowIconic(const Rig& rig, const std::string& cls);
 // Sends a message to the window of the class and gives its result; false when there is no such
 // window or it did not answer within 20 s.
 bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam,
