@@ -118,6 +118,15 @@ struct BitCache {
         Skip(n);
         return v;
     }
+    // Applies the sign bit that follows a non-zero magnitude; zero takes no bit. Branch-free,
+    // as the signs are as good as random.
+    inline int Signed(int v)
+    {
+        int nz = v != 0;
+        int s = int(acc >> 63) & nz;
+        Skip(nz);
+        return (v ^ -s) + s;
+    }
     void Finish(MpaBits* bits) const
     {
         bits->pos = pos;
@@ -196,9 +205,9 @@ int MpaHuffDecode(const MpaDecoder* dec, MpaBits* reader, size_t endBit, const M
             uint32_t v = DecodeSymbol(dec->huffPool, lk, bits);
             int x = v & 0xFF, y = (v >> 8) & 0xFF;
             if (x == 15 && linbits) x += int(bits->Read(linbits));
-            if (x && bits->Read(1)) x = -x;
+            x = bits->Signed(x);
             if (y == 15 && linbits) y += int(bits->Read(linbits));
-            if (y && bits->Read(1)) y = -y;
+            y = bits->Signed(y);
             is[line] = x;
             is[line + 1] = y;
         }
@@ -211,8 +220,7 @@ int MpaHuffDecode(const MpaDecoder* dec, MpaBits* reader, size_t endBit, const M
         BitCache before = *bits;
         uint32_t v = DecodeSymbol(dec->huffPool, qk, bits);
         int q[4] = {int(v >> 3) & 1, int(v >> 2) & 1, int(v >> 1) & 1, int(v) & 1};
-        for (int i = 0; i < 4; ++i)
-            if (q[i] && bits->Read(1)) q[i] = -1;
+        for (int i = 0; i < 4; ++i) q[i] = bits->Signed(q[i]);
         if (bits->pos > endBit) {
             // the last quadruple ran past the granule: it is padding, not data
             *bits = before;

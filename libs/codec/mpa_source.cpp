@@ -19,8 +19,10 @@ int DecodeNextFrame(MpaSource* src)
     const uint8_t* frame = MpaWindowAt(&src->window, src->nextOffset, size_t(h.frameBytes));
     size_t index = src->nextFrame++;
     src->nextOffset += uint64_t(h.frameBytes);
+    // the usual case (the frame has the stream's channel count) decodes straight into pcm
     float tmp[MPA_MAX_SAMPLES * 2];
-    int n = frame ? MpaDecodeFrame(&src->dec, frame, size_t(h.frameBytes), tmp, &h) : 0;
+    float* dst = h.channels == src->channels ? src->pcm : tmp;
+    int n = frame ? MpaDecodeFrame(&src->dec, frame, size_t(h.frameBytes), dst, &h) : 0;
     if (n <= 0) {
         n = src->info.first.samples;
         std::memset(tmp, 0, sizeof(float) * size_t(n) * 2);
@@ -29,7 +31,7 @@ int DecodeNextFrame(MpaSource* src)
     if (src->dec.lastError != MPA_OK) ++src->concealed;
     if (n > MPA_MAX_SAMPLES) n = MPA_MAX_SAMPLES;
     if (h.channels == src->channels) {
-        std::memcpy(src->pcm, tmp, sizeof(float) * size_t(n) * size_t(src->channels));
+        if (dst != src->pcm) std::memcpy(src->pcm, dst, sizeof(float) * size_t(n) * size_t(src->channels));
     } else if (src->channels == 2) {
         for (int i = 0; i < n; ++i) src->pcm[2 * i] = src->pcm[2 * i + 1] = tmp[i];
     } else {

@@ -1,6 +1,5 @@
 // Polyphase synthesis filter bank: 32 subband samples -> 32 PCM samples per time slot. The
-// 64-point matrixing is a 32-point DCT-II (one butterfly stage, then SIMD products) plus the
-// cosine symmetries; the windowing reads a doubled V buffer so no index ever wraps.
+// 64-point matrixing is a fast 32-point DCT-II (80 multiplications) plus the cosine symmetries; the windowing reads a doubled V buffer so no index ever wraps.
 #include <cmath>
 #include <cstring>
 
@@ -19,38 +18,37 @@ inline F4 Load4(const float* p)
     return v;
 }
 
-// 32-point DCT-II, x[k] <- sum_n x[n] cos(pi (2n+1) k / 64): one butterfly stage, then the even
-// and the odd outputs as two 16 x 16 products, four outputs per SIMD step. cosEven[n][k] and
-// cosOdd[n][k] hold cos(pi (2n+1)(2k) / 64) and cos(pi (2n+1)(2k+1) / 64).
-inline void Dct32(float* x, const float (*cosEven)[16], const float (*cosOdd)[16])
+// N-point DCT-II, x[k] <- sum_n x[n] cos(pi (2n+1) k / 2N), by halving: the even outputs are
+// the half-size DCT of x[n] + x[N-1-n]; the odd ones come from the half-size DCT Y of
+// (x[n] - x[N-1-n]) / (2 cos(pi (2n+1) / 2N)) as Y[k] + Y[k+1]. scale[] holds those
+// reciprocals for N = 32, 16, 8, 4, 2 one after another; everything unrolls at compile time.
+template <int N>
+inline void Dct(float* x, const float* scale)
 {
-    float sum[16], diff[16];
-    for (int n = 0; n < 16; ++n) {
-        sum[n] = x[n] + x[31 - n];
-        diff[n] = x[n] - x[31 - n];
+    float a[N / 2], b[N / 2];
+    for (int n = 0; n < N / 2; ++n) {
+        a[n] = x[n] + x[N - 1 - n];
+        b[n] = (x[n] - x[N - 1 - n]) * scale[n];
     }
-    for (int k = 0; k < 16; k += 4) {
-        F4 even = {0, 0, 0, 0}, odd = {0, 0, 0, 0};
-        for (int n = 0; n < 16; ++n) {
-            even += sum[n] * Load4(cosEven[n] + k);
-            odd += diff[n] * Load4(cosOdd[n] + k);
-        }
-        for (int i = 0; i < 4; ++i) {
-            x[2 * (k + i)] = even[i];
-            x[2 * (k + i) + 1] = odd[i];
-        }
-    }
+    Dct<N / 2>(a, scale + N / 2);
+    Dct<N / 2>(b, scale + N / 2);
+    for (int k = 0; k < N / 2; ++k) x[2 * k] = a[k];
+    for (int k = 0; k < N / 2 - 1; ++k) x[2 * k + 1] = b[k] + b[k + 1];
+    x[N - 1] = b[N / 2 - 1];
+}
+
+template <>
+inline void Dct<1>(float*, const float*)
+{
 }
 
 }  // namespace
 
 void MpaSynthInit(MpaDecoder* dec)
 {
-    for (int n = 0; n < 16; ++n)
-        for (int k = 0; k < 16; ++k) {
-            dec->dctEven[n][k] = float(std::cos(MPA_PI * (2 * n + 1) * (2 * k) / 64.0));
-            dec->dctOdd[n][k] = float(std::cos(MPA_PI * (2 * n + 1) * (2 * k + 1) / 64.0));
-        }
+    int at = 0;
+    for (int n = 32; n >= 2; n /= 2)
+        for (int i = 0; i < n / 2; ++i) dec->dctScale[at++] = float(0.5 / std::cos(MPA_PI * (2 * i + 1) / (2.0 * n)));
     for (int i = 0; i < 512; ++i) {
         int w = MPA_SYNTH_WINDOW[i <= 256 ? i : 512 - i];
         dec->synthWindow[i] = float(((i >> 6) & 1 ? -w : w) / 65536.0);
@@ -61,7 +59,7 @@ void MpaSynth(MpaDecoder* dec, int ch, const float subband[32], float* out, int 
 {
     float x[32];
     std::memcpy(x, subband, sizeof x);
-    Dct32(x, dec->dctEven, dec->dctOdd);
+    Dct<32>(x, dec->dctScale);
     // V[i] = cos((16 + i)(2k + 1) pi / 64) applied to the samples, from the DCT outputs
     float v[64];
     for (int i = 0; i < 16; ++i) v[i] = x[i + 16];
