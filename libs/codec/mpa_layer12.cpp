@@ -22,6 +22,16 @@ inline float Dequant(uint32_t q, int steps)
     return float(2.0 * double(q) - double(steps - 1)) / float(steps);
 }
 
+// Splits a grouped code into its three values 2q - (N - 1), first sample first.
+template <int N>
+inline void Ungroup(uint32_t code, float v[3])
+{
+    for (int k = 0; k < 3; ++k) {
+        v[k] = float(2 * int(code % N) - (N - 1));
+        code /= N;
+    }
+}
+
 void SynthSlot(MpaDecoder* dec, int channels, float sb[2][32], float* pcm)
 {
     for (int ch = 0; ch < channels; ++ch) MpaSynth(dec, ch, sb[ch], pcm + ch, channels);
@@ -117,45 +127,61 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
             for (int p = 0; p < 3; ++p) scale[ch][sb][p] = float(MPA_SCALEFACTOR[s[p]]);
         }
     if (bits->overrun) return MPA_ERR_TRUNCATED;
-    float sample[2][3][32];
+
+    // the coded subbands in bit-stream order, with their factors per part of the frame:
+    // scale factor over the step count, for each channel that gets the samples
+    struct Coded {
+        int sb, ch, chans;  // chans: 2 when one coded value serves both channels
+        MpaQuantClass qc;
+        float factor[2][3];
+    };
+    Coded coded[64];
+    int codedCount = 0;
+    for (int sb = 0; sb < limit; ++sb) {
+        int chans = sb < bound ? nch : 1;
+        for (int ch = 0; ch < chans; ++ch) {
+            int c = cls[ch][sb];
+            if (c < 0) continue;
+            Coded& e = coded[codedCount++];
+            e.sb = sb;
+            e.ch = ch;
+            e.chans = sb < bound ? 1 : nch;
+            e.qc = MPA_L2_CLASSES[c];
+            float inv = 1.0f / float(e.qc.steps);
+            for (int o = 0; o < 2; ++o)
+                for (int p = 0; p < 3; ++p) e.factor[o][p] = scale[o][sb][p] * inv;
+        }
+    }
+    float sample[3][2][32];
     for (int gr = 0; gr < 12; ++gr) {
         int part = gr >> 2;
         std::memset(sample, 0, sizeof sample);
-        for (int sb = 0; sb < limit; ++sb) {
-            int chans = sb < bound ? nch : 1;
-            for (int ch = 0; ch < chans; ++ch) {
-                int c = cls[ch][sb];
-                if (c < 0) continue;
-                const MpaQuantClass& qc = MPA_L2_CLASSES[c];
-                // v = 2q - (n - 1), divided by n together with the scale factor below
-                float v[3];
-                int offset = qc.steps - 1;
-                if (qc.grouped) {
-                    uint32_t code = MpaBitsRead(bits, qc.bits);
-                    for (int k = 0; k < 3; ++k) {
-                        v[k] = float(2 * int(code % qc.steps) - offset);
-                        code /= qc.steps;
-                    }
-                } else {
-                    for (int k = 0; k < 3; ++k) v[k] = float(2 * int(MpaBitsRead(bits, qc.bits)) - offset);
+        for (int i = 0; i < codedCount; ++i) {
+            const Coded& e = coded[i];
+            // v = 2q - (n - 1), divided by n together with the scale factor below
+            float v[3];
+            int offset = e.qc.steps - 1;
+            if (e.qc.grouped) {
+                uint32_t code = MpaBitsRead(bits, e.qc.bits);
+                switch (e.qc.steps) {  // constant divisors: no division instructions
+                case 3: Ungroup<3>(code, v); break;
+                case 5: Ungroup<5>(code, v); break;
+                default: Ungroup<9>(code, v); break;
                 }
-                float inv = 1.0f / float(qc.steps);
-                if (sb < bound) {
-                    float f = scale[ch][sb][part] * inv;
-                    for (int k = 0; k < 3; ++k) sample[ch][k][sb] = v[k] * f;
-                } else {
-                    for (int o = 0; o < nch; ++o) {
-                        float f = scale[o][sb][part] * inv;
-                        for (int k = 0; k < 3; ++k) sample[o][k][sb] = v[k] * f;
-                    }
+            } else {
+                for (int k = 0; k < 3; ++k) v[k] = float(2 * int(MpaBitsRead(bits, e.qc.bits)) - offset);
+            }
+            if (e.chans == 1) {
+                float f = e.factor[e.ch][part];
+                for (int k = 0; k < 3; ++k) sample[k][e.ch][e.sb] = v[k] * f;
+            } else {
+                for (int o = 0; o < nch; ++o) {
+                    float f = e.factor[o][part];
+                    for (int k = 0; k < 3; ++k) sample[k][o][e.sb] = v[k] * f;
                 }
             }
         }
-        for (int k = 0; k < 3; ++k) {
-            float slot[2][32];
-            for (int ch = 0; ch < nch; ++ch) std::memcpy(slot[ch], sample[ch][k], sizeof slot[ch]);
-            SynthSlot(dec, nch, slot, pcmOut + (gr * 3 + k) * 32 * nch);
-        }
+        for (int k = 0; k < 3; ++k) SynthSlot(dec, nch, sample[k], pcmOut + (gr * 3 + k) * 32 * nch);
     }
     return bits->overrun ? MPA_ERR_TRUNCATED : MPA_OK;
 }
