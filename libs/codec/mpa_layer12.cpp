@@ -22,6 +22,29 @@ inline float Dequant(uint32_t q, int steps)
     return float(2.0 * double(q) - double(steps - 1)) / float(steps);
 }
 
+// Bit reads for the sample loop: one 8-byte load per read while the frame has 8 bytes left,
+// zeros past its end (the caller then reports the overrun).
+struct SampleBits {
+    const uint8_t* data;
+    size_t totalBytes;
+    size_t pos;
+
+    inline uint32_t Read(int n)  // 1 <= n <= 25
+    {
+        size_t byte = pos >> 3;
+        uint64_t w = 0;
+        if (byte + 8 <= totalBytes) {
+            std::memcpy(&w, data + byte, 8);
+            w = __builtin_bswap64(w);
+        } else {
+            for (size_t i = 0; i < 8; ++i) w = (w << 8) | (byte + i < totalBytes ? data[byte + i] : 0u);
+        }
+        int shift = int(pos & 7);
+        pos += size_t(n);
+        return uint32_t((w << shift) >> (64 - n));
+    }
+};
+
 // Splits a grouped code into its three values 2q - (N - 1), first sample first.
 template <int N>
 inline void Ungroup(uint32_t code, float v[3])
@@ -152,6 +175,7 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
                 for (int p = 0; p < 3; ++p) e.factor[o][p] = scale[o][sb][p] * inv;
         }
     }
+    SampleBits in{bits->data, (bits->bitCount + 7) >> 3, bits->pos};
     float sample[3][2][32];
     for (int gr = 0; gr < 12; ++gr) {
         int part = gr >> 2;
@@ -162,14 +186,14 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
             float v[3];
             int offset = e.qc.steps - 1;
             if (e.qc.grouped) {
-                uint32_t code = MpaBitsRead(bits, e.qc.bits);
+                uint32_t code = in.Read(e.qc.bits);
                 switch (e.qc.steps) {  // constant divisors: no division instructions
                 case 3: Ungroup<3>(code, v); break;
                 case 5: Ungroup<5>(code, v); break;
                 default: Ungroup<9>(code, v); break;
                 }
             } else {
-                for (int k = 0; k < 3; ++k) v[k] = float(2 * int(MpaBitsRead(bits, e.qc.bits)) - offset);
+                for (int k = 0; k < 3; ++k) v[k] = float(2 * int(in.Read(e.qc.bits)) - offset);
             }
             if (e.chans == 1) {
                 float f = e.factor[e.ch][part];
@@ -183,5 +207,6 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
         }
         for (int k = 0; k < 3; ++k) SynthSlot(dec, nch, sample[k], pcmOut + (gr * 3 + k) * 32 * nch);
     }
+    MpaBitsSkip(bits, in.pos - bits->pos);
     return bits->overrun ? MPA_ERR_TRUNCATED : MPA_OK;
 }

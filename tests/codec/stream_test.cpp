@@ -104,7 +104,9 @@ TEST_F(StreamFixture, TagsJunkAndTrailerAroundTheAudioDecodeLikeThePlainStream)
         MpaStreamInfo info;
         ASSERT_TRUE(ScanBytes(l.bytes, &info)) << l.name;
         EXPECT_EQ(info.hasChannelStatus, l.hasStatus ? 1 : 0) << l.name;
-        if (l.hasStatus) EXPECT_EQ(0, std::memcmp(info.channelStatus, status, 4)) << l.name;
+        if (l.hasStatus) {
+            EXPECT_EQ(0, std::memcmp(info.channelStatus, status, 4)) << l.name;
+        }
         std::vector<float> got = DecodeBytes(l.bytes);
         ASSERT_EQ(got.size(), expected.size()) << l.name;
         EXPECT_EQ(0.0, RmsError(got, expected)) << l.name;
