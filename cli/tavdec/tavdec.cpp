@@ -18,6 +18,19 @@ namespace {
 
 enum OutputKind { OUT_PCM16, OUT_FLOAT, OUT_RAW, OUT_NONE };
 
+// Full scale 1.0 to 16-bit, clamped, rounded to nearest (halves away from zero). Laid out
+// without branches so the loop runs four samples at a time (built without trapping math).
+void ToPcm16(const float* in, int16_t* out, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        float v = in[i] * 32768.0f;
+        v = v < -32768.0f ? -32768.0f : v;
+        v = v > 32767.0f ? 32767.0f : v;
+        v += v < 0.0f ? -0.5f : 0.5f;
+        out[i] = int16_t(int32_t(v));
+    }
+}
+
 void PutLe(std::string* s, uint32_t v, int bytes)
 {
     for (int i = 0; i < bytes; ++i) s->push_back(char((v >> (8 * i)) & 0xFF));
@@ -118,11 +131,7 @@ int main(int argc, char** argv)
     while ((n = MpaSourceRead(src.get(), buf.data(), 4096)) > 0) {
         size_t values = n * size_t(nch);
         if (kind == OUT_PCM16) {
-            for (size_t i = 0; i < values; ++i) {
-                float v = buf[i] * 32768.0f;
-                v = v > 32767.0f ? 32767.0f : v < -32768.0f ? -32768.0f : v;
-                pcm16[i] = int16_t(v + (v >= 0.0f ? 0.5f : -0.5f));  // round to nearest
-            }
+            ToPcm16(buf.data(), pcm16.data(), values);
             std::fwrite(pcm16.data(), sizeof(int16_t), values, out);
         } else if (kind != OUT_NONE) {
             std::fwrite(buf.data(), sizeof(float), values, out);
