@@ -33,7 +33,9 @@ struct MpaHuffLookup {
 struct MpaDecoder {
     // Constants computed once by MpaDecoderInit (kept here so the codec has no globals).
     float pow43[8207];            // |i|^(4/3)
-    float imdctCos[18][18];       // long-block IMDCT kernel [input][distinct output]
+    float imdctEven[9][12];       // long-block IMDCT: even and odd halves of its 18-point
+    float imdctOdd[9][12];        // cosine transform [input][output], outputs padded to 12
+    float imdctScale[18];         // and the output factors 1 / (2 cos(pi (2n + 1) / 72))
     float imdctShortCos[6][6];    // short-block IMDCT kernel [input][distinct output]
     float window[4][36];          // long, start, short (first 12), stop windows
     float synthWindow[512];       // synthesis window D[i]

@@ -34,10 +34,12 @@ void MpaHuffInit(MpaDecoder* dec);
 int MpaHuffDecode(const MpaDecoder* dec, MpaBits* bits, size_t endBit, const MpaGranule* g,
                   int sfbSlot, int is[576]);
 
-// Synthesis (mpa_synth.cpp): 32 subband samples of one time slot -> 32 PCM samples, written to
-// out[0], out[step], out[2*step] ...
+// Synthesis (mpa_synth.cpp): `count` time slots of 32 subband samples per channel -> 32 PCM
+// samples per slot and channel, written interleaved to out. The subbands of slot t, channel ch
+// start at subbands[t * slotStride + ch * chStride].
 void MpaSynthInit(MpaDecoder* dec);
-void MpaSynth(MpaDecoder* dec, int ch, const float subband[32], float* out, int step);
+void MpaSynthSlots(MpaDecoder* dec, int nch, const float* subbands, int slotStride, int chStride, int count,
+                   float* out);
 // Advances the shared V-vector position after all channels of one time slot.
 void MpaSynthAdvance(MpaDecoder* dec);
 

@@ -57,8 +57,7 @@ inline void Ungroup(uint32_t code, float v[3])
 
 void SynthSlot(MpaDecoder* dec, int channels, float sb[2][32], float* pcm)
 {
-    for (int ch = 0; ch < channels; ++ch) MpaSynth(dec, ch, sb[ch], pcm + ch, channels);
-    MpaSynthAdvance(dec);
+    MpaSynthSlots(dec, channels, &sb[0][0], 64, 32, 1, pcm);
 }
 
 }  // namespace
@@ -176,10 +175,11 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
         }
     }
     SampleBits in{bits->data, (bits->bitCount + 7) >> 3, bits->pos};
-    float sample[3][2][32];
+    float slots[36][2][32];
+    std::memset(slots, 0, sizeof slots);
     for (int gr = 0; gr < 12; ++gr) {
         int part = gr >> 2;
-        std::memset(sample, 0, sizeof sample);
+        float (*sample)[2][32] = slots + 3 * gr;
         for (int i = 0; i < codedCount; ++i) {
             const Coded& e = coded[i];
             // v = 2q - (n - 1), divided by n together with the scale factor below
@@ -205,8 +205,8 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
                 }
             }
         }
-        for (int k = 0; k < 3; ++k) SynthSlot(dec, nch, sample[k], pcmOut + (gr * 3 + k) * 32 * nch);
     }
+    MpaSynthSlots(dec, nch, &slots[0][0][0], 64, 32, 36, pcmOut);
     MpaBitsSkip(bits, in.pos - bits->pos);
     return bits->overrun ? MPA_ERR_TRUNCATED : MPA_OK;
 }

@@ -381,10 +381,7 @@ int MpaDecodeLayer3(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, s
             MpaImdct(dec, ch, xr[ch], g->windowSwitching ? g->blockType : 0, g->mixed, active, slots[ch]);
         }
         float* out = pcmOut + gr * 576 * nch;
-        for (int t = 0; t < 18; ++t) {
-            for (int ch = 0; ch < nch; ++ch) MpaSynth(dec, ch, slots[ch][t], out + t * 32 * nch + ch, nch);
-            MpaSynthAdvance(dec);
-        }
+        MpaSynthSlots(dec, nch, &slots[0][0][0], 32, 18 * 32, 18, out);
     }
     return MPA_OK;
 }

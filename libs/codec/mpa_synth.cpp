@@ -22,23 +22,23 @@ inline F4 Load4(const float* p)
 // the half-size DCT of x[n] + x[N-1-n]; the odd ones come from the half-size DCT Y of
 // (x[n] - x[N-1-n]) / (2 cos(pi (2n+1) / 2N)) as Y[k] + Y[k+1]. scale[] holds those
 // reciprocals for N = 32, 16, 8, 4, 2 one after another; everything unrolls at compile time.
-template <int N>
-inline void Dct(float* x, const float* scale)
+template <int N, typename T>
+inline void Dct(T* x, const float* scale)
 {
-    float a[N / 2], b[N / 2];
+    T a[N / 2], b[N / 2];
     for (int n = 0; n < N / 2; ++n) {
         a[n] = x[n] + x[N - 1 - n];
         b[n] = (x[n] - x[N - 1 - n]) * scale[n];
     }
-    Dct<N / 2>(a, scale + N / 2);
-    Dct<N / 2>(b, scale + N / 2);
+    Dct<N / 2, T>(a, scale + N / 2);
+    Dct<N / 2, T>(b, scale + N / 2);
     for (int k = 0; k < N / 2; ++k) x[2 * k] = a[k];
     for (int k = 0; k < N / 2 - 1; ++k) x[2 * k + 1] = b[k] + b[k + 1];
     x[N - 1] = b[N / 2 - 1];
 }
 
 template <>
-inline void Dct<1>(float*, const float*)
+inline void Dct<1, F4>(F4*, const float*)
 {
 }
 
@@ -55,11 +55,12 @@ void MpaSynthInit(MpaDecoder* dec)
     }
 }
 
-void MpaSynth(MpaDecoder* dec, int ch, const float subband[32], float* out, int step)
+namespace {
+
+// Stores one slot's V vector (from its DCT outputs x) in the channel's history and windows the
+// last sixteen into 32 output samples.
+void Window(MpaDecoder* dec, int ch, const float x[32], float* out, int step)
 {
-    float x[32];
-    std::memcpy(x, subband, sizeof x);
-    Dct<32>(x, dec->dctScale);
     // V[i] = cos((16 + i)(2k + 1) pi / 64) applied to the samples, from the DCT outputs
     float v[64];
     for (int i = 0; i < 16; ++i) v[i] = x[i + 16];
@@ -83,6 +84,32 @@ void MpaSynth(MpaDecoder* dec, int ch, const float subband[32], float* out, int 
         out[(j + 1) * step] = acc[1];
         out[(j + 2) * step] = acc[2];
         out[(j + 3) * step] = acc[3];
+    }
+}
+
+}  // namespace
+
+void MpaSynthSlots(MpaDecoder* dec, int nch, const float* subbands, int slotStride, int chStride, int count,
+                   float* out)
+{
+    // the DCTs of four slots run side by side, one slot per SIMD lane
+    for (int t0 = 0; t0 < count; t0 += 4) {
+        int n = count - t0 < 4 ? count - t0 : 4;
+        float dct[2][4][32];
+        for (int ch = 0; ch < nch; ++ch) {
+            F4 x[32];
+            for (int l = 0; l < 4; ++l) {
+                const float* in = subbands + (t0 + (l < n ? l : 0)) * slotStride + ch * chStride;
+                for (int i = 0; i < 32; ++i) x[i][l] = in[i];
+            }
+            Dct<32, F4>(x, dec->dctScale);
+            for (int l = 0; l < n; ++l)
+                for (int i = 0; i < 32; ++i) dct[ch][l][i] = x[i][l];
+        }
+        for (int l = 0; l < n; ++l) {
+            for (int ch = 0; ch < nch; ++ch) Window(dec, ch, dct[ch][l], out + (t0 + l) * 32 * nch + ch, nch);
+            MpaSynthAdvance(dec);
+        }
     }
 }
 
