@@ -50,7 +50,7 @@ struct MpaDecoder {
     // Stream history, cleared by MpaDecoderResetStream.
     float synthBuf[MPA_MAX_CHANNELS][2048];  // polyphase V vectors, written twice for wrap-free reads
     int synthPos;                            // newest V vector position (0..15) * 64
-    float overlap[MPA_MAX_CHANNELS][32][18]; // layer III IMDCT overlap
+    float overlap[MPA_MAX_CHANNELS][18][32]; // layer III IMDCT overlap [sample][subband]
     uint8_t reservoir[MPA_RESERVOIR_BYTES];  // layer III main data of the last frames
     int reservoirBytes;
     int lastError;                           // MPA_OK or MPA_ERR_* of the last call

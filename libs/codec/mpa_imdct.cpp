@@ -59,48 +59,37 @@ inline F4 Load4(const float* p)
 
 inline void Store4(float* p, F4 v) { std::memcpy(p, &v, sizeof v); }
 
-void LongBlock(const MpaDecoder* dec, const float* x, const float* win, float* prev, float out[18])
+// One long block: x[18] lines -> out[18] samples, overlap-added with prev[18], which then gets
+// this block's second half. T is float, or F4 for four subbands side by side.
+template <typename T>
+void LongBlock(const MpaDecoder* dec, const T* x, const float* win, T* prev, T* out)
 {
-    float v[18];
+    T v[18];
     v[0] = x[0];
     for (int m = 1; m < 18; ++m) v[m] = x[m] + x[m - 1];
-    // outputs contiguous and padded to 12: three SIMD registers per half
-    F4 e0 = {0, 0, 0, 0}, e1 = e0, e2 = e0, o0 = e0, o1 = e0, o2 = e0;
-    for (int j = 0; j < 9; ++j) {
-        const float* ce = dec->imdctEven[j];
-        const float* co = dec->imdctOdd[j];
-        float ve = v[2 * j], vo = v[2 * j + 1];
-        e0 += Load4(ce) * ve;
-        e1 += Load4(ce + 4) * ve;
-        e2 += Load4(ce + 8) * ve;
-        o0 += Load4(co) * vo;
-        o1 += Load4(co + 4) * vo;
-        o2 += Load4(co + 8) * vo;
+    T e[9], o[9];
+    for (int n = 0; n < 9; ++n) {
+        e[n] = v[0] * dec->imdctEven[0][n];
+        o[n] = v[1] * dec->imdctOdd[0][n];
     }
-    float e[12], o[12];
-    Store4(e, e0);
-    Store4(e + 4, e1);
-    Store4(e + 8, e2);
-    Store4(o, o0);
-    Store4(o + 4, o1);
-    Store4(o + 8, o2);
-    float z[18];
+    for (int j = 1; j < 9; ++j)
+        for (int n = 0; n < 9; ++n) {
+            e[n] += v[2 * j] * dec->imdctEven[j][n];
+            o[n] += v[2 * j + 1] * dec->imdctOdd[j][n];
+        }
+    T z[18];
     for (int n = 0; n < 9; ++n) {
         z[n] = (e[n] + o[n]) * dec->imdctScale[n];
         z[17 - n] = (e[n] - o[n]) * dec->imdctScale[17 - n];
     }
-    // y[i] = Z[i + 9] for i = 0..8, y[18 + j] = Z[27 + j] = -Z[8 - j]
-    float y[18];
+    // y[i] = Z[i + 9] for i = 0..8, y[18 + j] = Z[27 + j] = -Z[8 - j]; then the symmetries
+    // y[17 - i] = -y[i] and y[35 - i] = y[i] fill the 36 outputs
+    T full[36];
     for (int i = 0; i < 9; ++i) {
-        y[i] = z[9 + i];
-        y[9 + i] = -z[8 - i];
-    }
-    float full[36];
-    for (int i = 0; i < 9; ++i) {
-        full[i] = y[i];
-        full[17 - i] = -y[i];
-        full[18 + i] = y[9 + i];
-        full[35 - i] = y[9 + i];
+        full[i] = z[9 + i];
+        full[17 - i] = -z[9 + i];
+        full[18 + i] = -z[8 - i];
+        full[35 - i] = -z[8 - i];
     }
     for (int i = 0; i < 18; ++i) {
         out[i] = full[i] * win[i] + prev[i];
@@ -141,21 +130,42 @@ void MpaImdct(MpaDecoder* dec, int ch, const float xr[576], int blockType, int m
 {
     int activeSb = (activeLines + 17) / 18;
     if (activeSb > 32) activeSb = 32;
-    for (int sb = 0; sb < 32; ++sb) {
-        float* prev = dec->overlap[ch][sb];
-        float t[18];
-        if (sb >= activeSb) {
-            // no spectral data: only the overlap of the previous granule remains
-            for (int i = 0; i < 18; ++i) t[i] = prev[i];
-            std::memset(prev, 0, sizeof(float) * 18);
-        } else if (blockType == 2 && !(mixed && sb < 2)) {
-            ShortBlock(dec, xr + sb * 18, prev, t);
-        } else {
-            int wt = blockType == 2 ? 0 : blockType;
-            LongBlock(dec, xr + sb * 18, dec->window[wt], prev, t);
+    float (*overlap)[32] = dec->overlap[ch];
+    for (int sb0 = 0; sb0 < 32; sb0 += 4) {
+        if (blockType != 2 && sb0 < activeSb) {
+            // four long blocks side by side (lines past the active ones are zero, which gives
+            // exactly the overlap-only result)
+            F4 x[18], prev[18], t[18];
+            for (int k = 0; k < 18; ++k)
+                for (int l = 0; l < 4; ++l) x[k][l] = xr[(sb0 + l) * 18 + k];
+            for (int i = 0; i < 18; ++i) prev[i] = Load4(&overlap[i][sb0]);
+            LongBlock<F4>(dec, x, dec->window[blockType], prev, t);
+            const F4 invert = {1.0f, -1.0f, 1.0f, -1.0f};  // odd subbands, odd samples
+            for (int i = 0; i < 18; ++i) {
+                Store4(&overlap[i][sb0], prev[i]);
+                Store4(&out[i][sb0], (i & 1) ? t[i] * invert : t[i]);
+            }
+            continue;
         }
-        if (sb & 1)
-            for (int i = 1; i < 18; i += 2) t[i] = -t[i];
-        for (int i = 0; i < 18; ++i) out[i][sb] = t[i];
+        for (int sb = sb0; sb < sb0 + 4; ++sb) {
+            float prev[18], t[18];
+            for (int i = 0; i < 18; ++i) prev[i] = overlap[i][sb];
+            if (sb >= activeSb) {
+                // no spectral data: only the overlap of the previous granule remains
+                for (int i = 0; i < 18; ++i) t[i] = prev[i];
+                std::memset(prev, 0, sizeof prev);
+            } else if (blockType == 2 && !(mixed && sb < 2)) {
+                ShortBlock(dec, xr + sb * 18, prev, t);
+            } else {
+                int wt = blockType == 2 ? 0 : blockType;
+                LongBlock<float>(dec, xr + sb * 18, dec->window[wt], prev, t);
+            }
+            if (sb & 1)
+                for (int i = 1; i < 18; i += 2) t[i] = -t[i];
+            for (int i = 0; i < 18; ++i) {
+                overlap[i][sb] = prev[i];
+                out[i][sb] = t[i];
+            }
+        }
     }
 }
