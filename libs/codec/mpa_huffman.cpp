@@ -7,11 +7,20 @@
 
 namespace {
 
-// Pool entries: a leaf holds (bits consumed at this level) | x << 8 | y << 16; a link to a
-// second-level table has the top bit set, the table's offset in the low 16 bits and its width
-// in bits 16..23.
+// Pool entries: a leaf holds (bits consumed at this level) | x << 8 | y << 16, and flags: x
+// non-zero, y non-zero, x or y is 15 (may carry linbits); a link to a second-level table has the
+// top bit set, the table's offset in the low 16 bits and its width in bits 16..23.
 const uint32_t HUFF_LINK = 0x80000000u;
 const int HUFF_FIRST_BITS = 8;
+const uint32_t HUFF_NZ_X = 1u << 24;
+const uint32_t HUFF_NZ_Y = 1u << 25;
+const uint32_t HUFF_ESCAPE = 1u << 26;
+
+// The flags of a pair's leaf entry.
+uint32_t PairFlags(uint32_t x, uint32_t y)
+{
+    return (x ? HUFF_NZ_X : 0u) | (y ? HUFF_NZ_Y : 0u) | (x == 15 || y == 15 ? HUFF_ESCAPE : 0u);
+}
 
 // Builds the lookup for `count` codes; value(i) gives the packed (x | y << 8) of code i.
 // Returns the first-level offset; *used advances.
@@ -134,7 +143,7 @@ struct BitCache {
     }
 };
 
-// Decodes one symbol; returns the packed value (x | y << 8).
+// Decodes one symbol; returns its leaf entry shifted down by 8 (value and flags).
 inline uint32_t DecodeSymbol(const uint32_t* pool, const MpaHuffLookup& lk, BitCache* bits)
 {
     uint32_t e = pool[lk.first + bits->Peek(lk.bits)];
@@ -145,6 +154,22 @@ inline uint32_t DecodeSymbol(const uint32_t* pool, const MpaHuffLookup& lk, BitC
     }
     bits->Skip(int(e & 0xFF));
     return e >> 8;
+}
+
+// Applies sign bits that follow a code to the values whose bit in `nonzero` is set (bit 0 for
+// the first value), in order, and consumes them. The sign positions depend only on the flags,
+// so the shifts do not wait for one another.
+template <int N>
+inline void ApplySigns(BitCache* bits, int* v, const int* nonzero)
+{
+    uint64_t a = bits->acc;
+    int at = 0;
+    for (int i = 0; i < N; ++i) {
+        int s = int((a << at) >> 63) & nonzero[i];
+        v[i] = (v[i] ^ -s) + s;
+        at += nonzero[i];
+    }
+    bits->Skip(at);
 }
 
 }  // namespace
@@ -167,8 +192,10 @@ void MpaHuffInit(MpaDecoder* dec)
             continue;
         }
         int size = tab.size;
-        shared[t] = BuildLookup(dec->huffPool, &used, tab.codes, size * size,
-                                [size](int i) { return uint32_t(i / size) | uint32_t(i % size) << 8; });
+        shared[t] = BuildLookup(dec->huffPool, &used, tab.codes, size * size, [size](int i) {
+            uint32_t x = uint32_t(i / size), y = uint32_t(i % size);
+            return x | y << 8 | PairFlags(x, y) >> 8;
+        });
         shared[t].linbits = tab.linbits;
         dec->huff[t] = shared[t];
     }
@@ -203,13 +230,19 @@ int MpaHuffDecode(const MpaDecoder* dec, MpaBits* reader, size_t endBit, const M
         for (; line < regionEnd[r]; line += 2) {
             bits->Refill();
             uint32_t v = DecodeSymbol(dec->huffPool, lk, bits);
-            int x = v & 0xFF, y = (v >> 8) & 0xFF;
-            if (x == 15 && linbits) x += int(bits->Read(linbits));
-            x = bits->Signed(x);
-            if (y == 15 && linbits) y += int(bits->Read(linbits));
-            y = bits->Signed(y);
-            is[line] = x;
-            is[line + 1] = y;
+            int xy[2] = {int(v & 0xFF), int((v >> 8) & 0xFF)};
+            if ((v & (HUFF_ESCAPE >> 8)) && linbits) {
+                // linbits sit between the code and each sign
+                if (xy[0] == 15) xy[0] += int(bits->Read(linbits));
+                xy[0] = bits->Signed(xy[0]);
+                if (xy[1] == 15) xy[1] += int(bits->Read(linbits));
+                xy[1] = bits->Signed(xy[1]);
+            } else {
+                int nz[2] = {int(v >> 16) & 1, int(v >> 17) & 1};
+                ApplySigns<2>(bits, xy, nz);
+            }
+            is[line] = xy[0];
+            is[line + 1] = xy[1];
         }
         if (bits->pos > endBit) return -1;
     }
@@ -220,7 +253,8 @@ int MpaHuffDecode(const MpaDecoder* dec, MpaBits* reader, size_t endBit, const M
         BitCache before = *bits;
         uint32_t v = DecodeSymbol(dec->huffPool, qk, bits);
         int q[4] = {int(v >> 3) & 1, int(v >> 2) & 1, int(v >> 1) & 1, int(v) & 1};
-        for (int i = 0; i < 4; ++i) q[i] = bits->Signed(q[i]);
+        const int nz[4] = {q[0], q[1], q[2], q[3]};
+        ApplySigns<4>(bits, q, nz);
         if (bits->pos > endBit) {
             // the last quadruple ran past the granule: it is padding, not data
             *bits = before;
