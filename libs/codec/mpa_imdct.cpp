@@ -97,18 +97,20 @@ void LongBlock(const MpaDecoder* dec, const T* x, const float* win, T* prev, T* 
     }
 }
 
-void ShortBlock(const MpaDecoder* dec, const float* x, float* prev, float out[18])
+// Three short blocks of one subband (x: window by window, six lines each), as LongBlock.
+template <typename T>
+void ShortBlock(const MpaDecoder* dec, const T* x, T* prev, T* out)
 {
-    float z[36] = {0};
+    T z[36] = {};
     const float* win = dec->window[2];
     for (int w = 0; w < 3; ++w) {
-        const float* xw = x + w * 6;
-        float y6[6] = {0};
+        const T* xw = x + w * 6;
+        T y6[6] = {};
         for (int k = 0; k < 6; ++k) {
             const float* c = dec->imdctShortCos[k];
-            for (int r = 0; r < 6; ++r) y6[r] += c[r] * xw[k];
+            for (int r = 0; r < 6; ++r) y6[r] += xw[k] * c[r];
         }
-        float y[12];
+        T y[12];
         for (int i = 0; i < 3; ++i) {
             y[i] = y6[i];
             y[5 - i] = -y6[i];
@@ -132,15 +134,27 @@ void MpaImdct(MpaDecoder* dec, int ch, const float xr[576], int blockType, int m
     if (activeSb > 32) activeSb = 32;
     float (*overlap)[32] = dec->overlap[ch];
     for (int sb0 = 0; sb0 < 32; sb0 += 4) {
-        if (blockType != 2 && sb0 < activeSb) {
-            // four long blocks side by side (lines past the active ones are zero, which gives
-            // exactly the overlap-only result)
+        const F4 invert = {1.0f, -1.0f, 1.0f, -1.0f};  // odd subbands, odd samples
+        if (sb0 >= activeSb) {
+            // no spectral data: only the overlap of the previous granule remains
+            const F4 zero = {0, 0, 0, 0};
+            for (int i = 0; i < 18; ++i) {
+                F4 t = Load4(&overlap[i][sb0]);
+                Store4(&overlap[i][sb0], zero);
+                Store4(&out[i][sb0], (i & 1) ? t * invert : t);
+            }
+            continue;
+        }
+        bool shortOnly = blockType == 2 && !(mixed && sb0 < 2);
+        if (blockType != 2 || shortOnly) {
+            // four blocks of one kind side by side (lines past the active ones are zero, which
+            // gives exactly the overlap-only result)
             F4 x[18], prev[18], t[18];
             for (int k = 0; k < 18; ++k)
                 for (int l = 0; l < 4; ++l) x[k][l] = xr[(sb0 + l) * 18 + k];
             for (int i = 0; i < 18; ++i) prev[i] = Load4(&overlap[i][sb0]);
-            LongBlock<F4>(dec, x, dec->window[blockType], prev, t);
-            const F4 invert = {1.0f, -1.0f, 1.0f, -1.0f};  // odd subbands, odd samples
+            if (shortOnly) ShortBlock<F4>(dec, x, prev, t);
+            else LongBlock<F4>(dec, x, dec->window[blockType], prev, t);
             for (int i = 0; i < 18; ++i) {
                 Store4(&overlap[i][sb0], prev[i]);
                 Store4(&out[i][sb0], (i & 1) ? t[i] * invert : t[i]);
@@ -155,7 +169,7 @@ void MpaImdct(MpaDecoder* dec, int ch, const float xr[576], int blockType, int m
                 for (int i = 0; i < 18; ++i) t[i] = prev[i];
                 std::memset(prev, 0, sizeof prev);
             } else if (blockType == 2 && !(mixed && sb < 2)) {
-                ShortBlock(dec, xr + sb * 18, prev, t);
+                ShortBlock<float>(dec, xr + sb * 18, prev, t);
             } else {
                 int wt = blockType == 2 ? 0 : blockType;
                 LongBlock<float>(dec, xr + sb * 18, dec->window[wt], prev, t);
