@@ -2,13 +2,14 @@
 // selector window exists; the magnetic docking geometry comes with the selector support, so for
 // now the deck docks nowhere and only snaps to the screen edges.
 #include "docking/docking.h"
+#include "docking/docking_rules.h"
 #include "app/app_state.h"
 #include "settings/settings.h"
 #include <windows.h>
 
 namespace {
 const char SELECTOR_CLASS[] = "Vornex_Selector";
-enum { SNAP_DISTANCE = 16, SELECTOR_MSG_WINDOW = 1025, SELECTOR_MSG_ASK_MAG = 1026, SELECTOR_MSG_PLACE = 1027 };
+enum { SELECTOR_MSG_WINDOW = 1025, SELECTOR_MSG_ASK_MAG = 1026, SELECTOR_MSG_PLACE = 1027 };
 
 struct DockingState {
     int dragging;       // the left button is down on the face
@@ -28,15 +29,13 @@ int DetectDock() { return 0; }
 void SnapToScreen() {
     HWND w = MainWindow();
     if (!w) return;
-    RECT r;
+    RECT r, desk;
     GetWindowRect(w, &r);
-    int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    int x = r.left, y = r.top, width = r.right - r.left, height = r.bottom - r.top;
-    if (x < SNAP_DISTANCE && x > -SNAP_DISTANCE) x = 0;
-    if (y < SNAP_DISTANCE && y > -SNAP_DISTANCE) y = 0;
-    if (sw - (x + width) < SNAP_DISTANCE && sw - (x + width) > -SNAP_DISTANCE) x = sw - width;
-    if (sh - (y + height) < SNAP_DISTANCE && sh - (y + height) > -SNAP_DISTANCE) y = sh - height;
-    if (x != r.left || y != r.top) SetWindowPos(w, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetClientRect(GetDesktopWindow(), &desk);
+    int left = r.left, top = r.top;
+    SnapToScreenEdges({desk.left, desk.top, desk.right, desk.bottom}, {r.left, r.top, r.right, r.bottom}, &left, &top);
+    if (left != r.left || top != r.top)
+        SetWindowPos(w, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void AnnounceDeckPlace() {
