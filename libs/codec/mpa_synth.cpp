@@ -18,6 +18,19 @@ inline F4 Load4(const float* p)
     return v;
 }
 
+inline void Store4(float* p, F4 v) { std::memcpy(p, &v, sizeof v); }
+
+// Rows a, b, c, d to columns out[0..3].
+inline void Transpose4(F4 a, F4 b, F4 c, F4 d, F4* out)
+{
+    F4 ab0 = __builtin_shufflevector(a, b, 0, 4, 1, 5), ab1 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
+    F4 cd0 = __builtin_shufflevector(c, d, 0, 4, 1, 5), cd1 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
+    out[0] = __builtin_shufflevector(ab0, cd0, 0, 1, 4, 5);
+    out[1] = __builtin_shufflevector(ab0, cd0, 2, 3, 6, 7);
+    out[2] = __builtin_shufflevector(ab1, cd1, 0, 1, 4, 5);
+    out[3] = __builtin_shufflevector(ab1, cd1, 2, 3, 6, 7);
+}
+
 // N-point DCT-II, x[k] <- sum_n x[n] cos(pi (2n+1) k / 2N), by halving: the even outputs are
 // the half-size DCT of x[n] + x[N-1-n]; the odd ones come from the half-size DCT Y of
 // (x[n] - x[N-1-n]) / (2 cos(pi (2n+1) / 2N)) as Y[k] + Y[k+1]. scale[] holds those
@@ -59,7 +72,7 @@ namespace {
 
 // Stores one slot's V vector (from its DCT outputs x) in the channel's history and windows the
 // last sixteen into 32 output samples.
-void Window(MpaDecoder* dec, int ch, const float x[32], float* out, int step)
+void Window(MpaDecoder* dec, int ch, const float x[32], float out[32])
 {
     // V[i] = cos((16 + i)(2k + 1) pi / 64) applied to the samples, from the DCT outputs
     float v[64];
@@ -80,10 +93,7 @@ void Window(MpaDecoder* dec, int ch, const float x[32], float* out, int step)
             acc += Load4(d + 64 * i + j) * Load4(vb + 128 * i + j);
             acc += Load4(d + 64 * i + 32 + j) * Load4(vb + 128 * i + 96 + j);
         }
-        out[j * step] = acc[0];
-        out[(j + 1) * step] = acc[1];
-        out[(j + 2) * step] = acc[2];
-        out[(j + 3) * step] = acc[3];
+        Store4(out + j, acc);
     }
 }
 
@@ -97,17 +107,32 @@ void MpaSynthSlots(MpaDecoder* dec, int nch, const float* subbands, int slotStri
         int n = count - t0 < 4 ? count - t0 : 4;
         float dct[2][4][32];
         for (int ch = 0; ch < nch; ++ch) {
+            const float* rows[4];
+            for (int l = 0; l < 4; ++l) rows[l] = subbands + (t0 + (l < n ? l : 0)) * slotStride + ch * chStride;
             F4 x[32];
-            for (int l = 0; l < 4; ++l) {
-                const float* in = subbands + (t0 + (l < n ? l : 0)) * slotStride + ch * chStride;
-                for (int i = 0; i < 32; ++i) x[i][l] = in[i];
-            }
+            for (int i = 0; i < 32; i += 4)
+                Transpose4(Load4(rows[0] + i), Load4(rows[1] + i), Load4(rows[2] + i), Load4(rows[3] + i), x + i);
             Dct<32, F4>(x, dec->dctScale);
-            for (int l = 0; l < n; ++l)
-                for (int i = 0; i < 32; ++i) dct[ch][l][i] = x[i][l];
+            for (int i = 0; i < 32; i += 4) {
+                F4 t[4];
+                Transpose4(x[i], x[i + 1], x[i + 2], x[i + 3], t);
+                for (int l = 0; l < 4; ++l) Store4(dct[ch][l] + i, t[l]);
+            }
         }
         for (int l = 0; l < n; ++l) {
-            for (int ch = 0; ch < nch; ++ch) Window(dec, ch, dct[ch][l], out + (t0 + l) * 32 * nch + ch, nch);
+            float* o = out + (t0 + l) * 32 * nch;
+            if (nch == 1) {
+                Window(dec, 0, dct[0][l], o);
+            } else {
+                float left[32], right[32];
+                Window(dec, 0, dct[0][l], left);
+                Window(dec, 1, dct[1][l], right);
+                for (int j = 0; j < 32; j += 4) {
+                    F4 a = Load4(left + j), b = Load4(right + j);
+                    Store4(o + 2 * j, __builtin_shufflevector(a, b, 0, 4, 1, 5));
+                    Store4(o + 2 * j + 4, __builtin_shufflevector(a, b, 2, 6, 3, 7));
+                }
+            }
             MpaSynthAdvance(dec);
         }
     }
