@@ -180,7 +180,9 @@ TEST_F(TavplyWine, PlaysIntoTheDeviceWithStatusAndPositionFollowingTheAudio)
             last = p.position;
             // the position is the device's played count; Wine's sound server reports it up to
             // about 80 ms ahead of the wall clock, so the bound is looser than the program needs
-            if (p.status == 1 && p.elapsed > 300) EXPECT_LE(p.position, p.elapsed + 120) << "ahead of the clock";
+            if (p.status == 1 && p.elapsed > 300) {
+                EXPECT_LE(p.position, p.elapsed + 120) << "ahead of the clock";
+            }
         }
         EXPECT_GE(last, 2950);
         EXPECT_GE(run.polls.back().elapsed, 2900);  // it played in real time, not faster
