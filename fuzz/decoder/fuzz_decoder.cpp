@@ -1,5 +1,6 @@
-// libFuzzer entry over the MPEG audio stream parser and decoder: the whole-file source (tags,
-// trailer, VBR header, frame walk, seeking) and single frames fed straight to the decoder.
+// libFuzzer entry over the MPEG audio stream parser and decoder: the quick head-and-tail layout,
+// the source (tags, trailer, VBR header, frame walk, seeking) and single frames fed straight
+// to the decoder.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -9,6 +10,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    MpaReader reader = MpaMemoryReader(data, size);
+    MpaStreamInfo quick;
+    MpaScanStream(&reader, &quick, 0);
     static MpaSource* src = new MpaSource();  // reused: the record is large
     if (MpaSourceOpen(src, data, size)) {
         float pcm[1152 * 2];

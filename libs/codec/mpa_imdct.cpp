@@ -1,6 +1,7 @@
 // Layer III hybrid filter bank, second half: alias-reduced spectral lines -> IMDCT (36-point for
 // long blocks, three 12-point for short), windowing, overlap-add with the previous granule and
-// frequency inversion of odd subbands, giving 18 time slots of 32 subband samples.
+// frequency inversion of odd subbands, giving 18 time slots of 32 subband samples. Four
+// neighbouring subbands of the same block kind go through together, one per SIMD lane.
 #include <cmath>
 #include <cstring>
 

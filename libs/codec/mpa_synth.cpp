@@ -1,5 +1,7 @@
 // Polyphase synthesis filter bank: 32 subband samples -> 32 PCM samples per time slot. The
-// 64-point matrixing is a fast 32-point DCT-II (80 multiplications) plus the cosine symmetries; the windowing reads a doubled V buffer so no index ever wraps.
+// 64-point matrixing is a fast 32-point DCT-II (80 multiplications) plus the cosine symmetries,
+// computed for four time slots at once (one per SIMD lane); the windowing reads a doubled V
+// buffer so no index ever wraps, four outputs at a time.
 #include <cmath>
 #include <cstring>
 
@@ -75,15 +77,14 @@ namespace {
 void Window(MpaDecoder* dec, int ch, const float x[32], float out[32])
 {
     // V[i] = cos((16 + i)(2k + 1) pi / 64) applied to the samples, from the DCT outputs
-    float v[64];
+    int p = dec->synthPos;
+    float* buf = dec->synthBuf[ch];
+    float* v = buf + p;
     for (int i = 0; i < 16; ++i) v[i] = x[i + 16];
     v[16] = 0.0f;
     for (int i = 17; i <= 48; ++i) v[i] = -x[48 - i];
     for (int i = 49; i < 64; ++i) v[i] = -x[i - 48];
-    int p = dec->synthPos;
-    float* buf = dec->synthBuf[ch];
-    std::memcpy(buf + p, v, sizeof v);
-    std::memcpy(buf + p + 1024, v, sizeof v);
+    std::memcpy(buf + p + 1024, v, sizeof(float) * 64);
     // four outputs at a time, their sixteen taps accumulated in registers
     const float* d = dec->synthWindow;
     const float* vb = buf + p;
