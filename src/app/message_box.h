@@ -19,12 +19,13 @@ enum {
     MSGBOX_ANSWER_NO = 7,
 };
 
-enum MessageJoin { JOIN_NONE = 0, JOIN_SPACE = 1, JOIN_SPACE_DOT = 2 };  // "%s", "%s %s", "%s %s."
+enum MessageJoin { JOIN_NONE = 0, JOIN_SPACE = 1, JOIN_SPACE_DOT = 2, JOIN_APPEND = 3 };  // "%s", "%s %s", "%s %s.", "%s%s"
 
 // Shows string stringId (joined with fileName as `join` says; fileName may be null) with the
 // given button set and icon bits; returns the answer (MSGBOX_ANSWER_*). JOIN_SPACE reads
 // "name message" ("a.wav not found."), except for string 89 which reads "message name";
-// JOIN_SPACE_DOT reads "message name." ("Could not write to a.wav.").
+// JOIN_SPACE_DOT reads "message name." ("Could not write to a.wav."); JOIN_APPEND puts the text
+// straight after the message (a question followed by its choices).
 int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsigned style);
 
 // Native build only: what was shown, and the answers to give.

@@ -8,7 +8,7 @@
 
 namespace {
 const wchar_t DECK_CAPTION[] = L"Quaverly Deck";
-enum { TEXT_CHARS = 1024, NAME_CHARS = 520 };
+enum { TEXT_CHARS = 1024, NAME_CHARS = 600 };  // a name, or a question's two titles
 }  // namespace
 
 int LoadDeckString(int stringId, wchar_t* out, int outChars) {
@@ -34,6 +34,7 @@ int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsign
             swprintf(text, sizeof text / sizeof text[0], L"%ls %ls", name, message);
         break;
     case JOIN_SPACE_DOT: swprintf(text, sizeof text / sizeof text[0], L"%ls %ls.", message, name); break;
+    case JOIN_APPEND: swprintf(text, sizeof text / sizeof text[0], L"%ls%ls", message, name); break;
     default: swprintf(text, sizeof text / sizeof text[0], L"%ls", message); break;
     }
     HWND owner = (HWND)MainWindowHandle();

@@ -295,7 +295,7 @@ int LoadTagRecord(void* ownerWindow, const char* path, TagRecord* recordOut, int
     // The question joins both titles under the message: "%s\nYes %s\nNo  %s".
     char choices[2 * TITLE_BYTES + 16];
     std::snprintf(choices, sizeof choices, "\nYes %s\nNo  %s", recordOut->title, trailerTitle);
-    int answer = ShowDeckMessage(MSG_TRAILER_TITLE_FOUND, choices, JOIN_NONE, MSGBOX_YESNO | MSGBOX_ICONQUESTION);
+    int answer = ShowDeckMessage(MSG_TRAILER_TITLE_FOUND, choices, JOIN_APPEND, MSGBOX_YESNO | MSGBOX_ICONQUESTION);
     if (answer != MSGBOX_ANSWER_YES) {
         CopyText(recordOut->title, sizeof recordOut->title, (const uint8_t*)trailerTitle, TITLE_BYTES - 1);
         if (pageChangedOut) *pageChangedOut = 1;

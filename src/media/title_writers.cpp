@@ -237,7 +237,7 @@ int WriteTrailerChannelStatus(const char* path, const char* value, int rawLength
 }
 
 int ReduceTitleTrailer(const char* path) {
-    char status[CHANNEL_STATUS_BYTES];
+    char status[CHANNEL_STATUS_FIELD_BYTES];
     BuiltChunk minimal;
     std::memset(&minimal, 0, sizeof minimal);
     if (GetTitleField(path, FIELD_CHANNEL_STATUS, status, SOURCE_TRAILER)) {

@@ -35,7 +35,7 @@ enum {
     YEAR_BYTES = 5,
     ALBUM_BYTES = 31,
     COMMENT_BYTES = 31,
-    CHANNEL_STATUS_BYTES = 5,  // four raw bytes and a zero
+    CHANNEL_STATUS_FIELD_BYTES = 5,  // four raw bytes and a zero
     TITLE_FIELD_MAX_BYTES = 256, // a buffer this big fits every field
     CHANNEL_STATUS_LEN = 4,
     MINIMAL_TRAILER_BYTES = 32,  // "LIST"/"INFO"/"CHST" chunk and the footer
