@@ -17,8 +17,8 @@ void MinimizeDeck() { ShowWindow(Main(), SW_MINIMIZE); }
 
 void ToggleFaceMode() {
     Layout().mode = Layout().mode == 0 ? 1 : 0;
-    int w = 0, h = 0;
-    FaceWindowSize((int)Layout().mode, (int)Layout().mag, &w, &h);
+    RecomputeWindowSize();  // "Xs"/"Ys" follow the face mode and size
+    int w = Layout().xs, h = Layout().ys;
     SetWindowPos(Main(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ComposeFace();
     InvalidateRect(Main(), nullptr, FALSE);

@@ -41,8 +41,8 @@ void ShowDeckMenu(int x, int y) {
 }
 
 void ApplyFaceSize() {
-    int w = 0, h = 0;
-    FaceWindowSize((int)Layout().mode, (int)Layout().mag, &w, &h);
+    RecomputeWindowSize();  // "Xs"/"Ys" follow the face mode and size
+    int w = Layout().xs, h = Layout().ys;
     SetWindowPos(Main(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ComposeFace();
     InvalidateRect(Main(), nullptr, FALSE);

@@ -237,8 +237,8 @@ void* CreateMainWindow(void* instance) {
     App().screenDepth = GetDeviceCaps(screen, BITSPIXEL);
     ReleaseDC(nullptr, screen);
 
-    int width = 0, height = 0;
-    FaceWindowSize((int)Layout().mode, (int)Layout().mag, &width, &height);
+    RecomputeWindowSize();  // "Xs"/"Ys" follow the face mode and size
+    int width = Layout().xs, height = Layout().ys;
     int left = Layout().xo, top = Layout().yo;
     ClampWindowPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height, &left, &top);
 

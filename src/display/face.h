@@ -9,9 +9,6 @@ void FreeFaceBitmaps();
 int CreateBackBuffer();     // memory DC and screen-compatible bitmap; 0 when either fails
 void FreeBackBuffer();
 
-// Window size for the face mode ("Mode": 0 normal, 1 thin) and size ("Mag": 1 or 2).
-void FaceWindowSize(int mode, int mag, int* widthOut, int* heightOut);
-
 void ComposeFace();                          // the whole face into the back buffer
 void PaintFace(void* hdc, int width, int height);  // back buffer to the window, then the status text
 void ShowStateOnFace(int shownState);        // the face elements that follow ShownState

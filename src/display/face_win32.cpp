@@ -9,7 +9,7 @@
 #include <cstdio>
 
 namespace {
-enum { NORMAL_W = 400, NORMAL_H = 105, THIN_W = 400, THIN_H = 22 };
+
 const COLORREF FACE_BACKGROUND = RGB(40, 44, 52);
 const COLORREF FACE_TEXT = RGB(220, 220, 220);
 const COLORREF FACE_STATUS = RGB(100, 0, 0);
@@ -70,12 +70,6 @@ void FreeBackBuffer() {
     g_face.backDc = nullptr;
     g_face.backBitmap = nullptr;
     g_face.oldBitmap = nullptr;
-}
-
-void FaceWindowSize(int mode, int mag, int* widthOut, int* heightOut) {
-    int scale = mag == 2 ? 2 : 1;
-    *widthOut = (mode == 1 ? THIN_W : NORMAL_W) * scale;
-    *heightOut = (mode == 1 ? THIN_H : NORMAL_H) * scale;
 }
 
 void ComposeFace() {
