@@ -41,6 +41,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # The installer's part: the deck's registry keys and the silence files' MCI type.
 "$top/scripts/wine-install.sh" --keys
+# Wine has no USB host-controller interface: the deck talks to a simulated host with a Vornex
+# device attached (edit it while the deck runs with build/native/cli/vornexsim/vornexsim).
+export QD_USB_SIM="${QD_USB_SIM:-$top/build/run-usb-host.txt}"
+[ -f "$QD_USB_SIM" ] || "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" init >/dev/null
 
 wine "$bin/Movello.exe" "$@" >"$rig/deck.log" 2>&1 &
 deck=$!
