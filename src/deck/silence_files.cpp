@@ -1,4 +1,5 @@
 // Writing and deleting the three silence files of the track gap.
+#include "app/byte_order.h"
 #include "deck/silence_files.h"
 #include <cstdio>
 #include <cstring>
@@ -21,10 +22,6 @@ struct SilenceFiles {
 };
 SilenceFiles g_sil;
 
-void PutLe32(unsigned char* p, uint32_t v) {
-    p[0] = (unsigned char)v; p[1] = (unsigned char)(v >> 8); p[2] = (unsigned char)(v >> 16); p[3] = (unsigned char)(v >> 24);
-}
-void PutLe16(unsigned char* p, uint16_t v) { p[0] = (unsigned char)v; p[1] = (unsigned char)(v >> 8); }
 }  // namespace
 
 int MakeSilenceFile(const char* path, uint32_t rate) {

@@ -2,6 +2,7 @@
 // requests go through the host-controller and hub interface as descriptor requests to the port
 // the device hangs on, and the device is recognised by the description the configuration
 // manager holds for its driver key. The platform is reached only through usb_transport.h.
+#include "app/byte_order.h"
 #include "hardware/device.h"
 #include "hardware/usb_transport.h"
 #include "hardware/wave_devices.h"
@@ -70,15 +71,6 @@ struct DeviceState {
 };
 DeviceState g_dev;
 
-void Put16(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
-}
-uint32_t Get32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
 // Closes a handle on every path unless released.
 struct HandleGuard {
@@ -161,7 +153,7 @@ int DescriptionForDriverKey(const char* driverKey, char descOut[CM_PROPERTY_BYTE
 // The configuration manager's description of the device on a hub port.
 int PortDescription(UsbHandle hub, uint32_t port, char descOut[CM_PROPERTY_BYTES]) {
     uint8_t block[NAME_BLOCK_BYTES] = {};
-    Put32(block, port);
+    PutLe32(block, port);
     uint32_t got = 0;
     if (!UsbControl(hub, IOCTL_DRIVERKEY_NAME, block, sizeof block, block, sizeof block, &got)) return 0;
     if (got > sizeof block) got = sizeof block;
@@ -174,11 +166,11 @@ int PortDescription(UsbHandle hub, uint32_t port, char descOut[CM_PROPERTY_BYTES
 // Connection information of a port: 1 when the call worked; status and hub flag from its block.
 int PortConnection(UsbHandle hub, uint32_t port, int* connectedOut, int* isHubOut) {
     uint8_t block[CONN_INFO_BYTES] = {};
-    Put32(block, port);
+    PutLe32(block, port);
     uint32_t got = 0;
     *connectedOut = *isHubOut = 0;
     if (!UsbControl(hub, IOCTL_CONNECTION_INFORMATION, block, sizeof block, block, sizeof block, &got)) return 0;
-    *connectedOut = Get32(block + CONN_INFO_STATUS_AT) != 0;
+    *connectedOut = GetLe32(block + CONN_INFO_STATUS_AT) != 0;
     *isHubOut = block[CONN_INFO_IS_HUB_AT] != 0;
     return 1;
 }
@@ -194,14 +186,14 @@ int HubNodeInformation(UsbHandle hub, uint32_t* portsOut) {
 // The name of the hub plugged into a port, asked for twice: once to learn its length.
 int ChildHubName(UsbHandle hub, uint32_t port, char nameOut[MAX_NAME_BYTES + 1]) {
     uint8_t probe[CONN_NAME_PROBE_BYTES] = {};
-    Put32(probe, port);
+    PutLe32(probe, port);
     uint32_t got = 0;
     if (!UsbControl(hub, IOCTL_CONNECTION_NAME, probe, sizeof probe, probe, sizeof probe, &got)) return 0;
-    uint32_t need = Get32(probe + CONN_NAME_LENGTH_AT);
+    uint32_t need = GetLe32(probe + CONN_NAME_LENGTH_AT);
     // A name that cannot convert within the limit is refused before asking for it.
     if (need <= CONN_NAME_AT || need > CONN_NAME_AT + 2 * (MAX_NAME_BYTES + 1)) return 0;
     std::vector<uint8_t> block(need, 0);
-    Put32(block.data(), port);
+    PutLe32(block.data(), port);
     if (!UsbControl(hub, IOCTL_CONNECTION_NAME, block.data(), need, block.data(), need, &got)) return 0;
     return NameFromUtf16(block.data() + CONN_NAME_AT, need - CONN_NAME_AT, nameOut);
 }
@@ -292,12 +284,12 @@ int DeviceRequest(uint32_t type, uint32_t index, uint32_t parameter, uint8_t rep
                   uint32_t* lengthOut) {
     if (g_dev.hubHandle == USB_NO_HANDLE) return 0;
     uint8_t block[REQUEST_BLOCK_BYTES] = {};
-    Put32(block, g_dev.port);
+    PutLe32(block, g_dev.port);
     block[4] = 0;  // bmRequest: the hub driver sends a standard GET_DESCRIPTOR whatever is here
     block[5] = 0;  // bRequest
-    Put16(block + 6, type << 8 | index);
-    Put16(block + 8, parameter);
-    Put16(block + 10, REQUEST_DATA_BYTES);
+    PutLe16(block + 6, type << 8 | index);
+    PutLe16(block + 8, parameter);
+    PutLe16(block + 10, REQUEST_DATA_BYTES);
     uint32_t got = 0;
     if (!UsbControl(g_dev.hubHandle, IOCTL_DESCRIPTOR_REQUEST, block, sizeof block, block, sizeof block, &got)) {
         DropConnection();

@@ -1,5 +1,6 @@
 // Simulated USB host and Vornex device (file format in usb_sim.h). Plain standard C++, so the
 // same host answers the deck under Wine and the native tests.
+#include "app/byte_order.h"
 #include "hardware/usb_sim.h"
 #include <algorithm>
 #include <cstdio>
@@ -54,16 +55,6 @@ struct SimState {
 };
 SimState g_sim;
 
-void Put16(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
-}
-uint32_t Get16(const uint8_t* p) { return p[0] | p[1] << 8; }
-uint32_t Get32(const uint8_t* p) { return Get16(p) | Get16(p + 2) << 16; }
 
 // Splits off the first `count` blank-separated words; the rest of the line (trimmed) is restOut.
 std::vector<std::string> Words(const std::string& line, size_t count, std::string* restOut) {
@@ -182,11 +173,11 @@ OpenHandle* FindHandle(UsbHandle id) {
 // fits. Returns the byte count reported back.
 uint32_t PutName(uint8_t* out, uint32_t outBytes, uint32_t lengthAt, uint32_t nameAt, const std::string& name) {
     uint32_t needed = nameAt + 2 * uint32_t(name.size() + 1);
-    Put32(out + lengthAt, needed);
+    PutLe32(out + lengthAt, needed);
     for (size_t i = 0; i <= name.size(); i++) {
         uint32_t at = nameAt + uint32_t(2 * i);
         if (at + 2 > outBytes) break;
-        Put16(out + at, i < name.size() ? uint8_t(name[i]) : 0);
+        PutLe16(out + at, i < name.size() ? uint8_t(name[i]) : 0);
     }
     return std::min(needed, outBytes);
 }
@@ -262,14 +253,14 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
         return 1;
     }
     if (!in || inBytes < 4) return 0;
-    int port = int(Get32(in));
+    int port = int(GetLe32(in));
     if (port < 1 || port > hub.ports) return 0;
     const SimPort* p = FindPort(g_sim.model, hub.name, port);
     switch (code) {
     case CODE_CONNECTION_INFORMATION: {
         if (outBytes < CONN_INFO_FIXED_BYTES) return 0;
         std::memset(out, 0, outBytes);
-        Put32(out, uint32_t(port));
+        PutLe32(out, uint32_t(port));
         if (p) {
             const uint8_t descriptor[18] = {18, 1, 0x10, 0x01, uint8_t(p->kind == SIM_PORT_HUB ? 9 : 0), 0, 0, 64,
                                             0x4B, 0x0A, uint8_t(p->kind == SIM_PORT_VORNEX ? 0x21 : 0x01), 0x00,
@@ -277,8 +268,8 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
             std::memcpy(out + 4, descriptor, sizeof descriptor);
             out[22] = 1;  // configuration value
             out[24] = p->kind == SIM_PORT_HUB;
-            Put16(out + 25, uint32_t(port) + 1);
-            Put32(out + 31, 1);  // DeviceConnected
+            PutLe16(out + 25, uint32_t(port) + 1);
+            PutLe32(out + 31, 1);  // DeviceConnected
         }
         *returnedOut = CONN_INFO_FIXED_BYTES;
         return 1;
@@ -286,7 +277,7 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
     case CODE_CONNECTION_NAME:
         if (!p || p->kind != SIM_PORT_HUB || outBytes < 8) return 0;
         std::memset(out, 0, outBytes);
-        Put32(out, uint32_t(port));
+        PutLe32(out, uint32_t(port));
         *returnedOut = PutName(out, outBytes, 4, 8, p->name);
         return 1;
     case CODE_DRIVERKEY_NAME: {
@@ -297,7 +288,7 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
             key = child ? child->driverKey : std::string();
         }
         std::memset(out, 0, outBytes);
-        Put32(out, uint32_t(port));
+        PutLe32(out, uint32_t(port));
         *returnedOut = PutName(out, outBytes, 4, 8, key);
         return 1;
     }
@@ -305,7 +296,7 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
         if (!p || p->kind != SIM_PORT_VORNEX || inBytes < REQUEST_HEADER_BYTES || outBytes < REQUEST_HEADER_BYTES) return 0;
         uint8_t header[REQUEST_HEADER_BYTES];
         std::memcpy(header, in, sizeof header);
-        uint32_t value = Get16(header + 6), param = Get16(header + 8);
+        uint32_t value = GetLe16(header + 6), param = GetLe16(header + 8);
         uint8_t reply[REQUEST_DATA_BYTES];
         uint32_t length = 0;
         if (!DeviceAnswer(value >> 8, value & 0xFF, param, reply, &length)) return 0;

@@ -3,6 +3,7 @@
 // same format code runs on disk files, in tests and under the fuzzer. Implemented twice:
 // media_file_win32.cpp (CreateFileA and friends) and media_file_native.cpp (POSIX).
 #pragma once
+#include "app/byte_order.h"
 #include <cstdint>
 #include <cstring>
 
@@ -48,17 +49,4 @@ ByteReader MemoryReader(const void* data, uint64_t size);
 // Bytes copied at offset (0 at or past the end).
 uint32_t ReadAt(const ByteReader* r, uint64_t offset, void* out, uint32_t count);
 
-// Explicit little- and big-endian field access.
-inline uint16_t GetLe16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-inline uint32_t GetLe32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-inline uint16_t GetBe16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
-inline uint32_t GetBe32(const uint8_t* p) {
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
-}
-inline void PutLe16(uint8_t* p, uint16_t v) { p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); }
-inline void PutLe32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); p[2] = uint8_t(v >> 16); p[3] = uint8_t(v >> 24);
-}
 inline bool IsFourCc(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
