@@ -55,11 +55,6 @@ inline void Ungroup(uint32_t code, float v[3])
     }
 }
 
-void SynthSlot(MpaDecoder* dec, int channels, float sb[2][32], float* pcm)
-{
-    MpaSynthSlots(dec, channels, &sb[0][0], 64, 32, 1, pcm);
-}
-
 }  // namespace
 
 int MpaDecodeLayer1(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* pcmOut)
@@ -79,9 +74,10 @@ int MpaDecodeLayer1(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
         for (int ch = 0; ch < nch; ++ch)
             if (alloc[ch][sb]) scf[ch][sb] = int(MpaBitsRead(bits, 6));
     if (bits->overrun) return MPA_ERR_TRUNCATED;
-    float sample[2][32];
+    float slots[12][2][32];
+    std::memset(slots, 0, sizeof slots);
     for (int s = 0; s < 12; ++s) {
-        std::memset(sample, 0, sizeof sample);
+        float (*sample)[32] = slots[s];
         for (int sb = 0; sb < 32; ++sb) {
             if (sb < bound) {
                 for (int ch = 0; ch < nch; ++ch) {
@@ -98,8 +94,8 @@ int MpaDecodeLayer1(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
                 for (int ch = 0; ch < nch; ++ch) sample[ch][sb] = v * float(MPA_SCALEFACTOR[scf[ch][sb]]);
             }
         }
-        SynthSlot(dec, nch, sample, pcmOut + s * 32 * nch);
     }
+    MpaSynthSlots(dec, nch, &slots[0][0][0], 64, 32, 12, pcmOut);
     return bits->overrun ? MPA_ERR_TRUNCATED : MPA_OK;
 }
 
