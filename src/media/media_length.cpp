@@ -81,7 +81,10 @@ void WalkTrack(ByteCursor* c, TempoMap* map) {
             uint8_t type = NextByte(c);
             uint32_t len = NextVarLen(c);
             if (type == 0x51 && len == 3) {
-                uint32_t us = (uint32_t(NextByte(c)) << 16) | (uint32_t(NextByte(c)) << 8) | NextByte(c);
+                // One read per statement: the operands of '|' may be evaluated in any order.
+                uint32_t us = uint32_t(NextByte(c)) << 16;
+                us |= uint32_t(NextByte(c)) << 8;
+                us |= NextByte(c);
                 if (map->count < MIDI_MAX_TEMPOS && us > 0) map->changes[map->count++] = {tick, us};
             } else {
                 c->pos += len;
