@@ -202,9 +202,17 @@ void Requantize(const MpaDecoder* dec, const MpaGranule* g, const ScaleFactors* 
     const uint16_t* sfbS = MPA_SFB_SHORT[sfbSlot];
     int shift = g->scalefacScale ? 4 : 2;  // quarter steps per scale-factor unit
     int baseExp = g->globalGain - 210;
+    // 2^(q/4): the quarter step's mantissa with q/4 added to its exponent field (q stays within
+    // about -340..45, far from the float range's ends; clamped so odd input cannot wrap it)
     auto scaleOf = [](int q) {
         static const float QUARTER[4] = {1.0f, 1.18920711500272f, 1.41421356237310f, 1.68179283050743f};
-        return std::ldexp(QUARTER[q & 3], q >> 2);
+        q = q < -400 ? -400 : q > 400 ? 400 : q;
+        uint32_t bits;
+        std::memcpy(&bits, &QUARTER[q & 3], 4);
+        bits = uint32_t(int32_t(bits) + (q >> 2) * (1 << 23));
+        float f;
+        std::memcpy(&f, &bits, 4);
+        return f;
     };
     auto apply = [&](int from, int to, float scale) {
         if (to > lines) to = lines;
