@@ -40,3 +40,13 @@ int ReceivedPathNeedsLongForm(const char* received, const char* shortForm) {
         if (std::toupper((unsigned char)*received) != std::toupper((unsigned char)*shortForm)) return 0;
     return *received == 0 && *shortForm == 0;
 }
+
+int CopyHandedPath(const void* data, unsigned long bytes, char* out, int outBytes) {
+    if (outBytes <= 0) return 0;
+    const char* text = static_cast<const char*>(data);
+    unsigned long n = 0;
+    if (text)
+        for (; n < bytes && n + 1 < (unsigned long)outBytes && text[n]; ++n) out[n] = text[n];
+    out[n] = 0;
+    return (int)n;
+}

@@ -13,3 +13,8 @@ void TakeHandedFile(const char* path, unsigned long dwData);
 // A received path is to be turned into its long form only when the sender gave its short form,
 // i.e. when it equals its own short form without regard to case.
 int ReceivedPathNeedsLongForm(const char* received, const char* shortForm);
+
+// The path text of a hand-off payload: at most outBytes - 1 bytes of it, ending at its first zero
+// or at the payload's end (a sender need not include the zero), always terminated. Returns the
+// length of the text.
+int CopyHandedPath(const void* data, unsigned long bytes, char* out, int outBytes);

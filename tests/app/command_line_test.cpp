@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/file_intake.h"
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 TEST(CommandLine, DockingSwitchIsExactInAnyCase) {
@@ -44,5 +45,19 @@ TEST(HandOff, OnlyAShortFormSentIsTurnedIntoTheLongPath) {
     EXPECT_TRUE(ReceivedPathNeedsLongForm("c:\\progra~1\\one.wav", "C:\\PROGRA~1\\ONE.WAV"));
     EXPECT_FALSE(ReceivedPathNeedsLongForm("C:\\Program Files\\one.wav", "C:\\PROGRA~1\\ONE.WAV"));
     EXPECT_FALSE(ReceivedPathNeedsLongForm("C:\\a.wav", ""));  // no short form: the file is missing
+}
+
+TEST(HandOff, PayloadTextIsBoundedByItsSizeAndTheBuffer) {
+    char out[260];
+    const char unterminated[8] = {'C', ':', '\\', 'a', '.', 'w', 'a', 'v'};
+    EXPECT_EQ(8, CopyHandedPath(unterminated, sizeof unterminated, out, sizeof out));
+    EXPECT_STREQ("C:\\a.wav", out);
+    EXPECT_EQ(3, CopyHandedPath("C:\\\0junk", 9, out, sizeof out));
+    EXPECT_STREQ("C:\\", out);
+    std::string longPath(400, 'x');
+    EXPECT_EQ(259, CopyHandedPath(longPath.data(), longPath.size(), out, sizeof out));
+    EXPECT_EQ(std::string(259, 'x'), out);
+    EXPECT_EQ(0, CopyHandedPath(nullptr, 5, out, sizeof out));
+    EXPECT_STREQ("", out);
 }
 }  // namespace
