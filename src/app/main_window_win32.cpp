@@ -90,9 +90,7 @@ LRESULT OnQueryEndSession() {
 LRESULT OnCopyData(const COPYDATASTRUCT* cds) {
     if (!cds || !cds->lpData || cds->cbData == 0) return 0;
     char received[PATH_BYTES];
-    DWORD n = cds->cbData < (DWORD)PATH_BYTES ? cds->cbData : (DWORD)PATH_BYTES;
-    lstrcpynA(received, (const char*)cds->lpData, (int)n);
-    received[PATH_BYTES - 1] = 0;
+    CopyHandedPath(cds->lpData, cds->cbData, received, PATH_BYTES);
     char shortForm[PATH_BYTES] = "";
     GetShortPathNameA(received, shortForm, PATH_BYTES);
     char path[PATH_BYTES];
@@ -276,10 +274,11 @@ void TearDownMainWindow() {
 }
 
 int ShellLongPath(const char* path, char* out, int outBytes) {
+    // A path too long for the buffer fails the conversion and leaves it unterminated.
+    WCHAR wide[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH)) return 0;
     IShellFolder* desktop = nullptr;
     if (FAILED(SHGetDesktopFolder(&desktop))) return 0;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
     LPITEMIDLIST pidl = nullptr;
     int ok = 0;
     if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, wide, nullptr, &pidl, nullptr))) {
