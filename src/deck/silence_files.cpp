@@ -60,10 +60,14 @@ int WriteSilenceFiles(const char* folder) {
 #ifndef _WIN32
     if (*sep) sep = "/";
 #endif
+    // A name cut off at the path limit would write (and later delete) some other file: such a
+    // name is left empty, and its file counts as not written.
     for (int i = 0; i < SILENCE_FILE_COUNT; ++i)
-        std::snprintf(g_sil.paths[i], SILENCE_PATH_BYTES, "%s%s%s", folder, sep, SILENCE_NAMES[i]);
+        if (std::snprintf(g_sil.paths[i], SILENCE_PATH_BYTES, "%s%s%s", folder, sep, SILENCE_NAMES[i]) >=
+            SILENCE_PATH_BYTES)
+            g_sil.paths[i][0] = 0;
     for (int i = 0; i < SILENCE_FILE_COUNT; ++i) {
-        if (!MakeSilenceFile(g_sil.paths[i], SILENCE_RATES[i])) {
+        if (!g_sil.paths[i][0] || !MakeSilenceFile(g_sil.paths[i], SILENCE_RATES[i])) {
             DeleteSilenceFiles();
             return SILENCE_ERRORS[i];
         }

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -46,5 +48,23 @@ TEST(SilenceFiles, EachFileIsSixSecondsOfStereoSilence) {
     DeleteSilenceFiles();
     for (const auto& f : files) EXPECT_NE(0, access((folder + "/" + f.name).c_str(), F_OK));
     rmdir(folder.c_str());
+}
+
+TEST(SilenceFiles, AFolderTooLongForTheNamesWritesNothing) {
+    char tmpl[] = "/tmp/qd_silence_XXXXXX";
+    std::string top = mkdtemp(tmpl);
+    // The folder exists, but "<folder>/Sil32.$$$" is longer than a path may be.
+    std::string folder = top + "/" + std::string(SILENCE_PATH_BYTES - 5 - top.size(), 'f');
+    ASSERT_EQ(0, mkdir(folder.c_str(), 0700));
+    EXPECT_EQ(8, WriteSilenceFiles(folder.c_str()));
+    DIR* d = opendir(folder.c_str());
+    ASSERT_NE(nullptr, d);
+    int entries = 0;
+    while (dirent* e = readdir(d)) entries += e->d_name[0] != '.';
+    closedir(d);
+    EXPECT_EQ(0, entries) << "no file under a cut-off name";
+    DeleteSilenceFiles();
+    rmdir(folder.c_str());
+    rmdir(top.c_str());
 }
 }  // namespace
