@@ -25,6 +25,7 @@ enum {
     DEFAULT_REPLY_BYTES = 8,
     MAX_TOPOLOGY_DEPTH = 16,
     MAX_CALLS_KEPT = 100000,
+    MAX_HUB_PORTS = 255,  // a hub descriptor counts its ports in one byte
 };
 enum { REQ_REGISTER = 0x10, REQ_INPUT_STATUS = 0x14, REQ_OUTPUT_STATUS = 0x16 };
 const UsbHandle FIRST_HANDLE = 0x5100;
@@ -323,6 +324,23 @@ uint32_t NodeLink(uint32_t* out, uint32_t node, uint32_t TreeNode::*link) {
     return CM_OK;
 }
 
+// A hub hangs on one port at most, and a controller's root hub on none: a later "port ... hub"
+// line that plugs a hub in again is ignored. The topology is then a tree, so neither the device
+// tree built from it nor a search through its hubs can loop or multiply.
+void DropSecondHubPlacements(SimModel* m) {
+    std::vector<std::string> placed;
+    for (const SimController& c : m->controllers) placed.push_back(c.rootHub);
+    std::vector<SimPort> kept;
+    for (const SimPort& p : m->ports) {
+        if (p.kind == SIM_PORT_HUB) {
+            if (std::find(placed.begin(), placed.end(), p.name) != placed.end()) continue;
+            placed.push_back(p.name);
+        }
+        kept.push_back(p);
+    }
+    m->ports.swap(kept);
+}
+
 }  // namespace
 
 SimModel::SimModel() : cfgmgrMissing(0) {
@@ -348,7 +366,7 @@ void ParseSimModel(const std::string& text, SimModel* m) {
             if (w.size() == 3) m->controllers.push_back({ToInt(w[1]), w[2]});
         } else if (kind == "hub") {
             w = Words(line, 4, &rest);
-            if (w.size() == 4) m->hubs.push_back({w[1], ToInt(w[2]), w[3], rest});
+            if (w.size() == 4) m->hubs.push_back({w[1], std::max(0, std::min(ToInt(w[2]), int(MAX_HUB_PORTS))), w[3], rest});
         } else if (kind == "port") {
             w = Words(line, 5, &rest);
             if (w.size() < 5) continue;
@@ -382,6 +400,7 @@ void ParseSimModel(const std::string& text, SimModel* m) {
             m->wrote.push_back(rest);
         }
     }
+    DropSecondHubPlacements(m);
 }
 
 std::string FormatSimModel(const SimModel& m) {

@@ -11,8 +11,9 @@
 // State file: one record per line, fields separated by blanks, '#' starts a comment line.
 // Descriptions run to the end of the line.
 //   hcd N ROOTHUB                    host controller "\\.\HCD<N>" (N 0..9) whose root hub is ROOTHUB
-//   hub NAME PORTS KEY DESCRIPTION   a hub ("\\.\<NAME>"), PORTS ports, driver key KEY
-//   port HUB N hub NAME              hub NAME is plugged into port N of HUB
+//   hub NAME PORTS KEY DESCRIPTION   a hub ("\\.\<NAME>"), PORTS ports (0..255), driver key KEY
+//   port HUB N hub NAME              hub NAME is plugged into port N of HUB (a root hub, or a
+//                                    hub already plugged in by an earlier line, is ignored)
 //   port HUB N device KEY DESCRIPTION    another device on port N of HUB
 //   port HUB N vornex KEY DESCRIPTION    the Vornex device on port N of HUB
 //   reg R V                          device register R (6, 7, 8) holds V

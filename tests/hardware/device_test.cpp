@@ -158,6 +158,21 @@ TEST_F(DeviceTest, NamesOverTheLimitFailAndLongPathsAreNotCached) {
     }
 }
 
+TEST_F(DeviceTest, LoopedAndOversizedHubsStillEndTheSearch) {
+    // Ports of EXT lead back to EXT and to the root hub, and the root hub claims far more ports
+    // than a hub can have: the host keeps one place per hub and at most 255 ports.
+    std::string text = "hcd 0 ROOT0\nhub ROOT0 2000000000 {hub}\\0000 USB Root Hub\n"
+                       "hub EXT 8 {hub}\\0001 Generic USB Hub\nport ROOT0 1 hub EXT\n";
+    for (int port = 1; port <= 8; port++)
+        text += "port EXT " + std::to_string(port) + (port % 2 ? " hub EXT\n" : " hub ROOT0\n");
+    text += "port ROOT0 2 vornex {media}\\0007 Kelvara Vornex USB\n";
+    Write(text);
+    EXPECT_EQ(Model().hubs[0].ports, 255);
+    ASSERT_EQ(OpenDevice(1), 1);
+    EXPECT_STREQ(CachedHubPath(), "\\\\.\\ROOT0");
+    EXPECT_EQ(CachedPort(), 2u);
+}
+
 TEST_F(DeviceTest, NothingWithoutTheConfigurationManager) {
     std::ofstream(path) << SIMPLE << "cfgmgr missing\n";
     EXPECT_EQ(LoadDeviceManager(), 0);
