@@ -137,7 +137,8 @@ int DescriptionForDriverKey(const char* driverKey, char descOut[CM_PROPERTY_BYTE
             node = next;
             continue;
         }
-        for (;;) {
+        for (;; step++) {
+            if (step >= MAX_TREE_STEPS) return 0;  // climbing counts too: parents may cycle as well
             uint32_t parent = 0;
             if (CmGetParent(&parent, node) != CM_OK || parent == 0) return 0;  // past the root
             node = parent;
