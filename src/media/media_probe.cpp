@@ -79,7 +79,10 @@ int ProbeRiffOrMidi(const ByteReader* r, MediaInfo* info) {
     info->sampleRate = GetLe32(f + 4);
     info->bitsPerSample = got >= WAVE_FMT_BITS_BYTES ? GetLe16(f + 14) : 0;
     // Whole seconds only. A format that claims no bytes per second has no length we can tell.
-    info->lengthMs = avgBytes ? (data.size / avgBytes) * 1000 : 0;
+    // A tiny rate under a huge chunk would wrap around in milliseconds: the length then stops at
+    // the largest value there is.
+    uint64_t ms = avgBytes ? uint64_t(data.size / avgBytes) * 1000 : 0;
+    info->lengthMs = ms > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(ms);
     info->bitRate = 0;
     info->copyBit = 0;
     info->origBit = 0;

@@ -72,6 +72,19 @@ TEST_F(MediaProbeTest, WaveWithoutByteRateHasNoLength) {
     EXPECT_EQ(0u, ms);
 }
 
+TEST_F(MediaProbeTest, WaveLengthStopsAtTheLargestValueInsteadOfWrapping) {
+    std::string wav = Sox("slow.wav", "-r 8000 -b 16 -c 1");
+    Bytes b = ReadAll(wav);
+    ASSERT_EQ(0, std::memcmp(&b[36], "data", 4));
+    const uint8_t oneBytePerSecond[4] = {1, 0, 0, 0}, hugeData[4] = {0xF0, 0xFF, 0xFF, 0xFF};
+    std::memcpy(&b[28], oneBytePerSecond, 4);
+    std::memcpy(&b[40], hugeData, 4);
+    WriteAll(wav, b);
+    MediaInfo info{};
+    ASSERT_EQ(1, GetMediaInfo(wav.c_str(), &info));
+    EXPECT_EQ(0xFFFFFFFFu, info.lengthMs);
+}
+
 TEST_F(MediaProbeTest, WaveMissingChunksIsNotRecognised) {
     std::string wav = Sox("cut.wav", "-r 8000 -b 16 -c 1");
     Bytes b = ReadAll(wav);
