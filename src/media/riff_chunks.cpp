@@ -7,12 +7,29 @@
 namespace {
 // Chunk data is followed by a pad byte when its size is odd.
 uint64_t PaddedSize(uint32_t size) { return uint64_t(size) + (size & 1); }
+
+// Chunk headers read through one block, so a walk over many small chunks (a file full of
+// zeros is one of 8-byte empty chunks) does not cost a file read per header.
+struct HeaderWindow {
+    uint8_t block[4096];
+    uint64_t start = 0;
+    uint32_t length = 0;
+};
+
+// The `bytes` bytes at pos, or null when fewer than that are there.
+const uint8_t* HeaderAt(HeaderWindow* w, const ByteReader* r, uint64_t pos, uint32_t bytes) {
+    if (pos < w->start || pos + bytes > w->start + w->length) {
+        w->start = pos;
+        w->length = ReadAt(r, pos, w->block, sizeof w->block);
+    }
+    return pos + bytes <= w->start + w->length ? w->block + (pos - w->start) : nullptr;
+}
 }  // namespace
 
 int FindRiffForm(const ByteReader* r, const char* form, RiffChunk* riffOut) {
     uint64_t pos = 0;
-    uint8_t head[RIFF_HEADER_BYTES];
-    while (ReadAt(r, pos, head, RIFF_HEADER_BYTES) == RIFF_HEADER_BYTES) {
+    HeaderWindow window;
+    while (const uint8_t* head = HeaderAt(&window, r, pos, RIFF_HEADER_BYTES)) {
         uint32_t size = GetLe32(head + 4);
         if (IsFourCc(head, "RIFF") && IsFourCc(head + 8, form)) {
             riffOut->offset = pos;
@@ -33,8 +50,9 @@ int FindNextChunk(const ByteReader* r, const RiffChunk* riff, const char* id, ui
                   RiffChunk* chunkOut) {
     uint64_t end = RiffBodyEnd(r, riff);
     uint64_t pos = *cursor ? *cursor : riff->offset + RIFF_HEADER_BYTES;
-    uint8_t head[CHUNK_HEADER_BYTES];
-    while (pos + CHUNK_HEADER_BYTES <= end && ReadAt(r, pos, head, CHUNK_HEADER_BYTES) == CHUNK_HEADER_BYTES) {
+    HeaderWindow window;
+    const uint8_t* head;
+    while (pos + CHUNK_HEADER_BYTES <= end && (head = HeaderAt(&window, r, pos, CHUNK_HEADER_BYTES)) != nullptr) {
         uint32_t size = GetLe32(head + 4);
         uint64_t next = pos + CHUNK_HEADER_BYTES + PaddedSize(size);
         if (IsFourCc(head, id)) {
