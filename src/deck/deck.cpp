@@ -560,6 +560,8 @@ int OpenAsNewList(const char* path) {
         return 1;
     }
     if (!HasExtensionSpl(path) && !IsPlayableFile(path)) return 0;
+    // A path the list cannot hold must not cost the user the list they have.
+    if (std::strlen(path) >= PLAYLIST_PATH_BYTES) return 0;
     v.currentTrack = 1;
     ClearPlaylist();
     if (!AddPath(path)) return 0;

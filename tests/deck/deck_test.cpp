@@ -632,6 +632,13 @@ TEST_F(DeckTest, OpenAsNewListReplacesTheList) {
 
     EXPECT_EQ(OpenAsNewList("C:\\new\\broken.wav"), 0);
     EXPECT_EQ(GetEntryCount(), 3);
+    // A playable file whose path the list cannot hold leaves the list as it was.
+    FakeFile deep;
+    deep.path = "C:\\" + std::string(PLAYLIST_PATH_BYTES, 'd') + ".wav";
+    deep.lengthMs = 1000;
+    World().files.push_back(deep);
+    EXPECT_EQ(OpenAsNewList(deep.path.c_str()), 0);
+    EXPECT_EQ(GetEntryCount(), 3);
 
     ASSERT_EQ(OpenAsNewList("C:\\new\\x.wav"), 1);
     EXPECT_EQ(GetEntryCount(), 1);
