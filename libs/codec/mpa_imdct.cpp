@@ -48,18 +48,6 @@ void MpaImdctInit(MpaDecoder* dec)
 
 namespace {
 
-// Four floats as one SIMD value (GCC and Clang vector extension; plain SSE2 on x86-64).
-typedef float F4 __attribute__((vector_size(16)));
-
-inline F4 Load4(const float* p)
-{
-    F4 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-inline void Store4(float* p, F4 v) { std::memcpy(p, &v, sizeof v); }
-
 // One long block: x[18] lines -> out[18] samples, overlap-added with prev[18], which then gets
 // this block's second half. T is float, or F4 for four subbands side by side.
 template <typename T>

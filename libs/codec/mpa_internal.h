@@ -2,8 +2,21 @@
 #pragma once
 #include "mpa_bits.h"
 #include "mpa_decoder.h"
+#include <cstring>
 
 const double MPA_PI = 3.14159265358979323846;
+
+// Four floats as one SIMD value (GCC and Clang vector extension; plain SSE2 on x86-64).
+typedef float F4 __attribute__((vector_size(16)));
+
+inline F4 Load4(const float* p)
+{
+    F4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void Store4(float* p, F4 v) { std::memcpy(p, &v, sizeof v); }
 
 // Layer III granule/channel record, from the side information.
 struct MpaGranule {

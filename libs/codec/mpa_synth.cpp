@@ -10,18 +10,6 @@
 
 namespace {
 
-// Four floats as one SIMD value (GCC and Clang vector extension; plain SSE2 on x86-64).
-typedef float F4 __attribute__((vector_size(16)));
-
-inline F4 Load4(const float* p)
-{
-    F4 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-inline void Store4(float* p, F4 v) { std::memcpy(p, &v, sizeof v); }
-
 // Rows a, b, c, d to columns out[0..3].
 inline void Transpose4(F4 a, F4 b, F4 c, F4 d, F4* out)
 {
