@@ -12,15 +12,10 @@ const char DECK_TITLE[] = "Quaverly Deck";
 const int START_MS = 60000;  // a cold Wine start with a fresh wineserver can be slow
 const int EXIT_MS = 30000;
 
-bool Exists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
 class DeckStart : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!Exists(DeckExePath()) || !Exists(WintoolExePath()))
+        if (!PathExists(DeckExePath()) || !PathExists(WintoolExePath()))
             GTEST_SKIP() << "Windows build missing: " << DeckExePath();
     }
     void TearDown() override {

@@ -420,3 +420,8 @@ EnvList JapaneseEnv(const Rig& rig) {
     }
     return {"LOCPATH=" + loc, "LANG=ja_JP.UTF-8", "LC_ALL=ja_JP.UTF-8"};
 }
+
+bool PathExists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}

@@ -41,6 +41,7 @@ std::string WindowsBinDir();        // QD_WINDOWS_BUILD_DIR/bin
 std::string DeckExePath();          // .../Movello.exe
 std::string WintoolExePath();       // .../wintool.exe
 std::string SourceDir();
+bool PathExists(const std::string& path);  // a file or folder is there
 
 // Starts the rig in a fresh folder under the native build tree (or in dir when given). Also
 // makes the Wine prefix on first use. false when anything failed (details on stderr).

@@ -22,15 +22,10 @@ const char TOPOLOGY[] =
 const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
 const char DEVICE[] = "port EXT 2 vornex {4d36e96c-e325-11ce-bfc1-08002be10318}\\0000 Kelvara Vornex USB\n";
 
-bool Exists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
 class DeckDevice : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!Exists(DeckExePath()) || !Exists(WintoolExePath()))
+        if (!PathExists(DeckExePath()) || !PathExists(WintoolExePath()))
             GTEST_SKIP() << "Windows build missing: " << DeckExePath();
     }
     void TearDown() override {

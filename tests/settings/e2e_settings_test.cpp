@@ -36,11 +36,6 @@ const Expected FIRST_RUN_VALUES[] = {
     {"ColumnNumber", 56}, {"ColumnName", 124}, {"ColumnTime", 56}, {"ColumnTitle", 164}, {"MaxVolume", 0},
 };
 
-bool Exists(const std::string& path) {
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
 struct Geometry {
     int x = -1, y = -1, w = -1, h = -1;
 };
@@ -67,7 +62,7 @@ Geometry DeckGeometry(const Rig& rig) {
 class DeckSettings : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!Exists(DeckExePath()) || !Exists(WintoolExePath()))
+        if (!PathExists(DeckExePath()) || !PathExists(WintoolExePath()))
             GTEST_SKIP() << "Windows build missing: " << DeckExePath();
         ASSERT_TRUE(StartRig(&rig));
         // A persistent server, so keys the deck made outlive the deck until the server is ended.

@@ -20,12 +20,6 @@ namespace {
 
 const char DEVICE[] = "Kelvara Vornex USB";
 
-bool Exists(const std::string& path)
-{
-    struct stat st;
-    return stat(path.c_str(), &st) == 0;
-}
-
 std::string WinPath(std::string p)
 {
     for (char& c : p)
@@ -127,7 +121,7 @@ protected:
     void SetUp() override
     {
         driver = WindowsBinDir() + "/tavply_driver.exe";
-        if (!Exists(driver) || !Exists(WindowsBinDir() + "/tavply.dll")) GTEST_SKIP() << "Windows build missing";
+        if (!PathExists(driver) || !PathExists(WindowsBinDir() + "/tavply.dll")) GTEST_SKIP() << "Windows build missing";
         if (!HaveTool("lame") || !HaveTool("sox")) GTEST_SKIP() << "lame or sox missing";
         ASSERT_TRUE(StartRig(&rig));
         dir.reset(new ScratchDir("tavply_e2e"));
