@@ -23,8 +23,7 @@ struct Measure {
 
 bool Shell(const std::string& cmd) { return std::system(cmd.c_str()) == 0; }
 
-Measure Time(const std::vector<std::string>& argv, int reps)
-{
+Measure Time(const std::vector<std::string>& argv, int reps) {
     Measure m;
     for (int r = 0; r < reps; ++r) {
         std::fflush(stdout);
@@ -59,8 +58,7 @@ Measure Time(const std::vector<std::string>& argv, int reps)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     int seconds = argc > 1 ? std::atoi(argv[1]) : 120;
     int reps = argc > 2 ? std::atoi(argv[2]) : 5;
     std::string dir = std::string(QD_BINARY_DIR) + "/bench-decoder";
@@ -78,9 +76,9 @@ int main(int argc, char** argv)
         std::string path;
         std::string encode;
     } files[] = {
-        {"layer III 192k", dir + "/l3.mp3", "lame --quiet -b 192 " + wav + " " + dir + "/l3.mp3"},
-        {"layer III VBR", dir + "/l3v.mp3", "lame --quiet -V 2 " + wav + " " + dir + "/l3v.mp3"},
-        {"layer II 256k", dir + "/l2.mp2", "twolame --quiet -b 256 " + wav + " " + dir + "/l2.mp2"},
+        {"layer III 192k", dir + "/l3.mp3",  "lame --quiet -b 192 " + wav + " " + dir + "/l3.mp3"   },
+        {"layer III VBR",  dir + "/l3v.mp3", "lame --quiet -V 2 " + wav + " " + dir + "/l3v.mp3"    },
+        {"layer II 256k",  dir + "/l2.mp2",  "twolame --quiet -b 256 " + wav + " " + dir + "/l2.mp2"},
     };
     std::printf("%d s of audio, best CPU time of %d runs\n", seconds, reps);
     std::printf("%-16s %-12s %12s %12s %8s %10s %10s\n", "file", "mode", "tavdec xRT", "mpg123 xRT", "ratio",
@@ -95,8 +93,8 @@ int main(int argc, char** argv)
             const char* name;
             std::vector<std::string> ours, theirs;
         } modes[] = {
-            {"decode only", {tavdec, "-t", f.path}, {"mpg123", "-q", "-t", f.path}},
-            {"to WAVE", {tavdec, f.path, outWav}, {"mpg123", "-q", "-w", outWav, f.path}},
+            {"decode only", {tavdec, "-t", f.path},   {"mpg123", "-q", "-t", f.path}        },
+            {"to WAVE",     {tavdec, f.path, outWav}, {"mpg123", "-q", "-w", outWav, f.path}},
         };
         for (Mode& m : modes) {
             Measure a = Time(m.ours, reps);

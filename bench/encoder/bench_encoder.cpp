@@ -46,7 +46,10 @@ Compare BestSnr(const Pcm& in, const Pcm& out) {
                 e += (a - b) * (a - b);
             }
         double snr = 10.0 * std::log10(s / (e + 1e-9));
-        if (snr > best.snrDb) { best.snrDb = snr; best.delay = d; }
+        if (snr > best.snrDb) {
+            best.snrDb = snr;
+            best.delay = d;
+        }
     }
     return best;
 }
@@ -57,10 +60,10 @@ int BenchSignal(const char* label, const Pcm& in, double seconds, const std::str
     if (!WriteFile(wav, WaveBytes(in))) return 1;
     std::string taven = std::string(QD_BINARY_DIR) + "/bin/taven";
     Row rows[] = {
-        {"taven layer III 128", taven + " -l 3 -b 128 %IN% %OUT%", "mp3"},
-        {"lame 128 (default)", "lame --quiet -b 128 %IN% %OUT%", "mp3"},
-        {"taven layer II 192", taven + " -l 2 -b 192 %IN% %OUT%", "mp2"},
-        {"twolame 192", "twolame --quiet -b 192 %IN% %OUT%", "mp2"},
+        {"taven layer III 128", taven + " -l 3 -b 128 %IN% %OUT%",   "mp3"},
+        {"lame 128 (default)",  "lame --quiet -b 128 %IN% %OUT%",    "mp3"},
+        {"taven layer II 192",  taven + " -l 2 -b 192 %IN% %OUT%",   "mp2"},
+        {"twolame 192",         "twolame --quiet -b 192 %IN% %OUT%", "mp2"},
     };
     for (Row& r : rows) {
         std::string out = base + "_" + std::to_string(&r - rows) + "." + r.ext;
@@ -87,8 +90,10 @@ int BenchSignal(const char* label, const Pcm& in, double seconds, const std::str
     std::printf("\n%s: %.0f s of 44.1 kHz stereo\n", label, seconds);
     std::printf("%-22s %10s %10s %8s\n", "encoder", "x realtime", "SNR dB", "delay");
     for (const Row& r : rows) std::printf("%-22s %10.1f %10.2f %8d\n", r.name, seconds / r.seconds, r.snrDb, r.delay);
-    std::printf("layer III vs lame:    speed x%.2f, SNR %+.2f dB\n", rows[1].seconds / rows[0].seconds, rows[0].snrDb - rows[1].snrDb);
-    std::printf("layer II vs twolame:  speed x%.2f, SNR %+.2f dB\n", rows[3].seconds / rows[2].seconds, rows[2].snrDb - rows[3].snrDb);
+    std::printf("layer III vs lame:    speed x%.2f, SNR %+.2f dB\n", rows[1].seconds / rows[0].seconds,
+                rows[0].snrDb - rows[1].snrDb);
+    std::printf("layer II vs twolame:  speed x%.2f, SNR %+.2f dB\n", rows[3].seconds / rows[2].seconds,
+                rows[2].snrDb - rows[3].snrDb);
     return 0;
 }
 
@@ -98,6 +103,8 @@ int main(int argc, char** argv) {
     double seconds = argc > 1 ? std::atof(argv[1]) : 60.0;
     std::string base = "/tmp/bench_encoder_" + std::to_string(::getpid());
     if (BenchSignal("soft notes (partials to 4 kHz)", MusicLike(44100, 2, seconds, 7), seconds, base)) return 1;
-    if (BenchSignal("bright notes (partials to 10 kHz, open noise)", MusicLike(44100, 2, seconds, 11, true), seconds, base)) return 1;
+    if (BenchSignal("bright notes (partials to 10 kHz, open noise)", MusicLike(44100, 2, seconds, 11, true), seconds,
+                    base))
+        return 1;
     return 0;
 }

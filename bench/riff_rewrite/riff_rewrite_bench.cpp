@@ -36,7 +36,8 @@ bool MakeWave(const std::string& path, uint32_t megabytes) {
     bool ok = std::fwrite(head, 1, sizeof head, f) == sizeof head;
     std::vector<uint8_t> block(1 << 20);
     for (size_t i = 0; i < block.size(); i++) block[i] = uint8_t(i * 7 + (i >> 9));
-    for (uint32_t mb = 0; ok && mb < megabytes; mb++) ok = std::fwrite(block.data(), 1, block.size(), f) == block.size();
+    for (uint32_t mb = 0; ok && mb < megabytes; mb++)
+        ok = std::fwrite(block.data(), 1, block.size(), f) == block.size();
     return std::fclose(f) == 0 && ok;
 }
 

@@ -32,7 +32,7 @@ const char USAGE[] =
     "FIELD: title artist genre year album comment status, or the index 0..7\n";
 
 // Field names in index order.
-const char* const FIELD_NAMES[TITLE_FIELD_COUNT] = {"title", "artist", "genre", "year",
+const char* const FIELD_NAMES[TITLE_FIELD_COUNT] = {"title", "artist",  "genre",     "year",
                                                     "album", "comment", "copyright", "status"};
 
 int ParseField(const char* s) {
@@ -47,8 +47,10 @@ std::string Escape(const char* bytes, size_t n) {
     char hex[8];
     for (size_t i = 0; i < n; i++) {
         unsigned char c = (unsigned char)bytes[i];
-        if (c == '\\') out += "\\\\";
-        else if (c >= 0x20 && c < 0x7F) out += char(c);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c >= 0x20 && c < 0x7F)
+            out += char(c);
         else {
             std::snprintf(hex, sizeof hex, "\\x%02X", c);
             out += hex;
@@ -108,8 +110,10 @@ int Get(const char* path, int field, int source) {
     std::memset(buf, 0, sizeof buf);
     int found = GetTitleField(path, field, buf, source);
     std::printf("found=%d\n", found);
-    if (field == FIELD_CHANNEL_STATUS) std::printf("value=%s\n", Escape(buf, CHANNEL_STATUS_LEN).c_str());
-    else PrintText("value", buf);
+    if (field == FIELD_CHANNEL_STATUS)
+        std::printf("value=%s\n", Escape(buf, CHANNEL_STATUS_LEN).c_str());
+    else
+        PrintText("value", buf);
     return found ? 0 : 1;
 }
 

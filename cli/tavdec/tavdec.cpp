@@ -20,8 +20,7 @@ enum OutputKind { OUT_PCM16, OUT_FLOAT, OUT_RAW, OUT_NONE };
 
 // Full scale 1.0 to 16-bit, clamped, rounded to nearest (halves away from zero). Laid out
 // without branches so the loop runs four samples at a time (built without trapping math).
-void ToPcm16(const float* in, int16_t* out, size_t count)
-{
+void ToPcm16(const float* in, int16_t* out, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         float v = in[i] * 32768.0f;
         v = v < -32768.0f ? -32768.0f : v;
@@ -31,13 +30,11 @@ void ToPcm16(const float* in, int16_t* out, size_t count)
     }
 }
 
-void PutLe(std::string* s, uint32_t v, int bytes)
-{
+void PutLe(std::string* s, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) s->push_back(char((v >> (8 * i)) & 0xFF));
 }
 
-std::string WaveHeader(int channels, uint32_t rate, int bits, int isFloat, uint64_t samples)
-{
+std::string WaveHeader(int channels, uint32_t rate, int bits, int isFloat, uint64_t samples) {
     uint32_t dataBytes = uint32_t(samples * uint64_t(channels) * uint64_t(bits / 8));
     std::string h = "RIFF";
     PutLe(&h, 36 + dataBytes, 4);
@@ -54,8 +51,7 @@ std::string WaveHeader(int channels, uint32_t rate, int bits, int isFloat, uint6
     return h;
 }
 
-int PrintInfo(const MpaSource& src)
-{
+int PrintInfo(const MpaSource& src) {
     const MpaStreamInfo& in = src.info;
     static const char* MODES[4] = {"stereo", "joint stereo", "dual channel", "mono"};
     static const char* VERSIONS[3] = {"MPEG-1", "MPEG-2", "MPEG-2.5"};
@@ -63,8 +59,7 @@ int PrintInfo(const MpaSource& src)
     std::printf("sample rate: %u Hz\nchannels: %d (%s)\n", in.first.sampleRate, in.first.channels,
                 MODES[in.first.mode]);
     std::printf("bit rate: %u kbit/s%s\n", in.averageKbps, in.vbr ? " (VBR)" : "");
-    std::printf("frames: %u\nsamples: %llu\nlength: %u ms\n", in.frames, (unsigned long long)in.samples,
-                in.lengthMs);
+    std::printf("frames: %u\nsamples: %llu\nlength: %u ms\n", in.frames, (unsigned long long)in.samples, in.lengthMs);
     std::printf("audio bytes: %zu at %zu\n", in.audioEnd - in.audioStart, in.audioStart);
     if (in.hasGapless) std::printf("encoder delay: %u, padding: %u\n", in.encoderDelay, in.encoderPadding);
     if (in.id3v2Bytes) std::printf("ID3v2 tag: %zu bytes\n", in.id3v2Bytes);
@@ -78,16 +73,19 @@ int PrintInfo(const MpaSource& src)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     OutputKind kind = OUT_PCM16;
     bool info = false;
     int arg = 1;
     for (; arg < argc && argv[arg][0] == '-' && argv[arg][1]; ++arg) {
-        if (!std::strcmp(argv[arg], "-f")) kind = OUT_FLOAT;
-        else if (!std::strcmp(argv[arg], "-r")) kind = OUT_RAW;
-        else if (!std::strcmp(argv[arg], "-t")) kind = OUT_NONE;
-        else if (!std::strcmp(argv[arg], "-i")) info = true;
+        if (!std::strcmp(argv[arg], "-f"))
+            kind = OUT_FLOAT;
+        else if (!std::strcmp(argv[arg], "-r"))
+            kind = OUT_RAW;
+        else if (!std::strcmp(argv[arg], "-t"))
+            kind = OUT_NONE;
+        else if (!std::strcmp(argv[arg], "-i"))
+            info = true;
         else {
             std::fprintf(stderr, "tavdec: unknown option %s\n", argv[arg]);
             return 2;
@@ -121,8 +119,8 @@ int main(int argc, char** argv)
     }
     int nch = src->channels;
     if (kind == OUT_PCM16 || kind == OUT_FLOAT) {
-        std::string h = WaveHeader(nch, src->sampleRate, kind == OUT_FLOAT ? 32 : 16, kind == OUT_FLOAT,
-                                   src->info.samples);
+        std::string h =
+            WaveHeader(nch, src->sampleRate, kind == OUT_FLOAT ? 32 : 16, kind == OUT_FLOAT, src->info.samples);
         std::fwrite(h.data(), 1, h.size(), out);
     }
     std::vector<float> buf(4096 * size_t(nch));

@@ -11,7 +11,9 @@
 
 namespace {
 
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 
 struct Wave {
@@ -58,13 +60,20 @@ int main(int argc, char** argv) {
     const char* in = nullptr;
     const char* out = nullptr;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "-l") && i + 1 < argc) layer = std::atoi(argv[++i]);
-        else if (!std::strcmp(argv[i], "-b") && i + 1 < argc) bitrate = std::atoi(argv[++i]);
-        else if (!std::strcmp(argv[i], "-c")) copyright = 1;
-        else if (!std::strcmp(argv[i], "-o")) original = 0;
-        else if (!in) in = argv[i];
-        else if (!out) out = argv[i];
-        else return Usage();
+        if (!std::strcmp(argv[i], "-l") && i + 1 < argc)
+            layer = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "-b") && i + 1 < argc)
+            bitrate = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "-c"))
+            copyright = 1;
+        else if (!std::strcmp(argv[i], "-o"))
+            original = 0;
+        else if (!in)
+            in = argv[i];
+        else if (!out)
+            out = argv[i];
+        else
+            return Usage();
     }
     if (!in || !out) return Usage();
     if (bitrate == 0) bitrate = layer == 1 ? 256 : (layer == 2 ? 192 : 128);

@@ -96,7 +96,8 @@ int Run(SimModel* m, int argc, char** argv) {
         SimModel fresh;
         fresh.controllers.push_back({0, "ROOT0"});
         AddHub(&fresh, "ROOT0", 4, "USB Root Hub");
-        if (cmd == "init") PlugDevice(&fresh, "ROOT0", 1, SIM_PORT_VORNEX, JoinFrom(argc, argv, 1, "Kelvara Vornex USB"));
+        if (cmd == "init")
+            PlugDevice(&fresh, "ROOT0", 1, SIM_PORT_VORNEX, JoinFrom(argc, argv, 1, "Kelvara Vornex USB"));
         *m = fresh;
         return 0;
     }
@@ -151,7 +152,12 @@ int Run(SimModel* m, int argc, char** argv) {
         const struct {
             const char* rate;
             uint8_t code;
-        } codes[] = {{"48000", 5}, {"44100", 6}, {"32000", 7}, {"none", 0}};
+        } codes[] = {
+            {"48000", 5},
+            {"44100", 6},
+            {"32000", 7},
+            {"none",  0}
+        };
         for (const auto& c : codes) {
             if (std::strcmp(argv[1], c.rate) == 0) {
                 m->regs[7] = c.code;

@@ -70,10 +70,14 @@ BOOL CALLBACK CollectStatic(HWND hwnd, LPARAM lp) {
 std::string Escape(const std::string& s) {  // one line per box
     std::string out;
     for (char c : s) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') continue;
-        else if (c == '\t') out += "\\t";
-        else out += c;
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            continue;
+        else if (c == '\t')
+            out += "\\t";
+        else
+            out += c;
     }
     return out;
 }
@@ -107,7 +111,8 @@ int CmdBoxes() {
         WideCharToMultiByte(CP_UTF8, 0, wide, -1, caption, sizeof caption, nullptr, nullptr);
         std::string text;
         EnumChildWindows(box, CollectStatic, (LPARAM)&text);
-        std::printf("%llx\t%s\t%s\n", (unsigned long long)(uintptr_t)box, Escape(caption).c_str(), Escape(text).c_str());
+        std::printf("%llx\t%s\t%s\n", (unsigned long long)(uintptr_t)box, Escape(caption).c_str(),
+                    Escape(text).c_str());
     }
     return 0;
 }
@@ -115,10 +120,14 @@ int CmdBoxes() {
 int CmdPress(const char* handle, const char* button) {
     HWND box = (HWND)(uintptr_t)std::strtoull(handle, nullptr, 16);
     int id = 0;
-    if (!lstrcmpiA(button, "OK")) id = IDOK;
-    else if (!lstrcmpiA(button, "Cancel")) id = IDCANCEL;
-    else if (!lstrcmpiA(button, "Yes")) id = IDYES;
-    else if (!lstrcmpiA(button, "No")) id = IDNO;
+    if (!lstrcmpiA(button, "OK"))
+        id = IDOK;
+    else if (!lstrcmpiA(button, "Cancel"))
+        id = IDCANCEL;
+    else if (!lstrcmpiA(button, "Yes"))
+        id = IDYES;
+    else if (!lstrcmpiA(button, "No"))
+        id = IDNO;
     if (!id || !IsWindow(box)) return 1;
     HWND control = GetDlgItem(box, id);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)control);
@@ -173,7 +182,8 @@ int CmdFakeDeck(const char* logPath, int ms) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = DECK_CLASS;
     if (!RegisterClassA(&wc)) return 1;
-    HWND w = CreateWindowExA(0, DECK_CLASS, DECK_TITLE, WS_POPUP, 0, 0, 100, 40, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND w =
+        CreateWindowExA(0, DECK_CLASS, DECK_TITLE, WS_POPUP, 0, 0, 100, 40, nullptr, nullptr, wc.hInstance, nullptr);
     if (!w) return 1;
     std::fprintf(g_fake.log, "ready\n");
     std::fflush(g_fake.log);
@@ -191,7 +201,8 @@ int CmdFakeDeck(const char* logPath, int ms) {
 
 int main(int argc, char** argv) {
     if (argc >= 4 && !std::strcmp(argv[1], "find")) return CmdFind(argv[2], argv[3]);
-    if (argc >= 5 && !std::strcmp(argv[1], "wait")) return CmdWait(argv[2], argv[3], std::atoi(argv[4]), argc >= 6 && !std::strcmp(argv[5], "visible"));
+    if (argc >= 5 && !std::strcmp(argv[1], "wait"))
+        return CmdWait(argv[2], argv[3], std::atoi(argv[4]), argc >= 6 && !std::strcmp(argv[5], "visible"));
     if (argc >= 4 && !std::strcmp(argv[1], "count")) {
         std::printf("%d\n", (int)FindAll(AnyOr(argv[2]), AnyOr(argv[3])).size());
         return 0;

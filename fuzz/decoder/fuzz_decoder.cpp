@@ -8,8 +8,7 @@
 
 #include "mpa_source.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MpaReader reader = MpaMemoryReader(data, size);
     MpaStreamInfo quick;
     MpaScanStream(&reader, &quick, 0);

@@ -8,7 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FoundValue v;
     for (int field = 0; field < TITLE_FIELD_COUNT; field++) {
         if (field == FIELD_COPYRIGHT) continue;
-        if (ReadTrailerValue(&r, field, TitleFieldMaxLength(field), &v) && v.length > uint32_t(TitleFieldMaxLength(field)))
+        if (ReadTrailerValue(&r, field, TitleFieldMaxLength(field), &v) &&
+            v.length > uint32_t(TitleFieldMaxLength(field)))
             __builtin_trap();
     }
     uint64_t start, footer;

@@ -141,7 +141,8 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
     for (int ch = 0; ch < nch; ++ch) {
         float* buf = s->psyInput[ch];
         for (int i = 0; i < fs; ++i) buf[ENC_PSY_LOOKBACK + i] = pcm[i * nch + ch] * (1.0f / 32768.0f);
-        for (int j = 0; j < fs / 32; ++j) EncFilterRun(&s->filter, &s->history[ch], buf + ENC_PSY_LOOKBACK + 32 * j, s->subband[ch][j]);
+        for (int j = 0; j < fs / 32; ++j)
+            EncFilterRun(&s->filter, &s->history[ch], buf + ENC_PSY_LOOKBACK + 32 * j, s->subband[ch][j]);
     }
 
     int padding = NextPadding(s);
@@ -152,13 +153,15 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
         for (int ch = 0; ch < nch; ++ch) {
             for (int sb = 0; sb < 32; ++sb) smr[ch][sb] = -100.0f;
             if (s->cfg.layer == 1) {
-                EncPsyAnalyze(&s->psy, &s->psyChannel[ch], s->psyInput[ch] + ENC_PSY_LOOKBACK + fs - ENC_PSY_FFT, 0, &s->psyResult);
+                EncPsyAnalyze(&s->psy, &s->psyChannel[ch], s->psyInput[ch] + ENC_PSY_LOOKBACK + fs - ENC_PSY_FFT, 0,
+                              &s->psyResult);
                 SubbandSmr(&s->psyResult, smr[ch]);
             } else {
                 // Two analyses per frame, each centred on one half of the frame's subband samples
                 // (the filterbank delays them by about 225 samples); the larger ratio counts.
                 for (int g = 0; g < 2; ++g) {
-                    EncPsyAnalyze(&s->psy, &s->psyChannel[ch], s->psyInput[ch] + ENC_PSY_LOOKBACK - 449 + 576 * g, 0, &s->psyResult);
+                    EncPsyAnalyze(&s->psy, &s->psyChannel[ch], s->psyInput[ch] + ENC_PSY_LOOKBACK - 449 + 576 * g, 0,
+                                  &s->psyResult);
                     SubbandSmr(&s->psyResult, smr[ch]);
                 }
             }
@@ -195,15 +198,18 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
                 if (f.blockType[g] != 2) continue;
                 if (!(g == 1 ? f.blockType[0] == 2 : s->l3PrevShort)) EncPsyReset(&s->psyShortChannel[ch]);
                 for (int w = 0; w < 3; ++w) {
-                    const float* at = s->psyInput[ch] + ENC_PSY_LOOKBACK - 801 + 576 * g + 192 * (w - 1) - ENC_PSY_FFT_SHORT / 2;
+                    const float* at =
+                        s->psyInput[ch] + ENC_PSY_LOOKBACK - 801 + 576 * g + 192 * (w - 1) - ENC_PSY_FFT_SHORT / 2;
                     EncPsyAnalyze(&s->psyShort, &s->psyShortChannel[ch], at, 1, &s->psyResult);
-                    BandRatios(&s->psyResult, ENC_PSY_FFT_SHORT / 2, MPA_SFB_SHORT[f.rateSlot], 13, 192, f.ratioShort[g][ch][w]);
+                    BandRatios(&s->psyResult, ENC_PSY_FFT_SHORT / 2, MPA_SFB_SHORT[f.rateSlot], 13, 192,
+                               f.ratioShort[g][ch][w]);
                 }
             }
         s->l3PrevShort = f.blockType[1] == 2;
         written = EncL3EncodeFrame(&s->l3, &f, s->subband, out, cap);
     }
-    for (int ch = 0; ch < nch; ++ch) std::memmove(s->psyInput[ch], s->psyInput[ch] + fs, sizeof(float) * ENC_PSY_LOOKBACK);
+    for (int ch = 0; ch < nch; ++ch)
+        std::memmove(s->psyInput[ch], s->psyInput[ch] + fs, sizeof(float) * ENC_PSY_LOOKBACK);
     return written;
 }
 

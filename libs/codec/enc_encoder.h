@@ -12,7 +12,7 @@ enum : int {
     ENC_MAX_CHANNELS = 2,
     ENC_MAX_FRAME_SAMPLES = 1152,
     ENC_MAX_FRAME_BYTES = 1729,  // 384 kbit/s at 32 kHz with padding, the largest frame we make
-    ENC_PSY_LOOKBACK = 1536,  // past samples kept for analyses centred before the frame
+    ENC_PSY_LOOKBACK = 1536,     // past samples kept for analyses centred before the frame
     ENC_PSY_HISTORY = ENC_PSY_LOOKBACK + ENC_MAX_FRAME_SAMPLES
 };
 
@@ -27,19 +27,19 @@ struct EncConfig {
 
 struct EncState {
     EncConfig cfg;
-    int frameSamples;   // per channel: 384 (layer I) or 1152
-    int bitrateIndex;   // header field
-    int rateIndex;      // header field
-    int frameBytesBase; // frame length without padding
-    int padRemainder;   // fractional slot per frame, in units of 1/sampleRate
-    int padAccum;       // accumulated fraction deciding the padding bit
+    int frameSamples;    // per channel: 384 (layer I) or 1152
+    int bitrateIndex;    // header field
+    int rateIndex;       // header field
+    int frameBytesBase;  // frame length without padding
+    int padRemainder;    // fractional slot per frame, in units of 1/sampleRate
+    int padAccum;        // accumulated fraction deciding the padding bit
     EncFilterTables filter;
     EncFilterHistory history[ENC_MAX_CHANNELS];
     EncPsyTables psy;
     EncPsyChannel psyChannel[ENC_MAX_CHANNELS];
-    EncPsyTables psyShort;                                // layer III: short-block analyses
+    EncPsyTables psyShort;  // layer III: short-block analyses
     EncPsyChannel psyShortChannel[ENC_MAX_CHANNELS];
-    int l3PrevShort;                                      // the last coded granule was short
+    int l3PrevShort;  // the last coded granule was short
     EncPsyResult psyResult;
     float psyInput[ENC_MAX_CHANNELS][ENC_PSY_HISTORY];  // older samples, then the current frame
     float subband[ENC_MAX_CHANNELS][36][32];            // this frame's subband samples

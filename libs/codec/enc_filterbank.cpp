@@ -6,7 +6,6 @@
 
 #include "mpa_tables.h"
 
-
 void EncFilterInitTables(EncFilterTables* t) {
     // The analysis window is the synthesis prototype divided by 32. The shared table keeps the
     // prototype's first half with every odd block of 64 negated; undo that, then mirror:

@@ -12,8 +12,8 @@ namespace {
 // Signal-to-noise ratio in dB of each layer II quantisation class (same order as
 // MPA_L2_CLASSES), for a full-scale sine.
 const float L12_CLASS_SNR_DB[MPA_L2_CLASS_COUNT] = {7.00f,  11.00f, 16.00f, 20.84f, 25.28f, 31.59f,
-                                                     37.75f, 43.84f, 49.89f, 55.93f, 61.96f, 67.98f,
-                                                     74.01f, 80.03f, 86.05f, 92.01f, 98.01f};
+                                                    37.75f, 43.84f, 49.89f, 55.93f, 61.96f, 67.98f,
+                                                    74.01f, 80.03f, 86.05f, 92.01f, 98.01f};
 
 // Index of the smallest scale factor that still holds peak (index 0 = 2.0, the largest).
 int ScaleIndex(float peak) {
@@ -50,7 +50,10 @@ void EncLayer1Body(EncBitWriter* w, int channels, const float subband[][36][32],
     for (int ch = 0; ch < channels; ++ch)
         for (int sb = 0; sb < 32; ++sb) {
             float peak = 0.0f;
-            for (int t = 0; t < 12; ++t) { float a = std::fabs(subband[ch][t][sb]); peak = a > peak ? a : peak; }
+            for (int t = 0; t < 12; ++t) {
+                float a = std::fabs(subband[ch][t][sb]);
+                peak = a > peak ? a : peak;
+            }
             scf[ch][sb] = ScaleIndex(peak);
         }
     int bits = frameBits - 32 - 4 * 32 * channels;
@@ -89,14 +92,14 @@ void EncLayer1Body(EncBitWriter* w, int channels, const float subband[][36][32],
             }
 }
 
-void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbps,
-                   const float subband[][36][32], const float smrDb[][32], int frameBits) {
+void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbps, const float subband[][36][32],
+                   const float smrDb[][32], int frameBits) {
     const MpaL2Table& table = MPA_L2_TABLES[MpaL2SelectTable(MPA_MPEG1, uint32_t(sampleRate), bitrateKbps, channels)];
     const int sblimit = table.sblimit;
     int alloc[2][32] = {};
-    int scf[2][32][3] = {};    // scale factor used by each third of the frame
-    int scfsi[2][32] = {};     // which of them are sent
-    int scfBits[2][32] = {};   // 2 bits of scfsi plus the scale factors sent
+    int scf[2][32][3] = {};   // scale factor used by each third of the frame
+    int scfsi[2][32] = {};    // which of them are sent
+    int scfBits[2][32] = {};  // 2 bits of scfsi plus the scale factors sent
 
     int bits = frameBits - 32;
     for (int sb = 0; sb < sblimit; ++sb) bits -= table.rows[sb]->nbal * channels;
@@ -106,7 +109,10 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
             int s[3];
             for (int p = 0; p < 3; ++p) {
                 float peak = 0.0f;
-                for (int t = 12 * p; t < 12 * p + 12; ++t) { float a = std::fabs(subband[ch][t][sb]); peak = a > peak ? a : peak; }
+                for (int t = 12 * p; t < 12 * p + 12; ++t) {
+                    float a = std::fabs(subband[ch][t][sb]);
+                    peak = a > peak ? a : peak;
+                }
                 s[p] = ScaleIndex(peak);
             }
             // Neighbouring thirds within one step (2 dB) share the larger scale factor: the
@@ -154,7 +160,8 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
         const MpaL2Row* row = table.rows[sb];
         int a = alloc[ch][sb];
         if (a + 1 >= (1 << row->nbal) || row->cls[a + 1] < 0) return;
-        cost[k] = 12 * ClassSampleBits(row->cls[a + 1]) + (a == 0 ? scfBits[ch][sb] : -12 * ClassSampleBits(row->cls[a]));
+        cost[k] =
+            12 * ClassSampleBits(row->cls[a + 1]) + (a == 0 ? scfBits[ch][sb] : -12 * ClassSampleBits(row->cls[a]));
         mnr[k] = (a ? L12_CLASS_SNR_DB[row->cls[a]] : 0.0f) - smrDb[ch][sb];
     };
     auto better = [&](int x, int y) { return mnr[y] < mnr[x] ? y : x; };
@@ -189,10 +196,20 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
             if (!alloc[ch][sb]) continue;
             const int* e = scf[ch][sb];
             switch (scfsi[ch][sb]) {
-            case 0: EncPutBits(w, uint32_t(e[0]), 6); EncPutBits(w, uint32_t(e[1]), 6); EncPutBits(w, uint32_t(e[2]), 6); break;
-            case 1: EncPutBits(w, uint32_t(e[0]), 6); EncPutBits(w, uint32_t(e[2]), 6); break;
+            case 0:
+                EncPutBits(w, uint32_t(e[0]), 6);
+                EncPutBits(w, uint32_t(e[1]), 6);
+                EncPutBits(w, uint32_t(e[2]), 6);
+                break;
+            case 1:
+                EncPutBits(w, uint32_t(e[0]), 6);
+                EncPutBits(w, uint32_t(e[2]), 6);
+                break;
             case 2: EncPutBits(w, uint32_t(e[0]), 6); break;
-            default: EncPutBits(w, uint32_t(e[0]), 6); EncPutBits(w, uint32_t(e[1]), 6); break;
+            default:
+                EncPutBits(w, uint32_t(e[0]), 6);
+                EncPutBits(w, uint32_t(e[1]), 6);
+                break;
             }
         }
     for (int gr = 0; gr < 12; ++gr)

@@ -8,5 +8,5 @@
 // psychoacoustic model's signal-to-mask ratio; frameBits: the frame's total size in bits.
 void EncLayer1Body(EncBitWriter* w, int channels, const float subband[][36][32], const float smrDb[][32],
                    int frameBits);
-void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbps,
-                   const float subband[][36][32], const float smrDb[][32], int frameBits);
+void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbps, const float subband[][36][32],
+                   const float smrDb[][32], int frameBits);

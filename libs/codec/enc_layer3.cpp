@@ -11,8 +11,8 @@
 namespace {
 
 const double L3_PI = 3.14159265358979323846;
-const int L3_MAX_Q = 8206;          // 15 + 2^13 - 1, the largest value table 31 codes
-const int L3_OUTER_ITERATIONS = 12; // scale-factor passes per granule (a speed/quality limit)
+const int L3_MAX_Q = 8206;           // 15 + 2^13 - 1, the largest value table 31 codes
+const int L3_OUTER_ITERATIONS = 12;  // scale-factor passes per granule (a speed/quality limit)
 const float L3_ATTACK_RATIO = 10.0f;
 
 // ---- Huffman bit counting ------------------------------------------------------------------
@@ -28,8 +28,14 @@ void RegionBits(const int* ix, int start, int end, const int* tables, int n, int
         int x = ix[i], y = ix[i + 1];
         signs += (x != 0) + (y != 0);
         if (escapes) {
-            if (x >= 15) { x = 15; ++escaped; }
-            if (y >= 15) { y = 15; ++escaped; }
+            if (x >= 15) {
+                x = 15;
+                ++escaped;
+            }
+            if (y >= 15) {
+                y = 15;
+                ++escaped;
+            }
         }
         for (int k = 0; k < n; ++k) len[k] += t[k]->codes[x * t[k]->size + y].len;
     }
@@ -44,7 +50,14 @@ int ChooseTable(const int* ix, int start, int end, int* tableOut) {
     *tableOut = 0;
     if (maxv == 0 || start >= end) return 0;
     // Candidate tables by the largest value they code without escape bits.
-    static const int GROUPS[6][3] = {{1, 2, 3}, {2, 3, 0}, {5, 6, 0}, {7, 8, 9}, {10, 11, 12}, {13, 15, 0}};
+    static const int GROUPS[6][3] = {
+        {1,  2,  3 },
+        {2,  3,  0 },
+        {5,  6,  0 },
+        {7,  8,  9 },
+        {10, 11, 12},
+        {13, 15, 0 }
+    };
     static const int GROUP_MAX[6] = {1, 2, 3, 5, 7, 15};
     int candidates[3], n = 0;
     if (maxv <= 15) {
@@ -173,8 +186,10 @@ int ScalefactorBits(const int* sf, int blockType, int* compressOut) {
     int max1 = 0, max2 = 0;
     int split = blockType == 2 ? 18 : 11, total = blockType == 2 ? 36 : 21;
     for (int i = 0; i < total; ++i) {
-        if (i < split) { if (sf[i] > max1) max1 = sf[i]; }
-        else if (sf[i] > max2) max2 = sf[i];
+        if (i < split) {
+            if (sf[i] > max1) max1 = sf[i];
+        } else if (sf[i] > max2)
+            max2 = sf[i];
     }
     int n1 = blockType == 2 ? 18 : 11, n2 = blockType == 2 ? 18 : 10;
     int best = -1, bestBits = 1 << 30;
@@ -182,7 +197,10 @@ int ScalefactorBits(const int* sf, int blockType, int* compressOut) {
         int s1 = MPA_L3_SLEN[0][c], s2 = MPA_L3_SLEN[1][c];
         if (max1 >= (1 << s1) || max2 >= (1 << s2)) continue;
         int bits = n1 * s1 + n2 * s2;
-        if (bits < bestBits) { bestBits = bits; best = c; }
+        if (bits < bestBits) {
+            bestBits = bits;
+            best = c;
+        }
     }
     *compressOut = best;
     return best < 0 ? -1 : bestBits;
@@ -232,13 +250,17 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
             int lo = 0, hi = 255;
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
-                if (Quantise(t, xr34, bandMax, bands, mid, g->sf, g->ix) && CountBits(g, sfbLong) <= budget) hi = mid;
-                else lo = mid + 1;
+                if (Quantise(t, xr34, bandMax, bands, mid, g->sf, g->ix) && CountBits(g, sfbLong) <= budget)
+                    hi = mid;
+                else
+                    lo = mid + 1;
             }
             found = lo;
         } else {
             found = gain;
-            while (found < 255 && !(Quantise(t, xr34, bandMax, bands, found, g->sf, g->ix) && CountBits(g, sfbLong) <= budget)) ++found;
+            while (found < 255 &&
+                   !(Quantise(t, xr34, bandMax, bands, found, g->sf, g->ix) && CountBits(g, sfbLong) <= budget))
+                ++found;
         }
         gain = found;
         if (!Quantise(t, xr34, bandMax, bands, gain, g->sf, g->ix)) break;
@@ -403,8 +425,10 @@ void WriteHuffman(EncBitWriter* w, const EncL3Granule* g, const float* xr) {
         int q[4] = {g->ix[k], g->ix[k + 1], g->ix[k + 2], g->ix[k + 3]};
         int v = q[0] != 0, x1 = q[1] != 0, x2 = q[2] != 0, y = q[3] != 0;
         int idx = v * 8 + x1 * 4 + x2 * 2 + y;
-        if (g->count1Table) EncPutBits(w, uint32_t(15 - idx), 4);
-        else EncPutBits(w, MPA_HUFF_QUAD[0][idx].code, MPA_HUFF_QUAD[0][idx].len);
+        if (g->count1Table)
+            EncPutBits(w, uint32_t(15 - idx), 4);
+        else
+            EncPutBits(w, MPA_HUFF_QUAD[0][idx].code, MPA_HUFF_QUAD[0][idx].len);
         for (int j = 0; j < 4; ++j)
             if (q[j]) EncPutBits(w, xr[k + j] < 0.0f ? 1u : 0u, 1);
     }
@@ -506,13 +530,15 @@ void EncL3InitTables(EncL3Tables* t) {
     for (int n = 0; n < 36; ++n) {
         t->window[0][n] = float(std::sin(L3_PI / 36.0 * (n + 0.5)));
         // start: long rise, flat, short fall, zeros
-        t->window[1][n] = n < 18 ? t->window[0][n]
-                        : n < 24 ? 1.0f
-                        : n < 30 ? float(std::sin(L3_PI / 12.0 * (n - 18 + 0.5))) : 0.0f;
+        t->window[1][n] = n < 18   ? t->window[0][n]
+                          : n < 24 ? 1.0f
+                          : n < 30 ? float(std::sin(L3_PI / 12.0 * (n - 18 + 0.5)))
+                                   : 0.0f;
         // stop: zeros, short rise, flat, long fall
-        t->window[3][n] = n < 6 ? 0.0f
-                        : n < 12 ? float(std::sin(L3_PI / 12.0 * (n - 6 + 0.5)))
-                        : n < 18 ? 1.0f : t->window[0][n];
+        t->window[3][n] = n < 6    ? 0.0f
+                          : n < 12 ? float(std::sin(L3_PI / 12.0 * (n - 6 + 0.5)))
+                          : n < 18 ? 1.0f
+                                   : t->window[0][n];
         t->window[2][n] = n < 12 ? float(std::sin(L3_PI / 12.0 * (n + 0.5))) : 0.0f;
     }
     // The decoder's inverse transforms carry no 1/N: a forward/inverse pair gains N/4 (9 for the
@@ -557,9 +583,12 @@ void EncL3PlanBlocks(EncLayer3* l3, int channels, const float subband[][36][32],
     int prevType = l3->blockType;
     for (int g = 0; g < 2; ++g) {
         int bt;
-        if (attack[g]) bt = 2;
-        else if (attack[g + 1]) bt = prevType == 2 ? 2 : 1;
-        else bt = prevType == 2 ? 3 : (prevType == 1 ? 2 : 0);
+        if (attack[g])
+            bt = 2;
+        else if (attack[g + 1])
+            bt = prevType == 2 ? 2 : 1;
+        else
+            bt = prevType == 2 ? 3 : (prevType == 1 ? 2 : 0);
         blockTypeOut[g] = bt;
         prevType = bt;
     }
@@ -576,7 +605,7 @@ int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][3
     const int frameBits = f->frameBytes * 8;
 
     const int* blockType = f->blockType;
-    float (*xr)[2][ENC_L3_LINES] = l3->xr;
+    float(*xr)[2][ENC_L3_LINES] = l3->xr;
     for (int ch = 0; ch < nch; ++ch) {
         EncL3Channel* c = &l3->ch[ch];
         Mdct(t, c->prevSub, c->heldSub, blockType[0], sfbShort, xr[0][ch]);
@@ -589,7 +618,10 @@ int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][3
     float xmin[2][2][39];
     for (int g = 0; g < 2; ++g) {
         L3Bands bands;
-        if (blockType[g] == 2) ShortBands(sfbShort, &bands); else LongBands(sfbLong, &bands);
+        if (blockType[g] == 2)
+            ShortBands(sfbShort, &bands);
+        else
+            LongBands(sfbLong, &bands);
         for (int ch = 0; ch < nch; ++ch)
             for (int b = 0; b < bands.count; ++b) {
                 float e = 0.0f;
@@ -642,11 +674,14 @@ int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][3
     const int units = 2 * nch;
     const int share = mainBits / units;
     int resvLeft = free * 8;
-    EncL3Granule (*gr)[2] = l3->gr;
+    EncL3Granule(*gr)[2] = l3->gr;
     int usedBits = 0;
     for (int g = 0; g < 2; ++g) {
         L3Bands bands;
-        if (blockType[g] == 2) ShortBands(sfbShort, &bands); else LongBands(sfbLong, &bands);
+        if (blockType[g] == 2)
+            ShortBands(sfbShort, &bands);
+        else
+            LongBands(sfbLong, &bands);
         for (int ch = 0; ch < nch; ++ch) {
             // Up to a tenth of each share is saved for harder granules, as far as the reservoir
             // can keep it; the reservoir pays for a granule by its perceptual entropy (short

@@ -14,37 +14,37 @@ enum : int {
 };
 
 struct EncL3Tables {
-    float mdctLong[18][36];    // window times cosine, long blocks
-    float mdctShort[6][12];    // window times cosine, one short block
-    float window[4][36];       // long, start, short (first 12), stop
+    float mdctLong[18][36];  // window times cosine, long blocks
+    float mdctShort[6][12];  // window times cosine, one short block
+    float window[4][36];     // long, start, short (first 12), stop
     float aliasCs[8], aliasCa[8];
-    float pow43[8208];         // |q|^(4/3) for noise measurement
+    float pow43[8208];  // |q|^(4/3) for noise measurement
     // By k = global gain - 2 * scale factor + 64: the quantiser's input scale
     // 2^(-3/16 (k - 274)) and the dequantiser's step 2^((k - 274) / 4).
     float quantScale[320], dequantStep[320];
 };
 
 struct EncL3Channel {
-    float prevSub[18][32];     // subband samples of the granule before the coded one (MDCT overlap)
-    float heldSub[18][32];     // the newest granule, coded with the next frame
-    float segEnergy[3];        // energy of the last three sixths of a granule (attack detection)
+    float prevSub[18][32];  // subband samples of the granule before the coded one (MDCT overlap)
+    float heldSub[18][32];  // the newest granule, coded with the next frame
+    float segEnergy[3];     // energy of the last three sixths of a granule (attack detection)
 };
 
 // One granule of one channel as coded.
 struct EncL3Granule {
-    int ix[ENC_L3_LINES];   // quantised magnitudes in bitstream order (short: band, window, line)
-    int part23;             // bits of scale factors and Huffman code
-    int part2;              // of which scale factors
+    int ix[ENC_L3_LINES];  // quantised magnitudes in bitstream order (short: band, window, line)
+    int part23;            // bits of scale factors and Huffman code
+    int part2;             // of which scale factors
     int bigValues;
-    int count1End;          // one past the last non-zero quadruple
+    int count1End;  // one past the last non-zero quadruple
     int globalGain;
     int scalefacCompress;
     int blockType;
     int tableSelect[3];
-    int region0, region1;   // region counts (long blocks)
+    int region0, region1;  // region counts (long blocks)
     int region1Start, region2Start;
     int count1Table;
-    int sf[39];             // long: 21 bands; short: 12 bands x 3 windows, band-major
+    int sf[39];  // long: 21 bands; short: 12 bands x 3 windows, band-major
 };
 
 struct EncL3HeldFrame {
@@ -56,20 +56,20 @@ struct EncL3HeldFrame {
 struct EncLayer3 {
     EncL3Tables tables;
     EncL3Channel ch[2];
-    uint8_t held[ENC_L3_HOLD_BYTES]; // frames not yet handed out
+    uint8_t held[ENC_L3_HOLD_BYTES];  // frames not yet handed out
     int heldLen;
     EncL3HeldFrame frames[ENC_L3_MAX_HELD_FRAMES];
     int frameCount;
-    int fillFrame;                   // frame whose main data area is being filled
-    int fillPos;                     // next main-data byte in held[]
-    int heldAttack;                  // the held granule starts with a transient
-    int blockType;                   // of the last granule planned (0 long, 1 start, 2 short, 3 stop)
+    int fillFrame;   // frame whose main data area is being filled
+    int fillPos;     // next main-data byte in held[]
+    int heldAttack;  // the held granule starts with a transient
+    int blockType;   // of the last granule planned (0 long, 1 start, 2 short, 3 stop)
     // work areas of one frame
-    float xr[2][2][ENC_L3_LINES];    // [granule][channel] spectrum
-    float xr34[ENC_L3_LINES];        // |xr|^(3/4) of the granule being coded
-    EncL3Granule gr[2][2];           // coded granules
-    EncL3Granule trial;              // the quantisation loop's current attempt
-    uint8_t mainBuf[512 + 1729];     // main data of one frame
+    float xr[2][2][ENC_L3_LINES];  // [granule][channel] spectrum
+    float xr34[ENC_L3_LINES];      // |xr|^(3/4) of the granule being coded
+    EncL3Granule gr[2][2];         // coded granules
+    EncL3Granule trial;            // the quantisation loop's current attempt
+    uint8_t mainBuf[512 + 1729];   // main data of one frame
 };
 
 void EncL3InitTables(EncL3Tables* t);
@@ -78,13 +78,13 @@ void EncL3Reset(EncLayer3* l3);
 // What one frame needs besides its subband samples.
 struct EncL3Frame {
     int channels;
-    int rateSlot;         // scale-factor band table: 0 44.1 kHz, 1 48 kHz, 2 32 kHz
-    int frameBytes;       // this frame's length including padding
-    uint8_t header[4];    // the frame header; the mode extension is filled in here
-    float ratio[2][2][22];  // [granule][channel][band]: allowed noise / signal energy
-    float ratioShort[2][2][3][13]; // the same per short window and band
-    float pe[2][2];       // perceptual entropy per granule and channel
-    int blockType[2];     // per granule, from EncL3PlanBlocks (both channels alike)
+    int rateSlot;                   // scale-factor band table: 0 44.1 kHz, 1 48 kHz, 2 32 kHz
+    int frameBytes;                 // this frame's length including padding
+    uint8_t header[4];              // the frame header; the mode extension is filled in here
+    float ratio[2][2][22];          // [granule][channel][band]: allowed noise / signal energy
+    float ratioShort[2][2][3][13];  // the same per short window and band
+    float pe[2][2];                 // perceptual entropy per granule and channel
+    int blockType[2];               // per granule, from EncL3PlanBlocks (both channels alike)
 };
 
 // Decides the block types of the frame's two coded granules from the transients in its subband

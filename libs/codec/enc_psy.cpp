@@ -10,9 +10,7 @@ const double PSY_PI = 3.14159265358979323846;
 const float PSY_TONE_MASKING_NOISE_DB = 29.0f;  // a tone hides noise this far below itself
 const float PSY_NOISE_MASKING_NOISE_DB = 6.0f;  // noise hides noise this far below itself
 
-double Bark(double hz) {
-    return 13.0 * std::atan(0.00076 * hz) + 3.5 * std::atan((hz / 7500.0) * (hz / 7500.0));
-}
+double Bark(double hz) { return 13.0 * std::atan(0.00076 * hz) + 3.5 * std::atan((hz / 7500.0) * (hz / 7500.0)); }
 
 // Threshold in quiet in dB SPL (f in Hz), limited at the extremes where the curve explodes.
 double QuietDb(double hz) {
@@ -37,8 +35,12 @@ void HalfFft(const EncPsyTables* t, float* re, float* im) {
     for (int i = 0; i < n; ++i) {
         int j = t->bitrev[i];
         if (j > i) {
-            float a = re[i]; re[i] = re[j]; re[j] = a;
-            float b = im[i]; im[i] = im[j]; im[j] = b;
+            float a = re[i];
+            re[i] = re[j];
+            re[j] = a;
+            float b = im[i];
+            im[i] = im[j];
+            im[j] = b;
         }
     }
     for (int len = 2; len <= n; len <<= 1) {
@@ -49,8 +51,10 @@ void HalfFft(const EncPsyTables* t, float* re, float* im) {
                 int a = s + k, b = a + half;
                 float xr = re[b] * wr - im[b] * wi;
                 float xi = re[b] * wi + im[b] * wr;
-                re[b] = re[a] - xr; im[b] = im[a] - xi;
-                re[a] += xr; im[a] += xi;
+                re[b] = re[a] - xr;
+                im[b] = im[a] - xi;
+                re[a] += xr;
+                im[a] += xi;
             }
         }
     }
@@ -124,8 +128,7 @@ void EncPsyInitTables(EncPsyTables* t, int sampleRate, int fftSize) {
     }
 
     double barkMid[ENC_PSY_MAX_PARTS];
-    for (int p = 0; p < t->numParts; ++p)
-        barkMid[p] = Bark(0.5 * (t->partStart[p] + t->partStart[p + 1] - 1) * lineHz);
+    for (int p = 0; p < t->numParts; ++p) barkMid[p] = Bark(0.5 * (t->partStart[p] + t->partStart[p + 1] - 1) * lineHz);
     for (int b = 0; b < t->numParts; ++b) {
         double sum = 0.0;
         t->spreadLo[b] = int16_t(t->numParts);
@@ -156,8 +159,7 @@ void EncPsyInitTables(EncPsyTables* t, int sampleRate, int fftSize) {
 
 void EncPsyReset(EncPsyChannel* c) { std::memset(c, 0, sizeof *c); }
 
-void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples, int limitGrowth,
-                   EncPsyResult* out) {
+void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples, int limitGrowth, EncPsyResult* out) {
     float windowed[ENC_PSY_FFT], re[ENC_PSY_LINES], im[ENC_PSY_LINES];
     for (int i = 0; i < t->fftSize; ++i) windowed[i] = samples[i] * t->hann[i];
     RealFft(t, windowed, re, im);

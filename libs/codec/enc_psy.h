@@ -7,34 +7,29 @@
 #pragma once
 #include <cstdint>
 
-enum : int {
-    ENC_PSY_FFT = 1024,
-    ENC_PSY_FFT_SHORT = 256,
-    ENC_PSY_LINES = 513,
-    ENC_PSY_MAX_PARTS = 72
-};
+enum : int { ENC_PSY_FFT = 1024, ENC_PSY_FFT_SHORT = 256, ENC_PSY_LINES = 513, ENC_PSY_MAX_PARTS = 72 };
 
 struct EncPsyTables {
-    int fftSize;                                       // ENC_PSY_FFT, or 256 for short blocks
-    int lines;                                         // fftSize / 2 + 1
-    int numParts;                                      // critical-band partitions in use
-    int unpredictableLine;                             // first line (about 10 kHz) taken as noisy
-    int16_t partStart[ENC_PSY_MAX_PARTS + 1];          // first FFT line of each partition
-    float spread[ENC_PSY_MAX_PARTS][ENC_PSY_MAX_PARTS]; // [maskee][masker] power weight
-    float spreadNorm[ENC_PSY_MAX_PARTS];               // 1 / sum of the maskee's weights
-    int16_t spreadLo[ENC_PSY_MAX_PARTS], spreadHi[ENC_PSY_MAX_PARTS]; // maskers that reach it
-    float snrOffset[ENC_PSY_MAX_PARTS];                // extra margin by band (dB, low bands)
-    float athLine[ENC_PSY_LINES];                      // threshold in quiet per line (energy)
+    int fftSize;                                                       // ENC_PSY_FFT, or 256 for short blocks
+    int lines;                                                         // fftSize / 2 + 1
+    int numParts;                                                      // critical-band partitions in use
+    int unpredictableLine;                                             // first line (about 10 kHz) taken as noisy
+    int16_t partStart[ENC_PSY_MAX_PARTS + 1];                          // first FFT line of each partition
+    float spread[ENC_PSY_MAX_PARTS][ENC_PSY_MAX_PARTS];                // [maskee][masker] power weight
+    float spreadNorm[ENC_PSY_MAX_PARTS];                               // 1 / sum of the maskee's weights
+    int16_t spreadLo[ENC_PSY_MAX_PARTS], spreadHi[ENC_PSY_MAX_PARTS];  // maskers that reach it
+    float snrOffset[ENC_PSY_MAX_PARTS];                                // extra margin by band (dB, low bands)
+    float athLine[ENC_PSY_LINES];                                      // threshold in quiet per line (energy)
     float hann[ENC_PSY_FFT];
-    float twRe[ENC_PSY_FFT / 2], twIm[ENC_PSY_FFT / 2]; // FFT twiddles
+    float twRe[ENC_PSY_FFT / 2], twIm[ENC_PSY_FFT / 2];  // FFT twiddles
     int16_t bitrev[ENC_PSY_FFT / 2];
 };
 
 struct EncPsyChannel {
-    float mag1[ENC_PSY_LINES], mag2[ENC_PSY_LINES];   // magnitudes of the last two spectra
-    float dirRe1[ENC_PSY_LINES], dirIm1[ENC_PSY_LINES]; // unit phase vectors, last spectrum
-    float dirRe2[ENC_PSY_LINES], dirIm2[ENC_PSY_LINES]; // and the one before
-    float prevNb[ENC_PSY_MAX_PARTS];                  // last threshold per partition (pre-echo)
+    float mag1[ENC_PSY_LINES], mag2[ENC_PSY_LINES];      // magnitudes of the last two spectra
+    float dirRe1[ENC_PSY_LINES], dirIm1[ENC_PSY_LINES];  // unit phase vectors, last spectrum
+    float dirRe2[ENC_PSY_LINES], dirIm2[ENC_PSY_LINES];  // and the one before
+    float prevNb[ENC_PSY_MAX_PARTS];                     // last threshold per partition (pre-echo)
 };
 
 struct EncPsyResult {
@@ -48,5 +43,4 @@ void EncPsyInitTables(EncPsyTables* t, int sampleRate, int fftSize);
 void EncPsyReset(EncPsyChannel* c);
 // samples: fftSize samples centred on the block being coded (full scale = 1.0).
 // limitGrowth: clamp the threshold to twice the last block's (pre-echo control).
-void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples, int limitGrowth,
-                   EncPsyResult* out);
+void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples, int limitGrowth, EncPsyResult* out);

@@ -16,8 +16,7 @@ struct MpaBits {
 void MpaBitsInit(MpaBits* bits, const uint8_t* data, size_t bytes);
 
 // Reads n bits (0..25) as an unsigned value.
-inline uint32_t MpaBitsPeek(const MpaBits* bits, int n)
-{
+inline uint32_t MpaBitsPeek(const MpaBits* bits, int n) {
     if (n == 0) return 0;
     size_t bytePos = bits->pos >> 3;
     size_t total = (bits->bitCount + 7) >> 3;
@@ -36,21 +35,16 @@ inline uint32_t MpaBitsPeek(const MpaBits* bits, int n)
     return word >> (32 - n);
 }
 
-inline uint32_t MpaBitsRead(MpaBits* bits, int n)
-{
+inline uint32_t MpaBitsRead(MpaBits* bits, int n) {
     uint32_t v = MpaBitsPeek(bits, n);
     bits->pos += n;
     if (bits->pos > bits->bitCount) bits->overrun = 1;
     return v;
 }
 
-inline void MpaBitsSkip(MpaBits* bits, size_t n)
-{
+inline void MpaBitsSkip(MpaBits* bits, size_t n) {
     bits->pos += n;
     if (bits->pos > bits->bitCount) bits->overrun = 1;
 }
 
-inline size_t MpaBitsLeft(const MpaBits* bits)
-{
-    return bits->pos >= bits->bitCount ? 0 : bits->bitCount - bits->pos;
-}
+inline size_t MpaBitsLeft(const MpaBits* bits) { return bits->pos >= bits->bitCount ? 0 : bits->bitCount - bits->pos; }

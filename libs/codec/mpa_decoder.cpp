@@ -11,8 +11,7 @@ namespace {
 const float MPA_MAX_LEVEL = 3.0f;  // times full scale
 }
 
-void MpaDecoderInit(MpaDecoder* dec)
-{
+void MpaDecoderInit(MpaDecoder* dec) {
     std::memset(dec, 0, sizeof *dec);
     MpaHuffInit(dec);
     MpaSynthInit(dec);
@@ -22,8 +21,7 @@ void MpaDecoderInit(MpaDecoder* dec)
     MpaDecoderResetStream(dec);
 }
 
-void MpaDecoderResetStream(MpaDecoder* dec)
-{
+void MpaDecoderResetStream(MpaDecoder* dec) {
     std::memset(dec->synthBuf, 0, sizeof dec->synthBuf);
     dec->synthPos = 0;
     std::memset(dec->overlap, 0, sizeof dec->overlap);
@@ -31,8 +29,7 @@ void MpaDecoderResetStream(MpaDecoder* dec)
     dec->lastError = MPA_OK;
 }
 
-int MpaDecodeFrame(MpaDecoder* dec, const uint8_t* frame, size_t bytes, float* pcmOut, MpaHeader* headerOut)
-{
+int MpaDecodeFrame(MpaDecoder* dec, const uint8_t* frame, size_t bytes, float* pcmOut, MpaHeader* headerOut) {
     MpaHeader h;
     if (!frame || bytes < MPA_HEADER_BYTES || !MpaParseHeader(MpaHeaderWord(frame), &h)) {
         dec->lastError = MPA_ERR_HEADER;

@@ -3,15 +3,13 @@
 
 #include "mpa_tables.h"
 
-int MpaParseHeader(uint32_t word, MpaHeader* out)
-{
+int MpaParseHeader(uint32_t word, MpaHeader* out) {
     if ((word & 0xFFE00000u) != 0xFFE00000u) return 0;
     int versionBits = (word >> 19) & 3;
     int layerCode = (word >> 17) & 3;
     int bitrateIndex = (word >> 12) & 15;
     int srIndex = (word >> 10) & 3;
-    if (versionBits == 1 || layerCode == 0 || bitrateIndex == 0 || bitrateIndex == 15 || srIndex == 3)
-        return 0;
+    if (versionBits == 1 || layerCode == 0 || bitrateIndex == 0 || bitrateIndex == 15 || srIndex == 3) return 0;
     MpaHeader h{};
     h.versionIndex = versionBits == 3 ? MPA_MPEG1 : versionBits == 2 ? MPA_MPEG2 : MPA_MPEG25;
     h.versionBit = (word >> 19) & 1;
@@ -44,8 +42,6 @@ int MpaParseHeader(uint32_t word, MpaHeader* out)
     return 1;
 }
 
-int MpaSameStream(const MpaHeader* a, const MpaHeader* b)
-{
-    return a->versionIndex == b->versionIndex && a->layer == b->layer &&
-           a->sampleRateIndex == b->sampleRateIndex;
+int MpaSameStream(const MpaHeader* a, const MpaHeader* b) {
+    return a->versionIndex == b->versionIndex && a->layer == b->layer && a->sampleRateIndex == b->sampleRateIndex;
 }

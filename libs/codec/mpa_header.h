@@ -15,25 +15,25 @@ enum : int {
 };
 
 struct MpaHeader {
-    int versionIndex;   // 0 MPEG-1, 1 MPEG-2, 2 MPEG-2.5
-    int versionBit;     // the header's ID bit (1 = MPEG-1)
-    int layer;          // 1, 2 or 3
-    int layerCode;      // the two layer bits as coded (3 = layer I ... 1 = layer III)
-    int crc;            // 1 when a 16-bit CRC follows the header
+    int versionIndex;  // 0 MPEG-1, 1 MPEG-2, 2 MPEG-2.5
+    int versionBit;    // the header's ID bit (1 = MPEG-1)
+    int layer;         // 1, 2 or 3
+    int layerCode;     // the two layer bits as coded (3 = layer I ... 1 = layer III)
+    int crc;           // 1 when a 16-bit CRC follows the header
     int bitrateIndex;
     int bitrateKbps;
     int sampleRateIndex;
     uint32_t sampleRate;  // Hz
     int padding;
     int privateBit;
-    int mode;           // MPA_MODE_*
+    int mode;  // MPA_MODE_*
     int modeExtension;
     int copyright;
     int original;
     int emphasis;
-    int channels;       // 1 or 2
-    int frameBytes;     // whole frame including header
-    int samples;        // samples per channel in this frame
+    int channels;    // 1 or 2
+    int frameBytes;  // whole frame including header
+    int samples;     // samples per channel in this frame
 };
 
 // Decodes a header word (big-endian first four bytes of a frame). Returns 1 when the word is a
@@ -41,8 +41,7 @@ struct MpaHeader {
 int MpaParseHeader(uint32_t word, MpaHeader* out);
 
 // Reads the big-endian header word at p (4 bytes must be readable).
-inline uint32_t MpaHeaderWord(const uint8_t* p)
-{
+inline uint32_t MpaHeaderWord(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 

@@ -17,16 +17,14 @@ const uint32_t HUFF_NZ_Y = 1u << 25;
 const uint32_t HUFF_ESCAPE = 1u << 26;
 
 // The flags of a pair's leaf entry.
-uint32_t PairFlags(uint32_t x, uint32_t y)
-{
+uint32_t PairFlags(uint32_t x, uint32_t y) {
     return (x ? HUFF_NZ_X : 0u) | (y ? HUFF_NZ_Y : 0u) | (x == 15 || y == 15 ? HUFF_ESCAPE : 0u);
 }
 
 // Builds the lookup for `count` codes; value(i) gives the packed (x | y << 8) of code i.
 // Returns the first-level offset; *used advances.
 template <typename ValueFn>
-MpaHuffLookup BuildLookup(uint32_t* pool, int* used, const MpaHuffCode* codes, int count, ValueFn value)
-{
+MpaHuffLookup BuildLookup(uint32_t* pool, int* used, const MpaHuffCode* codes, int count, ValueFn value) {
     int maxLen = 0;
     for (int i = 0; i < count; ++i)
         if (codes[i].len > maxLen) maxLen = codes[i].len;
@@ -82,8 +80,7 @@ struct BitCache {
     int count;        // valid bits in acc
     size_t pos;       // absolute bit position of acc's first bit
 
-    void Start(const MpaBits* bits)
-    {
+    void Start(const MpaBits* bits) {
         data = bits->data;
         totalBytes = (bits->bitCount + 7) >> 3;
         nextByte = bits->pos >> 3;
@@ -93,8 +90,7 @@ struct BitCache {
         Refill();
         Skip(int(bits->pos & 7));
     }
-    inline void Refill()
-    {
+    inline void Refill() {
         if (count <= 56 && nextByte + 8 <= totalBytes) {
             // whole bytes that fit after the valid bits; the partial byte shifted in as well
             // is loaded again, with the same bits, next time
@@ -115,37 +111,32 @@ struct BitCache {
         }
     }
     inline uint32_t Peek(int n) const { return n ? uint32_t(acc >> (64 - n)) : 0; }
-    inline void Skip(int n)
-    {
+    inline void Skip(int n) {
         acc <<= n;
         count -= n;
         pos += size_t(n);
     }
-    inline uint32_t Read(int n)
-    {
+    inline uint32_t Read(int n) {
         uint32_t v = Peek(n);
         Skip(n);
         return v;
     }
     // Applies the sign bit that follows a non-zero magnitude; zero takes no bit. Branch-free,
     // as the signs are as good as random.
-    inline int Signed(int v)
-    {
+    inline int Signed(int v) {
         int nz = v != 0;
         int s = int(acc >> 63) & nz;
         Skip(nz);
         return (v ^ -s) + s;
     }
-    void Finish(MpaBits* bits) const
-    {
+    void Finish(MpaBits* bits) const {
         bits->pos = pos;
         if (pos > bits->bitCount) bits->overrun = 1;
     }
 };
 
 // Decodes one symbol; returns its leaf entry shifted down by 8 (value and flags).
-inline uint32_t DecodeSymbol(const uint32_t* pool, const MpaHuffLookup& lk, BitCache* bits)
-{
+inline uint32_t DecodeSymbol(const uint32_t* pool, const MpaHuffLookup& lk, BitCache* bits) {
     uint32_t e = pool[lk.first + bits->Peek(lk.bits)];
     if (e & HUFF_LINK) {
         bits->Skip(lk.bits);
@@ -160,8 +151,7 @@ inline uint32_t DecodeSymbol(const uint32_t* pool, const MpaHuffLookup& lk, BitC
 // the first value), in order, and consumes them. The sign positions depend only on the flags,
 // so the shifts do not wait for one another.
 template <int N>
-inline void ApplySigns(BitCache* bits, int* v, const int* nonzero)
-{
+inline void ApplySigns(BitCache* bits, int* v, const int* nonzero) {
     uint64_t a = bits->acc;
     int at = 0;
     for (int i = 0; i < N; ++i) {
@@ -174,8 +164,7 @@ inline void ApplySigns(BitCache* bits, int* v, const int* nonzero)
 
 }  // namespace
 
-void MpaHuffInit(MpaDecoder* dec)
-{
+void MpaHuffInit(MpaDecoder* dec) {
     int used = 0;
     MpaHuffLookup shared[32] = {};
     for (int t = 0; t < 32; ++t) {
@@ -185,7 +174,10 @@ void MpaHuffInit(MpaDecoder* dec)
         // tables 16..23 and 24..31 share their codes: build once
         int owner = t;
         for (int o = 0; o < t; ++o)
-            if (MPA_HUFF[o].codes == tab.codes) { owner = o; break; }
+            if (MPA_HUFF[o].codes == tab.codes) {
+                owner = o;
+                break;
+            }
         if (owner != t) {
             dec->huff[t] = shared[owner];
             dec->huff[t].linbits = tab.linbits;
@@ -204,8 +196,7 @@ void MpaHuffInit(MpaDecoder* dec)
 }
 
 int MpaHuffDecode(const MpaDecoder* dec, MpaBits* reader, size_t endBit, const MpaGranule* g, int sfbSlot,
-                  int is[576])
-{
+                  int is[576]) {
     (void)sfbSlot;
     BitCache cache;
     cache.Start(reader);

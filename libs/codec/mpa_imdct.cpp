@@ -7,8 +7,7 @@
 
 #include "mpa_internal.h"
 
-void MpaImdctInit(MpaDecoder* dec)
-{
+void MpaImdctInit(MpaDecoder* dec) {
     // Long IMDCT: y[i] = sum_k X[k] cos(pi/72 (2i + 19)(2k + 1)), i = 0..35, is the 18-point
     // transform Z[n] = sum_k X[k] cos(pi/72 (2n + 1)(2k + 1)) at n = i + 9 (Z[35 - n] = -Z[n]).
     // With v[m] = X[m] + X[m - 1], Z[n] 2 cos(pi (2n + 1) / 72) = sum_m v[m] cos(pi (2n + 1) m / 36),
@@ -32,14 +31,22 @@ void MpaImdctInit(MpaDecoder* dec)
     for (int i = 0; i < 36; ++i) dec->window[0][i] = float(std::sin(MPA_PI / 36.0 * (i + 0.5)));
     for (int i = 0; i < 36; ++i) {
         double start, stop;
-        if (i < 18) start = std::sin(MPA_PI / 36.0 * (i + 0.5));
-        else if (i < 24) start = 1.0;
-        else if (i < 30) start = std::sin(MPA_PI / 12.0 * (i - 18 + 0.5));
-        else start = 0.0;
-        if (i < 6) stop = 0.0;
-        else if (i < 12) stop = std::sin(MPA_PI / 12.0 * (i - 6 + 0.5));
-        else if (i < 18) stop = 1.0;
-        else stop = std::sin(MPA_PI / 36.0 * (i + 0.5));
+        if (i < 18)
+            start = std::sin(MPA_PI / 36.0 * (i + 0.5));
+        else if (i < 24)
+            start = 1.0;
+        else if (i < 30)
+            start = std::sin(MPA_PI / 12.0 * (i - 18 + 0.5));
+        else
+            start = 0.0;
+        if (i < 6)
+            stop = 0.0;
+        else if (i < 12)
+            stop = std::sin(MPA_PI / 12.0 * (i - 6 + 0.5));
+        else if (i < 18)
+            stop = 1.0;
+        else
+            stop = std::sin(MPA_PI / 36.0 * (i + 0.5));
         dec->window[1][i] = float(start);
         dec->window[3][i] = float(stop);
         dec->window[2][i] = i < 12 ? float(std::sin(MPA_PI / 12.0 * (i + 0.5))) : 0.0f;
@@ -51,8 +58,7 @@ namespace {
 // One long block: x[18] lines -> out[18] samples, overlap-added with prev[18], which then gets
 // this block's second half. T is float, or F4 for four subbands side by side.
 template <typename T>
-void LongBlock(const MpaDecoder* dec, const T* x, const float* win, T* prev, T* out)
-{
+void LongBlock(const MpaDecoder* dec, const T* x, const float* win, T* prev, T* out) {
     T v[18];
     v[0] = x[0];
     for (int m = 1; m < 18; ++m) v[m] = x[m] + x[m - 1];
@@ -88,8 +94,7 @@ void LongBlock(const MpaDecoder* dec, const T* x, const float* win, T* prev, T* 
 
 // Three short blocks of one subband (x: window by window, six lines each), as LongBlock.
 template <typename T>
-void ShortBlock(const MpaDecoder* dec, const T* x, T* prev, T* out)
-{
+void ShortBlock(const MpaDecoder* dec, const T* x, T* prev, T* out) {
     T z[36] = {};
     const float* win = dec->window[2];
     for (int w = 0; w < 3; ++w) {
@@ -117,11 +122,10 @@ void ShortBlock(const MpaDecoder* dec, const T* x, T* prev, T* out)
 }  // namespace
 
 void MpaImdct(MpaDecoder* dec, int ch, const float xr[576], int blockType, int mixed, int activeLines,
-              float out[18][32])
-{
+              float out[18][32]) {
     int activeSb = (activeLines + 17) / 18;
     if (activeSb > 32) activeSb = 32;
-    float (*overlap)[32] = dec->overlap[ch];
+    float(*overlap)[32] = dec->overlap[ch];
     for (int sb0 = 0; sb0 < 32; sb0 += 4) {
         const F4 invert = {1.0f, -1.0f, 1.0f, -1.0f};  // odd subbands, odd samples
         if (sb0 >= activeSb) {
@@ -142,8 +146,10 @@ void MpaImdct(MpaDecoder* dec, int ch, const float xr[576], int blockType, int m
             for (int k = 0; k < 18; ++k)
                 for (int l = 0; l < 4; ++l) x[k][l] = xr[(sb0 + l) * 18 + k];
             for (int i = 0; i < 18; ++i) prev[i] = Load4(&overlap[i][sb0]);
-            if (shortOnly) ShortBlock<F4>(dec, x, prev, t);
-            else LongBlock<F4>(dec, x, dec->window[blockType], prev, t);
+            if (shortOnly)
+                ShortBlock<F4>(dec, x, prev, t);
+            else
+                LongBlock<F4>(dec, x, dec->window[blockType], prev, t);
             for (int i = 0; i < 18; ++i) {
                 Store4(&overlap[i][sb0], prev[i]);
                 Store4(&out[i][sb0], (i & 1) ? t[i] * invert : t[i]);

@@ -9,8 +9,7 @@ const double MPA_PI = 3.14159265358979323846;
 // Four floats as one SIMD value (GCC and Clang vector extension; plain SSE2 on x86-64).
 typedef float F4 __attribute__((vector_size(16)));
 
-inline F4 Load4(const float* p)
-{
+inline F4 Load4(const float* p) {
     F4 v;
     std::memcpy(&v, p, sizeof v);
     return v;
@@ -35,8 +34,8 @@ struct MpaGranule {
     int scalefacScale;
     int count1Table;
     // derived
-    int region1Start;   // first line of region 1
-    int region2Start;   // first line of region 2
+    int region1Start;  // first line of region 1
+    int region2Start;  // first line of region 2
 };
 
 // Huffman (mpa_huffman.cpp)
@@ -44,8 +43,7 @@ void MpaHuffInit(MpaDecoder* dec);
 // Decodes the big-value and count1 regions of one granule into is[576] (signed integer
 // magnitudes); reads up to bit position endBit. Returns the number of lines that may be
 // non-zero (a multiple of 2 or 4, at most 576), or -1 on corrupt data.
-int MpaHuffDecode(const MpaDecoder* dec, MpaBits* bits, size_t endBit, const MpaGranule* g,
-                  int sfbSlot, int is[576]);
+int MpaHuffDecode(const MpaDecoder* dec, MpaBits* bits, size_t endBit, const MpaGranule* g, int sfbSlot, int is[576]);
 
 // Synthesis (mpa_synth.cpp): `count` time slots of 32 subband samples per channel -> 32 PCM
 // samples per slot and channel, written interleaved to out. The subbands of slot t, channel ch
@@ -65,15 +63,15 @@ void MpaImdct(MpaDecoder* dec, int ch, const float xr[576], int blockType, int m
 // Stereo (mpa_stereo.cpp): joint-stereo processing of one granule in place.
 struct MpaStereoInput {
     const MpaHeader* header;
-    const MpaGranule* granule;     // right channel's granule record (block type decides bands)
-    const int* rightLong;          // right channel scale factors of the long bands [22]
-    const int* rightShort;         // and of the short bands, [sfb * 3 + window]
-    const int* illegalPos;         // MPEG-2: illegal intensity position per band (long 0..21,
-                                   // short 22 + sfb), else null
+    const MpaGranule* granule;  // right channel's granule record (block type decides bands)
+    const int* rightLong;       // right channel scale factors of the long bands [22]
+    const int* rightShort;      // and of the short bands, [sfb * 3 + window]
+    const int* illegalPos;      // MPEG-2: illegal intensity position per band (long 0..21,
+                                // short 22 + sfb), else null
     int sfbSlot;
-    int lsfIntensityScale;         // MPEG-2 intensity scale bit
-    int rightNonzero;              // lines of the right channel that may be non-zero
-    int activeLines;               // lines of either channel that may be non-zero
+    int lsfIntensityScale;  // MPEG-2 intensity scale bit
+    int rightNonzero;       // lines of the right channel that may be non-zero
+    int activeLines;        // lines of either channel that may be non-zero
 };
 void MpaStereoInit(MpaDecoder* dec);
 void MpaStereo(const MpaDecoder* dec, const MpaStereoInput* in, float left[576], float right[576]);
@@ -84,5 +82,4 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
 
 // Layer III (mpa_layer3.cpp).
 void MpaLayer3Init(MpaDecoder* dec);
-int MpaDecodeLayer3(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, size_t frameBytes,
-                    float* pcmOut);
+int MpaDecodeLayer3(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, size_t frameBytes, float* pcmOut);

@@ -9,18 +9,14 @@
 namespace {
 
 // Joint stereo shares the allocation of subbands from `bound` on.
-int StereoBound(const MpaHeader* h, int limit)
-{
+int StereoBound(const MpaHeader* h, int limit) {
     if (h->mode != MPA_MODE_JOINT) return limit;
     int bound = 4 * (h->modeExtension + 1);
     return bound < limit ? bound : limit;
 }
 
 // Dequantised value of code q for n steps, before the scale factor.
-inline float Dequant(uint32_t q, int steps)
-{
-    return float(2.0 * double(q) - double(steps - 1)) / float(steps);
-}
+inline float Dequant(uint32_t q, int steps) { return float(2.0 * double(q) - double(steps - 1)) / float(steps); }
 
 // Bit reads for the sample loop: one 8-byte load per read while the frame has 8 bytes left,
 // zeros past its end (the caller then reports the overrun).
@@ -47,8 +43,7 @@ struct SampleBits {
 
 // Splits a grouped code into its three values 2q - (N - 1), first sample first.
 template <int N>
-inline void Ungroup(uint32_t code, float v[3])
-{
+inline void Ungroup(uint32_t code, float v[3]) {
     for (int k = 0; k < 3; ++k) {
         v[k] = float(2 * int(code % N) - (N - 1));
         code /= N;
@@ -57,8 +52,7 @@ inline void Ungroup(uint32_t code, float v[3])
 
 }  // namespace
 
-int MpaDecodeLayer1(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* pcmOut)
-{
+int MpaDecodeLayer1(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* pcmOut) {
     int nch = h->channels;
     int bound = StereoBound(h, 32);
     int alloc[2][32] = {};
@@ -77,7 +71,7 @@ int MpaDecodeLayer1(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
     float slots[12][2][32];
     std::memset(slots, 0, sizeof slots);
     for (int s = 0; s < 12; ++s) {
-        float (*sample)[32] = slots[s];
+        float(*sample)[32] = slots[s];
         for (int sb = 0; sb < 32; ++sb) {
             if (sb < bound) {
                 for (int ch = 0; ch < nch; ++ch) {
@@ -99,11 +93,9 @@ int MpaDecodeLayer1(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
     return bits->overrun ? MPA_ERR_TRUNCATED : MPA_OK;
 }
 
-int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* pcmOut)
-{
+int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* pcmOut) {
     int nch = h->channels;
-    const MpaL2Table& table =
-        MPA_L2_TABLES[MpaL2SelectTable(h->versionIndex, h->sampleRate, h->bitrateKbps, nch)];
+    const MpaL2Table& table = MPA_L2_TABLES[MpaL2SelectTable(h->versionIndex, h->sampleRate, h->bitrateKbps, nch)];
     int limit = table.sblimit;
     int bound = StereoBound(h, limit);
     int cls[2][32];
@@ -111,8 +103,7 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
         for (int sb = 0; sb < 32; ++sb) cls[ch][sb] = -1;
     for (int sb = 0; sb < limit; ++sb) {
         const MpaL2Row* row = table.rows[sb];
-        for (int ch = 0; ch < (sb < bound ? nch : 1); ++ch)
-            cls[ch][sb] = row->cls[MpaBitsRead(bits, row->nbal)];
+        for (int ch = 0; ch < (sb < bound ? nch : 1); ++ch) cls[ch][sb] = row->cls[MpaBitsRead(bits, row->nbal)];
         if (sb >= bound && nch == 2) cls[1][sb] = cls[0][sb];
     }
     int scfsi[2][32] = {};
@@ -134,9 +125,7 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
                 s[0] = s[1] = int(MpaBitsRead(bits, 6));
                 s[2] = int(MpaBitsRead(bits, 6));
                 break;
-            case 2:
-                s[0] = s[1] = s[2] = int(MpaBitsRead(bits, 6));
-                break;
+            case 2: s[0] = s[1] = s[2] = int(MpaBitsRead(bits, 6)); break;
             default:
                 s[0] = int(MpaBitsRead(bits, 6));
                 s[1] = s[2] = int(MpaBitsRead(bits, 6));
@@ -175,7 +164,7 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
     std::memset(slots, 0, sizeof slots);
     for (int gr = 0; gr < 12; ++gr) {
         int part = gr >> 2;
-        float (*sample)[2][32] = slots + 3 * gr;
+        float(*sample)[2][32] = slots + 3 * gr;
         for (int i = 0; i < codedCount; ++i) {
             const Coded& e = coded[i];
             // v = 2q - (n - 1), divided by n together with the scale factor below

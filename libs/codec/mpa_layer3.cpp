@@ -25,14 +25,12 @@ struct SideInfo {
 
 const float AA_C[8] = {-0.6f, -0.535f, -0.33f, -0.185f, -0.095f, -0.041f, -0.0142f, -0.0037f};
 
-int SideInfoBytes(const MpaHeader* h)
-{
+int SideInfoBytes(const MpaHeader* h) {
     if (h->versionIndex == MPA_MPEG1) return h->channels == 1 ? 17 : 32;
     return h->channels == 1 ? 9 : 17;
 }
 
-int ReadSideInfo(const MpaHeader* h, int sfbSlot, MpaBits* bits, SideInfo* si)
-{
+int ReadSideInfo(const MpaHeader* h, int sfbSlot, MpaBits* bits, SideInfo* si) {
     int nch = h->channels;
     int lsf = h->versionIndex != MPA_MPEG1;
     int ngr = lsf ? 1 : 2;
@@ -84,8 +82,7 @@ int ReadSideInfo(const MpaHeader* h, int sfbSlot, MpaBits* bits, SideInfo* si)
     return !bits->overrun;
 }
 
-void ReadScaleFactorsMpeg1(MpaBits* bits, const MpaGranule* g, const int scfsi[4], int gr, ScaleFactors* sf)
-{
+void ReadScaleFactorsMpeg1(MpaBits* bits, const MpaGranule* g, const int scfsi[4], int gr, ScaleFactors* sf) {
     int slen1 = MPA_L3_SLEN[0][g->scalefacCompress];
     int slen2 = MPA_L3_SLEN[1][g->scalefacCompress];
     if (g->windowSwitching && g->blockType == 2) {
@@ -110,8 +107,7 @@ void ReadScaleFactorsMpeg1(MpaBits* bits, const MpaGranule* g, const int scfsi[4
 
 // MPEG-2/2.5 scale factors. illegal receives, per band (long 0..21, short 22 + sfb), the
 // intensity position that means "not intensity coded" for the right channel.
-void ReadScaleFactorsLsf(MpaBits* bits, MpaGranule* g, int intensityRight, ScaleFactors* sf, int illegal[35])
-{
+void ReadScaleFactorsLsf(MpaBits* bits, MpaGranule* g, int intensityRight, ScaleFactors* sf, int illegal[35]) {
     int sfc = g->scalefacCompress;
     int slen[4] = {0, 0, 0, 0};
     int table;
@@ -195,9 +191,8 @@ void ReadScaleFactorsLsf(MpaBits* bits, MpaGranule* g, int intensityRight, Scale
 }
 
 // Dequantises is[] into xr[] for `lines` lines.
-void Requantize(const MpaDecoder* dec, const MpaGranule* g, const ScaleFactors* sf, int sfbSlot, int lsf,
-                const int* is, int lines, float* xr)
-{
+void Requantize(const MpaDecoder* dec, const MpaGranule* g, const ScaleFactors* sf, int sfbSlot, int lsf, const int* is,
+                int lines, float* xr) {
     const uint16_t* sfbL = MPA_SFB_LONG[sfbSlot];
     const uint16_t* sfbS = MPA_SFB_SHORT[sfbSlot];
     int shift = g->scalefacScale ? 4 : 2;  // quarter steps per scale-factor unit
@@ -250,8 +245,7 @@ void Requantize(const MpaDecoder* dec, const MpaGranule* g, const ScaleFactors* 
 
 // Short blocks: lines are stored band by band, window by window; the IMDCT wants, per subband,
 // the three windows' six lines in turn.
-void ReorderShort(const MpaGranule* g, int sfbSlot, float* xr)
-{
+void ReorderShort(const MpaGranule* g, int sfbSlot, float* xr) {
     const uint16_t* sfbS = MPA_SFB_SHORT[sfbSlot];
     float tmp[576];
     int firstShort = g->mixed ? 3 : 0;
@@ -269,8 +263,7 @@ void ReorderShort(const MpaGranule* g, int sfbSlot, float* xr)
     (void)start;
 }
 
-void AntiAlias(const MpaDecoder* dec, const MpaGranule* g, float* xr, int bands)
-{
+void AntiAlias(const MpaDecoder* dec, const MpaGranule* g, float* xr, int bands) {
     int limit = bands;
     if (g->windowSwitching && g->blockType == 2) {
         if (!g->mixed) return;
@@ -289,8 +282,7 @@ void AntiAlias(const MpaDecoder* dec, const MpaGranule* g, float* xr, int bands)
 
 }  // namespace
 
-void MpaLayer3Init(MpaDecoder* dec)
-{
+void MpaLayer3Init(MpaDecoder* dec) {
     for (int i = 0; i < 8207; ++i) dec->pow43[i] = float(std::pow(double(i), 4.0 / 3.0));
     for (int i = 0; i < 8; ++i) {
         double s = std::sqrt(1.0 + double(AA_C[i]) * AA_C[i]);
@@ -299,8 +291,7 @@ void MpaLayer3Init(MpaDecoder* dec)
     }
 }
 
-int MpaDecodeLayer3(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, size_t frameBytes, float* pcmOut)
-{
+int MpaDecodeLayer3(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, size_t frameBytes, float* pcmOut) {
     int nch = h->channels;
     int lsf = h->versionIndex != MPA_MPEG1;
     int ngr = lsf ? 1 : 2;

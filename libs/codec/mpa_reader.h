@@ -8,8 +8,8 @@
 #include <vector>
 
 struct MpaReader {
-    void* context;                                                        // the file or the bytes
-    uint64_t size;                                                        // total bytes
+    void* context;                                                             // the file or the bytes
+    uint64_t size;                                                             // total bytes
     size_t (*read)(void* context, uint64_t offset, uint8_t* out, size_t len);  // bytes read
 };
 
@@ -31,9 +31,9 @@ enum : size_t {
 // frames at a time, and the window refills from the reader as they move on.
 struct MpaWindow {
     const MpaReader* reader;
-    uint64_t end;       // nothing at or beyond this offset is visible
-    uint64_t start;     // file offset of buf[0]
-    size_t length;      // valid bytes in buf
+    uint64_t end;              // nothing at or beyond this offset is visible
+    uint64_t start;            // file offset of buf[0]
+    size_t length;             // valid bytes in buf
     std::vector<uint8_t> buf;  // one refill (at least MPA_WINDOW_SPAN)
 };
 

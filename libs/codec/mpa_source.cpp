@@ -11,8 +11,7 @@ const size_t SEEK_PREROLL_FRAMES = 10;
 
 // Decodes the next frame into src->pcm, converting to the source's channel count. Returns 0
 // when there is none.
-int DecodeNextFrame(MpaSource* src)
-{
+int DecodeNextFrame(MpaSource* src) {
     if (src->nextFrame >= src->info.frames) return 0;
     MpaHeader h;
     if (!MpaNextFrame(&src->window, &src->info.first, &src->nextOffset, &h)) return 0;
@@ -44,8 +43,7 @@ int DecodeNextFrame(MpaSource* src)
 }
 
 // Puts the frame cursor on frame `target`, from the nearest index entry before it.
-void MoveToFrame(MpaSource* src, size_t target)
-{
+void MoveToFrame(MpaSource* src, size_t target) {
     const MpaFrameIndex& ix = src->index;
     size_t slot = target / ix.stride;
     if (slot >= ix.count) slot = ix.count ? ix.count - 1 : 0;
@@ -60,8 +58,7 @@ void MoveToFrame(MpaSource* src, size_t target)
 
 }  // namespace
 
-int MpaSourceOpenReader(MpaSource* src, const MpaReader& r)
-{
+int MpaSourceOpenReader(MpaSource* src, const MpaReader& r) {
     src->reader = r;
     if (!MpaScanStream(&src->reader, &src->info, 1, &src->index)) return 0;
     MpaWindowInit(&src->window, &src->reader, src->info.audioEnd, MPA_WINDOW_BYTES);
@@ -78,14 +75,12 @@ int MpaSourceOpenReader(MpaSource* src, const MpaReader& r)
     return 1;
 }
 
-int MpaSourceOpen(MpaSource* src, const uint8_t* data, size_t size)
-{
+int MpaSourceOpen(MpaSource* src, const uint8_t* data, size_t size) {
     src->file.reset();
     return MpaSourceOpenReader(src, MpaMemoryReader(data, size));
 }
 
-int MpaSourceOpenFile(MpaSource* src, const char* path)
-{
+int MpaSourceOpenFile(MpaSource* src, const char* path) {
     src->file.reset(path && path[0] ? std::fopen(path, "rb") : nullptr);
     MpaReader r;
     if (!src->file || !MpaFileReader(src->file.get(), &r)) {
@@ -95,8 +90,7 @@ int MpaSourceOpenFile(MpaSource* src, const char* path)
     return MpaSourceOpenReader(src, r);
 }
 
-size_t MpaSourceRead(MpaSource* src, float* out, size_t count)
-{
+size_t MpaSourceRead(MpaSource* src, float* out, size_t count) {
     size_t done = 0;
     int nch = src->channels;
     while (done < count && src->position < src->info.samples) {
@@ -126,8 +120,7 @@ size_t MpaSourceRead(MpaSource* src, float* out, size_t count)
     return done;
 }
 
-int MpaSourceSeek(MpaSource* src, uint64_t sample)
-{
+int MpaSourceSeek(MpaSource* src, uint64_t sample) {
     if (sample > src->info.samples) sample = src->info.samples;
     uint64_t target = sample + src->info.skipSamples;  // in decoded samples
     uint64_t spf = uint64_t(src->info.first.samples);
@@ -136,8 +129,7 @@ int MpaSourceSeek(MpaSource* src, uint64_t sample)
     MpaDecoderResetStream(&src->dec);
     src->pcmSamples = src->pcmUsed = 0;
     MoveToFrame(src, first);
-    while (src->nextFrame < frame && DecodeNextFrame(src)) {
-    }
+    while (src->nextFrame < frame && DecodeNextFrame(src)) {}
     src->pcmSamples = src->pcmUsed = 0;
     src->position = sample;
     if (src->nextFrame == frame && DecodeNextFrame(src)) src->pcmUsed = int(target - src->decodedPos);

@@ -18,12 +18,12 @@ struct MpaFileCloser {
 
 struct MpaSource {
     std::unique_ptr<FILE, MpaFileCloser> file;  // when opened from a path
-    MpaReader reader;                // the stream's bytes
+    MpaReader reader;                           // the stream's bytes
     MpaStreamInfo info;
-    MpaFrameIndex index;             // where every index.stride-th frame starts
-    MpaWindow window;                // the frames being decoded
+    MpaFrameIndex index;  // where every index.stride-th frame starts
+    MpaWindow window;     // the frames being decoded
     MpaDecoder dec;
-    int channels;                    // output channels (those of the first frame)
+    int channels;  // output channels (those of the first frame)
     uint32_t sampleRate;
     size_t nextFrame;                // index of the next frame to decode
     uint64_t nextOffset;             // where to look for it

@@ -5,8 +5,7 @@
 #include "mpa_internal.h"
 #include "mpa_tables.h"
 
-void MpaStereoInit(MpaDecoder* dec)
-{
+void MpaStereoInit(MpaDecoder* dec) {
     for (int p = 0; p < 7; ++p) {
         double t = std::tan(p * MPA_PI / 12.0);
         dec->isRatio[p][0] = float(t / (1.0 + t));
@@ -25,8 +24,7 @@ namespace {
 
 const float INV_SQRT2 = 0.70710678118654752f;
 
-void MidSide(float* l, float* r, int from, int to)
-{
+void MidSide(float* l, float* r, int from, int to) {
     for (int i = from; i < to; ++i) {
         float m = l[i], s = r[i];
         l[i] = (m + s) * INV_SQRT2;
@@ -36,9 +34,8 @@ void MidSide(float* l, float* r, int from, int to)
 
 // Intensity for lines [from, to) with position pos; falls back to mid/side (or nothing) when
 // the position is the illegal one.
-void IntensityBand(const MpaDecoder* dec, const MpaStereoInput* in, int pos, int illegal, float* l, float* r,
-                   int from, int to, int ms)
-{
+void IntensityBand(const MpaDecoder* dec, const MpaStereoInput* in, int pos, int illegal, float* l, float* r, int from,
+                   int to, int ms) {
     if (pos == illegal) {
         if (ms) MidSide(l, r, from, to);
         return;
@@ -68,8 +65,7 @@ void IntensityBand(const MpaDecoder* dec, const MpaStereoInput* in, int pos, int
 
 }  // namespace
 
-void MpaStereo(const MpaDecoder* dec, const MpaStereoInput* in, float left[576], float right[576])
-{
+void MpaStereo(const MpaDecoder* dec, const MpaStereoInput* in, float left[576], float right[576]) {
     const MpaHeader* h = in->header;
     int ms = h->mode == MPA_MODE_JOINT && (h->modeExtension & 2);
     int is = h->mode == MPA_MODE_JOINT && (h->modeExtension & 1);
@@ -86,7 +82,10 @@ void MpaStereo(const MpaDecoder* dec, const MpaStereoInput* in, float left[576],
         // first band above the right channel's last non-zero line
         int last = -1;
         for (int i = in->rightNonzero - 1; i >= 0; --i)
-            if (right[i] != 0.0f) { last = i; break; }
+            if (right[i] != 0.0f) {
+                last = i;
+                break;
+            }
         int sfb = 0;
         while (sfb < 22 && sfbL[sfb + 1] <= last) ++sfb;
         if (last >= 0) ++sfb;
@@ -112,8 +111,14 @@ void MpaStereo(const MpaDecoder* dec, const MpaStereoInput* in, float left[576],
             int base = sfbS[sfb] * 3 + w * width;
             bool nz = false;
             for (int i = 0; i < width; ++i)
-                if (right[base + i] != 0.0f) { nz = true; break; }
-            if (nz) { lastSfb = sfb; break; }
+                if (right[base + i] != 0.0f) {
+                    nz = true;
+                    break;
+                }
+            if (nz) {
+                lastSfb = sfb;
+                break;
+            }
         }
         int startSfb = lastSfb + 1;
         if (startSfb < firstShort) startSfb = firstShort;
@@ -136,7 +141,10 @@ void MpaStereo(const MpaDecoder* dec, const MpaStereoInput* in, float left[576],
         bool rightInShort = maxSfbAll > firstShort;
         int last = -1;
         for (int i = longEnd - 1; i >= 0; --i)
-            if (right[i] != 0.0f) { last = i; break; }
+            if (right[i] != 0.0f) {
+                last = i;
+                break;
+            }
         int sfb = 0;
         if (!rightInShort) {
             while (sfb < longBands && sfbL[sfb + 1] <= last) ++sfb;

@@ -8,22 +8,19 @@
 namespace {
 
 const size_t ID3V2_HEADER_BYTES = 10;
-const int CONFIRM_FRAMES = 3;  // a sync counts when this many frames follow one another
+const int CONFIRM_FRAMES = 3;          // a sync counts when this many frames follow one another
 const size_t HEAD_CHUNK_BYTES = 8192;  // reads while looking for the first frame
 
-uint32_t Be32(const uint8_t* p)
-{
+uint32_t Be32(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 
-uint32_t Le32(const uint8_t* p)
-{
+uint32_t Le32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 // Size of an ID3v2 tag whose header is h[0..10), or 0.
-size_t Id3v2Size(const uint8_t* h, size_t got, uint64_t size)
-{
+size_t Id3v2Size(const uint8_t* h, size_t got, uint64_t size) {
     if (got < ID3V2_HEADER_BYTES || std::memcmp(h, "ID3", 3) != 0) return 0;
     if (h[3] == 0xFF || h[4] == 0xFF) return 0;
     for (int i = 6; i < 10; ++i)
@@ -34,8 +31,7 @@ size_t Id3v2Size(const uint8_t* h, size_t got, uint64_t size)
 }
 
 // Header at pos when it is valid, of the same stream as ref (if given) and fits before the end.
-int HeaderAt(MpaWindow* w, uint64_t pos, const MpaHeader* ref, MpaHeader* out)
-{
+int HeaderAt(MpaWindow* w, uint64_t pos, const MpaHeader* ref, MpaHeader* out) {
     const uint8_t* p = MpaWindowAt(w, pos, MPA_HEADER_BYTES);
     if (!p) return 0;
     MpaHeader h;
@@ -45,16 +41,14 @@ int HeaderAt(MpaWindow* w, uint64_t pos, const MpaHeader* ref, MpaHeader* out)
     return 1;
 }
 
-bool SyncAt(MpaWindow* w, uint64_t pos)
-{
+bool SyncAt(MpaWindow* w, uint64_t pos) {
     const uint8_t* p = MpaWindowAt(w, pos, 2);
     return p && p[0] == 0xFF && (p[1] & 0xE0) == 0xE0;
 }
 
 // 1 when a chain of frames starts at pos: CONFIRM_FRAMES frames in a row, or frames reaching
 // exactly to the end.
-int ChainAt(MpaWindow* w, uint64_t pos, const MpaHeader* ref, MpaHeader* firstOut)
-{
+int ChainAt(MpaWindow* w, uint64_t pos, const MpaHeader* ref, MpaHeader* firstOut) {
     MpaHeader h;
     if (!HeaderAt(w, pos, ref, &h)) return 0;
     *firstOut = h;
@@ -69,8 +63,7 @@ int ChainAt(MpaWindow* w, uint64_t pos, const MpaHeader* ref, MpaHeader* firstOu
     return 1;
 }
 
-void IndexAdd(MpaFrameIndex* index, uint32_t frame, uint64_t offset)
-{
+void IndexAdd(MpaFrameIndex* index, uint32_t frame, uint64_t offset) {
     if (frame % index->stride) return;
     if (index->count == MPA_INDEX_SLOTS) {
         for (uint32_t i = 0; i < MPA_INDEX_SLOTS / 2; ++i) index->offset[i] = index->offset[2 * i];
@@ -82,8 +75,7 @@ void IndexAdd(MpaFrameIndex* index, uint32_t frame, uint64_t offset)
 }
 
 // Parses a "CHST" value out of the trailer's chunk area.
-void ReadChannelStatus(const uint8_t* area, size_t len, MpaStreamInfo* info)
-{
+void ReadChannelStatus(const uint8_t* area, size_t len, MpaStreamInfo* info) {
     size_t at = 0;
     while (at + 8 <= len) {
         const uint8_t* c = area + at;
@@ -109,8 +101,7 @@ void ReadChannelStatus(const uint8_t* area, size_t len, MpaStreamInfo* info)
 
 // A trailer ending exactly at end (tail holds the bytes before end)? Returns its total size
 // (chunk area + footer), else 0.
-size_t TrailerEndingAt(const MpaReader* r, uint64_t end, const uint8_t* tail, size_t tailBytes, MpaStreamInfo* info)
-{
+size_t TrailerEndingAt(const MpaReader* r, uint64_t end, const uint8_t* tail, size_t tailBytes, MpaStreamInfo* info) {
     if (tailBytes < MPA_TRAILER_FOOTER_BYTES || std::memcmp(tail + tailBytes - 4, "MEXT", 4) != 0) return 0;
     uint32_t areaLen = Le32(tail + tailBytes - MPA_TRAILER_FOOTER_BYTES);
     if (areaLen > end - MPA_TRAILER_FOOTER_BYTES || areaLen > MPA_MAX_TRAILER_BYTES) return 0;
@@ -122,8 +113,7 @@ size_t TrailerEndingAt(const MpaReader* r, uint64_t end, const uint8_t* tail, si
 }
 
 // Finds the title trailer and ID3v1 tag at the end of the file; returns the end of the audio.
-uint64_t FindTrailers(const MpaReader* r, MpaStreamInfo* info)
-{
+uint64_t FindTrailers(const MpaReader* r, MpaStreamInfo* info) {
     uint8_t tail[MPA_ID3V1_BYTES + MPA_TRAILER_FOOTER_BYTES];
     uint64_t end = r->size;
     size_t tailBytes = end < sizeof tail ? size_t(end) : sizeof tail;
@@ -143,8 +133,7 @@ uint64_t FindTrailers(const MpaReader* r, MpaStreamInfo* info)
 
 // Reads a Xing/Info or VBRI header in the first frame f. *framesOut and *bytesOut get the
 // counts the header gives (0 when it has none).
-void ReadVbrHeader(const uint8_t* f, const MpaHeader& h, MpaStreamInfo* info, uint32_t* framesOut, uint32_t* bytesOut)
-{
+void ReadVbrHeader(const uint8_t* f, const MpaHeader& h, MpaStreamInfo* info, uint32_t* framesOut, uint32_t* bytesOut) {
     size_t len = size_t(h.frameBytes);
     size_t side = h.versionIndex == 0 ? (h.channels == 1 ? 17 : 32) : (h.channels == 1 ? 9 : 17);
     size_t candidates[2] = {4 + side, 4 + side + 2};
@@ -184,8 +173,7 @@ void ReadVbrHeader(const uint8_t* f, const MpaHeader& h, MpaStreamInfo* info, ui
 
 }  // namespace
 
-int MpaNextFrame(MpaWindow* w, const MpaHeader* first, uint64_t* at, MpaHeader* out)
-{
+int MpaNextFrame(MpaWindow* w, const MpaHeader* first, uint64_t* at, MpaHeader* out) {
     uint64_t pos = *at;
     while (pos + MPA_HEADER_BYTES <= w->end) {
         if (HeaderAt(w, pos, first, out) && pos + uint64_t(out->frameBytes) <= w->end) {
@@ -201,8 +189,7 @@ int MpaNextFrame(MpaWindow* w, const MpaHeader* first, uint64_t* at, MpaHeader* 
     return 0;
 }
 
-int MpaScanStream(const MpaReader* r, MpaStreamInfo* info, int walk, MpaFrameIndex* indexOut)
-{
+int MpaScanStream(const MpaReader* r, MpaStreamInfo* info, int walk, MpaFrameIndex* indexOut) {
     std::memset(info, 0, sizeof *info);
     if (indexOut) {
         indexOut->stride = 1;
@@ -253,8 +240,10 @@ int MpaScanStream(const MpaReader* r, MpaStreamInfo* info, int walk, MpaFrameInd
             if (indexOut) IndexAdd(indexOut, frames, at);
             ++frames;
             audioBytes += uint64_t(h.frameBytes);
-            if (firstRate < 0) firstRate = h.bitrateIndex;
-            else if (h.bitrateIndex != firstRate) info->vbr = 1;
+            if (firstRate < 0)
+                firstRate = h.bitrateIndex;
+            else if (h.bitrateIndex != firstRate)
+                info->vbr = 1;
             at += uint64_t(h.frameBytes);
         }
         info->walked = 1;

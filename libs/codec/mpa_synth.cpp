@@ -11,8 +11,7 @@
 namespace {
 
 // Rows a, b, c, d to columns out[0..3].
-inline void Transpose4(F4 a, F4 b, F4 c, F4 d, F4* out)
-{
+inline void Transpose4(F4 a, F4 b, F4 c, F4 d, F4* out) {
     F4 ab0 = __builtin_shufflevector(a, b, 0, 4, 1, 5), ab1 = __builtin_shufflevector(a, b, 2, 6, 3, 7);
     F4 cd0 = __builtin_shufflevector(c, d, 0, 4, 1, 5), cd1 = __builtin_shufflevector(c, d, 2, 6, 3, 7);
     out[0] = __builtin_shufflevector(ab0, cd0, 0, 1, 4, 5);
@@ -26,8 +25,7 @@ inline void Transpose4(F4 a, F4 b, F4 c, F4 d, F4* out)
 // (x[n] - x[N-1-n]) / (2 cos(pi (2n+1) / 2N)) as Y[k] + Y[k+1]. scale[] holds those
 // reciprocals for N = 32, 16, 8, 4, 2 one after another; everything unrolls at compile time.
 template <int N, typename T>
-inline void Dct(T* x, const float* scale)
-{
+inline void Dct(T* x, const float* scale) {
     T a[N / 2], b[N / 2];
     for (int n = 0; n < N / 2; ++n) {
         a[n] = x[n] + x[N - 1 - n];
@@ -41,14 +39,11 @@ inline void Dct(T* x, const float* scale)
 }
 
 template <>
-inline void Dct<1, F4>(F4*, const float*)
-{
-}
+inline void Dct<1, F4>(F4*, const float*) {}
 
 }  // namespace
 
-void MpaSynthInit(MpaDecoder* dec)
-{
+void MpaSynthInit(MpaDecoder* dec) {
     int at = 0;
     for (int n = 32; n >= 2; n /= 2)
         for (int i = 0; i < n / 2; ++i) dec->dctScale[at++] = float(0.5 / std::cos(MPA_PI * (2 * i + 1) / (2.0 * n)));
@@ -62,8 +57,7 @@ namespace {
 
 // Stores one slot's V vector (from its DCT outputs x) in the channel's history and windows the
 // last sixteen into 32 output samples.
-void Window(MpaDecoder* dec, int ch, const float x[32], float out[32])
-{
+void Window(MpaDecoder* dec, int ch, const float x[32], float out[32]) {
     // V[i] = cos((16 + i)(2k + 1) pi / 64) applied to the samples, from the DCT outputs
     int p = dec->synthPos;
     float* buf = dec->synthBuf[ch];
@@ -89,8 +83,7 @@ void Window(MpaDecoder* dec, int ch, const float x[32], float out[32])
 }  // namespace
 
 void MpaSynthSlots(MpaDecoder* dec, int nch, const float* subbands, int slotStride, int chStride, int count,
-                   float* out)
-{
+                   float* out) {
     // the DCTs of four slots run side by side, one slot per SIMD lane
     for (int t0 = 0; t0 < count; t0 += 4) {
         int n = count - t0 < 4 ? count - t0 : 4;
@@ -127,7 +120,4 @@ void MpaSynthSlots(MpaDecoder* dec, int nch, const float* subbands, int slotStri
     }
 }
 
-void MpaSynthAdvance(MpaDecoder* dec)
-{
-    dec->synthPos = (dec->synthPos - 64) & 1023;
-}
+void MpaSynthAdvance(MpaDecoder* dec) { dec->synthPos = (dec->synthPos - 64) & 1023; }

@@ -4,10 +4,10 @@
 #include <cstdint>
 
 enum : uint32_t {
-    TAVENC_CONTEXT_BYTES = 48,   // the caller's context block
-    TAVENC_OUTPUT_STYLE_WORD = 1, // index of the 32-bit word holding the output style
-    TAVENC_OUTPUT_STYLE_HELD = 3, // style 3: Flush only at the end of the stream
-    TAVENC_MIN_INPUT_BYTES = 4608 // the writer calls Encode again while this much PCM waits
+    TAVENC_CONTEXT_BYTES = 48,     // the caller's context block
+    TAVENC_OUTPUT_STYLE_WORD = 1,  // index of the 32-bit word holding the output style
+    TAVENC_OUTPUT_STYLE_HELD = 3,  // style 3: Flush only at the end of the stream
+    TAVENC_MIN_INPUT_BYTES = 4608  // the writer calls Encode again while this much PCM waits
 };
 
 #ifndef TAV_CALL
@@ -29,10 +29,8 @@ typedef int32_t(TAV_CALL* MpegAudioEncodeSetCategoryCodeFn)(void* context, int32
 // Encode and Flush take no context: they work on the context block given to the last
 // MpegAudioEncodeSetInfo / MpegAudioEncodeReset (the library keeps that address).
 typedef int32_t(TAV_CALL* MpegAudioEncodeFn)(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut,
-                                             const uint8_t** inPtr, const uint8_t* inEnd,
-                                             uint32_t* consumedOut);
-typedef int32_t(TAV_CALL* MpegAudioEncodeFlushFn)(uint8_t** outPtr, uint8_t* outEnd,
-                                                  uint32_t* producedOut);
+                                             const uint8_t** inPtr, const uint8_t* inEnd, uint32_t* consumedOut);
+typedef int32_t(TAV_CALL* MpegAudioEncodeFlushFn)(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut);
 }
 
 // The library's exports: portable code (tavenc_core), linked directly by the native build and
@@ -42,7 +40,7 @@ int32_t TAV_CALL MpegAudioEncodeGetFatalError(void* context);
 int32_t TAV_CALL MpegAudioEncodeSetInfo(void* context, int32_t kind, int32_t sampleRate, int32_t bitrateKbps);
 int32_t TAV_CALL MpegAudioEncodeReset(void* context);
 int32_t TAV_CALL MpegAudioEncodeSetCategoryCode(void* context, int32_t code);
-int32_t TAV_CALL MpegAudioEncode(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut,
-                                 const uint8_t** inPtr, const uint8_t* inEnd, uint32_t* consumedOut);
+int32_t TAV_CALL MpegAudioEncode(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut, const uint8_t** inPtr,
+                                 const uint8_t* inEnd, uint32_t* consumedOut);
 int32_t TAV_CALL MpegAudioEncodeFlush(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut);
 }

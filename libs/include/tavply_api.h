@@ -9,24 +9,24 @@
 // description of the stream for tools and tests.
 enum : uint32_t {
     TAVPLY_INFO_BYTES = 624,
-    TAVPLY_INFO_PATH = 0,            // the path as given, zero-terminated (260 bytes)
-    TAVPLY_INFO_RECORD_BYTES = 512,  // 624, the size this library fills
-    TAVPLY_INFO_CHANNELS = 520,      // 1 or 2
-    TAVPLY_INFO_MODE = 524,          // channel mode: 0 stereo, 1 joint, 2 dual, 3 mono
-    TAVPLY_INFO_FRAMES = 528,        // audio frames (a VBR header frame not counted)
-    TAVPLY_INFO_AUDIO_START = 532,   // file offset of the first frame
-    TAVPLY_INFO_FLAGS = 540,         // TAVPLY_FLAG_* below
-    TAVPLY_INFO_VERSION_INDEX = 556, // 0 MPEG-1, 1 MPEG-2, 2 MPEG-2.5
+    TAVPLY_INFO_PATH = 0,             // the path as given, zero-terminated (260 bytes)
+    TAVPLY_INFO_RECORD_BYTES = 512,   // 624, the size this library fills
+    TAVPLY_INFO_CHANNELS = 520,       // 1 or 2
+    TAVPLY_INFO_MODE = 524,           // channel mode: 0 stereo, 1 joint, 2 dual, 3 mono
+    TAVPLY_INFO_FRAMES = 528,         // audio frames (a VBR header frame not counted)
+    TAVPLY_INFO_AUDIO_START = 532,    // file offset of the first frame
+    TAVPLY_INFO_FLAGS = 540,          // TAVPLY_FLAG_* below
+    TAVPLY_INFO_VERSION_INDEX = 556,  // 0 MPEG-1, 1 MPEG-2, 2 MPEG-2.5
     TAVPLY_INFO_MODE_EXTENSION = 560,
     TAVPLY_INFO_EMPHASIS = 564,
-    TAVPLY_INFO_CRC = 568,           // 1 when frames carry a CRC
-    TAVPLY_INFO_FRAME_SAMPLES = 572, // samples per channel per frame
-    TAVPLY_INFO_ENCODER_DELAY = 576, // samples, from a LAME extension (0 when none)
+    TAVPLY_INFO_CRC = 568,            // 1 when frames carry a CRC
+    TAVPLY_INFO_FRAME_SAMPLES = 572,  // samples per channel per frame
+    TAVPLY_INFO_ENCODER_DELAY = 576,  // samples, from a LAME extension (0 when none)
     TAVPLY_INFO_ENCODER_PADDING = 580,
     TAVPLY_INFO_PRIVATE = 592,
-    TAVPLY_INFO_SAMPLES_LOW = 608,   // samples per channel after gapless trimming, low 32 bits
+    TAVPLY_INFO_SAMPLES_LOW = 608,  // samples per channel after gapless trimming, low 32 bits
     TAVPLY_INFO_SAMPLES_HIGH = 612,
-    TAVPLY_INFO_FIRST_BITRATE = 616, // kbit/s of the first audio frame
+    TAVPLY_INFO_FIRST_BITRATE = 616,  // kbit/s of the first audio frame
     // fields the program reads (*)
     TAVPLY_INFO_STREAM = 516,        // 2 for an MPEG audio stream
     TAVPLY_INFO_STREAM_BYTES = 536,  // audio stream size in bytes
@@ -60,11 +60,11 @@ enum : uint32_t {  // bits of TAVPLY_INFO_FLAGS
 
 // Results of the calls other than 0 (success).
 enum : int32_t {
-    TAVPLY_ERR_ARGUMENT = 1,   // null pointer or empty path
-    TAVPLY_ERR_OPEN = 2,       // the file cannot be read
-    TAVPLY_ERR_FORMAT = 3,     // not an MPEG audio stream
-    TAVPLY_ERR_STATE = 4,      // not initialised, nothing open, or already open
-    TAVPLY_ERR_DEVICE = 5,     // the wave-out device cannot be opened
+    TAVPLY_ERR_ARGUMENT = 1,  // null pointer or empty path
+    TAVPLY_ERR_OPEN = 2,      // the file cannot be read
+    TAVPLY_ERR_FORMAT = 3,    // not an MPEG audio stream
+    TAVPLY_ERR_STATE = 4,     // not initialised, nothing open, or already open
+    TAVPLY_ERR_DEVICE = 5,    // the wave-out device cannot be opened
 };
 
 enum : int32_t {  // values of MpegAudioPlayGetStatus

@@ -35,15 +35,15 @@ enum : uint32_t {
 enum : int32_t { TAVENC_ERR_NONE = 0, TAVENC_ERR_NOT_SET = 1, TAVENC_ERR_ENCODER = 2, TAVENC_ERR_OUTPUT = 3 };
 
 struct TavencModule {
-    uint8_t* context;                           // the caller's block from SetInfo/Reset
-    int configured;                             // SetInfo accepted a setting
-    EncConfig cfg;                              // that setting
-    EncState enc;                               // the stream's encoder
-    int16_t pending[ENC_MAX_FRAME_SAMPLES * 2]; // input short of a whole frame
-    int pendingSamples;                         // per channel
-    long long samplesIn;                        // per channel, since the stream started
-    long long framesOut;                        // frames encoded since the stream started
-    int32_t fatal;                              // last fatal error
+    uint8_t* context;                            // the caller's block from SetInfo/Reset
+    int configured;                              // SetInfo accepted a setting
+    EncConfig cfg;                               // that setting
+    EncState enc;                                // the stream's encoder
+    int16_t pending[ENC_MAX_FRAME_SAMPLES * 2];  // input short of a whole frame
+    int pendingSamples;                          // per channel
+    long long samplesIn;                         // per channel, since the stream started
+    long long framesOut;                         // frames encoded since the stream started
+    int32_t fatal;                               // last fatal error
 };
 
 TavencModule g_tavenc;
@@ -104,7 +104,9 @@ int32_t TAV_CALL MpegAudioEncodeSetInfo(void* context, int32_t kind, int32_t sam
     if (!EncCheckConfig(&cfg)) return 0;
     uint8_t* ctx = static_cast<uint8_t*>(context);
     // A category code set earlier on this block survives a new setting.
-    uint32_t category = g_tavenc.context == ctx && g_tavenc.configured ? uint32_t(g_tavenc.cfg.copyright | (g_tavenc.cfg.original << 1)) : 2u;
+    uint32_t category = g_tavenc.context == ctx && g_tavenc.configured
+                            ? uint32_t(g_tavenc.cfg.copyright | (g_tavenc.cfg.original << 1))
+                            : 2u;
     cfg.copyright = int(category & 1);
     cfg.original = int((category >> 1) & 1);
     std::memset(ctx, 0, TAVENC_CONTEXT_BYTES);

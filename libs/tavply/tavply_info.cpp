@@ -15,21 +15,18 @@
 
 namespace {
 
-void Put32(uint8_t* rec, uint32_t offset, uint32_t v)
-{
+void Put32(uint8_t* rec, uint32_t offset, uint32_t v) {
     for (int i = 0; i < 4; ++i) rec[offset + i] = uint8_t(v >> (8 * i));
 }
 
-void Put16(uint8_t* rec, uint32_t offset, uint16_t v)
-{
+void Put16(uint8_t* rec, uint32_t offset, uint16_t v) {
     rec[offset] = uint8_t(v);
     rec[offset + 1] = uint8_t(v >> 8);
 }
 
 }  // namespace
 
-void TavFillInfo(const char* path, const MpaReader* r, const MpaStreamInfo& s, uint8_t* rec, uint8_t* x)
-{
+void TavFillInfo(const char* path, const MpaReader* r, const MpaStreamInfo& s, uint8_t* rec, uint8_t* x) {
     std::memset(rec, 0, TAVPLY_INFO_BYTES);
     std::memset(x, 0, TAVPLY_EXT_BYTES);
     size_t pathLen = std::strlen(path);
@@ -41,10 +38,11 @@ void TavFillInfo(const char* path, const MpaReader* r, const MpaStreamInfo& s, u
     Put32(rec, TAVPLY_INFO_FRAMES, s.frames);
     Put32(rec, TAVPLY_INFO_AUDIO_START, uint32_t(s.audioStart));
     Put32(rec, TAVPLY_INFO_STREAM_BYTES, uint32_t(s.audioEnd - s.audioStart));
-    uint32_t flags = (s.vbr ? uint32_t(TAVPLY_FLAG_VBR) : 0u) | (s.hasVbrHeader ? uint32_t(TAVPLY_FLAG_VBR_HEADER) : 0u) |
-                     (s.hasGapless ? uint32_t(TAVPLY_FLAG_GAPLESS) : 0u) | (s.id3v2Bytes ? uint32_t(TAVPLY_FLAG_ID3V2) : 0u) |
-                     (s.hasId3v1 ? uint32_t(TAVPLY_FLAG_ID3V1) : 0u) | (s.trailerBytes ? uint32_t(TAVPLY_FLAG_TRAILER) : 0u) |
-                     (s.hasChannelStatus ? uint32_t(TAVPLY_FLAG_CHANNEL_STATUS) : 0u);
+    uint32_t flags =
+        (s.vbr ? uint32_t(TAVPLY_FLAG_VBR) : 0u) | (s.hasVbrHeader ? uint32_t(TAVPLY_FLAG_VBR_HEADER) : 0u) |
+        (s.hasGapless ? uint32_t(TAVPLY_FLAG_GAPLESS) : 0u) | (s.id3v2Bytes ? uint32_t(TAVPLY_FLAG_ID3V2) : 0u) |
+        (s.hasId3v1 ? uint32_t(TAVPLY_FLAG_ID3V1) : 0u) | (s.trailerBytes ? uint32_t(TAVPLY_FLAG_TRAILER) : 0u) |
+        (s.hasChannelStatus ? uint32_t(TAVPLY_FLAG_CHANNEL_STATUS) : 0u);
     Put32(rec, TAVPLY_INFO_FLAGS, flags);
     Put32(rec, TAVPLY_INFO_LENGTH_MS, s.lengthMs);
     Put32(rec, TAVPLY_INFO_VERSION_BIT, uint32_t(s.first.versionBit));
@@ -79,8 +77,7 @@ void TavFillInfo(const char* path, const MpaReader* r, const MpaStreamInfo& s, u
     if (s.hasChannelStatus) std::memcpy(x + TAVPLY_EXT_CHANNEL_STATUS, s.channelStatus, 4);
 }
 
-extern "C" int32_t TAV_CALL MpegAudioPlayCheckInfo(const char* path, void* info, void* ext)
-{
+extern "C" int32_t TAV_CALL MpegAudioPlayCheckInfo(const char* path, void* info, void* ext) {
     if (!path || !path[0] || !info || !ext) return TAVPLY_ERR_ARGUMENT;
     uint8_t* rec = static_cast<uint8_t*>(info);
     uint8_t* x = static_cast<uint8_t*>(ext);

@@ -7,17 +7,16 @@
 
 struct TavOutput {
     uint32_t rate;
-    bool paused;                                   // device starts running, like waveOut
-    double playedAtMark;                           // frames played when the clock was last read
-    std::chrono::steady_clock::time_point mark;    // when playedAtMark was taken
-    uint64_t written;                              // frames queued since open or reset
-    std::deque<uint64_t> bufferEnds;               // end position of each queued buffer
+    bool paused;                                 // device starts running, like waveOut
+    double playedAtMark;                         // frames played when the clock was last read
+    std::chrono::steady_clock::time_point mark;  // when playedAtMark was taken
+    uint64_t written;                            // frames queued since open or reset
+    std::deque<uint64_t> bufferEnds;             // end position of each queued buffer
 };
 
 namespace {
 
-void Advance(TavOutput* out)
-{
+void Advance(TavOutput* out) {
     auto now = std::chrono::steady_clock::now();
     if (!out->paused) {
         double secs = std::chrono::duration<double>(now - out->mark).count();
@@ -31,8 +30,7 @@ void Advance(TavOutput* out)
 
 }  // namespace
 
-TavOutput* TavOutputOpen(const char*, uint32_t sampleRate, int)
-{
+TavOutput* TavOutputOpen(const char*, uint32_t sampleRate, int) {
     TavOutput* out = new TavOutput();
     out->rate = sampleRate;
     out->paused = false;
@@ -44,14 +42,12 @@ TavOutput* TavOutputOpen(const char*, uint32_t sampleRate, int)
 
 void TavOutputClose(TavOutput* out) { delete out; }
 
-int TavOutputFreeBuffers(TavOutput* out)
-{
+int TavOutputFreeBuffers(TavOutput* out) {
     Advance(out);
     return TAV_OUTPUT_BUFFERS - int(out->bufferEnds.size());
 }
 
-int TavOutputWrite(TavOutput* out, const int16_t*, uint32_t frames)
-{
+int TavOutputWrite(TavOutput* out, const int16_t*, uint32_t frames) {
     Advance(out);
     if (int(out->bufferEnds.size()) >= TAV_OUTPUT_BUFFERS) return 0;
     out->written += frames;
@@ -59,26 +55,22 @@ int TavOutputWrite(TavOutput* out, const int16_t*, uint32_t frames)
     return 1;
 }
 
-uint64_t TavOutputPlayed(TavOutput* out)
-{
+uint64_t TavOutputPlayed(TavOutput* out) {
     Advance(out);
     return uint64_t(out->playedAtMark);
 }
 
-void TavOutputPause(TavOutput* out)
-{
+void TavOutputPause(TavOutput* out) {
     Advance(out);
     out->paused = true;
 }
 
-void TavOutputRestart(TavOutput* out)
-{
+void TavOutputRestart(TavOutput* out) {
     Advance(out);
     out->paused = false;
 }
 
-void TavOutputReset(TavOutput* out)
-{
+void TavOutputReset(TavOutput* out) {
     Advance(out);
     out->playedAtMark = 0;
     out->written = 0;

@@ -10,16 +10,15 @@
 
 struct TavOutput {
     HWAVEOUT device;
-    int blockAlign;                      // bytes per sample frame
+    int blockAlign;  // bytes per sample frame
     WAVEHDR headers[TAV_OUTPUT_BUFFERS];
     std::vector<char> memory[TAV_OUTPUT_BUFFERS];
-    bool queued[TAV_OUTPUT_BUFFERS];     // handed to the device and not yet returned
+    bool queued[TAV_OUTPUT_BUFFERS];  // handed to the device and not yet returned
 };
 
 namespace {
 
-UINT FindDevice(const char* prefix)
-{
+UINT FindDevice(const char* prefix) {
     size_t len = prefix ? std::strlen(prefix) : 0;
     if (len == 0) return WAVE_MAPPER;
     UINT count = waveOutGetNumDevs();
@@ -31,16 +30,14 @@ UINT FindDevice(const char* prefix)
     return WAVE_MAPPER;  // no device of that name: play on the default one
 }
 
-void Reap(TavOutput* out)
-{
+void Reap(TavOutput* out) {
     for (int i = 0; i < TAV_OUTPUT_BUFFERS; ++i)
         if (out->queued[i] && (out->headers[i].dwFlags & WHDR_DONE)) out->queued[i] = false;
 }
 
 }  // namespace
 
-TavOutput* TavOutputOpen(const char* namePrefix, uint32_t sampleRate, int channels)
-{
+TavOutput* TavOutputOpen(const char* namePrefix, uint32_t sampleRate, int channels) {
     WAVEFORMATEX fmt = {};
     fmt.wFormatTag = WAVE_FORMAT_PCM;
     fmt.nChannels = WORD(channels);
@@ -49,8 +46,7 @@ TavOutput* TavOutputOpen(const char* namePrefix, uint32_t sampleRate, int channe
     fmt.nBlockAlign = WORD(channels * 2);
     fmt.nAvgBytesPerSec = sampleRate * fmt.nBlockAlign;
     HWAVEOUT device = nullptr;
-    if (waveOutOpen(&device, FindDevice(namePrefix), &fmt, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR)
-        return nullptr;
+    if (waveOutOpen(&device, FindDevice(namePrefix), &fmt, 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR) return nullptr;
     TavOutput* out = new TavOutput();
     out->device = device;
     out->blockAlign = fmt.nBlockAlign;
@@ -66,8 +62,7 @@ TavOutput* TavOutputOpen(const char* namePrefix, uint32_t sampleRate, int channe
     return out;
 }
 
-void TavOutputClose(TavOutput* out)
-{
+void TavOutputClose(TavOutput* out) {
     if (!out) return;
     waveOutReset(out->device);
     for (int i = 0; i < TAV_OUTPUT_BUFFERS; ++i) waveOutUnprepareHeader(out->device, &out->headers[i], sizeof(WAVEHDR));
@@ -75,16 +70,14 @@ void TavOutputClose(TavOutput* out)
     delete out;
 }
 
-int TavOutputFreeBuffers(TavOutput* out)
-{
+int TavOutputFreeBuffers(TavOutput* out) {
     Reap(out);
     int n = 0;
     for (int i = 0; i < TAV_OUTPUT_BUFFERS; ++i) n += out->queued[i] ? 0 : 1;
     return n;
 }
 
-int TavOutputWrite(TavOutput* out, const int16_t* pcm, uint32_t frames)
-{
+int TavOutputWrite(TavOutput* out, const int16_t* pcm, uint32_t frames) {
     Reap(out);
     if (frames > TAV_OUTPUT_BUFFER_FRAMES) frames = TAV_OUTPUT_BUFFER_FRAMES;
     for (int i = 0; i < TAV_OUTPUT_BUFFERS; ++i) {
@@ -100,8 +93,7 @@ int TavOutputWrite(TavOutput* out, const int16_t* pcm, uint32_t frames)
     return 0;
 }
 
-uint64_t TavOutputPlayed(TavOutput* out)
-{
+uint64_t TavOutputPlayed(TavOutput* out) {
     MMTIME t = {};
     t.wType = TIME_SAMPLES;
     if (waveOutGetPosition(out->device, &t, sizeof t) != MMSYSERR_NOERROR) return 0;
@@ -114,8 +106,7 @@ void TavOutputPause(TavOutput* out) { waveOutPause(out->device); }
 
 void TavOutputRestart(TavOutput* out) { waveOutRestart(out->device); }
 
-void TavOutputReset(TavOutput* out)
-{
+void TavOutputReset(TavOutput* out) {
     waveOutReset(out->device);
     Reap(out);
 }

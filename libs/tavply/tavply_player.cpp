@@ -26,42 +26,40 @@ const int LEVEL_SLOTS = TAV_OUTPUT_BUFFERS * 2;
 
 // Peaks of one queued buffer, for the meters.
 struct LevelSlot {
-    uint64_t end;       // device position (frames since reset) where the buffer ends
+    uint64_t end;  // device position (frames since reset) where the buffer ends
     uint16_t peak[2];
 };
 
 // Player state, one per process (the calls carry no handle).
 struct Player {
-    std::mutex lock;                 // guards everything below; the worker holds it while it decodes
-    std::condition_variable wake;    // Start, Close and Term wake the worker early
+    std::mutex lock;               // guards everything below; the worker holds it while it decodes
+    std::condition_variable wake;  // Start, Close and Term wake the worker early
     std::thread worker;
-    bool initialised = false;        // MpegAudioPlayInit done
-    bool quit = false;               // worker must end
-    bool open = false;               // a track is open
+    bool initialised = false;  // MpegAudioPlayInit done
+    bool quit = false;         // worker must end
+    bool open = false;         // a track is open
     int32_t status = TAVPLY_STATUS_NOT_READY;
-    std::string path;                // the open track's path
+    std::string path;  // the open track's path
     std::unique_ptr<MpaSource> source;
     TavOutput* output = nullptr;
-    uint64_t base = 0;               // track sample at the device's position 0
-    uint64_t written = 0;            // frames queued since the last reset
-    bool sourceDone = false;         // the decoder has delivered its last sample
-    LevelSlot levels[LEVEL_SLOTS];   // ring of recently queued buffers
+    uint64_t base = 0;              // track sample at the device's position 0
+    uint64_t written = 0;           // frames queued since the last reset
+    bool sourceDone = false;        // the decoder has delivered its last sample
+    LevelSlot levels[LEVEL_SLOTS];  // ring of recently queued buffers
     int levelNext = 0;
-    std::vector<float> scratch;      // decoded samples of one buffer
-    std::vector<int16_t> pcm;        // the same as 16-bit
+    std::vector<float> scratch;  // decoded samples of one buffer
+    std::vector<int16_t> pcm;    // the same as 16-bit
 };
 
 // Never destroyed: the worker thread may still exist when the process ends without Term, and
 // destroying a joinable thread would abort the process.
-Player& ThePlayer()
-{
+Player& ThePlayer() {
     static Player* player = new Player();
     return *player;
 }
 
 // Decodes and queues buffers while the device has room. Called with the lock held.
-void FillOutput(Player& p)
-{
+void FillOutput(Player& p) {
     int nch = p.source->channels;
     while (!p.sourceDone && TavOutputFreeBuffers(p.output) > 0) {
         size_t n = MpaSourceRead(p.source.get(), p.scratch.data(), TAV_OUTPUT_BUFFER_FRAMES);
@@ -90,8 +88,7 @@ void FillOutput(Player& p)
     }
 }
 
-void WorkerLoop()
-{
+void WorkerLoop() {
     Player& p = ThePlayer();
     std::unique_lock<std::mutex> guard(p.lock);
     while (!p.quit) {
@@ -107,22 +104,19 @@ void WorkerLoop()
 uint64_t TotalSamples(const Player& p) { return p.source->info.samples; }
 
 // Track position being heard, in samples. Called with the lock held.
-uint64_t HeardSamples(Player& p)
-{
+uint64_t HeardSamples(Player& p) {
     uint64_t played = TavOutputPlayed(p.output);
     if (played > p.written) played = p.written;
     uint64_t pos = p.base + played;
     return std::min(pos, TotalSamples(p));
 }
 
-void ResetLevels(Player& p)
-{
+void ResetLevels(Player& p) {
     std::memset(p.levels, 0, sizeof p.levels);
     p.levelNext = 0;
 }
 
-void CloseTrack(Player& p)
-{
+void CloseTrack(Player& p) {
     if (p.output) {
         TavOutputReset(p.output);
         TavOutputClose(p.output);
@@ -138,8 +132,7 @@ void CloseTrack(Player& p)
 
 extern "C" {
 
-int32_t TAV_CALL MpegAudioPlayInit(void)
-{
+int32_t TAV_CALL MpegAudioPlayInit(void) {
     Player& p = ThePlayer();
     std::lock_guard<std::mutex> guard(p.lock);
     if (p.initialised) return 0;
@@ -149,8 +142,7 @@ int32_t TAV_CALL MpegAudioPlayInit(void)
     return 0;
 }
 
-int32_t TAV_CALL MpegAudioPlayTerm(void)
-{
+int32_t TAV_CALL MpegAudioPlayTerm(void) {
     Player& p = ThePlayer();
     {
         std::lock_guard<std::mutex> guard(p.lock);
@@ -168,8 +160,7 @@ int32_t TAV_CALL MpegAudioPlayTerm(void)
 // Thread priority is the library's own business; the call is accepted and ignored.
 int32_t TAV_CALL MpegAudioPlaySetThread(int32_t) { return 0; }
 
-int32_t TAV_CALL MpegAudioPlayOpen(const char* path, const char* deviceName)
-{
+int32_t TAV_CALL MpegAudioPlayOpen(const char* path, const char* deviceName) {
     Player& p = ThePlayer();
     if (!path || !path[0]) return TAVPLY_ERR_ARGUMENT;
     std::lock_guard<std::mutex> guard(p.lock);
@@ -196,8 +187,7 @@ int32_t TAV_CALL MpegAudioPlayOpen(const char* path, const char* deviceName)
     return 0;
 }
 
-int32_t TAV_CALL MpegAudioPlayClose(void)
-{
+int32_t TAV_CALL MpegAudioPlayClose(void) {
     Player& p = ThePlayer();
     std::lock_guard<std::mutex> guard(p.lock);
     if (!p.open) return TAVPLY_ERR_STATE;
@@ -205,8 +195,7 @@ int32_t TAV_CALL MpegAudioPlayClose(void)
     return 0;
 }
 
-int32_t TAV_CALL MpegAudioPlayGetInfo(void* info, void* ext)
-{
+int32_t TAV_CALL MpegAudioPlayGetInfo(void* info, void* ext) {
     if (!info || !ext) return TAVPLY_ERR_ARGUMENT;
     Player& p = ThePlayer();
     std::lock_guard<std::mutex> guard(p.lock);
@@ -217,8 +206,7 @@ int32_t TAV_CALL MpegAudioPlayGetInfo(void* info, void* ext)
     return 0;
 }
 
-int32_t TAV_CALL MpegAudioPlayStart(void)
-{
+int32_t TAV_CALL MpegAudioPlayStart(void) {
     Player& p = ThePlayer();
     {
         std::lock_guard<std::mutex> guard(p.lock);
@@ -233,8 +221,7 @@ int32_t TAV_CALL MpegAudioPlayStart(void)
     return 0;
 }
 
-int32_t TAV_CALL MpegAudioPlayStop(void)
-{
+int32_t TAV_CALL MpegAudioPlayStop(void) {
     Player& p = ThePlayer();
     std::lock_guard<std::mutex> guard(p.lock);
     if (!p.open) return TAVPLY_ERR_STATE;
@@ -244,8 +231,7 @@ int32_t TAV_CALL MpegAudioPlayStop(void)
 }
 
 // Pausing is the same as stopping for this player: Start resumes either way.
-int32_t TAV_CALL MpegAudioPlayPause(void)
-{
+int32_t TAV_CALL MpegAudioPlayPause(void) {
     Player& p = ThePlayer();
     std::lock_guard<std::mutex> guard(p.lock);
     if (!p.open) return TAVPLY_ERR_STATE;
@@ -254,8 +240,7 @@ int32_t TAV_CALL MpegAudioPlayPause(void)
     return 0;
 }
 
-int32_t TAV_CALL MpegAudioPlaySetPosition(uint32_t ms)
-{
+int32_t TAV_CALL MpegAudioPlaySetPosition(uint32_t ms) {
     Player& p = ThePlayer();
     std::lock_guard<std::mutex> guard(p.lock);
     if (!p.open) return TAVPLY_ERR_STATE;
@@ -278,8 +263,7 @@ int32_t TAV_CALL MpegAudioPlaySetPosition(uint32_t ms)
     return 0;
 }
 
-int32_t TAV_CALL MpegAudioPlayGetPosition(uint32_t* msOut)
-{
+int32_t TAV_CALL MpegAudioPlayGetPosition(uint32_t* msOut) {
     if (!msOut) return TAVPLY_ERR_ARGUMENT;
     *msOut = 0;
     Player& p = ThePlayer();
@@ -289,8 +273,7 @@ int32_t TAV_CALL MpegAudioPlayGetPosition(uint32_t* msOut)
     return 0;
 }
 
-int32_t TAV_CALL MpegAudioPlayGetLevel(uint16_t* levelsOut)
-{
+int32_t TAV_CALL MpegAudioPlayGetLevel(uint16_t* levelsOut) {
     if (!levelsOut) return TAVPLY_ERR_ARGUMENT;
     levelsOut[0] = levelsOut[1] = 0;
     Player& p = ThePlayer();
@@ -309,8 +292,7 @@ int32_t TAV_CALL MpegAudioPlayGetLevel(uint16_t* levelsOut)
     return 0;
 }
 
-int32_t TAV_CALL MpegAudioPlayGetStatus(int32_t* statusOut)
-{
+int32_t TAV_CALL MpegAudioPlayGetStatus(int32_t* statusOut) {
     if (!statusOut) return TAVPLY_ERR_ARGUMENT;
     Player& p = ThePlayer();
     std::lock_guard<std::mutex> guard(p.lock);

@@ -8,19 +8,19 @@
 enum { SHOWN_REC_AUTO_ACTIVE = 10 };
 
 struct AppValues {
-    void* mainWindow;       // HWND of the deck's main window (null before creation / after destroy)
-    void* instance;         // HINSTANCE of the program
-    int initOK;             // InitOK: 1 when the engine start-up succeeded
-    uint32_t initErrorNo;   // InitErrorNo: number of the failed start-up step, 0 when none failed
-    int32_t shownState;     // ShownState: DeckState values plus 10 RecAutoActive
-    int blinkCount;         // BlinkCount: ticks counted while playing or recording
-    int restoredFlag;       // RestoredFlag: SC_RESTORE seen, cleared by the next WM_SIZE
-    int osKind;             // OsKind: 0 other, 1/2 Windows 9x 4.10+ (build <2222 / >=2222), 3 NT 5
-    uint16_t langId;        // LangId: the system default language
-    int screenDepth;        // bits per pixel of the screen, read at creation
-    int dockingAtStart;     // DockingAtStart: "/DOCKING" was on the command line
-    int deviceIndex;        // device number kept for the engine (always 1)
-    int mixerReady;         // the mixer layer came up at start-up
+    void* mainWindow;      // HWND of the deck's main window (null before creation / after destroy)
+    void* instance;        // HINSTANCE of the program
+    int initOK;            // InitOK: 1 when the engine start-up succeeded
+    uint32_t initErrorNo;  // InitErrorNo: number of the failed start-up step, 0 when none failed
+    int32_t shownState;    // ShownState: DeckState values plus 10 RecAutoActive
+    int blinkCount;        // BlinkCount: ticks counted while playing or recording
+    int restoredFlag;      // RestoredFlag: SC_RESTORE seen, cleared by the next WM_SIZE
+    int osKind;            // OsKind: 0 other, 1/2 Windows 9x 4.10+ (build <2222 / >=2222), 3 NT 5
+    uint16_t langId;       // LangId: the system default language
+    int screenDepth;       // bits per pixel of the screen, read at creation
+    int dockingAtStart;    // DockingAtStart: "/DOCKING" was on the command line
+    int deviceIndex;       // device number kept for the engine (always 1)
+    int mixerReady;        // the mixer layer came up at start-up
 };
 
 AppValues& App();

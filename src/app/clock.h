@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-uint32_t TickCount();                           // milliseconds, wraps modulo 2^32
+uint32_t TickCount();  // milliseconds, wraps modulo 2^32
 void LocalDate(int* yearOut, int* monthOut, int* dayOut);
 
 // Native build only: tests drive the clock.

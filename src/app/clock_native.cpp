@@ -3,7 +3,7 @@
 
 namespace {
 struct ClockState {
-    uint32_t tick = 0;   // ms
+    uint32_t tick = 0;  // ms
     int year = 2026, month = 1, day = 1;
 };
 ClockState g_clock;

@@ -36,37 +36,37 @@ void Property() { EditCurrentFile(); }
 void SearchKey() {}  // rewind and fast forward act on press and release, not on the click
 
 struct CommandRow {
-    int id;             // WM_COMMAND id
-    void (*action)();   // what it does
+    int id;            // WM_COMMAND id
+    void (*action)();  // what it does
 };
 const CommandRow COMMANDS[] = {
-    // id                    action
-    {CMD_CLOSE,              PostCloseRequest},
-    {CMD_SELECT_FILE,        SelectFile},
-    {CMD_LAUNCH_SELECTOR,    LaunchSelector},
-    {CMD_ICONIZE,            MinimizeDeck},
-    {CMD_FACE_MODE,          ToggleFaceMode},
-    {CMD_OPEN_PLAYLIST,      Playlist},
-    {CMD_FILE_PROPERTY,      Property},
-    {CMD_INPUT_IN1,          InputIn1},
-    {CMD_INPUT_IN2,          InputIn2},
-    {CMD_FORMAT_PCM,         FormatPcm},
-    {CMD_FORMAT_MP1,         FormatMp1},
-    {CMD_FORMAT_MP2,         FormatMp2},
-    {CMD_FORMAT_MP3,         FormatMp3},
-    {CMD_MUTE,               ToggleMute},
-    {CMD_REPEAT,             Repeat},
-    {CMD_PLAY,               Play},
-    {CMD_PAUSE,              Pause},
-    {CMD_STOP,               Stop},
-    {CMD_REWIND,             SearchKey},
-    {CMD_FAST_FORWARD,       SearchKey},
-    {CMD_PREVIOUS,           Previous},
-    {CMD_NEXT,               Next},
-    {CMD_RECORD,             Record},
-    {CMD_DELETE_ENTRIES,     DeleteSelectedEntries},
-    // The accelerators Alt+C, Alt+I, Ctrl+V and Alt+X carry 3, 4, 1 and 5, which no row takes:
-    // the keys stay unbound although the tooltips of 2003 to 2005 name them.
+  // id                    action
+    {CMD_CLOSE,           PostCloseRequest     },
+    {CMD_SELECT_FILE,     SelectFile           },
+    {CMD_LAUNCH_SELECTOR, LaunchSelector       },
+    {CMD_ICONIZE,         MinimizeDeck         },
+    {CMD_FACE_MODE,       ToggleFaceMode       },
+    {CMD_OPEN_PLAYLIST,   Playlist             },
+    {CMD_FILE_PROPERTY,   Property             },
+    {CMD_INPUT_IN1,       InputIn1             },
+    {CMD_INPUT_IN2,       InputIn2             },
+    {CMD_FORMAT_PCM,      FormatPcm            },
+    {CMD_FORMAT_MP1,      FormatMp1            },
+    {CMD_FORMAT_MP2,      FormatMp2            },
+    {CMD_FORMAT_MP3,      FormatMp3            },
+    {CMD_MUTE,            ToggleMute           },
+    {CMD_REPEAT,          Repeat               },
+    {CMD_PLAY,            Play                 },
+    {CMD_PAUSE,           Pause                },
+    {CMD_STOP,            Stop                 },
+    {CMD_REWIND,          SearchKey            },
+    {CMD_FAST_FORWARD,    SearchKey            },
+    {CMD_PREVIOUS,        Previous             },
+    {CMD_NEXT,            Next                 },
+    {CMD_RECORD,          Record               },
+    {CMD_DELETE_ENTRIES,  DeleteSelectedEntries},
+ // The accelerators Alt+C, Alt+I, Ctrl+V and Alt+X carry 3, 4, 1 and 5, which no row takes:
+  // the keys stay unbound although the tooltips of 2003 to 2005 name them.
 };
 }  // namespace
 

@@ -7,10 +7,10 @@ int DispatchCommand(int id, long lParam);
 
 // The shell's platform actions behind some commands (Win32 in commands_win32.cpp; the native
 // build counts the calls for tests).
-void PostCloseRequest();       // 2001: WM_CLOSE to the main window, which decides
-void MinimizeDeck();           // 2004
-void ToggleFaceMode();         // 2005: "Mode" 0 <-> 1, resize, dock or snap, announce
-void LaunchSelector();         // 2003: start "Pindaro.exe /DOCKING" or raise the running one
+void PostCloseRequest();  // 2001: WM_CLOSE to the main window, which decides
+void MinimizeDeck();      // 2004
+void ToggleFaceMode();    // 2005: "Mode" 0 <-> 1, resize, dock or snap, announce
+void LaunchSelector();    // 2003: start "Pindaro.exe /DOCKING" or raise the running one
 void RepaintFace();
 void ToggleMute();             // 2014
 void DeleteSelectedEntries();  // 206

@@ -9,13 +9,28 @@
 
 namespace {
 const BitrateItem BITRATES[] = {
-    // id           layer rate
-    {MENU_L1_128, 0, 128}, {MENU_L1_192, 0, 192}, {MENU_L1_224, 0, 224}, {MENU_L1_256, 0, 256},
-    {MENU_L1_320, 0, 320}, {MENU_L1_384, 0, 384}, {MENU_L1_448, 0, 448},
-    {MENU_L2_96, 1, 96},   {MENU_L2_128, 1, 128}, {MENU_L2_160, 1, 160}, {MENU_L2_192, 1, 192},
-    {MENU_L2_256, 1, 256}, {MENU_L2_320, 1, 320}, {MENU_L2_384, 1, 384},
-    {MENU_L3_64, 2, 64},   {MENU_L3_96, 2, 96},   {MENU_L3_112, 2, 112}, {MENU_L3_128, 2, 128},
-    {MENU_L3_160, 2, 160}, {MENU_L3_256, 2, 256}, {MENU_L3_320, 2, 320},
+  // id           layer rate
+    {MENU_L1_128, 0, 128},
+    {MENU_L1_192, 0, 192},
+    {MENU_L1_224, 0, 224},
+    {MENU_L1_256, 0, 256},
+    {MENU_L1_320, 0, 320},
+    {MENU_L1_384, 0, 384},
+    {MENU_L1_448, 0, 448},
+    {MENU_L2_96,  1, 96 },
+    {MENU_L2_128, 1, 128},
+    {MENU_L2_160, 1, 160},
+    {MENU_L2_192, 1, 192},
+    {MENU_L2_256, 1, 256},
+    {MENU_L2_320, 1, 320},
+    {MENU_L2_384, 1, 384},
+    {MENU_L3_64,  2, 64 },
+    {MENU_L3_96,  2, 96 },
+    {MENU_L3_112, 2, 112},
+    {MENU_L3_128, 2, 128},
+    {MENU_L3_160, 2, 160},
+    {MENU_L3_256, 2, 256},
+    {MENU_L3_320, 2, 320},
 };
 
 uint32_t& LayerRate(int layer) {
@@ -95,9 +110,11 @@ int RunMenuItem(int id) {
     case MENU_RECORD_FILE_NAME: ChooseRecordFile(); break;
     case MENU_MAX_VOLUME: l.maxVolume = l.maxVolume == 1 ? 0 : 1; break;
     case MENU_WEB_INFORMATION: AskForMakerPage(); break;
-    case MENU_VERSION_INFORMATION: ShowAboutBox(); break;
-    // The power items, the auto recording and the timer dialogs come with their device and
-    // recorder modules.
+    case MENU_VERSION_INFORMATION:
+        ShowAboutBox();
+        break;
+        // The power items, the auto recording and the timer dialogs come with their device and
+        // recorder modules.
     }
     return 1;
 }

@@ -16,14 +16,14 @@ void SetBitrate(int layer, uint32_t rateKbps);
 // Menu items and the ids the bitrate commands take.
 struct BitrateItem {
     int id;
-    int layer;         // 0..2
-    uint32_t rate;     // kbit/s
+    int layer;      // 0..2
+    uint32_t rate;  // kbit/s
 };
 const BitrateItem* FindBitrateItem(int id);
 
 // Platform actions of some items (Win32 in deck_menu_win32.cpp, counted natively).
-void ApplyFaceSize();    // after "Mag" changed: resize, redraw, announce to the selector
-void ApplyTopmost();     // after "Top" changed
-void OpenMakerPage();    // the maker's web page (string 34) with the shell's "open" verb
+void ApplyFaceSize();  // after "Mag" changed: resize, redraw, announce to the selector
+void ApplyTopmost();   // after "Top" changed
+void OpenMakerPage();  // the maker's web page (string 34) with the shell's "open" verb
 void ShowAboutBox();
 void ShowDeckMenu(int x, int y);  // the pop-up menu at a screen point (Win32 build)

@@ -96,20 +96,20 @@ int StepResetDeck() {
 int StepDeviceStatus() { return InitDeviceStatus(); }
 
 const StartupStep STARTUP_STEPS[] = {
-    // name              run
-    {"system",           StepSystem},
-    {"wave input",       StepWaveIn},
-    {"wave output",      StepWaveOut},
-    {"settings",         StepSettings},
-    {"device layer",     StepDeviceLayer},
-    {"mixer",            StepMixer},
-    {"libraries",        StepLibraries},
-    {"playlist",         StepPlaylist},
-    {"mci windows",      StepMciWindows},
-    {"recorder window",  StepRecorderWindow},
-    {"silence files",    StepSilenceFiles},
-    {"deck reset",       StepResetDeck},
-    {"device status",    StepDeviceStatus},
+  // name              run
+    {"system",          StepSystem        },
+    {"wave input",      StepWaveIn        },
+    {"wave output",     StepWaveOut       },
+    {"settings",        StepSettings      },
+    {"device layer",    StepDeviceLayer   },
+    {"mixer",           StepMixer         },
+    {"libraries",       StepLibraries     },
+    {"playlist",        StepPlaylist      },
+    {"mci windows",     StepMciWindows    },
+    {"recorder window", StepRecorderWindow},
+    {"silence files",   StepSilenceFiles  },
+    {"deck reset",      StepResetDeck     },
+    {"device status",   StepDeviceStatus  },
 };
 const int STARTUP_STEP_COUNT = sizeof STARTUP_STEPS / sizeof STARTUP_STEPS[0];
 }  // namespace

@@ -6,8 +6,8 @@
 
 // One start-up step: run returns 0 on success, otherwise the error number of the failure.
 struct StartupStep {
-    const char* name;   // for tests and diagnostics
-    int (*run)();       // 0 = done; otherwise the step failed with the returned error number
+    const char* name;  // for tests and diagnostics
+    int (*run)();      // 0 = done; otherwise the step failed with the returned error number
 };
 
 // Runs steps in order until one fails; returns 0 when all succeeded, else that step's number.

@@ -60,7 +60,8 @@ void ExitCleanUp(HINSTANCE instance) {
 
 void ReportFailedStart() {
     wchar_t text[256];
-    if (!LoadStringW(GetModuleHandleW(nullptr), STR_FAIL_TO_INITIALIZE, text, 256)) lstrcpyW(text, L"Fail to initialize.");
+    if (!LoadStringW(GetModuleHandleW(nullptr), STR_FAIL_TO_INITIALIZE, text, 256))
+        lstrcpyW(text, L"Fail to initialize.");
     MessageBoxW(nullptr, text, DECK_CAPTION, MB_OK);
     wchar_t number[64];
     swprintf(number, 64, L"Error No%d", (int)App().initErrorNo);

@@ -165,7 +165,10 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_USER: RecordSelectorSide((int)wp); return 0;
     case WM_USER + 1: RecordSelectorScale((void*)wp, (long)lp); return 0;
     case WM_USER + 2: AnswerSelectorMag(); return 0;
-    case WM_USER + 3: ComposeFace(); InvalidateRect(hwnd, nullptr, FALSE); return 0;
+    case WM_USER + 3:
+        ComposeFace();
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
     case WM_USER + 4: SnapToScreen(); return 0;
     case WM_USER + 5: return 0;  // the tick re-reads the device by itself until it offers a reset
     }
@@ -240,8 +243,8 @@ void* CreateMainWindow(void* instance) {
     int left = Layout().xo, top = Layout().yo;
     ClampWindowPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height, &left, &top);
 
-    HWND hwnd = CreateWindowExA(MAIN_EX_STYLE, MAIN_CLASS, MAIN_TITLE, MAIN_STYLE, left, top, width, height,
-                                nullptr, nullptr, (HINSTANCE)instance, nullptr);
+    HWND hwnd = CreateWindowExA(MAIN_EX_STYLE, MAIN_CLASS, MAIN_TITLE, MAIN_STYLE, left, top, width, height, nullptr,
+                                nullptr, (HINSTANCE)instance, nullptr);
     if (!hwnd) return nullptr;
     if (!LoadFaceBitmaps() || !CreateBackBuffer()) {
         TearDownMainWindow();

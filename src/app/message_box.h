@@ -19,7 +19,12 @@ enum {
     MSGBOX_ANSWER_NO = 7,
 };
 
-enum MessageJoin { JOIN_NONE = 0, JOIN_SPACE = 1, JOIN_SPACE_DOT = 2, JOIN_APPEND = 3 };  // "%s", "%s %s", "%s %s.", "%s%s"
+enum MessageJoin {
+    JOIN_NONE = 0,
+    JOIN_SPACE = 1,
+    JOIN_SPACE_DOT = 2,
+    JOIN_APPEND = 3
+};  // "%s", "%s %s", "%s %s.", "%s%s"
 
 // Shows string stringId (joined with fileName as `join` says; fileName may be null) with the
 // given button set and icon bits; returns the answer (MSGBOX_ANSWER_*). JOIN_SPACE reads

@@ -7,7 +7,7 @@ enum { MAX_RECORDED = 64, MAX_ANSWERS = 16 };
 struct MessageState {
     RecordedMessage shown[MAX_RECORDED];  // oldest first; later calls beyond the cap are dropped
     int shownCount = 0;
-    int answers[MAX_ANSWERS];             // queued answers, consumed from the front
+    int answers[MAX_ANSWERS];  // queued answers, consumed from the front
     int answerCount = 0;
 };
 MessageState g_msg;

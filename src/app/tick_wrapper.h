@@ -3,9 +3,9 @@
 #pragma once
 
 struct TickOutcome {
-    int ran;            // 0 when the tick was skipped (the playlist was being rebuilt)
-    int stateChanged;   // ShownState changed: update the face, the status text and Play/Pause
-    int redrawStatus;   // the 200 ms status-text redraw while playing or recording is due
+    int ran;           // 0 when the tick was skipped (the playlist was being rebuilt)
+    int stateChanged;  // ShownState changed: update the face, the status text and Play/Pause
+    int redrawStatus;  // the 200 ms status-text redraw while playing or recording is due
 };
 
 TickOutcome RunTickWrapper(int playlistRebuilding);

@@ -25,10 +25,10 @@
 
 namespace {
 enum {
-    PLAY_NEAR_END_MS = 300,     // Play this close to the end jumps to the end
-    PREV_RESTART_MS = 3001,     // from here on Previous returns to the start of the track
-    SEARCH_SPEED = 10,          // searches run at ten times real time
-    SEARCH_FIRST_STEP_MS = 100, // a search starts one tick's worth ahead
+    PLAY_NEAR_END_MS = 300,      // Play this close to the end jumps to the end
+    PREV_RESTART_MS = 3001,      // from here on Previous returns to the start of the track
+    SEARCH_SPEED = 10,           // searches run at ten times real time
+    SEARCH_FIRST_STEP_MS = 100,  // a search starts one tick's worth ahead
     DECK_PATH_BYTES = 260,
     STATUS_BYTES = 256,
     METER_SILENT_DB = -100,
@@ -143,8 +143,10 @@ int RecorderOp(int op) {
     DeckVars& v = V();
     switch (op) {
     case OP_PLAY:
-        if (v.deckState == RecPause) ResumeRecording();
-        else if (v.deckState == RecStandby) StartRecordingFromStandby();
+        if (v.deckState == RecPause)
+            ResumeRecording();
+        else if (v.deckState == RecStandby)
+            StartRecordingFromStandby();
         break;
     case OP_PAUSE:
         if (v.deckState == Recording) {
@@ -164,14 +166,11 @@ int RecorderOp(int op) {
             }
         }
         break;
-    case OP_STOP:
-        StopRecording();
-        break;
+    case OP_STOP: StopRecording(); break;
     case OP_STANDBY:
         if (PrepareCapture(v.releaseCaptureOnStop)) v.deckState = RecStandby;
         break;
-    default:
-        break;
+    default: break;
     }
     return 1;
 }
@@ -224,22 +223,13 @@ int PlayerOp(int op) {
         // Nothing cued stays nothing cued: a stop (from a timer, say) does not invent a track.
         if (v.deckState != NoTrack) v.deckState = Stopped;
         break;
-    case OP_FF_START:
-        StartSearchLeg(SEARCH_FORWARD);
-        break;
-    case OP_REW_START:
-        StartSearchLeg(SEARCH_BACKWARD);
-        break;
+    case OP_FF_START: StartSearchLeg(SEARCH_FORWARD); break;
+    case OP_REW_START: StartSearchLeg(SEARCH_BACKWARD); break;
     case OP_FF_END:
-    case OP_REW_END:
-        v.searchDir = SEARCH_NONE;
-        break;
+    case OP_REW_END: v.searchDir = SEARCH_NONE; break;
     case OP_BEFORE_NEXT:
-    case OP_BEFORE_PREV:
-        StopTrack();
-        break;
-    default:
-        break;
+    case OP_BEFORE_PREV: StopTrack(); break;
+    default: break;
     }
     return 1;
 }
@@ -280,8 +270,10 @@ int SearchUp(int endOp) {
     // A release without a search (the press was refused) has no state to go back to.
     if (v.searchDir == SEARCH_NONE && v.deckState != Searching) return 1;
     TransportOp(endOp);
-    if (v.savedState == Playing) TransportOp(OP_PLAY);
-    else if (v.deckState != NoTrack) v.deckState = v.savedState;  // NoTrack: the search lost its track
+    if (v.savedState == Playing)
+        TransportOp(OP_PLAY);
+    else if (v.deckState != NoTrack)
+        v.deckState = v.savedState;  // NoTrack: the search lost its track
     v.savedState = Stopped;
     return 1;
 }
@@ -371,8 +363,7 @@ int StartPlay() {
 }
 
 int PauseKey() {
-    if (StateIn(V().deckState, {Playing, Paused, TrackSpace, Recording, RecPause, RecStandby}))
-        TransportOp(OP_PAUSE);
+    if (StateIn(V().deckState, {Playing, Paused, TrackSpace, Recording, RecPause, RecStandby})) TransportOp(OP_PAUSE);
     return 1;
 }
 
@@ -398,8 +389,10 @@ int SearchStep() {
     g_deck.inSearchStep = 1;
     uint32_t now = TickCount();
     uint64_t elapsed = (uint64_t)(uint32_t)(now - v.searchStartTick) * SEARCH_SPEED;
-    if (v.searchDir == SEARCH_FORWARD) SearchForward(now, elapsed);
-    else if (v.searchDir == SEARCH_BACKWARD) SearchBackward(now, elapsed);
+    if (v.searchDir == SEARCH_FORWARD)
+        SearchForward(now, elapsed);
+    else if (v.searchDir == SEARCH_BACKWARD)
+        SearchBackward(now, elapsed);
     g_deck.inSearchStep = 0;
     return 1;
 }
@@ -448,8 +441,7 @@ int SelectTrack(int dir) {
     DeckVars& v = V();
     int count = GetEntryCount();
     int repeat = (int)Settings().repeat;
-    if (!v.manualSkip && (dir == SELECT_PREVIOUS || dir == SELECT_NEXT) && repeat == 1)
-        dir = SELECT_SAME;
+    if (!v.manualSkip && (dir == SELECT_PREVIOUS || dir == SELECT_NEXT) && repeat == 1) dir = SELECT_SAME;
     int i = v.currentTrack;
     // Each entry is tried at most once. This also ends the search for a one-entry list under
     // repeat-all whose only entry fails, and for a current track beyond the end of the list.
@@ -503,8 +495,8 @@ int CueCurrentTrack() {
     DeckVars& v = V();
     CloseTrack();
     char path[PLAYLIST_PATH_BYTES] = "";
-    if (v.currentTrack > GetEntryCount() || !ShowTrackInfo(v.currentTrack) ||
-        !GetEntryPath(v.currentTrack, path) || !OpenTrack(path)) {
+    if (v.currentTrack > GetEntryCount() || !ShowTrackInfo(v.currentTrack) || !GetEntryPath(v.currentTrack, path) ||
+        !OpenTrack(path)) {
         v.deckSide = DECK_SIDE_PLAYER;
         return 0;
     }
@@ -629,8 +621,7 @@ int PositionDragMove(int value) {
     v.position = (uint32_t)((double)v.trackLength * 0.001 * value);
     SeekTrack((int32_t)v.position);
     uint32_t shown = v.position;
-    if (v.deckSide == DECK_SIDE_PLAYER && Settings().timerMode == 1)
-        shown = (v.trackLength - v.position) | 0x80000000u;
+    if (v.deckSide == DECK_SIDE_PLAYER && Settings().timerMode == 1) shown = (v.trackLength - v.position) | 0x80000000u;
     ShowTime(shown);
     return 1;
 }

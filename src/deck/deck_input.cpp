@@ -27,4 +27,3 @@ int SelectInput(int inputSel) {
     }
     return 1;
 }
-

@@ -20,9 +20,9 @@
 
 namespace {
 enum {
-    MSG_NEED_DEVICE = 57,    // "You need the Vornex to capture audio."
-    MSG_MPEG_NOTICE = 55,    // the processing power MPEG recording needs
-    RECORD_NUMBERS = 1000,   // 000..999
+    MSG_NEED_DEVICE = 57,         // "You need the Vornex to capture audio."
+    MSG_MPEG_NOTICE = 55,         // the processing power MPEG recording needs
+    RECORD_NUMBERS = 1000,        // 000..999
     RECORD_BAR_FULL_MS = 300000,  // position bar's full scale when a recording starts
     RECORD_CHANNELS = 2,
     RECORD_BITS = 16,
@@ -35,8 +35,8 @@ const char* const SHELL_FOLDERS_KEY = "SOFTWARE\\Microsoft\\windows\\CurrentVers
 const char* const EXTENSIONS[4] = {".WAV", ".MPA", ".MP2", ".MP3"};  // by RecordFormat
 
 struct NamingModule {
-    unsigned recNumber;                    // RecNumber: the number to try next
-    char recFilePath[RECORD_NAME_BYTES];   // RecFilePath: the prepared record file
+    unsigned recNumber;                      // RecNumber: the number to try next
+    char recFilePath[RECORD_NAME_BYTES];     // RecFilePath: the prepared record file
     char recDisplayName[RECORD_NAME_BYTES];  // RecDisplayName: its name and extension
 };
 NamingModule g_naming = {1, "", ""};
@@ -118,8 +118,7 @@ void ReadInputForStandby() {
     DeckVars& v = Deck();
     uint32_t inputStatus = 0, lockCode = 0;
     int opened = OpenDevice(DEVICE_NUMBER);
-    int ok = opened && ReadRegister(REG_INPUT_SELECT, &inputStatus) &&
-             ReadRegister(REG_INPUT_LOCK, &lockCode);
+    int ok = opened && ReadRegister(REG_INPUT_SELECT, &inputStatus) && ReadRegister(REG_INPUT_LOCK, &lockCode);
     if (opened) CloseDevice();
     if (ok) {
         Settings().recordInput = (uint32_t)InputSelFromStatus(inputStatus);
@@ -221,18 +220,22 @@ void SetBaseFromChosenName(const char* path) {
     SplitPath(path, &chosen);
     size_t nameLength = std::strlen(chosen.name);
     const char* tail = chosen.name + (nameLength >= 3 ? nameLength - 3 : 0);
-    if (nameLength >= 3 && std::isdigit((unsigned char)tail[0]) &&
-        std::isdigit((unsigned char)tail[1]) && std::isdigit((unsigned char)tail[2])) {
+    if (nameLength >= 3 && std::isdigit((unsigned char)tail[0]) && std::isdigit((unsigned char)tail[1]) &&
+        std::isdigit((unsigned char)tail[2])) {
         g_naming.recNumber = (unsigned)((tail[0] - '0') * 100 + (tail[1] - '0') * 10 + (tail[2] - '0'));
         chosen.name[nameLength - 3] = 0;
     } else if (!EqualNoCase(chosen.name, old.name)) {
         g_naming.recNumber = 1;
     }
     JoinPath(s.recFileName, chosen.drive, chosen.dir, chosen.name, "");
-    if (EqualNoCase(chosen.ext, ".wav")) s.recordFormat = 0;
-    else if (EqualNoCase(chosen.ext, ".mpg") || EqualNoCase(chosen.ext, ".mpa")) s.recordFormat = 1;
-    else if (EqualNoCase(chosen.ext, ".mp2")) s.recordFormat = 2;
-    else if (EqualNoCase(chosen.ext, ".mp3")) s.recordFormat = 3;
+    if (EqualNoCase(chosen.ext, ".wav"))
+        s.recordFormat = 0;
+    else if (EqualNoCase(chosen.ext, ".mpg") || EqualNoCase(chosen.ext, ".mpa"))
+        s.recordFormat = 1;
+    else if (EqualNoCase(chosen.ext, ".mp2"))
+        s.recordFormat = 2;
+    else if (EqualNoCase(chosen.ext, ".mp3"))
+        s.recordFormat = 3;
 }
 
 int ChooseRecordFile() {
@@ -290,8 +293,8 @@ int EnterRecStandby() {
 
     s.recordChannel = RECORD_CHANNELS;
     s.recordBps = RECORD_BITS;
-    if (!SetRecordFormat(format | (RECORD_FORMAT_MODE << 16), RECORD_CHANNELS, GetRecordRate(),
-                         RECORD_BITS, 0, BitrateFor(format)))
+    if (!SetRecordFormat(format | (RECORD_FORMAT_MODE << 16), RECORD_CHANNELS, GetRecordRate(), RECORD_BITS, 0,
+                         BitrateFor(format)))
         return 0;
     SetRecordTarget(g_naming.recFilePath);
     v.trackLength = RECORD_BAR_FULL_MS;

@@ -5,14 +5,14 @@
 
 enum { RECORD_NAME_BYTES = 260, RECORD_DIALOG_BYTES = 256 };
 
-int ChooseRecordFile();                               // "Recording file name ..."
+int ChooseRecordFile();                                   // "Recording file name ..."
 void MakeDefaultBase(char* pathOut, const char* prefix);  // documents folder, else program folder
-int IsUsableFolder(const char* path);                 // the base path's folder can take a recording
-void SetBaseFromChosenName(const char* path);         // base, number and format from a chosen name
+int IsUsableFolder(const char* path);                     // the base path's folder can take a recording
+void SetBaseFromChosenName(const char* path);             // base, number and format from a chosen name
 
-unsigned GetRecordNumber();              // the number the next search starts from
-const char* RecordFilePath();            // the prepared record file, "" before the first standby
-const char* RecordDisplayName();         // its name and extension, for the status line
-int RecordFileIsPrepared();              // the recorder holds a record file name (RecStandby)
+unsigned GetRecordNumber();       // the number the next search starts from
+const char* RecordFilePath();     // the prepared record file, "" before the first standby
+const char* RecordDisplayName();  // its name and extension, for the status line
+int RecordFileIsPrepared();       // the recorder holds a record file name (RecStandby)
 
-void ResetRecordNamingForTest();         // number back to 1, no prepared file
+void ResetRecordNamingForTest();  // number back to 1, no prepared file

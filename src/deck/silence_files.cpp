@@ -7,11 +7,11 @@
 
 namespace {
 enum {
-    RIFF_HEADER_BYTES = 8,     // "RIFF" and the size
-    WAVE_FMT_HEADER_BYTES = 12, // "WAVE", "fmt " and its size
-    FMT_BYTES = 16,            // PCMWAVEFORMAT
-    DATA_HEADER_BYTES = 8,     // "data" and its size
-    SILENCE_BLOCKS = 24,       // 24 blocks of `rate` bytes: 6 s of 16-bit stereo
+    RIFF_HEADER_BYTES = 8,       // "RIFF" and the size
+    WAVE_FMT_HEADER_BYTES = 12,  // "WAVE", "fmt " and its size
+    FMT_BYTES = 16,              // PCMWAVEFORMAT
+    DATA_HEADER_BYTES = 8,       // "data" and its size
+    SILENCE_BLOCKS = 24,         // 24 blocks of `rate` bytes: 6 s of 16-bit stereo
 };
 const uint32_t SILENCE_RATES[SILENCE_FILE_COUNT] = {32000, 44100, 48000};
 const char* const SILENCE_NAMES[SILENCE_FILE_COUNT] = {"Sil32.$$$", "Sil44.$$$", "Sil48.$$$"};

@@ -12,10 +12,10 @@
 
 namespace {
 enum {
-    MD_MARK_AFTER_MS = 200,      // the MiniDisc mark goes out after this much silence
-    MD_RESTORE_AFTER_MS = 500,   // and the track's own status after this much
-    GAP_LENGTH_MS = 4000,        // then the next track starts
-    GENERATION_BIT = 0x80,       // byte 1: the DAT mark is written only when this is clear
+    MD_MARK_AFTER_MS = 200,     // the MiniDisc mark goes out after this much silence
+    MD_RESTORE_AFTER_MS = 500,  // and the track's own status after this much
+    GAP_LENGTH_MS = 4000,       // then the next track starts
+    GENERATION_BIT = 0x80,      // byte 1: the DAT mark is written only when this is clear
 };
 
 const uint8_t SAVED_BLOCK[4] = {0, 150, 0, 0};

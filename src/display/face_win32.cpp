@@ -114,9 +114,14 @@ void DrawStatusLine() {
 void RedrawFaceButton(int) {}
 
 int FaceAreaAt(int x, int y) {
-    struct Area { int left, top, right, bottom, area; };
+    struct Area {
+        int left, top, right, bottom, area;
+    };
     // unscaled face pixels: the name label and the time digits drawn by ComposeFace
-    const Area areas[] = {{10, 8, 130, 24, 1}, {300, 30, 380, 46, 2}};
+    const Area areas[] = {
+        {10,  8,  130, 24, 1},
+        {300, 30, 380, 46, 2}
+    };
     int scale = FaceScale();
     for (const Area& a : areas)
         if (x >= a.left * scale && x < a.right * scale && y >= a.top * scale && y < a.bottom * scale) return a.area;

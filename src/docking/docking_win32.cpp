@@ -12,10 +12,10 @@ const char SELECTOR_CLASS[] = "Vornex_Selector";
 enum { SELECTOR_MSG_WINDOW = 1025, SELECTOR_MSG_ASK_MAG = 1026, SELECTOR_MSG_PLACE = 1027 };
 
 struct DockingState {
-    int dragging;       // the left button is down on the face
-    POINT grab;         // where in the window the face was grabbed
-    int dockSide;       // 0 undocked, 1 right, 2 below, 3 left, 4 above
-    long selectorScale; // the selector's size factor
+    int dragging;        // the left button is down on the face
+    POINT grab;          // where in the window the face was grabbed
+    int dockSide;        // 0 undocked, 1 right, 2 below, 3 left, 4 above
+    long selectorScale;  // the selector's size factor
 };
 DockingState g_dock;
 

@@ -6,6 +6,6 @@ enum { SELECTOR_MODE_PLAYING = 1, SELECTOR_MODE_OTHER = 2 };
 
 void SetSelectorTransportMode(int mode);  // 1 playing, 2 anything else
 int GetSelectorTransportMode();
-void NotifySelectorInputChanged();        // the input or monitor selection changed
-int GetSelectorInputNotices();            // how many input changes were announced
+void NotifySelectorInputChanged();  // the input or monitor selection changed
+int GetSelectorInputNotices();      // how many input changes were announced
 void ResetSelectorLinkForTest();

@@ -25,23 +25,23 @@ enum : uint32_t {
 // Block sizes and field offsets of the hub interface's records (all little-endian).
 enum {
     NODE_INFO_BYTES = 76,
-    NODE_INFO_PORTS_AT = 6,          // bNumberOfPorts of the hub descriptor
+    NODE_INFO_PORTS_AT = 6,  // bNumberOfPorts of the hub descriptor
     CONN_INFO_BYTES = 147,
-    CONN_INFO_IS_HUB_AT = 24,        // DeviceIsHub
-    CONN_INFO_STATUS_AT = 31,        // ConnectionStatus, 32-bit; non-zero = a device is there
-    NAME_BLOCK_BYTES = 254,          // root hub name and driver key name blocks
+    CONN_INFO_IS_HUB_AT = 24,  // DeviceIsHub
+    CONN_INFO_STATUS_AT = 31,  // ConnectionStatus, 32-bit; non-zero = a device is there
+    NAME_BLOCK_BYTES = 254,    // root hub name and driver key name blocks
     ROOT_HUB_NAME_AT = 4,
-    CONN_NAME_PROBE_BYTES = 10,      // first connection-name call: learns the needed length
+    CONN_NAME_PROBE_BYTES = 10,  // first connection-name call: learns the needed length
     CONN_NAME_LENGTH_AT = 4,
-    CONN_NAME_AT = 8,                // node names and driver keys after index and length
+    CONN_NAME_AT = 8,  // node names and driver keys after index and length
     REQUEST_BLOCK_BYTES = 36,
     REQUEST_HEADER_BYTES = 12,
     REQUEST_DATA_BYTES = 24,
     REPLY_MIN_BYTES = 4,
-    MAX_NAME_BYTES = 255,            // a converted name with its terminator may not be longer
+    MAX_NAME_BYTES = 255,  // a converted name with its terminator may not be longer
     HUB_PATH_CHARS = 200,
     CM_PROPERTY_BYTES = 512,
-    HOST_CONTROLLERS = 10,           // "\\.\HCD0" .. "\\.\HCD9"
+    HOST_CONTROLLERS = 10,  // "\\.\HCD0" .. "\\.\HCD9"
     // The bus allows five tiers of hubs; a deeper chain can only be a broken topology, so the
     // search does not follow it (which also keeps it from looping for ever).
     MAX_HUB_DEPTH = 8,
@@ -54,23 +54,25 @@ enum { REQ_REGISTER = 0x10, REQ_INPUT_STATUS = 0x14, REQ_OUTPUT_STATUS = 0x16 };
 
 // Device descriptions the configuration manager may hold for the device (whole-string match).
 const char* const ACCEPTED_DESCRIPTIONS[] = {
-    "Kelvara Vornex USB", "Kelvara Vornex Pro", "Kelvara Vornex USB Device", "Kelvara Vornex Pro Device",
+    "Kelvara Vornex USB",
+    "Kelvara Vornex Pro",
+    "Kelvara Vornex USB Device",
+    "Kelvara Vornex Pro Device",
 };
 // Wave device product names (prefix match).
 const char* const WAVE_NAME_PREFIXES[] = {"Kelvara Vornex USB", "Kelvara Vornex Pro"};
 
 struct DeviceState {
-    UsbHandle hubHandle = USB_NO_HANDLE;    // hub the open device hangs on, or none
-    uint32_t port = 0;                      // 1-based connection index of the device on that hub
+    UsbHandle hubHandle = USB_NO_HANDLE;          // hub the open device hangs on, or none
+    uint32_t port = 0;                            // 1-based connection index of the device on that hub
     char cachedHubPath[HUB_PATH_CHARS + 1] = "";  // "\\.\" + hub name; "" until a full search found it
-    uint32_t cachedPort = 0;                // 0 until a full search found it
-    int deviceNumber = 0;                   // as given to OpenDevice while open; 0 when closed
-    int managerLoaded = 0;                  // the configuration manager library is loaded
-    uint32_t recordRate = 44100;            // RecordRate (Hz)
-    uint32_t prevRecordRate = 44100;        // PrevRecordRate (Hz)
+    uint32_t cachedPort = 0;                      // 0 until a full search found it
+    int deviceNumber = 0;                         // as given to OpenDevice while open; 0 when closed
+    int managerLoaded = 0;                        // the configuration manager library is loaded
+    uint32_t recordRate = 44100;                  // RecordRate (Hz)
+    uint32_t prevRecordRate = 44100;              // PrevRecordRate (Hz)
 };
 DeviceState g_dev;
-
 
 // Closes a handle on every path unless released.
 struct HandleGuard {
@@ -262,7 +264,8 @@ int FullSearch() {
         if (!UsbControl(controller.handle, IOCTL_ROOT_HUB_NAME, nullptr, 0, block, sizeof block, &got)) continue;
         if (got > sizeof block) got = sizeof block;
         char rootHub[MAX_NAME_BYTES + 1];
-        if (got <= ROOT_HUB_NAME_AT || !NameFromUtf16(block + ROOT_HUB_NAME_AT, got - ROOT_HUB_NAME_AT, rootHub)) continue;
+        if (got <= ROOT_HUB_NAME_AT || !NameFromUtf16(block + ROOT_HUB_NAME_AT, got - ROOT_HUB_NAME_AT, rootHub))
+            continue;
         UsbHandle found = SearchHub(rootHub, 0);
         if (found != USB_NO_HANDLE) {
             g_dev.hubHandle = found;

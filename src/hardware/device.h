@@ -41,8 +41,8 @@ int CloseDevice();  // always 1
 // Requests. Each fails at once when the device is not open. A request whose control call fails
 // drops the connection (the next requests fail until the next OpenDevice); a reply of fewer
 // than 4 or more than 24 bytes fails the request but keeps the connection.
-int ReadRegister(int reg, uint32_t* valueOut);    // registers 6, 7, 8
-int WriteRegister(int reg, uint32_t value);       // registers 6 and 8, value 0..255
+int ReadRegister(int reg, uint32_t* valueOut);  // registers 6, 7, 8
+int WriteRegister(int reg, uint32_t value);     // registers 6 and 8, value 0..255
 int ReadInputStatus(uint8_t statusOut[CHANNEL_STATUS_BYTES]);
 // Four requests, byte 0 first; the first failure ends it with 0 (later bytes are not sent).
 int WriteOutputStatus(const uint8_t status[CHANNEL_STATUS_BYTES]);

@@ -4,9 +4,9 @@
 
 namespace {
 struct MixerState {
-    int ready;                  // MixerInit succeeded and MixerShutdown has not run
-    MixerAvailability avail;    // controls found on the selected line
-    int failInitForTest;        // tests: MixerInit fails
+    int ready;                // MixerInit succeeded and MixerShutdown has not run
+    MixerAvailability avail;  // controls found on the selected line
+    int failInitForTest;      // tests: MixerInit fails
 };
 MixerState g_mixer;
 }  // namespace

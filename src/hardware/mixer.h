@@ -8,11 +8,11 @@ struct MixerAvailability {
     int meterAvail;   // MeterAvail: ... a peak meter
 };
 
-int MixerInit();           // start-up: nothing to prepare; 1
-void MixerShutdown();      // engine shutdown, after the mixer was closed
-int MixerReady();          // 1 between MixerInit and MixerShutdown
+int MixerInit();       // start-up: nothing to prepare; 1
+void MixerShutdown();  // engine shutdown, after the mixer was closed
+int MixerReady();      // 1 between MixerInit and MixerShutdown
 MixerAvailability& MixerAvail();
-int MixerInUse();          // 1 when any control was made available
-void MixerRelease();       // closes the mixer and clears the mute and volume availability
+int MixerInUse();     // 1 when any control was made available
+void MixerRelease();  // closes the mixer and clears the mute and volume availability
 
 void SetMixerInitFailForTest(int fail);

@@ -45,17 +45,16 @@ struct TreeNode {
 };
 
 struct SimState {
-    std::string statePath;              // "" = host off
-    int configured = 0;                 // statePath was chosen (by a test or the environment)
-    SimModel model;                     // as last read from the file
-    std::vector<std::string> reachable; // hubs connected to a controller, directly or through hubs
+    std::string statePath;               // "" = host off
+    int configured = 0;                  // statePath was chosen (by a test or the environment)
+    SimModel model;                      // as last read from the file
+    std::vector<std::string> reachable;  // hubs connected to a controller, directly or through hubs
     std::vector<TreeNode> tree;
     std::vector<OpenHandle> handles;
     UsbHandle nextHandle = FIRST_HANDLE;
     std::vector<SimCall> calls;
 };
 SimState g_sim;
-
 
 // Splits off the first `count` blank-separated words; the rest of the line (trimmed) is restOut.
 std::vector<std::string> Words(const std::string& line, size_t count, std::string* restOut) {
@@ -187,7 +186,8 @@ int FaultMatches(const std::string& which, uint32_t type, uint32_t index, uint32
     if (which == "all") return 1;
     if (which == "status") return type == REQ_INPUT_STATUS;
     if (which == "out") return type == REQ_OUTPUT_STATUS;
-    if (which.compare(0, 3, "out") == 0) return type == REQ_OUTPUT_STATUS && (param >> 8) == uint32_t(ToInt(which.substr(3)));
+    if (which.compare(0, 3, "out") == 0)
+        return type == REQ_OUTPUT_STATUS && (param >> 8) == uint32_t(ToInt(which.substr(3)));
     if (type != REQ_REGISTER) return 0;
     if (which.compare(0, 3, "reg") == 0) return index == uint32_t(ToInt(which.substr(3)));
     if (which.compare(0, 4, "read") == 0) return param == 0 && index == uint32_t(ToInt(which.substr(4)));
@@ -242,8 +242,8 @@ int DeviceAnswer(uint32_t type, uint32_t index, uint32_t param, uint8_t replyOut
     return 1;
 }
 
-int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inBytes, uint8_t* out,
-               uint32_t outBytes, uint32_t* returnedOut) {
+int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inBytes, uint8_t* out, uint32_t outBytes,
+               uint32_t* returnedOut) {
     if (code == CODE_NODE_INFORMATION) {
         if (outBytes < NODE_INFO_BYTES) return 0;
         std::memset(out, 0, NODE_INFO_BYTES);
@@ -263,9 +263,24 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
         std::memset(out, 0, outBytes);
         PutLe32(out, uint32_t(port));
         if (p) {
-            const uint8_t descriptor[18] = {18, 1, 0x10, 0x01, uint8_t(p->kind == SIM_PORT_HUB ? 9 : 0), 0, 0, 64,
-                                            0x4B, 0x0A, uint8_t(p->kind == SIM_PORT_VORNEX ? 0x21 : 0x01), 0x00,
-                                            0x00, 0x01, 1, 2, 0, 1};
+            const uint8_t descriptor[18] = {18,
+                                            1,
+                                            0x10,
+                                            0x01,
+                                            uint8_t(p->kind == SIM_PORT_HUB ? 9 : 0),
+                                            0,
+                                            0,
+                                            64,
+                                            0x4B,
+                                            0x0A,
+                                            uint8_t(p->kind == SIM_PORT_VORNEX ? 0x21 : 0x01),
+                                            0x00,
+                                            0x00,
+                                            0x01,
+                                            1,
+                                            2,
+                                            0,
+                                            1};
             std::memcpy(out + 4, descriptor, sizeof descriptor);
             out[22] = 1;  // configuration value
             out[24] = p->kind == SIM_PORT_HUB;
@@ -294,7 +309,8 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
         return 1;
     }
     case CODE_DESCRIPTOR_REQUEST: {
-        if (!p || p->kind != SIM_PORT_VORNEX || inBytes < REQUEST_HEADER_BYTES || outBytes < REQUEST_HEADER_BYTES) return 0;
+        if (!p || p->kind != SIM_PORT_VORNEX || inBytes < REQUEST_HEADER_BYTES || outBytes < REQUEST_HEADER_BYTES)
+            return 0;
         uint8_t header[REQUEST_HEADER_BYTES];
         std::memcpy(header, in, sizeof header);
         uint32_t value = GetLe16(header + 6), param = GetLe16(header + 8);
@@ -308,8 +324,7 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
         *returnedOut = REQUEST_HEADER_BYTES + length;  // may claim more than fits: a faulty stack
         return 1;
     }
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -366,7 +381,8 @@ void ParseSimModel(const std::string& text, SimModel* m) {
             if (w.size() == 3) m->controllers.push_back({ToInt(w[1]), w[2]});
         } else if (kind == "hub") {
             w = Words(line, 4, &rest);
-            if (w.size() == 4) m->hubs.push_back({w[1], std::max(0, std::min(ToInt(w[2]), int(MAX_HUB_PORTS))), w[3], rest});
+            if (w.size() == 4)
+                m->hubs.push_back({w[1], std::max(0, std::min(ToInt(w[2]), int(MAX_HUB_PORTS))), w[3], rest});
         } else if (kind == "port") {
             w = Words(line, 5, &rest);
             if (w.size() < 5) continue;
@@ -407,7 +423,8 @@ std::string FormatSimModel(const SimModel& m) {
     std::ostringstream s;
     s << "# Simulated USB host (see hardware/usb_sim.h)\n";
     for (const SimController& c : m.controllers) s << "hcd " << c.number << ' ' << c.rootHub << '\n';
-    for (const SimHub& h : m.hubs) s << "hub " << h.name << ' ' << h.ports << ' ' << h.driverKey << ' ' << h.description << '\n';
+    for (const SimHub& h : m.hubs)
+        s << "hub " << h.name << ' ' << h.ports << ' ' << h.driverKey << ' ' << h.description << '\n';
     for (const SimPort& p : m.ports) {
         s << "port " << p.hub << ' ' << p.port << ' ';
         if (p.kind == SIM_PORT_HUB)
@@ -416,8 +433,10 @@ std::string FormatSimModel(const SimModel& m) {
             s << (p.kind == SIM_PORT_VORNEX ? "vornex " : "device ") << p.driverKey << ' ' << p.description << '\n';
     }
     for (int r = 6; r <= 8; r++) s << "reg " << r << ' ' << int(m.regs[r]) << '\n';
-    s << "input " << int(m.input[0]) << ' ' << int(m.input[1]) << ' ' << int(m.input[2]) << ' ' << int(m.input[3]) << '\n';
-    s << "output " << int(m.output[0]) << ' ' << int(m.output[1]) << ' ' << int(m.output[2]) << ' ' << int(m.output[3]) << '\n';
+    s << "input " << int(m.input[0]) << ' ' << int(m.input[1]) << ' ' << int(m.input[2]) << ' ' << int(m.input[3])
+      << '\n';
+    s << "output " << int(m.output[0]) << ' ' << int(m.output[1]) << ' ' << int(m.output[2]) << ' ' << int(m.output[3])
+      << '\n';
     for (const SimFault& f : m.faults) {
         s << "fault " << f.which << ' ';
         if (f.kind == SIM_FAULT_FAIL)
@@ -539,13 +558,15 @@ uint32_t UsbSimCmLocateRoot(uint32_t* nodeOut) {
     return g_sim.tree.empty() ? CM_ERR_FAILURE : CM_OK;
 }
 uint32_t UsbSimCmGetChild(uint32_t* childOut, uint32_t node) { return NodeLink(childOut, node, &TreeNode::child); }
-uint32_t UsbSimCmGetSibling(uint32_t* siblingOut, uint32_t node) { return NodeLink(siblingOut, node, &TreeNode::sibling); }
+uint32_t UsbSimCmGetSibling(uint32_t* siblingOut, uint32_t node) {
+    return NodeLink(siblingOut, node, &TreeNode::sibling);
+}
 uint32_t UsbSimCmGetParent(uint32_t* parentOut, uint32_t node) { return NodeLink(parentOut, node, &TreeNode::parent); }
 
 uint32_t UsbSimCmGetProperty(uint32_t node, uint32_t property, char* buf, uint32_t* bufBytesInOut) {
     const TreeNode* n = Node(node);
     if (!n) return CM_ERR_INVALID_DEVNODE;
-    const std::string* value = property == CM_PROP_DRIVER ? &n->driverKey
+    const std::string* value = property == CM_PROP_DRIVER       ? &n->driverKey
                                : property == CM_PROP_DEVICEDESC ? &n->description
                                                                 : nullptr;
     if (!value || value->empty()) return CM_ERR_NO_SUCH_VALUE;

@@ -49,9 +49,9 @@ struct SimHub {
     std::string description;
 };
 struct SimPort {
-    std::string hub;  // the hub it is on
-    int port;         // 1-based
-    int kind;         // SimPortKind
+    std::string hub;          // the hub it is on
+    int port;                 // 1-based
+    int kind;                 // SimPortKind
     std::string name;         // SIM_PORT_HUB: the hub plugged in
     std::string driverKey;    // devices
     std::string description;  // devices
@@ -88,8 +88,8 @@ int UsbSimActive();
 
 // The answers to the transport seam.
 UsbHandle UsbSimOpen(const char* path);
-int UsbSimControl(UsbHandle handle, uint32_t code, const void* in, uint32_t inBytes, void* out,
-                  uint32_t outBytes, uint32_t* returnedOut);
+int UsbSimControl(UsbHandle handle, uint32_t code, const void* in, uint32_t inBytes, void* out, uint32_t outBytes,
+                  uint32_t* returnedOut);
 void UsbSimClose(UsbHandle handle);
 int UsbSimCmAvailable();
 uint32_t UsbSimCmLocateRoot(uint32_t* nodeOut);

@@ -11,8 +11,8 @@ const UsbHandle USB_NO_HANDLE = -1;  // all bits set, the platform's invalid han
 // Opens a device path ("\\.\HCD0", "\\.\<hub name>") for control calls; USB_NO_HANDLE on failure.
 UsbHandle UsbOpenPath(const char* path);
 // One control call. returnedOut receives the byte count the call reports. 1 = the call succeeded.
-int UsbControl(UsbHandle handle, uint32_t code, const void* in, uint32_t inBytes, void* out,
-               uint32_t outBytes, uint32_t* returnedOut);
+int UsbControl(UsbHandle handle, uint32_t code, const void* in, uint32_t inBytes, void* out, uint32_t outBytes,
+               uint32_t* returnedOut);
 void UsbClosePath(UsbHandle handle);
 
 // The configuration manager. CmLoad returns 1 when the library is loaded (kept until CmFree).

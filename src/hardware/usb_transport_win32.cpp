@@ -13,12 +13,12 @@ typedef DWORD(WINAPI* TreeStepFn)(DWORD*, DWORD, ULONG);
 typedef DWORD(WINAPI* GetPropertyFn)(DWORD, ULONG, ULONG*, void*, ULONG*, ULONG);
 
 struct ManagerState {
-    HMODULE library = nullptr;                  // cfgmgr32.dll while loaded
-    LocateDevNodeFn locateDevNode = nullptr;    // CM_Locate_DevNodeA
-    TreeStepFn getChild = nullptr;              // CM_Get_Child
-    TreeStepFn getSibling = nullptr;            // CM_Get_Sibling
-    TreeStepFn getParent = nullptr;             // CM_Get_Parent
-    GetPropertyFn getProperty = nullptr;        // CM_Get_DevNode_Registry_PropertyA
+    HMODULE library = nullptr;                // cfgmgr32.dll while loaded
+    LocateDevNodeFn locateDevNode = nullptr;  // CM_Locate_DevNodeA
+    TreeStepFn getChild = nullptr;            // CM_Get_Child
+    TreeStepFn getSibling = nullptr;          // CM_Get_Sibling
+    TreeStepFn getParent = nullptr;           // CM_Get_Parent
+    GetPropertyFn getProperty = nullptr;      // CM_Get_DevNode_Registry_PropertyA
 };
 ManagerState g_cm;
 

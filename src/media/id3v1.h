@@ -16,12 +16,12 @@ enum {
 
 // The editable copy of a file's tags (Tag Editor and the file tools).
 struct TagRecord {
-    char title[256];   // zero-terminated
+    char title[256];  // zero-terminated
     char artist[31];
     char album[31];
     char year[5];
     char comment[31];
-    int32_t genre;     // genre number; -1 when none
+    int32_t genre;  // genre number; -1 when none
 };
 
 // field 0..5 (title, artist, genre, year, album, comment) into textOut (31 bytes; the genre as
@@ -35,7 +35,7 @@ int ReadId3Field(const char* path, int field, char* textOut);
 int WriteId3Field(const char* path, int field, const char* value);
 
 // Genre table in the Tag Editor's list order.
-int GenreNameCount();                 // 148
+int GenreNameCount();                   // 148
 const char* GenreNameAt(int position);  // null outside 0..147
 int GenreNumberAt(int position);        // -1 outside 0..147
 int GenrePositionOf(int genreNumber);   // -1 when not in the table
@@ -44,5 +44,4 @@ int GenrePositionOf(int genreNumber);   // -1 when not in the table
 // letters) and the question of message 78 (which title to use). When the user picks the
 // trailer's title, *pageChangedOut (if given) is set to 1 so the caller marks its page changed.
 // 1 when loaded; 0 when the file's title container cannot be read.
-int LoadTagRecord(void* ownerWindow, const char* path, TagRecord* recordOut,
-                  int* pageChangedOut = nullptr);
+int LoadTagRecord(void* ownerWindow, const char* path, TagRecord* recordOut, int* pageChangedOut = nullptr);

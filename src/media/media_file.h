@@ -8,10 +8,10 @@
 #include <cstring>
 
 enum MediaFileMode {
-    MF_READ = 0,                // read, sharing read
-    MF_READ_WRITE_SHARED = 1,   // read and write, sharing read and write, existing only
-    MF_READ_WRITE_EXCLUSIVE = 2,// read and write, not shared, existing only
-    MF_WRITE_CHECK = 3,         // write access, sharing write, existing only (writability test)
+    MF_READ = 0,                  // read, sharing read
+    MF_READ_WRITE_SHARED = 1,     // read and write, sharing read and write, existing only
+    MF_READ_WRITE_EXCLUSIVE = 2,  // read and write, not shared, existing only
+    MF_WRITE_CHECK = 3,           // write access, sharing write, existing only (writability test)
 };
 
 struct MediaFile {

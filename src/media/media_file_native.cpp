@@ -48,7 +48,8 @@ int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uin
     if (file->handle < 0) return 0;
     uint32_t done = 0;
     while (done < count) {
-        ssize_t n = pwrite(int(file->handle), static_cast<const uint8_t*>(data) + done, count - done, off_t(offset + done));
+        ssize_t n =
+            pwrite(int(file->handle), static_cast<const uint8_t*>(data) + done, count - done, off_t(offset + done));
         if (n <= 0) return 0;
         done += uint32_t(n);
     }

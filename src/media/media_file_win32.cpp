@@ -8,9 +8,18 @@ int OpenMediaFile(const char* path, int mode, MediaFile* fileOut) {
     if (!path || !*path) return 0;
     DWORD access = GENERIC_READ, share = FILE_SHARE_READ;
     switch (mode) {
-    case MF_READ_WRITE_SHARED: access = GENERIC_READ | GENERIC_WRITE; share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
-    case MF_READ_WRITE_EXCLUSIVE: access = GENERIC_READ | GENERIC_WRITE; share = 0; break;
-    case MF_WRITE_CHECK: access = GENERIC_WRITE; share = FILE_SHARE_WRITE; break;
+    case MF_READ_WRITE_SHARED:
+        access = GENERIC_READ | GENERIC_WRITE;
+        share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        break;
+    case MF_READ_WRITE_EXCLUSIVE:
+        access = GENERIC_READ | GENERIC_WRITE;
+        share = 0;
+        break;
+    case MF_WRITE_CHECK:
+        access = GENERIC_WRITE;
+        share = FILE_SHARE_WRITE;
+        break;
     default: break;
     }
     HANDLE h = CreateFileA(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -26,8 +26,7 @@ struct RiffChunk {
 int FindRiffForm(const ByteReader* r, const char* form, RiffChunk* riffOut);
 // Next chunk with the given id inside riff's body, starting the search at *cursor (0 = the first
 // chunk); *cursor moves behind the chunk found. 1 when found.
-int FindNextChunk(const ByteReader* r, const RiffChunk* riff, const char* id, uint64_t* cursor,
-                  RiffChunk* chunkOut);
+int FindNextChunk(const ByteReader* r, const RiffChunk* riff, const char* id, uint64_t* cursor, RiffChunk* chunkOut);
 // End of riff's body in the reader (its declared end, clamped to the data there is).
 uint64_t RiffBodyEnd(const ByteReader* r, const RiffChunk* riff);
 

@@ -101,7 +101,7 @@ void WalkTrack(ByteCursor* c, TempoMap* map) {
             running = status;
             dataBytes = ((status & 0xE0) == 0xC0) ? 1 : 2;
         } else {
-            if (!running) break;  // data without a status: not a track we can follow
+            if (!running) break;                             // data without a status: not a track we can follow
             dataBytes = ((running & 0xE0) == 0xC0) ? 0 : 1;  // the status byte was the first data byte
         }
         if (status >= 0xF1 && status <= 0xFE) dataBytes = (status == 0xF2) ? 2 : (status == 0xF3) ? 1 : 0;

@@ -11,8 +11,8 @@
 namespace {
 
 const uint32_t MPEG_SYNC_OFFSETS[4] = {128, 256, 384, 512};  // later places a sync may start
-const uint32_t WAVE_FMT_MIN_BYTES = 14;    // format tag .. block align (no bits per sample)
-const uint32_t WAVE_FMT_BITS_BYTES = 16;   // with bits per sample
+const uint32_t WAVE_FMT_MIN_BYTES = 14;                      // format tag .. block align (no bits per sample)
+const uint32_t WAVE_FMT_BITS_BYTES = 16;                     // with bits per sample
 const uint32_t TITLE_PROBE_BYTES = 12;
 
 struct ProbeState {
@@ -176,8 +176,10 @@ int TitleContainerOf(const ByteReader* r, int* containerOut) {
     uint8_t b[TITLE_PROBE_BYTES];
     if (ReadAt(r, 0, b, TITLE_PROBE_BYTES) != TITLE_PROBE_BYTES) return 0;
     if (IsFourCc(b, "RIFF")) {
-        if (IsFourCc(b + 8, "WAVE")) *containerOut = TITLES_WAVE;
-        else if (IsFourCc(b + 8, "RMID")) *containerOut = TITLES_RMID;
+        if (IsFourCc(b + 8, "WAVE"))
+            *containerOut = TITLES_WAVE;
+        else if (IsFourCc(b + 8, "RMID"))
+            *containerOut = TITLES_RMID;
         return 1;
     }
     if (IsFourCc(b, "MThd")) {
@@ -195,8 +197,8 @@ int TitleContainerOf(const ByteReader* r, int* containerOut) {
     if (ReadAt(r, size - 128, b, TITLE_PROBE_BYTES) != TITLE_PROBE_BYTES) return 0;
     if (std::memcmp(b, "TAG", 3) != 0) return 1;
     *containerOut = TITLES_ID3;
-    if (size >= 128 + TITLE_PROBE_BYTES && ReadAt(r, size - 128 - TITLE_PROBE_BYTES, b, TITLE_PROBE_BYTES) == TITLE_PROBE_BYTES &&
-        IsFourCc(b + 8, "MEXT"))
+    if (size >= 128 + TITLE_PROBE_BYTES &&
+        ReadAt(r, size - 128 - TITLE_PROBE_BYTES, b, TITLE_PROBE_BYTES) == TITLE_PROBE_BYTES && IsFourCc(b + 8, "MEXT"))
         *containerOut = TITLES_ID3_TRAILER;
     return 1;
 }

@@ -6,12 +6,12 @@
 
 // Media kinds (MediaInfo::kind).
 enum MediaKind {
-    MEDIA_WAVE = 0,   // WAVE file, any format tag
-    MEDIA_MP1 = 1,    // MPEG audio layer 1
-    MEDIA_MP2 = 2,    // layer 2
-    MEDIA_MP3 = 3,    // layer 3
-    MEDIA_MPEG = 4,   // MPEG audio, layer not told (never set by the probe)
-    MEDIA_MIDI = 5,   // ".mid" (MThd) or RIFF "RMID"
+    MEDIA_WAVE = 0,  // WAVE file, any format tag
+    MEDIA_MP1 = 1,   // MPEG audio layer 1
+    MEDIA_MP2 = 2,   // layer 2
+    MEDIA_MP3 = 3,   // layer 3
+    MEDIA_MPEG = 4,  // MPEG audio, layer not told (never set by the probe)
+    MEDIA_MIDI = 5,  // ".mid" (MThd) or RIFF "RMID"
 };
 
 // Play kinds (GetPlayKind).
@@ -48,10 +48,10 @@ struct MediaInfo {
 };
 
 enum {
-    MEDIA_TEXT_BYTES = 64,             // buffer for FormatMediaText and FormatMediaLine
-    MEDIA_LINE_FIRST = 0,              // FormatMediaLine: the first file's line
-    MEDIA_LINE_SECOND = 1,             //                  the second file's line
-    WRITABLE_MISSING = 1,              // CheckWritable reasons
+    MEDIA_TEXT_BYTES = 64,  // buffer for FormatMediaText and FormatMediaLine
+    MEDIA_LINE_FIRST = 0,   // FormatMediaLine: the first file's line
+    MEDIA_LINE_SECOND = 1,  //                  the second file's line
+    WRITABLE_MISSING = 1,   // CheckWritable reasons
     WRITABLE_LOCKED = 2,
 };
 
@@ -88,7 +88,7 @@ int CheckWritable(const char* path, int* reasonOut);
 // The player library's information about the most recently probed MPEG file (GetMediaInfo).
 // Zeroed by ResetMediaProbe; updated only when a probe recognised an MPEG stream.
 struct MpegProbeInfo {
-    int32_t valid;       // 1 once an MPEG file has been probed
+    int32_t valid;  // 1 once an MPEG file has been probed
     uint16_t copyBit;
     uint16_t origBit;
 };

@@ -7,7 +7,7 @@
 namespace {
 const char MAIN_WINDOW_CLASS[] = "Vornex_Deck_Controller";
 const char MCI_WINDOW_CLASS[] = "MCIWndClass";
-}
+}  // namespace
 
 // The playback windows are MCI children of the main window, created during start-up.
 int MediaWindowExists() {
@@ -19,7 +19,7 @@ int MediaWindowExists() {
 
 uint32_t MediaWindowLength(const char* path) {
     HWND w = MCIWndCreateA(nullptr, GetModuleHandleA(nullptr),
-                          WS_POPUP | MCIWNDF_NOPLAYBAR | MCIWNDF_NOMENU | MCIWNDF_NOERRORDLG, nullptr);
+                           WS_POPUP | MCIWNDF_NOPLAYBAR | MCIWNDF_NOMENU | MCIWNDF_NOERRORDLG, nullptr);
     if (!w) return 0;
     uint32_t ms = 0;
     if (SendMessageA(w, MCIWNDM_OPENA, 0, LPARAM(path)) == 0) {

@@ -46,8 +46,7 @@ uint64_t RiffBodyEnd(const ByteReader* r, const RiffChunk* riff) {
     return end < r->size ? end : r->size;
 }
 
-int FindNextChunk(const ByteReader* r, const RiffChunk* riff, const char* id, uint64_t* cursor,
-                  RiffChunk* chunkOut) {
+int FindNextChunk(const ByteReader* r, const RiffChunk* riff, const char* id, uint64_t* cursor, RiffChunk* chunkOut) {
     uint64_t end = RiffBodyEnd(r, riff);
     uint64_t pos = *cursor ? *cursor : riff->offset + RIFF_HEADER_BYTES;
     HeaderWindow window;

@@ -16,13 +16,19 @@ struct FieldSpec {
     uint32_t maxLength;
 };
 const FieldSpec FIELDS[TITLE_FIELD_COUNT] = {
-    {"DISP", 255}, {"IART", 30}, {"IGNR", 3}, {"ISBJ", 4},
-    {"USE1", 30},  {"USE2", 30}, {"ICOP", 0}, {"CHST", CHANNEL_STATUS_LEN},
+    {"DISP", 255               },
+    {"IART", 30                },
+    {"IGNR", 3                 },
+    {"ISBJ", 4                 },
+    {"USE1", 30                },
+    {"USE2", 30                },
+    {"ICOP", 0                 },
+    {"CHST", CHANNEL_STATUS_LEN},
 };
 
-const uint32_t DISP_TEXT_TYPE = 1;               // first data word of a title "DISP" chunk
-const uint32_t LIST_MIN_SIZE = 12;               // list type, one sub-chunk header
-const uint32_t TRAILER_PROBE_BYTES = 12;         // id, size, first data word
+const uint32_t DISP_TEXT_TYPE = 1;                                  // first data word of a title "DISP" chunk
+const uint32_t LIST_MIN_SIZE = 12;                                  // list type, one sub-chunk header
+const uint32_t TRAILER_PROBE_BYTES = 12;                            // id, size, first data word
 const uint8_t DEFAULT_STATUS[4] = {0x04, 0x06, 0x00, 0x00};         // no copyright
 const uint8_t COPYRIGHT_STATUS[4] = {0x00, 0x16, 0x00, 0x00};       // copyright, copy
 const uint8_t COPYRIGHT_ORIG_STATUS[4] = {0x00, 0x96, 0x00, 0x00};  // copyright, original
@@ -184,8 +190,10 @@ int ScanMidiTitle(const ByteReader* r, char* titleOut) {
         uint32_t positions = got < uint32_t(MIDI_WINDOW_STEP) ? got : uint32_t(MIDI_WINDOW_STEP);
         for (uint32_t p = 0; p < positions; p++) {
             if (p + 4 <= got && IsFourCc(win + p, "MTrk") && ++tracks == 2) {
-                if (haveCopyright) std::memcpy(titleOut, copyright, TITLE_BYTES);
-                else if (haveText) std::memcpy(titleOut, text, TITLE_BYTES);
+                if (haveCopyright)
+                    std::memcpy(titleOut, copyright, TITLE_BYTES);
+                else if (haveText)
+                    std::memcpy(titleOut, text, TITLE_BYTES);
                 return haveCopyright || haveText;
             }
             if (win[p] != 0xFF || p + 2 >= got) continue;
@@ -254,9 +262,12 @@ int ReadFieldFromPath(const char* path, int field, int source, char* out) {
 }
 
 void StoreAbsent(const char* path, int field, char* out) {
-    if (field == FIELD_TITLE) CopyText(out, TITLE_BYTES, (const uint8_t*)FileNameOf(path), TITLE_BYTES);
-    else if (field == FIELD_GENRE) std::memcpy(out, "-1", 3);
-    else out[0] = 0;
+    if (field == FIELD_TITLE)
+        CopyText(out, TITLE_BYTES, (const uint8_t*)FileNameOf(path), TITLE_BYTES);
+    else if (field == FIELD_GENRE)
+        std::memcpy(out, "-1", 3);
+    else
+        out[0] = 0;
 }
 
 int ReadChannelStatus(const char* path, char* out, int source) {
@@ -273,8 +284,10 @@ int ReadChannelStatus(const char* path, char* out, int source) {
     if (ReadFieldFromPath(path, FIELD_CHANNEL_STATUS, source, out)) return 1;
     // No stored status: derive one from the header bits of the last MPEG file probed.
     const MpegProbeInfo* last = LastMpegProbe();
-    if (GetLe32(info + TAVPLY_INFO_STREAM) != 2 || !last->copyBit) StoreStatus(DEFAULT_STATUS, out);
-    else StoreStatus(last->origBit ? COPYRIGHT_ORIG_STATUS : COPYRIGHT_STATUS, out);
+    if (GetLe32(info + TAVPLY_INFO_STREAM) != 2 || !last->copyBit)
+        StoreStatus(DEFAULT_STATUS, out);
+    else
+        StoreStatus(last->origBit ? COPYRIGHT_ORIG_STATUS : COPYRIGHT_STATUS, out);
     return 0;
 }
 

@@ -21,10 +21,10 @@ enum TitleField {
 
 // Where GetTitleField looks in a non-RIFF file.
 enum TitleSource {
-    SOURCE_ID3_FIRST = 0,   // the ID3v1 tag when there is one, else the trailer
-    SOURCE_TRAILER = 2,     // the title trailer only
-    SOURCE_ID3_FIRST_B = 3, // same as 0
-    SOURCE_TRAILER_B = 4,   // same as 2
+    SOURCE_ID3_FIRST = 0,    // the ID3v1 tag when there is one, else the trailer
+    SOURCE_TRAILER = 2,      // the title trailer only
+    SOURCE_ID3_FIRST_B = 3,  // same as 0
+    SOURCE_TRAILER_B = 4,    // same as 2
 };
 
 // Buffer sizes of GetTitleField's out buffer per field (value plus terminating zero).
@@ -36,7 +36,7 @@ enum {
     ALBUM_BYTES = 31,
     COMMENT_BYTES = 31,
     CHANNEL_STATUS_FIELD_BYTES = 5,  // four raw bytes and a zero
-    TITLE_FIELD_MAX_BYTES = 256, // a buffer this big fits every field
+    TITLE_FIELD_MAX_BYTES = 256,     // a buffer this big fits every field
     CHANNEL_STATUS_LEN = 4,
     MINIMAL_TRAILER_BYTES = 32,  // "LIST"/"INFO"/"CHST" chunk and the footer
 };
@@ -66,8 +66,8 @@ int SetTitleField(const char* path, int field, const char* value, int rawLength)
 // Replaces oldLength bytes at position of a RIFF file by the field's new chunk (nothing when
 // the value is empty) and moves the rest of the file, fixing the RIFF size. Returns 1 also when
 // the file cannot be opened for exclusive writing (nothing changed): check with CheckWritable.
-int RewriteRiffChunk(const char* path, int field, const char* value, uint32_t position,
-                     uint32_t oldLength, int rawLength);
+int RewriteRiffChunk(const char* path, int field, const char* value, uint32_t position, uint32_t oldLength,
+                     int rawLength);
 
 // Rewrites the title trailer of an MPEG file with a new channel-status list (an empty value
 // drops it), keeping its other chunks. 1 on success.

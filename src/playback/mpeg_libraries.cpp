@@ -5,11 +5,10 @@
 #include <cstring>
 
 const char* const PLAYER_EXPORT_NAMES[PLAYER_NAME_COUNT] = {
-    "MpegAudioPlayCheckInfo",   "MpegAudioPlayInit",        "MpegAudioPlayTerm",
-    "MpegAudioPlaySetThread",   "MpegAudioPlayOpen",        "MpegAudioPlayClose",
-    "MpegAudioPlayGetInfo",     "MpegAudioPlayStart",       "MpegAudioPlayStop",
-    "MpegAudioPlayPause",       "MpegAudioPlaySetPosition", "MpegAudioPlayGetPosition",
-    "MpegAudioPlayGetLevel",    "MpegAudioPlayGetStatus",   "MpegAudioPlayHandler",
+    "MpegAudioPlayCheckInfo", "MpegAudioPlayInit",      "MpegAudioPlayTerm",        "MpegAudioPlaySetThread",
+    "MpegAudioPlayOpen",      "MpegAudioPlayClose",     "MpegAudioPlayGetInfo",     "MpegAudioPlayStart",
+    "MpegAudioPlayStop",      "MpegAudioPlayPause",     "MpegAudioPlaySetPosition", "MpegAudioPlayGetPosition",
+    "MpegAudioPlayGetLevel",  "MpegAudioPlayGetStatus", "MpegAudioPlayHandler",
 };
 const char* const ENCODER_EXPORT_NAMES[ENCODER_NAME_COUNT] = {
     "MpegAudioEncodeGetFatalError",   "MpegAudioEncodeSetInfo", "MpegAudioEncodeReset",
@@ -18,19 +17,34 @@ const char* const ENCODER_EXPORT_NAMES[ENCODER_NAME_COUNT] = {
 
 namespace {
 // Slots in the function tables, in the order of the name tables above.
-enum { P_CHECK_INFO, P_INIT, P_TERM, P_SET_THREAD, P_OPEN, P_CLOSE, P_GET_INFO, P_START, P_STOP,
-       P_PAUSE, P_SET_POSITION, P_GET_POSITION, P_GET_LEVEL, P_GET_STATUS, P_HANDLER };
+enum {
+    P_CHECK_INFO,
+    P_INIT,
+    P_TERM,
+    P_SET_THREAD,
+    P_OPEN,
+    P_CLOSE,
+    P_GET_INFO,
+    P_START,
+    P_STOP,
+    P_PAUSE,
+    P_SET_POSITION,
+    P_GET_POSITION,
+    P_GET_LEVEL,
+    P_GET_STATUS,
+    P_HANDLER
+};
 enum { E_GET_FATAL_ERROR, E_SET_INFO, E_RESET, E_SET_CATEGORY, E_ENCODE, E_FLUSH };
 
 struct MpegLibraries {
-    void* playerModule;                    // library handle (null natively or when missing)
+    void* playerModule;  // library handle (null natively or when missing)
     void* encoderModule;
-    void* player[PLAYER_NAME_COUNT];       // resolved entry points; all null when unavailable
+    void* player[PLAYER_NAME_COUNT];  // resolved entry points; all null when unavailable
     void* encoder[ENCODER_NAME_COUNT];
-    int playerPresent;                     // 1 when every player name resolved
+    int playerPresent;  // 1 when every player name resolved
     int encoderPresent;
-    int withholdPlayer;                    // tests: behave as if tavply.dll were missing
-    int withholdEncoder;                   // tests: ... tavenc.dll
+    int withholdPlayer;   // tests: behave as if tavply.dll were missing
+    int withholdEncoder;  // tests: ... tavenc.dll
 };
 MpegLibraries g_libs;
 }  // namespace
@@ -38,11 +52,11 @@ MpegLibraries g_libs;
 void LoadMpegLibraries() {
     FreeMpegLibraries();
     if (!g_libs.withholdPlayer)
-        g_libs.playerPresent = BindLibrary("tavply.dll", PLAYER_EXPORT_NAMES, PLAYER_NAME_COUNT,
-                                       g_libs.player, &g_libs.playerModule);
+        g_libs.playerPresent =
+            BindLibrary("tavply.dll", PLAYER_EXPORT_NAMES, PLAYER_NAME_COUNT, g_libs.player, &g_libs.playerModule);
     if (!g_libs.withholdEncoder)
-        g_libs.encoderPresent = BindLibrary("tavenc.dll", ENCODER_EXPORT_NAMES, ENCODER_NAME_COUNT,
-                                        g_libs.encoder, &g_libs.encoderModule);
+        g_libs.encoderPresent =
+            BindLibrary("tavenc.dll", ENCODER_EXPORT_NAMES, ENCODER_NAME_COUNT, g_libs.encoder, &g_libs.encoderModule);
 }
 
 void FreeMpegLibraries() {
@@ -70,7 +84,7 @@ void SetMpegLibrariesForTest(int playerPresent, int encoderPresent) {
     }
 }
 
-#define PLAYER_FN(slot, type) (reinterpret_cast<type>(g_libs.player[slot]))
+#define PLAYER_FN(slot, type)  (reinterpret_cast<type>(g_libs.player[slot]))
 #define ENCODER_FN(slot, type) (reinterpret_cast<type>(g_libs.encoder[slot]))
 
 int32_t PlayerCheckInfo(const char* path, void* info, void* ext) {

@@ -9,11 +9,11 @@
 
 namespace {
 struct PlaybackModule {
-    char path[PLAYBACK_PATH_BYTES];  // open track; empty = none
-    int engine;                      // ENGINE_*
-    int playing;                     // PlayTrack ran and StopTrack did not follow
-    uint32_t positionMs;             // last seek target
-    uint8_t channelStatus[4];        // cued track's channel status
+    char path[PLAYBACK_PATH_BYTES];         // open track; empty = none
+    int engine;                             // ENGINE_*
+    int playing;                            // PlayTrack ran and StopTrack did not follow
+    uint32_t positionMs;                    // last seek target
+    uint8_t channelStatus[4];               // cued track's channel status
     char silencePath[PLAYBACK_PATH_BYTES];  // file open in the track-space window
 };
 PlaybackModule g_play;

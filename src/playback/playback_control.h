@@ -24,15 +24,15 @@ enum { TRACK_START = -1, TRACK_END = -2 };
 // Engines of the open track (GetTrackEngine).
 enum { ENGINE_NONE = 0, ENGINE_MCI = 1, ENGINE_PLAYER = 2 };
 
-int OpenTrack(const char* path);      // 0 when empty, already open, missing or unrecognised
-int CloseTrack();                     // 0 when nothing is open
-int PlayTrack();                      // writes the loaded track's channel status first
+int OpenTrack(const char* path);  // 0 when empty, already open, missing or unrecognised
+int CloseTrack();                 // 0 when nothing is open
+int PlayTrack();                  // writes the loaded track's channel status first
 int StopTrack();
-int SeekTrack(int32_t ms);            // TRACK_START / TRACK_END or a position in ms
+int SeekTrack(int32_t ms);              // TRACK_START / TRACK_END or a position in ms
 int GetTrackPosition(uint32_t* msOut);  // 0 ms when nothing is open
 int GetTrackStatus();
 int GetTrackEngine();
-int GetTrackPath(char* pathOut);      // PLAYBACK_PATH_BYTES; empty when nothing is open
+int GetTrackPath(char* pathOut);  // PLAYBACK_PATH_BYTES; empty when nothing is open
 
 // Plays a silence file in the track-space window, opening it there first when another file is
 // open in that window. 1 when the play command succeeded.

@@ -99,8 +99,7 @@ int SelectFiles(void* owner) { return 0; }
 int DeleteEntry(int n) {
     if (n < 1 || n > g_list.entryCount) return 0;
     if (g_list.entries[n - 1].probeState == Probed) g_list.totalMs -= g_list.entries[n - 1].durationMs;
-    std::memmove(&g_list.entries[n - 1], &g_list.entries[n],
-                 sizeof(Slot) * (size_t)(g_list.entryCount - n));
+    std::memmove(&g_list.entries[n - 1], &g_list.entries[n], sizeof(Slot) * (size_t)(g_list.entryCount - n));
     g_list.entryCount--;
     g_list.dirty = 1;
     return 1;
@@ -115,8 +114,7 @@ int ClearPlaylist() {
 
 static void ReadEntryTitle(Slot& s) {
     char title[TITLE_FIELD_MAX_BYTES] = "";
-    if (!GetTitleField(s.path, FIELD_TITLE, title, SOURCE_ID3_FIRST) || !title[0])
-        std::strcpy(title, "No Title");
+    if (!GetTitleField(s.path, FIELD_TITLE, title, SOURCE_ID3_FIRST) || !title[0]) std::strcpy(title, "No Title");
     std::snprintf(s.title, sizeof s.title, "%s", title);
 }
 

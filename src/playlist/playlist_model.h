@@ -18,20 +18,20 @@ struct PlaylistEntry {
 };
 
 int GetEntryCount();
-int GetEntryPath(int n, char* pathOut);          // PLAYLIST_PATH_BYTES; 0 outside 1..count
-int GetEntry(int n, PlaylistEntry* entryOut);    // 0 outside 1..count
-int SetCurrentNumber(int n);                     // 0..999; the window marks entry n
+int GetEntryPath(int n, char* pathOut);        // PLAYLIST_PATH_BYTES; 0 outside 1..count
+int GetEntry(int n, PlaylistEntry* entryOut);  // 0 outside 1..count
+int SetCurrentNumber(int n);                   // 0..999; the window marks entry n
 int GetCurrentNumber();
 
-int AddPath(const char* path);     // one sound file or playlist file; 0 when refused
-int SelectFiles(void* owner);      // the "Select File" dialog; the chosen files replace the list
+int AddPath(const char* path);  // one sound file or playlist file; 0 when refused
+int SelectFiles(void* owner);   // the "Select File" dialog; the chosen files replace the list
 int DeleteEntry(int n);
-int ClearPlaylist();               // asks to save a changed, named list first; 0 on Cancel
+int ClearPlaylist();  // asks to save a changed, named list first; 0 on Cancel
 int RefreshTitles(const char* path);
 // Fills in entry n's length and title once: "Illegal File" when the probe gives no length,
 // "File Not Found" when the file cannot be opened, "No Title" when it has none. 0 outside 1..count.
 int ProbeEntry(int n);
-uint32_t GetTotalMs();             // sum of the probed entries' lengths
-void RefreshPlaylistView();        // redraws the playlist window's rows when it is open
+uint32_t GetTotalMs();       // sum of the probed entries' lengths
+void RefreshPlaylistView();  // redraws the playlist window's rows when it is open
 
 void ResetPlaylistForTest();

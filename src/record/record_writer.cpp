@@ -13,8 +13,8 @@ struct WriterModule {
 WriterModule g_writer;
 }  // namespace
 
-int SetRecordFormat(uint32_t kindAndMode, uint32_t channels, uint32_t rate, uint32_t bits,
-                    uint32_t unused, uint32_t bitrateKbps) {
+int SetRecordFormat(uint32_t kindAndMode, uint32_t channels, uint32_t rate, uint32_t bits, uint32_t unused,
+                    uint32_t bitrateKbps) {
     g_writer.kind = kindAndMode & 0xFFFF;
     g_writer.formatSet = 1;
     return 1;

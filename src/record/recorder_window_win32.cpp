@@ -9,9 +9,9 @@ const char RECORDER_TITLE[] = "recwindow";
 enum { CAPTURE_TIMER_ID = 1, CAPTURE_TIMER_MS = 10, RECORDER_W = 50, RECORDER_H = 10 };
 
 struct RecorderWindowState {
-    HWND window;          // the hidden window
-    HINSTANCE instance;   // for unregistering the class
-    int registered;       // RECMCI registered
+    HWND window;         // the hidden window
+    HINSTANCE instance;  // for unregistering the class
+    int registered;      // RECMCI registered
 };
 RecorderWindowState g_rec;
 
@@ -41,8 +41,8 @@ int CreateRecorderWindow(void* owner, void* instance) {
         if (!RegisterClassA(&wc)) return 0;
         g_rec.registered = 1;
     }
-    g_rec.window = CreateWindowExA(0, RECORDER_CLASS, RECORDER_TITLE, 0, 0, 0, RECORDER_W, RECORDER_H,
-                                   (HWND)owner, nullptr, g_rec.instance, nullptr);
+    g_rec.window = CreateWindowExA(0, RECORDER_CLASS, RECORDER_TITLE, 0, 0, 0, RECORDER_W, RECORDER_H, (HWND)owner,
+                                   nullptr, g_rec.instance, nullptr);
     return g_rec.window != nullptr;
 }
 

@@ -31,9 +31,9 @@ int RegistryReadDword(RegistryKey key, const char* name, uint32_t* valueOut);
 // does not fit.
 int RegistryReadString(RegistryKey key, const char* name, char* buf, size_t bufBytes);
 
-int RegistryWriteDword(RegistryKey key, const char* name, uint32_t value);  // REG_DWORD; 1 = written
+int RegistryWriteDword(RegistryKey key, const char* name, uint32_t value);     // REG_DWORD; 1 = written
 int RegistryWriteString(RegistryKey key, const char* name, const char* text);  // REG_SZ; 1 = written
-void RegistryCloseKey(RegistryKey key);  // nullptr is ignored
+void RegistryCloseKey(RegistryKey key);                                        // nullptr is ignored
 
 // Closes the held key on every path out of a scope.
 struct RegistryKeyGuard {
@@ -46,14 +46,14 @@ struct RegistryKeyGuard {
 
 // ---- Native build only: the in-memory hive, driven by tests -----------------------------------
 enum {
-    REGISTRY_TYPE_SZ = 1,      // the system's value type numbers, so stored data looks the same
+    REGISTRY_TYPE_SZ = 1,  // the system's value type numbers, so stored data looks the same
     REGISTRY_TYPE_BINARY = 3,
     REGISTRY_TYPE_DWORD = 4,
 };
 
-void RegistryResetForTest();             // an empty hive holding only "SOFTWARE"
-void RegistrySimulateRestart();          // volatile keys and their values vanish
-int RegistryInstallKey(const char* path);  // an ordinary (persistent) key with its parents; 1 = ok
+void RegistryResetForTest();                                   // an empty hive holding only "SOFTWARE"
+void RegistrySimulateRestart();                                // volatile keys and their values vanish
+int RegistryInstallKey(const char* path);                      // an ordinary (persistent) key with its parents; 1 = ok
 void RegistrySetUnopenable(const char* path, int unopenable);  // deny open and create of path
 int RegistryKeyExists(const char* path);
 int RegistryKeyIsVolatile(const char* path);

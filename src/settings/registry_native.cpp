@@ -14,8 +14,8 @@
 namespace {
 
 struct StoredValue {
-    std::string name;         // as first written
-    uint32_t type;            // REGISTRY_TYPE_*
+    std::string name;  // as first written
+    uint32_t type;     // REGISTRY_TYPE_*
     std::vector<uint8_t> data;
 };
 
@@ -30,9 +30,12 @@ struct OpenHandle {
 };
 
 struct HiveState {
-    std::map<std::string, StoredKey> keys = {{"", {}}, {"SOFTWARE", {}}};  // by normalised path; "" is the root
-    std::set<std::string> unopenable;       // normalised paths that refuse open and create
-    int openCount = 0;                      // handles not yet closed
+    std::map<std::string, StoredKey> keys = {
+        {"",         {}},
+        {"SOFTWARE", {}}
+    };   // by normalised path; "" is the root
+    std::set<std::string> unopenable;  // normalised paths that refuse open and create
+    int openCount = 0;                 // handles not yet closed
 };
 HiveState g_hive;
 
@@ -83,9 +86,7 @@ RegistryKey NewHandle(const std::string& path, bool writable) {
     return new OpenHandle{path, writable};
 }
 
-StoredKey* KeyOf(RegistryKey key) {
-    return key ? FindKey(static_cast<OpenHandle*>(key)->path) : nullptr;
-}
+StoredKey* KeyOf(RegistryKey key) { return key ? FindKey(static_cast<OpenHandle*>(key)->path) : nullptr; }
 
 int PutValue(StoredKey* key, const char* name, uint32_t type, const void* data, size_t bytes) {
     StoredValue* v = FindValue(key, name);
@@ -156,9 +157,7 @@ void RegistryCloseKey(RegistryKey key) {
 
 // ---- test controls -----------------------------------------------------------------------------
 
-void RegistryResetForTest() {
-    g_hive = HiveState();
-}
+void RegistryResetForTest() { g_hive = HiveState(); }
 
 void RegistrySimulateRestart() {
     for (auto it = g_hive.keys.begin(); it != g_hive.keys.end();)

@@ -53,8 +53,7 @@ int RegistryWriteDword(RegistryKey key, const char* name, uint32_t value) {
 
 int RegistryWriteString(RegistryKey key, const char* name, const char* text) {
     if (!key) return 0;
-    return RegSetValueExA((HKEY)key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)std::strlen(text) + 1) ==
-           ERROR_SUCCESS;
+    return RegSetValueExA((HKEY)key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)std::strlen(text) + 1) == ERROR_SUCCESS;
 }
 
 void RegistryCloseKey(RegistryKey key) {

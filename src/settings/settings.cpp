@@ -35,10 +35,10 @@ uint8_t* FieldBase(SettingHome home) {
 // nullptr for the engine and layout fields (st may be nullptr for those).
 uint32_t* StagedSlot(StagedValues* st, const SettingRow& row) {
     switch (row.home) {
-        case HOME_AUTO: return &st->autoLevels[row.slot];
-        case HOME_TIMER: return &st->timers[row.slot];
-        case HOME_DATE: return &st->date[row.slot];
-        default: return nullptr;
+    case HOME_AUTO: return &st->autoLevels[row.slot];
+    case HOME_TIMER: return &st->timers[row.slot];
+    case HOME_DATE: return &st->date[row.slot];
+    default: return nullptr;
     }
 }
 

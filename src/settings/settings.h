@@ -14,31 +14,31 @@ enum { SETTINGS_PATH_BYTES = 260 };
 struct EngineSettings {
     char recFileName[SETTINGS_PATH_BYTES];  // record base path: folder and name prefix ("RecFileName")
     char selectDir[SETTINGS_PATH_BYTES];    // initial folder of the "Select File" dialog ("SelectDir")
-    uint32_t recordInput;      // InputSel: 1 = IN1, 0 = IN2 ("RecordInput")
-    uint32_t recordFormat;     // RecordFormat: 0 PCM, 1..3 MPEG layer ("RecordFormat")
-    uint32_t recordFrequency;  // Hz ("RecordFrequency")
-    uint32_t recordChannel;    // ("RecordChannel")
-    uint32_t recordBps;        // bits per sample ("RecordBps")
-    uint32_t timerMode;        // time display: 0 elapsed, 1 left ("TimerMode")
-    uint32_t mpegBitrate;      // layer 1 kbit/s ("MpegBitrate")
-    uint32_t mp2Bitrate;       // layer 2 kbit/s ("Mp2Bitrate")
-    uint32_t mp3Bitrate;       // layer 3 kbit/s ("Mp3Bitrate")
-    uint32_t recLimit;         // 0 none, 1 5 min, 2 20 min, 3 74 min ("RecLimit")
-    uint32_t recAutoRecording; // 1 on ("RecAutoRecording")
-    uint32_t playSpace;        // track gap: 0 none, 1 MD, 2 DAT ("PlaySpace")
-    uint32_t repeat;           // Repeat: 0 off, 1 one track, 2 the list ("Repeat")
-    uint16_t recNoticePending; // RecNoticePending: show the MPEG notice on the day's first Record
+    uint32_t recordInput;                   // InputSel: 1 = IN1, 0 = IN2 ("RecordInput")
+    uint32_t recordFormat;                  // RecordFormat: 0 PCM, 1..3 MPEG layer ("RecordFormat")
+    uint32_t recordFrequency;               // Hz ("RecordFrequency")
+    uint32_t recordChannel;                 // ("RecordChannel")
+    uint32_t recordBps;                     // bits per sample ("RecordBps")
+    uint32_t timerMode;                     // time display: 0 elapsed, 1 left ("TimerMode")
+    uint32_t mpegBitrate;                   // layer 1 kbit/s ("MpegBitrate")
+    uint32_t mp2Bitrate;                    // layer 2 kbit/s ("Mp2Bitrate")
+    uint32_t mp3Bitrate;                    // layer 3 kbit/s ("Mp3Bitrate")
+    uint32_t recLimit;                      // 0 none, 1 5 min, 2 20 min, 3 74 min ("RecLimit")
+    uint32_t recAutoRecording;              // 1 on ("RecAutoRecording")
+    uint32_t playSpace;                     // track gap: 0 none, 1 MD, 2 DAT ("PlaySpace")
+    uint32_t repeat;                        // Repeat: 0 off, 1 one track, 2 the list ("Repeat")
+    uint16_t recNoticePending;              // RecNoticePending: show the MPEG notice on the day's first Record
 };
 
 // Window-layout settings (loaded before the main window exists, saved at teardown).
 struct LayoutSettings {
-    int32_t xo, yo, xs, ys;            // main window place and size ("Xo", "Yo", "Xs", "Ys")
-    uint32_t mode;                     // face mode: 0 normal, 1 thin ("Mode")
-    uint32_t mag;                      // 1 single, 2 double size ("Mag")
-    uint32_t top;                      // always on top ("Top")
-    int32_t xoList, yoList, xsList, ysList;  // playlist window ("Xo_List" ...)
+    int32_t xo, yo, xs, ys;                                      // main window place and size ("Xo", "Yo", "Xs", "Ys")
+    uint32_t mode;                                               // face mode: 0 normal, 1 thin ("Mode")
+    uint32_t mag;                                                // 1 single, 2 double size ("Mag")
+    uint32_t top;                                                // always on top ("Top")
+    int32_t xoList, yoList, xsList, ysList;                      // playlist window ("Xo_List" ...)
     uint32_t columnNumber, columnName, columnTime, columnTitle;  // playlist column widths
-    uint32_t maxVolume;                // device volume to maximum at the first tick ("MaxVolume")
+    uint32_t maxVolume;  // device volume to maximum at the first tick ("MaxVolume")
 };
 
 EngineSettings& Settings();  // the process-wide engine settings
@@ -47,15 +47,15 @@ LayoutSettings& Layout();    // the process-wide layout settings
 // LoadLayout opens the key, creating it (volatile) when missing; when it can be neither opened
 // nor created the built-in values apply. SaveLayout writes every layout value to the key, opened
 // or created the same way.
-void LoadLayout();    // before the main window is created
-void SaveLayout();    // last step of the teardown
+void LoadLayout();  // before the main window is created
+void SaveLayout();  // last step of the teardown
 
 // LoadSettings reads the engine values (built-in values when the key cannot be opened), hands
 // the auto recorder's levels and the timer slots to their modules and sets recNoticePending when
 // the notice date stored is not today. SaveSettings writes them back, the two paths only when
 // not empty, and today's date only when the notice is not pending.
-void LoadSettings();  // engine start-up
-void SaveSettings();  // engine shutdown
+void LoadSettings();          // engine start-up
+void SaveSettings();          // engine shutdown
 void ResetSettingsForTest();  // back to the built-in values, for tests
 
 // Main window size for a face mode (0 normal, 1 thin) and magnification (1 or 2): 400 x mag

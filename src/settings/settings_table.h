@@ -25,7 +25,7 @@ enum SettingHome : uint8_t {
 };
 
 struct SettingRow {
-    const char* name;       // registry value name
+    const char* name;  // registry value name
     SettingKind kind;
     SettingGroup group;
     SettingHome home;

@@ -23,8 +23,8 @@ protected:
 };
 
 TEST_F(DeckMenu, PowerOffIsGrayedWhileTheTransportRunsOrRecords) {
-    const int states[] = {NoTrack, Stopped, Searching, TrackSpace, Editing, Playing, Paused, Recording, RecPause,
-                          RecStandby, 10};
+    const int states[] = {NoTrack, Stopped,   Searching, TrackSpace, Editing, Playing,
+                          Paused,  Recording, RecPause,  RecStandby, 10};
     for (int state : states) {
         int checked = 0, grayed = 0;
         MenuItemState(MENU_POWER_OFF, state, &checked, &grayed);

@@ -34,9 +34,22 @@ int Fake2() { return FakeStep(2, 30); }
 int Fake3() { return FakeStep(3, 12); }
 
 TEST(StartupSteps, RunInOrderAndStopAtTheFirstFailure) {
-    const StartupStep steps[] = {{"a", Fake0}, {"b", Fake1}, {"c", Fake2}, {"d", Fake3}};
-    const struct { int failAt; uint32_t error; size_t ran; } cases[] = {
-        {-1, 0, 4}, {0, 1, 1}, {1, 2, 2}, {2, 30, 3}, {3, 12, 4},
+    const StartupStep steps[] = {
+        {"a", Fake0},
+        {"b", Fake1},
+        {"c", Fake2},
+        {"d", Fake3}
+    };
+    const struct {
+        int failAt;
+        uint32_t error;
+        size_t ran;
+    } cases[] = {
+        {-1, 0,  4},
+        {0,  1,  1},
+        {1,  2,  2},
+        {2,  30, 3},
+        {3,  12, 4},
     };
     for (const auto& c : cases) {
         g_trace.clear();
@@ -55,8 +68,8 @@ TEST(StartupSteps, TheDeckStartsSubsystemsInItsFixedOrder) {
     std::vector<std::string> names;
     for (int i = 0; i < count; ++i) names.push_back(steps[i].name);
     const std::vector<std::string> expected = {
-        "system", "wave input", "wave output", "settings", "device layer", "mixer", "libraries",
-        "playlist", "mci windows", "recorder window", "silence files", "deck reset", "device status"};
+        "system",   "wave input",  "wave output",     "settings",      "device layer", "mixer",        "libraries",
+        "playlist", "mci windows", "recorder window", "silence files", "deck reset",   "device status"};
     EXPECT_EQ(expected, names);
 }
 
@@ -80,7 +93,10 @@ protected:
     }
     void TearDown() override {
         EngineShutdown();
-        if (oldTmp.empty()) unsetenv("TMPDIR"); else setenv("TMPDIR", oldTmp.c_str(), 1);
+        if (oldTmp.empty())
+            unsetenv("TMPDIR");
+        else
+            setenv("TMPDIR", oldTmp.c_str(), 1);
         for (const char* n : {"Sil32.$$$", "Sil44.$$$", "Sil48.$$$"}) unlink((folder + "/" + n).c_str());
         rmdir(folder.c_str());
     }
@@ -107,15 +123,19 @@ TEST_F(EngineStartup_, SucceedsWithTheDeviceAndWritesTheSilenceFiles) {
 }
 
 TEST_F(EngineStartup_, EachFailingStepGivesItsNumber) {
-    struct Case { const char* what; void (*arrange)(); uint32_t error; };
+    struct Case {
+        const char* what;
+        void (*arrange)();
+        uint32_t error;
+    };
     const Case cases[] = {
-        {"no wave input", [] { SetFakeWaveDevices(0, nullptr, 0); }, 1},
-        {"no wave output", [] { SetFakeWaveDevices(1, nullptr, 0); }, 2},
-        {"mixer", [] { SetMixerInitFailForTest(1); }, 4},
-        {"playlist", [] { SetPlaylistInitFailForTest(1); }, 5},
-        {"mci window", [] { SetPlaybackWindowsFailForTest(1, 0); }, 6},
-        {"recorder window", [] { SetRecorderWindowFailForTest(1); }, 7},
-        {"silence open", [] { SetPlaybackWindowsFailForTest(0, 1); }, 11},
+        {"no wave input",   [] { SetFakeWaveDevices(0, nullptr, 0); },   1 },
+        {"no wave output",  [] { SetFakeWaveDevices(1, nullptr, 0); },   2 },
+        {"mixer",           [] { SetMixerInitFailForTest(1); },          4 },
+        {"playlist",        [] { SetPlaylistInitFailForTest(1); },       5 },
+        {"mci window",      [] { SetPlaybackWindowsFailForTest(1, 0); }, 6 },
+        {"recorder window", [] { SetRecorderWindowFailForTest(1); },     7 },
+        {"silence open",    [] { SetPlaybackWindowsFailForTest(0, 1); }, 11},
     };
     for (const Case& c : cases) {
         c.arrange();

@@ -43,9 +43,16 @@ TEST(Resources, AcceleratorsCarryTheirCommands) {
     ASSERT_NE(nullptr, table);
     ACCEL entries[8];
     ASSERT_EQ(5, CopyAcceleratorTableW(table, entries, 8));
-    struct { WORD key, cmd; BYTE mods; } want[] = {
-        {'C', CMD_ACCEL_ALT_C, FALT}, {'I', CMD_ACCEL_ALT_I, FALT}, {'V', CMD_ACCEL_CTRL_V, FCONTROL},
-        {VK_DELETE, CMD_DELETE_ENTRIES, 0}, {'X', CMD_ACCEL_ALT_X, FALT}};
+    struct {
+        WORD key, cmd;
+        BYTE mods;
+    } want[] = {
+        {'C',       CMD_ACCEL_ALT_C,    FALT    },
+        {'I',       CMD_ACCEL_ALT_I,    FALT    },
+        {'V',       CMD_ACCEL_CTRL_V,   FCONTROL},
+        {VK_DELETE, CMD_DELETE_ENTRIES, 0       },
+        {'X',       CMD_ACCEL_ALT_X,    FALT    }
+    };
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(want[i].key, entries[i].key) << i;
         EXPECT_EQ(want[i].cmd, entries[i].cmd) << i;

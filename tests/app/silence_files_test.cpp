@@ -21,8 +21,14 @@ TEST(SilenceFiles, EachFileIsSixSecondsOfStereoSilence) {
     char tmpl[] = "/tmp/qd_silence_XXXXXX";
     std::string folder = mkdtemp(tmpl);
     ASSERT_EQ(0, WriteSilenceFiles(folder.c_str()));
-    const struct { uint32_t rate; const char* name; } files[] = {
-        {32000, "Sil32.$$$"}, {44100, "Sil44.$$$"}, {48000, "Sil48.$$$"}};
+    const struct {
+        uint32_t rate;
+        const char* name;
+    } files[] = {
+        {32000, "Sil32.$$$"},
+        {44100, "Sil44.$$$"},
+        {48000, "Sil48.$$$"}
+    };
     for (const auto& f : files) {
         std::ifstream in(folder + "/" + f.name, std::ios::binary);
         std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -9,16 +9,18 @@
 
 namespace {
 TEST(WindowRules, SavedPositionsArePulledOntoTheScreen) {
-    struct Case { int left, top, wantLeft, wantTop; };
+    struct Case {
+        int left, top, wantLeft, wantTop;
+    };
     const Case cases[] = {
-        // left top -> left top, on a 1024 x 768 screen with a 400 x 105 window
-        {100, 200, 100, 200},
-        {0, 0, 0, 0},
-        {1, 1, 1, 1},
-        {-50, -3, 0, 0},
-        {624, 663, 624, 663},  // exactly at the edge: stays
-        {623, 662, 623, 662},
-        {625, 664, 624, 663},
+  // left top -> left top, on a 1024 x 768 screen with a 400 x 105 window
+        {100,  200,  100, 200},
+        {0,    0,    0,   0  },
+        {1,    1,    1,   1  },
+        {-50,  -3,   0,   0  },
+        {624,  663,  624, 663}, // exactly at the edge: stays
+        {623,  662,  623, 662},
+        {625,  664,  624, 663},
         {5000, 5000, 624, 663},
     };
     for (const Case& c : cases) {
@@ -30,17 +32,20 @@ TEST(WindowRules, SavedPositionsArePulledOntoTheScreen) {
 }
 
 TEST(WindowRules, SystemKindFromVersionNumbers) {
-    struct Case { uint32_t platform, major, minor, build; int kind; };
+    struct Case {
+        uint32_t platform, major, minor, build;
+        int kind;
+    };
     const Case cases[] = {
-        {1, 4, 0, 950, 0},                       // Windows 95
-        {1, 4, 10, 1998, 1},                     // 98
-        {1, 4, 10, (4u << 24) | (10u << 16) | 2222, 2},  // 98 SE, version in the high word
-        {1, 4, 90, 3000, 2},                     // Me
-        {2, 4, 0, 1381, 0},                      // NT 4
-        {2, 5, 0, 2195, 3},                      // 2000
-        {2, 5, 1, 2600, 3},                      // XP
-        {2, 6, 1, 7601, 0},
-        {0, 5, 0, 0, 0},
+        {1, 4, 0,  950,                             0}, // Windows 95
+        {1, 4, 10, 1998,                            1}, // 98
+        {1, 4, 10, (4u << 24) | (10u << 16) | 2222, 2}, // 98 SE, version in the high word
+        {1, 4, 90, 3000,                            2}, // Me
+        {2, 4, 0,  1381,                            0}, // NT 4
+        {2, 5, 0,  2195,                            3}, // 2000
+        {2, 5, 1,  2600,                            3}, // XP
+        {2, 6, 1,  7601,                            0},
+        {0, 5, 0,  0,                               0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.kind, OsKindFromVersion(c.platform, c.major, c.minor, c.build)) << c.major << "." << c.minor;

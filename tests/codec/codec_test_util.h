@@ -14,16 +14,14 @@
 
 namespace codectest {
 
-inline bool HaveTool(const char* name)
-{
+inline bool HaveTool(const char* name) {
     std::string cmd = std::string("command -v ") + name + " >/dev/null 2>&1";
     return std::system(cmd.c_str()) == 0;
 }
 
 inline bool Shell(const std::string& cmd) { return std::system(("(" + cmd + ") >/dev/null 2>&1").c_str()) == 0; }
 
-inline std::vector<uint8_t> ReadBytes(const std::string& path)
-{
+inline std::vector<uint8_t> ReadBytes(const std::string& path) {
     std::vector<uint8_t> out;
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return out;
@@ -34,16 +32,14 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path)
     return out;
 }
 
-inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return;
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 }
 
-inline std::vector<float> ReadFloats(const std::string& path)
-{
+inline std::vector<float> ReadFloats(const std::string& path) {
     std::vector<uint8_t> b = ReadBytes(path);
     std::vector<float> out(b.size() / 4);
     if (!out.empty()) std::memcpy(out.data(), b.data(), out.size() * 4);
@@ -53,13 +49,11 @@ inline std::vector<float> ReadFloats(const std::string& path)
 // A folder under the build tree, removed by the destructor.
 struct ScratchDir {
     std::string path;
-    explicit ScratchDir(const std::string& name)
-    {
+    explicit ScratchDir(const std::string& name) {
         path = std::string(QD_BINARY_DIR) + "/test-scratch/" + name;
         Shell("rm -rf '" + path + "' && mkdir -p '" + path + "'");
     }
-    ~ScratchDir()
-    {
+    ~ScratchDir() {
         if (!std::getenv("QD_KEEP_SCRATCH")) Shell("rm -rf '" + path + "'");
     }
     std::string operator/(const std::string& file) const { return path + "/" + file; }
@@ -67,8 +61,7 @@ struct ScratchDir {
 
 // Decodes a whole file in memory; channelsOut gets the channel count. Empty when refused.
 inline std::vector<float> DecodeBytes(const std::vector<uint8_t>& bytes, int* channelsOut = nullptr,
-                                      int* concealedOut = nullptr)
-{
+                                      int* concealedOut = nullptr) {
     std::vector<float> pcm;
     std::unique_ptr<MpaSource> src(new MpaSource());
     if (!MpaSourceOpen(src.get(), bytes.data(), bytes.size())) return pcm;
@@ -82,8 +75,7 @@ inline std::vector<float> DecodeBytes(const std::vector<uint8_t>& bytes, int* ch
 }
 
 // RMS of the difference over the common length, relative to full scale 1.0.
-inline double RmsError(const std::vector<float>& a, const std::vector<float>& b)
-{
+inline double RmsError(const std::vector<float>& a, const std::vector<float>& b) {
     size_t n = a.size() < b.size() ? a.size() : b.size();
     if (n == 0) return 1.0;
     double s = 0;

@@ -9,8 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 2) return 2;
     DIR* d = opendir(argv[1]);
     if (!d) {

@@ -17,23 +17,20 @@ namespace {
 // One lame-encoded stream shared by the tests of this file (made once).
 class StreamFixture : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         if (!HaveTool("sox") || !HaveTool("lame")) return;
         dir = new ScratchDir("stream");
         Shell("sox -n -b 16 -r 44100 -c 2 " + (*dir / "in.wav") + " synth 3 sine 100-6000 vol 0.5");
         Shell("lame --quiet -V 3 " + (*dir / "in.wav") + " " + (*dir / "vbr.mp3"));
         plain = new std::vector<uint8_t>(ReadBytes(*dir / "vbr.mp3"));
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete plain;
         delete dir;
         plain = nullptr;
         dir = nullptr;
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         if (!plain || plain->empty()) GTEST_SKIP() << "sox or lame missing";
     }
     static ScratchDir* dir;
@@ -42,14 +39,12 @@ protected:
 ScratchDir* StreamFixture::dir = nullptr;
 std::vector<uint8_t>* StreamFixture::plain = nullptr;
 
-int ScanBytes(const std::vector<uint8_t>& bytes, MpaStreamInfo* info, int walk = 1)
-{
+int ScanBytes(const std::vector<uint8_t>& bytes, MpaStreamInfo* info, int walk = 1) {
     MpaReader r = MpaMemoryReader(bytes.data(), bytes.size());
     return MpaScanStream(&r, info, walk);
 }
 
-std::vector<uint8_t> Trailer(const uint8_t status[4])
-{
+std::vector<uint8_t> Trailer(const uint8_t status[4]) {
     std::vector<uint8_t> t;
     auto put = [&t](const char* s, size_t n) { t.insert(t.end(), s, s + n); };
     auto le = [&t](uint32_t v) {
@@ -71,8 +66,7 @@ std::vector<uint8_t> Trailer(const uint8_t status[4])
     return t;
 }
 
-TEST_F(StreamFixture, TagsJunkAndTrailerAroundTheAudioDecodeLikeThePlainStream)
-{
+TEST_F(StreamFixture, TagsJunkAndTrailerAroundTheAudioDecodeLikeThePlainStream) {
     const uint8_t status[4] = {0x04, 0x82, 0x00, 0x02};
     std::vector<uint8_t> id3v2 = {'I', 'D', '3', 3, 0, 0, 0, 0, 1, 0};  // 128-byte body
     id3v2.resize(10 + 128, 0);
@@ -88,9 +82,9 @@ TEST_F(StreamFixture, TagsJunkAndTrailerAroundTheAudioDecodeLikeThePlainStream)
         std::vector<uint8_t> bytes;
         bool hasStatus;
     } layouts[] = {
-        {"id3v2+trailer+id3v1", {}, true},
-        {"junk+id3v1", {}, false},
-        {"trailer at end", {}, true},
+        {"id3v2+trailer+id3v1", {}, true },
+        {"junk+id3v1",          {}, false},
+        {"trailer at end",      {}, true },
     };
     auto cat = [](std::initializer_list<const std::vector<uint8_t>*> parts) {
         std::vector<uint8_t> out;
@@ -113,8 +107,7 @@ TEST_F(StreamFixture, TagsJunkAndTrailerAroundTheAudioDecodeLikeThePlainStream)
     }
 }
 
-TEST_F(StreamFixture, VbrHeaderGivesLengthAndGaplessTrimMatchesTheSource)
-{
+TEST_F(StreamFixture, VbrHeaderGivesLengthAndGaplessTrimMatchesTheSource) {
     MpaStreamInfo info;
     ASSERT_TRUE(ScanBytes(*plain, &info));
     EXPECT_TRUE(info.hasVbrHeader);
@@ -126,8 +119,7 @@ TEST_F(StreamFixture, VbrHeaderGivesLengthAndGaplessTrimMatchesTheSource)
     EXPECT_LT(info.averageKbps, 320u);
 }
 
-TEST_F(StreamFixture, DamageIsConcealedAndNeverCrashes)
-{
+TEST_F(StreamFixture, DamageIsConcealedAndNeverCrashes) {
     std::mt19937 rng(7);
     // corrupt bytes in the middle: frames concealed, output stays bounded
     std::vector<uint8_t> bad = *plain;
@@ -152,8 +144,7 @@ TEST_F(StreamFixture, DamageIsConcealedAndNeverCrashes)
     EXPECT_FALSE(ScanBytes(riff, &info));
 }
 
-TEST_F(StreamFixture, SeekingLandsOnTheSameSamplesAsPlaying)
-{
+TEST_F(StreamFixture, SeekingLandsOnTheSameSamplesAsPlaying) {
     std::vector<float> all = DecodeBytes(*plain);
     std::unique_ptr<MpaSource> src(new MpaSource());
     ASSERT_TRUE(MpaSourceOpen(src.get(), plain->data(), plain->size()));
@@ -172,8 +163,7 @@ TEST_F(StreamFixture, SeekingLandsOnTheSameSamplesAsPlaying)
     EXPECT_EQ(0u, MpaSourceRead(src.get(), tail, 4));
 }
 
-TEST_F(StreamFixture, HeadAndTailGiveTheSameLayoutAsTheFrameWalk)
-{
+TEST_F(StreamFixture, HeadAndTailGiveTheSameLayoutAsTheFrameWalk) {
     MpaStreamInfo walked, quick;
     ASSERT_TRUE(ScanBytes(*plain, &walked, 1));
     ASSERT_TRUE(ScanBytes(*plain, &quick, 0));
@@ -194,8 +184,7 @@ struct PatternFile {
     uint8_t frame[576] = {0xFF, 0xFD, 0xA4, 0xC4};
     uint64_t Size() const { return tagBytes + frameCount * 576 + 128; }
 
-    static size_t Read(void* context, uint64_t offset, uint8_t* out, size_t len)
-    {
+    static size_t Read(void* context, uint64_t offset, uint8_t* out, size_t len) {
         PatternFile* f = static_cast<PatternFile*>(context);
         ++f->reads;
         f->bytes += len;
@@ -219,8 +208,7 @@ struct PatternFile {
     MpaReader Reader() { return MpaReader{this, Size(), Read}; }
 };
 
-TEST(BoundedReads, LayoutReadsHeadAndTailAndTheSourceOnlyAWindow)
-{
+TEST(BoundedReads, LayoutReadsHeadAndTailAndTheSourceOnlyAWindow) {
     PatternFile file;
     file.frameCount = 100000;  // about 58 MB, 40 minutes
     MpaReader r = file.Reader();
@@ -244,8 +232,10 @@ TEST(BoundedReads, LayoutReadsHeadAndTailAndTheSourceOnlyAWindow)
         ASSERT_TRUE(MpaSourceSeek(src.get(), target));
         size_t got = 0, n;
         while (got < 4000 && (n = MpaSourceRead(src.get(), pcm.data(), 4096)) > 0) got += n;
-        if (target + 4000 > total) EXPECT_EQ(got, total - target);
-        else EXPECT_GE(got, 4000u);
+        if (target + 4000 > total)
+            EXPECT_EQ(got, total - target);
+        else
+            EXPECT_GE(got, 4000u);
         EXPECT_EQ(src->position, target + got);
         // a seek walks at most one index stride of headers and decodes a few frames
         uint64_t stride = uint64_t(src->index.stride) * 576;
@@ -255,18 +245,17 @@ TEST(BoundedReads, LayoutReadsHeadAndTailAndTheSourceOnlyAWindow)
     EXPECT_EQ(0, src->concealed);
 }
 
-TEST(FrameHeader, SizesAndFieldsOfRepresentativeHeaders)
-{
+TEST(FrameHeader, SizesAndFieldsOfRepresentativeHeaders) {
     struct Case {
         uint32_t word;
         int layer, versionIndex, kbps, rate, bytes, samples, channels;
     } cases[] = {
-        {0xFFFB9064, 3, 0, 128, 44100, 417, 1152, 2},   // MPEG-1 layer III 128k, joint
-        {0xFFFB9264, 3, 0, 128, 44100, 418, 1152, 2},   // padded
-        {0xFFFDA4C4, 2, 0, 192, 48000, 576, 1152, 1},   // layer II mono, CRC off
-        {0xFFFFE000, 1, 0, 448, 44100, 484, 384, 2},    // layer I 448k
-        {0xFFF39064, 3, 1, 80, 22050, 261, 576, 2},     // MPEG-2 layer III
-        {0xFFE31844, 3, 2, 8, 8000, 72, 576, 2},       // MPEG-2.5 8 kHz
+        {0xFFFB9064, 3, 0, 128, 44100, 417, 1152, 2}, // MPEG-1 layer III 128k, joint
+        {0xFFFB9264, 3, 0, 128, 44100, 418, 1152, 2}, // padded
+        {0xFFFDA4C4, 2, 0, 192, 48000, 576, 1152, 1}, // layer II mono, CRC off
+        {0xFFFFE000, 1, 0, 448, 44100, 484, 384,  2}, // layer I 448k
+        {0xFFF39064, 3, 1, 80,  22050, 261, 576,  2}, // MPEG-2 layer III
+        {0xFFE31844, 3, 2, 8,   8000,  72,  576,  2}, // MPEG-2.5 8 kHz
     };
     for (const Case& c : cases) {
         MpaHeader h;

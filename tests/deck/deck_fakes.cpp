@@ -171,8 +171,8 @@ int StoreInputStatus(const char* path) {
     g_world.recorderCalls.push_back(std::string("StoreInputStatus ") + path);
     return 1;
 }
-int SetRecordFormat(uint32_t kindAndMode, uint32_t channels, uint32_t rate, uint32_t bits,
-                    uint32_t unused, uint32_t bitrateKbps) {
+int SetRecordFormat(uint32_t kindAndMode, uint32_t channels, uint32_t rate, uint32_t bits, uint32_t unused,
+                    uint32_t bitrateKbps) {
     g_world.recorderCalls.push_back("SetRecordFormat(" + std::to_string(kindAndMode & 0xFFFF) + "," +
                                     std::to_string(rate) + "," + std::to_string(bitrateKbps) + ")");
     return 1;

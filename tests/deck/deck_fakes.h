@@ -9,11 +9,11 @@
 
 struct FakeFile {
     std::string path;
-    int playable = 1;       // the probe recognises it
+    int playable = 1;  // the probe recognises it
     uint32_t lengthMs = 0;
     uint32_t rate = 44100;
-    int kind = 0;           // media kind
-    std::string title;      // "" = none (the file name is shown)
+    int kind = 0;       // media kind
+    std::string title;  // "" = none (the file name is shown)
 };
 
 struct FakeWorld {
@@ -26,7 +26,7 @@ struct FakeWorld {
     // player
     std::string openPath;
     int playing = 0;
-    uint32_t basePos = 0;       // position when playing (re)started or was last sought
+    uint32_t basePos = 0;  // position when playing (re)started or was last sought
     uint32_t playStartTick = 0;
     int playCalls = 0, stopCalls = 0;
     std::vector<int32_t> seeks;

@@ -182,27 +182,27 @@ struct Refusal {
 
 TEST_F(DeckTest, KeysRefusedInTheirStatesChangeNothing) {
     const Refusal refusals[] = {
-        {"Pause/Stopped", Stopped, [] { return PauseKey(); }},
-        {"Pause/NoTrack", NoTrack, [] { return PauseKey(); }},
-        {"Stop/Stopped", Stopped, [] { return StopKey(); }},
-        {"Stop/Editing", Editing, [] { return StopKey(); }},
-        {"FF/NoTrack", NoTrack, [] { return FastForwardDown(); }},
-        {"REW/Editing", Editing, [] { return RewindDown(); }},
-        {"Next/NoTrack", NoTrack, [] { return NextTrack(); }},
-        {"Next/Searching", Searching, [] { return NextTrack(); }},
-        {"Prev/Editing", Editing, [] { return PrevTrack(); }},
-        {"Record/Playing", Playing, [] { return EnterRecStandby(); }},
-        {"Record/Paused", Paused, [] { return EnterRecStandby(); }},
-        {"PlayNumber/Recording", Recording, [] { return PlayTrackNumber(2); }},
-        {"PlayNumber/RecPause", RecPause, [] { return PlayTrackNumber(2); }},
-        {"OpenList/Recording", Recording, [] { return OpenAsNewList("C:\\m\\t3.wav"); }},
-        {"OpenList/RecStandby", RecStandby, [] { return OpenAsNewList("C:\\m\\t3.wav"); }},
-        {"Edit/RecPause", RecPause, [] { return EditCurrentFile(); }},
-        {"Input/RecPause", RecPause, [] { return SelectInput(INPUT_IN2); }},
-        {"Format/Recording", Recording, [] { return SelectFormat(0); }},
-        {"Format/NoEncoder", Stopped, [] { return SelectFormat(3); }},
-        {"Playlist/RecPause", RecPause, [] { return ShowPlaylist(); }},
-        {"FFUp/Recording", Recording, [] { return FastForwardUp(); }},
+        {"Pause/Stopped",        Stopped,    [] { return PauseKey(); }                    },
+        {"Pause/NoTrack",        NoTrack,    [] { return PauseKey(); }                    },
+        {"Stop/Stopped",         Stopped,    [] { return StopKey(); }                     },
+        {"Stop/Editing",         Editing,    [] { return StopKey(); }                     },
+        {"FF/NoTrack",           NoTrack,    [] { return FastForwardDown(); }             },
+        {"REW/Editing",          Editing,    [] { return RewindDown(); }                  },
+        {"Next/NoTrack",         NoTrack,    [] { return NextTrack(); }                   },
+        {"Next/Searching",       Searching,  [] { return NextTrack(); }                   },
+        {"Prev/Editing",         Editing,    [] { return PrevTrack(); }                   },
+        {"Record/Playing",       Playing,    [] { return EnterRecStandby(); }             },
+        {"Record/Paused",        Paused,     [] { return EnterRecStandby(); }             },
+        {"PlayNumber/Recording", Recording,  [] { return PlayTrackNumber(2); }            },
+        {"PlayNumber/RecPause",  RecPause,   [] { return PlayTrackNumber(2); }            },
+        {"OpenList/Recording",   Recording,  [] { return OpenAsNewList("C:\\m\\t3.wav"); }},
+        {"OpenList/RecStandby",  RecStandby, [] { return OpenAsNewList("C:\\m\\t3.wav"); }},
+        {"Edit/RecPause",        RecPause,   [] { return EditCurrentFile(); }             },
+        {"Input/RecPause",       RecPause,   [] { return SelectInput(INPUT_IN2); }        },
+        {"Format/Recording",     Recording,  [] { return SelectFormat(0); }               },
+        {"Format/NoEncoder",     Stopped,    [] { return SelectFormat(3); }               },
+        {"Playlist/RecPause",    RecPause,   [] { return ShowPlaylist(); }                },
+        {"FFUp/Recording",       Recording,  [] { return FastForwardUp(); }               },
     };
     for (const Refusal& r : refusals) {
         SetUp();
@@ -332,7 +332,7 @@ TEST_F(DeckTest, GapMarksForMiniDiscAndDat) {
         uint32_t playSpace;
         std::vector<Block> writes;  // during the gap and the first tick of the next track
     } cases[] = {
-        {PLAY_SPACE_MD, {{0, 22, 0, 0}, track}},
+        {PLAY_SPACE_MD,  {{0, 22, 0, 0}, track}      },
         {PLAY_SPACE_DAT, {{0, 6, 0, 0}, saved, track}},
     };
     for (const Case& c : cases) {
@@ -540,9 +540,9 @@ TEST_F(DeckTest, SplitLeavesStandbyWaitingForSound) {
     World().existingNumbers.insert("C:\\rec\\S-001");
     World().recorderCalls.clear();
     SplitRecordFile();
-    EXPECT_EQ(Called("StopCapture(0)"), 1);      // capture keeps running for the next file
+    EXPECT_EQ(Called("StopCapture(0)"), 1);  // capture keeps running for the next file
     EXPECT_EQ(Called("PrepareCapture(0)"), 1);
-    EXPECT_EQ(GetEntryCount(), 1);               // the first part went to the list
+    EXPECT_EQ(GetEntryCount(), 1);  // the first part went to the list
     EXPECT_EQ(State(), RecStandby);
     EXPECT_EQ(Status(), "Rec Standby S-002.WAV");
     EXPECT_EQ(GetCaptureMode(), CAPTURE_WAITING);
@@ -595,10 +595,10 @@ TEST_F(DeckTest, SelectTrackGivesUpWhenNothingCanBeShown) {
         uint32_t repeat;
         int dir;
     } cases[] = {
-        {"empty list", 0, 1, 0, SELECT_SAME},
-        {"all unplayable, repeat all", 4, 0, 2, SELECT_NEXT},
-        {"all unplayable, backwards", 4, 0, 2, SELECT_PREVIOUS},
-        {"single unplayable, repeat all", 1, 0, 2, SELECT_NEXT},
+        {"empty list",                          0, 1, 0, SELECT_SAME    },
+        {"all unplayable, repeat all",          4, 0, 2, SELECT_NEXT    },
+        {"all unplayable, backwards",           4, 0, 2, SELECT_PREVIOUS},
+        {"single unplayable, repeat all",       1, 0, 2, SELECT_NEXT    },
         {"single unplayable, repeat all, back", 1, 0, 2, SELECT_PREVIOUS},
     };
     for (const Case& c : cases) {

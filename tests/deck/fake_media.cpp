@@ -35,4 +35,3 @@ int GetTitleField(const char* path, int field, char* bufferOut, int source) {
     std::strcpy(bufferOut, f->title.empty() ? path : f->title.c_str());
     return !f->title.empty();
 }
-

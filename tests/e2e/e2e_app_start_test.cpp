@@ -81,8 +81,8 @@ TEST_F(DeckStart, FilesOfASecondStartAreHandedOverOneByOne) {
     started.push_back(fake);
     ASSERT_TRUE(WaitForFile(log, START_MS, 6));  // "ready\n"
 
-    pid_t second = Start({"/DOCKING", "C:\\music\\one.wav", "/other", "c:\\x\\movello.exe",
-                          "D:\\two.mp3", "Z:\\tmp\\three four.mid"});
+    pid_t second = Start(
+        {"/DOCKING", "C:\\music\\one.wav", "/other", "c:\\x\\movello.exe", "D:\\two.mp3", "Z:\\tmp\\three four.mid"});
     int code = -1;
     ASSERT_TRUE(WaitExit(second, EXIT_MS, &code));
     EXPECT_EQ(0, code);
@@ -127,8 +127,9 @@ TEST_F(DeckStart, TheFailureMessageFollowsTheUserInterfaceLanguage) {
     pid_t deck = StartDeck(rig, {}, japanese);
     started.push_back(deck);
     MessageBoxInfo box;
-    ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "\xE5\x88\x9D\xE6\x9C\x9F\xE5\x8C\x96\xE3\x81\xAB\xE5\xA4\xB1"
-                                                   "\xE6\x95\x97\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F\xE3\x80\x82",
+    ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE,
+                                  "\xE5\x88\x9D\xE6\x9C\x9F\xE5\x8C\x96\xE3\x81\xAB\xE5\xA4\xB1"
+                                  "\xE6\x95\x97\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x97\xE3\x81\x9F\xE3\x80\x82",
                                   START_MS, &box));  // "初期化に失敗しました。"
     ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
     ASSERT_TRUE(WaitForMessageBox(rig, "CheckDialog", "Error No1", EXIT_MS, &box));

@@ -70,12 +70,8 @@ pid_t Spawn(const std::vector<std::string>& argv, const EnvList& env, const std:
 
 EnvList WineEnv(const Rig& rig, const EnvList& extra) {
     EnvList env = {
-        "WINEPREFIX=" + rig.winePrefix,
-        "WINEDEBUG=" + Env("QD_WINEDEBUG", "-all"),
-        "WINEDLLOVERRIDES=mscoree,mshtml=",
-        "DISPLAY=" + rig.display,
-        "PULSE_SERVER=" + rig.pulseServer,
-        "XDG_RUNTIME_DIR=" + rig.xdgRuntime,
+        "WINEPREFIX=" + rig.winePrefix, "WINEDEBUG=" + Env("QD_WINEDEBUG", "-all"), "WINEDLLOVERRIDES=mscoree,mshtml=",
+        "DISPLAY=" + rig.display,       "PULSE_SERVER=" + rig.pulseServer,          "XDG_RUNTIME_DIR=" + rig.xdgRuntime,
     };
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
@@ -273,8 +269,9 @@ bool WaitForWindow(const Rig& rig, const std::string& cls, const std::string& ti
 
 bool WaitForVisibleWindow(const Rig& rig, const std::string& cls, const std::string& title, int timeoutMs) {
     std::string out;
-    int code = Wintool(rig, {"wait", cls.empty() ? "-" : cls, title.empty() ? "-" : title, std::to_string(timeoutMs), "visible"},
-                       &out, timeoutMs + 20000);
+    int code = Wintool(
+        rig, {"wait", cls.empty() ? "-" : cls, title.empty() ? "-" : title, std::to_string(timeoutMs), "visible"}, &out,
+        timeoutMs + 20000);
     return code == 0;
 }
 
@@ -295,7 +292,8 @@ int IsWindowIconic(const Rig& rig, const std::string& cls) {
 bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam,
                        int64_t* resultOut) {
     std::string out;
-    if (Wintool(rig, {"send", cls, std::to_string(msg), std::to_string(wParam), std::to_string(lParam)}, &out, 40000) != 0)
+    if (Wintool(rig, {"send", cls, std::to_string(msg), std::to_string(wParam), std::to_string(lParam)}, &out, 40000) !=
+        0)
         return false;
     if (resultOut) *resultOut = std::strtoll(out.c_str(), nullptr, 10);
     return true;
@@ -349,10 +347,11 @@ bool FeedPcm(const Rig& rig, const std::vector<int16_t>& samples) {
 }
 
 pid_t StartSinkRecording(const Rig& rig, const std::string& path) {
-    pid_t pid = Spawn({"sh", "-c",
-                       "exec parec -d vout.monitor --latency-msec=20 --raw --format=s16le --rate=44100 --channels=2 > '" +
-                           path + "'"},
-                      {"PULSE_SERVER=" + rig.pulseServer, "XDG_RUNTIME_DIR=" + rig.xdgRuntime}, "");
+    pid_t pid =
+        Spawn({"sh", "-c",
+               "exec parec -d vout.monitor --latency-msec=20 --raw --format=s16le --rate=44100 --channels=2 > '" +
+                   path + "'"},
+              {"PULSE_SERVER=" + rig.pulseServer, "XDG_RUNTIME_DIR=" + rig.xdgRuntime}, "");
     // The recorder is live once the monitor's first data arrived; sound before that is lost.
     if (pid > 0 && !WaitForFile(path, 10000, 4)) std::fprintf(stderr, "rig: sink recording did not start\n");
     return pid;

@@ -23,8 +23,8 @@
 #include <vector>
 
 struct RigOptions {
-    bool display = true;   // start Xvfb (otherwise use $DISPLAY)
-    bool pulse = true;     // start PulseAudio; false: no sound server at all (no wave devices)
+    bool display = true;  // start Xvfb (otherwise use $DISPLAY)
+    bool pulse = true;    // start PulseAudio; false: no sound server at all (no wave devices)
 };
 
 struct Rig {
@@ -37,9 +37,9 @@ struct Rig {
 };
 
 // Paths of the programs and folders.
-std::string WindowsBinDir();        // QD_WINDOWS_BUILD_DIR/bin
-std::string DeckExePath();          // .../Movello.exe
-std::string WintoolExePath();       // .../wintool.exe
+std::string WindowsBinDir();   // QD_WINDOWS_BUILD_DIR/bin
+std::string DeckExePath();     // .../Movello.exe
+std::string WintoolExePath();  // .../wintool.exe
 std::string SourceDir();
 bool PathExists(const std::string& path);  // a file or folder is there
 
@@ -55,8 +55,8 @@ using EnvList = std::vector<std::string>;
 
 // Runs a Windows program under Wine in the rig's environment, in the background. stdout and
 // stderr go to logPath when given. Returns the PID of the wine process (or -1).
-pid_t StartWine(const Rig& rig, const std::string& exe, const std::vector<std::string>& args,
-                const EnvList& env = {}, const std::string& logPath = "");
+pid_t StartWine(const Rig& rig, const std::string& exe, const std::vector<std::string>& args, const EnvList& env = {},
+                const std::string& logPath = "");
 pid_t StartDeck(const Rig& rig, const std::vector<std::string>& args, const EnvList& env = {});
 // Runs a Windows program to its end (bounded); returns its exit code, or -1 on timeout (the
 // process is then killed). Output is captured into outputOut when given.
@@ -82,7 +82,7 @@ bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uin
                        int64_t* resultOut);
 
 struct MessageBoxInfo {
-    std::string hwnd;     // hex handle
+    std::string hwnd;  // hex handle
     std::string caption;
     std::string text;
 };

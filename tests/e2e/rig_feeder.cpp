@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
     std::vector<char> zeros(BYTES_PER_SECOND / 10, 0);
     for (;;) {
         auto now = std::chrono::steady_clock::now();
-        long long due = std::chrono::duration_cast<std::chrono::microseconds>(now - start).count() *
-                        BYTES_PER_SECOND / 1000000;
+        long long due =
+            std::chrono::duration_cast<std::chrono::microseconds>(now - start).count() * BYTES_PER_SECOND / 1000000;
         due &= ~3LL;  // whole frames
         while (written < due) {
             if (pendingAt >= pending.size()) {

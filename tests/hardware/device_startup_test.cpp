@@ -25,12 +25,12 @@ struct Case {
 
 TEST(DeviceStartup, StatusFromTheDevice) {
     const Case cases[] = {
-        {"absent", "", 0, 1, 44100},
-        {"IN2 locked 48000", "reg 6 2\nreg 7 5\n", 0, 0, 48000},
-        {"IN1 locked 32000", "reg 6 1\nreg 7 7\n", 0, 1, 32000},
-        {"odd input, unlocked", "reg 6 9\nreg 7 0\n", 0, 1, 44100},
-        {"input unreadable", "reg 6 2\nreg 7 5\nfault read6 fail\n", 30, 9, 0},
-        {"lock unreadable", "reg 6 2\nreg 7 5\nfault reg7 reply 3\n", 12, 9, 0},
+        {"absent",              "",                                       0,  1, 44100},
+        {"IN2 locked 48000",    "reg 6 2\nreg 7 5\n",                     0,  0, 48000},
+        {"IN1 locked 32000",    "reg 6 1\nreg 7 7\n",                     0,  1, 32000},
+        {"odd input, unlocked", "reg 6 9\nreg 7 0\n",                     0,  1, 44100},
+        {"input unreadable",    "reg 6 2\nreg 7 5\nfault read6 fail\n",   30, 9, 0    },
+        {"lock unreadable",     "reg 6 2\nreg 7 5\nfault reg7 reply 3\n", 12, 9, 0    },
     };
     char name[] = "/tmp/qd_usb_sim_XXXXXX";
     int fd = mkstemp(name);

@@ -59,12 +59,13 @@ const char* const SIMPLE =
     "reg 6 2\nreg 7 5\nreg 8 0x32\ninput 4 128 0 2\n";
 
 TEST_F(DeviceTest, FindsDeviceBehindExternalHubAndCachesThatHub) {
-    Write("hcd 0 ROOT0\n"
-          "hub ROOT0 4 {hub}\\0000 USB Root Hub\n"
-          "hub EXT 4 {hub}\\0001 Generic USB Hub\n"
-          "port ROOT0 1 device {kbd}\\0000 USB Keyboard\n"
-          "port ROOT0 2 hub EXT\n"
-          "port EXT 3 vornex {media}\\0007 Kelvara Vornex USB Device\n");
+    Write(
+        "hcd 0 ROOT0\n"
+        "hub ROOT0 4 {hub}\\0000 USB Root Hub\n"
+        "hub EXT 4 {hub}\\0001 Generic USB Hub\n"
+        "port ROOT0 1 device {kbd}\\0000 USB Keyboard\n"
+        "port ROOT0 2 hub EXT\n"
+        "port EXT 3 vornex {media}\\0007 Kelvara Vornex USB Device\n");
     ASSERT_EQ(OpenDevice(1), 1);
     EXPECT_STREQ(CachedHubPath(), "\\\\.\\EXT");
     EXPECT_EQ(CachedPort(), 3u);
@@ -77,15 +78,16 @@ TEST_F(DeviceTest, FindsDeviceBehindExternalHubAndCachesThatHub) {
 TEST_F(DeviceTest, LowestControllerThenFirstDepthFirstPortWins) {
     // Controller 0 is missing; controller 1 has a device on its root hub's port 2 and another
     // behind the hub on port 1; controller 2 has one on port 1.
-    Write("hcd 2 ROOT2\nhcd 1 ROOT1\n"
-          "hub ROOT1 2 {hub}\\0001 USB Root Hub\n"
-          "hub ROOT2 2 {hub}\\0002 USB Root Hub\n"
-          "hub EXT 4 {hub}\\0003 Generic USB Hub\n"
-          "port ROOT2 1 vornex {media}\\0001 Kelvara Vornex USB\n"
-          "port ROOT1 2 vornex {media}\\0002 Kelvara Vornex Pro\n"
-          "port ROOT1 1 hub EXT\n"
-          "port EXT 1 device {kbd}\\0000 USB Keyboard\n"
-          "port EXT 4 vornex {media}\\0003 Kelvara Vornex Pro Device\n");
+    Write(
+        "hcd 2 ROOT2\nhcd 1 ROOT1\n"
+        "hub ROOT1 2 {hub}\\0001 USB Root Hub\n"
+        "hub ROOT2 2 {hub}\\0002 USB Root Hub\n"
+        "hub EXT 4 {hub}\\0003 Generic USB Hub\n"
+        "port ROOT2 1 vornex {media}\\0001 Kelvara Vornex USB\n"
+        "port ROOT1 2 vornex {media}\\0002 Kelvara Vornex Pro\n"
+        "port ROOT1 1 hub EXT\n"
+        "port EXT 1 device {kbd}\\0000 USB Keyboard\n"
+        "port EXT 4 vornex {media}\\0003 Kelvara Vornex Pro Device\n");
     ASSERT_EQ(OpenDevice(1), 1);
     EXPECT_STREQ(CachedHubPath(), "\\\\.\\EXT");
     EXPECT_EQ(CachedPort(), 4u);
@@ -128,15 +130,19 @@ TEST_F(DeviceTest, DescriptionMustMatchExactly) {
         const char* description;
         int found;
     } cases[] = {
-        {"Kelvara Vornex USB", 1},        {"Kelvara Vornex Pro", 1},
-        {"Kelvara Vornex USB Device", 1}, {"Kelvara Vornex Pro Device", 1},
-        {"Kelvara Vornex USB Audio", 0},  {"kelvara vornex usb", 0},
-        {"Kelvara Vornex", 0},
+        {"Kelvara Vornex USB",        1},
+        {"Kelvara Vornex Pro",        1},
+        {"Kelvara Vornex USB Device", 1},
+        {"Kelvara Vornex Pro Device", 1},
+        {"Kelvara Vornex USB Audio",  0},
+        {"kelvara vornex usb",        0},
+        {"Kelvara Vornex",            0},
     };
     for (const Case& c : cases) {
         ResetDeviceForTest();
         Write(std::string("hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
-                          "port ROOT0 1 vornex {media}\\0001 ") + c.description + "\n");
+                          "port ROOT0 1 vornex {media}\\0001 ") +
+              c.description + "\n");
         EXPECT_EQ(OpenDevice(1), c.found) << c.description;
         CloseDevice();
     }
@@ -148,10 +154,16 @@ TEST_F(DeviceTest, NamesOverTheLimitFailAndLongPathsAreNotCached) {
     for (int length : {254, 255}) {
         ResetDeviceForTest();
         std::string hub(size_t(length), 'H');
-        Write("hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
-              "hub " + hub + " 2 {hub}\\0001 Generic USB Hub\n"
-              "port ROOT0 1 hub " + hub + "\n"
-              "port " + hub + " 2 vornex {media}\\0001 Kelvara Vornex USB\n");
+        Write(
+            "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
+            "hub " +
+            hub +
+            " 2 {hub}\\0001 Generic USB Hub\n"
+            "port ROOT0 1 hub " +
+            hub +
+            "\n"
+            "port " +
+            hub + " 2 vornex {media}\\0001 Kelvara Vornex USB\n");
         EXPECT_EQ(OpenDevice(1), length == 254 ? 1 : 0) << length;
         EXPECT_STREQ(CachedHubPath(), "");
         CloseDevice();
@@ -161,8 +173,9 @@ TEST_F(DeviceTest, NamesOverTheLimitFailAndLongPathsAreNotCached) {
 TEST_F(DeviceTest, LoopedAndOversizedHubsStillEndTheSearch) {
     // Ports of EXT lead back to EXT and to the root hub, and the root hub claims far more ports
     // than a hub can have: the host keeps one place per hub and at most 255 ports.
-    std::string text = "hcd 0 ROOT0\nhub ROOT0 2000000000 {hub}\\0000 USB Root Hub\n"
-                       "hub EXT 8 {hub}\\0001 Generic USB Hub\nport ROOT0 1 hub EXT\n";
+    std::string text =
+        "hcd 0 ROOT0\nhub ROOT0 2000000000 {hub}\\0000 USB Root Hub\n"
+        "hub EXT 8 {hub}\\0001 Generic USB Hub\nport ROOT0 1 hub EXT\n";
     for (int port = 1; port <= 8; port++)
         text += "port EXT " + std::to_string(port) + (port % 2 ? " hub EXT\n" : " hub ROOT0\n");
     text += "port ROOT0 2 vornex {media}\\0007 Kelvara Vornex USB\n";
@@ -201,10 +214,14 @@ TEST_F(DeviceTest, RequestBlocksAndReplies) {
 
     // Port, 0, 0, wValue (index, type), wIndex, wLength 24, then 24 zero bytes.
     const uint8_t headers[][12] = {
-        {2, 0, 0, 0, 0, 0, 7, 0x10, 0, 0, 24, 0},    {2, 0, 0, 0, 0, 0, 8, 0x10, 0, 0, 24, 0},
-        {2, 0, 0, 0, 0, 0, 6, 0x10, 1, 0, 24, 0},    {2, 0, 0, 0, 0, 0, 6, 0x10, 0, 0, 24, 0},
-        {2, 0, 0, 0, 0, 0, 0, 0x14, 0, 0, 24, 0},    {2, 0, 0, 0, 0, 0, 0, 0x16, 0, 0, 24, 0},
-        {2, 0, 0, 0, 0, 0, 0, 0x16, 150, 1, 24, 0},  {2, 0, 0, 0, 0, 0, 0, 0x16, 0, 2, 24, 0},
+        {2, 0, 0, 0, 0, 0, 7, 0x10, 0,    0, 24, 0},
+        {2, 0, 0, 0, 0, 0, 8, 0x10, 0,    0, 24, 0},
+        {2, 0, 0, 0, 0, 0, 6, 0x10, 1,    0, 24, 0},
+        {2, 0, 0, 0, 0, 0, 6, 0x10, 0,    0, 24, 0},
+        {2, 0, 0, 0, 0, 0, 0, 0x14, 0,    0, 24, 0},
+        {2, 0, 0, 0, 0, 0, 0, 0x16, 0,    0, 24, 0},
+        {2, 0, 0, 0, 0, 0, 0, 0x16, 150,  1, 24, 0},
+        {2, 0, 0, 0, 0, 0, 0, 0x16, 0,    2, 24, 0},
         {2, 0, 0, 0, 0, 0, 0, 0x16, 0x81, 3, 24, 0},
     };
     ASSERT_EQ(CallCount() - start, sizeof headers / sizeof headers[0]);
@@ -252,7 +269,12 @@ TEST_F(DeviceTest, ReplyLengthOutsideFourToTwentyFourFailsButKeepsTheConnection)
     struct Case {
         int replyBytes;
         int ok;
-    } cases[] = {{3, 0}, {4, 1}, {24, 1}, {25, 0}};
+    } cases[] = {
+        {3,  0},
+        {4,  1},
+        {24, 1},
+        {25, 0}
+    };
     for (const Case& c : cases) {
         ResetDeviceForTest();
         Write(std::string(SIMPLE) + "fault status reply " + std::to_string(c.replyBytes) + "\n");
@@ -278,11 +300,11 @@ TEST(WaveDevice, PrefixMatchInIndexOrder) {
         std::vector<const char*> names;
         int index;
     } cases[] = {
-        {{"PulseAudio", "Kelvara Vornex USB 2", "Kelvara Vornex Pro"}, 1},
-        {{"Kelvara Vornex", "Monitor of Kelvara Vornex USB"}, WAVE_DEVICE_NONE},
-        {{"PulseAudio", "Kelvara Vornex Pro"}, 1},
-        {{"kelvara vornex usb"}, WAVE_DEVICE_NONE},
-        {{}, WAVE_DEVICE_NONE},
+        {{"PulseAudio", "Kelvara Vornex USB 2", "Kelvara Vornex Pro"}, 1               },
+        {{"Kelvara Vornex", "Monitor of Kelvara Vornex USB"},          WAVE_DEVICE_NONE},
+        {{"PulseAudio", "Kelvara Vornex Pro"},                         1               },
+        {{"kelvara vornex usb"},                                       WAVE_DEVICE_NONE},
+        {{},                                                           WAVE_DEVICE_NONE},
     };
     for (const Case& c : cases) {
         for (int output : {0, 1}) {

@@ -27,8 +27,10 @@ TEST(DeviceWin32, UnixStatePathFromTheEnvironment) {
         if (c == '/') c = '\\';
     FILE* f = std::fopen(windowsPath.c_str(), "wb");
     ASSERT_NE(f, nullptr);
-    std::fputs("hcd 3 ROOT3\nhub ROOT3 2 {hub}\\0000 USB Root Hub\n"
-               "port ROOT3 2 vornex {media}\\0001 Kelvara Vornex USB\nreg 7 6\n", f);
+    std::fputs(
+        "hcd 3 ROOT3\nhub ROOT3 2 {hub}\\0000 USB Root Hub\n"
+        "port ROOT3 2 vornex {media}\\0001 Kelvara Vornex USB\nreg 7 6\n",
+        f);
     std::fclose(f);
 
     UsbSimResetForTest();

@@ -8,7 +8,7 @@
 // The fake file check recognises files that start with an MPEG audio frame header and fills the
 // information record from that header, as the library would.
 void FakePlayerReset();
-void FakePlayerSetPresent(int present);                  // 0: every check fails, as without the DLL
+void FakePlayerSetPresent(int present);                     // 0: every check fails, as without the DLL
 void FakePlayerSetReportedStatus(const uint8_t status[4]);  // bytes reported in the extended record
 int FakePlayerCheckCount();
 

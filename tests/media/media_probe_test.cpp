@@ -139,8 +139,8 @@ TEST_F(MediaProbeTest, MpegFilesComeFromThePlayerLibrary) {
 
 TEST_F(MediaProbeTest, MidiAndRmidAreMidiWithTempoMapLength) {
     // 480 ticks per quarter; 960 ticks at 120 bpm, then 480 ticks at 60 bpm: 1000 + 1000 ms.
-    Bytes track = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0x90, 0x40, 0x64, 0x87, 0x40, 0x80, 0x40, 0x00,
-                   0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40, 0x83, 0x60, 0xFF, 0x2F, 0x00};
+    Bytes track = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0x90, 0x40, 0x64, 0x87, 0x40, 0x80,
+                   0x40, 0x00, 0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40, 0x83, 0x60, 0xFF, 0x2F, 0x00};
     Bytes midi = MakeMidi(480, {track});
     std::string mid = Made("song.mid", midi);
     MediaInfo info{};
@@ -194,13 +194,13 @@ TEST_F(MediaProbeTest, PlayKindFindsTheSyncAtTheAllowedPlaces) {
         int result, kind;
     };
     const Case cases[] = {
-        {"sync at start", 600, 0, 1, PLAY_MPEG},
-        {"sync at 384 after zeros", 600, 384, 1, PLAY_MPEG_OFFSET},
-        {"sync at 128", 600, 128, 1, PLAY_MPEG_OFFSET},
-        {"sync first at 600", 1200, 600, 1, PLAY_NONE},
-        {"sync at 200 only", 1200, 200, 1, PLAY_NONE},
-        {"too short for the later places", 300, -1, 0, PLAY_NONE},
-        {"shorter than a header", 5, -1, 0, PLAY_NONE},
+        {"sync at start",                  600,  0,   1, PLAY_MPEG       },
+        {"sync at 384 after zeros",        600,  384, 1, PLAY_MPEG_OFFSET},
+        {"sync at 128",                    600,  128, 1, PLAY_MPEG_OFFSET},
+        {"sync first at 600",              1200, 600, 1, PLAY_NONE       },
+        {"sync at 200 only",               1200, 200, 1, PLAY_NONE       },
+        {"too short for the later places", 300,  -1,  0, PLAY_NONE       },
+        {"shorter than a header",          5,    -1,  0, PLAY_NONE       },
     };
     for (const Case& c : cases) {
         Bytes b(c.size, 0);
@@ -235,10 +235,12 @@ TEST_F(MediaProbeTest, TitleContainerOfMpegFiles) {
         bool withTrailer, withTag;
         int container;
     };
-    const Case cases[] = {{"plain", false, false, TITLES_NONE},
-                          {"trailer", true, false, TITLES_TRAILER},
-                          {"tag", false, true, TITLES_ID3},
-                          {"trailer then tag", true, true, TITLES_ID3_TRAILER}};
+    const Case cases[] = {
+        {"plain",            false, false, TITLES_NONE       },
+        {"trailer",          true,  false, TITLES_TRAILER    },
+        {"tag",              false, true,  TITLES_ID3        },
+        {"trailer then tag", true,  true,  TITLES_ID3_TRAILER}
+    };
     for (const Case& c : cases) {
         Bytes b = audio;
         if (c.withTrailer) AppendBytes(&b, trailer.data(), trailer.size());

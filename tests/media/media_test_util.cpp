@@ -72,8 +72,16 @@ Bytes DecodeWithSox(const std::string& path) {
 Bytes MakeMidi(uint16_t division, const std::vector<Bytes>& tracks) {
     Bytes m;
     AppendText(&m, "MThd");
-    const uint8_t head[10] = {0, 0, 0, 6, 0, uint8_t(tracks.size() > 1 ? 1 : 0), 0, uint8_t(tracks.size()),
-                              uint8_t(division >> 8), uint8_t(division)};
+    const uint8_t head[10] = {0,
+                              0,
+                              0,
+                              6,
+                              0,
+                              uint8_t(tracks.size() > 1 ? 1 : 0),
+                              0,
+                              uint8_t(tracks.size()),
+                              uint8_t(division >> 8),
+                              uint8_t(division)};
     AppendBytes(&m, head, sizeof head);
     for (const Bytes& t : tracks) {
         AppendText(&m, "MTrk");

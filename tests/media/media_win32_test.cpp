@@ -53,7 +53,8 @@ void Write(const std::string& path, const Bytes& b) {
 
 Bytes Read(const std::string& path) {
     Bytes b;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return b;
     b.resize(GetFileSize(h, nullptr));
     DWORD got = 0;
@@ -118,7 +119,8 @@ TEST_F(MediaWin32Test, MediaWindowTellsExactLength) {
 TEST_F(MediaWin32Test, SharingDecidesWhoMayWrite) {
     Bytes orig = MakeWave(1000);
     Write(wav, orig);
-    HANDLE other = CreateFileA(wav.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE other =
+        CreateFileA(wav.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
     // The RIFF rewrite wants the file to itself: it gives up quietly and changes nothing.
     EXPECT_EQ(1, SetTitleField(wav.c_str(), FIELD_TITLE, "Busy", 0));
@@ -128,7 +130,8 @@ TEST_F(MediaWin32Test, SharingDecidesWhoMayWrite) {
     Bytes mpeg = {0xFF, 0xFB, 0x90, 0x64};
     mpeg.resize(400);
     Write(mp3, mpeg);
-    other = CreateFileA(mp3.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    other =
+        CreateFileA(mp3.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
     EXPECT_EQ(1, WriteId3Field(mp3.c_str(), FIELD_ARTIST, "Shared"));  // the tag writer shares
     CloseHandle(other);

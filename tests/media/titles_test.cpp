@@ -97,8 +97,10 @@ TEST_F(TitlesTest, GenreIsASixteenBitNumber) {
 
 TEST_F(TitlesTest, ListsOfOtherProgramsAreReadButNotReplaced) {
     std::string wav = dir.File("ff.wav");
-    ASSERT_TRUE(Shell("ffmpeg -v error -f lavfi -i sine=d=1 -metadata title=Sunrise -metadata artist=Quartet "
-                      "-c:a pcm_s16le '" + wav + "'"));
+    ASSERT_TRUE(
+        Shell("ffmpeg -v error -f lavfi -i sine=d=1 -metadata title=Sunrise -metadata artist=Quartet "
+              "-c:a pcm_s16le '" +
+              wav + "'"));
     Bytes samples = DecodeWithFfmpeg(wav);
     Bytes ff = ReadAll(wav);
     ASSERT_EQ(0, std::memcmp(&ff[36], "LIST", 4));
@@ -133,7 +135,8 @@ TEST_F(TitlesTest, ListsOfOtherProgramsAreReadButNotReplaced) {
 
     // Every field survives a round trip, each in its own list.
     const char* values[] = {"Night Song", "Band", "", "1999", "Long Album Name", "Fine"};
-    for (int f : {FIELD_TITLE, FIELD_YEAR, FIELD_ALBUM, FIELD_COMMENT}) ASSERT_EQ(1, SetTitleField(wav.c_str(), f, values[f], 0));
+    for (int f : {FIELD_TITLE, FIELD_YEAR, FIELD_ALBUM, FIELD_COMMENT})
+        ASSERT_EQ(1, SetTitleField(wav.c_str(), f, values[f], 0));
     for (int f : {FIELD_TITLE, FIELD_YEAR, FIELD_ALBUM, FIELD_COMMENT}) EXPECT_EQ(values[f], Field(wav, f));
     EXPECT_EQ(samples, DecodeWithFfmpeg(wav));
     // Long values are cut at the field's longest length on reading.
@@ -162,7 +165,9 @@ TEST_F(TitlesTest, GrowingATitleMovesALargeTail) {
 }
 
 TEST_F(TitlesTest, RmidTitlesAreReadButNeverWritten) {
-    Bytes midi = MakeMidi(96, {{0x00, 0xFF, 0x2F, 0x00}});
+    Bytes midi = MakeMidi(96, {
+                                  {0x00, 0xFF, 0x2F, 0x00}
+    });
     Bytes rmid;
     AppendText(&rmid, "RIFF");
     AppendLe32(&rmid, uint32_t(4 + 8 + midi.size() + 8 + 10));
@@ -196,11 +201,12 @@ TEST_F(TitlesTest, MidiTitleComesFromTheFirstTrack) {
         const char* title;
     };
     const Case cases[] = {
-        {"track name", MakeMidi(96, {track({meta(1, "note"), meta(3, "Overture")}), track({})}), 1, "Overture"},
-        {"copyright before text", MakeMidi(96, {track({meta(1, "a"), meta(2, "(c) Us"), meta(1, "b")}), track({})}), 1, "(c) Us"},
-        {"last text", MakeMidi(96, {track({meta(1, "first"), meta(1, "last")}), track({})}), 1, "last"},
-        {"single track, copyright only", MakeMidi(96, {track({meta(2, "(c) Us")})}), 0, "m.mid"},
-        {"second track's name does not count", MakeMidi(96, {track({}), track({meta(3, "Late")})}), 0, "m.mid"},
+        {"track name",                         MakeMidi(96, {track({meta(1, "note"), meta(3, "Overture")}), track({})}),          1, "Overture"},
+        {"copyright before text",              MakeMidi(96, {track({meta(1, "a"), meta(2, "(c) Us"), meta(1, "b")}), track({})}), 1,
+         "(c) Us"                                                                                                                              },
+        {"last text",                          MakeMidi(96, {track({meta(1, "first"), meta(1, "last")}), track({})}),             1, "last"    },
+        {"single track, copyright only",       MakeMidi(96, {track({meta(2, "(c) Us")})}),                                        0, "m.mid"   },
+        {"second track's name does not count", MakeMidi(96, {track({}), track({meta(3, "Late")})}),                               0, "m.mid"   },
     };
     for (const Case& c : cases) {
         std::string mid = dir.File("m.mid");
@@ -269,7 +275,8 @@ TEST_F(TitlesTest, TrailerBeforeTagIsReadAndReduced) {
     ASSERT_EQ(1, ReduceTitleTrailer(mp3.c_str()));
     Bytes reduced = ReadAll(mp3);
     ASSERT_EQ(audio.size() + 32 + 128, reduced.size());
-    EXPECT_EQ(Text("LIST\x10\0\0\0INFOCHST\x04\0\0\0\x00\x96\x00\x00\x18\0\0\0MEXT", 32), Slice(reduced, audio.size(), 32));
+    EXPECT_EQ(Text("LIST\x10\0\0\0INFOCHST\x04\0\0\0\x00\x96\x00\x00\x18\0\0\0MEXT", 32),
+              Slice(reduced, audio.size(), 32));
     EXPECT_EQ(0, std::memcmp(&reduced[audio.size() + 32], "TAGTag title", 12));
     EXPECT_EQ(decoded, DecodeWithFfmpeg(mp3));
 
@@ -352,13 +359,13 @@ TEST(TrailerReader, WalksChunksPadsAndLists) {
         const char* value;
     };
     const Case cases[] = {
-        {"title", trailer({artist, disp}), FIELD_TITLE, 1, "Name"},
-        {"artist after the title", trailer({disp, artist}), FIELD_ARTIST, 1, "Art"},
-        {"stray pad bytes", trailer({Bytes(2, 0), disp, Bytes(1, 0), artist}), FIELD_ARTIST, 1, "Art"},
-        {"unknown chunk outside a list", trailer({TrailerChunk("DISP", Text("x\0", 2)), Text("ABCD\0\0\0\0", 8), artist}),
-         FIELD_ARTIST, 0, ""},
-        {"unknown sub-chunk inside a list", trailer({twoFields}), FIELD_YEAR, 1, "2024"},
-        {"footer reached", trailer({disp}), FIELD_ALBUM, 0, ""},
+        {"title",                           trailer({artist, disp}),                           FIELD_TITLE,  1, "Name"},
+        {"artist after the title",          trailer({disp, artist}),                           FIELD_ARTIST, 1, "Art" },
+        {"stray pad bytes",                 trailer({Bytes(2, 0), disp, Bytes(1, 0), artist}), FIELD_ARTIST, 1, "Art" },
+        {"unknown chunk outside a list",
+         trailer({TrailerChunk("DISP", Text("x\0", 2)), Text("ABCD\0\0\0\0", 8), artist}),     FIELD_ARTIST, 0, ""    },
+        {"unknown sub-chunk inside a list", trailer({twoFields}),                              FIELD_YEAR,   1, "2024"},
+        {"footer reached",                  trailer({disp}),                                   FIELD_ALBUM,  0, ""    },
     };
     for (const Case& c : cases) {
         ByteReader r = MemoryReader(c.file.data(), c.file.size());
@@ -397,7 +404,11 @@ TEST_F(TitlesTest, ChannelStatusDefaults) {
         std::string probed;
         const char* status;
     };
-    const Case cases[] = {{mp3, "\x04\x06\x00\x00"}, {copyOrig, "\x00\x96\x00\x00"}, {copy, "\x00\x16\x00\x00"}};
+    const Case cases[] = {
+        {mp3,      "\x04\x06\x00\x00"},
+        {copyOrig, "\x00\x96\x00\x00"},
+        {copy,     "\x00\x16\x00\x00"}
+    };
     for (const Case& c : cases) {
         ASSERT_EQ(1, GetMediaInfo(c.probed.c_str(), &info));
         EXPECT_EQ(std::string(c.status, 4), Field(mp3, FIELD_CHANNEL_STATUS, SOURCE_TRAILER, &found)) << c.probed;

@@ -27,13 +27,44 @@ struct Expected {
     unsigned value;
 };
 const Expected FIRST_RUN_VALUES[] = {
-    {"RecordInput", 1}, {"RecordFormat", 0}, {"RecordFrequency", 44100}, {"RecordChannel", 2}, {"RecordBps", 16},
-    {"TimerMode", 0}, {"MpegBitrate", 256}, {"Mp2Bitrate", 192}, {"Mp3Bitrate", 128}, {"RecLimit", 0},
-    {"RecAutoRecording", 1}, {"PlaySpace", 1}, {"Repeat", 0}, {"AutoLevel", 16}, {"AutoStart", 2},
-    {"AutoStop", 1}, {"TimerHour0", 0}, {"TimerHour5", 0}, {"TimerMinute0", 0}, {"TimerMinute5", 0},
-    {"TimerMode0", 0}, {"TimerMode5", 0}, {"Xo", 0}, {"Yo", 0}, {"Xs", 400}, {"Ys", 105}, {"Mode", 0},
-    {"Mag", 1}, {"Top", 0}, {"Xo_List", 16}, {"Yo_List", 16}, {"Xs_List", 400}, {"Ys_List", 360},
-    {"ColumnNumber", 56}, {"ColumnName", 124}, {"ColumnTime", 56}, {"ColumnTitle", 164}, {"MaxVolume", 0},
+    {"RecordInput",      1    },
+    {"RecordFormat",     0    },
+    {"RecordFrequency",  44100},
+    {"RecordChannel",    2    },
+    {"RecordBps",        16   },
+    {"TimerMode",        0    },
+    {"MpegBitrate",      256  },
+    {"Mp2Bitrate",       192  },
+    {"Mp3Bitrate",       128  },
+    {"RecLimit",         0    },
+    {"RecAutoRecording", 1    },
+    {"PlaySpace",        1    },
+    {"Repeat",           0    },
+    {"AutoLevel",        16   },
+    {"AutoStart",        2    },
+    {"AutoStop",         1    },
+    {"TimerHour0",       0    },
+    {"TimerHour5",       0    },
+    {"TimerMinute0",     0    },
+    {"TimerMinute5",     0    },
+    {"TimerMode0",       0    },
+    {"TimerMode5",       0    },
+    {"Xo",               0    },
+    {"Yo",               0    },
+    {"Xs",               400  },
+    {"Ys",               105  },
+    {"Mode",             0    },
+    {"Mag",              1    },
+    {"Top",              0    },
+    {"Xo_List",          16   },
+    {"Yo_List",          16   },
+    {"Xs_List",          400  },
+    {"Ys_List",          360  },
+    {"ColumnNumber",     56   },
+    {"ColumnName",       124  },
+    {"ColumnTime",       56   },
+    {"ColumnTitle",      164  },
+    {"MaxVolume",        0    },
 };
 
 struct Geometry {
@@ -109,8 +140,9 @@ protected:
         deck = -1;
     }
     void EndWineServer() {
-        std::system(("WINEPREFIX='" + rig.winePrefix + "' wineserver -k; WINEPREFIX='" + rig.winePrefix +
-                     "' wineserver -w").c_str());
+        std::system(
+            ("WINEPREFIX='" + rig.winePrefix + "' wineserver -k; WINEPREFIX='" + rig.winePrefix + "' wineserver -w")
+                .c_str());
     }
 
     Rig rig;
@@ -152,9 +184,9 @@ TEST_F(DeckSettings, StoredPlaceAndSizeAreHonouredAndPulledOnScreen) {
         unsigned xo, yo, mag;
         Geometry want;
     } cases[] = {
-        {300, 200, 1, {300, 200, 400, 105}},
-        {40, 60, 2, {40, 60, 800, 210}},
-        {5000, 0xFFFFFFCEu, 2, {SCREEN_W - 800, 0, 800, 210}},  // off the right edge and above the top
+        {300,  200,         1, {300, 200, 400, 105}         },
+        {40,   60,          2, {40, 60, 800, 210}           },
+        {5000, 0xFFFFFFCEu, 2, {SCREEN_W - 800, 0, 800, 210}}, // off the right edge and above the top
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.xo) + "," + std::to_string((int)c.yo) + " mag " + std::to_string(c.mag));

@@ -24,8 +24,8 @@ protected:
     // Whether an ordinary sub-key can be made under path (the system refuses under a volatile key).
     static LONG MakeOrdinaryChild(const std::string& path) {
         HKEY h;
-        LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, (path + "\\Child").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &h, nullptr);
+        LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, (path + "\\Child").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &h, nullptr);
         if (rc == ERROR_SUCCESS) RegCloseKey(h);
         return rc;
     }

@@ -143,9 +143,9 @@ TEST_F(SettingsStore, EveryValueSurvivesARoundTrip) {
     EngineSettings& e = Settings();
     std::strcpy(e.recFileName, "C:\\Music\\take");
     std::strcpy(e.selectDir, "D:\\Sets");
-    uint32_t* numbers[] = {&e.recordInput, &e.recordFormat, &e.recordFrequency, &e.recordChannel, &e.recordBps,
-                           &e.timerMode, &e.mpegBitrate, &e.mp2Bitrate, &e.mp3Bitrate, &e.recLimit,
-                           &e.recAutoRecording, &e.playSpace, &e.repeat};
+    uint32_t* numbers[] = {&e.recordInput,      &e.recordFormat, &e.recordFrequency, &e.recordChannel, &e.recordBps,
+                           &e.timerMode,        &e.mpegBitrate,  &e.mp2Bitrate,      &e.mp3Bitrate,    &e.recLimit,
+                           &e.recAutoRecording, &e.playSpace,    &e.repeat};
     for (uint32_t i = 0; i < 13; ++i) *numbers[i] = 1000 + i;
     SetAutoLevels(1024, 0, 3);
     TimerSlot slots[TIMER_SLOT_COUNT];
@@ -194,7 +194,11 @@ TEST_F(SettingsStore, NoticeShowsOnceOnEachDayTheDeckStarts) {
     EXPECT_EQ(Settings().recNoticePending, 0) << "same day";
     ShutDown();
 
-    const int laterDays[][3] = {{2026, 12, 7}, {2026, 11, 7}, {2025, 11, 7}};  // day, month, year differ
+    const int laterDays[][3] = {
+        {2026, 12, 7},
+        {2026, 11, 7},
+        {2025, 11, 7}
+    };  // day, month, year differ
     for (const auto& d : laterDays) {
         SetFakeLocalDate(d[0], d[1], d[2]);
         NewProcess();
@@ -239,8 +243,15 @@ TEST_F(SettingsStore, WindowSizeFollowsModeAndMag) {
     EXPECT_EQ(Layout().mode, 0u) << "odd values: normal face, single size";
     EXPECT_EQ(Layout().mag, 1u);
 
-    struct { uint32_t mode, mag; int32_t w, h; } cases[] = {
-        {0, 1, 400, 105}, {1, 1, 400, 20}, {0, 2, 800, 210}, {1, 2, 800, 40}, {0, 3, 400, 105},
+    struct {
+        uint32_t mode, mag;
+        int32_t w, h;
+    } cases[] = {
+        {0, 1, 400, 105},
+        {1, 1, 400, 20 },
+        {0, 2, 800, 210},
+        {1, 2, 800, 40 },
+        {0, 3, 400, 105},
     };
     for (auto& c : cases) {
         int32_t w, h;

@@ -17,8 +17,13 @@ struct Pcm {
     size_t Frames() const { return samples.size() / size_t(channels); }
 };
 
-inline void Put32(std::vector<uint8_t>& v, uint32_t x) { for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i))); }
-inline void Put16(std::vector<uint8_t>& v, uint16_t x) { v.push_back(uint8_t(x)); v.push_back(uint8_t(x >> 8)); }
+inline void Put32(std::vector<uint8_t>& v, uint32_t x) {
+    for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
+}
+inline void Put16(std::vector<uint8_t>& v, uint16_t x) {
+    v.push_back(uint8_t(x));
+    v.push_back(uint8_t(x >> 8));
+}
 
 inline std::vector<uint8_t> WaveBytes(const Pcm& p) {
     std::vector<uint8_t> v;
@@ -149,9 +154,11 @@ inline Compare AlignedSnr(const Pcm& in, const Pcm& out, int maxDelay) {
     for (int d = 0; d <= maxDelay; ++d) {
         if (out.Frames() < size_t(d) + len) break;
         double c = 0.0;
-        for (size_t i = 2048; i < len; i += 7)
-            c += double(in.samples[i * ch]) * out.samples[(i + size_t(d)) * ch];
-        if (c > bestCorr) { bestCorr = c; r.delay = d; }
+        for (size_t i = 2048; i < len; i += 7) c += double(in.samples[i * ch]) * out.samples[(i + size_t(d)) * ch];
+        if (c > bestCorr) {
+            bestCorr = c;
+            r.delay = d;
+        }
     }
     if (r.delay < 0) return r;
     double sig = 0.0, err = 0.0;

@@ -14,9 +14,7 @@ using namespace enctest;
 
 namespace {
 
-std::string TempPath(const std::string& name) {
-    return "/tmp/tavenc_test_" + std::to_string(::getpid()) + "_" + name;
-}
+std::string TempPath(const std::string& name) { return "/tmp/tavenc_test_" + std::to_string(::getpid()) + "_" + name; }
 
 // Encodes with one Encode call over all input and a Flush, as a batch tool would.
 std::vector<uint8_t> EncodeAll(const Pcm& pcm, int layer, int bitrate, int category = 2) {
@@ -133,9 +131,27 @@ struct Case {
 // Measured on MusicLike (1 s, stereo) at 32, 44.1 and 48 kHz; floors sit about 3 dB under the
 // lowest of the three.
 const Case CASES[] = {
-    {1, 128, 17.5}, {1, 192, 23.5}, {1, 224, 26.5}, {1, 256, 29.5}, {1, 320, 35.5}, {1, 384, 38.5}, {1, 448, 39.5},
-    {2, 96, 22.0},  {2, 128, 20.0}, {2, 160, 23.0}, {2, 192, 26.0}, {2, 256, 30.5}, {2, 320, 34.0}, {2, 384, 38.5},
-    {3, 64, 26.0},  {3, 96, 28.5},  {3, 112, 28.5}, {3, 128, 30.0}, {3, 160, 32.5}, {3, 256, 38.0}, {3, 320, 40.0},
+    {1, 128, 17.5},
+    {1, 192, 23.5},
+    {1, 224, 26.5},
+    {1, 256, 29.5},
+    {1, 320, 35.5},
+    {1, 384, 38.5},
+    {1, 448, 39.5},
+    {2, 96,  22.0},
+    {2, 128, 20.0},
+    {2, 160, 23.0},
+    {2, 192, 26.0},
+    {2, 256, 30.5},
+    {2, 320, 34.0},
+    {2, 384, 38.5},
+    {3, 64,  26.0},
+    {3, 96,  28.5},
+    {3, 112, 28.5},
+    {3, 128, 30.0},
+    {3, 160, 32.5},
+    {3, 256, 38.0},
+    {3, 320, 40.0},
 };
 
 // Encodes `in` once per case, checks the frame count, and decodes every stream with mpg123 and
@@ -169,7 +185,8 @@ void CheckStreams(const Pcm& in, const std::vector<Case>& cases) {
             EXPECT_EQ(out->Frames(), expectSamples) << tool;
             EXPECT_GE(SnrAt(in, *out, delay), c.floorDb) << tool;
         }
-        std::printf("    L%d %3d kbit/s %5d Hz %d ch: SNR %.2f dB\n", c.layer, c.bitrate, in.rate, in.channels, SnrAt(in, mp, delay));
+        std::printf("    L%d %3d kbit/s %5d Hz %d ch: SNR %.2f dB\n", c.layer, c.bitrate, in.rate, in.channels,
+                    SnrAt(in, mp, delay));
         std::remove(paths[i].c_str());
     }
 }
@@ -177,11 +194,19 @@ void CheckStreams(const Pcm& in, const std::vector<Case>& cases) {
 }  // namespace
 
 TEST(TavencStreams, EveryLayerRateAndBitrateDecodesCleanly) {
-    for (int rate : {32000, 44100, 48000}) CheckStreams(MusicLike(rate, 2, 1.0), std::vector<Case>(std::begin(CASES), std::end(CASES)));
+    for (int rate : {32000, 44100, 48000})
+        CheckStreams(MusicLike(rate, 2, 1.0), std::vector<Case>(std::begin(CASES), std::end(CASES)));
 }
 
 TEST(TavencStreams, MonoAtEachLayer) {
-    CheckStreams(MusicLike(44100, 1, 1.0), {{1, 192, 30.0}, {2, 96, 25.0}, {2, 192, 35.0}, {3, 64, 28.0}, {3, 128, 35.0}});
+    CheckStreams(MusicLike(44100, 1, 1.0),
+                 {
+                     {1, 192, 30.0},
+                     {2, 96,  25.0},
+                     {2, 192, 35.0},
+                     {3, 64,  28.0},
+                     {3, 128, 35.0}
+    });
 }
 
 // Attacks switch the first channel to short blocks through start and stop blocks; the stream
@@ -219,7 +244,10 @@ TEST(TavencStreams, AttacksUseShortBlocksInLegalOrder) {
         }
     }
     EXPECT_GE(shorts, 6);  // eight bursts
-    CheckStreams(in, {{3, 128, 6.5}, {3, 320, 13.5}});
+    CheckStreams(in, {
+                         {3, 128, 6.5 },
+                         {3, 320, 13.5}
+    });
 }
 
 TEST(TavencStreams, SilenceAndFullScaleSurvive) {
@@ -275,7 +303,8 @@ TEST(TavencWriter, RecorderPatternMatchesCommandLine) {
                 uint8_t* o = outBuf.data() + produced;
                 const uint8_t* i = acc.data() + consumed;
                 uint32_t p = 0, c = 0;
-                ASSERT_NE(MpegAudioEncode(&o, outBuf.data() + outBuf.size(), &p, &i, acc.data() + consumed + waiting, &c), 0);
+                ASSERT_NE(
+                    MpegAudioEncode(&o, outBuf.data() + outBuf.size(), &p, &i, acc.data() + consumed + waiting, &c), 0);
                 produced += p;
                 consumed += c;
                 waiting -= c;
@@ -331,13 +360,13 @@ TEST(TavencWriter, AnySlicingGivesTheSameStream) {
 
 TEST(TavencCalls, RefusesWhatItDoesNotEncode) {
     uint8_t ctx[TAVENC_CONTEXT_BYTES];
-    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 4, 44100, 128), 0);        // kind 4 is not ours
-    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 3, 22050, 64), 0);         // not an MPEG-1 rate
-    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 3, 44100, 100), 0);        // not a layer III bit rate
-    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2, 44100, 448), 0);        // 448 is layer I only
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 4, 44100, 128), 0);           // kind 4 is not ours
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 3, 22050, 64), 0);            // not an MPEG-1 rate
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 3, 44100, 100), 0);           // not a layer III bit rate
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2, 44100, 448), 0);           // 448 is layer I only
     EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2 | 1 << 8, 44100, 256), 0);  // layer II mono tops at 192
-    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2, 44100, 56), 0);         // nor stereo below 64
-    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 1, 44100, 32), 0);         // allocation would not fit
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 2, 44100, 56), 0);            // nor stereo below 64
+    EXPECT_EQ(MpegAudioEncodeSetInfo(ctx, 1, 44100, 32), 0);            // allocation would not fit
     EXPECT_EQ(MpegAudioEncodeSetInfo(nullptr, 2, 44100, 192), 0);
     EXPECT_NE(MpegAudioEncodeSetInfo(ctx, 1, 48000, 448), 0);
     EXPECT_NE(MpegAudioEncodeSetInfo(ctx, 3 | 1 << 16, 44100, 128), 0);  // a mode word above is ignored

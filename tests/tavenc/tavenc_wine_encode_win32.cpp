@@ -16,7 +16,9 @@ namespace {
 
 struct Library {
     HMODULE module = nullptr;
-    ~Library() { if (module) FreeLibrary(module); }
+    ~Library() {
+        if (module) FreeLibrary(module);
+    }
 };
 
 template <typename Fn>
@@ -39,7 +41,8 @@ int main(int argc, char** argv) {
     MpegAudioEncodeFn encode;
     MpegAudioEncodeFlushFn flush;
     if (!Resolve(lib.module, "MpegAudioEncodeGetFatalError", &getFatal) ||
-        !Resolve(lib.module, "MpegAudioEncodeSetInfo", &setInfo) || !Resolve(lib.module, "MpegAudioEncodeReset", &reset) ||
+        !Resolve(lib.module, "MpegAudioEncodeSetInfo", &setInfo) ||
+        !Resolve(lib.module, "MpegAudioEncodeReset", &reset) ||
         !Resolve(lib.module, "MpegAudioEncodeSetCategoryCode", &setCategory) ||
         !Resolve(lib.module, "MpegAudioEncode", &encode) || !Resolve(lib.module, "MpegAudioEncodeFlush", &flush))
         return 3;
@@ -75,7 +78,10 @@ int main(int argc, char** argv) {
             uint8_t* o = outBuf.data() + produced;
             const uint8_t* i = acc.data() + consumed;
             uint32_t p = 0, c = 0;
-            if (!encode(&o, outBuf.data() + outBuf.size(), &p, &i, acc.data() + consumed + waiting, &c)) { ok = 0; break; }
+            if (!encode(&o, outBuf.data() + outBuf.size(), &p, &i, acc.data() + consumed + waiting, &c)) {
+                ok = 0;
+                break;
+            }
             produced += p;
             consumed += c;
             waiting -= c;

@@ -16,15 +16,25 @@ TEST(TavencDll, EncodesUnderWineAndDecodesCleanly) {
     Pcm in = MusicLike(44100, 2, 1.5);
     std::string base = "/tmp/tavenc_wine_" + std::to_string(::getpid());
     ASSERT_TRUE(WriteFile(base + ".wav", WaveBytes(in)));
-    struct { int layer, bitrate, delay; double floorDb; } cases[] = {{1, 256, 481, 28.0}, {2, 192, 481, 26.0}, {3, 128, 1633, 29.0}};
+    struct {
+        int layer, bitrate, delay;
+        double floorDb;
+    } cases[] = {
+        {1, 256, 481,  28.0},
+        {2, 192, 481,  26.0},
+        {3, 128, 1633, 29.0}
+    };
     for (const auto& c : cases) {
         std::string mpa = base + ".mp" + std::to_string(c.layer);
-        std::string cmd = std::string(QD_SOURCE_DIR) + "/scripts/wine-run.sh '" + bin + "tavenc_wine_encode.exe' 'Z:" +
-                          base + ".wav' 'Z:" + mpa + "' " + std::to_string(c.layer) + " " + std::to_string(c.bitrate);
+        std::string cmd = std::string(QD_SOURCE_DIR) + "/scripts/wine-run.sh '" + bin +
+                          "tavenc_wine_encode.exe' 'Z:" + base + ".wav' 'Z:" + mpa + "' " + std::to_string(c.layer) +
+                          " " + std::to_string(c.bitrate);
         ASSERT_EQ(RunCommand(cmd, nullptr), 0) << cmd;
         std::string native = base + ".native";
         ASSERT_EQ(RunCommand(std::string(QD_BINARY_DIR) + "/bin/taven -l " + std::to_string(c.layer) + " -b " +
-                                 std::to_string(c.bitrate) + " '" + base + ".wav' '" + native + "'", nullptr), 0);
+                                 std::to_string(c.bitrate) + " '" + base + ".wav' '" + native + "'",
+                             nullptr),
+                  0);
         EXPECT_TRUE(ReadFile(native) == ReadFile(mpa)) << "layer " << c.layer << ": DLL and native streams differ";
         std::remove(native.c_str());
         std::string text;

@@ -16,16 +16,15 @@
 namespace {
 
 const char* const NAMES[15] = {
-    "MpegAudioPlayCheckInfo", "MpegAudioPlayInit",        "MpegAudioPlayTerm",        "MpegAudioPlaySetThread",
-    "MpegAudioPlayOpen",      "MpegAudioPlayClose",       "MpegAudioPlayGetInfo",     "MpegAudioPlayStart",
-    "MpegAudioPlayStop",      "MpegAudioPlayPause",       "MpegAudioPlaySetPosition", "MpegAudioPlayGetPosition",
-    "MpegAudioPlayGetLevel",  "MpegAudioPlayGetStatus",   "MpegAudioPlayHandler",
+    "MpegAudioPlayCheckInfo", "MpegAudioPlayInit",      "MpegAudioPlayTerm",        "MpegAudioPlaySetThread",
+    "MpegAudioPlayOpen",      "MpegAudioPlayClose",     "MpegAudioPlayGetInfo",     "MpegAudioPlayStart",
+    "MpegAudioPlayStop",      "MpegAudioPlayPause",     "MpegAudioPlaySetPosition", "MpegAudioPlayGetPosition",
+    "MpegAudioPlayGetLevel",  "MpegAudioPlayGetStatus", "MpegAudioPlayHandler",
 };
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 3) {
         std::printf("usage: tavply_driver file device [atMs seekMs]\n");
         return 2;

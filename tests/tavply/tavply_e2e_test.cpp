@@ -20,8 +20,7 @@ namespace {
 
 const char DEVICE[] = "Kelvara Vornex USB";
 
-std::string WinPath(std::string p)
-{
+std::string WinPath(std::string p) {
     for (char& c : p)
         if (c == '/') c = '\\';
     return "Z:" + p;
@@ -42,8 +41,7 @@ struct DriverRun {
     size_t pollsBeforeSeek = 0;
 };
 
-DriverRun Parse(const std::string& out)
-{
+DriverRun Parse(const std::string& out) {
     DriverRun r;
     std::istringstream in(out);
     std::string line;
@@ -70,8 +68,7 @@ DriverRun Parse(const std::string& out)
     return r;
 }
 
-double Correlation(const float* a, const float* b, size_t n)
-{
+double Correlation(const float* a, const float* b, size_t n) {
     double dot = 0, ea = 0, eb = 0;
     for (size_t i = 0; i < n; ++i) {
         dot += double(a[i]) * b[i];
@@ -83,8 +80,7 @@ double Correlation(const float* a, const float* b, size_t n)
 
 // Best lag of ref[at .. at+n) inside rec[from .. to].
 long BestLag(const std::vector<float>& rec, const std::vector<float>& ref, size_t at, size_t n, long from, long to,
-             double* corrOut)
-{
+             double* corrOut) {
     double best = -2;
     long bestLag = from;
     for (long l = std::max(0L, from); l <= to && size_t(l) + at + n <= rec.size(); ++l) {
@@ -101,8 +97,7 @@ long BestLag(const std::vector<float>& rec, const std::vector<float>& ref, size_
 // Correlation of the heard signal with the reference, window by window. The lag is found once
 // from a probe in the middle of the reference; each 2048-frame window is then looked up near it
 // (a scheduling hiccup of the sound server may shift the rest by a few milliseconds).
-std::vector<double> WindowCorrelations(const std::vector<float>& rec, const std::vector<float>& ref)
-{
+std::vector<double> WindowCorrelations(const std::vector<float>& rec, const std::vector<float>& ref) {
     std::vector<double> out;
     const size_t win = 2048, step = 4410, probe = 8192;
     const long slack = 3000;
@@ -118,22 +113,21 @@ std::vector<double> WindowCorrelations(const std::vector<float>& rec, const std:
 
 class TavplyWine : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         driver = WindowsBinDir() + "/tavply_driver.exe";
-        if (!PathExists(driver) || !PathExists(WindowsBinDir() + "/tavply.dll")) GTEST_SKIP() << "Windows build missing";
+        if (!PathExists(driver) || !PathExists(WindowsBinDir() + "/tavply.dll"))
+            GTEST_SKIP() << "Windows build missing";
         if (!HaveTool("lame") || !HaveTool("sox")) GTEST_SKIP() << "lame or sox missing";
         ASSERT_TRUE(StartRig(&rig));
         dir.reset(new ScratchDir("tavply_e2e"));
         // a rising tone with a stepped envelope: unambiguous to align
-        ASSERT_TRUE(Shell("sox -n -b 16 -r 44100 -c 2 " + (*dir / "in.wav") +
-                          " synth 3 sine 300-3000 vol 0.5 tremolo 2 60"));
+        ASSERT_TRUE(
+            Shell("sox -n -b 16 -r 44100 -c 2 " + (*dir / "in.wav") + " synth 3 sine 300-3000 vol 0.5 tremolo 2 60"));
         ASSERT_TRUE(Shell("lame --quiet -b 192 " + (*dir / "in.wav") + " " + (*dir / "in.mp3")));
     }
     void TearDown() override { StopRig(&rig); }
 
-    DriverRun Play(const std::vector<std::string>& extra, std::vector<int16_t>* heard)
-    {
+    DriverRun Play(const std::vector<std::string>& extra, std::vector<int16_t>* heard) {
         std::string raw = *dir / "heard.raw";
         pid_t rec = StartSinkRecording(rig, raw);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -153,8 +147,7 @@ protected:
     std::unique_ptr<ScratchDir> dir;
 };
 
-TEST_F(TavplyWine, PlaysIntoTheDeviceWithStatusAndPositionFollowingTheAudio)
-{
+TEST_F(TavplyWine, PlaysIntoTheDeviceWithStatusAndPositionFollowingTheAudio) {
     std::vector<float> ref;
     std::vector<float> decoded = DecodeBytes(ReadBytes(*dir / "in.mp3"));
     for (size_t i = 0; i < decoded.size(); i += 2) ref.push_back(decoded[i]);
@@ -190,13 +183,12 @@ TEST_F(TavplyWine, PlaysIntoTheDeviceWithStatusAndPositionFollowingTheAudio)
         for (double v : c) good += v > 0.98 ? 1 : 0;
         if (good * 4 >= c.size() * 3) return;
         if (attempt == 1)
-            ADD_FAILURE() << "heard " << rec.size() << " frames; " << good << " of " << c.size()
-                          << " windows match " << ::testing::PrintToString(c);
+            ADD_FAILURE() << "heard " << rec.size() << " frames; " << good << " of " << c.size() << " windows match "
+                          << ::testing::PrintToString(c);
     }
 }
 
-TEST_F(TavplyWine, SetPositionMovesThePlayback)
-{
+TEST_F(TavplyWine, SetPositionMovesThePlayback) {
     DriverRun run = Play({"400", "2000"}, nullptr);
     ASSERT_EQ(0, run.openResult);
     ASSERT_TRUE(run.seeked);

@@ -13,15 +13,14 @@ using namespace codectest;
 
 namespace {
 
-uint32_t Get32(const uint8_t* rec, uint32_t off)
-{
-    return uint32_t(rec[off]) | uint32_t(rec[off + 1]) << 8 | uint32_t(rec[off + 2]) << 16 | uint32_t(rec[off + 3]) << 24;
+uint32_t Get32(const uint8_t* rec, uint32_t off) {
+    return uint32_t(rec[off]) | uint32_t(rec[off + 1]) << 8 | uint32_t(rec[off + 2]) << 16 |
+           uint32_t(rec[off + 3]) << 24;
 }
 
 class TavplyFiles : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         if (!HaveTool("sox") || !HaveTool("lame") || !HaveTool("twolame")) return;
         dir = new ScratchDir("tavply");
         Shell("sox -n -b 16 -r 44100 -c 2 " + (*dir / "a.wav") + " synth 1.5 sine 440 vol 0.5");
@@ -29,13 +28,11 @@ protected:
         Shell("lame --quiet -b 128 -c " + (*dir / "a.wav") + " " + (*dir / "a.mp3"));
         Shell("twolame --quiet -b 96 -o " + (*dir / "m.wav") + " " + (*dir / "m.mp2"));
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete dir;
         dir = nullptr;
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         if (!dir) GTEST_SKIP() << "sox, lame or twolame missing";
     }
     static ScratchDir* dir;
@@ -44,8 +41,7 @@ protected:
 };
 ScratchDir* TavplyFiles::dir = nullptr;
 
-TEST_F(TavplyFiles, CheckInfoDescribesLayer3AndLayer2Streams)
-{
+TEST_F(TavplyFiles, CheckInfoDescribesLayer3AndLayer2Streams) {
     ASSERT_EQ(0, MpegAudioPlayCheckInfo((*dir / "a.mp3").c_str(), info, ext));
     EXPECT_EQ(2u, Get32(info, TAVPLY_INFO_STREAM));
     EXPECT_EQ(1u, Get32(info, TAVPLY_INFO_VERSION_BIT));
@@ -69,11 +65,10 @@ TEST_F(TavplyFiles, CheckInfoDescribesLayer3AndLayer2Streams)
     EXPECT_NEAR(2000.0, double(Get32(info, TAVPLY_INFO_LENGTH_MS)), 30.0);  // whole frames
 }
 
-TEST_F(TavplyFiles, CheckInfoReportsTrailerChannelStatusAndRefusesOtherFiles)
-{
+TEST_F(TavplyFiles, CheckInfoReportsTrailerChannelStatusAndRefusesOtherFiles) {
     std::vector<uint8_t> bytes = ReadBytes(*dir / "a.mp3");
-    const uint8_t trailer[32] = {'L', 'I', 'S', 'T', 16, 0, 0, 0, 'I', 'N', 'F', 'O', 'C', 'H', 'S', 'T',
-                                 4,   0,   0,   0,   0x04, 0x82, 0x00, 0x02, 24, 0, 0, 0, 'M', 'E', 'X', 'T'};
+    const uint8_t trailer[32] = {'L', 'I', 'S', 'T', 16,   0,    0,    0,    'I', 'N', 'F', 'O', 'C', 'H', 'S', 'T',
+                                 4,   0,   0,   0,   0x04, 0x82, 0x00, 0x02, 24,  0,   0,   0,   'M', 'E', 'X', 'T'};
     bytes.insert(bytes.end(), trailer, trailer + 32);
     std::vector<uint8_t> tag(128, 0);
     std::memcpy(tag.data(), "TAG", 3);
@@ -93,21 +88,18 @@ TEST_F(TavplyFiles, CheckInfoReportsTrailerChannelStatusAndRefusesOtherFiles)
 // The player runs in real time against the clocked output stand-in.
 class TavplyPlayer : public TavplyFiles {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         TavplyFiles::SetUp();
         if (IsSkipped()) return;
         ASSERT_EQ(0, MpegAudioPlayInit());
     }
     void TearDown() override { MpegAudioPlayTerm(); }
-    static int32_t Status()
-    {
+    static int32_t Status() {
         int32_t s = -1;
         MpegAudioPlayGetStatus(&s);
         return s;
     }
-    static uint32_t Position()
-    {
+    static uint32_t Position() {
         uint32_t ms = 0;
         MpegAudioPlayGetPosition(&ms);
         return ms;
@@ -115,8 +107,7 @@ protected:
     static void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
 
-TEST_F(TavplyPlayer, PlaysToTheEndWithPositionFollowingTheClock)
-{
+TEST_F(TavplyPlayer, PlaysToTheEndWithPositionFollowingTheClock) {
     EXPECT_EQ(TAVPLY_STATUS_NOT_READY, Status());
     ASSERT_EQ(0, MpegAudioPlayOpen((*dir / "a.mp3").c_str(), "Kelvara Vornex USB"));
     EXPECT_NE(0, MpegAudioPlayOpen((*dir / "a.mp3").c_str(), ""));  // one track at a time
@@ -137,8 +128,7 @@ TEST_F(TavplyPlayer, PlaysToTheEndWithPositionFollowingTheClock)
     EXPECT_EQ(TAVPLY_STATUS_NOT_READY, Status());
 }
 
-TEST_F(TavplyPlayer, StopResumesSetPositionMovesAndTheEndIsReachable)
-{
+TEST_F(TavplyPlayer, StopResumesSetPositionMovesAndTheEndIsReachable) {
     ASSERT_EQ(0, MpegAudioPlayOpen((*dir / "m.mp2").c_str(), ""));
     ASSERT_EQ(0, MpegAudioPlaySetPosition(1000));
     EXPECT_EQ(1000u, Position());
