@@ -3,7 +3,7 @@
 # through sudo). Quick when everything is already there.
 set -euo pipefail
 PACKAGES=(
-  cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
+  cmake ninja-build ccache g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 xvfb x11-utils xdotool imagemagick pulseaudio pulseaudio-utils locales
   sox ffmpeg mpg123 lame twolame
