@@ -2,7 +2,7 @@
 // requests go through the host-controller and hub interface as descriptor requests to the port
 // the device hangs on, and the device is recognised by the description the configuration
 // manager holds for its driver key. The platform is reached only through usb_transport.h.
-#include "app/byte_order.h"
+#include "base/byte_order.h"
 #include "hardware/device.h"
 #include "hardware/usb_transport.h"
 #include "hardware/wave_devices.h"

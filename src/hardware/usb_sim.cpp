@@ -1,6 +1,6 @@
 // Simulated USB host and Vornex device (file format in usb_sim.h). Plain standard C++, so the
 // same host answers the deck under Wine and the native tests.
-#include "app/byte_order.h"
+#include "base/byte_order.h"
 #include "hardware/usb_sim.h"
 #include <algorithm>
 #include <cstdio>
