@@ -78,30 +78,25 @@ std::string CreateBeside(const char* path, MediaFile* tempOut) {
 }
 
 // Copies [from, to) of src to dst at *at.
-int CopyRange(const MediaFile* src, uint64_t from, uint64_t to, const MediaFile* dst, uint64_t* at, uint8_t* block) {
-    while (from < to) {
-        uint32_t n = to - from < SPLICE_COPY_BLOCK_BYTES ? uint32_t(to - from) : uint32_t(SPLICE_COPY_BLOCK_BYTES);
-        if (ReadMediaFile(src, from, block, n) != n || !WriteMediaFile(dst, *at, block, n)) return 0;
-        from += n;
-        *at += n;
-    }
+int CopyRange(const MediaFile* src, uint64_t from, uint64_t to, const MediaFile* dst, uint64_t* at) {
+    if (from >= to) return 1;
+    if (!CopyMediaFileRange(src, from, dst, *at, to - from)) return 0;
+    *at += to - from;
     return 1;
 }
 
 int WriteCopy(const MediaFile* src, const Splice* s, uint64_t oldSize, const MediaFile* dst) {
-    std::unique_ptr<uint8_t[]> block(new uint8_t[SPLICE_COPY_BLOCK_BYTES]);
     uint64_t at = 0;
     if (s->patchLength) {
-        if (!CopyRange(src, 0, s->patchAt, dst, &at, block.get()) || !WriteMediaFile(dst, at, s->patch, s->patchLength))
-            return 0;
+        if (!CopyRange(src, 0, s->patchAt, dst, &at) || !WriteMediaFile(dst, at, s->patch, s->patchLength)) return 0;
         at += s->patchLength;
-        if (!CopyRange(src, s->patchAt + s->patchLength, s->cutStart, dst, &at, block.get())) return 0;
-    } else if (!CopyRange(src, 0, s->cutStart, dst, &at, block.get())) {
+        if (!CopyRange(src, s->patchAt + s->patchLength, s->cutStart, dst, &at)) return 0;
+    } else if (!CopyRange(src, 0, s->cutStart, dst, &at)) {
         return 0;
     }
     if (s->insertLength && !WriteMediaFile(dst, at, s->insert, s->insertLength)) return 0;
     at += s->insertLength;
-    return CopyRange(src, s->cutEnd, oldSize, dst, &at, block.get()) && FlushMediaFile(dst);
+    return CopyRange(src, s->cutEnd, oldSize, dst, &at) && FlushMediaFile(dst);
 }
 
 int SpliceBeside(const char* path, MediaFile* file, const Splice* s, uint64_t oldSize) {

@@ -35,7 +35,6 @@ struct Splice {
 
 enum {
     SPLICE_IN_PLACE_MAX_BYTES = 1 << 20,  // the most old bytes an in-place rewrite holds for undo
-    SPLICE_COPY_BLOCK_BYTES = 1 << 20,    // copy block of the rewrite beside the file
     SPLICE_SPACE_MARGIN_BYTES = 1 << 20,  // free space asked for beyond the new file's size
 };
 

@@ -27,6 +27,9 @@ uint64_t MediaFileSize(const MediaFile* file);
 uint32_t ReadMediaFile(const MediaFile* file, uint64_t offset, void* out, uint32_t count);
 // 1 when all count bytes were written.
 int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uint32_t count);
+// Copies count bytes of src at from into dst at to (in the kernel where the platform can);
+// 1 when all were copied.
+int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst, uint64_t to, uint64_t count);
 // Cuts (or extends) the file to size bytes; 1 on success.
 int TruncateMediaFile(const MediaFile* file, uint64_t size);
 // Pushes the file's written bytes to the disk; 1 on success.

@@ -61,6 +61,23 @@ int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uin
     return WriteFile(h, data, count, &put, nullptr) && put == count;
 }
 
+int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst, uint64_t to, uint64_t count) {
+    const DWORD BLOCK_BYTES = 1 << 20;
+    HANDLE in = reinterpret_cast<HANDLE>(src->handle), out = reinterpret_cast<HANDLE>(dst->handle);
+    if (src->handle == -1 || dst->handle == -1) return 0;
+    void* block = VirtualAlloc(nullptr, BLOCK_BYTES, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!block) return 0;
+    int ok = SeekTo(in, from) && SeekTo(out, to);
+    while (ok && count > 0) {
+        DWORD want = count < BLOCK_BYTES ? DWORD(count) : BLOCK_BYTES, got = 0, put = 0;
+        ok = ReadFile(in, block, want, &got, nullptr) && got == want && WriteFile(out, block, got, &put, nullptr) &&
+             put == got;
+        count -= got;
+    }
+    VirtualFree(block, 0, MEM_RELEASE);
+    return ok;
+}
+
 int TruncateMediaFile(const MediaFile* file, uint64_t size) {
     HANDLE h = reinterpret_cast<HANDLE>(file->handle);
     return file->handle != -1 && SeekTo(h, size) && SetEndOfFile(h);
