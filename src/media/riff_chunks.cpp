@@ -77,7 +77,7 @@ int PlanRiffWrite(const ByteReader* r, int field, RiffWritePlan* plan) {
         uint64_t end = pos + CHUNK_HEADER_BYTES + size;
         if (end > r->size) return PLAN_CORRUPT;  // a write would rely on bytes that are not there
         if (!plan->found && IsFourCc(head, id)) {
-            const uint8_t* more = HeaderAt(&window, r, pos, 16);
+            const uint8_t* more = HeaderAt(&window, r, pos, field == 0 ? 12 : 16);
             int match = field == 0 ? size >= 4 && more && GetLe32(more + 8) == DISP_TEXT_TYPE
                                    : size >= LIST_MIN_SIZE && more && IsFourCc(more + 12, subId);
             if (match) {
