@@ -43,7 +43,8 @@ expect "$out" 'value=\x00\x16\x00\x00'
 "$Q" reduce-trailer "$T/b.mp3" >/dev/null || fail "reduce-trailer again"
 sox -V1 -n -r 44100 -c 2 -t wav - synth 1 sine 300 | lame --quiet - "$T/c.mp3" || fail "lame"
 "$Q" id3-set "$T/c.mp3" title "Tagged" >/dev/null || fail "id3-set"
-"$Q" reduce-trailer "$T/c.mp3" >/dev/null; [ $? -eq 1 ] || fail "reduce-trailer without a trailer before the tag should exit 1"
+out=$("$Q" reduce-trailer "$T/c.mp3"); [ $? -eq 1 ] || fail "reduce-trailer without a trailer before the tag should exit 1"
+expect "$out" "failure=refused"
 
 "$Q" probe "$T/missing.wav" >/dev/null; [ $? -eq 1 ] || fail "missing file should exit 1"
 "$Q" get "$T/a.wav" nosuchfield >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad field should exit 2"

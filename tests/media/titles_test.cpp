@@ -352,6 +352,14 @@ TEST(TrailerReader, WalksChunksPadsAndLists) {
     AppendText(&twoFields, "zzISBJ");
     AppendLe32(&twoFields, 5);
     AppendBytes(&twoFields, "2024\0", 5);
+    Bytes oddItem;  // another program's item of odd size, its pad byte, then the year
+    AppendText(&oddItem, "LIST");
+    AppendLe32(&oddItem, 4 + 12 + 13);
+    AppendText(&oddItem, "INFOJUNK");
+    AppendLe32(&oddItem, 3);
+    AppendBytes(&oddItem, "zz\0\0ISBJ", 8);
+    AppendLe32(&oddItem, 5);
+    AppendBytes(&oddItem, "2024\0", 5);
     auto trailer = [&](std::vector<Bytes> parts) {
         Bytes area, b = frame;
         for (auto& p : parts) AppendBytes(&area, p.data(), p.size());
@@ -373,6 +381,7 @@ TEST(TrailerReader, WalksChunksPadsAndLists) {
         {"unknown chunk outside a list",
          trailer({TrailerChunk("DISP", Text("x\0", 2)), Text("ABCD\0\0\0\0", 8), artist}),     FIELD_ARTIST, 0, ""    },
         {"unknown sub-chunk inside a list", trailer({twoFields}),                              FIELD_YEAR,   1, "2024"},
+        {"after an odd item and its pad",   trailer({oddItem, Bytes(1, 0)}),                   FIELD_YEAR,   1, "2024"},
         {"footer reached",                  trailer({disp}),                                   FIELD_ALBUM,  0, ""    },
     };
     for (const Case& c : cases) {
