@@ -29,6 +29,7 @@ std::string Folder() {
         char tmpl[] = "/tmp/qd-fuzz-writers-XXXXXX";
         if (!mkdtemp(tmpl)) std::abort();
         folder = tmpl;
+        std::atexit([] { rmdir(folder.c_str()); });
     }
     return folder;
 }
