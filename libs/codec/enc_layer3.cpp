@@ -15,6 +15,23 @@ const int L3_MAX_Q = 8206;           // 15 + 2^13 - 1, the largest value table 3
 const int L3_OUTER_ITERATIONS = 12;  // scale-factor passes per granule (a speed/quality limit)
 const float L3_ATTACK_RATIO = 10.0f;
 
+// Frame layout and the decoder's buffer, as the format fixes them.
+const int L3_HEADER_BITS = 32;
+const int L3_SIDE_BYTES_MONO = 17;
+const int L3_SIDE_BYTES_STEREO = 32;
+const int L3_DECODER_BUFFER_BITS = 7680;  // a decoder holds at most this much frame and reservoir
+const int L3_MAX_MAIN_DATA_BEGIN = 511;   // the side information's 9-bit back pointer
+const int L3_MAX_PART23_BITS = 4095;      // 12-bit field per granule and channel
+const uint8_t L3_MODE_EXT_MASK = 0xCF;    // header byte 3 without the mode extension
+const uint8_t L3_MODE_EXT_MS = 0x20;      // mid/side stereo on, intensity off
+
+// Stereo and bit allocation policy.
+const float L3_MS_SIDE_SHARE = 0.3f;           // mid/side when the side carries less than this share of the mid
+const float L3_MS_SIDE_NEED = 0.5f;            // the side channel's claim on the reservoir, relative
+const int L3_SAVE_DIVISOR = 10;                // up to a tenth of each share goes to the reservoir
+const float L3_PE_FULL_NEED = 1500.0f;         // perceptual entropy that earns a granule the whole reservoir
+const float L3_NOISE_FLOOR_PER_LINE = 1e-12f;  // allowed noise never drops below this (silent bands)
+
 // ---- Huffman bit counting ------------------------------------------------------------------
 
 // Bits of a region under up to three tables at once (all with escape bits or all without):
@@ -524,6 +541,175 @@ int EmitFrames(EncLayer3* l3, uint8_t* out, int cap, int all) {
     return bytes;
 }
 
+// ---- Frame stages --------------------------------------------------------------------------------
+
+int SideBytes(int channels) { return channels == 2 ? L3_SIDE_BYTES_STEREO : L3_SIDE_BYTES_MONO; }
+
+void GranuleBands(int blockType, const uint16_t* sfbLong, const uint16_t* sfbShort, L3Bands* bands) {
+    if (blockType == 2)
+        ShortBands(sfbShort, bands);
+    else
+        LongBands(sfbLong, bands);
+}
+
+// MDCT of the two coded granules of every channel: the held granule and this frame's first
+// (each one granule late, so the block planner could see the next one); the frame's second
+// granule is held for the next frame.
+void TransformGranules(EncLayer3* l3, const EncL3Frame* f, const float subband[][36][32], const uint16_t* sfbShort) {
+    const EncL3Tables* t = &l3->tables;
+    for (int ch = 0; ch < f->channels; ++ch) {
+        EncL3Channel* c = &l3->ch[ch];
+        Mdct(t, c->prevSub, c->heldSub, f->blockType[0], sfbShort, l3->xr[0][ch]);
+        Mdct(t, c->heldSub, (const float(*)[32])subband[ch][0], f->blockType[1], sfbShort, l3->xr[1][ch]);
+        std::memcpy(c->prevSub, subband[ch][0], sizeof c->prevSub);
+        std::memcpy(c->heldSub, subband[ch][18], sizeof c->heldSub);
+    }
+}
+
+// Allowed noise per band in the MDCT domain: the model's ratio times the band's energy.
+void AllowedNoise(const EncLayer3* l3, const EncL3Frame* f, const uint16_t* sfbLong, const uint16_t* sfbShort,
+                  float xmin[2][2][39]) {
+    for (int g = 0; g < 2; ++g) {
+        L3Bands bands;
+        GranuleBands(f->blockType[g], sfbLong, sfbShort, &bands);
+        for (int ch = 0; ch < f->channels; ++ch) {
+            const float* xr = l3->xr[g][ch];
+            for (int b = 0; b < bands.count; ++b) {
+                float e = 0.0f;
+                for (int i = bands.start[b]; i < bands.end[b]; ++i) e += xr[i] * xr[i];
+                float ratio = f->blockType[g] == 2 ? f->ratioShort[g][ch][b % 3][b / 3] : f->ratio[g][ch][b];
+                float floor = L3_NOISE_FLOOR_PER_LINE * float(bands.end[b] - bands.start[b]);
+                xmin[g][ch][b] = std::fmax(ratio * e, floor);
+            }
+        }
+    }
+}
+
+// Mid/side when the channels are alike: the side channel then costs few bits.
+int ChooseMidSide(const EncLayer3* l3) {
+    float em = 0.0f, es = 0.0f;
+    for (int g = 0; g < 2; ++g)
+        for (int i = 0; i < ENC_L3_LINES; ++i) {
+            float l = l3->xr[g][0][i], r = l3->xr[g][1][i];
+            em += (l + r) * (l + r);
+            es += (l - r) * (l - r);
+        }
+    return es < L3_MS_SIDE_SHARE * em;
+}
+
+// Turns left/right into mid/side. Both halves must then hide noise where either channel would
+// show it.
+void ToMidSide(EncLayer3* l3, float xmin[2][2][39]) {
+    const float h = 0.70710678f;
+    for (int g = 0; g < 2; ++g) {
+        for (int i = 0; i < ENC_L3_LINES; ++i) {
+            float l = l3->xr[g][0][i], r = l3->xr[g][1][i];
+            l3->xr[g][0][i] = (l + r) * h;
+            l3->xr[g][1][i] = (l - r) * h;
+        }
+        for (int b = 0; b < 39; ++b) {
+            float m = std::fmin(xmin[g][0][b], xmin[g][1][b]);
+            xmin[g][0][b] = xmin[g][1][b] = m;
+        }
+    }
+}
+
+// The most reservoir bytes a frame of this size may point back to.
+int ReservoirLimit(int frameBytes) {
+    return std::max(0, std::min((L3_DECODER_BUFFER_BITS - frameBytes * 8) / 8, L3_MAX_MAIN_DATA_BEGIN));
+}
+
+// The reservoir this frame may draw on: what held frames left unused, up to the limit a decoder
+// can buffer beside this frame. The excess is given up (left as stuffing) now.
+int ReservoirBytes(EncLayer3* l3, int frameBytes) {
+    const int resvMax = ReservoirLimit(frameBytes);
+    int free = HeldFree(l3);
+    if (free > resvMax) {
+        FillMain(l3, nullptr, free - resvMax);
+        free = resvMax;
+    }
+    return free;
+}
+
+// Codes the four granule/channel units, sharing this frame's main data area and the reservoir
+// between them. Returns the main-data bits used.
+int QuantiseGranules(EncLayer3* l3, const EncL3Frame* f, int ms, int freeBytes, const uint16_t* sfbLong,
+                     const uint16_t* sfbShort, const float xmin[2][2][39]) {
+    const int nch = f->channels;
+    const int frameBits = f->frameBytes * 8;
+    const int resvMax = ReservoirLimit(f->frameBytes);
+    const int mainBits = frameBits - L3_HEADER_BITS - SideBytes(nch) * 8;
+    const int units = 2 * nch;
+    const int share = mainBits / units;
+    int resvLeft = freeBytes * 8;
+    int usedBits = 0;
+    for (int g = 0; g < 2; ++g) {
+        L3Bands bands;
+        GranuleBands(f->blockType[g], sfbLong, sfbShort, &bands);
+        for (int ch = 0; ch < nch; ++ch) {
+            // Part of each share is saved for harder granules, as far as the reservoir can keep
+            // it; the reservoir pays for a granule by its perceptual entropy (short blocks always
+            // take their fill). What the reservoir could not keep is spent now.
+            int unitsLeft = units - (g * nch + ch);
+            int room = resvMax * 8 - resvLeft;
+            int save = room > 0 ? std::min(share / L3_SAVE_DIVISOR, room / unitsLeft) : 0;
+            float need = f->blockType[g] == 2 ? 1.0f : std::fmin(1.0f, f->pe[g][ch] / L3_PE_FULL_NEED);
+            if (ms && ch == 1) need *= L3_MS_SIDE_NEED;
+            int extra = int(float(std::min(resvLeft, share)) * need);
+            int budget = share - save + extra;
+            int mustSpend = (resvLeft + share * unitsLeft - resvMax * 8) / unitsLeft;
+            budget = std::max(budget, mustSpend);
+            budget = std::min(budget, share + resvLeft);
+            budget = std::min(budget, L3_MAX_PART23_BITS);
+            EncL3Granule* out = &l3->gr[g][ch];
+            CodeGranule(&l3->tables, l3->xr[g][ch], xmin[g][ch], &bands, f->blockType[g], sfbLong, budget, l3, out);
+            resvLeft += share - out->part23;
+            usedBits += out->part23;
+        }
+    }
+    return usedBits;
+}
+
+// Lays the frame out among the held ones: header and side information now, its main data area
+// to be filled from the fill position on (the earlier frames' unused tail first). 0 when the
+// hold is full.
+int AppendFrame(EncLayer3* l3, const EncL3Frame* f, int ms, int mainDataBegin) {
+    if (l3->frameCount >= ENC_L3_MAX_HELD_FRAMES || l3->heldLen + f->frameBytes > ENC_L3_HOLD_BYTES) return 0;
+    const int sideBytes = SideBytes(f->channels);
+    EncL3HeldFrame& nf = l3->frames[l3->frameCount];
+    nf.start = l3->heldLen;
+    nf.mainStart = nf.start + 4 + sideBytes;
+    nf.end = nf.start + f->frameBytes;
+    uint8_t* frame = l3->held + nf.start;
+    std::memset(frame, 0, size_t(f->frameBytes));
+    std::memcpy(frame, f->header, 4);
+    if (f->channels == 2) frame[3] = uint8_t((frame[3] & L3_MODE_EXT_MASK) | (ms ? L3_MODE_EXT_MS : 0));
+    EncBitWriter side;
+    EncBitsStart(&side, frame + 4, uint32_t(sideBytes));
+    WriteSideInfo(&side, f->channels, mainDataBegin, l3->gr);
+    if (l3->frameCount == 0) l3->fillPos = nf.mainStart;
+    if (l3->fillFrame == l3->frameCount - 1 && l3->fillPos == l3->frames[l3->fillFrame].end) {
+        ++l3->fillFrame;
+        l3->fillPos = nf.mainStart;
+    }
+    l3->heldLen = nf.end;
+    ++l3->frameCount;
+    return 1;
+}
+
+// Scale factors and Huffman code of the coded granules, written at the fill position.
+void WriteMainData(EncLayer3* l3, int channels, int usedBits) {
+    int mainBytes = (usedBits + 7) / 8;
+    EncBitWriter w;
+    EncBitsStart(&w, l3->mainBuf, uint32_t(mainBytes));
+    for (int g = 0; g < 2; ++g)
+        for (int ch = 0; ch < channels; ++ch) {
+            WriteScalefactors(&w, &l3->gr[g][ch]);
+            WriteHuffman(&w, &l3->gr[g][ch], l3->xr[g][ch]);
+        }
+    FillMain(l3, l3->mainBuf, mainBytes);
+}
+
 }  // namespace
 
 void EncL3InitTables(EncL3Tables* t) {
@@ -597,144 +783,17 @@ void EncL3PlanBlocks(EncLayer3* l3, int channels, const float subband[][36][32],
 }
 
 int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][36][32], uint8_t* out, int cap) {
-    const EncL3Tables* t = &l3->tables;
-    const int nch = f->channels;
     const uint16_t* sfbLong = MPA_SFB_LONG[f->rateSlot];
     const uint16_t* sfbShort = MPA_SFB_SHORT[f->rateSlot];
-    const int sideBytes = nch == 2 ? 32 : 17;
-    const int frameBits = f->frameBytes * 8;
-
-    const int* blockType = f->blockType;
-    float(*xr)[2][ENC_L3_LINES] = l3->xr;
-    for (int ch = 0; ch < nch; ++ch) {
-        EncL3Channel* c = &l3->ch[ch];
-        Mdct(t, c->prevSub, c->heldSub, blockType[0], sfbShort, xr[0][ch]);
-        Mdct(t, c->heldSub, (const float(*)[32])subband[ch][0], blockType[1], sfbShort, xr[1][ch]);
-        std::memcpy(c->prevSub, subband[ch][0], sizeof c->prevSub);
-        std::memcpy(c->heldSub, subband[ch][18], sizeof c->heldSub);
-    }
-
-    // Allowed noise per band in the MDCT domain: the model's ratio times the band's energy.
+    TransformGranules(l3, f, subband, sfbShort);
     float xmin[2][2][39];
-    for (int g = 0; g < 2; ++g) {
-        L3Bands bands;
-        if (blockType[g] == 2)
-            ShortBands(sfbShort, &bands);
-        else
-            LongBands(sfbLong, &bands);
-        for (int ch = 0; ch < nch; ++ch)
-            for (int b = 0; b < bands.count; ++b) {
-                float e = 0.0f;
-                for (int i = bands.start[b]; i < bands.end[b]; ++i) e += xr[g][ch][i] * xr[g][ch][i];
-                float ratio = blockType[g] == 2 ? f->ratioShort[g][ch][b % 3][b / 3] : f->ratio[g][ch][b];
-                float floor = 1e-12f * float(bands.end[b] - bands.start[b]);
-                xmin[g][ch][b] = std::fmax(ratio * e, floor);
-            }
-    }
-
-    // Mid/side when the channels are alike: the side channel then costs few bits. Both halves
-    // must then hide noise where either channel would show it.
-    int ms = 0;
-    if (nch == 2) {
-        float em = 0.0f, es = 0.0f;
-        for (int g = 0; g < 2; ++g)
-            for (int i = 0; i < ENC_L3_LINES; ++i) {
-                float l = xr[g][0][i], r = xr[g][1][i];
-                em += (l + r) * (l + r);
-                es += (l - r) * (l - r);
-            }
-        ms = es < 0.3f * em;
-        if (ms) {
-            const float h = 0.70710678f;
-            for (int g = 0; g < 2; ++g) {
-                for (int i = 0; i < ENC_L3_LINES; ++i) {
-                    float l = xr[g][0][i], r = xr[g][1][i];
-                    xr[g][0][i] = (l + r) * h;
-                    xr[g][1][i] = (l - r) * h;
-                }
-                for (int b = 0; b < 39; ++b) {
-                    float m = std::fmin(xmin[g][0][b], xmin[g][1][b]);
-                    xmin[g][0][b] = xmin[g][1][b] = m;
-                }
-            }
-        }
-    }
-
-    // Bits: this frame's main data area plus what held frames left unused, up to the
-    // reservoir limit (a decoder buffers at most 7680 bits of frame and reservoir).
-    int resvMax = (7680 - frameBits) / 8;
-    if (resvMax > 511) resvMax = 511;
-    if (resvMax < 0) resvMax = 0;
-    int free = HeldFree(l3);
-    if (free > resvMax) {
-        FillMain(l3, nullptr, free - resvMax);
-        free = resvMax;
-    }
-    const int mainBits = frameBits - 32 - sideBytes * 8;
-    const int units = 2 * nch;
-    const int share = mainBits / units;
-    int resvLeft = free * 8;
-    EncL3Granule(*gr)[2] = l3->gr;
-    int usedBits = 0;
-    for (int g = 0; g < 2; ++g) {
-        L3Bands bands;
-        if (blockType[g] == 2)
-            ShortBands(sfbShort, &bands);
-        else
-            LongBands(sfbLong, &bands);
-        for (int ch = 0; ch < nch; ++ch) {
-            // Up to a tenth of each share is saved for harder granules, as far as the reservoir
-            // can keep it; the reservoir pays for a granule by its perceptual entropy (short
-            // blocks always take their fill). What the reservoir could not keep is spent now.
-            int unitsLeft = units - (g * nch + ch);
-            int room = resvMax * 8 - resvLeft;
-            int save = room > 0 ? std::min(share / 10, room / unitsLeft) : 0;
-            float need = blockType[g] == 2 ? 1.0f : std::fmin(1.0f, f->pe[g][ch] / 1500.0f);
-            if (ms && ch == 1) need *= 0.5f;
-            int extra = int(float(resvLeft < share ? resvLeft : share) * need);
-            int budget = share - save + extra;
-            int mustSpend = (resvLeft + share * unitsLeft - resvMax * 8) / unitsLeft;
-            if (budget < mustSpend) budget = mustSpend;
-            if (budget > share + resvLeft) budget = share + resvLeft;
-            if (budget > 4095) budget = 4095;
-            CodeGranule(t, xr[g][ch], xmin[g][ch], &bands, blockType[g], sfbLong, budget, l3, &gr[g][ch]);
-            resvLeft += share - gr[g][ch].part23;
-            usedBits += gr[g][ch].part23;
-        }
-    }
-
-    // Lay the frame out: header and side information, then the main data from the fill
-    // position on (the earlier frames' unused tail first).
-    if (l3->frameCount >= ENC_L3_MAX_HELD_FRAMES || l3->heldLen + f->frameBytes > ENC_L3_HOLD_BYTES) return -1;
-    EncL3HeldFrame& nf = l3->frames[l3->frameCount];
-    nf.start = l3->heldLen;
-    nf.mainStart = nf.start + 4 + sideBytes;
-    nf.end = nf.start + f->frameBytes;
-    uint8_t* frame = l3->held + nf.start;
-    std::memset(frame, 0, size_t(f->frameBytes));
-    std::memcpy(frame, f->header, 4);
-    if (nch == 2) frame[3] = uint8_t((frame[3] & 0xCF) | (ms ? 0x20 : 0x00));
-    EncBitWriter w;
-    EncBitWriter side;
-    EncBitsStart(&side, frame + 4, uint32_t(sideBytes));
-    WriteSideInfo(&side, nch, free, gr);
-    if (l3->frameCount == 0) l3->fillPos = nf.mainStart;
-    if (l3->fillFrame == l3->frameCount - 1 && l3->fillPos == l3->frames[l3->fillFrame].end) {
-        ++l3->fillFrame;
-        l3->fillPos = nf.mainStart;
-    }
-    l3->heldLen = nf.end;
-    ++l3->frameCount;
-
-    uint8_t* mainBuf = l3->mainBuf;
-    int mainBytes = (usedBits + 7) / 8;
-    EncBitsStart(&w, mainBuf, uint32_t(mainBytes));
-    for (int g = 0; g < 2; ++g)
-        for (int ch = 0; ch < nch; ++ch) {
-            WriteScalefactors(&w, &gr[g][ch]);
-            WriteHuffman(&w, &gr[g][ch], xr[g][ch]);
-        }
-    FillMain(l3, mainBuf, mainBytes);
+    AllowedNoise(l3, f, sfbLong, sfbShort, xmin);
+    const int ms = f->channels == 2 && ChooseMidSide(l3);
+    if (ms) ToMidSide(l3, xmin);
+    const int free = ReservoirBytes(l3, f->frameBytes);
+    const int usedBits = QuantiseGranules(l3, f, ms, free, sfbLong, sfbShort, xmin);
+    if (!AppendFrame(l3, f, ms, free)) return -1;
+    WriteMainData(l3, f->channels, usedBits);
     return EmitFrames(l3, out, cap, 0);
 }
 
