@@ -154,8 +154,8 @@ void ReadVbrHeader(const uint8_t* f, const MpaHeader& h, MpaStreamInfo* info, ui
         if (flags & 8) p += 4;
         // LAME extension: encoder string (9), revision (1), lowpass (1), peak (4), gains (2+2),
         // flags (1), bitrate (1), then delay and padding packed in 3 bytes (12 bits each)
-        if (p + 24 <= len && (std::memcmp(f + p, "LAME", 4) == 0 || std::memcmp(f + p, "Lavf", 4) == 0 ||
-                              std::memcmp(f + p, "Lavc", 4) == 0)) {
+        if (p + 24 <= len && (std::memcmp(f + p, "LAME", 4) == 0 || std::memcmp(f + p, "TAVEN", 5) == 0 ||
+                              std::memcmp(f + p, "Lavf", 4) == 0 || std::memcmp(f + p, "Lavc", 4) == 0)) {
             const uint8_t* d = f + p + 21;
             info->encoderDelay = (uint32_t(d[0]) << 4) | (d[1] >> 4);
             info->encoderPadding = (uint32_t(d[1] & 15) << 8) | d[2];

@@ -278,7 +278,7 @@ TEST(TavencWriter, RecorderPatternMatchesCommandLine) {
     ASSERT_TRUE(WriteFile(wav, WaveBytes(in)));
     for (int layer = 1; layer <= 3; ++layer) {
         int br = layer == 1 ? 256 : (layer == 2 ? 192 : 128);
-        std::string cmd = std::string(QD_BINARY_DIR) + "/bin/taven -l " + std::to_string(layer) + " -b " +
+        std::string cmd = std::string(QD_BINARY_DIR) + "/bin/taven -t -l " + std::to_string(layer) + " -b " +
                           std::to_string(br) + " '" + wav + "' '" + cliOut + "'";
         ASSERT_EQ(RunCommand(cmd, nullptr), 0) << cmd;
         std::vector<uint8_t> expected = ReadFile(cliOut);
