@@ -31,6 +31,7 @@ const float L3_MS_SIDE_NEED = 0.5f;            // the side channel's claim on th
 const int L3_SAVE_DIVISOR = 10;                // up to a tenth of each share goes to the reservoir
 const float L3_PE_FULL_NEED = 1500.0f;         // perceptual entropy that earns a granule the whole reservoir
 const float L3_NOISE_FLOOR_PER_LINE = 1e-12f;  // allowed noise never drops below this (silent bands)
+const float L3_LOWPASS_PASS_SHARE = 0.94f;     // the lowpass's taper starts here (share of the cutoff)
 
 // ---- Huffman bit counting ------------------------------------------------------------------
 
@@ -552,6 +553,19 @@ void GranuleBands(int blockType, const uint16_t* sfbLong, const uint16_t* sfbSho
         LongBands(sfbLong, bands);
 }
 
+// The lowpass, on a granule's lines in the order Mdct left them.
+void ApplyLowpass(const EncLayer3* l3, int blockType, const uint16_t* sfbShort, float* xr) {
+    if (blockType != 2) {
+        for (int i = 0; i < ENC_L3_LINES; ++i) xr[i] *= l3->lowpassLong[i];
+        return;
+    }
+    for (int s = 0; s < 13; ++s) {
+        const int a = sfbShort[s], width = sfbShort[s + 1] - a;
+        for (int w = 0; w < 3; ++w)
+            for (int f = 0; f < width; ++f) xr[3 * a + w * width + f] *= l3->lowpassShort[a + f];
+    }
+}
+
 // MDCT of the two coded granules of every channel: the held granule and this frame's first
 // (each one granule late, so the block planner could see the next one); the frame's second
 // granule is held for the next frame.
@@ -561,6 +575,8 @@ void TransformGranules(EncLayer3* l3, const EncL3Frame* f, const float subband[]
         EncL3Channel* c = &l3->ch[ch];
         Mdct(t, c->prevSub, c->heldSub, f->blockType[0], sfbShort, l3->xr[0][ch]);
         Mdct(t, c->heldSub, (const float(*)[32])subband[ch][0], f->blockType[1], sfbShort, l3->xr[1][ch]);
+        ApplyLowpass(l3, f->blockType[0], sfbShort, l3->xr[0][ch]);
+        ApplyLowpass(l3, f->blockType[1], sfbShort, l3->xr[1][ch]);
         std::memcpy(c->prevSub, subband[ch][0], sizeof c->prevSub);
         std::memcpy(c->heldSub, subband[ch][18], sizeof c->heldSub);
     }
@@ -746,6 +762,18 @@ void EncL3InitTables(EncL3Tables* t) {
         t->quantScale[k] = float(std::pow(2.0, -0.1875 * (k - 274)));
         t->dequantStep[k] = float(std::pow(2.0, 0.25 * (k - 274)));
     }
+}
+
+void EncL3SetLowpass(EncLayer3* l3, int sampleRate, float cutoffHz) {
+    const float pass = L3_LOWPASS_PASS_SHARE * cutoffHz;
+    auto gain = [&](float hz) {
+        if (hz <= pass) return 1.0f;
+        if (hz >= cutoffHz) return 0.0f;
+        return float(0.5 + 0.5 * std::cos(L3_PI * (hz - pass) / (cutoffHz - pass)));
+    };
+    // line k of an n-line block is centred on (k + 1/2) * rate / (2n)
+    for (int k = 0; k < ENC_L3_LINES; ++k) l3->lowpassLong[k] = gain((k + 0.5f) * float(sampleRate) / 1152.0f);
+    for (int k = 0; k < 192; ++k) l3->lowpassShort[k] = gain((k + 0.5f) * float(sampleRate) / 384.0f);
 }
 
 void EncL3Reset(EncLayer3* l3) {
