@@ -253,11 +253,15 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
                 // Short blocks: three windows 192 samples apart around the block's centre. Their
                 // phase prediction runs from window to window, fresh at each run of short blocks.
                 if (f.blockType[g] != 2) continue;
-                if (!(g == 1 ? f.blockType[0] == 2 : s->l3PrevShort)) EncPsyReset(&s->psyShortChannel[ch]);
-                for (int w = 0; w < 3; ++w) {
+                // A fresh run starts with the window before the block's first, so that the first
+                // window's threshold is held to what the quiet before an attack can mask.
+                const int fresh = !(g == 1 ? f.blockType[0] == 2 : s->l3PrevShort);
+                if (fresh) EncPsyReset(&s->psyShortChannel[ch]);
+                for (int w = fresh ? -1 : 0; w < 3; ++w) {
                     const float* at =
                         s->psyInput[ch] + ENC_PSY_LOOKBACK - 801 + 576 * g + 192 * (w - 1) - ENC_PSY_FFT_SHORT / 2;
                     EncPsyAnalyze(&s->psyShort, &s->psyShortChannel[ch], at, 1, &s->psyResult);
+                    if (w < 0) continue;
                     BandRatios(&s->psyResult, ENC_PSY_FFT_SHORT / 2, MPA_SFB_SHORT[f.rateSlot], 13, 192,
                                f.ratioShort[g][ch][w]);
                 }

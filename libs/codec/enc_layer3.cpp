@@ -13,7 +13,7 @@ namespace {
 const double L3_PI = 3.14159265358979323846;
 const int L3_MAX_Q = 8206;           // 15 + 2^13 - 1, the largest value table 31 codes
 const int L3_OUTER_ITERATIONS = 12;  // scale-factor passes per granule (a speed/quality limit)
-const float L3_ATTACK_RATIO = 10.0f;
+const float L3_ATTACK_RATIO = 6.0f;
 
 // Frame layout and the decoder's buffer, as the format fixes them.
 const int L3_HEADER_BITS = 32;
@@ -388,20 +388,21 @@ void Mdct(const EncL3Tables* t, const float prev[18][32], const float cur[18][32
         }
 }
 
-// A transient: one sixth of the granule carries far more energy than the sixths before it.
+// Transients in a granule of subband samples, by thirds: bit k set when third k carries far more
+// energy than the three thirds before it.
 int DetectAttack(EncL3Channel* c, const float sub[18][32]) {
-    int attack = 0;
+    int thirds = 0;
     for (int seg = 0; seg < 3; ++seg) {
         float e = 0.0f;
         for (int n = seg * 6; n < seg * 6 + 6; ++n)
             for (int sb = 2; sb < 32; ++sb) e += sub[n][sb] * sub[n][sb];
         float before = (c->segEnergy[0] + c->segEnergy[1] + c->segEnergy[2]) / 3.0f;
-        if (e > L3_ATTACK_RATIO * before && e > 1e-4f) attack = 1;
+        if (e > L3_ATTACK_RATIO * before && e > 1e-4f) thirds |= 1 << seg;
         c->segEnergy[0] = c->segEnergy[1];
         c->segEnergy[1] = c->segEnergy[2];
         c->segEnergy[2] = e;
     }
-    return attack;
+    return thirds;
 }
 
 // ---- Bitstream ---------------------------------------------------------------------------------
@@ -671,7 +672,7 @@ int QuantiseGranules(EncLayer3* l3, const EncL3Frame* f, int ms, int freeBytes, 
             int save = room > 0 ? std::min(share / L3_SAVE_DIVISOR, room / unitsLeft) : 0;
             float need = f->blockType[g] == 2 ? 1.0f : std::fmin(1.0f, f->pe[g][ch] / L3_PE_FULL_NEED);
             if (ms && ch == 1) need *= L3_MS_SIDE_NEED;
-            int extra = int(float(std::min(resvLeft, share)) * need);
+            int extra = f->blockType[g] == 2 ? resvLeft : int(float(std::min(resvLeft, share)) * need);
             int budget = share - save + extra;
             int mustSpend = (resvLeft + share * unitsLeft - resvMax * 8) / unitsLeft;
             budget = std::max(budget, mustSpend);
@@ -780,6 +781,7 @@ void EncL3Reset(EncLayer3* l3) {
     std::memset(l3->ch, 0, sizeof l3->ch);
     l3->heldLen = 0;
     l3->heldAttack = 0;
+    l3->heldLateAttack = 0;
     l3->blockType = 0;
     l3->frameCount = 0;
     l3->fillFrame = 0;
@@ -787,13 +789,21 @@ void EncL3Reset(EncLayer3* l3) {
 }
 
 void EncL3PlanBlocks(EncLayer3* l3, int channels, const float subband[][36][32], int* blockTypeOut) {
-    // Transients: attack[0] in the held granule, [1] in this frame's first, [2] in its second.
-    // The coded granules are the held one and this frame's first, so each sees the next one's.
-    int attack[3] = {l3->heldAttack, 0, 0};
+    // A coded granule's MDCT spans two granules of subband samples, A then B; its short windows
+    // cover the last two thirds of A and the first two of B, and only there is an attack's noise
+    // kept to a few milliseconds. So the granule is short when an attack falls in A's last third
+    // or B's first two. The analysis filter rings up to half a third ahead of an attack, so an
+    // attack seen in a middle third may really start in the next one: both blocks go short.
+    int first = 0, second = 0;  // thirds with an attack in this frame's two subband granules
     for (int ch = 0; ch < channels; ++ch) {
-        attack[1] |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][0]);
-        attack[2] |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][18]);
+        first |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][0]);
+        second |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][18]);
     }
+    const int EARLY = 3, LATE = 6;  // thirds 0 and 1; thirds 1 and 2
+    // attack[0]: the held granule's coded block (decided last frame), [1]: the block ending with
+    // this frame's first granule, [2]: the one ending with its second (coded next frame).
+    const int attack[3] = {l3->heldAttack, (l3->heldLateAttack | (first & EARLY)) != 0,
+                           ((first & LATE) | (second & EARLY)) != 0};
     int prevType = l3->blockType;
     for (int g = 0; g < 2; ++g) {
         int bt;
@@ -808,6 +818,7 @@ void EncL3PlanBlocks(EncLayer3* l3, int channels, const float subband[][36][32],
     }
     l3->blockType = prevType;
     l3->heldAttack = attack[2];
+    l3->heldLateAttack = (second & LATE) != 0;
 }
 
 int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][36][32], uint8_t* out, int cap) {

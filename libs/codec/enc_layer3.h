@@ -62,7 +62,8 @@ struct EncLayer3 {
     int frameCount;
     int fillFrame;                    // frame whose main data area is being filled
     int fillPos;                      // next main-data byte in held[]
-    int heldAttack;                   // the held granule starts with a transient
+    int heldAttack;                   // the held granule's coded block must be short
+    int heldLateAttack;               // a transient in the last third of the held granule
     int blockType;                    // of the last granule planned (0 long, 1 start, 2 short, 3 stop)
     float lowpassLong[ENC_L3_LINES];  // gain per MDCT line of a long block (the lowpass)
     float lowpassShort[192];          // and per line of one short block
