@@ -92,7 +92,7 @@ void MpaDecoderResetStream(MpaDecoder* dec) {
 
 int MpaDecodeFrame(MpaDecoder* dec, const uint8_t* frame, size_t bytes, float* pcmOut, MpaHeader* headerOut) {
     MpaHeader h;
-    if (!frame || bytes < MPA_HEADER_BYTES || !MpaParseHeader(MpaHeaderWord(frame), &h)) {
+    if (!frame || bytes < MPA_HEADER_BYTES || !MpaParseHeader(MpaHeaderWord(frame), &h, dec->freeBytes)) {
         dec->lastError = MPA_ERR_HEADER;
         return 0;
     }

@@ -49,6 +49,8 @@ struct MpaDecoder {
     MpaHuffLookup huff[32];  // by table_select
     MpaHuffLookup quad[2];   // count1 tables A and B
 
+    int freeBytes;  // free-format streams: the frame size without padding, set by the caller
+
     // Stream history, cleared by MpaDecoderResetStream.
     float synthBuf[MPA_MAX_CHANNELS][2048];   // polyphase V vectors, written twice for wrap-free reads
     int synthPos;                             // newest V vector position (0..15) * 64
