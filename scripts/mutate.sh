@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Mutation check: puts plausible one-line faults (scripts/mutations.txt) into a scratch copy of
+# the tree one at a time, rebuilds the native build incrementally and runs the native unit tests
+# (not the end-to-end ones, which need Wine). A fault that every test lets through "survives":
+# a place where a real bug would reach users unnoticed.
+#
+#   scripts/mutate.sh [-n] [-r REV] [-l LIST] [-k WORD]
+#     -r  mutate the tree as committed at REV (say, to score the tests of an older commit)
+#     -k  only the mutations whose line contains WORD
+#     -n  only check that every mutation's text is still found once (no build)
+#
+# The scratch copy and its build live in $QD_MUTATE_DIR (default /tmp/qd-mutate-<user>-<tree>)
+# and are kept between runs, so a second run only rebuilds what changed. CPU-heavy: run it with
+# nice on a shared machine. Exit status: 0 when every mutation was caught, 1 otherwise.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+list="$top/scripts/mutations.txt"
+only=""
+dry=0
+rev=""
+while getopts "nr:l:k:" opt; do
+  case $opt in
+  r) rev=$OPTARG ;;
+  n) dry=1 ;;
+  l) list=$OPTARG ;;
+  k) only=$OPTARG ;;
+  *) echo "usage: $0 [-n] [-r REV] [-l LIST] [-k WORD]" >&2; exit 2 ;;
+  esac
+done
+scratch=${QD_MUTATE_DIR:-/tmp/qd-mutate-$(id -un)-$(basename "$top")}
+tree="$scratch/tree"
+# A check of the list alone must not disturb a run that uses the scratch copy.
+[ "$dry" = 1 ] && tree=$(mktemp -d) && trap 'rm -rf "$tree"' EXIT
+# Inside the copy, where the tree's own build would be, so ccache finds what the tree's build
+# compiled already.
+build="$tree/build/native"
+report="$scratch/report.txt"
+jobs=$(nproc)
+# End-to-end tests drive Movello.exe under Wine: slow, and they need the Windows build.
+unit_tests_exclude='e2e|wine'
+
+mkdir -p "$scratch"
+# A fresh copy of the tree as it stands (committed or not), or as committed at REV. tar keeps
+# the files' times, so the build below stays incremental from one run to the next.
+mkdir -p "$tree"
+find "$tree" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+if [ -n "$rev" ]; then
+  git -C "$top" archive "$rev" | tar -xf - -C "$tree"
+else
+  (cd "$top" && git ls-files -co --exclude-standard -z | tar --null --ignore-failed-read -T - -cf - 2>/dev/null) | tar -xf - -C "$tree"
+fi
+
+if [ "$dry" = 0 ]; then
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$tree" CCACHE_NOHASHDIR=1
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$tree" -B "$build" -G Ninja -DQD_BENCH=OFF "${launcher[@]}" >"$scratch/configure.log" 2>&1 ||
+  { echo "configure failed: $scratch/configure.log" >&2; exit 2; }
+
+build_all() { cmake --build "$build" -j "$jobs" >"$scratch/build.log" 2>&1; }
+run_tests() {
+  ctest --test-dir "$build" -E "$unit_tests_exclude" -j "$jobs" --timeout 300 --stop-on-failure \
+    >"$scratch/test.log" 2>&1
+}
+
+echo "building the unmutated tree in $build ..."
+build_all || { echo "the unmutated tree does not build: $scratch/build.log" >&2; exit 2; }
+run_tests || { echo "the unmutated tree fails its tests: $scratch/test.log" >&2; exit 2; }
+fi
+
+# Applies or reverts one mutation with plain text replacement (no regular expressions).
+# apply: exit 0 done, 3 the text is missing or not unique (stale).
+edit() {
+  python3 - "$@" <<'EOF'
+import sys
+mode, path, old, new, keep = sys.argv[1:6]
+if mode == "revert":
+    open(path, "wb").write(open(keep, "rb").read())
+    sys.exit(0)
+old = old.replace("\\n", "\n")
+new = new.replace("\\n", "\n")
+text = open(path, "rb").read().decode("utf-8")
+if text.count(old) != 1:
+    sys.exit(3)
+open(keep, "wb").write(text.encode("utf-8"))
+open(path, "wb").write(text.replace(old, new).encode("utf-8"))
+EOF
+}
+
+: >"$report"
+total=0 caught=0 survived=0 stale=0 broken=0
+while IFS= read -r line || [ -n "$line" ]; do
+  case "$line" in '' | '#'*) continue ;; esac
+  [ -n "$only" ] && [[ "$line" != *"$only"* ]] && continue
+  file=$(awk -F ' @@ ' '{print $1}' <<<"$line")
+  old=$(awk -F ' @@ ' '{print $2}' <<<"$line")
+  new=$(awk -F ' @@ ' '{print $3}' <<<"$line")
+  what=$(awk -F ' @@ ' '{print $4}' <<<"$line")
+  if ! edit apply "$tree/$file" "$old" "$new" "$scratch/original"; then
+    stale=$((stale + 1))
+    printf 'STALE     %-34s %s\n' "$file" "$what" | tee -a "$report"
+    continue
+  fi
+  if [ "$dry" = 1 ]; then
+    edit revert "$tree/$file" "" "" "$scratch/original"
+    printf 'found     %-34s %s\n' "$file" "$what"
+    continue
+  fi
+  if ! build_all; then
+    broken=$((broken + 1))
+    printf 'NO BUILD  %-34s %s\n' "$file" "$what" | tee -a "$report"
+  else
+    total=$((total + 1))
+    if run_tests; then
+      survived=$((survived + 1))
+      printf 'SURVIVED  %-34s %s\n' "$file" "$what" | tee -a "$report"
+    else
+      caught=$((caught + 1))
+      by=$(grep -m1 -E 'Test +#[0-9]+: [A-Za-z0-9_]+ .*\*\*\*' "$scratch/test.log" | sed -E 's/.*: ([A-Za-z0-9_]+) .*/\1/')
+      printf 'caught    %-34s %s  [%s]\n' "$file" "$what" "${by:-?}" | tee -a "$report"
+    fi
+  fi
+  edit revert "$tree/$file" "" "" "$scratch/original"
+done <"$list"
+
+[ "$dry" = 1 ] && { [ "$stale" -eq 0 ]; exit; }
+# Leave the scratch build matching the tree again for the next run.
+build_all >/dev/null 2>&1 || true
+summary="caught $caught of $total mutations"
+[ "$total" -gt 0 ] && summary="$summary ($((100 * caught / total))%)"
+[ "$stale" -gt 0 ] && summary="$summary; $stale stale (text not found once)"
+[ "$broken" -gt 0 ] && summary="$summary; $broken did not build"
+echo "$summary" | tee -a "$report"
+echo "report: $report"
+[ "$survived" -eq 0 ] && [ "$stale" -eq 0 ] && [ "$broken" -eq 0 ]
