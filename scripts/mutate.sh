@@ -13,6 +13,9 @@
 # and are kept between runs, so a second run only rebuilds what changed. CPU-heavy: run it with
 # nice on a shared machine. Exit status: 0 when every mutation was caught, 1 otherwise.
 set -uo pipefail
+# Everything runs from main, read whole before it starts, so editing this script or the list
+# while a run is under way does not disturb the run.
+main() {
 top=$(cd "$(dirname "$0")/.." && pwd)
 list="$top/scripts/mutations.txt"
 only=""
@@ -28,9 +31,12 @@ while getopts "nr:l:k:" opt; do
   esac
 done
 scratch=${QD_MUTATE_DIR:-/tmp/qd-mutate-$(id -un)-$(basename "$top")}
-tree="$scratch/tree"
 # A check of the list alone must not disturb a run that uses the scratch copy.
-[ "$dry" = 1 ] && tree=$(mktemp -d) && trap 'rm -rf "$tree"' EXIT
+if [ "$dry" = 1 ]; then
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+fi
+tree="$scratch/tree"
 # Inside the copy, where the tree's own build would be, so ccache finds what the tree's build
 # compiled already.
 build="$tree/build/native"
@@ -40,6 +46,8 @@ jobs=$(nproc)
 unit_tests_exclude='e2e|wine'
 
 mkdir -p "$scratch"
+cp "$list" "$scratch/mutations.txt"
+list="$scratch/mutations.txt"
 # A fresh copy of the tree as it stands (committed or not), or as committed at REV. tar keeps
 # the files' times, so the build below stays incremental from one run to the next.
 mkdir -p "$tree"
@@ -135,3 +143,6 @@ summary="caught $caught of $total mutations"
 echo "$summary" | tee -a "$report"
 echo "report: $report"
 [ "$survived" -eq 0 ] && [ "$stale" -eq 0 ] && [ "$broken" -eq 0 ]
+}
+main "$@"
+exit
