@@ -48,15 +48,38 @@ unit_tests_exclude='e2e|wine'
 mkdir -p "$scratch"
 cp "$list" "$scratch/mutations.txt"
 list="$scratch/mutations.txt"
-# A fresh copy of the tree as it stands (committed or not), or as committed at REV. tar keeps
-# the files' times, so the build below stays incremental from one run to the next.
-mkdir -p "$tree"
-find "$tree" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+# The tree as it stands (committed or not), or as committed at REV, copied over the scratch copy
+# of the last run. Only files whose bytes differ are written, so the build below stays
+# incremental from one run to the next and never trusts an object built from a mutated file.
+stage="$scratch/stage"
+rm -rf "$stage"
+mkdir -p "$stage" "$tree"
 if [ -n "$rev" ]; then
-  git -C "$top" archive "$rev" | tar -xf - -C "$tree"
+  git -C "$top" archive "$rev" | tar -xf - -C "$stage"
 else
-  (cd "$top" && git ls-files -co --exclude-standard -z | tar --null --ignore-failed-read -T - -cf - 2>/dev/null) | tar -xf - -C "$tree"
+  (cd "$top" && git ls-files -co --exclude-standard -z | tar --null --ignore-failed-read -T - -cf - 2>/dev/null) |
+    tar -xf - -C "$stage"
 fi
+python3 - "$stage" "$tree" <<'EOF'
+import filecmp, os, shutil, sys
+stage, tree = sys.argv[1:3]
+for root, dirs, files in os.walk(tree, topdown=True):
+    rel = os.path.relpath(root, tree)
+    if rel == ".":
+        dirs[:] = [d for d in dirs if d != "build"]
+    for name in files:
+        if not os.path.exists(os.path.join(stage, rel, name)):
+            os.remove(os.path.join(root, name))
+for root, dirs, files in os.walk(stage):
+    out = os.path.join(tree, os.path.relpath(root, stage))
+    os.makedirs(out, exist_ok=True)
+    for name in files:
+        src, dst = os.path.join(root, name), os.path.join(out, name)
+        if not os.path.exists(dst) or not filecmp.cmp(src, dst, shallow=False):
+            shutil.copyfile(src, dst)
+            shutil.copymode(src, dst)
+EOF
+rm -rf "$stage"
 
 if [ "$dry" = 0 ]; then
 launcher=()
@@ -67,10 +90,31 @@ fi
 cmake -S "$tree" -B "$build" -G Ninja -DQD_BENCH=OFF "${launcher[@]}" >"$scratch/configure.log" 2>&1 ||
   { echo "configure failed: $scratch/configure.log" >&2; exit 2; }
 
-build_all() { cmake --build "$build" -j "$jobs" >"$scratch/build.log" 2>&1; }
+# Builds, then names in $scratch/changed the tests whose programs (or the files their command
+# lines name) the build rewrote: the tests are deterministic, so the others cannot change their
+# verdict.
+build_all() {
+  touch "$scratch/built-after"
+  sleep 1
+  cmake --build "$build" -j "$jobs" </dev/null >"$scratch/build.log" 2>&1 || return 1
+  ctest --test-dir "$build" -E "$unit_tests_exclude" --show-only=json-v1 </dev/null |
+    python3 -c '
+import json, os, sys
+since = os.path.getmtime(sys.argv[1])
+for t in json.load(sys.stdin)["tests"]:
+    if any(os.path.isfile(a) and os.path.getmtime(a) > since for a in t.get("command", [])):
+        print(t["name"])
+' "$scratch/built-after" >"$scratch/changed"
+}
+# All the unit tests (the first time), or only those the last build changed.
 run_tests() {
-  ctest --test-dir "$build" -E "$unit_tests_exclude" -j "$jobs" --timeout 300 --stop-on-failure \
-    >"$scratch/test.log" 2>&1
+  local only=()
+  if [ "${1:-}" = changed ]; then
+    [ -s "$scratch/changed" ] || { echo "no test program changed" >"$scratch/test.log"; return 0; }
+    only=(-R "^($(paste -sd'|' "$scratch/changed"))\$")
+  fi
+  ctest --test-dir "$build" -E "$unit_tests_exclude" "${only[@]}" -j "$jobs" --timeout 300 --stop-on-failure \
+    </dev/null >"$scratch/test.log" 2>&1
 }
 
 echo "building the unmutated tree in $build ..."
@@ -99,7 +143,8 @@ EOF
 
 : >"$report"
 total=0 caught=0 survived=0 stale=0 broken=0
-while IFS= read -r line || [ -n "$line" ]; do
+# The list comes in on its own descriptor: the build and ctest must not eat its lines.
+while IFS= read -r line <&3 || [ -n "$line" ]; do
   case "$line" in '' | '#'*) continue ;; esac
   [ -n "$only" ] && [[ "$line" != *"$only"* ]] && continue
   file=$(awk -F ' @@ ' '{print $1}' <<<"$line")
@@ -121,7 +166,7 @@ while IFS= read -r line || [ -n "$line" ]; do
     printf 'NO BUILD  %-34s %s\n' "$file" "$what" | tee -a "$report"
   else
     total=$((total + 1))
-    if run_tests; then
+    if run_tests changed; then
       survived=$((survived + 1))
       printf 'SURVIVED  %-34s %s\n' "$file" "$what" | tee -a "$report"
     else
@@ -131,7 +176,7 @@ while IFS= read -r line || [ -n "$line" ]; do
     fi
   fi
   edit revert "$tree/$file" "" "" "$scratch/original"
-done <"$list"
+done 3<"$list"
 
 [ "$dry" = 1 ] && { [ "$stale" -eq 0 ]; exit; }
 # Leave the scratch build matching the tree again for the next run.
