@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "deck/deck.h"
 #include "playlist/playlist_model.h"
 #include "settings/settings.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "media/media_file.h"
 #include "media/media_probe.h"
 #include "playlist/playlist_internal.h"

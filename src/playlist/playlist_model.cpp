@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
-#include "deck/deck_ui.h"
+#include "base/bounded_copy.h"
+#include "base/message_box.h"
 #include "media/media_file.h"
 #include "media/titles.h"
 #include "playlist/playlist_files.h"
@@ -201,11 +201,7 @@ PlaylistVars& PL() { return g_vars; }
 
 int IsListPath(const char* path) { return EqualNoCase(ExtensionPart(path), LIST_EXTENSION); }
 
-void CopyPath(char* out, const char* text) {
-    size_t n = 0;
-    for (; n + 1 < PLAYLIST_PATH_BYTES && text[n]; ++n) out[n] = text[n];
-    out[n] = 0;
-}
+void CopyPath(char* out, const char* text) { CopyBoundedString(out, PLAYLIST_PATH_BYTES, text); }
 
 void FileTitleOf(const char* path, char* out) {
     const char* name = FileNamePart(path);
@@ -329,19 +325,19 @@ void FinishAdd(int fileCount, int owner) {
 
 int SelectFiles(void* owner) {
     PlaylistVars& v = PL();
-    EnablePlaylistWindow(0);
+    EnableListWindow(0);
     std::vector<char> chosen(SELECT_RESULT_BYTES, 0);
     if (!RunSelectFileDialog(Settings().selectDir, chosen.data(), (uint32_t)chosen.size() - 2)) {
-        EnablePlaylistWindow(1);
+        EnableListWindow(1);
         return 0;
     }
     int anySupported = NoteDialogResult(chosen.data());
     if (PromptStops(PromptSaveChanges(OWNER_MAIN_WINDOW))) {
         RefreshHistoryBox();
-        EnablePlaylistWindow(1);
+        EnableListWindow(1);
         return 0;
     }
-    EnablePlaylistWindow(1);
+    EnableListWindow(1);
     if (anySupported) ClearPlaylistWithoutPrompt();
     AddFileList(chosen.data(), OWNER_MAIN_WINDOW);
     RestartProbing();

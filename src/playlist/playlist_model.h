@@ -90,7 +90,10 @@ int RefreshTitles(const char* path);
 // Fills in entry n's length and title once: "Illegal File" when the probe gives no length,
 // "File Not Found" when the file cannot be opened, "No Title" when it has none. 0 outside 1..count.
 int ProbeEntry(int n);
-// Called by the deck tick every 100 ms: probes at most one entry, paced (see playlist_model.cpp).
+// Called by the deck tick every 100 ms with DeckState: probes at most one entry, paced (see
+// playlist_probe.cpp). The two states it paces by, as the deck numbers them (the deck sits above
+// the playlist, so the numbers are repeated here and the tests check they agree).
+enum { PROBE_DECK_PLAYING = 2, PROBE_DECK_RECORDING = 4 };
 void ProbeTick(int32_t deckState);
 
 // Shows a playlist message box (codes PLMSG_*); returns the answer.

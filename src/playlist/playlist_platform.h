@@ -29,6 +29,7 @@ int ReplaceListFile(const char* path, const void* data, uint32_t bytes);
 
 int PlaylistWindowIsOpen();         // 1 while the playlist window exists
 void EnableMainWindow(int enable);  // the deck's main window, around the list's questions
+void EnableListWindow(int enable);  // the playlist window (when open), around the main window's dialog
 
 // ---- Native build only: the script the dialogs answer from ----------------------------------
 // The next "Select File" result: `bytes` bytes as the dialog would leave them; null = Cancel.

@@ -60,6 +60,7 @@ int ReplaceListFile(const char* path, const void* data, uint32_t bytes) {
 
 int PlaylistWindowIsOpen() { return g_script.windowOpen; }
 void EnableMainWindow(int) {}
+void EnableListWindow(int) {}
 
 void QueueSelectFileResult(const char* result, uint32_t bytes) {
     g_script.selectResults.push_back(result ? std::string(result, bytes) : std::string());

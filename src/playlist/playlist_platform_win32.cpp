@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
+#include "base/shell_handles.h"
 #include "resources/resource.h"
 
 namespace {
@@ -23,6 +23,17 @@ void LoadFilter(int stringId, char* out, int bytes) {
     LoadStringA(GetModuleHandleA(nullptr), (UINT)stringId, out, bytes - 2);
     for (char* p = out; *p; ++p)
         if (*p == '|') *p = 0;
+}
+
+// This process's playlist window, or null.
+HWND ListWindow() {
+    for (HWND w = FindWindowExA(nullptr, nullptr, PLAYLIST_WINDOW_CLASS, nullptr); w;
+         w = FindWindowExA(nullptr, w, PLAYLIST_WINDOW_CLASS, nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == GetCurrentProcessId()) return w;
+    }
+    return nullptr;
 }
 
 HWND OwnerWindow() {
@@ -86,14 +97,11 @@ int ReplaceListFile(const char* path, const void* data, uint32_t bytes) {
     return 0;
 }
 
-int PlaylistWindowIsOpen() {
-    for (HWND w = FindWindowExA(nullptr, nullptr, PLAYLIST_WINDOW_CLASS, nullptr); w;
-         w = FindWindowExA(nullptr, w, PLAYLIST_WINDOW_CLASS, nullptr)) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == GetCurrentProcessId()) return 1;
-    }
-    return 0;
+int PlaylistWindowIsOpen() { return ListWindow() != nullptr; }
+
+void EnableListWindow(int enable) {
+    HWND w = ListWindow();
+    if (w) EnableWindow(w, enable ? TRUE : FALSE);
 }
 
 void EnableMainWindow(int enable) {

@@ -4,8 +4,7 @@
 // pass puts probing on hold until the next list operation. Also the running totals.
 #include <cstring>
 
-#include "app/clock.h"
-#include "deck/deck.h"
+#include "base/clock.h"
 #include "media/media_file.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
@@ -144,7 +143,9 @@ void ProbeTick(int32_t deckState) {
         RedrawRowAndTotal(0);
     }
     uint32_t now = TickCount();
-    if ((deckState == Playing || deckState == Recording) && now - v.probeLastRun < PROBE_HOLD_WHILE_BUSY_MS) return;
+    if ((deckState == PROBE_DECK_PLAYING || deckState == PROBE_DECK_RECORDING) &&
+        now - v.probeLastRun < PROBE_HOLD_WHILE_BUSY_MS)
+        return;
     v.probeLastRun = now;
     if (v.entryCount == 0) {
         v.probeSeen = 0;

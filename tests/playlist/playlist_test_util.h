@@ -1,83 +1,64 @@
-// Helpers of the playlist tests: a scratch folder, small real sound files, a clean slate of
-// every module the list touches, and the list's invariants.
+// Helpers of the playlist tests: a scratch folder, small real WAVE files, a clean slate of every
+// module the list touches, and the invariants that must hold after every change of the list.
 #pragma once
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
-#include "app/clock.h"
-#include "app/message_box.h"
+#include "base/clock.h"
+#include "base/message_box.h"
 #include "deck/deck.h"
 #include "playlist/playlist_files.h"
 #include "playlist/playlist_internal.h"
-#include "playlist/playlist_model.h"
 #include "playlist/playlist_platform.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the temporary folder, removed with its contents at the end.
-struct Scratch {
-    std::string path;
-    Scratch() {
-        static int serial = 0;
-        path =
-            (fs::temp_directory_path() / ("qd_playlist_" + std::to_string(::getpid()) + "_" + std::to_string(serial++)))
-                .string();
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
+struct Scratch {  // a fresh folder, removed with its contents at the end
+    std::string path =
+        (fs::temp_directory_path() / ("qd_pl_" + std::to_string(getpid()) + "_" + std::to_string(Serial()++))).string();
+    Scratch() { fs::create_directories(path); }
     ~Scratch() {
         std::error_code ec;
         fs::remove_all(path, ec);
     }
     std::string File(const std::string& name) const { return path + "/" + name; }
+    static int& Serial() {
+        static int n = 0;
+        return n;
+    }
 };
 
 inline void WriteText(const std::string& path, const std::string& text) {
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream(path, std::ios::binary) << text;
 }
-
 inline std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::stringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
 }
 
-// A silent 8-bit mono WAVE file of `ms` milliseconds at 8000 Hz (8 bytes per millisecond).
+// A silent 8-bit mono 8000 Hz WAVE file of `ms` milliseconds.
 inline std::string WriteWave(const std::string& path, uint32_t ms) {
-    const uint32_t rate = 8000, data = ms * 8;
-    std::string b = "RIFF";
+    std::string b;
     auto le = [&b](uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) b += (char)(uint8_t)(v >> (8 * i));
     };
-    le(36 + data, 4);
-    b += "WAVEfmt ";
-    le(16, 4);
-    le(1, 2);
-    le(1, 2);
-    le(rate, 4);
-    le(rate, 4);
-    le(1, 2);
-    le(8, 2);
-    b += "data";
-    le(data, 4);
-    b.append(data, (char)0x80);
+    b += "RIFF", le(36 + ms * 8, 4), b += "WAVEfmt ", le(16, 4), le(1, 2), le(1, 2), le(8000, 4), le(8000, 4);
+    b += std::string("\x01\0\x08\0data", 8), le(ms * 8, 4), b.append(ms * 8, (char)0x80);
     WriteText(path, b);
     return path;
 }
 
-// Every module the playlist reaches, back to its start.
 inline void ResetPlaylistWorld() {
     ResetPlaylistForTest();
     ResetPlaylistPlatformForTest();
@@ -88,8 +69,7 @@ inline void ResetPlaylistWorld() {
     SetPlaylistInitFailForTest(0);
 }
 
-// String ids of the boxes shown since the last ResetMessages.
-inline std::vector<int> ShownMessages() {
+inline std::vector<int> ShownMessages() {  // string ids since the last ResetMessages
     std::vector<int> ids;
     for (int i = 0; i < RecordedMessageCount(); ++i) ids.push_back(RecordedMessageAt(i)->stringId);
     return ids;
@@ -102,42 +82,27 @@ inline std::vector<std::string> EntryPaths() {
     return paths;
 }
 
-// What must hold after every change of the list.
-inline void ExpectListInvariants(const char* where) {
+// Count in range, each probe state with its title and length, the totals over the probed entries.
+inline void ExpectListInvariants(const std::string& where) {
     SCOPED_TRACE(where);
-    int count = GetEntryCount();
-    ASSERT_GE(count, 0);
-    ASSERT_LE(count, PLAYLIST_MAX_ENTRIES);
+    int count = GetEntryCount(), probed = 0;
+    ASSERT_TRUE(count >= 0 && count <= PLAYLIST_MAX_ENTRIES);
     uint64_t sum = 0;
-    int probed = 0;
+    PlaylistEntry e;
     for (int n = 1; n <= count; ++n) {
-        PlaylistEntry e;
         ASSERT_EQ(GetEntry(n, &e), 1) << n;
-        const char* slash = std::strrchr(e.path, '/');
-        EXPECT_STREQ(e.fileName, slash ? slash + 1 : e.path) << n;
-        switch (e.probeState) {
-        case Unprobed:
-            EXPECT_STREQ(e.title, "Unknown") << n;
-            EXPECT_EQ(e.durationMs, 0u) << n;
-            break;
-        case Probed:
-            EXPECT_GT(e.durationMs, 0u) << n;
-            sum += e.durationMs;
-            probed++;
-            break;
-        case Failed:
-            EXPECT_EQ(e.durationMs, 0u) << n;
-            EXPECT_TRUE(!std::strcmp(e.title, "Illegal File") || !std::strcmp(e.title, "File Not Found")) << n;
-            break;
-        default: ADD_FAILURE() << "probe state " << e.probeState << " of entry " << n;
-        }
+        EXPECT_EQ(std::string(e.path).substr(std::string(e.path).size() - std::strlen(e.fileName)), e.fileName);
+        std::string title = e.title;
+        bool failedTitle = title == "Illegal File" || title == "File Not Found";
+        EXPECT_EQ(e.probeState == Unprobed, title == "Unknown") << n;
+        EXPECT_EQ(e.probeState == Failed, failedTitle) << n;
+        EXPECT_EQ(e.probeState == Probed, e.durationMs > 0) << n;
+        EXPECT_LE(e.probeState, (uint32_t)Failed) << n;
+        if (e.probeState == Probed) sum += e.durationMs, probed++;
     }
-    PlaylistEntry none;
-    EXPECT_EQ(GetEntry(count + 1, &none), 0);
-    EXPECT_EQ(GetEntry(0, &none), 0);
+    EXPECT_EQ(GetEntry(count + 1, &e), 0);
     EXPECT_EQ(GetTotalMs(), sum);
     EXPECT_LE(GetTotalWithGapsMs(), sum + (uint64_t)PLAYLIST_GAP_MS * probed);
     EXPECT_TRUE(GetShownTotalMs() == GetTotalMs() || GetShownTotalMs() == GetTotalWithGapsMs());
-    EXPECT_GE(GetCurrentNumber(), 0);
-    EXPECT_LE(GetCurrentNumber(), PLAYLIST_MAX_ENTRIES);
+    EXPECT_TRUE(GetCurrentNumber() >= 0 && GetCurrentNumber() <= PLAYLIST_MAX_ENTRIES);
 }
