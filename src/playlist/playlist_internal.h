@@ -1,10 +1,12 @@
-// Shared between the playlist's own files (model, probing, list files); nothing outside
-// src/playlist includes this. The list's state is one record owned by playlist_model.cpp.
+// Shared between the playlist's own files (model, probing, list files) and their tests; nothing
+// else includes this. The list's state is one record owned by playlist_model.cpp.
 #pragma once
 #include <cstdint>
 
 #include "playlist/playlist_model.h"
 
+// An entry with its three strings inline: the 999 slots are one block that lives as long as the
+// program, so adding an entry never allocates and cannot run out of memory half way.
 struct PlaylistSlot {
     char path[PLAYLIST_PATH_BYTES];
     char fileName[PLAYLIST_PATH_BYTES];
