@@ -5,7 +5,6 @@
 #include "playlist/playlist_model.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -157,15 +156,10 @@ int NoteDialogResult(const char* buffer) {
     const char* name = first + std::strlen(first) + 1;
     EngineSettings& s = Settings();
     if (*name == 0) {
-        char folder[PLAYLIST_PATH_BYTES];
-        size_t cut = (size_t)(FileNamePart(first) - first);
-        if (cut >= sizeof folder) cut = 0;
-        std::memcpy(folder, first, cut);
-        folder[cut] = 0;
-        std::snprintf(s.selectDir, sizeof s.selectDir, "%s", folder);
+        CopyBounded(s.selectDir, sizeof s.selectDir, first, (size_t)(FileNamePart(first) - first));
         return IsSupportedExtension(ExtensionPart(first));
     }
-    std::snprintf(s.selectDir, sizeof s.selectDir, "%s", first);
+    CopyBoundedString(s.selectDir, sizeof s.selectDir, first);
     for (; *name; name += std::strlen(name) + 1)
         if (IsSupportedExtension(ExtensionPart(name))) return 1;
     return 0;
