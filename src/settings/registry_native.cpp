@@ -154,6 +154,14 @@ int RegistryWriteString(RegistryKey key, const char* name, const char* text) {
     return PutValue(k, name, REGISTRY_TYPE_SZ, text, std::strlen(text) + 1);
 }
 
+int RegistryDeleteValue(RegistryKey key, const char* name) {
+    StoredKey* k = KeyOf(key);
+    if (!k || !static_cast<OpenHandle*>(key)->writable) return 0;
+    for (auto it = k->values.begin(); it != k->values.end();)
+        it = SameName(it->name, name) ? k->values.erase(it) : it + 1;
+    return 1;
+}
+
 void RegistryCloseKey(RegistryKey key) {
     if (!key) return;
     g_hive.openCount--;
