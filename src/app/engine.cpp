@@ -10,6 +10,7 @@
 #include "hardware/mixer.h"
 #include "playback/mci_windows.h"
 #include "playback/mpeg_libraries.h"
+#include "playback/playback_control.h"
 #include "playlist/playlist_files.h"
 #include "record/recorder_window.h"
 #include "settings/settings.h"
@@ -79,7 +80,7 @@ int StepSilenceFiles() {
     DefaultSilenceFolder(folder, sizeof folder);
     int err = WriteSilenceFiles(folder);
     if (err) return err;
-    if (!OpenSilenceFile(SilenceFilePath(44100))) {
+    if (!OpenSilence(SilenceFilePath(44100))) {
         DeleteSilenceFiles();
         return ERR_SILENCE_OPEN;
     }
@@ -143,8 +144,9 @@ void EngineShutdown() {
     StopKey();
     if (!PlaylistShutdown()) return;
     if (MixerInUse()) MixerRelease();
-    CloseSilenceFile();
+    CloseSilence();
     DeleteSilenceFiles();
+    CloseTrack();
     DestroyPlaybackWindows();
     UnregisterRecorderClass();
     FreeMpegLibraries();

@@ -33,10 +33,20 @@ int GetTrackPosition(uint32_t* msOut);  // 0 ms when nothing is open
 int GetTrackStatus();
 int GetTrackEngine();
 int GetTrackPath(char* pathOut);  // PLAYBACK_PATH_BYTES; empty when nothing is open
+// The MPEG player's two meter levels (0..32767) while it holds the track; 0 and both levels 0
+// for the media window or nothing open.
+int GetTrackLevels(int32_t* leftOut, int32_t* rightOut);
 
-// Plays a silence file in the track-space window, opening it there first when another file is
-// open in that window. 1 when the play command succeeded.
+// The track-space window's silence file. OpenSilence opens path there unless it is the file
+// already open (closing the other one first); 1 when path is open afterwards. PlaySilence opens
+// the same way and plays the file from its start; 1 when the play command succeeded (a failed
+// open leaves the old file, which then plays). CloseSilence closes it at shutdown.
+int OpenSilence(const char* path);
 int PlaySilence(const char* path);
+void CloseSilence();
+
+// 0..4: 0 Windows 95, 1 Windows 98, 2 Windows 98 SE or Me, 3 NT 4 and 6+, 4 NT 5 (2000, XP).
+int GetSystemKind();
 
 // The cued track's four channel-status bytes: taken from its file when the deck cues it, written
 // to the device's digital output by PlayTrack and restored after a track-gap mark.
