@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "deck/deck.h"
 #include "deck/deck_tick.h"
 #include "hardware/wave_devices.h"

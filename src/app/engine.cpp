@@ -2,16 +2,18 @@
 // subsystem; the table keeps the order and the error numbers in one place.
 #include "app/engine.h"
 #include "app/app_state.h"
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "app/window_rules.h"
 #include "deck/deck.h"
 #include "deck/silence_files.h"
 #include "hardware/device.h"
 #include "hardware/mixer.h"
+#include "media/media_probe.h"
 #include "playback/mci_windows.h"
 #include "playback/mpeg_libraries.h"
 #include "playback/playback_control.h"
 #include "playlist/playlist_files.h"
+#include "record/record_settings.h"
 #include "record/recorder_window.h"
 #include "settings/settings.h"
 
@@ -49,6 +51,7 @@ int StepWaveOut() {
 }
 
 int StepSettings() {
+    RegisterRecordSettings();
     LoadSettings();
     return 0;
 }
@@ -69,11 +72,22 @@ int StepLibraries() {
     return 0;
 }
 
-int StepPlaylist() { return PlaylistInit(App().mainWindow) ? 0 : ERR_PLAYLIST; }
+int StepPlaylist() { return PlaylistInit(MainWindowHandle()) ? 0 : ERR_PLAYLIST; }
 
-int StepMciWindows() { return CreatePlaybackWindows(App().mainWindow, App().instance) ? 0 : ERR_MCI_WINDOW; }
+// Playback control opens only files the media probe recognises.
+int RecognisedSoundFile(const char* path) {
+    int kind = PLAY_NONE;
+    return GetPlayKind(path, &kind) && kind != PLAY_NONE;
+}
 
-int StepRecorderWindow() { return CreateRecorderWindow(App().mainWindow, App().instance) ? 0 : ERR_RECORDER_WINDOW; }
+int StepMciWindows() {
+    SetTrackProbeHook(RecognisedSoundFile);
+    return CreatePlaybackWindows(MainWindowHandle(), InstanceHandle()) ? 0 : ERR_MCI_WINDOW;
+}
+
+int StepRecorderWindow() {
+    return CreateRecorderWindow(MainWindowHandle(), InstanceHandle()) ? 0 : ERR_RECORDER_WINDOW;
+}
 
 int StepSilenceFiles() {
     char folder[SILENCE_PATH_BYTES];
@@ -134,8 +148,8 @@ const StartupStep* EngineStartupSteps(int* countOut) {
 
 int EngineStartup(int deviceIndex, void* instance, void* mainWindow) {
     App().deviceIndex = deviceIndex;
-    App().instance = instance;
-    App().mainWindow = mainWindow;
+    SetInstanceHandle(instance);
+    SetMainWindowHandle(mainWindow);
     App().initErrorNo = RunStartupSteps(STARTUP_STEPS, STARTUP_STEP_COUNT, nullptr);
     return App().initErrorNo == 0 ? 1 : 0;
 }

@@ -8,13 +8,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "deck/deck.h"
 #include "deck/deck_ui.h"
 #include "deck/record_naming.h"
 #include "deck/track_gap.h"
 #include "display/face_setters.h"
 #include "hardware/device.h"
+#include "hardware/device_protocol.h"
 #include "hardware/mixer.h"
 #include "media/media_probe.h"
 #include "playback/playback_control.h"
@@ -54,9 +55,9 @@ int AutoRecorderListening() {
 
 int PowerModeFromNibble(uint32_t nibble) {
     switch (nibble) {
-    case 1: return POWER_OFF;
-    case 3: return POWER_AUTO;
-    default: return POWER_ON;
+    case POWER_OFF: return POWER_MODE_OFF;
+    case POWER_AUTO: return POWER_MODE_AUTO;
+    default: return POWER_MODE_ON;
     }
 }
 
@@ -237,8 +238,8 @@ int ReadDeviceInFull() {
     CloseDevice();
     if (ok) {
         Settings().recordInput = (uint32_t)InputSelFromStatus(input);
-        g_tick.powerMode = PowerModeFromNibble(power & 0x0F);
-        g_tick.deviceAux = PowerModeFromNibble((power >> 4) & 0x0F);
+        g_tick.powerMode = PowerModeFromNibble(power & POWER_MODE_MASK);
+        g_tick.deviceAux = PowerModeFromNibble((power >> 4) & POWER_MODE_MASK);
         ShowInputSelect(Settings().recordInput);
         ShowCloseLit((uint32_t)g_tick.powerMode);
         SetDeviceAux((uint32_t)g_tick.deviceAux);

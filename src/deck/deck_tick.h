@@ -13,7 +13,7 @@ enum { RecAutoActive = 10 };
 enum { REC_LIMIT_NONE = 0, REC_LIMIT_5_MIN = 1, REC_LIMIT_20_MIN = 2, REC_LIMIT_74_MIN = 3 };
 
 // PowerMode values (device register 8, low nibble 1, 2, 3).
-enum { POWER_OFF = 0, POWER_ON = 1, POWER_AUTO = 2 };
+enum { POWER_MODE_OFF = 0, POWER_MODE_ON = 1, POWER_MODE_AUTO = 2 };
 
 // One tick. Always 1; shownStateOut receives the state the face is to show.
 int DeckTick(int32_t* shownStateOut);

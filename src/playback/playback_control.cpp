@@ -3,11 +3,11 @@
 // window holds, so the track gap and the engine start-up and shutdown agree on it.
 #include "playback/playback_control.h"
 
+#include <cstdio>
 #include <cstring>
 
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "hardware/device.h"
-#include "media/media_probe.h"
 #include "playback/mci_windows.h"
 #include "playback/mpeg_libraries.h"
 
@@ -29,6 +29,7 @@ struct PlaybackModule {
     char silencePath[PLAYBACK_PATH_BYTES];  // file open in the track-space window; empty = none
 };
 PlaybackModule g_play;
+TrackProbeHook g_probe;  // the media probe's verdict on a file, registered by the engine
 
 // Mode of the playback window -> status reported to the deck.
 struct ModeRow {
@@ -59,6 +60,14 @@ int StatusFromMode(const ModeRow* rows, int count, int mode) {
 
 int IsOpen() { return g_play.path[0] != 0; }
 
+int IsRecognisedFile(const char* path) {
+    if (g_probe) return g_probe(path);
+    std::FILE* f = std::fopen(path, "rb");
+    if (!f) return 0;
+    std::fclose(f);
+    return 1;
+}
+
 // The name the output device goes by on this system, "" when no wave-out device carries it.
 const char* PlayerDeviceName(int deviceIndex) {
     if (deviceIndex == WAVE_DEVICE_NONE) return "";
@@ -76,11 +85,12 @@ int GetSystemKind() {
     return major == 5 ? SYSTEM_KIND_NT5 : 3;
 }
 
+void SetTrackProbeHook(TrackProbeHook probe) { g_probe = probe; }
+
 int OpenTrack(const char* path) {
     if (!path || !path[0] || IsOpen()) return 0;
     if (std::strlen(path) >= sizeof g_play.path) return 0;
-    int kind = PLAY_NONE;
-    if (!GetPlayKind(path, &kind) || kind == PLAY_NONE) return 0;  // missing or not a sound file
+    if (!IsRecognisedFile(path)) return 0;  // missing or not a sound file
     int index = WAVE_DEVICE_NONE, count = 0;
     FindWaveDevice(1, &index, &count);
     if (count == 0) return 0;

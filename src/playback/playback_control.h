@@ -25,8 +25,14 @@ enum { TRACK_START = -1, TRACK_END = -2 };
 enum { ENGINE_NONE = 0, ENGINE_MCI = 1, ENGINE_PLAYER = 2 };
 
 int OpenTrack(const char* path);  // 0 when empty, already open, missing or unrecognised
-int CloseTrack();                 // 0 when nothing is open
-int PlayTrack();                  // writes the loaded track's channel status first
+
+// The media probe sits above playback control, so it tells OpenTrack through a hook whether a
+// file is there and is a sound file it recognises (1) or not (0). The engine registers it before
+// the first track opens; until then OpenTrack only checks that the file can be read.
+typedef int (*TrackProbeHook)(const char* path);
+void SetTrackProbeHook(TrackProbeHook probe);
+int CloseTrack();  // 0 when nothing is open
+int PlayTrack();   // writes the loaded track's channel status first
 int StopTrack();
 int SeekTrack(int32_t ms);              // TRACK_START / TRACK_END or a position in ms
 int GetTrackPosition(uint32_t* msOut);  // 0 ms when nothing is open

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/clock.h"
-#include "app/message_box.h"
+#include "base/clock.h"
+#include "base/message_box.h"
 #include "deck/deck.h"
 #include "deck/deck_tick.h"
 #include "deck/deck_ui_native.h"
@@ -330,8 +330,8 @@ TEST_F(DeckTickTest, DeviceIsReadOnceAndAgainOnlyWhenAsked) {
     World().reg8 = 0x13;  // power automatic, aux off
     Tick();
     EXPECT_EQ(Face().inputSelect, (uint32_t)INPUT_IN2);
-    EXPECT_EQ(Face().closeLit, (uint32_t)POWER_AUTO);
-    EXPECT_EQ(Face().deviceAux, (uint32_t)POWER_OFF);
+    EXPECT_EQ(Face().closeLit, (uint32_t)POWER_MODE_AUTO);
+    EXPECT_EQ(Face().deviceAux, (uint32_t)POWER_MODE_OFF);
     int opens = World().deviceOpens;
     Ticks(20);
     EXPECT_EQ(World().deviceOpens, opens);  // an idle deck leaves the device alone
@@ -348,7 +348,7 @@ TEST_F(DeckTickTest, DeviceIsReadOnceAndAgainOnlyWhenAsked) {
     World().deviceAttached = 1;
     World().reg8 = 0x21;
     Tick();
-    EXPECT_EQ(Face().closeLit, (uint32_t)POWER_OFF);
-    EXPECT_EQ(Face().deviceAux, (uint32_t)POWER_ON);
+    EXPECT_EQ(Face().closeLit, (uint32_t)POWER_MODE_OFF);
+    EXPECT_EQ(Face().deviceAux, (uint32_t)POWER_MODE_ON);
 }
 }  // namespace

@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "hardware/device.h"
 #include "hardware/usb_sim.h"
 #include "hardware/wave_devices.h"
+#include "media/media_probe.h"
 #include "playback/mci_windows.h"
 #include "playback/mci_windows_native.h"
 #include "playback/mpeg_libraries.h"
@@ -89,6 +90,11 @@ void* const FAKE_PLAYER[PLAYER_NAME_COUNT] = {
     nullptr,
 };
 
+int ProbeRecognises(const char* path) {
+    int kind = PLAY_NONE;
+    return GetPlayKind(path, &kind) && kind != PLAY_NONE;
+}
+
 const char* const VORNEX_OUT[] = {"PulseAudio", "Kelvara Vornex USB"};
 const char* const OTHER_OUT[] = {"PulseAudio"};
 
@@ -118,6 +124,7 @@ protected:
         SetPlayerFunctionsForTest(FAKE_PLAYER);
         ResetMciWindowsForTest();
         ResetPlaybackForTest();
+        SetTrackProbeHook(ProbeRecognises);
         SetFakeWaveDevices(1, VORNEX_OUT, 2);
         SetFakeSystem(0x409, 2, 10, 0, 19045);
         ASSERT_EQ(CreatePlaybackWindows(nullptr, nullptr), 1);
@@ -126,6 +133,7 @@ protected:
         CloseTrack();
         DestroyPlaybackWindows();
         SetPlayerFunctionsForTest(nullptr);
+        SetTrackProbeHook(nullptr);
         FreeDeviceManager();
         for (const std::string& f : {wav, mp3, text, simFile}) std::remove(f.c_str());
         rmdir(dir.c_str());
