@@ -74,6 +74,8 @@ int main(int argc, char** argv) {
     std::printf("deck tick, %d ticks each\n", ticks);
     std::printf("  idle (nothing cued): %8.3f us per tick\n", idle);
     std::printf("  playing a WAVE file: %8.3f us per tick  (%.1f x idle)\n", playing, playing / idle);
-    std::printf("  the timer allows 100000 us per tick: playing uses %.4f %% of it\n", playing / 1000.0);
+    std::printf("  the timer allows 100000 us per tick: playing uses %.5f %% of it\n", playing / 1000.0);
+    std::printf("  (ticks run %u, short-pathed %u, state %d)\n", (unsigned)DeckTickState().tickCount,
+                (unsigned)DeckTickState().skippedTicks, (int)Deck().deckState);
     return 0;
 }
