@@ -14,12 +14,17 @@ export QD_FEEDER="$top/build/native/tests/e2e/qd_rig_feeder"
 export WINEPREFIX="$top/build/bench-wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 hz=$(getconf CLK_TCK)
 
-cpu_ticks() {  # utime + stime of a process, in clock ticks
-  awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0
+cpu_ticks() {  # utime + stime of a process, in clock ticks (fields 14 and 15 of its stat line)
+  local s
+  { [ -n "$1" ] && s=$(cat "/proc/$1/stat" 2>/dev/null); } || { echo 0; return; }
+  s=${s##*) }  # the name in field 2 may hold blanks and parentheses: count from after it
+  # shellcheck disable=SC2086
+  set -- $s
+  echo $((${12} + ${13}))
 }
 wineserver_pid() {
   local p
-  for p in $(pgrep -x wineserver); do
+  for p in $(pgrep wineserver); do
     tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
   done
 }
@@ -59,12 +64,14 @@ wine "$bin/wintool.exe" wait Vornex_Deck_Controller "Quaverly Deck" 60000 visibl
 sleep 3  # start-up work settles
 pid=$(pgrep -f 'Movello.exe' | head -n 1)
 server=$(wineserver_pid)
+[ -n "$pid" ] && [ -n "$server" ] || { echo "deck_cpu: deck or Wine server not found" >&2; exit 1; }
 idle_deck=$(share "$pid")
 idle_all=$(share "$pid" "$server")
 wine "$bin/Movello.exe" "$(winepath -w "$rig/long.mp3")" >/dev/null 2>&1
 sleep 2
 play_deck=$(share "$pid")
 play_all=$(share "$pid" "$server")
+kill -0 "$pid" 2>/dev/null || { echo "deck_cpu: the deck ended while playing (see $rig/deck.log)" >&2; exit 1; }
 printf 'deck CPU share of one core over %s s (Wine %s)\n' "$secs" "$(wine --version)"
 printf '  %-22s %8s %22s\n' "" "deck" "deck + wineserver"
 printf '  %-22s %7s%% %21s%%\n' "idle" "$idle_deck" "$idle_all"
