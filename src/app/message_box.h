@@ -13,6 +13,7 @@ enum {
     MSGBOX_ICONQUESTION = 0x20,
     MSGBOX_ICONWARNING = 0x30,
     MSGBOX_ICONINFORMATION = 0x40,
+    MSGBOX_FOREGROUND = 0x10000,  // the box comes to the front with its owner
     MSGBOX_ANSWER_OK = 1,
     MSGBOX_ANSWER_CANCEL = 2,
     MSGBOX_ANSWER_YES = 6,
@@ -32,6 +33,11 @@ enum MessageJoin {
 // JOIN_SPACE_DOT reads "message name." ("Could not write to a.wav."); JOIN_APPEND puts the text
 // straight after the message (a question followed by its choices).
 int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsigned style);
+
+// A text the program holds itself (UTF-8), caption "Quaverly Deck", OK button; owned by the main
+// window when owned is 1, else without owner. The native build records it with string id 0
+// and the text in fileName.
+int ShowDeckText(const char* text, int owned);
 
 // Native build only: what was shown, and the answers to give.
 struct RecordedMessage {

@@ -35,6 +35,8 @@ int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsign
     return (buttons == MSGBOX_YESNO || buttons == MSGBOX_YESNOCANCEL) ? MSGBOX_ANSWER_YES : MSGBOX_ANSWER_OK;
 }
 
+int ShowDeckText(const char* text, int) { return ShowDeckMessage(0, text, JOIN_NONE, MSGBOX_OK); }
+
 int RecordedMessageCount() { return g_msg.shownCount; }
 const RecordedMessage* RecordedMessageAt(int index) {
     return (index >= 0 && index < g_msg.shownCount) ? &g_msg.shown[index] : nullptr;

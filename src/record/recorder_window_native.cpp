@@ -5,6 +5,7 @@ namespace {
 struct RecorderWindowFake {
     int created;  // the window "exists"
     int fail;     // tests: creation fails
+    int timer;    // the capture timer runs
 };
 RecorderWindowFake g_rec;
 int g_fakeWindow;
@@ -18,3 +19,5 @@ int CreateRecorderWindow(void*, void*) {
 void UnregisterRecorderClass() { g_rec.created = 0; }
 void* RecorderWindow() { return g_rec.created ? &g_fakeWindow : nullptr; }
 void SetRecorderWindowFailForTest(int fail) { g_rec.fail = fail; }
+void SetCaptureTimer(int running) { g_rec.timer = running; }
+int CaptureTimerRunning() { return g_rec.timer; }
