@@ -8,7 +8,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "deck/deck_ui.h"
 #include "deck/record_folder.h"
 #include "deck/record_naming.h"
@@ -329,6 +329,12 @@ DeckVars& Deck() { return g_deck.vars; }
 
 void ResetDeckState() {
     g_deck = DeckModule{};
+    // The recorder stops, starts and splits recordings through the deck's own keys.
+    RecorderDeckHooks hooks{};
+    hooks.stopRecording = StopKey;
+    hooks.autoStart = StartPlay;
+    hooks.autoSplit = SplitRecordFile;
+    SetRecorderDeckHooks(hooks);
     DeckVars& v = V();
     v.deckState = NoTrack;
     v.searchDir = SEARCH_NONE;

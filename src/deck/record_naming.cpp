@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/message_box.h"
-#include "app/system_info.h"
+#include "base/bounded_copy.h"
+#include "base/message_box.h"
 #include "deck/deck.h"
 #include "deck/deck_ui.h"
 #include "deck/record_folder.h"
@@ -21,10 +21,9 @@
 
 namespace {
 enum {
-    MSG_NEED_DEVICE = 57,    // "You need the Vornex to capture audio."
-    MSG_MPEG_NOTICE = 55,    // the processing power MPEG recording needs
-    MSG_PATH_TOO_LONG = 54,  // "File name/Destination path is too long."
-    LANGUAGE_JAPANESE = 1041,
+    MSG_NEED_DEVICE = 57,         // "You need the Vornex to capture audio."
+    MSG_MPEG_NOTICE = 55,         // the processing power MPEG recording needs
+    MSG_PATH_TOO_LONG = 54,       // "File name/Destination path is too long."
     RECORD_NUMBERS = 1000,        // 000..999
     RECORD_BAR_FULL_MS = 300000,  // position bar's full scale when a recording starts
     RECORD_CHANNELS = 2,
@@ -53,11 +52,7 @@ struct PathParts {
     char ext[RECORD_NAME_BYTES];
 };
 
-void CopyText(char* out, const char* begin, size_t length) {
-    if (length >= RECORD_NAME_BYTES) length = RECORD_NAME_BYTES - 1;
-    std::memcpy(out, begin, length);
-    out[length] = 0;
-}
+void CopyText(char* out, const char* begin, size_t length) { CopyBounded(out, RECORD_NAME_BYTES, begin, length); }
 
 void SplitPath(const char* path, PathParts* partsOut) {
     *partsOut = PathParts{};
@@ -108,7 +103,7 @@ void ShowNamingMessage(int stringId) {
 
 void ShowNamingText(const char* english, const char* japanese) {
     EnablePlaylistWindow(0);
-    ShowDeckText(SystemDefaultLanguage() == LANGUAGE_JAPANESE ? japanese : english, 1);
+    ShowDeckText(english, japanese, 1);
     EnablePlaylistWindow(1);
 }
 

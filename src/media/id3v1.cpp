@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "media/media_formats.h"
 #include "media/titles.h"
 

@@ -3,7 +3,7 @@
 // same format code runs on disk files, in tests and under the fuzzer. Implemented twice:
 // media_file_win32.cpp (CreateFileA and friends) and media_file_native.cpp (POSIX).
 #pragma once
-#include "app/byte_order.h"
+#include "base/byte_order.h"
 #include <cstdint>
 #include <cstring>
 

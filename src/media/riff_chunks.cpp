@@ -2,6 +2,8 @@
 // helpers of the media modules. Every size from a file is checked against the bytes there are.
 #include <cctype>
 #include <cstring>
+
+#include "base/bounded_copy.h"
 #include "media/media_formats.h"
 
 namespace {
@@ -82,11 +84,5 @@ const char* FileNameOf(const char* path) {
 }
 
 void CopyText(char* out, uint32_t cap, const uint8_t* text, uint32_t length) {
-    if (cap == 0) return;
-    uint32_t n = 0;
-    while (n < length && n + 1 < cap && text[n] != 0) {
-        out[n] = char(text[n]);
-        n++;
-    }
-    out[n] = 0;
+    CopyBounded(out, cap, reinterpret_cast<const char*>(text), length);
 }

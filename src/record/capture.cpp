@@ -8,10 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/clock.h"
-#include "app/message_box.h"
-#include "app/system_info.h"
-#include "deck/deck.h"
+#include "base/clock.h"
+#include "base/message_box.h"
 #include "media/titles.h"
 #include "record/auto_record.h"
 #include "record/record_disk.h"
@@ -24,7 +22,7 @@
 namespace {
 enum : uint64_t { DISK_RESERVE_BYTES = 0xA00000 };  // 10 MiB left when no recording limit is set
 enum { DISK_RESERVE_TENTHS = 1 };                   // with a limit: stop at a tenth of the disk free
-enum { LANGUAGE_JAPANESE = 1041, FIRST_DATA_NONE = 0, FIRST_DATA_WRITTEN = 1, FIRST_DATA_STATUS_READ = 2 };
+enum { FIRST_DATA_NONE = 0, FIRST_DATA_WRITTEN = 1, FIRST_DATA_STATUS_READ = 2 };
 const uint8_t DEFAULT_INPUT_STATUS[CHANNEL_STATUS_BYTES] = {4, 6, 0, 0};
 const char LOST_AUDIO_TEXT[] = "Could not capture audio.";
 const char LOST_AUDIO_TEXT_JA[] = "オーディオを取り込めませんでした。";  // the same in Japanese
@@ -57,8 +55,19 @@ uint16_t NextIndex(uint16_t i) { return (uint16_t)(i + 1 == CAPTURE_RING_BUFFERS
 uint8_t* Block(int slot) { return g_cap.ring.data() + (size_t)slot * g_cap.bufferBytes; }
 int IsFilled(int slot) { return g_cap.filled[slot].load(std::memory_order_acquire) == 1; }
 
-void ShowCaptureText(const char* english, const char* japanese) {
-    ShowDeckText(SystemDefaultLanguage() == LANGUAGE_JAPANESE ? japanese : english, 0);
+// The deck's operations, registered by the deck, which sits above the recorder.
+struct DeckHooks {
+    RecorderDeckHooks hooks;
+};
+DeckHooks g_deckHooks;
+
+// The recording ends through the deck, which closes and keeps the file; without a deck (tools,
+// tests of the recorder alone) capture at least stops writing.
+void StopThroughDeck() {
+    if (g_deckHooks.hooks.stopRecording)
+        g_deckHooks.hooks.stopRecording();
+    else
+        StopCapture(1);
 }
 
 int OpenCaptureDevice(const PcmFormat& f) {
@@ -88,7 +97,7 @@ void ResetCaptureDevice() {
     WaveInClose();
     g_cap.deviceKind = CAPTURE_DEVICE_NONE;
     g_cap.peakLeftNow = g_cap.peakRightNow = 0;
-    if (g_cap.lostBuffers != 0 || g_cap.deviceFailed) ShowCaptureText(LOST_AUDIO_TEXT, LOST_AUDIO_TEXT_JA);
+    if (g_cap.lostBuffers != 0 || g_cap.deviceFailed) ShowDeckText(LOST_AUDIO_TEXT, LOST_AUDIO_TEXT_JA, 0);
     g_cap.deviceFailed = 0;
 }
 
@@ -97,7 +106,7 @@ void ResetCaptureDevice() {
 void StopForFault(int result) {
     char path[RECORD_PATH_BYTES] = "";
     GetRecordTarget(path);
-    StopKey();
+    StopThroughDeck();
     if (result == WRITE_FAILED || result == WRITE_ENCODER_FAILED)
         ShowDeckMessage(STR_COULD_NOT_WRITE, path, JOIN_SPACE_DOT, MSGBOX_OK);
     else if (result == -1)
@@ -215,7 +224,7 @@ void AutoRecordDecision() {
     if (g_cap.mode == CAPTURE_WAITING) {
         g_cap.soundCounter = (l > t && r > t) ? (uint16_t)(g_cap.soundCounter + 1) : 0;
         if (g_cap.soundCounter <= startCount) return;
-        StartPlay();
+        if (g_deckHooks.hooks.autoStart) g_deckHooks.hooks.autoStart();
         g_cap.soundCounter = 0;
         if (g_cap.mode != CAPTURE_WRITING) return;
         for (int i = 0; i < startCount + PRE_ROLL_EXTRA; ++i) {
@@ -226,7 +235,7 @@ void AutoRecordDecision() {
     } else if (g_cap.mode == CAPTURE_WRITING && mode == AUTO_START_AND_END) {
         g_cap.soundCounter = (l < t && r < t) ? (uint16_t)(g_cap.soundCounter + 1) : 0;
         if (g_cap.soundCounter <= endCount) return;
-        SplitRecordFile();
+        if (g_deckHooks.hooks.autoSplit) g_deckHooks.hooks.autoSplit();
         ClearEncoderOutputFlag();
         g_cap.soundCounter = 0;
     }
@@ -240,10 +249,12 @@ int AllocateRing() {
     } catch (...) {
         return 0;
     }
-    if (!AllocateEncoderBuffers()) ShowDeckText(NO_ENCODER_BUFFER_TEXT, 0);
+    if (!AllocateEncoderBuffers()) ShowDeckText(NO_ENCODER_BUFFER_TEXT, NO_ENCODER_BUFFER_TEXT, 0);
     return 1;
 }
 }  // namespace
+
+void SetRecorderDeckHooks(const RecorderDeckHooks& hooks) { g_deckHooks.hooks = hooks; }
 
 void MarkBufferFilled(int slot) {
     if (slot >= 0 && slot < CAPTURE_RING_BUFFERS) g_cap.filled[slot].store(1, std::memory_order_release);
@@ -330,10 +341,8 @@ void CaptureStep() {
     if (WaveInFailed()) {
         // The device went away: keep what was written, stop, and say so when the device resets.
         g_cap.deviceFailed = 1;
-        if (Deck().deckState == Recording || Deck().deckState == RecPause || Deck().deckState == RecStandby)
-            StopKey();
-        else
-            ResetCaptureDevice();
+        StopThroughDeck();
+        if (WaveInIsOpen()) ResetCaptureDevice();
         return;
     }
     if (!ReturnSurplusBuffers()) return;

@@ -37,6 +37,15 @@ uint16_t GetLostBufferCount();
 void GetInputChannelStatus(uint8_t statusOut[CHANNEL_STATUS_BYTES]);
 int StoreInputStatus(const char* path);  // the input's channel status into the finished file
 
+// The deck's operations the recorder calls: stopping a recording (a failure, a full disk) and
+// auto recording's start and split. The deck sits above the recorder and registers them.
+struct RecorderDeckHooks {
+    int (*stopRecording)();  // the Stop key's operation
+    int (*autoStart)();      // sound arrived: start writing
+    int (*autoSplit)();      // silence: end this file, arm the next
+};
+void SetRecorderDeckHooks(const RecorderDeckHooks& hooks);
+
 // Wave service thread: the device is done with buffer slot (0..59). Only stores its flag.
 void MarkBufferFilled(int slot);
 // Frees the ring and the encoder's work buffers, closing the device first if it is open.

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/byte_order.h"
+#include "base/byte_order.h"
 #include "record/record_disk.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <deque>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "record/capture.h"
 
 namespace {

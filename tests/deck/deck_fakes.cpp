@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "deck/record_folder.h"
 #include "deck/silence_files.h"
 #include "hardware/device.h"
@@ -167,6 +167,7 @@ int StopCapture(int release) {
 }
 uint32_t GetRecordedMs() { return g_world.recordedMs; }
 int GetCaptureMode() { return g_world.captureMode; }
+void SetRecorderDeckHooks(const RecorderDeckHooks&) {}
 int StoreInputStatus(const char* path) {
     g_world.recorderCalls.push_back(std::string("StoreInputStatus ") + path);
     return 1;

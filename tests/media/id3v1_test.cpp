@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <set>
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "fake_player.h"
 #include "media/id3v1.h"
 #include "media/media_probe.h"

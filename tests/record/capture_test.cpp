@@ -6,8 +6,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/clock.h"
-#include "app/message_box.h"
+#include "base/clock.h"
+#include "base/message_box.h"
 #include "deck/deck.h"
 #include "hardware/device.h"
 #include "hardware/usb_sim.h"

@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "deck/deck.h"
 #include "hardware/wave_devices.h"
 #include "playback/mpeg_libraries.h"

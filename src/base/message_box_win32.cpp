@@ -1,7 +1,7 @@
 // Win32 message boxes: the text is loaded with the wide string APIs, so the Japanese table shows
 // correctly whatever the ANSI code page, and the box is owned by the main window when it exists.
-#include "app/message_box.h"
-#include "app/app_state.h"
+#include "base/message_box.h"
+#include "base/shell_handles.h"
 #include "resources/resource.h"
 #include <windows.h>
 #include <cwchar>
@@ -42,7 +42,9 @@ int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsign
     return MessageBoxW(owner, text, DECK_CAPTION, style);
 }
 
-int ShowDeckText(const char* text, int owned) {
+int ShowDeckText(const char* english, const char* japanese, int owned) {
+    const LANGID JAPANESE = 1041;
+    const char* text = GetSystemDefaultLangID() == JAPANESE ? japanese : english;
     wchar_t wide[TEXT_CHARS];
     if (!MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, TEXT_CHARS)) wide[0] = 0;
     wide[TEXT_CHARS - 1] = 0;

@@ -34,10 +34,11 @@ enum MessageJoin {
 // straight after the message (a question followed by its choices).
 int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsigned style);
 
-// A text the program holds itself (UTF-8), caption "Quaverly Deck", OK button; owned by the main
-// window when owned is 1, else without owner. The native build records it with string id 0
-// and the text in fileName.
-int ShowDeckText(const char* text, int owned);
+// A text the program holds itself (UTF-8), in English or, when the system's default language is
+// Japanese, in Japanese; caption "Quaverly Deck", OK button; owned by the main window (and brought
+// to the front) when owned is 1, else without owner. The native build records the English text
+// with string id 0, in fileName.
+int ShowDeckText(const char* english, const char* japanese, int owned);
 
 // Native build only: what was shown, and the answers to give.
 struct RecordedMessage {
