@@ -5,6 +5,7 @@
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <sys/stat.h>
 #include <time.h>
 
 #include <cstdio>
@@ -22,7 +23,15 @@
 
 namespace {
 const char* const DEVICES[] = {"PulseAudio", "Kelvara Vornex USB"};
-enum { KILL_AFTER_MS = 2350 };
+enum : size_t {
+    WAVE_BYTES_BEFORE_KILL = 2 * 176400 + 17640 * 3 / 2,  // two seconds and a half-written buffer
+    MP3_BYTES_BEFORE_KILL = 2 * 16000 + 300,              // about two seconds at 128 kbit/s
+};
+
+size_t FileSize(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? (size_t)st.st_size : 0;
+}
 
 // The child: records until it is killed, one capture step every 10 ms of real time.
 [[noreturn]] void RecordForever(const std::string& path, uint16_t kind) {
@@ -60,13 +69,14 @@ void RequireTool(const char* tool) {
     GTEST_SKIP() << tool << " is not installed";
 }
 
-// Records into path in a child and kills it mid-flight.
-void RecordAndKill(const std::string& path, uint16_t kind) {
+// Records into path in a child and kills it once the file has grown past bytes (however busy
+// the machine is), in the middle of a second.
+void RecordAndKill(const std::string& path, uint16_t kind, size_t bytes) {
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) RecordForever(path, kind);
-    const timespec wait = {KILL_AFTER_MS / 1000, (KILL_AFTER_MS % 1000) * 1000000L};
-    nanosleep(&wait, nullptr);
+    const timespec poll = {0, 5 * 1000 * 1000};
+    for (int i = 0; i < 6000 && FileSize(path) < bytes; ++i) nanosleep(&poll, nullptr);
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
@@ -78,12 +88,12 @@ TEST(RecordCrash, KilledWaveRecordingPlaysToWithinASecond) {
     RequireTool("ffprobe");
     std::string folder = ScratchFolder("crash");
     std::string path = folder + "/S-001.WAV";
-    RecordAndKill(path, RECORD_KIND_PCM);
+    RecordAndKill(path, RECORD_KIND_PCM, WAVE_BYTES_BEFORE_KILL);
 
     WaveView v = ViewWave(path);
     ASSERT_TRUE(v.ok) << "the header describes the file";
     size_t onDisk = v.fileSize - 46;  // everything the recorder wrote before it died
-    EXPECT_GE(onDisk, 17640u * 15) << "the child recorded for about two seconds";
+    EXPECT_GE(onDisk, (size_t)WAVE_BYTES_BEFORE_KILL) << "the child recorded for two seconds";
     EXPECT_GE(v.dataSize + 176400u, onDisk) << "the header is at most a second behind";
     EXPECT_EQ(v.riffSize, v.dataSize + 38);
     EXPECT_EQ(CounterFramesInOrder(v.audio), v.dataSize / 4u);
@@ -100,11 +110,13 @@ TEST(RecordCrash, KilledMp3RecordingDecodesCleanly) {
     RequireTool("ffmpeg");
     std::string folder = ScratchFolder("crash");
     std::string path = folder + "/S-001.MP3";
-    RecordAndKill(path, 3);
-    std::string errors = Output("ffmpeg -v error -i '" + path + "' -f null -");
+    RecordAndKill(path, 3, MP3_BYTES_BEFORE_KILL);
+    std::string raw = folder + "/decoded.raw";
+    std::string errors = Output("ffmpeg -v error -i '" + path + "' -f s16le -y '" + raw + "'");
     EXPECT_EQ(errors, "") << "whole frames only";
-    std::string seconds = Output("ffprobe -v error -show_entries format=duration -of csv=p=0 '" + path + "'");
-    EXPECT_GT(std::stod(seconds), KILL_AFTER_MS / 1000.0 - 1.2) << seconds;
+    double seconds = FileSize(raw) / 176400.0;
+    EXPECT_GT(seconds, FileSize(path) * 8 / 128000.0 - 0.2) << "every frame on the disk decodes";
+    EXPECT_GT(seconds, 1.8);
     std::system(("rm -rf '" + folder + "'").c_str());
 }
 }  // namespace
