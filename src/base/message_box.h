@@ -14,6 +14,7 @@ enum {
     MSGBOX_ICONQUESTION = 0x20,
     MSGBOX_ICONWARNING = 0x30,
     MSGBOX_ICONINFORMATION = 0x40,
+    MSGBOX_FOREGROUND = 0x10000,  // the box comes to the front with its owner
     MSGBOX_ANSWER_OK = 1,
     MSGBOX_ANSWER_CANCEL = 2,
     MSGBOX_ANSWER_YES = 6,
@@ -35,6 +36,12 @@ enum MessageJoin {
 // straight after the message (a question followed by its choices); JOIN_FORMAT puts it where the
 // message has its "%s" ("\"Party\" was changed.").
 int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsigned style);
+
+// A text the program holds itself (UTF-8), in English or, when the system's default language is
+// Japanese, in Japanese; caption "Quaverly Deck", OK button; owned by the main window (and brought
+// to the front) when owned is 1, else without owner. The native build records the English text
+// with string id 0, in fileName.
+int ShowDeckText(const char* english, const char* japanese, int owned);
 
 // Native build only: what was shown, and the answers to give.
 struct RecordedMessage {

@@ -32,6 +32,8 @@ int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsign
     return (buttons == MSGBOX_YESNO || buttons == MSGBOX_YESNOCANCEL) ? MSGBOX_ANSWER_YES : MSGBOX_ANSWER_OK;
 }
 
+int ShowDeckText(const char* english, const char*, int) { return ShowDeckMessage(0, english, JOIN_NONE, MSGBOX_OK); }
+
 int RecordedMessageCount() { return g_msg.shownCount; }
 const RecordedMessage* RecordedMessageAt(int index) {
     return (index >= 0 && index < g_msg.shownCount) ? &g_msg.shown[index] : nullptr;

@@ -51,6 +51,17 @@ int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsign
     return MessageBoxW(owner, text, DECK_CAPTION, style);
 }
 
+int ShowDeckText(const char* english, const char* japanese, int owned) {
+    const LANGID JAPANESE = 1041;
+    const char* text = GetSystemDefaultLangID() == JAPANESE ? japanese : english;
+    wchar_t wide[TEXT_CHARS];
+    if (!MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, TEXT_CHARS)) wide[0] = 0;
+    wide[TEXT_CHARS - 1] = 0;
+    HWND owner = owned ? (HWND)MainWindowHandle() : nullptr;
+    if (owner && !IsWindow(owner)) owner = nullptr;
+    return MessageBoxW(owner, wide, DECK_CAPTION, MB_OK | (owned ? MB_SETFOREGROUND : 0));
+}
+
 // The native build records messages instead; these exist so both builds link the same tests.
 int RecordedMessageCount() { return 0; }
 const RecordedMessage* RecordedMessageAt(int) { return nullptr; }

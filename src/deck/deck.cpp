@@ -129,8 +129,9 @@ void StopRecording() {
         StoreInputStatus(path);
         RefreshTitles(path);
         v.currentTrack = GetEntryCount();
-        CueCurrentTrack();
-        return;
+        if (CueCurrentTrack()) return;
+        // Kept and listed, but the player would not take it: the recorder side still ends here.
+        path[0] = 0;
     }
     if (path[0]) DeleteRecording(path);
     v.deckState = NoTrack;
@@ -329,6 +330,12 @@ DeckVars& Deck() { return g_deck.vars; }
 
 void ResetDeckState() {
     g_deck = DeckModule{};
+    // The recorder stops, starts and splits recordings through the deck's own keys.
+    RecorderDeckHooks hooks{};
+    hooks.stopRecording = StopKey;
+    hooks.autoStart = StartPlay;
+    hooks.autoSplit = SplitRecordFile;
+    SetRecorderDeckHooks(hooks);
     DeckVars& v = V();
     v.deckState = NoTrack;
     v.searchDir = SEARCH_NONE;

@@ -23,6 +23,7 @@ namespace {
 enum {
     MSG_NEED_DEVICE = 57,         // "You need the Vornex to capture audio."
     MSG_MPEG_NOTICE = 55,         // the processing power MPEG recording needs
+    MSG_PATH_TOO_LONG = 54,       // "File name/Destination path is too long."
     RECORD_NUMBERS = 1000,        // 000..999
     RECORD_BAR_FULL_MS = 300000,  // position bar's full scale when a recording starts
     RECORD_CHANNELS = 2,
@@ -96,7 +97,13 @@ int JoinPath(char* out, const char* a, const char* b, const char* c, const char*
 
 void ShowNamingMessage(int stringId) {
     EnablePlaylistWindow(0);
-    ShowDeckMessage(stringId, nullptr, JOIN_NONE, MSGBOX_OK);
+    ShowDeckMessage(stringId, nullptr, JOIN_NONE, MSGBOX_OK | MSGBOX_FOREGROUND);
+    EnablePlaylistWindow(1);
+}
+
+void ShowNamingText(const char* english, const char* japanese) {
+    EnablePlaylistWindow(0);
+    ShowDeckText(english, japanese, 1);
     EnablePlaylistWindow(1);
 }
 
@@ -138,12 +145,27 @@ int FindFreeNumber(const char* base) {
     return 0;
 }
 
-// Standby could not be entered after the deck had turned to the recorder: back to the player.
+// The one way out once the deck has turned to the recorder and standby cannot be entered: the
+// prepared name is dropped, the recorder holds no file, and the deck is the player again with
+// the track it had (or none).
 int AbandonStandby(int stateBefore) {
-    Deck().deckSide = DECK_SIDE_PLAYER;
+    DeckVars& v = Deck();
+    CloseRecordFile(1);
+    g_naming.recFilePath[0] = 0;
+    g_naming.recDisplayName[0] = 0;
+    v.deckSide = DECK_SIDE_PLAYER;
+    ShowRecordFormat((uint32_t)v.trackFormat, 0);
+    ShowRate((uint32_t)v.trackRate, 0);
     if (stateBefore == Stopped) CueCurrentTrack();
     return 0;
 }
+
+// Every number of the base has a file: refusing keeps them all, where taking the number the
+// search ended on would overwrite a recording.
+const char ALL_NUMBERS_TAKEN_TEXT[] =
+    "All record file numbers 000 to 999 of this name are in use.\nChoose another record file name.";
+const char ALL_NUMBERS_TAKEN_TEXT_JA[] =
+    "この名前の録音番号 000〜999 はすべて使われています。\n別の録音ファイル名を選んでください。";
 }  // namespace
 
 unsigned GetRecordNumber() { return g_naming.recNumber; }
@@ -276,12 +298,14 @@ int EnterRecStandby() {
     ShowRecordFormat(format, 1);
     ReadInputForStandby();
 
-    // Every number of this base is taken: refuse rather than overwrite a recording.
-    if (!FindFreeNumber(s.recFileName)) return AbandonStandby(stateBefore);
+    if (!FindFreeNumber(s.recFileName)) {
+        ShowNamingText(ALL_NUMBERS_TAKEN_TEXT, ALL_NUMBERS_TAKEN_TEXT_JA);
+        return AbandonStandby(stateBefore);
+    }
     char number[8];
     std::snprintf(number, sizeof number, "%03u", g_naming.recNumber);
     if (!JoinPath(g_naming.recFilePath, s.recFileName, number, EXTENSIONS[format], "")) {
-        g_naming.recFilePath[0] = 0;
+        ShowNamingMessage(MSG_PATH_TOO_LONG);
         return AbandonStandby(stateBefore);
     }
     PathParts p;
@@ -290,17 +314,20 @@ int EnterRecStandby() {
 
     s.recordChannel = RECORD_CHANNELS;
     s.recordBps = RECORD_BITS;
-    if (!SetRecordFormat(format | (RECORD_FORMAT_MODE << 16), RECORD_CHANNELS, GetRecordRate(), RECORD_BITS, 0,
-                         BitrateFor(format)))
-        return 0;
-    SetRecordTarget(g_naming.recFilePath);
+    s.recordFrequency = GetRecordRate();
+    RecordFormat record{};
+    record.kind = (uint16_t)format;
+    record.mode = RECORD_FORMAT_MODE;
+    record.channels = RECORD_CHANNELS;
+    record.sampleRate = GetRecordRate();
+    record.bits = RECORD_BITS;
+    record.bitrateKbps = BitrateFor(format);
+    // A refused format (no encoder, or one it cannot make) and a target the recorder will not
+    // take both leave through the same door as a capture device that will not start.
+    if (!SetRecordFormat(record) || !SetRecordTarget(g_naming.recFilePath)) return AbandonStandby(stateBefore);
     v.trackLength = RECORD_BAR_FULL_MS;
     TransportOp(OP_STANDBY);
-    if (v.deckState != RecStandby) {
-        // The capture device would not start: drop the prepared name and stay with the player.
-        CloseRecordFile(1);
-        return AbandonStandby(stateBefore);
-    }
+    if (v.deckState != RecStandby) return AbandonStandby(stateBefore);
     char status[RECORD_NAME_BYTES + 16];
     std::snprintf(status, sizeof status, "Rec Pause %s", g_naming.recDisplayName);
     ShowTickerText(status);

@@ -1,17 +1,13 @@
 // Writing and deleting the three silence files of the track gap.
-#include "base/byte_order.h"
 #include "deck/silence_files.h"
+#include "record/wave_file.h"
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 namespace {
 enum {
-    RIFF_HEADER_BYTES = 8,       // "RIFF" and the size
-    WAVE_FMT_HEADER_BYTES = 12,  // "WAVE", "fmt " and its size
-    FMT_BYTES = 16,              // PCMWAVEFORMAT
-    DATA_HEADER_BYTES = 8,       // "data" and its size
-    SILENCE_BLOCKS = 24,         // 24 blocks of `rate` bytes: 6 s of 16-bit stereo
+    SILENCE_BLOCKS = 24,  // 24 blocks of `rate` bytes: 6 s of 16-bit stereo
 };
 const uint32_t SILENCE_RATES[SILENCE_FILE_COUNT] = {32000, 44100, 48000};
 const char* const SILENCE_NAMES[SILENCE_FILE_COUNT] = {"Sil32.$$$", "Sil44.$$$", "Sil48.$$$"};
@@ -27,31 +23,11 @@ SilenceFiles g_sil;
 int MakeSilenceFile(const char* path, uint32_t rate) {
     const uint16_t channels = 2, bits = 16;
     const uint32_t dataBytes = rate * SILENCE_BLOCKS;
-    unsigned char header[RIFF_HEADER_BYTES + WAVE_FMT_HEADER_BYTES + FMT_BYTES + DATA_HEADER_BYTES];
-    unsigned char* p = header;
-    std::memcpy(p, "RIFF", 4);
-    PutLe32(p + 4, (uint32_t)sizeof header - RIFF_HEADER_BYTES + dataBytes);
-    p += RIFF_HEADER_BYTES;
-    std::memcpy(p, "WAVEfmt ", 8);
-    PutLe32(p + 8, FMT_BYTES);
-    p += WAVE_FMT_HEADER_BYTES;
-    PutLe16(p, 1);  // PCM
-    PutLe16(p + 2, channels);
-    PutLe32(p + 4, rate);
-    PutLe32(p + 8, rate * channels * (bits / 8));
-    PutLe16(p + 12, channels * (bits / 8));
-    PutLe16(p + 14, bits);
-    p += FMT_BYTES;
-    std::memcpy(p, "data", 4);
-    PutLe32(p + 4, dataBytes);
-
-    std::FILE* f = std::fopen(path, "wb");
-    if (!f) return 0;
-    std::vector<unsigned char> zeros(rate, 0);
-    int ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
-    for (int i = 0; ok && i < SILENCE_BLOCKS; ++i) ok = std::fwrite(zeros.data(), 1, rate, f) == rate;
-    if (std::fclose(f) != 0) ok = 0;
-    return ok;
+    WaveWriter w;
+    if (!WaveCreate(&w, path, MakePcmFormat(channels, rate, bits), dataBytes, WAVE_FMT_SHORT_BYTES)) return 0;
+    std::vector<uint8_t> zeros(dataBytes, 0);
+    int ok = WaveAppend(&w, zeros.data(), dataBytes);
+    return WaveClose(&w, path) && ok;
 }
 
 int WriteSilenceFiles(const char* folder) {

@@ -1,6 +1,7 @@
 // Auto recording: starts writing when sound reaches the input and, in one mode, ends the file when
 // it stops. The mode itself is the engine setting "RecAutoRecording"; this module keeps the
-// recorder's silence threshold and the start and end counts.
+// recorder's silence threshold and the start and end counts, and the capture step (capture.cpp)
+// decides on them every step, since the counter and the ring indices are its own.
 #pragma once
 #include <cstdint>
 

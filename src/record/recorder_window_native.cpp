@@ -6,6 +6,7 @@ namespace {
 struct RecorderWindowFake {
     int created;  // the window "exists"
     int fail;     // tests: creation fails
+    int timer;    // the capture timer runs
 };
 RecorderWindowFake g_rec;
 int g_fakeWindow;
@@ -23,3 +24,5 @@ void UnregisterRecorderClass() {
 }
 void* RecorderWindow() { return g_rec.created ? &g_fakeWindow : nullptr; }
 void SetRecorderWindowFailForTest(int fail) { g_rec.fail = fail; }
+void SetCaptureTimer(int running) { g_rec.timer = running; }
+int CaptureTimerRunning() { return g_rec.timer; }

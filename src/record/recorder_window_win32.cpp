@@ -1,7 +1,10 @@
 // The recorder window: class "RECMCI", title "recwindow", 50 x 10 at 0,0, owned by the main
-// window. Its creation starts the capture timer (id 1, 10 ms); its destruction kills it.
+// window. Its capture timer (id 1, 10 ms) runs only while capture is on; the window's destruction
+// kills it.
 #include "record/recorder_window.h"
 #include <windows.h>
+
+#include "record/capture.h"
 
 namespace {
 const char RECORDER_CLASS[] = "RECMCI";
@@ -12,15 +15,18 @@ struct RecorderWindowState {
     HWND window;         // the hidden window
     HINSTANCE instance;  // for unregistering the class
     int registered;      // RECMCI registered
+    int timer;           // the capture timer runs
 };
 RecorderWindowState g_rec;
 
 LRESULT CALLBACK RecorderWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CREATE: SetTimer(hwnd, CAPTURE_TIMER_ID, CAPTURE_TIMER_MS, nullptr); return 0;
-    case WM_TIMER: return 0;  // the capture step runs here once capture exists
+    case WM_TIMER:
+        if (wp == CAPTURE_TIMER_ID) CaptureStep();
+        return 0;
     case WM_DESTROY:
         KillTimer(hwnd, CAPTURE_TIMER_ID);
+        g_rec.timer = 0;
         g_rec.window = nullptr;
         PostQuitMessage(0);
         return 0;
@@ -52,4 +58,16 @@ void UnregisterRecorderClass() {
 }
 
 void* RecorderWindow() { return g_rec.window; }
+void SetCaptureTimer(int running) {
+    if (!g_rec.window || running == g_rec.timer) return;
+    if (running)
+        g_rec.timer = SetTimer(g_rec.window, CAPTURE_TIMER_ID, CAPTURE_TIMER_MS, nullptr) != 0;
+    else {
+        KillTimer(g_rec.window, CAPTURE_TIMER_ID);
+        g_rec.timer = 0;
+    }
+}
+
+int CaptureTimerRunning() { return g_rec.timer; }
+
 void SetRecorderWindowFailForTest(int) {}

@@ -184,15 +184,15 @@ void GetPeaks(int* leftOut, int* rightOut) {
 }
 int GetStepsSinceLevel() { return g_world.stepsSinceLevel; }
 int GetCaptureMode() { return g_world.captureMode; }
+void SetRecorderDeckHooks(const RecorderDeckHooks&) {}
 int StoreInputStatus(const char* path) {
     g_world.recorderCalls.push_back(std::string("StoreInputStatus ") + path);
     return 1;
 }
-int SetRecordFormat(uint32_t kindAndMode, uint32_t channels, uint32_t rate, uint32_t bits, uint32_t unused,
-                    uint32_t bitrateKbps) {
-    g_world.recorderCalls.push_back("SetRecordFormat(" + std::to_string(kindAndMode & 0xFFFF) + "," +
-                                    std::to_string(rate) + "," + std::to_string(bitrateKbps) + ")");
-    return 1;
+int SetRecordFormat(const RecordFormat& f) {
+    g_world.recorderCalls.push_back("SetRecordFormat(" + std::to_string(f.kind) + "," + std::to_string(f.sampleRate) +
+                                    "," + std::to_string(f.bitrateKbps) + ")");
+    return g_world.formatRefused ? 0 : 1;
 }
 int SetRecordTarget(const char* path) {
     g_world.recorderCalls.push_back(std::string("SetRecordTarget ") + path);

@@ -50,6 +50,7 @@ struct FakeWorld {
     std::string recordTarget;
     uint32_t recordedMs = 0;
     int prepareFails = 0;
+    int formatRefused = 0;  // SetRecordFormat answers 0
     // device
     int deviceAttached = 1;
     int waveInputPresent = 1;

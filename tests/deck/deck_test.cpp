@@ -580,6 +580,51 @@ TEST_F(DeckTest, RecordNumbersSkipTakenNamesOfAnyFormat) {
     EXPECT_EQ(Settings().recordFormat, 0u);
 }
 
+TEST_F(DeckTest, RecordRefusalsLeaveThePlayerWithItsTrack) {
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        int messageId;  // -1: none; 0: a text of the deck's own
+    } cases[] = {
+        {"every number taken",
+         [] {
+             for (int n = 0; n < 1000; ++n) {
+                 char name[32];
+                 std::snprintf(name, sizeof name, "C:\\rec\\S-%03d", n);
+                 World().existingNumbers.insert(name);
+             }
+         },                                                             0 },
+        {"name too long for a path",
+         [] {
+             std::string deep = "C:\\rec\\" + std::string(250, 'n');
+             std::strcpy(Settings().recFileName, deep.c_str());
+         },                                                             54},
+        {"format refused",           [] { World().formatRefused = 1; }, -1},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        MakePlaylist(2, 60000);
+        Cue(2);
+        c.arrange();
+        EXPECT_EQ(EnterRecStandby(), 0) << c.name;
+        EXPECT_EQ(State(), Stopped) << c.name;
+        EXPECT_EQ(Deck().deckSide, DECK_SIDE_PLAYER) << c.name;
+        EXPECT_EQ(OpenPath(), World().files[1].path) << c.name << ": the track is cued again";
+        EXPECT_EQ(World().recordTarget, "") << c.name << ": no record file prepared";
+        EXPECT_EQ(RecordedMessageCount(), c.messageId < 0 ? 0 : 1) << c.name;
+        if (c.messageId >= 0 && RecordedMessageCount() == 1) {
+            EXPECT_EQ(RecordedMessageAt(0)->stringId, c.messageId) << c.name;
+        }
+    }
+}
+
+TEST_F(DeckTest, RecordNumberWrapsFrom999To000) {
+    SetBaseFromChosenName("C:\\rec\\S-999.wav");
+    World().existingNumbers.insert("C:\\rec\\S-999");
+    ASSERT_EQ(EnterRecStandby(), 1);
+    EXPECT_EQ(World().recordTarget, "C:\\rec\\S-000.WAV");
+}
+
 // --- giving up ------------------------------------------------------------------------------
 
 TEST_F(DeckTest, SelectTrackGivesUpWhenNothingCanBeShown) {

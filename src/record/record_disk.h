@@ -1,0 +1,15 @@
+// The record file's disk: free space for the capture step's checks, and pushing a file's written
+// bytes through to the medium so a recording survives a power cut. The native build can be told
+// what free space to report.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+
+// Free and total bytes of the disk holding path. 0 when it cannot be asked.
+int RecordDiskSpace(const char* path, uint64_t* freeOut, uint64_t* totalOut);
+
+// Flushes the stream and asks the system to write it to the disk. 0 on failure.
+int SyncFileToDisk(std::FILE* file);
+
+// Native build only: report these figures instead of the real disk's (free 0 and total 0 = real).
+void SetFakeDiskSpace(uint64_t freeBytes, uint64_t totalBytes);

@@ -1,0 +1,203 @@
+// The record file writers on real files: the WAVE layout byte for byte, the size limit, a write
+// that fails at any point, the format rewrite, and MPEG through the encoder library.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "playback/mpeg_libraries.h"
+#include "record/capture.h"
+#include "record/record_writer.h"
+#include "record/wave_file.h"
+#include "record/wave_in.h"
+#include "record_test_util.h"
+
+namespace {
+enum { BUFFER_44K = 17640 };
+
+RecordFormat Format(uint16_t kind, uint32_t rate, uint32_t kbps = 0) {
+    RecordFormat f{};
+    f.kind = kind;
+    f.mode = 1;
+    f.channels = 2;
+    f.sampleRate = rate;
+    f.bits = 16;
+    f.bitrateKbps = kbps;
+    return f;
+}
+
+// Buffer n of the counter signal (frame numbers continue from buffer to buffer).
+std::vector<uint8_t> CounterBuffer(uint32_t n, uint32_t bytes) {
+    std::vector<uint8_t> b(bytes);
+    uint32_t frame = n * (bytes / 4);
+    for (uint32_t i = 0; i < bytes / 4; ++i, ++frame) {
+        int16_t l = (int16_t)(frame & 0x7FFF), r = (int16_t)-l;
+        std::memcpy(&b[4 * i], &l, 2);
+        std::memcpy(&b[4 * i + 2], &r, 2);
+    }
+    return b;
+}
+
+class WriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetRecordWriterForTest();
+        ResetCaptureForTest();
+        SetWaveFailureForTest(0);
+        SetMpegLibrariesForTest(1, 1);
+        LoadMpegLibraries();
+        folder = ScratchFolder("writer");
+        path = folder + "/S-001.WAV";
+    }
+    void TearDown() override {
+        SetWaveFailureForTest(0);
+        ResetRecordWriterForTest();
+        std::system(("rm -rf " + folder).c_str());
+    }
+    // Feeds n counter buffers; returns the first result that was not WRITE_OK (or WRITE_OK).
+    int Feed(int n, uint32_t bytes = BUFFER_44K) {
+        for (int i = 0; i < n; ++i) {
+            std::vector<uint8_t> b = CounterBuffer((uint32_t)i, bytes);
+            int r = WriteBuffer(b.data(), bytes, &firstData);
+            if (r != WRITE_OK) return r;
+        }
+        return WRITE_OK;
+    }
+    void Close() {
+        CloseDataChunk();
+        CloseRecordFile(0);
+    }
+    std::string folder, path;
+    uint16_t firstData = 0;
+};
+
+TEST_F(WriterTest, WaveLayoutAfterTwoAndAHalfSeconds) {
+    ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
+    ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+    EXPECT_EQ(SetRecordTarget(path.c_str()), 0) << "a second target while one is set";
+    EXPECT_EQ(RecordBufferBytes(), (uint32_t)BUFFER_44K);
+    EXPECT_EQ(ReadAll(path), "") << "no file before the first buffer";
+    ASSERT_EQ(Feed(25), WRITE_OK);
+    EXPECT_EQ(firstData, 1);
+    Close();
+
+    std::string b = ReadAll(path);
+    ASSERT_EQ(b.size(), 46u + 441000u);
+    EXPECT_EQ(Le32At(b, 4), 441038u);
+    EXPECT_EQ(Le32At(b, 16), 18u);
+    EXPECT_EQ(Le16At(b, 20), 1);
+    EXPECT_EQ(Le16At(b, 22), 2);
+    EXPECT_EQ(Le32At(b, 24), 44100u);
+    EXPECT_EQ(Le32At(b, 28), 176400u);
+    EXPECT_EQ(Le16At(b, 32), 4);
+    EXPECT_EQ(Le16At(b, 34), 16);
+    EXPECT_EQ(Le16At(b, 36), 0);
+    EXPECT_EQ(b.substr(38, 4), "data");
+    EXPECT_EQ(Le32At(b, 42), 441000u);
+    WaveView v = ViewWave(path);
+    EXPECT_EQ(CounterFramesInOrder(v.audio), 441000u / 4);
+    EXPECT_EQ(PcmBytesWritten(), 441000u);
+    char target[RECORD_PATH_BYTES];
+    GetRecordTarget(target);
+    EXPECT_STREQ(target, "") << "closing clears the target";
+}
+
+TEST_F(WriterTest, HeaderIsTrueEverySecondWhileRecording) {
+    ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
+    ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+    for (int n = 1; n <= 35; ++n) {
+        std::vector<uint8_t> b = CounterBuffer((uint32_t)n - 1, BUFFER_44K);
+        ASSERT_EQ(WriteBuffer(b.data(), BUFFER_44K, &firstData), WRITE_OK);
+        WaveView v = ViewWave(path);  // what a player would read if the process died now
+        ASSERT_TRUE(v.ok) << n;
+        EXPECT_GE(v.dataSize + 176400u, (uint32_t)n * BUFFER_44K) << "at most a second behind, buffer " << n;
+        EXPECT_EQ(v.riffSize, v.dataSize + 38) << n;
+    }
+    Close();
+}
+
+TEST_F(WriterTest, AWriteFailingAtAnyPointLeavesAPlayableFile) {
+    int completed = 0;
+    for (int nth = 1; nth < 200 && !completed; ++nth) {
+        ResetRecordWriterForTest();
+        std::remove(path.c_str());
+        firstData = 0;
+        ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
+        ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+        SetWaveFailureForTest(nth);
+        int result = Feed(25);
+        Close();
+        SetWaveFailureForTest(0);
+        completed = result == WRITE_OK;
+        std::string b = ReadAll(path);
+        if (b.empty()) {
+            EXPECT_EQ(result, WRITE_FAILED) << nth << ": no file only when creating it failed";
+            continue;
+        }
+        WaveView v = ViewWave(path);
+        ASSERT_TRUE(v.ok) << "failure at operation " << nth;
+        EXPECT_EQ(v.fileSize, 46u + v.dataSize) << nth << ": nothing torn after the audio";
+        EXPECT_EQ(v.riffSize + 8, v.fileSize) << nth;
+        EXPECT_EQ(v.dataSize % 4, 0u) << nth;
+        EXPECT_EQ(CounterFramesInOrder(v.audio), v.dataSize / 4u) << nth;
+        EXPECT_EQ(PcmBytesWritten(), v.dataSize) << nth << ": the recorded time matches the file";
+        if (!completed) {
+            EXPECT_EQ(result, WRITE_FAILED) << nth;
+        }
+    }
+    EXPECT_TRUE(completed) << "the failure points ran out before the recording did";
+}
+
+TEST_F(WriterTest, FormatRewrittenInPlaceBeforeAudio) {
+    ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
+    ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+    ASSERT_EQ(OpenRecordFile(), 1);
+    ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 48000)), 1);
+    ASSERT_EQ(Feed(3, 19200), WRITE_OK);
+    Close();
+    WaveView v = ViewWave(path);
+    ASSERT_TRUE(v.ok);
+    EXPECT_EQ(v.rate, 48000u);
+    EXPECT_EQ(v.dataSize, 3u * 19200u);
+}
+
+TEST_F(WriterTest, SizeLimitStopsWithACompleteFile) {
+    ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
+    ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+    ASSERT_EQ(Feed(1), WRITE_OK);
+    SetByteCountersForTest(RECORD_SIZE_LIMIT - 2 * BUFFER_44K, 0);
+    EXPECT_EQ(Feed(1), WRITE_OK);
+    EXPECT_EQ(Feed(1), WRITE_LIMIT) << "the buffer that reaches the limit ends the recording";
+    Close();
+    WaveView v = ViewWave(path);
+    ASSERT_TRUE(v.ok);
+    EXPECT_EQ(v.dataSize, 3u * BUFFER_44K);
+}
+
+TEST_F(WriterTest, MpegFormatsAskTheEncoder) {
+    EXPECT_EQ(SetRecordFormat(Format(3, 44100, 128)), 1);
+    EXPECT_EQ(SetRecordFormat(Format(4, 44100, 128)), 0) << "layer 4 is refused by the encoder";
+    SetMpegLibrariesForTest(1, 0);
+    LoadMpegLibraries();
+    EXPECT_EQ(SetRecordFormat(Format(2, 44100, 192)), 0) << "no encoder library, no MPEG format";
+    EXPECT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
+}
+
+TEST_F(WriterTest, MpegFileHoldsWholeFramesAndCountsBothSides) {
+    std::string mp3 = folder + "/S-001.MP3";
+    ASSERT_EQ(SetRecordFormat(Format(3, 44100, 128)), 1);
+    ASSERT_EQ(SetRecordTarget(mp3.c_str()), 1);
+    ASSERT_EQ(AllocateEncoderBuffers(), 1);
+    ResetEncoderForWriting();
+    ASSERT_EQ(Feed(30), WRITE_OK);
+    EXPECT_EQ(PcmBytesWritten(), 30u * BUFFER_44K);
+    uint32_t duringRecording = MpegBytesWritten();
+    EXPECT_GT(duringRecording, 30u * 128000u / 8u / 10u * 8u / 10u) << "about 3 s at 128 kbit/s";
+    EXPECT_EQ(ReadAll(mp3).size(), (size_t)duringRecording) << "every pass is on the disk";
+    CloseRecordFile(1);
+    std::string b = ReadAll(mp3);
+    ASSERT_GE(b.size(), (size_t)duringRecording);
+    EXPECT_EQ((uint8_t)b[0], 0xFF);
+    EXPECT_EQ((uint8_t)b[1] & 0xE0, 0xE0);
+}
+}  // namespace
