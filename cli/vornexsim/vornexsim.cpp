@@ -1,6 +1,7 @@
 // vornexsim: makes and changes the state file of the simulated USB host, so a test or a person
 // can plug, unplug and move the Vornex device, set what it reports and inject faults while the
 // deck runs. The file format is described in src/hardware/usb_sim.h.
+#include "hardware/device_protocol.h"
 #include "hardware/usb_sim.h"
 #include <cstdio>
 #include <cstdlib>
@@ -152,7 +153,7 @@ int Run(SimModel* m, int argc, char** argv) {
         return 0;
     }
     if (cmd == "input" && argc == 2 && Number(argv[1], &a)) {
-        m->regs[6] = uint8_t(a);
+        m->regs[REG_INPUT_SELECT] = uint8_t(a);
         return 0;
     }
     if (cmd == "lock" && argc == 2) {
@@ -160,21 +161,21 @@ int Run(SimModel* m, int argc, char** argv) {
             const char* rate;
             uint8_t code;
         } codes[] = {
-            {"48000", 5},
-            {"44100", 6},
-            {"32000", 7},
-            {"none",  0}
+            {"48000", LOCK_48000},
+            {"44100", LOCK_44100},
+            {"32000", LOCK_32000},
+            {"none",  0         }
         };
         for (const auto& c : codes) {
             if (std::strcmp(argv[1], c.rate) == 0) {
-                m->regs[7] = c.code;
+                m->regs[REG_INPUT_LOCK] = c.code;
                 return 0;
             }
         }
         return 1;
     }
     if (cmd == "power" && argc == 2 && Number(argv[1], &a)) {
-        m->regs[8] = uint8_t(a);
+        m->regs[REG_POWER] = uint8_t(a);
         return 0;
     }
     if (cmd == "reg" && argc == 3 && Number(argv[1], &a) && Number(argv[2], &b) && a >= 0 && a < 256) {

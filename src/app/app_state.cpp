@@ -11,10 +11,9 @@ AppValues& App() { return g_app; }
 void ResetAppValues() {
     g_app = AppValues();
     g_app.deviceIndex = 1;
+    ResetShellHandles();
 }
 
-void* MainWindowHandle() { return g_app.mainWindow; }
-void* InstanceHandle() { return g_app.instance; }
 int GetShownState() { return g_app.shownState; }
 int GetOsKind() { return g_app.osKind; }
 uint16_t GetLangId() { return g_app.langId; }

@@ -1,15 +1,15 @@
-// Process-wide values of the application shell: the window and instance handles, the start-up
+// Process-wide values of the application shell: the start-up
 // outcome, the state last shown on the face and the system facts read at start-up. Other modules
 // read them through the accessors below; only the shell writes them.
 #pragma once
 #include <cstdint>
 
+#include "base/shell_handles.h"
+
 // Shown states beyond the deck's own DeckState values.
 enum { SHOWN_REC_AUTO_ACTIVE = 10 };
 
 struct AppValues {
-    void* mainWindow;      // HWND of the deck's main window (null before creation / after destroy)
-    void* instance;        // HINSTANCE of the program
     int initOK;            // InitOK: 1 when the engine start-up succeeded
     uint32_t initErrorNo;  // InitErrorNo: number of the failed start-up step, 0 when none failed
     int32_t shownState;    // ShownState: DeckState values plus 10 RecAutoActive
@@ -26,9 +26,8 @@ struct AppValues {
 AppValues& App();
 void ResetAppValues();
 
-// Accessors for the rest of the program.
-void* MainWindowHandle();
-void* InstanceHandle();
+// Accessors for the rest of the program (the window and instance handles are in
+// base/shell_handles.h).
 int GetShownState();
 int GetOsKind();
 uint16_t GetLangId();

@@ -1,7 +1,7 @@
 // Pop-up menu items: their check marks and actions over the settings.
 #include "app/deck_menu.h"
 #include "app/app_state.h"
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "deck/deck.h"
 #include "deck/record_naming.h"
 #include "resources/resource.h"

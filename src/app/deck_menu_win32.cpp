@@ -2,7 +2,7 @@
 // platform actions of its items.
 #include "app/deck_menu.h"
 #include "app/app_state.h"
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "display/face.h"
 #include "docking/docking.h"
 #include "resources/resource.h"

@@ -11,6 +11,7 @@
 #include "playback/mci_windows.h"
 #include "playback/mpeg_libraries.h"
 #include "playlist/playlist_files.h"
+#include "record/record_settings.h"
 #include "record/recorder_window.h"
 #include "settings/settings.h"
 
@@ -48,6 +49,7 @@ int StepWaveOut() {
 }
 
 int StepSettings() {
+    RegisterRecordSettings();
     LoadSettings();
     return 0;
 }
@@ -68,11 +70,13 @@ int StepLibraries() {
     return 0;
 }
 
-int StepPlaylist() { return PlaylistInit(App().mainWindow) ? 0 : ERR_PLAYLIST; }
+int StepPlaylist() { return PlaylistInit(MainWindowHandle()) ? 0 : ERR_PLAYLIST; }
 
-int StepMciWindows() { return CreatePlaybackWindows(App().mainWindow, App().instance) ? 0 : ERR_MCI_WINDOW; }
+int StepMciWindows() { return CreatePlaybackWindows(MainWindowHandle(), InstanceHandle()) ? 0 : ERR_MCI_WINDOW; }
 
-int StepRecorderWindow() { return CreateRecorderWindow(App().mainWindow, App().instance) ? 0 : ERR_RECORDER_WINDOW; }
+int StepRecorderWindow() {
+    return CreateRecorderWindow(MainWindowHandle(), InstanceHandle()) ? 0 : ERR_RECORDER_WINDOW;
+}
 
 int StepSilenceFiles() {
     char folder[SILENCE_PATH_BYTES];
@@ -133,8 +137,8 @@ const StartupStep* EngineStartupSteps(int* countOut) {
 
 int EngineStartup(int deviceIndex, void* instance, void* mainWindow) {
     App().deviceIndex = deviceIndex;
-    App().instance = instance;
-    App().mainWindow = mainWindow;
+    SetInstanceHandle(instance);
+    SetMainWindowHandle(mainWindow);
     App().initErrorNo = RunStartupSteps(STARTUP_STEPS, STARTUP_STEP_COUNT, nullptr);
     return App().initErrorNo == 0 ? 1 : 0;
 }

@@ -1,5 +1,6 @@
 // Opening command-line and handed-over files (see file_intake.h).
 #include "app/file_intake.h"
+#include "base/bounded_copy.h"
 #include "deck/deck.h"
 #include "playlist/playlist_model.h"
 #include <cctype>
@@ -43,10 +44,5 @@ int ReceivedPathNeedsLongForm(const char* received, const char* shortForm) {
 
 int CopyHandedPath(const void* data, unsigned long bytes, char* out, int outBytes) {
     if (outBytes <= 0) return 0;
-    const char* text = static_cast<const char*>(data);
-    unsigned long n = 0;
-    if (text)
-        for (; n < bytes && n + 1 < (unsigned long)outBytes && text[n]; ++n) out[n] = text[n];
-    out[n] = 0;
-    return (int)n;
+    return (int)CopyBounded(out, (size_t)outBytes, static_cast<const char*>(data), bytes);
 }

@@ -89,7 +89,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     int argc = __argc;
     char** argv = __argv;
     ResetAppValues();
-    App().instance = instance;
+    SetInstanceHandle(instance);
     App().dockingAtStart = FindDockingSwitch(argc, argv);
     CoInitialize(nullptr);
 

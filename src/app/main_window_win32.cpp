@@ -6,7 +6,7 @@
 #include "app/deck_menu.h"
 #include "app/engine.h"
 #include "app/file_intake.h"
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "app/tick_wrapper.h"
 #include "app/window_rules.h"
 #include "deck/deck.h"
@@ -30,13 +30,13 @@ const DWORD MAIN_EX_STYLE = WS_EX_ACCEPTFILES;
 const DWORD MAIN_STYLE = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
 enum { PATH_BYTES = 260, PLAY_BUTTON = CMD_PLAY, PAUSE_BUTTON = CMD_PAUSE, FULL_VOLUME_BAR = 255 };
 
-HWND Main() { return (HWND)App().mainWindow; }
+HWND Main() { return (HWND)MainWindowHandle(); }
 
 // --- messages ---------------------------------------------------------------------------------
 
 LRESULT OnCreate(HWND hwnd) {
-    App().mainWindow = hwnd;
-    App().initOK = EngineStartup(1, App().instance, hwnd) > 0;
+    SetMainWindowHandle(hwnd);
+    App().initOK = EngineStartup(1, InstanceHandle(), hwnd) > 0;
     return 0;
 }
 
@@ -227,7 +227,7 @@ void UnregisterDeckClasses(void* instance) {
 }
 
 void* CreateMainWindow(void* instance) {
-    App().instance = instance;
+    SetInstanceHandle(instance);
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     icc.dwICC = ICC_USEREX_CLASSES;
@@ -272,7 +272,7 @@ void TearDownMainWindow() {
     FreeFaceBitmaps();
     FreeBackBuffer();
     DestroyWindow(hwnd);
-    App().mainWindow = nullptr;
+    SetMainWindowHandle(nullptr);
     SaveLayout();
 }
 

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "deck/deck_ui.h"
 #include "deck/record_folder.h"
 #include "deck/record_naming.h"

@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/message_box.h"
+#include "base/bounded_copy.h"
+#include "base/message_box.h"
 #include "deck/deck.h"
 #include "deck/deck_ui.h"
 #include "deck/record_folder.h"
@@ -50,11 +51,7 @@ struct PathParts {
     char ext[RECORD_NAME_BYTES];
 };
 
-void CopyText(char* out, const char* begin, size_t length) {
-    if (length >= RECORD_NAME_BYTES) length = RECORD_NAME_BYTES - 1;
-    std::memcpy(out, begin, length);
-    out[length] = 0;
-}
+void CopyText(char* out, const char* begin, size_t length) { CopyBounded(out, RECORD_NAME_BYTES, begin, length); }
 
 void SplitPath(const char* path, PathParts* partsOut) {
     *partsOut = PathParts{};

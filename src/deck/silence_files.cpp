@@ -1,5 +1,5 @@
 // Writing and deleting the three silence files of the track gap.
-#include "app/byte_order.h"
+#include "base/byte_order.h"
 #include "deck/silence_files.h"
 #include <cstdio>
 #include <cstring>

@@ -3,7 +3,7 @@
 // marks it needs are channel-status values written at fixed moments of the gap.
 #include "deck/track_gap.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "deck/deck.h"
 #include "deck/silence_files.h"
 #include "hardware/device.h"

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "base/bounded_copy.h"
+
 namespace {
 enum { METER_FALL_DB = 2, PEAK_HOLD_UPDATES = 5, METER_FLOOR = -1000 };
 
@@ -70,8 +72,7 @@ int ShowRate(uint32_t rateHz, uint32_t isRecord) {
 
 int ShowTickerText(const char* text) {
     if (text != g_face.v.tickerText) {
-        std::strncpy(g_face.v.tickerText, text ? text : "", FACE_TICKER_BYTES - 1);
-        g_face.v.tickerText[FACE_TICKER_BYTES - 1] = 0;
+        CopyBoundedString(g_face.v.tickerText, FACE_TICKER_BYTES, text);
     }
     return 1;
 }

@@ -2,7 +2,7 @@
 // time and the status line. The skinned face replaces the drawing; the buffer and the painting
 // stay as they are.
 #include "display/face.h"
-#include "app/app_state.h"
+#include "base/shell_handles.h"
 #include "display/face_setters.h"
 #include "settings/settings.h"
 #include <windows.h>

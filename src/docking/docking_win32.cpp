@@ -3,7 +3,7 @@
 // now the deck docks nowhere and only snaps to the screen edges.
 #include "docking/docking.h"
 #include "docking/docking_rules.h"
-#include "app/app_state.h"
+#include "base/shell_handles.h"
 #include "settings/settings.h"
 #include <windows.h>
 

@@ -2,8 +2,9 @@
 // requests go through the host-controller and hub interface as descriptor requests to the port
 // the device hangs on, and the device is recognised by the description the configuration
 // manager holds for its driver key. The platform is reached only through usb_transport.h.
-#include "app/byte_order.h"
+#include "base/byte_order.h"
 #include "hardware/device.h"
+#include "hardware/device_protocol.h"
 #include "hardware/usb_transport.h"
 #include "hardware/wave_devices.h"
 #include <cstdio>
@@ -12,33 +13,11 @@
 
 namespace {
 
-// Control codes of the hub interface.
-enum : uint32_t {
-    IOCTL_NODE_INFORMATION = 0x220408,  // on a hub; the same code asks a controller for its root hub
-    IOCTL_ROOT_HUB_NAME = 0x220408,
-    IOCTL_CONNECTION_INFORMATION = 0x22040C,
-    IOCTL_DESCRIPTOR_REQUEST = 0x220410,
-    IOCTL_CONNECTION_NAME = 0x220414,
-    IOCTL_DRIVERKEY_NAME = 0x220420,
-};
-
-// Block sizes and field offsets of the hub interface's records (all little-endian).
+// Sizes of the deck's own buffers and bounds of the search.
 enum {
-    NODE_INFO_BYTES = 76,
-    NODE_INFO_PORTS_AT = 6,  // bNumberOfPorts of the hub descriptor
-    CONN_INFO_BYTES = 147,
-    CONN_INFO_IS_HUB_AT = 24,  // DeviceIsHub
-    CONN_INFO_STATUS_AT = 31,  // ConnectionStatus, 32-bit; non-zero = a device is there
-    NAME_BLOCK_BYTES = 254,    // root hub name and driver key name blocks
-    ROOT_HUB_NAME_AT = 4,
+    NAME_BLOCK_BYTES = 254,      // root hub name and driver key name blocks
     CONN_NAME_PROBE_BYTES = 10,  // first connection-name call: learns the needed length
-    CONN_NAME_LENGTH_AT = 4,
-    CONN_NAME_AT = 8,  // node names and driver keys after index and length
-    REQUEST_BLOCK_BYTES = 36,
-    REQUEST_HEADER_BYTES = 12,
-    REQUEST_DATA_BYTES = 24,
-    REPLY_MIN_BYTES = 4,
-    MAX_NAME_BYTES = 255,  // a converted name with its terminator may not be longer
+    MAX_NAME_BYTES = 255,        // a converted name with its terminator may not be longer
     HUB_PATH_CHARS = 200,
     CM_PROPERTY_BYTES = 512,
     HOST_CONTROLLERS = 10,  // "\\.\HCD0" .. "\\.\HCD9"
@@ -48,9 +27,6 @@ enum {
     // Bound on nodes visited in the device tree, against a manager that reports a cycle.
     MAX_TREE_STEPS = 100000,
 };
-
-// Request types of the device, sent in the high byte of wValue.
-enum { REQ_REGISTER = 0x10, REQ_INPUT_STATUS = 0x14, REQ_OUTPUT_STATUS = 0x16 };
 
 // Device descriptions the configuration manager may hold for the device (whole-string match).
 const char* const ACCEPTED_DESCRIPTIONS[] = {
@@ -288,12 +264,11 @@ int DeviceRequest(uint32_t type, uint32_t index, uint32_t parameter, uint8_t rep
                   uint32_t* lengthOut) {
     if (g_dev.hubHandle == USB_NO_HANDLE) return 0;
     uint8_t block[REQUEST_BLOCK_BYTES] = {};
-    PutLe32(block, g_dev.port);
-    block[4] = 0;  // bmRequest: the hub driver sends a standard GET_DESCRIPTOR whatever is here
-    block[5] = 0;  // bRequest
-    PutLe16(block + 6, type << 8 | index);
-    PutLe16(block + 8, parameter);
-    PutLe16(block + 10, REQUEST_DATA_BYTES);
+    PutLe32(block + REQUEST_PORT_AT, g_dev.port);
+    // bmRequest and bRequest stay 0: the hub driver sends a standard GET_DESCRIPTOR whatever is there.
+    PutLe16(block + REQUEST_VALUE_AT, type << REQUEST_TYPE_SHIFT | index);
+    PutLe16(block + REQUEST_PARAM_AT, parameter);
+    PutLe16(block + REQUEST_LENGTH_AT, REQUEST_DATA_BYTES);
     uint32_t got = 0;
     if (!UsbControl(g_dev.hubHandle, IOCTL_DESCRIPTOR_REQUEST, block, sizeof block, block, sizeof block, &got)) {
         DropConnection();
@@ -364,7 +339,7 @@ int ReadRegister(int reg, uint32_t* valueOut) {
     uint8_t reply[REQUEST_DATA_BYTES];
     uint32_t length = 0;
     if (!DeviceRequest(REQ_REGISTER, uint32_t(reg), 0, reply, &length)) return 0;
-    *valueOut = reply[3];
+    *valueOut = reply[REPLY_VALUE_AT];
     return 1;
 }
 
@@ -380,7 +355,7 @@ int ReadInputStatus(uint8_t statusOut[CHANNEL_STATUS_BYTES]) {
     uint8_t reply[REQUEST_DATA_BYTES];
     uint32_t length = 0;
     if (!DeviceRequest(REQ_INPUT_STATUS, 0, 0, reply, &length)) return 0;
-    std::memcpy(statusOut, reply + 3, CHANNEL_STATUS_BYTES);
+    std::memcpy(statusOut, reply + REPLY_VALUE_AT, CHANNEL_STATUS_BYTES);
     return 1;
 }
 
@@ -388,22 +363,22 @@ int WriteOutputStatus(const uint8_t status[CHANNEL_STATUS_BYTES]) {
     for (uint32_t k = 0; k < CHANNEL_STATUS_BYTES; k++) {
         uint8_t reply[REQUEST_DATA_BYTES];
         uint32_t length = 0;
-        if (!DeviceRequest(REQ_OUTPUT_STATUS, 0, k << 8 | status[k], reply, &length)) return 0;
+        if (!DeviceRequest(REQ_OUTPUT_STATUS, 0, k << OUTPUT_STATUS_INDEX_SHIFT | status[k], reply, &length)) return 0;
     }
     return 1;
 }
 
-int InputSelFromStatus(uint32_t reg6) { return reg6 == 2 ? 0 : 1; }
+int InputSelFromStatus(uint32_t reg6) { return reg6 == INPUT_SELECT_IN2 ? 0 : 1; }
 
 uint32_t RateFromLockCode(uint32_t reg7) {
     switch (reg7) {
-    case 5: return 48000;
-    case 7: return 32000;
-    default: return 44100;  // 6, and "not locked"
+    case LOCK_48000: return 48000;
+    case LOCK_32000: return 32000;
+    default: return 44100;  // LOCK_44100, and "not locked"
     }
 }
 
-int IsLockCode(uint32_t reg7) { return reg7 >= 5 && reg7 <= 7; }
+int IsLockCode(uint32_t reg7) { return reg7 == LOCK_48000 || reg7 == LOCK_44100 || reg7 == LOCK_32000; }
 
 uint32_t GetRecordRate() { return g_dev.recordRate; }
 uint32_t GetPrevRecordRate() { return g_dev.prevRecordRate; }

@@ -7,18 +7,16 @@
 #pragma once
 #include <cstdint>
 
+#include "hardware/device_protocol.h"
+
 enum {
     WAVE_DEVICE_NONE = -1,     // "no device": all bits set, also the system's wave mapper id
     CHANNEL_STATUS_BYTES = 4,  // ChannelStatus: the first four channel-status bytes
     DEVICE_NUMBER = 1,         // the only device number the deck passes to OpenDevice
 };
 
-// Device registers reached through ReadRegister / WriteRegister.
-enum {
-    REG_INPUT_SELECT = 6,  // read: 1 = IN1, 2 = IN2, other = IN1; write 1 or 2
-    REG_INPUT_LOCK = 7,    // read only: 5 = 48000 Hz, 6 = 44100 Hz, 7 = 32000 Hz, other = unlocked
-    REG_POWER = 8,         // low nibble 1 off, 2 on, 3 automatic; write 1, 2 or 3
-};
+// The registers reached through ReadRegister / WriteRegister (REG_*) and their values are in
+// device_protocol.h.
 
 // Searches the wave-input (output = 0) or wave-output (output = 1) devices, in index order, for
 // the first whose name begins with "Kelvara Vornex USB" or "Kelvara Vornex Pro". countOut

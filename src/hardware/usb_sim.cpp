@@ -1,7 +1,8 @@
 // Simulated USB host and Vornex device (file format in usb_sim.h). Plain standard C++, so the
 // same host answers the deck under Wine and the native tests.
-#include "app/byte_order.h"
+#include "base/byte_order.h"
 #include "hardware/usb_sim.h"
+#include "hardware/device_protocol.h"
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -10,24 +11,12 @@
 
 namespace {
 
-enum : uint32_t {
-    CODE_NODE_INFORMATION = 0x220408,  // on a hub; on a host controller: its root hub's name
-    CODE_CONNECTION_INFORMATION = 0x22040C,
-    CODE_DESCRIPTOR_REQUEST = 0x220410,
-    CODE_CONNECTION_NAME = 0x220414,
-    CODE_DRIVERKEY_NAME = 0x220420,
-};
 enum {
-    NODE_INFO_BYTES = 76,
-    CONN_INFO_FIXED_BYTES = 35,  // the connection record without its pipe list
-    REQUEST_HEADER_BYTES = 12,
-    REQUEST_DATA_BYTES = 24,
     DEFAULT_REPLY_BYTES = 8,
     MAX_TOPOLOGY_DEPTH = 16,
     MAX_CALLS_KEPT = 100000,
     MAX_HUB_PORTS = 255,  // a hub descriptor counts its ports in one byte
 };
-enum { REQ_REGISTER = 0x10, REQ_INPUT_STATUS = 0x14, REQ_OUTPUT_STATUS = 0x16 };
 const UsbHandle FIRST_HANDLE = 0x5100;
 
 struct OpenHandle {
@@ -187,7 +176,7 @@ int FaultMatches(const std::string& which, uint32_t type, uint32_t index, uint32
     if (which == "status") return type == REQ_INPUT_STATUS;
     if (which == "out") return type == REQ_OUTPUT_STATUS;
     if (which.compare(0, 3, "out") == 0)
-        return type == REQ_OUTPUT_STATUS && (param >> 8) == uint32_t(ToInt(which.substr(3)));
+        return type == REQ_OUTPUT_STATUS && (param >> OUTPUT_STATUS_INDEX_SHIFT) == uint32_t(ToInt(which.substr(3)));
     if (type != REQ_REGISTER) return 0;
     if (which.compare(0, 3, "reg") == 0) return index == uint32_t(ToInt(which.substr(3)));
     if (which.compare(0, 4, "read") == 0) return param == 0 && index == uint32_t(ToInt(which.substr(4)));
@@ -207,33 +196,34 @@ int DeviceAnswer(uint32_t type, uint32_t index, uint32_t param, uint8_t replyOut
         replyBytes = f.replyBytes;
     }
     std::memset(replyOut, 0, REQUEST_DATA_BYTES);
-    replyOut[1] = uint8_t(type);
-    replyOut[2] = uint8_t(index);
+    replyOut[REPLY_TYPE_AT] = uint8_t(type);
+    replyOut[REPLY_INDEX_AT] = uint8_t(index);
     int wrote = 0;
     char line[32];
     if (type == REQ_REGISTER) {
-        if (index < 6 || index > 8) return 0;
+        if (index < REG_INPUT_SELECT || index > REG_POWER) return 0;
         if (param != 0) {  // a write: the value travels in the request parameter
-            if (index == 6) m.regs[6] = uint8_t(param);
-            if (index == 8) m.regs[8] = uint8_t((m.regs[8] & 0xF0) | (param & 0x0F));
+            if (index == REG_INPUT_SELECT) m.regs[REG_INPUT_SELECT] = uint8_t(param);
+            if (index == REG_POWER)
+                m.regs[REG_POWER] = uint8_t((m.regs[REG_POWER] & ~POWER_MODE_MASK) | (param & POWER_MODE_MASK));
             std::snprintf(line, sizeof line, "reg %u %u", index, param & 0xFF);
             wrote = 1;
         }
-        replyOut[3] = m.regs[index];
+        replyOut[REPLY_VALUE_AT] = m.regs[index];
     } else if (type == REQ_INPUT_STATUS) {
-        std::memcpy(replyOut + 3, m.input, 4);
+        std::memcpy(replyOut + REPLY_VALUE_AT, m.input, sizeof m.input);
     } else if (type == REQ_OUTPUT_STATUS) {
-        uint32_t k = param >> 8;
+        uint32_t k = param >> OUTPUT_STATUS_INDEX_SHIFT;
         if (k > 3) return 0;
         m.output[k] = uint8_t(param);
-        replyOut[2] = uint8_t(k);
-        replyOut[3] = uint8_t(param);
+        replyOut[REPLY_INDEX_AT] = uint8_t(k);
+        replyOut[REPLY_VALUE_AT] = uint8_t(param);
         std::snprintf(line, sizeof line, "out %u %u", k, param & 0xFF);
         wrote = 1;
     } else {
         return 0;
     }
-    replyOut[0] = uint8_t(replyBytes);
+    replyOut[REPLY_LENGTH_AT] = uint8_t(replyBytes);
     *lengthOut = uint32_t(replyBytes);
     if (wrote) {
         m.wrote.push_back(line);
@@ -244,12 +234,12 @@ int DeviceAnswer(uint32_t type, uint32_t index, uint32_t param, uint8_t replyOut
 
 int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inBytes, uint8_t* out, uint32_t outBytes,
                uint32_t* returnedOut) {
-    if (code == CODE_NODE_INFORMATION) {
+    if (code == IOCTL_NODE_INFORMATION) {
         if (outBytes < NODE_INFO_BYTES) return 0;
         std::memset(out, 0, NODE_INFO_BYTES);
         out[4] = 9;     // hub descriptor length
         out[5] = 0x29;  // hub descriptor type
-        out[6] = uint8_t(hub.ports);
+        out[NODE_INFO_PORTS_AT] = uint8_t(hub.ports);
         *returnedOut = NODE_INFO_BYTES;
         return 1;
     }
@@ -258,7 +248,7 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
     if (port < 1 || port > hub.ports) return 0;
     const SimPort* p = FindPort(g_sim.model, hub.name, port);
     switch (code) {
-    case CODE_CONNECTION_INFORMATION: {
+    case IOCTL_CONNECTION_INFORMATION: {
         if (outBytes < CONN_INFO_FIXED_BYTES) return 0;
         std::memset(out, 0, outBytes);
         PutLe32(out, uint32_t(port));
@@ -281,22 +271,22 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
                                             2,
                                             0,
                                             1};
-            std::memcpy(out + 4, descriptor, sizeof descriptor);
+            std::memcpy(out + CONN_INFO_DESCRIPTOR_AT, descriptor, sizeof descriptor);
             out[22] = 1;  // configuration value
-            out[24] = p->kind == SIM_PORT_HUB;
+            out[CONN_INFO_IS_HUB_AT] = p->kind == SIM_PORT_HUB;
             PutLe16(out + 25, uint32_t(port) + 1);
-            PutLe32(out + 31, 1);  // DeviceConnected
+            PutLe32(out + CONN_INFO_STATUS_AT, 1);  // DeviceConnected
         }
         *returnedOut = CONN_INFO_FIXED_BYTES;
         return 1;
     }
-    case CODE_CONNECTION_NAME:
+    case IOCTL_CONNECTION_NAME:
         if (!p || p->kind != SIM_PORT_HUB || outBytes < 8) return 0;
         std::memset(out, 0, outBytes);
         PutLe32(out, uint32_t(port));
-        *returnedOut = PutName(out, outBytes, 4, 8, p->name);
+        *returnedOut = PutName(out, outBytes, CONN_NAME_LENGTH_AT, CONN_NAME_AT, p->name);
         return 1;
-    case CODE_DRIVERKEY_NAME: {
+    case IOCTL_DRIVERKEY_NAME: {
         if (!p || outBytes < 8) return 0;
         std::string key = p->driverKey;
         if (p->kind == SIM_PORT_HUB) {
@@ -305,18 +295,18 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
         }
         std::memset(out, 0, outBytes);
         PutLe32(out, uint32_t(port));
-        *returnedOut = PutName(out, outBytes, 4, 8, key);
+        *returnedOut = PutName(out, outBytes, CONN_NAME_LENGTH_AT, CONN_NAME_AT, key);
         return 1;
     }
-    case CODE_DESCRIPTOR_REQUEST: {
+    case IOCTL_DESCRIPTOR_REQUEST: {
         if (!p || p->kind != SIM_PORT_VORNEX || inBytes < REQUEST_HEADER_BYTES || outBytes < REQUEST_HEADER_BYTES)
             return 0;
         uint8_t header[REQUEST_HEADER_BYTES];
         std::memcpy(header, in, sizeof header);
-        uint32_t value = GetLe16(header + 6), param = GetLe16(header + 8);
+        uint32_t value = GetLe16(header + REQUEST_VALUE_AT), param = GetLe16(header + REQUEST_PARAM_AT);
         uint8_t reply[REQUEST_DATA_BYTES];
         uint32_t length = 0;
-        if (!DeviceAnswer(value >> 8, value & 0xFF, param, reply, &length)) return 0;
+        if (!DeviceAnswer(value >> REQUEST_TYPE_SHIFT, value & 0xFF, param, reply, &length)) return 0;
         std::memset(out, 0, outBytes);
         std::memcpy(out, header, sizeof header);
         uint32_t room = outBytes - REQUEST_HEADER_BYTES;
@@ -360,8 +350,8 @@ void DropSecondHubPlacements(SimModel* m) {
 
 SimModel::SimModel() : cfgmgrMissing(0) {
     std::memset(regs, 0, sizeof regs);
-    regs[6] = 1;
-    regs[8] = 2;
+    regs[REG_INPUT_SELECT] = INPUT_SELECT_IN1;
+    regs[REG_POWER] = POWER_ON;
     std::memset(input, 0, sizeof input);
     std::memset(output, 0, sizeof output);
 }
@@ -435,7 +425,7 @@ std::string FormatSimModel(const SimModel& m) {
                                             : "device ")
               << p.driverKey << ' ' << p.description << '\n';
     }
-    for (int r = 6; r <= 8; r++) s << "reg " << r << ' ' << int(m.regs[r]) << '\n';
+    for (int r = REG_INPUT_SELECT; r <= REG_POWER; r++) s << "reg " << r << ' ' << int(m.regs[r]) << '\n';
     s << "input " << int(m.input[0]) << ' ' << int(m.input[1]) << ' ' << int(m.input[2]) << ' ' << int(m.input[3])
       << '\n';
     s << "output " << int(m.output[0]) << ' ' << int(m.output[1]) << ' ' << int(m.output[2]) << ' ' << int(m.output[3])
@@ -527,11 +517,11 @@ int UsbSimControl(UsbHandle handle, uint32_t code, const void* in, uint32_t inBy
     if (!h || !out) return 0;
     uint8_t* o = static_cast<uint8_t*>(out);
     if (h->controller >= 0) {
-        if (code != CODE_NODE_INFORMATION || outBytes < 4) return 0;
+        if (code != IOCTL_NODE_INFORMATION || outBytes < 4) return 0;
         for (const SimController& c : g_sim.model.controllers) {
             if (c.number != h->controller) continue;
             std::memset(o, 0, outBytes);
-            *returnedOut = PutName(o, outBytes, 0, 4, c.rootHub);
+            *returnedOut = PutName(o, outBytes, 0, ROOT_HUB_NAME_AT, c.rootHub);  // length first, then the name
             return 1;
         }
         return 0;

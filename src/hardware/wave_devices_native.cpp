@@ -1,5 +1,6 @@
 // Native wave device list: set by tests, empty until then.
 #include "hardware/wave_devices.h"
+#include "base/bounded_copy.h"
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,8 +13,7 @@ int WaveDeviceCount(int output) { return (output == 0 || output == 1) ? int(g_wa
 
 int WaveDeviceName(int output, uint32_t index, char nameOut[WAVE_NAME_BYTES]) {
     if ((output != 0 && output != 1) || index >= g_waveDevices[output].size()) return 0;
-    std::strncpy(nameOut, g_waveDevices[output][index].c_str(), WAVE_NAME_BYTES - 1);
-    nameOut[WAVE_NAME_BYTES - 1] = 0;
+    CopyBoundedString(nameOut, WAVE_NAME_BYTES, g_waveDevices[output][index].c_str());
     return 1;
 }
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/native_calls.h"
+#include "base/native_calls.h"
 #include "playback/mci_windows.h"
 #include "playback/mpeg_libraries.h"
 

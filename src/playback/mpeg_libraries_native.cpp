@@ -1,7 +1,7 @@
 // The native build has no DLLs: the portable decoder and encoder are linked in when their
 // libraries are part of the build, and "loading" takes their entry points directly. Only the
 // player's file check is bound (the native build plays nothing); the encoder is bound whole.
-#include "app/native_calls.h"
+#include "base/native_calls.h"
 #include "playback/mpeg_libraries.h"
 #include <cstring>
 #include <string>

@@ -1,5 +1,5 @@
 // Native stand-in for the recorder window: no window, a switch to fail its creation.
-#include "app/native_calls.h"
+#include "base/native_calls.h"
 #include "record/recorder_window.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // rules the settings code depends on: names compared without case, volatile keys that vanish at a
 // restart, missing parents created with the same kind, read-only handles, and keys that can be
 // made unopenable to exercise the failure paths.
-#include "app/native_calls.h"
+#include "base/native_calls.h"
 #include "settings/registry.h"
 
 #include <cctype>

@@ -5,9 +5,7 @@
 
 #include <cstring>
 
-#include "app/clock.h"
-#include "record/auto_record.h"
-#include "record/timer_slots.h"
+#include "base/clock.h"
 #include "settings/registry.h"
 #include "settings/settings_table.h"
 
@@ -19,12 +17,24 @@ struct SettingsState {
 };
 SettingsState g_settings;
 
+// Kept apart from g_settings: the hooks are the program's wiring and survive a reset.
+struct OwnerHooks {
+    GatherOwnedValues gather;
+    HandBackOwnedValues handBack;
+};
+OwnerHooks g_owners;
+
+bool HasOwner() { return g_owners.gather && g_owners.handBack; }
+
+// Rows of another module's values when that module has not registered.
+bool Unowned(const SettingRow& row) { return (row.home == HOME_AUTO || row.home == HOME_TIMER) && !HasOwner(); }
+
 // Values whose home is another module (or today's date), gathered before a save or a load and
 // handed back after it, indexed by the table's slot.
 struct StagedValues {
-    uint32_t autoLevels[3];  // threshold, start count, end count
-    uint32_t timers[18];     // hours, minutes, flags of rows 1 to 6
-    uint32_t date[3];        // year, month, day
+    uint32_t autoLevels[OWNED_AUTO_LEVELS];
+    uint32_t timers[OWNED_TIMER_VALUES];
+    uint32_t date[3];  // year, month, day
 };
 
 uint8_t* FieldBase(SettingHome home) {
@@ -61,27 +71,19 @@ char* StringField(const SettingRow& row) { return reinterpret_cast<char*>(FieldB
 // The other modules' current values; the date starts at 0 (never cleared).
 void StageFromOwners(StagedValues* st) {
     std::memset(st, 0, sizeof *st);
-    uint16_t level, start, stop;
-    GetAutoLevels(&level, &start, &stop);
-    st->autoLevels[0] = level;
-    st->autoLevels[1] = start;
-    st->autoLevels[2] = stop;
-    // The stored form, so that a missing value gives the slot back unchanged through LoadTimers.
-    TimerSlot slots[TIMER_SLOT_COUNT];
-    SaveRelativeTimers(slots);
-    for (int i = 0; i < TIMER_SLOT_COUNT; ++i) {
-        st->timers[i] = slots[i].hour;
-        st->timers[6 + i] = slots[i].minute;
-        st->timers[12 + i] = slots[i].flags;
-    }
+    if (!HasOwner()) return;
+    OwnedSettingValues owned = {};
+    g_owners.gather(&owned);
+    std::memcpy(st->autoLevels, owned.autoLevels, sizeof st->autoLevels);
+    std::memcpy(st->timers, owned.timers, sizeof st->timers);
 }
 
 void HandBackToOwners(const StagedValues& st) {
-    SetAutoLevels((uint16_t)st.autoLevels[0], (uint16_t)st.autoLevels[1], (uint16_t)st.autoLevels[2]);
-    TimerSlot slots[TIMER_SLOT_COUNT];
-    for (int i = 0; i < TIMER_SLOT_COUNT; ++i)
-        slots[i] = TimerSlot{(uint16_t)st.timers[i], (uint16_t)st.timers[6 + i], (uint16_t)st.timers[12 + i]};
-    LoadTimers(slots);
+    if (!HasOwner()) return;
+    OwnedSettingValues owned;
+    std::memcpy(owned.autoLevels, st.autoLevels, sizeof owned.autoLevels);
+    std::memcpy(owned.timers, st.timers, sizeof owned.timers);
+    g_owners.handBack(owned);
 }
 
 // Only the fields of the engine and layout structs have built-in values; the other modules keep
@@ -123,7 +125,7 @@ void WriteGroup(RegistryKey key, SettingGroup group, StagedValues* st, bool skip
     const SettingRow* rows = SettingsTable(&count);
     for (size_t i = 0; i < count; ++i) {
         const SettingRow& row = rows[i];
-        if (row.group != group || (skipDate && row.home == HOME_DATE)) continue;
+        if (row.group != group || (skipDate && row.home == HOME_DATE) || Unowned(row)) continue;
         if (row.kind == SETTING_STRING) {
             if (StringField(row)[0]) RegistryWriteString(key, row.name, StringField(row));
             continue;
@@ -156,6 +158,11 @@ EngineSettings& Settings() { return g_settings.engine; }
 LayoutSettings& Layout() { return g_settings.layout; }
 
 void ResetSettingsForTest() { ApplyAllBuiltins(); }
+
+void SetOwnedValuesHooks(GatherOwnedValues gather, HandBackOwnedValues handBack) {
+    g_owners.gather = gather;
+    g_owners.handBack = handBack;
+}
 
 void LoadLayout() {
     RegistryKeyGuard key;

@@ -58,6 +58,20 @@ void LoadSettings();          // engine start-up
 void SaveSettings();          // engine shutdown
 void ResetSettingsForTest();  // back to the built-in values, for tests
 
+// Values stored with the engine settings whose home is a module above this one: the auto
+// recorder's levels (threshold, start count, end count) and the timer slots (hours, minutes and
+// flags of rows 1 to 6). Their owner registers the two hooks at start-up; gather copies its
+// current values out before a load or a save, handBack takes the loaded ones. Until the hooks
+// are registered these rows are neither read nor written.
+enum { OWNED_AUTO_LEVELS = 3, OWNED_TIMER_VALUES = 18 };
+struct OwnedSettingValues {
+    uint32_t autoLevels[OWNED_AUTO_LEVELS];
+    uint32_t timers[OWNED_TIMER_VALUES];
+};
+typedef void (*GatherOwnedValues)(OwnedSettingValues* out);
+typedef void (*HandBackOwnedValues)(const OwnedSettingValues& values);
+void SetOwnedValuesHooks(GatherOwnedValues gather, HandBackOwnedValues handBack);
+
 // Main window size for a face mode (0 normal, 1 thin) and magnification (1 or 2): 400 x mag
 // wide, 105 x mag high in the normal face, 20 x mag in the thin one. Other values count as
 // normal and single size.

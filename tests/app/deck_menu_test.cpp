@@ -1,7 +1,7 @@
 // The pop-up menu: check marks and gray state, and the bitrate commands' effect on a prepared
 // record file.
 #include "app/deck_menu.h"
-#include "app/message_box.h"
+#include "base/message_box.h"
 #include "deck/deck.h"
 #include "resources/resource.h"
 #include "settings/settings.h"

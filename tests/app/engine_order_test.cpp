@@ -13,7 +13,7 @@
 
 #include "app/app_state.h"
 #include "app/engine.h"
-#include "app/native_calls.h"
+#include "base/native_calls.h"
 #include "hardware/device.h"
 #include "hardware/mixer.h"
 #include "hardware/wave_devices.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.h"
-#include "app/message_box.h"
+#include "base/clock.h"
+#include "base/message_box.h"
 #include "deck/deck.h"
 #include "deck/deck_ui_native.h"
 #include "deck/record_naming.h"
@@ -151,8 +151,8 @@ const SkipCase SKIP_CASES[] = {
 TEST_F(DeckEdges, NextAndPreviousMoveUnderEveryRepeatMode) {
     for (const SkipCase& c : SKIP_CASES) {
         SetUp();
-        const std::string name = std::string(c.next ? "Next" : "Previous") + " repeat " +
-                                 std::to_string(c.repeat) + " from entry " + std::to_string(c.from);
+        const std::string name = std::string(c.next ? "Next" : "Previous") + " repeat " + std::to_string(c.repeat) +
+                                 " from entry " + std::to_string(c.from);
         MakePlaylist(TRACKS, LENGTH_MS);
         Settings().repeat = c.repeat;
         Deck().currentTrack = c.from;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "deck/record_folder.h"
 #include "deck/silence_files.h"
 #include "hardware/device.h"

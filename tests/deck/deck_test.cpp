@@ -7,8 +7,8 @@
 #include <cstring>
 #include <functional>
 
-#include "app/clock.h"
-#include "app/message_box.h"
+#include "base/clock.h"
+#include "base/message_box.h"
 #include "deck/deck.h"
 #include "deck/deck_ui_native.h"
 #include "deck/record_naming.h"

@@ -10,8 +10,9 @@
 #include <set>
 #include <string>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "record/auto_record.h"
+#include "record/record_settings.h"
 #include "record/timer_slots.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
@@ -107,6 +108,7 @@ protected:
         ResetSettingsForTest();
         ResetAutoRecordForTest();
         ResetTimerSlotsForTest();
+        RegisterRecordSettings();
         SetAutoLevels(OWN_LEVEL, OWN_START, OWN_STOP);
         TimerSlot slots[TIMER_SLOT_COUNT];
         for (TimerSlot& s : slots) s = OWN_SLOT;

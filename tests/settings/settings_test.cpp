@@ -5,8 +5,9 @@
 #include <cstring>
 #include <array>
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "record/auto_record.h"
+#include "record/record_settings.h"
 #include "record/timer_slots.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
@@ -53,6 +54,7 @@ protected:
         ResetSettingsForTest();
         ResetAutoRecordForTest();
         ResetTimerSlotsForTest();
+        RegisterRecordSettings();
     }
     static void StartUp() {
         LoadLayout();

@@ -1,5 +1,6 @@
 // Native message boxes: recorded for tests, answered from a queue.
-#include "app/message_box.h"
+#include "base/message_box.h"
+#include "base/bounded_copy.h"
 #include <cstring>
 
 namespace {
@@ -17,11 +18,7 @@ int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsign
     if (g_msg.shownCount < MAX_RECORDED) {
         RecordedMessage& m = g_msg.shown[g_msg.shownCount++];
         m.stringId = stringId;
-        m.fileName[0] = 0;
-        if (fileName) {
-            std::strncpy(m.fileName, fileName, sizeof m.fileName - 1);
-            m.fileName[sizeof m.fileName - 1] = 0;
-        }
+        CopyBoundedString(m.fileName, sizeof m.fileName, fileName);
         m.join = join;
         m.style = style;
     }

@@ -1,5 +1,5 @@
 // The native stand-ins' call log.
-#include "app/native_calls.h"
+#include "base/native_calls.h"
 
 namespace {
 enum { MAX_CALLS_KEPT = 100000 };  // a long test run must not grow without end

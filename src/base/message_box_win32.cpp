@@ -1,7 +1,7 @@
 // Win32 message boxes: the text is loaded with the wide string APIs, so the Japanese table shows
 // correctly whatever the ANSI code page, and the box is owned by the main window when it exists.
-#include "app/message_box.h"
-#include "app/app_state.h"
+#include "base/message_box.h"
+#include "base/shell_handles.h"
 #include "resources/resource.h"
 #include <windows.h>
 #include <cwchar>

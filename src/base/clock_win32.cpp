@@ -1,5 +1,5 @@
 // Win32 clock: GetTickCount and the local date.
-#include "app/clock.h"
+#include "base/clock.h"
 #include <windows.h>
 
 uint32_t TickCount() { return GetTickCount(); }

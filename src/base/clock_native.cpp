@@ -1,5 +1,5 @@
 // Native clock: a fake tick count and date that tests set, so timing logic runs deterministically.
-#include "app/clock.h"
+#include "base/clock.h"
 
 namespace {
 struct ClockState {

@@ -1,0 +1,27 @@
+# Fails when a file of a src/ folder includes a header of a src/ folder its library does not
+# build on (see qd_layers.cmake). Run as: cmake -DCONFIG=<layer config> -DSTAMP=<stamp> -P this.
+include(${CONFIG})
+file(GLOB folders LIST_DIRECTORIES true RELATIVE ${SRC_ROOT} ${SRC_ROOT}/*)
+set(errors "")
+foreach(f ${FILES})
+  if(NOT f)
+    continue()
+  endif()
+  file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/[^\"]+\"")
+  foreach(line ${lines})
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"/]+)/[^\"]+\".*" "\\1" folder "${line}")
+    list(FIND folders "${folder}" known)
+    list(FIND ALLOWED "${folder}" ok)
+    if(known GREATER -1 AND ok EQUAL -1)
+      file(RELATIVE_PATH rel ${SRC_ROOT}/.. ${f})
+      string(STRIP "${line}" line)
+      string(APPEND errors "  ${rel}: ${line}\n")
+    endif()
+  endforeach()
+endforeach()
+if(errors)
+  message(FATAL_ERROR "src/${LAYER} may include only from: ${ALLOWED}\n"
+                      "These includes reach a folder it does not build on (move the code down a layer, "
+                      "or pass the call through a registered hook):\n${errors}")
+endif()
+file(TOUCH ${STAMP})
