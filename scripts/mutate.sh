@@ -4,8 +4,10 @@
 # (not the end-to-end ones, which need Wine). A fault that every test lets through "survives":
 # a place where a real bug would reach users unnoticed.
 #
-#   scripts/mutate.sh [-n] [-r REV] [-l LIST] [-k WORD]
+#   scripts/mutate.sh [-n] [-r REV] [-b SUITES] [-l LIST] [-k WORD]
 #     -r  mutate the tree as committed at REV (say, to score the tests of an older commit)
+#     -b  also score the tests without the GoogleTest suites SUITES (a filter such as
+#         "NewSuite*:OtherSuite*"): what new tests add, measured in one run
 #     -k  only the mutations whose line contains WORD
 #     -n  only check that every mutation's text is still found once (no build)
 #
@@ -21,13 +23,15 @@ list="$top/scripts/mutations.txt"
 only=""
 dry=0
 rev=""
-while getopts "nr:l:k:" opt; do
+newer=""
+while getopts "nr:b:l:k:" opt; do
   case $opt in
+  b) newer=$OPTARG ;;
   r) rev=$OPTARG ;;
   n) dry=1 ;;
   l) list=$OPTARG ;;
   k) only=$OPTARG ;;
-  *) echo "usage: $0 [-n] [-r REV] [-l LIST] [-k WORD]" >&2; exit 2 ;;
+  *) echo "usage: $0 [-n] [-r REV] [-b SUITES] [-l LIST] [-k WORD]" >&2; exit 2 ;;
   esac
 done
 scratch=${QD_MUTATE_DIR:-/tmp/qd-mutate-$(id -un)-$(basename "$top")}
@@ -87,7 +91,10 @@ if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="$tree" CCACHE_NOHASHDIR=1
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S "$tree" -B "$build" -G Ninja -DQD_BENCH=OFF "${launcher[@]}" >"$scratch/configure.log" 2>&1 ||
+# lld links the many test programs of each round several times faster than the default linker.
+linker=()
+command -v ld.lld >/dev/null && linker=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld -DCMAKE_SHARED_LINKER_FLAGS=-fuse-ld=lld)
+cmake -S "$tree" -B "$build" -G Ninja -DQD_BENCH=OFF "${launcher[@]}" "${linker[@]}" >"$scratch/configure.log" 2>&1 ||
   { echo "configure failed: $scratch/configure.log" >&2; exit 2; }
 
 # Builds, then names in $scratch/changed the tests whose programs (or the files their command
@@ -106,14 +113,15 @@ for t in json.load(sys.stdin)["tests"]:
         print(t["name"])
 ' "$scratch/built-after" >"$scratch/changed"
 }
-# All the unit tests (the first time), or only those the last build changed.
+# All the unit tests (the first time), or only those the last build changed; $2 a GoogleTest
+# filter.
 run_tests() {
   local only=()
   if [ "${1:-}" = changed ]; then
     [ -s "$scratch/changed" ] || { echo "no test program changed" >"$scratch/test.log"; return 0; }
     only=(-R "^($(paste -sd'|' "$scratch/changed"))\$")
   fi
-  ctest --test-dir "$build" -E "$unit_tests_exclude" "${only[@]}" -j "$jobs" --timeout 300 --stop-on-failure \
+  GTEST_FILTER="${2:-*}" ctest --test-dir "$build" -E "$unit_tests_exclude" "${only[@]}" -j "$jobs" --timeout 300 --stop-on-failure \
     </dev/null >"$scratch/test.log" 2>&1
 }
 
@@ -142,7 +150,7 @@ EOF
 }
 
 : >"$report"
-total=0 caught=0 survived=0 stale=0 broken=0
+total=0 caught=0 survived=0 stale=0 broken=0 caught_before=0
 # The list comes in on its own descriptor: the build and ctest must not eat its lines.
 while IFS= read -r line <&3 || [ -n "$line" ]; do
   case "$line" in '' | '#'*) continue ;; esac
@@ -166,13 +174,24 @@ while IFS= read -r line <&3 || [ -n "$line" ]; do
     printf 'NO BUILD  %-34s %s\n' "$file" "$what" | tee -a "$report"
   else
     total=$((total + 1))
-    if run_tests changed; then
+    verdict=SURVIVED
+    if [ -n "$newer" ]; then
+      if ! run_tests changed "-$newer"; then
+        verdict=caught
+        caught_before=$((caught_before + 1))
+      elif ! run_tests changed "$newer"; then
+        verdict="caught+"  # only by the newer suites
+      fi
+    elif ! run_tests changed; then
+      verdict=caught
+    fi
+    if [ "$verdict" = SURVIVED ]; then
       survived=$((survived + 1))
       printf 'SURVIVED  %-34s %s\n' "$file" "$what" | tee -a "$report"
     else
       caught=$((caught + 1))
       by=$(grep -m1 -E 'Test +#[0-9]+: [A-Za-z0-9_]+ .*\*\*\*' "$scratch/test.log" | sed -E 's/.*: ([A-Za-z0-9_]+) .*/\1/')
-      printf 'caught    %-34s %s  [%s]\n' "$file" "$what" "${by:-?}" | tee -a "$report"
+      printf '%-9s %-34s %s  [%s]\n' "$verdict" "$file" "$what" "${by:-?}" | tee -a "$report"
     fi
   fi
   edit revert "$tree/$file" "" "" "$scratch/original"
@@ -183,6 +202,7 @@ done 3<"$list"
 build_all >/dev/null 2>&1 || true
 summary="caught $caught of $total mutations"
 [ "$total" -gt 0 ] && summary="$summary ($((100 * caught / total))%)"
+[ -n "$newer" ] && summary="$summary; without $newer: $caught_before (caught+ marks the difference)"
 [ "$stale" -gt 0 ] && summary="$summary; $stale stale (text not found once)"
 [ "$broken" -gt 0 ] && summary="$summary; $broken did not build"
 echo "$summary" | tee -a "$report"

@@ -36,13 +36,14 @@ protected:
         SetFakeTickCount(500000);
     }
 
-    // The part of the 100 ms tick that moves a search on.
+    // The part of the 100 ms tick that ends tracks and moves a search on.
     static void Tick() {
         AdvanceFakeTickCount(100);
         DeckVars& v = Deck();
         uint32_t pos = 0;
         GetTrackPosition(&pos);
         v.position = std::min(pos, v.trackLength);
+        if (v.deckState == Playing && GetTrackStatus() == TRACK_STOPPED) TrackEnded();
         if (v.searchDir != SEARCH_NONE) SearchStep();
     }
 };
@@ -151,8 +152,8 @@ const SkipCase SKIP_CASES[] = {
 TEST_F(DeckEdges, NextAndPreviousMoveUnderEveryRepeatMode) {
     for (const SkipCase& c : SKIP_CASES) {
         SetUp();
-        const std::string name = std::string(c.next ? "Next" : "Previous") + " repeat " +
-                                 std::to_string(c.repeat) + " from entry " + std::to_string(c.from);
+        const std::string name = std::string(c.next ? "Next" : "Previous") + " repeat " + std::to_string(c.repeat) +
+                                 " from entry " + std::to_string(c.from);
         MakePlaylist(TRACKS, LENGTH_MS);
         Settings().repeat = c.repeat;
         Deck().currentTrack = c.from;
@@ -165,6 +166,29 @@ TEST_F(DeckEdges, NextAndPreviousMoveUnderEveryRepeatMode) {
         EXPECT_EQ(Deck().currentTrack, c.track) << name;
         EXPECT_EQ(Deck().deckState, c.state) << name;
         EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav") << name;
+    }
+}
+
+// When the entries after the one that ended cannot be played, repeat off gives up rather than
+// going round to the top of the list; repeat all goes round.
+TEST_F(DeckEdges, TrackEndWithTheRestUnplayableGoesRoundOnlyUnderRepeatAll) {
+    for (uint32_t repeat : {0u, 2u}) {
+        SetUp();
+        MakePlaylist(TRACKS, 1000);
+        World().files[1].playable = 0;
+        World().files[2].playable = 0;
+        Settings().repeat = repeat;
+        ASSERT_EQ(CueCurrentTrack(), 1);
+        StartPlay();
+        for (int i = 0; i < 15; ++i) Tick();
+        if (repeat == 0) {
+            EXPECT_EQ(Deck().deckState, NoTrack) << "nothing more to play";
+            EXPECT_EQ(World().playCalls, 1);
+        } else {
+            EXPECT_EQ(Deck().deckState, Playing) << "entry 1 again";
+            EXPECT_EQ(Deck().currentTrack, 1);
+            EXPECT_EQ(World().playCalls, 2);
+        }
     }
 }
 

@@ -185,36 +185,4 @@ TEST_F(SettingsRows, SixteenBitRowsKeepTheLowHalfOfAStoredDword) {
     EXPECT_EQ(Stored("LastDay"), 6u);
 }
 
-// When the key cannot be opened at all, the layout starts at the corner of the screen and the
-// record rate, channels and bits at zero until the device and the record step set them.
-TEST_F(SettingsRows, AnUnopenableKeyGivesTheBuiltInValues) {
-    RegistrySetUnopenable(KEY, 1);
-    LoadLayout();
-    LoadSettings();
-    const std::map<std::string, uint32_t> builtin = {
-        {"Xo",               0  },
-        {"Yo",               0  },
-        {"Xs",               400},
-        {"Ys",               105},
-        {"Xo_List",          0  },
-        {"Yo_List",          0  },
-        {"Xs_List",          400},
-        {"Ys_List",          360},
-        {"RecordFrequency",  0  },
-        {"RecordChannel",    0  },
-        {"RecordBps",        0  },
-        {"MpegBitrate",      256},
-        {"Mp2Bitrate",       192},
-        {"Mp3Bitrate",       128},
-        {"RecAutoRecording", 1  },
-        {"PlaySpace",        1  },
-        {"Mag",              1  },
-        {"ColumnTitle",      164},
-    };
-    auto rows = NumericRows();
-    for (const auto& b : builtin) EXPECT_EQ(rows.at(b.first).get(), b.second) << b.first;
-    EXPECT_EQ(AutoValue(0), OWN_LEVEL) << "the recorder keeps its own levels";
-    EXPECT_EQ(Settings().recNoticePending, 0);
-}
-
 }  // namespace
