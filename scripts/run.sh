@@ -1,18 +1,53 @@
 #!/usr/bin/env bash
 # Builds the deck and runs it under Wine with a private sound server whose devices carry the
-# interface's name: on $DISPLAY when set, otherwise on a virtual display, where a screenshot of
-# the running deck is taken and its path printed. Arguments are passed to Movello.exe.
-#   QD_RUN_KEEP=1  keep the deck running on the virtual display until it is closed (Ctrl+C ends)
+# interface's name, on $DISPLAY when set, otherwise on a virtual display (a screenshot of the
+# running deck is taken and its path printed). The deck keeps running until it is closed:
+# Ctrl+C here closes it and stops everything this script started.
+#
+#   scripts/run.sh [--demo] [FILE...] [/DOCKING]
+#     FILE    sound or playlist files to open; Unix paths are handed over as Windows paths
+#     --demo  open the demo list made at build time (two tones and a short MP3)
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/setup.sh" || exit 1
-"$top/scripts/build.sh" || exit 1
+log="$top/build/run-build.log"
+mkdir -p "$top/build"
+
+# Setup and build, with the compiler's output in a log and one progress line here.
+build() {
+  : >"$log"
+  printf 'run: checking packages...'
+  if ! "$top/scripts/setup.sh" >>"$log" 2>&1; then
+    printf '\nrun: package setup failed; the end of %s:\n' "$log"; tail -n 20 "$log"; return 1
+  fi
+  "$top/scripts/build.sh" 2>&1 | tee -a "$log" | while IFS= read -r line; do
+    case "$line" in \[*/*\]*) printf '\rrun: building %-12s' "${line%%]*}]" ;; esac
+  done
+  if [ "${PIPESTATUS[0]}" -ne 0 ]; then
+    printf '\nrun: the build failed; the end of %s:\n' "$log"; grep -E 'error|FAILED' "$log" | tail -n 20
+    return 1
+  fi
+  printf '\rrun: build up to date (log: %s)\n' "$log"
+}
+build || exit 1
 
 bin="$top/build/windows/bin"
+demo="$top/build/native/demo"
 rig="$top/build/run-rig"
 shot="$top/build/run-rig/deck.png"
 export QD_FEEDER="$top/build/native/tests/e2e/qd_rig_feeder"
 export WINEPREFIX="$top/build/run-wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Arguments: host paths become Windows paths (Z:\...); switches and Windows paths pass as given.
+args=()
+for a in "$@"; do
+  if [ "$a" = "--demo" ]; then
+    for f in "$demo"/*; do [ -f "$f" ] && args+=("$(winepath -w "$f" 2>/dev/null)"); done
+  elif [ -e "$a" ]; then
+    args+=("$(winepath -w "$(realpath "$a")" 2>/dev/null)")
+  else
+    args+=("$a")
+  fi
+done
 
 "$top/scripts/rig.sh" stop "$rig" >/dev/null 2>&1
 virtual=1
@@ -26,27 +61,39 @@ fi
 . "$rig/env"
 deck=""
 finish() {
-  [ -n "$deck" ] && kill "$deck" 2>/dev/null
+  if [ -n "$deck" ]; then
+    wine "$bin/wintool.exe" close Vornex_Deck_Controller >/dev/null 2>&1
+    for _ in $(seq 50); do kill -0 "$deck" 2>/dev/null || break; sleep 0.1; done
+    kill "$deck" 2>/dev/null
+  fi
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
-  "$top/scripts/rig.sh" stop "$rig"
+  "$top/scripts/rig.sh" stop "$rig" >/dev/null
 }
 trap finish EXIT
-trap 'exit 130' INT TERM
+trap 'echo; echo "run: closing the deck"; exit 130' INT TERM
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "run: making the Wine prefix (once, about a minute)"
   wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
-# The installer's part: the deck's registry keys and the silence files' MCI type.
+# The installer's part: the deck's registry keys as ordinary keys, so settings last.
 "$top/scripts/wine-install.sh" --keys
+# The virtual display has no window manager: Wine must not wait for one (a hidden window would
+# otherwise hold the deck's exit for two seconds). On a real desktop the manager takes over.
+x11='HKCU\Software\Wine\X11 Driver'
+if [ $virtual = 1 ]; then
+  wine reg add "$x11" /v Managed /d N /f >/dev/null 2>&1
+else
+  wine reg delete "$x11" /v Managed /f >/dev/null 2>&1
+fi
 # Wine has no USB host-controller interface: the deck talks to a simulated host with a Vornex
 # device attached (edit it while the deck runs with build/native/cli/vornexsim/vornexsim).
 export QD_USB_SIM="${QD_USB_SIM:-$top/build/run-usb-host.txt}"
 [ -f "$QD_USB_SIM" ] || "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" init >/dev/null
 
-wine "$bin/Movello.exe" "$@" >"$rig/deck.log" 2>&1 &
+wine "$bin/Movello.exe" "${args[@]}" >"$rig/deck.log" 2>&1 &
 deck=$!
 if ! wine "$bin/wintool.exe" wait Vornex_Deck_Controller "Quaverly Deck" 60000 visible >/dev/null; then
   echo "run: the deck did not show its window (see $rig/deck.log)" >&2
@@ -55,13 +102,14 @@ if ! wine "$bin/wintool.exe" wait Vornex_Deck_Controller "Quaverly Deck" 60000 v
 fi
 if [ $virtual = 1 ]; then
   sleep 1  # let the face paint once before the picture is taken
-  import -display "$DISPLAY" -window root "$shot" && echo "Screenshot of the running deck: $shot"
-  if [ "${QD_RUN_KEEP:-0}" != 1 ]; then
-    wine "$bin/wintool.exe" close Vornex_Deck_Controller >/dev/null
-  fi
+  import -display "$DISPLAY" -window root "$shot" && echo "run: screenshot of the running deck: $shot"
+  echo "run: the deck plays into the virtual device; hear it with:"
+  echo "     PULSE_SERVER=$PULSE_SERVER parec -d vout.monitor | aplay -f cd"
 fi
+[ $# -eq 0 ] && echo "run: no files given; try: scripts/run.sh --demo"
+echo "run: Quaverly Deck is running. Press Ctrl+C to close it."
 wait "$deck"
 code=$?
 deck=""
-echo "Quaverly Deck ended with code $code"
+echo "run: Quaverly Deck ended with code $code"
 exit $code

@@ -97,7 +97,11 @@ void WorkerLoop() {
             // the track ends when everything decoded has been heard
             if (p.sourceDone && TavOutputPlayed(p.output) >= p.written) p.status = TAVPLY_STATUS_STOPPED;
         }
-        p.wake.wait_for(guard, std::chrono::milliseconds(WORKER_TICK_MS));
+        // Idle, the worker sleeps until Start, Close or Term wakes it: an idle deck stays idle.
+        if (p.open && p.status == TAVPLY_STATUS_PLAYING)
+            p.wake.wait_for(guard, std::chrono::milliseconds(WORKER_TICK_MS));
+        else
+            p.wake.wait(guard);
     }
 }
 

@@ -70,6 +70,12 @@ const CommandRow COMMANDS[] = {
 };
 }  // namespace
 
+int DispatchSearchButton(int id, int pressed) {
+    if (id == CMD_REWIND) return pressed ? RewindDown() : RewindUp();
+    if (id == CMD_FAST_FORWARD) return pressed ? FastForwardDown() : FastForwardUp();
+    return 0;
+}
+
 int DispatchCommand(int id, long) {
     for (const CommandRow& row : COMMANDS) {
         if (row.id == id) {

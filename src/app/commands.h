@@ -4,6 +4,9 @@
 
 // Runs command id; ids without an action are ignored. Returns 1 when the id was known.
 int DispatchCommand(int id, long lParam);
+// Rewind (2019) and fast forward (2020) search while held: pressed 1 starts the search, 0 ends
+// it. Returns 1 for those two ids, 0 for any other (ignored).
+int DispatchSearchButton(int id, int pressed);
 
 // The shell's platform actions behind some commands (Win32 in commands_win32.cpp; the native
 // build counts the calls for tests).

@@ -2,14 +2,16 @@
 // subsystem; the table keeps the order and the error numbers in one place.
 #include "app/engine.h"
 #include "app/app_state.h"
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "app/window_rules.h"
 #include "deck/deck.h"
 #include "deck/silence_files.h"
 #include "hardware/device.h"
 #include "hardware/mixer.h"
+#include "media/media_probe.h"
 #include "playback/mci_windows.h"
 #include "playback/mpeg_libraries.h"
+#include "playback/playback_control.h"
 #include "playlist/playlist_files.h"
 #include "record/record_settings.h"
 #include "record/recorder_window.h"
@@ -72,7 +74,16 @@ int StepLibraries() {
 
 int StepPlaylist() { return PlaylistInit(MainWindowHandle()) ? 0 : ERR_PLAYLIST; }
 
-int StepMciWindows() { return CreatePlaybackWindows(MainWindowHandle(), InstanceHandle()) ? 0 : ERR_MCI_WINDOW; }
+// Playback control opens only files the media probe recognises.
+int RecognisedSoundFile(const char* path) {
+    int kind = PLAY_NONE;
+    return GetPlayKind(path, &kind) && kind != PLAY_NONE;
+}
+
+int StepMciWindows() {
+    SetTrackProbeHook(RecognisedSoundFile);
+    return CreatePlaybackWindows(MainWindowHandle(), InstanceHandle()) ? 0 : ERR_MCI_WINDOW;
+}
 
 int StepRecorderWindow() {
     return CreateRecorderWindow(MainWindowHandle(), InstanceHandle()) ? 0 : ERR_RECORDER_WINDOW;
@@ -83,7 +94,7 @@ int StepSilenceFiles() {
     DefaultSilenceFolder(folder, sizeof folder);
     int err = WriteSilenceFiles(folder);
     if (err) return err;
-    if (!OpenSilenceFile(SilenceFilePath(44100))) {
+    if (!OpenSilence(SilenceFilePath(44100))) {
         DeleteSilenceFiles();
         return ERR_SILENCE_OPEN;
     }
@@ -147,8 +158,9 @@ void EngineShutdown() {
     StopKey();
     if (!PlaylistShutdown()) return;
     if (MixerInUse()) MixerRelease();
-    CloseSilenceFile();
+    CloseSilence();
     DeleteSilenceFiles();
+    CloseTrack();
     DestroyPlaybackWindows();
     UnregisterRecorderClass();
     FreeMpegLibraries();

@@ -10,6 +10,7 @@
 #include "app/tick_wrapper.h"
 #include "app/window_rules.h"
 #include "deck/deck.h"
+#include "deck/deck_tick.h"
 #include "display/face.h"
 #include "display/face_setters.h"
 #include "docking/docking.h"
@@ -101,17 +102,25 @@ LRESULT OnCopyData(const COPYDATASTRUCT* cds) {
     return 0;
 }
 
+// Menus (0) and accelerators (1) run commands. Until the face's search buttons report their
+// press and release themselves, the same two events arrive as a button's highlight and
+// unhighlight notifications for the rewind and fast-forward ids, so the searches can be driven
+// from outside the window.
 LRESULT OnCommand(WPARAM wp, LPARAM lp) {
     int code = HIWORD(wp);
-    if (code == 0 || code == 1) DispatchCommand(LOWORD(wp), (long)lp);
+    if (code == 0 || code == 1)
+        DispatchCommand(LOWORD(wp), (long)lp);
+    else if (code == BN_HILITE || code == BN_UNHILITE)
+        DispatchSearchButton(LOWORD(wp), code == BN_HILITE);
     return 0;
 }
 
 LRESULT OnTimer() {
     HWND main = Main();
-    if (GetActiveWindow() != main && GetTopWindow(nullptr) == main)
+    int rebuilding = PlaylistRebuilding();  // a list being rebuilt suppresses the whole tick
+    if (!rebuilding && GetActiveWindow() != main && GetTopWindow(nullptr) == main)
         SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    TickOutcome t = RunTickWrapper(PlaylistRebuilding());
+    TickOutcome t = RunTickWrapper(rebuilding);
     if (t.stateChanged) {
         ShowStateOnFace(App().shownState);
         DrawStatusLine();
@@ -162,7 +171,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDBLCLK: return OnDoubleClick((short)LOWORD(lp), (short)HIWORD(lp));
     case WM_POWERBROADCAST: return OnPowerBroadcast(wp);
     case WM_DROPFILES: DragFinish((HDROP)wp); return 0;
-    case WM_USER: RecordSelectorSide((int)wp); return 0;
+    case WM_USER: RecordSelectorSide((int)lp); return 0;  // wParam: the selector's window
     case WM_USER + 1: RecordSelectorScale((void*)wp, (long)lp); return 0;
     case WM_USER + 2: AnswerSelectorMag(); return 0;
     case WM_USER + 3:
@@ -170,7 +179,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
     case WM_USER + 4: SnapToScreen(); return 0;
-    case WM_USER + 5: return 0;  // the tick re-reads the device by itself until it offers a reset
+    case WM_USER + 5: RequestDeviceRead(); return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }

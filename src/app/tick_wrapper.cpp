@@ -1,8 +1,8 @@
 // The tick wrapper's decisions (see tick_wrapper.h).
 #include "app/tick_wrapper.h"
 #include "app/app_state.h"
-#include "app/deck_tick_standin.h"
 #include "deck/deck.h"
+#include "deck/deck_tick.h"
 
 namespace {
 enum { BLINK_TICKS = 2 };  // the status text is redrawn every second tick (200 ms)
@@ -12,7 +12,8 @@ TickOutcome RunTickWrapper(int playlistRebuilding) {
     TickOutcome out = {};
     if (playlistRebuilding) return out;
     out.ran = 1;
-    int32_t shown = RunDeckTick();
+    int32_t shown = 0;
+    DeckTick(&shown);
     AppValues& app = App();
     if (shown != app.shownState) {
         app.shownState = shown;

@@ -5,8 +5,10 @@
 
 uint32_t TickCount();  // milliseconds, wraps modulo 2^32
 void LocalDate(int* yearOut, int* monthOut, int* dayOut);
+void LocalTime(int* hourOut, int* minuteOut);  // local time of day
 
 // Native build only: tests drive the clock.
 void SetFakeTickCount(uint32_t ms);
 void AdvanceFakeTickCount(uint32_t ms);
 void SetFakeLocalDate(int year, int month, int day);
+void SetFakeLocalTime(int hour, int minute);

@@ -10,6 +10,13 @@ void LocalDate(int* yearOut, int* monthOut, int* dayOut) {
     *monthOut = st.wMonth;
     *dayOut = st.wDay;
 }
+void LocalTime(int* hourOut, int* minuteOut) {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    *hourOut = st.wHour;
+    *minuteOut = st.wMinute;
+}
+void SetFakeLocalTime(int, int) {}
 void SetFakeTickCount(uint32_t) {}
 void AdvanceFakeTickCount(uint32_t) {}
 void SetFakeLocalDate(int, int, int) {}

@@ -400,8 +400,9 @@ int SearchStep() {
 int NextTrack() {
     DeckVars& v = V();
     int before = v.deckState;
-    if (!StateIn(before, {Playing, Paused, TrackSpace, Stopped})) return 1;
+    // The player stops first whatever the state; only a cued track then moves.
     TransportOp(OP_BEFORE_NEXT);
+    if (!StateIn(before, {Playing, Paused, TrackSpace, Stopped})) return 1;
     if (Settings().repeat == 0 && v.currentTrack == GetEntryCount()) {
         // Repeat off: Next on the last entry stops at the top of the list.
         v.currentTrack = 1;
@@ -420,9 +421,9 @@ int NextTrack() {
 int PrevTrack() {
     DeckVars& v = V();
     int before = v.deckState;
-    if (!StateIn(before, {Playing, Paused, TrackSpace, Stopped})) return 1;
     TransportOp(OP_BEFORE_PREV);
     if (v.position < PREV_RESTART_MS) {
+        if (!StateIn(before, {Playing, Paused, TrackSpace, Stopped})) return 1;
         v.manualSkip = 1;
         if (!SelectTrack(SELECT_PREVIOUS)) {
             v.manualSkip = 0;

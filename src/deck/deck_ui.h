@@ -5,5 +5,6 @@
 // Runs the file property sheet on path (may be empty) with folder as its start folder; returns
 // when the sheet is closed.
 void RunFilePropertySheet(const char* path, const char* folder);
-int OpenPlaylistWindow();               // opens the playlist window, or raises it when open
-void EnablePlaylistWindow(int enable);  // no effect while the playlist window is closed
+int OpenPlaylistWindow();                     // opens the playlist window, or raises it when open
+void EnablePlaylistWindow(int enable);        // no effect while the playlist window is closed
+void TellPlaylistWindowState(int deckState);  // the playlist window follows the transport

@@ -17,6 +17,7 @@ int OpenPlaylistWindow() {
     return 1;
 }
 void EnablePlaylistWindow(int enable) { g_ui.disabled = !enable; }
+void TellPlaylistWindowState(int) {}
 
 int PropertySheetRuns() { return g_ui.sheetRuns; }
 int PlaylistWindowOpens() { return g_ui.playlistOpens; }

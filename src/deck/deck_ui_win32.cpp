@@ -5,3 +5,4 @@
 void RunFilePropertySheet(const char* path, const char* folder) {}
 int OpenPlaylistWindow() { return 0; }
 void EnablePlaylistWindow(int enable) {}
+void TellPlaylistWindowState(int deckState) {}

@@ -84,6 +84,11 @@ void SetMpegLibrariesForTest(int playerPresent, int encoderPresent) {
     }
 }
 
+void SetPlayerFunctionsForTest(void* const* functions) {
+    for (int i = 0; i < PLAYER_NAME_COUNT; ++i) g_libs.player[i] = functions ? functions[i] : nullptr;
+    g_libs.playerPresent = functions != nullptr;
+}
+
 #define PLAYER_FN(slot, type)  (reinterpret_cast<type>(g_libs.player[slot]))
 #define ENCODER_FN(slot, type) (reinterpret_cast<type>(g_libs.encoder[slot]))
 

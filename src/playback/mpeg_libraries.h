@@ -47,3 +47,6 @@ int32_t EncoderFlush(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut);
 // Tests only: pretend a library is missing, now and at every later load (the native build links
 // both in); 1, 1 goes back to normal loading.
 void SetMpegLibrariesForTest(int playerPresent, int encoderPresent);
+// Tests only: a stand-in player, its entry points in the order of PLAYER_EXPORT_NAMES (null
+// entries allowed); null goes back to no player.
+void SetPlayerFunctionsForTest(void* const* functions);

@@ -1,75 +1,164 @@
-// Playback stand-in: tracks which file is open and whether it "plays", without producing sound,
-// so the deck's transport works before the player library and the media window are wired in.
+// Playback control: one track at a time, played by the MPEG player library when it accepts the
+// file and by the playback MCI window otherwise. Also owns which silence file the track-space
+// window holds, so the track gap and the engine start-up and shutdown agree on it.
 #include "playback/playback_control.h"
 
 #include <cstdio>
 #include <cstring>
 
+#include "base/system_info.h"
 #include "hardware/device.h"
+#include "playback/mci_windows.h"
+#include "playback/mpeg_libraries.h"
 
 namespace {
+const char DEVICE_NAME_PRO[] = "Kelvara Vornex Pro";  // the device's name on NT 5 systems
+const char DEVICE_NAME_USB[] = "Kelvara Vornex USB";
+const uint32_t PLAYER_POSITION_END = 0x7FFFFFFF;
+
+// System kind: which name the device goes by (platform ids as the version information gives them).
+enum { PLATFORM_9X = 1, PLATFORM_NT = 2, SYSTEM_KIND_NT5 = 4, BUILD_98_SE = 2222 };
+
+// Player statuses (MpegAudioPlayGetStatus).
+enum { PLAYER_NOT_READY = 0, PLAYER_PLAYING = 1, PLAYER_STOPPED = 2, PLAYER_PAUSED = 3 };
+
 struct PlaybackModule {
     char path[PLAYBACK_PATH_BYTES];         // open track; empty = none
     int engine;                             // ENGINE_*
-    int playing;                            // PlayTrack ran and StopTrack did not follow
-    uint32_t positionMs;                    // last seek target
     uint8_t channelStatus[4];               // cued track's channel status
-    char silencePath[PLAYBACK_PATH_BYTES];  // file open in the track-space window
+    char silencePath[PLAYBACK_PATH_BYTES];  // file open in the track-space window; empty = none
 };
 PlaybackModule g_play;
-}  // namespace
+TrackProbeHook g_probe;  // the media probe's verdict on a file, registered by the engine
 
-int OpenTrack(const char* path) {
-    if (!path || !path[0] || g_play.path[0]) return 0;
-    if (std::strlen(path) >= sizeof g_play.path) return 0;
-    FILE* f = std::fopen(path, "rb");
+// Mode of the playback window -> status reported to the deck.
+struct ModeRow {
+    int mode;    // MCI_MODE_VALUE_*
+    int status;  // TRACK_*
+};
+const ModeRow MCI_MODES[] = {
+    {MCI_MODE_VALUE_NOT_READY, TRACK_NOT_READY},
+    {MCI_MODE_VALUE_OPEN,      TRACK_OPEN     },
+    {MCI_MODE_VALUE_PAUSE,     TRACK_PAUSED   },
+    {MCI_MODE_VALUE_PLAY,      TRACK_PLAYING  },
+    {MCI_MODE_VALUE_RECORD,    TRACK_RECORDING},
+    {MCI_MODE_VALUE_SEEK,      TRACK_SEEKING  },
+    {MCI_MODE_VALUE_STOP,      TRACK_STOPPED  },
+};
+const ModeRow PLAYER_MODES[] = {
+    {PLAYER_NOT_READY, TRACK_NOT_READY},
+    {PLAYER_PAUSED,    TRACK_PAUSED   },
+    {PLAYER_PLAYING,   TRACK_PLAYING  },
+    {PLAYER_STOPPED,   TRACK_STOPPED  },
+};
+
+int StatusFromMode(const ModeRow* rows, int count, int mode) {
+    for (int i = 0; i < count; ++i)
+        if (rows[i].mode == mode) return rows[i].status;
+    return TRACK_STATUS_UNKNOWN;
+}
+
+int IsOpen() { return g_play.path[0] != 0; }
+
+int IsRecognisedFile(const char* path) {
+    if (g_probe) return g_probe(path);
+    std::FILE* f = std::fopen(path, "rb");
     if (!f) return 0;
     std::fclose(f);
+    return 1;
+}
+
+// The name the output device goes by on this system, "" when no wave-out device carries it.
+const char* PlayerDeviceName(int deviceIndex) {
+    if (deviceIndex == WAVE_DEVICE_NONE) return "";
+    return GetSystemKind() == SYSTEM_KIND_NT5 ? DEVICE_NAME_PRO : DEVICE_NAME_USB;
+}
+}  // namespace
+
+int GetSystemKind() {
+    uint32_t platform = 0, major = 0, minor = 0, build = 0;
+    SystemVersion(&platform, &major, &minor, &build);
+    if (platform == PLATFORM_9X) {
+        if (major > 4 || (major == 4 && minor >= 10)) return (build & 0xFFFF) < BUILD_98_SE ? 1 : 2;
+        return 0;
+    }
+    return major == 5 ? SYSTEM_KIND_NT5 : 3;
+}
+
+void SetTrackProbeHook(TrackProbeHook probe) { g_probe = probe; }
+
+int OpenTrack(const char* path) {
+    if (!path || !path[0] || IsOpen()) return 0;
+    if (std::strlen(path) >= sizeof g_play.path) return 0;
+    if (!IsRecognisedFile(path)) return 0;  // missing or not a sound file
+    int index = WAVE_DEVICE_NONE, count = 0;
+    FindWaveDevice(1, &index, &count);
+    if (count == 0) return 0;
+    if (PlayerReady() && PlayerOpen(path, PlayerDeviceName(index)) == 0) {
+        g_play.engine = ENGINE_PLAYER;
+    } else {
+        if (MciWindowOpen(MCI_PLAYBACK_WINDOW, path) != 0) return 0;
+        g_play.engine = ENGINE_MCI;
+    }
     std::strcpy(g_play.path, path);
-    g_play.engine = ENGINE_MCI;
-    g_play.playing = 0;
-    g_play.positionMs = 0;
     return 1;
 }
 
 int CloseTrack() {
-    if (!g_play.path[0]) return 0;
+    if (!IsOpen()) return 0;
+    int ok = g_play.engine == ENGINE_PLAYER ? PlayerClose() == 0
+                                            : MciWindowCommand(MCI_PLAYBACK_WINDOW, MCI_COMMAND_CLOSE, 0) == 0;
+    if (!ok) return 0;
     g_play.path[0] = 0;
     g_play.engine = ENGINE_NONE;
-    g_play.playing = 0;
     return 1;
 }
 
 int PlayTrack() {
-    if (!g_play.path[0]) return 0;
+    if (!IsOpen()) return 0;
     if (OpenDevice(DEVICE_NUMBER)) {
         WriteOutputStatus(g_play.channelStatus);
         CloseDevice();
     }
-    g_play.playing = 1;
-    return 1;
+    if (g_play.engine == ENGINE_PLAYER) return PlayerStart() == 0;
+    return MciWindowCommand(MCI_PLAYBACK_WINDOW, MCI_COMMAND_PLAY, 0) == 0;
 }
 
 int StopTrack() {
-    if (!g_play.path[0]) return 0;
-    g_play.playing = 0;
-    return 1;
+    if (!IsOpen()) return 0;
+    if (g_play.engine == ENGINE_PLAYER) return PlayerStop() == 0;
+    return MciWindowCommand(MCI_PLAYBACK_WINDOW, MCI_COMMAND_STOP, 0) == 0;
 }
 
 int SeekTrack(int32_t ms) {
-    if (!g_play.path[0]) return 0;
-    g_play.positionMs = ms < 0 ? 0 : (uint32_t)ms;
-    return 1;
+    if (!IsOpen()) return 0;
+    if (g_play.engine == ENGINE_PLAYER) {
+        uint32_t target = ms == TRACK_END ? PLAYER_POSITION_END : ms < 0 ? 0 : (uint32_t)ms;
+        return PlayerSetPosition(target) == 0;
+    }
+    // The MCI window takes -1 and -2 as start and end itself.
+    return MciWindowCommand(MCI_PLAYBACK_WINDOW, MCI_COMMAND_SEEK, (long)ms) == 0;
 }
 
 int GetTrackPosition(uint32_t* msOut) {
-    *msOut = g_play.path[0] ? g_play.positionMs : 0;
+    *msOut = 0;
+    if (!IsOpen()) return 1;
+    if (g_play.engine == ENGINE_PLAYER) {
+        if (PlayerGetPosition(msOut) != 0) *msOut = 0;
+    } else {
+        *msOut = MciWindowPosition(MCI_PLAYBACK_WINDOW);
+    }
     return 1;
 }
 
 int GetTrackStatus() {
-    if (!g_play.path[0]) return TRACK_STATUS_UNKNOWN;
-    return g_play.playing ? TRACK_PLAYING : TRACK_STOPPED;
+    if (!IsOpen()) return TRACK_STATUS_UNKNOWN;
+    if (g_play.engine == ENGINE_PLAYER) {
+        int32_t status = -1;
+        if (PlayerGetStatus(&status) != 0) return TRACK_STATUS_UNKNOWN;
+        return StatusFromMode(PLAYER_MODES, sizeof PLAYER_MODES / sizeof *PLAYER_MODES, status);
+    }
+    return StatusFromMode(MCI_MODES, sizeof MCI_MODES / sizeof *MCI_MODES, MciWindowMode(MCI_PLAYBACK_WINDOW));
 }
 
 int GetTrackEngine() { return g_play.engine; }
@@ -79,10 +168,36 @@ int GetTrackPath(char* pathOut) {
     return 1;
 }
 
-int PlaySilence(const char* path) {
-    if (!path || !path[0] || std::strlen(path) >= sizeof g_play.silencePath) return 0;
-    if (std::strcmp(path, g_play.silencePath) != 0) std::strcpy(g_play.silencePath, path);
+int GetTrackLevels(int32_t* leftOut, int32_t* rightOut) {
+    *leftOut = *rightOut = 0;
+    if (g_play.engine != ENGINE_PLAYER) return 0;
+    uint16_t levels[2] = {0, 0};
+    if (PlayerGetLevel(levels) != 0) return 0;
+    *leftOut = levels[0];
+    *rightOut = levels[1];
     return 1;
+}
+
+int OpenSilence(const char* path) {
+    if (!path || !path[0] || std::strlen(path) >= sizeof g_play.silencePath) return 0;
+    if (std::strcmp(path, g_play.silencePath) == 0) return 1;
+    CloseSilence();
+    if (MciWindowOpen(MCI_TRACK_SPACE_WINDOW, path) != 0) return 0;
+    std::strcpy(g_play.silencePath, path);
+    return 1;
+}
+
+int PlaySilence(const char* path) {
+    OpenSilence(path);
+    // A file the last gap played to its end would play nothing: each gap starts it afresh.
+    MciWindowCommand(MCI_TRACK_SPACE_WINDOW, MCI_COMMAND_SEEK, TRACK_START);
+    return MciWindowCommand(MCI_TRACK_SPACE_WINDOW, MCI_COMMAND_PLAY, 0) == 0;
+}
+
+void CloseSilence() {
+    if (!g_play.silencePath[0]) return;
+    MciWindowCommand(MCI_TRACK_SPACE_WINDOW, MCI_COMMAND_CLOSE, 0);
+    g_play.silencePath[0] = 0;
 }
 
 void SetTrackChannelStatus(const uint8_t status[4]) { std::memcpy(g_play.channelStatus, status, 4); }

@@ -25,18 +25,34 @@ enum { TRACK_START = -1, TRACK_END = -2 };
 enum { ENGINE_NONE = 0, ENGINE_MCI = 1, ENGINE_PLAYER = 2 };
 
 int OpenTrack(const char* path);  // 0 when empty, already open, missing or unrecognised
-int CloseTrack();                 // 0 when nothing is open
-int PlayTrack();                  // writes the loaded track's channel status first
+
+// The media probe sits above playback control, so it tells OpenTrack through a hook whether a
+// file is there and is a sound file it recognises (1) or not (0). The engine registers it before
+// the first track opens; until then OpenTrack only checks that the file can be read.
+typedef int (*TrackProbeHook)(const char* path);
+void SetTrackProbeHook(TrackProbeHook probe);
+int CloseTrack();  // 0 when nothing is open
+int PlayTrack();   // writes the loaded track's channel status first
 int StopTrack();
 int SeekTrack(int32_t ms);              // TRACK_START / TRACK_END or a position in ms
 int GetTrackPosition(uint32_t* msOut);  // 0 ms when nothing is open
 int GetTrackStatus();
 int GetTrackEngine();
 int GetTrackPath(char* pathOut);  // PLAYBACK_PATH_BYTES; empty when nothing is open
+// The MPEG player's two meter levels (0..32767) while it holds the track; 0 and both levels 0
+// for the media window or nothing open.
+int GetTrackLevels(int32_t* leftOut, int32_t* rightOut);
 
-// Plays a silence file in the track-space window, opening it there first when another file is
-// open in that window. 1 when the play command succeeded.
+// The track-space window's silence file. OpenSilence opens path there unless it is the file
+// already open (closing the other one first); 1 when path is open afterwards. PlaySilence opens
+// the same way and plays the file from its start; 1 when the play command succeeded (a failed
+// open leaves the old file, which then plays). CloseSilence closes it at shutdown.
+int OpenSilence(const char* path);
 int PlaySilence(const char* path);
+void CloseSilence();
+
+// 0..4: 0 Windows 95, 1 Windows 98, 2 Windows 98 SE or Me, 3 NT 4 and 6+, 4 NT 5 (2000, XP).
+int GetSystemKind();
 
 // The cued track's four channel-status bytes: taken from its file when the deck cues it, written
 // to the device's digital output by PlayTrack and restored after a track-gap mark.

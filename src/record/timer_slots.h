@@ -24,4 +24,8 @@ void GetTimerSlots(TimerSlot slotsOut[TIMER_SLOT_COUNT]);
 void SaveRelativeTimers(TimerSlot slotsOut[TIMER_SLOT_COUNT]);
 void LoadTimers(const TimerSlot slots[TIMER_SLOT_COUNT]);
 
+// Asked by the deck tick about once a second with the local time: 1 and the slot's action
+// (flags without the enabled bit) when a timer fires now, else 0.
+int CheckTimers(int hour, int minute, uint32_t* actionOut);
+
 void ResetTimerSlotsForTest();  // every slot 00:00, start capture, disabled

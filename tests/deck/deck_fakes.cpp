@@ -9,6 +9,8 @@
 #include "deck/record_folder.h"
 #include "deck/silence_files.h"
 #include "hardware/device.h"
+#include "hardware/mixer.h"
+#include "record/timer_slots.h"
 #include "playback/playback_control.h"
 #include "playlist/playlist_model.h"
 #include "record/capture.h"
@@ -19,6 +21,8 @@
 namespace {
 FakeWorld g_world;
 EngineSettings g_settings;
+LayoutSettings g_layout;
+MixerAvailability g_mixerAvail;
 uint8_t g_channelStatus[4];
 uint32_t g_recordRate = 44100, g_prevRecordRate = 44100;
 int g_currentNumber;
@@ -34,6 +38,8 @@ FakeWorld& World() { return g_world; }
 void ResetWorld() {
     g_world = FakeWorld{};
     g_settings = EngineSettings{};
+    g_layout = LayoutSettings{};
+    g_mixerAvail = MixerAvailability{};
     g_settings.recordInput = 1;
     g_settings.mp3Bitrate = 128;
     std::strcpy(g_settings.recFileName, "C:\\rec\\S-");
@@ -67,6 +73,7 @@ uint32_t PlayerPosition() {
 
 // --- settings -------------------------------------------------------------------------------
 EngineSettings& Settings() { return g_settings; }
+LayoutSettings& Layout() { return g_layout; }
 
 // --- player ---------------------------------------------------------------------------------
 int OpenTrack(const char* path) {
@@ -122,7 +129,12 @@ int GetTrackStatus() {
     return TRACK_STOPPED;
 }
 
-int GetTrackEngine() { return g_world.openPath.empty() ? ENGINE_NONE : ENGINE_MCI; }
+int GetTrackEngine() { return g_world.openPath.empty() ? ENGINE_NONE : g_world.engine; }
+int GetTrackLevels(int32_t* leftOut, int32_t* rightOut) {
+    *leftOut = g_world.playerLevels[0];
+    *rightOut = g_world.playerLevels[1];
+    return 1;
+}
 int GetTrackPath(char* pathOut) {
     std::strcpy(pathOut, g_world.openPath.c_str());
     return 1;
@@ -166,6 +178,11 @@ int StopCapture(int release) {
     return 1;
 }
 uint32_t GetRecordedMs() { return g_world.recordedMs; }
+void GetPeaks(int* leftOut, int* rightOut) {
+    *leftOut = g_world.peaks[0];
+    *rightOut = g_world.peaks[1];
+}
+int GetStepsSinceLevel() { return g_world.stepsSinceLevel; }
 int GetCaptureMode() { return g_world.captureMode; }
 int StoreInputStatus(const char* path) {
     g_world.recorderCalls.push_back(std::string("StoreInputStatus ") + path);
@@ -229,10 +246,13 @@ int FindWaveDevice(int output, int* indexOut, int* countOut) {
     *countOut = g_world.waveInputPresent ? 1 : 0;
     return 1;
 }
-int OpenDevice(int deviceNumber) { return g_world.deviceAttached; }
+int OpenDevice(int deviceNumber) {
+    g_world.deviceOpens++;
+    return g_world.deviceAttached;
+}
 int CloseDevice() { return 1; }
 int ReadRegister(int reg, uint32_t* valueOut) {
-    *valueOut = reg == REG_INPUT_SELECT ? g_world.reg6 : g_world.reg7;
+    *valueOut = reg == REG_INPUT_SELECT ? g_world.reg6 : reg == REG_POWER ? g_world.reg8 : g_world.reg7;
     return 1;
 }
 int WriteRegister(int reg, uint32_t value) {
@@ -247,6 +267,7 @@ int InputSelFromStatus(uint32_t reg6) { return reg6 == 2 ? 0 : 1; }
 uint32_t RateFromLockCode(uint32_t reg7) { return reg7 == 5 ? 48000 : reg7 == 7 ? 32000 : 44100; }
 int IsLockCode(uint32_t reg7) { return reg7 >= 5 && reg7 <= 7; }
 uint32_t GetRecordRate() { return g_recordRate; }
+uint32_t GetPrevRecordRate() { return g_prevRecordRate; }
 void SetRecordRate(uint32_t rate) {
     g_prevRecordRate = g_recordRate;
     g_recordRate = rate;
@@ -279,3 +300,37 @@ int ProgramCommandLine(char* textOut, int bytes) {
     return 1;
 }
 int RunRecordNameDialog(char* nameInOut) { return 0; }
+
+// --- mixer and timers -------------------------------------------------------------------------
+MixerAvailability& MixerAvail() { return g_mixerAvail; }
+int SelectMaster(int) {
+    g_world.mixerCalls.push_back("master");
+    return g_world.mixerOpens;
+}
+int SelectWaveOut(int) {
+    g_world.mixerCalls.push_back("waveout");
+    return g_world.mixerOpens;
+}
+int GetMute(int, uint32_t* muteOut) {
+    *muteOut = g_world.mute;
+    return 1;
+}
+int GetVolume(int, uint32_t* leftOut, uint32_t* rightOut) {
+    *leftOut = g_world.volume[0];
+    *rightOut = g_world.volume[1];
+    return 1;
+}
+int SetVolume(int, uint32_t left, uint32_t right) {
+    g_world.mixerCalls.push_back("volume " + std::to_string(left) + " " + std::to_string(right));
+    return 1;
+}
+int GetPeak(int, int32_t* leftOut, int32_t* rightOut) {
+    *leftOut = g_world.meter[0];
+    *rightOut = g_world.meter[1];
+    return 1;
+}
+int CheckTimers(int hour, int minute, uint32_t* actionOut) {
+    g_world.timerChecks++;
+    *actionOut = g_world.timerAction;
+    return g_world.timerDue;
+}

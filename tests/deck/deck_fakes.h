@@ -31,8 +31,21 @@ struct FakeWorld {
     int playCalls = 0, stopCalls = 0;
     std::vector<int32_t> seeks;
     std::string silencePath;
+    int engine = 1;  // ENGINE_MCI or ENGINE_PLAYER for an open track
+    int32_t playerLevels[2] = {0, 0};
+    // mixer
+    int mixerOpens = 1;
+    uint32_t mute = 0, volume[2] = {65535, 65535};
+    int32_t meter[2] = {0, 0};
+    std::vector<std::string> mixerCalls;
+    // timers
+    int timerDue = 0;
+    uint32_t timerAction = 0;
+    int timerChecks = 0;
     // recorder
     std::vector<std::string> recorderCalls;
+    int peaks[2] = {0, 0};
+    int stepsSinceLevel = 0;
     int captureMode = 0;
     std::string recordTarget;
     uint32_t recordedMs = 0;
@@ -40,7 +53,8 @@ struct FakeWorld {
     // device
     int deviceAttached = 1;
     int waveInputPresent = 1;
-    uint32_t reg6 = 1, reg7 = 6;
+    uint32_t reg6 = 1, reg7 = 6, reg8 = 0x22;
+    int deviceOpens = 0;
     std::vector<std::vector<uint8_t>> statusWrites;
     // record folder
     std::set<std::string> existingNumbers;  // "<base><nnn>" taken by some file

@@ -148,6 +148,7 @@ TEST_F(TitleWritesTest, EveryFailedFileCallLeavesTheFileAsItWas) {
             }
         }
         EXPECT_GT(callsOnSuccess, 0) << c.name;
+        std::printf("[ fault injection ] %-30s %d file calls, each failed and cut short\n", c.name, callsOnSuccess);
         operations++;
     }
     std::printf("[ fault injection ] %d operations, %d failed calls, each left the file as it was\n", operations,

@@ -1,5 +1,5 @@
 // Native system facts: whatever the tests set (an English NT 5.1 by default).
-#include "app/system_info.h"
+#include "base/system_info.h"
 
 namespace {
 struct FakeSystem {

@@ -1,5 +1,5 @@
 // System facts from the platform: GetSystemDefaultLangID and GetVersionEx.
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include <windows.h>
 
 uint16_t SystemDefaultLanguage() { return GetSystemDefaultLangID(); }

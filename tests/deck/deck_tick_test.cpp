@@ -1,0 +1,354 @@
+// The 100 ms deck tick against the deck's fakes: what a user sees and hears change as time runs
+// (the next track, the list's end, the time left, meters, the recording limit, the digital-input
+// lock, timers and a missing device).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/clock.h"
+#include "base/message_box.h"
+#include "deck/deck.h"
+#include "deck/deck_tick.h"
+#include "deck/deck_ui_native.h"
+#include "deck/record_naming.h"
+#include "deck/track_gap.h"
+#include "deck_fakes.h"
+#include "display/face_setters.h"
+#include "docking/selector_link.h"
+#include "hardware/device.h"
+#include "hardware/mixer.h"
+#include "playback/playback_control.h"
+#include "record/capture.h"
+#include "settings/settings.h"
+
+namespace {
+class DeckTickTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetWorld();
+        ResetDeckState();
+        ResetFaceForTest();
+        ResetSelectorLinkForTest();
+        ResetDeckUiForTest();
+        ResetMessages();
+        ResetRecordNamingForTest();
+        ResetTrackGapForTest();
+        ResetDeckTickForTest();
+        SetFakeTickCount(100000);
+    }
+    int32_t Tick() {
+        AdvanceFakeTickCount(100);
+        int32_t shown = -1;
+        EXPECT_EQ(DeckTick(&shown), 1);
+        return shown;
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) Tick();
+    }
+    void PlayFrom(int n) {
+        Deck().currentTrack = n;
+        ASSERT_EQ(CueCurrentTrack(), 1);
+        StartPlay();
+        ASSERT_EQ(Deck().deckState, Playing);
+    }
+    void StartRecording() {
+        ASSERT_EQ(EnterRecStandby(), 1);
+        StartPlay();
+        ASSERT_EQ(Deck().deckState, Recording);
+    }
+    int State() { return Deck().deckState; }
+    int Track() { return Deck().currentTrack; }
+    std::string Status() { return Face().tickerText; }
+};
+
+TEST(LevelToDb, TwentyLog10LessHalfADecibelTruncated) {
+    const struct {
+        int32_t level, db;
+    } cases[] = {
+        {32767, 0   },
+        {3277,  -20 },
+        {16384, -6  },
+        {1,     -90 },
+        {0,     -100},
+        {65535, 5   },
+    };
+    for (const auto& c : cases) EXPECT_EQ(LevelToDb(c.level), c.db) << c.level;
+}
+
+// --- the list plays through ------------------------------------------------------------------
+
+TEST_F(DeckTickTest, EndOfTrackPlaysTheNextAndTheListEndStopsAtTheTop) {
+    MakePlaylist(3, 1000);
+    PlayFrom(1);
+    Ticks(11);
+    EXPECT_EQ(Track(), 2);
+    EXPECT_EQ(State(), Playing);
+    EXPECT_EQ(World().openPath, "C:\\m\\t2.wav");
+    Ticks(15);
+    EXPECT_EQ(Track(), 3);
+    World().statusWrites.clear();
+    Ticks(11);  // the last track ends with repeat off
+    EXPECT_EQ(State(), Stopped);
+    EXPECT_EQ(Track(), 1);
+    EXPECT_EQ(World().openPath, "C:\\m\\t1.wav");
+    ASSERT_FALSE(World().statusWrites.empty());
+    EXPECT_EQ(World().statusWrites.back(), (std::vector<uint8_t>{0, 150, 0, 0}));
+    int plays = World().playCalls;
+    Ticks(30);
+    EXPECT_EQ(World().playCalls, plays);  // and stays stopped
+}
+
+TEST_F(DeckTickTest, RepeatAllWrapsAndRepeatOneReplays) {
+    MakePlaylist(2, 1000);
+    Settings().repeat = 2;
+    PlayFrom(2);
+    Ticks(11);
+    EXPECT_EQ(Track(), 1);
+    EXPECT_EQ(State(), Playing);
+
+    Settings().repeat = 1;
+    Ticks(11);
+    EXPECT_EQ(Track(), 1);
+    EXPECT_EQ(State(), Playing);
+    EXPECT_LT(Deck().position, 500u);
+}
+
+TEST_F(DeckTickTest, GapBetweenTracksRunsOnTheTick) {
+    MakePlaylist(2, 1000);
+    Settings().playSpace = PLAY_SPACE_MD;
+    PlayFrom(1);
+    Ticks(11);
+    ASSERT_EQ(State(), TrackSpace);
+    Ticks(30);
+    EXPECT_EQ(State(), TrackSpace);  // three seconds in
+    Ticks(12);
+    EXPECT_EQ(State(), Playing);
+    EXPECT_EQ(Track(), 2);
+}
+
+TEST_F(DeckTickTest, StoppedDeckFollowsTheListWithin16Ticks) {
+    MakePlaylist(2, 60000);
+    Ticks(16);  // NoTrack with a list: the tick cues the first entry
+    EXPECT_EQ(State(), Stopped);
+    EXPECT_EQ(World().openPath, "C:\\m\\t1.wav");
+
+    // The cued entry is replaced in the list: the entry now at its place is cued.
+    FakeFile other;
+    other.path = "C:\\m\\new.wav";
+    other.lengthMs = 9000;
+    World().files.push_back(other);
+    World().playlist[0] = other.path;
+    Ticks(15);
+    EXPECT_EQ(World().openPath, "C:\\m\\t1.wav");
+    Tick();
+    EXPECT_EQ(World().openPath, "C:\\m\\new.wav");
+    EXPECT_EQ(Deck().trackLength, 9000u);
+
+    World().playlist.clear();  // the list was cleared
+    Ticks(16);
+    EXPECT_EQ(State(), NoTrack);
+}
+
+// --- what the face shows ---------------------------------------------------------------------
+
+TEST_F(DeckTickTest, TimeShowsElapsedOrTimeLeftWithBit31) {
+    MakePlaylist(1, 240000);
+    Deck().currentTrack = 1;
+    ASSERT_EQ(CueCurrentTrack(), 1);
+    SeekTrack(60000);
+    Tick();
+    EXPECT_EQ(Face().timeMs, 60000u);
+    EXPECT_EQ(Face().positionBar, 250u);
+    Settings().timerMode = 1;
+    SeekTrack(60600);
+    Tick();
+    EXPECT_EQ(Face().timeMs, 0x80000000u | 179400u);
+}
+
+TEST_F(DeckTickTest, ShownStateDuringSearchesAndAutoStandby) {
+    MakePlaylist(2, 60000);
+    PlayFrom(1);
+    FastForwardDown();
+    EXPECT_EQ(State(), Searching);
+    EXPECT_EQ(Tick(), Playing);  // the face keeps showing play while searching
+    FastForwardUp();
+    StopKey();
+
+    Settings().recAutoRecording = 1;
+    ASSERT_EQ(EnterRecStandby(), 1);
+    EXPECT_EQ(Tick(), RecStandby);
+    StartPlay();  // the auto recorder now waits for sound
+    EXPECT_EQ(State(), RecStandby);
+    EXPECT_EQ(Tick(), RecAutoActive);
+}
+
+TEST_F(DeckTickTest, MetersFollowThePlayerOrTheMixer) {
+    MakePlaylist(1, 60000);
+    PlayFrom(1);
+    // A WAVE file in the media window reads the mixer's meter, folding a negative swing.
+    MixerAvail().meterAvail = 1;
+    World().meter[0] = ~3277;
+    World().meter[1] = 16384;
+    Tick();
+    EXPECT_EQ(Face().levels[0], -20);
+    EXPECT_EQ(Face().levels[2], -6);
+
+    World().engine = ENGINE_PLAYER;
+    World().playerLevels[0] = 32767;
+    World().playerLevels[1] = 32767;
+    Tick();
+    EXPECT_EQ(Face().levels[0], 0);
+    EXPECT_EQ(Face().levels[2], 0);
+
+    World().engine = ENGINE_MCI;
+    MixerAvail().meterAvail = 0;  // no meter: silence, falling 2 dB a tick
+    Tick();
+    EXPECT_EQ(Face().levels[2], -2);
+}
+
+TEST_F(DeckTickTest, MixerIsReadEveryFifthTick) {
+    MixerAvail().muteAvail = MixerAvail().volumeAvail = 1;
+    World().mute = 1;
+    World().volume[0] = World().volume[1] = 32768;
+    Ticks(4);
+    EXPECT_EQ(Face().muteState, 0u);
+    Tick();
+    EXPECT_EQ(Face().muteState, 1u);
+    EXPECT_EQ(Face().volumeBar, 127u);
+
+    World().mixerOpens = 0;  // unreadable: mute off, full volume
+    Ticks(5);
+    EXPECT_EQ(Face().muteState, 0u);
+    EXPECT_EQ(Face().volumeBar, 255u);
+}
+
+TEST_F(DeckTickTest, MaxVolumeAtStartSetsBothLinesOnTheFirstTickOnly) {
+    Layout().maxVolume = 1;
+    Ticks(3);
+    const std::vector<std::string> expected = {"waveout", "volume 65535 65535", "master", "volume 65535 65535"};
+    std::vector<std::string> calls = World().mixerCalls;
+    calls.resize(std::min(calls.size(), expected.size()));
+    EXPECT_EQ(calls, expected);
+    int sets = 0;
+    for (const std::string& c : World().mixerCalls) sets += c.rfind("volume", 0) == 0;
+    EXPECT_EQ(sets, 2);
+}
+
+// --- recording -------------------------------------------------------------------------------
+
+TEST_F(DeckTickTest, RecordingLimitStopsAndTheBarScaleGrows) {
+    StartRecording();
+    World().recordedMs = 299900;
+    Tick();
+    EXPECT_EQ(Face().positionBar, 999u);
+    World().recordedMs = 300100;
+    Tick();
+    EXPECT_EQ(Deck().trackLength, 1200000u);  // past five minutes without a limit
+    World().recordedMs = 1200100;
+    Tick();
+    EXPECT_EQ(Deck().trackLength, 4440000u);
+    EXPECT_EQ(State(), Recording);
+    StopKey();
+
+    World().recordedMs = 0;
+    Settings().recLimit = REC_LIMIT_5_MIN;
+    StartRecording();
+    World().recordedMs = 299999;
+    Tick();
+    EXPECT_EQ(State(), Recording);
+    World().recordedMs = 300000;
+    Tick();
+    EXPECT_NE(State(), Recording);
+    EXPECT_EQ(World().captureMode, CAPTURE_OFF);
+}
+
+TEST_F(DeckTickTest, DigitalInputLockShowsInTheStatusLine) {
+    StartRecording();
+    World().stepsSinceLevel = 0;
+    Tick();
+    World().stepsSinceLevel = 31;  // the cable was pulled
+    Tick();
+    EXPECT_EQ(Status(), "Din Unlocked");
+    EXPECT_EQ(Deck().dinLock, 0);
+    World().stepsSinceLevel = 30;
+    Tick();
+    EXPECT_EQ(Status(), "Recording S-001.WAV");
+    PauseKey();
+    World().stepsSinceLevel = 40;
+    Tick();
+    World().stepsSinceLevel = 2;
+    Tick();
+    EXPECT_EQ(Status(), "Rec Pause S-001.WAV");
+}
+
+TEST_F(DeckTickTest, RateChangeInStandbyPreparesTheFileAgain) {
+    ASSERT_EQ(EnterRecStandby(), 1);
+    World().stepsSinceLevel = 40;
+    Ticks(5);
+    ASSERT_EQ(Deck().dinLock, 0);
+    World().reg7 = 5;  // the input comes back at 48000 Hz: the next rate read sees it
+    Ticks(5);
+    World().stepsSinceLevel = 0;  // and the buffers flow again
+    Tick();
+    EXPECT_EQ(GetRecordRate(), 48000u);
+    EXPECT_EQ(State(), RecStandby);
+    int prepares = 0;
+    for (const std::string& c : World().recorderCalls) prepares += c.rfind("PrepareCapture", 0) == 0;
+    EXPECT_EQ(prepares, 2);
+    EXPECT_EQ(Face().rateHz, 48000u);
+}
+
+// --- timers and the device -------------------------------------------------------------------
+
+TEST_F(DeckTickTest, TimersAreAskedEvery11TicksAndCarriedOut) {
+    MakePlaylist(1, 60000);
+    Deck().currentTrack = 1;
+    ASSERT_EQ(CueCurrentTrack(), 1);
+    Ticks(10);
+    EXPECT_EQ(World().timerChecks, 0);
+    Tick();
+    EXPECT_EQ(World().timerChecks, 1);
+    Ticks(11);
+    EXPECT_EQ(World().timerChecks, 2);
+
+    World().timerDue = 1;
+    World().timerAction = 2;  // start playback
+    Ticks(11);
+    EXPECT_EQ(State(), Playing);
+    World().timerAction = 3;  // end playback
+    Ticks(11);
+    EXPECT_EQ(State(), Stopped);
+    World().timerAction = 0;  // start capture: standby, then writing
+    Settings().recNoticePending = 1;
+    Ticks(11);
+    EXPECT_EQ(State(), Recording);
+    EXPECT_EQ(Settings().recNoticePending, 0);
+}
+
+TEST_F(DeckTickTest, DeviceIsReadOnceAndAgainOnlyWhenAsked) {
+    World().reg6 = 2;
+    World().reg8 = 0x13;  // power automatic, aux off
+    Tick();
+    EXPECT_EQ(Face().inputSelect, (uint32_t)INPUT_IN2);
+    EXPECT_EQ(Face().closeLit, (uint32_t)POWER_MODE_AUTO);
+    EXPECT_EQ(Face().deviceAux, (uint32_t)POWER_MODE_OFF);
+    int opens = World().deviceOpens;
+    Ticks(20);
+    EXPECT_EQ(World().deviceOpens, opens);  // an idle deck leaves the device alone
+
+    World().deviceAttached = 0;  // pulled: the forced read finds nothing and the tick ends there
+    Deck().dinLock = 1;
+    RequestDeviceRead();
+    Tick();
+    EXPECT_EQ(Face().closeLit, 0u);
+    EXPECT_EQ(Face().deviceAux, 0u);
+    EXPECT_EQ(Deck().dinLock, 0);
+    EXPECT_EQ(DeckTickState().tickBusy, 0);
+    Deck().deviceReadRequest = 1;  // what message 1029 and the input keys set
+    World().deviceAttached = 1;
+    World().reg8 = 0x21;
+    Tick();
+    EXPECT_EQ(Face().closeLit, (uint32_t)POWER_MODE_OFF);
+    EXPECT_EQ(Face().deviceAux, (uint32_t)POWER_MODE_ON);
+}
+}  // namespace
