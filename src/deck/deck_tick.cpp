@@ -313,6 +313,7 @@ int DeckTick(int32_t* shownStateOut) {
     if (v.deckSide == DECK_SIDE_RECORDER) v.dinLock = GetStepsSinceLevel() <= DIN_LOCK_MAX_STEPS;
     FollowDinLock();
     TellPlaylistWindowState(v.deckState);
+    ProbeTick(v.deckState);  // the playlist fills in one entry's title and length, paced by the state
 
     if (g_tick.deviceReadCount == 0 ||
         (g_tick.deviceReadCount % RATE_READ_TICKS == 0 && (v.deckState == RecPause || v.deckState == RecStandby)))

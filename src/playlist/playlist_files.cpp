@@ -21,6 +21,9 @@ const char HISTORY_VALUE_PREFIX[] = "file";
 const char NONAME_VALUE[] = "NoName";
 const char NONAME_FILE_NAME[] = "NoName";
 const char NONAME_FILE_EXTENSION[] = ".$$$";
+const char SCRATCH_PREFIX[] = "~qdlist";  // a list being written, before it replaces the old one
+const char SCRATCH_EXTENSION[] = ".tmp";
+enum { SCRATCH_NAME_TRIES = 10 };  // names left by a crash are passed over, not reused
 
 struct PlaylistFilesState {
     int started;          // PlaylistInit succeeded; shutdown writes nothing otherwise
@@ -86,7 +89,23 @@ int ReadPlaylistFile(const char* path, int level, int owner) {
 
 int WritePlaylistFile(const char* path) {
     std::string text = BuildSplText(path, PL().entryCount, EntryPathAt);
-    if (!ReplaceListFile(path, text.data(), (uint32_t)text.size())) return 0;
+    // The new text goes to a scratch file beside the list and is swapped in only when all of it
+    // is on disk, so a failed write leaves the old list as it was.
+    char folder[SPL_FIELD_BYTES];
+    FolderOfPath(path, folder);
+    MediaFileGuard g;
+    std::string scratch;
+    for (int i = 0; i < SCRATCH_NAME_TRIES && g.file.handle < 0; ++i) {
+        scratch = std::string(folder) + SCRATCH_PREFIX + std::to_string(i) + SCRATCH_EXTENSION;
+        if (!CreateMediaFile(scratch.c_str(), &g.file) && !PathFound(scratch.c_str())) return 0;
+    }
+    if (g.file.handle < 0) return 0;
+    int ok = WriteMediaFile(&g.file, 0, text.data(), (uint32_t)text.size()) && FlushMediaFile(&g.file);
+    CloseMediaFile(&g.file);
+    if (!ok || !ReplaceMediaFile(scratch.c_str(), path)) {
+        DeleteMediaFile(scratch.c_str());
+        return 0;
+    }
     PL().dirty = 0;
     return 1;
 }

@@ -34,10 +34,16 @@ int EqualNoCase(const char* a, const char* b) {
     return *a == *b;
 }
 
+// The name after the last separator; the second byte of a two-byte character (a Shift-JIS
+// "\\" among them) is never one.
 const char* FileNamePart(const char* path) {
     const char* name = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+    for (const char* p = path; *p; ++p) {
+        if (IsPathLeadByte((uint8_t)*p) && p[1])
+            ++p;
+        else if (*p == '\\' || *p == '/' || *p == ':')
+            name = p + 1;
+    }
     return name;
 }
 

@@ -1,5 +1,5 @@
-// What the playlist needs from the platform: the two file dialogs, the program's own folder,
-// replacing a list file in one step, and the windows it disables around its questions. The Win32
+// What the playlist needs from the platform besides files: the two file dialogs, the program's
+// own folder, and the windows it disables around its questions. The Win32
 // build uses the common dialogs and the window manager; the native build answers from a script,
 // so the list's operations are tested whole.
 #pragma once
@@ -23,10 +23,6 @@ int RunSavePlaylistDialog(char* pathInOut, int askOverwrite);
 // The folder of the running program, ending in a separator.
 void ProgramFolder(char* folderOut, int bytes);
 
-// Writes data as the whole new content of path: first to a scratch file beside it, then moved
-// over it, so a failed write leaves an existing file exactly as it was. 1 when written.
-int ReplaceListFile(const char* path, const void* data, uint32_t bytes);
-
 int PlaylistWindowIsOpen();         // 1 while the playlist window exists
 void EnableMainWindow(int enable);  // the deck's main window, around the list's questions
 void EnableListWindow(int enable);  // the playlist window (when open), around the main window's dialog
@@ -40,5 +36,4 @@ int SaveDialogAskedOverwrite();        // askOverwrite of the last save dialog
 const char* SaveDialogProposedName();  // the name the last save dialog proposed
 void SetProgramFolderForTest(const char* folder);
 void SetPlaylistWindowOpenForTest(int open);
-void FailListWritesForTest(int fail);  // every ReplaceListFile fails before touching the file
 void ResetPlaylistPlatformForTest();

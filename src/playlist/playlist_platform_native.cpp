@@ -1,6 +1,5 @@
 // Native stand-ins for the playlist's platform: dialogs answer from a script the tests queue,
-// the program folder is the current folder unless a test sets one, and list files are written
-// to a scratch file and renamed over the target.
+// and the program folder is the current folder unless a test sets one.
 #include "playlist/playlist_platform.h"
 
 #include <cstdio>
@@ -16,7 +15,6 @@ struct PlatformScript {
     std::string lastProposed;               // proposed name of the last save dialog
     std::string programFolder;              // empty: the temporary folder
     int windowOpen = 0;                     // the playlist window counts as open
-    int failWrites = 0;                     // ReplaceListFile fails
 };
 PlatformScript g_script;
 }  // namespace
@@ -46,18 +44,6 @@ void ProgramFolder(char* folderOut, int bytes) {
     std::snprintf(folderOut, (size_t)bytes, "%s", f.c_str());
 }
 
-int ReplaceListFile(const char* path, const void* data, uint32_t bytes) {
-    if (g_script.failWrites) return 0;
-    std::string scratch = std::string(path) + ".new";
-    FILE* f = std::fopen(scratch.c_str(), "wb");
-    if (!f) return 0;
-    int ok = std::fwrite(data, 1, bytes, f) == bytes;
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok && std::rename(scratch.c_str(), path) == 0) return 1;
-    std::remove(scratch.c_str());
-    return 0;
-}
-
 int PlaylistWindowIsOpen() { return g_script.windowOpen; }
 void EnableMainWindow(int) {}
 void EnableListWindow(int) {}
@@ -70,5 +56,4 @@ int SaveDialogAskedOverwrite() { return g_script.lastAskOverwrite; }
 const char* SaveDialogProposedName() { return g_script.lastProposed.c_str(); }
 void SetProgramFolderForTest(const char* folder) { g_script.programFolder = folder ? folder : ""; }
 void SetPlaylistWindowOpenForTest(int open) { g_script.windowOpen = open; }
-void FailListWritesForTest(int fail) { g_script.failWrites = fail; }
 void ResetPlaylistPlatformForTest() { g_script = PlatformScript(); }

@@ -1,6 +1,5 @@
 // Win32 side of the playlist: the common open and save dialogs with their string-table titles
-// and filters, the program's folder, list files replaced through a scratch file, and the windows
-// the list disables around its questions.
+// and filters, the program's folder, and the windows the list disables around its questions.
 #include "playlist/playlist_platform.h"
 
 #include <windows.h>
@@ -84,19 +83,6 @@ void ProgramFolder(char* folderOut, int bytes) {
     std::snprintf(folderOut, (size_t)bytes, "%s", path);
 }
 
-int ReplaceListFile(const char* path, const void* data, uint32_t bytes) {
-    char scratch[MAX_PATH + 8];
-    if (std::snprintf(scratch, sizeof scratch, "%s.new", path) >= (int)sizeof scratch) return 0;
-    HANDLE h = CreateFileA(scratch, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    DWORD written = 0;
-    BOOL ok = WriteFile(h, data, bytes, &written, nullptr) && written == bytes;
-    ok = CloseHandle(h) && ok;
-    if (ok && MoveFileExA(scratch, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 1;
-    DeleteFileA(scratch);
-    return 0;
-}
-
 int PlaylistWindowIsOpen() { return ListWindow() != nullptr; }
 
 void EnableListWindow(int enable) {
@@ -116,5 +102,4 @@ int SaveDialogAskedOverwrite() { return 0; }
 const char* SaveDialogProposedName() { return ""; }
 void SetProgramFolderForTest(const char*) {}
 void SetPlaylistWindowOpenForTest(int) {}
-void FailListWritesForTest(int) {}
 void ResetPlaylistPlatformForTest() {}

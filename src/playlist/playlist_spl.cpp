@@ -97,8 +97,12 @@ int ParseSplLine(const char* line, char* firstOut, char* secondOut) {
 void FolderOfPath(const char* path, char* folderOut) {
     folderOut[0] = 0;
     size_t cut = 0;
-    for (size_t i = 0; path[i]; ++i)
-        if (IsSeparator(path[i])) cut = i + 1;
+    for (size_t i = 0; path[i]; ++i) {
+        if (IsPathLeadByte((uint8_t)path[i]) && path[i + 1])
+            ++i;  // a two-byte character: its second byte is never a separator
+        else if (IsSeparator(path[i]))
+            cut = i + 1;
+    }
     if (cut >= SPL_FIELD_BYTES) return;
     std::memcpy(folderOut, path, cut);
     folderOut[cut] = 0;

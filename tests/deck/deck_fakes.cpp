@@ -239,6 +239,7 @@ int ClearPlaylist() {
 }
 int RefreshTitles(const char* path) { return 1; }
 void RefreshPlaylistView() {}
+void ProbeTick(int32_t) {}
 
 // --- device ---------------------------------------------------------------------------------
 int FindWaveDevice(int output, int* indexOut, int* countOut) {

@@ -1,6 +1,7 @@
 // Playlist files: the line and field rules on memory, reading real files (CR LF, a last line
 // without newline, an over-long line, the relative form after a folder moved, nesting and a list
 // that names itself), the saved text, a write that fails, and the list's life across runs.
+#include "media/media_file_fault.h"
 #include "playlist/playlist_spl.h"
 #include "playlist_test_util.h"
 
@@ -51,6 +52,14 @@ TEST(SplLines, RelativeFormAndSavedText) {
     static const char* entries[] = {"C:\\Lists\\Sub\\a.wav"};
     std::string text = BuildSplText("C:\\Lists\\Party.spl", 1, [](int n) { return entries[n - 1]; });
     EXPECT_EQ(text, ";PARTY.SPL\r\n\"C:\\Lists\\Sub\\a.wav\"\t\".\\Sub\\a.wav\"\r\n");
+
+    // On a Japanese system the second byte of a character may be "\\"; it does not end a folder.
+    SetNativeAnsiCodePage(932);
+    char folder[SPL_FIELD_BYTES];
+    FolderOfPath("C:\\Lists\\\x95\x5C.spl", folder);  // a list named with one kanji
+    EXPECT_STREQ(folder, "C:\\Lists\\");
+    EXPECT_EQ(RelativeEntryForm("C:\\Lists\\\x95\x5C\\a.wav", folder), ".\\\x95\x5C\\a.wav");
+    SetNativeAnsiCodePage(0);
 }
 
 class PlaylistFiles : public ::testing::Test {
@@ -97,13 +106,20 @@ TEST_F(PlaylistFiles, AListMovedWithItsFilesFindsThemThroughTheRelativeForm) {
     EXPECT_EQ(ReadText(dir.File("old/Party.spl")), ";PARTY.SPL\r\n" + Quoted(a, "./Sub/a.wav") + Quoted(b, b));
     EXPECT_EQ(PlaylistIsDirty(), 0);
 
-    // A write that fails leaves the saved file as it was.
+    // A write that fails at any of its steps leaves the saved file as it was, and nothing beside it.
     std::string saved = ReadText(dir.File("old/Party.spl"));
-    FailListWritesForTest(1);
     AddPath(dir.File("c.wav").c_str());
-    EXPECT_EQ(WritePlaylistFile(dir.File("old/Party.spl").c_str()), 0);
-    EXPECT_EQ(ReadText(dir.File("old/Party.spl")), saved);
+    for (int kind : {MEDIA_FAULT_FAIL, MEDIA_FAULT_SHORT}) {
+        for (int step = 1; step <= 4; ++step) {  // create, write, flush, swap
+            SetMediaFileFault(kind, step);
+            EXPECT_EQ(WritePlaylistFile(dir.File("old/Party.spl").c_str()), 0) << kind << step;
+            EXPECT_EQ(ReadText(dir.File("old/Party.spl")), saved) << kind << step;
+            EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("old")), fs::directory_iterator()), 2);
+        }
+    }
+    SetMediaFileFault(MEDIA_FAULT_NONE, 0);
     EXPECT_EQ(PlaylistIsDirty(), 1);
+    EXPECT_EQ(MediaFilesOpen(), 0);
 
     fs::rename(dir.File("old"), dir.File("new"));
     ClearPlaylistWithoutPrompt();

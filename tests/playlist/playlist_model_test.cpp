@@ -3,6 +3,8 @@
 // with the invariants checked after every change.
 #include <random>
 
+#include "media/media_file_fault.h"
+
 #include "playlist_test_util.h"
 
 namespace {
@@ -150,10 +152,9 @@ TEST_F(PlaylistModel, AChangedNamedListIsOnlyGivenUpWhenTheUserSaysSo) {
     std::string before = ReadText(list);
     QueueMessageAnswer(MSGBOX_ANSWER_YES);
     QueueSaveDialogResult(list.c_str());
-    FailListWritesForTest(1);
+    SetMediaFileFault(MEDIA_FAULT_SHORT, 2);  // the write stops half way
     EXPECT_EQ(PlaylistMayClose(), 0);
     EXPECT_EQ(ReadText(list), before);
-    FailListWritesForTest(0);
 
     // Yes: the dialog proposes the list's own file without asking before replacing it.
     QueueMessageAnswer(MSGBOX_ANSWER_YES);

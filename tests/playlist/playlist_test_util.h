@@ -14,6 +14,7 @@
 #include "base/clock.h"
 #include "base/message_box.h"
 #include "deck/deck.h"
+#include "media/media_file_fault.h"
 #include "playlist/playlist_files.h"
 #include "playlist/playlist_internal.h"
 #include "playlist/playlist_platform.h"
@@ -67,6 +68,8 @@ inline void ResetPlaylistWorld() {
     RegistryResetForTest();
     SetFakeTickCount(1000000);
     SetPlaylistInitFailForTest(0);
+    SetMediaFileFault(MEDIA_FAULT_NONE, 0);
+    SetNativeAnsiCodePage(0);
 }
 
 inline std::vector<int> ShownMessages() {  // string ids since the last ResetMessages
