@@ -7,6 +7,7 @@
 #include "base/message_box.h"
 #include "media/media_formats.h"
 #include "media/titles.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -263,7 +264,7 @@ void LoadFields(const char* path, int source, TagRecord* rec) {
     if (GetTitleField(path, FIELD_TITLE, buf, source))
         CopyText(rec->title, sizeof rec->title, (const uint8_t*)buf, TITLE_BYTES);
     if (std::strlen(rec->title) > ID3_TEXT_BYTES) {
-        ShowDeckMessage(MSG_TITLE_TOO_LONG, nullptr, JOIN_NONE, MSGBOX_OK);
+        ShowDeckMessage(STR_TITLE_TOO_LONG, nullptr, JOIN_NONE, MSGBOX_OK);
         rec->title[ID3_TEXT_BYTES] = 0;
     }
     GetTitleField(path, FIELD_ARTIST, buf, source);
@@ -296,7 +297,7 @@ int LoadTagRecord(void* ownerWindow, const char* path, TagRecord* recordOut, int
     // The question joins both titles under the message: "%s\nYes %s\nNo  %s".
     char choices[2 * TITLE_BYTES + 16];
     std::snprintf(choices, sizeof choices, "\nYes %s\nNo  %s", recordOut->title, trailerTitle);
-    int answer = ShowDeckMessage(MSG_TRAILER_TITLE_FOUND, choices, JOIN_APPEND, MSGBOX_YESNO | MSGBOX_ICONQUESTION);
+    int answer = ShowDeckMessage(STR_KELVARA_TITLE_FOUND, choices, JOIN_APPEND, MSGBOX_YESNO | MSGBOX_ICONQUESTION);
     if (answer != MSGBOX_ANSWER_YES) {
         CopyText(recordOut->title, sizeof recordOut->title, (const uint8_t*)trailerTitle, TITLE_BYTES - 1);
         if (pageChangedOut) *pageChangedOut = 1;

@@ -10,8 +10,6 @@ enum {
     ID3_YEAR_BYTES = 4,
     GENRE_NAME_COUNT = 148,
     GENRE_NONE_BYTE = 255,
-    MSG_TITLE_TOO_LONG = 80,       // "There are more than 30 letters in this title. ..."
-    MSG_TRAILER_TITLE_FOUND = 78,  // "A Kelvara format title was found. ..."
 };
 
 // The editable copy of a file's tags (Tag Editor and the file tools).

@@ -10,6 +10,11 @@ enum { SETTINGS_PATH_BYTES = 260 };
 // The key, under HKEY_CURRENT_USER.
 #define SETTINGS_KEY_PATH "SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings"
 
+// Stored values of "Repeat", "RecordFormat" and "TimerMode".
+enum { REPEAT_OFF = 0, REPEAT_TRACK = 1, REPEAT_LIST = 2, REPEAT_MODES = 3 };
+enum { RECORD_FORMAT_PCM = 0, RECORD_FORMAT_MP1 = 1, RECORD_FORMAT_MP2 = 2, RECORD_FORMAT_MP3 = 3 };
+enum { TIMER_MODE_ELAPSED = 0, TIMER_MODE_LEFT = 1 };
+
 // Engine settings (loaded at engine start-up, saved at engine shutdown).
 struct EngineSettings {
     char recFileName[SETTINGS_PATH_BYTES];  // record base path: folder and name prefix ("RecFileName")

@@ -9,6 +9,7 @@
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "media_test_util.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -166,7 +167,7 @@ TEST_F(Id3Test, LoadTagRecordAsksWhichTitleToUse) {
     EXPECT_EQ(255, rec.genre);
     EXPECT_EQ(0, changed);
     ASSERT_EQ(1, RecordedMessageCount());
-    EXPECT_EQ(MSG_TRAILER_TITLE_FOUND, RecordedMessageAt(0)->stringId);
+    EXPECT_EQ(STR_KELVARA_TITLE_FOUND, RecordedMessageAt(0)->stringId);
     EXPECT_EQ(std::string("\nYes Tag Title\nNo  ") + trailerTitle, RecordedMessageAt(0)->fileName);
 
     QueueMessageAnswer(MSGBOX_ANSWER_NO);
@@ -192,7 +193,7 @@ TEST_F(Id3Test, LoadTagRecordCutsLongTitles) {
     EXPECT_STREQ("012345678901234567890123456789", rec.title);
     EXPECT_EQ(31, rec.genre);
     ASSERT_EQ(1, RecordedMessageCount());
-    EXPECT_EQ(MSG_TITLE_TOO_LONG, RecordedMessageAt(0)->stringId);
+    EXPECT_EQ(STR_TITLE_TOO_LONG, RecordedMessageAt(0)->stringId);
     EXPECT_EQ(0, LoadTagRecord(nullptr, dir.File("missing.mp3").c_str(), &rec));
 }
 
