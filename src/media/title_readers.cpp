@@ -272,7 +272,7 @@ void StoreAbsent(const char* path, int field, char* out) {
 
 int ReadChannelStatus(const char* path, char* out, int source) {
     uint8_t info[TAVPLY_INFO_BYTES] = {0}, ext[TAVPLY_EXT_BYTES] = {0};
-    if (PlayerCheckInfo(path, info, ext) != 0) {
+    if (!PlayerCheckInfo(path, info, ext)) {
         StoreStatus(DEFAULT_STATUS, out);
         return 0;
     }
@@ -284,7 +284,7 @@ int ReadChannelStatus(const char* path, char* out, int source) {
     if (ReadFieldFromPath(path, FIELD_CHANNEL_STATUS, source, out)) return 1;
     // No stored status: derive one from the header bits of the last MPEG file probed.
     const MpegProbeInfo* last = LastMpegProbe();
-    if (GetLe32(info + TAVPLY_INFO_STREAM) != 2 || !last->copyBit)
+    if (GetLe32(info + TAVPLY_INFO_STREAM) != TAVPLY_STREAM_MPEG_AUDIO || !last->copyBit)
         StoreStatus(DEFAULT_STATUS, out);
     else
         StoreStatus(last->origBit ? COPYRIGHT_ORIG_STATUS : COPYRIGHT_STATUS, out);

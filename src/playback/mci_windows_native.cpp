@@ -18,7 +18,7 @@ int g_fakeWindow;  // address used as the windows' handle
 int CreatePlaybackWindows(void*, void*) {
     if (g_mci.failCreate) return 0;
     g_mci.created = 1;
-    if (!g_mci.playerReady && PlayerInit() == 0) g_mci.playerReady = 1;
+    if (!g_mci.playerReady && PlayerInit()) g_mci.playerReady = 1;
     return 1;
 }
 

@@ -37,7 +37,7 @@ int CreatePlaybackWindows(void* parent, void* instance) {
         g_mci.playback = nullptr;
         return 0;
     }
-    if (!g_mci.playerReady && PlayerInit() == 0) g_mci.playerReady = 1;
+    if (!g_mci.playerReady && PlayerInit()) g_mci.playerReady = 1;
     return 1;
 }
 
