@@ -58,7 +58,8 @@ void SaveLayout();  // last step of the teardown
 // LoadSettings reads the engine values (built-in values when the key cannot be opened), hands
 // the auto recorder's levels and the timer slots to their modules and sets recNoticePending when
 // the notice date stored is not today. SaveSettings writes them back, the two paths only when
-// not empty, and today's date only when the notice is not pending.
+// not empty, and today's date only when the notice is not pending. Either save writes nothing
+// in a run that did not load its group first, so a failed start leaves the stored values alone.
 void LoadSettings();          // engine start-up
 void SaveSettings();          // engine shutdown
 void ResetSettingsForTest();  // back to the built-in values, for tests
