@@ -3,7 +3,10 @@
 #include "playback/mpeg_libraries.h"
 #include "playback/playback_control.h"
 
-int32_t PlayerCheckInfo(const char*, void*, void*) { return MPEG_UNAVAILABLE; }
+int PlayerCheckInfo(const char*, void*, void*, int32_t* codeOut) {
+    if (codeOut) *codeOut = MPEG_UNAVAILABLE;
+    return 0;
+}
 int GetTrackStatus() { return TRACK_STATUS_UNKNOWN; }
 int GetTrackPath(char* pathOut) {
     pathOut[0] = 0;

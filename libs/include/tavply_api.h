@@ -28,7 +28,7 @@ enum : uint32_t {
     TAVPLY_INFO_SAMPLES_HIGH = 612,
     TAVPLY_INFO_FIRST_BITRATE = 616,  // kbit/s of the first audio frame
     // fields the program reads (*)
-    TAVPLY_INFO_STREAM = 516,        // 2 for an MPEG audio stream
+    TAVPLY_INFO_STREAM = 516,        // TAVPLY_STREAM_MPEG_AUDIO for an MPEG audio stream
     TAVPLY_INFO_STREAM_BYTES = 536,  // audio stream size in bytes
     TAVPLY_INFO_LENGTH_MS = 544,     // length in ms
     TAVPLY_INFO_VERSION_BIT = 548,   // ID bit of the frame header (1 = MPEG-1)
@@ -47,6 +47,9 @@ enum : uint32_t {
     TAVPLY_EXT_TRAILER = 132,
     TAVPLY_EXT_CHANNEL_STATUS = 2560,
 };
+
+// The stream kind the information call reports for MPEG audio.
+enum { TAVPLY_STREAM_MPEG_AUDIO = 2 };
 
 enum : uint32_t {  // bits of TAVPLY_INFO_FLAGS
     TAVPLY_FLAG_VBR = 1,

@@ -32,7 +32,7 @@ void TavFillInfo(const char* path, const MpaReader* r, const MpaStreamInfo& s, u
     size_t pathLen = std::strlen(path);
     std::memcpy(rec + TAVPLY_INFO_PATH, path, pathLen < 259 ? pathLen : 259);
     Put32(rec, TAVPLY_INFO_RECORD_BYTES, TAVPLY_INFO_BYTES);
-    Put32(rec, TAVPLY_INFO_STREAM, 2);
+    Put32(rec, TAVPLY_INFO_STREAM, TAVPLY_STREAM_MPEG_AUDIO);
     Put32(rec, TAVPLY_INFO_CHANNELS, uint32_t(s.first.channels));
     Put32(rec, TAVPLY_INFO_MODE, uint32_t(s.first.mode));
     Put32(rec, TAVPLY_INFO_FRAMES, s.frames);

@@ -5,9 +5,7 @@
 #include <cstdint>
 
 #include "base/shell_handles.h"
-
-// Shown states beyond the deck's own DeckState values.
-enum { SHOWN_REC_AUTO_ACTIVE = 10 };
+#include "display/shown_states.h"
 
 struct AppValues {
     int initOK;            // InitOK: 1 when the engine start-up succeeded

@@ -55,7 +55,7 @@ void SetBitrate(int layer, uint32_t rateKbps) {
     uint32_t& stored = LayerRate(layer);
     if (stored == rateKbps) return;
     stored = rateKbps;
-    if (Settings().recordFormat == (uint32_t)layer + 1 && Deck().deckState == RecStandby) {
+    if (Settings().recordFormat == (uint32_t)(RECORD_FORMAT_MP1 + layer) && Deck().deckState == RecStandby) {
         StopKey();
         EnterRecStandby();
     }
@@ -79,8 +79,8 @@ void MenuItemState(int id, int32_t shownState, int* checkedOut, int* grayedOut) 
     case MENU_SPACE_NONE: *checkedOut = s.playSpace == 0; break;
     case MENU_SPACE_MD: *checkedOut = s.playSpace == 1; break;
     case MENU_SPACE_DAT: *checkedOut = s.playSpace == 2; break;
-    case MENU_TIME_LEFT: *checkedOut = s.timerMode == 1; break;
-    case MENU_TIME_ELAPSED: *checkedOut = s.timerMode != 1; break;
+    case MENU_TIME_LEFT: *checkedOut = s.timerMode == TIMER_MODE_LEFT; break;
+    case MENU_TIME_ELAPSED: *checkedOut = s.timerMode != TIMER_MODE_LEFT; break;
     case MENU_MAX_VOLUME: *checkedOut = l.maxVolume == 1; break;
     }
 }
@@ -105,8 +105,8 @@ int RunMenuItem(int id) {
     case MENU_SPACE_NONE: s.playSpace = 0; break;
     case MENU_SPACE_MD: s.playSpace = 1; break;
     case MENU_SPACE_DAT: s.playSpace = 2; break;
-    case MENU_TIME_LEFT: s.timerMode = 1; break;
-    case MENU_TIME_ELAPSED: s.timerMode = 0; break;
+    case MENU_TIME_LEFT: s.timerMode = TIMER_MODE_LEFT; break;
+    case MENU_TIME_ELAPSED: s.timerMode = TIMER_MODE_ELAPSED; break;
     case MENU_RECORD_FILE_NAME: ChooseRecordFile(); break;
     case MENU_MAX_VOLUME: l.maxVolume = l.maxVolume == 1 ? 0 : 1; break;
     case MENU_WEB_INFORMATION: AskForMakerPage(); break;

@@ -68,7 +68,7 @@ int StepLibraries() {
     LoadMpegLibraries();
     Deck().encoderPresent = EncoderPresent();
     // Without the encoder only PCM can be recorded.
-    if (!EncoderPresent() && Settings().recordFormat != 0) Settings().recordFormat = 0;
+    if (!EncoderPresent() && Settings().recordFormat != RECORD_FORMAT_PCM) Settings().recordFormat = RECORD_FORMAT_PCM;
     return 0;
 }
 

@@ -2,6 +2,7 @@
 // message, the 100 ms timer and the teardown. Decisions live in window_rules and tick_wrapper.
 #include "app/main_window.h"
 #include "app/app_state.h"
+#include "base/window_messages.h"
 #include "app/commands.h"
 #include "app/deck_menu.h"
 #include "app/engine.h"
@@ -22,6 +23,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+
+static_assert(DECK_MSG_SELECTOR_SIDE == WM_USER, "the private messages start at the first user message");
 
 namespace {
 const char MAIN_CLASS[] = "Vornex_Deck_Controller";
@@ -171,15 +174,15 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDBLCLK: return OnDoubleClick((short)LOWORD(lp), (short)HIWORD(lp));
     case WM_POWERBROADCAST: return OnPowerBroadcast(wp);
     case WM_DROPFILES: DragFinish((HDROP)wp); return 0;
-    case WM_USER: RecordSelectorSide((int)lp); return 0;  // wParam: the selector's window
-    case WM_USER + 1: RecordSelectorScale((void*)wp, (long)lp); return 0;
-    case WM_USER + 2: AnswerSelectorMag(); return 0;
-    case WM_USER + 3:
+    case DECK_MSG_SELECTOR_SIDE: RecordSelectorSide((int)lp); return 0;  // wParam: the selector's window
+    case DECK_MSG_SELECTOR_SCALE: RecordSelectorScale((void*)wp, (long)lp); return 0;
+    case DECK_MSG_ASK_MAG: AnswerSelectorMag(); return 0;
+    case DECK_MSG_REDRAW_FACE:
         ComposeFace();
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
-    case WM_USER + 4: SnapToScreen(); return 0;
-    case WM_USER + 5: RequestDeviceRead(); return 0;
+    case DECK_MSG_SNAP_TO_SCREEN: SnapToScreen(); return 0;
+    case DECK_MSG_DEVICE_CHANGED: RequestDeviceRead(); return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }

@@ -288,7 +288,7 @@ void SearchForward(uint32_t now, uint64_t elapsed) {
     }
     TransportOp(OP_STOP);
     int repeat = (int)Settings().repeat;
-    if (repeat == 1 || (repeat == 0 && v.currentTrack == GetEntryCount())) {
+    if (repeat == REPEAT_TRACK || (repeat == REPEAT_OFF && v.currentTrack == GetEntryCount())) {
         SeekTrack(TRACK_END);
         return;
     }
@@ -308,7 +308,7 @@ void SearchBackward(uint32_t now, uint64_t elapsed) {
     }
     TransportOp(OP_STOP);
     int repeat = (int)Settings().repeat;
-    if (repeat == 1 || (repeat == 0 && v.currentTrack == 1)) {
+    if (repeat == REPEAT_TRACK || (repeat == REPEAT_OFF && v.currentTrack == 1)) {
         SeekTrack(TRACK_START);
         return;
     }
@@ -410,7 +410,7 @@ int NextTrack() {
     // The player stops first whatever the state; only a cued track then moves.
     TransportOp(OP_BEFORE_NEXT);
     if (!StateIn(before, {Playing, Paused, TrackSpace, Stopped})) return 1;
-    if (Settings().repeat == 0 && v.currentTrack == GetEntryCount()) {
+    if (Settings().repeat == REPEAT_OFF && v.currentTrack == GetEntryCount()) {
         // Repeat off: Next on the last entry stops at the top of the list.
         v.currentTrack = 1;
         CueCurrentTrack();
@@ -449,7 +449,7 @@ int SelectTrack(int dir) {
     DeckVars& v = V();
     int count = GetEntryCount();
     int repeat = (int)Settings().repeat;
-    if (!v.manualSkip && (dir == SELECT_PREVIOUS || dir == SELECT_NEXT) && repeat == 1) dir = SELECT_SAME;
+    if (!v.manualSkip && (dir == SELECT_PREVIOUS || dir == SELECT_NEXT) && repeat == REPEAT_TRACK) dir = SELECT_SAME;
     int i = v.currentTrack;
     // Each entry is tried at most once. This also ends the search for a one-entry list under
     // repeat-all whose only entry fails, and for a current track beyond the end of the list.
@@ -462,8 +462,8 @@ int SelectTrack(int dir) {
         }
         if (count == 0 || dir == SELECT_SAME) break;
         if (count != 1 && i == v.currentTrack) break;
-        if (dir == SELECT_PREVIOUS && repeat == 0 && i == 1) break;
-        if (dir == SELECT_NEXT && repeat == 0 && i == count) break;
+        if (dir == SELECT_PREVIOUS && repeat == REPEAT_OFF && i == 1) break;
+        if (dir == SELECT_NEXT && repeat == REPEAT_OFF && i == count) break;
         if (tries >= count) break;
     }
     return GiveUpSelection();
@@ -523,7 +523,7 @@ int TrackEnded() {
         return 0;
     }
     CueCurrentTrack();
-    if (v.currentTrack == 1 && Settings().repeat == 0) {
+    if (v.currentTrack == 1 && Settings().repeat == REPEAT_OFF) {
         WriteEndOfListStatus();
         return 0;
     }
@@ -588,7 +588,7 @@ int EditCurrentFile() {
 
 int CycleRepeat() {
     uint32_t& repeat = Settings().repeat;
-    repeat = (repeat + 1) % 3;
+    repeat = (repeat + 1) % REPEAT_MODES;
     ShowRepeatMode(repeat);
     return 1;
 }
@@ -596,8 +596,8 @@ int CycleRepeat() {
 int SelectFormat(int format) {
     DeckVars& v = V();
     if (v.deckState == Recording || v.deckState == RecPause) return 0;
-    if (format < 0 || format > 3) return 0;
-    if (format != 0 && !v.encoderPresent) return 0;
+    if (format < RECORD_FORMAT_PCM || format > RECORD_FORMAT_MP3) return 0;
+    if (format != RECORD_FORMAT_PCM && !v.encoderPresent) return 0;
     uint32_t& recordFormat = Settings().recordFormat;
     if (recordFormat != (uint32_t)format) {
         recordFormat = (uint32_t)format;
@@ -629,7 +629,8 @@ int PositionDragMove(int value) {
     v.position = (uint32_t)((double)v.trackLength * 0.001 * value);
     SeekTrack((int32_t)v.position);
     uint32_t shown = v.position;
-    if (v.deckSide == DECK_SIDE_PLAYER && Settings().timerMode == 1) shown = (v.trackLength - v.position) | 0x80000000u;
+    if (v.deckSide == DECK_SIDE_PLAYER && Settings().timerMode == TIMER_MODE_LEFT)
+        shown = (v.trackLength - v.position) | FACE_TIME_LEFT_BIT;
     ShowTime(shown);
     return 1;
 }

@@ -4,19 +4,9 @@
 #pragma once
 #include <cstdint>
 
-// Transport states. 10 is a shown state only (RecAutoActive) and is never stored here.
-enum DeckStateValue {
-    NoTrack = 0,
-    Stopped = 1,
-    Playing = 2,
-    Paused = 3,
-    Recording = 4,
-    RecPause = 5,
-    RecStandby = 6,
-    Searching = 8,
-    TrackSpace = 9,
-    Editing = 11,
-};
+#include "display/shown_states.h"
+
+// The transport states (DeckStateValue) are in display/shown_states.h.
 
 enum { DECK_SIDE_RECORDER = 0, DECK_SIDE_PLAYER = 1 };
 enum { SEARCH_NONE = 0, SEARCH_FORWARD = 1, SEARCH_BACKWARD = 2 };

@@ -1,6 +1,7 @@
 // Windows build: folders, drive types and numbered files through the system, and the save
 // dialog that names the record file.
 #include "deck/record_folder.h"
+#include "resources/resource.h"
 
 #include <windows.h>
 #include <commdlg.h>
@@ -9,7 +10,7 @@
 #include <cstring>
 
 namespace {
-enum { STR_RECORD_NAME_TITLE = 63, STR_RECORD_NAME_FILTER = 64, DIALOG_NAME_BYTES = 256 };
+enum { DIALOG_NAME_BYTES = 256 };
 }
 
 int FolderExists(const char* path) {
@@ -42,8 +43,8 @@ int ProgramCommandLine(char* textOut, int bytes) {
 int RunRecordNameDialog(char* nameInOut) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     char title[128] = "", filter[512] = "";
-    LoadStringA(instance, STR_RECORD_NAME_TITLE, title, sizeof title);
-    LoadStringA(instance, STR_RECORD_NAME_FILTER, filter, sizeof filter - 2);
+    LoadStringA(instance, STR_RECORD_FILE_TITLE, title, sizeof title);
+    LoadStringA(instance, STR_RECORD_FILE_FILTER, filter, sizeof filter - 2);
     for (char* p = filter; *p; ++p)
         if (*p == '|') *p = 0;
     char name[DIALOG_NAME_BYTES];

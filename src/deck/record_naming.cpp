@@ -16,14 +16,12 @@
 #include "hardware/device.h"
 #include "playback/playback_control.h"
 #include "record/record_writer.h"
+#include "resources/resource.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
 
 namespace {
 enum {
-    MSG_NEED_DEVICE = 57,         // "You need the Vornex to capture audio."
-    MSG_MPEG_NOTICE = 55,         // the processing power MPEG recording needs
-    MSG_PATH_TOO_LONG = 54,       // "File name/Destination path is too long."
     RECORD_NUMBERS = 1000,        // 000..999
     RECORD_BAR_FULL_MS = 300000,  // position bar's full scale when a recording starts
     RECORD_CHANNELS = 2,
@@ -248,13 +246,13 @@ void SetBaseFromChosenName(const char* path) {
     }
     JoinPath(s.recFileName, chosen.drive, chosen.dir, chosen.name, "");
     if (EqualNoCase(chosen.ext, ".wav"))
-        s.recordFormat = 0;
+        s.recordFormat = RECORD_FORMAT_PCM;
     else if (EqualNoCase(chosen.ext, ".mpg") || EqualNoCase(chosen.ext, ".mpa"))
-        s.recordFormat = 1;
+        s.recordFormat = RECORD_FORMAT_MP1;
     else if (EqualNoCase(chosen.ext, ".mp2"))
-        s.recordFormat = 2;
+        s.recordFormat = RECORD_FORMAT_MP2;
     else if (EqualNoCase(chosen.ext, ".mp3"))
-        s.recordFormat = 3;
+        s.recordFormat = RECORD_FORMAT_MP3;
 }
 
 int ChooseRecordFile() {
@@ -275,11 +273,11 @@ int EnterRecStandby() {
     int index = WAVE_DEVICE_NONE, count = 0;
     FindWaveDevice(0, &index, &count);
     if (index == WAVE_DEVICE_NONE) {
-        ShowNamingMessage(MSG_NEED_DEVICE);
+        ShowNamingMessage(STR_NEED_DEVICE);
         return 0;
     }
     if (s.recNoticePending == 1) {
-        ShowNamingMessage(MSG_MPEG_NOTICE);
+        ShowNamingMessage(STR_MPEG_CPU_NOTICE);
         s.recNoticePending = 0;
         return 0;
     }
@@ -294,7 +292,7 @@ int EnterRecStandby() {
 
     v.deckSide = DECK_SIDE_RECORDER;
     SetPositionBar(0);
-    uint32_t format = s.recordFormat <= 3 ? s.recordFormat : 0;
+    uint32_t format = s.recordFormat <= RECORD_FORMAT_MP3 ? s.recordFormat : RECORD_FORMAT_PCM;
     ShowRecordFormat(format, 1);
     ReadInputForStandby();
 
@@ -305,7 +303,7 @@ int EnterRecStandby() {
     char number[8];
     std::snprintf(number, sizeof number, "%03u", g_naming.recNumber);
     if (!JoinPath(g_naming.recFilePath, s.recFileName, number, EXTENSIONS[format], "")) {
-        ShowNamingMessage(MSG_PATH_TOO_LONG);
+        ShowNamingMessage(STR_PATH_TOO_LONG);
         return AbandonStandby(stateBefore);
     }
     PathParts p;

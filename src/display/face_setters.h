@@ -6,6 +6,9 @@
 
 enum { FACE_TICKER_BYTES = 256 };
 
+// The time digits: bit 31 set shows the time left (with a minus sign), clear the time elapsed.
+const uint32_t FACE_TIME_LEFT_BIT = 0x80000000u;
+
 // Ticker modes.
 enum { TICKER_SCROLL = 0, TICKER_PAUSE = 1, TICKER_FIXED = 2, TICKER_CENTRED = 4 };
 
@@ -21,7 +24,7 @@ struct FaceValues {
     uint32_t rateIsRecord;               // 1: the rate is the record rate (lit row)
     char tickerText[FACE_TICKER_BYTES];  // status line
     uint32_t tickerMode;                 // TICKER_*
-    uint32_t timeMs;                     // time digits; bit 31 set = time left
+    uint32_t timeMs;                     // time digits, with FACE_TIME_LEFT_BIT
     int32_t levels[4];                   // level, peak of the first meter, level, peak of the second (dB)
     uint32_t muteState;
     uint32_t positionBar;  // position slider 0..1000

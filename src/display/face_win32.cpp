@@ -4,6 +4,7 @@
 #include "display/face.h"
 #include "base/shell_handles.h"
 #include "display/face_setters.h"
+#include "display/shown_states.h"
 #include "settings/settings.h"
 #include <windows.h>
 #include <cstdio>
@@ -22,23 +23,6 @@ struct FaceState {
     int shownState;      // the state the face shows
 };
 FaceState g_face;
-
-const char* StateName(int state) {
-    switch (state) {
-    case 0: return "NO TRACK";
-    case 1: return "STOP";
-    case 2: return "PLAY";
-    case 3: return "PAUSE";
-    case 4: return "REC";
-    case 5: return "REC PAUSE";
-    case 6: return "REC STANDBY";
-    case 8: return "SEARCH";
-    case 9: return "SPACE";
-    case 10: return "AUTO REC";
-    case 11: return "EDIT";
-    }
-    return "";
-}
 
 int FaceScale() { return Layout().mag == 2 ? 2 : 1; }
 }  // namespace
@@ -82,11 +66,11 @@ void ComposeFace() {
     SetBkMode(g_face.backDc, TRANSPARENT);
     SetTextColor(g_face.backDc, FACE_TEXT);
     TextOutA(g_face.backDc, 10 * scale, 8 * scale, "Quaverly Deck", 13);
-    const char* state = StateName(g_face.shownState);
+    const char* state = ShownStateName(g_face.shownState);
     TextOutA(g_face.backDc, 10 * scale, 30 * scale, state, lstrlenA(state));
     char time[32];
-    uint32_t ms = Face().timeMs & 0x7FFFFFFF;
-    int n = std::snprintf(time, sizeof time, "%s%02u:%02u", (Face().timeMs & 0x80000000u) ? "-" : "",
+    uint32_t ms = Face().timeMs & ~FACE_TIME_LEFT_BIT;
+    int n = std::snprintf(time, sizeof time, "%s%02u:%02u", (Face().timeMs & FACE_TIME_LEFT_BIT) ? "-" : "",
                           (unsigned)(ms / 60000), (unsigned)(ms / 1000 % 60));
     TextOutA(g_face.backDc, 300 * scale, 30 * scale, time, n);
 }

@@ -4,12 +4,12 @@
 #include "docking/docking.h"
 #include "docking/docking_rules.h"
 #include "base/shell_handles.h"
+#include "base/window_messages.h"
 #include "settings/settings.h"
 #include <windows.h>
 
 namespace {
 const char SELECTOR_CLASS[] = "Vornex_Selector";
-enum { SELECTOR_MSG_WINDOW = 1025, SELECTOR_MSG_ASK_MAG = 1026, SELECTOR_MSG_PLACE = 1027 };
 
 struct DockingState {
     int dragging;        // the left button is down on the face

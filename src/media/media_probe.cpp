@@ -89,7 +89,8 @@ int ProbeRiffOrMidi(const ByteReader* r, MediaInfo* info) {
 
 int GetMediaInfo(const char* path, MediaInfo* infoOut) {
     if (!PathFound(path)) return 0;
-    if (PlayerCheckInfo(path, g_probe.info, g_probe.ext) == 0 && GetLe32(g_probe.info + TAVPLY_INFO_STREAM) == 2) {
+    if (PlayerCheckInfo(path, g_probe.info, g_probe.ext) &&
+        GetLe32(g_probe.info + TAVPLY_INFO_STREAM) == TAVPLY_STREAM_MPEG_AUDIO) {
         const uint8_t* in = g_probe.info;
         uint32_t layer = GetLe32(in + TAVPLY_INFO_LAYER);
         if (layer >= 1 && layer <= 3) infoOut->kind = uint16_t(layer);
@@ -157,7 +158,7 @@ int GetMediaLength(const char* path, uint32_t* lengthMsOut) {
     if (!GetPlayKind(path, &kind) || kind == PLAY_NONE) return 0;
     if (!MediaWindowExists()) return 1;
     uint8_t info[TAVPLY_INFO_BYTES], ext[TAVPLY_EXT_BYTES];
-    if (PlayerCheckInfo(path, info, ext) == 0) {
+    if (PlayerCheckInfo(path, info, ext)) {
         *lengthMsOut = GetLe32(info + TAVPLY_INFO_LENGTH_MS);
         return 1;
     }

@@ -280,7 +280,7 @@ void StoreAbsent(const char* path, int field, char* out) {
 
 int ReadChannelStatus(const char* path, char* out, int source) {
     uint8_t info[TAVPLY_INFO_BYTES] = {0}, ext[TAVPLY_EXT_BYTES] = {0};
-    if (PlayerCheckInfo(path, info, ext) != 0) {
+    if (!PlayerCheckInfo(path, info, ext)) {
         DefaultChannelStatus(nullptr, out);
         return 0;
     }
@@ -294,7 +294,7 @@ int ReadChannelStatus(const char* path, char* out, int source) {
     MediaInfo probed{};
     probed.copyBit = GetLe16(info + TAVPLY_INFO_COPYRIGHT);
     probed.origBit = GetLe16(info + TAVPLY_INFO_ORIGINAL);
-    DefaultChannelStatus(GetLe32(info + TAVPLY_INFO_STREAM) == 2 ? &probed : nullptr, out);
+    DefaultChannelStatus(GetLe32(info + TAVPLY_INFO_STREAM) == TAVPLY_STREAM_MPEG_AUDIO ? &probed : nullptr, out);
     return 0;
 }
 

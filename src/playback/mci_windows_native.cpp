@@ -44,7 +44,7 @@ int CreatePlaybackWindows(void*, void*) {
     if (g_mci.failCreate) return 0;
     g_mci.created = 1;
     NoteNativeCall("CreatePlaybackWindows");
-    if (!g_mci.playerReady && PlayerInit() == 0) g_mci.playerReady = 1;
+    if (!g_mci.playerReady && PlayerInit()) g_mci.playerReady = 1;
     return 1;
 }
 

@@ -102,7 +102,7 @@ int CreatePlaybackWindows(void* parent, void* instance) {
     }
     g_mci.windows[MCI_PLAYBACK_WINDOW] = playback;
     g_mci.windows[MCI_TRACK_SPACE_WINDOW] = trackSpace;
-    if (!g_mci.playerReady && PlayerInit() == 0) g_mci.playerReady = 1;
+    if (!g_mci.playerReady && PlayerInit()) g_mci.playerReady = 1;
     return 1;
 }
 

@@ -89,68 +89,71 @@ void SetPlayerFunctionsForTest(void* const* functions) {
     g_libs.playerPresent = functions != nullptr;
 }
 
-#define PLAYER_FN(slot, type)  (reinterpret_cast<type>(g_libs.player[slot]))
-#define ENCODER_FN(slot, type) (reinterpret_cast<type>(g_libs.encoder[slot]))
+namespace {
 
-int32_t PlayerCheckInfo(const char* path, void* info, void* ext) {
-    if (!g_libs.playerPresent || !g_libs.player[P_CHECK_INFO]) return MPEG_UNAVAILABLE;
-    return PLAYER_FN(P_CHECK_INFO, MpegAudioPlayCheckInfoFn)(path, info, ext);
+// The library's answer into codeOut; 1 when it means success.
+int PlayerAnswer(int32_t code, int32_t* codeOut) {
+    if (codeOut) *codeOut = code;
+    return code == 0;
 }
-int32_t PlayerInit() {
-    if (!g_libs.playerPresent || !g_libs.player[P_INIT]) return MPEG_UNAVAILABLE;
-    return PLAYER_FN(P_INIT, MpegAudioPlayInitFn)();
+int EncoderAnswer(int32_t code, int32_t* codeOut) {
+    if (codeOut) *codeOut = code;
+    return code != 0;
 }
-int32_t PlayerTerm() {
-    if (!g_libs.playerPresent || !g_libs.player[P_TERM]) return MPEG_UNAVAILABLE;
-    return PLAYER_FN(P_TERM, MpegAudioPlayTermFn)();
-}
-int32_t PlayerOpen(const char* path, const char* deviceName) {
-    if (!g_libs.playerPresent || !g_libs.player[P_OPEN]) return MPEG_UNAVAILABLE;
-    return PLAYER_FN(P_OPEN, MpegAudioPlayOpenFn)(path, deviceName);
-}
-int32_t PlayerClose() {
-    if (!g_libs.playerPresent || !g_libs.player[P_CLOSE]) return MPEG_UNAVAILABLE;
-    return PLAYER_FN(P_CLOSE, MpegAudioPlayCloseFn)();
-}
-int32_t PlayerStart() {
-    if (!g_libs.playerPresent || !g_libs.player[P_START]) return MPEG_UNAVAILABLE;
-    return PLAYER_FN(P_START, MpegAudioPlayStartFn)();
-}
-int32_t PlayerStop() {
-    if (!g_libs.playerPresent || !g_libs.player[P_STOP]) return MPEG_UNAVAILABLE;
-    return PLAYER_FN(P_STOP, MpegAudioPlayStopFn)();
-}
-int32_t PlayerSetPosition(uint32_t ms) {
-    if (!g_libs.playerPresent || !g_libs.player[P_SET_POSITION]) return MPEG_UNAVAILABLE;
-    return PLAYER_FN(P_SET_POSITION, MpegAudioPlaySetPositionFn)(ms);
-}
-int32_t PlayerGetPosition(uint32_t* msOut) {
-    if (!g_libs.playerPresent || !g_libs.player[P_GET_POSITION]) return MPEG_UNAVAILABLE;
-    return PLAYER_FN(P_GET_POSITION, MpegAudioPlayGetPositionFn)(msOut);
-}
-int32_t PlayerGetLevel(uint16_t* levelsOut) {
-    if (!g_libs.playerPresent || !g_libs.player[P_GET_LEVEL]) return MPEG_UNAVAILABLE;
-    return PLAYER_FN(P_GET_LEVEL, MpegAudioPlayGetLevelFn)(levelsOut);
-}
-int32_t PlayerGetStatus(int32_t* statusOut) {
-    if (!g_libs.playerPresent || !g_libs.player[P_GET_STATUS]) return MPEG_UNAVAILABLE;
-    return PLAYER_FN(P_GET_STATUS, MpegAudioPlayGetStatusFn)(statusOut);
+int Unavailable(int32_t* codeOut) {
+    if (codeOut) *codeOut = MPEG_UNAVAILABLE;
+    return 0;
 }
 
-int32_t EncoderSetInfo(void* context, int32_t kind, int32_t sampleRate, int32_t bitrateKbps) {
-    if (!g_libs.encoderPresent || !g_libs.encoder[E_SET_INFO]) return 0;
-    return ENCODER_FN(E_SET_INFO, MpegAudioEncodeSetInfoFn)(context, kind, sampleRate, bitrateKbps);
+}  // namespace
+
+// Calls the name in slot of the player (or encoder) with the given arguments, or answers
+// "unavailable" without a call when the library or the name is missing.
+template <typename Fn, typename... Args>
+int CallPlayer(int slot, int32_t* codeOut, Args... args) {
+    if (!g_libs.playerPresent || !g_libs.player[slot]) return Unavailable(codeOut);
+    return PlayerAnswer(reinterpret_cast<Fn>(g_libs.player[slot])(args...), codeOut);
 }
-int32_t EncoderReset(void* context) {
-    if (!g_libs.encoderPresent || !g_libs.encoder[E_RESET]) return 0;
-    return ENCODER_FN(E_RESET, MpegAudioEncodeResetFn)(context);
+template <typename Fn, typename... Args>
+int CallEncoder(int slot, int32_t* codeOut, Args... args) {
+    if (!g_libs.encoderPresent || !g_libs.encoder[slot]) return Unavailable(codeOut);
+    return EncoderAnswer(reinterpret_cast<Fn>(g_libs.encoder[slot])(args...), codeOut);
 }
-int32_t EncoderEncode(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut, const uint8_t** inPtr,
-                      const uint8_t* inEnd, uint32_t* consumedOut) {
-    if (!g_libs.encoderPresent || !g_libs.encoder[E_ENCODE]) return 0;
-    return ENCODER_FN(E_ENCODE, MpegAudioEncodeFn)(outPtr, outEnd, producedOut, inPtr, inEnd, consumedOut);
+
+int PlayerCheckInfo(const char* path, void* info, void* ext, int32_t* codeOut) {
+    return CallPlayer<MpegAudioPlayCheckInfoFn>(P_CHECK_INFO, codeOut, path, info, ext);
 }
-int32_t EncoderFlush(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut) {
-    if (!g_libs.encoderPresent || !g_libs.encoder[E_FLUSH]) return 0;
-    return ENCODER_FN(E_FLUSH, MpegAudioEncodeFlushFn)(outPtr, outEnd, producedOut);
+int PlayerInit(int32_t* codeOut) { return CallPlayer<MpegAudioPlayInitFn>(P_INIT, codeOut); }
+int PlayerTerm(int32_t* codeOut) { return CallPlayer<MpegAudioPlayTermFn>(P_TERM, codeOut); }
+int PlayerOpen(const char* path, const char* deviceName, int32_t* codeOut) {
+    return CallPlayer<MpegAudioPlayOpenFn>(P_OPEN, codeOut, path, deviceName);
+}
+int PlayerClose(int32_t* codeOut) { return CallPlayer<MpegAudioPlayCloseFn>(P_CLOSE, codeOut); }
+int PlayerStart(int32_t* codeOut) { return CallPlayer<MpegAudioPlayStartFn>(P_START, codeOut); }
+int PlayerStop(int32_t* codeOut) { return CallPlayer<MpegAudioPlayStopFn>(P_STOP, codeOut); }
+int PlayerSetPosition(uint32_t ms, int32_t* codeOut) {
+    return CallPlayer<MpegAudioPlaySetPositionFn>(P_SET_POSITION, codeOut, ms);
+}
+int PlayerGetPosition(uint32_t* msOut, int32_t* codeOut) {
+    return CallPlayer<MpegAudioPlayGetPositionFn>(P_GET_POSITION, codeOut, msOut);
+}
+int PlayerGetLevel(uint16_t* levelsOut, int32_t* codeOut) {
+    return CallPlayer<MpegAudioPlayGetLevelFn>(P_GET_LEVEL, codeOut, levelsOut);
+}
+int PlayerGetStatus(int32_t* statusOut, int32_t* codeOut) {
+    return CallPlayer<MpegAudioPlayGetStatusFn>(P_GET_STATUS, codeOut, statusOut);
+}
+
+int EncoderSetInfo(void* context, int32_t kind, int32_t sampleRate, int32_t bitrateKbps, int32_t* codeOut) {
+    return CallEncoder<MpegAudioEncodeSetInfoFn>(E_SET_INFO, codeOut, context, kind, sampleRate, bitrateKbps);
+}
+int EncoderReset(void* context, int32_t* codeOut) {
+    return CallEncoder<MpegAudioEncodeResetFn>(E_RESET, codeOut, context);
+}
+int EncoderEncode(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut, const uint8_t** inPtr, const uint8_t* inEnd,
+                  uint32_t* consumedOut, int32_t* codeOut) {
+    return CallEncoder<MpegAudioEncodeFn>(E_ENCODE, codeOut, outPtr, outEnd, producedOut, inPtr, inEnd, consumedOut);
+}
+int EncoderFlush(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut, int32_t* codeOut) {
+    return CallEncoder<MpegAudioEncodeFlushFn>(E_FLUSH, codeOut, outPtr, outEnd, producedOut);
 }

@@ -23,26 +23,28 @@ int EncoderPresent();  // 1 when every encoder name resolved
 int BindLibrary(const char* fileName, const char* const* names, int count, void** fnOut, void** moduleOut);
 void UnbindLibrary(void* module);
 
-// Player wrappers: 0 = success, as the library answers; MPEG_UNAVAILABLE when not loaded.
+// Every wrapper returns 1 when the call succeeded and 0 when it failed or the library is not
+// loaded, whatever the library's own convention (the player answers 0 for success, the encoder
+// non-zero). codeOut, when given, receives the library's own answer, or MPEG_UNAVAILABLE when
+// nothing was called.
 enum { MPEG_UNAVAILABLE = -1 };
-int32_t PlayerCheckInfo(const char* path, void* info, void* ext);
-int32_t PlayerInit();
-int32_t PlayerTerm();
-int32_t PlayerOpen(const char* path, const char* deviceName);
-int32_t PlayerClose();
-int32_t PlayerStart();
-int32_t PlayerStop();
-int32_t PlayerSetPosition(uint32_t ms);
-int32_t PlayerGetPosition(uint32_t* msOut);
-int32_t PlayerGetLevel(uint16_t* levelsOut);
-int32_t PlayerGetStatus(int32_t* statusOut);
+int PlayerCheckInfo(const char* path, void* info, void* ext, int32_t* codeOut = nullptr);
+int PlayerInit(int32_t* codeOut = nullptr);
+int PlayerTerm(int32_t* codeOut = nullptr);
+int PlayerOpen(const char* path, const char* deviceName, int32_t* codeOut = nullptr);
+int PlayerClose(int32_t* codeOut = nullptr);
+int PlayerStart(int32_t* codeOut = nullptr);
+int PlayerStop(int32_t* codeOut = nullptr);
+int PlayerSetPosition(uint32_t ms, int32_t* codeOut = nullptr);
+int PlayerGetPosition(uint32_t* msOut, int32_t* codeOut = nullptr);
+int PlayerGetLevel(uint16_t* levelsOut, int32_t* codeOut = nullptr);
+int PlayerGetStatus(int32_t* statusOut, int32_t* codeOut = nullptr);
 
-// Encoder wrappers: non-zero = success, as the library answers; 0 when not loaded.
-int32_t EncoderSetInfo(void* context, int32_t kind, int32_t sampleRate, int32_t bitrateKbps);
-int32_t EncoderReset(void* context);
-int32_t EncoderEncode(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut, const uint8_t** inPtr,
-                      const uint8_t* inEnd, uint32_t* consumedOut);
-int32_t EncoderFlush(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut);
+int EncoderSetInfo(void* context, int32_t kind, int32_t sampleRate, int32_t bitrateKbps, int32_t* codeOut = nullptr);
+int EncoderReset(void* context, int32_t* codeOut = nullptr);
+int EncoderEncode(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut, const uint8_t** inPtr, const uint8_t* inEnd,
+                  uint32_t* consumedOut, int32_t* codeOut = nullptr);
+int EncoderFlush(uint8_t** outPtr, uint8_t* outEnd, uint32_t* producedOut, int32_t* codeOut = nullptr);
 
 // Tests only: pretend a library is missing, now and at every later load (the native build links
 // both in); 1, 1 goes back to normal loading.

@@ -94,7 +94,7 @@ int OpenTrack(const char* path) {
     int index = WAVE_DEVICE_NONE, count = 0;
     FindWaveDevice(1, &index, &count);
     if (count == 0) return 0;
-    if (PlayerReady() && PlayerOpen(path, PlayerDeviceName(index)) == 0) {
+    if (PlayerReady() && PlayerOpen(path, PlayerDeviceName(index))) {
         g_play.engine = ENGINE_PLAYER;
     } else {
         if (MciWindowOpen(MCI_PLAYBACK_WINDOW, path) != 0) return 0;
@@ -106,7 +106,7 @@ int OpenTrack(const char* path) {
 
 int CloseTrack() {
     if (!IsOpen()) return 0;
-    int ok = g_play.engine == ENGINE_PLAYER ? PlayerClose() == 0
+    int ok = g_play.engine == ENGINE_PLAYER ? PlayerClose()
                                             : MciWindowCommand(MCI_PLAYBACK_WINDOW, MCI_COMMAND_CLOSE, 0) == 0;
     if (!ok) return 0;
     g_play.path[0] = 0;
@@ -120,13 +120,13 @@ int PlayTrack() {
         WriteOutputStatus(g_play.channelStatus);
         CloseDevice();
     }
-    if (g_play.engine == ENGINE_PLAYER) return PlayerStart() == 0;
+    if (g_play.engine == ENGINE_PLAYER) return PlayerStart();
     return MciWindowCommand(MCI_PLAYBACK_WINDOW, MCI_COMMAND_PLAY, 0) == 0;
 }
 
 int StopTrack() {
     if (!IsOpen()) return 0;
-    if (g_play.engine == ENGINE_PLAYER) return PlayerStop() == 0;
+    if (g_play.engine == ENGINE_PLAYER) return PlayerStop();
     return MciWindowCommand(MCI_PLAYBACK_WINDOW, MCI_COMMAND_STOP, 0) == 0;
 }
 
@@ -134,7 +134,7 @@ int SeekTrack(int32_t ms) {
     if (!IsOpen()) return 0;
     if (g_play.engine == ENGINE_PLAYER) {
         uint32_t target = ms == TRACK_END ? PLAYER_POSITION_END : ms < 0 ? 0 : (uint32_t)ms;
-        return PlayerSetPosition(target) == 0;
+        return PlayerSetPosition(target);
     }
     // The MCI window takes -1 and -2 as start and end itself.
     return MciWindowCommand(MCI_PLAYBACK_WINDOW, MCI_COMMAND_SEEK, (long)ms) == 0;
@@ -144,7 +144,7 @@ int GetTrackPosition(uint32_t* msOut) {
     *msOut = 0;
     if (!IsOpen()) return 1;
     if (g_play.engine == ENGINE_PLAYER) {
-        if (PlayerGetPosition(msOut) != 0) *msOut = 0;
+        if (!PlayerGetPosition(msOut)) *msOut = 0;
     } else {
         *msOut = MciWindowPosition(MCI_PLAYBACK_WINDOW);
     }
@@ -155,7 +155,7 @@ int GetTrackStatus() {
     if (!IsOpen()) return TRACK_STATUS_UNKNOWN;
     if (g_play.engine == ENGINE_PLAYER) {
         int32_t status = -1;
-        if (PlayerGetStatus(&status) != 0) return TRACK_STATUS_UNKNOWN;
+        if (!PlayerGetStatus(&status)) return TRACK_STATUS_UNKNOWN;
         return StatusFromMode(PLAYER_MODES, sizeof PLAYER_MODES / sizeof *PLAYER_MODES, status);
     }
     return StatusFromMode(MCI_MODES, sizeof MCI_MODES / sizeof *MCI_MODES, MciWindowMode(MCI_PLAYBACK_WINDOW));
@@ -172,7 +172,7 @@ int GetTrackLevels(int32_t* leftOut, int32_t* rightOut) {
     *leftOut = *rightOut = 0;
     if (g_play.engine != ENGINE_PLAYER) return 0;
     uint16_t levels[2] = {0, 0};
-    if (PlayerGetLevel(levels) != 0) return 0;
+    if (!PlayerGetLevel(levels)) return 0;
     *leftOut = levels[0];
     *rightOut = levels[1];
     return 1;

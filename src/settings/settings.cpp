@@ -14,6 +14,11 @@ namespace {
 struct SettingsState {
     EngineSettings engine;  // engine settings, read and changed directly by their users
     LayoutSettings layout;  // window layout, likewise
+    // The group was loaded in this run. The stored values are the user's: a run that never
+    // loaded them (a start-up that failed before the settings step) holds only built-in
+    // values, and saving those would overwrite every stored one.
+    int engineLoaded;
+    int layoutLoaded;
 };
 SettingsState g_settings;
 
@@ -165,6 +170,7 @@ void SetOwnedValuesHooks(GatherOwnedValues gather, HandBackOwnedValues handBack)
 }
 
 void LoadLayout() {
+    g_settings.layoutLoaded = 1;
     RegistryKeyGuard key;
     if (!OpenOrCreateKey(&key.key)) {
         ApplyBuiltins(GROUP_LAYOUT);
@@ -178,12 +184,14 @@ void LoadLayout() {
 }
 
 void SaveLayout() {
+    if (!g_settings.layoutLoaded) return;
     RegistryKeyGuard key;
     if (!OpenOrCreateKey(&key.key)) return;
     WriteGroup(key.key, GROUP_LAYOUT, nullptr, false);
 }
 
 void LoadSettings() {
+    g_settings.engineLoaded = 1;
     RegistryKeyGuard key;
     if (!RegistryOpenKey(SETTINGS_KEY_PATH, REGISTRY_READ, &key.key)) {
         ApplyBuiltins(GROUP_ENGINE);
@@ -201,6 +209,7 @@ void LoadSettings() {
 }
 
 void SaveSettings() {
+    if (!g_settings.engineLoaded) return;
     RegistryKeyGuard key;
     if (!OpenOrCreateKey(&key.key)) return;
     StagedValues st;

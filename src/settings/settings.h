@@ -10,6 +10,11 @@ enum { SETTINGS_PATH_BYTES = 260 };
 // The key, under HKEY_CURRENT_USER.
 #define SETTINGS_KEY_PATH "SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings"
 
+// Stored values of "Repeat", "RecordFormat" and "TimerMode".
+enum { REPEAT_OFF = 0, REPEAT_TRACK = 1, REPEAT_LIST = 2, REPEAT_MODES = 3 };
+enum { RECORD_FORMAT_PCM = 0, RECORD_FORMAT_MP1 = 1, RECORD_FORMAT_MP2 = 2, RECORD_FORMAT_MP3 = 3 };
+enum { TIMER_MODE_ELAPSED = 0, TIMER_MODE_LEFT = 1 };
+
 // Engine settings (loaded at engine start-up, saved at engine shutdown).
 struct EngineSettings {
     char recFileName[SETTINGS_PATH_BYTES];  // record base path: folder and name prefix ("RecFileName")
@@ -53,7 +58,8 @@ void SaveLayout();  // last step of the teardown
 // LoadSettings reads the engine values (built-in values when the key cannot be opened), hands
 // the auto recorder's levels and the timer slots to their modules and sets recNoticePending when
 // the notice date stored is not today. SaveSettings writes them back, the two paths only when
-// not empty, and today's date only when the notice is not pending.
+// not empty, and today's date only when the notice is not pending. Either save writes nothing
+// in a run that did not load its group first, so a failed start leaves the stored values alone.
 void LoadSettings();          // engine start-up
 void SaveSettings();          // engine shutdown
 void ResetSettingsForTest();  // back to the built-in values, for tests

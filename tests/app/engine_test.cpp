@@ -186,4 +186,58 @@ TEST_F(EngineStartup_, WithoutTheEncoderTheRecordFormatFallsBackToPcm) {
         SetUp();
     }
 }
+// The stored settings are the user's: a start that fails before they are loaded must not write
+// its built-in values over them at shutdown, and one that fails after must write back what it
+// read. Values a failed start would otherwise have overwritten with 0 or a default are stored.
+TEST_F(EngineStartup_, AFailedStartLeavesTheStoredSettingsAsTheyWere) {
+    const char* key = SETTINGS_KEY_PATH;
+    const struct {
+        const char* name;
+        uint32_t value;
+    } stored[] = {
+        {"RecordFrequency", 48000      },
+        {"RecordChannel",   1          },
+        {"RecordBps",       24         },
+        {"RecordFormat",    2          },
+        {"Repeat",          REPEAT_LIST},
+        {"AutoLevel",       900        },
+        {"TimerHour3",      7          },
+    };
+    const struct {
+        const char* what;
+        void (*arrange)();
+        uint32_t error;
+    } starts[] = {
+        {"no wave input (before the settings)",  [] { SetFakeWaveDevices(0, nullptr, 0); }, 1},
+        {"no wave output (before the settings)", [] { SetFakeWaveDevices(1, nullptr, 0); }, 2},
+        {"mixer (after the settings)",           [] { SetMixerInitFailForTest(1); },        4},
+    };
+    for (const auto& start : starts) {
+        RegistryResetForTest();
+        ASSERT_TRUE(RegistryInstallKey(key));
+        RegistryKey k = nullptr;
+        ASSERT_TRUE(RegistryOpenKey(key, REGISTRY_READ_WRITE, &k));
+        for (const auto& v : stored) ASSERT_TRUE(RegistryWriteDword(k, v.name, v.value));
+        ASSERT_TRUE(RegistryWriteString(k, "RecFileName", "C:\\Takes\\Live-"));
+        RegistryCloseKey(k);
+
+        start.arrange();
+        EXPECT_EQ(0, Start()) << start.what;
+        EXPECT_EQ(start.error, GetInitErrorNo()) << start.what;
+        EngineShutdown();
+
+        ASSERT_TRUE(RegistryOpenKey(key, REGISTRY_READ, &k));
+        for (const auto& v : stored) {
+            uint32_t now = 0xDEADBEEF;
+            EXPECT_TRUE(RegistryReadDword(k, v.name, &now));
+            EXPECT_EQ(v.value, now) << v.name << " after " << start.what;
+        }
+        char path[SETTINGS_PATH_BYTES] = "";
+        EXPECT_TRUE(RegistryReadString(k, "RecFileName", path, sizeof path));
+        EXPECT_STREQ("C:\\Takes\\Live-", path) << start.what;
+        RegistryCloseKey(k);
+        TearDown();
+        SetUp();
+    }
+}
 }  // namespace

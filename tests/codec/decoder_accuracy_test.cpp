@@ -2,6 +2,7 @@
 // encoders (lame, twolame, ffmpeg) and our own layer I encoder: every stream must stay within
 // the full-accuracy RMS limit and have the same length after the decoder delay.
 #include <gtest/gtest.h>
+#include "tool_skip.h"
 
 #include "codec/codec_test_util.h"
 
@@ -58,7 +59,7 @@ class DecoderAccuracy : public ::testing::TestWithParam<CorpusCase> {};
 
 TEST_P(DecoderAccuracy, MatchesReferenceWithinFullAccuracy) {
     const CorpusCase& c = GetParam();
-    if (!HaveTool("sox") || !HaveTool("mpg123") || !ToolPresent(c.tool)) GTEST_SKIP() << "tool missing";
+    if (!HaveTool("sox") || !HaveTool("mpg123") || !ToolPresent(c.tool)) SKIP_UNLESS_CI("tool missing");
     ScratchDir dir(std::string("accuracy_") + c.name);
     std::string wav = dir / "in.wav", mp = dir / "stream.mpa", ref = dir / "ref.f32";
     std::string synth = "sox -n -b 16 -r " + std::to_string(c.rate) + " -c " + std::to_string(c.channels) + " " + wav +

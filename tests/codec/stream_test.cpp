@@ -2,6 +2,7 @@
 // VBR and gapless headers give the length, damage is concealed without crashes, seeking is
 // frame-accurate, and frame headers decode to the right sizes.
 #include <gtest/gtest.h>
+#include "tool_skip.h"
 
 #include <cstring>
 #include <random>
@@ -31,7 +32,7 @@ protected:
         dir = nullptr;
     }
     void SetUp() override {
-        if (!plain || plain->empty()) GTEST_SKIP() << "sox or lame missing";
+        if (!plain || plain->empty()) SKIP_UNLESS_CI("sox or lame missing");
     }
     static ScratchDir* dir;
     static std::vector<uint8_t>* plain;
@@ -281,7 +282,7 @@ TEST(FrameHeader, SizesAndFieldsOfRepresentativeHeaders) {
 // Free format: constant-rate streams whose frames need no padding (32 kHz) with the bit-rate
 // index cleared in every header play exactly like the originals.
 TEST(FreeFormat, StreamsWithoutABitRateIndexDecodeLikeTheirTwins) {
-    if (!HaveTool("sox")) GTEST_SKIP() << "sox missing";
+    if (!HaveTool("sox")) SKIP_UNLESS_CI("sox missing");
     ScratchDir dir("freeformat");
     ASSERT_TRUE(
         Shell("sox -n -b 16 -r 32000 -c 2 " + (dir / "in.wav") + " synth 2 pluck C3 synth 2 pinknoise mix vol 0.4"));

@@ -19,6 +19,7 @@
 #include "docking/selector_link.h"
 #include "playback/playback_control.h"
 #include "playlist/playlist_model.h"
+#include "resources/resource.h"
 #include "record/capture.h"
 #include "settings/settings.h"
 
@@ -244,13 +245,13 @@ TEST_F(DeckTest, NextOnTheLastEntryDependsOnRepeat) {
     EXPECT_EQ(Track(), 1);
     EXPECT_EQ(State(), Stopped);
 
-    Settings().repeat = 2;
+    Settings().repeat = REPEAT_LIST;
     PlayFrom(3, 1000);
     NextTrack();  // repeat all: top of the list, still playing
     EXPECT_EQ(Track(), 1);
     EXPECT_EQ(State(), Playing);
 
-    Settings().repeat = 1;
+    Settings().repeat = REPEAT_TRACK;
     PlayFrom(2, 1000);
     NextTrack();  // repeat one holds only the track's end, not the key
     EXPECT_EQ(Track(), 3);
@@ -296,13 +297,13 @@ TEST_F(DeckTest, TrackEndsFollowTheRepeatMode) {
     EXPECT_EQ(State(), Stopped);
     EXPECT_EQ(World().statusWrites.back(), (std::vector<uint8_t>{0, 150, 0, 0}));
 
-    Settings().repeat = 1;
+    Settings().repeat = REPEAT_TRACK;
     PlayFrom(2, 0);
     Ticks(10);
     EXPECT_EQ(Track(), 2);  // the same track again
     EXPECT_EQ(State(), Playing);
 
-    Settings().repeat = 2;
+    Settings().repeat = REPEAT_LIST;
     PlayFrom(3, 0);
     Ticks(10);
     EXPECT_EQ(Track(), 1);
@@ -548,12 +549,12 @@ TEST_F(DeckTest, RecordWithoutTheDeviceOrOnTheDaysFirstPressShowsAMessage) {
     EXPECT_EQ(EnterRecStandby(), 0);
     EXPECT_EQ(State(), NoTrack);
     ASSERT_EQ(RecordedMessageCount(), 1);
-    EXPECT_EQ(RecordedMessageAt(0)->stringId, 57);
+    EXPECT_EQ(RecordedMessageAt(0)->stringId, STR_NEED_DEVICE);
 
     World().waveInputPresent = 1;
     Settings().recNoticePending = 1;
     EXPECT_EQ(EnterRecStandby(), 0);
-    EXPECT_EQ(RecordedMessageAt(1)->stringId, 55);
+    EXPECT_EQ(RecordedMessageAt(1)->stringId, STR_MPEG_CPU_NOTICE);
     EXPECT_EQ(EnterRecStandby(), 1);  // the next press goes on
     EXPECT_EQ(State(), RecStandby);
 }

@@ -42,6 +42,6 @@ TEST_F(FaceTest, TimeRedrawsOnlyOnANewHalfSecond) {
     EXPECT_EQ(ShowTime(500), 1);
     EXPECT_EQ(ShowTime(999), 0);
     EXPECT_EQ(Face().timeMs, 500u);
-    EXPECT_EQ(ShowTime(0x80000000u | 500), 1);  // time left is another value
+    EXPECT_EQ(ShowTime(FACE_TIME_LEFT_BIT | 500), 1);  // time left is another value
 }
 }  // namespace

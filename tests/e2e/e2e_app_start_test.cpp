@@ -1,8 +1,10 @@
 // Start and end of the deck under Wine: the first start shows the main window, a second start
 // raises it and exits, files of a second start are handed over one message each, a start
-// without any sound device reports its error number, and an idle deck closes with code 0.
+// without any sound device reports its error number and leaves the stored settings alone, and
+// an idle deck closes with code 0.
 #include "e2e/rig.h"
 #include <gtest/gtest.h>
+#include "tool_skip.h"
 #include <sys/stat.h>
 #include <fstream>
 
@@ -11,12 +13,13 @@ const char DECK_CLASS[] = "Vornex_Deck_Controller";
 const char DECK_TITLE[] = "Quaverly Deck";
 const int START_MS = 60000;  // a cold Wine start with a fresh wineserver can be slow
 const int EXIT_MS = 30000;
+const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
 
 class DeckStart : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!PathExists(DeckExePath()) || !PathExists(WintoolExePath()))
-            GTEST_SKIP() << "Windows build missing: " << DeckExePath();
+            SKIP_UNLESS_CI("Windows build missing: " << DeckExePath());
     }
     void TearDown() override {
         for (pid_t p : started) StopProcess(p);
@@ -102,10 +105,19 @@ TEST_F(DeckStart, FilesOfASecondStartAreHandedOverOneByOne) {
     EXPECT_EQ("0\t22\tZ:\\tmp\\three four.mid\tzero", lines[3]);
 }
 
-TEST_F(DeckStart, WithoutAnySoundDeviceTheStartFailsWithErrorOne) {
+TEST_F(DeckStart, WithoutAnySoundDeviceTheStartFailsWithErrorOneAndKeepsTheStoredSettings) {
     RigOptions options;
     options.pulse = false;
     ASSERT_TRUE(StartRig(&rig, options));
+    // Values the failed start must not replace with its built-in ones.
+    const std::pair<const char*, const char*> stored[] = {
+        {"RecordFrequency", "48000"},
+        {"RecordChannel",   "1"    },
+        {"RecordBps",       "24"   }
+    };
+    for (const auto& v : stored)
+        ASSERT_EQ(0, RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", v.first, "/t", "REG_DWORD", "/d", v.second, "/f"},
+                             60000));
     pid_t deck = Start({});
     MessageBoxInfo box;
     ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "Fail to initialize.", START_MS, &box));
@@ -117,13 +129,18 @@ TEST_F(DeckStart, WithoutAnySoundDeviceTheStartFailsWithErrorOne) {
     int code = -1;
     ASSERT_TRUE(WaitExit(deck, EXIT_MS, &code));
     EXPECT_EQ(1, code);
+    for (const auto& v : stored) {
+        std::string data;
+        EXPECT_TRUE(ReadRegistryValue(rig, SETTINGS_KEY, v.first, &data)) << v.first;
+        EXPECT_EQ(std::stoul(v.second), std::stoul(data, nullptr, 0)) << v.first;
+    }
 }
 TEST_F(DeckStart, TheFailureMessageFollowsTheUserInterfaceLanguage) {
     RigOptions options;
     options.pulse = false;
     ASSERT_TRUE(StartRig(&rig, options));
     EnvList japanese = JapaneseEnv(rig);
-    if (japanese.empty()) GTEST_SKIP() << "no ja_JP locale can be built here";
+    if (japanese.empty()) SKIP_UNLESS_CI("no ja_JP locale can be built here");
     pid_t deck = StartDeck(rig, {}, japanese);
     started.push_back(deck);
     MessageBoxInfo box;

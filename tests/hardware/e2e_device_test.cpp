@@ -4,6 +4,7 @@
 #include "e2e/rig.h"
 #include "hardware/usb_sim.h"
 #include <gtest/gtest.h>
+#include "tool_skip.h"
 #include <sys/stat.h>
 #include <unistd.h>
 #include <fstream>
@@ -26,7 +27,7 @@ class DeckDevice : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!PathExists(DeckExePath()) || !PathExists(WintoolExePath()))
-            GTEST_SKIP() << "Windows build missing: " << DeckExePath();
+            SKIP_UNLESS_CI("Windows build missing: " << DeckExePath());
     }
     void TearDown() override {
         for (pid_t p : started) StopProcess(p);

@@ -41,8 +41,9 @@ void FakeTrackSet(int status, const char* path) {
 }
 const std::vector<std::string>& FakeTrackCalls() { return g_fake.calls; }
 
-int32_t PlayerCheckInfo(const char* path, void* info, void* ext) {
-    g_fake.checks++;
+namespace {
+// What the library answers: 0 for an MPEG file, 1 for anything else.
+int32_t FakeCheckInfo(const char* path, void* info, void* ext) {
     if (!g_fake.present) return MPEG_UNAVAILABLE;
     FILE* f = std::fopen(path, "rb");
     if (!f) return 1;
@@ -60,7 +61,7 @@ int32_t PlayerCheckInfo(const char* path, void* info, void* ext) {
     int rate = RATES[srIndex] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
     uint8_t* in = static_cast<uint8_t*>(info);
     std::memset(in, 0, TAVPLY_INFO_BYTES);
-    Put32(in + TAVPLY_INFO_STREAM, 2);
+    Put32(in + TAVPLY_INFO_STREAM, TAVPLY_STREAM_MPEG_AUDIO);
     Put32(in + TAVPLY_INFO_STREAM_BYTES, uint32_t(size));
     Put32(in + TAVPLY_INFO_LENGTH_MS, uint32_t(uint64_t(size) * 8 / kbps));
     Put32(in + TAVPLY_INFO_VERSION_BIT, version == 3);
@@ -74,6 +75,14 @@ int32_t PlayerCheckInfo(const char* path, void* info, void* ext) {
     std::memset(x, 0, TAVPLY_EXT_BYTES);
     std::memcpy(x + TAVPLY_EXT_CHANNEL_STATUS, g_fake.status, 4);
     return 0;
+}
+}  // namespace
+
+int PlayerCheckInfo(const char* path, void* info, void* ext, int32_t* codeOut) {
+    g_fake.checks++;
+    int32_t code = FakeCheckInfo(path, info, ext);
+    if (codeOut) *codeOut = code;
+    return code == 0;
 }
 
 int GetTrackStatus() { return g_fake.trackStatus; }

@@ -2,6 +2,7 @@
 // NoName.$$$ beside the program and comes back at the next start; a list opened from a ".spl"
 // file goes into the history and reopens from it, with no temporary list left behind.
 #include <gtest/gtest.h>
+#include "tool_skip.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -52,7 +53,7 @@ protected:
     void SetUp() override {
         if (!PathExists(DeckExePath()) || !PathExists(WintoolExePath())) {
             if (std::getenv("CI")) FAIL() << "Windows build missing: " << DeckExePath();
-            GTEST_SKIP() << "Windows build missing: " << DeckExePath();
+            SKIP_UNLESS_CI("Windows build missing: " << DeckExePath());
         }
         ASSERT_TRUE(StartRig(&rig));
         vendorKeyExisted = RunWine(rig, "reg", {"query", VENDOR_KEY}, 60000) == 0;

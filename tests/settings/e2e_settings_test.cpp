@@ -2,6 +2,7 @@
 // default in a key the deck made itself (gone once the wineserver restarts), and values stored
 // beforehand in an installer-made key place and size the main window.
 #include <gtest/gtest.h>
+#include "tool_skip.h"
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,7 +95,7 @@ class DeckSettings : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!PathExists(DeckExePath()) || !PathExists(WintoolExePath()))
-            GTEST_SKIP() << "Windows build missing: " << DeckExePath();
+            SKIP_UNLESS_CI("Windows build missing: " << DeckExePath());
         ASSERT_TRUE(StartRig(&rig));
         // A persistent server, so keys the deck made outlive the deck until the server is ended.
         // It must be the first server of the run: one winding down would ignore -p.

@@ -3,6 +3,7 @@
 // native command-line encoder makes of the same file (same code, same arithmetic). Skipped when
 // the Windows build tree has not been built.
 #include <gtest/gtest.h>
+#include "tool_skip.h"
 #include <unistd.h>
 
 #include "enc_test_util.h"
@@ -12,7 +13,7 @@ using namespace enctest;
 TEST(TavencDll, EncodesUnderWineAndDecodesCleanly) {
     std::string bin = std::string(QD_WINDOWS_BUILD_DIR) + "/bin/";
     if (ReadFile(bin + "tavenc.dll").empty() || ReadFile(bin + "tavenc_wine_encode.exe").empty())
-        GTEST_SKIP() << "Windows build not found in " << bin;
+        SKIP_UNLESS_CI("Windows build not found in " << bin);
     Pcm in = MusicLike(44100, 2, 1.5);
     std::string base = "/tmp/tavenc_wine_" + std::to_string(::getpid());
     ASSERT_TRUE(WriteFile(base + ".wav", WaveBytes(in)));

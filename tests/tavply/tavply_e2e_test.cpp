@@ -3,6 +3,7 @@
 // decoding of the file, the status must go from playing to stopped at the end, the position
 // must follow the audio, and a seek must move it.
 #include <gtest/gtest.h>
+#include "tool_skip.h"
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -116,8 +117,8 @@ protected:
     void SetUp() override {
         driver = WindowsBinDir() + "/tavply_driver.exe";
         if (!PathExists(driver) || !PathExists(WindowsBinDir() + "/tavply.dll"))
-            GTEST_SKIP() << "Windows build missing";
-        if (!HaveTool("lame") || !HaveTool("sox")) GTEST_SKIP() << "lame or sox missing";
+            SKIP_UNLESS_CI("Windows build missing");
+        if (!HaveTool("lame") || !HaveTool("sox")) SKIP_UNLESS_CI("lame or sox missing");
         ASSERT_TRUE(StartRig(&rig));
         dir.reset(new ScratchDir("tavply_e2e"));
         // a rising tone with a stepped envelope: unambiguous to align

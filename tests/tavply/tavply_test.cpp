@@ -1,6 +1,7 @@
 // The player library's calls in the native build: the information records the program reads,
 // and the player's status, position, seeking, resuming and levels against the clocked output.
 #include <gtest/gtest.h>
+#include "tool_skip.h"
 
 #include <chrono>
 #include <cstring>
@@ -33,7 +34,7 @@ protected:
         dir = nullptr;
     }
     void SetUp() override {
-        if (!dir) GTEST_SKIP() << "sox, lame or twolame missing";
+        if (!dir) SKIP_UNLESS_CI("sox, lame or twolame missing");
     }
     static ScratchDir* dir;
     uint8_t info[TAVPLY_INFO_BYTES];
@@ -43,7 +44,7 @@ ScratchDir* TavplyFiles::dir = nullptr;
 
 TEST_F(TavplyFiles, CheckInfoDescribesLayer3AndLayer2Streams) {
     ASSERT_EQ(0, MpegAudioPlayCheckInfo((*dir / "a.mp3").c_str(), info, ext));
-    EXPECT_EQ(2u, Get32(info, TAVPLY_INFO_STREAM));
+    EXPECT_EQ(uint32_t(TAVPLY_STREAM_MPEG_AUDIO), Get32(info, TAVPLY_INFO_STREAM));
     EXPECT_EQ(1u, Get32(info, TAVPLY_INFO_VERSION_BIT));
     EXPECT_EQ(1u, Get32(info, TAVPLY_INFO_LAYER_CODE));
     EXPECT_EQ(3u, Get32(info, TAVPLY_INFO_LAYER));

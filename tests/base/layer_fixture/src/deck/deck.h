@@ -1,0 +1,2 @@
+// Stand-in header.
+#pragma once

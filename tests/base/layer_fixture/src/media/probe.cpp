@@ -1,0 +1,8 @@
+// A media file that reaches up into the deck.
+#include "media/probe.h"
+
+#include <vector>
+
+#include "base/bytes.h"
+#include "deck/deck.h"
+#include "tavply_api.h"
