@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include "media/file_splice.h"
 #include "media/id3v1.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
@@ -117,8 +118,16 @@ int Get(const char* path, int field, int source) {
     return found ? 0 : 1;
 }
 
+// Why a write failed, as the tool prints it.
+const char* FailureName(int failure) {
+    static const char* const NAMES[] = {"none",    "busy",    "cannot_open", "corrupt",
+                                        "too_big", "no_room", "io_error",    "refused"};
+    return failure >= 0 && failure <= WRITE_FAILED_REFUSED ? NAMES[failure] : "unknown";
+}
+
 int Result(int r) {
     std::printf("result=%d\n", r);
+    if (!r) std::printf("failure=%s\n", FailureName(LastTitleWriteFailure()));
     return r ? 0 : 1;
 }
 

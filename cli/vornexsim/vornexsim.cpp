@@ -21,6 +21,8 @@ const char* const USAGE =
     "  other HUB PORT DESCRIPTION  plug in some other device\n"
     "  unplug [HUB PORT]           unplug every Vornex device, or whatever is on HUB PORT\n"
     "  move HUB PORT               move the first Vornex device there\n"
+    "  lose                        the hubs lose every Vornex device the way a real hub does:\n"
+    "                              no device on the port, its driver key and description stay\n"
     "  input 1|2                   input selection (register 6: 1 = IN1, 2 = IN2)\n"
     "  lock 48000|44100|32000|none digital-input lock (register 7)\n"
     "  power N                     power mode byte (register 8)\n"
@@ -120,7 +122,7 @@ int Run(SimModel* m, int argc, char** argv) {
     }
     if (cmd == "unplug" && argc == 1) {
         for (size_t i = 0; i < m->ports.size();) {
-            if (m->ports[i].kind == SIM_PORT_VORNEX)
+            if (m->ports[i].kind == SIM_PORT_VORNEX || m->ports[i].kind == SIM_PORT_LOST)
                 m->ports.erase(m->ports.begin() + long(i));
             else
                 i++;
@@ -144,6 +146,11 @@ int Run(SimModel* m, int argc, char** argv) {
         }
         Fail("no Vornex device is plugged in");
         return 3;
+    }
+    if (cmd == "lose" && argc == 1) {
+        for (SimPort& p : m->ports)
+            if (p.kind == SIM_PORT_VORNEX) p.kind = SIM_PORT_LOST;
+        return 0;
     }
     if (cmd == "input" && argc == 2 && Number(argv[1], &a)) {
         m->regs[REG_INPUT_SELECT] = uint8_t(a);

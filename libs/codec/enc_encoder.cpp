@@ -83,7 +83,54 @@ void BandRatios(const EncPsyResult* r, int fftHalf, const uint16_t* bounds, int 
     }
 }
 
+// Lowpass by layer: the highest frequency worth coding at a bit rate per channel, as common
+// practice sets it; a lower rate leaves too few bits for the top octave to sound clean. Rows
+// in rising bit rate, interpolated between; columns: kbit/s per channel, cutoff in Hz.
+struct LowpassRow {
+    int kbpsPerChannel;
+    float hz;
+};
+const LowpassRow LOWPASS_LAYER3[] = {
+    {16,  5500.0f },
+    {24,  7500.0f },
+    {32,  10000.0f},
+    {40,  12500.0f},
+    {48,  14500.0f},
+    {56,  15500.0f},
+    {64,  16500.0f},
+    {80,  18000.0f},
+    {96,  19000.0f},
+    {112, 19500.0f},
+    {160, 20000.0f},
+    {320, 20500.0f},
+};
+const LowpassRow LOWPASS_LAYER12[] = {
+    {32,  7000.0f },
+    {48,  10000.0f},
+    {64,  14000.0f},
+    {80,  17000.0f},
+    {96,  20500.0f},
+    {192, 22000.0f},
+};
+
+template <size_t N>
+float LowpassHz(const LowpassRow (&rows)[N], int kbpsPerChannel) {
+    if (kbpsPerChannel <= rows[0].kbpsPerChannel) return rows[0].hz;
+    for (size_t i = 1; i < N; ++i)
+        if (kbpsPerChannel <= rows[i].kbpsPerChannel) {
+            const LowpassRow &a = rows[i - 1], &b = rows[i];
+            return a.hz + (b.hz - a.hz) * float(kbpsPerChannel - a.kbpsPerChannel) /
+                              float(b.kbpsPerChannel - a.kbpsPerChannel);
+        }
+    return rows[N - 1].hz;
+}
+
 }  // namespace
+
+float EncLowpassHz(int layer, int bitrateKbps, int channels) {
+    const int perChannel = bitrateKbps / channels;
+    return layer == 3 ? LowpassHz(LOWPASS_LAYER3, perChannel) : LowpassHz(LOWPASS_LAYER12, perChannel);
+}
 
 int EncCheckConfig(const EncConfig* cfg) {
     if (cfg->layer < 1 || cfg->layer > 3) return 0;
@@ -122,12 +169,14 @@ int EncInit(EncState* s, const EncConfig* cfg) {
         EncPsyInitTables(&s->psyShort, cfg->sampleRate, ENC_PSY_FFT_SHORT);
         EncL3InitTables(&s->l3.tables);
     }
+    s->lowpassHz = EncLowpassHz(cfg->layer, cfg->bitrateKbps, cfg->channels);
     for (int ch = 0; ch < ENC_MAX_CHANNELS; ++ch) {
         EncFilterReset(&s->history[ch]);
         EncPsyReset(&s->psyChannel[ch]);
         EncPsyReset(&s->psyShortChannel[ch]);
     }
     EncL3Reset(&s->l3);
+    EncL3SetLowpass(&s->l3, cfg->sampleRate, s->lowpassHz);
     return 1;
 }
 
@@ -166,6 +215,14 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
                 }
             }
         }
+        // The lowpass: subbands wholly above the cutoff are neither coded nor given bits.
+        const float subbandHz = float(s->cfg.sampleRate) / 64.0f;
+        for (int ch = 0; ch < nch; ++ch)
+            for (int sb = 0; sb < 32; ++sb)
+                if (float(sb) * subbandHz >= s->lowpassHz) {
+                    smr[ch][sb] = -100.0f;
+                    for (int t = 0; t < 36; ++t) s->subband[ch][t][sb] = 0.0f;
+                }
         EncBitWriter w;
         EncBitsStart(&w, out, uint32_t(frameBytes));
         WriteHeader(&w, s, padding, nch == 2 ? 0 : 3, 0);
@@ -196,11 +253,15 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
                 // Short blocks: three windows 192 samples apart around the block's centre. Their
                 // phase prediction runs from window to window, fresh at each run of short blocks.
                 if (f.blockType[g] != 2) continue;
-                if (!(g == 1 ? f.blockType[0] == 2 : s->l3PrevShort)) EncPsyReset(&s->psyShortChannel[ch]);
-                for (int w = 0; w < 3; ++w) {
+                // A fresh run starts with the window before the block's first, so that the first
+                // window's threshold is held to what the quiet before an attack can mask.
+                const int fresh = !(g == 1 ? f.blockType[0] == 2 : s->l3PrevShort);
+                if (fresh) EncPsyReset(&s->psyShortChannel[ch]);
+                for (int w = fresh ? -1 : 0; w < 3; ++w) {
                     const float* at =
                         s->psyInput[ch] + ENC_PSY_LOOKBACK - 801 + 576 * g + 192 * (w - 1) - ENC_PSY_FFT_SHORT / 2;
                     EncPsyAnalyze(&s->psyShort, &s->psyShortChannel[ch], at, 1, &s->psyResult);
+                    if (w < 0) continue;
                     BandRatios(&s->psyResult, ENC_PSY_FFT_SHORT / 2, MPA_SFB_SHORT[f.rateSlot], 13, 192,
                                f.ratioShort[g][ch][w]);
                 }

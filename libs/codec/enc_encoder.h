@@ -33,6 +33,7 @@ struct EncState {
     int frameBytesBase;  // frame length without padding
     int padRemainder;    // fractional slot per frame, in units of 1/sampleRate
     int padAccum;        // accumulated fraction deciding the padding bit
+    float lowpassHz;     // nothing above this is coded
     EncFilterTables filter;
     EncFilterHistory history[ENC_MAX_CHANNELS];
     EncPsyTables psy;
@@ -63,6 +64,9 @@ enum : int { ENC_OUTPUT_MIN_CAP = 4 * ENC_MAX_FRAME_BYTES };  // enough for any 
 
 // Ends the stream: writes whatever is held back. Returns bytes written, -1 when cap is too small.
 int EncFinish(EncState* s, uint8_t* out, int cap);
+
+// The lowpass a setting gets (Hz): by layer and bit rate per channel.
+float EncLowpassHz(int layer, int bitrateKbps, int channels);
 
 // Samples the decoder puts out before the first input sample (filterbank and MDCT delay).
 int EncCodecDelay(int layer);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "enc_bits.h"
+#include "enc_l3_huffman.h"
 #include "mpa_tables.h"
 
 namespace {
@@ -13,128 +14,25 @@ namespace {
 const double L3_PI = 3.14159265358979323846;
 const int L3_MAX_Q = 8206;           // 15 + 2^13 - 1, the largest value table 31 codes
 const int L3_OUTER_ITERATIONS = 12;  // scale-factor passes per granule (a speed/quality limit)
-const float L3_ATTACK_RATIO = 10.0f;
+const float L3_ATTACK_RATIO = 6.0f;
 
-// ---- Huffman bit counting ------------------------------------------------------------------
+// Frame layout and the decoder's buffer, as the format fixes them.
+const int L3_HEADER_BITS = 32;
+const int L3_SIDE_BYTES_MONO = 17;
+const int L3_SIDE_BYTES_STEREO = 32;
+const int L3_DECODER_BUFFER_BITS = 7680;  // a decoder holds at most this much frame and reservoir
+const int L3_MAX_MAIN_DATA_BEGIN = 511;   // the side information's 9-bit back pointer
+const int L3_MAX_PART23_BITS = 4095;      // 12-bit field per granule and channel
+const uint8_t L3_MODE_EXT_MASK = 0xCF;    // header byte 3 without the mode extension
+const uint8_t L3_MODE_EXT_MS = 0x20;      // mid/side stereo on, intensity off
 
-// Bits of a region under up to three tables at once (all with escape bits or all without):
-// the signs and escapes are the same for each, only the code lengths differ.
-void RegionBits(const int* ix, int start, int end, const int* tables, int n, int* bitsOut) {
-    const MpaHuffTable* t[3];
-    for (int k = 0; k < n; ++k) t[k] = &MPA_HUFF[tables[k]];
-    const bool escapes = t[0]->linbits > 0;
-    int len[3] = {0, 0, 0}, signs = 0, escaped = 0;
-    for (int i = start; i < end; i += 2) {
-        int x = ix[i], y = ix[i + 1];
-        signs += (x != 0) + (y != 0);
-        if (escapes) {
-            if (x >= 15) {
-                x = 15;
-                ++escaped;
-            }
-            if (y >= 15) {
-                y = 15;
-                ++escaped;
-            }
-        }
-        for (int k = 0; k < n; ++k) len[k] += t[k]->codes[x * t[k]->size + y].len;
-    }
-    for (int k = 0; k < n; ++k) bitsOut[k] = len[k] + signs + escaped * t[k]->linbits;
-}
-
-// Chooses the cheapest table that can code a region; returns its bits, table in *tableOut.
-int ChooseTable(const int* ix, int start, int end, int* tableOut) {
-    int maxv = 0;
-    for (int i = start; i < end; ++i)
-        if (ix[i] > maxv) maxv = ix[i];
-    *tableOut = 0;
-    if (maxv == 0 || start >= end) return 0;
-    // Candidate tables by the largest value they code without escape bits.
-    static const int GROUPS[6][3] = {
-        {1,  2,  3 },
-        {2,  3,  0 },
-        {5,  6,  0 },
-        {7,  8,  9 },
-        {10, 11, 12},
-        {13, 15, 0 }
-    };
-    static const int GROUP_MAX[6] = {1, 2, 3, 5, 7, 15};
-    int candidates[3], n = 0;
-    if (maxv <= 15) {
-        int g = 0;
-        while (GROUP_MAX[g] < maxv) ++g;
-        while (n < 3 && GROUPS[g][n]) {
-            candidates[n] = GROUPS[g][n];
-            ++n;
-        }
-    } else {
-        // Escape tables: the first of each family (16-23, 24-31) with enough extra bits.
-        for (int family = 16; family <= 24; family += 8)
-            for (int t = family; t < family + 8; ++t)
-                if (15 + (1 << MPA_HUFF[t].linbits) - 1 >= maxv) {
-                    candidates[n++] = t;
-                    break;
-                }
-    }
-    int bits[3] = {0, 0, 0};
-    RegionBits(ix, start, end, candidates, n, bits);
-    int best = 0;
-    for (int k = 1; k < n; ++k)
-        if (bits[k] < bits[best]) best = k;
-    *tableOut = candidates[best];
-    return bits[best];
-}
-
-// Splits the big-value lines into regions, picks tables and the count1 table; returns the
-// Huffman bits (part 3), or a huge number when a value is out of range.
-int CountBits(EncL3Granule* g, const uint16_t* sfbLong) {
-    const int* ix = g->ix;
-    int end = ENC_L3_LINES;
-    while (end > 1 && ix[end - 1] == 0 && ix[end - 2] == 0) end -= 2;
-    g->count1End = end;
-    int i = end;
-    while (i > 3) {
-        if ((ix[i - 1] | ix[i - 2] | ix[i - 3] | ix[i - 4]) > 1) break;
-        i -= 4;
-    }
-    g->bigValues = i / 2;
-    int bigEnd = i;
-
-    int bits = 0;
-    // count1: table A (Huffman) or B (four plain bits), plus signs
-    int bitsA = 0, bitsB = 0;
-    for (int k = bigEnd; k < end; k += 4) {
-        int v = ix[k] != 0, w = ix[k + 1] != 0, x = ix[k + 2] != 0, y = ix[k + 3] != 0;
-        int signs = v + w + x + y;
-        bitsA += MPA_HUFF_QUAD[0][v * 8 + w * 4 + x * 2 + y].len + signs;
-        bitsB += 4 + signs;
-    }
-    g->count1Table = bitsB < bitsA ? 1 : 0;
-    bits += bitsB < bitsA ? bitsB : bitsA;
-
-    if (g->blockType != 0) {
-        // Window-switched granules have fixed regions: 36 lines, then the rest.
-        g->region1Start = 36 < bigEnd ? 36 : bigEnd;
-        g->region2Start = bigEnd;
-        g->region0 = 7;
-        g->region1 = 0;
-    } else {
-        int nsfb = 0;
-        while (nsfb < 22 && sfbLong[nsfb] < bigEnd) ++nsfb;
-        int r0 = (nsfb * 3 + 5) / 10, r1 = (nsfb * 3 + 5) / 10;
-        if (r0 > 15) r0 = 15;
-        if (r1 > 7) r1 = 7;
-        int a = r0 + 1 > 22 ? 22 : r0 + 1, b = r0 + r1 + 2 > 22 ? 22 : r0 + r1 + 2;
-        g->region0 = r0;
-        g->region1 = r1;
-        g->region1Start = sfbLong[a] < bigEnd ? sfbLong[a] : bigEnd;
-        g->region2Start = sfbLong[b] < bigEnd ? sfbLong[b] : bigEnd;
-    }
-    bits += ChooseTable(ix, 0, g->region1Start, &g->tableSelect[0]);
-    bits += ChooseTable(ix, g->region1Start, g->region2Start, &g->tableSelect[1]);
-    bits += ChooseTable(ix, g->region2Start, bigEnd, &g->tableSelect[2]);
-    return bits;
-}
+// Stereo and bit allocation policy.
+const float L3_MS_SIDE_SHARE = 0.3f;           // mid/side when the side carries less than this share of the mid
+const float L3_MS_SIDE_NEED = 0.5f;            // the side channel's claim on the reservoir, relative
+const int L3_SAVE_DIVISOR = 10;                // up to a tenth of each share goes to the reservoir
+const float L3_PE_FULL_NEED = 1500.0f;         // perceptual entropy that earns a granule the whole reservoir
+const float L3_NOISE_FLOOR_PER_LINE = 1e-12f;  // allowed noise never drops below this (silent bands)
+const float L3_LOWPASS_PASS_SHARE = 0.94f;     // the lowpass's taper starts here (share of the cutoff)
 
 // ---- Quantisation ----------------------------------------------------------------------------
 
@@ -230,7 +128,7 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
     }
     best->region1Start = best->region2Start = 0;
     if (peak < 1e-9f || maxBits <= 0) {
-        CountBits(best, sfbLong);
+        EncL3CountBits(best, sfbLong);
         return;
     }
     std::memset(g, 0, sizeof *g);
@@ -250,7 +148,7 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
             int lo = 0, hi = 255;
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
-                if (Quantise(t, xr34, bandMax, bands, mid, g->sf, g->ix) && CountBits(g, sfbLong) <= budget)
+                if (Quantise(t, xr34, bandMax, bands, mid, g->sf, g->ix) && EncL3CountBits(g, sfbLong) <= budget)
                     hi = mid;
                 else
                     lo = mid + 1;
@@ -259,12 +157,12 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         } else {
             found = gain;
             while (found < 255 &&
-                   !(Quantise(t, xr34, bandMax, bands, found, g->sf, g->ix) && CountBits(g, sfbLong) <= budget))
+                   !(Quantise(t, xr34, bandMax, bands, found, g->sf, g->ix) && EncL3CountBits(g, sfbLong) <= budget))
                 ++found;
         }
         gain = found;
         if (!Quantise(t, xr34, bandMax, bands, gain, g->sf, g->ix)) break;
-        int part3 = CountBits(g, sfbLong);
+        int part3 = EncL3CountBits(g, sfbLong);
         if (part3 > budget) break;
         g->globalGain = gain;
         g->part2 = part2;
@@ -314,7 +212,7 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         std::memset(best, 0, sizeof *best);
         best->blockType = blockType;
         best->globalGain = 210;
-        CountBits(best, sfbLong);
+        EncL3CountBits(best, sfbLong);
     }
 }
 
@@ -370,100 +268,21 @@ void Mdct(const EncL3Tables* t, const float prev[18][32], const float cur[18][32
         }
 }
 
-// A transient: one sixth of the granule carries far more energy than the sixths before it.
+// Transients in a granule of subband samples, by thirds: bit k set when third k carries far more
+// energy than the three thirds before it.
 int DetectAttack(EncL3Channel* c, const float sub[18][32]) {
-    int attack = 0;
+    int thirds = 0;
     for (int seg = 0; seg < 3; ++seg) {
         float e = 0.0f;
         for (int n = seg * 6; n < seg * 6 + 6; ++n)
             for (int sb = 2; sb < 32; ++sb) e += sub[n][sb] * sub[n][sb];
         float before = (c->segEnergy[0] + c->segEnergy[1] + c->segEnergy[2]) / 3.0f;
-        if (e > L3_ATTACK_RATIO * before && e > 1e-4f) attack = 1;
+        if (e > L3_ATTACK_RATIO * before && e > 1e-4f) thirds |= 1 << seg;
         c->segEnergy[0] = c->segEnergy[1];
         c->segEnergy[1] = c->segEnergy[2];
         c->segEnergy[2] = e;
     }
-    return attack;
-}
-
-// ---- Bitstream ---------------------------------------------------------------------------------
-
-void WriteScalefactors(EncBitWriter* w, const EncL3Granule* g) {
-    int s1 = MPA_L3_SLEN[0][g->scalefacCompress], s2 = MPA_L3_SLEN[1][g->scalefacCompress];
-    if (g->blockType == 2) {
-        for (int i = 0; i < 36; ++i) EncPutBits(w, uint32_t(g->sf[i]), i < 18 ? s1 : s2);
-    } else {
-        for (int i = 0; i < 21; ++i) EncPutBits(w, uint32_t(g->sf[i]), i < 11 ? s1 : s2);
-    }
-}
-
-void WritePairs(EncBitWriter* w, int table, const int* ix, const float* xr, int start, int end) {
-    if (table == 0) return;
-    const MpaHuffTable& t = MPA_HUFF[table];
-    for (int i = start; i < end; i += 2) {
-        int ax = ix[i], ay = ix[i + 1];
-        int cx = ax, cy = ay;
-        if (t.linbits) {
-            if (cx > 15) cx = 15;
-            if (cy > 15) cy = 15;
-        }
-        const MpaHuffCode& code = t.codes[cx * t.size + cy];
-        EncPutBits(w, code.code, code.len);
-        if (t.linbits && ax >= 15) EncPutBits(w, uint32_t(ax - 15), t.linbits);
-        if (ax) EncPutBits(w, xr[i] < 0.0f ? 1u : 0u, 1);
-        if (t.linbits && ay >= 15) EncPutBits(w, uint32_t(ay - 15), t.linbits);
-        if (ay) EncPutBits(w, xr[i + 1] < 0.0f ? 1u : 0u, 1);
-    }
-}
-
-void WriteHuffman(EncBitWriter* w, const EncL3Granule* g, const float* xr) {
-    int bigEnd = g->bigValues * 2;
-    WritePairs(w, g->tableSelect[0], g->ix, xr, 0, g->region1Start);
-    WritePairs(w, g->tableSelect[1], g->ix, xr, g->region1Start, g->region2Start);
-    WritePairs(w, g->tableSelect[2], g->ix, xr, g->region2Start, bigEnd);
-    for (int k = bigEnd; k < g->count1End; k += 4) {
-        int q[4] = {g->ix[k], g->ix[k + 1], g->ix[k + 2], g->ix[k + 3]};
-        int v = q[0] != 0, x1 = q[1] != 0, x2 = q[2] != 0, y = q[3] != 0;
-        int idx = v * 8 + x1 * 4 + x2 * 2 + y;
-        if (g->count1Table)
-            EncPutBits(w, uint32_t(15 - idx), 4);
-        else
-            EncPutBits(w, MPA_HUFF_QUAD[0][idx].code, MPA_HUFF_QUAD[0][idx].len);
-        for (int j = 0; j < 4; ++j)
-            if (q[j]) EncPutBits(w, xr[k + j] < 0.0f ? 1u : 0u, 1);
-    }
-}
-
-void WriteSideInfo(EncBitWriter* w, int channels, int mainDataBegin, const EncL3Granule (*gr)[2]) {
-    EncPutBits(w, uint32_t(mainDataBegin), 9);
-    EncPutBits(w, 0, channels == 1 ? 5 : 3);
-    EncPutBits(w, 0, 4 * channels);  // scfsi: every granule sends its own scale factors
-    for (int g = 0; g < 2; ++g)
-        for (int ch = 0; ch < channels; ++ch) {
-            const EncL3Granule& x = gr[g][ch];
-            EncPutBits(w, uint32_t(x.part23), 12);
-            EncPutBits(w, uint32_t(x.bigValues), 9);
-            EncPutBits(w, uint32_t(x.globalGain), 8);
-            EncPutBits(w, uint32_t(x.scalefacCompress), 4);
-            if (x.blockType != 0) {
-                EncPutBits(w, 1, 1);
-                EncPutBits(w, uint32_t(x.blockType), 2);
-                EncPutBits(w, 0, 1);  // no mixed blocks
-                EncPutBits(w, uint32_t(x.tableSelect[0]), 5);
-                EncPutBits(w, uint32_t(x.tableSelect[1]), 5);
-                EncPutBits(w, 0, 9);  // subblock gains
-            } else {
-                EncPutBits(w, 0, 1);
-                EncPutBits(w, uint32_t(x.tableSelect[0]), 5);
-                EncPutBits(w, uint32_t(x.tableSelect[1]), 5);
-                EncPutBits(w, uint32_t(x.tableSelect[2]), 5);
-                EncPutBits(w, uint32_t(x.region0), 4);
-                EncPutBits(w, uint32_t(x.region1), 3);
-            }
-            EncPutBits(w, 0, 1);  // preflag
-            EncPutBits(w, 0, 1);  // scalefac_scale
-            EncPutBits(w, uint32_t(x.count1Table), 1);
-        }
+    return thirds;
 }
 
 // Unused main-data bytes from the fill position to the end of the held frames.
@@ -524,6 +343,190 @@ int EmitFrames(EncLayer3* l3, uint8_t* out, int cap, int all) {
     return bytes;
 }
 
+// ---- Frame stages --------------------------------------------------------------------------------
+
+int SideBytes(int channels) { return channels == 2 ? L3_SIDE_BYTES_STEREO : L3_SIDE_BYTES_MONO; }
+
+void GranuleBands(int blockType, const uint16_t* sfbLong, const uint16_t* sfbShort, L3Bands* bands) {
+    if (blockType == 2)
+        ShortBands(sfbShort, bands);
+    else
+        LongBands(sfbLong, bands);
+}
+
+// The lowpass, on a granule's lines in the order Mdct left them.
+void ApplyLowpass(const EncLayer3* l3, int blockType, const uint16_t* sfbShort, float* xr) {
+    if (blockType != 2) {
+        for (int i = 0; i < ENC_L3_LINES; ++i) xr[i] *= l3->lowpassLong[i];
+        return;
+    }
+    for (int s = 0; s < 13; ++s) {
+        const int a = sfbShort[s], width = sfbShort[s + 1] - a;
+        for (int w = 0; w < 3; ++w)
+            for (int f = 0; f < width; ++f) xr[3 * a + w * width + f] *= l3->lowpassShort[a + f];
+    }
+}
+
+// MDCT of the two coded granules of every channel: the held granule and this frame's first
+// (each one granule late, so the block planner could see the next one); the frame's second
+// granule is held for the next frame.
+void TransformGranules(EncLayer3* l3, const EncL3Frame* f, const float subband[][36][32], const uint16_t* sfbShort) {
+    const EncL3Tables* t = &l3->tables;
+    for (int ch = 0; ch < f->channels; ++ch) {
+        EncL3Channel* c = &l3->ch[ch];
+        Mdct(t, c->prevSub, c->heldSub, f->blockType[0], sfbShort, l3->xr[0][ch]);
+        Mdct(t, c->heldSub, (const float(*)[32])subband[ch][0], f->blockType[1], sfbShort, l3->xr[1][ch]);
+        ApplyLowpass(l3, f->blockType[0], sfbShort, l3->xr[0][ch]);
+        ApplyLowpass(l3, f->blockType[1], sfbShort, l3->xr[1][ch]);
+        std::memcpy(c->prevSub, subband[ch][0], sizeof c->prevSub);
+        std::memcpy(c->heldSub, subband[ch][18], sizeof c->heldSub);
+    }
+}
+
+// Allowed noise per band in the MDCT domain: the model's ratio times the band's energy.
+void AllowedNoise(const EncLayer3* l3, const EncL3Frame* f, const uint16_t* sfbLong, const uint16_t* sfbShort,
+                  float xmin[2][2][39]) {
+    for (int g = 0; g < 2; ++g) {
+        L3Bands bands;
+        GranuleBands(f->blockType[g], sfbLong, sfbShort, &bands);
+        for (int ch = 0; ch < f->channels; ++ch) {
+            const float* xr = l3->xr[g][ch];
+            for (int b = 0; b < bands.count; ++b) {
+                float e = 0.0f;
+                for (int i = bands.start[b]; i < bands.end[b]; ++i) e += xr[i] * xr[i];
+                float ratio = f->blockType[g] == 2 ? f->ratioShort[g][ch][b % 3][b / 3] : f->ratio[g][ch][b];
+                float floor = L3_NOISE_FLOOR_PER_LINE * float(bands.end[b] - bands.start[b]);
+                xmin[g][ch][b] = std::fmax(ratio * e, floor);
+            }
+        }
+    }
+}
+
+// Mid/side when the channels are alike: the side channel then costs few bits.
+int ChooseMidSide(const EncLayer3* l3) {
+    float em = 0.0f, es = 0.0f;
+    for (int g = 0; g < 2; ++g)
+        for (int i = 0; i < ENC_L3_LINES; ++i) {
+            float l = l3->xr[g][0][i], r = l3->xr[g][1][i];
+            em += (l + r) * (l + r);
+            es += (l - r) * (l - r);
+        }
+    return es < L3_MS_SIDE_SHARE * em;
+}
+
+// Turns left/right into mid/side. Both halves must then hide noise where either channel would
+// show it.
+void ToMidSide(EncLayer3* l3, float xmin[2][2][39]) {
+    const float h = 0.70710678f;
+    for (int g = 0; g < 2; ++g) {
+        for (int i = 0; i < ENC_L3_LINES; ++i) {
+            float l = l3->xr[g][0][i], r = l3->xr[g][1][i];
+            l3->xr[g][0][i] = (l + r) * h;
+            l3->xr[g][1][i] = (l - r) * h;
+        }
+        for (int b = 0; b < 39; ++b) {
+            float m = std::fmin(xmin[g][0][b], xmin[g][1][b]);
+            xmin[g][0][b] = xmin[g][1][b] = m;
+        }
+    }
+}
+
+// The most reservoir bytes a frame of this size may point back to.
+int ReservoirLimit(int frameBytes) {
+    return std::max(0, std::min((L3_DECODER_BUFFER_BITS - frameBytes * 8) / 8, L3_MAX_MAIN_DATA_BEGIN));
+}
+
+// The reservoir this frame may draw on: what held frames left unused, up to the limit a decoder
+// can buffer beside this frame. The excess is given up (left as stuffing) now.
+int ReservoirBytes(EncLayer3* l3, int frameBytes) {
+    const int resvMax = ReservoirLimit(frameBytes);
+    int free = HeldFree(l3);
+    if (free > resvMax) {
+        FillMain(l3, nullptr, free - resvMax);
+        free = resvMax;
+    }
+    return free;
+}
+
+// Codes the four granule/channel units, sharing this frame's main data area and the reservoir
+// between them. Returns the main-data bits used.
+int QuantiseGranules(EncLayer3* l3, const EncL3Frame* f, int ms, int freeBytes, const uint16_t* sfbLong,
+                     const uint16_t* sfbShort, const float xmin[2][2][39]) {
+    const int nch = f->channels;
+    const int frameBits = f->frameBytes * 8;
+    const int resvMax = ReservoirLimit(f->frameBytes);
+    const int mainBits = frameBits - L3_HEADER_BITS - SideBytes(nch) * 8;
+    const int units = 2 * nch;
+    const int share = mainBits / units;
+    int resvLeft = freeBytes * 8;
+    int usedBits = 0;
+    for (int g = 0; g < 2; ++g) {
+        L3Bands bands;
+        GranuleBands(f->blockType[g], sfbLong, sfbShort, &bands);
+        for (int ch = 0; ch < nch; ++ch) {
+            // Part of each share is saved for harder granules, as far as the reservoir can keep
+            // it; the reservoir pays for a granule by its perceptual entropy (short blocks always
+            // take their fill). What the reservoir could not keep is spent now.
+            int unitsLeft = units - (g * nch + ch);
+            int room = resvMax * 8 - resvLeft;
+            int save = room > 0 ? std::min(share / L3_SAVE_DIVISOR, room / unitsLeft) : 0;
+            float need = f->blockType[g] == 2 ? 1.0f : std::fmin(1.0f, f->pe[g][ch] / L3_PE_FULL_NEED);
+            if (ms && ch == 1) need *= L3_MS_SIDE_NEED;
+            int extra = f->blockType[g] == 2 ? resvLeft : int(float(std::min(resvLeft, share)) * need);
+            int budget = share - save + extra;
+            int mustSpend = (resvLeft + share * unitsLeft - resvMax * 8) / unitsLeft;
+            budget = std::max(budget, mustSpend);
+            budget = std::min(budget, share + resvLeft);
+            budget = std::min(budget, L3_MAX_PART23_BITS);
+            EncL3Granule* out = &l3->gr[g][ch];
+            CodeGranule(&l3->tables, l3->xr[g][ch], xmin[g][ch], &bands, f->blockType[g], sfbLong, budget, l3, out);
+            resvLeft += share - out->part23;
+            usedBits += out->part23;
+        }
+    }
+    return usedBits;
+}
+
+// Lays the frame out among the held ones: header and side information now, its main data area
+// to be filled from the fill position on (the earlier frames' unused tail first). 0 when the
+// hold is full.
+int AppendFrame(EncLayer3* l3, const EncL3Frame* f, int ms, int mainDataBegin) {
+    if (l3->frameCount >= ENC_L3_MAX_HELD_FRAMES || l3->heldLen + f->frameBytes > ENC_L3_HOLD_BYTES) return 0;
+    const int sideBytes = SideBytes(f->channels);
+    EncL3HeldFrame& nf = l3->frames[l3->frameCount];
+    nf.start = l3->heldLen;
+    nf.mainStart = nf.start + 4 + sideBytes;
+    nf.end = nf.start + f->frameBytes;
+    uint8_t* frame = l3->held + nf.start;
+    std::memset(frame, 0, size_t(f->frameBytes));
+    std::memcpy(frame, f->header, 4);
+    if (f->channels == 2) frame[3] = uint8_t((frame[3] & L3_MODE_EXT_MASK) | (ms ? L3_MODE_EXT_MS : 0));
+    EncBitWriter side;
+    EncBitsStart(&side, frame + 4, uint32_t(sideBytes));
+    EncL3WriteSideInfo(&side, f->channels, mainDataBegin, l3->gr);
+    if (l3->frameCount == 0) l3->fillPos = nf.mainStart;
+    if (l3->fillFrame == l3->frameCount - 1 && l3->fillPos == l3->frames[l3->fillFrame].end) {
+        ++l3->fillFrame;
+        l3->fillPos = nf.mainStart;
+    }
+    l3->heldLen = nf.end;
+    ++l3->frameCount;
+    return 1;
+}
+
+// Scale factors and Huffman code of the coded granules, written at the fill position.
+void WriteMainData(EncLayer3* l3, int channels, int usedBits) {
+    int mainBytes = (usedBits + 7) / 8;
+    EncBitWriter w;
+    EncBitsStart(&w, l3->mainBuf, uint32_t(mainBytes));
+    for (int g = 0; g < 2; ++g)
+        for (int ch = 0; ch < channels; ++ch) {
+            EncL3WriteScalefactors(&w, &l3->gr[g][ch]);
+            EncL3WriteHuffman(&w, &l3->gr[g][ch], l3->xr[g][ch]);
+        }
+    FillMain(l3, l3->mainBuf, mainBytes);
+}
+
 }  // namespace
 
 void EncL3InitTables(EncL3Tables* t) {
@@ -562,10 +565,23 @@ void EncL3InitTables(EncL3Tables* t) {
     }
 }
 
+void EncL3SetLowpass(EncLayer3* l3, int sampleRate, float cutoffHz) {
+    const float pass = L3_LOWPASS_PASS_SHARE * cutoffHz;
+    auto gain = [&](float hz) {
+        if (hz <= pass) return 1.0f;
+        if (hz >= cutoffHz) return 0.0f;
+        return float(0.5 + 0.5 * std::cos(L3_PI * (hz - pass) / (cutoffHz - pass)));
+    };
+    // line k of an n-line block is centred on (k + 1/2) * rate / (2n)
+    for (int k = 0; k < ENC_L3_LINES; ++k) l3->lowpassLong[k] = gain((k + 0.5f) * float(sampleRate) / 1152.0f);
+    for (int k = 0; k < 192; ++k) l3->lowpassShort[k] = gain((k + 0.5f) * float(sampleRate) / 384.0f);
+}
+
 void EncL3Reset(EncLayer3* l3) {
     std::memset(l3->ch, 0, sizeof l3->ch);
     l3->heldLen = 0;
     l3->heldAttack = 0;
+    l3->heldLateAttack = 0;
     l3->blockType = 0;
     l3->frameCount = 0;
     l3->fillFrame = 0;
@@ -573,13 +589,21 @@ void EncL3Reset(EncLayer3* l3) {
 }
 
 void EncL3PlanBlocks(EncLayer3* l3, int channels, const float subband[][36][32], int* blockTypeOut) {
-    // Transients: attack[0] in the held granule, [1] in this frame's first, [2] in its second.
-    // The coded granules are the held one and this frame's first, so each sees the next one's.
-    int attack[3] = {l3->heldAttack, 0, 0};
+    // A coded granule's MDCT spans two granules of subband samples, A then B; its short windows
+    // cover the last two thirds of A and the first two of B, and only there is an attack's noise
+    // kept to a few milliseconds. So the granule is short when an attack falls in A's last third
+    // or B's first two. The analysis filter rings up to half a third ahead of an attack, so an
+    // attack seen in a middle third may really start in the next one: both blocks go short.
+    int first = 0, second = 0;  // thirds with an attack in this frame's two subband granules
     for (int ch = 0; ch < channels; ++ch) {
-        attack[1] |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][0]);
-        attack[2] |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][18]);
+        first |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][0]);
+        second |= DetectAttack(&l3->ch[ch], (const float(*)[32])subband[ch][18]);
     }
+    const int EARLY = 3, LATE = 6;  // thirds 0 and 1; thirds 1 and 2
+    // attack[0]: the held granule's coded block (decided last frame), [1]: the block ending with
+    // this frame's first granule, [2]: the one ending with its second (coded next frame).
+    const int attack[3] = {l3->heldAttack, (l3->heldLateAttack | (first & EARLY)) != 0,
+                           ((first & LATE) | (second & EARLY)) != 0};
     int prevType = l3->blockType;
     for (int g = 0; g < 2; ++g) {
         int bt;
@@ -594,147 +618,21 @@ void EncL3PlanBlocks(EncLayer3* l3, int channels, const float subband[][36][32],
     }
     l3->blockType = prevType;
     l3->heldAttack = attack[2];
+    l3->heldLateAttack = (second & LATE) != 0;
 }
 
 int EncL3EncodeFrame(EncLayer3* l3, const EncL3Frame* f, const float subband[][36][32], uint8_t* out, int cap) {
-    const EncL3Tables* t = &l3->tables;
-    const int nch = f->channels;
     const uint16_t* sfbLong = MPA_SFB_LONG[f->rateSlot];
     const uint16_t* sfbShort = MPA_SFB_SHORT[f->rateSlot];
-    const int sideBytes = nch == 2 ? 32 : 17;
-    const int frameBits = f->frameBytes * 8;
-
-    const int* blockType = f->blockType;
-    float(*xr)[2][ENC_L3_LINES] = l3->xr;
-    for (int ch = 0; ch < nch; ++ch) {
-        EncL3Channel* c = &l3->ch[ch];
-        Mdct(t, c->prevSub, c->heldSub, blockType[0], sfbShort, xr[0][ch]);
-        Mdct(t, c->heldSub, (const float(*)[32])subband[ch][0], blockType[1], sfbShort, xr[1][ch]);
-        std::memcpy(c->prevSub, subband[ch][0], sizeof c->prevSub);
-        std::memcpy(c->heldSub, subband[ch][18], sizeof c->heldSub);
-    }
-
-    // Allowed noise per band in the MDCT domain: the model's ratio times the band's energy.
+    TransformGranules(l3, f, subband, sfbShort);
     float xmin[2][2][39];
-    for (int g = 0; g < 2; ++g) {
-        L3Bands bands;
-        if (blockType[g] == 2)
-            ShortBands(sfbShort, &bands);
-        else
-            LongBands(sfbLong, &bands);
-        for (int ch = 0; ch < nch; ++ch)
-            for (int b = 0; b < bands.count; ++b) {
-                float e = 0.0f;
-                for (int i = bands.start[b]; i < bands.end[b]; ++i) e += xr[g][ch][i] * xr[g][ch][i];
-                float ratio = blockType[g] == 2 ? f->ratioShort[g][ch][b % 3][b / 3] : f->ratio[g][ch][b];
-                float floor = 1e-12f * float(bands.end[b] - bands.start[b]);
-                xmin[g][ch][b] = std::fmax(ratio * e, floor);
-            }
-    }
-
-    // Mid/side when the channels are alike: the side channel then costs few bits. Both halves
-    // must then hide noise where either channel would show it.
-    int ms = 0;
-    if (nch == 2) {
-        float em = 0.0f, es = 0.0f;
-        for (int g = 0; g < 2; ++g)
-            for (int i = 0; i < ENC_L3_LINES; ++i) {
-                float l = xr[g][0][i], r = xr[g][1][i];
-                em += (l + r) * (l + r);
-                es += (l - r) * (l - r);
-            }
-        ms = es < 0.3f * em;
-        if (ms) {
-            const float h = 0.70710678f;
-            for (int g = 0; g < 2; ++g) {
-                for (int i = 0; i < ENC_L3_LINES; ++i) {
-                    float l = xr[g][0][i], r = xr[g][1][i];
-                    xr[g][0][i] = (l + r) * h;
-                    xr[g][1][i] = (l - r) * h;
-                }
-                for (int b = 0; b < 39; ++b) {
-                    float m = std::fmin(xmin[g][0][b], xmin[g][1][b]);
-                    xmin[g][0][b] = xmin[g][1][b] = m;
-                }
-            }
-        }
-    }
-
-    // Bits: this frame's main data area plus what held frames left unused, up to the
-    // reservoir limit (a decoder buffers at most 7680 bits of frame and reservoir).
-    int resvMax = (7680 - frameBits) / 8;
-    if (resvMax > 511) resvMax = 511;
-    if (resvMax < 0) resvMax = 0;
-    int free = HeldFree(l3);
-    if (free > resvMax) {
-        FillMain(l3, nullptr, free - resvMax);
-        free = resvMax;
-    }
-    const int mainBits = frameBits - 32 - sideBytes * 8;
-    const int units = 2 * nch;
-    const int share = mainBits / units;
-    int resvLeft = free * 8;
-    EncL3Granule(*gr)[2] = l3->gr;
-    int usedBits = 0;
-    for (int g = 0; g < 2; ++g) {
-        L3Bands bands;
-        if (blockType[g] == 2)
-            ShortBands(sfbShort, &bands);
-        else
-            LongBands(sfbLong, &bands);
-        for (int ch = 0; ch < nch; ++ch) {
-            // Up to a tenth of each share is saved for harder granules, as far as the reservoir
-            // can keep it; the reservoir pays for a granule by its perceptual entropy (short
-            // blocks always take their fill). What the reservoir could not keep is spent now.
-            int unitsLeft = units - (g * nch + ch);
-            int room = resvMax * 8 - resvLeft;
-            int save = room > 0 ? std::min(share / 10, room / unitsLeft) : 0;
-            float need = blockType[g] == 2 ? 1.0f : std::fmin(1.0f, f->pe[g][ch] / 1500.0f);
-            if (ms && ch == 1) need *= 0.5f;
-            int extra = int(float(resvLeft < share ? resvLeft : share) * need);
-            int budget = share - save + extra;
-            int mustSpend = (resvLeft + share * unitsLeft - resvMax * 8) / unitsLeft;
-            if (budget < mustSpend) budget = mustSpend;
-            if (budget > share + resvLeft) budget = share + resvLeft;
-            if (budget > 4095) budget = 4095;
-            CodeGranule(t, xr[g][ch], xmin[g][ch], &bands, blockType[g], sfbLong, budget, l3, &gr[g][ch]);
-            resvLeft += share - gr[g][ch].part23;
-            usedBits += gr[g][ch].part23;
-        }
-    }
-
-    // Lay the frame out: header and side information, then the main data from the fill
-    // position on (the earlier frames' unused tail first).
-    if (l3->frameCount >= ENC_L3_MAX_HELD_FRAMES || l3->heldLen + f->frameBytes > ENC_L3_HOLD_BYTES) return -1;
-    EncL3HeldFrame& nf = l3->frames[l3->frameCount];
-    nf.start = l3->heldLen;
-    nf.mainStart = nf.start + 4 + sideBytes;
-    nf.end = nf.start + f->frameBytes;
-    uint8_t* frame = l3->held + nf.start;
-    std::memset(frame, 0, size_t(f->frameBytes));
-    std::memcpy(frame, f->header, 4);
-    if (nch == 2) frame[3] = uint8_t((frame[3] & 0xCF) | (ms ? 0x20 : 0x00));
-    EncBitWriter w;
-    EncBitWriter side;
-    EncBitsStart(&side, frame + 4, uint32_t(sideBytes));
-    WriteSideInfo(&side, nch, free, gr);
-    if (l3->frameCount == 0) l3->fillPos = nf.mainStart;
-    if (l3->fillFrame == l3->frameCount - 1 && l3->fillPos == l3->frames[l3->fillFrame].end) {
-        ++l3->fillFrame;
-        l3->fillPos = nf.mainStart;
-    }
-    l3->heldLen = nf.end;
-    ++l3->frameCount;
-
-    uint8_t* mainBuf = l3->mainBuf;
-    int mainBytes = (usedBits + 7) / 8;
-    EncBitsStart(&w, mainBuf, uint32_t(mainBytes));
-    for (int g = 0; g < 2; ++g)
-        for (int ch = 0; ch < nch; ++ch) {
-            WriteScalefactors(&w, &gr[g][ch]);
-            WriteHuffman(&w, &gr[g][ch], xr[g][ch]);
-        }
-    FillMain(l3, mainBuf, mainBytes);
+    AllowedNoise(l3, f, sfbLong, sfbShort, xmin);
+    const int ms = f->channels == 2 && ChooseMidSide(l3);
+    if (ms) ToMidSide(l3, xmin);
+    const int free = ReservoirBytes(l3, f->frameBytes);
+    const int usedBits = QuantiseGranules(l3, f, ms, free, sfbLong, sfbShort, xmin);
+    if (!AppendFrame(l3, f, ms, free)) return -1;
+    WriteMainData(l3, f->channels, usedBits);
     return EmitFrames(l3, out, cap, 0);
 }
 

@@ -60,10 +60,13 @@ struct EncLayer3 {
     int heldLen;
     EncL3HeldFrame frames[ENC_L3_MAX_HELD_FRAMES];
     int frameCount;
-    int fillFrame;   // frame whose main data area is being filled
-    int fillPos;     // next main-data byte in held[]
-    int heldAttack;  // the held granule starts with a transient
-    int blockType;   // of the last granule planned (0 long, 1 start, 2 short, 3 stop)
+    int fillFrame;                    // frame whose main data area is being filled
+    int fillPos;                      // next main-data byte in held[]
+    int heldAttack;                   // the held granule's coded block must be short
+    int heldLateAttack;               // a transient in the last third of the held granule
+    int blockType;                    // of the last granule planned (0 long, 1 start, 2 short, 3 stop)
+    float lowpassLong[ENC_L3_LINES];  // gain per MDCT line of a long block (the lowpass)
+    float lowpassShort[192];          // and per line of one short block
     // work areas of one frame
     float xr[2][2][ENC_L3_LINES];  // [granule][channel] spectrum
     float xr34[ENC_L3_LINES];      // |xr|^(3/4) of the granule being coded
@@ -74,6 +77,9 @@ struct EncLayer3 {
 
 void EncL3InitTables(EncL3Tables* t);
 void EncL3Reset(EncLayer3* l3);
+// Sets the lowpass: lines up to about 94 % of cutoffHz pass, a cosine taper reaches zero at
+// cutoffHz. Without a call nothing is cut.
+void EncL3SetLowpass(EncLayer3* l3, int sampleRate, float cutoffHz);
 
 // What one frame needs besides its subband samples.
 struct EncL3Frame {

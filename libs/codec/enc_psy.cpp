@@ -13,10 +13,18 @@ const float PSY_NOISE_MASKING_NOISE_DB = 6.0f;  // noise hides noise this far be
 double Bark(double hz) { return 13.0 * std::atan(0.00076 * hz) + 3.5 * std::atan((hz / 7500.0) * (hz / 7500.0)); }
 
 // Threshold in quiet in dB SPL (f in Hz), limited at the extremes where the curve explodes.
+// Above its dip the curve climbs faster than many listeners' hearing falls off, and the playback
+// level is unknown: there it is held to PSY_QUIET_HIGH_MAX_DB, and how much of the top octave is
+// coded is left to the lowpass, which knows the bit rate.
+const double PSY_QUIET_LOW_MAX_DB = 90.0;
+const double PSY_QUIET_HIGH_MAX_DB = 45.0;
+const double PSY_QUIET_DIP_KHZ = 3.3;
+
 double QuietDb(double hz) {
     double f = hz < 20.0 ? 0.02 : hz / 1000.0;
     double db = 3.64 * std::pow(f, -0.8) - 6.5 * std::exp(-0.6 * (f - 3.3) * (f - 3.3)) + 1e-3 * f * f * f * f;
-    return db > 90.0 ? 90.0 : db;
+    const double cap = f < PSY_QUIET_DIP_KHZ ? PSY_QUIET_LOW_MAX_DB : PSY_QUIET_HIGH_MAX_DB;
+    return db > cap ? cap : db;
 }
 
 // Power of the masking spread from a masker to a maskee dz bark above it.

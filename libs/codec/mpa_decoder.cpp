@@ -1,5 +1,6 @@
-// Frame decoder entry: header, CRC skip, dispatch by layer, and concealment of frames that
-// cannot be decoded (written as silence with the history cleared, so no burst of noise follows).
+// Frame decoder entry: header, CRC check, dispatch by layer, and concealment of frames that
+// cannot be decoded or decode to implausible levels (written as silence with the history
+// cleared, so no burst of noise follows).
 #include "mpa_decoder.h"
 
 #include <cmath>
@@ -8,8 +9,67 @@
 #include "mpa_internal.h"
 
 namespace {
-const float MPA_MAX_LEVEL = 3.0f;  // times full scale
+
+const uint16_t MPA_CRC_POLY = 0x8005;  // x^16 + x^15 + x^2 + 1
+const uint16_t MPA_CRC_INIT = 0xFFFF;
+const size_t MPA_CRC_BYTES = 2;
+
+// Output levels, in times full scale. Lossy coding overshoots full scale a little on loud,
+// clipped masters, never by a factor of three: beyond that a frame is damage whatever came
+// before. Above full scale, a frame more than MPA_LEVEL_JUMP times louder than anything in the
+// last second or so is taken for damage too. Such a frame still counts as heard, so a real jump
+// from quiet to clipping loses one frame at most; right after a seek or at the start there is
+// no history and only the absolute limit applies.
+const float MPA_MAX_LEVEL = 3.0f;
+const float MPA_FULL_SCALE = 1.0f;
+const float MPA_LEVEL_JUMP = 4.0f;
+const float MPA_PEAK_DECAY = 0.95f;  // per frame: about -17 dB a second at 44.1 kHz
+const float MPA_PEAK_UNKNOWN = -1.0f;
+
+// CRC-16 of `count` bits from data, most significant bit first, continuing from crc.
+uint16_t CrcBits(uint16_t crc, const uint8_t* data, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        int bit = (data[i >> 3] >> (7 - (i & 7))) & 1;
+        int top = (crc >> 15) & 1;
+        crc = uint16_t(crc << 1);
+        if (top ^ bit) crc ^= MPA_CRC_POLY;
+    }
+    return crc;
 }
+
+// 1 when the frame carries no CRC or its CRC matches: it covers the header's last two bytes and
+// the side information (layer III) or the bit allocation (layers I and II).
+int CrcMatches(const MpaHeader* h, const uint8_t* frame) {
+    if (!h->crc) return 1;
+    const uint8_t* data = frame + MPA_HEADER_BYTES + MPA_CRC_BYTES;
+    const size_t dataBytes = size_t(h->frameBytes) - MPA_HEADER_BYTES - MPA_CRC_BYTES;
+    size_t bits = h->layer == 3 ? size_t(MpaLayer3SideInfoBytes(h)) * 8 : MpaLayer12ProtectedBits(h, data, dataBytes);
+    if (bits > dataBytes * 8) return 0;
+    uint16_t crc = CrcBits(MPA_CRC_INIT, frame + 2, 16);
+    crc = CrcBits(crc, data, bits);
+    return crc == ((uint16_t(frame[4]) << 8) | frame[5]);
+}
+
+// Checks a decoded frame's level against the stream so far and moves the running peak on.
+int LevelPlausible(MpaDecoder* dec, const float* pcm, size_t count) {
+    float peak = 0.0f;
+    int finite = 1;
+    for (size_t i = 0; i < count; ++i) {
+        float a = std::fabs(pcm[i]);
+        finite &= a < MPA_MAX_LEVEL;  // also false for NaN
+        peak = a > peak ? a : peak;
+    }
+    if (!finite) return 0;
+    if (dec->recentPeak < 0.0f) {
+        dec->recentPeak = peak;
+        return 1;
+    }
+    const float recent = dec->recentPeak * MPA_PEAK_DECAY;
+    dec->recentPeak = peak > recent ? peak : recent;
+    return !(peak > MPA_FULL_SCALE && peak > recent * MPA_LEVEL_JUMP);
+}
+
+}  // namespace
 
 void MpaDecoderInit(MpaDecoder* dec) {
     std::memset(dec, 0, sizeof *dec);
@@ -26,12 +86,13 @@ void MpaDecoderResetStream(MpaDecoder* dec) {
     dec->synthPos = 0;
     std::memset(dec->overlap, 0, sizeof dec->overlap);
     dec->reservoirBytes = 0;
+    dec->recentPeak = MPA_PEAK_UNKNOWN;
     dec->lastError = MPA_OK;
 }
 
 int MpaDecodeFrame(MpaDecoder* dec, const uint8_t* frame, size_t bytes, float* pcmOut, MpaHeader* headerOut) {
     MpaHeader h;
-    if (!frame || bytes < MPA_HEADER_BYTES || !MpaParseHeader(MpaHeaderWord(frame), &h)) {
+    if (!frame || bytes < MPA_HEADER_BYTES || !MpaParseHeader(MpaHeaderWord(frame), &h, dec->freeBytes)) {
         dec->lastError = MPA_ERR_HEADER;
         return 0;
     }
@@ -39,6 +100,11 @@ int MpaDecodeFrame(MpaDecoder* dec, const uint8_t* frame, size_t bytes, float* p
     int err = MPA_OK;
     if (bytes < size_t(h.frameBytes)) {
         err = MPA_ERR_TRUNCATED;
+    } else if (!CrcMatches(&h, frame)) {
+        // The side information cannot be trusted; the main data can, and later frames may
+        // point back into it.
+        err = MPA_ERR_CRC;
+        if (h.layer == 3) MpaLayer3KeepMainData(dec, &h, frame, size_t(h.frameBytes));
     } else {
         MpaBits bits;
         size_t skip = MPA_HEADER_BYTES + (h.crc ? 2 : 0);
@@ -50,20 +116,18 @@ int MpaDecodeFrame(MpaDecoder* dec, const uint8_t* frame, size_t bytes, float* p
         else
             err = MpaDecodeLayer3(dec, &h, frame, size_t(h.frameBytes), pcmOut);
     }
-    if (err == MPA_OK) {
-        // Damage the side information cannot reveal still shows as absurd levels: no real
-        // stream decodes far beyond full scale, so such a frame is concealed rather than played.
-        const size_t count = size_t(h.samples) * size_t(h.channels);
-        int sane = 1;  // also false for NaN
-        for (size_t i = 0; i < count; ++i) sane &= std::fabs(pcmOut[i]) < MPA_MAX_LEVEL;
-        if (!sane) err = MPA_ERR_DATA;
-    }
+    // Damage the side information cannot reveal still shows as absurd levels.
+    if (err == MPA_OK && !LevelPlausible(dec, pcmOut, size_t(h.samples) * size_t(h.channels))) err = MPA_ERR_LEVEL;
     if (err != MPA_OK) {
-        // Conceal: silence for this frame; layer III keeps the reservoir it could fill.
-        int keep = dec->reservoirBytes;
+        // Conceal: silence for this frame, and no history of it in the filter banks. Layer III
+        // keeps the reservoir when the frame's main data was not at fault or may be sound (a
+        // loud frame may be real music); the level history stays.
+        const int keep = dec->reservoirBytes;
+        const float peak = dec->recentPeak;
         std::memset(pcmOut, 0, sizeof(float) * size_t(h.samples) * size_t(h.channels));
         MpaDecoderResetStream(dec);
-        if (err == MPA_ERR_RESERVOIR) dec->reservoirBytes = keep;
+        if (err == MPA_ERR_RESERVOIR || err == MPA_ERR_CRC || err == MPA_ERR_LEVEL) dec->reservoirBytes = keep;
+        dec->recentPeak = peak;
     }
     dec->lastError = err;
     return h.samples;

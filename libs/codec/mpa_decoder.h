@@ -21,6 +21,8 @@ enum : int {
     MPA_ERR_TRUNCATED = 2,  // fewer bytes than the header's frame size
     MPA_ERR_DATA = 3,       // inconsistent side information or bit allocation
     MPA_ERR_RESERVOIR = 4,  // layer III frame refers to main data that was never seen
+    MPA_ERR_CRC = 5,        // the frame's CRC does not match its protected bits
+    MPA_ERR_LEVEL = 6,      // decoded, but far louder than the stream so far: taken for damage
 };
 
 // Lookup for one Huffman table: `bits` index bits at the first level; see mpa_huffman.cpp.
@@ -47,13 +49,16 @@ struct MpaDecoder {
     MpaHuffLookup huff[32];  // by table_select
     MpaHuffLookup quad[2];   // count1 tables A and B
 
+    int freeBytes;  // free-format streams: the frame size without padding, set by the caller
+
     // Stream history, cleared by MpaDecoderResetStream.
     float synthBuf[MPA_MAX_CHANNELS][2048];   // polyphase V vectors, written twice for wrap-free reads
     int synthPos;                             // newest V vector position (0..15) * 64
     float overlap[MPA_MAX_CHANNELS][18][32];  // layer III IMDCT overlap [sample][subband]
     uint8_t reservoir[MPA_RESERVOIR_BYTES];   // layer III main data of the last frames
     int reservoirBytes;
-    int lastError;  // MPA_OK or MPA_ERR_* of the last call
+    float recentPeak;  // loudest sample of the frames decoded lately, decaying; < 0: no history yet
+    int lastError;     // MPA_OK or MPA_ERR_* of the last call
 };
 
 // Computes the constant tables and resets the stream history. Call once per record.
@@ -66,6 +71,7 @@ void MpaDecoderResetStream(MpaDecoder* dec);
 // Writes header->samples interleaved samples per channel to pcmOut (room for
 // MPA_MAX_SAMPLES * 2 floats), full scale = 1.0, channel count of the frame's header. Returns
 // the samples per channel written, or 0 when no header could be read. A frame that cannot be
-// decoded (truncated, inconsistent, missing reservoir data) is written as silence and
-// dec->lastError says why; the history is then cleared so no noise follows.
+// decoded (truncated, inconsistent, failing its CRC, missing reservoir data) or whose output is
+// implausibly loud for the stream is written as silence and dec->lastError says why; the
+// history is then cleared so no noise follows.
 int MpaDecodeFrame(MpaDecoder* dec, const uint8_t* frame, size_t bytes, float* pcmOut, MpaHeader* headerOut);

@@ -1,6 +1,6 @@
 // MPEG audio frame header: the 32-bit word at the start of every frame, decoded into a plain
-// record. Free-format streams (bit-rate index 0) are refused: their frame size is not in the
-// header.
+// record. A free-format header (bit-rate index 0) carries no frame size: it is read only when the
+// caller knows the stream's unpadded frame size (found by the stream scan).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +12,7 @@ enum : int {
     MPA_MODE_DUAL = 2,
     MPA_MODE_MONO = 3,
     MPA_MAX_FRAME_BYTES = 1732,  // largest legal frame: layer II at 384 kbit/s and 32 kHz, padded
+    MPA_MIN_FREE_BYTES = 21,     // a header and the smallest side information
 };
 
 struct MpaHeader {
@@ -34,16 +35,22 @@ struct MpaHeader {
     int channels;    // 1 or 2
     int frameBytes;  // whole frame including header
     int samples;     // samples per channel in this frame
+    int freeBytes;   // free format: the stream's frame size without padding; else 0
 };
 
 // Decodes a header word (big-endian first four bytes of a frame). Returns 1 when the word is a
-// valid, non-free-format header and fills *out; returns 0 otherwise.
-int MpaParseHeader(uint32_t word, MpaHeader* out);
+// valid header and fills *out; returns 0 otherwise. A free-format header is valid only with
+// freeBytes, the stream's unpadded frame size (MPA_MIN_FREE_BYTES..MPA_MAX_FRAME_BYTES).
+int MpaParseHeader(uint32_t word, MpaHeader* out, int freeBytes = 0);
+
+// 1 when the word is a free-format header that would be valid given its frame size.
+int MpaIsFreeFormat(uint32_t word);
 
 // Reads the big-endian header word at p (4 bytes must be readable).
 inline uint32_t MpaHeaderWord(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 
-// 1 when two headers belong to the same stream (version, layer and sample rate agree).
+// 1 when two headers belong to the same stream (version, layer, sample rate and free format or
+// not agree).
 int MpaSameStream(const MpaHeader* a, const MpaHeader* b);

@@ -79,7 +79,15 @@ void MpaStereo(const MpaDecoder* dec, const MpaStereoInput* in, float left[576],
 // Layers I and II (mpa_layer12.cpp): decode the audio data after the header (and CRC).
 int MpaDecodeLayer1(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* pcmOut);
 int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* pcmOut);
+// Bits of the audio data (from the first byte after the CRC word) that the frame's CRC covers:
+// the bit allocation, and for layer II the scale-factor selection as well.
+size_t MpaLayer12ProtectedBits(const MpaHeader* h, const uint8_t* data, size_t bytes);
 
 // Layer III (mpa_layer3.cpp).
 void MpaLayer3Init(MpaDecoder* dec);
 int MpaDecodeLayer3(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, size_t frameBytes, float* pcmOut);
+// Bytes of layer III side information (the part the CRC covers).
+int MpaLayer3SideInfoBytes(const MpaHeader* h);
+// Adds a frame's main data to the reservoir without decoding it (a frame whose side
+// information is known to be damaged still carries main data later frames point into).
+void MpaLayer3KeepMainData(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, size_t frameBytes);

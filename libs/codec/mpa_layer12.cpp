@@ -195,3 +195,28 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
     MpaBitsSkip(bits, in.pos - bits->pos);
     return bits->overrun ? MPA_ERR_TRUNCATED : MPA_OK;
 }
+
+size_t MpaLayer12ProtectedBits(const MpaHeader* h, const uint8_t* data, size_t bytes) {
+    MpaBits bits;
+    MpaBitsInit(&bits, data, bytes);
+    const int nch = h->channels;
+    if (h->layer == 1) {
+        // the allocation fields only
+        const int bound = StereoBound(h, 32);
+        return size_t(4 * (bound * nch + (32 - bound)));
+    }
+    const MpaL2Table& table = MPA_L2_TABLES[MpaL2SelectTable(h->versionIndex, h->sampleRate, h->bitrateKbps, nch)];
+    const int limit = table.sblimit;
+    const int bound = StereoBound(h, limit);
+    // the allocation fields, then two bits of scale-factor selection per coded subband
+    int coded = 0;
+    for (int sb = 0; sb < limit; ++sb) {
+        const MpaL2Row* row = table.rows[sb];
+        int allocated[2] = {0, 0};
+        for (int ch = 0; ch < (sb < bound ? nch : 1); ++ch)
+            allocated[ch] = row->cls[MpaBitsRead(&bits, row->nbal)] >= 0;
+        if (sb >= bound && nch == 2) allocated[1] = allocated[0];
+        coded += allocated[0] + allocated[1];
+    }
+    return bits.pos + size_t(2 * coded);
+}

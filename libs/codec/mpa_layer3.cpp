@@ -280,7 +280,28 @@ void AntiAlias(const MpaDecoder* dec, const MpaGranule* g, float* xr, int bands)
     }
 }
 
+// Appends main data to the reservoir, keeping only what a later frame can reach. Returns the
+// reservoir bytes that precede the new data.
+int AppendMainData(MpaDecoder* dec, const uint8_t* mainData, int mainBytes) {
+    int before = dec->reservoirBytes;
+    if (before + mainBytes > MPA_RESERVOIR_BYTES) {
+        int keep = before < MAX_MAIN_DATA_BEGIN ? before : MAX_MAIN_DATA_BEGIN;
+        std::memmove(dec->reservoir, dec->reservoir + before - keep, size_t(keep));
+        before = keep;
+    }
+    std::memcpy(dec->reservoir + before, mainData, size_t(mainBytes));
+    dec->reservoirBytes = before + mainBytes;
+    return before;
+}
+
 }  // namespace
+
+int MpaLayer3SideInfoBytes(const MpaHeader* h) { return SideInfoBytes(h); }
+
+void MpaLayer3KeepMainData(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, size_t frameBytes) {
+    size_t start = MPA_HEADER_BYTES + (h->crc ? 2 : 0) + size_t(SideInfoBytes(h));
+    if (frameBytes > start) AppendMainData(dec, frame + start, int(frameBytes - start));
+}
 
 void MpaLayer3Init(MpaDecoder* dec) {
     for (int i = 0; i < 8207; ++i) dec->pow43[i] = float(std::pow(double(i), 4.0 / 3.0));
@@ -305,17 +326,8 @@ int MpaDecodeLayer3(MpaDecoder* dec, const MpaHeader* h, const uint8_t* frame, s
     std::memset(&si, 0, sizeof si);
     int sideOk = ReadSideInfo(h, sfbSlot, &sideBits, &si);
 
-    // Append this frame's main data to the reservoir, keeping only what a later frame can reach.
-    const uint8_t* mainData = frame + sideStart + sideBytes;
-    int mainBytes = int(frameBytes - sideStart - sideBytes);
-    int before = dec->reservoirBytes;
-    if (before + mainBytes > MPA_RESERVOIR_BYTES) {
-        int keep = before < MAX_MAIN_DATA_BEGIN ? before : MAX_MAIN_DATA_BEGIN;
-        std::memmove(dec->reservoir, dec->reservoir + before - keep, size_t(keep));
-        before = keep;
-    }
-    std::memcpy(dec->reservoir + before, mainData, size_t(mainBytes));
-    dec->reservoirBytes = before + mainBytes;
+    const int mainBytes = int(frameBytes - sideStart - sideBytes);
+    const int before = AppendMainData(dec, frame + sideStart + sideBytes, mainBytes);
     if (!sideOk) return MPA_ERR_DATA;
     if (si.mainDataBegin > before) return MPA_ERR_RESERVOIR;
 

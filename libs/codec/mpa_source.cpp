@@ -65,6 +65,7 @@ int MpaSourceOpenReader(MpaSource* src, const MpaReader& r) {
     src->channels = src->info.first.channels;
     src->sampleRate = src->info.first.sampleRate;
     MpaDecoderInit(&src->dec);
+    src->dec.freeBytes = src->info.first.freeBytes;
     src->nextFrame = 0;
     src->nextOffset = src->index.count ? src->index.offset[0] : src->info.audioEnd;
     src->position = 0;

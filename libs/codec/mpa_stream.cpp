@@ -35,7 +35,7 @@ int HeaderAt(MpaWindow* w, uint64_t pos, const MpaHeader* ref, MpaHeader* out) {
     const uint8_t* p = MpaWindowAt(w, pos, MPA_HEADER_BYTES);
     if (!p) return 0;
     MpaHeader h;
-    if (!MpaParseHeader(MpaHeaderWord(p), &h)) return 0;
+    if (!MpaParseHeader(MpaHeaderWord(p), &h, ref ? ref->freeBytes : 0)) return 0;
     if (ref && !MpaSameStream(ref, &h)) return 0;
     *out = h;
     return 1;
@@ -61,6 +61,25 @@ int ChainAt(MpaWindow* w, uint64_t pos, const MpaHeader* ref, MpaHeader* firstOu
         if (!HeaderAt(w, at, &base, &h)) return 0;
     }
     return 1;
+}
+
+// A free-format stream at pos: its frame size is the distance to the next header of the same
+// kind (sync, version, layer, free bit rate and sample rate alike; padding and CRC may differ),
+// confirmed by a chain of frames of that size. Tries each such header in reach.
+int FreeFormatChainAt(MpaWindow* w, uint64_t pos, MpaHeader* firstOut) {
+    const uint8_t* p = MpaWindowAt(w, pos, MPA_HEADER_BYTES);
+    if (!p || !MpaIsFreeFormat(MpaHeaderWord(p))) return 0;
+    const uint32_t word = MpaHeaderWord(p);
+    const uint32_t KIND_MASK = 0xFFFEFC00u;
+    const int layer1 = ((word >> 17) & 3) == 3, padding = (word >> 9) & 1;
+    for (int d = MPA_MIN_FREE_BYTES; d <= MPA_MAX_FRAME_BYTES; ++d) {
+        const uint8_t* q = MpaWindowAt(w, pos + uint64_t(d), MPA_HEADER_BYTES);
+        if (!q) return 0;
+        if ((MpaHeaderWord(q) & KIND_MASK) != (word & KIND_MASK)) continue;
+        MpaHeader ref;
+        if (MpaParseHeader(word, &ref, d - padding * (layer1 ? 4 : 1)) && ChainAt(w, pos, &ref, firstOut)) return 1;
+    }
+    return 0;
 }
 
 void IndexAdd(MpaFrameIndex* index, uint32_t frame, uint64_t offset) {
@@ -154,8 +173,8 @@ void ReadVbrHeader(const uint8_t* f, const MpaHeader& h, MpaStreamInfo* info, ui
         if (flags & 8) p += 4;
         // LAME extension: encoder string (9), revision (1), lowpass (1), peak (4), gains (2+2),
         // flags (1), bitrate (1), then delay and padding packed in 3 bytes (12 bits each)
-        if (p + 24 <= len && (std::memcmp(f + p, "LAME", 4) == 0 || std::memcmp(f + p, "Lavf", 4) == 0 ||
-                              std::memcmp(f + p, "Lavc", 4) == 0)) {
+        if (p + 24 <= len && (std::memcmp(f + p, "LAME", 4) == 0 || std::memcmp(f + p, "TAVEN", 5) == 0 ||
+                              std::memcmp(f + p, "Lavf", 4) == 0 || std::memcmp(f + p, "Lavc", 4) == 0)) {
             const uint8_t* d = f + p + 21;
             info->encoderDelay = (uint32_t(d[0]) << 4) | (d[1] >> 4);
             info->encoderPadding = (uint32_t(d[1] & 15) << 8) | d[2];
@@ -214,7 +233,7 @@ int MpaScanStream(const MpaReader* r, MpaStreamInfo* info, int walk, MpaFrameInd
     bool found = false;
     for (; pos + MPA_HEADER_BYTES <= limit; ++pos) {
         if (!SyncAt(&w, pos)) continue;
-        if (ChainAt(&w, pos, nullptr, &first)) {
+        if (ChainAt(&w, pos, nullptr, &first) || FreeFormatChainAt(&w, pos, &first)) {
             found = true;
             break;
         }

@@ -16,6 +16,7 @@ void OpenFirstFile(const char* path) {
 }  // namespace
 
 int OpenStartFiles(const char* const* paths, int count) {
+    MarkBeforeDrop();
     int handled = 0;
     for (int i = 0; i < count; ++i) {
         if (i == 0)
@@ -25,15 +26,18 @@ int OpenStartFiles(const char* const* paths, int count) {
         ++handled;
     }
     RefreshPlaylistView();
+    FinishAdd(handled, OWNER_MAIN_WINDOW);
     return handled;
 }
 
 void TakeHandedFile(const char* path, unsigned long dwData) {
+    MarkBeforeDrop();
     if (dwData != 0)
         OpenFirstFile(path);
     else
         AddPath(path);
     RefreshPlaylistView();
+    FinishAdd(1, OWNER_MAIN_WINDOW);
 }
 
 int ReceivedPathNeedsLongForm(const char* received, const char* shortForm) {

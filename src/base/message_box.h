@@ -10,6 +10,7 @@ enum {
     MSGBOX_OKCANCEL = 0x1,
     MSGBOX_YESNOCANCEL = 0x3,
     MSGBOX_YESNO = 0x4,
+    MSGBOX_ICONSTOP = 0x10,
     MSGBOX_ICONQUESTION = 0x20,
     MSGBOX_ICONWARNING = 0x30,
     MSGBOX_ICONINFORMATION = 0x40,
@@ -23,14 +24,16 @@ enum MessageJoin {
     JOIN_NONE = 0,
     JOIN_SPACE = 1,
     JOIN_SPACE_DOT = 2,
-    JOIN_APPEND = 3
-};  // "%s", "%s %s", "%s %s.", "%s%s"
+    JOIN_APPEND = 3,
+    JOIN_FORMAT = 4
+};  // "%s", "%s %s", "%s %s.", "%s%s", the name in place of the message's own "%s"
 
 // Shows string stringId (joined with fileName as `join` says; fileName may be null) with the
 // given button set and icon bits; returns the answer (MSGBOX_ANSWER_*). JOIN_SPACE reads
 // "name message" ("a.wav not found."), except for string 89 which reads "message name";
 // JOIN_SPACE_DOT reads "message name." ("Could not write to a.wav."); JOIN_APPEND puts the text
-// straight after the message (a question followed by its choices).
+// straight after the message (a question followed by its choices); JOIN_FORMAT puts it where the
+// message has its "%s" ("\"Party\" was changed.").
 int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsigned style);
 
 // Native build only: what was shown, and the answers to give.

@@ -35,6 +35,15 @@ int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsign
         break;
     case JOIN_SPACE_DOT: swprintf(text, sizeof text / sizeof text[0], L"%ls %ls.", message, name); break;
     case JOIN_APPEND: swprintf(text, sizeof text / sizeof text[0], L"%ls%ls", message, name); break;
+    case JOIN_FORMAT: {
+        // Spliced by hand: the string table's text must not be used as a format itself.
+        const wchar_t* at = wcsstr(message, L"%s");
+        if (at)
+            swprintf(text, sizeof text / sizeof text[0], L"%.*ls%ls%ls", (int)(at - message), message, name, at + 2);
+        else
+            swprintf(text, sizeof text / sizeof text[0], L"%ls", message);
+        break;
+    }
     default: swprintf(text, sizeof text / sizeof text[0], L"%ls", message); break;
     }
     HWND owner = (HWND)MainWindowHandle();

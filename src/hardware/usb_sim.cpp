@@ -252,7 +252,7 @@ int HubControl(const SimHub& hub, uint32_t code, const uint8_t* in, uint32_t inB
         if (outBytes < CONN_INFO_FIXED_BYTES) return 0;
         std::memset(out, 0, outBytes);
         PutLe32(out, uint32_t(port));
-        if (p) {
+        if (p && p->kind != SIM_PORT_LOST) {
             const uint8_t descriptor[18] = {18,
                                             1,
                                             0x10,
@@ -380,8 +380,8 @@ void ParseSimModel(const std::string& text, SimModel* m) {
             if (w[3] == "hub") {
                 p.kind = SIM_PORT_HUB;
                 p.name = w[4];
-            } else if (w[3] == "device" || w[3] == "vornex") {
-                p.kind = w[3] == "device" ? SIM_PORT_DEVICE : SIM_PORT_VORNEX;
+            } else if (w[3] == "device" || w[3] == "vornex" || w[3] == "lost") {
+                p.kind = w[3] == "device" ? SIM_PORT_DEVICE : w[3] == "vornex" ? SIM_PORT_VORNEX : SIM_PORT_LOST;
                 p.driverKey = w[4];
                 p.description = rest;
             }
@@ -420,7 +420,10 @@ std::string FormatSimModel(const SimModel& m) {
         if (p.kind == SIM_PORT_HUB)
             s << "hub " << p.name << '\n';
         else
-            s << (p.kind == SIM_PORT_VORNEX ? "vornex " : "device ") << p.driverKey << ' ' << p.description << '\n';
+            s << (p.kind == SIM_PORT_VORNEX ? "vornex "
+                  : p.kind == SIM_PORT_LOST ? "lost "
+                                            : "device ")
+              << p.driverKey << ' ' << p.description << '\n';
     }
     for (int r = REG_INPUT_SELECT; r <= REG_POWER; r++) s << "reg " << r << ' ' << int(m.regs[r]) << '\n';
     s << "input " << int(m.input[0]) << ' ' << int(m.input[1]) << ' ' << int(m.input[2]) << ' ' << int(m.input[3])

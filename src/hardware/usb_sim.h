@@ -16,6 +16,11 @@
 //                                    hub already plugged in by an earlier line, is ignored)
 //   port HUB N device KEY DESCRIPTION    another device on port N of HUB
 //   port HUB N vornex KEY DESCRIPTION    the Vornex device on port N of HUB
+//   port HUB N lost KEY DESCRIPTION      port N of HUB lost its device, as a real hub answers
+//                                    before the system has removed it: the port reports no
+//                                    device, yet the driver key name still answers and the
+//                                    device tree still holds the node with its description;
+//                                    requests to the device fail
 //   reg R V                          device register R (6, 7, 8) holds V
 //   input B0 B1 B2 B3                channel status on the device's digital input
 //   output B0 B1 B2 B3               channel status the device sends (last bytes written)
@@ -35,7 +40,7 @@
 
 #define USB_SIM_ENV "QD_USB_SIM"
 
-enum SimPortKind { SIM_PORT_HUB = 0, SIM_PORT_DEVICE = 1, SIM_PORT_VORNEX = 2 };
+enum SimPortKind { SIM_PORT_HUB = 0, SIM_PORT_DEVICE = 1, SIM_PORT_VORNEX = 2, SIM_PORT_LOST = 3 };
 enum SimFaultKind { SIM_FAULT_FAIL = 0, SIM_FAULT_REPLY = 1 };
 
 struct SimController {

@@ -1,10 +1,10 @@
 // ID3v1 tags: the six fields in the last 128 bytes of an MPEG file, the genre table of the Tag
-// Editor, and loading a file's tag record (with the title questions the user is asked).
+// Editor, and loading a file's tag record.
 #include "media/id3v1.h"
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include "base/message_box.h"
+#include "media/file_splice.h"
 #include "media/media_formats.h"
 #include "media/titles.h"
 
@@ -213,13 +213,17 @@ int ReadId3Field(const char* path, int field, char* textOut) {
 int WriteId3Field(const char* path, int field, const char* value) {
     if (field < 0 || field > 5 || !value) return 0;
     MediaFileGuard g;
-    if (!OpenMediaFile(path, MF_READ_WRITE_SHARED, &g.file)) return 0;
+    if (!OpenMediaFile(path, MF_READ_WRITE_SHARED, &g.file)) {
+        SetTitleWriteFailure(WRITE_FAILED_OPEN);
+        return 0;
+    }
     uint64_t size = MediaFileSize(&g.file);
     uint8_t tag[ID3_TAG_BYTES];
-    uint64_t at = size;  // a new tag goes behind the audio
+    Splice s{};
+    s.cutStart = size;  // a new tag goes behind everything else
     if (size >= ID3_TAG_BYTES && ReadMediaFile(&g.file, size - ID3_TAG_BYTES, tag, ID3_TAG_BYTES) == ID3_TAG_BYTES &&
         IsTag(tag)) {
-        at = size - ID3_TAG_BYTES;
+        s.cutStart = size - ID3_TAG_BYTES;  // rewritten where it stands
     } else {
         std::memset(tag, ' ', sizeof tag);
         std::memcpy(tag, "TAG", 3);
@@ -234,8 +238,11 @@ int WriteId3Field(const char* path, int field, const char* value) {
         std::memset(tag + slot.offset, ' ', slot.width);
         std::memcpy(tag + slot.offset, value, len);
     }
-    if (!WriteMediaFile(&g.file, at, tag, ID3_TAG_BYTES)) return 0;
-    return TruncateMediaFile(&g.file, at + ID3_TAG_BYTES);
+    s.cutEnd = size;
+    s.insert = tag;
+    s.insertLength = ID3_TAG_BYTES;
+    s.tailIsTitleData = 1;
+    return ApplySplice(path, &g.file, &s);
 }
 
 int GenreNameCount() { return GENRE_NAME_COUNT; }
@@ -258,12 +265,13 @@ namespace {
 
 // Reads the six fields of the record with one source. The title, when absent, stays empty
 // rather than taking the file name.
-void LoadFields(const char* path, int source, TagRecord* rec) {
+void LoadFields(const char* path, int source, TagLoad* load) {
+    TagRecord* rec = &load->record;
     char buf[TITLE_FIELD_MAX_BYTES];
     if (GetTitleField(path, FIELD_TITLE, buf, source))
         CopyText(rec->title, sizeof rec->title, (const uint8_t*)buf, TITLE_BYTES);
     if (std::strlen(rec->title) > ID3_TEXT_BYTES) {
-        ShowDeckMessage(MSG_TITLE_TOO_LONG, nullptr, JOIN_NONE, MSGBOX_OK);
+        load->titleWasCut = 1;
         rec->title[ID3_TEXT_BYTES] = 0;
     }
     GetTitleField(path, FIELD_ARTIST, buf, source);
@@ -280,26 +288,25 @@ void LoadFields(const char* path, int source, TagRecord* rec) {
 
 }  // namespace
 
-int LoadTagRecord(void* ownerWindow, const char* path, TagRecord* recordOut, int* pageChangedOut) {
-    std::memset(recordOut, 0, sizeof *recordOut);
-    recordOut->genre = -1;
-    if (pageChangedOut) *pageChangedOut = 0;
+int LoadTagRecord(const char* path, TagLoad* load) {
+    std::memset(load, 0, sizeof *load);
+    load->record.genre = -1;
     int container = TITLES_NONE;
     if (!GetTitleContainer(path, &container)) return 0;
     if (container != TITLES_ID3_TRAILER) {
-        LoadFields(path, SOURCE_ID3_FIRST, recordOut);
+        LoadFields(path, SOURCE_ID3_FIRST, load);
         return 1;
     }
-    LoadFields(path, SOURCE_ID3_FIRST_B, recordOut);
-    char trailerTitle[TITLE_BYTES];
-    if (!GetTitleField(path, FIELD_TITLE, trailerTitle, SOURCE_TRAILER)) return 1;
-    // The question joins both titles under the message: "%s\nYes %s\nNo  %s".
-    char choices[2 * TITLE_BYTES + 16];
-    std::snprintf(choices, sizeof choices, "\nYes %s\nNo  %s", recordOut->title, trailerTitle);
-    int answer = ShowDeckMessage(MSG_TRAILER_TITLE_FOUND, choices, JOIN_APPEND, MSGBOX_YESNO | MSGBOX_ICONQUESTION);
-    if (answer != MSGBOX_ANSWER_YES) {
-        CopyText(recordOut->title, sizeof recordOut->title, (const uint8_t*)trailerTitle, TITLE_BYTES - 1);
-        if (pageChangedOut) *pageChangedOut = 1;
-    }
+    LoadFields(path, SOURCE_ID3_FIRST_B, load);
+    load->hasTrailerTitle = GetTitleField(path, FIELD_TITLE, load->trailerTitle, SOURCE_TRAILER);
+    if (!load->hasTrailerTitle) load->trailerTitle[0] = 0;
     return 1;
+}
+
+void FormatTitleChoice(const TagLoad* load, char* textOut) {
+    std::snprintf(textOut, TITLE_CHOICE_BYTES, "\nYes %s\nNo  %s", load->record.title, load->trailerTitle);
+}
+
+void UseTrailerTitle(TagLoad* load) {
+    CopyText(load->record.title, sizeof load->record.title, (const uint8_t*)load->trailerTitle, TITLE_BYTES - 1);
 }

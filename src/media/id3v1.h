@@ -10,8 +10,7 @@ enum {
     ID3_YEAR_BYTES = 4,
     GENRE_NAME_COUNT = 148,
     GENRE_NONE_BYTE = 255,
-    MSG_TITLE_TOO_LONG = 80,       // "There are more than 30 letters in this title. ..."
-    MSG_TRAILER_TITLE_FOUND = 78,  // "A Kelvara format title was found. ..."
+    TITLE_CHOICE_BYTES = 2 * 256 + 16,  // FormatTitleChoice's text
 };
 
 // The editable copy of a file's tags (Tag Editor and the file tools).
@@ -40,8 +39,21 @@ const char* GenreNameAt(int position);  // null outside 0..147
 int GenreNumberAt(int position);        // -1 outside 0..147
 int GenrePositionOf(int genreNumber);   // -1 when not in the table
 
-// Loads the tag record of path for the Tag Editor. May show message 80 (title cut to 30
-// letters) and the question of message 78 (which title to use). When the user picks the
-// trailer's title, *pageChangedOut (if given) is set to 1 so the caller marks its page changed.
-// 1 when loaded; 0 when the file's title container cannot be read.
-int LoadTagRecord(void* ownerWindow, const char* path, TagRecord* recordOut, int* pageChangedOut = nullptr);
+// What LoadTagRecord found. It shows nothing; the caller (the Tag Editor page) tells the user:
+// titleWasCut asks for message STR_TITLE_TOO_LONG; hasTrailerTitle for the question
+// STR_KELVARA_TITLE_FOUND followed by FormatTitleChoice, where any answer but Yes calls
+// UseTrailerTitle and marks the page changed.
+struct TagLoad {
+    TagRecord record;
+    int titleWasCut;      // the title had more than 30 letters and was cut to 30
+    int hasTrailerTitle;  // an ID3v1 tag with a title trailer before it that holds a title
+    char trailerTitle[256];
+};
+
+// Loads the tag record of path: 1 when loaded; 0 when the file's title container cannot be
+// read (loadOut then holds an empty record with genre -1).
+int LoadTagRecord(const char* path, TagLoad* loadOut);
+// The question's lines after the message: "\nYes <ID3v1 title>\nNo  <trailer title>".
+void FormatTitleChoice(const TagLoad* load, char* textOut);  // TITLE_CHOICE_BYTES
+// Puts the trailer's title (up to 255 characters) into the record.
+void UseTrailerTitle(TagLoad* load);

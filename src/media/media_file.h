@@ -27,10 +27,29 @@ uint64_t MediaFileSize(const MediaFile* file);
 uint32_t ReadMediaFile(const MediaFile* file, uint64_t offset, void* out, uint32_t count);
 // 1 when all count bytes were written.
 int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uint32_t count);
+// Copies count bytes of src at from into dst at to (in the kernel where the platform can);
+// 1 when all were copied.
+int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst, uint64_t to, uint64_t count);
 // Cuts (or extends) the file to size bytes; 1 on success.
 int TruncateMediaFile(const MediaFile* file, uint64_t size);
+// Pushes the file's written bytes to the disk; 1 on success.
+int FlushMediaFile(const MediaFile* file);
 // 1 when a directory search for the path finds an entry.
 int PathFound(const char* path);
+// 1 when the byte starts a two-byte character of the system's ANSI code page (Shift-JIS on a
+// Japanese system), so the byte after it is never a path separator.
+int IsPathLeadByte(uint8_t byte);
+
+// Rewrites that move audio build the new file beside the old one and swap it in. A file that
+// is open (in this program too) cannot be deleted or replaced, on either platform.
+// Creates a new, empty file for reading and writing, not shared; 0 when the path exists.
+int CreateMediaFile(const char* path, MediaFile* fileOut);
+// Puts the file at `from` in place of the file at `to` (which keeps its name); 1 on success.
+int ReplaceMediaFile(const char* from, const char* to);
+// 1 when the file was deleted.
+int DeleteMediaFile(const char* path);
+// Free bytes on the volume that holds path's folder; 0 with *bytesOut 0 when it cannot be told.
+int MediaFreeSpace(const char* path, uint64_t* bytesOut);
 
 // Closes the file on every path out of a scope.
 struct MediaFileGuard {

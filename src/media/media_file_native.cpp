@@ -1,9 +1,90 @@
 // POSIX file access for the media modules (native build). Sharing modes do not exist here; an
-// exclusive open is emulated only as far as access rights go.
-#include "media/media_file.h"
+// exclusive open is emulated only as far as access rights go. Like Windows, the seam refuses to
+// delete or replace a file that is still open through it, so tests see ordering faults. It also
+// carries the tests' fault switch (media_file_fault.h).
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include "media/media_file.h"
+#include "media/media_file_fault.h"
+
+namespace {
+
+const int MAX_OPEN_FILES = 64;
+
+struct OpenEntry {
+    int fd;  // -1 when free
+    dev_t dev;
+    ino_t ino;
+};
+
+struct NativeFiles {
+    OpenEntry open[MAX_OPEN_FILES];
+    int faultKind;
+    int faultAt;  // the n-th mutating call fails; 0 when unarmed
+    int calls;
+    int fired;
+    int codePage;       // for IsPathLeadByte
+    int64_t freeSpace;  // MediaFreeSpace's answer; -1: the file system's
+};
+
+NativeFiles g_files = [] {
+    NativeFiles f{};
+    for (OpenEntry& e : f.open) e.fd = -1;
+    f.freeSpace = -1;
+    return f;
+}();
+
+void Remember(int fd) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) return;
+    for (OpenEntry& e : g_files.open)
+        if (e.fd < 0) {
+            e = {fd, st.st_dev, st.st_ino};
+            return;
+        }
+}
+
+void Forget(int fd) {
+    for (OpenEntry& e : g_files.open)
+        if (e.fd == fd) e.fd = -1;
+}
+
+int IsHeldOpen(const char* path) {
+    struct stat st;
+    if (stat(path, &st) != 0) return 0;
+    for (const OpenEntry& e : g_files.open)
+        if (e.fd >= 0 && e.dev == st.st_dev && e.ino == st.st_ino) return 1;
+    return 0;
+}
+
+// Counts a mutating call; the kind of fault to act out now, or MEDIA_FAULT_NONE.
+int NextFault() {
+    g_files.calls++;
+    if (g_files.faultAt == 0 || g_files.calls != g_files.faultAt) return MEDIA_FAULT_NONE;
+    g_files.fired = 1;
+    return g_files.faultKind;
+}
+
+}  // namespace
+
+void SetMediaFileFault(int kind, int nthCall) {
+    g_files.faultKind = kind;
+    g_files.faultAt = kind == MEDIA_FAULT_NONE ? 0 : nthCall;
+    g_files.calls = 0;
+    g_files.fired = 0;
+}
+int MediaFileCallCount() { return g_files.calls; }
+int MediaFileFaultFired() { return g_files.fired; }
+int MediaFilesOpen() {
+    int n = 0;
+    for (const OpenEntry& e : g_files.open) n += e.fd >= 0;
+    return n;
+}
 
 int OpenMediaFile(const char* path, int mode, MediaFile* fileOut) {
     fileOut->handle = -1;
@@ -19,11 +100,25 @@ int OpenMediaFile(const char* path, int mode, MediaFile* fileOut) {
         return 0;
     }
     fileOut->handle = fd;
+    Remember(fd);
+    return 1;
+}
+
+int CreateMediaFile(const char* path, MediaFile* fileOut) {
+    fileOut->handle = -1;
+    if (!path || !*path || NextFault() != MEDIA_FAULT_NONE) return 0;
+    int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return 0;
+    fileOut->handle = fd;
+    Remember(fd);
     return 1;
 }
 
 void CloseMediaFile(MediaFile* file) {
-    if (file->handle >= 0) close(int(file->handle));
+    if (file->handle >= 0) {
+        Forget(int(file->handle));
+        close(int(file->handle));
+    }
     file->handle = -1;
 }
 
@@ -46,6 +141,9 @@ uint32_t ReadMediaFile(const MediaFile* file, uint64_t offset, void* out, uint32
 
 int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uint32_t count) {
     if (file->handle < 0) return 0;
+    int fault = NextFault();
+    if (fault == MEDIA_FAULT_FAIL) return 0;
+    if (fault == MEDIA_FAULT_SHORT) count /= 2;
     uint32_t done = 0;
     while (done < count) {
         ssize_t n =
@@ -53,11 +151,84 @@ int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uin
         if (n <= 0) return 0;
         done += uint32_t(n);
     }
-    return 1;
+    return fault == MEDIA_FAULT_NONE;
+}
+
+int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst, uint64_t to, uint64_t count) {
+    if (src->handle < 0 || dst->handle < 0) return 0;
+    int fault = NextFault();
+    if (fault == MEDIA_FAULT_FAIL) return 0;
+    if (fault == MEDIA_FAULT_SHORT) count /= 2;
+    // copy_file_range keeps the bytes in the kernel (or shares the blocks, as cp does); where the
+    // file system cannot, a read and write loop does the same.
+    // Writeback of each piece starts as soon as it is copied, so the flush that follows a copy
+    // has little left to wait for.
+    const uint64_t PIECE_BYTES = 32 << 20;
+    off_t in = off_t(from), out = off_t(to);
+    uint64_t left = count;
+    while (left > 0) {
+        off_t pieceStart = out;
+        ssize_t n = copy_file_range(int(src->handle), &in, int(dst->handle), &out,
+                                    size_t(left < PIECE_BYTES ? left : PIECE_BYTES), 0);
+        if (n <= 0) break;
+        sync_file_range(int(dst->handle), pieceStart, n, SYNC_FILE_RANGE_WRITE);
+        left -= uint64_t(n);
+    }
+    const size_t BLOCK_BYTES = 1 << 20;
+    std::unique_ptr<uint8_t[]> block(left > 0 ? new uint8_t[BLOCK_BYTES] : nullptr);
+    while (left > 0) {
+        size_t want = left < BLOCK_BYTES ? size_t(left) : BLOCK_BYTES;
+        ssize_t n = pread(int(src->handle), block.get(), want, in);
+        if (n <= 0 || pwrite(int(dst->handle), block.get(), size_t(n), out) != n) return 0;
+        in += n, out += n, left -= uint64_t(n);
+    }
+    return fault == MEDIA_FAULT_NONE;
 }
 
 int TruncateMediaFile(const MediaFile* file, uint64_t size) {
-    return file->handle >= 0 && ftruncate(int(file->handle), off_t(size)) == 0;
+    if (file->handle < 0 || NextFault() != MEDIA_FAULT_NONE) return 0;
+    return ftruncate(int(file->handle), off_t(size)) == 0;
+}
+
+int FlushMediaFile(const MediaFile* file) {
+    if (file->handle < 0 || NextFault() != MEDIA_FAULT_NONE) return 0;
+    return fsync(int(file->handle)) == 0;
+}
+
+int ReplaceMediaFile(const char* from, const char* to) {
+    if (!from || !to || NextFault() != MEDIA_FAULT_NONE) return 0;
+    if (IsHeldOpen(from) || IsHeldOpen(to)) return 0;  // Windows refuses this too
+    return std::rename(from, to) == 0;
+}
+
+int DeleteMediaFile(const char* path) {
+    if (!path || NextFault() != MEDIA_FAULT_NONE) return 0;
+    if (IsHeldOpen(path)) return 0;
+    return unlink(path) == 0;
+}
+
+int MediaFreeSpace(const char* path, uint64_t* bytesOut) {
+    *bytesOut = 0;
+    if (!path) return 0;
+    if (g_files.freeSpace >= 0) {
+        *bytesOut = uint64_t(g_files.freeSpace);
+        return 1;
+    }
+    std::string folder(path);
+    size_t slash = folder.find_last_of('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+    struct statvfs vfs;
+    if (statvfs(folder.c_str(), &vfs) != 0) return 0;
+    *bytesOut = uint64_t(vfs.f_bavail) * vfs.f_frsize;
+    return 1;
+}
+
+void SetNativeAnsiCodePage(int codePage) { g_files.codePage = codePage; }
+void SetNativeFreeSpace(int64_t bytes) { g_files.freeSpace = bytes; }
+
+int IsPathLeadByte(uint8_t byte) {
+    const int SHIFT_JIS = 932;
+    return g_files.codePage == SHIFT_JIS && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
 }
 
 int PathFound(const char* path) {

@@ -2,6 +2,7 @@
 // for, and FindFirstFileA for the directory search.
 #include "media/media_file.h"
 #include <windows.h>
+#include <cstring>
 
 int OpenMediaFile(const char* path, int mode, MediaFile* fileOut) {
     fileOut->handle = -1;
@@ -60,10 +61,74 @@ int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uin
     return WriteFile(h, data, count, &put, nullptr) && put == count;
 }
 
+int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst, uint64_t to, uint64_t count) {
+    const DWORD BLOCK_BYTES = 1 << 20;
+    HANDLE in = reinterpret_cast<HANDLE>(src->handle), out = reinterpret_cast<HANDLE>(dst->handle);
+    if (src->handle == -1 || dst->handle == -1) return 0;
+    void* block = VirtualAlloc(nullptr, BLOCK_BYTES, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!block) return 0;
+    int ok = SeekTo(in, from) && SeekTo(out, to);
+    while (ok && count > 0) {
+        DWORD want = count < BLOCK_BYTES ? DWORD(count) : BLOCK_BYTES, got = 0, put = 0;
+        ok = ReadFile(in, block, want, &got, nullptr) && got == want && WriteFile(out, block, got, &put, nullptr) &&
+             put == got;
+        count -= got;
+    }
+    VirtualFree(block, 0, MEM_RELEASE);
+    return ok;
+}
+
 int TruncateMediaFile(const MediaFile* file, uint64_t size) {
     HANDLE h = reinterpret_cast<HANDLE>(file->handle);
     return file->handle != -1 && SeekTo(h, size) && SetEndOfFile(h);
 }
+
+int FlushMediaFile(const MediaFile* file) {
+    return file->handle != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(file->handle));
+}
+
+int CreateMediaFile(const char* path, MediaFile* fileOut) {
+    fileOut->handle = -1;
+    if (!path || !*path) return 0;
+    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    fileOut->handle = reinterpret_cast<intptr_t>(h);
+    return 1;
+}
+
+int ReplaceMediaFile(const char* from, const char* to) {
+    if (!from || !to) return 0;
+    // ReplaceFile keeps the old file's attributes and creation time on the new one; where the
+    // volume cannot do that, a plain move over the old name is the fallback.
+    if (ReplaceFileA(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return 1;
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+int DeleteMediaFile(const char* path) { return path && DeleteFileA(path); }
+
+int MediaFreeSpace(const char* path, uint64_t* bytesOut) {
+    *bytesOut = 0;
+    if (!path) return 0;
+    char folder[MAX_PATH + 1];
+    const char* name = path;
+    for (const char* p = path; *p; p++) {
+        if (IsDBCSLeadByte(uint8_t(*p)) && p[1]) {
+            p++;
+            continue;
+        }
+        if (*p == '\\' || *p == '/') name = p + 1;
+    }
+    size_t n = size_t(name - path);
+    if (n == 0 || n > MAX_PATH) return 0;
+    std::memcpy(folder, path, n);
+    folder[n] = 0;
+    ULARGE_INTEGER avail;
+    if (!GetDiskFreeSpaceExA(folder, &avail, nullptr, nullptr)) return 0;
+    *bytesOut = avail.QuadPart;
+    return 1;
+}
+
+int IsPathLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != 0; }
 
 int PathFound(const char* path) {
     if (!path || !*path) return 0;

@@ -15,6 +15,26 @@ enum {
     MIDI_WINDOW_STEP = 16384,   //                  distance between windows
 };
 
+// MIDI meta events: 0xFF, the type, a variable-length length, the bytes.
+enum MidiMeta {
+    MIDI_META_EVENT = 0xFF,
+    MIDI_META_TEXT = 0x01,
+    MIDI_META_COPYRIGHT = 0x02,
+    MIDI_META_TRACK_NAME = 0x03,
+    MIDI_META_END_OF_TRACK = 0x2F,
+    MIDI_META_TEMPO = 0x51,
+};
+
+// Headers read through one block, so a walk over many small chunks (a file full of zeros is one
+// of 8-byte empty chunks, or of stray pad bytes) does not cost a file read per step.
+struct HeaderWindow {
+    uint8_t block[4096];
+    uint64_t start = 0;
+    uint32_t length = 0;
+};
+// The `bytes` bytes at pos (at most 4096), or null when fewer than that are there.
+const uint8_t* HeaderAt(HeaderWindow* w, const ByteReader* r, uint64_t pos, uint32_t bytes);
+
 // A chunk found inside a RIFF file: where its header starts and its size field.
 struct RiffChunk {
     uint64_t offset;  // of the chunk's 8-byte header
@@ -29,6 +49,24 @@ int FindRiffForm(const ByteReader* r, const char* form, RiffChunk* riffOut);
 int FindNextChunk(const ByteReader* r, const RiffChunk* riff, const char* id, uint64_t* cursor, RiffChunk* chunkOut);
 // End of riff's body in the reader (its declared end, clamped to the data there is).
 uint64_t RiffBodyEnd(const ByteReader* r, const RiffChunk* riff);
+
+// What a title write needs to know about a RIFF "WAVE" file, from one walk over its body that
+// checks every chunk size against the file.
+struct RiffWritePlan {
+    RiffChunk riff;
+    uint64_t walkEnd;  // padded end of the last chunk: where a new chunk goes (may be size + 1
+                       // when the last chunk lacks its pad byte at the end of the file)
+    int found;         // the field's chunk (a "DISP" of type 1, or a "LIST" whose first
+    RiffChunk chunk;   // sub-chunk has the field's id): the first one in the body
+    int chunkIsLast;   // nothing of the body follows it
+};
+enum {
+    PLAN_OK = 1,
+    PLAN_NOT_WAVE = 0,  // no RIFF "WAVE" chunk
+    PLAN_CORRUPT = -1,  // a chunk runs past the end of the file
+};
+// PLAN_OK, PLAN_NOT_WAVE or PLAN_CORRUPT.
+int PlanRiffWrite(const ByteReader* r, int field, RiffWritePlan* planOut);
 
 // A title value as found: bytes and their count (text without its zero; raw bytes).
 struct FoundValue {

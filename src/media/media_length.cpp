@@ -77,10 +77,10 @@ void WalkTrack(ByteCursor* c, TempoMap* map) {
         tick += NextVarLen(c);
         uint8_t status = NextByte(c);
         if (c->eof) break;
-        if (status == 0xFF) {
+        if (status == MIDI_META_EVENT) {
             uint8_t type = NextByte(c);
             uint32_t len = NextVarLen(c);
-            if (type == 0x51 && len == 3) {
+            if (type == MIDI_META_TEMPO && len == 3) {
                 // One read per statement: the operands of '|' may be evaluated in any order.
                 uint32_t us = uint32_t(NextByte(c)) << 16;
                 us |= uint32_t(NextByte(c)) << 8;
@@ -89,7 +89,7 @@ void WalkTrack(ByteCursor* c, TempoMap* map) {
             } else {
                 c->pos += len;
             }
-            if (type == 0x2F) break;
+            if (type == MIDI_META_END_OF_TRACK) break;
             continue;
         }
         if (status == 0xF0 || status == 0xF7) {

@@ -18,7 +18,6 @@ const uint32_t TITLE_PROBE_BYTES = 12;
 struct ProbeState {
     uint8_t info[TAVPLY_INFO_BYTES];  // the last GetMediaInfo call's information record
     uint8_t ext[TAVPLY_EXT_BYTES];    // and its extended record
-    MpegProbeInfo last;               // copy bits of the last MPEG stream recognised
 };
 ProbeState g_probe;
 
@@ -38,7 +37,6 @@ void FillMidi(MediaInfo* info) {
 
 }  // namespace
 
-const MpegProbeInfo* LastMpegProbe() { return &g_probe.last; }
 void ResetMediaProbe() { std::memset(&g_probe, 0, sizeof g_probe); }
 
 int FileExists(const char* path) { return PathFound(path); }
@@ -103,9 +101,6 @@ int GetMediaInfo(const char* path, MediaInfo* infoOut) {
         infoOut->bitRate = GetLe32(in + TAVPLY_INFO_BITRATE);
         infoOut->copyBit = GetLe16(in + TAVPLY_INFO_COPYRIGHT);
         infoOut->origBit = GetLe16(in + TAVPLY_INFO_ORIGINAL);
-        g_probe.last.valid = 1;
-        g_probe.last.copyBit = infoOut->copyBit;
-        g_probe.last.origBit = infoOut->origBit;
         return 1;
     }
     MediaFileGuard g;

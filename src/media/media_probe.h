@@ -1,6 +1,5 @@
 // Media probe: tells for a path what kind of sound file it is, how it is coded, how long it plays
-// and where its titles live. Stateless apart from the information record of the last MPEG file
-// probed, which the channel-status defaults of the title module read back.
+// and where its titles live.
 #pragma once
 #include <cstdint>
 
@@ -85,12 +84,5 @@ int FileExists(const char* path);
 // WRITABLE_MISSING or WRITABLE_LOCKED.
 int CheckWritable(const char* path, int* reasonOut);
 
-// The player library's information about the most recently probed MPEG file (GetMediaInfo).
-// Zeroed by ResetMediaProbe; updated only when a probe recognised an MPEG stream.
-struct MpegProbeInfo {
-    int32_t valid;  // 1 once an MPEG file has been probed
-    uint16_t copyBit;
-    uint16_t origBit;
-};
-const MpegProbeInfo* LastMpegProbe();
+// Clears the information record the last probe kept (tests).
 void ResetMediaProbe();

@@ -5,20 +5,14 @@
 
 #include "base/bounded_copy.h"
 #include "media/media_formats.h"
+#include "media/titles.h"
 
 namespace {
 // Chunk data is followed by a pad byte when its size is odd.
 uint64_t PaddedSize(uint32_t size) { return uint64_t(size) + (size & 1); }
 
-// Chunk headers read through one block, so a walk over many small chunks (a file full of
-// zeros is one of 8-byte empty chunks) does not cost a file read per header.
-struct HeaderWindow {
-    uint8_t block[4096];
-    uint64_t start = 0;
-    uint32_t length = 0;
-};
+}  // namespace
 
-// The `bytes` bytes at pos, or null when fewer than that are there.
 const uint8_t* HeaderAt(HeaderWindow* w, const ByteReader* r, uint64_t pos, uint32_t bytes) {
     if (pos < w->start || pos + bytes > w->start + w->length) {
         w->start = pos;
@@ -26,7 +20,6 @@ const uint8_t* HeaderAt(HeaderWindow* w, const ByteReader* r, uint64_t pos, uint
     }
     return pos + bytes <= w->start + w->length ? w->block + (pos - w->start) : nullptr;
 }
-}  // namespace
 
 int FindRiffForm(const ByteReader* r, const char* form, RiffChunk* riffOut) {
     uint64_t pos = 0;
@@ -68,6 +61,40 @@ int FindNextChunk(const ByteReader* r, const RiffChunk* riff, const char* id, ui
     return 0;
 }
 
+int PlanRiffWrite(const ByteReader* r, int field, RiffWritePlan* plan) {
+    const uint32_t DISP_TEXT_TYPE = 1, LIST_MIN_SIZE = 12;
+    std::memset(plan, 0, sizeof *plan);
+    if (!FindRiffForm(r, "WAVE", &plan->riff)) return PLAN_NOT_WAVE;
+    const char* id = field == 0 ? "DISP" : "LIST";
+    const char* subId = TitleFieldChunkId(field);
+    // The declared end, or the end of the file for a size that was never filled in.
+    uint64_t limit = plan->riff.offset + CHUNK_HEADER_BYTES + plan->riff.size;
+    if (limit > r->size) limit = r->size;
+    uint64_t pos = plan->riff.offset + RIFF_HEADER_BYTES;
+    HeaderWindow window;
+    while (pos + CHUNK_HEADER_BYTES <= limit) {
+        const uint8_t* head = HeaderAt(&window, r, pos, CHUNK_HEADER_BYTES);
+        if (!head) return PLAN_CORRUPT;
+        uint32_t size = GetLe32(head + 4);
+        uint64_t end = pos + CHUNK_HEADER_BYTES + size;
+        if (end > r->size) return PLAN_CORRUPT;  // a write would rely on bytes that are not there
+        if (!plan->found && IsFourCc(head, id)) {
+            const uint8_t* more = HeaderAt(&window, r, pos, field == 0 ? 12 : 16);
+            int match = field == 0 ? size >= 4 && more && GetLe32(more + 8) == DISP_TEXT_TYPE
+                                   : size >= LIST_MIN_SIZE && more && IsFourCc(more + 12, subId);
+            if (match) {
+                plan->found = 1;
+                plan->chunk.offset = pos;
+                plan->chunk.size = size;
+            }
+        }
+        pos = end + (size & 1);
+    }
+    plan->walkEnd = pos;
+    plan->chunkIsLast = plan->found && plan->chunk.offset + CHUNK_HEADER_BYTES + PaddedSize(plan->chunk.size) == pos;
+    return PLAN_OK;
+}
+
 int HasExtension(const char* path, const char* ext) {
     const char* dot = std::strrchr(path, '.');
     if (!dot || std::strpbrk(dot, "\\/")) return 0;
@@ -78,8 +105,14 @@ int HasExtension(const char* path, const char* ext) {
 
 const char* FileNameOf(const char* path) {
     const char* name = path;
-    for (const char* p = path; *p; p++)
+    // The second byte of a two-byte character can be 0x5C, which is no separator there.
+    for (const char* p = path; *p; p++) {
+        if (IsPathLeadByte(uint8_t(*p)) && p[1]) {
+            p++;
+            continue;
+        }
         if (*p == '\\' || *p == '/') name = p + 1;
+    }
     return name;
 }
 

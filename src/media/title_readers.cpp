@@ -143,10 +143,11 @@ int ReadTrailerValue(const ByteReader* r, int field, uint32_t maxLength, FoundVa
     if (!LocateTrailer(r, 0, &pos, &footer) && !LocateTrailer(r, 1, &pos, &footer)) return 0;
     const char* wanted = FIELDS[field].chunkId;
     int inList = 0;
-    uint8_t h[TRAILER_PROBE_BYTES];
+    HeaderWindow window;
     // Every step moves on by at least one byte, and a short read ends the walk.
     for (;;) {
-        if (ReadAt(r, pos, h, TRAILER_PROBE_BYTES) != TRAILER_PROBE_BYTES || IsFourCc(h + 4, "MEXT")) return 0;
+        const uint8_t* h = HeaderAt(&window, r, pos, TRAILER_PROBE_BYTES);
+        if (!h || IsFourCc(h + 4, "MEXT")) return 0;
         uint32_t size = GetLe32(h + 4);
         if (IsFourCc(h, "DISP")) {
             if (field == FIELD_TITLE && GetLe32(h + 8) == DISP_TEXT_TYPE) {
@@ -161,16 +162,16 @@ int ReadTrailerValue(const ByteReader* r, int field, uint32_t maxLength, FoundVa
             }
             inList = 1;
             uint64_t sub = pos + TRAILER_PROBE_BYTES;
-            uint8_t s[CHUNK_HEADER_BYTES];
-            if (ReadAt(r, sub, s, CHUNK_HEADER_BYTES) != CHUNK_HEADER_BYTES) return 0;
+            const uint8_t* s = HeaderAt(&window, r, sub, CHUNK_HEADER_BYTES);
+            if (!s) return 0;
             uint32_t subSize = GetLe32(s + 4);
             if (IsFourCc(s, wanted)) return TakeValue(r, sub + CHUNK_HEADER_BYTES, subSize, maxLength, v);
             pos = sub + CHUNK_HEADER_BYTES + PaddedSize(subSize);
-        } else if (inList && IsKnownListId(h)) {
-            if (IsFourCc(h, wanted)) return TakeValue(r, pos + CHUNK_HEADER_BYTES, size, maxLength, v);
+        } else if (inList && h[0] != 0) {
+            // Items of a list, ours or another program's, each followed by its pad byte.
+            if (IsKnownListId(h) && IsFourCc(h, wanted))
+                return TakeValue(r, pos + CHUNK_HEADER_BYTES, size, maxLength, v);
             pos += CHUNK_HEADER_BYTES + PaddedSize(size);
-        } else if (inList) {
-            pos += CHUNK_HEADER_BYTES + uint64_t(size);
         } else if (h[0] == 0) {
             pos += 1;  // a stray pad byte
         } else {
@@ -181,7 +182,7 @@ int ReadTrailerValue(const ByteReader* r, int field, uint32_t maxLength, FoundVa
 
 int ScanMidiTitle(const ByteReader* r, char* titleOut) {
     titleOut[0] = 0;
-    static_assert(MIDI_WINDOW_BYTES - MIDI_WINDOW_STEP >= 3 + 255, "a meta text must fit the window overlap");
+    static_assert(MIDI_WINDOW_BYTES - MIDI_WINDOW_STEP >= 6 + 255, "a meta text must fit the window overlap");
     uint8_t win[MIDI_WINDOW_BYTES];
     char copyright[TITLE_BYTES] = "", text[TITLE_BYTES] = "";
     int haveCopyright = 0, haveText = 0, tracks = 0;
@@ -196,21 +197,28 @@ int ScanMidiTitle(const ByteReader* r, char* titleOut) {
                     std::memcpy(titleOut, text, TITLE_BYTES);
                 return haveCopyright || haveText;
             }
-            if (win[p] != 0xFF || p + 2 >= got) continue;
+            if (win[p] != MIDI_META_EVENT || p + 2 >= got) continue;
             uint8_t type = win[p + 1];
-            // The length is one byte; the longest (255) still fits the 256-byte title buffer.
-            uint32_t len = win[p + 2];
-            uint32_t avail = got - (p + 3);
+            // The length is a variable-length number (a text of 128 bytes or more takes two
+            // bytes of it); only the first 255 bytes of a text are kept.
+            uint32_t at = p + 2, len = 0;
+            for (int i = 0; i < 4 && at < got; i++) {
+                uint8_t b = win[at++];
+                len = (len << 7) | (b & 0x7F);
+                if (!(b & 0x80)) break;
+            }
+            uint32_t avail = got - at;
             if (len > avail) len = avail;
-            const uint8_t* body = win + p + 3;
-            if (type == 3) {
+            if (len > TITLE_BYTES - 1) len = TITLE_BYTES - 1;
+            const uint8_t* body = win + at;
+            if (type == MIDI_META_TRACK_NAME) {
                 CopyText(titleOut, TITLE_BYTES, body, len);
                 return 1;
             }
-            if (type == 2 && !haveCopyright) {
+            if (type == MIDI_META_COPYRIGHT && !haveCopyright) {
                 CopyText(copyright, TITLE_BYTES, body, len);
                 haveCopyright = 1;
-            } else if (type == 1 && !haveCopyright) {
+            } else if (type == MIDI_META_TEXT && !haveCopyright) {
                 CopyText(text, TITLE_BYTES, body, len);
                 haveText = 1;
             }
@@ -273,7 +281,7 @@ void StoreAbsent(const char* path, int field, char* out) {
 int ReadChannelStatus(const char* path, char* out, int source) {
     uint8_t info[TAVPLY_INFO_BYTES] = {0}, ext[TAVPLY_EXT_BYTES] = {0};
     if (PlayerCheckInfo(path, info, ext) != 0) {
-        StoreStatus(DEFAULT_STATUS, out);
+        DefaultChannelStatus(nullptr, out);
         return 0;
     }
     const uint8_t* reported = ext + TAVPLY_EXT_CHANNEL_STATUS;
@@ -282,16 +290,22 @@ int ReadChannelStatus(const char* path, char* out, int source) {
         return 1;
     }
     if (ReadFieldFromPath(path, FIELD_CHANNEL_STATUS, source, out)) return 1;
-    // No stored status: derive one from the header bits of the last MPEG file probed.
-    const MpegProbeInfo* last = LastMpegProbe();
-    if (GetLe32(info + TAVPLY_INFO_STREAM) != 2 || !last->copyBit)
-        StoreStatus(DEFAULT_STATUS, out);
-    else
-        StoreStatus(last->origBit ? COPYRIGHT_ORIG_STATUS : COPYRIGHT_STATUS, out);
+    // No stored status: derive one from this file's own header bits.
+    MediaInfo probed{};
+    probed.copyBit = GetLe16(info + TAVPLY_INFO_COPYRIGHT);
+    probed.origBit = GetLe16(info + TAVPLY_INFO_ORIGINAL);
+    DefaultChannelStatus(GetLe32(info + TAVPLY_INFO_STREAM) == 2 ? &probed : nullptr, out);
     return 0;
 }
 
 }  // namespace
+
+void DefaultChannelStatus(const MediaInfo* probed, char* out) {
+    if (!probed || !probed->copyBit)
+        StoreStatus(DEFAULT_STATUS, out);
+    else
+        StoreStatus(probed->origBit ? COPYRIGHT_ORIG_STATUS : COPYRIGHT_STATUS, out);
+}
 
 int GetTitleField(const char* path, int field, char* bufferOut, int source) {
     if (!PathFound(path) || field < 0 || field >= TITLE_FIELD_COUNT) return 0;

@@ -1,9 +1,11 @@
 // Writing titles: SetTitleField and the writers behind it. RIFF files get their "DISP" or
-// single-field "LIST" chunk replaced in place (the rest of the file moves), MPEG files get their
-// ID3v1 tag or the channel-status list of their title trailer rewritten.
+// "LIST" chunk replaced (or a new one added at the end of the RIFF body), MPEG files get their
+// ID3v1 tag or the channel-status list of their title trailer rewritten. Every change goes
+// through ApplySplice (file_splice.h): it completes or leaves the file as it was.
 #include <cstdlib>
 #include <cstring>
-#include <memory>
+#include <vector>
+#include "media/file_splice.h"
 #include "media/id3v1.h"
 #include "media/media_formats.h"
 #include "media/titles.h"
@@ -11,119 +13,241 @@
 
 namespace {
 
-const uint32_t VALUE_BUFFER_BYTES = 256;   // values are copied into this, so text <= 255 chars
-const uint32_t DISP_HEADER_BYTES = 12;     // "DISP", size, type 1
-const uint32_t LIST_HEADER_BYTES = 20;     // "LIST", size, "INFO", id, n
-const uint32_t GENRE_VALUE_BYTES = 2;      // genre number as 16-bit little-endian
-const uint32_t MOVE_BUFFER_BYTES = 16384;  // two of these carry the tail of the file along
+const uint32_t VALUE_BUFFER_BYTES = 256;  // values are copied into this, so text <= 255 chars
+const uint32_t DISP_HEADER_BYTES = 12;    // "DISP", size, type 1
+const uint32_t LIST_HEADER_BYTES = 20;    // "LIST", size, "INFO", id, n
+const uint32_t SUB_HEADER_BYTES = 8;      // id, n
+const uint32_t GENRE_VALUE_BYTES = 2;     // genre number as 16-bit little-endian
 const uint32_t DISP_TEXT_TYPE = 1;
-const uint32_t LIST_MIN_SIZE = 12;
-const uint32_t COPY_BYTES = 16384;
+const uint64_t RIFF_SIZE_MAX = 0xFFFFFFFFu;
 
-// A chunk as it will be written: header, value, pad.
-struct BuiltChunk {
-    uint8_t bytes[LIST_HEADER_BYTES + VALUE_BUFFER_BYTES + 1];
-    uint32_t length;  // bytes to write, pad included; 0 for an empty value (nothing written)
-};
+typedef std::vector<uint8_t> Bytes;
+
+uint64_t Padded(uint32_t n) { return uint64_t(n) + (n & 1); }
+
+void PutId(Bytes* b, const char* id) { b->insert(b->end(), id, id + 4); }
+void PutWord(Bytes* b, uint32_t v) {
+    uint8_t w[4];
+    PutLe32(w, v);
+    b->insert(b->end(), w, w + 4);
+}
 
 int IsEmptyValue(const char* value, int rawLength) { return !value || (rawLength <= 0 && !value[0]); }
 
-// Builds the chunk of field for value (raw bytes when rawLength > 0, else text; the genre as
-// decimal text becomes a 16-bit number).
-void BuildChunk(int field, const char* value, int rawLength, BuiltChunk* out) {
-    std::memset(out, 0, sizeof *out);
-    if (IsEmptyValue(value, rawLength)) return;
-    uint8_t data[VALUE_BUFFER_BYTES] = {0};
-    uint32_t n;
+// The value bytes of field as written: raw bytes, the genre as a 16-bit number, or the text
+// with its zero. Empty when the value is empty.
+Bytes ValueBytes(int field, const char* value, int rawLength) {
+    Bytes v;
+    if (IsEmptyValue(value, rawLength)) return v;
     if (rawLength > 0) {
-        n = uint32_t(rawLength) < VALUE_BUFFER_BYTES ? uint32_t(rawLength) : VALUE_BUFFER_BYTES;
-        std::memcpy(data, value, n);
+        uint32_t n = uint32_t(rawLength) < VALUE_BUFFER_BYTES ? uint32_t(rawLength) : VALUE_BUFFER_BYTES;
+        v.assign(value, value + n);
     } else if (field == FIELD_GENRE) {
-        PutLe16(data, uint16_t(std::atoi(value)));
-        n = GENRE_VALUE_BYTES;
+        v.resize(GENRE_VALUE_BYTES);
+        PutLe16(v.data(), uint16_t(std::atoi(value)));
     } else {
         size_t len = strnlen(value, VALUE_BUFFER_BYTES - 1);
-        std::memcpy(data, value, len);
-        n = uint32_t(len) + 1;
+        v.assign(value, value + len);
+        v.push_back(0);
     }
-    uint32_t padded = n + (n & 1);
-    uint8_t* b = out->bytes;
-    if (field == FIELD_TITLE) {
-        std::memcpy(b, "DISP", 4);
-        PutLe32(b + 4, n + 4);
-        PutLe32(b + 8, DISP_TEXT_TYPE);
-        std::memcpy(b + DISP_HEADER_BYTES, data, n);
-        out->length = DISP_HEADER_BYTES + padded;
-    } else {
-        std::memcpy(b, "LIST", 4);
-        PutLe32(b + 4, padded + 12);
-        std::memcpy(b + 8, "INFO", 4);
-        std::memcpy(b + 12, TitleFieldChunkId(field), 4);
-        PutLe32(b + 16, n);
-        std::memcpy(b + LIST_HEADER_BYTES, data, n);
-        out->length = LIST_HEADER_BYTES + padded;
-    }
+    return v;
 }
 
-// Copies count bytes from `from` to `to` (to <= from) in one file, front to back.
-int MoveDown(const MediaFile* f, uint64_t from, uint64_t to, uint64_t count) {
-    std::unique_ptr<uint8_t[]> buf(new uint8_t[COPY_BYTES]);
-    while (count > 0) {
-        uint32_t n = count < COPY_BYTES ? uint32_t(count) : COPY_BYTES;
-        if (ReadMediaFile(f, from, buf.get(), n) != n || !WriteMediaFile(f, to, buf.get(), n)) return 0;
-        from += n;
-        to += n;
-        count -= n;
+// A sub-chunk (id, n, value, pad). `room`, when larger than the value, is the n written, the
+// value zero-filled to it: a shorter value then keeps the old chunk's size.
+void PutSubChunk(Bytes* b, const char* id, const Bytes& value, uint32_t room) {
+    uint32_t n = uint32_t(value.size()) > room ? uint32_t(value.size()) : room;
+    PutId(b, id);
+    PutWord(b, n);
+    b->insert(b->end(), value.begin(), value.end());
+    b->resize(b->size() + (Padded(n) - value.size()), 0);
+}
+
+// The whole chunk of field for a value (nothing for an empty one), laid out as this program
+// writes it: "DISP" with type 1, or a single-field "LIST"/"INFO".
+Bytes BuildChunk(int field, const Bytes& value, uint32_t room) {
+    Bytes b;
+    if (value.empty()) return b;
+    if (field == FIELD_TITLE) {
+        uint32_t n = uint32_t(value.size()) > room ? uint32_t(value.size()) : room;
+        PutId(&b, "DISP");
+        PutWord(&b, n + 4);
+        PutWord(&b, DISP_TEXT_TYPE);
+        b.insert(b.end(), value.begin(), value.end());
+        b.resize(DISP_HEADER_BYTES + Padded(n), 0);
+    } else {
+        Bytes sub;
+        PutSubChunk(&sub, TitleFieldChunkId(field), value, room);
+        PutId(&b, "LIST");
+        PutWord(&b, uint32_t(sub.size()) + 4);
+        PutId(&b, "INFO");
+        b.insert(b.end(), sub.begin(), sub.end());
+    }
+    return b;
+}
+
+// The replacement for the field's chunk found at plan->chunk. A title that fits the old chunk
+// keeps its size (zero-filled), so the write stays in place and takes constant time; a list
+// that holds more items than ours keeps them behind our item, byte for byte.
+int BuildReplacement(const ByteReader* r, const RiffWritePlan* plan, int field, const Bytes& value, Bytes* out) {
+    const RiffChunk& c = plan->chunk;
+    uint8_t head[LIST_HEADER_BYTES];
+    if (ReadAt(r, c.offset, head, LIST_HEADER_BYTES) < DISP_HEADER_BYTES) return 0;
+    if (field == FIELD_TITLE) {
+        uint32_t room = c.size - 4;
+        int fits = !plan->chunkIsLast && value.size() <= room && room <= SPLICE_IN_PLACE_MAX_BYTES;
+        *out = BuildChunk(field, value, fits ? room : 0);
+        return 1;
+    }
+    // Offsets from the list type on: our item ends at itemsEnd, the list at c.size.
+    uint32_t subSize = GetLe32(head + 16);
+    uint64_t itemsEnd = 4 + SUB_HEADER_BYTES + uint64_t(subSize) + (subSize & 1);
+    uint64_t listEnd = c.size;
+    if (itemsEnd >= listEnd) {  // our item alone (or a list cut short): the list is ours
+        int fits = !plan->chunkIsLast && itemsEnd == listEnd && value.size() <= subSize &&
+                   subSize <= SPLICE_IN_PLACE_MAX_BYTES;
+        *out = BuildChunk(field, value, fits ? subSize : 0);
+        return 1;
+    }
+    uint64_t restLength = listEnd - itemsEnd;
+    if (restLength > SPLICE_IN_PLACE_MAX_BYTES) return 0;
+    Bytes rest(size_t(restLength), 0);
+    if (ReadAt(r, c.offset + CHUNK_HEADER_BYTES + itemsEnd, rest.data(), uint32_t(restLength)) != restLength) return 0;
+    Bytes items;
+    uint32_t room = value.size() <= subSize && subSize <= SPLICE_IN_PLACE_MAX_BYTES ? subSize : 0;
+    if (!value.empty()) PutSubChunk(&items, TitleFieldChunkId(field), value, room);
+    items.insert(items.end(), rest.begin(), rest.end());
+    out->clear();
+    PutId(out, "LIST");
+    PutWord(out, uint32_t(items.size()) + 4);
+    out->insert(out->end(), head + 8, head + 12);  // the list type as it was
+    out->insert(out->end(), items.begin(), items.end());
+    if (out->size() & 1) out->push_back(0);
+    return 1;
+}
+
+int Refuse(int failure) {
+    SetTitleWriteFailure(failure);
+    return 0;
+}
+
+// Replaces the field's chunk of a RIFF "WAVE" file, or adds one at the end of the RIFF body
+// (not of the file: an ID3v1 tag or other data behind the body stays behind it), and sets the
+// RIFF size from the new body.
+int RewriteRiffChunk(const char* path, int field, const char* value, int rawLength) {
+    MediaFileGuard g;
+    if (!OpenMediaFile(path, MF_READ_WRITE_EXCLUSIVE, &g.file)) return Refuse(WRITE_FAILED_OPEN);
+    ByteReader r = FileReader(&g.file);
+    RiffWritePlan plan;
+    int planned = PlanRiffWrite(&r, field, &plan);
+    if (planned != PLAN_OK) return Refuse(planned == PLAN_NOT_WAVE ? WRITE_FAILED_REFUSED : WRITE_FAILED_CORRUPT);
+    Bytes value_ = ValueBytes(field, value, rawLength), insert;
+    uint64_t bodyEnd = plan.walkEnd < r.size ? plan.walkEnd : r.size;
+    Splice s{};
+    if (plan.found) {
+        if (!BuildReplacement(&r, &plan, field, value_, &insert)) return Refuse(WRITE_FAILED_CORRUPT);
+        uint64_t end = plan.chunk.offset + CHUNK_HEADER_BYTES + Padded(plan.chunk.size);
+        s.cutStart = plan.chunk.offset;
+        s.cutEnd = end < r.size ? end : r.size;  // the last chunk may lack its pad byte
+        s.tailIsTitleData = plan.chunkIsLast;
+    } else {
+        insert = BuildChunk(field, value_, 0);
+        if (insert.empty()) return 1;                                 // nothing to remove
+        if (plan.walkEnd > r.size) insert.insert(insert.begin(), 0);  // the missing pad byte
+        s.cutStart = s.cutEnd = bodyEnd;
+        s.tailIsTitleData = 1;
+    }
+    s.insert = insert.data();
+    s.insertLength = uint32_t(insert.size());
+    // A chunk that keeps its length leaves the RIFF size alone (a file too big for any RIFF
+    // size still takes a title that fits). Otherwise the size is set from the new body, so a
+    // size never filled in gets its value, and one that would pass 32 bits is refused.
+    if (s.insertLength != s.cutEnd - s.cutStart) {
+        uint64_t newBodyEnd = bodyEnd - (s.cutEnd - s.cutStart) + insert.size();
+        uint64_t riffSize = newBodyEnd - plan.riff.offset - CHUNK_HEADER_BYTES;
+        if (riffSize > RIFF_SIZE_MAX) return Refuse(WRITE_FAILED_TOO_BIG);
+        s.patchAt = plan.riff.offset + 4;
+        PutLe32(s.patch, uint32_t(riffSize));
+        s.patchLength = 4;
+    }
+    return ApplySplice(path, &g.file, &s);
+}
+
+// The writes themselves, once the player has let go of the file.
+int WriteField(const char* path, int field, const char* value, int rawLength) {
+    uint8_t head[PROBE_HEADER_BYTES];
+    {
+        MediaFileGuard g;
+        if (!OpenMediaFile(path, MF_READ, &g.file)) return Refuse(WRITE_FAILED_OPEN);
+        ByteReader r = FileReader(&g.file);
+        if (ReadAt(&r, 0, head, PROBE_HEADER_BYTES) != PROBE_HEADER_BYTES) return Refuse(WRITE_FAILED_REFUSED);
+    }
+    SetTitleWriteFailure(WRITE_OK);
+    if (IsFourCc(head, "MThd")) return 1;  // MIDI titles are never written
+    if (IsFourCc(head, "RIFF")) return RewriteRiffChunk(path, field, value, rawLength);  // RMID refused there
+    int container;
+    if (!GetTitleContainer(path, &container)) return Refuse(WRITE_FAILED_OPEN);
+    if (field <= FIELD_COMMENT) return WriteId3Field(path, field, value ? value : "");
+    if (field == FIELD_CHANNEL_STATUS) return WriteTrailerChannelStatus(path, value, rawLength);
+    return Refuse(WRITE_FAILED_REFUSED);
+}
+
+// A trailer's chunk area checked against its footer: every chunk (stray zero bytes between
+// them allowed) must have a four-letter id and end inside the area, the last one exactly at
+// the footer. A footer whose length was damaged fails this and is never trusted.
+int TrailerIsWhole(const ByteReader* r, uint64_t areaStart, uint64_t footer, Bytes* areaOut) {
+    uint64_t length = footer - areaStart;
+    if (length > SPLICE_IN_PLACE_MAX_BYTES) return 0;
+    areaOut->assign(size_t(length), 0);
+    if (length && ReadAt(r, areaStart, areaOut->data(), uint32_t(length)) != length) return 0;
+    const uint8_t* a = areaOut->data();
+    uint64_t pos = 0;
+    while (pos < length) {
+        if (a[pos] == 0) {
+            pos++;
+            continue;
+        }
+        if (pos + CHUNK_HEADER_BYTES > length) return 0;
+        for (int i = 0; i < 4; i++)
+            if (a[pos + i] < 0x20 || a[pos + i] > 0x7E) return 0;
+        uint64_t end = pos + CHUNK_HEADER_BYTES + GetLe32(a + pos + 4);
+        if (end > length) return 0;
+        pos = end;
     }
     return 1;
 }
 
-// Looks for the chunk that holds field in a RIFF "WAVE" file: 1 and its place when found.
-// Only a list's first sub-chunk is looked at, so lists of other programs are never replaced.
-int FindFieldChunk(const ByteReader* r, const RiffChunk* riff, int field, RiffChunk* chunkOut) {
-    uint64_t cursor = 0;
-    const char* id = field == FIELD_TITLE ? "DISP" : "LIST";
-    while (FindNextChunk(r, riff, id, &cursor, chunkOut)) {
-        uint8_t w[8];
-        if (field == FIELD_TITLE) {
-            if (chunkOut->size >= 4 && ReadAt(r, chunkOut->offset + CHUNK_HEADER_BYTES, w, 4) == 4 &&
-                GetLe32(w) == DISP_TEXT_TYPE)
-                return 1;
-        } else if (chunkOut->size >= LIST_MIN_SIZE && ReadAt(r, chunkOut->offset + CHUNK_HEADER_BYTES, w, 8) == 8 &&
-                   IsFourCc(w + 4, TitleFieldChunkId(field))) {
-            return 1;
+// The chunks of a whole trailer area that a status write keeps: all but the channel-status
+// lists, each followed by its pad byte when its size is odd.
+Bytes KeptTrailerChunks(const Bytes& area) {
+    Bytes kept;
+    const uint8_t* a = area.data();
+    size_t pos = 0;
+    while (pos < area.size()) {
+        if (a[pos] == 0) {
+            pos++;
+            continue;
         }
+        uint32_t size = GetLe32(a + pos + 4);
+        size_t end = pos + CHUNK_HEADER_BYTES + size;
+        int drop = IsFourCc(a + pos, "LIST") && size >= 12 && IsFourCc(a + pos + 12, "CHST");
+        if (!drop) {
+            kept.insert(kept.end(), a + pos, a + end);
+            if (size & 1) kept.push_back(0);
+        }
+        pos = end;
     }
-    return 0;
+    return kept;
 }
 
-// The write itself, once the player has let go of the file.
-int WriteField(const char* path, int field, const char* value, int rawLength) {
-    MediaFileGuard g;
-    if (!OpenMediaFile(path, MF_READ, &g.file)) return 0;
-    ByteReader r = FileReader(&g.file);
-    uint8_t head[PROBE_HEADER_BYTES];
-    if (ReadAt(&r, 0, head, PROBE_HEADER_BYTES) != PROBE_HEADER_BYTES) return 0;
-    if (IsFourCc(head, "MThd")) return 1;  // MIDI titles are never written
-    if (!IsFourCc(head, "RIFF")) {
-        CloseMediaFile(&g.file);
-        int container;
-        if (!GetTitleContainer(path, &container)) return 0;
-        if (field <= FIELD_COMMENT) return WriteId3Field(path, field, value ? value : "");
-        if (field == FIELD_CHANNEL_STATUS) return WriteTrailerChannelStatus(path, value, rawLength);
-        return 0;
-    }
-    RiffChunk riff, chunk;
-    if (!FindRiffForm(&r, "WAVE", &riff)) return 0;  // RMID files are read, never written
-    uint64_t size = r.size;
-    int found = FindFieldChunk(&r, &riff, field, &chunk);
-    CloseMediaFile(&g.file);
-    if (found) {
-        uint64_t oldLength = CHUNK_HEADER_BYTES + uint64_t(chunk.size) + (chunk.size & 1);
-        if (oldLength > size - chunk.offset) oldLength = size - chunk.offset;
-        return RewriteRiffChunk(path, field, value, uint32_t(chunk.offset), uint32_t(oldLength), rawLength);
-    }
-    return RewriteRiffChunk(path, field, value, uint32_t(size), 0, rawLength);
+void PutFooter(Bytes* b, uint32_t areaLength) {
+    PutWord(b, areaLength);
+    PutId(b, "MEXT");
+}
+
+int HasTagAtEnd(const ByteReader* r, uint8_t* tagOut) {
+    return r->size >= ID3_TAG_BYTES && ReadAt(r, r->size - ID3_TAG_BYTES, tagOut, ID3_TAG_BYTES) == ID3_TAG_BYTES &&
+           std::memcmp(tagOut, "TAG", 3) == 0;
 }
 
 }  // namespace
@@ -139,124 +263,76 @@ int SetTitleField(const char* path, int field, const char* value, int rawLength)
         CloseTrack();
         reopen = 1;
     } else if (status != TRACK_STATUS_UNKNOWN) {
-        return 0;  // playing, paused, seeking, recording or still opening
+        return Refuse(WRITE_FAILED_BUSY);  // playing, paused, seeking, recording or still opening
     }
     int result = WriteField(path, field, value, rawLength);
     if (reopen) OpenTrack(loaded);
     return result;
 }
 
-int RewriteRiffChunk(const char* path, int field, const char* value, uint32_t position, uint32_t oldLength,
-                     int rawLength) {
-    BuiltChunk chunk;
-    BuildChunk(field, value, rawLength, &chunk);
-    MediaFileGuard g;
-    // A file another program holds cannot be rewritten; callers check writability beforehand.
-    if (!OpenMediaFile(path, MF_READ_WRITE_EXCLUSIVE, &g.file)) return 1;
-    uint8_t header[CHUNK_HEADER_BYTES];
-    uint32_t headerBytes = ReadMediaFile(&g.file, 0, header, CHUNK_HEADER_BYTES);
-    // Read 32 KB of what follows the old chunk before anything is overwritten: the new chunk
-    // outgrows the old one by at most 276 bytes, so the reads always stay ahead of the writes.
-    std::unique_ptr<uint8_t[]> space(new uint8_t[2 * MOVE_BUFFER_BYTES]);
-    uint8_t* buf[2] = {space.get(), space.get() + MOVE_BUFFER_BYTES};
-    uint32_t len[2];
-    uint64_t readPos = uint64_t(position) + oldLength;
-    for (int i = 0; i < 2; i++) {
-        len[i] = ReadMediaFile(&g.file, readPos, buf[i], MOVE_BUFFER_BYTES);
-        readPos += len[i];
-    }
-    uint64_t writePos = position;
-    if (chunk.length && WriteMediaFile(&g.file, writePos, chunk.bytes, chunk.length)) writePos += chunk.length;
-    for (int next = 0; len[next] > 0; next ^= 1) {
-        if (!WriteMediaFile(&g.file, writePos, buf[next], len[next])) break;
-        writePos += len[next];
-        len[next] = ReadMediaFile(&g.file, readPos, buf[next], MOVE_BUFFER_BYTES);
-        readPos += len[next];
-        if (len[next] == 0 && len[next ^ 1] == 0) break;
-    }
-    TruncateMediaFile(&g.file, writePos);
-    if (headerBytes == CHUNK_HEADER_BYTES && IsFourCc(header, "RIFF")) {
-        PutLe32(header + 4, GetLe32(header + 4) + chunk.length - oldLength);
-        WriteMediaFile(&g.file, 0, header, CHUNK_HEADER_BYTES);
-    }
-    return 1;
-}
-
 int WriteTrailerChannelStatus(const char* path, const char* value, int rawLength) {
     int container;
-    if (!GetTitleContainer(path, &container)) return 0;
-    BuiltChunk chunk;
-    std::memset(&chunk, 0, sizeof chunk);
+    if (!GetTitleContainer(path, &container)) return Refuse(WRITE_FAILED_OPEN);
+    Bytes list;
     if (!IsEmptyValue(value, rawLength)) {
         // The status is always four bytes, whatever length the caller gave.
         char status[CHANNEL_STATUS_LEN] = {0};
         uint32_t n = rawLength > 0 ? uint32_t(rawLength) : uint32_t(strnlen(value, CHANNEL_STATUS_LEN));
         std::memcpy(status, value, n < uint32_t(CHANNEL_STATUS_LEN) ? n : uint32_t(CHANNEL_STATUS_LEN));
-        BuildChunk(FIELD_CHANNEL_STATUS, status, CHANNEL_STATUS_LEN, &chunk);
+        list = BuildChunk(FIELD_CHANNEL_STATUS, Bytes(status, status + CHANNEL_STATUS_LEN), 0);
     }
     MediaFileGuard g;
-    if (!OpenMediaFile(path, MF_READ_WRITE_SHARED, &g.file)) return 0;
+    if (!OpenMediaFile(path, MF_READ_WRITE_SHARED, &g.file)) return Refuse(WRITE_FAILED_OPEN);
     ByteReader r = FileReader(&g.file);
-    uint64_t areaStart, footer, writePos = r.size;
+    uint8_t tag[ID3_TAG_BYTES];
+    int tagged = HasTagAtEnd(&r, tag);
+    uint64_t areaStart, footer;
+    Bytes area, insert;
+    Splice s{};
+    s.tailIsTitleData = 1;
+    // Where the trailer goes: over the one at the end, over the one before an ID3v1 tag, or a
+    // new one before the tag (where readers look for it) or at the end of the file.
     if (LocateTrailer(&r, 0, &areaStart, &footer)) {
-        // Keep every chunk but the old channel-status list, each followed by its pad byte.
-        uint64_t pos = areaStart;
-        writePos = areaStart;
-        uint8_t h[RIFF_HEADER_BYTES];
-        while (pos + CHUNK_HEADER_BYTES <= footer) {
-            if (ReadAt(&r, pos, h, RIFF_HEADER_BYTES) < CHUNK_HEADER_BYTES) break;
-            if (h[0] == 0) {  // a stray pad byte
-                pos++;
-                continue;
-            }
-            uint32_t size = GetLe32(h + 4);
-            uint64_t end = pos + CHUNK_HEADER_BYTES + uint64_t(size);
-            if (end > footer) break;  // runs into the footer: the trailer ends here
-            int drop = IsFourCc(h, "LIST") && size >= LIST_MIN_SIZE && pos + 16 <= footer &&
-                       ReadAt(&r, pos + 12, h, 4) == 4 && IsFourCc(h, "CHST");
-            if (!drop) {
-                if (!MoveDown(&g.file, pos, writePos, end - pos)) return 0;
-                writePos += end - pos;
-                if (size & 1) {
-                    const uint8_t zero = 0;
-                    if (!WriteMediaFile(&g.file, writePos, &zero, 1)) return 0;
-                    writePos++;
-                }
-            }
-            pos = end + (size & 1);
-        }
+        if (!TrailerIsWhole(&r, areaStart, footer, &area)) return Refuse(WRITE_FAILED_CORRUPT);
+        s.cutStart = areaStart;
+        tagged = 0;
+    } else if (tagged && LocateTrailer(&r, 1, &areaStart, &footer)) {
+        if (!TrailerIsWhole(&r, areaStart, footer, &area)) return Refuse(WRITE_FAILED_CORRUPT);
+        s.cutStart = areaStart;
+    } else {
+        s.cutStart = tagged ? r.size - ID3_TAG_BYTES : r.size;
     }
-    uint64_t kept = writePos == r.size ? 0 : writePos - areaStart;
-    if (chunk.length && !WriteMediaFile(&g.file, writePos, chunk.bytes, chunk.length)) return 0;
-    writePos += chunk.length;
-    uint8_t foot[TRAILER_FOOTER_BYTES];
-    PutLe32(foot, uint32_t(kept + chunk.length));
-    std::memcpy(foot + 4, "MEXT", 4);
-    if (!WriteMediaFile(&g.file, writePos, foot, TRAILER_FOOTER_BYTES)) return 0;
-    return TruncateMediaFile(&g.file, writePos + TRAILER_FOOTER_BYTES);
+    insert = KeptTrailerChunks(area);
+    insert.insert(insert.end(), list.begin(), list.end());
+    PutFooter(&insert, uint32_t(insert.size()));
+    if (tagged) insert.insert(insert.end(), tag, tag + ID3_TAG_BYTES);
+    s.cutEnd = r.size;
+    s.insert = insert.data();
+    s.insertLength = uint32_t(insert.size());
+    return ApplySplice(path, &g.file, &s);
 }
 
 int ReduceTitleTrailer(const char* path) {
     char status[CHANNEL_STATUS_FIELD_BYTES];
-    BuiltChunk minimal;
-    std::memset(&minimal, 0, sizeof minimal);
+    Bytes insert;
     if (GetTitleField(path, FIELD_CHANNEL_STATUS, status, SOURCE_TRAILER)) {
-        BuildChunk(FIELD_CHANNEL_STATUS, status, CHANNEL_STATUS_LEN, &minimal);
-        PutLe32(minimal.bytes + minimal.length, minimal.length);
-        std::memcpy(minimal.bytes + minimal.length + 4, "MEXT", 4);
-        minimal.length += TRAILER_FOOTER_BYTES;
+        insert = BuildChunk(FIELD_CHANNEL_STATUS, Bytes(status, status + CHANNEL_STATUS_LEN), 0);
+        PutFooter(&insert, uint32_t(insert.size()));
     }
     MediaFileGuard g;
-    if (!OpenMediaFile(path, MF_READ_WRITE_SHARED, &g.file)) return 0;
+    if (!OpenMediaFile(path, MF_READ_WRITE_SHARED, &g.file)) return Refuse(WRITE_FAILED_OPEN);
     ByteReader r = FileReader(&g.file);
     uint64_t areaStart, footer;
-    if (!LocateTrailer(&r, 1, &areaStart, &footer)) return 0;
     uint8_t tag[ID3_TAG_BYTES];
-    if (ReadAt(&r, r.size - ID3_TAG_BYTES, tag, ID3_TAG_BYTES) != ID3_TAG_BYTES) return 0;
-    uint64_t pos = areaStart;
-    if (minimal.length && !WriteMediaFile(&g.file, pos, minimal.bytes, minimal.length)) return 0;
-    pos += minimal.length;
-    if (!WriteMediaFile(&g.file, pos, tag, ID3_TAG_BYTES)) return 0;
-    TruncateMediaFile(&g.file, pos + ID3_TAG_BYTES);
-    return 1;
+    Bytes area;
+    if (!HasTagAtEnd(&r, tag) || !LocateTrailer(&r, 1, &areaStart, &footer)) return Refuse(WRITE_FAILED_REFUSED);
+    if (!TrailerIsWhole(&r, areaStart, footer, &area)) return Refuse(WRITE_FAILED_CORRUPT);
+    insert.insert(insert.end(), tag, tag + ID3_TAG_BYTES);
+    Splice s{};
+    s.cutStart = areaStart;
+    s.cutEnd = r.size;
+    s.insert = insert.data();
+    s.insertLength = uint32_t(insert.size());
+    s.tailIsTitleData = 1;
+    return ApplySplice(path, &g.file, &s);
 }

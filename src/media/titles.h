@@ -5,6 +5,7 @@
 // writes titles.
 #pragma once
 #include <cstdint>
+#include "media/media_probe.h"
 
 // Title field indexes.
 enum TitleField {
@@ -59,15 +60,10 @@ int GetTitleField(const char* path, int field, char* bufferOut, int source);
 
 // Writes one field. rawLength 0: value is zero-terminated text (the genre as decimal text);
 // otherwise value is rawLength raw bytes (the channel status with 4). An empty text removes the
-// field. 1 on success; 0 when the player is busy with a file, the file cannot be opened, or it
-// is an RMID file. A stopped track is closed around the write and reopened afterwards.
+// field. 1 on success; 0 when the player is busy with a file, the file cannot be opened or
+// changed, or it is an RMID file: the file is then exactly as it was and LastTitleWriteFailure
+// (file_splice.h) tells why. A stopped track is closed around the write and reopened afterwards.
 int SetTitleField(const char* path, int field, const char* value, int rawLength);
-
-// Replaces oldLength bytes at position of a RIFF file by the field's new chunk (nothing when
-// the value is empty) and moves the rest of the file, fixing the RIFF size. Returns 1 also when
-// the file cannot be opened for exclusive writing (nothing changed): check with CheckWritable.
-int RewriteRiffChunk(const char* path, int field, const char* value, uint32_t position, uint32_t oldLength,
-                     int rawLength);
 
 // Rewrites the title trailer of an MPEG file with a new channel-status list (an empty value
 // drops it), keeping its other chunks. 1 on success.
@@ -76,6 +72,11 @@ int WriteTrailerChannelStatus(const char* path, const char* value, int rawLength
 // After the ID3v1 tag was saved: replaces a trailer standing before the tag by the 32-byte
 // minimal trailer (or removes it when there is no channel status). 1 when the file changed.
 int ReduceTitleTrailer(const char* path);
+
+// The channel status of a file that stores none, from the file's own probe (null when it is no
+// MPEG file): 04 06 00 00 without the copyright bit, 00 16 00 00 with it, 00 96 00 00 with the
+// original bit too. statusOut gets the four bytes and a zero.
+void DefaultChannelStatus(const MediaInfo* probed, char* statusOut);
 
 // Title of a Standard MIDI file (track name, else copyright, else text event of the first
 // track) into bufferOut (TITLE_BYTES); 1 when found.

@@ -1,12 +1,15 @@
 // The native build has no DLLs: the portable decoder and encoder are linked in when their
 // libraries are part of the build, and "loading" takes their entry points directly. Only the
 // player's file check is bound (the native build plays nothing); the encoder is bound whole.
+#include "base/native_calls.h"
 #include "playback/mpeg_libraries.h"
 #include <cstring>
+#include <string>
 
 int BindLibrary(const char* fileName, const char* const* names, int count, void** fnOut, void** moduleOut) {
     for (int i = 0; i < count; ++i) fnOut[i] = nullptr;
     *moduleOut = nullptr;
+    NoteNativeCall(std::string("BindLibrary ") + fileName);
     if (std::strcmp(fileName, "tavply.dll") == 0) {
 #ifdef QD_HAVE_TAVPLY_CORE
         fnOut[0] = reinterpret_cast<void*>(&MpegAudioPlayCheckInfo);
@@ -35,4 +38,4 @@ int BindLibrary(const char* fileName, const char* const* names, int count, void*
     return 0;
 }
 
-void UnbindLibrary(void*) {}
+void UnbindLibrary(void*) { NoteNativeCall("UnbindLibrary"); }

@@ -1,4 +1,5 @@
 // Native stand-in for the recorder window: no window, a switch to fail its creation.
+#include "base/native_calls.h"
 #include "record/recorder_window.h"
 
 namespace {
@@ -13,8 +14,12 @@ int g_fakeWindow;
 int CreateRecorderWindow(void*, void*) {
     if (g_rec.fail) return 0;
     g_rec.created = 1;
+    NoteNativeCall("CreateRecorderWindow");
     return 1;
 }
-void UnregisterRecorderClass() { g_rec.created = 0; }
+void UnregisterRecorderClass() {
+    NoteNativeCall("UnregisterRecorderClass");
+    g_rec.created = 0;
+}
 void* RecorderWindow() { return g_rec.created ? &g_fakeWindow : nullptr; }
 void SetRecorderWindowFailForTest(int fail) { g_rec.fail = fail; }

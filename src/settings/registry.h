@@ -33,6 +33,7 @@ int RegistryReadString(RegistryKey key, const char* name, char* buf, size_t bufB
 
 int RegistryWriteDword(RegistryKey key, const char* name, uint32_t value);     // REG_DWORD; 1 = written
 int RegistryWriteString(RegistryKey key, const char* name, const char* text);  // REG_SZ; 1 = written
+int RegistryDeleteValue(RegistryKey key, const char* name);                    // 1 = gone (or was never there)
 void RegistryCloseKey(RegistryKey key);                                        // nullptr is ignored
 
 // Closes the held key on every path out of a scope.

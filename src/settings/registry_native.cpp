@@ -2,6 +2,7 @@
 // rules the settings code depends on: names compared without case, volatile keys that vanish at a
 // restart, missing parents created with the same kind, read-only handles, and keys that can be
 // made unopenable to exercise the failure paths.
+#include "base/native_calls.h"
 #include "settings/registry.h"
 
 #include <cctype>
@@ -104,6 +105,7 @@ int PutValue(StoredKey* key, const char* name, uint32_t type, const void* data, 
 int RegistryOpenKey(const char* path, int access, RegistryKey* keyOut) {
     *keyOut = nullptr;
     std::string p = Normalise(path);
+    NoteNativeCall("RegistryOpenKey " + p);
     if (g_hive.unopenable.count(p) || !FindKey(p)) return 0;
     *keyOut = NewHandle(p, access == REGISTRY_READ_WRITE);
     return 1;
@@ -112,6 +114,7 @@ int RegistryOpenKey(const char* path, int access, RegistryKey* keyOut) {
 int RegistryCreateVolatileKey(const char* path, RegistryKey* keyOut) {
     *keyOut = nullptr;
     std::string p = Normalise(path);
+    NoteNativeCall("RegistryCreateVolatileKey " + p);
     if (g_hive.unopenable.count(p) || !CreateKeyChain(p, true)) return 0;
     *keyOut = NewHandle(p, true);
     return 1;
@@ -140,13 +143,23 @@ int RegistryWriteDword(RegistryKey key, const char* name, uint32_t value) {
     StoredKey* k = KeyOf(key);
     if (!k || !static_cast<OpenHandle*>(key)->writable) return 0;
     uint8_t bytes[4] = {(uint8_t)value, (uint8_t)(value >> 8), (uint8_t)(value >> 16), (uint8_t)(value >> 24)};
+    NoteNativeCall(std::string("RegistryWrite ") + name);
     return PutValue(k, name, REGISTRY_TYPE_DWORD, bytes, 4);
 }
 
 int RegistryWriteString(RegistryKey key, const char* name, const char* text) {
     StoredKey* k = KeyOf(key);
     if (!k || !static_cast<OpenHandle*>(key)->writable) return 0;
+    NoteNativeCall(std::string("RegistryWrite ") + name);
     return PutValue(k, name, REGISTRY_TYPE_SZ, text, std::strlen(text) + 1);
+}
+
+int RegistryDeleteValue(RegistryKey key, const char* name) {
+    StoredKey* k = KeyOf(key);
+    if (!k || !static_cast<OpenHandle*>(key)->writable) return 0;
+    for (auto it = k->values.begin(); it != k->values.end();)
+        it = SameName(it->name, name) ? k->values.erase(it) : it + 1;
+    return 1;
 }
 
 void RegistryCloseKey(RegistryKey key) {

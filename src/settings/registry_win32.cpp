@@ -56,6 +56,12 @@ int RegistryWriteString(RegistryKey key, const char* name, const char* text) {
     return RegSetValueExA((HKEY)key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)std::strlen(text) + 1) == ERROR_SUCCESS;
 }
 
+int RegistryDeleteValue(RegistryKey key, const char* name) {
+    if (!key) return 0;
+    LONG r = RegDeleteValueA((HKEY)key, name);
+    return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+}
+
 void RegistryCloseKey(RegistryKey key) {
     if (key) RegCloseKey((HKEY)key);
 }

@@ -277,3 +277,38 @@ TEST(FrameHeader, SizesAndFieldsOfRepresentativeHeaders) {
 }
 
 }  // namespace
+
+// Free format: constant-rate streams whose frames need no padding (32 kHz) with the bit-rate
+// index cleared in every header play exactly like the originals.
+TEST(FreeFormat, StreamsWithoutABitRateIndexDecodeLikeTheirTwins) {
+    if (!HaveTool("sox")) GTEST_SKIP() << "sox missing";
+    ScratchDir dir("freeformat");
+    ASSERT_TRUE(
+        Shell("sox -n -b 16 -r 32000 -c 2 " + (dir / "in.wav") + " synth 2 pluck C3 synth 2 pinknoise mix vol 0.4"));
+    struct {
+        int layer, kbps;
+    } cases[] = {
+        {3, 128},
+        {2, 192}
+    };
+    for (const auto& c : cases) {
+        const std::string out = dir / ("l" + std::to_string(c.layer) + ".mpa");
+        ASSERT_TRUE(Shell(std::string(QD_BINARY_DIR) + "/bin/taven -t -l " + std::to_string(c.layer) + " -b " +
+                          std::to_string(c.kbps) + " " + (dir / "in.wav") + " " + out));
+        const std::vector<uint8_t> fixed = ReadBytes(out);
+        const size_t frameBytes = size_t(144 * c.kbps * 1000 / 32000);
+        ASSERT_EQ(fixed.size() % frameBytes, 0u);
+        std::vector<uint8_t> free = fixed;
+        for (size_t at = 0; at < free.size(); at += frameBytes) free[at + 2] &= 0x0F;
+
+        MpaStreamInfo info;
+        ASSERT_TRUE(ScanBytes(free, &info)) << c.layer;
+        EXPECT_EQ(info.first.bitrateKbps, c.kbps);
+        EXPECT_EQ(info.frames, fixed.size() / frameBytes);
+        int concealed = -1;
+        const std::vector<float> a = DecodeBytes(fixed), b = DecodeBytes(free, nullptr, &concealed);
+        EXPECT_EQ(concealed, 0);
+        ASSERT_EQ(a.size(), b.size());
+        EXPECT_TRUE(a == b) << c.layer;
+    }
+}

@@ -334,3 +334,4 @@ int CheckTimers(int hour, int minute, uint32_t* actionOut) {
     *actionOut = g_world.timerAction;
     return g_world.timerDue;
 }
+void ProbeTick(int32_t deckState) { g_world.probeTicks.push_back(deckState); }

@@ -96,6 +96,10 @@ TEST_F(DeckTickTest, EndOfTrackPlaysTheNextAndTheListEndStopsAtTheTop) {
     int plays = World().playCalls;
     Ticks(30);
     EXPECT_EQ(World().playCalls, plays);  // and stays stopped
+    // Every tick hands the playlist's background probing the state it paces by.
+    ASSERT_EQ(World().probeTicks.size(), 67u);  // one per tick
+    EXPECT_EQ(World().probeTicks.front(), Playing);
+    EXPECT_EQ(World().probeTicks.back(), Stopped);
 }
 
 TEST_F(DeckTickTest, RepeatAllWrapsAndRepeatOneReplays) {

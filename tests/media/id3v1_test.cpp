@@ -151,49 +151,48 @@ void AddTrailerTitle(const std::string& path, const std::string& title) {
     WriteAll(path, b);
 }
 
-TEST_F(Id3Test, LoadTagRecordAsksWhichTitleToUse) {
+TEST_F(Id3Test, LoadTagRecordReportsBothTitlesAndShowsNothing) {
     std::string trailerTitle(40, 'K');
     AddTrailerTitle(mp3, trailerTitle);
     ASSERT_EQ(1, WriteId3Field(mp3.c_str(), FIELD_TITLE, "Tag Title"));
     ASSERT_EQ(1, WriteId3Field(mp3.c_str(), FIELD_ARTIST, "Tag Artist"));
 
-    TagRecord rec;
-    int changed = -1;
-    QueueMessageAnswer(MSGBOX_ANSWER_YES);
-    ASSERT_EQ(1, LoadTagRecord(nullptr, mp3.c_str(), &rec, &changed));
-    EXPECT_STREQ("Tag Title", rec.title);
-    EXPECT_STREQ("Tag Artist", rec.artist);
-    EXPECT_EQ(255, rec.genre);
-    EXPECT_EQ(0, changed);
-    ASSERT_EQ(1, RecordedMessageCount());
-    EXPECT_EQ(MSG_TRAILER_TITLE_FOUND, RecordedMessageAt(0)->stringId);
-    EXPECT_EQ(std::string("\nYes Tag Title\nNo  ") + trailerTitle, RecordedMessageAt(0)->fileName);
+    TagLoad load;
+    ASSERT_EQ(1, LoadTagRecord(mp3.c_str(), &load));
+    EXPECT_STREQ("Tag Title", load.record.title);
+    EXPECT_STREQ("Tag Artist", load.record.artist);
+    EXPECT_EQ(255, load.record.genre);
+    EXPECT_EQ(1, load.hasTrailerTitle);
+    EXPECT_EQ(0, load.titleWasCut);
+    char choice[TITLE_CHOICE_BYTES];
+    FormatTitleChoice(&load, choice);
+    EXPECT_EQ(std::string("\nYes Tag Title\nNo  ") + trailerTitle, choice);
+    EXPECT_EQ(0, RecordedMessageCount());
 
-    QueueMessageAnswer(MSGBOX_ANSWER_NO);
-    ASSERT_EQ(1, LoadTagRecord(nullptr, mp3.c_str(), &rec, &changed));
-    EXPECT_EQ(trailerTitle, rec.title);
-    EXPECT_EQ(1, changed);
-    // Saving the record writes the title cut to the tag's width.
-    ASSERT_EQ(1, SetTitleField(mp3.c_str(), FIELD_TITLE, rec.title, 0));
+    // The user picks the trailer's title; saving it writes the title cut to the tag's width.
+    UseTrailerTitle(&load);
+    EXPECT_EQ(trailerTitle, load.record.title);
+    ASSERT_EQ(1, SetTitleField(mp3.c_str(), FIELD_TITLE, load.record.title, 0));
     EXPECT_EQ(std::string(30, 'K'), Probe("title"));
 }
 
 TEST_F(Id3Test, LoadTagRecordCutsLongTitles) {
     std::string wav = dir.File("w.wav");
     ASSERT_TRUE(Shell("sox -n -r 8000 -c 1 '" + wav + "' synth 0.5 sine 440"));
-    TagRecord rec;
-    ASSERT_EQ(1, LoadTagRecord(nullptr, wav.c_str(), &rec));
-    EXPECT_STREQ("", rec.title);  // no title: empty, not the file name
-    EXPECT_EQ(-1, rec.genre);
-    EXPECT_EQ(0, RecordedMessageCount());
+    TagLoad load;
+    ASSERT_EQ(1, LoadTagRecord(wav.c_str(), &load));
+    EXPECT_STREQ("", load.record.title);  // no title: empty, not the file name
+    EXPECT_EQ(-1, load.record.genre);
+    EXPECT_EQ(0, load.titleWasCut);
     ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_TITLE, "0123456789012345678901234567890123456789", 0));
     ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_GENRE, "31", 0));
-    ASSERT_EQ(1, LoadTagRecord(nullptr, wav.c_str(), &rec));
-    EXPECT_STREQ("012345678901234567890123456789", rec.title);
-    EXPECT_EQ(31, rec.genre);
-    ASSERT_EQ(1, RecordedMessageCount());
-    EXPECT_EQ(MSG_TITLE_TOO_LONG, RecordedMessageAt(0)->stringId);
-    EXPECT_EQ(0, LoadTagRecord(nullptr, dir.File("missing.mp3").c_str(), &rec));
+    ASSERT_EQ(1, LoadTagRecord(wav.c_str(), &load));
+    EXPECT_STREQ("012345678901234567890123456789", load.record.title);
+    EXPECT_EQ(31, load.record.genre);
+    EXPECT_EQ(1, load.titleWasCut);
+    EXPECT_EQ(0, load.hasTrailerTitle);
+    EXPECT_EQ(0, RecordedMessageCount());
+    EXPECT_EQ(0, LoadTagRecord(dir.File("missing.mp3").c_str(), &load));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "fake_player.h"
+#include "media/file_splice.h"
 #include "media/id3v1.h"
 #include "media/media_probe.h"
 #include "media/media_window.h"
@@ -88,7 +89,9 @@ TEST_F(MediaWin32Test, TitleRewriteMovesAndCutsTheFile) {
     front.insert(front.end(), b.end() - 18, b.end());
     front.insert(front.end(), b.begin() + 12, b.end() - 18);
     Write(wav, front);
+    // The copy written beside the file takes its place; nothing is left beside it.
     ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_TITLE, "Banana", 0));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(TempFile("~qdtitle00.tmp").c_str()));
     b = Read(wav);
     ASSERT_EQ(front.size() + 2, b.size());
     EXPECT_TRUE(std::equal(orig.begin() + 12, orig.end(), b.begin() + 32));
@@ -122,8 +125,9 @@ TEST_F(MediaWin32Test, SharingDecidesWhoMayWrite) {
     HANDLE other =
         CreateFileA(wav.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
-    // The RIFF rewrite wants the file to itself: it gives up quietly and changes nothing.
-    EXPECT_EQ(1, SetTitleField(wav.c_str(), FIELD_TITLE, "Busy", 0));
+    // The RIFF rewrite wants the file to itself: it fails, says why, and changes nothing.
+    EXPECT_EQ(0, SetTitleField(wav.c_str(), FIELD_TITLE, "Busy", 0));
+    EXPECT_EQ(WRITE_FAILED_OPEN, LastTitleWriteFailure());
     EXPECT_EQ(orig, Read(wav));
     CloseHandle(other);
 

@@ -34,7 +34,17 @@ ffprobe -v error -show_entries format_tags=artist -of default=nw=1:nk=1 "$T/b.mp
 "$Q" set-raw "$T/b.mp3" status 00160000 >/dev/null || fail "set-raw status"
 out=$("$Q" get "$T/b.mp3" status 2)
 expect "$out" 'value=\x00\x16\x00\x00'
-"$Q" reduce-trailer "$T/b.mp3" >/dev/null; [ $? -eq 1 ] || fail "reduce-trailer without a trailer before the tag should exit 1"
+# The status went into a trailer before the tag, so the tag still reads and the trailer reduces.
+out=$("$Q" id3-get "$T/b.mp3" artist) || fail "id3-get after the status"
+expect "$out" "value=Someone"
+"$Q" reduce-trailer "$T/b.mp3" >/dev/null || fail "reduce-trailer"
+out=$("$Q" get "$T/b.mp3" status 2)
+expect "$out" 'value=\x00\x16\x00\x00'
+"$Q" reduce-trailer "$T/b.mp3" >/dev/null || fail "reduce-trailer again"
+sox -V1 -n -r 44100 -c 2 -t wav - synth 1 sine 300 | lame --quiet - "$T/c.mp3" || fail "lame"
+"$Q" id3-set "$T/c.mp3" title "Tagged" >/dev/null || fail "id3-set"
+out=$("$Q" reduce-trailer "$T/c.mp3"); [ $? -eq 1 ] || fail "reduce-trailer without a trailer before the tag should exit 1"
+expect "$out" "failure=refused"
 
 "$Q" probe "$T/missing.wav" >/dev/null; [ $? -eq 1 ] || fail "missing file should exit 1"
 "$Q" get "$T/a.wav" nosuchfield >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad field should exit 2"

@@ -244,10 +244,102 @@ TEST(TavencStreams, AttacksUseShortBlocksInLegalOrder) {
         }
     }
     EXPECT_GE(shorts, 6);  // eight bursts
+    // White noise loses its top band to the lowpass: a quarter of its energy at 128 kbit/s.
     CheckStreams(in, {
-                         {3, 128, 6.5 },
-                         {3, 320, 13.5}
+                         {3, 128, 5.0},
+                         {3, 320, 9.0}
     });
+}
+
+// Castanet-like clacks whose onsets walk through every position of a granule: the coding noise
+// in the 5 ms before each onset stays far below the clack itself (no pre-echo), wherever the
+// onset falls.
+TEST(TavencStreams, NoPreEchoWhereverAnAttackFalls) {
+    Pcm in;
+    in.rate = 44100;
+    const size_t spacing = 8000, count = 24, n = spacing * (count + 2);
+    in.samples.assign(2 * n, 0);
+    std::vector<size_t> onsets;
+    unsigned state = 9;
+    for (size_t k = 0; k < count; ++k) {
+        const size_t at = spacing * (k + 1) + k * 97 % 576;
+        onsets.push_back(at);
+        double y1 = 0, y2 = 0;
+        for (size_t i = 0; i < 1200; ++i) {
+            state = state * 1664525u + 1013904223u;
+            double e = (double(state >> 8) / 8388608.0 - 1.0) * std::exp(-double(i) / 90.0);
+            double y = e + 1.2 * y1 - 0.94 * y2;  // a resonance near 4 kHz
+            y2 = y1;
+            y1 = y;
+            in.samples[2 * (at + i)] = in.samples[2 * (at + i) + 1] = int16_t(std::lround(0.1 * y * 32767.0));
+        }
+    }
+    const std::string path = TempPath("castanets.mp3");
+    ASSERT_TRUE(WriteFile(path, EncodeAll(in, 3, 128)));
+    Pcm out;
+    ASSERT_EQ(DecodeMpg123(path, &out), "");
+    std::remove(path.c_str());
+    const size_t delay = size_t(EncCodecDelay(3)), w = 220;  // 5 ms
+    ASSERT_GE(out.Frames(), n + delay);
+    for (size_t at : onsets) {
+        double err = 0, after = 0;
+        for (size_t i = at - w; i < at; ++i) {
+            double d = double(out.samples[2 * (i + delay)]) - in.samples[2 * i];
+            err += d * d;
+        }
+        for (size_t i = at; i < at + w; ++i) after += double(in.samples[2 * i]) * in.samples[2 * i];
+        EXPECT_LT(10.0 * std::log10(err / after), -30.0) << "onset at " << at << " (granule offset " << at % 576 << ")";
+    }
+}
+
+// Level (dB against full scale) of a tone of frequency hz in the left channel, by Goertzel.
+double ToneDb(const Pcm& p, double hz) {
+    const double w = 2.0 * 3.14159265358979323846 * hz / p.rate, c = 2.0 * std::cos(w);
+    const size_t from = p.Frames() / 4, n = p.Frames() / 2;
+    double s1 = 0, s2 = 0;
+    for (size_t i = from; i < from + n; ++i) {
+        double s0 = p.samples[i * size_t(p.channels)] / 32768.0 + c * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    double power = s1 * s1 + s2 * s2 - c * s1 * s2;
+    return 10.0 * std::log10(power + 1e-30) - 20.0 * std::log10(double(n) / 2.0);
+}
+
+// The lowpass follows the bit rate: at 128 kbit/s stereo layer III keeps 14 kHz and drops
+// 18.5 kHz; at 320 kbit/s, and in layer II at 192 kbit/s, both stay.
+TEST(TavencStreams, LowpassFollowsLayerAndBitRate) {
+    Pcm in;
+    in.rate = 44100;
+    const size_t n = 44100;
+    in.samples.resize(2 * n);
+    for (size_t i = 0; i < n; ++i) {
+        double t = double(i) / in.rate;
+        double v = 0.2 * std::sin(2 * 3.14159265358979323846 * 14000.0 * t) +
+                   0.2 * std::sin(2 * 3.14159265358979323846 * 18500.0 * t);
+        in.samples[2 * i] = in.samples[2 * i + 1] = int16_t(std::lround(v * 32767.0));
+    }
+    const std::string path = TempPath("lowpass.mpa");
+    struct {
+        int layer, bitrate;
+        bool keepsHigh;
+    } cases[] = {
+        {3, 128, false},
+        {3, 320, true },
+        {2, 192, true },
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteFile(path, EncodeAll(in, c.layer, c.bitrate)));
+        Pcm out;
+        ASSERT_EQ(DecodeMpg123(path, &out), "");
+        const double ref = ToneDb(in, 14000.0);
+        EXPECT_NEAR(ToneDb(out, 14000.0), ref, 3.0) << c.layer << " " << c.bitrate;
+        if (c.keepsHigh)
+            EXPECT_NEAR(ToneDb(out, 18500.0), ref, 3.0) << c.layer << " " << c.bitrate;
+        else
+            EXPECT_LT(ToneDb(out, 18500.0), ref - 30.0) << c.layer << " " << c.bitrate;
+    }
+    std::remove(path.c_str());
 }
 
 TEST(TavencStreams, SilenceAndFullScaleSurvive) {
@@ -278,7 +370,7 @@ TEST(TavencWriter, RecorderPatternMatchesCommandLine) {
     ASSERT_TRUE(WriteFile(wav, WaveBytes(in)));
     for (int layer = 1; layer <= 3; ++layer) {
         int br = layer == 1 ? 256 : (layer == 2 ? 192 : 128);
-        std::string cmd = std::string(QD_BINARY_DIR) + "/bin/taven -l " + std::to_string(layer) + " -b " +
+        std::string cmd = std::string(QD_BINARY_DIR) + "/bin/taven -t -l " + std::to_string(layer) + " -b " +
                           std::to_string(br) + " '" + wav + "' '" + cliOut + "'";
         ASSERT_EQ(RunCommand(cmd, nullptr), 0) << cmd;
         std::vector<uint8_t> expected = ReadFile(cliOut);

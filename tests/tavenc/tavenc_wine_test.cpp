@@ -31,7 +31,7 @@ TEST(TavencDll, EncodesUnderWineAndDecodesCleanly) {
                           " " + std::to_string(c.bitrate);
         ASSERT_EQ(RunCommand(cmd, nullptr), 0) << cmd;
         std::string native = base + ".native";
-        ASSERT_EQ(RunCommand(std::string(QD_BINARY_DIR) + "/bin/taven -l " + std::to_string(c.layer) + " -b " +
+        ASSERT_EQ(RunCommand(std::string(QD_BINARY_DIR) + "/bin/taven -t -l " + std::to_string(c.layer) + " -b " +
                                  std::to_string(c.bitrate) + " '" + base + ".wav' '" + native + "'",
                              nullptr),
                   0);

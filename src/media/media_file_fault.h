@@ -1,0 +1,25 @@
+// Test switches of the native media file seam. Fault injection: the n-th mutating call from
+// now on (create, write, flush, truncate, replace, delete, counted together from 1) fails in
+// the chosen way, and every later call works again. The Windows build has none of this.
+#pragma once
+#include <cstdint>
+
+enum MediaFaultKind {
+    MEDIA_FAULT_NONE = 0,
+    MEDIA_FAULT_FAIL = 1,   // the call does nothing and fails
+    MEDIA_FAULT_SHORT = 2,  // a write puts half its bytes and fails; other calls fail outright
+};
+
+void SetMediaFileFault(int kind, int nthCall);
+// Mutating calls made since the last SetMediaFileFault (or reset).
+int MediaFileCallCount();
+// 1 when the armed fault has fired.
+int MediaFileFaultFired();
+// Files the seam holds open now (a leak check for tests).
+int MediaFilesOpen();
+
+// The ANSI code page the native seam assumes for IsPathLeadByte: 932 (Shift-JIS) or 0 for a
+// single-byte one, the default.
+void SetNativeAnsiCodePage(int codePage);
+// The free space the native seam reports from now on; -1 asks the file system again.
+void SetNativeFreeSpace(int64_t bytes);

@@ -1,0 +1,237 @@
+// The deck at the edges of its ranges: searches across a track's end or start under each repeat
+// mode from the first, a middle and the last entry, and the record-number search around 999
+// and its wrap to 000 with some numbers taken.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/message_box.h"
+#include "deck/deck.h"
+#include "deck/deck_ui_native.h"
+#include "deck/record_naming.h"
+#include "deck/track_gap.h"
+#include "deck_fakes.h"
+#include "display/face_setters.h"
+#include "docking/selector_link.h"
+#include "playback/playback_control.h"
+#include "settings/settings.h"
+
+namespace {
+
+class DeckEdges : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetWorld();
+        ResetDeckState();
+        ResetFaceForTest();
+        ResetSelectorLinkForTest();
+        ResetDeckUiForTest();
+        ResetMessages();
+        ResetRecordNamingForTest();
+        ResetTrackGapForTest();
+        SetFakeTickCount(500000);
+    }
+
+    // The part of the 100 ms tick that moves a search on.
+    static void Tick() {
+        AdvanceFakeTickCount(100);
+        DeckVars& v = Deck();
+        uint32_t pos = 0;
+        GetTrackPosition(&pos);
+        v.position = std::min(pos, v.trackLength);
+        if (v.searchDir != SEARCH_NONE) SearchStep();
+    }
+};
+
+// --- searches across track boundaries ---------------------------------------------------------
+
+enum { TRACKS = 3, LENGTH_MS = 10000 };
+
+struct SearchCase {
+    int forward;      // 1 fast forward, 0 rewind
+    uint32_t repeat;  // 0 off, 1 one track, 2 the list
+    int from;         // entry played when the key goes down
+    int track;        // entry cued two ticks later
+    uint32_t pos;     // and its position
+};
+
+// FF starts 2 s before the end, REW 1.5 s after the start. At ten times speed the second tick
+// crosses the boundary; the leg that follows runs one more tick into the new track (1 s), or
+// the search holds at the boundary it may not pass.
+const SearchCase SEARCH_CASES[] = {
+  // FF, repeat off: on to the next entry, but not past the last
+    {1, 0, 1, 2, 1000     },
+    {1, 0, 2, 3, 1000     },
+    {1, 0, 3, 3, LENGTH_MS},
+ // FF, repeat one: every entry holds at its own end
+    {1, 1, 1, 1, LENGTH_MS},
+    {1, 1, 2, 2, LENGTH_MS},
+    {1, 1, 3, 3, LENGTH_MS},
+ // FF, repeat all: the last entry goes on at the top of the list
+    {1, 2, 1, 2, 1000     },
+    {1, 2, 2, 3, 1000     },
+    {1, 2, 3, 1, 1000     },
+ // REW, repeat off: back to the previous entry's end, but not before the first
+    {0, 0, 1, 1, 0        },
+    {0, 0, 2, 1, 9000     },
+    {0, 0, 3, 2, 9000     },
+ // REW, repeat one: every entry holds at its own start
+    {0, 1, 1, 1, 0        },
+    {0, 1, 2, 2, 0        },
+    {0, 1, 3, 3, 0        },
+ // REW, repeat all: the first entry goes on from the end of the last
+    {0, 2, 1, 3, 9000     },
+    {0, 2, 2, 1, 9000     },
+    {0, 2, 3, 2, 9000     },
+};
+
+TEST_F(DeckEdges, SearchesAcrossTrackEndsFollowTheRepeatMode) {
+    for (const SearchCase& c : SEARCH_CASES) {
+        SetUp();
+        const std::string name = std::string(c.forward ? "FF" : "REW") + " repeat " + std::to_string(c.repeat) +
+                                 " from entry " + std::to_string(c.from);
+        MakePlaylist(TRACKS, LENGTH_MS);
+        Settings().repeat = c.repeat;
+        Deck().currentTrack = c.from;
+        ASSERT_EQ(CueCurrentTrack(), 1) << name;
+        SeekTrack(c.forward ? LENGTH_MS - 2000 : 1500);
+        StartPlay();
+        ASSERT_EQ(Deck().deckState, Playing) << name;
+
+        c.forward ? FastForwardDown() : RewindDown();
+        Tick();
+        Tick();
+        EXPECT_EQ(Deck().currentTrack, c.track) << name;
+        EXPECT_EQ(PlayerPosition(), c.pos) << name;
+        EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav") << name << ": the cued file";
+        EXPECT_EQ(Deck().searchDir, c.forward ? SEARCH_FORWARD : SEARCH_BACKWARD) << name << ": still searching";
+
+        c.forward ? FastForwardUp() : RewindUp();
+        EXPECT_EQ(Deck().deckState, Playing) << name << ": playing again after the release";
+        EXPECT_EQ(Deck().currentTrack, c.track) << name;
+        EXPECT_EQ(Deck().searchDir, SEARCH_NONE) << name;
+    }
+}
+
+// Next and Previous while playing (1 s into the track): the keys move whatever the repeat mode,
+// except that Next on the last entry with repeat off stops at the top of the list.
+struct SkipCase {
+    int next;  // 1 Next, 0 Previous
+    uint32_t repeat;
+    int from;
+    int track;  // entry cued afterwards
+    int state;  // and the deck's state
+};
+
+const SkipCase SKIP_CASES[] = {
+    {1, 0, 1, 2, Playing},
+    {1, 0, 2, 3, Playing},
+    {1, 0, 3, 1, Stopped},
+    {1, 1, 1, 2, Playing},
+    {1, 1, 2, 3, Playing},
+    {1, 1, 3, 1, Playing},
+    {1, 2, 1, 2, Playing},
+    {1, 2, 2, 3, Playing},
+    {1, 2, 3, 1, Playing},
+    {0, 0, 1, 3, Playing},
+    {0, 0, 2, 1, Playing},
+    {0, 0, 3, 2, Playing},
+    {0, 1, 1, 3, Playing},
+    {0, 1, 2, 1, Playing},
+    {0, 1, 3, 2, Playing},
+    {0, 2, 1, 3, Playing},
+    {0, 2, 2, 1, Playing},
+    {0, 2, 3, 2, Playing},
+};
+
+TEST_F(DeckEdges, NextAndPreviousMoveUnderEveryRepeatMode) {
+    for (const SkipCase& c : SKIP_CASES) {
+        SetUp();
+        const std::string name = std::string(c.next ? "Next" : "Previous") + " repeat " +
+                                 std::to_string(c.repeat) + " from entry " + std::to_string(c.from);
+        MakePlaylist(TRACKS, LENGTH_MS);
+        Settings().repeat = c.repeat;
+        Deck().currentTrack = c.from;
+        ASSERT_EQ(CueCurrentTrack(), 1) << name;
+        StartPlay();
+        for (int i = 0; i < 10; ++i) Tick();
+        ASSERT_EQ(Deck().position, 1000u) << name;
+
+        c.next ? NextTrack() : PrevTrack();
+        EXPECT_EQ(Deck().currentTrack, c.track) << name;
+        EXPECT_EQ(Deck().deckState, c.state) << name;
+        EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav") << name;
+    }
+}
+
+// --- record numbers ---------------------------------------------------------------------------
+
+const char* const EXTENSIONS[] = {".WAV", ".MPA", ".MP2", ".MP3"};
+
+struct NumberCase {
+    const char* name;
+    unsigned start;               // the running number before Record
+    std::vector<unsigned> taken;  // numbers some file of the base already has
+    int onlyFree;                 // >= 0: every number but this one is taken
+    unsigned expected;            // the number of the prepared file
+};
+
+const NumberCase NUMBER_CASES[] = {
+    {"998 free",                   998, {},             -1, 998},
+    {"998 taken",                  998, {998},          -1, 999},
+    {"998 and 999 taken",          998, {998, 999},     -1, 0  },
+    {"999 and 000 taken",          999, {999, 0},       -1, 1  },
+    {"wrap skips taken low ones",  999, {999, 0, 1, 2}, -1, 3  },
+    {"numbers below do not count", 998, {997, 0},       -1, 998},
+    {"the one gap is found",       5,   {},             4,  4  },
+};
+
+void Take(unsigned n) {
+    char base[64];
+    std::snprintf(base, sizeof base, "C:\\rec\\Live%03u", n);
+    World().existingNumbers.insert(base);
+}
+
+TEST_F(DeckEdges, RecordNumbersRunUpTo999AndWrapTo000) {
+    for (int format = 0; format < 4; ++format) {
+        for (const NumberCase& c : NUMBER_CASES) {
+            SetUp();
+            const std::string name = std::string(c.name) + ", format " + std::to_string(format);
+            char chosen[64];
+            std::snprintf(chosen, sizeof chosen, "C:\\rec\\Live%03u.xyz", c.start);
+            SetBaseFromChosenName(chosen);
+            ASSERT_EQ(GetRecordNumber(), c.start) << name;
+            Settings().recordFormat = (uint32_t)format;
+            for (unsigned n : c.taken) Take(n);
+            for (int n = 0; c.onlyFree >= 0 && n < 1000; ++n)
+                if (n != c.onlyFree) Take((unsigned)n);
+
+            ASSERT_EQ(EnterRecStandby(), 1) << name;
+            char expected[64];
+            std::snprintf(expected, sizeof expected, "C:\\rec\\Live%03u%s", c.expected, EXTENSIONS[format]);
+            EXPECT_EQ(World().recordTarget, expected) << name;
+            EXPECT_EQ(Deck().deckState, RecStandby) << name;
+            EXPECT_EQ(GetRecordNumber(), c.expected) << name << ": the search goes on from here next time";
+        }
+    }
+}
+
+// Every number of the base taken: no file is prepared, and none of the recordings is touched.
+TEST_F(DeckEdges, WithEveryNumberTakenNothingIsOverwritten) {
+    SetBaseFromChosenName("C:\\rec\\Full500");
+    for (unsigned n = 0; n < 1000; ++n) {
+        char taken[64];
+        std::snprintf(taken, sizeof taken, "C:\\rec\\Full%03u", n);
+        World().existingNumbers.insert(taken);
+    }
+    EnterRecStandby();
+    EXPECT_EQ(World().recordTarget, "");
+    EXPECT_NE(Deck().deckState, RecStandby);
+    EXPECT_TRUE(World().deleted.empty());
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+// The command-line encoder: gapless layer III through its Info frame (our decoder and mpg123
+// give back exactly the input's samples, in place), clear refusals of bad arguments and
+// unreadable inputs, and WAVE_FORMAT_EXTENSIBLE input.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <memory>
+
+#include "enc_test_util.h"
+#include "mpa_source.h"
+
+using namespace enctest;
+
+namespace {
+
+const std::string TAVEN = std::string(QD_BINARY_DIR) + "/bin/taven";
+
+bool HaveMpg123() { return std::system("command -v mpg123 >/dev/null 2>&1") == 0; }
+
+std::string Scratch(const std::string& name) { return "/tmp/taven_test_" + std::to_string(::getpid()) + "_" + name; }
+
+// SNR of out against in when out is taken to start exactly with in's first sample.
+double SnrInPlace(const Pcm& in, const std::vector<float>& out) {
+    double sig = 0, err = 0;
+    const size_t n = std::min(in.samples.size(), out.size());
+    for (size_t i = 0; i < n; ++i) {
+        double a = in.samples[i] / 32768.0, d = a - out[i];
+        sig += a * a;
+        err += d * d;
+    }
+    return 10.0 * std::log10(sig / (err + 1e-12));
+}
+
+TEST(Taven, LayerThreeStreamsPlayGaplessInOurDecoderAndMpg123) {
+    // An odd length, so the last frame is padded, at two rates.
+    for (int rate : {44100, 32000}) {
+        Pcm in = MusicLike(rate, 2, 1.237, 3);
+        const std::string wav = Scratch("gapless.wav"), mp3 = Scratch("gapless.mp3");
+        ASSERT_TRUE(WriteFile(wav, WaveBytes(in)));
+        ASSERT_EQ(RunCommand(TAVEN + " -b 128 " + wav + " " + mp3, nullptr), 0);
+
+        std::unique_ptr<MpaSource> src(new MpaSource());
+        ASSERT_TRUE(MpaSourceOpenFile(src.get(), mp3.c_str()));
+        EXPECT_TRUE(src->info.hasGapless);
+        std::vector<float> out(in.samples.size() + 8192);
+        size_t got = MpaSourceRead(src.get(), out.data(), out.size() / 2);
+        EXPECT_EQ(got, in.Frames()) << rate;
+        EXPECT_GT(SnrInPlace(in, out), 20.0) << rate;  // in place, not one sample off
+
+        if (!HaveMpg123()) {
+            EXPECT_EQ(std::getenv("CI"), nullptr) << "mpg123 is installed by setup.sh";
+            continue;
+        }
+        ASSERT_EQ(RunCommand("mpg123 -q -w " + wav + ".dec.wav " + mp3, nullptr), 0);
+        Pcm dec = ReadWave(wav + ".dec.wav");
+        EXPECT_EQ(dec.Frames(), in.Frames()) << rate;
+        std::remove((wav + ".dec.wav").c_str());
+        std::remove(wav.c_str());
+        std::remove(mp3.c_str());
+    }
+}
+
+TEST(Taven, BadArgumentsAndUnreadableInputsAreNamed) {
+    const std::string wav = Scratch("args.wav"), out = Scratch("args.mp3");
+    ASSERT_TRUE(WriteFile(wav, WaveBytes(MusicLike(44100, 2, 0.2))));
+    const std::string notWave = Scratch("text.wav"), eightBit = Scratch("u8.wav");
+    ASSERT_TRUE(WriteFile(notWave, std::vector<uint8_t>(100, 'x')));
+    std::vector<uint8_t> u8 = WaveBytes(MusicLike(44100, 2, 0.2));
+    u8[34] = 8;  // bits per sample
+    ASSERT_TRUE(WriteFile(eightBit, u8));
+    struct Case {
+        std::string args;
+        int rc;
+        const char* says;
+    } cases[] = {
+        {"-b abc " + wav + " " + out,            2, "'abc'"            },
+        {"-b 128k " + wav + " " + out,           2, "'128k'"           },
+        {"-l 4 " + wav + " " + out,              2, "layer"            },
+        {"-q " + wav + " " + out,                2, "unknown option -q"},
+        {"-b 100 " + wav + " " + out,            1, "not supported"    },
+        {Scratch("missing.wav") + " " + out,     1, "cannot open"      },
+        {notWave + " " + out,                    1, "not a WAVE file"  },
+        {eightBit + " " + out,                   1, "8-bit"            },
+        {wav + " " + Scratch("no/such/dir.mp3"), 1, "cannot create"    },
+    };
+    for (const Case& c : cases) {
+        std::string text;
+        const int rc = RunCommand(TAVEN + " " + c.args, &text);
+        EXPECT_EQ(WEXITSTATUS(rc), c.rc) << c.args;
+        EXPECT_NE(text.find(c.says), std::string::npos) << c.args << ": " << text;
+    }
+    for (const std::string& p : {wav, out, notWave, eightBit}) std::remove(p.c_str());
+}
+
+// WAVE_FORMAT_EXTENSIBLE: a 40-byte format chunk whose sub-format GUID names PCM.
+TEST(Taven, ExtensibleSixteenBitPcmEncodesLikePlainPcm) {
+    Pcm in = MusicLike(48000, 2, 0.5);
+    std::vector<uint8_t> plain = WaveBytes(in);
+    std::vector<uint8_t> ext(plain.begin(), plain.begin() + 12);
+    const uint8_t fmt[] = {'f',  'm',  't', ' ', 40, 0, 0,    0, 0xFE, 0xFF, 2,  0,    0x80, 0xBB, 0,    0,
+                           0x00, 0xEE, 2,   0,   4,  0, 16,   0, 22,   0,    16, 0,    3,    0,    0,    0,
+                           1,    0,    0,   0,   0,  0, 0x10, 0, 0x80, 0,    0,  0xAA, 0,    0x38, 0x9B, 0x71};
+    ext.insert(ext.end(), fmt, fmt + sizeof fmt);
+    ext.insert(ext.end(), plain.begin() + 36, plain.end());  // "data" and the samples
+    const std::string a = Scratch("plain.wav"), b = Scratch("ext.wav");
+    ASSERT_TRUE(WriteFile(a, plain));
+    ASSERT_TRUE(WriteFile(b, ext));
+    ASSERT_EQ(RunCommand(TAVEN + " " + a + " " + a + ".mp3", nullptr), 0);
+    ASSERT_EQ(RunCommand(TAVEN + " " + b + " " + b + ".mp3", nullptr), 0);
+    EXPECT_TRUE(ReadFile(a + ".mp3") == ReadFile(b + ".mp3"));
+    for (const std::string& p : {a, b, a + ".mp3", b + ".mp3"}) std::remove(p.c_str());
+}
+
+}  // namespace
