@@ -312,6 +312,7 @@ int DeckTick(int32_t* shownStateOut) {
 
     if (v.deckSide == DECK_SIDE_RECORDER) v.dinLock = GetStepsSinceLevel() <= DIN_LOCK_MAX_STEPS;
     FollowDinLock();
+    ProbeTick(v.deckState);  // one playlist entry probed in the background, paced by the state
     TellPlaylistWindowState(v.deckState);
     ProbeTick(v.deckState);  // the playlist fills in one entry's title and length, paced by the state
 

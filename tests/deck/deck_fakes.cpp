@@ -239,7 +239,6 @@ int ClearPlaylist() {
 }
 int RefreshTitles(const char* path) { return 1; }
 void RefreshPlaylistView() {}
-void ProbeTick(int32_t) {}
 
 // --- device ---------------------------------------------------------------------------------
 int FindWaveDevice(int output, int* indexOut, int* countOut) {
@@ -335,3 +334,4 @@ int CheckTimers(int hour, int minute, uint32_t* actionOut) {
     *actionOut = g_world.timerAction;
     return g_world.timerDue;
 }
+void ProbeTick(int32_t deckState) { g_world.probeTicks.push_back(deckState); }

@@ -42,6 +42,7 @@ struct FakeWorld {
     int timerDue = 0;
     uint32_t timerAction = 0;
     int timerChecks = 0;
+    std::vector<int32_t> probeTicks;  // the state each background probe step was given
     // recorder
     std::vector<std::string> recorderCalls;
     int peaks[2] = {0, 0};

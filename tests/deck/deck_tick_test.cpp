@@ -96,6 +96,10 @@ TEST_F(DeckTickTest, EndOfTrackPlaysTheNextAndTheListEndStopsAtTheTop) {
     int plays = World().playCalls;
     Ticks(30);
     EXPECT_EQ(World().playCalls, plays);  // and stays stopped
+    // Every tick hands the playlist's background probing the state it paces by.
+    ASSERT_EQ(World().probeTicks.size(), 67u);  // one per tick
+    EXPECT_EQ(World().probeTicks.front(), Playing);
+    EXPECT_EQ(World().probeTicks.back(), Stopped);
 }
 
 TEST_F(DeckTickTest, RepeatAllWrapsAndRepeatOneReplays) {
@@ -204,34 +208,6 @@ TEST_F(DeckTickTest, MetersFollowThePlayerOrTheMixer) {
     MixerAvail().meterAvail = 0;  // no meter: silence, falling 2 dB a tick
     Tick();
     EXPECT_EQ(Face().levels[2], -2);
-}
-
-TEST_F(DeckTickTest, MixerIsReadEveryFifthTick) {
-    MixerAvail().muteAvail = MixerAvail().volumeAvail = 1;
-    World().mute = 1;
-    World().volume[0] = World().volume[1] = 32768;
-    Ticks(4);
-    EXPECT_EQ(Face().muteState, 0u);
-    Tick();
-    EXPECT_EQ(Face().muteState, 1u);
-    EXPECT_EQ(Face().volumeBar, 127u);
-
-    World().mixerOpens = 0;  // unreadable: mute off, full volume
-    Ticks(5);
-    EXPECT_EQ(Face().muteState, 0u);
-    EXPECT_EQ(Face().volumeBar, 255u);
-}
-
-TEST_F(DeckTickTest, MaxVolumeAtStartSetsBothLinesOnTheFirstTickOnly) {
-    Layout().maxVolume = 1;
-    Ticks(3);
-    const std::vector<std::string> expected = {"waveout", "volume 65535 65535", "master", "volume 65535 65535"};
-    std::vector<std::string> calls = World().mixerCalls;
-    calls.resize(std::min(calls.size(), expected.size()));
-    EXPECT_EQ(calls, expected);
-    int sets = 0;
-    for (const std::string& c : World().mixerCalls) sets += c.rfind("volume", 0) == 0;
-    EXPECT_EQ(sets, 2);
 }
 
 // --- recording -------------------------------------------------------------------------------
