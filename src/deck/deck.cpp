@@ -562,8 +562,9 @@ int OpenAsNewList(const char* path) {
     if (!HasExtensionSpl(path) && !IsPlayableFile(path)) return 0;
     // A path the list cannot hold must not cost the user the list they have.
     if (std::strlen(path) >= PLAYLIST_PATH_BYTES) return 0;
+    // Cancel on the question about saving the changed list keeps that list and opens nothing.
+    if (!ClearPlaylist()) return 0;
     v.currentTrack = 1;
-    ClearPlaylist();
     if (!AddPath(path)) return 0;
     RefreshPlaylistView();
     if (!SelectTrack(SELECT_SAME)) return 0;

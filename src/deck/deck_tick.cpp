@@ -314,7 +314,6 @@ int DeckTick(int32_t* shownStateOut) {
     FollowDinLock();
     ProbeTick(v.deckState);  // one playlist entry probed in the background, paced by the state
     TellPlaylistWindowState(v.deckState);
-    ProbeTick(v.deckState);  // the playlist fills in one entry's title and length, paced by the state
 
     if (g_tick.deviceReadCount == 0 ||
         (g_tick.deviceReadCount % RATE_READ_TICKS == 0 && (v.deckState == RecPause || v.deckState == RecStandby)))

@@ -234,6 +234,7 @@ int SelectFiles(void* owner) {
     return 1;
 }
 int ClearPlaylist() {
+    if (g_world.clearRefused) return 0;
     g_world.playlist.clear();
     return 1;
 }

@@ -21,6 +21,7 @@ struct FakeWorld {
     std::vector<FakeFile> files;
     // playlist
     std::vector<std::string> playlist;
+    int clearRefused = 0;                      // ClearPlaylist answers as if the user cancelled the save question
     std::vector<std::string> selectFilesAdds;  // what the "Select File" dialog adds
     int selectFilesRuns = 0;
     // player

@@ -680,6 +680,11 @@ TEST_F(DeckTest, OpenAsNewListReplacesTheList) {
     World().files.push_back(deep);
     EXPECT_EQ(OpenAsNewList(deep.path.c_str()), 0);
     EXPECT_EQ(GetEntryCount(), 3);
+    // Cancel on the question about saving the old list keeps it and adds nothing.
+    World().clearRefused = 1;
+    EXPECT_EQ(OpenAsNewList("C:\\new\\x.wav"), 0);
+    EXPECT_EQ(GetEntryCount(), 3);
+    World().clearRefused = 0;
 
     ASSERT_EQ(OpenAsNewList("C:\\new\\x.wav"), 1);
     EXPECT_EQ(GetEntryCount(), 1);
