@@ -24,17 +24,7 @@ namespace {
 
 class DeckEdges : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetWorld();
-        ResetDeckState();
-        ResetFaceForTest();
-        ResetSelectorLinkForTest();
-        ResetDeckUiForTest();
-        ResetMessages();
-        ResetRecordNamingForTest();
-        ResetTrackGapForTest();
-        SetFakeTickCount(500000);
-    }
+    void SetUp() override { ResetDeckWorld(500000); }
 
     // The part of the 100 ms tick that ends tracks and moves a search on.
     static void Tick() {

@@ -6,6 +6,14 @@
 #include <cstring>
 
 #include "base/clock.h"
+#include "base/message_box.h"
+#include "deck/deck.h"
+#include "deck/deck_tick.h"
+#include "deck/deck_ui_native.h"
+#include "deck/record_naming.h"
+#include "deck/track_gap.h"
+#include "display/face_setters.h"
+#include "docking/selector_link.h"
 #include "deck/record_folder.h"
 #include "deck/silence_files.h"
 #include "hardware/device.h"
@@ -336,3 +344,16 @@ int CheckTimers(int hour, int minute, uint32_t* actionOut) {
     return g_world.timerDue;
 }
 void ProbeTick(int32_t deckState) { g_world.probeTicks.push_back(deckState); }
+
+void ResetDeckWorld(uint32_t tick) {
+    ResetWorld();
+    ResetDeckState();
+    ResetFaceForTest();
+    ResetSelectorLinkForTest();
+    ResetDeckUiForTest();
+    ResetMessages();
+    ResetRecordNamingForTest();
+    ResetTrackGapForTest();
+    ResetDeckTickForTest();
+    SetFakeTickCount(tick);
+}

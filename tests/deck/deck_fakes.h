@@ -66,6 +66,8 @@ struct FakeWorld {
 
 FakeWorld& World();
 void ResetWorld();
+// ResetWorld, then the deck and every module the deck tests run for real, with the clock at tick.
+void ResetDeckWorld(uint32_t tick);
 
 const FakeFile* FindFakeFile(const std::string& path);
 // Adds n files "C:\\m\\tK.wav" (K = 1..n) of lengthMs each to the probe table and the playlist.

@@ -26,18 +26,7 @@
 namespace {
 class DeckTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetWorld();
-        ResetDeckState();
-        ResetFaceForTest();
-        ResetSelectorLinkForTest();
-        ResetDeckUiForTest();
-        ResetMessages();
-        ResetRecordNamingForTest();
-        ResetTrackGapForTest();
-        ResetDeckTickForTest();
-        SetFakeTickCount(100000);
-    }
+    void SetUp() override { ResetDeckWorld(100000); }
 
     // One pass of the 100 ms timer.
     void Tick() {

@@ -24,18 +24,7 @@
 namespace {
 class DeckTickTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetWorld();
-        ResetDeckState();
-        ResetFaceForTest();
-        ResetSelectorLinkForTest();
-        ResetDeckUiForTest();
-        ResetMessages();
-        ResetRecordNamingForTest();
-        ResetTrackGapForTest();
-        ResetDeckTickForTest();
-        SetFakeTickCount(100000);
-    }
+    void SetUp() override { ResetDeckWorld(100000); }
     int32_t Tick() {
         AdvanceFakeTickCount(100);
         int32_t shown = -1;

@@ -10,33 +10,15 @@
 
 #include "hardware/device.h"
 #include "hardware/usb_sim.h"
+#include "sim_state_fixture.h"
 
 namespace {
 
 const uint32_t DRIVERKEY_NAME = 0x220420;
 const uint32_t DESCRIPTOR_REQUEST = 0x220410;
 
-class LostPort : public ::testing::Test {
+class LostPort : public SimStateTest {
 protected:
-    std::string path;
-
-    void SetUp() override {
-        char name[] = "/tmp/qd_usb_lost_XXXXXX";
-        int fd = mkstemp(name);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        path = name;
-        UsbSimResetForTest();
-        UsbSimSetStateFile(path.c_str());
-        ResetDeviceForTest();
-    }
-    void TearDown() override {
-        CloseDevice();
-        EXPECT_EQ(UsbSimOpenHandles(), 0) << "a path was left open";
-        FreeDeviceManager();
-        std::remove(path.c_str());
-    }
-
     void Write(const SimModel& m) {
         ASSERT_TRUE(SaveSimFile(path.c_str(), m));
         ASSERT_TRUE(LoadDeviceManager());

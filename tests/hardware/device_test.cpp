@@ -8,30 +8,12 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include "sim_state_fixture.h"
 
 namespace {
 
-class DeviceTest : public ::testing::Test {
+class DeviceTest : public SimStateTest {
 protected:
-    std::string path;
-
-    void SetUp() override {
-        char name[] = "/tmp/qd_usb_sim_XXXXXX";
-        int fd = mkstemp(name);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        path = name;
-        UsbSimResetForTest();
-        UsbSimSetStateFile(path.c_str());
-        ResetDeviceForTest();
-    }
-    void TearDown() override {
-        CloseDevice();
-        EXPECT_EQ(UsbSimOpenHandles(), 0) << "a path was left open";
-        FreeDeviceManager();
-        std::remove(path.c_str());
-    }
-
     void Write(const std::string& text) {
         std::ofstream(path) << text;
         ASSERT_TRUE(LoadDeviceManager());
