@@ -253,7 +253,8 @@ int32_t LevelToDb(int32_t v) {
     return (int32_t)(20.0 * std::log10((double)v / LEVEL_FULL_SCALE) - 0.5);
 }
 
-void RequestDeviceRead() { g_tick.deviceReadCount = 0; }
+// One way to ask for the full read: the deck's flag, which the next tick takes.
+void RequestDeviceRead() { Deck().deviceReadRequest = 1; }
 
 int DeckTick(int32_t* shownStateOut) {
     DeckVars& v = Deck();
@@ -300,7 +301,7 @@ int DeckTick(int32_t* shownStateOut) {
     }
 
     uint32_t time = v.position;
-    if (v.deckSide == DECK_SIDE_PLAYER && Settings().timerMode == 1)
+    if (v.deckSide == DECK_SIDE_PLAYER && Settings().timerMode == TIMER_MODE_LEFT)
         time = (v.trackLength - v.position) | TIME_LEFT_BIT;
     ShowTime(time);
 
