@@ -30,6 +30,24 @@ int OpenStartFiles(const char* const* paths, int count) {
     return handled;
 }
 
+int OpenDroppedFiles(const char* const* paths, int count) {
+    MarkBeforeDrop();
+    int opened = 0;
+    for (int i = 0; i < count; ++i) {
+        if (opened) {
+            AddPath(paths[i]);
+        } else if (OpenAsNewList(paths[i])) {
+            StartPlay();
+            opened = 1;
+        } else {
+            AddPath(paths[i]);
+        }
+    }
+    RefreshPlaylistView();
+    FinishAdd(count, OWNER_MAIN_WINDOW);
+    return count;
+}
+
 void TakeHandedFile(const char* path, unsigned long dwData) {
     MarkBeforeDrop();
     if (dwData != 0)

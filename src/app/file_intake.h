@@ -10,6 +10,12 @@ int OpenStartFiles(const char* const* paths, int count);
 // back to appending when it cannot be opened), 0 appends it.
 void TakeHandedFile(const char* path, unsigned long dwData);
 
+// Files dropped on the face, in order: each is tried as a new list until one opens (it then
+// plays, and every later file is appended); a file that does not open is appended and the next
+// one tried. Returns the number of files.
+int OpenDroppedFiles(const char* const* paths, int count);
+void OnDropFiles(void* drop);  // WM_DROPFILES of the main window (Win32)
+
 // A received path is to be turned into its long form only when the sender gave its short form,
 // i.e. when it equals its own short form without regard to case.
 int ReceivedPathNeedsLongForm(const char* received, const char* shortForm);

@@ -13,6 +13,7 @@
 #include "deck/deck.h"
 #include "deck/deck_tick.h"
 #include "display/face.h"
+#include "display/face_buttons.h"
 #include "display/face_setters.h"
 #include "docking/docking.h"
 #include "docking/selector_link.h"
@@ -105,16 +106,11 @@ LRESULT OnCopyData(const COPYDATASTRUCT* cds) {
     return 0;
 }
 
-// Menus (0) and accelerators (1) run commands. Until the face's search buttons report their
-// press and release themselves, the same two events arrive as a button's highlight and
-// unhighlight notifications for the rewind and fast-forward ids, so the searches can be driven
-// from outside the window.
+// Menus (0), accelerators (1) and button clicks (BN_CLICKED is 0) run commands; the search
+// keys report their press and release through the face's hook.
 LRESULT OnCommand(WPARAM wp, LPARAM lp) {
     int code = HIWORD(wp);
-    if (code == 0 || code == 1)
-        DispatchCommand(LOWORD(wp), (long)lp);
-    else if (code == BN_HILITE || code == BN_UNHILITE)
-        DispatchSearchButton(LOWORD(wp), code == BN_HILITE);
+    if (code == 0 || code == 1) DispatchCommand(LOWORD(wp), (long)lp);
     return 0;
 }
 
@@ -126,6 +122,7 @@ LRESULT OnTimer() {
     TickOutcome t = RunTickWrapper(rebuilding);
     if (t.stateChanged) {
         ShowStateOnFace(App().shownState);
+        UpdatePlayTooltip(App().shownState);
         DrawStatusLine();
         RedrawFaceButton(PLAY_BUTTON);
         RedrawFaceButton(PAUSE_BUTTON);
@@ -159,7 +156,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_QUERYENDSESSION: return OnQueryEndSession();
     case WM_ERASEBKGND: return 1;
     case WM_ENDSESSION: return 0;
-    case WM_DRAWITEM: return 0;
+    case WM_DRAWITEM: OnFaceDrawItem((const void*)lp); return 0;
     case WM_COPYDATA: return OnCopyData((const COPYDATASTRUCT*)lp);
     case WM_CONTEXTMENU: ShowDeckMenu((short)LOWORD(lp), (short)HIWORD(lp)); return 0;
     case WM_DISPLAYCHANGE: return 0;
@@ -173,7 +170,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP: EndFaceDrag(); return 0;
     case WM_LBUTTONDBLCLK: return OnDoubleClick((short)LOWORD(lp), (short)HIWORD(lp));
     case WM_POWERBROADCAST: return OnPowerBroadcast(wp);
-    case WM_DROPFILES: DragFinish((HDROP)wp); return 0;
+    case WM_DROPFILES: OnDropFiles((void*)wp); return 0;
     case DECK_MSG_SELECTOR_SIDE: RecordSelectorSide((int)lp); return 0;  // wParam: the selector's window
     case DECK_MSG_SELECTOR_SCALE: RecordSelectorScale((void*)wp, (long)lp); return 0;
     case DECK_MSG_ASK_MAG: AnswerSelectorMag(); return 0;
@@ -262,6 +259,8 @@ void* CreateMainWindow(void* instance) {
         TearDownMainWindow();
         return nullptr;
     }
+    SetSearchButtonHook(DispatchSearchButton);
+    CreateFaceButtons();
     SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (App().initOK) RefreshFaceValues();
     ComposeFace();
@@ -281,6 +280,7 @@ void TearDownMainWindow() {
     Layout().xo = r.left;
     Layout().yo = r.top;
     ShowWindow(hwnd, SW_HIDE);
+    DestroyFaceButtons();
     FreeFaceBitmaps();
     FreeBackBuffer();
     DestroyWindow(hwnd);

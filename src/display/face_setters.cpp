@@ -5,12 +5,14 @@
 #include <cstring>
 
 #include "base/bounded_copy.h"
+#include "display/face_redraw.h"
 
 namespace {
 enum { METER_FALL_DB = 2, PEAK_HOLD_UPDATES = 5, METER_FLOOR = -1000 };
 
 struct FaceModule {
     FaceValues v;
+    SliderDrawHook sliderDraw;  // set by the sliders' owner; kept across ResetFaceForTest
 };
 FaceModule g_face;
 
@@ -18,6 +20,17 @@ int Store(uint32_t& slot, uint32_t value) {
     if (slot == value) return 0;
     slot = value;
     return 1;
+}
+
+// Stores and, when the value changed, redraws the element that shows it.
+int StoreAndRedraw(uint32_t& slot, uint32_t value, int element) {
+    if (!Store(slot, value)) return 0;
+    RedrawFaceElement(element);
+    return 1;
+}
+
+void DrawSlider(int slider, uint32_t value) {
+    if (g_face.sliderDraw) g_face.sliderDraw(slider, value);
 }
 
 void ResetBallistics() {
@@ -49,24 +62,31 @@ void Ballistics(int m, int32_t level, int32_t* shownOut, int32_t* peakOut) {
 const FaceValues& Face() { return g_face.v; }
 
 void ResetFaceForTest() {
+    SliderDrawHook hook = g_face.sliderDraw;
     g_face = FaceModule{};
+    g_face.sliderDraw = hook;
     g_face.v.inputSelect = 1;
     ResetBallistics();
 }
 
-int ShowRepeatMode(uint32_t mode) { return Store(g_face.v.repeatMode, mode); }
+void SetSliderDrawHook(SliderDrawHook hook) { g_face.sliderDraw = hook; }
+SliderDrawHook SliderDraw() { return g_face.sliderDraw; }
+
+int ShowRepeatMode(uint32_t mode) { return StoreAndRedraw(g_face.v.repeatMode, mode, FACE_EL_REPEAT); }
 
 int ShowRecordFormat(uint32_t format, uint32_t isRecord) {
     int changed = Store(g_face.v.recordFormat, format);
     changed |= Store(g_face.v.formatIsRecord, isRecord ? 1 : 0);
+    if (changed) RedrawFaceElement(FACE_EL_FORMAT);
     return changed;
 }
 
-int ShowInputSelect(uint32_t input) { return Store(g_face.v.inputSelect, input); }
+int ShowInputSelect(uint32_t input) { return StoreAndRedraw(g_face.v.inputSelect, input, FACE_EL_INPUT); }
 
 int ShowRate(uint32_t rateHz, uint32_t isRecord) {
     int changed = Store(g_face.v.rateHz, rateHz);
     changed |= Store(g_face.v.rateIsRecord, isRecord ? 1 : 0);
+    if (changed) RedrawFaceElement(FACE_EL_RATE);
     return changed;
 }
 
@@ -74,6 +94,7 @@ int ShowTickerText(const char* text) {
     if (text != g_face.v.tickerText) {
         CopyBoundedString(g_face.v.tickerText, FACE_TICKER_BYTES, text);
     }
+    RedrawFaceElement(FACE_EL_TICKER);
     return 1;
 }
 
@@ -83,6 +104,7 @@ int ShowTime(uint32_t ms) {
     // Only whole half seconds reach the digits.
     if (g_face.v.timeMs / 500 == ms / 500) return 0;
     g_face.v.timeMs = ms;
+    RedrawFaceElement(FACE_EL_TIME);
     return 1;
 }
 
@@ -93,6 +115,7 @@ int ShowLevels(int32_t left, int32_t leftPeak, int32_t right, int32_t rightPeak)
     }
     Ballistics(0, left, &g_face.v.levels[0], &g_face.v.levels[1]);
     Ballistics(1, right, &g_face.v.levels[2], &g_face.v.levels[3]);
+    RedrawFaceElement(FACE_EL_METERS);
     return 1;
 }
 
@@ -102,8 +125,19 @@ void SetPeakMode(int mode) {
     ResetBallistics();
 }
 
-int ShowMute(uint32_t on) { return Store(g_face.v.muteState, on); }
-int SetPositionBar(uint32_t value) { return Store(g_face.v.positionBar, value & 0xFFFF); }
-int SetVolumeBar(uint32_t left, uint32_t right) { return Store(g_face.v.volumeBar, left); }
-int ShowCloseLit(uint32_t mode) { return Store(g_face.v.closeLit, mode); }
+int ShowMute(uint32_t on) { return StoreAndRedraw(g_face.v.muteState, on, FACE_EL_MUTE); }
+
+int SetPositionBar(uint32_t value) {
+    if (!Store(g_face.v.positionBar, value & 0xFFFF)) return 0;
+    DrawSlider(1, g_face.v.positionBar);
+    return 1;
+}
+
+int SetVolumeBar(uint32_t left, uint32_t right) {
+    if (!Store(g_face.v.volumeBar, left)) return 0;
+    DrawSlider(0, left);
+    return 1;
+}
+
+int ShowCloseLit(uint32_t mode) { return StoreAndRedraw(g_face.v.closeLit, mode, FACE_EL_CLOSE); }
 int SetDeviceAux(uint32_t value) { return Store(g_face.v.deviceAux, value); }

@@ -1,38 +1,233 @@
-// A plain face drawn with GDI into the back buffer: the deck's name, the transport state, the
-// time and the status line. The skinned face replaces the drawing; the buffer and the painting
-// stay as they are.
+// The skinned face: composes the back buffer from the skin bitmaps, paints the window from it,
+// and carries out the setters' redraws (time digits, rate, meters, ticker, lit buttons), each
+// drawing only its own element, so a playing deck does not repaint the whole face.
 #include "display/face.h"
+
+#include <windows.h>
+
+#include <cstring>
+
 #include "base/shell_handles.h"
+#include "display/face_buttons.h"
+#include "display/face_layout.h"
+#include "display/face_paint.h"
+#include "display/face_redraw.h"
 #include "display/face_setters.h"
 #include "display/shown_states.h"
+#include "resources/resource.h"
 #include "settings/settings.h"
-#include <windows.h>
-#include <cstdio>
 
 namespace {
 
-const COLORREF FACE_BACKGROUND = RGB(40, 44, 52);
-const COLORREF FACE_TEXT = RGB(220, 220, 220);
-const COLORREF FACE_STATUS = RGB(100, 0, 0);
+const COLORREF TICKER_INK = RGB(100, 0, 0);
+const int TICKER_FONT_HEIGHT = -20, TICKER_FONT_HEIGHT_DOUBLE = -39, TICKER_FONT_WEIGHT = 300;
+const int TICKER_STRIP_MIN_W = 222;
+const int FONT_NAME_BYTES = 64;
+const int TICKER_TEXT_BYTES = FACE_TICKER_BYTES + TICKER_LEAD_BLANKS + TICKER_TRAIL_BLANKS;
+enum { MAX_BLITS = FACE_BACKGROUND_MAX };
 
 struct FaceState {
-    HDC backDc;          // memory DC holding the composed face
-    HBITMAP backBitmap;  // 800 x 210, compatible with the screen
-    HGDIOBJ oldBitmap;   // the DC's original bitmap, put back before deleting ours
-    int bitmapsLoaded;   // LoadFaceBitmaps ran
-    int shownState;      // the state the face shows
+    HDC backDc;            // memory DC holding the composed face
+    HBITMAP backBitmap;    // 800 x 210, compatible with the screen
+    HGDIOBJ oldBitmap;     // the DC's original bitmap, put back before deleting ours
+    int screenDepth;       // bits per pixel, read when the bitmaps are loaded
+    int shownState;        // the state the Play and Pause keys show
+    FaceShown shown;       // digits and meter cells as the back buffer (and so the screen) has them
+    int32_t tickerOffset;  // scroll position, unscaled pixels
+    HFONT tickerFont;      // made for tickerFontScale
+    int tickerFontScale;
 };
 FaceState g_face;
 
-int FaceScale() { return Layout().mag == 2 ? 2 : 1; }
+HWND Main() { return (HWND)MainWindowHandle(); }
+HINSTANCE Instance() { return (HINSTANCE)InstanceHandle(); }
+int Mode() { return Layout().mode == FACE_MODE_THIN ? FACE_MODE_THIN : FACE_MODE_NORMAL; }
+
+// The window shows the face: it exists, is visible and not minimised.
+int FaceOnScreen() {
+    HWND main = Main();
+    return main && IsWindowVisible(main) && !IsIconic(main);
+}
+
+// Copies from the skin bitmaps onto `dc`, each bitmap loaded once per run of copies from it and
+// freed again; (ox, oy) is the face point at the DC's origin.
+void CopyBlits(HDC dc, const SkinBlit* b, int n, int ox = 0, int oy = 0) {
+    if (!dc || n <= 0) return;
+    int s = FaceScale();
+    HDC mem = CreateCompatibleDC(dc);
+    if (!mem) return;
+    HBITMAP loaded = nullptr;
+    HGDIOBJ old = nullptr;
+    int loadedId = 0;
+    for (int i = 0; i < n; ++i) {
+        int id = SkinBitmapFor(b[i], g_face.screenDepth);
+        if (id != loadedId) {
+            if (loaded) {
+                SelectObject(mem, old);
+                DeleteObject(loaded);
+            }
+            loaded = LoadBitmapA(Instance(), MAKEINTRESOURCEA(id));
+            loadedId = id;
+            old = loaded ? SelectObject(mem, loaded) : nullptr;
+        }
+        if (!loaded) continue;
+        StretchBlt(dc, (b[i].dx - ox) * s, (b[i].dy - oy) * s, b[i].w * s, b[i].h * s, mem, b[i].sx, b[i].sy, b[i].w,
+                   b[i].h, SRCCOPY);
+    }
+    if (loaded) {
+        SelectObject(mem, old);
+        DeleteObject(loaded);
+    }
+    DeleteDC(mem);
+}
+
+// Copies onto the back buffer and, while the face is on the screen, onto the window too.
+void CopyToFaceAndScreen(const SkinBlit* b, int n) {
+    CopyBlits(g_face.backDc, b, n);
+    if (!FaceOnScreen()) return;
+    HDC dc = GetDC(Main());
+    CopyBlits(dc, b, n);
+    ReleaseDC(Main(), dc);
+}
+
+ButtonLook CurrentLook() {
+    const FaceValues& v = Face();
+    ButtonLook l{};
+    l.repeatMode = v.repeatMode;
+    l.recordFormat = v.recordFormat;
+    l.formatLabelSet = v.formatIsRecord;
+    l.inputSelect = v.inputSelect;
+    l.muteState = v.muteState;
+    l.closeLit = v.closeLit;
+    l.faceMode = Mode();
+    l.shownState = g_face.shownState;
+    return l;
+}
+
+HFONT TickerFont(int scale) {
+    if (g_face.tickerFont && g_face.tickerFontScale == scale) return g_face.tickerFont;
+    if (g_face.tickerFont) DeleteObject(g_face.tickerFont);
+    char name[FONT_NAME_BYTES] = "Arial";
+    LoadStringA(Instance(), STR_TICKER_FONT, name, FONT_NAME_BYTES);
+    g_face.tickerFont = CreateFontA(scale == 2 ? TICKER_FONT_HEIGHT_DOUBLE : TICKER_FONT_HEIGHT, 0, 0, 0,
+                                    TICKER_FONT_WEIGHT, TRUE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                    CLIP_STROKE_PRECIS, PROOF_QUALITY, FF_ROMAN, name);
+    g_face.tickerFontScale = scale;
+    return g_face.tickerFont;
+}
+
+// The ticker onto `target`: the text between its blanks on a strip backed by the ticker
+// window's middle columns, of which the 219-pixel window at the offset is copied. `advance`
+// moves the offset first (each drawing of a scrolling text moves it 2 pixels).
+void RenderTicker(HDC target, int advance) {
+    if (!target) return;
+    int s = FaceScale();
+    const FaceValues& v = Face();
+    int centred = v.tickerMode == TICKER_CENTRED;
+    int lead = centred ? TICKER_CENTRE_LEAD : TICKER_LEAD_BLANKS;
+    int trail = centred ? TICKER_CENTRE_TRAIL : TICKER_TRAIL_BLANKS;
+    char text[TICKER_TEXT_BYTES];
+    int len = 0;
+    for (int i = 0; i < lead; ++i) text[len++] = ' ';
+    for (const char* p = v.tickerText; *p && len < TICKER_TEXT_BYTES - trail - 1; ++p) text[len++] = *p;
+    for (int i = 0; i < trail; ++i) text[len++] = ' ';
+    text[len] = 0;
+
+    HDC mem = CreateCompatibleDC(target);
+    if (!mem) return;
+    HGDIOBJ oldFont = SelectObject(mem, TickerFont(s));
+    SIZE extent = {0, 0}, leadExtent = {0, 0};
+    GetTextExtentPoint32A(mem, text, len, &extent);
+    GetTextExtentPoint32A(mem, text, TICKER_LEAD_BLANKS, &leadExtent);
+    int stripW = extent.cx > TICKER_STRIP_MIN_W * s ? extent.cx : TICKER_STRIP_MIN_W * s;
+    int stripH = TICKER_WINDOW.h * s;
+    HBITMAP strip = CreateCompatibleBitmap(target, stripW, stripH);
+    if (strip) {
+        HGDIOBJ oldStrip = SelectObject(mem, strip);
+        SkinBlit tile{IDB_TICKER_PANEL_16, IDB_TICKER_PANEL, TICKER_TILE_X, 0, TICKER_TILE_W, TICKER_WINDOW.h, 0, 0};
+        SkinBlit tiles[16];
+        int n = 0;
+        for (int x = 0; x < stripW && n < 16; x += TICKER_TILE_W * s, ++n) {
+            tiles[n] = tile;
+            tiles[n].dx = x / s;
+        }
+        CopyBlits(mem, tiles, n);
+        SetBkMode(mem, TRANSPARENT);
+        SetTextColor(mem, TICKER_INK);
+        RECT r = {0, 0, stripW, stripH};
+        UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (centred && extent.cx < stripW ? DT_CENTER : 0);
+        DrawTextA(mem, text, len, &r, format);
+        if (advance)
+            g_face.tickerOffset = NextTickerOffset(v.tickerMode, g_face.tickerOffset, s, extent.cx, leadExtent.cx);
+        int from = g_face.tickerOffset * s;
+        if (from < 0) from = 0;
+        if (from > stripW - TICKER_WINDOW.w * s) from = stripW - TICKER_WINDOW.w * s;
+        BitBlt(target, TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, TICKER_WINDOW.w * s, stripH, mem, from, 0, SRCCOPY);
+        SelectObject(mem, oldStrip);
+        DeleteObject(strip);
+    }
+    SelectObject(mem, oldFont);
+    DeleteDC(mem);
+}
+
+void DrawRate() {
+    SkinBlit b[16];
+    int n = RateImage(Face().rateHz, Face().rateIsRecord ? 1 : 0, b, 16);
+    CopyToFaceAndScreen(b, n);
+}
+
+// The time digits: all five onto the back buffer, onto the screen only those that changed.
+void DrawTime() {
+    SkinBlit digits[5];
+    int toScreen = 0;
+    TimeUpdate(&g_face.shown, Face().timeMs, digits, &toScreen);
+    CopyBlits(g_face.backDc, digits, 5);
+    if (!toScreen || !FaceOnScreen()) return;
+    HDC dc = GetDC(Main());
+    for (int i = 0; i < 5; ++i)
+        if (toScreen & (1 << i)) CopyBlits(dc, &digits[i], 1);
+    ReleaseDC(Main(), dc);
+}
+
+void DrawMeters() {
+    SkinBlit b[2 * (METER_CELLS + 1)];
+    int n = MeterUpdate(&g_face.shown, 0, Face().levels[0], Face().levels[1], b);
+    n += MeterUpdate(&g_face.shown, 1, Face().levels[2], Face().levels[3], b + n);
+    CopyToFaceAndScreen(b, n);
+}
+
+void DrawButtonsOnFace() {
+    SkinBlit b[FACE_BUTTON_COUNT];
+    int n = 0;
+    ButtonLook look = CurrentLook();
+    for (const FaceButton& fb : FACE_BUTTONS) {
+        if (Mode() == FACE_MODE_THIN && !fb.inThin) continue;
+        HWND w = Main() ? GetDlgItem(Main(), fb.id) : nullptr;
+        b[n++] = ButtonImage(fb.id, w && !IsWindowEnabled(w) ? BUTTON_DISABLED : BUTTON_NORMAL, look);
+    }
+    CopyBlits(g_face.backDc, b, n);
+}
 }  // namespace
 
+int FaceScale() { return Layout().mag == 2 ? 2 : 1; }
+int FaceScreenDepth() { return g_face.screenDepth; }
+void* FaceBackBufferDc() { return g_face.backDc; }
+
 int LoadFaceBitmaps() {
-    g_face.bitmapsLoaded = 1;
+    HDC screen = GetDC(nullptr);
+    g_face.screenDepth = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    ForgetShownFace(&g_face.shown);
+    HBITMAP probe = LoadBitmapA(Instance(), MAKEINTRESOURCEA(g_face.screenDepth > 8 ? IDB_FRAME : IDB_FRAME_16));
+    if (!probe) return 0;
+    DeleteObject(probe);
     return 1;
 }
 
-void FreeFaceBitmaps() { g_face.bitmapsLoaded = 0; }
+void FreeFaceBitmaps() {
+    if (g_face.tickerFont) DeleteObject(g_face.tickerFont);
+    g_face.tickerFont = nullptr;
+}
 
 int CreateBackBuffer() {
     HDC screen = GetDC(nullptr);
@@ -58,56 +253,105 @@ void FreeBackBuffer() {
 
 void ComposeFace() {
     if (!g_face.backDc) return;
-    RECT all = {0, 0, BACK_BUFFER_W, BACK_BUFFER_H};
-    HBRUSH brush = CreateSolidBrush(FACE_BACKGROUND);
-    FillRect(g_face.backDc, &all, brush);
-    DeleteObject(brush);
-    int scale = FaceScale();
-    SetBkMode(g_face.backDc, TRANSPARENT);
-    SetTextColor(g_face.backDc, FACE_TEXT);
-    TextOutA(g_face.backDc, 10 * scale, 8 * scale, "Quaverly Deck", 13);
-    const char* state = ShownStateName(g_face.shownState);
-    TextOutA(g_face.backDc, 10 * scale, 30 * scale, state, lstrlenA(state));
-    char time[32];
-    uint32_t ms = Face().timeMs & ~FACE_TIME_LEFT_BIT;
-    int n = std::snprintf(time, sizeof time, "%s%02u:%02u", (Face().timeMs & FACE_TIME_LEFT_BIT) ? "-" : "",
-                          (unsigned)(ms / 60000), (unsigned)(ms / 1000 % 60));
-    TextOutA(g_face.backDc, 300 * scale, 30 * scale, time, n);
+    LayoutFaceButtons();
+    static SkinBlit blits[MAX_BLITS];
+    CopyBlits(g_face.backDc, blits, FaceBackground(Mode(), blits, MAX_BLITS));
+    if (Mode() == FACE_MODE_NORMAL) {
+        CopyBlits(g_face.backDc, blits, NormalFaceExtras(blits, MAX_BLITS));
+        CopyBlits(g_face.backDc, blits, RateImage(Face().rateHz, Face().rateIsRecord ? 1 : 0, blits, MAX_BLITS));
+        ForgetShownFace(&g_face.shown);
+        int ignored = 0;
+        TimeUpdate(&g_face.shown, Face().timeMs, blits, &ignored);
+        CopyBlits(g_face.backDc, blits, 5);
+        CopyBlits(g_face.backDc, blits, MeterClear(&g_face.shown, blits, MAX_BLITS));
+        CopyBlits(g_face.backDc, blits, MeterScaleMarks(blits, MAX_BLITS));
+        RenderTicker(g_face.backDc, 0);
+        if (SliderDraw()) {
+            SliderDraw()(0, Face().volumeBar);
+            SliderDraw()(1, Face().positionBar);
+        }
+    }
+    DrawButtonsOnFace();
 }
 
 void PaintFace(void* hdc, int width, int height) {
     if (g_face.backDc) BitBlt((HDC)hdc, 0, 0, width, height, g_face.backDc, 0, 0, SRCCOPY);
-    SetBkMode((HDC)hdc, TRANSPARENT);
-    SetTextColor((HDC)hdc, FACE_STATUS);
-    const char* text = Face().tickerText;
-    TextOutA((HDC)hdc, 10 * FaceScale(), 60 * FaceScale(), text, lstrlenA(text));
+    if (Mode() == FACE_MODE_NORMAL) RenderTicker((HDC)hdc, 0);
 }
 
-void ShowStateOnFace(int shownState) {
-    g_face.shownState = shownState;
-    ComposeFace();
-    HWND main = (HWND)MainWindowHandle();
-    if (main) InvalidateRect(main, nullptr, FALSE);
+void ShowStateOnFace(int shownState) { g_face.shownState = shownState; }
+
+void DrawStatusLine() { DrawTicker(); }
+
+void DrawTicker() {
+    if (Mode() != FACE_MODE_NORMAL || !g_face.backDc) return;
+    if (!FaceOnScreen()) {
+        RenderTicker(g_face.backDc, 1);
+        return;
+    }
+    HDC dc = GetDC(Main());
+    RenderTicker(dc, 1);
+    ReleaseDC(Main(), dc);
+    // the back buffer follows, so a repaint shows the same position
+    int s = FaceScale();
+    HDC screen = GetDC(Main());
+    BitBlt(g_face.backDc, TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, TICKER_WINDOW.w * s, TICKER_WINDOW.h * s, screen,
+           TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, SRCCOPY);
+    ReleaseDC(Main(), screen);
 }
 
-void DrawStatusLine() {
-    HWND main = (HWND)MainWindowHandle();
-    if (main) InvalidateRect(main, nullptr, FALSE);
+void ResetMeters() {
+    if (Mode() != FACE_MODE_NORMAL) return;
+    SkinBlit b[2 * METER_CELLS + 2];
+    int n = MeterClear(&g_face.shown, b, 2 * METER_CELLS);
+    n += MeterScaleMarks(b + n, 2);
+    CopyToFaceAndScreen(b, n);
 }
 
-void RedrawFaceButton(int) {}
-
-int FaceAreaAt(int x, int y) {
-    struct Area {
-        int left, top, right, bottom, area;
-    };
-    // unscaled face pixels: the name label and the time digits drawn by ComposeFace
-    const Area areas[] = {
-        {10,  8,  130, 24, 1},
-        {300, 30, 380, 46, 2}
-    };
-    int scale = FaceScale();
-    for (const Area& a : areas)
-        if (x >= a.left * scale && x < a.right * scale && y >= a.top * scale && y < a.bottom * scale) return a.area;
-    return 0;
+void DrawButton(int controlId, int state, void* hdc, int x, int y) {
+    SkinBlit b = ButtonImage(controlId, state, CurrentLook());
+    if (!b.bitmap) return;
+    int s = FaceScale();
+    b.dx = x / s;
+    b.dy = y / s;
+    CopyBlits((HDC)hdc, &b, 1);
 }
+
+void RedrawButton(int controlId) {
+    HWND w = Main() ? GetDlgItem(Main(), controlId) : nullptr;
+    if (!w) return;
+    HDC dc = GetDC(w);
+    DrawButton(controlId, IsWindowEnabled(w) ? BUTTON_NORMAL : BUTTON_DISABLED, dc, 0, 0);
+    ReleaseDC(w, dc);
+}
+
+void RedrawFaceButton(int controlId) { RedrawButton(controlId); }
+
+void RedrawFaceElement(int element) {
+    if (!g_face.backDc) return;  // values set before the window exists are drawn by ComposeFace
+    int normal = Mode() == FACE_MODE_NORMAL;
+    switch (element) {
+    case FACE_EL_REPEAT: RedrawButton(CMD_REPEAT); break;
+    case FACE_EL_FORMAT:
+        for (int id = CMD_FORMAT_PCM; id <= CMD_FORMAT_MP3; ++id) RedrawButton(id);
+        break;
+    case FACE_EL_INPUT:
+        RedrawButton(CMD_INPUT_IN1);
+        RedrawButton(CMD_INPUT_IN2);
+        break;
+    case FACE_EL_MUTE: RedrawButton(CMD_MUTE); break;
+    case FACE_EL_CLOSE: RedrawButton(CMD_CLOSE); break;
+    case FACE_EL_RATE:
+        if (normal) DrawRate();
+        break;
+    case FACE_EL_TIME:
+        if (normal) DrawTime();
+        break;
+    case FACE_EL_METERS:
+        if (normal) DrawMeters();
+        break;
+    case FACE_EL_TICKER: DrawTicker(); break;
+    }
+}
+
+int FaceAreaAt(int x, int y) { return FaceAreaAtPoint(Mode(), x / FaceScale(), y / FaceScale()); }
