@@ -1,0 +1,76 @@
+// Files dropped on the face: the first file that opens replaces the list and plays, the files
+// before it are appended to the list it replaces, and every later one is appended to the new list.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+#include "app/file_intake.h"
+#include "deck/deck.h"
+#include "hardware/wave_devices.h"
+#include "playback/mci_windows.h"
+#include "playback/mci_windows_native.h"
+#include "playback/playback_control.h"
+#include "playlist/playlist_model.h"
+
+namespace {
+class FileDrop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/qd_drop_XXXXXX";
+        ASSERT_TRUE(mkdtemp(tmpl));
+        dir = tmpl;
+        const char* const out[] = {"Kelvara Vornex USB"};
+        SetFakeWaveDevices(1, out, 1);
+        ResetMciWindowsForTest();
+        ResetPlaybackForTest();
+        ResetPlaylistForTest();
+        ResetDeckState();
+        ASSERT_EQ(CreatePlaybackWindows(nullptr, nullptr), 1);
+    }
+    // One second of 44100 Hz stereo silence.
+    std::string Wave(const char* name) {
+        const unsigned char header[44] = {'R', 'I', 'F',  'F',  0x24, 0xB1, 0x02, 0,    'W',  'A',  'V',
+                                          'E', 'f', 'm',  't',  ' ',  16,   0,    0,    0,    1,    0,
+                                          2,   0,   0x44, 0xAC, 0,    0,    0x10, 0xB1, 2,    0,    4,
+                                          0,   16,  0,    'd',  'a',  't',  'a',  0x00, 0xB1, 0x02, 0};
+        std::string path = dir + "/" + name;
+        std::ofstream f(path, std::ios::binary);
+        f.write((const char*)header, sizeof header);
+        f << std::string(0x2B100, '\0');
+        return path;
+    }
+    std::string Junk(const char* name) {
+        std::string path = dir + "/" + name;
+        std::ofstream(path) << "not a sound";
+        return path;
+    }
+    std::string EntryName(int n) {
+        char path[1024] = "";
+        GetEntryPath(n, path);
+        std::string p = path;
+        return p.substr(p.find_last_of('/') + 1);
+    }
+    std::string dir;
+};
+}  // namespace
+
+TEST_F(FileDrop, FirstPlayableFileReplacesTheListAndPlaysTheRestAreAppended) {
+    std::string junk = Junk("junk.wav"), a = Wave("a.wav"), b = Wave("b.wav");
+    const char* const paths[] = {junk.c_str(), a.c_str(), b.c_str()};
+    EXPECT_EQ(OpenDroppedFiles(paths, 3), 3);
+    ASSERT_EQ(GetEntryCount(), 2) << "the junk went with the replaced list";
+    EXPECT_EQ(EntryName(1), "a.wav");
+    EXPECT_EQ(EntryName(2), "b.wav");
+    EXPECT_EQ(Deck().deckState, Playing);
+    EXPECT_EQ(Deck().currentTrack, 1);
+}
+
+TEST_F(FileDrop, WhenNothingOpensTheDeckStaysAsItWas) {
+    std::string x = Junk("x.txt"), y = Junk("y.txt");
+    const char* const paths[] = {x.c_str(), y.c_str()};
+    OpenDroppedFiles(paths, 2);
+    EXPECT_NE(Deck().deckState, Playing);
+}
