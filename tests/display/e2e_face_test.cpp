@@ -1,0 +1,179 @@
+// The face under Wine, seen from outside: screenshots read at the face's own coordinates (a lit
+// time digit while playing, the lit Play key and format key, a pressed key), in the normal and
+// thin face at single and double size, and a real mouse click on Play that makes the virtual
+// sound device play the track.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/rig.h"
+#include "resources/resource.h"
+#include "tool_skip.h"
+
+namespace {
+const char DECK_CLASS[] = "Vornex_Deck_Controller";
+const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+const unsigned WM_COMMAND_MSG = 0x0111;
+const int DECK_X = 100, DECK_Y = 100;  // where the tests put the deck
+
+// Colours of the skin (src/resources/skin/colours.skin).
+const uint32_t SEGMENT_LIT = 0x6cf5d2, LAMP_GREEN = 0x58f06e, LAMP_AMBER = 0xffbe3c;
+const uint32_t KEY_LIGHT_EDGE = 0x8a9099, KEY_DARK_EDGE = 0x23262b;
+
+struct Screen {
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgb;
+    uint32_t At(int x, int y) const {
+        if (x < 0 || y < 0 || x >= w || y >= h) return 0xFFFFFFFF;
+        const uint8_t* p = &rgb[3 * ((size_t)y * w + x)];
+        return (uint32_t)p[0] << 16 | p[1] << 8 | p[2];
+    }
+};
+
+bool Near(uint32_t a, uint32_t b) {
+    for (int shift : {0, 8, 16})
+        if (std::abs((int)((a >> shift) & 255) - (int)((b >> shift) & 255)) > 12) return false;
+    return true;
+}
+
+std::string WinPath(const std::string& unixPath) {
+    std::string p = "Z:" + unixPath;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+
+class FaceE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::system("command -v xdotool >/dev/null && command -v convert >/dev/null") != 0)
+            SKIP_UNLESS_CI("xdotool and imagemagick are needed");
+        if (!PathExists(DeckExePath())) SKIP_UNLESS_CI("the Windows build is needed");
+        ASSERT_TRUE(StartRig(&rig));
+        track = std::string(QD_BINARY_DIR) + "/demo/1-tone-a440.wav";
+        ASSERT_TRUE(PathExists(track)) << "the demo list is made by the native build";
+    }
+    void TearDown() override {
+        if (deck > 0) {
+            CloseWindow(rig, DECK_CLASS);
+            int code = -1;
+            if (!WaitExit(deck, 30000, &code)) StopProcess(deck);
+        }
+        StopRig(&rig);
+    }
+    void SetDword(const std::string& name, int value) {
+        ASSERT_EQ(
+            RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d", std::to_string(value), "/f"},
+                    60000),
+            0);
+    }
+    // Starts the deck at (100,100) in the mode and size given, playing the demo tone.
+    void StartPlaying(int mode, int mag) {
+        ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
+        SetDword("Xo", DECK_X);
+        SetDword("Yo", DECK_Y);
+        SetDword("Mode", mode);
+        SetDword("Mag", mag);
+        deck = StartDeck(rig, {WinPath(track)});
+        ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+        scale = mag;
+    }
+    Screen Shot(const char* name) {
+        Screen s;
+        std::string png = rig.dir + "/" + name + ".png", ppm = rig.dir + "/" + name + ".ppm";
+        EXPECT_TRUE(TakeScreenshot(rig, png));
+        EXPECT_EQ(std::system(("convert '" + png + "' '" + ppm + "'").c_str()), 0);
+        std::ifstream in(ppm, std::ios::binary);
+        std::string magic;
+        int maxv = 0;
+        in >> magic >> s.w >> s.h >> maxv;
+        in.get();
+        s.rgb.resize((size_t)3 * s.w * s.h);
+        in.read((char*)s.rgb.data(), (std::streamsize)s.rgb.size());
+        return s;
+    }
+    // Whether a face rectangle (unscaled face pixels) holds the colour somewhere.
+    bool FaceHas(const Screen& s, int x, int y, int w, int h, uint32_t colour) {
+        for (int j = y * scale; j < (y + h) * scale; ++j)
+            for (int i = x * scale; i < (x + w) * scale; ++i)
+                if (Near(s.At(DECK_X + i, DECK_Y + j), colour)) return true;
+        return false;
+    }
+    uint32_t FacePixel(const Screen& s, int x, int y) { return s.At(DECK_X + x * scale, DECK_Y + y * scale); }
+    void Mouse(const std::vector<std::string>& actions) {
+        std::string cmd = "DISPLAY=" + rig.display + " xdotool";
+        for (const std::string& a : actions) cmd += " " + a;
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    }
+    std::string FacePoint(int x, int y) {
+        return std::to_string(DECK_X + x * scale) + " " + std::to_string(DECK_Y + y * scale);
+    }
+    bool Command(int id) {
+        int64_t result = 0;
+        return SendWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, (uint64_t)id, 0, &result);
+    }
+
+    Rig rig;
+    pid_t deck = -1;
+    int scale = 1;
+    std::string track;
+};
+
+double Rms(const std::vector<int16_t>& pcm) {
+    double sum = 0;
+    for (int16_t v : pcm) sum += (double)v * v;
+    return pcm.empty() ? 0 : std::sqrt(sum / pcm.size());
+}
+}  // namespace
+
+TEST_F(FaceE2E, PlayingLightsDigitsPlayAndFormatAndAClickOnPlayIsHeard) {
+    StartPlaying(0, 1);
+    usleep(1600 * 1000);
+    Screen s = Shot("normal");
+    EXPECT_TRUE(FaceHas(s, 261, 39, 10, 13, SEGMENT_LIT)) << "the seconds' units after a second of play";
+    EXPECT_TRUE(FaceHas(s, 80, 86, 30, 13, LAMP_GREEN)) << "Play shows playing";
+    EXPECT_TRUE(FaceHas(s, 277, 35, 34, 11, LAMP_AMBER)) << "PCM lit for a WAVE file";
+    EXPECT_FALSE(FaceHas(s, 277, 47, 34, 11, LAMP_AMBER)) << "MP1 dark";
+    EXPECT_TRUE(Near(FacePixel(s, 139 + 1, 86 + 1), KEY_LIGHT_EDGE)) << "Stop is up";
+
+    // Stop with a real click, then hold Play down: the key shows pressed.
+    Mouse({"mousemove", FacePoint(138 + 15, 86 + 6), "click", "1"});
+    usleep(500 * 1000);
+    Mouse({"mousemove", FacePoint(80 + 15, 86 + 6), "mousedown", "1"});
+    usleep(400 * 1000);
+    Screen pressed = Shot("pressed");
+    EXPECT_TRUE(Near(FacePixel(pressed, 81, 87), KEY_DARK_EDGE)) << "Play pressed";
+    EXPECT_FALSE(FaceHas(pressed, 80, 86, 30, 13, LAMP_GREEN)) << "the click on Stop stopped the deck";
+
+    // Releasing it plays the track into the virtual device.
+    std::string raw = rig.dir + "/sink.raw";
+    pid_t rec = StartSinkRecording(rig, raw);
+    ASSERT_GT(rec, 0);
+    Mouse({"mouseup", "1"});
+    usleep(1500 * 1000);
+    StopSinkRecording(rec);
+    EXPECT_GT(Rms(ReadPcmFile(raw)), 1000.0) << "the tone reached the sink";
+}
+
+TEST_F(FaceE2E, ThinAndDoubleSizeFacesPlaceKeysAndDigitsAtTheirScaledPlaces) {
+    StartPlaying(1, 2);
+    usleep(1600 * 1000);
+    Screen thin = Shot("thin-double");
+    EXPECT_TRUE(FaceHas(thin, 69, 3, 30, 13, LAMP_GREEN)) << "Play in the thin face";
+    EXPECT_FALSE(FaceHas(thin, 0, 21, 400, 40, LAMP_GREEN)) << "nothing of the deck below the thin face";
+
+    ASSERT_TRUE(Command(CMD_FACE_MODE));
+    usleep(1200 * 1000);
+    Screen normal = Shot("normal-double");
+    EXPECT_TRUE(FaceHas(normal, 80, 86, 30, 13, LAMP_GREEN)) << "Play at (160,172) in double size";
+    EXPECT_TRUE(FaceHas(normal, 214, 39, 57, 13, SEGMENT_LIT)) << "time digits at double size";
+    EXPECT_TRUE(FaceHas(normal, 277, 35, 34, 11, LAMP_AMBER));
+}
