@@ -274,9 +274,10 @@ void ComposeFace() {
     DrawButtonsOnFace();
 }
 
+// The ticker (the status text) is drawn into the back buffer whenever it moves, so the copy
+// brings it along.
 void PaintFace(void* hdc, int width, int height) {
     if (g_face.backDc) BitBlt((HDC)hdc, 0, 0, width, height, g_face.backDc, 0, 0, SRCCOPY);
-    if (Mode() == FACE_MODE_NORMAL) RenderTicker((HDC)hdc, 0);
 }
 
 void ShowStateOnFace(int shownState) { g_face.shownState = shownState; }
@@ -285,19 +286,14 @@ void DrawStatusLine() { DrawTicker(); }
 
 void DrawTicker() {
     if (Mode() != FACE_MODE_NORMAL || !g_face.backDc) return;
-    if (!FaceOnScreen()) {
-        RenderTicker(g_face.backDc, 1);
-        return;
-    }
-    HDC dc = GetDC(Main());
-    RenderTicker(dc, 1);
-    ReleaseDC(Main(), dc);
-    // the back buffer follows, so a repaint shows the same position
+    RenderTicker(g_face.backDc, 1);
+    if (!FaceOnScreen()) return;
+    // The screen gets the ticker window from the back buffer: one copy, and the two agree.
     int s = FaceScale();
-    HDC screen = GetDC(Main());
-    BitBlt(g_face.backDc, TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, TICKER_WINDOW.w * s, TICKER_WINDOW.h * s, screen,
+    HDC dc = GetDC(Main());
+    BitBlt(dc, TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, TICKER_WINDOW.w * s, TICKER_WINDOW.h * s, g_face.backDc,
            TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, SRCCOPY);
-    ReleaseDC(Main(), screen);
+    ReleaseDC(Main(), dc);
 }
 
 void ResetMeters() {
