@@ -14,6 +14,7 @@ void PaintFace(void* hdc, int width, int height);  // back buffer to the window,
 void ShowStateOnFace(int shownState);              // the face elements that follow ShownState
 void DrawStatusLine();                             // the status line, drawn on the window at once
 void RedrawFaceButton(int controlId);              // one face button
+void* FaceBackBuffer();                            // the back buffer's memory DC, null without one
 
 // Double-click areas of the face (window coordinates): 1 the deck's name (web information),
 // 2 the time display (version information), 0 elsewhere.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/bounded_copy.h"
+#include "hardware/slider.h"
 
 namespace {
 enum { METER_FALL_DB = 2, PEAK_HOLD_UPDATES = 5, METER_FLOOR = -1000 };
@@ -103,7 +104,15 @@ void SetPeakMode(int mode) {
 }
 
 int ShowMute(uint32_t on) { return Store(g_face.v.muteState, on); }
-int SetPositionBar(uint32_t value) { return Store(g_face.v.positionBar, value & 0xFFFF); }
-int SetVolumeBar(uint32_t left, uint32_t right) { return Store(g_face.v.volumeBar, left); }
+int SetPositionBar(uint32_t value) {
+    if (!Store(g_face.v.positionBar, value & 0xFFFF)) return 0;
+    SetSliderValue(SLIDER_POSITION, (int)g_face.v.positionBar);
+    return 1;
+}
+int SetVolumeBar(uint32_t left, uint32_t right) {
+    if (!Store(g_face.v.volumeBar, left)) return 0;
+    SetSliderValue(SLIDER_VOLUME, (int)left);
+    return 1;
+}
 int ShowCloseLit(uint32_t mode) { return Store(g_face.v.closeLit, mode); }
 int SetDeviceAux(uint32_t value) { return Store(g_face.v.deviceAux, value); }

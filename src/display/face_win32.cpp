@@ -5,6 +5,7 @@
 #include "base/shell_handles.h"
 #include "display/face_setters.h"
 #include "display/shown_states.h"
+#include "hardware/slider.h"
 #include "settings/settings.h"
 #include <windows.h>
 #include <cstdio>
@@ -73,6 +74,7 @@ void ComposeFace() {
     int n = std::snprintf(time, sizeof time, "%s%02u:%02u", (Face().timeMs & FACE_TIME_LEFT_BIT) ? "-" : "",
                           (unsigned)(ms / 60000), (unsigned)(ms / 1000 % 60));
     TextOutA(g_face.backDc, 300 * scale, 30 * scale, time, n);
+    RedrawSliders();
 }
 
 void PaintFace(void* hdc, int width, int height) {
@@ -111,3 +113,5 @@ int FaceAreaAt(int x, int y) {
         if (x >= a.left * scale && x < a.right * scale && y >= a.top * scale && y < a.bottom * scale) return a.area;
     return 0;
 }
+
+void* FaceBackBuffer() { return g_face.backDc; }

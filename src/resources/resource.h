@@ -187,3 +187,10 @@
 #define MENU_L3_320              40052
 #define MENU_FIRST_ITEM          40001
 #define MENU_LAST_ITEM           40069
+
+// Mixer, sliders and commands: the slider tiles (the skin generator makes the bitmaps); the
+// strip holds the left end, middle and right end tiles side by side.
+#define BMP_SLIDER_STRIP    167
+#define BMP_SLIDER_THUMB    168
+#define BMP_SLIDER_STRIP_16 169
+#define BMP_SLIDER_THUMB_16 170
