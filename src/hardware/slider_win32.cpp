@@ -215,8 +215,8 @@ void LoadTiles() {
     int lowColour = screen && GetDeviceCaps(screen, BITSPIXEL) < LOW_COLOUR_BITS;
     if (screen) ReleaseDC(nullptr, screen);
     HINSTANCE inst = (HINSTANCE)InstanceHandle();
-    g_win.strip = LoadBitmapA(inst, MAKEINTRESOURCEA(lowColour ? BMP_SLIDER_STRIP_16 : BMP_SLIDER_STRIP));
-    g_win.thumb = LoadBitmapA(inst, MAKEINTRESOURCEA(lowColour ? BMP_SLIDER_THUMB_16 : BMP_SLIDER_THUMB));
+    g_win.strip = LoadBitmapA(inst, MAKEINTRESOURCEA(lowColour ? IDB_SLIDER_TRACK_16 : IDB_SLIDER_TRACK));
+    g_win.thumb = LoadBitmapA(inst, MAKEINTRESOURCEA(lowColour ? IDB_SLIDER_THUMB_16 : IDB_SLIDER_THUMB));
 }
 }  // namespace
 
