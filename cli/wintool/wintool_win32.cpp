@@ -9,6 +9,10 @@
 //   wintool press HWND OK|Cancel|Yes|No presses a button of a message box
 //   wintool send CLASS MSG WPARAM LPARAM sends a message (numbers, 0x... allowed); prints the result
 //   wintool copydata CLASS DWDATA TEXT  sends WM_COPYDATA with TEXT and its terminating zero
+//   wintool windows CLASS [PARENTCLASS] lists the top-level windows of CLASS, or the child windows
+//                                       of CLASS inside PARENTCLASS: handle, control id, visible,
+//                                       screen rectangle (left top right bottom), extended style,
+//                                       title (tab-separated)
 //   wintool fakedeck LOGFILE MS         stands in for a running deck for MS: holds the deck's
 //                                       mutex and window class, logs each hand-off as
 //                                       "dwData<TAB>cbData<TAB>text" and exits on WM_CLOSE
@@ -134,6 +138,39 @@ int CmdPress(const char* handle, const char* button) {
     return 0;
 }
 
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lp) {
+    Query* q = (Query*)lp;
+    char cls[256] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (!q->cls || std::strcmp(cls, q->cls) == 0) q->found.push_back(hwnd);
+    return TRUE;
+}
+
+int CmdWindows(const char* cls, const char* parentClass) {
+    std::vector<HWND> found;
+    if (parentClass) {
+        for (HWND parent : FindAll(parentClass, nullptr)) {
+            Query q{AnyOr(cls), nullptr, {}};
+            EnumChildWindows(parent, CollectChild, (LPARAM)&q);
+            found.insert(found.end(), q.found.begin(), q.found.end());
+        }
+    } else {
+        found = FindAll(AnyOr(cls), nullptr);
+    }
+    for (HWND w : found) {
+        RECT r = {};
+        GetWindowRect(w, &r);
+        wchar_t wide[512] = L"";
+        GetWindowTextW(w, wide, 512);
+        char title[1024] = "";
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, title, sizeof title, nullptr, nullptr);
+        std::printf("%llx\t%d\t%d\t%ld %ld %ld %ld\t%lx\t%s\n", (unsigned long long)(uintptr_t)w, GetDlgCtrlID(w),
+                    IsWindowVisible(w) ? 1 : 0, r.left, r.top, r.right, r.bottom,
+                    (unsigned long)GetWindowLongA(w, GWL_EXSTYLE), Escape(title).c_str());
+    }
+    return 0;
+}
+
 int CmdCopyData(const char* cls, const char* tag, const char* text) {
     HWND deck = FindWindowA(cls, nullptr);
     if (!deck) return 1;
@@ -230,7 +267,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 5 && !std::strcmp(argv[1], "copydata")) return CmdCopyData(argv[2], argv[3], argv[4]);
+    if (argc >= 3 && !std::strcmp(argv[1], "windows")) return CmdWindows(argv[2], argc >= 4 ? argv[3] : nullptr);
     if (argc >= 4 && !std::strcmp(argv[1], "fakedeck")) return CmdFakeDeck(argv[2], std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: wintool find|wait|count|close|boxes|press|copydata|fakedeck ...\n");
+    std::fprintf(stderr, "usage: wintool find|wait|count|close|boxes|press|send|copydata|windows|fakedeck ...\n");
     return 2;
 }

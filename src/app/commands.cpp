@@ -1,8 +1,14 @@
-// The command table: one row per face button or accelerator command.
+// The command table: one row per face button or accelerator command, and the operations behind
+// the mute button, the volume slider and the power items.
 #include "app/commands.h"
 #include "deck/deck.h"
+#include "deck/deck_tick.h"
 #include "deck/deck_ui.h"
+#include "display/face_setters.h"
 #include "docking/selector_link.h"
+#include "hardware/device.h"
+#include "hardware/mixer.h"
+#include "hardware/slider.h"
 #include "resources/resource.h"
 
 namespace {
@@ -34,6 +40,7 @@ void Repeat() { CycleRepeat(); }
 void Playlist() { ShowPlaylist(); }
 void Property() { EditCurrentFile(); }
 void SearchKey() {}  // rewind and fast forward act on press and release, not on the click
+void Mute() { ToggleMute(); }
 
 struct CommandRow {
     int id;            // WM_COMMAND id
@@ -54,7 +61,7 @@ const CommandRow COMMANDS[] = {
     {CMD_FORMAT_MP1,      FormatMp1            },
     {CMD_FORMAT_MP2,      FormatMp2            },
     {CMD_FORMAT_MP3,      FormatMp3            },
-    {CMD_MUTE,            ToggleMute           },
+    {CMD_MUTE,            Mute                 },
     {CMD_REPEAT,          Repeat               },
     {CMD_PLAY,            Play                 },
     {CMD_PAUSE,           Pause                },
@@ -65,9 +72,21 @@ const CommandRow COMMANDS[] = {
     {CMD_NEXT,            Next                 },
     {CMD_RECORD,          Record               },
     {CMD_DELETE_ENTRIES,  DeleteSelectedEntries},
- // The accelerators Alt+C, Alt+I, Ctrl+V and Alt+X carry 3, 4, 1 and 5, which no row takes:
-  // the keys stay unbound although the tooltips of 2003 to 2005 name them.
+ // Alt+C, Alt+I and Alt+X do what the tooltips of 2003 to 2005 promise. Ctrl+V (1) is named by
+  // no button and stays unbound.
+    {CMD_ACCEL_ALT_C,     LaunchSelector       },
+    {CMD_ACCEL_ALT_I,     MinimizeDeck         },
+    {CMD_ACCEL_ALT_X,     ToggleFaceMode       },
 };
+
+// Power mode to the code register 8 takes.
+const uint32_t POWER_CODES[] = {POWER_OFF, POWER_ON, POWER_AUTO};
+
+uint32_t PositionForTip() { return Deck().position; }
+int DragBegin() { return PositionDragBegin(); }
+void DragMove(int value) { PositionDragMove(value); }
+void DragEnd() { PositionDragEnd(); }
+void VolumeDragged(int value) { SetVolumeFromSlider((uint32_t)value, (uint32_t)value); }
 }  // namespace
 
 int DispatchSearchButton(int id, int pressed) {
@@ -84,4 +103,66 @@ int DispatchCommand(int id, long) {
         }
     }
     return 0;
+}
+
+uint32_t ToggleMute() {
+    if (!MixerAvail().muteAvail) return Face().muteState;
+    uint32_t mute = 0;
+    if (SelectWaveOut(DEVICE_NUMBER) && GetMute(DEVICE_NUMBER, &mute)) {
+        SetMute(DEVICE_NUMBER, mute ? 0 : 1);
+        if (!GetMute(DEVICE_NUMBER, &mute)) mute = 0;
+    } else {
+        mute = 0;
+    }
+    ShowMute(mute);
+    return mute;
+}
+
+void SetVolumeFromSlider(uint32_t left, uint32_t right) {
+    if (!MixerAvail().volumeAvail) return;
+    uint32_t l = MIXER_VOLUME_MAX, r = MIXER_VOLUME_MAX;
+    int open = SelectWaveOut(DEVICE_NUMBER);
+    if (open) SetVolume(DEVICE_NUMBER, BarToMixer(left), BarToMixer(right));
+    if (!open || !GetVolume(DEVICE_NUMBER, &l, &r)) l = r = MIXER_VOLUME_MAX;
+    SetVolumeBar(MixerToBar(l), MixerToBar(r));
+}
+
+int SetPowerMode(int mode) {
+    if (mode < POWER_MODE_OFF || mode > POWER_MODE_AUTO) return 0;
+    int sent = 0;
+    if (OpenDevice(DEVICE_NUMBER)) {
+        sent = WriteRegister(REG_POWER, POWER_CODES[mode]);
+        CloseDevice();
+        RequestDeviceRead();
+    } else {
+        ShowCloseLit(0);
+    }
+    NotifySelectorInputChanged();
+    return sent;
+}
+
+void ShowMixerOnFace() {
+    const MixerAvailability& avail = MixerAvail();
+    int open = SelectWaveOut(DEVICE_NUMBER);
+    if (avail.muteAvail) {
+        uint32_t mute = 0;
+        if (!open || !GetMute(DEVICE_NUMBER, &mute)) mute = 0;
+        ShowMute(mute);
+    }
+    if (avail.volumeAvail) {
+        uint32_t l = MIXER_VOLUME_MAX, r = MIXER_VOLUME_MAX;
+        if (!open || !GetVolume(DEVICE_NUMBER, &l, &r)) l = r = MIXER_VOLUME_MAX;
+        SetVolumeBar(MixerToBar(l), MixerToBar(r));
+    }
+}
+
+void RegisterSliderHooks(void* (*backBuffer)()) {
+    SliderHooks hooks = {};
+    hooks.backBuffer = backBuffer;
+    hooks.volumeDragged = VolumeDragged;
+    hooks.positionDragBegin = DragBegin;
+    hooks.positionDragMove = DragMove;
+    hooks.positionDragEnd = DragEnd;
+    hooks.positionMs = PositionForTip;
+    SetSliderHooks(hooks);
 }

@@ -15,7 +15,6 @@ void MinimizeDeck() { g_actions.counts[CMD_ICONIZE]++; }
 void ToggleFaceMode() { g_actions.counts[CMD_FACE_MODE]++; }
 void LaunchSelector() { g_actions.counts[CMD_LAUNCH_SELECTOR]++; }
 void RepaintFace() {}
-void ToggleMute() { g_actions.counts[CMD_MUTE]++; }
 void DeleteSelectedEntries() { g_actions.counts[CMD_DELETE_ENTRIES]++; }
 
 int ShellActionCount(int commandId) {

@@ -3,12 +3,15 @@
 #include "app/app_state.h"
 #include "display/face.h"
 #include "docking/docking.h"
+#include "hardware/slider.h"
+#include "resources/resource.h"
 #include "settings/settings.h"
 #include <windows.h>
 
 namespace {
 const char SELECTOR_CLASS[] = "Vornex_Selector";
 const char SELECTOR_COMMAND[] = "Pindaro.exe /DOCKING";
+const char PLAYLIST_CLASS[] = "VORNEX_USB_PLAY_LIST";
 HWND Main() { return (HWND)MainWindowHandle(); }
 }  // namespace
 
@@ -21,6 +24,7 @@ void ToggleFaceMode() {
     int w = Layout().xs, h = Layout().ys;
     SetWindowPos(Main(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ComposeFace();
+    LayoutSliders();
     InvalidateRect(Main(), nullptr, FALSE);
     if (!DetectDock()) SnapToScreen();
     AnnounceDeckPlace();
@@ -42,8 +46,12 @@ void RepaintFace() {
     ComposeFace();
     InvalidateRect(Main(), nullptr, FALSE);
 }
-void ToggleMute() {}
-void DeleteSelectedEntries() {}
+// The playlist window's own Delete button carries the same id: the window deletes its selected
+// entries. Without the window nothing is selected, so nothing is deleted.
+void DeleteSelectedEntries() {
+    HWND list = FindWindowA(PLAYLIST_CLASS, nullptr);
+    if (list) SendMessageA(list, WM_COMMAND, MAKEWPARAM(CMD_DELETE_ENTRIES, BN_CLICKED), 0);
+}
 
 int ShellActionCount(int) { return 0; }
 void ResetShellActions() {}

@@ -1,8 +1,10 @@
 // Pop-up menu items: their check marks and actions over the settings.
 #include "app/deck_menu.h"
 #include "app/app_state.h"
+#include "app/commands.h"
 #include "base/message_box.h"
 #include "deck/deck.h"
+#include "deck/deck_tick.h"
 #include "deck/record_naming.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
@@ -70,10 +72,14 @@ void MenuItemState(int id, int32_t shownState, int* checkedOut, int* grayedOut) 
         *checkedOut = LayerRate(b->layer) == b->rate;
         return;
     }
+    int32_t power = DeckTickState().powerMode;
     switch (id) {
     case MENU_POWER_OFF:
+        *checkedOut = power == POWER_MODE_OFF;
         *grayedOut = shownState == Playing || shownState == Paused || IsRecordingShownState(shownState);
         break;
+    case MENU_POWER_ON: *checkedOut = power == POWER_MODE_ON; break;
+    case MENU_AUTO_POWER_ON: *checkedOut = power == POWER_MODE_AUTO; break;
     case MENU_DOUBLE_SIZE: *checkedOut = l.mag == 2; break;
     case MENU_ALWAYS_ON_TOP: *checkedOut = l.top == 1; break;
     case MENU_SPACE_NONE: *checkedOut = s.playSpace == 0; break;
@@ -94,6 +100,9 @@ int RunMenuItem(int id) {
     EngineSettings& s = Settings();
     LayoutSettings& l = Layout();
     switch (id) {
+    case MENU_POWER_OFF: SetPowerMode(POWER_MODE_OFF); break;
+    case MENU_POWER_ON: SetPowerMode(POWER_MODE_ON); break;
+    case MENU_AUTO_POWER_ON: SetPowerMode(POWER_MODE_AUTO); break;
     case MENU_DOUBLE_SIZE:
         l.mag = l.mag == 2 ? 1 : 2;
         ApplyFaceSize();
@@ -113,8 +122,7 @@ int RunMenuItem(int id) {
     case MENU_VERSION_INFORMATION:
         ShowAboutBox();
         break;
-        // The power items, the auto recording and the timer dialogs come with their device and
-        // recorder modules.
+        // The auto recording and the timer dialogs come with the recorder's modules.
     }
     return 1;
 }

@@ -5,6 +5,7 @@
 #include "base/message_box.h"
 #include "display/face.h"
 #include "docking/docking.h"
+#include "hardware/slider.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include <windows.h>
@@ -45,6 +46,7 @@ void ApplyFaceSize() {
     int w = Layout().xs, h = Layout().ys;
     SetWindowPos(Main(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ComposeFace();
+    LayoutSliders();
     InvalidateRect(Main(), nullptr, FALSE);
     AnnounceDeckWindow();
 }

@@ -59,6 +59,7 @@ int StepSettings() {
 int StepDeviceLayer() { return LoadDeviceManager() ? 0 : ERR_DEVICE_LAYER; }
 
 int StepMixer() {
+    SetMixerOsKind(App().osKind);
     if (!MixerInit()) return ERR_MIXER;
     App().mixerReady = 1;
     return 0;

@@ -15,9 +15,8 @@ void* CreateMainWindow(void* instance);
 // layout.
 void TearDownMainWindow();
 
-// Extra window classes registered with the main one.
-int RegisterSliderClass(void* instance);
-void UnregisterSliderClass(void* instance);
+// The playlist window class, registered with the main one (the slider class is in
+// hardware/slider.h).
 int RegisterPlaylistClass(void* instance);
 void UnregisterPlaylistClass(void* instance);
 void ClosePlaylistWindow();

@@ -18,6 +18,7 @@
 #include "docking/docking.h"
 #include "docking/selector_link.h"
 #include "hardware/mixer.h"
+#include "hardware/slider.h"
 #include "playlist/playlist_files.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
@@ -33,7 +34,7 @@ const char MAIN_TITLE[] = "Quaverly Deck";
 const char MAIN_MENU_NAME[] = "Quaverly Deck";  // no such menu resource: the window has no menu bar
 const DWORD MAIN_EX_STYLE = WS_EX_ACCEPTFILES;
 const DWORD MAIN_STYLE = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
-enum { PATH_BYTES = 260, PLAY_BUTTON = CMD_PLAY, PAUSE_BUTTON = CMD_PAUSE, FULL_VOLUME_BAR = 255 };
+enum { PATH_BYTES = 260, PLAY_BUTTON = CMD_PLAY, PAUSE_BUTTON = CMD_PAUSE };
 
 HWND Main() { return (HWND)MainWindowHandle(); }
 
@@ -184,13 +185,11 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-// Face values shown right after creation. The mixer's controls are opened per operation; until
-// its module reads them, the mute lamp shows off and the volume full scale (the unreadable case).
+// Face values shown right after creation.
 void RefreshFaceValues() {
     if (MixerReady()) {
         MixerAvail().muteAvail = MixerAvail().volumeAvail = MixerAvail().meterAvail = 1;
-        ShowMute(0);
-        SetVolumeBar(FULL_VOLUME_BAR, FULL_VOLUME_BAR);
+        ShowMixerOnFace();
     }
     SetPositionBar(0);
     ShowRepeatMode(Settings().repeat);
@@ -262,6 +261,8 @@ void* CreateMainWindow(void* instance) {
     SetSearchButtonHook(DispatchSearchButton);
     CreateFaceButtons();
     SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RegisterSliderHooks(FaceBackBufferDc);
+    CreateSliders(hwnd, nullptr);  // kept when the face's buttons already made them
     if (App().initOK) RefreshFaceValues();
     ComposeFace();
     AnnounceDeckWindow();
@@ -281,6 +282,7 @@ void TearDownMainWindow() {
     Layout().yo = r.top;
     ShowWindow(hwnd, SW_HIDE);
     DestroyFaceButtons();
+    DestroySliders();
     FreeFaceBitmaps();
     FreeBackBuffer();
     DestroyWindow(hwnd);

@@ -133,9 +133,11 @@ void FollowRecordedTime() {
 }
 
 // Step 14: mute lamp and volume slider follow the mixer (mute off and full volume when unreadable).
+// They read the wave-out line, the one the volume slider and the mute button set, so a value the
+// user just set is not replaced by another line's.
 void ReadMixer() {
     MixerAvailability& avail = MixerAvail();
-    int open = SelectMaster(DEVICE_NUMBER);
+    int open = SelectWaveOut(DEVICE_NUMBER);
     if (avail.muteAvail) {
         uint32_t mute = 0;
         if (!open || !GetMute(DEVICE_NUMBER, &mute)) mute = 0;

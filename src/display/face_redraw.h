@@ -19,12 +19,6 @@ enum FaceElement {
 
 void RedrawFaceElement(int element);
 
-// The sliders belong to the hardware layer, which registers how a slider value is drawn:
-// slider 0 volume (0..255), 1 position (0..1000). Until then slider values are only kept.
-typedef void (*SliderDrawHook)(int slider, uint32_t value);
-void SetSliderDrawHook(SliderDrawHook hook);
-SliderDrawHook SliderDraw();
-
 #ifndef _WIN32
 int FaceRedrawCount(int element);  // requests since the last reset
 void ResetFaceRedrawCounts();

@@ -6,13 +6,13 @@
 
 #include "base/bounded_copy.h"
 #include "display/face_redraw.h"
+#include "hardware/slider.h"
 
 namespace {
 enum { METER_FALL_DB = 2, PEAK_HOLD_UPDATES = 5, METER_FLOOR = -1000 };
 
 struct FaceModule {
     FaceValues v;
-    SliderDrawHook sliderDraw;  // set by the sliders' owner; kept across ResetFaceForTest
 };
 FaceModule g_face;
 
@@ -27,10 +27,6 @@ int StoreAndRedraw(uint32_t& slot, uint32_t value, int element) {
     if (!Store(slot, value)) return 0;
     RedrawFaceElement(element);
     return 1;
-}
-
-void DrawSlider(int slider, uint32_t value) {
-    if (g_face.sliderDraw) g_face.sliderDraw(slider, value);
 }
 
 void ResetBallistics() {
@@ -62,15 +58,10 @@ void Ballistics(int m, int32_t level, int32_t* shownOut, int32_t* peakOut) {
 const FaceValues& Face() { return g_face.v; }
 
 void ResetFaceForTest() {
-    SliderDrawHook hook = g_face.sliderDraw;
     g_face = FaceModule{};
-    g_face.sliderDraw = hook;
     g_face.v.inputSelect = 1;
     ResetBallistics();
 }
-
-void SetSliderDrawHook(SliderDrawHook hook) { g_face.sliderDraw = hook; }
-SliderDrawHook SliderDraw() { return g_face.sliderDraw; }
 
 int ShowRepeatMode(uint32_t mode) { return StoreAndRedraw(g_face.v.repeatMode, mode, FACE_EL_REPEAT); }
 
@@ -129,13 +120,13 @@ int ShowMute(uint32_t on) { return StoreAndRedraw(g_face.v.muteState, on, FACE_E
 
 int SetPositionBar(uint32_t value) {
     if (!Store(g_face.v.positionBar, value & 0xFFFF)) return 0;
-    DrawSlider(1, g_face.v.positionBar);
+    SetSliderValue(SLIDER_POSITION, (int)g_face.v.positionBar);
     return 1;
 }
 
 int SetVolumeBar(uint32_t left, uint32_t right) {
     if (!Store(g_face.v.volumeBar, left)) return 0;
-    DrawSlider(0, left);
+    SetSliderValue(SLIDER_VOLUME, (int)left);
     return 1;
 }
 

@@ -15,6 +15,7 @@
 #include "display/face_setters.h"
 #include "display/shown_states.h"
 #include "resources/resource.h"
+#include "hardware/slider.h"
 #include "settings/settings.h"
 
 namespace {
@@ -266,10 +267,7 @@ void ComposeFace() {
         CopyBlits(g_face.backDc, blits, MeterClear(&g_face.shown, blits, MAX_BLITS));
         CopyBlits(g_face.backDc, blits, MeterScaleMarks(blits, MAX_BLITS));
         RenderTicker(g_face.backDc, 0);
-        if (SliderDraw()) {
-            SliderDraw()(0, Face().volumeBar);
-            SliderDraw()(1, Face().positionBar);
-        }
+        RedrawSliders();
     }
     DrawButtonsOnFace();
 }

@@ -1,23 +1,183 @@
-// Command dispatch: which commands reach the shell's own actions, and which ids do nothing.
+// Command dispatch: every command id reaches its operation, unbound ids do nothing, and the
+// mute button, the volume slider and the power mode reach the mixer and the device.
 #include "app/commands.h"
 #include "deck/deck.h"
+#include "deck/deck_tick.h"
+#include "deck/deck_ui_native.h"
+#include "display/face_setters.h"
+#include "docking/selector_link.h"
+#include "hardware/device.h"
+#include "hardware/mixer.h"
+#include "hardware/mixer_platform_native.h"
+#include "hardware/slider.h"
+#include "hardware/usb_sim.h"
 #include "resources/resource.h"
+#include "settings/settings.h"
 #include <gtest/gtest.h>
+#include <fstream>
+#include <functional>
+#include <unistd.h>
 
 namespace {
-TEST(Commands, ShellButtonsReachTheirActionsAndUnboundIdsDoNothing) {
-    ResetShellActions();
-    ResetDeckState();
-    for (int id : {CMD_CLOSE, CMD_ICONIZE, CMD_FACE_MODE, CMD_LAUNCH_SELECTOR, CMD_MUTE, CMD_DELETE_ENTRIES}) {
-        EXPECT_EQ(1, DispatchCommand(id, 0)) << id;
-        EXPECT_EQ(1, ShellActionCount(id)) << id;
+const char* const SIM_DEVICE =
+    "hcd 0 ROOT0\n"
+    "hub ROOT0 4 {hub}\\0000 USB Root Hub\n"
+    "port ROOT0 2 vornex {media}\\0007 Kelvara Vornex USB\n"
+    "reg 6 1\nreg 8 2\n";
+const uint32_t WAVE_LINE = 0x20;
+
+class CommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char name[] = "/tmp/qd_commands_sim_XXXXXX";
+        int fd = mkstemp(name);
+        ASSERT_GE(fd, 0);
+        close(fd);
+        simPath = name;
+        std::ofstream(simPath) << SIM_DEVICE;
+        UsbSimResetForTest();
+        UsbSimSetStateFile(simPath.c_str());
+        ResetDeviceForTest();
+        ASSERT_TRUE(LoadDeviceManager());
+        ResetShellActions();
+        ResetSettingsForTest();
+        ResetDeckState();
+        ResetDeckUiForTest();
+        ResetFaceForTest();
+        ResetSelectorLinkForTest();
+        ResetMixerForTest();
+        ResetFakeMixers();
+        FakeMixer m;
+        m.name = "Kelvara Vornex USB";
+        FakeMixerDestination d;
+        d.line = MakeFakeLine(0xFFFF0000, MIXER_DST_UNDEFINED, 1);
+        d.sources.push_back(MakeFakeLine(WAVE_LINE, MIXER_SRC_WAVEOUT, 10));
+        m.destinations.push_back(d);
+        SetFakeMixers({m});
+        MixerAvail() = MixerAvailability{1, 1, 1};
     }
-    // The accelerators' own ids and anything else unknown are ignored.
-    for (int id : {0, CMD_ACCEL_CTRL_V, CMD_ACCEL_ALT_C, CMD_ACCEL_ALT_I, CMD_ACCEL_ALT_X, 2000, 2024, 40001})
-        EXPECT_EQ(0, DispatchCommand(id, 0)) << id;
+    void TearDown() override {
+        CloseDevice();
+        EXPECT_EQ(0, UsbSimOpenHandles());
+        EXPECT_EQ(0, OpenFakeMixerHandles());
+        FreeDeviceManager();
+        std::remove(simPath.c_str());
+    }
+    FakeMixerControl& WaveOut(int control) { return FakeMixers()[0].destinations[0].sources[0].controls[control]; }
+    std::string SimText() {
+        std::ifstream f(simPath);
+        return std::string(std::istreambuf_iterator<char>(f), {});
+    }
+    std::string simPath;
+};
+
+// One row per command: what shows that it ran.
+TEST_F(CommandsTest, EveryCommandIdReachesItsOperation) {
+    Deck().encoderPresent = 1;
+    Settings().recordInput = INPUT_IN1;
+    struct Row {
+        int id;
+        std::function<int()> effect;  // counts or values that change when the command ran
+    } rows[] = {
+        {CMD_CLOSE,           [] { return ShellActionCount(CMD_CLOSE); }                                                },
+        {CMD_LAUNCH_SELECTOR, [] { return ShellActionCount(CMD_LAUNCH_SELECTOR); }                                      },
+        {CMD_ACCEL_ALT_C,     [] { return ShellActionCount(CMD_LAUNCH_SELECTOR); }                                      },
+        {CMD_ICONIZE,         [] { return ShellActionCount(CMD_ICONIZE); }                                              },
+        {CMD_ACCEL_ALT_I,     [] { return ShellActionCount(CMD_ICONIZE); }                                              },
+        {CMD_FACE_MODE,       [] { return ShellActionCount(CMD_FACE_MODE); }                                            },
+        {CMD_ACCEL_ALT_X,     [] { return ShellActionCount(CMD_FACE_MODE); }                                            },
+        {CMD_DELETE_ENTRIES,  [] { return ShellActionCount(CMD_DELETE_ENTRIES); }                                       },
+        {CMD_OPEN_PLAYLIST,   [] { return PlaylistWindowOpens(); }                                                      },
+        {CMD_FILE_PROPERTY,   [] { return PropertySheetRuns(); }                                                        },
+        {CMD_INPUT_IN2,       [] { return (int)(Settings().recordInput == INPUT_IN2) + GetSelectorInputNotices() * 10; }},
+        {CMD_INPUT_IN1,       [] { return (int)(Settings().recordInput == INPUT_IN1) + GetSelectorInputNotices() * 10; }},
+        {CMD_FORMAT_MP3,      [] { return (int)Settings().recordFormat; }                                               },
+        {CMD_FORMAT_MP2,      [] { return (int)Settings().recordFormat; }                                               },
+        {CMD_FORMAT_MP1,      [] { return (int)Settings().recordFormat; }                                               },
+        {CMD_FORMAT_PCM,      [] { return (int)Settings().recordFormat + 100; }                                         },
+        {CMD_REPEAT,          [] { return (int)Settings().repeat; }                                                     },
+        {CMD_MUTE,            [] { return (int)Face().muteState; }                                                      },
+    };
+    for (const Row& row : rows) {
+        int before = row.effect();
+        EXPECT_EQ(1, DispatchCommand(row.id, 0)) << row.id;
+        EXPECT_NE(before, row.effect()) << "command " << row.id << " did not reach its operation";
+    }
+    // Ctrl+V is named by no button, and unknown ids are ignored.
+    for (int id : {0, CMD_ACCEL_CTRL_V, 2000, 2024, 40001}) EXPECT_EQ(0, DispatchCommand(id, 0)) << id;
     // Rewind and fast forward do nothing on a click.
     EXPECT_EQ(1, DispatchCommand(CMD_REWIND, 0));
+    EXPECT_EQ(1, DispatchCommand(CMD_FAST_FORWARD, 0));
     EXPECT_EQ(NoTrack, Deck().deckState);
+}
+
+TEST_F(CommandsTest, MuteInvertsTheWaveOutLineAndShowsWhatTheMixerHolds) {
+    EXPECT_EQ(1u, ToggleMute());
+    EXPECT_EQ((std::vector<int32_t>{1}), WaveOut(1).values);
+    EXPECT_EQ(1u, Face().muteState);
+    EXPECT_EQ(0u, ToggleMute());
+    EXPECT_EQ(0u, Face().muteState);
+
+    // A mixer that cannot be read shows mute off; without a mute control nothing happens.
+    ToggleMute();
+    WaveOut(1).record.flags = MIXER_CONTROLF_DISABLED;
+    EXPECT_EQ(0u, ToggleMute());
+    EXPECT_EQ(0u, Face().muteState);
+    ShowMute(1);
+    MixerAvail().muteAvail = 0;
+    EXPECT_EQ(1u, ToggleMute());
+    EXPECT_EQ(1u, Face().muteState);
+}
+
+TEST_F(CommandsTest, TheVolumeSliderSetsTheWaveOutLineAndShowsTheVolumeReadBack) {
+    SetVolumeFromSlider(255, 128);
+    EXPECT_EQ((std::vector<int32_t>{65535, 32896}), WaveOut(0).values);
+    EXPECT_EQ(255u, Face().volumeBar);
+    EXPECT_EQ(255, SliderValue(SLIDER_VOLUME));
+    SetVolumeFromSlider(0, 0);
+    EXPECT_EQ(0u, Face().volumeBar);
+    EXPECT_EQ(0, SliderValue(SLIDER_VOLUME)) << "the slider follows the bar";
+
+    // The mixer holds its own value: the slider shows it, not the one dragged to.
+    WaveOut(0).record.maximum = 32768;
+    SetVolumeFromSlider(200, 200);
+    EXPECT_EQ(127u, Face().volumeBar);
+
+    // Unreadable: full volume shown. Without a volume control the slider changes nothing.
+    SetFakeMixers({});
+    SetVolumeFromSlider(10, 10);
+    EXPECT_EQ(255u, Face().volumeBar);
+    SetVolumeBar(40, 40);
+    MixerAvail().volumeAvail = 0;
+    SetVolumeFromSlider(90, 90);
+    EXPECT_EQ(40u, Face().volumeBar);
+}
+
+TEST_F(CommandsTest, PowerModeIsWrittenAndTheDeviceReadAgain) {
+    struct Case {
+        int mode;
+        const char* wrote;
+    } cases[] = {
+        {0, "wrote reg 8 1"},
+        {1, "wrote reg 8 2"},
+        {2, "wrote reg 8 3"}
+    };
+    for (const Case& c : cases) {
+        Deck().deviceReadRequest = 0;
+        int notices = GetSelectorInputNotices();
+        EXPECT_EQ(1, SetPowerMode(c.mode));
+        EXPECT_NE(std::string::npos, SimText().rfind(c.wrote)) << c.mode;
+        EXPECT_EQ(1, Deck().deviceReadRequest) << "the next tick reads the device in full";
+        EXPECT_EQ(notices + 1, GetSelectorInputNotices());
+    }
+    // Without the device: the Close button shows power off and the selector still hears of it.
+    std::ofstream(simPath) << "hcd 0 ROOT0\nhub ROOT0 4 {hub}\\0000 USB Root Hub\n";
+    ResetDeviceForTest();
+    ShowCloseLit(2);
+    int notices = GetSelectorInputNotices();
+    EXPECT_EQ(0, SetPowerMode(1));
+    EXPECT_EQ(0u, Face().closeLit);
+    EXPECT_EQ(notices + 1, GetSelectorInputNotices());
 }
 }  // namespace
 

@@ -3,16 +3,21 @@
 #include "app/deck_menu.h"
 #include "base/message_box.h"
 #include "deck/deck.h"
+#include "deck/deck_tick.h"
+#include "hardware/sim_state_fixture.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include <gtest/gtest.h>
+#include <fstream>
 
 namespace {
-class DeckMenu : public ::testing::Test {
+class DeckMenu : public SimStateTest {
 protected:
     void SetUp() override {
+        SimStateTest::SetUp();
         ResetSettingsForTest();
         ResetDeckState();
+        ResetDeckTickForTest();
         ResetMessages();
     }
     int Checked(int id) {
@@ -20,20 +25,44 @@ protected:
         MenuItemState(id, Deck().deckState, &checked, &grayed);
         return checked;
     }
+    // The device reports a power mode and the tick reads it, as it does after every power item.
+    void DeviceReportsPower(uint32_t reg8) {
+        std::ofstream(path) << "hcd 0 ROOT0\nhub ROOT0 4 {hub}\\0000 USB Root Hub\n"
+                            << "port ROOT0 2 vornex {media}\\0007 Kelvara Vornex USB\nreg 6 1\nreg 8 " << reg8 << "\n";
+        ASSERT_TRUE(LoadDeviceManager());
+        RequestDeviceRead();
+        int32_t shown = 0;
+        DeckTick(&shown);
+        CloseDevice();
+    }
 };
 
-TEST_F(DeckMenu, PowerOffIsGrayedWhileTheTransportRunsOrRecords) {
-    const int states[] = {NoTrack, Stopped,   Searching, TrackSpace, Editing, Playing,
-                          Paused,  Recording, RecPause,  RecStandby, 10};
-    for (int state : states) {
-        int checked = 0, grayed = 0;
-        MenuItemState(MENU_POWER_OFF, state, &checked, &grayed);
-        bool busy = state == Playing || state == Paused || state == Recording || state == RecPause ||
-                    state == RecStandby || state == 10;
-        EXPECT_EQ(busy, grayed != 0) << state;
-        MenuItemState(MENU_POWER_ON, state, &checked, &grayed);
-        EXPECT_EQ(0, grayed);
+// Every shown state against every power mode: one item checked, the one the device reports;
+// "Power off" grayed while the transport runs or records, the other two never.
+TEST_F(DeckMenu, PowerItemsFollowTheDeviceAndPowerOffWaitsForAnIdleDeck) {
+    const int states[] = {NoTrack, Stopped,   Searching, TrackSpace, Editing,      Playing,
+                          Paused,  Recording, RecPause,  RecStandby, RecAutoActive};
+    const int items[] = {MENU_POWER_OFF, MENU_POWER_ON, MENU_AUTO_POWER_ON};
+    const uint32_t reports[] = {0x11, 0x02, 0x23};  // low nibble 1 off, 2 on, 3 automatic
+    for (int mode = 0; mode < 3; ++mode) {
+        DeviceReportsPower(reports[mode]);
+        ASSERT_EQ(mode, DeckTickState().powerMode);
+        for (int state : states) {
+            bool busy = state == Playing || state == Paused || state == Recording || state == RecPause ||
+                        state == RecStandby || state == RecAutoActive;
+            for (int i = 0; i < 3; ++i) {
+                int checked = 0, grayed = 0;
+                MenuItemState(items[i], state, &checked, &grayed);
+                EXPECT_EQ(i == mode, checked != 0) << "item " << items[i] << " mode " << mode;
+                EXPECT_EQ(i == 0 && busy, grayed != 0) << "item " << items[i] << " state " << state;
+            }
+        }
     }
+    // Choosing an item writes its code to the device.
+    RunMenuItem(MENU_AUTO_POWER_ON);
+    std::ifstream f(path);
+    std::string text((std::istreambuf_iterator<char>(f)), {});
+    EXPECT_NE(std::string::npos, text.find("wrote reg 8 3"));
 }
 
 TEST_F(DeckMenu, ItemsToggleTheirSettingsAndShowThem) {

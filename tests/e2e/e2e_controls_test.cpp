@@ -1,0 +1,227 @@
+// The deck's controls under Wine, driven with a real mouse and keyboard on the rig's display
+// (xdotool) and observed from outside: the right-click menu and its check marks (read from the
+// screen), menu items and accelerators reaching their commands, and the sliders following the
+// face's mode and size.
+#include "e2e/rig.h"
+#include <gtest/gtest.h>
+#include "tool_skip.h"
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+const char DECK_CLASS[] = "Vornex_Deck_Controller";
+const char DECK_TITLE[] = "Quaverly Deck";
+const char MENU_CLASS[] = "#32768";
+const char SLIDER_CLASS[] = "USB_AUDIO_SLIDER";
+const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+const int START_MS = 60000;
+const int EXIT_MS = 30000;
+const int WAIT_MS = 10000;
+const int FACE_SPOT_X = 100, FACE_SPOT_Y = 50;  // an empty spot of the face at either size
+
+struct Win {
+    int id = 0, visible = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+class DeckControls : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!PathExists(DeckExePath()) || !PathExists(WintoolExePath()))
+            SKIP_UNLESS_CI("Windows build missing: " << DeckExePath());
+        if (std::system("command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
+            SKIP_UNLESS_CI("xdotool or ImageMagick missing");
+        ASSERT_TRUE(StartRig(&rig));
+        deck = StartDeck(rig, {});
+        ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
+    }
+    void TearDown() override {
+        if (deck > 0) StopProcess(deck);
+        StopRig(&rig);
+    }
+
+    // The mouse and keyboard of the rig's display, e.g. "key alt+i".
+    void Xdo(const std::string& args) {
+        std::string cmd = "DISPLAY=" + rig.display + " timeout 10 xdotool " + args;
+        ASSERT_EQ(0, std::system(cmd.c_str())) << cmd;
+    }
+    // A click activates the deck first, as a user's would.
+    void RightClickFace() {
+        Xdo("mousemove " + std::to_string(FACE_SPOT_X) + " " + std::to_string(FACE_SPOT_Y) + " click 1");
+        Xdo("sleep 0.3 click 3");
+    }
+
+    // Top-level windows of a class, or its children inside the deck.
+    std::vector<Win> Windows(const std::string& cls, bool children) {
+        std::string out;
+        std::vector<std::string> args = {"windows", cls};
+        if (children) args.push_back(DECK_CLASS);
+        RunWine(rig, WintoolExePath(), args, 20000, &out);
+        std::vector<Win> found;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            Win w;
+            std::string handle;
+            std::istringstream f(line);
+            if (f >> handle >> w.id >> w.visible >> w.left >> w.top >> w.right >> w.bottom) found.push_back(w);
+        }
+        return found;
+    }
+    bool WaitForMenu(bool open, Win* menuOut = nullptr) {
+        for (int waited = 0; waited < WAIT_MS; waited += 200) {
+            std::vector<Win> menus;
+            for (const Win& w : Windows(MENU_CLASS, false))
+                if (w.visible) menus.push_back(w);
+            if (open == !menus.empty()) {
+                if (menuOut && open) *menuOut = menus[0];
+                return true;
+            }
+            usleep(200 * 1000);
+        }
+        return false;
+    }
+    Win Slider(int id) {
+        for (const Win& w : Windows(SLIDER_CLASS, true))
+            if (w.id == id) return w;
+        return Win();
+    }
+    Win DeckWindow() {
+        std::vector<Win> w = Windows(DECK_CLASS, false);
+        return w.empty() ? Win() : w[0];
+    }
+    bool WaitForDeckWidth(int width) {
+        for (int waited = 0; waited < WAIT_MS; waited += 200) {
+            Win d = DeckWindow();
+            if (d.right - d.left == width) return true;
+            usleep(200 * 1000);
+        }
+        return false;
+    }
+
+    // The rows of the menu's check-mark column that hold dark pixels, grouped into marks: the
+    // y of each mark's centre, from the menu's top. Item texts start right of the column.
+    std::vector<int> CheckMarks(const Win& menu) {
+        const int COLUMN_X0 = 3, COLUMN_X1 = 16, DARK = 100;
+        std::string ppm = rig.dir + "/menu.ppm";
+        char crop[64];
+        std::snprintf(crop, sizeof crop, "%dx%d+%d+%d", COLUMN_X1, menu.bottom - menu.top, menu.left, menu.top);
+        std::string cmd =
+            "timeout 30 import -display " + rig.display + " -window root -crop " + crop + " -depth 8 " + ppm;
+        if (std::system(cmd.c_str()) != 0) return {};
+        std::ifstream f(ppm, std::ios::binary);
+        std::string magic;
+        int w = 0, h = 0, maxval = 0;
+        f >> magic >> w >> h >> maxval;
+        f.get();
+        if (magic != "P6" || maxval != 255) return {};
+        std::vector<unsigned char> rgb((size_t)w * h * 3);
+        f.read((char*)rgb.data(), (std::streamsize)rgb.size());
+        std::vector<int> marks;
+        int start = -1;
+        for (int y = 0; y <= h; ++y) {
+            bool dark = false;
+            for (int x = COLUMN_X0; y < h && x < w; ++x) {
+                const unsigned char* p = &rgb[((size_t)y * w + x) * 3];
+                if (p[0] < DARK && p[1] < DARK && p[2] < DARK) dark = true;
+            }
+            if (dark && start < 0) start = y;
+            if (!dark && start >= 0) {
+                marks.push_back((start + y - 1) / 2);
+                start = -1;
+            }
+        }
+        return marks;
+    }
+
+    Rig rig;
+    pid_t deck = -1;
+};
+
+TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
+    // Fresh settings and no device: power off (as read from the absent device) is the only check.
+    RightClickFace();
+    Win menu;
+    ASSERT_TRUE(WaitForMenu(true, &menu));
+    std::vector<int> marks = CheckMarks(menu);
+    ASSERT_EQ(1u, marks.size());
+    EXPECT_LT(marks[0], 25) << "the first item";
+
+    // "Double size(&D)" by its key: the face and the sliders double.
+    Xdo("key d");
+    ASSERT_TRUE(WaitForMenu(false));
+    ASSERT_TRUE(WaitForDeckWidth(800));
+    Win volume = Slider(501), position = Slider(502);
+    EXPECT_EQ(306, volume.left - DeckWindow().left);
+    EXPECT_EQ(228, volume.right - volume.left);
+    EXPECT_EQ(18, volume.bottom - volume.top);
+    EXPECT_EQ(272, position.right - position.left);
+
+    // Now checked too, four rows and a separator below the first.
+    RightClickFace();
+    ASSERT_TRUE(WaitForMenu(true, &menu));
+    marks = CheckMarks(menu);
+    ASSERT_EQ(2u, marks.size());
+    EXPECT_GT(marks[1] - marks[0], 50);
+    EXPECT_LT(marks[1] - marks[0], 70) << "not the next item, Always on top";
+    Xdo("key Escape");
+    ASSERT_TRUE(WaitForMenu(false));
+
+    // The size is the user's: it is stored when the deck closes.
+    ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
+    int code = -1;
+    ASSERT_TRUE(WaitExit(deck, EXIT_MS, &code));
+    deck = -1;
+    std::string mag;
+    ASSERT_TRUE(ReadRegistryValue(rig, SETTINGS_KEY, "Mag", &mag));
+    EXPECT_EQ("0x2", mag);
+}
+
+TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
+    Win volume = Slider(501), position = Slider(502);
+    ASSERT_TRUE(volume.visible && position.visible);
+    EXPECT_EQ(153, volume.left - DeckWindow().left);
+    EXPECT_EQ(57, volume.top - DeckWindow().top);
+    EXPECT_EQ(114, volume.right - volume.left);
+    EXPECT_EQ(131, position.left - DeckWindow().left);
+    EXPECT_EQ(136, position.right - position.left);
+
+    // Both sliders taken and dragged end to end with the real mouse: the drags end and the deck
+    // keeps answering.
+    for (const Win& s : {volume, position}) {
+        int y = (s.top + s.bottom) / 2;
+        Xdo("mousemove " + std::to_string(s.left + 2) + " " + std::to_string(y) + " mousedown 1");
+        Xdo("mousemove " + std::to_string((s.left + s.right) / 2) + " " + std::to_string(y) + " sleep 0.2 mousemove " +
+            std::to_string(s.right + 20) + " " + std::to_string(y) + " mouseup 1");
+    }
+    int64_t result = -1;
+    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, 0 /* WM_NULL */, 0, 0, &result));
+
+    // Alt+X: the thin face hides both sliders; again: normal face, both back.
+    Xdo("mousemove " + std::to_string(FACE_SPOT_X) + " " + std::to_string(FACE_SPOT_Y) + " click 1");
+    Xdo("key alt+x");
+    bool hidden = false;
+    for (int waited = 0; waited < WAIT_MS && !hidden; waited += 200) {
+        hidden = !Slider(501).visible && !Slider(502).visible;
+        if (!hidden) usleep(200 * 1000);
+    }
+    EXPECT_TRUE(hidden) << "thin face";
+    Xdo("key alt+x");
+    bool shown = false;
+    for (int waited = 0; waited < WAIT_MS && !shown; waited += 200) {
+        shown = Slider(501).visible && Slider(502).visible;
+        if (!shown) usleep(200 * 1000);
+    }
+    EXPECT_TRUE(shown) << "normal face";
+
+    // Alt+I iconizes the deck, as the Iconize button's tooltip says.
+    Xdo("key alt+i");
+    int iconic = 0;
+    for (int waited = 0; waited < WAIT_MS && iconic != 1; waited += 200) {
+        iconic = IsWindowIconic(rig, DECK_CLASS);
+        if (iconic != 1) usleep(200 * 1000);
+    }
+    EXPECT_EQ(1, iconic);
+}
+}  // namespace
