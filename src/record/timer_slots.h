@@ -73,6 +73,5 @@ void NowLocal(int* hourOut, int* minuteOut);  // the local time the dialog works
 // Native build only: how the next dialogs are answered. ok = 0: Cancel. edit, when given, changes
 // the values the dialog opened with before OK.
 void SetTimerDialogAnswer(int ok, void (*edit)(TimerDialogValues* values));
-int TimerDialogRuns();  // dialogs shown since the last SetTimerDialogAnswer
 
 void ResetTimerSlotsForTest();  // every slot 00:00, start capture, disabled; no schedule

@@ -6,13 +6,11 @@ namespace {
 struct TimerDialogScript {
     int ok = 0;                                  // OK (1) or Cancel (0)
     void (*edit)(TimerDialogValues*) = nullptr;  // the user's changes before OK
-    int runs = 0;                                // dialogs shown
 };
 TimerDialogScript g_script;
 }  // namespace
 
 int RunTimerDialog(void*, uint32_t* recLimitInOut) {
-    ++g_script.runs;
     int hour, minute;
     NowLocal(&hour, &minute);
     TimerDialogValues values;
@@ -23,7 +21,4 @@ int RunTimerDialog(void*, uint32_t* recLimitInOut) {
     return 1;
 }
 
-void SetTimerDialogAnswer(int ok, void (*edit)(TimerDialogValues* values)) {
-    g_script = TimerDialogScript{ok, edit, 0};
-}
-int TimerDialogRuns() { return g_script.runs; }
+void SetTimerDialogAnswer(int ok, void (*edit)(TimerDialogValues* values)) { g_script = TimerDialogScript{ok, edit}; }

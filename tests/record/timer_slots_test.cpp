@@ -1,5 +1,5 @@
 // Timer recording: which slot fires when the deck tick asks, the relative rows 5 and 6 through the
-// dialog and through a settings save and load, and the dialog's OK and Cancel.
+// dialog and through a settings save and load.
 #include <gtest/gtest.h>
 
 #include "base/clock.h"
@@ -155,21 +155,5 @@ TEST_F(TimerSlotsTest, MinutesFromNowBecomeAClockTimeThatSurvivesTheDialogAndASa
     SaveRelativeTimers(slots);
     EXPECT_EQ(slots[4].flags & TIMER_FLAG_ENABLED, 0);
     EXPECT_EQ(slots[4].minute, 0);
-}
-
-TEST_F(TimerSlotsTest, CancelChangesNeitherTheSlotsNorTheLimit) {
-    SetRows(9, 0,
-            {
-                {0, Row(START, CAPTURE, 10, 0)}
-    },
-            2);
-    EXPECT_EQ(Settings().recLimit, 2u);
-    SetTimerDialogAnswer(0, EditRows);
-    for (TimerRowChoice& r : g_rows) r = TimerRowChoice{};
-    g_limit = 3;
-    TimerSettingCommand(nullptr);
-    EXPECT_EQ(TimerDialogRuns(), 1);
-    EXPECT_EQ(Settings().recLimit, 2u);
-    EXPECT_EQ(Fires(10, 0), TIMER_START_CAPTURE);
 }
 }  // namespace
