@@ -11,4 +11,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w || true
 fi
+# A test that shows windows (dialogs) asks for a display with QD_WINE_DISPLAY=xvfb: without one it
+# runs on a private Xvfb, and waits for its wineserver before the display goes away.
+if [ "${QD_WINE_DISPLAY:-}" = xvfb ] && [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a sh -c 'wine "$@"; status=$?; wineserver -w; exit $status' wine-run "$@"
+fi
 exec wine "$@"

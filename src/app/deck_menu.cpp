@@ -3,9 +3,12 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "base/message_box.h"
+#include "base/shell_handles.h"
 #include "deck/deck.h"
 #include "deck/deck_tick.h"
 #include "deck/record_naming.h"
+#include "record/auto_record.h"
+#include "record/timer_slots.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 
@@ -119,10 +122,9 @@ int RunMenuItem(int id) {
     case MENU_RECORD_FILE_NAME: ChooseRecordFile(); break;
     case MENU_MAX_VOLUME: l.maxVolume = l.maxVolume == 1 ? 0 : 1; break;
     case MENU_WEB_INFORMATION: AskForMakerPage(); break;
-    case MENU_VERSION_INFORMATION:
-        ShowAboutBox();
-        break;
-        // The auto recording and the timer dialogs come with the recorder's modules.
+    case MENU_VERSION_INFORMATION: ShowAboutBox(); break;
+    case MENU_AUTO_RECORDING: AutoRecordingCommand(MainWindowHandle()); break;
+    case MENU_TIMER_SETTING: TimerSettingCommand(MainWindowHandle()); break;
     }
     return 1;
 }

@@ -42,9 +42,6 @@ enum {
 };
 const uint32_t TIME_LEFT_BIT = 0x80000000u;  // the time value counts down to the end of the track
 
-// Timer actions (CheckTimers): the slot's flags without the enabled bit.
-enum { TIMER_START_CAPTURE = 0, TIMER_END_CAPTURE = 1, TIMER_START_PLAYBACK = 2, TIMER_END_PLAYBACK = 3 };
-
 DeckTickValues g_tick;
 
 int IsRecorderState(int state) { return state == Recording || state == RecPause || state == RecStandby; }

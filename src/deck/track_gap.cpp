@@ -49,6 +49,8 @@ void StartTrackGap(uint32_t trackRate) {
     PlaySilence(SilenceFilePath(trackRate));
     g_gap.phase = GAP_SILENCE;
     g_gap.start = TickCount();
+    // The generation bit is read from the cued track's own status, the block PlayTrack writes
+    // when that track starts; with the bit set the DAT start mark is left out.
     if (Mode() == PLAY_SPACE_DAT && !(GetTrackChannelStatus()[1] & GENERATION_BIT)) WriteBlock(DAT_MARK);
 }
 

@@ -1,6 +1,10 @@
-// Auto recording's stored levels. They start at the choices the dialog marks as recommended:
-// "Silence" (threshold 16), start after 0.3 seconds (count 2), end after 0.2 seconds (count 1).
+// Auto recording's stored levels and its dialog's values. The levels start at the choices the
+// dialog marks as recommended: "Silence" (threshold 16), start after 0.3 seconds (count 2), end
+// after 0.2 seconds (count 1).
 #include "record/auto_record.h"
+
+#include "record/capture.h"
+#include "settings/settings.h"
 
 namespace {
 struct AutoRecordState {
@@ -9,6 +13,33 @@ struct AutoRecordState {
     uint16_t endCount = 1;    // capture steps of silence beyond the first
 };
 AutoRecordState g_auto;
+
+const AutoLevelRow LEVELS[AUTO_LEVEL_CHOICES] = {
+  // label         Japanese      threshold
+    {"Silence(*)", "無音(*)", 16  },
+    {"-60dB",      "-60dB",     32  },
+    {"-50dB",      "-50dB",     104 },
+    {"-40dB",      "-40dB",     320 },
+    {"-30dB",      "-30dB",     1024},
+};
+
+// One row per count: start label, end label, and their Japanese forms. "(*)" marks the
+// recommended choice of each combo.
+struct CountLabels {
+    const char* start;
+    const char* end;
+    const char* startJa;
+    const char* endJa;
+};
+const CountLabels COUNTS[AUTO_COUNT_CHOICES] = {
+  // start               end                  start (Japanese)  end (Japanese)
+    {"0.1 seconds.",    "0.1 seconds.",    "0.1秒",    "0.1秒"   },
+    {"0.2 seconds.",    "0.2 seconds.(*)", "0.2秒",    "0.2秒(*)"},
+    {"0.3 seconds.(*)", "0.3 seconds.",    "0.3秒(*)", "0.3秒"   },
+    {"0.4 seconds.",    "0.4 seconds.",    "0.4秒",    "0.4秒"   },
+};
+
+int ClampCount(int index) { return index < 0 ? 0 : index >= AUTO_COUNT_CHOICES ? AUTO_COUNT_CHOICES - 1 : index; }
 }  // namespace
 
 void GetAutoLevels(uint16_t* thresholdOut, uint16_t* startCountOut, uint16_t* endCountOut) {
@@ -21,6 +52,41 @@ void SetAutoLevels(uint16_t threshold, uint16_t startCount, uint16_t endCount) {
     g_auto.threshold = threshold;
     g_auto.startCount = startCount;
     g_auto.endCount = endCount;
+}
+
+const AutoLevelRow* AutoLevelTable() { return LEVELS; }
+
+const char* AutoStartLabel(int index, int japanese) {
+    const CountLabels& c = COUNTS[ClampCount(index)];
+    return japanese ? c.startJa : c.start;
+}
+
+const char* AutoEndLabel(int index, int japanese) {
+    const CountLabels& c = COUNTS[ClampCount(index)];
+    return japanese ? c.endJa : c.end;
+}
+
+AutoRecordChoice AutoRecordDialogStart(uint32_t mode) {
+    AutoRecordChoice c{mode, 0, ClampCount(g_auto.startCount), ClampCount(g_auto.endCount)};
+    for (int i = 0; i < AUTO_LEVEL_CHOICES; ++i)
+        if (LEVELS[i].threshold == g_auto.threshold) c.levelIndex = i;
+    return c;
+}
+
+void AutoRecordDialogOk(const AutoRecordChoice& choice, uint32_t* modeOut) {
+    int level = choice.levelIndex >= 0 && choice.levelIndex < AUTO_LEVEL_CHOICES ? choice.levelIndex : 0;
+    SetAutoLevels(LEVELS[level].threshold, (uint16_t)ClampCount(choice.startIndex),
+                  (uint16_t)ClampCount(choice.endIndex));
+    *modeOut = choice.mode;
+}
+
+void AutoRecordingCommand(void* owner) {
+    uint32_t mode = Settings().recAutoRecording;
+    if (RunAutoRecordingDialog(owner, &mode) != AUTO_DIALOG_OK) return;
+    Settings().recAutoRecording = mode;
+    int capture = GetCaptureMode();
+    if (mode != AUTO_RECORD_OFF && capture == CAPTURE_WAITING) SetCaptureMode(CAPTURE_ARMED);
+    if (mode == AUTO_RECORD_OFF && capture == CAPTURE_ARMED) SetCaptureMode(CAPTURE_WAITING);
 }
 
 void ResetAutoRecordForTest() { g_auto = AutoRecordState(); }

@@ -5,9 +5,50 @@
 #pragma once
 #include <cstdint>
 
+// "RecAutoRecording" values.
+enum { AUTO_RECORD_OFF = 0, AUTO_RECORD_START_AND_END = 1, AUTO_RECORD_START_ONLY = 2 };
+enum { AUTO_LEVEL_CHOICES = 5, AUTO_COUNT_CHOICES = 4 };
+
 // threshold: peak value (unsigned 16-bit) below which a channel counts as silent.
 // startCount, endCount: 0 to 3, capture steps of sound (silence) needed beyond the first.
 void GetAutoLevels(uint16_t* thresholdOut, uint16_t* startCountOut, uint16_t* endCountOut);
 void SetAutoLevels(uint16_t threshold, uint16_t startCount, uint16_t endCount);
+
+// ---- The "Auto recording" dialog --------------------------------------------------------------
+// The level combo's rows: its label (English, and Japanese for a system language of 1041) and
+// the threshold stored when it is chosen. The start and end combos store their index itself.
+struct AutoLevelRow {
+    const char* label;
+    const char* labelJa;
+    uint16_t threshold;
+};
+const AutoLevelRow* AutoLevelTable();                 // AUTO_LEVEL_CHOICES rows
+const char* AutoStartLabel(int index, int japanese);  // index 0..3
+const char* AutoEndLabel(int index, int japanese);
+
+struct AutoRecordChoice {
+    uint32_t mode;   // radio buttons 1101..1103: AUTO_RECORD_*
+    int levelIndex;  // level combo
+    int startIndex;  // start combo: the start count
+    int endIndex;    // end combo: the end count
+};
+// What the dialog shows for a mode and the stored levels: a threshold outside the table shows
+// its first row.
+AutoRecordChoice AutoRecordDialogStart(uint32_t mode);
+// OK: the levels are stored and the new mode handed back.
+void AutoRecordDialogOk(const AutoRecordChoice& choice, uint32_t* modeOut);
+
+enum { AUTO_DIALOG_OK = 1, AUTO_DIALOG_CANCEL = 2 };
+// Shows dialog 201 modally (Win32) or answers from the test script (native). Returns the dialog
+// result; on OK the levels are stored and the new mode is in modeInOut.
+int RunAutoRecordingDialog(void* owner, uint32_t* modeInOut);
+// The "Auto recording" menu item: the dialog over "RecAutoRecording"; after OK a running capture
+// follows the new mode (waiting for the Play key with auto recording on, for sound without).
+void AutoRecordingCommand(void* owner);
+
+// Native build only: how the next dialogs are answered. ok = 0: Cancel; with OK, choice is what
+// the user left selected.
+void SetAutoRecordingDialogAnswer(int ok, const AutoRecordChoice& choice);
+int AutoRecordingDialogRuns();  // dialogs shown since the last SetAutoRecordingDialogAnswer
 
 void ResetAutoRecordForTest();  // back to the start values

@@ -214,7 +214,7 @@ void ReadInputStatusOnce() {
 // sound and two before them; silence on both for more than the end count (mode 1) ends the file
 // and arms the next one.
 void AutoRecordDecision() {
-    enum { AUTO_START_AND_END = 1, FALLBACK_THRESHOLD = 256, PRE_ROLL_EXTRA = 3 };
+    enum { FALLBACK_THRESHOLD = 256, PRE_ROLL_EXTRA = 3 };
     uint32_t mode = Settings().recAutoRecording;
     if (mode == 0) return;
     uint16_t threshold = 0, startCount = 0, endCount = 0;
@@ -232,7 +232,7 @@ void AutoRecordDecision() {
             if (!IsFilled(back)) break;
             g_cap.writeIndex = back;
         }
-    } else if (g_cap.mode == CAPTURE_WRITING && mode == AUTO_START_AND_END) {
+    } else if (g_cap.mode == CAPTURE_WRITING && mode == AUTO_RECORD_START_AND_END) {
         g_cap.soundCounter = (l < t && r < t) ? (uint16_t)(g_cap.soundCounter + 1) : 0;
         if (g_cap.soundCounter <= endCount) return;
         if (g_deckHooks.hooks.autoSplit) g_deckHooks.hooks.autoSplit();

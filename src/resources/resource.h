@@ -188,6 +188,50 @@
 #define MENU_FIRST_ITEM          40001
 #define MENU_LAST_ITEM           40069
 
+// Recording dialogs: "Timer" (timer slots and the recording limit) and "Auto recording".
+#define IDD_TIMER              200
+#define IDD_AUTO_RECORDING     201
+#define IDC_DIALOG_LABEL       (-1)  // texts the code never addresses
+#define IDC_AUTO_OFF           1101
+#define IDC_AUTO_START_AND_END 1102
+#define IDC_AUTO_START_ONLY    1103
+#define IDC_AUTO_LEVEL         1050
+#define IDC_AUTO_START_COUNT   1051
+#define IDC_AUTO_END_COUNT     1052
+#define IDC_AUTO_GROUP         1100
+#define IDC_TIMER_ENABLE_1     1043
+#define IDC_TIMER_ENABLE_2     1044
+#define IDC_TIMER_ENABLE_3     1045
+#define IDC_TIMER_ENABLE_4     1046
+#define IDC_TIMER_ENABLE_5     1047
+#define IDC_TIMER_ENABLE_6     1048
+#define IDC_TIMER_ACTION_1     1017
+#define IDC_TIMER_ACTION_2     1023
+#define IDC_TIMER_ACTION_3     1028
+#define IDC_TIMER_ACTION_4     1033
+#define IDC_TIMER_ACTION_5     1037
+#define IDC_TIMER_ACTION_6     1040
+#define IDC_TIMER_TARGET_1     1016
+#define IDC_TIMER_TARGET_2     1022
+#define IDC_TIMER_TARGET_3     1027
+#define IDC_TIMER_TARGET_4     1032
+#define IDC_TIMER_TARGET_5     1036
+#define IDC_TIMER_TARGET_6     1039
+#define IDC_TIMER_HOUR_1       1011
+#define IDC_TIMER_HOUR_2       1019
+#define IDC_TIMER_HOUR_3       1024
+#define IDC_TIMER_HOUR_4       1029
+#define IDC_TIMER_MINUTE_1     1084
+#define IDC_TIMER_MINUTE_2     1085
+#define IDC_TIMER_MINUTE_3     1086
+#define IDC_TIMER_MINUTE_4     1087
+#define IDC_TIMER_MINUTE_5     1088
+#define IDC_TIMER_MINUTE_6     1089
+#define IDC_LIMIT_NONE         1102
+#define IDC_LIMIT_5_MIN        1103
+#define IDC_LIMIT_20_MIN       1104
+#define IDC_LIMIT_74_MIN       1105
+
 // Skin bitmaps of the face, the sliders, the playlist keys and the About logo, drawn at build
 // time by cli/skingen from src/resources/skin. A name ending in _16 is the 16-colour picture for
 // screens of up to 8 bits per pixel; the name without it is the 256-colour one.

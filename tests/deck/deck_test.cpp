@@ -315,15 +315,19 @@ TEST_F(DeckTest, GapMarksForMiniDiscAndDat) {
     const Block track = {4, 6, 0, 0}, saved = {0, 150, 0, 0};
     struct Case {
         uint32_t playSpace;
+        int attached;               // without the device the marks are left out, the gap runs on
         std::vector<Block> writes;  // during the gap and the first tick of the next track
     } cases[] = {
-        {PLAY_SPACE_MD,  {{0, 22, 0, 0}, track}      },
-        {PLAY_SPACE_DAT, {{0, 6, 0, 0}, saved, track}},
+        {PLAY_SPACE_MD,  1, {{0, 22, 0, 0}, track}      },
+        {PLAY_SPACE_DAT, 1, {{0, 6, 0, 0}, saved, track}},
+        {PLAY_SPACE_MD,  0, {}                          },
+        {PLAY_SPACE_DAT, 0, {}                          },
     };
     for (const Case& c : cases) {
         SetUp();
         MakePlaylist(2, 5000);
         Settings().playSpace = c.playSpace;
+        World().deviceAttached = c.attached;
         PlayFrom(1, 4900);
         Tick();
         ASSERT_EQ(State(), TrackSpace);

@@ -230,10 +230,20 @@ TEST_F(DeckPlayback, CommandLineFilesPlayInOrderWithTheGapAndSkipAMissingOne) {
     size_t mark = 0;
     while (mark < writes.size() && writes[mark] != "out 1 22") ++mark;
     ASSERT_LT(mark, writes.size()) << "no MD mark";
-    bool restored = false;
-    for (size_t i = mark + 1; i < writes.size(); ++i)
-        restored |= writes[i].rfind("out 1 ", 0) == 0 && writes[i] != "out 1 22";
-    EXPECT_TRUE(restored);
+    size_t restored = mark + 1;
+    while (restored < writes.size() && (writes[restored].rfind("out 1 ", 0) != 0 || writes[restored] == "out 1 22"))
+        ++restored;
+    ASSERT_LT(restored, writes.size()) << "the track's status did not follow the mark";
+    // The list then ended: the MD mark once more, and last the saved block 0, 150, 0, 0.
+    size_t endMark = restored + 1;
+    while (endMark < writes.size() && writes[endMark] != "out 1 22") ++endMark;
+    ASSERT_LT(endMark, writes.size()) << "no MD mark at the end of the list";
+    std::vector<std::string> last;
+    for (size_t i = endMark + 1; i < writes.size(); ++i)
+        if (writes[i].rfind("out ", 0) == 0) last.push_back(writes[i]);
+    ASSERT_GE(last.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(last.end() - 4, last.end()),
+              (std::vector<std::string>{"out 0 0", "out 1 150", "out 2 0", "out 3 0"}));
 }
 
 // Repeat all goes from the last track back to the first; a second start hands its files over:

@@ -24,7 +24,7 @@ const char* const KEY = SETTINGS_KEY_PATH;
 
 // The recorder's and the timer's own values, set before a load: missing rows must leave them.
 const uint16_t OWN_LEVEL = 300, OWN_START = 3, OWN_STOP = 0;
-const TimerSlot OWN_SLOT = {21, 7, 9};
+const TimerSlot OWN_SLOT = {21, 7, 1};  // disabled: rows 5 and 6 keep it as it is
 
 uint32_t AutoValue(int which) {
     uint16_t v[3];

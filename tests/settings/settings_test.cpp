@@ -151,7 +151,10 @@ TEST_F(SettingsStore, EveryValueSurvivesARoundTrip) {
     for (uint32_t i = 0; i < 13; ++i) *numbers[i] = 1000 + i;
     SetAutoLevels(1024, 0, 3);
     TimerSlot slots[TIMER_SLOT_COUNT];
-    for (int i = 0; i < TIMER_SLOT_COUNT; ++i) slots[i] = TimerSlot{(uint16_t)(i + 7), (uint16_t)(i * 9), 8};
+    // Rows 5 and 6 are stored as minutes from now; "when opening program." keeps its value.
+    for (int i = 0; i < TIMER_SLOT_COUNT; ++i)
+        slots[i] =
+            TimerSlot{(uint16_t)(i + 7), (uint16_t)(i < TIMER_FIRST_RELATIVE_ROW ? i * 9 : TIMER_MINUTE_AT_START), 8};
     LoadTimers(slots);
     ShutDown();
 

@@ -1,0 +1,163 @@
+// Recording that starts by itself, watched from outside under Wine: auto recording splits a
+// source played track by track into one file per track, and a timer row set to "when opening
+// program." records from the launch on. Sound goes into the virtual device's input; the files in
+// the record folder are read the way a player would.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+
+#include "e2e/rig.h"
+#include "record/record_test_util.h"
+#include "resources/resource.h"
+
+namespace {
+const int RATE = 44100;
+const char DECK_CLASS[] = "Vornex_Deck_Controller";
+const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+const unsigned WM_COMMAND_MSG = 0x0111;
+const char DEVICE_STATE[] =
+    "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
+    "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
+    "reg 6 1\nreg 7 6\ninput 2 130 0 2\n";
+
+// Stereo PCM: a sine of hz (0: silence) for ms.
+void Append(std::vector<int16_t>* pcm, double hz, int ms) {
+    for (int i = 0; i < RATE * ms / 1000; ++i) {
+        int16_t v = hz ? (int16_t)(12000 * std::sin(2 * M_PI * hz * i / RATE)) : 0;
+        pcm->push_back(v);
+        pcm->push_back(v);
+    }
+}
+
+// Frequency of the left channel from its rising zero crossings over the loud frames (codec-free
+// WAVE, so no hysteresis is needed), and how many loud frames there were.
+double LoudFrequency(const std::string& audio, size_t* loudFramesOut) {
+    const int LOUD = 2000;
+    size_t frames = audio.size() / 4, loud = 0, crossings = 0, first = 0, last = 0;
+    for (size_t i = 1; i < frames; ++i) {
+        int16_t s = SampleAt(audio, 4 * i), before = SampleAt(audio, 4 * (i - 1));
+        loud += std::abs(s) > LOUD;
+        if (before < 0 && s >= 0) {
+            if (!crossings) first = i;
+            last = i;
+            ++crossings;
+        }
+    }
+    *loudFramesOut = loud;
+    return crossings > 1 ? (crossings - 1) * (double)RATE / (double)(last - first) : 0.0;
+}
+
+std::string WinPath(const std::string& unixPath) {
+    std::string p = "Z:" + unixPath;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+
+class AutoRecordE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(StartRig(&rig));
+        folder = rig.dir + "/rec";
+        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+        simFile = rig.dir + "/usb-host.txt";
+        std::ofstream(simFile) << DEVICE_STATE;
+        ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
+        Set("RecFileName", "REG_SZ", WinPath(folder) + "\\S-");
+        Set("RecordFormat", "REG_DWORD", "0");
+        // No once-a-day notice before the first recording.
+        std::time_t now = std::time(nullptr);
+        std::tm local = *std::localtime(&now);
+        Set("LastYear", "REG_DWORD", std::to_string(local.tm_year + 1900));
+        Set("LastMonth", "REG_DWORD", std::to_string(local.tm_mon + 1));
+        Set("LastDay", "REG_DWORD", std::to_string(local.tm_mday));
+    }
+    void TearDown() override { StopRig(&rig); }
+
+    void Set(const std::string& name, const std::string& type, const std::string& data) {
+        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, 60000), 0)
+            << name;
+    }
+    pid_t Start() {
+        pid_t deck = StartDeck(rig, {}, {"QD_USB_SIM=" + simFile});
+        EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+        return deck;
+    }
+    bool Command(int id) {
+        int64_t result = 0;
+        return SendWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, (uint64_t)id, 0, &result);
+    }
+    void Close(pid_t deck) {
+        ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
+        int code = -1;
+        EXPECT_TRUE(WaitExit(deck, 30000, &code));
+    }
+    std::string File(int n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "/S-%03d.WAV", n);
+        return folder + name;
+    }
+    Rig rig;
+    std::string folder, simFile;
+};
+
+TEST_F(AutoRecordE2E, TwoTonesWithSilenceBetweenBecomeTwoFiles) {
+    Set("RecAutoRecording", "REG_DWORD", "1");  // start and end by the level
+    Set("AutoLevel", "REG_DWORD", "320");       // -40 dB
+    Set("AutoStart", "REG_DWORD", "2");
+    Set("AutoStop", "REG_DWORD", "1");
+    pid_t deck = Start();
+    ASSERT_TRUE(Command(CMD_RECORD));
+    ASSERT_TRUE(Command(CMD_PLAY));  // the recorder now waits for sound
+    const double hz[2] = {600, 1500};
+    std::vector<int16_t> input;
+    Append(&input, 0, 1500);
+    Append(&input, hz[0], 2500);
+    Append(&input, 0, 2000);
+    Append(&input, hz[1], 2500);
+    Append(&input, 0, 2000);
+    ASSERT_TRUE(FeedPcm(rig, input));
+    ASSERT_TRUE(WaitForFile(File(2), 30000, 2 * RATE * 4));
+    usleep(3000 * 1000);  // the second tone and the silence that ends its file
+    ASSERT_TRUE(Command(CMD_STOP));
+    Close(deck);
+
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i + 1);
+        WaveView w = ViewWave(File(i + 1));
+        ASSERT_TRUE(w.ok);
+        size_t loud = 0;
+        EXPECT_NEAR(LoudFrequency(w.audio, &loud), hz[i], 5.0) << "each file holds its own tone";
+        EXPECT_NEAR((double)loud / RATE, 2.5, 0.3) << "the whole tone";
+        EXPECT_LE(w.audio.size(), (size_t)4 * RATE * 4) << "and little of the silence around it";
+    }
+    EXPECT_FALSE(PathExists(File(3))) << "the standby after the second tone heard nothing";
+}
+
+TEST_F(AutoRecordE2E, ARowFiveTimerWhenOpeningTheProgramRecordsFromTheLaunch) {
+    Set("RecAutoRecording", "REG_DWORD", "0");
+    Set("TimerHour4", "REG_DWORD", "0");
+    Set("TimerMinute4", "REG_DWORD", "60");  // "when opening program."
+    Set("TimerMode4", "REG_DWORD", "8");     // enabled, start capture
+    std::vector<int16_t> input;
+    Append(&input, 997, 8000);
+    pid_t deck = Start();
+    ASSERT_TRUE(FeedPcm(rig, input));
+    ASSERT_TRUE(WaitForFile(File(1), 20000, 2 * RATE * 4)) << "no recording started";
+    ASSERT_TRUE(Command(CMD_STOP));
+    Close(deck);
+
+    WaveView w = ViewWave(File(1));
+    ASSERT_TRUE(w.ok);
+    size_t loud = 0;
+    EXPECT_NEAR(LoudFrequency(w.audio, &loud), 997, 5.0);
+    std::string minute;
+    ASSERT_TRUE(ReadRegistryValue(rig, SETTINGS_KEY, "TimerMinute4", &minute));
+    EXPECT_EQ(minute, "0x3c") << "the row is kept for the next launch";
+}
+}  // namespace
