@@ -5,7 +5,6 @@
 #include "base/byte_order.h"
 #include "media/id3v1.h"
 #include "media/media_probe.h"
-#include "media/tag_editor.h"
 #include "media/titles.h"
 #include "resources/resource.h"
 #include "tools/divide.h"

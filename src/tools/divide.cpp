@@ -7,7 +7,6 @@
 #include "media/id3v1.h"
 #include "media/media_formats.h"
 #include "media/media_probe.h"
-#include "media/tag_editor.h"
 #include "media/titles.h"
 #include "resources/resource.h"
 #include "tools/mpeg_frames.h"
@@ -26,9 +25,19 @@ const char* const KIND_EXTENSIONS[] = {".wav", ".mpa", ".mp2", ".mp3", ".mpa", n
 int CopyId3Fields(const char* newPath, const char* source) {
     int container = TITLES_NONE;
     if (!GetTitleContainer(source, &container)) return 0;
-    TagRecord record;
-    LoadTagRecordAsking(source, &record);
+    // The source's record as the Tag Editor would load it, with the same questions (as text on
+    // the command line).
+    TagLoad load;
+    LoadTagRecord(source, &load);
+    if (load.titleWasCut) ToolMessage(STR_TITLE_TOO_LONG, nullptr, JOIN_NONE, MSGBOX_OK);
+    if (load.hasTrailerTitle) {
+        char choice[TITLE_CHOICE_BYTES];
+        FormatTitleChoice(&load, choice);
+        if (ToolMessage(STR_KELVARA_TITLE_FOUND, choice, JOIN_APPEND, MSGBOX_YESNO) != MSGBOX_ANSWER_YES)
+            UseTrailerTitle(&load);
+    }
     if (container != TITLES_ID3 && container != TITLES_ID3_TRAILER) return 1;
+    const TagRecord& record = load.record;
     char genre[12];
     std::snprintf(genre, sizeof genre, "%d", int(record.genre));
     const char* values[6] = {record.title, record.artist, genre, record.year, record.album, record.comment};

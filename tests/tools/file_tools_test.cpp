@@ -278,6 +278,42 @@ INSTANTIATE_TEST_SUITE_P(
                                   "ffmpeg -nostdin -v error -i IN -c:a mp2 -b:a 224k -f mp2 OUT", 1152}),
     [](const ::testing::TestParamInfo<EncoderCase>& i) { return std::string(i.param.name); });
 
+TEST_F(FileToolsTest, AnMpegPartTakesTheTitleTheUserChose) {
+    NEED_TOOLS("sox", "lame");
+    std::string src = Sh("t.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 3 sine 300 | lame --quiet -b 128 - OUT");
+    ASSERT_EQ(1, SetTitleField(src.c_str(), FIELD_TITLE, "Tag title", 0));
+    // A title trailer in front of the ID3v1 tag: one "DISP" chunk and the footer.
+    Bytes b = ReadAll(src), tag(b.end() - 128, b.end()), trailer;
+    b.resize(b.size() - 128);
+    const char name[] = "Trailer title";
+    AppendText(&trailer, "DISP");
+    AppendLe32(&trailer, sizeof name + 4);
+    AppendLe32(&trailer, 1);
+    AppendBytes(&trailer, name, sizeof name);
+    AppendLe32(&trailer, uint32_t(trailer.size()));
+    AppendText(&trailer, "MEXT");
+    b.insert(b.end(), trailer.begin(), trailer.end());
+    b.insert(b.end(), tag.begin(), tag.end());
+    WriteAll(src, b);
+    for (int answer : {MSGBOX_ANSWER_YES, MSGBOX_ANSWER_NO}) {
+        ResetMessages();
+        QueueMessageAnswer(answer);
+        char dest[TOOL_PATH_BYTES];
+        std::snprintf(dest, sizeof dest, "%s", dir.File(answer == MSGBOX_ANSWER_YES ? "yes" : "no").c_str());
+        ASSERT_EQ(1, DivideFile(dest, src.c_str(), 0, 2000));
+        EXPECT_EQ(std::vector<int>{STR_KELVARA_TITLE_FOUND}, Messages());
+        char title[TITLE_BYTES];
+        GetTitleField(dest, FIELD_TITLE, title, SOURCE_ID3_FIRST);
+        EXPECT_STREQ(answer == MSGBOX_ANSWER_YES ? "Tag title" : "Trailer title", title);
+        int container = -1;
+        GetTitleContainer(dest, &container);
+        EXPECT_EQ(TITLES_ID3, container) << "no trailer in the part";
+        // lame's Info frame describes the whole source; a part must not start with it.
+        Bytes head = Slice(ReadAll(dest), 0, 200);
+        EXPECT_EQ(head.end(), std::search(head.begin(), head.end(), std::begin("Info"), std::end("Info") - 1));
+    }
+}
+
 // ---- refusals --------------------------------------------------------------------------------
 
 TEST_F(FileToolsTest, DivideRefusesWithItsMessagesInOrder) {
