@@ -11,6 +11,10 @@
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "playback/mpeg_libraries.h"
+#include "resources/resource.h"
+#include "tools/combine.h"
+#include "tools/divide.h"
+#include "tools/tool_output.h"
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -30,6 +34,11 @@ const char USAGE[] =
     "  trailer-status FILE HEX       rewrite the channel status in an MPEG title trailer\n"
     "  reduce-trailer FILE           cut a trailer before the ID3v1 tag to its channel status\n"
     "  genres                        the genre table in list order\n"
+    "  divide FILE DEST IN_MS OUT_MS [--yes]\n"
+    "                                cut IN..OUT (milliseconds) of FILE into DEST\n"
+    "  combine FILE FILE2 DEST [--yes]\n"
+    "                                join FILE and FILE2 into DEST\n"
+    "  (--yes answers Yes when DEST exists; without it an existing DEST is kept)\n"
     "FIELD: title artist genre year album comment status, or the index 0..7\n";
 
 // Field names in index order.
@@ -118,6 +127,35 @@ int Get(const char* path, int field, int source) {
     return found ? 0 : 1;
 }
 
+// Runs divide or combine with their messages as text on stderr; the success message goes to
+// stdout.
+int Tool(int argc, char** argv) {
+    std::string cmd = argv[1];
+    int yes = std::strcmp(argv[argc - 1], "--yes") == 0;
+    int args = argc - yes;
+    SetToolTextMode(stderr, yes);
+    char destination[TOOL_PATH_BYTES] = "";
+    int ok = -1;
+    if (cmd == "divide" && args == 6) {
+        char* end1;
+        char* end2;
+        unsigned long in = std::strtoul(argv[4], &end1, 10), out = std::strtoul(argv[5], &end2, 10);
+        if (*end1 || *end2 || !*argv[4] || !*argv[5]) return 2;
+        std::snprintf(destination, sizeof destination, "%s", argv[3]);
+        ok = DivideFile(destination, argv[2], uint32_t(in), uint32_t(out));
+    } else if (cmd == "combine" && args == 5) {
+        std::snprintf(destination, sizeof destination, "%s", argv[4]);
+        ok = CombineFiles(destination, argv[2], argv[3]);
+    }
+    SetToolTextMode(nullptr, 0);
+    if (ok < 0) return 2;
+    if (!ok) return 1;
+    char text[TOOL_MESSAGE_TEXT_BYTES];
+    FormatToolMessage(STR_CREATED, destination, JOIN_SPACE, text);
+    std::printf("%s\n", text);
+    return 0;
+}
+
 // Why a write failed, as the tool prints it.
 const char* FailureName(int failure) {
     static const char* const NAMES[] = {"none",    "busy",    "cannot_open", "corrupt",
@@ -180,6 +218,8 @@ int main(int argc, char** argv) {
             rc = Result(WriteTrailerChannelStatus(path, raw, CHANNEL_STATUS_LEN));
     } else if (cmd == "reduce-trailer" && argc == 3) {
         rc = Result(ReduceTitleTrailer(path));
+    } else if (cmd == "divide" || cmd == "combine") {
+        rc = Tool(argc, argv);
     }
     if (rc == 2) std::fputs(USAGE, stderr);
     FreeMpegLibraries();

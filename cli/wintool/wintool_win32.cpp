@@ -16,6 +16,15 @@
 //   wintool fakedeck LOGFILE MS         stands in for a running deck for MS: holds the deck's
 //                                       mutex and window class, logs each hand-off as
 //                                       "dwData<TAB>cbData<TAB>text" and exits on WM_CLOSE
+//   wintool child TITLE ID              prints the handle of the shown control ID inside the
+//                                       top-level window TITLE (pages of a property sheet share
+//                                       ids; only the page in front is shown)
+//   wintool post HWND MSG WPARAM LPARAM posts a message (for one that opens a modal window)
+//   wintool sendto HWND MSG WPARAM LPARAM sends a message to a handle; prints the result
+//   wintool settext HWND TEXT           sets a control's text (UTF-8)
+//   wintool gettext HWND                prints a control's text (UTF-8)
+//   wintool click HWND                  posts the button's BN_CLICKED to its parent
+//   wintool parent HWND                 prints the handle of the window's parent
 // "-" as CLASS or TITLE means any.
 #include <windows.h>
 #include <cstdio>
@@ -182,6 +191,54 @@ int CmdCopyData(const char* cls, const char* tag, const char* text) {
     return 0;
 }
 
+struct ChildQuery {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindShownChild(HWND hwnd, LPARAM lp) {
+    ChildQuery* q = (ChildQuery*)lp;
+    if (GetDlgCtrlID(hwnd) != q->id || !IsWindowVisible(hwnd)) return TRUE;
+    q->found = hwnd;
+    return FALSE;
+}
+
+int CmdChild(const char* title, int id) {
+    for (HWND top : FindAll(nullptr, title)) {
+        ChildQuery q{id, nullptr};
+        EnumChildWindows(top, FindShownChild, (LPARAM)&q);
+        if (q.found) {
+            std::printf("%llx\n", (unsigned long long)(uintptr_t)q.found);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+HWND HandleArg(const char* text) { return (HWND)(uintptr_t)std::strtoull(text, nullptr, 16); }
+
+int CmdSetText(HWND w, const char* utf8) {
+    wchar_t wide[1024] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 1024);
+    DWORD_PTR result = 0;
+    return IsWindow(w) && SendMessageTimeoutW(w, WM_SETTEXT, 0, (LPARAM)wide, SMTO_NORMAL, 20000, &result) ? 0 : 1;
+}
+
+int CmdGetText(HWND w) {
+    wchar_t wide[1024] = L"";
+    DWORD_PTR result = 0;
+    if (!IsWindow(w) || !SendMessageTimeoutW(w, WM_GETTEXT, 1024, (LPARAM)wide, SMTO_NORMAL, 20000, &result)) return 1;
+    char utf8[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+    std::printf("%s\n", Escape(utf8).c_str());
+    return 0;
+}
+
+int CmdClick(HWND w) {
+    if (!IsWindow(w)) return 1;
+    return PostMessageA(GetParent(w), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(w), BN_CLICKED), (LPARAM)w) ? 0 : 1;
+}
+
 struct FakeDeck {
     FILE* log;
 };
@@ -264,6 +321,30 @@ int main(int argc, char** argv) {
                                  (LPARAM)std::strtoll(argv[5], nullptr, 0), SMTO_NORMAL, 20000, &result))
             return 1;
         std::printf("%lld\n", (long long)(LONG_PTR)result);
+        return 0;
+    }
+    if (argc >= 4 && !std::strcmp(argv[1], "child")) return CmdChild(argv[2], std::atoi(argv[3]));
+    if (argc >= 6 && !std::strcmp(argv[1], "post"))
+        return PostMessageA(HandleArg(argv[2]), (UINT)std::strtoul(argv[3], nullptr, 0),
+                            (WPARAM)std::strtoull(argv[4], nullptr, 0), (LPARAM)std::strtoll(argv[5], nullptr, 0))
+                   ? 0
+                   : 1;
+    if (argc >= 6 && !std::strcmp(argv[1], "sendto")) {
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutA(HandleArg(argv[2]), (UINT)std::strtoul(argv[3], nullptr, 0),
+                                 (WPARAM)std::strtoull(argv[4], nullptr, 0), (LPARAM)std::strtoll(argv[5], nullptr, 0),
+                                 SMTO_NORMAL, 20000, &result))
+            return 1;
+        std::printf("%lld\n", (long long)(LONG_PTR)result);
+        return 0;
+    }
+    if (argc >= 4 && !std::strcmp(argv[1], "settext")) return CmdSetText(HandleArg(argv[2]), argv[3]);
+    if (argc >= 3 && !std::strcmp(argv[1], "gettext")) return CmdGetText(HandleArg(argv[2]));
+    if (argc >= 3 && !std::strcmp(argv[1], "click")) return CmdClick(HandleArg(argv[2]));
+    if (argc >= 3 && !std::strcmp(argv[1], "parent")) {
+        HWND parent = GetParent(HandleArg(argv[2]));
+        if (!parent) return 1;
+        std::printf("%llx\n", (unsigned long long)(uintptr_t)parent);
         return 0;
     }
     if (argc >= 5 && !std::strcmp(argv[1], "copydata")) return CmdCopyData(argv[2], argv[3], argv[4]);

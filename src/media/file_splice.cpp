@@ -62,21 +62,6 @@ int SpliceInPlace(const MediaFile* f, const Splice* s, uint64_t oldSize) {
     return Fail(WRITE_FAILED_IO);
 }
 
-// A free name beside path for the copy; empty when none could be made.
-std::string CreateBeside(const char* path, MediaFile* tempOut) {
-    const char* name = FileNameOf(path);
-    std::string folder(path, size_t(name - path));
-    for (int i = 0; i < TEMP_NAME_TRIES; i++) {
-        char leaf[32];
-        std::snprintf(leaf, sizeof leaf, "~qdtitle%02d.tmp", i);
-        std::string temp = folder + leaf;
-        if (temp.size() >= PATH_LIMIT) return "";
-        if (CreateMediaFile(temp.c_str(), tempOut)) return temp;
-        if (!PathFound(temp.c_str())) return "";  // creation fails for another reason
-    }
-    return "";
-}
-
 // Copies [from, to) of src to dst at *at.
 int CopyRange(const MediaFile* src, uint64_t from, uint64_t to, const MediaFile* dst, uint64_t* at) {
     if (from >= to) return 1;
@@ -103,13 +88,13 @@ int SpliceBeside(const char* path, MediaFile* file, const Splice* s, uint64_t ol
     uint64_t newSize = NewSize(s, oldSize), free = 0;
     if (MediaFreeSpace(path, &free) && free < newSize + SPLICE_SPACE_MARGIN_BYTES) return Fail(WRITE_FAILED_NO_ROOM);
     MediaFileGuard temp;
-    std::string tempPath = CreateBeside(path, &temp.file);
-    if (tempPath.empty()) return Fail(WRITE_FAILED_IO);
+    char tempPath[PATH_LIMIT];
+    if (!CreateFileBeside(path, &temp.file, tempPath)) return Fail(WRITE_FAILED_IO);
     int ok = WriteCopy(file, s, oldSize, &temp.file);
     CloseMediaFile(&temp.file);
     CloseMediaFile(file);  // a file still open cannot be replaced
-    if (ok && ReplaceMediaFile(tempPath.c_str(), path)) return 1;
-    DeleteMediaFile(tempPath.c_str());
+    if (ok && ReplaceMediaFile(tempPath, path)) return 1;
+    DeleteMediaFile(tempPath);
     return Fail(WRITE_FAILED_IO);
 }
 
@@ -117,6 +102,25 @@ int SpliceBeside(const char* path, MediaFile* file, const Splice* s, uint64_t ol
 
 int LastTitleWriteFailure() { return g_lastFailure; }
 void SetTitleWriteFailure(int failure) { g_lastFailure = failure; }
+
+int CreateFileBeside(const char* path, MediaFile* tempOut, char* tempPathOut) {
+    tempOut->handle = -1;
+    tempPathOut[0] = 0;
+    const char* name = FileNameOf(path);
+    std::string folder(path, size_t(name - path));
+    for (int i = 0; i < TEMP_NAME_TRIES; i++) {
+        char leaf[32];
+        std::snprintf(leaf, sizeof leaf, "~qdtitle%02d.tmp", i);
+        std::string temp = folder + leaf;
+        if (temp.size() >= PATH_LIMIT) return 0;
+        if (CreateMediaFile(temp.c_str(), tempOut)) {
+            std::memcpy(tempPathOut, temp.c_str(), temp.size() + 1);
+            return 1;
+        }
+        if (!PathFound(temp.c_str())) return 0;  // creation fails for another reason
+    }
+    return 0;
+}
 
 int ApplySplice(const char* path, MediaFile* file, const Splice* s) {
     uint64_t oldSize = MediaFileSize(file);

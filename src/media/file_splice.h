@@ -21,6 +21,11 @@ enum TitleWriteFailure {
 int LastTitleWriteFailure();
 void SetTitleWriteFailure(int failure);
 
+// Creates a new, empty file under a free temporary name ("~qdtitleNN.tmp") in the folder of
+// path, for a file that is built beside the one it replaces or becomes; tempPathOut holds 260
+// bytes. 1 when created; 0 with tempOut closed and tempPathOut empty.
+int CreateFileBeside(const char* path, MediaFile* tempOut, char* tempPathOut);
+
 struct Splice {
     uint64_t cutStart, cutEnd;  // bytes of the old file replaced by `insert`
     const uint8_t* insert;

@@ -296,3 +296,43 @@
 #define IDB_LOGO_STEP_1          186
 #define IDB_METER_MARKS_16       208
 #define IDB_METER_MARKS          209
+
+// File tools: the Edit sheet's pages (Tag Editor, Divide, Combine), their controls and the
+// bitmaps of their buttons.
+#define IDD_TAG_EDITOR          197
+#define IDD_DIVIDE              198
+#define IDD_COMBINE             199
+#define IDB_BROWSE              203
+#define IDB_PREVIEW_PLAY        204
+#define IDB_SAVE_BROWSE         205
+#define IDB_PREVIEW_STOP        206
+#define IDC_TAG_TITLE           1055
+#define IDC_TAG_ARTIST          1057
+#define IDC_TAG_ALBUM           1058
+#define IDC_TAG_YEAR            1060
+#define IDC_TAG_GENRE           1061
+#define IDC_TAG_COMMENT         1062
+#define IDC_TAG_FORMAT          1063
+#define IDC_SOURCE_BROWSE       1064
+#define IDC_SOURCE_NAME         1065
+#define IDC_FILE1_BROWSE        1066
+#define IDC_FILE1_NAME          1067
+#define IDC_FILE2_NAME          1068
+#define IDC_FILE2_BROWSE        1069
+#define IDC_DEST_NAME           1070
+#define IDC_DEST_BROWSE         1071
+#define IDC_RUN_TOOL            1072
+#define IDC_PREVIEW_PLAY        1073
+#define IDC_PREVIEW_STOP        1074
+#define IDC_POSITION_BAR        1075
+#define IDC_POSITION_TIME       1076
+#define IDC_SET_IN              1077
+#define IDC_IN_TIME             1078
+#define IDC_SET_OUT             1079
+#define IDC_OUT_TIME            1080
+#define IDC_CUT_LENGTH          1083
+#define IDC_FILE1_FORMAT        1095
+#define IDC_FILE2_FORMAT        1096
+#define IDC_IN_SPIN             1097
+#define IDC_OUT_SPIN            1098
+#define IDC_TAG_APPLY           1106

@@ -64,6 +64,10 @@ const Expected PICTURES[] = {
     PICTURE(IDB_LOGO_STEP_5, 8, 8, 4, 0, 0),
     PICTURE(IDB_LOGO_STEP_6, 8, 8, 4, 0, 0),
     PAIR(IDB_METER_MARKS, 12, 3, 0, 0),
+    PICTURE(IDB_BROWSE, 16, 14, 8, 0, 0),
+    PICTURE(IDB_SAVE_BROWSE, 16, 14, 8, 0, 0),
+    PICTURE(IDB_PREVIEW_PLAY, 16, 14, 8, 0, 0),
+    PICTURE(IDB_PREVIEW_STOP, 16, 14, 8, 0, 0),
 };
 
 // A palette bitmap read back: size, depth and each pixel's colour (0xRRGGBB, row 0 at the top).

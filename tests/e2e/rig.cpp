@@ -304,6 +304,23 @@ bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uin
     return true;
 }
 
+int RunWintool(const Rig& rig, const std::vector<std::string>& args, std::string* outputOut, int timeoutMs) {
+    return Wintool(rig, args, outputOut, timeoutMs);
+}
+
+std::string WaitForControl(const Rig& rig, const std::string& title, int id, int timeoutMs) {
+    auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        std::string out;
+        if (Wintool(rig, {"child", title, std::to_string(id)}, &out) == 0) {
+            while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+            return out;
+        }
+        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(timeoutMs)) return "";
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+}
+
 std::vector<MessageBoxInfo> ListMessageBoxes(const Rig& rig) {
     std::vector<MessageBoxInfo> boxes;
     std::string out;

@@ -81,6 +81,13 @@ int IsWindowIconic(const Rig& rig, const std::string& cls);
 bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam,
                        int64_t* resultOut);
 
+// Runs wintool with the arguments (bounded); its exit code, the output in outputOut.
+int RunWintool(const Rig& rig, const std::vector<std::string>& args, std::string* outputOut = nullptr,
+               int timeoutMs = 20000);
+// The shown control `id` inside the top-level window titled `title` (a dialog or property
+// sheet); its hex handle, or empty when none shows within timeoutMs.
+std::string WaitForControl(const Rig& rig, const std::string& title, int id, int timeoutMs);
+
 struct MessageBoxInfo {
     std::string hwnd;  // hex handle
     std::string caption;

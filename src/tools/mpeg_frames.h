@@ -1,0 +1,57 @@
+// Frame positions in MPEG audio files for the divide and combine tools: the stream description
+// from the player library's information call, byte positions for times, and the header search
+// that puts every cut on a frame boundary.
+#pragma once
+#include <cstdint>
+#include "media/media_file.h"
+
+// What the tools need of an MPEG audio file.
+struct MpegStreamInfo {
+    uint32_t sampleRate;   // Hz
+    uint32_t bitRate;      // kbit/s (the average for a variable rate)
+    uint32_t layer;        // 1..3
+    uint32_t versionBit;   // the header's ID bit (1 = MPEG-1)
+    uint32_t layerCode;    // the layer bits as coded (3 = layer I ... 1 = layer III)
+    uint64_t audioStart;   // first byte of the first frame (a VBR header frame included)
+    uint64_t streamBytes;  // bytes of the audio stream from audioStart (tags not counted)
+    int vbrHeader;         // the first frame is a Xing/Info/VBRI header frame, not audio
+    int id3v2;             // an ID3v2 tag stands in front of the stream
+};
+
+enum {
+    SAMPLES_PER_FRAME_LAYER1 = 384,
+    SAMPLES_PER_FRAME = 1152,    // layers 2 and 3
+    MPEG_SYNC_OFFSET_COUNT = 5,  // SeekFirstMpegSync looks at 0, 128, 256, 384 and 512
+    MPEG_SYNC_OFFSET_STEP = 128,
+};
+
+// Fills info from the player library's information call; 1 when the file is an MPEG audio
+// stream with a sampling rate and a bit rate (without them no position can be computed).
+int GetMpegStreamInfo(const char* path, MpegStreamInfo* infoOut);
+
+// Byte position for a time, from the nominal bit rate: whole frames of samples before ms, their
+// bytes rounded to the nearest byte (a multiple of 4 for layer 1), then 4 bytes back so the
+// header search starts just before the frame (unless at 0 or past the stream).
+uint64_t MpegBytePosition(const MpegStreamInfo* info, uint32_t ms);
+
+// Frame length F in bytes: samples per frame / rate x bit rate x 125, to the nearest byte; 0
+// when the rate is 0.
+uint32_t MpegFrameLength(const MpegStreamInfo* info);
+
+// Searches forward from *position for a frame header of the stream (sync, version bit and
+// layer as the stream's, a valid bit rate and the stream's sampling rate, and the next frame's
+// header where the stream goes on). 1 with *position at the header's first byte; 0 with
+// *position unchanged when none is found before the end of the file.
+int FindMpegFrame(const char* path, uint64_t* position, const MpegStreamInfo* info);
+// The same on an open file; frameBytesOut (optional) gets the found frame's own length, its
+// padding byte included.
+int FindMpegFrameIn(const MediaFile* file, uint64_t* position, const MpegStreamInfo* info,
+                    uint32_t* frameBytesOut = nullptr);
+
+// The first of the offsets 0, 128, 256, 384, 512 that holds a frame sync; 1 and *offsetOut when
+// found, else 0.
+int SeekFirstMpegSync(const MediaFile* file, uint64_t* offsetOut);
+
+// Where the audio after a VBR header frame starts: the next frame header behind the one at
+// audioStart; audioStart when the stream has no header frame or none follows it.
+uint64_t FirstAudioFrame(const MediaFile* file, const MpegStreamInfo* info);

@@ -1,0 +1,493 @@
+// Divide and combine on real files: the cut and joined bytes, what decoders make of the results,
+// the refusals with their messages, and that a failing write at any point leaves nothing under
+// the new name and the sources as they were.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include "base/message_box.h"
+#include "media/media_file_fault.h"
+#include "media/media_probe.h"
+#include "media/titles.h"
+#include "media_test_util.h"
+#include "playback/mpeg_libraries.h"
+#include "resources/resource.h"
+#include "tool_skip.h"
+#include "tools/combine.h"
+#include "tools/divide.h"
+#include "tools/mpeg_frames.h"
+#include "tools/tool_output.h"
+
+namespace {
+
+bool HaveTool(const char* name) { return Shell(std::string("command -v ") + name); }
+
+#define NEED_TOOLS(...)                 \
+    for (const char* t : {__VA_ARGS__}) \
+        if (!HaveTool(t)) SKIP_UNLESS_CI(std::string(t) + " is missing")
+
+// A PCM WAVE file: 16-bit stereo at 44.1 kHz unless told, each sample its own index (so any
+// shifted cut shows), optionally followed by a "DISP" title chunk.
+Bytes MakeWave(uint32_t dataBytes, uint16_t channels = 2, uint16_t bits = 16, const char* title = nullptr) {
+    uint32_t rate = 44100, block = channels * bits / 8;
+    Bytes b;
+    AppendText(&b, "RIFF");
+    AppendLe32(&b, 0);
+    AppendText(&b, "WAVEfmt ");
+    AppendLe32(&b, 16);
+    uint8_t fmt[16] = {1, 0, uint8_t(channels), 0};
+    for (int i = 0; i < 4; i++) fmt[4 + i] = uint8_t(rate >> (8 * i)), fmt[8 + i] = uint8_t((rate * block) >> (8 * i));
+    fmt[12] = uint8_t(block), fmt[14] = uint8_t(bits);
+    AppendBytes(&b, fmt, 16);
+    AppendText(&b, "data");
+    AppendLe32(&b, dataBytes);
+    for (uint32_t i = 0; i < dataBytes; i++) b.push_back(uint8_t(i * 7 + (i >> 8)));
+    if (dataBytes & 1) b.push_back(0);
+    if (title) {
+        uint32_t n = uint32_t(std::strlen(title)) + 1;
+        AppendText(&b, "DISP");
+        AppendLe32(&b, n + 4);
+        AppendLe32(&b, 1);
+        AppendBytes(&b, title, n);
+        if (n & 1) b.push_back(0);
+    }
+    uint32_t riff = uint32_t(b.size() - 8);
+    std::memcpy(&b[4], &riff, 4);
+    return b;
+}
+
+Bytes Slice(const Bytes& b, size_t from, size_t to) { return Bytes(b.begin() + from, b.begin() + to); }
+
+// Samples per channel a decoder gets out of a file, and whatever it complained about.
+struct Decoded {
+    size_t samples;
+    std::string messages;
+};
+Decoded DecodeFfmpeg(const std::string& path, int channels) {
+    std::string err = path + ".ffmpeg.err";
+    Bytes pcm = Bytes();
+    std::string raw = path + ".ffmpeg.raw";
+    std::system(("ffmpeg -nostdin -v error -y -i '" + path + "' -f s16le -ac " + std::to_string(channels) + " '" + raw +
+                 "' 2>'" + err + "'")
+                    .c_str());
+    pcm = ReadAll(raw);
+    Bytes e = ReadAll(err);
+    return {pcm.size() / (2 * channels), std::string(e.begin(), e.end())};
+}
+Decoded DecodeMpg123(const std::string& path, int channels) {
+    std::string err = path + ".mpg123.err", raw = path + ".mpg123.raw";
+    std::system(("mpg123 -q --no-gapless -s '" + path + "' >'" + raw + "' 2>'" + err + "'").c_str());
+    Bytes pcm = ReadAll(raw), e = ReadAll(err);
+    return {pcm.size() / (2 * channels), std::string(e.begin(), e.end())};
+}
+
+class FileToolsTest : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    void SetUp() override {
+        LoadMpegLibraries();
+        ResetMessages();
+        SetMediaFileFault(MEDIA_FAULT_NONE, 0);
+        SetToolTextMode(nullptr, 0);
+    }
+    void TearDown() override {
+        SetMediaFileFault(MEDIA_FAULT_NONE, 0);
+        FreeMpegLibraries();
+    }
+    std::vector<int> Messages() const {
+        std::vector<int> ids;
+        for (int i = 0; i < RecordedMessageCount(); i++) ids.push_back(RecordedMessageAt(i)->stringId);
+        return ids;
+    }
+    std::string Make(const std::string& name, const Bytes& bytes) {
+        WriteAll(dir.File(name), bytes);
+        return dir.File(name);
+    }
+    std::string Sh(const std::string& name, const std::string& command) {
+        std::string path = dir.File(name);
+        std::string cmd = std::regex_replace(command, std::regex("OUT"), "'" + path + "'");
+        EXPECT_TRUE(Shell(cmd)) << cmd;
+        return path;
+    }
+    // Names in the scratch folder (temporary files of a failed write would show here).
+    std::vector<std::string> Listing() const {
+        std::vector<std::string> names;
+        for (auto& e : std::filesystem::directory_iterator(dir.path)) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+// ---- WAVE ------------------------------------------------------------------------------------
+
+TEST_F(FileToolsTest, WaveDivideCutsWholeBlocksAndKeepsTheTitleChunks) {
+    Bytes src = MakeWave(44100 * 4 * 5, 2, 16, "Evening");  // 5 s
+    std::string path = Make("src.wav", src);
+    const size_t DATA = 44;
+    size_t trailing = src.size() - DATA - 44100 * 4 * 5;
+    struct Case {
+        uint32_t in, out;
+        size_t start, length;
+    };
+    const Case cases[] = {
+        {1000, 3500, 176400, 441000}, // A = 176,400, B = 4
+        {1001, 3500, 176576, 440820}, // 176,576.4 down to whole blocks; the length 440,823.6 too
+        {2000, 2001, 352800, 176   }, // 176.4 bytes: 44 blocks
+        {0,    1,    0,      176   },
+    };
+    for (const Case& c : cases) {
+        char dest[TOOL_PATH_BYTES];
+        std::snprintf(dest, sizeof dest, "%s", dir.File("cut.mp3").c_str());  // the kind's extension wins
+        ASSERT_EQ(1, DivideFile(dest, path.c_str(), c.in, c.out)) << c.in;
+        EXPECT_EQ(dir.File("cut.wav"), dest);
+        Bytes out = ReadAll(dest);
+        ASSERT_EQ(DATA + c.length + trailing, out.size()) << c.in;
+        EXPECT_EQ(Slice(src, 0, 4), Slice(out, 0, 4));
+        EXPECT_EQ(Slice(src, 8, 40), Slice(out, 8, 40));
+        EXPECT_EQ(4 + 24 + 8 + c.length + trailing, Le32At(out, 4));
+        EXPECT_EQ(c.length, Le32At(out, 40));
+        EXPECT_EQ(Slice(src, DATA + c.start, DATA + c.start + c.length), Slice(out, DATA, DATA + c.length));
+        EXPECT_EQ(Slice(src, src.size() - trailing, src.size()), Slice(out, out.size() - trailing, out.size()));
+        char title[TITLE_BYTES];
+        EXPECT_EQ(1, GetTitleField(dest, FIELD_TITLE, title, SOURCE_ID3_FIRST));
+        EXPECT_STREQ("Evening", title);
+        std::filesystem::remove(dest);
+    }
+    EXPECT_EQ(0, RecordedMessageCount());
+}
+
+TEST_F(FileToolsTest, WaveCombineJoinsTheSoundIntoOneDataChunk) {
+    Bytes a = MakeWave(1000000, 2, 16, "First"), b = MakeWave(500000, 2, 16, "Second");
+    std::string pa = Make("a.wav", a), pb = Make("b.wav", b);
+    char dest[TOOL_PATH_BYTES];
+    std::snprintf(dest, sizeof dest, "%s", dir.File("join").c_str());
+    ASSERT_EQ(1, CombineFiles(dest, pa.c_str(), pb.c_str()));
+    EXPECT_EQ(dir.File("join.wav"), dest);
+    Bytes out = ReadAll(dest);
+    size_t trailing = a.size() - 44 - 1000000;
+    ASSERT_EQ(44 + 1500000 + trailing, out.size());
+    EXPECT_EQ(1500000u, Le32At(out, 40));
+    EXPECT_EQ(20 + 16 + 1500000 + trailing, Le32At(out, 4));
+    EXPECT_EQ(Slice(a, 44, 44 + 1000000), Slice(out, 44, 44 + 1000000));
+    EXPECT_EQ(Slice(b, 44, 44 + 500000), Slice(out, 44 + 1000000, 44 + 1500000));
+    char title[TITLE_BYTES];
+    GetTitleField(dest, FIELD_TITLE, title, SOURCE_ID3_FIRST);
+    EXPECT_STREQ("First", title);  // the first file's titles go with the join
+}
+
+TEST_F(FileToolsTest, WaveFilesOfOtherProgramsDivideAndDecodeCleanly) {
+    NEED_TOOLS("sox", "ffmpeg");
+    // ffmpeg puts a "LIST" chunk between "fmt " and "data"; sox writes 24-bit as extensible.
+    std::string a = Sh("ff.wav", "ffmpeg -nostdin -v error -f lavfi -i sine=f=440:d=4 -ac 2 OUT");
+    std::string b = Sh("sx.wav", "sox -n -r 48000 -b 24 -c 2 OUT synth 4 sine 300");
+    for (const std::string& src : {a, b}) {
+        char dest[TOOL_PATH_BYTES];
+        std::snprintf(dest, sizeof dest, "%s.cut.wav", src.c_str());
+        ASSERT_EQ(1, DivideFile(dest, src.c_str(), 500, 2500)) << src;
+        MediaInfo info{};
+        ASSERT_EQ(1, GetMediaInfo(dest, &info));
+        Decoded d = DecodeFfmpeg(dest, 2);
+        EXPECT_EQ("", d.messages) << src;
+        EXPECT_EQ(info.sampleRate * 2, d.samples) << src;
+    }
+}
+
+// ---- MPEG ------------------------------------------------------------------------------------
+
+TEST_F(FileToolsTest, LayerTwoDivideStartsAtTheFirstHeaderFromTheComputedByte) {
+    NEED_TOOLS("sox", "twolame");
+    std::string src = Sh(
+        "l2.mp2",
+        "sox -V1 -n -r 44100 -c 2 -b 16 OUT.wav synth 6 sine 440 && twolame --quiet -b 128 OUT.wav OUT && rm OUT.wav");
+    MpegStreamInfo info;
+    ASSERT_EQ(1, GetMpegStreamInfo(src.c_str(), &info));
+    // 44,100 samples, 38 frames, 43,776 samples, byte 15,882, four back.
+    EXPECT_EQ(15878u, MpegBytePosition(&info, 1000));
+    EXPECT_EQ(418u, MpegFrameLength(&info));
+    Bytes s = ReadAll(src);
+    size_t expectStart = 15878;
+    while (!(s[expectStart] == 0xFF && (s[expectStart + 1] & 0xF0) == 0xF0)) expectStart++;
+    uint64_t found = 15878;
+    ASSERT_EQ(1, FindMpegFrame(src.c_str(), &found, &info));
+    EXPECT_EQ(expectStart, found);
+
+    char dest[TOOL_PATH_BYTES];
+    std::snprintf(dest, sizeof dest, "%s", dir.File("part.wav").c_str());
+    ASSERT_EQ(1, DivideFile(dest, src.c_str(), 1000, 4000));
+    EXPECT_EQ(dir.File("part.mp2"), dest);
+    Bytes out = ReadAll(dest);
+    ASSERT_GT(out.size(), 1000u);
+    EXPECT_EQ(Slice(s, expectStart, expectStart + out.size()), out);  // no tag on the source, none added
+}
+
+// Files of each encoder, divided and joined: what ffmpeg and mpg123 decode, and the length.
+struct EncoderCase {
+    const char* name;
+    const char* tool;
+    const char* command;  // makes OUT from the WAVE file IN
+    int samplesPerFrame;
+};
+class MpegToolsTest : public FileToolsTest, public ::testing::WithParamInterface<EncoderCase> {};
+
+TEST_P(MpegToolsTest, DivideAndCombineDecodeCleanlyToTheWantedLength) {
+    const EncoderCase& c = GetParam();
+    NEED_TOOLS("sox", c.tool, "ffmpeg", "mpg123");
+    auto make = [&](const std::string& name, int seconds, int freq) {
+        std::string in = dir.File(name + ".src.wav");
+        Shell("sox -V1 -n -r 44100 -c 2 -b 16 '" + in + "' synth " + std::to_string(seconds) + " sine " +
+              std::to_string(freq));
+        std::string path = Sh(name, std::regex_replace(c.command, std::regex("IN"), "'" + in + "'"));
+        std::filesystem::remove(in);
+        return path;
+    };
+    std::string a = make("a.mpx", 8, 440), b = make("b.mpx", 5, 660);
+    ASSERT_EQ(1, SetTitleField(a.c_str(), FIELD_ARTIST, "Ana", 0));  // file 1's tag goes with the results
+    size_t frame = size_t(c.samplesPerFrame);
+    // The sources' frames as decoded without gapless trimming: the join keeps every frame.
+    size_t lengthA = DecodeMpg123(a, 2).samples, lengthB = DecodeMpg123(b, 2).samples;
+
+    char cut[TOOL_PATH_BYTES], join[TOOL_PATH_BYTES];
+    std::snprintf(cut, sizeof cut, "%s", dir.File("cut").c_str());
+    std::snprintf(join, sizeof join, "%s", dir.File("join").c_str());
+    ASSERT_EQ(1, DivideFile(cut, a.c_str(), 1500, 6250));
+    ASSERT_EQ(1, CombineFiles(join, a.c_str(), b.c_str()));
+    const size_t wantCut = (6250 - 1500) * 441 / 10;
+    for (const char* path : {cut, join}) {
+        size_t want = path == cut ? wantCut : lengthA + lengthB;
+        Decoded f = DecodeFfmpeg(path, 2), m = DecodeMpg123(path, 2);
+        EXPECT_EQ("", f.messages) << c.name << " " << path;
+        EXPECT_EQ("", m.messages) << c.name << " " << path;
+        // Encoder delay and padding stay in the frames, so a frame and a half either way.
+        EXPECT_NEAR(double(want), double(f.samples), 1.5 * frame) << c.name << " " << path;
+        EXPECT_NEAR(double(want), double(m.samples), 1.5 * frame) << c.name << " " << path;
+        char artist[ARTIST_BYTES];
+        GetTitleField(path, FIELD_ARTIST, artist, SOURCE_ID3_FIRST);
+        EXPECT_STREQ("Ana", artist) << path;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encoders, MpegToolsTest,
+    ::testing::Values(EncoderCase{"lame", "lame", "lame --quiet -b 128 IN OUT", 1152},
+                      EncoderCase{"twolame", "twolame", "twolame --quiet -b 192 IN OUT", 1152},
+                      EncoderCase{"ffmpeg_mp3", "ffmpeg",
+                                  "ffmpeg -nostdin -v error -i IN -c:a libmp3lame -b:a 160k -f mp3 OUT", 1152},
+                      EncoderCase{"ffmpeg_mp2", "ffmpeg",
+                                  "ffmpeg -nostdin -v error -i IN -c:a mp2 -b:a 224k -f mp2 OUT", 1152}),
+    [](const ::testing::TestParamInfo<EncoderCase>& i) { return std::string(i.param.name); });
+
+TEST_F(FileToolsTest, AnMpegPartTakesTheTitleTheUserChose) {
+    NEED_TOOLS("sox", "lame");
+    std::string src = Sh("t.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 3 sine 300 | lame --quiet -b 128 - OUT");
+    ASSERT_EQ(1, SetTitleField(src.c_str(), FIELD_TITLE, "Tag title", 0));
+    // A title trailer in front of the ID3v1 tag: one "DISP" chunk and the footer.
+    Bytes b = ReadAll(src), tag(b.end() - 128, b.end()), trailer;
+    b.resize(b.size() - 128);
+    const char name[] = "Trailer title";
+    AppendText(&trailer, "DISP");
+    AppendLe32(&trailer, sizeof name + 4);
+    AppendLe32(&trailer, 1);
+    AppendBytes(&trailer, name, sizeof name);
+    AppendLe32(&trailer, uint32_t(trailer.size()));
+    AppendText(&trailer, "MEXT");
+    b.insert(b.end(), trailer.begin(), trailer.end());
+    b.insert(b.end(), tag.begin(), tag.end());
+    WriteAll(src, b);
+    for (int answer : {MSGBOX_ANSWER_YES, MSGBOX_ANSWER_NO}) {
+        ResetMessages();
+        QueueMessageAnswer(answer);
+        char dest[TOOL_PATH_BYTES];
+        std::snprintf(dest, sizeof dest, "%s", dir.File(answer == MSGBOX_ANSWER_YES ? "yes" : "no").c_str());
+        ASSERT_EQ(1, DivideFile(dest, src.c_str(), 0, 2000));
+        EXPECT_EQ(std::vector<int>{STR_KELVARA_TITLE_FOUND}, Messages());
+        char title[TITLE_BYTES];
+        GetTitleField(dest, FIELD_TITLE, title, SOURCE_ID3_FIRST);
+        EXPECT_STREQ(answer == MSGBOX_ANSWER_YES ? "Tag title" : "Trailer title", title);
+        int container = -1;
+        GetTitleContainer(dest, &container);
+        EXPECT_EQ(TITLES_ID3, container) << "no trailer in the part";
+        // lame's Info frame describes the whole source; a part must not start with it.
+        Bytes head = Slice(ReadAll(dest), 0, 200);
+        EXPECT_EQ(head.end(), std::search(head.begin(), head.end(), std::begin("Info"), std::end("Info") - 1));
+    }
+}
+
+// ---- refusals --------------------------------------------------------------------------------
+
+TEST_F(FileToolsTest, DivideRefusesWithItsMessagesInOrder) {
+    std::string src = Make("src.wav", MakeWave(44100 * 4));
+    std::string old = Make("old.wav", MakeWave(400));
+    struct Case {
+        const char* source;
+        const char* dest;
+        uint32_t in, out;
+        std::vector<int> messages;
+    };
+    const Case cases[] = {
+        {"",            "x.wav",   0,   100, {STR_SELECT_FILE_TO_DIVIDE}},
+        {"missing.wav", "x.wav",   0,   100, {STR_NOT_FOUND}            },
+        {"src.wav",     "",        0,   100, {STR_SET_FILE_NAME}        },
+        {"src.wav",     "x.wav",   100, 100, {STR_BAD_FILE_SIZE}        },
+        {"src.wav",     "x.wav",   200, 100, {STR_BAD_FILE_SIZE}        },
+        {"src.wav",     "SRC.mp3", 0,   100, {STR_DIVIDE_SAME_NAME}     }, // same once ".wav"
+        {"src.wav",     "old.wav", 0,   100, {STR_FILE_EXISTS}          }, // answered No
+    };
+    for (const Case& c : cases) {
+        ResetMessages();
+        QueueMessageAnswer(MSGBOX_ANSWER_NO);
+        std::string s = c.source[0] ? dir.File(c.source) : "";
+        char dest[TOOL_PATH_BYTES] = "";
+        if (c.dest[0]) std::snprintf(dest, sizeof dest, "%s", dir.File(c.dest).c_str());
+        // The sameness check ignores case, so compare against the source as typed.
+        if (std::string(c.dest) == "SRC.mp3") std::snprintf(dest, sizeof dest, "%s/SRC.mp3", dir.path.c_str());
+        EXPECT_EQ(0, DivideFile(dest, s.c_str(), c.in, c.out)) << c.source << " " << c.dest;
+        EXPECT_EQ(c.messages, Messages()) << c.source << " " << c.dest;
+    }
+    EXPECT_EQ(MakeWave(400), ReadAll(old));  // "No" keeps the old file
+    EXPECT_EQ((std::vector<std::string>{"old.wav", "src.wav"}), Listing());
+}
+
+TEST_F(FileToolsTest, CombineRefusesIncompatiblePairsBeforeWriting) {
+    NEED_TOOLS("sox", "lame");
+    std::string s16 = Make("s16.wav", MakeWave(4000, 2, 16)), s8 = Make("s8.wav", MakeWave(4000, 2, 8));
+    std::string mono = Make("mono.wav", MakeWave(4000, 1, 16));
+    std::string m128 = Sh("m128.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 1 sine 300 | lame --quiet -b 128 - OUT");
+    std::string m192 = Sh("m192.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 1 sine 300 | lame --quiet -b 192 - OUT");
+    std::string m48 = Sh("m48.mp3", "sox -V1 -n -r 48000 -c 2 -t wav - synth 1 sine 300 | lame --quiet -b 128 - OUT");
+    struct Case {
+        std::string a, b, dest;
+        int message;
+    };
+    const Case cases[] = {
+        {"",   s16,  "j.wav", STR_SET_FILE_NAME_1  },
+        {s16,  "",   "j.wav", STR_SET_FILE_NAME_2  },
+        {s16,  s8,   "",      STR_SET_FILE_NAME    },
+        {s16,  m128, "j.wav", STR_COMBINE_FORMAT   },
+        {s16,  mono, "j.wav", STR_COMBINE_CHANNELS },
+        {s16,  s8,   "j.wav", STR_COMBINE_BITS     },
+        {m128, m192, "j.mp3", STR_COMBINE_BITRATE  },
+        {m128, m48,  "j.mp3", STR_COMBINE_FREQUENCY},
+        {m128, m128, "m128",  STR_COMBINE_SAME_NAME}, // the second file as destination, extension added
+    };
+    auto before = Listing();
+    for (const Case& c : cases) {
+        ResetMessages();
+        char dest[TOOL_PATH_BYTES] = "";
+        if (!c.dest.empty()) std::snprintf(dest, sizeof dest, "%s", dir.File(c.dest).c_str());
+        EXPECT_EQ(0, CombineFiles(dest, c.a.c_str(), c.b.c_str())) << c.message;
+        EXPECT_EQ(std::vector<int>{c.message}, Messages()) << c.message;
+    }
+    EXPECT_EQ(before, Listing());
+}
+
+TEST_F(FileToolsTest, MpegJoinRefusesASecondFileWithoutAnEarlySync) {
+    NEED_TOOLS("sox", "twolame");
+    std::string a = Sh(
+        "a.mp2",
+        "sox -V1 -n -r 44100 -c 2 -b 16 OUT.wav synth 1 sine 300 && twolame --quiet -b 128 OUT.wav OUT && rm OUT.wav");
+    Bytes late(600, 0);
+    Bytes body = ReadAll(a);
+    late.insert(late.end(), body.begin(), body.end());
+    std::string b = Make("late.mp2", late);
+    char dest[TOOL_PATH_BYTES];
+    std::snprintf(dest, sizeof dest, "%s", dir.File("j.mp2").c_str());
+    MediaInfo info{};
+    if (GetMediaInfo(b.c_str(), &info)) {  // the library finds the stream; the join must not
+        EXPECT_EQ(0, CombineFiles(dest, a.c_str(), b.c_str()));
+        EXPECT_EQ(std::vector<int>{STR_ERROR}, Messages());
+    }
+    EXPECT_FALSE(std::filesystem::exists(dest));
+}
+
+// ---- failures while writing ------------------------------------------------------------------
+
+TEST_F(FileToolsTest, AWriteFailingAtAnyPointLeavesNothingAndTheSourcesUntouched) {
+    NEED_TOOLS("sox", "lame");
+    std::string wa = Make("a.wav", MakeWave(300001, 1, 8, "Odd")), wb = Make("b.wav", MakeWave(200000, 1, 8));
+    std::string ma = Sh("a.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 3 sine 300 | lame --quiet -b 128 - OUT");
+    std::string mb = Sh("b.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 2 sine 500 | lame --quiet -b 128 - OUT");
+    ASSERT_EQ(1, SetTitleField(ma.c_str(), FIELD_TITLE, "Tagged", 0));
+    const std::string sources[] = {wa, wb, ma, mb};
+    std::vector<Bytes> originals;
+    for (const std::string& s : sources) originals.push_back(ReadAll(s));
+    auto listing = Listing();
+    struct Op {
+        const char* name;
+        int (*run)(char*, const std::string&, const std::string&);
+    };
+    const Op ops[] = {
+        {"divide wave",
+         [](char* d, const std::string& a, const std::string&) { return DivideFile(d, a.c_str(), 500, 2000); }  },
+        {"divide mpeg",
+         [](char* d, const std::string&,   const std::string& m) { return DivideFile(d, m.c_str(), 500, 2000); }},
+        {"combine wave",
+         [](char* d, const std::string& a, const std::string&) {
+             return CombineFiles(d, a.c_str(), (a.substr(0, a.size() - 5) + "b.wav").c_str());
+         }                                                            },
+        {"combine mpeg",
+         [](char* d, const std::string&,   const std::string& m) {
+             return CombineFiles(d, m.c_str(), (m.substr(0, m.size() - 5) + "b.mp3").c_str());
+         }                                                              },
+    };
+    for (const Op& op : ops) {
+        for (int kind : {MEDIA_FAULT_FAIL, MEDIA_FAULT_SHORT}) {
+            int n = 1;
+            for (;; n++) {
+                ResetMessages();
+                char dest[TOOL_PATH_BYTES];
+                std::snprintf(dest, sizeof dest, "%s", dir.File("new").c_str());
+                SetMediaFileFault(kind, n);
+                int ok = op.run(dest, wa, ma);
+                int fired = MediaFileFaultFired();
+                SetMediaFileFault(MEDIA_FAULT_NONE, 0);
+                EXPECT_EQ(0, MediaFilesOpen()) << op.name << " call " << n;
+                if (!fired) {
+                    ASSERT_EQ(1, ok) << op.name;
+                    std::filesystem::remove(dest);
+                    break;
+                }
+                EXPECT_EQ(0, ok) << op.name << " call " << n;
+                EXPECT_EQ(std::vector<int>{STR_ERROR}, Messages()) << op.name << " call " << n;
+                EXPECT_EQ(listing, Listing()) << op.name << " call " << n;
+            }
+            EXPECT_GT(n, 3) << op.name;  // create, copy, flush, rename at least
+        }
+    }
+    for (size_t i = 0; i < originals.size(); i++) EXPECT_EQ(originals[i], ReadAll(sources[i])) << sources[i];
+}
+
+// ---- messages as text ------------------------------------------------------------------------
+
+TEST_F(FileToolsTest, TextMessagesAreTheStringTableOnes) {
+    // The command line prints these texts; the boxes take them from the resource script.
+    std::ifstream rc(std::string(QD_SOURCE_DIR) + "/src/resources/deck.rc");
+    std::string line;
+    int checked = 0;
+    std::regex row("^\\s*(STR_[A-Z0-9_]+),\\s*\"(.*)\"\\s*$");
+    while (std::getline(rc, line)) {
+        if (line.find("LANG_JAPANESE") != std::string::npos) break;
+        std::smatch m;
+        if (!std::regex_match(line, m, row)) continue;
+        for (int id = STR_CREATED; id <= STR_COMBINE_SAME_NAME; id++) {
+            const char* text = ToolMessageEnglish(id);
+            if (!text) continue;
+            std::string inRc = std::regex_replace(m[2].str(), std::regex("\\\\n"), "\n");
+            if (inRc == text) checked++;
+        }
+    }
+    int tableRows = 0;
+    for (int id = STR_CREATED; id <= STR_COMBINE_SAME_NAME; id++) tableRows += ToolMessageEnglish(id) != nullptr;
+    EXPECT_EQ(tableRows, checked);
+
+    char text[TOOL_MESSAGE_TEXT_BYTES];
+    FormatToolMessage(STR_NOT_FOUND, "a.wav", JOIN_SPACE, text);
+    EXPECT_STREQ("a.wav not found.", text);
+    FormatToolMessage(STR_COULD_NOT_WRITE, "b.mp3", JOIN_SPACE_DOT, text);
+    EXPECT_STREQ("Could not write to b.mp3.", text);
+    FormatToolMessage(STR_NO_INFORMATION, "c.mp2", JOIN_SPACE, text);
+    EXPECT_STREQ("Could not get information from c.mp2", text);
+}
+
+}  // namespace

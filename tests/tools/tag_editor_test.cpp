@@ -1,0 +1,135 @@
+// The Tag Editor page's decisions: when Apply is enabled, what a MIDI file or no file does to
+// an edit, saving with its checks and the playlist's refresh, and leaving with unsaved edits.
+#include <gtest/gtest.h>
+#include <cstring>
+#include <filesystem>
+#include "base/message_box.h"
+#include "media/id3v1.h"
+#include "media/tag_editor.h"
+#include "media/titles.h"
+#include "media_test_util.h"
+#include "playback/mpeg_libraries.h"
+#include "resources/resource.h"
+
+namespace {
+
+std::string g_refreshed;
+int NoteRefresh(const char* path) {
+    g_refreshed = path;
+    return 1;
+}
+
+class TagEditorTest : public ::testing::Test {
+protected:
+    ScratchDir dir;
+    std::string wav;
+    void SetUp() override {
+        LoadMpegLibraries();
+        ResetMessages();
+        ResetTagEditorPage();
+        SetTagSavedHook(NoteRefresh);
+        g_refreshed.clear();
+        wav = dir.File("song.wav");
+        Bytes b;
+        AppendText(&b, "RIFF");
+        AppendLe32(&b, 36 + 400);
+        AppendText(&b, "WAVEfmt ");
+        const uint8_t fmt[20] = {16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
+        AppendBytes(&b, fmt, 20);
+        AppendText(&b, "data");
+        AppendLe32(&b, 400);
+        b.resize(b.size() + 400, 0);
+        WriteAll(wav, b);
+        ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_GENRE, "17", 0));
+    }
+    void TearDown() override {
+        SetTagSavedHook(nullptr);
+        FreeMpegLibraries();
+    }
+};
+
+TEST_F(TagEditorTest, ApplyFollowsWhetherTheRecordDiffersFromTheFile) {
+    TagPageLoad(wav.c_str());
+    TagPage* p = TagEditorPage();
+    ASSERT_EQ(MEDIA_WAVE, p->kind);
+    EXPECT_EQ(17, p->record.genre);
+    EXPECT_EQ(TAG_EDIT_COMPARED, TagPageEditBox(TAG_BOX_TITLE, "Rain"));
+    EXPECT_EQ(1, p->changed);
+    TagPageEditBox(TAG_BOX_TITLE, "");  // typed and deleted again
+    EXPECT_EQ(0, p->changed);
+    TagPageChooseGenre(GenrePositionOf(17));  // the stored genre
+    EXPECT_EQ(0, p->changed);
+    TagPageChooseGenre(GenrePositionOf(8));
+    EXPECT_EQ(1, p->changed);
+    TagPageChooseGenre(-1);
+    EXPECT_EQ(1, p->changed);  // no genre differs from 17 too
+    TagPageEditBox(TAG_BOX_YEAR, "1999");
+    TagPageChooseGenre(GenrePositionOf(17));
+    EXPECT_EQ(1, p->changed);  // the year still differs
+}
+
+TEST_F(TagEditorTest, MidiAndMissingFilesTakeNoEdits) {
+    std::string mid = dir.File("tune.mid");
+    WriteAll(mid, MakeMidi(96, {
+                                   Bytes{0x00, 0x90, 0x40, 0x40, 0x60, 0x80, 0x40, 0x00}
+    }));
+    TagPageLoad(mid.c_str());
+    EXPECT_EQ(MEDIA_MIDI, TagEditorPage()->kind);
+    EXPECT_EQ(TAG_EDIT_MIDI, TagPageEditBox(TAG_BOX_TITLE, "x"));
+    EXPECT_EQ(TAG_EDIT_MIDI, TagPageChooseGenre(3));
+    EXPECT_EQ(0, TagEditorPage()->changed);
+
+    TagPageLoad(dir.File("gone.wav").c_str());
+    EXPECT_STREQ("", TagEditorPage()->path);
+    EXPECT_EQ(TAG_KIND_NONE, TagEditorPage()->kind);
+    EXPECT_EQ(TAG_EDIT_EMPTY_BOX, TagPageEditBox(TAG_BOX_ARTIST, "x"));
+}
+
+TEST_F(TagEditorTest, SavingWritesEveryFieldAndRefreshesThePlaylist) {
+    TagPageLoad(wav.c_str());
+    TagPageEditBox(TAG_BOX_TITLE, "Rain");
+    TagPageEditBox(TAG_BOX_ARTIST, "Ana");
+    TagPageChooseGenre(GenrePositionOf(8));
+    ASSERT_EQ(1, TagPageSave());
+    EXPECT_EQ(0, TagEditorPage()->changed);
+    EXPECT_EQ(wav, g_refreshed);
+    char text[TITLE_BYTES];
+    GetTitleField(wav.c_str(), FIELD_TITLE, text, SOURCE_ID3_FIRST);
+    EXPECT_STREQ("Rain", text);
+    GetTitleField(wav.c_str(), FIELD_ARTIST, text, SOURCE_ID3_FIRST);
+    EXPECT_STREQ("Ana", text);
+    GetTitleField(wav.c_str(), FIELD_GENRE, text, SOURCE_ID3_FIRST);
+    EXPECT_STREQ("8", text);
+
+    // The file went away: the save stops with "not found." and the page stays changed.
+    TagPageEditBox(TAG_BOX_TITLE, "Snow");
+    std::filesystem::remove(wav);
+    g_refreshed.clear();
+    EXPECT_EQ(0, TagPageSave());
+    ASSERT_EQ(1, RecordedMessageCount());
+    EXPECT_EQ(STR_NOT_FOUND, RecordedMessageAt(0)->stringId);
+    EXPECT_EQ(1, TagEditorPage()->changed);
+    EXPECT_EQ("", g_refreshed);
+}
+
+TEST_F(TagEditorTest, LeavingWithUnsavedEditsAsksFirst) {
+    TagPageLoad(wav.c_str());
+    EXPECT_EQ(1, TagPageLeave());  // nothing changed: no question
+    EXPECT_EQ(0, RecordedMessageCount());
+    TagPageEditBox(TAG_BOX_COMMENT, "live");
+    QueueMessageAnswer(MSGBOX_ANSWER_CANCEL);
+    EXPECT_EQ(0, TagPageLeave());
+    EXPECT_EQ(3, TagEditorPage()->lastAnswer);
+    QueueMessageAnswer(MSGBOX_ANSWER_NO);
+    EXPECT_EQ(1, TagPageLeave());
+    char text[COMMENT_BYTES];
+    GetTitleField(wav.c_str(), FIELD_COMMENT, text, SOURCE_ID3_FIRST);
+    EXPECT_STREQ("", text);
+    QueueMessageAnswer(MSGBOX_ANSWER_YES);
+    EXPECT_EQ(1, TagPageLeave());
+    GetTitleField(wav.c_str(), FIELD_COMMENT, text, SOURCE_ID3_FIRST);
+    EXPECT_STREQ("live", text);
+    EXPECT_EQ(STR_UPDATE_SETTINGS, RecordedMessageAt(0)->stringId);
+}
+
+}  // namespace
