@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "display/face.h"
 #include "docking/docking.h"
+#include "playlist/playlist_window.h"
 #include "settings/settings.h"
 #include <windows.h>
 
@@ -43,7 +44,7 @@ void RepaintFace() {
     InvalidateRect(Main(), nullptr, FALSE);
 }
 void ToggleMute() {}
-void DeleteSelectedEntries() {}
+void DeleteSelectedEntries() { DeleteSelectedListEntry(); }
 
 int ShellActionCount(int) { return 0; }
 void ResetShellActions() {}

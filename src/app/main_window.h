@@ -18,9 +18,7 @@ void TearDownMainWindow();
 // Extra window classes registered with the main one.
 int RegisterSliderClass(void* instance);
 void UnregisterSliderClass(void* instance);
-int RegisterPlaylistClass(void* instance);
-void UnregisterPlaylistClass(void* instance);
-void ClosePlaylistWindow();
+// The playlist window's class and closing: playlist/playlist_window.h.
 
 // Files and long paths through the shell.
 int ShellLongPath(const char* path, char* out, int outBytes);

@@ -1,5 +1,5 @@
-// The slider and playlist window classes, registered with the main window's class. Their
-// windows are drawn by their own modules; until those exist the classes carry plain procedures.
+// The slider window class, registered with the main window's class. Its window is drawn by its
+// own module; until that exists the class carries a plain procedure.
 #include "app/main_window.h"
 #include "resources/resource.h"
 #include <windows.h>
@@ -7,13 +7,6 @@
 namespace {
 const char SLIDER_CLASS[] = "USB_AUDIO_SLIDER";
 const char SLIDER_MENU_NAME[] = "USB Audio Slider";
-const char PLAYLIST_CLASS[] = "VORNEX_USB_PLAY_LIST";
-enum { PLAYLIST_ICON = 179 };
-
-struct PlaylistWindowState {
-    HWND window;  // the playlist window when open
-};
-PlaylistWindowState g_playlistWindow;
 }  // namespace
 
 int RegisterSliderClass(void* instance) {
@@ -30,22 +23,3 @@ int RegisterSliderClass(void* instance) {
 }
 
 void UnregisterSliderClass(void* instance) { UnregisterClassA(SLIDER_CLASS, (HINSTANCE)instance); }
-
-int RegisterPlaylistClass(void* instance) {
-    WNDCLASSA wc = {};
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_SAVEBITS;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = (HINSTANCE)instance;
-    wc.hIcon = LoadIconA((HINSTANCE)instance, MAKEINTRESOURCEA(PLAYLIST_ICON));
-    wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wc.lpszClassName = PLAYLIST_CLASS;
-    return RegisterClassA(&wc) != 0;
-}
-
-void UnregisterPlaylistClass(void* instance) { UnregisterClassA(PLAYLIST_CLASS, (HINSTANCE)instance); }
-
-void ClosePlaylistWindow() {
-    if (g_playlistWindow.window && IsWindow(g_playlistWindow.window)) DestroyWindow(g_playlistWindow.window);
-    g_playlistWindow.window = nullptr;
-}
