@@ -22,6 +22,8 @@
 //   wintool lvselect CLASS ID ROW       selects row ROW (0-based; -1 clears the selection)
 //   wintool lvselected CLASS ID         the selected row, -1 when none
 //   wintool cbtext CLASS ID INDEX       item INDEX of the extended combo box ID
+//   wintool timed N CLASS MSG WPARAM LPARAM [CLASS MSG WPARAM LPARAM]  sends the message (or
+//                                       the pair in turn) N times; prints the mean ms of each
 //   wintool copylist CLASS DWDATA PATH...  WM_COPYDATA with the paths, each ending in a zero,
 //                                       and a final zero
 // "-" as CLASS or TITLE means any.
@@ -271,6 +273,31 @@ int CmdCopyList(const char* cls, const char* tag, int count, char** paths) {
     return 0;
 }
 
+// Sends one message or a pair of messages in turn, `rounds` times, and prints how long each
+// took on average: the receiver handles a sent message before the call returns.
+int CmdTimed(int rounds, int argc, char** argv) {
+    int kinds = argc >= 8 ? 2 : 1;
+    double total[2] = {0, 0};
+    LARGE_INTEGER freq, t0, t1;
+    QueryPerformanceFrequency(&freq);
+    for (int r = 0; r < rounds; ++r) {
+        for (int k = 0; k < kinds; ++k) {
+            char** a = argv + 4 * k;
+            HWND w = FindWindowA(AnyOr(a[0]), nullptr);
+            if (!w) return 1;
+            DWORD_PTR result = 0;
+            QueryPerformanceCounter(&t0);
+            SendMessageTimeoutA(w, (UINT)std::strtoul(a[1], nullptr, 0), (WPARAM)std::strtoull(a[2], nullptr, 0),
+                                (LPARAM)std::strtoll(a[3], nullptr, 0), SMTO_NORMAL, 20000, &result);
+            QueryPerformanceCounter(&t1);
+            total[k] += (double)(t1.QuadPart - t0.QuadPart) * 1000.0 / (double)freq.QuadPart;
+        }
+    }
+    for (int k = 0; k < kinds; ++k) std::printf(k ? " %.3f" : "%.3f", total[k] / rounds);
+    std::printf("\n");
+    return 0;
+}
+
 struct FakeDeck {
     FILE* log;
 };
@@ -410,10 +437,11 @@ int main(int argc, char** argv) {
     }
     if (argc >= 5 && !std::strcmp(argv[1], "cbtext"))
         return CmdComboText(ChildOf(argv[2], argv[3]), std::atoi(argv[4]));
+    if (argc >= 7 && !std::strcmp(argv[1], "timed")) return CmdTimed(std::atoi(argv[2]), argc - 3, argv + 3);
     if (argc >= 5 && !std::strcmp(argv[1], "copylist")) return CmdCopyList(argv[2], argv[3], argc - 4, argv + 4);
     if (argc >= 4 && !std::strcmp(argv[1], "fakedeck")) return CmdFakeDeck(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr,
                  "usage: wintool find|wait|count|close|boxes|press|send|copydata|fakedeck|title|rect|move|"
-                 "child|lvcount|lvtext|lvheader|lvselect|lvselected|cbtext|copylist ...\n");
+                 "child|lvcount|lvtext|lvheader|lvselect|lvselected|cbtext|timed|copylist ...\n");
     return 2;
 }

@@ -222,6 +222,21 @@ void PaintFrame(HDC dc, int w, int h) {
     }
 }
 
+// Without the skin's glyph strip the totals are written as text in the panel's place.
+void PaintPanelText(HDC dc, const ViewRect& at) {
+    int minutes = 0, seconds = 0;
+    MinutesSeconds(g_lw.panel.totalMs, &minutes, &seconds);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d:%02d%s  %d %s", minutes, seconds, g_lw.panel.pending ? " +" : "",
+                  g_lw.panel.count, g_lw.panel.count < 2 ? "file" : "files");
+    RECT r = {at.x, at.y, at.x + at.w, at.y + at.h};
+    HGDIOBJ oldFont = g_lw.font ? SelectObject(dc, g_lw.font) : nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    DrawTextA(dc, text, -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+    if (oldFont) SelectObject(dc, oldFont);
+}
+
 // The totals panel: 9-wide slices of the face's panel tiles (left edge, middle, right edge)
 // and the glyphs of the total and the count.
 void PaintPanel(HDC dc, const ViewRect& at) {
@@ -238,7 +253,10 @@ void PaintPanel(HDC dc, const ViewRect& at) {
                    SRCCOPY);
         }
     }
-    if (!glyphs.h) return;
+    if (!glyphs.h) {
+        PaintPanelText(dc, at);
+        return;
+    }
     MemoryDc src(dc, glyphs.h);
     PanelGlyph g[PANEL_MAX_GLYPHS];
     int n = PanelGlyphs(g_lw.panel.totalMs, g_lw.panel.count, g_lw.panel.pending, g);
@@ -261,6 +279,21 @@ ListWindowLayout CurrentLayout() {
     return LayOutListWindow(client.right, client.bottom, box.top, box.bottom);
 }
 
+// A program built without the skin's button strip still shows usable buttons: a plain push
+// button with a short word (the tooltip carries the full name).
+void DrawPlainButton(const DRAWITEMSTRUCT* item, int index, int row) {
+    static const char* const WORDS[LIST_BUTTONS] = {"Up", "Down", "Clear", "Save", "Add", "Del", "Close"};
+    RECT r = item->rcItem;
+    UINT state = DFCS_BUTTONPUSH | (row == BUTTON_ROW_PRESSED ? DFCS_PUSHED : 0) |
+                 (row == BUTTON_ROW_DISABLED ? DFCS_INACTIVE : 0);
+    DrawFrameControl(item->hDC, &r, DFC_BUTTON, state);
+    HGDIOBJ oldFont = g_lw.font ? SelectObject(item->hDC, g_lw.font) : nullptr;
+    SetBkMode(item->hDC, TRANSPARENT);
+    SetTextColor(item->hDC, GetSysColor(row == BUTTON_ROW_DISABLED ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    DrawTextA(item->hDC, WORDS[index], -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (oldFont) SelectObject(item->hDC, oldFont);
+}
+
 void DrawButton(const DRAWITEMSTRUCT* item) {
     int index = (int)item->CtlID - IDC_LIST_UP;
     if (index < 0 || index >= LIST_BUTTONS) return;
@@ -268,7 +301,10 @@ void DrawButton(const DRAWITEMSTRUCT* item) {
               : (item->itemState & ODS_SELECTED) ? BUTTON_ROW_PRESSED
                                                  : 0;
     GdiBitmap strip(SkinId(IDB_LIST_BUTTONS_16, IDB_LIST_BUTTONS_256));
-    if (!strip.h) return;  // until the skin has the strip the buttons stay blank
+    if (!strip.h) {
+        DrawPlainButton(item, index, row);
+        return;
+    }
     MemoryDc src(item->hDC, strip.h);
     BitBlt(item->hDC, item->rcItem.left, item->rcItem.top, BUTTON_CELL_W, BUTTON_CELL_H, src.dc,
            ButtonBitmapColumn(index) * BUTTON_CELL_W, row * BUTTON_CELL_H, SRCCOPY);
