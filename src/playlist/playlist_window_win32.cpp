@@ -206,7 +206,7 @@ HIMAGELIST MakeRowImages() {
 
 // The client area tiled with the deck's frame: edges on the outside, body inside.
 void PaintFrame(HDC dc, int w, int h) {
-    GdiBitmap tiles(SkinId(IDB_LIST_FRAME_16, IDB_LIST_FRAME_256));
+    GdiBitmap tiles(SkinId(IDB_FRAME_16, IDB_FRAME));
     if (!tiles.h) {
         RECT r = {0, 0, w, h};
         FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
@@ -240,8 +240,8 @@ void PaintPanelText(HDC dc, const ViewRect& at) {
 // The totals panel: 9-wide slices of the face's panel tiles (left edge, middle, right edge)
 // and the glyphs of the total and the count.
 void PaintPanel(HDC dc, const ViewRect& at) {
-    GdiBitmap tiles(SkinId(IDB_LIST_PANEL_16, IDB_LIST_PANEL_256));
-    GdiBitmap glyphs(IDB_LIST_GLYPHS);
+    GdiBitmap tiles(SkinId(IDB_PANEL_TILES_16, IDB_PANEL_TILES));
+    GdiBitmap glyphs(IDB_RATE_GLYPHS);
     if (tiles.h) {
         MemoryDc src(dc, tiles.h);
         int bottomRows = PANEL_H - PANEL_TOP_ROWS;
@@ -265,7 +265,7 @@ void PaintPanel(HDC dc, const ViewRect& at) {
 }
 
 void PaintLogo(HDC dc, const ViewRect& at) {
-    GdiBitmap logo(SkinId(IDB_LIST_LOGO_16, IDB_LIST_LOGO_256));
+    GdiBitmap logo(SkinId(IDB_NAMEPLATE_16, IDB_NAMEPLATE));
     if (!logo.h) return;
     MemoryDc src(dc, logo.h);
     BitBlt(dc, at.x, at.y, at.w, at.h, src.dc, 0, 0, SRCCOPY);
@@ -300,7 +300,7 @@ void DrawButton(const DRAWITEMSTRUCT* item) {
     int row = (item->itemState & ODS_DISABLED)   ? BUTTON_ROW_DISABLED
               : (item->itemState & ODS_SELECTED) ? BUTTON_ROW_PRESSED
                                                  : 0;
-    GdiBitmap strip(SkinId(IDB_LIST_BUTTONS_16, IDB_LIST_BUTTONS_256));
+    GdiBitmap strip(SkinId(IDB_PLAYLIST_BUTTONS_16, IDB_PLAYLIST_BUTTONS));
     if (!strip.h) {
         DrawPlainButton(item, index, row);
         return;
