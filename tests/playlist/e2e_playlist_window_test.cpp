@@ -1,7 +1,7 @@
 // The playlist window of Movello.exe under Wine, driven and read from outside through wintool:
 // it opens from the deck's command with its title and columns, Up, Down, Delete and Clear change
 // the rows as the list does, a batch of dropped files is added, a history pick loads that list,
-// and the window comes back where and as large as it was. Screenshots in both languages go to
+// and the window comes back where and as large as it was, in this run and the next. Screenshots in both languages go to
 // the build tree (screenshots/).
 #include <gtest/gtest.h>
 #include "tool_skip.h"
@@ -21,6 +21,8 @@ namespace fs = std::filesystem;
 const char DECK_CLASS[] = "Vornex_Deck_Controller";
 const char DECK_TITLE[] = "Quaverly Deck";
 const char LIST_CLASS[] = "VORNEX_USB_PLAY_LIST";
+const char VENDOR_KEY[] = "HKCU\\SOFTWARE\\Kelvara";
+const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
 const char LIST_VIEW[] = "302";
 const char HISTORY_BOX[] = "301";
 const char WM_COMMAND_[] = "0x111";
@@ -66,11 +68,17 @@ protected:
             SKIP_UNLESS_CI("Windows build missing: " << DeckExePath());
         }
         ASSERT_TRUE(StartRig(&rig));
+        // As the installer does: an ordinary settings key, so the layout outlives the wineserver.
+        vendorKeyExisted = RunWine(rig, "reg", {"query", VENDOR_KEY}, 60000) == 0;
+        ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
         for (const char* name : {"a", "b", "c", "d", "e", "f"}) WriteTone(File(std::string(name) + ".wav"));
     }
     void TearDown() override {
         if (deck > 0) StopProcess(deck);
-        if (rig.started) StopRig(&rig);
+        if (rig.started) {
+            if (!vendorKeyExisted) RunWine(rig, "reg", {"delete", VENDOR_KEY, "/f"}, 60000);
+            StopRig(&rig);
+        }
     }
     std::string File(const std::string& name) const { return rig.dir + "/" + name; }
 
@@ -109,8 +117,17 @@ protected:
         EXPECT_TRUE(TakeScreenshot(rig, (dir / name).string()));
     }
 
+    void CloseDeck() {
+        ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
+        int code = -1;
+        EXPECT_TRUE(WaitExit(deck, 30000, &code));
+        deck = -1;
+        EXPECT_EQ(code, 0);
+    }
+
     Rig rig;
     pid_t deck = -1;
+    bool vendorKeyExisted = false;
 };
 
 TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
@@ -148,7 +165,8 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
               "1");
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "c.wav", "d.wav", "e.wav", "f.wav"}));
     EXPECT_EQ(Selected(), "2");
-    EXPECT_EQ(Cell(2, 2), "000:02");  // selecting a row probes it
+    Tool({"lvselect", LIST_CLASS, LIST_VIEW, "4"});
+    EXPECT_EQ(Cell(4, 2), "000:02");  // a row the user selects is probed at once
 
     // Clear empties the window with the list.
     Click(CLEAR);
@@ -182,15 +200,24 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     ASSERT_NO_FATAL_FAILURE(OpenWindow());
     EXPECT_EQ(Tool({"rect", LIST_CLASS}), "50 60 520 400");
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav"}));
-    // Opening again raises the open window instead of making a second one.
+    // Opening again raises the open window, restoring it when minimised, instead of making a
+    // second one.
+    Tool({"send", LIST_CLASS, WM_SYSCOMMAND_, "0xF020", "0"});  // SC_MINIMIZE
+    EXPECT_EQ(IsWindowIconic(rig, LIST_CLASS), 1);
     ASSERT_NO_FATAL_FAILURE(OpenWindow());
     EXPECT_EQ(CountWindows(rig, LIST_CLASS, ""), 1);
+    EXPECT_EQ(IsWindowIconic(rig, LIST_CLASS), 0);
+    EXPECT_EQ(Tool({"rect", LIST_CLASS}), "50 60 520 400");
 
-    ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
-    int code = -1;
-    EXPECT_TRUE(WaitExit(deck, 30000, &code));
-    deck = -1;
-    EXPECT_EQ(code, 0);
+    // The next run of the deck opens it there too.
+    ASSERT_NO_FATAL_FAILURE(CloseDeck());
+    std::string left;
+    EXPECT_TRUE(ReadRegistryValue(rig, SETTINGS_KEY, "Xo_List", &left));
+    EXPECT_EQ(left, "0x32");
+    ASSERT_NO_FATAL_FAILURE(StartDeckWith({}));
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    EXPECT_EQ(Tool({"rect", LIST_CLASS}), "50 60 520 400");
+    ASSERT_NO_FATAL_FAILURE(CloseDeck());
 }
 
 TEST_F(PlaylistWindow, JapaneseHeadersAndScreenshot) {
@@ -207,10 +234,7 @@ TEST_F(PlaylistWindow, JapaneseHeadersAndScreenshot) {
     EXPECT_NE(out.find("トラック番号"), std::string::npos) << out;
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav"}));
     Shot("playlist_window_ja.png");
-    ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
-    int code = -1;
-    EXPECT_TRUE(WaitExit(deck, 30000, &code));
-    deck = -1;
+    ASSERT_NO_FATAL_FAILURE(CloseDeck());
 }
 
 }  // namespace
