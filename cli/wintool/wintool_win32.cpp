@@ -25,8 +25,23 @@
 //   wintool gettext HWND                prints a control's text (UTF-8)
 //   wintool click HWND                  posts the button's BN_CLICKED to its parent
 //   wintool parent HWND                 prints the handle of the window's parent
+//   wintool title CLASS                 prints the window's title (UTF-8)
+//   wintool rect CLASS                  prints the window's left top width height
+//   wintool move CLASS X Y W H          moves and sizes the window
+//   wintool sendchild CLASS ID MSG WPARAM LPARAM  sends a message to the window's child ID
+//   wintool lvcount CLASS ID            rows of the list view ID in the window
+//   wintool lvtext CLASS ID ROW COL     a cell's text (UTF-8 of the program's code page)
+//   wintool lvheader CLASS ID COL       a column's header text
+//   wintool lvselect CLASS ID ROW       selects row ROW (0-based; -1 clears the selection)
+//   wintool lvselected CLASS ID         the selected row, -1 when none
+//   wintool cbtext CLASS ID INDEX       item INDEX of the extended combo box ID
+//   wintool timed N CLASS MSG WPARAM LPARAM [CLASS MSG WPARAM LPARAM]  sends the message (or
+//                                       the pair in turn) N times; prints the mean ms of each
+//   wintool copylist CLASS DWDATA PATH...  WM_COPYDATA with the paths, each ending in a zero,
+//                                       and a final zero
 // "-" as CLASS or TITLE means any.
 #include <windows.h>
+#include <commctrl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -239,6 +254,144 @@ int CmdClick(HWND w) {
     return PostMessageA(GetParent(w), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(w), BN_CLICKED), (LPARAM)w) ? 0 : 1;
 }
 
+// A block of memory in the process that owns a window, for the list and combo messages whose
+// records hold pointers: the records are written there and read back.
+struct RemoteBlock {
+    HANDLE process = nullptr;
+    char* base = nullptr;
+    explicit RemoteBlock(HWND owner, size_t bytes) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(owner, &pid);
+        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process) base = (char*)VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBlock() {
+        if (base) VirtualFreeEx(process, base, 0, MEM_RELEASE);
+        if (process) CloseHandle(process);
+    }
+    bool Write(size_t offset, const void* data, size_t bytes) {
+        return WriteProcessMemory(process, base + offset, data, bytes, nullptr) != 0;
+    }
+    bool Read(size_t offset, void* data, size_t bytes) {
+        return ReadProcessMemory(process, base + offset, data, bytes, nullptr) != 0;
+    }
+};
+enum { REMOTE_TEXT = 1024, REMOTE_BYTES = 4096 };
+
+HWND ChildOf(const char* cls, const char* id) {
+    HWND w = FindWindowA(AnyOr(cls), nullptr);
+    return w ? GetDlgItem(w, (int)std::strtol(id, nullptr, 0)) : nullptr;
+}
+
+// ANSI text of the program's code page, printed as UTF-8.
+void PrintAnsi(const char* text) {
+    wchar_t wide[REMOTE_TEXT] = L"";
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide, REMOTE_TEXT);
+    char utf8[REMOTE_TEXT * 3] = "";
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+    std::printf("%s\n", utf8);
+}
+
+int CmdListText(HWND list, int row, int column, int header) {
+    if (!list) return 1;
+    RemoteBlock r(list, REMOTE_BYTES);
+    if (!r.base) return 1;
+    char* remoteText = r.base + REMOTE_TEXT;
+    LRESULT ok;
+    if (header) {
+        LVCOLUMNA c = {};
+        c.mask = LVCF_TEXT;
+        c.pszText = remoteText;
+        c.cchTextMax = REMOTE_TEXT;
+        r.Write(0, &c, sizeof c);
+        ok = SendMessageA(list, LVM_GETCOLUMNA, (WPARAM)column, (LPARAM)r.base);
+    } else {
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = remoteText;
+        item.cchTextMax = REMOTE_TEXT;
+        r.Write(0, &item, sizeof item);
+        ok = SendMessageA(list, LVM_GETITEMTEXTA, (WPARAM)row, (LPARAM)r.base) >= 0;
+    }
+    if (!ok) return 1;
+    char text[REMOTE_TEXT] = "";
+    r.Read(REMOTE_TEXT, text, sizeof text - 1);
+    PrintAnsi(text);
+    return 0;
+}
+
+int CmdListSelect(HWND list, int row) {
+    if (!list) return 1;
+    RemoteBlock r(list, REMOTE_BYTES);
+    if (!r.base) return 1;
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    r.Write(0, &item, sizeof item);
+    SendMessageA(list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)r.base);
+    if (row < 0) return 0;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    r.Write(0, &item, sizeof item);
+    return SendMessageA(list, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)r.base) ? 0 : 1;
+}
+
+int CmdComboText(HWND box, int index) {
+    if (!box) return 1;
+    RemoteBlock r(box, REMOTE_BYTES);
+    if (!r.base) return 1;
+    COMBOBOXEXITEMA item = {};
+    item.mask = CBEIF_TEXT;
+    item.iItem = index;
+    item.pszText = r.base + REMOTE_TEXT;
+    item.cchTextMax = REMOTE_TEXT;
+    r.Write(0, &item, sizeof item);
+    if (!SendMessageA(box, CBEM_GETITEMA, 0, (LPARAM)r.base)) return 1;
+    char text[REMOTE_TEXT] = "";
+    r.Read(REMOTE_TEXT, text, sizeof text - 1);
+    PrintAnsi(text);
+    return 0;
+}
+
+int CmdCopyList(const char* cls, const char* tag, int count, char** paths) {
+    HWND w = FindWindowA(cls, nullptr);
+    if (!w) return 1;
+    std::string batch;
+    for (int i = 0; i < count; ++i) batch.append(paths[i]).push_back(0);
+    batch.push_back(0);
+    COPYDATASTRUCT cds;
+    cds.dwData = std::strtoul(tag, nullptr, 0);
+    cds.cbData = (DWORD)batch.size();
+    cds.lpData = (void*)batch.data();
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(w, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 20000, &result)) return 1;
+    std::printf("%lld\n", (long long)(LONG_PTR)result);
+    return 0;
+}
+
+// Sends one message or a pair of messages in turn, `rounds` times, and prints how long each
+// took on average: the receiver handles a sent message before the call returns.
+int CmdTimed(int rounds, int argc, char** argv) {
+    int kinds = argc >= 8 ? 2 : 1;
+    double total[2] = {0, 0};
+    LARGE_INTEGER freq, t0, t1;
+    QueryPerformanceFrequency(&freq);
+    for (int r = 0; r < rounds; ++r) {
+        for (int k = 0; k < kinds; ++k) {
+            char** a = argv + 4 * k;
+            HWND w = FindWindowA(AnyOr(a[0]), nullptr);
+            if (!w) return 1;
+            DWORD_PTR result = 0;
+            QueryPerformanceCounter(&t0);
+            SendMessageTimeoutA(w, (UINT)std::strtoul(a[1], nullptr, 0), (WPARAM)std::strtoull(a[2], nullptr, 0),
+                                (LPARAM)std::strtoll(a[3], nullptr, 0), SMTO_NORMAL, 20000, &result);
+            QueryPerformanceCounter(&t1);
+            total[k] += (double)(t1.QuadPart - t0.QuadPart) * 1000.0 / (double)freq.QuadPart;
+        }
+    }
+    for (int k = 0; k < kinds; ++k) std::printf(k ? " %.3f" : "%.3f", total[k] / rounds);
+    std::printf("\n");
+    return 0;
+}
+
 struct FakeDeck {
     FILE* log;
 };
@@ -351,5 +504,65 @@ int main(int argc, char** argv) {
     if (argc >= 3 && !std::strcmp(argv[1], "windows")) return CmdWindows(argv[2], argc >= 4 ? argv[3] : nullptr);
     if (argc >= 4 && !std::strcmp(argv[1], "fakedeck")) return CmdFakeDeck(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr, "usage: wintool find|wait|count|close|boxes|press|send|copydata|windows|fakedeck ...\n");
+    if (argc >= 3 && !std::strcmp(argv[1], "title")) {
+        HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
+        if (!w) return 1;
+        wchar_t wide[1024] = L"";
+        GetWindowTextW(w, wide, 1024);
+        char utf8[3072] = "";
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+        std::printf("%s\n", utf8);
+        return 0;
+    }
+    if (argc >= 3 && !std::strcmp(argv[1], "rect")) {
+        HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
+        RECT r;
+        if (!w || !GetWindowRect(w, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
+    }
+    if (argc >= 7 && !std::strcmp(argv[1], "move")) {
+        HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
+        return w && SetWindowPos(w, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                                 std::atoi(argv[6]), SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
+    }
+    if (argc >= 7 && !std::strcmp(argv[1], "sendchild")) {
+        HWND c = ChildOf(argv[2], argv[3]);
+        DWORD_PTR result = 0;
+        if (!c ||
+            !SendMessageTimeoutA(c, (UINT)std::strtoul(argv[4], nullptr, 0), (WPARAM)std::strtoull(argv[5], nullptr, 0),
+                                 (LPARAM)std::strtoll(argv[6], nullptr, 0), SMTO_NORMAL, 20000, &result))
+            return 1;
+        std::printf("%lld\n", (long long)(LONG_PTR)result);
+        return 0;
+    }
+    if (argc >= 4 && !std::strcmp(argv[1], "lvcount")) {
+        HWND list = ChildOf(argv[2], argv[3]);
+        if (!list) return 1;
+        std::printf("%d\n", (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        return 0;
+    }
+    if (argc >= 6 && !std::strcmp(argv[1], "lvtext"))
+        return CmdListText(ChildOf(argv[2], argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), 0);
+    if (argc >= 5 && !std::strcmp(argv[1], "lvheader"))
+        return CmdListText(ChildOf(argv[2], argv[3]), 0, std::atoi(argv[4]), 1);
+    if (argc >= 5 && !std::strcmp(argv[1], "lvselect"))
+        return CmdListSelect(ChildOf(argv[2], argv[3]), std::atoi(argv[4]));
+    if (argc >= 4 && !std::strcmp(argv[1], "lvselected")) {
+        HWND list = ChildOf(argv[2], argv[3]);
+        if (!list) return 1;
+        std::printf("%d\n", (int)SendMessageA(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED));
+        return 0;
+    }
+    if (argc >= 5 && !std::strcmp(argv[1], "cbtext"))
+        return CmdComboText(ChildOf(argv[2], argv[3]), std::atoi(argv[4]));
+    if (argc >= 7 && !std::strcmp(argv[1], "timed")) return CmdTimed(std::atoi(argv[2]), argc - 3, argv + 3);
+    if (argc >= 5 && !std::strcmp(argv[1], "copylist")) return CmdCopyList(argv[2], argv[3], argc - 4, argv + 4);
+    if (argc >= 4 && !std::strcmp(argv[1], "fakedeck")) return CmdFakeDeck(argv[2], std::atoi(argv[3]));
+    std::fprintf(stderr,
+                 "usage: wintool find|wait|count|close|boxes|press|send|copydata|fakedeck|title|rect|move|"
+                 "child|lvcount|lvtext|lvheader|lvselect|lvselected|cbtext|timed|copylist ...\n");
     return 2;
 }

@@ -5,6 +5,7 @@
 #include "docking/docking.h"
 #include "hardware/slider.h"
 #include "resources/resource.h"
+#include "playlist/playlist_window.h"
 #include "settings/settings.h"
 #include <windows.h>
 
@@ -46,12 +47,7 @@ void RepaintFace() {
     ComposeFace();
     InvalidateRect(Main(), nullptr, FALSE);
 }
-// The playlist window's own Delete button carries the same id: the window deletes its selected
-// entries. Without the window nothing is selected, so nothing is deleted.
-void DeleteSelectedEntries() {
-    HWND list = FindWindowA(PLAYLIST_CLASS, nullptr);
-    if (list) SendMessageA(list, WM_COMMAND, MAKEWPARAM(CMD_DELETE_ENTRIES, BN_CLICKED), 0);
-}
+void DeleteSelectedEntries() { DeleteSelectedListEntry(); }
 
 int ShellActionCount(int) { return 0; }
 void ResetShellActions() {}

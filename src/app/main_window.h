@@ -15,11 +15,8 @@ void* CreateMainWindow(void* instance);
 // layout.
 void TearDownMainWindow();
 
-// The playlist window class, registered with the main one (the slider class is in
-// hardware/slider.h).
-int RegisterPlaylistClass(void* instance);
-void UnregisterPlaylistClass(void* instance);
-void ClosePlaylistWindow();
+// The slider class: hardware/slider.h. The playlist window's class and closing:
+// playlist/playlist_window.h.
 
 // Files and long paths through the shell.
 int ShellLongPath(const char* path, char* out, int outBytes);

@@ -20,6 +20,7 @@
 #include "hardware/mixer.h"
 #include "hardware/slider.h"
 #include "playlist/playlist_files.h"
+#include "playlist/playlist_window.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include <windows.h>
@@ -275,7 +276,7 @@ void TearDownMainWindow() {
     if (!hwnd) return;
     AnnounceDeckGoes();
     KillTimer(hwnd, DECK_TIMER_ID);
-    ClosePlaylistWindow();
+    CloseListWindow();  // keeps its column widths for SaveLayout below
     RECT r;
     GetWindowRect(hwnd, &r);
     Layout().xo = r.left;

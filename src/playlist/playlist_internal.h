@@ -58,6 +58,8 @@ void PushHistory(const char* path);
 // Drops the entry's length from the totals, as deleting entry n of a list of `count` does.
 void RemoveFromTotals(const PlaylistSlot& slot, int count);
 void UpdateShownTotal();
+// Names the list "No Name" (only while the playlist window is open, which shows it).
+void NameListNoName();
 int IsListPath(const char* path);            // a ".spl" file, any letter case
 void CopyPath(char* out, const char* text);  // bounded to PLAYLIST_PATH_BYTES
 // The name without folder and extension ("C:\Lists\Party.spl" gives "Party").

@@ -16,6 +16,7 @@
 #include "playlist/playlist_files.h"
 #include "playlist/playlist_internal.h"
 #include "playlist/playlist_platform.h"
+#include "playlist/playlist_window.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 
@@ -70,11 +71,10 @@ int CanOpenForReading(const char* path) {
 
 void ClearSlot(PlaylistSlot& s) { std::memset(&s, 0, sizeof s); }
 
-void ShowListName() {
-    // The playlist window shows the name in its title; until it is open there is nothing to do.
-}
+// The window's title names the playlist file while the list is named.
+void ShowNameInTitle() { ShowListName(PL().named && PL().historyCount > 0 ? PL().history[0] : "No Name"); }
 
-void RefreshHistoryBox() {}
+void RefreshHistory() { RefreshHistoryBox(PL().named); }
 
 void RestartProbing() { PL().probeRestart = 1; }
 
@@ -83,7 +83,8 @@ void RestartProbing() { PL().probeRestart = 1; }
 void NameNoName() {
     if (!PlaylistWindowIsOpen()) return;
     PL().named = 0;
-    ShowListName();
+    ShowNameInTitle();
+    RefreshHistory();
 }
 
 void NamingRule(const char* path) {
@@ -94,7 +95,7 @@ void NamingRule(const char* path) {
         char name[PLAYLIST_PATH_BYTES];
         CopyPath(name, path);  // path may be a history string that the push moves
         PushHistory(name);
-        ShowListName();
+        ShowNameInTitle();
         RestartProbing();
         v.dirty = 0;
         v.dropBase = v.entryCount;
@@ -149,6 +150,18 @@ void SwapEntries(int a, int b) {
     std::memcpy(&t, &PL().entries[a - 1], sizeof t);
     std::memcpy(&PL().entries[a - 1], &PL().entries[b - 1], sizeof t);
     std::memcpy(&PL().entries[b - 1], &t, sizeof t);
+}
+
+// Two neighbours that swapped are redrawn alone; a rotation (first to last, last to first)
+// moved every row. The totals follow, since a probe may have run for the moved entries.
+void RedrawMoved(int a, int b) {
+    if (a - b == 1 || b - a == 1) {
+        RefreshRow(a);
+        RefreshRow(b);
+    } else {
+        RefreshAll();
+    }
+    ShowTotals(PL().shownTotalMs, PL().entryCount);
 }
 
 void ProbeIfNotProbed(int n) {
@@ -230,7 +243,9 @@ int GetEntry(int n, PlaylistEntry* entryOut) {
 
 int SetCurrentNumber(int n) {
     if (n < 0 || n > PLAYLIST_MAX_ENTRIES) return 0;
-    PL().currentNumber = n;  // the window moves its mark when it is open
+    if (n == PL().currentNumber) return 1;
+    PL().currentNumber = n;
+    MarkCurrent(n);
     return 1;
 }
 
@@ -333,7 +348,7 @@ int SelectFiles(void* owner) {
     }
     int anySupported = NoteDialogResult(chosen.data());
     if (PromptStops(PromptSaveChanges(OWNER_MAIN_WINDOW))) {
-        RefreshHistoryBox();
+        RefreshHistory();
         EnableListWindow(1);
         return 0;
     }
@@ -399,7 +414,7 @@ int MoveEntryUp(int n) {
     v.dirty = 1;
     ProbeIfNotProbed(n);
     ProbeIfNotProbed(other);
-    RefreshPlaylistView();
+    RedrawMoved(n, other);
     return 1;
 }
 
@@ -421,7 +436,7 @@ int MoveEntryDown(int n) {
     v.dirty = 1;
     ProbeIfNotProbed(n);
     ProbeIfNotProbed(other);
-    RefreshPlaylistView();
+    RedrawMoved(n, other);
     return 1;
 }
 
@@ -477,7 +492,7 @@ int SavePlaylist() {
     EnableMainWindow(1);
     if (!chosen || !WritePlaylistFile(path)) return 0;
     PushHistory(path);
-    ShowListName();
+    ShowNameInTitle();
     v.dirty = 0;
     return 1;
 }
@@ -486,7 +501,7 @@ int OpenHistoryEntry(int k) {
     PlaylistVars& v = PL();
     if (k < 1 || k > v.historyCount || (k == 1 && v.named)) return 0;
     if (PromptStops(PromptSaveChanges(OWNER_PLAYLIST_WINDOW))) {
-        RefreshHistoryBox();
+        RefreshHistory();
         return 0;
     }
     char path[PLAYLIST_PATH_BYTES];
@@ -494,7 +509,7 @@ int OpenHistoryEntry(int k) {
     if (!CanOpenForReading(path)) {
         FileTitleOf(path, v.messagePath);
         PlaylistMessage(PLMSG_NOT_FOUND, OWNER_PLAYLIST_WINDOW);
-        RefreshHistoryBox();
+        RefreshHistory();
         return 0;
     }
     ClearPlaylistWithoutPrompt();
@@ -522,8 +537,10 @@ void PushHistory(const char* path) {
         std::memcpy(v.history[at - 1], t, sizeof t);
     }
     v.named = 1;
-    RefreshHistoryBox();
+    RefreshHistory();
 }
+
+void NameListNoName() { NameNoName(); }
 
 int RefreshTitles(const char* path) {
     PlaylistVars& v = PL();
@@ -553,9 +570,11 @@ int PlaylistMessage(int code, int owner) {
         ShowDeckMessage(row->stringId, row->join == JOIN_NONE ? nullptr : v.messagePath, row->join, row->style);
     EnableMainWindow(1);
     v.probeHold = 0;
+    // Without memory the window cannot be trusted to draw the list any longer.
+    if (code == PLMSG_NO_MEMORY && owner == OWNER_PLAYLIST_WINDOW) CloseListWindow();
     return answer;
 }
 
-void RefreshPlaylistView() {}
+void RefreshPlaylistView() { RefreshAll(); }
 
 void ResetPlaylistForTest() { std::memset(&g_vars, 0, sizeof g_vars); }

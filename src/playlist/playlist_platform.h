@@ -1,5 +1,6 @@
 // What the playlist needs from the platform besides files: the two file dialogs, the program's
-// own folder, and the windows it disables around its questions. The Win32
+// own folder, and the main window it disables around its questions (the playlist window is
+// playlist_window.h). The Win32
 // build uses the common dialogs and the window manager; the native build answers from a script,
 // so the list's operations are tested whole.
 #pragma once
@@ -23,9 +24,7 @@ int RunSavePlaylistDialog(char* pathInOut, int askOverwrite);
 // The folder of the running program, ending in a separator.
 void ProgramFolder(char* folderOut, int bytes);
 
-int PlaylistWindowIsOpen();         // 1 while the playlist window exists
 void EnableMainWindow(int enable);  // the deck's main window, around the list's questions
-void EnableListWindow(int enable);  // the playlist window (when open), around the main window's dialog
 
 // ---- Native build only: the script the dialogs answer from ----------------------------------
 // The next "Select File" result: `bytes` bytes as the dialog would leave them; null = Cancel.
@@ -35,5 +34,4 @@ void QueueSaveDialogResult(const char* path);
 int SaveDialogAskedOverwrite();        // askOverwrite of the last save dialog
 const char* SaveDialogProposedName();  // the name the last save dialog proposed
 void SetProgramFolderForTest(const char* folder);
-void SetPlaylistWindowOpenForTest(int open);
 void ResetPlaylistPlatformForTest();

@@ -14,7 +14,6 @@ struct PlatformScript {
     int lastAskOverwrite = 0;               // askOverwrite of the last save dialog
     std::string lastProposed;               // proposed name of the last save dialog
     std::string programFolder;              // empty: the temporary folder
-    int windowOpen = 0;                     // the playlist window counts as open
 };
 PlatformScript g_script;
 }  // namespace
@@ -44,9 +43,7 @@ void ProgramFolder(char* folderOut, int bytes) {
     std::snprintf(folderOut, (size_t)bytes, "%s", f.c_str());
 }
 
-int PlaylistWindowIsOpen() { return g_script.windowOpen; }
 void EnableMainWindow(int) {}
-void EnableListWindow(int) {}
 
 void QueueSelectFileResult(const char* result, uint32_t bytes) {
     g_script.selectResults.push_back(result ? std::string(result, bytes) : std::string());
@@ -55,5 +52,4 @@ void QueueSaveDialogResult(const char* path) { g_script.saveResults.push_back(pa
 int SaveDialogAskedOverwrite() { return g_script.lastAskOverwrite; }
 const char* SaveDialogProposedName() { return g_script.lastProposed.c_str(); }
 void SetProgramFolderForTest(const char* folder) { g_script.programFolder = folder ? folder : ""; }
-void SetPlaylistWindowOpenForTest(int open) { g_script.windowOpen = open; }
 void ResetPlaylistPlatformForTest() { g_script = PlatformScript(); }

@@ -1,5 +1,5 @@
 // Win32 side of the playlist: the common open and save dialogs with their string-table titles
-// and filters, the program's folder, and the windows the list disables around its questions.
+// and filters, the program's folder, and the main window the list disables around its questions.
 #include "playlist/playlist_platform.h"
 
 #include <windows.h>
@@ -9,10 +9,10 @@
 #include <cstring>
 
 #include "base/shell_handles.h"
+#include "playlist/playlist_window.h"
 #include "resources/resource.h"
 
 namespace {
-const char PLAYLIST_WINDOW_CLASS[] = "VORNEX_USB_PLAY_LIST";
 const char LIST_DEFAULT_EXTENSION[] = "spl";
 enum { FILTER_BYTES = 512, TITLE_BYTES = 128 };
 
@@ -24,20 +24,17 @@ void LoadFilter(int stringId, char* out, int bytes) {
         if (*p == '|') *p = 0;
 }
 
-// This process's playlist window, or null.
-HWND ListWindow() {
-    for (HWND w = FindWindowExA(nullptr, nullptr, PLAYLIST_WINDOW_CLASS, nullptr); w;
-         w = FindWindowExA(nullptr, w, PLAYLIST_WINDOW_CLASS, nullptr)) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == GetCurrentProcessId()) return w;
-    }
-    return nullptr;
-}
-
-HWND OwnerWindow() {
+HWND MainWindow() {
     HWND main = (HWND)MainWindowHandle();
     return (main && IsWindow(main)) ? main : nullptr;
+}
+
+// The dialogs belong to the playlist window while it is open and usable (its own buttons asked
+// for them), else to the main window.
+HWND OwnerWindow() {
+    HWND list = (HWND)ListWindowHandle();
+    if (list && IsWindowEnabled(list)) return list;
+    return MainWindow();
 }
 }  // namespace
 
@@ -83,15 +80,8 @@ void ProgramFolder(char* folderOut, int bytes) {
     std::snprintf(folderOut, (size_t)bytes, "%s", path);
 }
 
-int PlaylistWindowIsOpen() { return ListWindow() != nullptr; }
-
-void EnableListWindow(int enable) {
-    HWND w = ListWindow();
-    if (w) EnableWindow(w, enable ? TRUE : FALSE);
-}
-
 void EnableMainWindow(int enable) {
-    HWND main = OwnerWindow();
+    HWND main = MainWindow();
     if (main) EnableWindow(main, enable ? TRUE : FALSE);
 }
 
@@ -101,5 +91,4 @@ void QueueSaveDialogResult(const char*) {}
 int SaveDialogAskedOverwrite() { return 0; }
 const char* SaveDialogProposedName() { return ""; }
 void SetProgramFolderForTest(const char*) {}
-void SetPlaylistWindowOpenForTest(int) {}
 void ResetPlaylistPlatformForTest() {}

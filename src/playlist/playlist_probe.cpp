@@ -11,6 +11,7 @@
 #include "playlist/playlist_files.h"
 #include "playlist/playlist_internal.h"
 #include "playlist/playlist_model.h"
+#include "playlist/playlist_window.h"
 #include "settings/settings.h"
 
 namespace {
@@ -30,9 +31,10 @@ int HasExtensionNoCase(const char* path, const char* ext) {
     return 1;
 }
 
+// Row n (0: none) and the total, on the playlist window when it is open.
 void RedrawRowAndTotal(int n) {
-    // Drawn by the playlist window when it is open.
-    (void)n;
+    if (n > 0) RefreshRow(n);
+    ShowTotals(PL().shownTotalMs, PL().entryCount);
 }
 
 // Subtraction that stops at 0: a total must not wrap around when entries moved between being

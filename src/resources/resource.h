@@ -76,13 +76,13 @@
 #define STR_TIP_RECORD                  23
 #define STR_TIP_VOLUME                  24
 #define STR_TIP_POSITION                25
-#define STR_TIP_HISTORY_BOX             26
-#define STR_PLAYLIST_TITLE              27
-#define STR_PLAYLIST_ADD                28
-#define STR_PLAYLIST_DELETE             29
-#define STR_PLAYLIST_UP                 30
-#define STR_PLAYLIST_DOWN               31
-#define STR_PLAYLIST_SAVE               32
+#define STR_TIP_LIST_UP                 26
+#define STR_TIP_LIST_DOWN               27
+#define STR_TIP_LIST_CLEAR              28
+#define STR_TIP_LIST_SAVE               29
+#define STR_TIP_LIST_ADD                30
+#define STR_TIP_LIST_DELETE             31
+#define STR_TIP_LIST_CLOSE              32
 #define STR_NO_NAME                     33
 #define STR_MAKER_URL                   34
 #define STR_GO_TO_WEB_PAGE              35
@@ -336,3 +336,18 @@
 #define IDC_IN_SPIN             1097
 #define IDC_OUT_SPIN            1098
 #define IDC_TAG_APPLY           1106
+
+// Playlist window: its icons and the child controls' ids (the buttons' tooltips are strings
+// 26..32 in id order). It draws the skin's playlist keys, frame, panel tiles, glyphs and name plate.
+#define IDI_LIST_CURRENT     175
+#define IDI_LIST_WINDOW      179
+#define IDI_LIST_HISTORY     191
+#define IDC_LIST_UP          201
+#define IDC_LIST_DOWN        202
+#define IDC_LIST_CLEAR       203
+#define IDC_LIST_SAVE        204
+#define IDC_LIST_ADD         205
+#define IDC_LIST_DELETE      206
+#define IDC_LIST_CLOSE       207
+#define IDC_LIST_HISTORY     301
+#define IDC_LIST_VIEW        302

@@ -1,0 +1,240 @@
+// The playlist window of Movello.exe under Wine, driven and read from outside through wintool:
+// it opens from the deck's command with its title and columns, Up, Down, Delete and Clear change
+// the rows as the list does, a batch of dropped files is added, a history pick loads that list,
+// and the window comes back where and as large as it was, in this run and the next. Screenshots in both languages go to
+// the build tree (screenshots/).
+#include <gtest/gtest.h>
+#include "tool_skip.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/rig.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+const char DECK_CLASS[] = "Vornex_Deck_Controller";
+const char DECK_TITLE[] = "Quaverly Deck";
+const char LIST_CLASS[] = "VORNEX_USB_PLAY_LIST";
+const char VENDOR_KEY[] = "HKCU\\SOFTWARE\\Kelvara";
+const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+const char LIST_VIEW[] = "302";
+const char HISTORY_BOX[] = "301";
+const char WM_COMMAND_[] = "0x111";
+const char WM_SYSCOMMAND_[] = "0x112";
+const char SC_CLOSE_[] = "0xF060";
+const char OPEN_PLAYLIST[] = "2006";
+const char DROP_TAG[] = "0x51444C57";  // the window's WM_COPYDATA tag for a dropped batch
+enum { UP = 201, DOWN = 202, CLEAR = 203, DELETE_FILE = 206, CB_SETCURSEL_ = 0x14E, CBN_SELENDOK_ = 9 };
+const int START_MS = 60000;
+const int TOOL_MS = 30000;
+
+std::string WinPath(const std::string& path) {
+    std::string w = "Z:" + path;
+    for (char& c : w)
+        if (c == '/') c = '\\';
+    return w;
+}
+
+// Two seconds of a quiet 16-bit stereo tone at 44.1 kHz.
+void WriteTone(const std::string& path) {
+    const uint32_t frames = 88200, data = frames * 4;
+    std::string b = "RIFF";
+    auto le = [&b](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) b += (char)(uint8_t)(v >> (8 * i));
+    };
+    le(36 + data, 4);
+    b += "WAVEfmt ";
+    le(16, 4), le(1, 2), le(2, 2), le(44100, 4), le(176400, 4), le(4, 2), le(16, 2);
+    b += "data";
+    le(data, 4);
+    for (uint32_t i = 0; i < frames; ++i) {
+        int16_t s = (int16_t)((i / 50) % 2 ? 500 : -500);
+        le((uint16_t)s, 2), le((uint16_t)s, 2);
+    }
+    std::ofstream(path, std::ios::binary) << b;
+}
+
+class PlaylistWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!PathExists(DeckExePath()) || !PathExists(WintoolExePath())) {
+            if (std::getenv("CI")) FAIL() << "Windows build missing: " << DeckExePath();
+            SKIP_UNLESS_CI("Windows build missing: " << DeckExePath());
+        }
+        ASSERT_TRUE(StartRig(&rig));
+        // As the installer does: an ordinary settings key, so the layout outlives the wineserver.
+        vendorKeyExisted = RunWine(rig, "reg", {"query", VENDOR_KEY}, 60000) == 0;
+        ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
+        for (const char* name : {"a", "b", "c", "d", "e", "f"}) WriteTone(File(std::string(name) + ".wav"));
+    }
+    void TearDown() override {
+        if (deck > 0) StopProcess(deck);
+        if (rig.started) {
+            if (!vendorKeyExisted) RunWine(rig, "reg", {"delete", VENDOR_KEY, "/f"}, 60000);
+            StopRig(&rig);
+        }
+    }
+    std::string File(const std::string& name) const { return rig.dir + "/" + name; }
+
+    // wintool's answer, without the line end; "(failed)" when it failed.
+    std::string Tool(const std::vector<std::string>& args) {
+        std::string out;
+        int code = RunWine(rig, WintoolExePath(), args, TOOL_MS, &out);
+        while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+        // Wine's own notices may come first; the answer is the last line.
+        size_t cut = out.rfind('\n');
+        if (cut != std::string::npos) out = out.substr(cut + 1);
+        return code == 0 ? out : "(failed)";
+    }
+    std::string Click(int button) { return Tool({"send", LIST_CLASS, WM_COMMAND_, std::to_string(button), "0"}); }
+    std::string Cell(int row, int column) {
+        return Tool({"lvtext", LIST_CLASS, LIST_VIEW, std::to_string(row), std::to_string(column)});
+    }
+    std::vector<std::string> Names() {
+        std::vector<std::string> names;
+        int count = std::atoi(Tool({"lvcount", LIST_CLASS, LIST_VIEW}).c_str());
+        for (int row = 0; row < count; ++row) names.push_back(Cell(row, 1));
+        return names;
+    }
+    std::string Selected() { return Tool({"lvselected", LIST_CLASS, LIST_VIEW}); }
+    void OpenWindow() {
+        ASSERT_NE(Tool({"send", DECK_CLASS, WM_COMMAND_, OPEN_PLAYLIST, "0"}), "(failed)");
+        ASSERT_TRUE(WaitForVisibleWindow(rig, LIST_CLASS, "", 10000));
+    }
+    void StartDeckWith(const std::vector<std::string>& args, const EnvList& env = {}) {
+        deck = StartWine(rig, DeckExePath(), args, env, rig.dir + "/deck.log");
+        ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
+    }
+    void Shot(const std::string& name) {
+        fs::path dir = fs::path(QD_NATIVE_BUILD_DIR) / "screenshots";
+        fs::create_directories(dir);
+        EXPECT_TRUE(TakeScreenshot(rig, (dir / name).string()));
+    }
+
+    void CloseDeck() {
+        ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
+        int code = -1;
+        EXPECT_TRUE(WaitExit(deck, 30000, &code));
+        deck = -1;
+        EXPECT_EQ(code, 0);
+    }
+
+    Rig rig;
+    pid_t deck = -1;
+    bool vendorKeyExisted = false;
+};
+
+TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
+    ASSERT_NO_FATAL_FAILURE(StartDeckWith({WinPath(File("a.wav")), WinPath(File("b.wav")), WinPath(File("c.wav"))}));
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+
+    EXPECT_EQ(Tool({"title", LIST_CLASS}), "Quaverly Deck Play List - No Name");
+    const char* headers[] = {"Track number", "File name", "Time", "Title"};
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(Tool({"lvheader", LIST_CLASS, LIST_VIEW, std::to_string(c)}), headers[c]);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav", "c.wav"}));
+    EXPECT_EQ(Cell(2, 0), "003");
+
+    // Up on the first row sends it to the end, Down on the last back to the top; the selection
+    // follows the entry.
+    ASSERT_EQ(Tool({"lvselect", LIST_CLASS, LIST_VIEW, "0"}), "");
+    Click(UP);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"b.wav", "c.wav", "a.wav"}));
+    EXPECT_EQ(Selected(), "2");
+    Click(DOWN);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav", "c.wav"}));
+    EXPECT_EQ(Selected(), "0");
+    Tool({"lvselect", LIST_CLASS, LIST_VIEW, "1"});
+    Click(DOWN);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "c.wav", "b.wav"}));
+    EXPECT_EQ(Cell(1, 2), "000:02");  // the entries a move touches are probed at once
+
+    // Delete takes the selected entry; the last one leaves the new last row selected.
+    Click(DELETE_FILE);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "c.wav"}));
+    EXPECT_EQ(Selected(), "1");
+
+    // Three dropped files are added in order and the first of them is selected.
+    EXPECT_EQ(Tool({"copylist", LIST_CLASS, DROP_TAG, WinPath(File("d.wav")), WinPath(File("e.wav")),
+                    WinPath(File("f.wav"))}),
+              "1");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "c.wav", "d.wav", "e.wav", "f.wav"}));
+    EXPECT_EQ(Selected(), "2");
+    Tool({"lvselect", LIST_CLASS, LIST_VIEW, "4"});
+    EXPECT_EQ(Cell(4, 2), "000:02");  // a row the user selects is probed at once
+
+    // Clear empties the window with the list.
+    Click(CLEAR);
+    EXPECT_EQ(Tool({"lvcount", LIST_CLASS, LIST_VIEW}), "0");
+
+    // Two list files into the history; picking the older one from the box loads it.
+    std::ofstream(File("Party.spl"), std::ios::binary)
+        << ";PARTY.SPL\r\n\"" + WinPath(File("a.wav")) + "\"\r\n\"" + WinPath(File("b.wav")) + "\"\r\n";
+    std::ofstream(File("Other.spl"), std::ios::binary) << ";OTHER.SPL\r\n\"" + WinPath(File("c.wav")) + "\"\r\n";
+    Tool({"copylist", LIST_CLASS, DROP_TAG, WinPath(File("Party.spl"))});
+    EXPECT_EQ(Tool({"title", LIST_CLASS}), "Quaverly Deck Play List - " + WinPath(File("Party.spl")));
+    Click(CLEAR);
+    Tool({"copylist", LIST_CLASS, DROP_TAG, WinPath(File("Other.spl"))});
+    EXPECT_EQ(Names(), (std::vector<std::string>{"c.wav"}));
+    EXPECT_EQ(Tool({"cbtext", LIST_CLASS, HISTORY_BOX, "0"}), "Other");
+    EXPECT_EQ(Tool({"cbtext", LIST_CLASS, HISTORY_BOX, "1"}), "Party");
+    Tool({"sendchild", LIST_CLASS, HISTORY_BOX, std::to_string(CB_SETCURSEL_), "1", "0"});
+    Tool({"send", LIST_CLASS, WM_COMMAND_, std::to_string((CBN_SELENDOK_ << 16) | 301), "0"});
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav"}));
+    EXPECT_EQ(Tool({"title", LIST_CLASS}), "Quaverly Deck Play List - " + WinPath(File("Party.spl")));
+    EXPECT_EQ(Tool({"cbtext", LIST_CLASS, HISTORY_BOX, "0"}), "Party");  // now the most recent
+    Shot("playlist_window_en.png");
+
+    // A plain close message does nothing; the system menu's Close does. Reopened, the window
+    // is where and as large as it was left.
+    ASSERT_EQ(Tool({"move", LIST_CLASS, "50", "60", "520", "400"}), "");
+    Tool({"send", LIST_CLASS, "0x10", "0", "0"});
+    EXPECT_EQ(CountWindows(rig, LIST_CLASS, ""), 1);
+    Tool({"send", LIST_CLASS, WM_SYSCOMMAND_, SC_CLOSE_, "0"});
+    EXPECT_EQ(CountWindows(rig, LIST_CLASS, ""), 0);
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    EXPECT_EQ(Tool({"rect", LIST_CLASS}), "50 60 520 400");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav"}));
+    // Opening again raises the open window, restoring it when minimised, instead of making a
+    // second one.
+    Tool({"send", LIST_CLASS, WM_SYSCOMMAND_, "0xF020", "0"});  // SC_MINIMIZE
+    EXPECT_EQ(IsWindowIconic(rig, LIST_CLASS), 1);
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    EXPECT_EQ(CountWindows(rig, LIST_CLASS, ""), 1);
+    EXPECT_EQ(IsWindowIconic(rig, LIST_CLASS), 0);
+    EXPECT_EQ(Tool({"rect", LIST_CLASS}), "50 60 520 400");
+
+    // The next run of the deck opens it there too.
+    ASSERT_NO_FATAL_FAILURE(CloseDeck());
+    std::string left;
+    EXPECT_TRUE(ReadRegistryValue(rig, SETTINGS_KEY, "Xo_List", &left));
+    EXPECT_EQ(left, "0x32");
+    ASSERT_NO_FATAL_FAILURE(StartDeckWith({}));
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    EXPECT_EQ(Tool({"rect", LIST_CLASS}), "50 60 520 400");
+    ASSERT_NO_FATAL_FAILURE(CloseDeck());
+}
+
+TEST_F(PlaylistWindow, JapaneseHeadersAndScreenshot) {
+    EnvList japanese = JapaneseEnv(rig);
+    if (japanese.empty()) {
+        if (std::getenv("CI")) FAIL() << "no Japanese locale";
+        SKIP_UNLESS_CI("no Japanese locale");
+    }
+    ASSERT_NO_FATAL_FAILURE(StartDeckWith({WinPath(File("a.wav")), WinPath(File("b.wav"))}, japanese));
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    // wintool reads ANSI text in its own code page: it runs Japanese too.
+    std::string out;
+    RunWine(rig, WintoolExePath(), {"lvheader", LIST_CLASS, LIST_VIEW, "0"}, TOOL_MS, &out, japanese);
+    EXPECT_NE(out.find("トラック番号"), std::string::npos) << out;
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav"}));
+    Shot("playlist_window_ja.png");
+    ASSERT_NO_FATAL_FAILURE(CloseDeck());
+}
+
+}  // namespace
