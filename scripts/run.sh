@@ -49,22 +49,42 @@ for a in "$@"; do
   fi
 done
 
+# Ctrl+C in the terminal goes to every process of its foreground group, and the sound server,
+# the X server and every Wine process (the Wine server too) end on it, taking the deck down before
+# it could save its list. So everything started from here runs in a session of its own, away from
+# the terminal, and only this script sees Ctrl+C: it then asks the deck to close, as a user would.
+detached() { setsid -w "$@" </dev/null; }
+
+# What an earlier run may have left behind: its rig, and Wine processes of our prefix (a deck
+# still running there would take our files and end our start at once).
 "$top/scripts/rig.sh" stop "$rig" >/dev/null 2>&1
+wineserver -k 2>/dev/null
+wineserver -w 2>/dev/null
 virtual=1
 if [ -n "${DISPLAY:-}" ]; then
   virtual=0
-  "$top/scripts/rig.sh" start "$rig" --no-x >/dev/null || exit 1
+  detached "$top/scripts/rig.sh" start "$rig" --no-x >/dev/null || exit 1
 else
-  "$top/scripts/rig.sh" start "$rig" >/dev/null || exit 1
+  detached "$top/scripts/rig.sh" start "$rig" >/dev/null || exit 1
 fi
 # shellcheck disable=SC1091
 . "$rig/env"
 deck=""
 finish() {
-  if [ -n "$deck" ]; then
+  trap '' INT TERM
+  if [ -n "$deck" ] && kill -0 "$deck" 2>/dev/null; then
+    # Stop first (a deck refuses to close while it records), then close: the deck saves its
+    # list and settings on the way out.
+    wine "$bin/wintool.exe" send Vornex_Deck_Controller 0x0111 2018 0 >/dev/null 2>&1
     wine "$bin/wintool.exe" close Vornex_Deck_Controller >/dev/null 2>&1
-    for _ in $(seq 50); do kill -0 "$deck" 2>/dev/null || break; sleep 0.1; done
-    kill "$deck" 2>/dev/null
+    for _ in $(seq 100); do kill -0 "$deck" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$deck" 2>/dev/null; then
+      echo "run: the deck did not close within 10 s; ending it (its list was not saved)"
+      wine "$bin/wintool.exe" boxes 2>/dev/null | sed 's/^/run:   open box: /'
+      kill "$deck" 2>/dev/null
+    else
+      echo "run: the deck closed; its list and settings are saved"
+    fi
   fi
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
@@ -75,25 +95,28 @@ trap 'echo; echo "run: closing the deck"; exit 130' INT TERM
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "run: making the Wine prefix (once, about a minute)"
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
+  detached wineboot -i >/dev/null 2>&1
+  wineserver -w 2>/dev/null
 fi
+# One Wine server for the whole run, started here in its own session, so no Wine program
+# started later ties it to the terminal.
+detached wineserver -p
 # The installer's part: the deck's registry keys as ordinary keys, so settings last.
-"$top/scripts/wine-install.sh" --keys
+detached "$top/scripts/wine-install.sh" --keys
 # The virtual display has no window manager: Wine must not wait for one (a hidden window would
 # otherwise hold the deck's exit for two seconds). On a real desktop the manager takes over.
 x11='HKCU\Software\Wine\X11 Driver'
 if [ $virtual = 1 ]; then
-  wine reg add "$x11" /v Managed /d N /f >/dev/null 2>&1
+  detached wine reg add "$x11" /v Managed /d N /f >/dev/null 2>&1
 else
-  wine reg delete "$x11" /v Managed /f >/dev/null 2>&1
+  detached wine reg delete "$x11" /v Managed /f >/dev/null 2>&1
 fi
 # Wine has no USB host-controller interface: the deck talks to a simulated host with a Vornex
 # device attached (edit it while the deck runs with build/native/cli/vornexsim/vornexsim).
 export QD_USB_SIM="${QD_USB_SIM:-$top/build/run-usb-host.txt}"
 [ -f "$QD_USB_SIM" ] || "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" init >/dev/null
 
-wine "$bin/Movello.exe" "${args[@]}" >"$rig/deck.log" 2>&1 &
+setsid wine "$bin/Movello.exe" "${args[@]}" </dev/null >"$rig/deck.log" 2>&1 &
 deck=$!
 if ! wine "$bin/wintool.exe" wait Vornex_Deck_Controller "Quaverly Deck" 60000 visible >/dev/null; then
   echo "run: the deck did not show its window (see $rig/deck.log)" >&2

@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# The deck's CPU share under Wine, idle and while it plays an MP3 (run by hand, not a test):
-# starts a rig and the deck, samples the deck's process and the Wine server over a stretch of
-# seconds, hands an MP3 over, samples again, and prints both shares of one core side by side.
-#   bench/deck_cpu/deck_cpu.sh [seconds per stretch, default 20]
+# The deck's CPU share under Wine (run by hand, not a test): idle, playing an MP3, and recording
+# WAVE and MP3 at 48 kHz from the rig's input. Each stretch samples the deck's process and the Wine
+# server; the figures are shares of one core. Give several program folders (each with Movello.exe,
+# tavply.dll, tavenc.dll) to compare builds side by side in one run, one after the other.
+#   bench/deck_cpu/deck_cpu.sh [-s SECONDS] [BIN_DIR...]   (default: build/windows/bin, 20 s)
 # Needs both builds (scripts/build.sh).
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
-secs=${1:-20}
-bin="$top/build/windows/bin"
+secs=20
+[ "${1:-}" = "-s" ] && { secs=$2; shift 2; }
+[ $# -gt 0 ] || set -- "$top/build/windows/bin"
 tools="$top/build/native/bin"
 rig="$top/build/bench-rig"
 export QD_FEEDER="$top/build/native/tests/e2e/qd_rig_feeder"
 export WINEPREFIX="$top/build/bench-wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 hz=$(getconf CLK_TCK)
+settings='HKCU\Software\Kelvara\Vornex USB\Deck Controller\Settings'
+wintool="$top/build/windows/bin/wintool.exe"
 
 cpu_ticks() {  # utime + stime of a process, in clock ticks (fields 14 and 15 of its stat line)
   local s
@@ -28,13 +32,21 @@ wineserver_pid() {
     tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
   done
 }
-# share PID...: percent of one core used by the processes over $secs seconds
+# share DECK SERVER: "deck all" percent of one core over $secs seconds (all = deck + server)
 share() {
-  local before=0 after=0 p
-  for p in "$@"; do before=$((before + $(cpu_ticks "$p"))); done
+  local d0 s0 d1 s1
+  d0=$(cpu_ticks "$1"); s0=$(cpu_ticks "$2")
   sleep "$secs"
-  for p in "$@"; do after=$((after + $(cpu_ticks "$p"))); done
-  awk -v t=$((after - before)) -v hz="$hz" -v s="$secs" 'BEGIN { printf "%.2f", 100 * t / hz / s }'
+  d1=$(cpu_ticks "$1"); s1=$(cpu_ticks "$2")
+  awk -v d=$((d1 - d0)) -v s=$((s1 - s0)) -v hz="$hz" -v t="$secs" \
+    'BEGIN { printf "%.2f %.2f", 100 * d / hz / t, 100 * (d + s) / hz / t }'
+}
+command() { wine "$wintool" send Vornex_Deck_Controller 0x0111 "$1" 0 >/dev/null 2>&1; }
+lost_box() {  # presses every open box; says whether audio was lost
+  local out hwnd
+  out=$(wine "$wintool" boxes 2>/dev/null)
+  for hwnd in $(cut -f1 <<<"$out"); do wine "$wintool" press "$hwnd" OK >/dev/null 2>&1; done
+  case "$out" in *"Could not capture audio."*) echo "(buffers lost)" ;; esac
 }
 
 "$top/scripts/rig.sh" stop "$rig" >/dev/null 2>&1
@@ -43,7 +55,7 @@ share() {
 . "$rig/env"
 deck=""
 finish() {
-  [ -n "$deck" ] && wine "$bin/wintool.exe" close Vornex_Deck_Controller >/dev/null 2>&1
+  [ -n "$deck" ] && wine "$wintool" close Vornex_Deck_Controller >/dev/null 2>&1
   sleep 1
   wineserver -k 2>/dev/null
   "$top/scripts/rig.sh" stop "$rig" >/dev/null
@@ -56,23 +68,58 @@ fi
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 export QD_USB_SIM="$rig/usb-host.txt"
 "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" init >/dev/null
-"$tools/qdtone" 440 60000 "$rig/long.wav" && "$tools/taven" -l 3 -b 128 "$rig/long.wav" "$rig/long.mp3" || exit 1
+"$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" reg 7 5 >/dev/null  # input locked at 48 kHz
+"$tools/qdtone" 440 90000 "$rig/long.wav" && "$tools/taven" -l 3 -b 128 "$rig/long.wav" "$rig/long.mp3" || exit 1
+mkdir -p "$rig/rec"
+"$top/scripts/wine-install.sh" --keys
+now_y=$(date +%Y) now_m=$(date +%-m) now_d=$(date +%-d)
+for v in "RecFileName REG_SZ $(winepath -w "$rig/rec")\\S-" "RecAutoRecording REG_DWORD 0" "Mp3Bitrate REG_DWORD 128" \
+  "LastYear REG_DWORD $now_y" "LastMonth REG_DWORD $now_m" "LastDay REG_DWORD $now_d"; do
+  read -r name type data <<<"$v"
+  wine reg add "$settings" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1
+done
 
-wine "$bin/Movello.exe" >"$rig/deck.log" 2>&1 &
-deck=$!
-wine "$bin/wintool.exe" wait Vornex_Deck_Controller "Quaverly Deck" 60000 visible >/dev/null || exit 1
-sleep 3  # start-up work settles
-pid=$(pgrep -f 'Movello.exe' | head -n 1)
-server=$(wineserver_pid)
-[ -n "$pid" ] && [ -n "$server" ] || { echo "deck_cpu: deck or Wine server not found" >&2; exit 1; }
-idle_deck=$(share "$pid")
-idle_all=$(share "$pid" "$server")
-wine "$bin/Movello.exe" "$(winepath -w "$rig/long.mp3")" >/dev/null 2>&1
-sleep 2
-play_deck=$(share "$pid")
-play_all=$(share "$pid" "$server")
-kill -0 "$pid" 2>/dev/null || { echo "deck_cpu: the deck ended while playing (see $rig/deck.log)" >&2; exit 1; }
-printf 'deck CPU share of one core over %s s (Wine %s)\n' "$secs" "$(wine --version)"
-printf '  %-22s %8s %22s\n' "" "deck" "deck + wineserver"
-printf '  %-22s %7s%% %21s%%\n' "idle" "$idle_deck" "$idle_all"
-printf '  %-22s %7s%% %21s%%\n' "playing an MP3" "$play_deck" "$play_all"
+rows=()
+for bin in "$@"; do
+  wine reg add "$settings" /v RecordFormat /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wine "$bin/Movello.exe" >"$rig/deck.log" 2>&1 &
+  deck=$!
+  wine "$wintool" wait Vornex_Deck_Controller "Quaverly Deck" 60000 visible >/dev/null || exit 1
+  sleep 3  # start-up work settles
+  pid=$(pgrep -f "$bin/Movello.exe" | head -n 1)
+  [ -n "$pid" ] || pid=$(pgrep -f 'Movello.exe' | head -n 1)
+  server=$(wineserver_pid)
+  [ -n "$pid" ] && [ -n "$server" ] || { echo "deck_cpu: deck or Wine server not found" >&2; exit 1; }
+  idle=$(share "$pid" "$server")
+  wine "$bin/Movello.exe" "$(winepath -w "$rig/long.mp3")" >/dev/null 2>&1
+  sleep 2
+  play=$(share "$pid" "$server")
+  command 2018  # Stop
+  command 2023; command 2016  # Record, Play: WAVE
+  sleep 2
+  wave=$(share "$pid" "$server")
+  command 2018; sleep 1
+  wave_lost=$(lost_box)
+  command 2013  # MP3
+  command 2023; command 2016
+  sleep 2
+  mp3=$(share "$pid" "$server")
+  command 2018; sleep 1
+  mp3_lost=$(lost_box)
+  kill -0 "$pid" 2>/dev/null || { echo "deck_cpu: the deck ended (see $rig/deck.log)" >&2; exit 1; }
+  wine "$wintool" close Vornex_Deck_Controller >/dev/null 2>&1
+  wait "$deck"
+  deck=""
+  rows+=("$bin|$idle|$play|$wave$wave_lost|$mp3$mp3_lost")
+  rm -f "$rig/rec"/*
+done
+
+printf 'deck CPU share of one core over %s s per figure (Wine %s); each cell: deck / deck + wineserver\n' \
+  "$secs" "$(wine --version)"
+printf '  %-16s %-18s %-18s %-30s %-30s\n' "" idle "playing MP3" "recording WAVE 48k" "recording MP3 48k"
+for r in "${rows[@]}"; do
+  IFS='|' read -r bin idle play wave mp3 <<<"$r"
+  fmt() { read -r a b rest <<<"$1"; printf '%5s %% / %5s %%%s' "$a" "$b" "${rest:+ $rest}"; }
+  printf '  %-16s %-18s %-18s %-30s %-30s\n' "$(basename "$(dirname "$bin")")/$(basename "$bin")" \
+    "$(fmt "$idle")" "$(fmt "$play")" "$(fmt "$wave")" "$(fmt "$mp3")"
+done

@@ -560,7 +560,6 @@ int main(int argc, char** argv) {
         return CmdComboText(ChildOf(argv[2], argv[3]), std::atoi(argv[4]));
     if (argc >= 7 && !std::strcmp(argv[1], "timed")) return CmdTimed(std::atoi(argv[2]), argc - 3, argv + 3);
     if (argc >= 5 && !std::strcmp(argv[1], "copylist")) return CmdCopyList(argv[2], argv[3], argc - 4, argv + 4);
-    if (argc >= 4 && !std::strcmp(argv[1], "fakedeck")) return CmdFakeDeck(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr,
                  "usage: wintool find|wait|count|close|boxes|press|send|copydata|fakedeck|title|rect|move|"
                  "child|lvcount|lvtext|lvheader|lvselect|lvselected|cbtext|timed|copylist ...\n");

@@ -21,7 +21,11 @@
 
 namespace {
 
-const int WORKER_TICK_MS = 10;
+// The device queue holds TAV_OUTPUT_BUFFERS buffers, about 370 ms at 44.1 kHz (340 ms at 48 kHz).
+// Topping it up every 100 ms keeps at least a quarter of a second queued against a late wake-up,
+// at a tenth of the wake-ups (and Wine server round trips) of a 10 ms poll. Once everything is
+// decoded, the worker wakes when the last buffer should have been heard, so the end is seen at once.
+const int WORKER_REFILL_MS = 100;
 const int LEVEL_SLOTS = TAV_OUTPUT_BUFFERS * 2;
 
 // Peaks of one queued buffer, for the meters.
@@ -88,6 +92,15 @@ void FillOutput(Player& p) {
     }
 }
 
+// How long the playing worker may sleep: the refill period, or less when the end is nearer.
+int NextWakeMs(Player& p) {
+    if (!p.sourceDone) return WORKER_REFILL_MS;
+    uint64_t played = TavOutputPlayed(p.output);
+    uint64_t left = p.written > played ? p.written - played : 0;
+    uint64_t ms = left * 1000 / p.source->sampleRate + 1;
+    return ms < uint64_t(WORKER_REFILL_MS) ? int(ms) : WORKER_REFILL_MS;
+}
+
 void WorkerLoop() {
     Player& p = ThePlayer();
     std::unique_lock<std::mutex> guard(p.lock);
@@ -99,7 +112,7 @@ void WorkerLoop() {
         }
         // Idle, the worker sleeps until Start, Close or Term wakes it: an idle deck stays idle.
         if (p.open && p.status == TAVPLY_STATUS_PLAYING)
-            p.wake.wait_for(guard, std::chrono::milliseconds(WORKER_TICK_MS));
+            p.wake.wait_for(guard, std::chrono::milliseconds(NextWakeMs(p)));
         else
             p.wake.wait(guard);
     }

@@ -54,6 +54,9 @@ int RecordedMessageCount();
 const RecordedMessage* RecordedMessageAt(int index);
 void QueueMessageAnswer(int answer);  // answers in order; an empty queue answers OK/YES
 void ResetMessages();
+// Runs once inside every box that follows, as the box's own message loop would run the timers
+// and clicks that arrive while it is open (null: nothing runs). ResetMessages clears it.
+void SetMessageLoopHook(void (*hook)());
 
 // Loads string stringId of the program's string table in the user interface language (empty in
 // the native build); returns the length.

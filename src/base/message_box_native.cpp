@@ -10,6 +10,8 @@ struct MessageState {
     int shownCount = 0;
     int answers[MAX_ANSWERS];  // queued answers, consumed from the front
     int answerCount = 0;
+    void (*loopHook)() = nullptr;  // runs inside each box
+    int inBox = 0;                 // a box is open (a box opened from the hook does not run it again)
 };
 MessageState g_msg;
 }  // namespace
@@ -21,6 +23,11 @@ int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsign
         CopyBoundedString(m.fileName, sizeof m.fileName, fileName);
         m.join = join;
         m.style = style;
+    }
+    if (g_msg.loopHook && !g_msg.inBox) {
+        g_msg.inBox = 1;
+        g_msg.loopHook();
+        g_msg.inBox = 0;
     }
     if (g_msg.answerCount > 0) {
         int a = g_msg.answers[0];
@@ -42,6 +49,7 @@ void QueueMessageAnswer(int answer) {
     if (g_msg.answerCount < MAX_ANSWERS) g_msg.answers[g_msg.answerCount++] = answer;
 }
 void ResetMessages() { g_msg = MessageState(); }
+void SetMessageLoopHook(void (*hook)()) { g_msg.loopHook = hook; }
 
 int LoadDeckString(int, wchar_t* out, int outChars) {
     if (outChars > 0) out[0] = 0;

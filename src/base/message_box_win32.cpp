@@ -67,3 +67,4 @@ int RecordedMessageCount() { return 0; }
 const RecordedMessage* RecordedMessageAt(int) { return nullptr; }
 void QueueMessageAnswer(int) {}
 void ResetMessages() {}
+void SetMessageLoopHook(void (*)()) {}

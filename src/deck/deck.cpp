@@ -40,6 +40,7 @@ struct DeckModule {
     DeckVars vars;
     int inShowTrackInfo;  // ShowTrackInfo runs (it is not re-entered)
     int inSearchStep;     // SearchStep runs; a search restarted inside it takes its next step on the next tick
+    int inRecordingStop;  // StopRecording runs; it may show a box whose message loop runs ticks and keys
 };
 DeckModule g_deck;
 
@@ -113,8 +114,17 @@ void StartRecordingFromStandby() {
 
 // Stop: the file is kept, added to the list and cued when something was recorded and the probe
 // takes it; otherwise it is deleted and nothing is cued.
+// Closing the capture device can tell the user that audio was lost. That box runs a message loop
+// while the deck is still in its recording state, so a tick (the recording limit, a timer slot)
+// or a Stop click could stop again and close, list or delete the same file twice: while a stop
+// runs, every further stop is ignored.
 void StopRecording() {
     DeckVars& v = V();
+    if (g_deck.inRecordingStop) return;
+    struct StopGuard {
+        StopGuard() { g_deck.inRecordingStop = 1; }
+        ~StopGuard() { g_deck.inRecordingStop = 0; }
+    } guard;
     int release = v.releaseCaptureOnStop;
     char path[RECORD_PATH_BYTES] = "";
     StopCapture(release);
@@ -376,6 +386,7 @@ int PauseKey() {
 
 int StopKey() {
     DeckVars& v = V();
+    if (g_deck.inRecordingStop) return 1;  // a stop is already under way
     v.releaseCaptureOnStop = 1;
     if (!StateIn(v.deckState, {Playing, Paused, TrackSpace, Recording, RecPause, RecStandby})) return 1;
     TransportOp(OP_STOP);

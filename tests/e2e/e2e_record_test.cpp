@@ -1,6 +1,7 @@
 // Recording as a user does it, watched from outside: a 997 Hz tone goes into the device's input,
 // Record, Play, three seconds, Stop; then the file in the record folder is checked the way a
-// player would read it. Also a deck killed mid-recording with wineserver -k.
+// player would read it, and Play plays it back (it is cued, the last entry of the list). Also the
+// digital input's cable pulled mid-recording, and a deck killed mid-recording with wineserver -k.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <sstream>
 
 #include "e2e/rig.h"
 #include "record/record_test_util.h"
@@ -21,6 +23,7 @@ const int RATE = 44100;
 const double TONE_HZ = 997.0;
 const char DECK_CLASS[] = "Vornex_Deck_Controller";
 const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+const char LIST_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\ListInformation";
 const unsigned WM_COMMAND_MSG = 0x0111;
 // The simulated device: IN1, digital input locked at 44100 Hz, and its channel status.
 const char DEVICE_STATE[] =
@@ -28,10 +31,10 @@ const char DEVICE_STATE[] =
     "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
     "reg 6 1\nreg 7 6\ninput 2 130 0 2\n";
 
-std::vector<int16_t> Tone(int ms) {
+std::vector<int16_t> Tone(int ms, double hz = TONE_HZ) {
     std::vector<int16_t> pcm;
     for (int i = 0; i < RATE * ms / 1000; ++i) {
-        int16_t v = (int16_t)(12000 * std::sin(2 * M_PI * TONE_HZ * i / RATE));
+        int16_t v = (int16_t)(12000 * std::sin(2 * M_PI * hz * i / RATE));
         pcm.push_back(v);
         pcm.push_back(v);
     }
@@ -61,11 +64,57 @@ double Frequency(const std::string& pcmBytes, double rate, size_t* framesOut) {
     return crossings > 1 ? (crossings - 1) * rate / (double)(last - first) : 0.0;
 }
 
+// Power of the left channel at one frequency (Goertzel over the whole signal, per frame).
+double PowerAt(const std::string& pcmBytes, double hz) {
+    double k = 2 * std::cos(2 * M_PI * hz / RATE), s1 = 0, s2 = 0;
+    size_t frames = pcmBytes.size() / 4;
+    for (size_t i = 0; i < frames; ++i) {
+        double s0 = SampleAt(pcmBytes, 4 * i) + k * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return frames ? (s1 * s1 + s2 * s2 - k * s1 * s2) / ((double)frames * frames) : 0.0;
+}
+
 std::string WinPath(const std::string& unixPath) {
     std::string p = "Z:" + unixPath;
     for (char& c : p)
         if (c == '/') c = '\\';
     return p;
+}
+
+std::string UnixPath(std::string winPath) {
+    if (winPath.size() > 2 && (winPath[0] == 'Z' || winPath[0] == 'z') && winPath[1] == ':') winPath.erase(0, 2);
+    for (char& c : winPath)
+        if (c == '\\') c = '/';
+    return winPath;
+}
+
+// A 16-bit stereo WAVE file of the samples.
+void WriteWave(const std::string& path, const std::vector<int16_t>& pcm) {
+    std::string b = "RIFF....WAVEfmt ";
+    auto le = [&b](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) b += (char)(v >> (8 * i));
+    };
+    le(16, 4), le(1, 2), le(2, 2), le(RATE, 4), le(RATE * 4, 4), le(4, 2), le(16, 2);
+    b += "data";
+    le((uint32_t)(pcm.size() * 2), 4);
+    b.append((const char*)pcm.data(), pcm.size() * 2);
+    uint32_t riff = (uint32_t)b.size() - 8;
+    for (int i = 0; i < 4; ++i) b[4 + i] = (char)(riff >> (8 * i));
+    std::ofstream(path, std::ios::binary) << b;
+}
+
+// Polls the deck's debug output (its status lines) until `text` shows after offset `from`;
+// the position just past it, or npos when it did not show in time.
+size_t WaitForStatus(const std::string& log, const std::string& text, size_t from, int timeoutMs) {
+    for (int waited = 0; waited <= timeoutMs; waited += 100) {
+        std::string now = ReadAll(log);
+        size_t at = now.size() > from ? now.find("Quaverly Deck: " + text, from) : std::string::npos;
+        if (at != std::string::npos) return at + text.size();
+        usleep(100 * 1000);
+    }
+    return std::string::npos;
 }
 
 class RecordE2E : public ::testing::Test {
@@ -97,8 +146,10 @@ protected:
         SetSetting("LastMonth", "REG_DWORD", std::to_string(local.tm_mon + 1));
         SetSetting("LastDay", "REG_DWORD", std::to_string(local.tm_mday));
     }
-    pid_t Start() {
-        pid_t deck = StartDeck(rig, {}, {"QD_USB_SIM=" + simFile});
+    // The deck with the given files; its debug output (the status lines) goes to deckLog.
+    pid_t Start(const std::vector<std::string>& files = {}) {
+        deckLog = rig.dir + "/deck-" + std::to_string(++starts) + ".log";
+        pid_t deck = StartWine(rig, DeckExePath(), files, {"QD_USB_SIM=" + simFile, "WINEDEBUG=+debugstr"}, deckLog);
         EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
         return deck;
     }
@@ -122,13 +173,23 @@ protected:
         EXPECT_TRUE(WaitExit(deck, 30000, &code));
     }
     Rig rig;
-    std::string folder, simFile;
+    std::string folder, simFile, deckLog;
+    int starts = 0;
 };
 
-TEST_F(RecordE2E, WaveRecordingHoldsTheToneAndTheInputStatus) {
+TEST_F(RecordE2E, WaveRecordingHoldsTheToneAndTheInputStatusAndIsCuedLastInTheList) {
     Configure(0);
-    pid_t deck = Start();
+    std::string earlier = rig.dir + "/earlier.wav";  // the list holds a 440 Hz track before
+    WriteWave(earlier, Tone(3000, 440.0));
+    pid_t deck = Start({WinPath(earlier)});
+    ASSERT_TRUE(Command(CMD_STOP));  // the first file given plays at once
     RecordFor(3000);
+    // Stop left the recording cued: Play plays it, not the track before it.
+    std::string heard = rig.dir + "/played.raw";
+    pid_t sink = StartSinkRecording(rig, heard);
+    ASSERT_TRUE(Command(CMD_PLAY));
+    usleep(2500 * 1000);
+    StopSinkRecording(sink);
     Close(deck);
 
     std::string path = folder + "/S-001.WAV";
@@ -145,6 +206,49 @@ TEST_F(RecordE2E, WaveRecordingHoldsTheToneAndTheInputStatus) {
     size_t chst = b.find("CHST");
     ASSERT_NE(chst, std::string::npos) << "the input's channel status is stored";
     EXPECT_EQ(b.substr(chst + 8, 4), std::string("\x02\x82\x00\x02", 4));
+    // What the device played is the recorded tone, not the track before it (the player may stutter
+    // on a busy machine, so the tones' powers are compared rather than the crossings counted).
+    std::string played = ReadAll(heard);
+    EXPECT_GT(PowerAt(played, TONE_HZ), 20 * PowerAt(played, 440.0)) << "Play after Stop plays the recording";
+    EXPECT_GT(PowerAt(played, TONE_HZ), 1000.0) << "and it is heard";
+
+    // The unnamed list the deck left behind ends with the recording.
+    std::string noName;
+    ASSERT_TRUE(ReadRegistryValue(rig, LIST_KEY, "NoName", &noName));
+    std::string list = ReadAll(UnixPath(noName)), last;
+    std::istringstream lines(list);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] != ';' && line != "\r") last = line;
+    EXPECT_NE(list.find("earlier.wav"), std::string::npos) << list;
+    EXPECT_NE(last.find("S-001.WAV"), std::string::npos) << list;
+}
+
+// The cable of the digital input is pulled while recording: the device delivers no samples and
+// reports no lock. The deck says "Din Unlocked", keeps the recording, and goes on when it is back.
+TEST_F(RecordE2E, APulledDigitalCableShowsDinUnlockedAndTheRecordingGoesOn) {
+    Configure(0);
+    pid_t deck = Start();
+    RecordFor(1000, false);
+    size_t at = WaitForStatus(deckLog, "Recording S-001.WAV", 0, 5000);
+    ASSERT_NE(at, std::string::npos) << ReadAll(deckLog);
+    std::string unlocked = DEVICE_STATE;
+    unlocked.replace(unlocked.find("reg 7 6"), 7, "reg 7 0");
+    ASSERT_TRUE(SetInputPlugged(rig, false));
+    std::ofstream(simFile) << unlocked;
+    at = WaitForStatus(deckLog, "Din Unlocked", at, 5000);
+    EXPECT_NE(at, std::string::npos) << "pulling the cable shows it";
+    std::ofstream(simFile) << DEVICE_STATE;
+    ASSERT_TRUE(FeedPcm(rig, Tone(4000)));
+    ASSERT_TRUE(SetInputPlugged(rig, true));
+    EXPECT_NE(WaitForStatus(deckLog, "Recording S-001.WAV", at == std::string::npos ? 0 : at, 5000), std::string::npos)
+        << "plugging it back shows the recording again";
+    usleep(1500 * 1000);
+    ASSERT_TRUE(Command(CMD_STOP));
+    Close(deck);
+    WaveView v = ViewWave(folder + "/S-001.WAV");
+    ASSERT_TRUE(v.ok) << "the recording is kept";
+    size_t frames = 0;
+    EXPECT_NEAR(Frequency(v.audio, 44100, &frames), TONE_HZ, 3.0);
 }
 
 TEST_F(RecordE2E, MpegRecordingsDecodeToTheTone) {

@@ -368,6 +368,13 @@ bool FeedPcm(const Rig& rig, const std::vector<int16_t>& samples) {
     return out.good() && std::rename(tmp.c_str(), final.c_str()) == 0;
 }
 
+bool SetInputPlugged(const Rig& rig, bool plugged) {
+    std::string flag = rig.dir + "/feed/unplugged";
+    if (plugged) return std::remove(flag.c_str()) == 0 || !PathExists(flag);
+    std::ofstream(flag) << "";
+    return PathExists(flag);
+}
+
 pid_t StartSinkRecording(const Rig& rig, const std::string& path) {
     pid_t pid =
         Spawn({"sh", "-c",

@@ -104,6 +104,9 @@ bool PressMessageBox(const Rig& rig, const MessageBoxInfo& box, const std::strin
 // Queues interleaved 16-bit stereo PCM at 44100 Hz for the deck's input; the feeder plays it in
 // real time after what is queued already.
 bool FeedPcm(const Rig& rig, const std::vector<int16_t>& samples);
+// Pulls (false) or plugs back (true) the cable of the device's input: while pulled, the input
+// delivers no samples at all.
+bool SetInputPlugged(const Rig& rig, bool plugged);
 // Records the deck's output ("Kelvara Vornex USB" sink monitor) as raw s16le stereo into path;
 // returns once the recording is live (its first data arrived, at most 10 s), so sound played
 // after the call is heard.

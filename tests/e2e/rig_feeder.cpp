@@ -1,6 +1,8 @@
 // Real-time feeder for a pipe source of the rig: writes 44100 Hz s16le stereo into the FIFO at
 // the pace of the clock, silence by default and the contents of queued *.raw files (in name
-// order, each deleted once written) when there are any.
+// order, each deleted once written) when there are any. While QUEUE_DIR holds a file named
+// "unplugged" it writes nothing at all, as a device whose digital input lost its cable delivers
+// no samples; the clock runs on, so sound resumes in real time when the file is gone.
 //   qd_rig_feeder FIFO QUEUE_DIR   (QUEUE_DIR may be empty: silence only)
 #include <dirent.h>
 #include <fcntl.h>
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
         long long due =
             std::chrono::duration_cast<std::chrono::microseconds>(now - start).count() * BYTES_PER_SECOND / 1000000;
         due &= ~3LL;  // whole frames
+        if (!queue.empty() && access((queue + "/unplugged").c_str(), F_OK) == 0) written = due;
         while (written < due) {
             if (pendingAt >= pending.size()) {
                 pending.clear();

@@ -2,6 +2,7 @@
 // and writers behind them: what reaches the file, what is lost and reported, the levels, the
 // disk checks, the device's input status, and every way a recording is cut short.
 #include "capture_fixture.h"
+#include "deck/deck_tick.h"
 
 TEST_F(CaptureTest, StopKeepsTheRecordingInTheListWithTheInputStatus) {
     EXPECT_EQ(CaptureTimerRunning(), 0) << "an idle deck has no capture timer";
@@ -112,6 +113,35 @@ TEST_F(CaptureTest, AStalledWriterLosesTheOldestBuffersAndSaysSo) {
     EXPECT_EQ(CounterFramesInOrder(v.audio), 3u * frames) << "whole buffers before the gap";
     std::string after = v.audio.substr(3u * 17640u);
     EXPECT_GT(CounterFramesInOrder(after, 13u * frames), 30u * frames) << "the audio goes on after the lost buffers";
+}
+
+// The lost-audio box is shown from inside the stop, while the deck is still recording; its message
+// loop runs ticks and clicks. A second stop from there must not close, list or delete the file again.
+TEST_F(CaptureTest, AStopFromInsideTheLostAudioBoxIsIgnored) {
+    StartRecording();
+    Run(300);
+    FillFakeWaveInBuffers(50);
+    CaptureStep();
+    ASSERT_GT(GetLostBufferCount(), 0u);
+    Run(500);
+    static int nestedStops;
+    nestedStops = 0;
+    SetMessageLoopHook([] {
+        ++nestedStops;
+        StopKey();  // the user clicks Stop again
+        int32_t shown = 0;
+        DeckTick(&shown);
+        StopKey();
+    });
+    StopKey();
+    SetMessageLoopHook(nullptr);
+    EXPECT_EQ(nestedStops, 1);
+    EXPECT_EQ(MessagesWithText("Could not capture audio."), 1);
+    ASSERT_EQ(GetEntryCount(), 1) << "the recording is listed once";
+    EXPECT_EQ(Deck().deckState, Stopped) << "and cued";
+    WaveView v = ViewWave(path);
+    ASSERT_TRUE(v.ok) << "the file is kept whole";
+    EXPECT_GE(v.dataSize, 3u * 17640u);
 }
 
 TEST_F(CaptureTest, OnlyWhatIsCapturedAfterPlayIsWritten) {
