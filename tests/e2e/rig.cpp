@@ -206,6 +206,9 @@ bool StartRig(Rig* rig, const RigOptions& options, const std::string& dir) {
         StopRig(rig);
         return false;
     }
+    // The prefix is shared by every test, and a deck saves its settings when it ends: without
+    // this, a timer or an auto recording one test stored would act in the next one's deck.
+    RunToEnd({"wine", "reg", "delete", "HKCU\\Software\\Kelvara", "/f"}, WineEnv(*rig, {}), 60000, nullptr, rig->dir);
     return true;
 }
 

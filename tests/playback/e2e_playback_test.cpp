@@ -242,8 +242,11 @@ TEST_F(DeckPlayback, CommandLineFilesPlayInOrderWithTheGapAndSkipAMissingOne) {
     for (size_t i = endMark + 1; i < writes.size(); ++i)
         if (writes[i].rfind("out ", 0) == 0) last.push_back(writes[i]);
     ASSERT_GE(last.size(), 4u);
+    std::string all;
+    for (const std::string& w : writes) all += w + "; ";
     EXPECT_EQ(std::vector<std::string>(last.end() - 4, last.end()),
-              (std::vector<std::string>{"out 0 0", "out 1 150", "out 2 0", "out 3 0"}));
+              (std::vector<std::string>{"out 0 0", "out 1 150", "out 2 0", "out 3 0"}))
+        << all;
 }
 
 // Repeat all goes from the last track back to the first; a second start hands its files over:
