@@ -475,6 +475,10 @@ void OnItemChanged(const NMLISTVIEW* nm) {
     ShowTotals(GetShownTotalMs(), GetEntryCount());
 }
 
+void PlayRow(int n) {
+    if (n >= 1 && n <= GetEntryCount() && g_lw.play) g_lw.play(n);
+}
+
 LRESULT OnNotify(const NMHDR* nm) {
     if (nm->idFrom != IDC_LIST_VIEW) return 0;
     switch (nm->code) {
@@ -492,12 +496,12 @@ LRESULT OnNotify(const NMHDR* nm) {
         return 0;
     }
     case LVN_ITEMCHANGED: OnItemChanged((const NMLISTVIEW*)nm); return 0;
-    case LVN_ITEMACTIVATE: {  // double click, or Enter on the selected row
-        int n = ((const NMITEMACTIVATE*)nm)->iItem + 1;
-        if (n < 1) n = SelectedRow();
-        if (n >= 1 && g_lw.play) g_lw.play(n);
+    // Double-click and Enter play a row. Both are taken from their own notices: Wine's list view
+    // sends no activation notice for Enter.
+    case NM_DBLCLK: PlayRow(((const NMITEMACTIVATE*)nm)->iItem + 1); return 0;
+    case LVN_KEYDOWN:
+        if (((const NMLVKEYDOWN*)nm)->wVKey == VK_RETURN) PlayRow(SelectedRow());
         return 0;
-    }
     case LVN_ODFINDITEMA:
     case LVN_ODFINDITEMW: return -1;
     }
