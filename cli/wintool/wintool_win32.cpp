@@ -32,6 +32,7 @@
 //   wintool lvcount CLASS ID            rows of the list view ID in the window
 //   wintool lvtext CLASS ID ROW COL     a cell's text (UTF-8 of the program's code page)
 //   wintool lvheader CLASS ID COL       a column's header text
+//   wintool lvimage CLASS ID ROW        the image index of a row's first cell
 //   wintool lvselect CLASS ID ROW       selects row ROW (0-based; -1 clears the selection)
 //   wintool lvselected CLASS ID         the selected row, -1 when none
 //   wintool cbtext CLASS ID INDEX       item INDEX of the extended combo box ID
@@ -320,6 +321,20 @@ int CmdListText(HWND list, int row, int column, int header) {
     return 0;
 }
 
+int CmdListImage(HWND list, int row) {
+    if (!list) return 1;
+    RemoteBlock r(list, REMOTE_BYTES);
+    if (!r.base) return 1;
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    r.Write(0, &item, sizeof item);
+    if (!SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)r.base)) return 1;
+    r.Read(0, &item, sizeof item);
+    std::printf("%d\n", item.iImage);
+    return 0;
+}
+
 int CmdListSelect(HWND list, int row) {
     if (!list) return 1;
     RemoteBlock r(list, REMOTE_BYTES);
@@ -548,6 +563,8 @@ int main(int argc, char** argv) {
         return CmdListText(ChildOf(argv[2], argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), 0);
     if (argc >= 5 && !std::strcmp(argv[1], "lvheader"))
         return CmdListText(ChildOf(argv[2], argv[3]), 0, std::atoi(argv[4]), 1);
+    if (argc >= 5 && !std::strcmp(argv[1], "lvimage"))
+        return CmdListImage(ChildOf(argv[2], argv[3]), std::atoi(argv[4]));
     if (argc >= 5 && !std::strcmp(argv[1], "lvselect"))
         return CmdListSelect(ChildOf(argv[2], argv[3]), std::atoi(argv[4]));
     if (argc >= 4 && !std::strcmp(argv[1], "lvselected")) {
@@ -562,6 +579,6 @@ int main(int argc, char** argv) {
     if (argc >= 5 && !std::strcmp(argv[1], "copylist")) return CmdCopyList(argv[2], argv[3], argc - 4, argv + 4);
     std::fprintf(stderr,
                  "usage: wintool find|wait|count|close|boxes|press|send|copydata|fakedeck|title|rect|move|"
-                 "child|lvcount|lvtext|lvheader|lvselect|lvselected|cbtext|timed|copylist ...\n");
+                 "child|lvcount|lvtext|lvheader|lvimage|lvselect|lvselected|cbtext|timed|copylist ...\n");
     return 2;
 }

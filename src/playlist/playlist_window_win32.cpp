@@ -17,6 +17,7 @@
 #include "playlist/playlist_internal.h"
 #include "playlist/playlist_model.h"
 #include "playlist/playlist_view.h"
+#include "playlist/playlist_window_paint.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 
@@ -39,18 +40,6 @@ enum {
     ICON_SIZE = 16,
     ICON_CACHE_MAX = 20,  // file kinds with their own shell icon; later kinds share the generic one
     EXTENSION_BYTES = 16,
-    // Button bitmap: seven columns of 40, rows of 14 (0 normal, 1 pressed, 3 disabled).
-    BUTTON_CELL_W = 40,
-    BUTTON_CELL_H = 14,
-    BUTTON_ROW_PRESSED = 1,
-    BUTTON_ROW_DISABLED = 3,
-    FRAME_TILE = 8,  // frame bitmap: 3 columns x 4 rows of 8 x 8 tiles
-    FRAME_ROW_BOTTOM = 3,
-    PANEL_TILE = 9,  // the panel is built from 9-wide slices of the face's 12-wide panel tiles
-    PANEL_SRC_COLUMN = 12,
-    PANEL_SRC_H = 47,
-    PANEL_TOP_ROWS = 11,   // the slice's top rows, then its bottom rows, keep both edges
-    DEEP_SCREEN_BITS = 8,  // above this the 256-colour bitmaps are used
     DROP_PATHS_BYTES = PLAYLIST_MAX_ENTRIES * PLAYLIST_PATH_BYTES,
 };
 
@@ -82,7 +71,7 @@ struct PanelShown {
     uint32_t totalMs;
     int count;
     int pending;  // some entry still waits for its probe
-    int valid;
+    int valid;    // drawn at least once since the window opened
 };
 
 struct ListWindowVars {
@@ -108,32 +97,6 @@ struct ListWindowVars {
     WNDPROC listProc;    // the list view's own procedure
 };
 ListWindowVars g_lw;
-
-struct GdiBitmap {  // a bitmap resource, freed on every path
-    HBITMAP h;
-    explicit GdiBitmap(int id) : h(id ? LoadBitmapA((HINSTANCE)InstanceHandle(), MAKEINTRESOURCEA(id)) : nullptr) {}
-    ~GdiBitmap() {
-        if (h) DeleteObject(h);
-    }
-};
-
-struct MemoryDc {  // a memory DC holding a bitmap, restored and freed on every path
-    HDC dc;
-    HGDIOBJ old;
-    MemoryDc(HDC like, HBITMAP b) : dc(CreateCompatibleDC(like)), old(dc && b ? SelectObject(dc, b) : nullptr) {}
-    ~MemoryDc() {
-        if (dc && old) SelectObject(dc, old);
-        if (dc) DeleteDC(dc);
-    }
-};
-
-int DeepScreen() {
-    HDC screen = GetDC(nullptr);
-    int bits = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
-    return bits > DEEP_SCREEN_BITS;
-}
-int SkinId(int shallow, int deep) { return DeepScreen() ? deep : shallow; }
 
 int SelectedRow() {  // 1-based, 0 when none
     return (int)SendMessageA(g_lw.list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED) + 1;
@@ -204,73 +167,6 @@ HIMAGELIST MakeRowImages() {
 
 // ---- drawing ---------------------------------------------------------------------------------
 
-// The client area tiled with the deck's frame: edges on the outside, body inside.
-void PaintFrame(HDC dc, int w, int h) {
-    GdiBitmap tiles(SkinId(IDB_FRAME_16, IDB_FRAME));
-    if (!tiles.h) {
-        RECT r = {0, 0, w, h};
-        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-        return;
-    }
-    MemoryDc src(dc, tiles.h);
-    for (int y = 0; y < h; y += FRAME_TILE) {
-        int row = y == 0 ? 0 : (y + FRAME_TILE >= h ? FRAME_ROW_BOTTOM : 1);
-        for (int x = 0; x < w; x += FRAME_TILE) {
-            int column = x == 0 ? 0 : (x + FRAME_TILE >= w ? 2 : 1);
-            BitBlt(dc, x, y, FRAME_TILE, FRAME_TILE, src.dc, column * FRAME_TILE, row * FRAME_TILE, SRCCOPY);
-        }
-    }
-}
-
-// Without the skin's glyph strip the totals are written as text in the panel's place.
-void PaintPanelText(HDC dc, const ViewRect& at) {
-    int minutes = 0, seconds = 0;
-    MinutesSeconds(g_lw.panel.totalMs, &minutes, &seconds);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d:%02d%s  %d %s", minutes, seconds, g_lw.panel.pending ? " +" : "",
-                  g_lw.panel.count, g_lw.panel.count < 2 ? "file" : "files");
-    RECT r = {at.x, at.y, at.x + at.w, at.y + at.h};
-    HGDIOBJ oldFont = g_lw.font ? SelectObject(dc, g_lw.font) : nullptr;
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    DrawTextA(dc, text, -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
-    if (oldFont) SelectObject(dc, oldFont);
-}
-
-// The totals panel: 9-wide slices of the face's panel tiles (left edge, middle, right edge)
-// and the glyphs of the total and the count.
-void PaintPanel(HDC dc, const ViewRect& at) {
-    GdiBitmap tiles(SkinId(IDB_PANEL_TILES_16, IDB_PANEL_TILES));
-    GdiBitmap glyphs(IDB_RATE_GLYPHS);
-    if (tiles.h) {
-        MemoryDc src(dc, tiles.h);
-        int bottomRows = PANEL_H - PANEL_TOP_ROWS;
-        for (int x = 0; x < PANEL_W; x += PANEL_TILE) {
-            int srcX =
-                x == 0 ? 0 : (x + PANEL_TILE >= PANEL_W ? 5 * PANEL_SRC_COLUMN - PANEL_TILE : 3 * PANEL_SRC_COLUMN);
-            BitBlt(dc, at.x + x, at.y, PANEL_TILE, PANEL_TOP_ROWS, src.dc, srcX, 0, SRCCOPY);
-            BitBlt(dc, at.x + x, at.y + PANEL_TOP_ROWS, PANEL_TILE, bottomRows, src.dc, srcX, PANEL_SRC_H - bottomRows,
-                   SRCCOPY);
-        }
-    }
-    if (!glyphs.h) {
-        PaintPanelText(dc, at);
-        return;
-    }
-    MemoryDc src(dc, glyphs.h);
-    PanelGlyph g[PANEL_MAX_GLYPHS];
-    int n = PanelGlyphs(g_lw.panel.totalMs, g_lw.panel.count, g_lw.panel.pending, g);
-    for (int i = 0; i < n; ++i)
-        BitBlt(dc, at.x + g[i].dstX, at.y + PANEL_GLYPH_Y, g[i].width, PANEL_GLYPH_H, src.dc, g[i].srcX, 0, SRCCOPY);
-}
-
-void PaintLogo(HDC dc, const ViewRect& at) {
-    GdiBitmap logo(SkinId(IDB_NAMEPLATE_16, IDB_NAMEPLATE));
-    if (!logo.h) return;
-    MemoryDc src(dc, logo.h);
-    BitBlt(dc, at.x, at.y, at.w, at.h, src.dc, 0, 0, SRCCOPY);
-}
-
 ListWindowLayout CurrentLayout() {
     RECT client = {}, box = {};
     GetClientRect(g_lw.window, &client);
@@ -279,35 +175,12 @@ ListWindowLayout CurrentLayout() {
     return LayOutListWindow(client.right, client.bottom, box.top, box.bottom);
 }
 
-// A program built without the skin's button strip still shows usable buttons: a plain push
-// button with a short word (the tooltip carries the full name).
-void DrawPlainButton(const DRAWITEMSTRUCT* item, int index, int row) {
-    static const char* const WORDS[LIST_BUTTONS] = {"Up", "Down", "Clear", "Save", "Add", "Del", "Close"};
-    RECT r = item->rcItem;
-    UINT state = DFCS_BUTTONPUSH | (row == BUTTON_ROW_PRESSED ? DFCS_PUSHED : 0) |
-                 (row == BUTTON_ROW_DISABLED ? DFCS_INACTIVE : 0);
-    DrawFrameControl(item->hDC, &r, DFC_BUTTON, state);
-    HGDIOBJ oldFont = g_lw.font ? SelectObject(item->hDC, g_lw.font) : nullptr;
-    SetBkMode(item->hDC, TRANSPARENT);
-    SetTextColor(item->hDC, GetSysColor(row == BUTTON_ROW_DISABLED ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-    DrawTextA(item->hDC, WORDS[index], -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (oldFont) SelectObject(item->hDC, oldFont);
-}
-
 void DrawButton(const DRAWITEMSTRUCT* item) {
     int index = (int)item->CtlID - IDC_LIST_UP;
     if (index < 0 || index >= LIST_BUTTONS) return;
-    int row = (item->itemState & ODS_DISABLED)   ? BUTTON_ROW_DISABLED
-              : (item->itemState & ODS_SELECTED) ? BUTTON_ROW_PRESSED
-                                                 : 0;
-    GdiBitmap strip(SkinId(IDB_PLAYLIST_BUTTONS_16, IDB_PLAYLIST_BUTTONS));
-    if (!strip.h) {
-        DrawPlainButton(item, index, row);
-        return;
-    }
-    MemoryDc src(item->hDC, strip.h);
-    BitBlt(item->hDC, item->rcItem.left, item->rcItem.top, BUTTON_CELL_W, BUTTON_CELL_H, src.dc,
-           ButtonBitmapColumn(index) * BUTTON_CELL_W, row * BUTTON_CELL_H, SRCCOPY);
+    ViewRect at = {item->rcItem.left, item->rcItem.top, item->rcItem.right - item->rcItem.left,
+                   item->rcItem.bottom - item->rcItem.top};
+    DrawListButton(item->hDC, at, index, (item->itemState & ODS_SELECTED) != 0, (item->itemState & ODS_DISABLED) != 0);
 }
 
 // ---- children --------------------------------------------------------------------------------
@@ -602,6 +475,10 @@ void OnItemChanged(const NMLISTVIEW* nm) {
     ShowTotals(GetShownTotalMs(), GetEntryCount());
 }
 
+void PlayRow(int n) {
+    if (n >= 1 && n <= GetEntryCount() && g_lw.play) g_lw.play(n);
+}
+
 LRESULT OnNotify(const NMHDR* nm) {
     if (nm->idFrom != IDC_LIST_VIEW) return 0;
     switch (nm->code) {
@@ -619,12 +496,12 @@ LRESULT OnNotify(const NMHDR* nm) {
         return 0;
     }
     case LVN_ITEMCHANGED: OnItemChanged((const NMLISTVIEW*)nm); return 0;
-    case LVN_ITEMACTIVATE: {  // double click, or Enter on the selected row
-        int n = ((const NMITEMACTIVATE*)nm)->iItem + 1;
-        if (n < 1) n = SelectedRow();
-        if (n >= 1 && g_lw.play) g_lw.play(n);
+    // Double-click and Enter play a row. Both are taken from their own notices: Wine's list view
+    // sends no activation notice for Enter.
+    case NM_DBLCLK: PlayRow(((const NMITEMACTIVATE*)nm)->iItem + 1); return 0;
+    case LVN_KEYDOWN:
+        if (((const NMLVKEYDOWN*)nm)->wVKey == VK_RETURN) PlayRow(SelectedRow());
         return 0;
-    }
     case LVN_ODFINDITEMA:
     case LVN_ODFINDITEMW: return -1;
     }
@@ -651,11 +528,11 @@ LRESULT OnPaint(HWND hwnd) {
     HDC dc = BeginPaint(hwnd, &ps);
     RECT client;
     GetClientRect(hwnd, &client);
-    PaintFrame(dc, client.right, client.bottom);
+    PaintListBackground(dc, client.right, client.bottom);
     if (g_lw.history) {
         ListWindowLayout l = CurrentLayout();
-        PaintPanel(dc, l.panel);
-        PaintLogo(dc, l.logo);
+        PaintListPanel(dc, l.panel, PanelValues{g_lw.panel.totalMs, g_lw.panel.count, g_lw.panel.pending});
+        PaintListLogo(dc, l.logo);
     }
     EndPaint(hwnd, &ps);
     return 0;

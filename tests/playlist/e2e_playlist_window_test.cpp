@@ -41,9 +41,10 @@ std::string WinPath(const std::string& path) {
     return w;
 }
 
-// Two seconds of a quiet 16-bit stereo tone at 44.1 kHz.
+// Twenty seconds of a quiet 16-bit stereo tone at 44.1 kHz: long enough that no track ends
+// while a step of the test looks at the current mark.
 void WriteTone(const std::string& path) {
-    const uint32_t frames = 88200, data = frames * 4;
+    const uint32_t frames = 20 * 44100, data = frames * 4;
     std::string b = "RIFF";
     auto le = [&b](uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) b += (char)(uint8_t)(v >> (8 * i));
@@ -152,7 +153,7 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     Tool({"lvselect", LIST_CLASS, LIST_VIEW, "1"});
     Click(DOWN);
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "c.wav", "b.wav"}));
-    EXPECT_EQ(Cell(1, 2), "000:02");  // the entries a move touches are probed at once
+    EXPECT_EQ(Cell(1, 2), "000:20");  // the entries a move touches are probed at once
 
     // Delete takes the selected entry; the last one leaves the new last row selected.
     Click(DELETE_FILE);
@@ -166,7 +167,7 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "c.wav", "d.wav", "e.wav", "f.wav"}));
     EXPECT_EQ(Selected(), "2");
     Tool({"lvselect", LIST_CLASS, LIST_VIEW, "4"});
-    EXPECT_EQ(Cell(4, 2), "000:02");  // a row the user selects is probed at once
+    EXPECT_EQ(Cell(4, 2), "000:20");  // a row the user selects is probed at once
 
     // Clear empties the window with the list.
     Click(CLEAR);
@@ -188,6 +189,14 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav"}));
     EXPECT_EQ(Tool({"title", LIST_CLASS}), "Quaverly Deck Play List - " + WinPath(File("Party.spl")));
     EXPECT_EQ(Tool({"cbtext", LIST_CLASS, HISTORY_BOX, "0"}), "Party");  // now the most recent
+
+    // Enter on a row plays it: the deck's current mark (image 0) moves there.
+    for (const char* row : {"0", "1"}) {
+        Tool({"lvselect", LIST_CLASS, LIST_VIEW, row});
+        Tool({"child", LIST_CLASS, LIST_VIEW, "0x100", "0x0D", "0"});  // WM_KEYDOWN, VK_RETURN
+        EXPECT_EQ(Tool({"lvimage", LIST_CLASS, LIST_VIEW, row}), "0") << row;
+        EXPECT_NE(Tool({"lvimage", LIST_CLASS, LIST_VIEW, row[0] == '0' ? "1" : "0"}), "0") << row;
+    }
     Shot("playlist_window_en.png");
 
     // A plain close message does nothing; the system menu's Close does. Reopened, the window
