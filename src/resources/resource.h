@@ -187,3 +187,16 @@
 #define MENU_L3_320              40052
 #define MENU_FIRST_ITEM          40001
 #define MENU_LAST_ITEM           40069
+
+// Dialog look and About box.
+#define IDD_ABOUT            117
+#define IDC_ABOUT_LOGO       1002
+#define IDC_ABOUT_VERSION    1003
+#define IDC_ABOUT_LEGAL      1004
+#define IDB_ABOUT_LOGO       180  // 201 x 25
+#define IDB_ABOUT_PATTERN_6  181  // the six 8 x 8 dissolve patterns, shown 1 to 6
+#define IDB_ABOUT_PATTERN_2  182
+#define IDB_ABOUT_PATTERN_3  183
+#define IDB_ABOUT_PATTERN_4  184
+#define IDB_ABOUT_PATTERN_5  185
+#define IDB_ABOUT_PATTERN_1  186
