@@ -8,6 +8,9 @@
 //   wintool boxes                       lists message boxes: handle, caption, text (tab-separated)
 //   wintool press HWND OK|Cancel|Yes|No presses a button of a message box
 //   wintool send CLASS MSG WPARAM LPARAM sends a message (numbers, 0x... allowed); prints the result
+//   wintool post CLASS MSG WPARAM LPARAM posts a message (for messages that open a modal box)
+//   wintool rect CLASS                  prints the window's screen rectangle: left top right bottom
+//   wintool move CLASS X Y              moves the window (position only)
 //   wintool copydata CLASS DWDATA TEXT  sends WM_COPYDATA with TEXT and its terminating zero
 //   wintool fakedeck LOGFILE MS         stands in for a running deck for MS: holds the deck's
 //                                       mutex and window class, logs each hand-off as
@@ -229,8 +232,30 @@ int main(int argc, char** argv) {
         std::printf("%lld\n", (long long)(LONG_PTR)result);
         return 0;
     }
+    if (argc >= 6 && !std::strcmp(argv[1], "post")) {
+        HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
+        return w && PostMessageA(w, (UINT)std::strtoul(argv[3], nullptr, 0), (WPARAM)std::strtoull(argv[4], nullptr, 0),
+                                 (LPARAM)std::strtoll(argv[5], nullptr, 0))
+                   ? 0
+                   : 1;
+    }
+    if (argc >= 3 && !std::strcmp(argv[1], "rect")) {
+        HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
+        RECT r;
+        if (!w || !GetWindowRect(w, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", (long)r.left, (long)r.top, (long)r.right, (long)r.bottom);
+        return 0;
+    }
+    if (argc >= 5 && !std::strcmp(argv[1], "move")) {
+        HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
+        return w && SetWindowPos(w, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
+    }
     if (argc >= 5 && !std::strcmp(argv[1], "copydata")) return CmdCopyData(argv[2], argv[3], argv[4]);
     if (argc >= 4 && !std::strcmp(argv[1], "fakedeck")) return CmdFakeDeck(argv[2], std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: wintool find|wait|count|close|boxes|press|copydata|fakedeck ...\n");
+    std::fprintf(stderr,
+                 "usage: wintool find|wait|count|close|boxes|press|send|post|rect|move|copydata|fakedeck ...\n");
     return 2;
 }

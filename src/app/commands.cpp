@@ -2,7 +2,7 @@
 #include "app/commands.h"
 #include "deck/deck.h"
 #include "deck/deck_ui.h"
-#include "docking/selector_link.h"
+#include "docking/docking.h"
 #include "resources/resource.h"
 
 namespace {

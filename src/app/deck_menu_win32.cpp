@@ -47,7 +47,7 @@ void ApplyFaceSize() {
     SetWindowPos(Main(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ComposeFace();
     InvalidateRect(Main(), nullptr, FALSE);
-    AnnounceDeckWindow();
+    DeckSizeChanged();
 }
 
 void ApplyTopmost() {

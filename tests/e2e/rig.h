@@ -37,9 +37,10 @@ struct Rig {
 };
 
 // Paths of the programs and folders.
-std::string WindowsBinDir();   // QD_WINDOWS_BUILD_DIR/bin
-std::string DeckExePath();     // .../Movello.exe
-std::string WintoolExePath();  // .../wintool.exe
+std::string WindowsBinDir();    // QD_WINDOWS_BUILD_DIR/bin
+std::string DeckExePath();      // .../Movello.exe
+std::string WintoolExePath();   // .../wintool.exe
+std::string SelectorExePath();  // .../Pindaro.exe, the test selector
 std::string SourceDir();
 bool PathExists(const std::string& path);  // a file or folder is there
 
@@ -80,6 +81,15 @@ int IsWindowIconic(const Rig& rig, const std::string& cls);
 // window or it did not answer within 20 s.
 bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam,
                        int64_t* resultOut);
+
+// Posts a message without waiting (for messages that open a modal box).
+bool PostWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam);
+struct ScreenRect {
+    int left, top, right, bottom;
+};
+// The window's rectangle on the screen; false when there is no such window.
+bool GetWindowPlace(const Rig& rig, const std::string& cls, ScreenRect* rectOut);
+bool MoveWindowTo(const Rig& rig, const std::string& cls, int left, int top);  // position only
 
 struct MessageBoxInfo {
     std::string hwnd;  // hex handle
