@@ -12,8 +12,8 @@ namespace {
 const wchar_t NOT_AVAILABLE[] = L"Not Available";
 const DWORD ROP_PSDPXAX = 0x00B8074A;  // the logo shows where the pattern brush lets it
 enum { PATTERN_COUNT = 6, DISSOLVE_FRAME_MS = 120, VERSION_CHARS = 128, PATH_CHARS = 260 };
-const int PATTERN_IDS[PATTERN_COUNT] = {IDB_ABOUT_PATTERN_1, IDB_ABOUT_PATTERN_2, IDB_ABOUT_PATTERN_3,
-                                        IDB_ABOUT_PATTERN_4, IDB_ABOUT_PATTERN_5, IDB_ABOUT_PATTERN_6};
+const int PATTERN_IDS[PATTERN_COUNT] = {IDB_LOGO_STEP_1, IDB_LOGO_STEP_2, IDB_LOGO_STEP_3,
+                                        IDB_LOGO_STEP_4, IDB_LOGO_STEP_5, IDB_LOGO_STEP_6};
 
 struct AboutModule {
     HBITMAP logo;                     // bitmap 180; null when the program has none

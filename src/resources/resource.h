@@ -188,15 +188,73 @@
 #define MENU_FIRST_ITEM          40001
 #define MENU_LAST_ITEM           40069
 
-// Dialog look and About box.
-#define IDD_ABOUT            117
-#define IDC_ABOUT_LOGO       1002
-#define IDC_ABOUT_VERSION    1003
-#define IDC_ABOUT_LEGAL      1004
-#define IDB_ABOUT_LOGO       180  // 201 x 25
-#define IDB_ABOUT_PATTERN_6  181  // the six 8 x 8 dissolve patterns, shown 1 to 6
-#define IDB_ABOUT_PATTERN_2  182
-#define IDB_ABOUT_PATTERN_3  183
-#define IDB_ABOUT_PATTERN_4  184
-#define IDB_ABOUT_PATTERN_5  185
-#define IDB_ABOUT_PATTERN_1  186
+// Skin bitmaps of the face, the sliders, the playlist keys and the About logo, drawn at build
+// time by cli/skingen from src/resources/skin. A name ending in _16 is the 16-colour picture for
+// screens of up to 8 bits per pixel; the name without it is the 256-colour one.
+#define IDB_FRAME_16             103
+#define IDB_FRAME                106
+#define IDB_CORNER_16            107
+#define IDB_CORNER               108
+#define IDB_BADGE_16             112
+#define IDB_BADGE                113
+#define IDB_NAMEPLATE_16         114
+#define IDB_NAMEPLATE            115
+#define IDB_TICKER_PANEL_16      118
+#define IDB_TICKER_PANEL         119
+#define IDB_BTN_SELECT_FILE_16   120
+#define IDB_BTN_SELECT_FILE      121
+#define IDB_BTN_SELECTOR_16      122
+#define IDB_BTN_SELECTOR         123
+#define IDB_BTN_WINDOW_16        124
+#define IDB_BTN_WINDOW           125
+#define IDB_BTN_LIST_16          126
+#define IDB_BTN_LIST             127
+#define IDB_LABEL_INPUT_16       128
+#define IDB_LABEL_INPUT          129
+#define IDB_BTN_INPUT_16         132
+#define IDB_BTN_INPUT            133
+#define IDB_BTN_FORMAT_16        134
+#define IDB_BTN_FORMAT           135
+#define IDB_BTN_MUTE_16          136
+#define IDB_BTN_MUTE             137
+#define IDB_BTN_REPEAT_16        138
+#define IDB_BTN_REPEAT           139
+#define IDB_BTN_TRANSPORT_16     140
+#define IDB_BTN_TRANSPORT        141
+#define IDB_GROOVE_16            142
+#define IDB_GROOVE               143
+#define IDB_PANEL_TILES_16       144
+#define IDB_PANEL_TILES          145
+#define IDB_BTN_CLOSE_16         146
+#define IDB_BTN_CLOSE            147
+#define IDB_BTN_CLOSE_THIN_16    148
+#define IDB_BTN_CLOSE_THIN       149
+#define IDB_LABEL_SOURCE_16      150
+#define IDB_LABEL_SOURCE         151
+#define IDB_THIN_FRAME_16        155
+#define IDB_THIN_FRAME           156
+#define IDB_RATE_GLYPHS          161
+#define IDB_METER_CELLS_16       163
+#define IDB_METER_CELLS          164
+#define IDB_TIME_DIGITS          165
+#define IDB_SLIDER_TRACK         167
+#define IDB_SLIDER_THUMB         168
+#define IDB_SLIDER_TRACK_16      169
+#define IDB_SLIDER_THUMB_16      170
+#define IDB_PLAYLIST_BUTTONS_16  171
+#define IDB_PLAYLIST_BUTTONS     172
+#define IDB_ABOUT_LOGO           180
+#define IDB_LOGO_STEP_6          181  // the About logo dissolves in through steps 1..6
+#define IDB_LOGO_STEP_2          182
+#define IDB_LOGO_STEP_3          183
+#define IDB_LOGO_STEP_4          184
+#define IDB_LOGO_STEP_5          185
+#define IDB_LOGO_STEP_1          186
+#define IDB_METER_MARKS_16       208
+#define IDB_METER_MARKS          209
+
+// Dialog look and About box (its logo and dissolve steps are the skin bitmaps 180..186 above).
+#define IDD_ABOUT         117
+#define IDC_ABOUT_LOGO    1002
+#define IDC_ABOUT_VERSION 1003
+#define IDC_ABOUT_LEGAL   1004

@@ -1,0 +1,274 @@
+// The face layout: buttons on the face without overlapping, the right ones in the thin face,
+// every picture cell the face asks for lying inside the generated bitmap, the background
+// covering the whole face, and the display values (time digits, rate glyphs, meter cells).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "display/face_layout.h"
+#include "display/shown_states.h"
+#include "resources/resource.h"
+
+namespace {
+
+struct Size {
+    int w, h;
+};
+
+// Sizes of the generated bitmaps, by resource id, read from the generator's manifest and the
+// resource names (the manifest names them as resource.h does).
+std::map<int, Size> BitmapSizes() {
+    static const std::map<std::string, int> IDS = {
+#define ID(n) {#n, n}
+        ID(IDB_FRAME),
+        ID(IDB_FRAME_16),
+        ID(IDB_CORNER),
+        ID(IDB_CORNER_16),
+        ID(IDB_GROOVE),
+        ID(IDB_GROOVE_16),
+        ID(IDB_PANEL_TILES),
+        ID(IDB_PANEL_TILES_16),
+        ID(IDB_TIME_DIGITS),
+        ID(IDB_TICKER_PANEL),
+        ID(IDB_TICKER_PANEL_16),
+        ID(IDB_THIN_FRAME),
+        ID(IDB_THIN_FRAME_16),
+        ID(IDB_NAMEPLATE),
+        ID(IDB_NAMEPLATE_16),
+        ID(IDB_BADGE),
+        ID(IDB_BADGE_16),
+        ID(IDB_LABEL_INPUT),
+        ID(IDB_LABEL_INPUT_16),
+        ID(IDB_LABEL_SOURCE),
+        ID(IDB_LABEL_SOURCE_16),
+        ID(IDB_BTN_CLOSE),
+        ID(IDB_BTN_CLOSE_16),
+        ID(IDB_BTN_CLOSE_THIN),
+        ID(IDB_BTN_CLOSE_THIN_16),
+        ID(IDB_BTN_SELECT_FILE),
+        ID(IDB_BTN_SELECT_FILE_16),
+        ID(IDB_BTN_SELECTOR),
+        ID(IDB_BTN_SELECTOR_16),
+        ID(IDB_BTN_WINDOW),
+        ID(IDB_BTN_WINDOW_16),
+        ID(IDB_BTN_LIST),
+        ID(IDB_BTN_LIST_16),
+        ID(IDB_BTN_INPUT),
+        ID(IDB_BTN_INPUT_16),
+        ID(IDB_BTN_FORMAT),
+        ID(IDB_BTN_FORMAT_16),
+        ID(IDB_BTN_MUTE),
+        ID(IDB_BTN_MUTE_16),
+        ID(IDB_BTN_REPEAT),
+        ID(IDB_BTN_REPEAT_16),
+        ID(IDB_BTN_TRANSPORT),
+        ID(IDB_BTN_TRANSPORT_16),
+        ID(IDB_RATE_GLYPHS),
+        ID(IDB_METER_CELLS),
+        ID(IDB_METER_CELLS_16),
+        ID(IDB_METER_MARKS),
+        ID(IDB_METER_MARKS_16),
+#undef ID
+    };
+    std::map<int, Size> sizes;
+    std::ifstream in(std::string(QD_BINARY_DIR) + "/skin/skin_manifest.txt");
+    std::string name, file;
+    int w, h, bpp, cw, ch;
+    while (in >> name >> file >> w >> h >> bpp >> cw >> ch)
+        if (IDS.count(name)) sizes[IDS.at(name)] = Size{w, h};
+    return sizes;
+}
+
+void ExpectInsideBitmaps(const SkinBlit& b, const std::map<int, Size>& sizes) {
+    for (int id : {b.bitmap16, b.bitmap}) {
+        ASSERT_TRUE(sizes.count(id)) << "bitmap " << id;
+        Size s = sizes.at(id);
+        EXPECT_TRUE(b.sx >= 0 && b.sy >= 0 && b.w > 0 && b.h > 0 && b.sx + b.w <= s.w && b.sy + b.h <= s.h)
+            << "bitmap " << id << " cell " << b.sx << "," << b.sy << " " << b.w << "x" << b.h;
+    }
+}
+
+// Neighbouring transport keys share their one-pixel outline; more than that is an overlap.
+int Overlap(const FaceRect& a, const FaceRect& b) {
+    int w = std::min(a.x + a.w, b.x + b.w) - std::max(a.x, b.x);
+    int h = std::min(a.y + a.h, b.y + b.h) - std::max(a.y, b.y);
+    return w > 1 && h > 1;
+}
+
+ButtonLook Look(int mode, int shown) {
+    ButtonLook l{};
+    l.faceMode = mode;
+    l.shownState = shown;
+    l.inputSelect = 1;
+    return l;
+}
+}  // namespace
+
+TEST(FaceLayout, ButtonsLieOnTheFaceWithoutOverlapInBothModes) {
+    for (int mode : {FACE_MODE_NORMAL, FACE_MODE_THIN}) {
+        int faceH = mode == FACE_MODE_THIN ? FACE_THIN_H : FACE_NORMAL_H;
+        std::vector<FaceRect> shown;
+        for (const FaceButton& b : FACE_BUTTONS) {
+            if (mode == FACE_MODE_THIN && !b.inThin) continue;
+            FaceRect r = FaceButtonRect(b, mode);
+            EXPECT_TRUE(r.x >= 0 && r.y >= 0 && r.x + r.w <= FACE_W && r.y + r.h <= faceH) << b.id << " mode " << mode;
+            for (const FaceRect& o : shown) EXPECT_FALSE(Overlap(r, o)) << b.id << " mode " << mode;
+            shown.push_back(r);
+        }
+    }
+}
+
+TEST(FaceLayout, ThinFaceKeepsTheWindowKeysRepeatAndTransportOnly) {
+    std::set<int> thin;
+    for (const FaceButton& b : FACE_BUTTONS)
+        if (b.inThin) thin.insert(b.id);
+    std::set<int> expected = {
+        CMD_CLOSE, CMD_SELECT_FILE, CMD_LAUNCH_SELECTOR, CMD_ICONIZE,      CMD_FACE_MODE, CMD_REPEAT, CMD_PLAY,
+        CMD_PAUSE, CMD_STOP,        CMD_REWIND,          CMD_FAST_FORWARD, CMD_PREVIOUS,  CMD_NEXT};
+    EXPECT_EQ(thin, expected);
+    std::set<int> tips;
+    for (const FaceButton& b : FACE_BUTTONS) tips.insert(b.tipString);
+    EXPECT_EQ(tips.size(), (size_t)FACE_BUTTON_COUNT) << "each button its own tooltip";
+}
+
+TEST(FaceLayout, EveryButtonCellInEveryStateIsInsideItsBitmapAndAsBigAsTheButton) {
+    std::map<int, Size> sizes = BitmapSizes();
+    ASSERT_FALSE(sizes.empty()) << "skingen did not run";
+    const int states[] = {NoTrack,  Stopped,    Playing,   Paused,     Recording,
+                          RecPause, RecStandby, Searching, TrackSpace, SHOWN_REC_AUTO_ACTIVE};
+    for (int mode : {FACE_MODE_NORMAL, FACE_MODE_THIN})
+        for (const FaceButton& b : FACE_BUTTONS)
+            for (int state : {BUTTON_NORMAL, BUTTON_PRESSED, BUTTON_DISABLED})
+                for (int shown : states)
+                    for (uint32_t v = 0; v < 4; ++v) {
+                        ButtonLook l = Look(mode, shown);
+                        l.repeatMode = v % 3;
+                        l.recordFormat = v;
+                        l.formatLabelSet = v % 2;
+                        l.inputSelect = v % 2;
+                        l.muteState = l.closeLit = v % 2;
+                        SkinBlit img = ButtonImage(b.id, state, l);
+                        FaceRect r = FaceButtonRect(b, mode);
+                        SCOPED_TRACE(b.id);
+                        ExpectInsideBitmaps(img, sizes);
+                        EXPECT_EQ(img.w, r.w);
+                        EXPECT_EQ(img.h, r.h);
+                    }
+}
+
+TEST(FaceLayout, ButtonCellsFollowTheDecksState) {
+    ButtonLook l = Look(FACE_MODE_NORMAL, Playing);
+    EXPECT_EQ(ButtonImage(CMD_PLAY, BUTTON_NORMAL, l).sx, 8 * 30);
+    EXPECT_EQ(ButtonImage(CMD_PLAY, BUTTON_NORMAL, Look(0, RecStandby)).sx, 9 * 30);
+    EXPECT_EQ(ButtonImage(CMD_PAUSE, BUTTON_NORMAL, Look(0, RecPause)).sx, 11 * 30);
+    EXPECT_EQ(ButtonImage(CMD_PAUSE, BUTTON_NORMAL, Look(0, Searching)).sx, 10 * 30);
+    EXPECT_EQ(ButtonImage(CMD_PLAY, BUTTON_PRESSED, l).sy, 13) << "pressed is row 1";
+    EXPECT_EQ(ButtonImage(CMD_RECORD, BUTTON_DISABLED, l).sy, 3 * 13);
+    EXPECT_EQ(ButtonImage(CMD_RECORD, BUTTON_NORMAL, l).sx, 7 * 30);
+
+    l.recordFormat = 2;
+    l.formatLabelSet = 1;
+    EXPECT_EQ(ButtonImage(CMD_FORMAT_MP2, BUTTON_NORMAL, l).sy, 2 * 11) << "the lit format";
+    EXPECT_EQ(ButtonImage(CMD_FORMAT_MP2, BUTTON_NORMAL, l).sx, 6 * 34) << "record labels";
+    EXPECT_EQ(ButtonImage(CMD_FORMAT_PCM, BUTTON_NORMAL, l).sy, 0);
+    EXPECT_EQ(ButtonImage(CMD_FORMAT_MP2, BUTTON_PRESSED, l).sx, 6 * 34) << "pressed in its own column";
+
+    l.inputSelect = 0;  // IN2
+    EXPECT_EQ(ButtonImage(CMD_INPUT_IN2, BUTTON_NORMAL, l).sy, 0);
+    EXPECT_EQ(ButtonImage(CMD_INPUT_IN1, BUTTON_NORMAL, l).sy, 2 * 26);
+
+    l.repeatMode = 1;
+    SkinBlit one = ButtonImage(CMD_REPEAT, BUTTON_NORMAL, l);
+    EXPECT_EQ(one.sx, 35);
+    EXPECT_EQ(one.sy, 24);
+    EXPECT_EQ(ButtonImage(CMD_REPEAT, BUTTON_PRESSED, l).sx, 0) << "pressed from column 0";
+    l.repeatMode = 0;
+    EXPECT_EQ(ButtonImage(CMD_REPEAT, BUTTON_NORMAL, l).sy, 0);
+
+    EXPECT_EQ(ButtonImage(CMD_CLOSE, BUTTON_NORMAL, Look(FACE_MODE_THIN, NoTrack)).bitmap, IDB_BTN_CLOSE_THIN);
+}
+
+TEST(FaceLayout, BackgroundCoversTheWholeFaceFromInsideItsBitmaps) {
+    std::map<int, Size> sizes = BitmapSizes();
+    for (int mode : {FACE_MODE_NORMAL, FACE_MODE_THIN}) {
+        int faceH = mode == FACE_MODE_THIN ? FACE_THIN_H : FACE_NORMAL_H;
+        static SkinBlit blits[FACE_BACKGROUND_MAX];
+        int n = FaceBackground(mode, blits, FACE_BACKGROUND_MAX);
+        ASSERT_LT(n, FACE_BACKGROUND_MAX);
+        std::vector<int> covered(FACE_W * faceH, 0);
+        for (int i = 0; i < n; ++i) {
+            ExpectInsideBitmaps(blits[i], sizes);
+            for (int y = blits[i].dy; y < blits[i].dy + blits[i].h; ++y)
+                for (int x = blits[i].dx; x < blits[i].dx + blits[i].w; ++x)
+                    if (x < FACE_W && y < faceH) covered[y * FACE_W + x] = 1;
+        }
+        for (int y = 0; y < faceH; ++y)
+            for (int x = 0; x < FACE_W; ++x)
+                ASSERT_TRUE(covered[y * FACE_W + x]) << "mode " << mode << " at " << x << "," << y;
+    }
+    SkinBlit extras[8];
+    for (int i = 0, n = NormalFaceExtras(extras, 8); i < n; ++i) ExpectInsideBitmaps(extras[i], sizes);
+}
+
+TEST(FaceLayout, TimeDigitsCarryMinutesAndIgnoreTheTopBit) {
+    struct Case {
+        uint32_t ms;
+        int digits[5];
+    };
+    const Case cases[] = {
+        {59900,               {0, 0, 0, 5, 9}},
+        {61000,               {0, 0, 1, 0, 1}},
+        {6000000,             {1, 0, 0, 0, 0}},
+        {0x80000000u | 61000, {0, 0, 1, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        int d[5];
+        TimeDigits(c.ms, d);
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(d[i], c.digits[i]) << c.ms << " digit " << i;
+    }
+}
+
+TEST(FaceLayout, RateDisplayShowsListedRatesOnly) {
+    SkinBlit b[16];
+    int n = RateImage(44100, 1, b, 16);
+    ASSERT_EQ(n, 9);
+    EXPECT_EQ(b[6].sx, 4 * 5);
+    EXPECT_EQ(b[7].sx, 4 * 5);
+    EXPECT_EQ(b[7].dx, 94 + 6);
+    EXPECT_EQ(b[8].sx, 55) << "kHz";
+    EXPECT_EQ(b[8].sy, 11) << "lit row";
+    n = RateImage(8000, 0, b, 16);
+    ASSERT_EQ(n, 9);
+    EXPECT_EQ(b[6].sx, 50) << "a blank for the missing tens";
+    EXPECT_EQ(b[7].sx, 8 * 5);
+    EXPECT_EQ(RateImage(22050, 0, b, 16), 9);
+    EXPECT_EQ(b[6].sx, 2 * 5);
+    EXPECT_EQ(RateImage(44000, 0, b, 16), 6) << "blanks only";
+    EXPECT_EQ(RateImage(1, 0, b, 16), 7);
+    EXPECT_EQ(b[6].sx, 74);
+}
+
+TEST(FaceLayout, MeterCellsForLevelsAndTheirColours) {
+    EXPECT_EQ(MeterCellCount(0), 25);
+    EXPECT_EQ(MeterCellCount(6), 25);
+    EXPECT_EQ(MeterCellCount(-20), 5);
+    EXPECT_EQ(MeterCellCount(-21), 5);
+    EXPECT_EQ(MeterCellCount(-26), 4);
+    EXPECT_EQ(MeterCellCount(-60), 1);
+    EXPECT_EQ(MeterCellCount(-99), 1);
+    EXPECT_EQ(MeterCellCount(-100), 0);
+    EXPECT_EQ(MeterCell(0, 1, 1).sx, 0) << "x 136: low";
+    EXPECT_EQ(MeterCell(0, 13, 1).sx, 3) << "x 172: middle";
+    EXPECT_EQ(MeterCell(1, 23, 1).sx, 6) << "x 202: high";
+    EXPECT_EQ(MeterCell(1, 23, 0).sx, 9) << "off";
+    EXPECT_EQ(MeterCell(1, 23, 0).dy, 48);
+    EXPECT_EQ(PeakCell(0, 12).sx, 0);
+    EXPECT_EQ(PeakCell(0, 13).sx, 3);
+    EXPECT_EQ(PeakCell(0, 23).sx, 6);
+}

@@ -1,0 +1,186 @@
+// The generated skin bitmaps: every picture the program loads exists at its exact size and depth,
+// and every key strip has something drawn in each cell, with the pressed row looking different
+// from the normal one (a glyph placed in the wrong column or a missing row shows up here).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "resources/resource.h"
+
+namespace {
+
+struct Expected {
+    const char* name;
+    int id;
+    int w, h, bpp;
+    int cellW, cellH;  // key strips: the cell size; 0 for other pictures
+};
+
+#define PICTURE(id, w, h, bpp, cw, ch) \
+    { #id, id, w, h, bpp, cw, ch }
+#define PAIR(id, w, h, cw, ch) \
+    {#id "_16", id##_16, w, h, 4, cw, ch}, { #id, id, w, h, 8, cw, ch }
+
+const Expected PICTURES[] = {
+    PAIR(IDB_FRAME, 24, 32, 0, 0),
+    PAIR(IDB_CORNER, 73, 13, 0, 0),
+    PAIR(IDB_BADGE, 76, 24, 0, 0),
+    PAIR(IDB_NAMEPLATE, 78, 11, 0, 0),
+    PAIR(IDB_TICKER_PANEL, 222, 23, 0, 0),
+    PAIR(IDB_BTN_SELECT_FILE, 26, 52, 26, 13),
+    PAIR(IDB_BTN_SELECTOR, 36, 60, 36, 15),
+    PAIR(IDB_BTN_WINDOW, 36, 64, 18, 16),
+    PAIR(IDB_BTN_LIST, 70, 36, 35, 9),
+    PAIR(IDB_LABEL_INPUT, 61, 9, 0, 0),
+    PAIR(IDB_BTN_INPUT, 29, 104, 29, 26),
+    PAIR(IDB_BTN_FORMAT, 272, 44, 34, 11),
+    PAIR(IDB_BTN_MUTE, 20, 36, 20, 9),
+    PAIR(IDB_BTN_REPEAT, 70, 48, 35, 12),
+    PAIR(IDB_BTN_TRANSPORT, 360, 52, 30, 13),
+    PAIR(IDB_GROOVE, 24, 17, 0, 0),
+    PAIR(IDB_PANEL_TILES, 60, 47, 0, 0),
+    PAIR(IDB_BTN_CLOSE, 37, 64, 37, 16),
+    PAIR(IDB_BTN_CLOSE_THIN, 29, 64, 29, 16),
+    PAIR(IDB_LABEL_SOURCE, 60, 9, 0, 0),
+    PAIR(IDB_THIN_FRAME, 15, 20, 0, 0),
+    PICTURE(IDB_RATE_GLYPHS, 172, 22, 8, 0, 0),
+    PAIR(IDB_METER_CELLS, 12, 3, 0, 0),
+    PICTURE(IDB_TIME_DIGITS, 105, 13, 8, 0, 0),
+    PICTURE(IDB_SLIDER_TRACK, 21, 9, 8, 0, 0),
+    PICTURE(IDB_SLIDER_THUMB, 7, 9, 8, 0, 0),
+    PICTURE(IDB_SLIDER_TRACK_16, 21, 9, 4, 0, 0),
+    PICTURE(IDB_SLIDER_THUMB_16, 7, 9, 4, 0, 0),
+    PAIR(IDB_PLAYLIST_BUTTONS, 280, 56, 40, 14),
+    PICTURE(IDB_ABOUT_LOGO, 201, 25, 8, 0, 0),
+    PICTURE(IDB_LOGO_STEP_1, 8, 8, 4, 0, 0),
+    PICTURE(IDB_LOGO_STEP_2, 8, 8, 4, 0, 0),
+    PICTURE(IDB_LOGO_STEP_3, 8, 8, 4, 0, 0),
+    PICTURE(IDB_LOGO_STEP_4, 8, 8, 4, 0, 0),
+    PICTURE(IDB_LOGO_STEP_5, 8, 8, 4, 0, 0),
+    PICTURE(IDB_LOGO_STEP_6, 8, 8, 4, 0, 0),
+    PAIR(IDB_METER_MARKS, 12, 3, 0, 0),
+};
+
+// A palette bitmap read back: size, depth and each pixel's colour (0xRRGGBB, row 0 at the top).
+struct Picture {
+    int w = 0, h = 0, bpp = 0;
+    std::vector<uint32_t> px;
+    uint32_t At(int x, int y) const { return px[(size_t)y * w + x]; }
+};
+
+uint32_t Le(const std::string& b, size_t at, int bytes) {
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | (uint8_t)b[at + i];
+    return v;
+}
+
+int ReadPicture(const std::string& path, Picture* out) {
+    std::ifstream in(path, std::ios::binary);
+    std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return 0;
+    out->w = (int)Le(b, 18, 4);
+    out->h = (int)Le(b, 22, 4);
+    out->bpp = (int)Le(b, 28, 2);
+    uint32_t offBits = Le(b, 10, 4), colours = Le(b, 46, 4);
+    if (out->bpp != 4 && out->bpp != 8) return 0;
+    if (colours == 0) colours = 1u << out->bpp;
+    size_t rowBytes = ((size_t)out->w * out->bpp + 31) / 32 * 4;
+    if (b.size() < offBits + rowBytes * out->h || 54 + 4 * colours > offBits) return 0;
+    out->px.assign((size_t)out->w * out->h, 0);
+    for (int y = 0; y < out->h; ++y) {
+        size_t row = offBits + rowBytes * (out->h - 1 - y);
+        for (int x = 0; x < out->w; ++x) {
+            uint8_t v = (uint8_t)b[row + (out->bpp == 8 ? x : x / 2)];
+            if (out->bpp == 4) v = x % 2 ? v & 15 : v >> 4;
+            if (v >= colours) return 0;
+            out->px[(size_t)y * out->w + x] = Le(b, 54 + 4 * v, 3);
+        }
+    }
+    return 1;
+}
+
+std::map<std::string, std::string> Manifest() {
+    std::map<std::string, std::string> files;
+    std::ifstream in(std::string(QD_BINARY_DIR) + "/skin/skin_manifest.txt");
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string name, file;
+        words >> name >> file;
+        files[name] = file;
+    }
+    return files;
+}
+
+// Pixels of a cell's inside that differ from the key face beside them: the key's face is one
+// colour per row (a vertical gradient), so what differs is a label, an icon or a lamp.
+int InkPixels(const Picture& p, int x0, int y0, int w, int h) {
+    int ink = 0;
+    for (int y = y0 + 2; y < y0 + h - 2; ++y)
+        for (int x = x0 + 3; x < x0 + w - 2; ++x) ink += p.At(x, y) != p.At(x0 + 2, y);
+    return ink;
+}
+
+int CellsDiffer(const Picture& p, int x0, int yA, int yB, int w, int h) {
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (p.At(x0 + x, yA + y) != p.At(x0 + x, yB + y)) return 1;
+    return 0;
+}
+}  // namespace
+
+TEST(SkinBitmaps, EveryPictureHasItsSizeAndDepthAndNothingElseIsMade) {
+    std::map<std::string, std::string> files = Manifest();
+    ASSERT_FALSE(files.empty()) << "skingen did not run";
+    for (const Expected& e : PICTURES) {
+        SCOPED_TRACE(e.name);
+        ASSERT_TRUE(files.count(e.name));
+        Picture p;
+        ASSERT_TRUE(ReadPicture(files[e.name], &p));
+        EXPECT_EQ(p.w, e.w);
+        EXPECT_EQ(p.h, e.h);
+        EXPECT_EQ(p.bpp, e.bpp);
+        files.erase(e.name);
+    }
+    for (auto& stray : files) ADD_FAILURE() << "not a resource the program uses: " << stray.first;
+}
+
+TEST(SkinBitmaps, EveryKeyCellIsDrawnAndPressedDiffersFromNormal) {
+    std::map<std::string, std::string> files = Manifest();
+    for (const Expected& e : PICTURES) {
+        if (!e.cellW) continue;
+        SCOPED_TRACE(e.name);
+        Picture p;
+        ASSERT_TRUE(ReadPicture(files[e.name], &p));
+        ASSERT_EQ(p.w % e.cellW, 0);
+        ASSERT_EQ(p.h, 4 * e.cellH) << "four rows: normal, pressed, normal or lit, disabled";
+        for (int col = 0; col < p.w / e.cellW; ++col) {
+            for (int row = 0; row < 4; ++row)
+                EXPECT_GE(InkPixels(p, col * e.cellW, row * e.cellH, e.cellW, e.cellH), 4)
+                    << "column " << col << " row " << row;
+            EXPECT_TRUE(CellsDiffer(p, col * e.cellW, 0, e.cellH, e.cellW, e.cellH)) << "column " << col;
+            EXPECT_TRUE(CellsDiffer(p, col * e.cellW, 2 * e.cellH, 3 * e.cellH, e.cellW, e.cellH)) << "column " << col;
+        }
+    }
+}
+
+// The time digits and rate glyphs are drawn straight onto the display window, so their
+// background must be the window's own colour, or every digit would sit in a visible box.
+TEST(SkinBitmaps, DisplayGlyphsShareTheDisplayWindowsBackground) {
+    std::map<std::string, std::string> files = Manifest();
+    Picture panel, digits, rate, cells;
+    ASSERT_TRUE(ReadPicture(files["IDB_PANEL_TILES"], &panel));
+    ASSERT_TRUE(ReadPicture(files["IDB_TIME_DIGITS"], &digits));
+    ASSERT_TRUE(ReadPicture(files["IDB_RATE_GLYPHS"], &rate));
+    ASSERT_TRUE(ReadPicture(files["IDB_METER_CELLS"], &cells));
+    uint32_t window = panel.At(20, 20);
+    EXPECT_EQ(digits.At(0, 0), window);
+    EXPECT_EQ(rate.At(52, 5), window) << "the blank glyph";
+    EXPECT_EQ(rate.At(52, 16), window);
+    EXPECT_EQ(cells.At(2, 1), window) << "the gap beside a meter cell";
+}
