@@ -137,6 +137,8 @@ TEST_F(Docking, AboutShowsTheVersionRecordAndTheInterfaceFollowsAJapaneseSystem)
         rig, "About Quaverly Deck",
         std::string("Ver.") + DECK_VERSION_TEXT + "\\nCopyright (C) 2026 Kelvara. All rights reserved.", START_MS,
         &box));
+    usleep(1500 * 1000);  // the logo dissolves in first
+    EXPECT_TRUE(TakeScreenshot(rig, rig.dir + "/about.png"));
     ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
     int code = -1;
@@ -152,8 +154,9 @@ TEST_F(Docking, AboutShowsTheVersionRecordAndTheInterfaceFollowsAJapaneseSystem)
     ASSERT_TRUE(PostWindowMessage(rig, DECK_CLASS, WM_LBUTTONDBLCLK, 1, VERSION_AREA));
     ASSERT_TRUE(WaitForMessageBox(
         rig, "Quaverly Deck のバージョン情報",
-        std::string("Ver.") + DECK_VERSION_TEXT + "\\nCopyright (C) 2026 Kelvara. 無断複写・転載を禁じます。", START_MS,
-        &box));
+        std::string("Ver.") + DECK_VERSION_TEXT + "\\nCopyright (C) 2026 Kelvara. 無断転載禁止", START_MS, &box));
+    usleep(1500 * 1000);                                          // the logo dissolves in first
+    EXPECT_TRUE(TakeScreenshot(rig, rig.dir + "/about-ja.png"));  // for a look at the fonts
     ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
     ASSERT_TRUE(WaitExit(deck, EXIT_MS, &code));
