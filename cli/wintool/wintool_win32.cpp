@@ -8,6 +8,9 @@
 //   wintool boxes                       lists message boxes: handle, caption, text (tab-separated)
 //   wintool press HWND OK|Cancel|Yes|No presses a button of a message box
 //   wintool send CLASS MSG WPARAM LPARAM sends a message (numbers, 0x... allowed); prints the result
+//   wintool postclass CLASS MSG WPARAM LPARAM  posts a message (for messages that open a modal box)
+//   wintool bounds CLASS                prints the window's screen rectangle: left top right bottom
+//   wintool moveto CLASS X Y            moves the window (position only)
 //   wintool copydata CLASS DWDATA TEXT  sends WM_COPYDATA with TEXT and its terminating zero
 //   wintool windows CLASS [PARENTCLASS] lists the top-level windows of CLASS, or the child windows
 //                                       of CLASS inside PARENTCLASS: handle, control id, visible,
@@ -515,10 +518,30 @@ int main(int argc, char** argv) {
         std::printf("%llx\n", (unsigned long long)(uintptr_t)parent);
         return 0;
     }
+    if (argc >= 6 && !std::strcmp(argv[1], "postclass")) {
+        HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
+        return w && PostMessageA(w, (UINT)std::strtoul(argv[3], nullptr, 0), (WPARAM)std::strtoull(argv[4], nullptr, 0),
+                                 (LPARAM)std::strtoll(argv[5], nullptr, 0))
+                   ? 0
+                   : 1;
+    }
+    if (argc >= 3 && !std::strcmp(argv[1], "bounds")) {
+        HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
+        RECT r;
+        if (!w || !GetWindowRect(w, &r)) return 1;
+        std::printf("%ld %ld %ld %ld\n", (long)r.left, (long)r.top, (long)r.right, (long)r.bottom);
+        return 0;
+    }
+    if (argc >= 5 && !std::strcmp(argv[1], "moveto")) {
+        HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
+        return w && SetWindowPos(w, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
+    }
     if (argc >= 5 && !std::strcmp(argv[1], "copydata")) return CmdCopyData(argv[2], argv[3], argv[4]);
     if (argc >= 3 && !std::strcmp(argv[1], "windows")) return CmdWindows(argv[2], argc >= 4 ? argv[3] : nullptr);
     if (argc >= 4 && !std::strcmp(argv[1], "fakedeck")) return CmdFakeDeck(argv[2], std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: wintool find|wait|count|close|boxes|press|send|copydata|windows|fakedeck ...\n");
     if (argc >= 3 && !std::strcmp(argv[1], "title")) {
         HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
         if (!w) return 1;
@@ -579,6 +602,6 @@ int main(int argc, char** argv) {
     if (argc >= 5 && !std::strcmp(argv[1], "copylist")) return CmdCopyList(argv[2], argv[3], argc - 4, argv + 4);
     std::fprintf(stderr,
                  "usage: wintool find|wait|count|close|boxes|press|send|copydata|fakedeck|title|rect|move|"
-                 "child|lvcount|lvtext|lvheader|lvimage|lvselect|lvselected|cbtext|timed|copylist ...\n");
+                 "child|post|sendto|settext|gettext|click|parent|postclass|bounds|moveto|sendchild|lvcount|lvtext|lvheader|lvimage|lvselect|lvselected|cbtext|timed|copylist ...\n");
     return 2;
 }

@@ -5,6 +5,7 @@
 #include "deck/deck_tick.h"
 #include "deck/deck_ui.h"
 #include "display/face_setters.h"
+#include "docking/docking.h"
 #include "docking/selector_link.h"
 #include "hardware/device.h"
 #include "hardware/mixer.h"

@@ -10,9 +10,6 @@
 #include <windows.h>
 
 namespace {
-const char SELECTOR_CLASS[] = "Vornex_Selector";
-const char SELECTOR_COMMAND[] = "Pindaro.exe /DOCKING";
-const char PLAYLIST_CLASS[] = "VORNEX_USB_PLAY_LIST";
 HWND Main() { return (HWND)MainWindowHandle(); }
 }  // namespace
 
@@ -31,17 +28,7 @@ void ToggleFaceMode() {
     AnnounceDeckPlace();
 }
 
-void LaunchSelector() {
-    HWND selector = FindWindowA(SELECTOR_CLASS, nullptr);
-    if (!selector) {
-        WinExec(SELECTOR_COMMAND, SW_SHOWNORMAL);
-        return;
-    }
-    if (IsIconic(selector)) PostMessageA(selector, WM_SYSCOMMAND, SC_RESTORE, 0);
-    SetForegroundWindow(selector);
-    HWND popup = GetLastActivePopup(selector);
-    if (popup && popup != selector) SetForegroundWindow(popup);
-}
+void LaunchSelector() { LaunchOrRaiseSelector(); }
 
 void RepaintFace() {
     ComposeFace();

@@ -3,6 +3,7 @@
 #include "app/deck_menu.h"
 #include "app/app_state.h"
 #include "base/message_box.h"
+#include "display/about.h"
 #include "display/face.h"
 #include "docking/docking.h"
 #include "hardware/slider.h"
@@ -48,7 +49,7 @@ void ApplyFaceSize() {
     ComposeFace();
     LayoutSliders();
     InvalidateRect(Main(), nullptr, FALSE);
-    AnnounceDeckWindow();
+    DeckSizeChanged();
 }
 
 void ApplyTopmost() {
@@ -61,7 +62,4 @@ void OpenMakerPage() {
     if (LoadDeckString(STR_MAKER_URL, url, 260)) ShellExecuteW(Main(), L"open", url, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-// The About box proper comes with the dialog look; until then the version is shown plainly.
-void ShowAboutBox() {
-    MessageBoxW(Main(), L"Quaverly Deck\n" DECK_VERSION_WTEXT, L"Quaverly Deck", MB_OK | MB_ICONINFORMATION);
-}
+void ShowAboutBox() { ShowAbout(Main()); }

@@ -173,7 +173,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDBLCLK: return OnDoubleClick((short)LOWORD(lp), (short)HIWORD(lp));
     case WM_POWERBROADCAST: return OnPowerBroadcast(wp);
     case WM_DROPFILES: OnDropFiles((void*)wp); return 0;
-    case DECK_MSG_SELECTOR_SIDE: RecordSelectorSide((int)lp); return 0;  // wParam: the selector's window
+    case DECK_MSG_SELECTOR_SIDE: RecordSelectorSide((void*)wp, (int)lp); return 0;  // wParam: the selector's window
     case DECK_MSG_SELECTOR_SCALE: RecordSelectorScale((void*)wp, (long)lp); return 0;
     case DECK_MSG_ASK_MAG: AnswerSelectorMag(); return 0;
     case DECK_MSG_REDRAW_FACE:

@@ -13,9 +13,12 @@ enum {
     DECK_MSG_DEVICE_CHANGED = 1029,  // WM_USER + 5: the device may have changed: a full device read
 };
 
-// Sent by the deck to the selector's window.
+// Sent by the deck to the selector's window, always with the deck's window as wParam.
 enum {
-    SELECTOR_MSG_WINDOW = 1025,   // the deck's window (wParam) and its face mode or "Mag" (lParam)
-    SELECTOR_MSG_ASK_MAG = 1026,  // asks the selector for its scale
-    SELECTOR_MSG_PLACE = 1027,    // the deck's place
+    SELECTOR_MSG_DOCK_SIDE = 1024,      // the deck's dockSide (0 undocked, 1 right of it, 2 below, 3 left, 4 above)
+    SELECTOR_MSG_SCALE = 1025,          // the deck's size factor ("Mag", 1 or 2)
+    SELECTOR_MSG_ASK_SCALE = 1026,      // asks the selector for its size factor
+    SELECTOR_MSG_PLACE = 1027,          // the deck was placed
+    SELECTOR_MSG_PAIR_MOVED = 1028,     // a drag that moved the docked pair together ended
+    SELECTOR_MSG_INPUT_CHANGED = 1029,  // the input or monitor selection changed on the deck
 };

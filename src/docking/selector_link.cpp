@@ -4,13 +4,10 @@
 namespace {
 struct SelectorLinkModule {
     int transportMode;  // last transport mode told (1 playing, 2 other)
-    int inputNotices;   // input changes announced
 };
-SelectorLinkModule g_link = {SELECTOR_MODE_PLAYING, 0};
+SelectorLinkModule g_link = {SELECTOR_MODE_PLAYING};
 }  // namespace
 
 void SetSelectorTransportMode(int mode) { g_link.transportMode = mode; }
 int GetSelectorTransportMode() { return g_link.transportMode; }
-void NotifySelectorInputChanged() { g_link.inputNotices++; }
-int GetSelectorInputNotices() { return g_link.inputNotices; }
-void ResetSelectorLinkForTest() { g_link = SelectorLinkModule{SELECTOR_MODE_PLAYING, 0}; }
+void ResetSelectorLinkForTest() { g_link = SelectorLinkModule{SELECTOR_MODE_PLAYING}; }

@@ -351,3 +351,9 @@
 #define IDC_LIST_CLOSE       207
 #define IDC_LIST_HISTORY     301
 #define IDC_LIST_VIEW        302
+
+// Dialog look and About box (its logo and dissolve steps are the skin bitmaps 180..186 above).
+#define IDD_ABOUT         117
+#define IDC_ABOUT_LOGO    1002
+#define IDC_ABOUT_VERSION 1003
+#define IDC_ABOUT_LEGAL   1004

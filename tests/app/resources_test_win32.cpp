@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
+#include <vector>
 
 namespace {
 // One string of the table in a given language, read from its 16-string block.
@@ -25,6 +26,29 @@ TEST(Resources, EveryStringExistsInBothLanguages) {
         EXPECT_FALSE(StringIn(id, JA).empty()) << id;
     }
     EXPECT_NE(StringIn(STR_FAIL_TO_INITIALIZE, EN), StringIn(STR_FAIL_TO_INITIALIZE, JA));
+}
+
+// Every menu, dialog template and string block of the program exists in both languages, so a
+// Japanese system never falls back to English for one of them.
+BOOL CALLBACK CollectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list) {
+    ((std::vector<LPCWSTR>*)list)->push_back(IS_INTRESOURCE(name) ? name : nullptr);
+    return TRUE;
+}
+
+TEST(Resources, EveryMenuDialogAndStringBlockHasAJapaneseTwin) {
+    HMODULE self = GetModuleHandleW(nullptr);
+    int checked = 0;
+    for (LPCWSTR type : {(LPCWSTR)RT_MENU, (LPCWSTR)RT_DIALOG, (LPCWSTR)RT_STRING}) {
+        std::vector<LPCWSTR> names;
+        EnumResourceNamesW(self, type, CollectName, (LONG_PTR)&names);
+        for (LPCWSTR name : names) {
+            if (!name || !FindResourceExW(self, type, name, EN)) continue;
+            EXPECT_NE(nullptr, FindResourceExW(self, type, name, JA))
+                << "type " << (int)(ULONG_PTR)type << " id " << (int)(ULONG_PTR)name;
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 8);  // the pop-up menu, the About box and the string blocks at least
 }
 
 TEST(Resources, QuotedEnglishTextsAreExact) {

@@ -149,6 +149,7 @@ std::string SourceDir() { return Env("QD_SOURCE_DIR", QD_SOURCE_DIR); }
 std::string WindowsBinDir() { return Env("QD_WINDOWS_BUILD_DIR", QD_WINDOWS_BUILD_DIR) + "/bin"; }
 std::string DeckExePath() { return WindowsBinDir() + "/Movello.exe"; }
 std::string WintoolExePath() { return WindowsBinDir() + "/wintool.exe"; }
+std::string SelectorExePath() { return WindowsBinDir() + "/Pindaro.exe"; }
 
 bool StartRig(Rig* rig, const RigOptions& options, const std::string& dir) {
     std::string base = Env("QD_RIG_BASE", std::string(QD_BINARY_DIR) + "/rigs");
@@ -322,6 +323,23 @@ std::string WaitForControl(const Rig& rig, const std::string& title, int id, int
         if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(timeoutMs)) return "";
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
+}
+
+bool PostWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam) {
+    return Wintool(rig, {"postclass", cls, std::to_string(msg), std::to_string(wParam), std::to_string(lParam)}, nullptr) == 0;
+}
+
+bool GetWindowPlace(const Rig& rig, const std::string& cls, ScreenRect* rectOut) {
+    std::string out;
+    if (Wintool(rig, {"bounds", cls}, &out) != 0) return false;
+    ScreenRect r = {0, 0, 0, 0};
+    if (std::sscanf(out.c_str(), "%d %d %d %d", &r.left, &r.top, &r.right, &r.bottom) != 4) return false;
+    *rectOut = r;
+    return true;
+}
+
+bool MoveWindowTo(const Rig& rig, const std::string& cls, int left, int top) {
+    return Wintool(rig, {"moveto", cls, std::to_string(left), std::to_string(top)}, nullptr) == 0;
 }
 
 std::vector<MessageBoxInfo> ListMessageBoxes(const Rig& rig) {

@@ -37,9 +37,10 @@ struct Rig {
 };
 
 // Paths of the programs and folders.
-std::string WindowsBinDir();   // QD_WINDOWS_BUILD_DIR/bin
-std::string DeckExePath();     // .../Movello.exe
-std::string WintoolExePath();  // .../wintool.exe
+std::string WindowsBinDir();    // QD_WINDOWS_BUILD_DIR/bin
+std::string DeckExePath();      // .../Movello.exe
+std::string WintoolExePath();   // .../wintool.exe
+std::string SelectorExePath();  // .../Pindaro.exe, the test selector
 std::string SourceDir();
 bool PathExists(const std::string& path);  // a file or folder is there
 
@@ -87,6 +88,14 @@ int RunWintool(const Rig& rig, const std::vector<std::string>& args, std::string
 // The shown control `id` inside the top-level window titled `title` (a dialog or property
 // sheet); its hex handle, or empty when none shows within timeoutMs.
 std::string WaitForControl(const Rig& rig, const std::string& title, int id, int timeoutMs);
+// Posts a message without waiting (for messages that open a modal box).
+bool PostWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam);
+struct ScreenRect {
+    int left, top, right, bottom;
+};
+// The window's rectangle on the screen; false when there is no such window.
+bool GetWindowPlace(const Rig& rig, const std::string& cls, ScreenRect* rectOut);
+bool MoveWindowTo(const Rig& rig, const std::string& cls, int left, int top);  // position only
 
 struct MessageBoxInfo {
     std::string hwnd;  // hex handle

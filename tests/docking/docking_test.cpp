@@ -1,0 +1,201 @@
+// The deck's side of the selector protocol over scripted windows: what is sent when, where the
+// deck ends up after docking, drags and the selector's requests, and when docking is refused.
+#include "docking/docking.h"
+#include "docking/dock_windows.h"
+#include "base/window_messages.h"
+#include "settings/settings.h"
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+const int W = 400, H = 105;  // the deck at single size
+
+class Docking : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetFakeDock();
+        ResetDocking();
+        Layout().mag = 1;
+        FakeDock().selectorExists = 1;
+        FakeDock().selector = {300, 400, 700, 505};
+    }
+    // The messages sent so far as "message:lParam", then forgotten.
+    std::vector<std::string> Sent() {
+        std::vector<std::string> out;
+        for (int i = 0; i < FakeDock().sentCount; ++i)
+            out.push_back(std::to_string(FakeDock().sent[i].message) + ":" + std::to_string(FakeDock().sent[i].lParam));
+        FakeDock().sentCount = 0;
+        return out;
+    }
+    void PlaceDeck(int left, int top) { FakeDock().deck = {left, top, left + W, top + H}; }
+    void* Selector() { return FindSelector(); }
+    using V = std::vector<std::string>;
+};
+
+TEST_F(Docking, SetDockReportsTheSideAndPlacesTheDeckFlushOnThatSide) {
+    struct Case {
+        int side, left, top;
+    };
+    const Case cases[] = {
+        {1, 700,  400},
+        {2, 300,  505},
+        {3, -100, 400},
+        {4, 300,  295},
+    };
+    for (const Case& c : cases) {
+        PlaceDeck(10, 10);
+        SetDock(c.side);
+        EXPECT_EQ(V{"1024:" + std::to_string(c.side)}, Sent());
+        EXPECT_EQ(c.left, FakeDock().deck.left) << c.side;
+        EXPECT_EQ(c.top, FakeDock().deck.top) << c.side;
+        EXPECT_EQ(W, FakeDock().deck.right - FakeDock().deck.left);
+        EXPECT_TRUE(IsDocked());
+    }
+    Undock();
+    EXPECT_EQ(V{"1024:0"}, Sent());
+    EXPECT_FALSE(IsDocked());
+}
+
+TEST_F(Docking, ADeckDroppedTwentyPixelsAboveDocksOnTopLeftEdgesAligned) {
+    PlaceDeck(330, 400 - H - 20);
+    BeginFaceDrag(50, 50);
+    EndFaceDrag();
+    EXPECT_EQ(DOCK_ABOVE_SELECTOR, DockSide());
+    EXPECT_EQ(300, FakeDock().deck.left);
+    EXPECT_EQ(400 - H, FakeDock().deck.top);
+    EXPECT_EQ((V{"1024:4", "1027:0"}), Sent());
+    EXPECT_EQ(300, Layout().xo);  // the place the settings keep
+}
+
+TEST_F(Docking, ADeckFortyPixelsAwaySnapsToTheScreenInstead) {
+    PlaceDeck(10, 400 - H - 40);
+    EXPECT_EQ(0, DetectDock());
+    SnapToScreen();
+    EXPECT_EQ(0, FakeDock().deck.left);
+    EXPECT_EQ(DOCK_NONE, DockSide());
+    EXPECT_EQ(V{"1024:0"}, Sent());  // the magnet clears docking; an undocked snap reports nothing
+}
+
+TEST_F(Docking, NoDockingWhileTheSizeFactorsDifferOrTheSelectorIsAwayOrMinimised) {
+    PlaceDeck(300, 400 - H - 10);
+    Layout().mag = 2;
+    EXPECT_EQ(0, DetectDock());
+    EXPECT_EQ(0, DockAtStart());
+    EXPECT_TRUE(Sent().empty());
+
+    RecordSelectorScale((void*)0x1234, 2);  // not the selector's window
+    EXPECT_EQ(1, DockScale());
+    RecordSelectorScale(Selector(), 2);
+    EXPECT_EQ(2, DockScale());
+    EXPECT_EQ(1, DetectDock());
+
+    FakeDock().selectorMinimised = 1;
+    EXPECT_EQ(0, DetectDock());
+    EXPECT_EQ((V{"1024:4", "1024:0"}), Sent());
+
+    FakeDock().selectorExists = 0;
+    EXPECT_EQ(0, DetectDock());
+    SetDock(2);
+    AnnounceDeckPlace();
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(Docking, AtStartTheDeckGoesAboveTheSelectorOrBelowWithoutRoom) {
+    PlaceDeck(0, 0);
+    EXPECT_EQ(1, DockAtStart());
+    EXPECT_EQ(295, FakeDock().deck.top);
+    FakeDock().selector = {300, 50, 700, 155};
+    EXPECT_EQ(1, DockAtStart());
+    EXPECT_EQ(155, FakeDock().deck.top);
+    EXPECT_EQ((V{"1024:4", "1024:2"}), Sent());
+}
+
+TEST_F(Docking, TheSelectorsRequestMovesADockedDeckToTheOppositeSide) {
+    PlaceDeck(0, 0);
+    RecordSelectorSide((void*)0x1234, 1);  // from another window: ignored
+    EXPECT_FALSE(IsDocked());
+
+    RecordSelectorSide(Selector(), 1);  // not docked yet: only noted
+    EXPECT_EQ(DOCK_LEFT_OF_SELECTOR, DockSide());
+    EXPECT_EQ(0, FakeDock().deck.left);
+
+    RecordSelectorSide(Selector(), 3);  // docked: moved, and made topmost
+    EXPECT_EQ(DOCK_RIGHT_OF_SELECTOR, DockSide());
+    EXPECT_EQ(700, FakeDock().deck.left);
+    EXPECT_EQ(400, FakeDock().deck.top);
+    EXPECT_EQ(1, FakeDock().deckTopmost);
+
+    FakeDock().selector = {100, 200, 500, 305};  // the selector moved and asks again
+    RecordSelectorSide(Selector(), 3);
+    EXPECT_EQ(500, FakeDock().deck.left);
+    EXPECT_EQ(200, FakeDock().deck.top);
+
+    RecordSelectorSide(Selector(), 0);
+    EXPECT_FALSE(IsDocked());
+    EXPECT_EQ(500, FakeDock().deck.left);
+    EXPECT_TRUE(Sent().empty());  // the selector's own requests are not echoed
+}
+
+TEST_F(Docking, DraggingTheFacingHalfMovesThePairThePullAwayHalfUndocks) {
+    PlaceDeck(0, 0);
+    SetDock(DOCK_ABOVE_SELECTOR);  // deck at (300, 295)
+    Sent();
+    BeginFaceDrag(10, 80);  // bottom half, facing the selector
+    EXPECT_EQ(0, DragMode());
+    MoveFaceDrag(30, 90);  // the window follows: the cursor is back at the grab point
+    MoveFaceDrag(20, 80);
+    EXPECT_EQ(330, FakeDock().deck.left);
+    EXPECT_EQ(305, FakeDock().deck.top);
+    EndFaceDrag();
+    EXPECT_EQ((V{"1024:4", "1024:4", "1024:4", "1028:0", "1027:0"}), Sent());
+    EXPECT_EQ(2, DragMode());
+
+    PlaceDeck(300, 295);
+    BeginFaceDrag(10, 10);  // top half: pulled away, far enough to leave the magnet
+    EXPECT_EQ(1, DragMode());
+    MoveFaceDrag(10, -300);
+    EndFaceDrag();
+    EXPECT_FALSE(IsDocked());
+    EXPECT_EQ((V{"1024:0", "1024:0", "1027:0"}), Sent());
+}
+
+TEST_F(Docking, SizeChangesInputChangesAndClosingAreReported) {
+    Layout().mag = 2;
+    AnnounceDeckWindow();
+    EXPECT_EQ((V{"1025:2", "1026:0"}), Sent());
+    AnswerSelectorMag();
+    EXPECT_EQ(V{"1025:2"}, Sent());
+    SetDock(4);
+    Sent();
+    DeckSizeChanged();
+    EXPECT_EQ((V{"1024:0", "1025:2"}), Sent());
+    NotifySelectorInputChanged();
+    EXPECT_EQ(V{"1029:0"}, Sent());
+    SetDock(2);
+    Sent();
+    AnnounceDeckGoes();
+    EXPECT_EQ(V{"1024:0"}, Sent());
+    EXPECT_FALSE(IsDocked());
+}
+
+TEST_F(Docking, TheSelectorButtonStartsTheSelectorOrPullsItOntoTheScreenAndDocks) {
+    FakeDock().selectorExists = 0;
+    LaunchOrRaiseSelector();
+    EXPECT_EQ(1, FakeDock().started);
+    EXPECT_STREQ("Pindaro.exe /DOCKING", FakeDock().lastCommandLine);
+    EXPECT_TRUE(Sent().empty());
+
+    FakeDock().selectorExists = 1;
+    FakeDock().selectorMinimised = 1;
+    FakeDock().selector = {1100, -20, 1500, 85};
+    PlaceDeck(880, 85 + 10);
+    LaunchOrRaiseSelector();
+    EXPECT_EQ(1, FakeDock().started);
+    EXPECT_EQ(0, FakeDock().selectorMinimised);
+    EXPECT_EQ(880, FakeDock().selector.left);
+    EXPECT_EQ(0, FakeDock().selector.top);
+    EXPECT_EQ(DOCK_BELOW_SELECTOR, DockSide());
+    EXPECT_EQ((V{"1024:2", "1027:0"}), Sent());
+}
+}  // namespace
