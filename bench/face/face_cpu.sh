@@ -2,12 +2,15 @@
 # The face's cost under Wine (run by hand, not a test): the deck's CPU share, with the Wine
 # server's, while it plays a long MP3 with the face on the screen, the ticker scrolling and the
 # time digits and meters changing, at single and double size, in the normal and the thin face,
-# printed side by side from one run.
-#   bench/face/face_cpu.sh [seconds per stretch, default 15]
+# printed side by side from one run. Then it switches the face between normal and thin many
+# times and prints the deck's resident memory before and after (GDI objects that leak per
+# redraw show up as growth).
+#   bench/face/face_cpu.sh [seconds per stretch, default 15] [mode switches, default 400]
 # Needs both builds (scripts/build.sh).
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 secs=${1:-15}
+switches=${2:-400}
 bin="$top/build/windows/bin"
 tools="$top/build/native/bin"
 rig="$top/build/bench-face-rig"
@@ -81,6 +84,14 @@ for mag in 1 2; do
   wine "$bin/wintool.exe" send Vornex_Deck_Controller 273 2005 0 >/dev/null 2>&1  # to the thin face
   sleep 1
   result[thin$mag]=$(share "$pid" "$server")
+  if [ $mag = 2 ]; then
+    rss() { awk '/^VmRSS/ { print $2 }' "/proc/$pid/status"; }
+    wine "$bin/wintool.exe" send Vornex_Deck_Controller 273 2005 0 >/dev/null 2>&1
+    for _ in 1 2 3 4 5 6 7 8 9 10; do wine "$bin/wintool.exe" send Vornex_Deck_Controller 273 2005 0 >/dev/null 2>&1; done
+    rss_before=$(rss)
+    for _ in $(seq "$switches"); do wine "$bin/wintool.exe" send Vornex_Deck_Controller 273 2005 0 >/dev/null 2>&1; done
+    rss_after=$(rss)
+  fi
   close_deck
   sleep 1
 done
@@ -88,3 +99,5 @@ printf 'deck + wineserver CPU share of one core while playing, %s s each (Wine %
 printf '  %-14s %10s %10s\n' "" "single" "double"
 printf '  %-14s %9s%% %9s%%\n' "normal face" "${result[normal1]}" "${result[normal2]}"
 printf '  %-14s %9s%% %9s%%\n' "thin face" "${result[thin1]}" "${result[thin2]}"
+printf 'deck resident memory around %s switches of the face at double size: %s kB before, %s kB after\n' \
+  "$switches" "$rss_before" "$rss_after"

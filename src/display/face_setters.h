@@ -1,6 +1,7 @@
 // Face setters: the only way the engine changes what the main window's face shows. Each keeps
-// its value and reports whether it changed, so the drawing code redraws only what differs. The
-// values are plain data here, readable by the renderer and by tests.
+// its value and reports whether it changed; only a change redraws its element (face_redraw.h),
+// except the ticker text and the levels, which redraw on every call. The values are plain data
+// here, readable by the renderer and by tests.
 #pragma once
 #include <cstdint>
 

@@ -37,6 +37,7 @@ struct FaceState {
     int32_t tickerOffset;  // scroll position, unscaled pixels
     HFONT tickerFont;      // made for tickerFontScale
     int tickerFontScale;
+    SkinBlit compose[MAX_BLITS];  // the copies ComposeFace is carrying out
 };
 FaceState g_face;
 
@@ -255,7 +256,7 @@ void FreeBackBuffer() {
 void ComposeFace() {
     if (!g_face.backDc) return;
     LayoutFaceButtons();
-    static SkinBlit blits[MAX_BLITS];
+    SkinBlit* blits = g_face.compose;
     CopyBlits(g_face.backDc, blits, FaceBackground(Mode(), blits, MAX_BLITS));
     if (Mode() == FACE_MODE_NORMAL) {
         CopyBlits(g_face.backDc, blits, NormalFaceExtras(blits, MAX_BLITS));

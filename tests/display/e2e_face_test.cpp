@@ -58,8 +58,9 @@ protected:
             SKIP_UNLESS_CI("xdotool and imagemagick are needed");
         if (!PathExists(DeckExePath())) SKIP_UNLESS_CI("the Windows build is needed");
         ASSERT_TRUE(StartRig(&rig));
-        track = std::string(QD_BINARY_DIR) + "/demo/1-tone-a440.wav";
-        ASSERT_TRUE(PathExists(track)) << "the demo list is made by the native build";
+        // A tone long enough to outlast every check of a test.
+        track = rig.dir + "/tone.wav";
+        ASSERT_EQ(std::system((std::string(QD_BINARY_DIR) + "/bin/qdtone 440 20000 '" + track + "'").c_str()), 0);
     }
     void TearDown() override {
         if (deck > 0) {
@@ -75,7 +76,7 @@ protected:
                     60000),
             0);
     }
-    // Starts the deck at (100,100) in the mode and size given, playing the demo tone.
+    // Starts the deck at (100,100) in the mode and size given, playing the tone.
     void StartPlaying(int mode, int mag) {
         ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
         SetDword("Xo", DECK_X);
@@ -105,6 +106,15 @@ protected:
         for (int j = y * scale; j < (y + h) * scale; ++j)
             for (int i = x * scale; i < (x + w) * scale; ++i)
                 if (Near(s.At(DECK_X + i, DECK_Y + j), colour)) return true;
+        return false;
+    }
+    // Whether two face rectangles of the same size show different pixels.
+    bool FaceAreasDiffer(const Screen& s, int x1, int y1, int x2, int y2, int w, int h) {
+        for (int j = 0; j < h * scale; ++j)
+            for (int i = 0; i < w * scale; ++i)
+                if (s.At(DECK_X + x1 * scale + i, DECK_Y + y1 * scale + j) !=
+                    s.At(DECK_X + x2 * scale + i, DECK_Y + y2 * scale + j))
+                    return true;
         return false;
     }
     uint32_t FacePixel(const Screen& s, int x, int y) { return s.At(DECK_X + x * scale, DECK_Y + y * scale); }
@@ -139,6 +149,7 @@ TEST_F(FaceE2E, PlayingLightsDigitsPlayAndFormatAndAClickOnPlayIsHeard) {
     usleep(1600 * 1000);
     Screen s = Shot("normal");
     EXPECT_TRUE(FaceHas(s, 261, 39, 10, 13, SEGMENT_LIT)) << "the seconds' units after a second of play";
+    EXPECT_TRUE(FaceAreasDiffer(s, 251, 39, 261, 39, 10, 13)) << "the seconds' units no longer show 0";
     EXPECT_TRUE(FaceHas(s, 80, 86, 30, 13, LAMP_GREEN)) << "Play shows playing";
     EXPECT_TRUE(FaceHas(s, 277, 35, 34, 11, LAMP_AMBER)) << "PCM lit for a WAVE file";
     EXPECT_FALSE(FaceHas(s, 277, 47, 34, 11, LAMP_AMBER)) << "MP1 dark";
@@ -171,9 +182,10 @@ TEST_F(FaceE2E, ThinAndDoubleSizeFacesPlaceKeysAndDigitsAtTheirScaledPlaces) {
     EXPECT_FALSE(FaceHas(thin, 0, 21, 400, 40, LAMP_GREEN)) << "nothing of the deck below the thin face";
 
     ASSERT_TRUE(Command(CMD_FACE_MODE));
-    usleep(1200 * 1000);
+    usleep(600 * 1000);
     Screen normal = Shot("normal-double");
     EXPECT_TRUE(FaceHas(normal, 80, 86, 30, 13, LAMP_GREEN)) << "Play at (160,172) in double size";
     EXPECT_TRUE(FaceHas(normal, 214, 39, 57, 13, SEGMENT_LIT)) << "time digits at double size";
+    EXPECT_TRUE(FaceAreasDiffer(normal, 251, 39, 261, 39, 10, 13)) << "a second has passed";
     EXPECT_TRUE(FaceHas(normal, 277, 35, 34, 11, LAMP_AMBER));
 }

@@ -192,6 +192,10 @@ TEST(FaceLayout, ButtonCellsFollowTheDecksState) {
     EXPECT_EQ(ButtonImage(CMD_REPEAT, BUTTON_NORMAL, l).sy, 0);
 
     EXPECT_EQ(ButtonImage(CMD_CLOSE, BUTTON_NORMAL, Look(FACE_MODE_THIN, NoTrack)).bitmap, IDB_BTN_CLOSE_THIN);
+
+    SkinBlit play = ButtonImage(CMD_PLAY, BUTTON_NORMAL, l);
+    EXPECT_EQ(SkinBitmapFor(play, 8), IDB_BTN_TRANSPORT_16) << "16 colours up to 8 bits per pixel";
+    EXPECT_EQ(SkinBitmapFor(play, 16), IDB_BTN_TRANSPORT);
 }
 
 TEST(FaceLayout, BackgroundCoversTheWholeFaceFromInsideItsBitmaps) {
