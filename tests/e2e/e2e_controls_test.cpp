@@ -100,13 +100,11 @@ protected:
         return false;
     }
 
-    // The rows of the menu's check-mark column that hold dark pixels, grouped into marks: the
-    // y of each mark's centre, from the menu's top. Item texts start right of the column.
-    std::vector<int> CheckMarks(const Win& menu) {
-        const int COLUMN_X0 = 3, COLUMN_X1 = 16, DARK = 100;
-        std::string ppm = rig.dir + "/menu.ppm";
+    // A rectangle of the screen as grey levels 0..255, row by row; empty when it cannot be read.
+    std::vector<int> Grab(int left, int top, int width, int height) {
+        std::string ppm = rig.dir + "/grab.ppm";
         char crop[64];
-        std::snprintf(crop, sizeof crop, "%dx%d+%d+%d", COLUMN_X1, menu.bottom - menu.top, menu.left, menu.top);
+        std::snprintf(crop, sizeof crop, "%dx%d+%d+%d", width, height, left, top);
         std::string cmd =
             "timeout 30 import -display " + rig.display + " -window root -crop " + crop + " -depth 8 " + ppm;
         if (std::system(cmd.c_str()) != 0) return {};
@@ -115,17 +113,26 @@ protected:
         int w = 0, h = 0, maxval = 0;
         f >> magic >> w >> h >> maxval;
         f.get();
-        if (magic != "P6" || maxval != 255) return {};
+        if (magic != "P6" || maxval != 255 || w != width || h != height) return {};
         std::vector<unsigned char> rgb((size_t)w * h * 3);
         f.read((char*)rgb.data(), (std::streamsize)rgb.size());
+        std::vector<int> grey((size_t)w * h);
+        for (size_t i = 0; i < grey.size(); ++i) grey[i] = (rgb[i * 3] + rgb[i * 3 + 1] + rgb[i * 3 + 2]) / 3;
+        return grey;
+    }
+
+    // The rows of the menu's check-mark column that hold dark pixels, grouped into marks: the
+    // y of each mark's centre, from the menu's top. Item texts start right of the column.
+    std::vector<int> CheckMarks(const Win& menu) {
+        const int COLUMN_X0 = 3, COLUMN_W = 16, DARK = 100;
+        int h = menu.bottom - menu.top;
+        std::vector<int> grey = Grab(menu.left, menu.top, COLUMN_W, h);
+        if (grey.empty()) return {};
         std::vector<int> marks;
         int start = -1;
         for (int y = 0; y <= h; ++y) {
             bool dark = false;
-            for (int x = COLUMN_X0; y < h && x < w; ++x) {
-                const unsigned char* p = &rgb[((size_t)y * w + x) * 3];
-                if (p[0] < DARK && p[1] < DARK && p[2] < DARK) dark = true;
-            }
+            for (int x = COLUMN_X0; y < h && x < COLUMN_W; ++x) dark = dark || grey[(size_t)y * COLUMN_W + x] < DARK;
             if (dark && start < 0) start = y;
             if (!dark && start >= 0) {
                 marks.push_back((start + y - 1) / 2);
@@ -133,6 +140,21 @@ protected:
             }
         }
         return marks;
+    }
+
+    // Where a slider's thumb is drawn: the column, from the slider's left, that is brightest on
+    // average (the thumb is the light tile on a dark strip); -1 when the screen cannot be read.
+    int ThumbColumn(const Win& s) {
+        int w = s.right - s.left, h = s.bottom - s.top;
+        std::vector<int> grey = Grab(s.left, s.top, w, h);
+        if (grey.empty()) return -1;
+        int best = -1, bestSum = -1;
+        for (int x = 0; x < w; ++x) {
+            int sum = 0;
+            for (int y = 0; y < h; ++y) sum += grey[(size_t)y * w + x];
+            if (sum > bestSum) bestSum = sum, best = x;
+        }
+        return best;
     }
 
     Rig rig;
@@ -157,6 +179,7 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
     EXPECT_EQ(228, volume.right - volume.left);
     EXPECT_EQ(18, volume.bottom - volume.top);
     EXPECT_EQ(272, position.right - position.left);
+    EXPECT_GT(ThumbColumn(volume), 228 - 16) << "the same tiles, scaled";
 
     // Now checked too, four rows and a separator below the first.
     RightClickFace();
@@ -186,6 +209,11 @@ TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
     EXPECT_EQ(114, volume.right - volume.left);
     EXPECT_EQ(131, position.left - DeckWindow().left);
     EXPECT_EQ(136, position.right - position.left);
+    // Drawn from their tiles: full volume (no mixer line the deck may use under Wine) puts the
+    // volume thumb at the right end, nothing cued puts the position thumb at the left.
+    EXPECT_GT(ThumbColumn(volume), 114 - 8);
+    EXPECT_GE(ThumbColumn(position), 0);
+    EXPECT_LT(ThumbColumn(position), 8);
 
     // Both sliders taken and dragged end to end with the real mouse: the drags end and the deck
     // keeps answering.
