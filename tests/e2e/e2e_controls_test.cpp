@@ -5,6 +5,7 @@
 #include "e2e/rig.h"
 #include <gtest/gtest.h>
 #include "tool_skip.h"
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -34,8 +35,39 @@ protected:
         if (std::system("command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
             SKIP_UNLESS_CI("xdotool or ImageMagick missing");
         ASSERT_TRUE(StartRig(&rig));
-        deck = StartDeck(rig, {});
+    }
+    void Start(const std::vector<std::string>& args) {
+        deck = StartDeck(rig, args);
         ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
+    }
+    // Ten seconds of a quiet 440 Hz tone as 16-bit stereo WAVE; the deck's path for it.
+    std::string WriteTone() {
+        const uint32_t rate = 44100, frames = rate * 10, dataBytes = frames * 4;
+        std::string path = rig.dir + "/tone.wav";
+        std::ofstream f(path, std::ios::binary);
+        auto u32 = [&f](uint32_t v) { f.write((const char*)&v, 4); };
+        auto u16 = [&f](uint16_t v) { f.write((const char*)&v, 2); };
+        f.write("RIFF", 4);
+        u32(36 + dataBytes);
+        f.write("WAVEfmt ", 8);
+        u32(16);
+        u16(1);
+        u16(2);
+        u32(rate);
+        u32(rate * 4);
+        u16(4);
+        u16(16);
+        f.write("data", 4);
+        u32(dataBytes);
+        for (uint32_t i = 0; i < frames; ++i) {
+            int16_t v = (int16_t)(3000 * std::sin(2 * M_PI * 440 * i / rate));
+            u16((uint16_t)v);
+            u16((uint16_t)v);
+        }
+        std::string win = "Z:" + path;
+        for (char& c : win)
+            if (c == '/') c = '\\';
+        return win;
     }
     void TearDown() override {
         if (deck > 0) StopProcess(deck);
@@ -162,6 +194,7 @@ protected:
 };
 
 TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
+    Start({});
     // Fresh settings and no device: power off (as read from the absent device) is the only check.
     RightClickFace();
     Win menu;
@@ -202,6 +235,7 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
 }
 
 TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
+    Start({WriteTone()});
     Win volume = Slider(501), position = Slider(502);
     ASSERT_TRUE(volume.visible && position.visible);
     EXPECT_EQ(153, volume.left - DeckWindow().left);
@@ -209,22 +243,34 @@ TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
     EXPECT_EQ(114, volume.right - volume.left);
     EXPECT_EQ(131, position.left - DeckWindow().left);
     EXPECT_EQ(136, position.right - position.left);
+    // The tone from the command line plays at once; Stop winds it back to its start.
+    const unsigned WM_COMMAND = 0x111, CMD_STOP = 2018;
+    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_COMMAND, CMD_STOP, 0, nullptr));
+    usleep(500 * 1000);
     // Drawn from their tiles: full volume (no mixer line the deck may use under Wine) puts the
-    // volume thumb at the right end, nothing cued puts the position thumb at the left.
+    // volume thumb at the right end, the stopped track's start puts the position thumb at the left.
     EXPECT_GT(ThumbColumn(volume), 114 - 8);
     EXPECT_GE(ThumbColumn(position), 0);
     EXPECT_LT(ThumbColumn(position), 8);
 
-    // Both sliders taken and dragged end to end with the real mouse: the drags end and the deck
-    // keeps answering.
-    for (const Win& s : {volume, position}) {
-        int y = (s.top + s.bottom) / 2;
-        Xdo("mousemove " + std::to_string(s.left + 2) + " " + std::to_string(y) + " mousedown 1");
-        Xdo("mousemove " + std::to_string((s.left + s.right) / 2) + " " + std::to_string(y) + " sleep 0.2 mousemove " +
-            std::to_string(s.right + 20) + " " + std::to_string(y) + " mouseup 1");
-    }
+    // Both sliders taken with the real mouse: the volume dragged past its right end, the
+    // position from its left end to the middle of the strip.
+    int y = (volume.top + volume.bottom) / 2;
+    Xdo("mousemove " + std::to_string(volume.left + 2) + " " + std::to_string(y) + " mousedown 1");
+    Xdo("mousemove " + std::to_string(volume.left + 50) + " " + std::to_string(y) + " sleep 0.2 mousemove " +
+        std::to_string(volume.right + 20) + " " + std::to_string(y) + " mouseup 1");
+    y = (position.top + position.bottom) / 2;
+    Xdo("mousemove " + std::to_string(position.left + 2) + " " + std::to_string(y) + " mousedown 1");
+    Xdo("mousemove " + std::to_string(position.left + 30) + " " + std::to_string(y) + " sleep 0.2 mousemove " +
+        std::to_string((position.left + position.right) / 2) + " " + std::to_string(y) + " mouseup 1");
+    usleep(500 * 1000);
     int64_t result = -1;
     ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, 0 /* WM_NULL */, 0, 0, &result));
+    // The position drag went to the deck: the cued tone was wound to its middle, where the
+    // position thumb now stays (it would follow the play position otherwise).
+    int column = ThumbColumn(position);
+    EXPECT_GT(column, 136 / 2 - 12);
+    EXPECT_LT(column, 136 / 2 + 6);
 
     // Alt+X: the thin face hides both sliders; again: normal face, both back.
     Xdo("mousemove " + std::to_string(FACE_SPOT_X) + " " + std::to_string(FACE_SPOT_Y) + " click 1");
