@@ -188,6 +188,8 @@ TEST_F(CommandsTest, PowerModeIsWrittenAndTheDeviceReadAgain) {
 #include "playback/mci_windows_native.h"
 #include "playback/playback_control.h"
 #include "playlist/playlist_model.h"
+#include "playlist/playlist_platform.h"
+#include "base/message_box.h"
 #include <fstream>
 #include <unistd.h>
 
@@ -234,9 +236,31 @@ TEST(Commands, TransportIdsAndSearchButtonsReachTheDeck) {
     EXPECT_EQ(GetTrackStatus(), TRACK_STOPPED);
     EXPECT_EQ(0, DispatchSearchButton(CMD_PLAY, 1));  // only the two search buttons are held
 
+    // Select file: a new list from the dialog, the playlist window enabled again afterwards.
+    const std::string other = std::string(dir) + "/other.wav";
+    {
+        std::ifstream in(wav, std::ios::binary);
+        std::ofstream out(other, std::ios::binary);
+        out << in.rdbuf();
+    }
+    std::string chosen = other + std::string(2, '\0');
+    QueueSelectFileResult(chosen.data(), (uint32_t)chosen.size());
+    QueueSaveDialogResult(nullptr);  // the old list is not kept
+    DispatchCommand(CMD_SELECT_FILE, 0);
+    ASSERT_EQ(1, GetEntryCount());
+    char entry[PLAYLIST_PATH_BYTES] = "";
+    GetEntryPath(1, entry);
+    EXPECT_EQ(other, entry);
+    EXPECT_EQ(0, PlaylistWindowDisabled());
+    int messages = RecordedMessageCount();
+    DispatchCommand(CMD_RECORD, 0);
+    EXPECT_TRUE(Deck().deckState == RecStandby || RecordedMessageCount() > messages) << "the record key was heard";
+    StopKey();
+
     CloseTrack();
     DestroyPlaybackWindows();
     std::remove(wav.c_str());
+    std::remove(other.c_str());
     rmdir(dir);
 }
 }  // namespace
