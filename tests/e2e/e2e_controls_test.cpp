@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <unistd.h>
 
@@ -101,18 +102,23 @@ protected:
         }
         return found;
     }
-    bool WaitForMenu(bool open, Win* menuOut = nullptr) {
+    // Polls the condition for up to WAIT_MS.
+    static bool WaitUntil(const std::function<bool()>& condition) {
         for (int waited = 0; waited < WAIT_MS; waited += 200) {
-            std::vector<Win> menus;
-            for (const Win& w : Windows(MENU_CLASS, false))
-                if (w.visible) menus.push_back(w);
-            if (open == !menus.empty()) {
-                if (menuOut && open) *menuOut = menus[0];
-                return true;
-            }
+            if (condition()) return true;
             usleep(200 * 1000);
         }
         return false;
+    }
+    bool WaitForMenu(bool open, Win* menuOut = nullptr) {
+        return WaitUntil([&] {
+            for (const Win& w : Windows(MENU_CLASS, false))
+                if (w.visible) {
+                    if (menuOut) *menuOut = w;
+                    return open;
+                }
+            return !open;
+        });
     }
     Win Slider(int id) {
         for (const Win& w : Windows(SLIDER_CLASS, true))
@@ -123,15 +129,6 @@ protected:
         std::vector<Win> w = Windows(DECK_CLASS, false);
         return w.empty() ? Win() : w[0];
     }
-    bool WaitForDeckWidth(int width) {
-        for (int waited = 0; waited < WAIT_MS; waited += 200) {
-            Win d = DeckWindow();
-            if (d.right - d.left == width) return true;
-            usleep(200 * 1000);
-        }
-        return false;
-    }
-
     // A rectangle of the screen as grey levels 0..255, row by row; empty when it cannot be read.
     std::vector<int> Grab(int left, int top, int width, int height) {
         std::string ppm = rig.dir + "/grab.ppm";
@@ -206,7 +203,7 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
     // "Double size(&D)" by its key: the face and the sliders double.
     Xdo("key d");
     ASSERT_TRUE(WaitForMenu(false));
-    ASSERT_TRUE(WaitForDeckWidth(800));
+    ASSERT_TRUE(WaitUntil([&] { return DeckWindow().right - DeckWindow().left == 800; }));
     Win volume = Slider(501), position = Slider(502);
     EXPECT_EQ(306, volume.left - DeckWindow().left);
     EXPECT_EQ(228, volume.right - volume.left);
@@ -275,27 +272,12 @@ TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
     // Alt+X: the thin face hides both sliders; again: normal face, both back.
     Xdo("mousemove " + std::to_string(FACE_SPOT_X) + " " + std::to_string(FACE_SPOT_Y) + " click 1");
     Xdo("key alt+x");
-    bool hidden = false;
-    for (int waited = 0; waited < WAIT_MS && !hidden; waited += 200) {
-        hidden = !Slider(501).visible && !Slider(502).visible;
-        if (!hidden) usleep(200 * 1000);
-    }
-    EXPECT_TRUE(hidden) << "thin face";
+    EXPECT_TRUE(WaitUntil([&] { return !Slider(501).visible && !Slider(502).visible; })) << "thin face";
     Xdo("key alt+x");
-    bool shown = false;
-    for (int waited = 0; waited < WAIT_MS && !shown; waited += 200) {
-        shown = Slider(501).visible && Slider(502).visible;
-        if (!shown) usleep(200 * 1000);
-    }
-    EXPECT_TRUE(shown) << "normal face";
+    EXPECT_TRUE(WaitUntil([&] { return Slider(501).visible && Slider(502).visible; })) << "normal face";
 
     // Alt+I iconizes the deck, as the Iconize button's tooltip says.
     Xdo("key alt+i");
-    int iconic = 0;
-    for (int waited = 0; waited < WAIT_MS && iconic != 1; waited += 200) {
-        iconic = IsWindowIconic(rig, DECK_CLASS);
-        if (iconic != 1) usleep(200 * 1000);
-    }
-    EXPECT_EQ(1, iconic);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowIconic(rig, DECK_CLASS) == 1; }));
 }
 }  // namespace
