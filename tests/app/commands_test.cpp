@@ -10,7 +10,7 @@
 #include "hardware/mixer.h"
 #include "hardware/mixer_platform_native.h"
 #include "hardware/slider.h"
-#include "hardware/usb_sim.h"
+#include "hardware/sim_state_fixture.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include <gtest/gtest.h>
@@ -26,18 +26,11 @@ const char* const SIM_DEVICE =
     "reg 6 1\nreg 8 2\n";
 const uint32_t WAVE_LINE = 0x20;
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public SimStateTest {
 protected:
     void SetUp() override {
-        char name[] = "/tmp/qd_commands_sim_XXXXXX";
-        int fd = mkstemp(name);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        simPath = name;
-        std::ofstream(simPath) << SIM_DEVICE;
-        UsbSimResetForTest();
-        UsbSimSetStateFile(simPath.c_str());
-        ResetDeviceForTest();
+        SimStateTest::SetUp();
+        std::ofstream(path) << SIM_DEVICE;
         ASSERT_TRUE(LoadDeviceManager());
         ResetShellActions();
         ResetSettingsForTest();
@@ -57,18 +50,14 @@ protected:
         MixerAvail() = MixerAvailability{1, 1, 1};
     }
     void TearDown() override {
-        CloseDevice();
-        EXPECT_EQ(0, UsbSimOpenHandles());
         EXPECT_EQ(0, OpenFakeMixerHandles());
-        FreeDeviceManager();
-        std::remove(simPath.c_str());
+        SimStateTest::TearDown();
     }
     FakeMixerControl& WaveOut(int control) { return FakeMixers()[0].destinations[0].sources[0].controls[control]; }
     std::string SimText() {
-        std::ifstream f(simPath);
+        std::ifstream f(path);
         return std::string(std::istreambuf_iterator<char>(f), {});
     }
-    std::string simPath;
 };
 
 // One row per command: what shows that it ran.
@@ -171,7 +160,7 @@ TEST_F(CommandsTest, PowerModeIsWrittenAndTheDeviceReadAgain) {
         EXPECT_EQ(notices + 1, GetSelectorInputNotices());
     }
     // Without the device: the Close button shows power off and the selector still hears of it.
-    std::ofstream(simPath) << "hcd 0 ROOT0\nhub ROOT0 4 {hub}\\0000 USB Root Hub\n";
+    std::ofstream(path) << "hcd 0 ROOT0\nhub ROOT0 4 {hub}\\0000 USB Root Hub\n";
     ResetDeviceForTest();
     ShowCloseLit(2);
     int notices = GetSelectorInputNotices();
@@ -188,6 +177,8 @@ TEST_F(CommandsTest, PowerModeIsWrittenAndTheDeviceReadAgain) {
 #include "playback/mci_windows_native.h"
 #include "playback/playback_control.h"
 #include "playlist/playlist_model.h"
+#include "playlist/playlist_platform.h"
+#include "base/message_box.h"
 #include <fstream>
 #include <unistd.h>
 
@@ -234,9 +225,31 @@ TEST(Commands, TransportIdsAndSearchButtonsReachTheDeck) {
     EXPECT_EQ(GetTrackStatus(), TRACK_STOPPED);
     EXPECT_EQ(0, DispatchSearchButton(CMD_PLAY, 1));  // only the two search buttons are held
 
+    // Select file: a new list from the dialog, the playlist window enabled again afterwards.
+    const std::string other = std::string(dir) + "/other.wav";
+    {
+        std::ifstream in(wav, std::ios::binary);
+        std::ofstream out(other, std::ios::binary);
+        out << in.rdbuf();
+    }
+    std::string chosen = other + std::string(2, '\0');
+    QueueSelectFileResult(chosen.data(), (uint32_t)chosen.size());
+    QueueSaveDialogResult(nullptr);  // the old list is not kept
+    DispatchCommand(CMD_SELECT_FILE, 0);
+    ASSERT_EQ(1, GetEntryCount());
+    char entry[PLAYLIST_PATH_BYTES] = "";
+    GetEntryPath(1, entry);
+    EXPECT_EQ(other, entry);
+    EXPECT_EQ(0, PlaylistWindowDisabled());
+    int messages = RecordedMessageCount();
+    DispatchCommand(CMD_RECORD, 0);
+    EXPECT_TRUE(Deck().deckState == RecStandby || RecordedMessageCount() > messages) << "the record key was heard";
+    StopKey();
+
     CloseTrack();
     DestroyPlaybackWindows();
     std::remove(wav.c_str());
+    std::remove(other.c_str());
     rmdir(dir);
 }
 }  // namespace

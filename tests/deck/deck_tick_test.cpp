@@ -199,6 +199,23 @@ TEST_F(DeckTickTest, MetersFollowThePlayerOrTheMixer) {
     EXPECT_EQ(Face().levels[2], -2);
 }
 
+// The lamp and the slider read the line the volume slider and the mute button set, so a value
+// the user just set is not replaced by the master line's.
+TEST_F(DeckTickTest, MuteLampAndVolumeSliderFollowTheWaveOutLine) {
+    MixerAvail() = MixerAvailability{1, 1, 0};
+    World().mute = 1;
+    World().volume[0] = 32768;
+    Ticks(5);
+    EXPECT_EQ(1u, Face().muteState);
+    EXPECT_EQ(127u, Face().volumeBar);
+    ASSERT_FALSE(World().mixerCalls.empty());
+    for (const std::string& call : World().mixerCalls) EXPECT_EQ("waveout", call);
+    World().mixerOpens = 0;  // the line cannot be opened: mute off, full volume
+    Ticks(5);
+    EXPECT_EQ(0u, Face().muteState);
+    EXPECT_EQ(255u, Face().volumeBar);
+}
+
 // --- recording -------------------------------------------------------------------------------
 
 TEST_F(DeckTickTest, RecordingLimitStopsAndTheBarScaleGrows) {

@@ -5,8 +5,10 @@
 #include "e2e/rig.h"
 #include <gtest/gtest.h>
 #include "tool_skip.h"
+#include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <unistd.h>
 
@@ -34,8 +36,39 @@ protected:
         if (std::system("command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
             SKIP_UNLESS_CI("xdotool or ImageMagick missing");
         ASSERT_TRUE(StartRig(&rig));
-        deck = StartDeck(rig, {});
+    }
+    void Start(const std::vector<std::string>& args) {
+        deck = StartDeck(rig, args);
         ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
+    }
+    // Ten seconds of a quiet 440 Hz tone as 16-bit stereo WAVE; the deck's path for it.
+    std::string WriteTone() {
+        const uint32_t rate = 44100, frames = rate * 10, dataBytes = frames * 4;
+        std::string path = rig.dir + "/tone.wav";
+        std::ofstream f(path, std::ios::binary);
+        auto u32 = [&f](uint32_t v) { f.write((const char*)&v, 4); };
+        auto u16 = [&f](uint16_t v) { f.write((const char*)&v, 2); };
+        f.write("RIFF", 4);
+        u32(36 + dataBytes);
+        f.write("WAVEfmt ", 8);
+        u32(16);
+        u16(1);
+        u16(2);
+        u32(rate);
+        u32(rate * 4);
+        u16(4);
+        u16(16);
+        f.write("data", 4);
+        u32(dataBytes);
+        for (uint32_t i = 0; i < frames; ++i) {
+            int16_t v = (int16_t)(3000 * std::sin(2 * M_PI * 440 * i / rate));
+            u16((uint16_t)v);
+            u16((uint16_t)v);
+        }
+        std::string win = "Z:" + path;
+        for (char& c : win)
+            if (c == '/') c = '\\';
+        return win;
     }
     void TearDown() override {
         if (deck > 0) StopProcess(deck);
@@ -69,18 +102,23 @@ protected:
         }
         return found;
     }
-    bool WaitForMenu(bool open, Win* menuOut = nullptr) {
+    // Polls the condition for up to WAIT_MS.
+    static bool WaitUntil(const std::function<bool()>& condition) {
         for (int waited = 0; waited < WAIT_MS; waited += 200) {
-            std::vector<Win> menus;
-            for (const Win& w : Windows(MENU_CLASS, false))
-                if (w.visible) menus.push_back(w);
-            if (open == !menus.empty()) {
-                if (menuOut && open) *menuOut = menus[0];
-                return true;
-            }
+            if (condition()) return true;
             usleep(200 * 1000);
         }
         return false;
+    }
+    bool WaitForMenu(bool open, Win* menuOut = nullptr) {
+        return WaitUntil([&] {
+            for (const Win& w : Windows(MENU_CLASS, false))
+                if (w.visible) {
+                    if (menuOut) *menuOut = w;
+                    return open;
+                }
+            return !open;
+        });
     }
     Win Slider(int id) {
         for (const Win& w : Windows(SLIDER_CLASS, true))
@@ -91,22 +129,11 @@ protected:
         std::vector<Win> w = Windows(DECK_CLASS, false);
         return w.empty() ? Win() : w[0];
     }
-    bool WaitForDeckWidth(int width) {
-        for (int waited = 0; waited < WAIT_MS; waited += 200) {
-            Win d = DeckWindow();
-            if (d.right - d.left == width) return true;
-            usleep(200 * 1000);
-        }
-        return false;
-    }
-
-    // The rows of the menu's check-mark column that hold dark pixels, grouped into marks: the
-    // y of each mark's centre, from the menu's top. Item texts start right of the column.
-    std::vector<int> CheckMarks(const Win& menu) {
-        const int COLUMN_X0 = 3, COLUMN_X1 = 16, DARK = 100;
-        std::string ppm = rig.dir + "/menu.ppm";
+    // A rectangle of the screen as grey levels 0..255, row by row; empty when it cannot be read.
+    std::vector<int> Grab(int left, int top, int width, int height) {
+        std::string ppm = rig.dir + "/grab.ppm";
         char crop[64];
-        std::snprintf(crop, sizeof crop, "%dx%d+%d+%d", COLUMN_X1, menu.bottom - menu.top, menu.left, menu.top);
+        std::snprintf(crop, sizeof crop, "%dx%d+%d+%d", width, height, left, top);
         std::string cmd =
             "timeout 30 import -display " + rig.display + " -window root -crop " + crop + " -depth 8 " + ppm;
         if (std::system(cmd.c_str()) != 0) return {};
@@ -115,17 +142,26 @@ protected:
         int w = 0, h = 0, maxval = 0;
         f >> magic >> w >> h >> maxval;
         f.get();
-        if (magic != "P6" || maxval != 255) return {};
+        if (magic != "P6" || maxval != 255 || w != width || h != height) return {};
         std::vector<unsigned char> rgb((size_t)w * h * 3);
         f.read((char*)rgb.data(), (std::streamsize)rgb.size());
+        std::vector<int> grey((size_t)w * h);
+        for (size_t i = 0; i < grey.size(); ++i) grey[i] = (rgb[i * 3] + rgb[i * 3 + 1] + rgb[i * 3 + 2]) / 3;
+        return grey;
+    }
+
+    // The rows of the menu's check-mark column that hold dark pixels, grouped into marks: the
+    // y of each mark's centre, from the menu's top. Item texts start right of the column.
+    std::vector<int> CheckMarks(const Win& menu) {
+        const int COLUMN_X0 = 3, COLUMN_W = 16, DARK = 100;
+        int h = menu.bottom - menu.top;
+        std::vector<int> grey = Grab(menu.left, menu.top, COLUMN_W, h);
+        if (grey.empty()) return {};
         std::vector<int> marks;
         int start = -1;
         for (int y = 0; y <= h; ++y) {
             bool dark = false;
-            for (int x = COLUMN_X0; y < h && x < w; ++x) {
-                const unsigned char* p = &rgb[((size_t)y * w + x) * 3];
-                if (p[0] < DARK && p[1] < DARK && p[2] < DARK) dark = true;
-            }
+            for (int x = COLUMN_X0; y < h && x < COLUMN_W; ++x) dark = dark || grey[(size_t)y * COLUMN_W + x] < DARK;
             if (dark && start < 0) start = y;
             if (!dark && start >= 0) {
                 marks.push_back((start + y - 1) / 2);
@@ -135,11 +171,27 @@ protected:
         return marks;
     }
 
+    // Where a slider's thumb is drawn: the column, from the slider's left, that is brightest on
+    // average (the thumb is the light tile on a dark strip); -1 when the screen cannot be read.
+    int ThumbColumn(const Win& s) {
+        int w = s.right - s.left, h = s.bottom - s.top;
+        std::vector<int> grey = Grab(s.left, s.top, w, h);
+        if (grey.empty()) return -1;
+        int best = -1, bestSum = -1;
+        for (int x = 0; x < w; ++x) {
+            int sum = 0;
+            for (int y = 0; y < h; ++y) sum += grey[(size_t)y * w + x];
+            if (sum > bestSum) bestSum = sum, best = x;
+        }
+        return best;
+    }
+
     Rig rig;
     pid_t deck = -1;
 };
 
 TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
+    Start({});
     // Fresh settings and no device: power off (as read from the absent device) is the only check.
     RightClickFace();
     Win menu;
@@ -151,12 +203,13 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
     // "Double size(&D)" by its key: the face and the sliders double.
     Xdo("key d");
     ASSERT_TRUE(WaitForMenu(false));
-    ASSERT_TRUE(WaitForDeckWidth(800));
+    ASSERT_TRUE(WaitUntil([&] { return DeckWindow().right - DeckWindow().left == 800; }));
     Win volume = Slider(501), position = Slider(502);
     EXPECT_EQ(306, volume.left - DeckWindow().left);
     EXPECT_EQ(228, volume.right - volume.left);
     EXPECT_EQ(18, volume.bottom - volume.top);
     EXPECT_EQ(272, position.right - position.left);
+    EXPECT_GT(ThumbColumn(volume), 228 - 16) << "the same tiles, scaled";
 
     // Now checked too, four rows and a separator below the first.
     RightClickFace();
@@ -179,6 +232,7 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
 }
 
 TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
+    Start({WriteTone()});
     Win volume = Slider(501), position = Slider(502);
     ASSERT_TRUE(volume.visible && position.visible);
     EXPECT_EQ(153, volume.left - DeckWindow().left);
@@ -186,42 +240,44 @@ TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
     EXPECT_EQ(114, volume.right - volume.left);
     EXPECT_EQ(131, position.left - DeckWindow().left);
     EXPECT_EQ(136, position.right - position.left);
+    // The tone from the command line plays at once; Stop winds it back to its start.
+    const unsigned WM_COMMAND = 0x111, CMD_STOP = 2018;
+    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_COMMAND, CMD_STOP, 0, nullptr));
+    usleep(500 * 1000);
+    // Drawn from their tiles: full volume (no mixer line the deck may use under Wine) puts the
+    // volume thumb at the right end, the stopped track's start puts the position thumb at the left.
+    EXPECT_GT(ThumbColumn(volume), 114 - 8);
+    EXPECT_GE(ThumbColumn(position), 0);
+    EXPECT_LT(ThumbColumn(position), 8);
 
-    // Both sliders taken and dragged end to end with the real mouse: the drags end and the deck
-    // keeps answering.
-    for (const Win& s : {volume, position}) {
-        int y = (s.top + s.bottom) / 2;
-        Xdo("mousemove " + std::to_string(s.left + 2) + " " + std::to_string(y) + " mousedown 1");
-        Xdo("mousemove " + std::to_string((s.left + s.right) / 2) + " " + std::to_string(y) + " sleep 0.2 mousemove " +
-            std::to_string(s.right + 20) + " " + std::to_string(y) + " mouseup 1");
-    }
+    // Both sliders taken with the real mouse: the volume dragged past its right end, the
+    // position from its left end to the middle of the strip.
+    int y = (volume.top + volume.bottom) / 2;
+    Xdo("mousemove " + std::to_string(volume.left + 2) + " " + std::to_string(y) + " mousedown 1");
+    Xdo("mousemove " + std::to_string(volume.left + 50) + " " + std::to_string(y) + " sleep 0.2 mousemove " +
+        std::to_string(volume.right + 20) + " " + std::to_string(y) + " mouseup 1");
+    y = (position.top + position.bottom) / 2;
+    Xdo("mousemove " + std::to_string(position.left + 2) + " " + std::to_string(y) + " mousedown 1");
+    Xdo("mousemove " + std::to_string(position.left + 30) + " " + std::to_string(y) + " sleep 0.2 mousemove " +
+        std::to_string((position.left + position.right) / 2) + " " + std::to_string(y) + " mouseup 1");
+    usleep(500 * 1000);
     int64_t result = -1;
     ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, 0 /* WM_NULL */, 0, 0, &result));
+    // The position drag went to the deck: the cued tone was wound to its middle, where the
+    // position thumb now stays (it would follow the play position otherwise).
+    int column = ThumbColumn(position);
+    EXPECT_GT(column, 136 / 2 - 12);
+    EXPECT_LT(column, 136 / 2 + 6);
 
     // Alt+X: the thin face hides both sliders; again: normal face, both back.
     Xdo("mousemove " + std::to_string(FACE_SPOT_X) + " " + std::to_string(FACE_SPOT_Y) + " click 1");
     Xdo("key alt+x");
-    bool hidden = false;
-    for (int waited = 0; waited < WAIT_MS && !hidden; waited += 200) {
-        hidden = !Slider(501).visible && !Slider(502).visible;
-        if (!hidden) usleep(200 * 1000);
-    }
-    EXPECT_TRUE(hidden) << "thin face";
+    EXPECT_TRUE(WaitUntil([&] { return !Slider(501).visible && !Slider(502).visible; })) << "thin face";
     Xdo("key alt+x");
-    bool shown = false;
-    for (int waited = 0; waited < WAIT_MS && !shown; waited += 200) {
-        shown = Slider(501).visible && Slider(502).visible;
-        if (!shown) usleep(200 * 1000);
-    }
-    EXPECT_TRUE(shown) << "normal face";
+    EXPECT_TRUE(WaitUntil([&] { return Slider(501).visible && Slider(502).visible; })) << "normal face";
 
     // Alt+I iconizes the deck, as the Iconize button's tooltip says.
     Xdo("key alt+i");
-    int iconic = 0;
-    for (int waited = 0; waited < WAIT_MS && iconic != 1; waited += 200) {
-        iconic = IsWindowIconic(rig, DECK_CLASS);
-        if (iconic != 1) usleep(200 * 1000);
-    }
-    EXPECT_EQ(1, iconic);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowIconic(rig, DECK_CLASS) == 1; }));
 }
 }  // namespace
