@@ -134,6 +134,7 @@ TEST_F(FileToolsTest, WaveDivideCutsWholeBlocksAndKeepsTheTitleChunks) {
     const Case cases[] = {
         {1000, 3500, 176400, 441000}, // A = 176,400, B = 4
         {1001, 3500, 176576, 440820}, // 176,576.4 down to whole blocks; the length 440,823.6 too
+        {1003, 3500, 176928, 440468}, // 176,929.2 and 440,470.8: whole blocks, never inside one
         {2000, 2001, 352800, 176   }, // 176.4 bytes: 44 blocks
         {0,    1,    0,      176   },
     };
