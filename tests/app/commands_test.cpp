@@ -5,6 +5,7 @@
 #include "deck/deck_tick.h"
 #include "deck/deck_ui_native.h"
 #include "display/face_setters.h"
+#include "docking/docking.h"
 #include "docking/selector_link.h"
 #include "hardware/device.h"
 #include "hardware/mixer.h"
@@ -78,8 +79,8 @@ TEST_F(CommandsTest, EveryCommandIdReachesItsOperation) {
         {CMD_DELETE_ENTRIES,  [] { return ShellActionCount(CMD_DELETE_ENTRIES); }                                       },
         {CMD_OPEN_PLAYLIST,   [] { return PlaylistWindowOpens(); }                                                      },
         {CMD_FILE_PROPERTY,   [] { return PropertySheetRuns(); }                                                        },
-        {CMD_INPUT_IN2,       [] { return (int)(Settings().recordInput == INPUT_IN2) + GetSelectorInputNotices() * 10; }},
-        {CMD_INPUT_IN1,       [] { return (int)(Settings().recordInput == INPUT_IN1) + GetSelectorInputNotices() * 10; }},
+        {CMD_INPUT_IN2,       [] { return (int)(Settings().recordInput == INPUT_IN2) + SelectorInputNotices() * 10; }},
+        {CMD_INPUT_IN1,       [] { return (int)(Settings().recordInput == INPUT_IN1) + SelectorInputNotices() * 10; }},
         {CMD_FORMAT_MP3,      [] { return (int)Settings().recordFormat; }                                               },
         {CMD_FORMAT_MP2,      [] { return (int)Settings().recordFormat; }                                               },
         {CMD_FORMAT_MP1,      [] { return (int)Settings().recordFormat; }                                               },
@@ -153,20 +154,20 @@ TEST_F(CommandsTest, PowerModeIsWrittenAndTheDeviceReadAgain) {
     };
     for (const Case& c : cases) {
         Deck().deviceReadRequest = 0;
-        int notices = GetSelectorInputNotices();
+        int notices = SelectorInputNotices();
         EXPECT_EQ(1, SetPowerMode(c.mode));
         EXPECT_NE(std::string::npos, SimText().rfind(c.wrote)) << c.mode;
         EXPECT_EQ(1, Deck().deviceReadRequest) << "the next tick reads the device in full";
-        EXPECT_EQ(notices + 1, GetSelectorInputNotices());
+        EXPECT_EQ(notices + 1, SelectorInputNotices());
     }
     // Without the device: the Close button shows power off and the selector still hears of it.
     std::ofstream(path) << "hcd 0 ROOT0\nhub ROOT0 4 {hub}\\0000 USB Root Hub\n";
     ResetDeviceForTest();
     ShowCloseLit(2);
-    int notices = GetSelectorInputNotices();
+    int notices = SelectorInputNotices();
     EXPECT_EQ(0, SetPowerMode(1));
     EXPECT_EQ(0u, Face().closeLit);
-    EXPECT_EQ(notices + 1, GetSelectorInputNotices());
+    EXPECT_EQ(notices + 1, SelectorInputNotices());
 }
 }  // namespace
 
