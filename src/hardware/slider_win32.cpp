@@ -80,8 +80,8 @@ void Draw(int i) {
     RECT r;
     // The slider's own style, not IsWindowVisible: the face is composed before the main window
     // is first shown, and a slider hidden in the thin face must not draw over it.
-    int shown = (GetWindowLongA(hwnd ? hwnd : nullptr, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (!hwnd || !back || !shown || !g_win.strip || !g_win.thumb || !PlaceInParent(hwnd, &r)) return;
+    if (!hwnd || !(GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) return;
+    if (!back || !g_win.strip || !g_win.thumb || !PlaceInParent(hwnd, &r)) return;
     const SliderRow& row = SliderRows()[i];
     int zoom = Zoom();
     int w = (r.right - r.left) / zoom, h = (r.bottom - r.top) / zoom;

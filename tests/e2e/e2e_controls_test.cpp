@@ -36,6 +36,7 @@ protected:
         if (std::system("command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
             SKIP_UNLESS_CI("xdotool or ImageMagick missing");
         ASSERT_TRUE(StartRig(&rig));
+        ForgetLayout();
     }
     void Start(const std::vector<std::string>& args) {
         deck = StartDeck(rig, args);
@@ -72,7 +73,14 @@ protected:
     }
     void TearDown() override {
         if (deck > 0) StopProcess(deck);
+        if (rig.started) ForgetLayout();
         StopRig(&rig);
+    }
+    // The prefix is shared with the other end-to-end tests: each test starts from the default
+    // face and leaves it so, whatever an earlier run stored.
+    void ForgetLayout() {
+        for (const char* value : {"Mag", "Mode", "Top"})
+            RunWine(rig, "reg", {"delete", SETTINGS_KEY, "/v", value, "/f"}, 60000);
     }
 
     // The mouse and keyboard of the rig's display, e.g. "key alt+i".
