@@ -263,7 +263,7 @@ void* CreateMainWindow(void* instance) {
     CreateFaceButtons();
     SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RegisterSliderHooks(FaceBackBufferDc);
-    CreateSliders(hwnd, nullptr);  // kept when the face's buttons already made them
+    CreateSliders(hwnd, FaceToolTip());  // the sliders share the face buttons' tooltip control
     if (App().initOK) RefreshFaceValues();
     ComposeFace();
     AnnounceDeckWindow();
