@@ -17,8 +17,10 @@ const int EXIT_MS = 30000;
 const int DECK_W = 400, DECK_H = 105;  // normal face, single size (a fresh prefix's layout)
 const unsigned WM_LBUTTONDOWN = 0x201, WM_LBUTTONUP = 0x202, WM_LBUTTONDBLCLK = 0x203, WM_COMMAND = 0x111;
 const unsigned CTL_DOCK = 0x8001, CTL_MOVE = 0x8002;  // the test selector's own steering messages
-const int64_t VERSION_AREA = (38 << 16) | 340;        // the time display: About
-const int64_t NAME_AREA = (16 << 16) | 50;            // the deck's name: web information
+// Double-click places on the normal face (display/face_layout.cpp): the time digits open About,
+// the badge asks about the web page.
+const int64_t VERSION_AREA = (45 << 16) | 240;  // the time display: About
+const int64_t NAME_AREA = (55 << 16) | 45;      // the badge: web information
 
 class Docking : public ::testing::Test {
 protected:

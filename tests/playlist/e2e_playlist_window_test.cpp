@@ -193,7 +193,7 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     // Enter on a row plays it: the deck's current mark (image 0) moves there.
     for (const char* row : {"0", "1"}) {
         Tool({"lvselect", LIST_CLASS, LIST_VIEW, row});
-        Tool({"child", LIST_CLASS, LIST_VIEW, "0x100", "0x0D", "0"});  // WM_KEYDOWN, VK_RETURN
+        Tool({"sendchild", LIST_CLASS, LIST_VIEW, "0x100", "0x0D", "0"});  // WM_KEYDOWN, VK_RETURN
         EXPECT_EQ(Tool({"lvimage", LIST_CLASS, LIST_VIEW, row}), "0") << row;
         EXPECT_NE(Tool({"lvimage", LIST_CLASS, LIST_VIEW, row[0] == '0' ? "1" : "0"}), "0") << row;
     }
