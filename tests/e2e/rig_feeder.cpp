@@ -3,6 +3,9 @@
 // order, each deleted once written) when there are any. While QUEUE_DIR holds a file named
 // "unplugged" it writes nothing at all, as a device whose digital input lost its cable delivers
 // no samples; the clock runs on, so sound resumes in real time when the file is gone.
+// On SIGUSR1 it prints one line to stdout: "written FRAMES at MS", the frames it has put into the
+// FIFO so far and the milliseconds since it started, so a benchmark can compare what the source
+// was given over a span with what the deck recorded from it.
 //   qd_rig_feeder FIFO QUEUE_DIR   (QUEUE_DIR may be empty: silence only)
 #include <dirent.h>
 #include <fcntl.h>
@@ -21,6 +24,10 @@
 namespace {
 const int BYTES_PER_SECOND = 44100 * 4;
 const int STEP_MS = 10;
+const int BYTES_PER_FRAME = 4;
+
+volatile sig_atomic_t g_report = 0;
+void AskReport(int) { g_report = 1; }
 
 std::string NextQueued(const std::string& dir) {
     if (dir.empty()) return "";
@@ -44,6 +51,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);
+    struct sigaction report = {};
+    report.sa_handler = AskReport;
+    report.sa_flags = SA_RESTART;  // a write blocked on a full FIFO carries on
+    sigaction(SIGUSR1, &report, nullptr);
     int fd = open(argv[1], O_WRONLY);
     if (fd < 0) {
         std::perror("open fifo");
@@ -53,7 +64,8 @@ int main(int argc, char** argv) {
     std::vector<char> pending;  // queued PCM not yet written
     size_t pendingAt = 0;
     auto start = std::chrono::steady_clock::now();
-    long long written = 0;
+    long long written = 0;  // bytes the clock has accounted for, written or skipped while unplugged
+    long long sent = 0;     // bytes actually written into the FIFO
     std::vector<char> zeros(BYTES_PER_SECOND / 10, 0);
     for (;;) {
         auto now = std::chrono::steady_clock::now();
@@ -83,6 +95,14 @@ int main(int argc, char** argv) {
             if (n <= 0) return 0;  // the source went away
             if (src != zeros.data()) pendingAt += (size_t)n;
             written += n;
+            sent += n;
+        }
+        if (g_report) {
+            g_report = 0;
+            long long ms =
+                std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+            std::printf("written %lld at %lld\n", sent / BYTES_PER_FRAME, ms);
+            std::fflush(stdout);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(STEP_MS));
     }
