@@ -142,21 +142,6 @@ int SetPowerMode(int mode) {
     return sent;
 }
 
-void ShowMixerOnFace() {
-    const MixerAvailability& avail = MixerAvail();
-    int open = SelectWaveOut(DEVICE_NUMBER);
-    if (avail.muteAvail) {
-        uint32_t mute = 0;
-        if (!open || !GetMute(DEVICE_NUMBER, &mute)) mute = 0;
-        ShowMute(mute);
-    }
-    if (avail.volumeAvail) {
-        uint32_t l = MIXER_VOLUME_MAX, r = MIXER_VOLUME_MAX;
-        if (!open || !GetVolume(DEVICE_NUMBER, &l, &r)) l = r = MIXER_VOLUME_MAX;
-        SetVolumeBar(MixerToBar(l), MixerToBar(r));
-    }
-}
-
 void RegisterSliderHooks(void* (*backBuffer)()) {
     SliderHooks hooks = {};
     hooks.backBuffer = backBuffer;

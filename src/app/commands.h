@@ -28,8 +28,6 @@ void SetVolumeFromSlider(uint32_t left, uint32_t right);
 // full. 1 when sent; without the device the Close button shows power off. The selector hears
 // of it either way.
 int SetPowerMode(int mode);
-// Mute lamp and volume slider from the wave-out line (off and full volume when unreadable).
-void ShowMixerOnFace();
 // The sliders' calls into the volume and the deck, registered once the main window exists.
 void RegisterSliderHooks(void* (*backBuffer)());
 

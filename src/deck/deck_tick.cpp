@@ -32,8 +32,6 @@ enum {
     RATE_READ_TICKS = 5,         // in record standby or pause the input rate is read every 5th tick
     DIN_LOCK_MAX_STEPS = 30,     // capture steps without a measured buffer before the input counts as unlocked
     POSITION_BAR_SCALE = 1000,   // the position bar runs 0..1000
-    VOLUME_FULL = 65535,         // mixer units
-    VOLUME_BAR_FULL = 255,       // volume slider units
     METER_SILENT_DB = -100,      // what a level of 0 shows
     LEVEL_FULL_SCALE = 32767,    // a level of this is 0 dB
     REC_SCALE_5_MIN = 300000,    // the position bar's full scale while recording, and the limits
@@ -58,14 +56,12 @@ int PowerModeFromNibble(uint32_t nibble) {
     }
 }
 
-uint32_t VolumeToBar(uint32_t volume) { return volume * VOLUME_BAR_FULL / VOLUME_FULL; }
-
 // Step 1: "Max volume at start." puts the wave output and the master line to full volume.
 void FirstTick() {
     if (Layout().maxVolume == 1) {
-        if (SelectWaveOut(DEVICE_NUMBER)) SetVolume(DEVICE_NUMBER, VOLUME_FULL, VOLUME_FULL);
-        if (SelectMaster(DEVICE_NUMBER)) SetVolume(DEVICE_NUMBER, VOLUME_FULL, VOLUME_FULL);
-        SetVolumeBar(VOLUME_BAR_FULL, VOLUME_BAR_FULL);
+        if (SelectWaveOut(DEVICE_NUMBER)) SetVolume(DEVICE_NUMBER, MIXER_VOLUME_MAX, MIXER_VOLUME_MAX);
+        if (SelectMaster(DEVICE_NUMBER)) SetVolume(DEVICE_NUMBER, MIXER_VOLUME_MAX, MIXER_VOLUME_MAX);
+        SetVolumeBar(VOLUME_BAR_MAX, VOLUME_BAR_MAX);
     }
     g_tick.firstTickDone = 1;
 }
@@ -127,24 +123,6 @@ void FollowRecordedTime() {
         (limit == REC_LIMIT_20_MIN && v.position >= REC_SCALE_20_MIN) ||
         (limit == REC_LIMIT_74_MIN && v.position >= REC_SCALE_74_MIN))
         StopKey();
-}
-
-// Step 14: mute lamp and volume slider follow the mixer (mute off and full volume when unreadable).
-// They read the wave-out line, the one the volume slider and the mute button set, so a value the
-// user just set is not replaced by another line's.
-void ReadMixer() {
-    MixerAvailability& avail = MixerAvail();
-    int open = SelectWaveOut(DEVICE_NUMBER);
-    if (avail.muteAvail) {
-        uint32_t mute = 0;
-        if (!open || !GetMute(DEVICE_NUMBER, &mute)) mute = 0;
-        ShowMute(mute);
-    }
-    if (avail.volumeAvail) {
-        uint32_t left = VOLUME_FULL, right = VOLUME_FULL;
-        if (!open || !GetVolume(DEVICE_NUMBER, &left, &right)) left = right = VOLUME_FULL;
-        SetVolumeBar(VolumeToBar(left), VolumeToBar(right));
-    }
 }
 
 // Step 15: raw levels of whatever is heard, 0 for silence.
@@ -247,6 +225,24 @@ int ReadDeviceInFull() {
 }
 }  // namespace
 
+// Mute lamp and volume slider follow the mixer (mute off and full volume when unreadable).
+// They read the wave-out line, the one the volume slider and the mute button set, so a value the
+// user just set is not replaced by another line's.
+void ShowMixerOnFace() {
+    const MixerAvailability& avail = MixerAvail();
+    int open = SelectWaveOut(DEVICE_NUMBER);
+    if (avail.muteAvail) {
+        uint32_t mute = 0;
+        if (!open || !GetMute(DEVICE_NUMBER, &mute)) mute = 0;
+        ShowMute(mute);
+    }
+    if (avail.volumeAvail) {
+        uint32_t left = MIXER_VOLUME_MAX, right = MIXER_VOLUME_MAX;
+        if (!open || !GetVolume(DEVICE_NUMBER, &left, &right)) left = right = MIXER_VOLUME_MAX;
+        SetVolumeBar(MixerToBar(left), MixerToBar(right));
+    }
+}
+
 int32_t LevelToDb(int32_t v) {
     if (v == 0) return METER_SILENT_DB;
     return (int32_t)(20.0 * std::log10((double)v / LEVEL_FULL_SCALE) - 0.5);
@@ -304,7 +300,7 @@ int DeckTick(int32_t* shownStateOut) {
         time = (v.trackLength - v.position) | TIME_LEFT_BIT;
     ShowTime(time);
 
-    if (g_tick.tickCount % MIXER_READ_TICKS == 0) ReadMixer();
+    if (g_tick.tickCount % MIXER_READ_TICKS == 0) ShowMixerOnFace();  // step 14
 
     int32_t left = 0, right = 0;
     RawLevels(&left, &right);

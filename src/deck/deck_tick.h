@@ -21,6 +21,9 @@ int DeckTick(int32_t* shownStateOut);
 // Makes the next tick read the device's status in full (user message 1029, input selection,
 // power mode).
 void RequestDeviceRead();
+// The mute lamp and volume slider from the wave-out line (mute off, full volume when unreadable);
+// the tick does it every few ticks, the shell once when the face is made.
+void ShowMixerOnFace();
 
 // A level from the player or the recorder (0..32767, 0 = silence) as the meters show it:
 // 20 log10(v / 32767) - 0.5 dB, truncated toward zero; -100 for silence.
