@@ -5,6 +5,7 @@
 //                                               -f 32-bit float WAVE, -r raw 32-bit floats,
 //                                               -t decode only (no output)
 //   tavdec -i input.mp3                          stream information
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_file.h"
 #include "mpa_source.h"
 
 namespace {
@@ -108,34 +110,49 @@ int main(int argc, char** argv) {
     }
     if (info) return PrintInfo(*src);
 
+    CliOutput output;
     FILE* out = nullptr;
     if (kind != OUT_NONE) {
         const char* name = argv[arg + 1];
-        out = std::strcmp(name, "-") ? std::fopen(name, "wb") : stdout;
-        if (!out) {
-            std::fprintf(stderr, "tavdec: cannot write %s\n", name);
+        if (CliSameFile(argv[arg], name)) {
+            std::fprintf(stderr, "tavdec: %s and %s are the same file; the input would be lost\n", argv[arg], name);
             return 1;
         }
+        if (!CliOutputOpen(&output, name)) {
+            std::fprintf(stderr, "tavdec: cannot write %s: %s\n", name, std::strerror(errno));
+            return 1;
+        }
+        out = output.file;
     }
     int nch = src->channels;
+    int ok = 1;
     if (kind == OUT_PCM16 || kind == OUT_FLOAT) {
         std::string h =
             WaveHeader(nch, src->sampleRate, kind == OUT_FLOAT ? 32 : 16, kind == OUT_FLOAT, src->info.samples);
-        std::fwrite(h.data(), 1, h.size(), out);
+        ok = std::fwrite(h.data(), 1, h.size(), out) == h.size();
     }
     std::vector<float> buf(4096 * size_t(nch));
     std::vector<int16_t> pcm16(buf.size());
     size_t n;
-    while ((n = MpaSourceRead(src.get(), buf.data(), 4096)) > 0) {
+    while (ok && (n = MpaSourceRead(src.get(), buf.data(), 4096)) > 0) {
         size_t values = n * size_t(nch);
         if (kind == OUT_PCM16) {
             ToPcm16(buf.data(), pcm16.data(), values);
-            std::fwrite(pcm16.data(), sizeof(int16_t), values, out);
+            ok = std::fwrite(pcm16.data(), sizeof(int16_t), values, out) == values;
         } else if (kind != OUT_NONE) {
-            std::fwrite(buf.data(), sizeof(float), values, out);
+            ok = std::fwrite(buf.data(), sizeof(float), values, out) == values;
         }
     }
-    if (out && out != stdout) std::fclose(out);
+    if (out) {
+        const int e = errno;
+        if (!ok) CliOutputDiscard(&output);
+        if (!ok) errno = e;
+        if (!ok || !CliOutputCommit(&output)) {
+            std::fprintf(stderr, "tavdec: cannot write %s: %s; nothing was written\n", argv[arg + 1],
+                         std::strerror(errno ? errno : EIO));
+            return 1;
+        }
+    }
     if (src->concealed) std::fprintf(stderr, "tavdec: %d damaged frame(s) replaced by silence\n", src->concealed);
     return 0;
 }

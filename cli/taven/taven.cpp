@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "cli_file.h"
 #include "enc_encoder.h"
 #include "tavenc_api.h"
 
@@ -36,35 +37,43 @@ struct Wave {
     uint32_t dataBytes = 0;  // the data chunk's size; the file is left at its first byte
 };
 
-enum WaveResult { WAVE_OK, WAVE_NOT_RIFF, WAVE_NO_DATA, WAVE_NOT_PCM16 };
+enum WaveResult { WAVE_OK, WAVE_NOT_RIFF, WAVE_NO_DATA, WAVE_NO_FORMAT, WAVE_NOT_PCM16 };
 
-// Walks the RIFF chunks up to "data". WAVE_FORMAT_EXTENSIBLE counts as PCM when its sub-format is.
+// Walks the RIFF chunks in the order they come until both "fmt " and "data" are seen, so a data
+// chunk ahead of the format chunk is found too. WAVE_FORMAT_EXTENSIBLE counts as PCM when its
+// sub-format is.
 WaveResult OpenWave(FILE* f, Wave* w) {
     uint8_t h[12];
     if (std::fread(h, 1, 12, f) != 12 || std::memcmp(h, "RIFF", 4) || std::memcmp(h + 8, "WAVE", 4))
         return WAVE_NOT_RIFF;
-    for (;;) {
+    long dataAt = -1;
+    int haveFormat = 0;
+    while (dataAt < 0 || !haveFormat) {
         uint8_t c[8];
-        if (std::fread(c, 1, 8, f) != 8) return WAVE_NO_DATA;
+        if (std::fread(c, 1, 8, f) != 8) break;
         uint32_t size = Le32(c + 4);
-        if (!std::memcmp(c, "data", 4)) {
+        if (!std::memcmp(c, "data", 4) && dataAt < 0) {
             w->dataBytes = size;
-            break;
-        }
-        if (!std::memcmp(c, "fmt ", 4) && size >= WAVE_FMT_MIN_BYTES && size < WAVE_FMT_MAX_BYTES) {
+            dataAt = std::ftell(f);
+            if (haveFormat) break;
+        } else if (!std::memcmp(c, "fmt ", 4) && size >= WAVE_FMT_MIN_BYTES && size < WAVE_FMT_MAX_BYTES) {
             uint8_t fmt[WAVE_FMT_MAX_BYTES];
-            if (std::fread(fmt, 1, size, f) != size) return WAVE_NO_DATA;
+            if (std::fread(fmt, 1, size, f) != size) break;
             w->formatTag = Le16(fmt);
             if (w->formatTag == WAVE_FORMAT_EXTENSIBLE && size >= WAVE_EXT_MIN_BYTES)
                 w->formatTag = Le16(fmt + WAVE_EXT_SUBFORMAT_AT);
             w->channels = Le16(fmt + 2);
             w->rate = int(Le32(fmt + 4));
             w->bits = Le16(fmt + 14);
+            haveFormat = 1;
             if (size & 1) std::fseek(f, 1, SEEK_CUR);
-        } else if (std::fseek(f, long(size + (size & 1)), SEEK_CUR) != 0) {
-            return WAVE_NO_DATA;
+            continue;
         }
+        if (std::fseek(f, long(size) + long(size & 1), SEEK_CUR) != 0) break;
     }
+    if (dataAt < 0) return WAVE_NO_DATA;
+    if (!haveFormat) return WAVE_NO_FORMAT;
+    if (std::fseek(f, dataAt, SEEK_SET) != 0) return WAVE_NO_DATA;
     const bool pcm16 = w->formatTag == WAVE_FORMAT_PCM && w->bits == 16 && w->channels >= 1 && w->channels <= 2;
     return pcm16 ? WAVE_OK : WAVE_NOT_PCM16;
 }
@@ -164,6 +173,10 @@ int main(int argc, char** argv) {
         }
     }
     if (!in || !out) return Usage();
+    if (CliSameFile(in, out)) {
+        std::fprintf(stderr, "taven: %s and %s are the same file; the input would be lost\n", in, out);
+        return 1;
+    }
     if (bitrate == 0) bitrate = layer == 1 ? 256 : (layer == 2 ? 192 : 128);
     Wave w;
     FILE* src = std::fopen(in, "rb");
@@ -176,6 +189,7 @@ int main(int argc, char** argv) {
     case WAVE_OK: break;
     case WAVE_NOT_RIFF: std::fprintf(stderr, "taven: %s is not a WAVE file\n", in); break;
     case WAVE_NO_DATA: std::fprintf(stderr, "taven: %s is damaged or cut short (no audio data)\n", in); break;
+    case WAVE_NO_FORMAT: std::fprintf(stderr, "taven: %s is damaged (no format chunk)\n", in); break;
     case WAVE_NOT_PCM16:
         std::fprintf(stderr,
                      "taven: %s holds %d-bit audio in format %d with %d channel(s); only 16-bit PCM, mono or "
@@ -195,31 +209,39 @@ int main(int argc, char** argv) {
         return 1;
     }
     MpegAudioEncodeSetCategoryCode(context, copyright | original << 1);
-    FILE* f = std::fopen(out, "wb");
-    if (!f) {
+    CliOutput output;
+    if (!CliOutputOpen(&output, out)) {
         std::fprintf(stderr, "taven: cannot create %s: %s\n", out, std::strerror(errno));
         std::fclose(src);
         return 1;
     }
+    FILE* f = output.file;
     info = info && layer == 3;
     std::vector<uint8_t> infoFrame;  // written in full once the counts are known
-    // The data chunk in 32 KB slices; the library keeps any partial frame until the flush.
-    std::vector<uint8_t> inBuf(32768), outBuf(1 << 16);
+    // The data chunk in slices of whole samples: the library takes only whole samples, so a
+    // file cut in the middle of one leaves that part out.
+    const size_t sampleBytes = size_t(2 * w.channels);
+    std::vector<uint8_t> inBuf(32768 / sampleBytes * sampleBytes), outBuf(1 << 16);
     uint32_t left = w.dataBytes;
     uint64_t samples = 0, streamBytes = 0;
-    int ok = 1;
+    size_t partialBytes = 0;
+    int ok = 1, encoded = 1;
     while (ok && left > 0) {
         size_t want = left < inBuf.size() ? left : inBuf.size();
         size_t got = std::fread(inBuf.data(), 1, want, src);
         if (got == 0) break;  // a data chunk longer than the file: encode what is there
         left -= uint32_t(got);
-        samples += got / size_t(2 * w.channels);
+        partialBytes = got % sampleBytes;
+        got -= partialBytes;
+        samples += got / sampleBytes;
         const uint8_t* inPtr = inBuf.data();
         const uint8_t* inEnd = inPtr + got;
         while (ok && inPtr < inEnd) {
             uint8_t* o = outBuf.data();
             uint32_t produced = 0, consumed = 0;
-            ok = MpegAudioEncode(&o, outBuf.data() + outBuf.size(), &produced, &inPtr, inEnd, &consumed) != 0;
+            encoded = MpegAudioEncode(&o, outBuf.data() + outBuf.size(), &produced, &inPtr, inEnd, &consumed) != 0;
+            if (!consumed && !produced) encoded = 0;  // no progress would loop for ever
+            ok = encoded;
             if (produced && info && infoFrame.empty()) {
                 // the first frame's header serves the Info frame; room for it is kept now
                 infoFrame = InfoFrame(outBuf.data(), w.channels, 0, 0, 0, 0);
@@ -229,16 +251,19 @@ int main(int argc, char** argv) {
             streamBytes += produced;
         }
     }
+    const int readFailed = std::ferror(src) != 0;
     std::fclose(src);
     if (ok) {
         uint8_t* o = outBuf.data();
         uint32_t produced = 0;
-        MpegAudioEncodeFlush(&o, outBuf.data() + outBuf.size(), &produced);
-        if (produced && info && infoFrame.empty()) {
+        encoded = MpegAudioEncodeFlush(&o, outBuf.data() + outBuf.size(), &produced) != 0 &&
+                  MpegAudioEncodeGetFatalError(context) == 0;
+        ok = encoded;
+        if (ok && produced && info && infoFrame.empty()) {
             infoFrame = InfoFrame(outBuf.data(), w.channels, 0, 0, 0, 0);
             ok = std::fwrite(infoFrame.data(), 1, infoFrame.size(), f) == infoFrame.size();
         }
-        ok = ok && MpegAudioEncodeGetFatalError(context) == 0 && std::fwrite(outBuf.data(), 1, produced, f) == produced;
+        ok = ok && std::fwrite(outBuf.data(), 1, produced, f) == produced;
         streamBytes += produced;
     }
     if (ok && !infoFrame.empty()) {
@@ -253,10 +278,26 @@ int main(int argc, char** argv) {
         ok = std::fseek(f, 0, SEEK_SET) == 0 &&
              std::fwrite(infoFrame.data(), 1, infoFrame.size(), f) == infoFrame.size();
     }
-    if (std::fclose(f) != 0) ok = 0;
     if (!ok) {
-        std::fprintf(stderr, "taven: encoding failed\n");
+        const int e = errno;
+        CliOutputDiscard(&output);
+        if (!encoded)
+            std::fprintf(stderr, "taven: encoding failed; %s was not written\n", out);
+        else
+            std::fprintf(stderr, "taven: cannot write %s: %s; nothing was written\n", out, std::strerror(e));
         return 1;
     }
+    if (!CliOutputCommit(&output)) {
+        std::fprintf(stderr, "taven: cannot write %s: %s; nothing was written\n", out, std::strerror(errno));
+        return 1;
+    }
+    if (readFailed)
+        std::fprintf(stderr, "taven: reading %s failed after %llu samples; the rest is missing\n", in,
+                     (unsigned long long)samples);
+    else if (left > 0)
+        std::fprintf(stderr, "taven: %s is cut short: %u byte(s) of its audio data are missing\n", in, unsigned(left));
+    if (partialBytes)
+        std::fprintf(stderr, "taven: %s ends in the middle of a sample; its last %zu byte(s) were left out\n", in,
+                     partialBytes);
     return 0;
 }

@@ -1,6 +1,7 @@
-// The command-line encoder: gapless layer III through its Info frame (our decoder and mpg123
-// give back exactly the input's samples, in place), clear refusals of bad arguments and
-// unreadable inputs, and WAVE_FORMAT_EXTENSIBLE input.
+// The command-line encoder and decoder: gapless layer III through the Info frame (our decoder
+// and mpg123 give back exactly the input's samples, in place), clear refusals of bad arguments
+// and unreadable inputs, WAVE_FORMAT_EXTENSIBLE input, inputs that end badly, and outputs that
+// are written whole or not at all (never over their own input).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@ using namespace enctest;
 namespace {
 
 const std::string TAVEN = std::string(QD_BINARY_DIR) + "/bin/taven";
+const std::string TAVDEC = std::string(QD_BINARY_DIR) + "/bin/tavdec";
 
 bool HaveMpg123() { return std::system("command -v mpg123 >/dev/null 2>&1") == 0; }
 
@@ -109,6 +111,122 @@ TEST(Taven, ExtensibleSixteenBitPcmEncodesLikePlainPcm) {
     ASSERT_EQ(RunCommand(TAVEN + " " + b + " " + b + ".mp3", nullptr), 0);
     EXPECT_TRUE(ReadFile(a + ".mp3") == ReadFile(b + ".mp3"));
     for (const std::string& p : {a, b, a + ".mp3", b + ".mp3"}) std::remove(p.c_str());
+}
+
+// Every one of these once spun for ever on the last, partial sample; a wrong chunk order was
+// taken for a WAVE without a format. All must end, encode the whole samples and say what
+// was left out.
+TEST(Taven, InputsThatEndBadlyStillEncodeTheirWholeSamples) {
+    struct Case {
+        const char* name;
+        int channels, layer;
+        size_t cut;       // bytes of the file kept (0: all)
+        int dataDelta;    // added to the data chunk's size
+        bool dataFirst;   // the data chunk before the format chunk
+        const char* says;  // expected on stderr (nullptr: nothing)
+    } cases[] = {
+        {"stereo_cut", 2, 3, 30003, 0, false, "middle of a sample"},
+        {"mono_cut_layer2", 1, 2, 30001, 0, false, "middle of a sample"},
+        {"odd_data_chunk", 2, 3, 0, -1, false, "middle of a sample"},
+        {"data_before_fmt", 2, 3, 0, 0, true, nullptr},
+    };
+    for (const Case& c : cases) {
+        Pcm in = MusicLike(44100, c.channels, 0.5);
+        std::vector<uint8_t> bytes = WaveBytes(in);
+        const uint32_t dataBytes = uint32_t(in.samples.size() * 2) + uint32_t(c.dataDelta);
+        for (int i = 0; i < 4; ++i) bytes[40 + i] = uint8_t(dataBytes >> (8 * i));
+        if (c.dataFirst) {
+            std::vector<uint8_t> moved(bytes.begin(), bytes.begin() + 12);
+            moved.insert(moved.end(), bytes.begin() + 36, bytes.end());
+            moved.insert(moved.end(), bytes.begin() + 12, bytes.begin() + 36);
+            bytes = moved;
+        }
+        if (c.cut) bytes.resize(c.cut);
+        const std::string wav = Scratch(std::string(c.name) + ".wav"), mp = wav + ".mpa";
+        ASSERT_TRUE(WriteFile(wav, bytes));
+        std::string text;
+        const int rc = RunCommand("timeout 60 " + TAVEN + " -l " + std::to_string(c.layer) + " " + wav + " " + mp, &text);
+        ASSERT_EQ(WEXITSTATUS(rc), 0) << c.name << ": " << text;
+        if (c.says)
+            EXPECT_NE(text.find(c.says), std::string::npos) << c.name << ": " << text;
+        else
+            EXPECT_EQ(text, "") << c.name;
+        // the whole samples that were there, no more and no fewer
+        const size_t wholeSamples = (c.cut ? (c.cut - 44) : dataBytes) / size_t(2 * c.channels);
+        std::unique_ptr<MpaSource> src(new MpaSource());
+        ASSERT_TRUE(MpaSourceOpenFile(src.get(), mp.c_str())) << c.name;
+        if (c.layer == 3) {
+            EXPECT_EQ(src->info.samples, wholeSamples) << c.name;
+        }
+        EXPECT_GE(src->info.samples, wholeSamples) << c.name;
+        std::remove(wav.c_str());
+        std::remove(mp.c_str());
+    }
+}
+
+// Leftover temporary files beside a target ("<name>.part<pid>").
+int PartFiles(const std::string& target) {
+    std::string text;
+    const std::string cmd = "ls " + target + ".part* 2>/dev/null | wc -l > " + target + ".count";
+    if (std::system(cmd.c_str()) != 0) return -1;
+    std::vector<uint8_t> n = ReadFile(target + ".count");
+    std::remove((target + ".count").c_str());
+    return std::atoi(std::string(n.begin(), n.end()).c_str());
+}
+
+// The input named again as the output (by another spelling or a link) is refused and kept.
+TEST(Taven, NeitherToolWritesOverItsOwnInput) {
+    const std::string dir = Scratch("same");
+    ASSERT_EQ(std::system(("mkdir -p " + dir).c_str()), 0);
+    const std::string wav = dir + "/x.wav", mp = dir + "/x.mp3";
+    ASSERT_TRUE(WriteFile(wav, WaveBytes(MusicLike(44100, 2, 0.3))));
+    ASSERT_EQ(RunCommand(TAVEN + " " + wav + " " + mp, nullptr), 0);
+    ASSERT_EQ(std::system(("ln -s x.wav " + dir + "/sym.wav && ln " + mp + " " + dir + "/hard.mp3").c_str()), 0);
+    const std::vector<uint8_t> wavBytes = ReadFile(wav), mpBytes = ReadFile(mp);
+    const std::string runs[] = {
+        TAVEN + " " + wav + " " + wav,  TAVEN + " " + wav + " " + dir + "/./x.wav",
+        TAVEN + " " + wav + " " + dir + "/sym.wav", TAVDEC + " " + mp + " " + mp,
+        TAVDEC + " " + mp + " " + dir + "/hard.mp3",
+    };
+    for (const std::string& run : runs) {
+        std::string text;
+        EXPECT_EQ(WEXITSTATUS(RunCommand(run, &text)), 1) << run;
+        EXPECT_NE(text.find("same file"), std::string::npos) << run << ": " << text;
+    }
+    EXPECT_TRUE(ReadFile(wav) == wavBytes);
+    EXPECT_TRUE(ReadFile(mp) == mpBytes);
+    std::system(("rm -rf " + dir).c_str());
+}
+
+// A write that fails part-way (here a file-size limit) leaves no partial file, keeps an older
+// file of that name byte for byte, says why and exits non-zero.
+TEST(Taven, AFailedWriteLeavesNothingHalfWritten) {
+    const std::string wav = Scratch("limit.wav"), mp = Scratch("limit.mp3"), out = Scratch("limit_out");
+    ASSERT_TRUE(WriteFile(wav, WaveBytes(MusicLike(44100, 2, 3.0))));
+    ASSERT_EQ(RunCommand(TAVEN + " " + wav + " " + mp, nullptr), 0);
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    const std::string runs[] = {TAVEN + " " + wav + " " + out, TAVDEC + " " + mp + " " + out,
+                                TAVDEC + " -f " + mp + " " + out};
+    for (const std::string& run : runs) {
+        for (bool existing : {false, true}) {
+            if (existing) {
+                ASSERT_TRUE(WriteFile(out, old));
+            }
+            std::string text;
+            // 16 blocks of 1 KB: less than any of the three outputs
+            const int rc = RunCommand("sh -c 'ulimit -f 16; exec " + run + "'", &text);
+            EXPECT_EQ(WEXITSTATUS(rc), 1) << run;
+            EXPECT_NE(text.find("File too large"), std::string::npos) << run << ": " << text;
+            if (existing)
+                EXPECT_TRUE(ReadFile(out) == old) << run;
+            else
+                EXPECT_NE(::access(out.c_str(), F_OK), 0) << run;
+            EXPECT_EQ(PartFiles(out), 0) << run;
+            std::remove(out.c_str());
+        }
+    }
+    std::remove(wav.c_str());
+    std::remove(mp.c_str());
 }
 
 }  // namespace
