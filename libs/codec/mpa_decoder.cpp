@@ -1,9 +1,10 @@
 // Frame decoder entry: header, CRC check, dispatch by layer, and concealment of frames that
-// cannot be decoded or decode to implausible levels (written as silence with the history
-// cleared, so no burst of noise follows).
+// cannot be decoded (written as silence with the history cleared, so no burst of noise follows).
+// A frame that decodes validly is played as it is, however loud: hot masters clip on purpose,
+// and a jump from quiet to full scale is music, not damage. Only a failed CRC or side
+// information that contradicts itself or the frame marks a frame as damaged.
 #include "mpa_decoder.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "mpa_internal.h"
@@ -13,18 +14,6 @@ namespace {
 const uint16_t MPA_CRC_POLY = 0x8005;  // x^16 + x^15 + x^2 + 1
 const uint16_t MPA_CRC_INIT = 0xFFFF;
 const size_t MPA_CRC_BYTES = 2;
-
-// Output levels, in times full scale. Lossy coding overshoots full scale a little on loud,
-// clipped masters, never by a factor of three: beyond that a frame is damage whatever came
-// before. Above full scale, a frame more than MPA_LEVEL_JUMP times louder than anything in the
-// last second or so is taken for damage too. Such a frame still counts as heard, so a real jump
-// from quiet to clipping loses one frame at most; right after a seek or at the start there is
-// no history and only the absolute limit applies.
-const float MPA_MAX_LEVEL = 3.0f;
-const float MPA_FULL_SCALE = 1.0f;
-const float MPA_LEVEL_JUMP = 4.0f;
-const float MPA_PEAK_DECAY = 0.95f;  // per frame: about -17 dB a second at 44.1 kHz
-const float MPA_PEAK_UNKNOWN = -1.0f;
 
 // CRC-16 of `count` bits from data, most significant bit first, continuing from crc.
 uint16_t CrcBits(uint16_t crc, const uint8_t* data, size_t count) {
@@ -50,25 +39,6 @@ int CrcMatches(const MpaHeader* h, const uint8_t* frame) {
     return crc == ((uint16_t(frame[4]) << 8) | frame[5]);
 }
 
-// Checks a decoded frame's level against the stream so far and moves the running peak on.
-int LevelPlausible(MpaDecoder* dec, const float* pcm, size_t count) {
-    float peak = 0.0f;
-    int finite = 1;
-    for (size_t i = 0; i < count; ++i) {
-        float a = std::fabs(pcm[i]);
-        finite &= a < MPA_MAX_LEVEL;  // also false for NaN
-        peak = a > peak ? a : peak;
-    }
-    if (!finite) return 0;
-    if (dec->recentPeak < 0.0f) {
-        dec->recentPeak = peak;
-        return 1;
-    }
-    const float recent = dec->recentPeak * MPA_PEAK_DECAY;
-    dec->recentPeak = peak > recent ? peak : recent;
-    return !(peak > MPA_FULL_SCALE && peak > recent * MPA_LEVEL_JUMP);
-}
-
 }  // namespace
 
 void MpaDecoderInit(MpaDecoder* dec) {
@@ -86,7 +56,6 @@ void MpaDecoderResetStream(MpaDecoder* dec) {
     dec->synthPos = 0;
     std::memset(dec->overlap, 0, sizeof dec->overlap);
     dec->reservoirBytes = 0;
-    dec->recentPeak = MPA_PEAK_UNKNOWN;
     dec->lastError = MPA_OK;
 }
 
@@ -116,18 +85,13 @@ int MpaDecodeFrame(MpaDecoder* dec, const uint8_t* frame, size_t bytes, float* p
         else
             err = MpaDecodeLayer3(dec, &h, frame, size_t(h.frameBytes), pcmOut);
     }
-    // Damage the side information cannot reveal still shows as absurd levels.
-    if (err == MPA_OK && !LevelPlausible(dec, pcmOut, size_t(h.samples) * size_t(h.channels))) err = MPA_ERR_LEVEL;
     if (err != MPA_OK) {
         // Conceal: silence for this frame, and no history of it in the filter banks. Layer III
-        // keeps the reservoir when the frame's main data was not at fault or may be sound (a
-        // loud frame may be real music); the level history stays.
+        // keeps the reservoir when the frame's main data was not at fault.
         const int keep = dec->reservoirBytes;
-        const float peak = dec->recentPeak;
         std::memset(pcmOut, 0, sizeof(float) * size_t(h.samples) * size_t(h.channels));
         MpaDecoderResetStream(dec);
-        if (err == MPA_ERR_RESERVOIR || err == MPA_ERR_CRC || err == MPA_ERR_LEVEL) dec->reservoirBytes = keep;
-        dec->recentPeak = peak;
+        if (err == MPA_ERR_RESERVOIR || err == MPA_ERR_CRC) dec->reservoirBytes = keep;
     }
     dec->lastError = err;
     return h.samples;

@@ -22,7 +22,6 @@ enum : int {
     MPA_ERR_DATA = 3,       // inconsistent side information or bit allocation
     MPA_ERR_RESERVOIR = 4,  // layer III frame refers to main data that was never seen
     MPA_ERR_CRC = 5,        // the frame's CRC does not match its protected bits
-    MPA_ERR_LEVEL = 6,      // decoded, but far louder than the stream so far: taken for damage
 };
 
 // Lookup for one Huffman table: `bits` index bits at the first level; see mpa_huffman.cpp.
@@ -57,7 +56,6 @@ struct MpaDecoder {
     float overlap[MPA_MAX_CHANNELS][18][32];  // layer III IMDCT overlap [sample][subband]
     uint8_t reservoir[MPA_RESERVOIR_BYTES];   // layer III main data of the last frames
     int reservoirBytes;
-    float recentPeak;  // loudest sample of the frames decoded lately, decaying; < 0: no history yet
     int lastError;     // MPA_OK or MPA_ERR_* of the last call
 };
 
@@ -71,7 +69,7 @@ void MpaDecoderResetStream(MpaDecoder* dec);
 // Writes header->samples interleaved samples per channel to pcmOut (room for
 // MPA_MAX_SAMPLES * 2 floats), full scale = 1.0, channel count of the frame's header. Returns
 // the samples per channel written, or 0 when no header could be read. A frame that cannot be
-// decoded (truncated, inconsistent, failing its CRC, missing reservoir data) or whose output is
-// implausibly loud for the stream is written as silence and dec->lastError says why; the
-// history is then cleared so no noise follows.
+// decoded (truncated, inconsistent, failing its CRC, missing reservoir data) is written as
+// silence and dec->lastError says why; the history is then cleared so no noise follows. A frame
+// that decodes validly is never silenced, however loud it is.
 int MpaDecodeFrame(MpaDecoder* dec, const uint8_t* frame, size_t bytes, float* pcmOut, MpaHeader* headerOut);

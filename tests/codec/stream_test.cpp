@@ -122,13 +122,15 @@ TEST_F(StreamFixture, VbrHeaderGivesLengthAndGaplessTrimMatchesTheSource) {
 
 TEST_F(StreamFixture, DamageIsConcealedAndNeverCrashes) {
     std::mt19937 rng(7);
-    // corrupt bytes in the middle: frames concealed, output stays bounded
+    // corrupt bytes in the middle: frames that no longer hold together are concealed; one that
+    // still decodes validly plays as it says (the output stage clips it), but never as NaN or inf
     std::vector<uint8_t> bad = *plain;
     for (int i = 0; i < 300; ++i) bad[1000 + rng() % (bad.size() - 1000)] = uint8_t(rng());
     int concealed = 0;
     std::vector<float> out = DecodeBytes(bad, nullptr, &concealed);
     ASSERT_FALSE(out.empty());
-    for (float v : out) ASSERT_TRUE(std::isfinite(v) && std::fabs(v) < 4.0f);
+    EXPECT_GT(concealed, 0);
+    for (float v : out) ASSERT_TRUE(std::isfinite(v)) << v;
     // truncation at every few hundred bytes: shorter output, no crash
     for (size_t cut = 100; cut < plain->size(); cut += 997) {
         std::vector<uint8_t> part(plain->begin(), plain->begin() + long(cut));
