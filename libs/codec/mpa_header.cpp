@@ -11,7 +11,7 @@ int MpaParseHeader(uint32_t word, MpaHeader* out, int freeBytes) {
     int srIndex = (word >> 10) & 3;
     if (versionBits == 1 || layerCode == 0 || bitrateIndex == 15 || srIndex == 3) return 0;
     const bool free = bitrateIndex == 0;
-    if (free && (freeBytes < MPA_MIN_FREE_BYTES || freeBytes > MPA_MAX_FRAME_BYTES)) return 0;
+    if (free && (freeBytes < MPA_MIN_FREE_BYTES || freeBytes > MPA_MAX_FREE_BYTES)) return 0;
     MpaHeader h{};
     h.versionIndex = versionBits == 3 ? MPA_MPEG1 : versionBits == 2 ? MPA_MPEG2 : MPA_MPEG25;
     h.versionBit = (word >> 19) & 1;
@@ -58,5 +58,5 @@ int MpaSameStream(const MpaHeader* a, const MpaHeader* b) {
 
 int MpaIsFreeFormat(uint32_t word) {
     MpaHeader h;
-    return ((word >> 12) & 15) == 0 && MpaParseHeader(word, &h, MPA_MAX_FRAME_BYTES);
+    return ((word >> 12) & 15) == 0 && MpaParseHeader(word, &h, MPA_MAX_FREE_BYTES);
 }

@@ -13,6 +13,9 @@ enum : int {
     MPA_MODE_MONO = 3,
     MPA_MAX_FRAME_BYTES = 1732,  // largest legal frame: layer II at 384 kbit/s and 32 kHz, padded
     MPA_MIN_FREE_BYTES = 21,     // a header and the smallest side information
+    // Free format goes beyond the bit-rate table: up to 640 kbit/s layer III at 32 kHz, which
+    // common encoders make and players accept (frame size without padding).
+    MPA_MAX_FREE_BYTES = 2880,
 };
 
 struct MpaHeader {
@@ -40,7 +43,7 @@ struct MpaHeader {
 
 // Decodes a header word (big-endian first four bytes of a frame). Returns 1 when the word is a
 // valid header and fills *out; returns 0 otherwise. A free-format header is valid only with
-// freeBytes, the stream's unpadded frame size (MPA_MIN_FREE_BYTES..MPA_MAX_FRAME_BYTES).
+// freeBytes, the stream's unpadded frame size (MPA_MIN_FREE_BYTES..MPA_MAX_FREE_BYTES).
 int MpaParseHeader(uint32_t word, MpaHeader* out, int freeBytes = 0);
 
 // 1 when the word is a free-format header that would be valid given its frame size.

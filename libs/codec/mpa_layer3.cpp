@@ -10,6 +10,8 @@
 namespace {
 
 const int MAX_MAIN_DATA_BEGIN = 511;
+static_assert(MAX_MAIN_DATA_BEGIN + MPA_MAX_FREE_BYTES + 1 <= MPA_RESERVOIR_BYTES,
+              "the largest frame's main data fits behind the furthest reach back");
 
 // One channel's scale factors: long bands, and short bands at sfb * 3 + window.
 struct ScaleFactors {

@@ -72,7 +72,7 @@ int FreeFormatChainAt(MpaWindow* w, uint64_t pos, MpaHeader* firstOut) {
     const uint32_t word = MpaHeaderWord(p);
     const uint32_t KIND_MASK = 0xFFFEFC00u;
     const int layer1 = ((word >> 17) & 3) == 3, padding = (word >> 9) & 1;
-    for (int d = MPA_MIN_FREE_BYTES; d <= MPA_MAX_FRAME_BYTES; ++d) {
+    for (int d = MPA_MIN_FREE_BYTES; d <= MPA_MAX_FREE_BYTES + 4; ++d) {  // 4: a layer I padding slot
         const uint8_t* q = MpaWindowAt(w, pos + uint64_t(d), MPA_HEADER_BYTES);
         if (!q) return 0;
         if ((MpaHeaderWord(q) & KIND_MASK) != (word & KIND_MASK)) continue;

@@ -31,6 +31,8 @@ const CorpusCase CASES[] = {
     {"lame_cbr96_32k",           32000, 2, "lame",                     "lame --quiet -b 96 {in} {out}"                  },
     {"lame_cbr160_48k",          48000, 2, "lame",                     "lame --quiet -b 160 {in} {out}"                 },
     {"lame_crc_48k_mono",        48000, 1, "lame",                     "lame --quiet -p -b 64 {in} {out}"               },
+    {"lame_free640",             44100, 2, "lame",                     "lame --quiet --freeformat -b 640 {in} {out}"    },
+    {"lame_free640_32k",         32000, 2, "lame",                     "lame --quiet --freeformat -b 640 {in} {out}"    },
     {"lame_mpeg2_22k",           22050, 2, "lame",                     "lame --quiet -b 64 {in} {out}"                  },
     {"lame_mpeg2_24k_vbr",       24000, 2, "lame",                     "lame --quiet -V 4 {in} {out}"                   },
     {"lame_mpeg2_16k_mono",      16000, 1, "lame",                     "lame --quiet -b 32 {in} {out}"                  },
