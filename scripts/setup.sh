@@ -7,6 +7,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils locales
   sox ffmpeg mpg123 lame twolame
+  mp3val
   fonts-ipafont-gothic
 )
 missing=()

@@ -3,8 +3,9 @@
 // A layer III stream starts with an Info frame giving the encoder delay and padding, so that
 // players can drop them and play gaplessly.
 //   taven [-l 1|2|3] [-b kbit/s] [-c] [-o] [-t] in.wav out.mp3
-//   -c sets the copyright bit, -o clears the original bit, -t leaves the Info frame out
-//   (the stream is then byte for byte what the recorder writes).
+//   -c sets the copyright bit, -o clears the original bit, -t leaves the Info frame out and
+//   ends the stream as a recording does, with the title trailer's carrier frame (the stream is
+//   then byte for byte what the recorder writes).
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +25,8 @@ enum : uint32_t {
     WAVE_EXT_SUBFORMAT_AT = 24,  // the sub-format GUID; its first two bytes are the format tag
     WAVE_EXT_MIN_BYTES = 40,
     LAYER3_FRAME_SAMPLES = 1152,
-    DECODER_DELAY = 529,  // what every decoder's synthesis adds; the Info frame counts it apart
+    DECODER_DELAY = 529,
+    RECORDING_MODE = 1,  // the mode word the deck records with  // what every decoder's synthesis adds; the Info frame counts it apart
 };
 
 uint32_t Le32(const uint8_t* p) {
@@ -202,7 +204,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     uint8_t context[TAVENC_CONTEXT_BYTES];
-    if (!MpegAudioEncodeSetInfo(context, layer | (w.channels << 8), w.rate, bitrate)) {
+    const int mode = info ? 0 : int(RECORDING_MODE);
+    if (!MpegAudioEncodeSetInfo(context, layer | (w.channels << 8) | (mode << 16), w.rate, bitrate)) {
         std::fprintf(stderr, "taven: layer %d at %d Hz, %d kbit/s, %d channel(s) is not supported\n", layer, w.rate,
                      bitrate, w.channels);
         std::fclose(src);

@@ -7,6 +7,7 @@
 
 #include "enc_bits.h"
 #include "enc_layer12.h"
+#include "mpa_header.h"
 #include "mpa_tables.h"
 
 namespace {
@@ -277,4 +278,18 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
 int EncFinish(EncState* s, uint8_t* out, int cap) {
     if (s->cfg.layer != 3) return 0;
     return EncL3Finish(&s->l3, out, cap);
+}
+
+int EncCarrierFrame(const EncState* s, const uint8_t* tail, int tailBytes, uint8_t* out, int cap) {
+    const int nch = s->cfg.channels;
+    const int frameBytes = s->cfg.layer == 1 ? s->frameBytesBase * 4 : s->frameBytesBase;
+    // An all-zero body is silence in every layer: layer III side information with no main data,
+    // or layers I and II with no subband allocated (at most four allocation bits per subband).
+    const int bodyBytes = s->cfg.layer == 3 ? (nch == 2 ? 32 : 17) : 16 * nch;
+    if (tailBytes < 0 || MPA_HEADER_BYTES + bodyBytes + tailBytes > frameBytes || cap < frameBytes) return 0;
+    EncBitWriter w;
+    EncBitsStart(&w, out, uint32_t(frameBytes));
+    WriteHeader(&w, s, 0, nch == 2 ? (s->cfg.layer == 3 ? 1 : 0) : 3, 0);
+    if (tailBytes) std::memcpy(out + frameBytes - tailBytes, tail, size_t(tailBytes));
+    return frameBytes;
 }

@@ -65,6 +65,11 @@ enum : int { ENC_OUTPUT_MIN_CAP = 4 * ENC_MAX_FRAME_BYTES };  // enough for any 
 // Ends the stream: writes whatever is held back. Returns bytes written, -1 when cap is too small.
 int EncFinish(EncState* s, uint8_t* out, int cap);
 
+// A frame of silence (no padding) whose last tailBytes bytes are the caller's: decoders take
+// them for ancillary data of a valid frame. Returns the frame's size, or 0 when the frame has no
+// room for them or cap is too small.
+int EncCarrierFrame(const EncState* s, const uint8_t* tail, int tailBytes, uint8_t* out, int cap);
+
 // The lowpass a setting gets (Hz): by layer and bit rate per channel.
 float EncLowpassHz(int layer, int bitrateKbps, int channels);
 

@@ -150,6 +150,25 @@ uint64_t FindTrailers(const MpaReader* r, MpaStreamInfo* info) {
     return end;
 }
 
+// Where the audio ends when the trailer before `end` is carried in the ancillary data of a last
+// frame of silence (as our recordings end): at that frame's start. Otherwise `end` itself. The
+// carrier has the first frame's kind and bit rate, no padding, and ends with the trailer.
+uint64_t CarrierStart(const MpaReader* r, const MpaHeader& first, uint64_t firstAt, uint64_t end, size_t trailerBytes) {
+    uint8_t word[MPA_HEADER_BYTES];
+    MpaHeader carrier, h;
+    if (MpaRead(r, firstAt, word, sizeof word) != sizeof word ||
+        !MpaParseHeader(MpaHeaderWord(word) & ~0x200u, &carrier, first.freeBytes))
+        return end;
+    const uint64_t trailerEnd = end + trailerBytes;
+    if (trailerEnd < firstAt + uint64_t(first.frameBytes) + uint64_t(carrier.frameBytes)) return end;
+    const uint64_t at = trailerEnd - uint64_t(carrier.frameBytes);
+    if (at >= end || MpaRead(r, at, word, sizeof word) != sizeof word ||
+        !MpaParseHeader(MpaHeaderWord(word), &h, first.freeBytes) || !MpaSameStream(&first, &h) ||
+        h.frameBytes != carrier.frameBytes)
+        return end;
+    return at;
+}
+
 // Reads a Xing/Info or VBRI header in the first frame f. *framesOut and *bytesOut get the
 // counts the header gives (0 when it has none).
 void ReadVbrHeader(const uint8_t* f, const MpaHeader& h, MpaStreamInfo* info, uint32_t* framesOut, uint32_t* bytesOut) {
@@ -239,6 +258,7 @@ int MpaScanStream(const MpaReader* r, MpaStreamInfo* info, int walk, MpaFrameInd
         }
     }
     if (!found) return 0;
+    if (info->trailerBytes) end = CarrierStart(r, first, pos, end, info->trailerBytes);
     info->audioStart = size_t(pos);
     info->audioEnd = size_t(end);
     info->first = first;

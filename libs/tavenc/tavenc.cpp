@@ -8,7 +8,12 @@
 // fatal error, 8 frames produced; the rest is zero.
 //
 // Kind (the layer argument): bits 0..7 the layer 1, 2 or 3; bits 8..15 the channel count (0
-// means 2, the deck's capture format); bits 16..31 are ignored (where a mode word may ride). Kind 4 is refused, as is any rate or bit rate the
+// means 2, the deck's capture format); bits 16..31 the mode word. Mode 1 (the deck's recordings)
+// ends every stream with a carrier frame: a frame of silence whose last 32 bytes are a minimal
+// title trailer (channel status 04 06 00 00, the value a file without one reads as). The deck
+// rewrites that trailer in place with the input's channel status, so the recording still ends
+// with the trailer where the title reader looks, and every decoder sees a valid last frame
+// instead of stray bytes; mode 0 writes the frames alone. Kind 4 is refused, as is any rate or bit rate the
 // layer does not define for MPEG-1 (32, 44.1 and 48 kHz), layer II stereo below 64 kbit/s or at
 // 80, layer II mono above 192 kbit/s, and layer I stereo at 32 kbit/s and 44.1 or 48 kHz.
 #include "tavenc_api.h"
@@ -31,6 +36,13 @@ enum : uint32_t {
     CTX_WORD_FRAMES = 8
 };
 
+enum : uint32_t { MODE_RECORDING = 1 };
+
+// The minimal title trailer: a "LIST"/"INFO" list of one "CHST" item, then the footer (the
+// chunk area's length and "MEXT").
+const uint8_t CARRIED_TRAILER[32] = {'L', 'I', 'S', 'T', 16, 0, 0, 0, 'I', 'N', 'F', 'O', 'C', 'H', 'S', 'T',
+                                     4,   0,   0,   0,   4,  6, 0, 0, 24,  0,   0,   0,   'M', 'E', 'X', 'T'};
+
 // Fatal error codes reported by MpegAudioEncodeGetFatalError.
 enum : int32_t { TAVENC_ERR_NONE = 0, TAVENC_ERR_NOT_SET = 1, TAVENC_ERR_ENCODER = 2, TAVENC_ERR_OUTPUT = 3 };
 
@@ -43,6 +55,7 @@ struct TavencModule {
     int pendingSamples;                          // per channel
     long long samplesIn;                         // per channel, since the stream started
     long long framesOut;                         // frames encoded since the stream started
+    int carrier;                                 // end each stream with the trailer's carrier frame
     int32_t fatal;                               // last fatal error
 };
 
@@ -113,6 +126,7 @@ int32_t TAV_CALL MpegAudioEncodeSetInfo(void* context, int32_t kind, int32_t sam
     g_tavenc.context = ctx;
     g_tavenc.cfg = cfg;
     g_tavenc.configured = 1;
+    g_tavenc.carrier = (uint32_t(kind) >> 16) == MODE_RECORDING;
     PutWord(ctx, CTX_WORD_MARKER, CTX_MARKER);
     PutWord(ctx, TAVENC_OUTPUT_STYLE_WORD, TAVENC_OUTPUT_STYLE_HELD);
     PutWord(ctx, CTX_WORD_LAYER, uint32_t(cfg.layer));
@@ -226,6 +240,13 @@ int32_t TAV_CALL MpegAudioEncodeFlush(uint8_t** outPtr, uint8_t* outEnd, uint32_
     }
     *outPtr += n;
     *producedOut += uint32_t(n);
+    if (g_tavenc.carrier && g_tavenc.framesOut > 0) {
+        // Too small a frame (the lowest layer I rates) has no room: the trailer is then appended.
+        n = EncCarrierFrame(&g_tavenc.enc, CARRIED_TRAILER, int(sizeof CARRIED_TRAILER), *outPtr,
+                            int(outEnd - *outPtr));
+        *outPtr += n;
+        *producedOut += uint32_t(n);
+    }
     StartStream();
     return int32_t(*producedOut);  // the produced count, as the writer reads it
 }

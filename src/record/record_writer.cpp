@@ -128,7 +128,8 @@ int SetRecordFormat(const RecordFormat& format) {
     g_writer.formatSet = 1;
     g_writer.pcm = MakePcmFormat(format.channels, format.sampleRate, format.bits);
     if (format.kind >= 1 && format.kind <= RECORD_KIND_MPEG_LAST)
-        return EncoderSetInfo(g_writer.encoderContext, format.kind, (int32_t)format.sampleRate,
+        return EncoderSetInfo(g_writer.encoderContext, int32_t(format.kind | uint32_t(format.mode) << 16),
+                              (int32_t)format.sampleRate,
                               (int32_t)format.bitrateKbps) != 0;
     if (format.kind == RECORD_KIND_PCM && g_writer.wave.file) {
         if (WaveRewriteFormat(&g_writer.wave, g_writer.pcm)) return 1;

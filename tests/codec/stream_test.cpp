@@ -307,7 +307,7 @@ TEST(FreeFormat, StreamsWithoutABitRateIndexDecodeLikeTheirTwins) {
         MpaStreamInfo info;
         ASSERT_TRUE(ScanBytes(free, &info)) << c.layer;
         EXPECT_EQ(info.first.bitrateKbps, c.kbps);
-        EXPECT_EQ(info.frames, fixed.size() / frameBytes);
+        EXPECT_EQ(info.frames, fixed.size() / frameBytes - 1);  // the last one carries the title trailer
         int concealed = -1;
         const std::vector<float> a = DecodeBytes(fixed), b = DecodeBytes(free, nullptr, &concealed);
         EXPECT_EQ(concealed, 0);

@@ -1,10 +1,12 @@
 // The record file writers on real files: the WAVE layout byte for byte, the size limit, a write
-// that fails at any point, the format rewrite, and MPEG through the encoder library.
+// that fails at any point, the format rewrite, and MPEG through the encoder library (ending with
+// the frame that carries the title trailer, so outside tools find nothing to complain about).
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
+#include "media/titles.h"
 #include "playback/mpeg_libraries.h"
 #include "record/capture.h"
 #include "record/record_writer.h"
@@ -199,5 +201,44 @@ TEST_F(WriterTest, MpegFileHoldsWholeFramesAndCountsBothSides) {
     ASSERT_GE(b.size(), (size_t)duringRecording);
     EXPECT_EQ((uint8_t)b[0], 0xFF);
     EXPECT_EQ((uint8_t)b[1] & 0xE0, 0xE0);
+}
+// The deck stores the input's channel status after closing a recording. The trailer must stay
+// at the very end where the title reader looks, and still be part of the last frame: ffmpeg and
+// mp3val read the file without a complaint, the frames before it decode to the same samples.
+TEST_F(WriterTest, MpegRecordingsEndInAValidFrameCarryingTheTrailer) {
+    const bool tools = HaveTool("ffmpeg") && HaveTool("mp3val");
+    if (!tools && std::getenv("CI")) FAIL() << "setup.sh installs ffmpeg and mp3val";
+    const struct {
+        uint16_t layer;
+        uint32_t kbps;
+        const char* name;
+    } runs[] = {{1, 192, "S-001.MP1"}, {2, 64, "S-002.MP2"}, {3, 32, "S-003.MP3"}, {3, 320, "S-004.MP3"}};
+    for (const auto& run : runs) {
+        const std::string file = folder + "/" + run.name;
+        ResetRecordWriterForTest();
+        ASSERT_EQ(SetRecordFormat(Format(run.layer, 44100, run.kbps)), 1);
+        ASSERT_EQ(SetRecordTarget(file.c_str()), 1);
+        ASSERT_EQ(AllocateEncoderBuffers(), 1);
+        ResetEncoderForWriting();
+        ASSERT_EQ(Feed(12), WRITE_OK);
+        CloseRecordFile(1);
+        const size_t recorded = ReadAll(file).size();
+        const char status[5] = {'\x02', '\x82', '\x00', '\x02', 0};
+        ASSERT_EQ(SetTitleField(file.c_str(), FIELD_CHANNEL_STATUS, status, 4), 1) << run.name;
+        const std::string b = ReadAll(file);
+        ASSERT_EQ(b.size(), recorded) << run.name << ": the status is written in place";
+        EXPECT_EQ(b.substr(b.size() - 12), std::string("\x02\x82\x00\x02\x18\x00\x00\x00MEXT", 12)) << run.name;
+        char got[TITLE_FIELD_MAX_BYTES] = {};
+        EXPECT_EQ(GetTitleField(file.c_str(), FIELD_CHANNEL_STATUS, got, SOURCE_TRAILER), 1) << run.name;
+        EXPECT_EQ(std::memcmp(got, status, 4), 0) << run.name;
+        if (!tools) continue;
+        const std::string log = folder + "/tools.txt";
+        EXPECT_EQ(std::system(("ffmpeg -v error -i '" + file + "' -f null - > '" + log + "' 2>&1").c_str()), 0);
+        EXPECT_EQ(ReadAll(log), "") << run.name;
+        // mp3val says "WARNING" for files without tags and for every layer but III: no fault
+        std::system(("mp3val '" + file + "' | grep WARNING | grep -v 'No supported tags' | grep -v "
+                     "'Non-layer-III' > '" + log + "'").c_str());
+        EXPECT_EQ(ReadAll(log), "") << run.name;
+    }
 }
 }  // namespace

@@ -376,7 +376,8 @@ TEST(TavencWriter, RecorderPatternMatchesCommandLine) {
         std::vector<uint8_t> expected = ReadFile(cliOut);
 
         uint8_t ctx[TAVENC_CONTEXT_BYTES];
-        ASSERT_NE(MpegAudioEncodeSetInfo(ctx, layer, 44100, br), 0);
+        const int deckMode = 1 << 16;  // the mode word the deck records with
+        ASSERT_NE(MpegAudioEncodeSetInfo(ctx, layer | deckMode, 44100, br), 0);
         uint32_t style;
         std::memcpy(&style, ctx + 4 * TAVENC_OUTPUT_STYLE_WORD, 4);
         ASSERT_EQ(style, uint32_t(TAVENC_OUTPUT_STYLE_HELD));

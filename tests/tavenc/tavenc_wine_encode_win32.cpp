@@ -58,7 +58,8 @@ int main(int argc, char** argv) {
     if (wav.size() < 44 || std::memcmp(wav.data(), "RIFF", 4) != 0) return 5;
 
     uint8_t context[TAVENC_CONTEXT_BYTES];
-    if (!setInfo(context, std::atoi(argv[3]), 44100, std::atoi(argv[4]))) return 4;
+    const int32_t deckMode = 1 << 16;  // the mode word the deck records with
+    if (!setInfo(context, std::atoi(argv[3]) | deckMode, 44100, std::atoi(argv[4]))) return 4;
     reset(context);
     uint32_t style;
     std::memcpy(&style, context + 4 * TAVENC_OUTPUT_STYLE_WORD, 4);
