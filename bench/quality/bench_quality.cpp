@@ -352,7 +352,8 @@ int main(int argc, char** argv) {
     std::printf(
         "\ngoals: III 128 castanet pre-echo within 3 dB of lame default, SNR within 1 dB, speed >= lame -q 7;\n"
         "       II 192 bandwidth within 1 kHz and SNR within 0.5 dB of twolame, speed >= twolame;\n"
-        "       no loud CRC-protected stream, fewer loud unprotected streams than mpg123.\n"
+        "       no loud CRC-protected stream; unprotected: no more loud than mpg123 (a frame that\n"
+        "       decodes validly plays as it is, however loud).\n"
         "sanity checks: clicks, ffmpeg mp2, short-granule counts, worst peaks.\n");
     return 0;
 }
