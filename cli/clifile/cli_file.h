@@ -1,7 +1,9 @@
 // Output files of the command-line codec tools: written whole or not at all. The data goes to
 // a temporary file beside the target and replaces it only when every write and the close
 // succeeded, so a full disk, a file-size limit or a bad input never leaves a half file behind,
-// and an existing target stays byte for byte what it was until the new one is complete.
+// and an existing target stays byte for byte what it was until the new one is complete. The new
+// file takes the target's name, permission bits and (where allowed) owner; a symbolic link is
+// followed and stays a link, while other hard links of the target keep the old content.
 #pragma once
 #include <cstdio>
 #include <string>

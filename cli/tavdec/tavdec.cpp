@@ -126,16 +126,19 @@ int main(int argc, char** argv) {
     }
     int nch = src->channels;
     int ok = 1;
-    if (kind == OUT_PCM16 || kind == OUT_FLOAT) {
-        std::string h =
-            WaveHeader(nch, src->sampleRate, kind == OUT_FLOAT ? 32 : 16, kind == OUT_FLOAT, src->info.samples);
+    const bool wave = kind == OUT_PCM16 || kind == OUT_FLOAT;
+    const int bits = kind == OUT_FLOAT ? 32 : 16;
+    if (wave) {
+        std::string h = WaveHeader(nch, src->sampleRate, bits, kind == OUT_FLOAT, src->info.samples);
         ok = std::fwrite(h.data(), 1, h.size(), out) == h.size();
     }
     std::vector<float> buf(4096 * size_t(nch));
     std::vector<int16_t> pcm16(buf.size());
     size_t n;
+    uint64_t decoded = 0;
     while (ok && (n = MpaSourceRead(src.get(), buf.data(), 4096)) > 0) {
         size_t values = n * size_t(nch);
+        decoded += n;
         if (kind == OUT_PCM16) {
             ToPcm16(buf.data(), pcm16.data(), values);
             ok = std::fwrite(pcm16.data(), sizeof(int16_t), values, out) == values;
@@ -143,10 +146,17 @@ int main(int argc, char** argv) {
             ok = std::fwrite(buf.data(), sizeof(float), values, out) == values;
         }
     }
+    if (ok && wave && decoded != src->info.samples && !output.toStdout) {
+        // a stream that ends early (cut short) or late: the header says what was decoded
+        std::string h = WaveHeader(nch, src->sampleRate, bits, kind == OUT_FLOAT, decoded);
+        ok = std::fseek(out, 0, SEEK_SET) == 0 && std::fwrite(h.data(), 1, h.size(), out) == h.size();
+    }
     if (out) {
-        const int e = errno;
-        if (!ok) CliOutputDiscard(&output);
-        if (!ok) errno = e;
+        if (!ok) {
+            const int e = errno;
+            CliOutputDiscard(&output);
+            errno = e;
+        }
         if (!ok || !CliOutputCommit(&output)) {
             std::fprintf(stderr, "tavdec: cannot write %s: %s; nothing was written\n", argv[arg + 1],
                          std::strerror(errno ? errno : EIO));

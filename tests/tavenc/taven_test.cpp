@@ -229,4 +229,21 @@ TEST(Taven, AFailedWriteLeavesNothingHalfWritten) {
     std::remove(mp.c_str());
 }
 
+// A stream cut short decodes to fewer samples than its Info frame promised: the WAVE header
+// must count the samples that are there, or players read past the data.
+TEST(Taven, TavdecHeaderCountsTheSamplesItWrote) {
+    const std::string wav = Scratch("cut.wav"), mp = Scratch("cut.mp3"), dec = Scratch("cut_dec.wav");
+    ASSERT_TRUE(WriteFile(wav, WaveBytes(MusicLike(44100, 2, 1.0))));
+    ASSERT_EQ(RunCommand(TAVEN + " " + wav + " " + mp, nullptr), 0);
+    std::vector<uint8_t> bytes = ReadFile(mp);
+    bytes.resize(bytes.size() / 2);
+    ASSERT_TRUE(WriteFile(mp, bytes));
+    ASSERT_EQ(RunCommand(TAVDEC + " " + mp + " " + dec, nullptr), 0);
+    const std::vector<uint8_t> out = ReadFile(dec);
+    ASSERT_GT(out.size(), 44u);
+    const uint32_t dataBytes = uint32_t(out[40] | out[41] << 8 | out[42] << 16 | uint32_t(out[43]) << 24);
+    EXPECT_EQ(dataBytes, out.size() - 44);
+    for (const std::string& p : {wav, mp, dec}) std::remove(p.c_str());
+}
+
 }  // namespace
