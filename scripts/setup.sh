@@ -8,6 +8,7 @@ PACKAGES=(
   wine wine64 xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils locales
   sox ffmpeg mpg123 lame twolame
   fonts-ipafont-gothic
+  fonts-wine  # Wine's own fonts: Marlett draws the caption buttons' glyphs ("r" without it)
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
