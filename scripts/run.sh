@@ -98,6 +98,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   detached wineboot -i >/dev/null 2>&1
   wineserver -w 2>/dev/null
 fi
+# Wine finds its own fonts (fonts-wine) only in the prefix: Marlett draws the caption buttons.
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts" && cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 # One Wine server for the whole run, started here in its own session, so no Wine program
 # started later ties it to the terminal.
 detached wineserver -p

@@ -9,6 +9,7 @@ PACKAGES=(
   sox ffmpeg mpg123 lame twolame
   mp3val
   fonts-ipafont-gothic
+  fonts-wine  # Wine's own fonts: Marlett draws the caption buttons' glyphs ("r" without it)
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -3,7 +3,6 @@
 #include "app/app_state.h"
 #include "display/face.h"
 #include "docking/docking.h"
-#include "hardware/slider.h"
 #include "resources/resource.h"
 #include "playlist/playlist_window.h"
 #include "settings/settings.h"
@@ -21,8 +20,7 @@ void ToggleFaceMode() {
     RecomputeWindowSize();  // "Xs"/"Ys" follow the face mode and size
     int w = Layout().xs, h = Layout().ys;
     SetWindowPos(Main(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ComposeFace();
-    LayoutSliders();
+    ComposeFace();  // lays out the buttons and sliders for the new mode and size
     InvalidateRect(Main(), nullptr, FALSE);
     if (!DetectDock()) SnapToScreen();
     AnnounceDeckPlace();

@@ -6,7 +6,6 @@
 #include "display/about.h"
 #include "display/face.h"
 #include "docking/docking.h"
-#include "hardware/slider.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 #include <windows.h>
@@ -46,8 +45,7 @@ void ApplyFaceSize() {
     RecomputeWindowSize();  // "Xs"/"Ys" follow the face mode and size
     int w = Layout().xs, h = Layout().ys;
     SetWindowPos(Main(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ComposeFace();
-    LayoutSliders();
+    ComposeFace();  // lays out the buttons and sliders for the new mode and size
     InvalidateRect(Main(), nullptr, FALSE);
     DeckSizeChanged();
 }

@@ -282,8 +282,7 @@ void TearDownMainWindow() {
     Layout().xo = r.left;
     Layout().yo = r.top;
     ShowWindow(hwnd, SW_HIDE);
-    DestroyFaceButtons();
-    DestroySliders();
+    DestroyFaceButtons();  // the sliders first, then the buttons and their tooltip control
     FreeFaceBitmaps();
     FreeBackBuffer();
     DestroyWindow(hwnd);

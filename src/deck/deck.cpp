@@ -578,8 +578,9 @@ int OpenAsNewList(const char* path) {
     v.currentTrack = 1;
     if (!AddPath(path)) return 0;
     RefreshPlaylistView();
-    if (!SelectTrack(SELECT_SAME)) return 0;
-    CueCurrentTrack();
+    // From here the list is the file's, even when its first track does not play: a failure
+    // would have the caller append the same file (a whole list) a second time.
+    if (SelectTrack(SELECT_SAME)) CueCurrentTrack();
     return 1;
 }
 

@@ -68,7 +68,9 @@ int NextTrack();
 int PrevTrack();
 int EnterRecStandby();
 int PlayTrackNumber(int n);           // 0 while recording
-int OpenAsNewList(const char* path);  // 0 when the file or list cannot be opened
+// Replaces the list with the file (or the list file's entries) and cues its first track when
+// that plays. 0 when nothing was opened and the list is as it was; 1 once the list was replaced.
+int OpenAsNewList(const char* path);
 int EditCurrentFile();
 int CycleRepeat();
 int SelectInput(int inputSel);  // INPUT_IN1 or INPUT_IN2

@@ -3,7 +3,7 @@
 #pragma once
 
 int CreateFaceButtons();  // the tooltip control and the buttons; 1 when all were made
-void DestroyFaceButtons();
+void DestroyFaceButtons();  // the sliders (their tips are in the tooltip control), then the buttons and the tooltip control
 void LayoutFaceButtons();                   // places, shows or hides every button for the mode and size
 void OnFaceDrawItem(const void* drawItem);  // WM_DRAWITEM of the main window
 void UpdatePlayTooltip(int shownState);

@@ -10,6 +10,7 @@
 #include "display/face.h"
 #include "display/face_layout.h"
 #include "display/shown_states.h"
+#include "hardware/slider.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
 
@@ -100,6 +101,9 @@ int CreateFaceButtons() {
 }
 
 void DestroyFaceButtons() {
+    // The sliders' tips live in the buttons' tooltip control: they go first, while it still
+    // exists to take their tools off.
+    DestroySliders();
     for (HWND& b : g_buttons.buttons) {
         if (b) DestroyWindow(b);
         b = nullptr;

@@ -36,9 +36,11 @@ void FrameRow(Adder& a, int tileRow, int y) {
                FACE_W - FRAME_TILE, y));
 }
 
+// A groove from its left cap at `left` to its right cap at `right`: middle tiles fill the space
+// between the caps and none reaches under the right cap.
 void Groove(Adder& a, int left, int right, int y) {
     a.Add(Blit(IDB_GROOVE_16, IDB_GROOVE, 0, 0, 8, 17, left, y));
-    for (int x = left + 8; x < right; x += 8) a.Add(Blit(IDB_GROOVE_16, IDB_GROOVE, 8, 0, 8, 17, x, y));
+    for (int x = left + 8; x + 8 <= right; x += 8) a.Add(Blit(IDB_GROOVE_16, IDB_GROOVE, 8, 0, 8, 17, x, y));
     a.Add(Blit(IDB_GROOVE_16, IDB_GROOVE, 16, 0, 8, 17, right, y));
 }
 
@@ -288,6 +290,14 @@ int MeterScaleMarks(SkinBlit* out, int max) {
     a.Add(Blit(IDB_METER_MARKS_16, IDB_METER_MARKS, 0, 0, 3, 3, 172, 44));  // where the middle colour starts
     a.Add(Blit(IDB_METER_MARKS_16, IDB_METER_MARKS, 3, 0, 3, 3, 202, 44));  // where the high colour starts
     return a.Count();
+}
+
+int TickerStripTiles(int stripW, int scale, SkinBlit* out, int max) {
+    if (scale < 1) scale = 1;
+    Adder a{out, max, 0};
+    for (int x = 0; x < stripW; x += TICKER_TILE_W * scale)
+        a.Add(Blit(IDB_TICKER_PANEL_16, IDB_TICKER_PANEL, TICKER_TILE_X, 0, TICKER_TILE_W, TICKER_WINDOW.h, x / scale, 0));
+    return a.n;
 }
 
 int FaceAreaAtPoint(int mode, int x, int y) {

@@ -71,6 +71,10 @@ int MeterScaleMarks(SkinBlit* out, int max);
 const FaceRect TICKER_PANEL_RECT = {89, 11, 222, 23};
 const FaceRect TICKER_WINDOW = {90, 11, 219, 23};
 enum { TICKER_TILE_X = 74, TICKER_TILE_W = 111 };
+// The background of a ticker strip stripW screen pixels wide at `scale`: the panel's middle
+// columns side by side from x 0 (unscaled) until the whole strip is covered, however long the
+// text. Returns how many tiles that takes; at most `max` are written.
+int TickerStripTiles(int stripW, int scale, SkinBlit* out, int max);
 
 // Double-click areas: 1 the badge (web information), 2 the time display (version), else 0.
 int FaceAreaAtPoint(int mode, int x, int y);

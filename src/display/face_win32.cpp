@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <vector>
 
 #include "base/shell_handles.h"
 #include "display/face_buttons.h"
@@ -146,14 +147,8 @@ void RenderTicker(HDC target, int advance) {
     HBITMAP strip = CreateCompatibleBitmap(target, stripW, stripH);
     if (strip) {
         HGDIOBJ oldStrip = SelectObject(mem, strip);
-        SkinBlit tile{IDB_TICKER_PANEL_16, IDB_TICKER_PANEL, TICKER_TILE_X, 0, TICKER_TILE_W, TICKER_WINDOW.h, 0, 0};
-        SkinBlit tiles[16];
-        int n = 0;
-        for (int x = 0; x < stripW && n < 16; x += TICKER_TILE_W * s, ++n) {
-            tiles[n] = tile;
-            tiles[n].dx = x / s;
-        }
-        CopyBlits(mem, tiles, n);
+        std::vector<SkinBlit> tiles((size_t)TickerStripTiles(stripW, s, nullptr, 0));
+        CopyBlits(mem, tiles.data(), TickerStripTiles(stripW, s, tiles.data(), (int)tiles.size()));
         SetBkMode(mem, TRANSPARENT);
         SetTextColor(mem, TICKER_INK);
         RECT r = {0, 0, stripW, stripH};
@@ -268,8 +263,10 @@ void ComposeFace() {
         CopyBlits(g_face.backDc, blits, MeterClear(&g_face.shown, blits, MAX_BLITS));
         CopyBlits(g_face.backDc, blits, MeterScaleMarks(blits, MAX_BLITS));
         RenderTicker(g_face.backDc, 0);
-        RedrawSliders();
     }
+    // The sliders go to their places for this mode and size before they draw themselves into
+    // the face: drawn from where they were, they would leave a picture of the old layout behind.
+    LayoutSliders();
     DrawButtonsOnFace();
 }
 

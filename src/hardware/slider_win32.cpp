@@ -266,6 +266,14 @@ int CreateSliders(void* parentWindow, void* tooltip) {
 void DestroySliders() {
     if (g_win.dragging) ReleaseCapture();
     for (HWND& w : g_win.window) {
+        // A shared tooltip control outlives the sliders: their tools come off it first.
+        if (w && g_win.tooltip && !g_win.ownTooltip && IsWindow(g_win.tooltip)) {
+            TOOLINFOA ti = {};
+            ti.cbSize = TTTOOLINFOA_V1_SIZE;
+            ti.hwnd = GetParent(w);
+            ti.uId = (UINT_PTR)w;
+            SendMessageA(g_win.tooltip, TTM_DELTOOLA, 0, (LPARAM)&ti);
+        }
         if (w) DestroyWindow(w);
         w = nullptr;
     }

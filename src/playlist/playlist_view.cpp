@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "media/media_file.h"
 #include "playlist/playlist_internal.h"
 #include "playlist/playlist_window.h"
 
 namespace {
 const char LIST_WINDOW_TITLE[] = "Quaverly Deck Play List";
-const char TITLE_NOT_FOUND[] = "File Not Found";  // the probe's title for a file it could not open
 const char TIME_UNKNOWN[] = "???:??";
 
 enum {
@@ -32,8 +32,10 @@ enum {
     LOGO_FROM_BOTTOM = 22,
 };
 
-// Glyph strip 161 (row 0): digits are 5 wide at x = digit * 5, the blank at 50.
-enum { DIGIT_W = 5, BLANK_X = 50 };
+// Glyph strip 161 (row 0): digits are 5 wide at x = digit * 5, the blank at 50. A digit's
+// segments reach both edges of its cell, so digits are set 6 apart, as on the deck's rate
+// display: set 5 apart, a 1 would run into the digit after it and read as a thick bar.
+enum { DIGIT_W = 5, DIGIT_PITCH = 6, BLANK_X = 50 };
 struct PanelPiece {
     int srcX, width, dstX;
 };
@@ -58,7 +60,7 @@ int PutNumber(PanelGlyph* out, int at, int value, int digits, int dstX, int blan
     std::snprintf(text, sizeof text, blankLead ? "%*d" : "%0*d", digits, value);
     for (int i = 0; i < digits; ++i) {
         int src = text[i] == ' ' ? BLANK_X : (text[i] - '0') * DIGIT_W;
-        out[at++] = PanelGlyph{src, DIGIT_W, dstX + i * DIGIT_W};
+        out[at++] = PanelGlyph{src, DIGIT_W, dstX + i * DIGIT_PITCH};
     }
     return at;
 }
@@ -125,13 +127,22 @@ void ListCellText(const PlaylistEntry& entry, int n, int column, char* out, int 
     }
 }
 
-// The window marks missing files from the probe's verdict instead of opening every row's file
-// while it is drawn: a 999-entry list must scroll without touching the disk.
+// The file is opened each time its row is drawn: the list view asks only for the rows on the
+// screen, so a long list costs a few opens per repaint, and a file deleted after its probe
+// shows as missing at the next repaint.
 RowIcon ListRowIcon(const PlaylistEntry& entry, int n, int currentNumber) {
     if (currentNumber != 0 && n == currentNumber) return ROW_ICON_CURRENT;
-    if (entry.probeState == Failed && entry.title && std::strcmp(entry.title, TITLE_NOT_FOUND) == 0)
-        return ROW_ICON_MISSING;
+    MediaFile file;
+    if (!entry.path || !OpenMediaFile(entry.path, MF_READ, &file)) return ROW_ICON_MISSING;
+    CloseMediaFile(&file);
     return ROW_ICON_FILE;
+}
+
+int AnyEntryNotProbed() {
+    PlaylistEntry e;
+    for (int n = 1, count = GetEntryCount(); n <= count; ++n)
+        if (GetEntry(n, &e) && e.probeState != Probed) return 1;
+    return 0;
 }
 
 int PanelGlyphs(uint32_t totalMs, int count, int anyUnprobed, PanelGlyph* out) {

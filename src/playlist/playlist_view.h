@@ -56,10 +56,13 @@ int ButtonBitmapColumn(int buttonIndex);
 void ListCellText(const PlaylistEntry& entry, int n, int column, char* out, int outBytes);
 void EntryTimeText(const PlaylistEntry& entry, char* out, int outBytes);
 
-// The icon of a row: the current entry is marked; an entry whose file was not found shows the
-// exclamation icon; every other row shows its file kind's icon.
+// The icon of a row: the current entry is marked; an entry whose file cannot be opened now
+// (deleted, renamed, or never there) shows the exclamation icon, whatever its probe found
+// earlier; every other row shows its file kind's icon.
 enum RowIcon { ROW_ICON_FILE = 0, ROW_ICON_CURRENT = 1, ROW_ICON_MISSING = 2 };
 RowIcon ListRowIcon(const PlaylistEntry& entry, int n, int currentNumber);
+// 1 while some entry has no length yet or its probe failed: the panel's pending mark.
+int AnyEntryNotProbed();
 
 // One glyph of the totals panel: srcX in the glyph strip, its width, dstX in the panel.
 struct PanelGlyph {

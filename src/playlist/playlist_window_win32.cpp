@@ -397,6 +397,10 @@ void ChooseHistory(int index) {
         SendMessageA(g_lw.history, CB_SETCURSEL, (WPARAM)g_lw.historyRemembered, 0);
 }
 
+// Only a choice confirmed in the open drop-down opens a list. The arrow keys or the wheel move
+// the selection of the closed box without any confirming: opening a list there would replace
+// the user's list (an unnamed one without a question) while they only looked through the box,
+// so the box goes back to showing the list that is open.
 void OnHistoryNotice(int code) {
     switch (code) {
     case CBN_DROPDOWN:
@@ -404,14 +408,14 @@ void OnHistoryNotice(int code) {
         g_lw.historyChosen = 0;
         g_lw.historyRemembered = (int)SendMessageA(g_lw.history, CB_GETCURSEL, 0, 0);
         return;
+    case CBN_SELCHANGE:
     case CBN_SELENDOK:
         if (g_lw.historyDropped) {
-            g_lw.historyChosen = 1;
-            return;
+            if (code == CBN_SELENDOK) g_lw.historyChosen = 1;
+        } else {
+            SendMessageA(g_lw.history, CB_SETCURSEL, (WPARAM)g_lw.historyRemembered, 0);
         }
-        // Chosen with the keyboard while closed: taken at once.
-        ChooseHistory((int)SendMessageA(g_lw.history, CB_GETCURSEL, 0, 0));
-        break;
+        return;
     case CBN_CLOSEUP:
         g_lw.historyDropped = 0;
         if (g_lw.historyChosen)
@@ -673,11 +677,7 @@ void RefreshRow(int n) {
 
 void ShowTotals(uint32_t totalMs, int count) {
     if (!ListWindowExists()) return;
-    int pending = 0;
-    PlaylistEntry e;
-    for (int n = 1; n <= count && !pending; ++n)
-        if (GetEntry(n, &e) && e.probeState == Unprobed) pending = 1;
-    PanelShown now = {totalMs, count, pending, 1};
+    PanelShown now = {totalMs, count, AnyEntryNotProbed(), 1};
     PanelShown& was = g_lw.panel;
     if (was.valid && was.totalMs == now.totalMs && was.count == now.count && was.pending == now.pending) return;
     was = now;

@@ -74,3 +74,28 @@ TEST_F(FileDrop, WhenNothingOpensTheDeckStaysAsItWas) {
     OpenDroppedFiles(paths, 2);
     EXPECT_NE(Deck().deckState, Playing);
 }
+
+// A list file whose first entry does not play still replaces the list, once: it must not come
+// back through the fallback that appends files the deck could not open.
+TEST_F(FileDrop, AListWhoseFirstEntryFailsIsTakenOnce) {
+    std::string list = dir + "/party.spl", text = ";PARTY.SPL\r\n\"" + Junk("junk.wav") + "\"\r\n";
+    for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav"}) text += "\"" + Wave(name) + "\"\r\n";
+    std::ofstream(list, std::ios::binary) << text;
+    const char* const paths[] = {list.c_str()};
+    struct Way {
+        const char* name;
+        void (*take)(const char* const* paths);
+    } ways[] = {
+        {"handed over", [](const char* const* p) { TakeHandedFile(p[0], 1); }},
+        {"command line", [](const char* const* p) { OpenStartFiles(p, 1); }},
+        {"dropped", [](const char* const* p) { OpenDroppedFiles(p, 1); }},
+    };
+    for (const Way& w : ways) {
+        ResetPlaylistForTest();
+        ResetDeckState();
+        w.take(paths);
+        EXPECT_EQ(GetEntryCount(), 5) << w.name;
+        EXPECT_EQ(EntryName(1), "junk.wav") << w.name;
+        EXPECT_EQ(EntryName(5), "d.wav") << w.name;
+    }
+}

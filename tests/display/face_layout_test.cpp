@@ -220,6 +220,77 @@ TEST(FaceLayout, BackgroundCoversTheWholeFaceFromInsideItsBitmaps) {
     for (int i = 0, n = NormalFaceExtras(extras, 8); i < n; ++i) ExpectInsideBitmaps(extras[i], sizes);
 }
 
+// Each background piece where the face's rules put it, in drawing order: frame rows, corners,
+// the two grooves under the transport keys, the display panel, the colon and the ticker panel.
+TEST(FaceLayout, BackgroundPiecesSitWhereTheFaceRulesPutThem) {
+    struct Piece {
+        int bitmap, sx, sy, w, h, dx, dy;
+        bool operator==(const Piece& o) const {
+            return bitmap == o.bitmap && sx == o.sx && sy == o.sy && w == o.w && h == o.h && dx == o.dx && dy == o.dy;
+        }
+    };
+    auto pieces = [](int mode) {
+        static SkinBlit b[FACE_BACKGROUND_MAX];
+        std::vector<Piece> out;
+        for (int i = 0, n = FaceBackground(mode, b, FACE_BACKGROUND_MAX); i < n; ++i)
+            out.push_back({b[i].bitmap, b[i].sx, b[i].sy, b[i].w, b[i].h, b[i].dx, b[i].dy});
+        return out;
+    };
+    std::vector<Piece> want;
+    auto frameRow = [&](int row, int y) {  // left tile, middle tiles while x < 392, right tile at 392
+        for (int x = 0; x <= 392; x += 8) want.push_back({IDB_FRAME, x == 0 ? 0 : x == 392 ? 16 : 8, row * 8, 8, 8, x, y});
+    };
+    frameRow(0, 0);
+    for (int y = 8; y <= 96; y += 8) frameRow(1, y);
+    frameRow(2, 78);
+    frameRow(3, 97);
+    want.push_back({IDB_CORNER, 0, 0, 73, 13, 0, 92});
+    want.push_back({IDB_CORNER, 0, 0, 73, 13, 327, 92});
+    auto groove = [&](int left, std::vector<int> middles, int right) {
+        want.push_back({IDB_GROOVE, 0, 0, 8, 17, left, 84});
+        for (int x : middles) want.push_back({IDB_GROOVE, 8, 0, 8, 17, x, 84});
+        want.push_back({IDB_GROOVE, 16, 0, 8, 17, right, 84});
+    };
+    std::vector<int> longMiddles;
+    for (int x = 86; x <= 270; x += 8) longMiddles.push_back(x);
+    groove(78, longMiddles, 278);
+    groove(289, {297, 305}, 315);
+    auto panel = [&](int tile, int x) { want.push_back({IDB_PANEL_TILES, tile * 12, 0, 12, 47, x, 35}); };
+    panel(0, 88), panel(1, 100), panel(1, 112), panel(2, 121);
+    for (int x = 133; x <= 253; x += 12) panel(3, x);
+    panel(4, 263);
+    want.push_back({IDB_TIME_DIGITS, 100, 0, 5, 13, 245, 39});
+    want.push_back({IDB_TICKER_PANEL, 0, 0, 222, 23, 89, 11});
+    std::vector<Piece> got = pieces(FACE_MODE_NORMAL);
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i)
+        EXPECT_TRUE(got[i] == want[i]) << "piece " << i << ": bitmap " << got[i].bitmap << " at " << got[i].dx << ","
+                                       << got[i].dy << ", expected bitmap " << want[i].bitmap << " at " << want[i].dx
+                                       << "," << want[i].dy;
+
+    want.clear();  // the thin face: one band of 5 x 20 tiles, the right one at 395
+    for (int x = 0; x <= 395; x += 5) want.push_back({IDB_THIN_FRAME, x == 0 ? 0 : x == 395 ? 10 : 5, 0, 5, 20, x, 0});
+    EXPECT_TRUE(pieces(FACE_MODE_THIN) == want);
+}
+
+// The ticker's strip is as wide as its text; its background must reach the strip's end however
+// long the title is, at either size.
+TEST(FaceLayout, TickerBackgroundCoversTheWholeStrip) {
+    for (int scale : {1, 2})
+        for (int stripW : {222 * scale, 1800, 4000 * scale}) {
+            int n = TickerStripTiles(stripW, scale, nullptr, 0);
+            std::vector<SkinBlit> tiles((size_t)n);
+            ASSERT_EQ(TickerStripTiles(stripW, scale, tiles.data(), n), n);
+            SCOPED_TRACE(std::to_string(scale) + " " + std::to_string(stripW));
+            ASSERT_GT(n, 0);
+            EXPECT_EQ(tiles[0].dx, 0);
+            for (int i = 1; i < n; ++i) EXPECT_EQ(tiles[i].dx, tiles[i - 1].dx + TICKER_TILE_W) << i;
+            EXPECT_GE((tiles[n - 1].dx + TICKER_TILE_W) * scale, stripW) << "the end of the strip is covered";
+            EXPECT_LT(tiles[n - 1].dx * scale, stripW) << "no tile past it";
+            for (const SkinBlit& t : tiles) EXPECT_TRUE(t.sx == TICKER_TILE_X && t.w == TICKER_TILE_W && t.dy == 0);
+        }
+}
+
 TEST(FaceLayout, TimeDigitsCarryMinutesAndIgnoreTheTopBit) {
     struct Case {
         uint32_t ms;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "skin_picture.h"
 
 namespace {
 
@@ -70,57 +71,6 @@ const Expected PICTURES[] = {
     PICTURE(IDB_PREVIEW_STOP, 16, 14, 8, 0, 0),
 };
 
-// A palette bitmap read back: size, depth and each pixel's colour (0xRRGGBB, row 0 at the top).
-struct Picture {
-    int w = 0, h = 0, bpp = 0;
-    std::vector<uint32_t> px;
-    uint32_t At(int x, int y) const { return px[(size_t)y * w + x]; }
-};
-
-uint32_t Le(const std::string& b, size_t at, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | (uint8_t)b[at + i];
-    return v;
-}
-
-int ReadPicture(const std::string& path, Picture* out) {
-    std::ifstream in(path, std::ios::binary);
-    std::string b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return 0;
-    out->w = (int)Le(b, 18, 4);
-    out->h = (int)Le(b, 22, 4);
-    out->bpp = (int)Le(b, 28, 2);
-    uint32_t offBits = Le(b, 10, 4), colours = Le(b, 46, 4);
-    if (out->bpp != 4 && out->bpp != 8) return 0;
-    if (colours == 0) colours = 1u << out->bpp;
-    size_t rowBytes = ((size_t)out->w * out->bpp + 31) / 32 * 4;
-    if (b.size() < offBits + rowBytes * out->h || 54 + 4 * colours > offBits) return 0;
-    out->px.assign((size_t)out->w * out->h, 0);
-    for (int y = 0; y < out->h; ++y) {
-        size_t row = offBits + rowBytes * (out->h - 1 - y);
-        for (int x = 0; x < out->w; ++x) {
-            uint8_t v = (uint8_t)b[row + (out->bpp == 8 ? x : x / 2)];
-            if (out->bpp == 4) v = x % 2 ? v & 15 : v >> 4;
-            if (v >= colours) return 0;
-            out->px[(size_t)y * out->w + x] = Le(b, 54 + 4 * v, 3);
-        }
-    }
-    return 1;
-}
-
-std::map<std::string, std::string> Manifest() {
-    std::map<std::string, std::string> files;
-    std::ifstream in(std::string(QD_BINARY_DIR) + "/skin/skin_manifest.txt");
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::string name, file;
-        words >> name >> file;
-        files[name] = file;
-    }
-    return files;
-}
-
 // Pixels of a cell's inside that differ from the key face beside them: the key's face is one
 // colour per row (a vertical gradient), so what differs is a label, an icon or a lamp.
 int InkPixels(const Picture& p, int x0, int y0, int w, int h) {
@@ -139,7 +89,7 @@ int CellsDiffer(const Picture& p, int x0, int yA, int yB, int w, int h) {
 }  // namespace
 
 TEST(SkinBitmaps, EveryPictureHasItsSizeAndDepthAndNothingElseIsMade) {
-    std::map<std::string, std::string> files = Manifest();
+    std::map<std::string, std::string> files = SkinManifest();
     ASSERT_FALSE(files.empty()) << "skingen did not run";
     for (const Expected& e : PICTURES) {
         SCOPED_TRACE(e.name);
@@ -155,7 +105,7 @@ TEST(SkinBitmaps, EveryPictureHasItsSizeAndDepthAndNothingElseIsMade) {
 }
 
 TEST(SkinBitmaps, EveryKeyCellIsDrawnAndPressedDiffersFromNormal) {
-    std::map<std::string, std::string> files = Manifest();
+    std::map<std::string, std::string> files = SkinManifest();
     for (const Expected& e : PICTURES) {
         if (!e.cellW) continue;
         SCOPED_TRACE(e.name);
@@ -176,7 +126,7 @@ TEST(SkinBitmaps, EveryKeyCellIsDrawnAndPressedDiffersFromNormal) {
 // The time digits and rate glyphs are drawn straight onto the display window, so their
 // background must be the window's own colour, or every digit would sit in a visible box.
 TEST(SkinBitmaps, DisplayGlyphsShareTheDisplayWindowsBackground) {
-    std::map<std::string, std::string> files = Manifest();
+    std::map<std::string, std::string> files = SkinManifest();
     Picture panel, digits, rate, cells;
     ASSERT_TRUE(ReadPicture(files["IDB_PANEL_TILES"], &panel));
     ASSERT_TRUE(ReadPicture(files["IDB_TIME_DIGITS"], &digits));

@@ -5,6 +5,7 @@
 #include "e2e/rig.h"
 #include <gtest/gtest.h>
 #include "tool_skip.h"
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -237,6 +238,71 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
     std::string mag;
     ASSERT_TRUE(ReadRegistryValue(rig, SETTINGS_KEY, "Mag", &mag));
     EXPECT_EQ("0x2", mag);
+}
+
+// A face changed in mode or size looks exactly like the same face composed afresh on the deck's
+// redraw request: nothing of the old layout (a slider drawn at its old place) stays behind.
+TEST_F(DeckControls, AChangedFaceLooksLikeTheSameFaceComposedAfresh) {
+    const unsigned REDRAW_FACE = 0x400 + 3;  // WM_USER + 3
+    Start({});
+    int mode = 0, mag = 1;
+    // A face point in screen pixels.
+    auto at = [&](int x, int y) {
+        Win d = DeckWindow();
+        return std::to_string(d.left + x * mag) + " " + std::to_string(d.top + y * mag);
+    };
+    // The face's pixels once two grabs in a row agree (the mouse is off the deck, so no tooltip).
+    auto steadyFace = [&] {
+        Xdo("mousemove 1000 700");
+        Win d = DeckWindow();
+        std::vector<int> last, now;
+        WaitUntil([&] {
+            now = Grab(d.left, d.top, d.right - d.left, d.bottom - d.top);
+            bool same = !now.empty() && now == last;
+            last = now;
+            return same;
+        });
+        return now;
+    };
+    struct Change {
+        bool size;  // else the mode
+        const char* name;
+    } changes[] = {
+        {true, "normal: to double size"}, {false, "double: to thin"},    {true, "thin: to single size"},
+        {false, "single: to normal"},     {false, "single: to thin"},    {true, "thin: to double size"},
+        {false, "double: to normal"},     {true, "normal: to single size"},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        if (c.size) {  // from the right-click menu, on an empty spot (beside Repeat in the thin face)
+            Xdo("mousemove " + (mode ? at(316, 10) : at(100 / mag, 50 / mag)) + " click 1 sleep 0.3 click 3");
+            ASSERT_TRUE(WaitForMenu(true));
+            Xdo("key d");
+            ASSERT_TRUE(WaitForMenu(false));
+            mag = 3 - mag;
+        } else {  // the Normal/Thin mode key (after Alt+X Wine draws its system-menu icon on the face)
+            Xdo("mousemove " + (mode ? at(386, 10) : at(384, 16)) + " click 1");
+            mode = 1 - mode;
+        }
+        ASSERT_TRUE(WaitUntil([&] {
+            Win d = DeckWindow();
+            return d.right - d.left == 400 * mag && d.bottom - d.top == (mode ? 20 : 105) * mag;
+        }));
+        std::vector<int> changed = steadyFace();
+        ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, REDRAW_FACE, 0, 0, nullptr));
+        std::vector<int> composed = steadyFace();
+        ASSERT_FALSE(changed.empty());
+        ASSERT_EQ(changed.size(), composed.size());
+        Win d = DeckWindow();
+        int w = d.right - d.left, differ = 0, x0 = w, y0 = 1 << 20, x1 = -1, y1 = -1;
+        for (size_t i = 0; i < changed.size(); ++i)
+            if (changed[i] != composed[i]) {
+                int x = (int)i % w, y = (int)i / w;
+                ++differ, x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+        EXPECT_EQ(differ, 0) << "pixels that only a full redraw puts right, within " << x0 << "," << y0 << " - " << x1
+                             << "," << y1;
+    }
 }
 
 TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {

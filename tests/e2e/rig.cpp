@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -121,6 +122,8 @@ int Wintool(const Rig& rig, const std::vector<std::string>& args, std::string* o
     return RunWine(rig, WintoolExePath(), args, timeoutMs, outputOut);
 }
 
+const char WINE_OWN_FONTS[] = "/usr/share/wine/fonts";
+
 bool EnsurePrefix(const Rig& rig) {
     struct stat st;
     EnvList env = WineEnv(rig, {});
@@ -131,6 +134,15 @@ bool EnsurePrefix(const Rig& rig) {
         RunToEnd({"wineserver", "-w"}, env, 120000, nullptr, rig.dir);
         if (stat((rig.winePrefix + "/system.reg").c_str(), &st) != 0) return false;
     }
+    // Wine's own fonts (Debian's fonts-wine) are only found in the prefix's Fonts folder: without
+    // Marlett every caption button shows the letter "r". Copied on every start, so a prefix made
+    // before the package was installed gets them too; files already there are kept.
+    std::error_code ec;
+    std::filesystem::path fonts = std::filesystem::path(rig.winePrefix) / "drive_c" / "windows" / "Fonts";
+    std::filesystem::create_directories(fonts, ec);
+    for (const auto& font : std::filesystem::directory_iterator(WINE_OWN_FONTS, ec))
+        std::filesystem::copy_file(font.path(), fonts / font.path().filename(),
+                                   std::filesystem::copy_options::skip_existing, ec);
     // Nothing is installed into the prefix: the deck runs from its folder, and tests start
     // without the deck's keys (the installer's only work). The rig's display has no window
     // manager, so Wine is told not to wait for one: hiding a managed window otherwise waits 2 s

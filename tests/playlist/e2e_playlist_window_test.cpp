@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include "tool_skip.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -30,7 +32,7 @@ const char WM_SYSCOMMAND_[] = "0x112";
 const char SC_CLOSE_[] = "0xF060";
 const char OPEN_PLAYLIST[] = "2006";
 const char DROP_TAG[] = "0x51444C57";  // the window's WM_COPYDATA tag for a dropped batch
-enum { UP = 201, DOWN = 202, CLEAR = 203, DELETE_FILE = 206, CB_SETCURSEL_ = 0x14E, CBN_SELENDOK_ = 9 };
+enum { UP = 201, DOWN = 202, CLEAR = 203, DELETE_FILE = 206, CB_GETCURSEL_ = 0x147, CB_SETCURSEL_ = 0x14E, CBN_SELENDOK_ = 9 };
 const int START_MS = 60000;
 const int TOOL_MS = 30000;
 
@@ -118,6 +120,68 @@ protected:
         EXPECT_TRUE(TakeScreenshot(rig, (dir / name).string()));
     }
 
+    // The combo box inside the history box (the one keys go to), as a hex handle.
+    std::string HistoryCombo() {
+        std::string out;
+        RunWine(rig, WintoolExePath(), {"windows", "ComboBox", LIST_CLASS}, TOOL_MS, &out);
+        std::istringstream line(out);
+        std::string handle;
+        line >> handle >> historyLeft >> historyLeft >> historyLeft >> historyTop >> historyRight >> historyBottom;
+        return handle;
+    }
+    // A real click drops the history box down; Down moves to the next entry, then `key` closes it.
+    void PickInHistory(const std::string& key) {
+        ASSERT_NE(HistoryCombo(), "");
+        std::string cmd = "DISPLAY=" + rig.display + " timeout 20 xdotool mousemove " +
+                          std::to_string((historyLeft + historyRight) / 2) + " " +
+                          std::to_string((historyTop + historyBottom) / 2) + " click 1 sleep 0.5 key Down sleep 0.3 key " +
+                          key + " sleep 0.5";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        Tool({"send", LIST_CLASS, "0", "0", "0"});  // WM_NULL: the window has handled the keys
+    }
+    int historyLeft = 0, historyTop = 0, historyRight = 0, historyBottom = 0;
+
+    // Wine draws the caption buttons' glyphs from its Marlett font, and shows the letter "r"
+    // where it has none. The close glyph is a cross: its ink mirrors onto itself left to right,
+    // which an "r" does not. The ink is read from the right end of the title bar, without the
+    // long dark lines of the button's and the frame's edges.
+    void ExpectCloseGlyphIsACross() {
+        int left = 0, top = 0, width = 0, height = 0;
+        std::istringstream(Tool({"rect", LIST_CLASS})) >> left >> top >> width >> height;
+        const int W = 26, H = 26, DARK = 120, LINE = 10;
+        std::string ppm = rig.dir + "/caption.ppm";
+        std::string cmd = "timeout 30 import -display " + rig.display + " -window root -crop " + std::to_string(W) +
+                          "x" + std::to_string(H) + "+" + std::to_string(left + width - W) + "+" +
+                          std::to_string(top) + " -depth 8 " + ppm;
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        std::ifstream f(ppm, std::ios::binary);
+        std::string magic;
+        int w = 0, h = 0, maxval = 0;
+        f >> magic >> w >> h >> maxval;
+        f.get();
+        ASSERT_TRUE(magic == "P6" && w == W && h == H);
+        std::vector<unsigned char> rgb((size_t)W * H * 3);
+        f.read((char*)rgb.data(), (std::streamsize)rgb.size());
+        std::vector<int> dark((size_t)W * H), rowInk(H), columnInk(W);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const unsigned char* p = &rgb[3 * ((size_t)y * W + x)];
+                int d = (p[0] + p[1] + p[2]) / 3 < DARK;
+                dark[(size_t)y * W + x] = d, rowInk[y] += d, columnInk[x] += d;
+            }
+        int x0 = W, x1 = -1, ink = 0;
+        auto glyph = [&](int x, int y) { return dark[(size_t)y * W + x] && rowInk[y] < LINE && columnInk[x] < LINE; };
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                if (glyph(x, y)) x0 = std::min(x0, x), x1 = std::max(x1, x), ++ink;
+        ASSERT_GE(ink, 5) << "no glyph on the close button";
+        int mirrored = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = x0; x <= x1; ++x)
+                if (glyph(x, y) && glyph(x0 + x1 - x, y)) ++mirrored;
+        EXPECT_GE(mirrored * 10, ink * 8) << "the close glyph is not a cross (" << mirrored << " of " << ink << ")";
+    }
+
     void CloseDeck() {
         ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
         int code = -1;
@@ -136,6 +200,7 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     ASSERT_NO_FATAL_FAILURE(OpenWindow());
 
     EXPECT_EQ(Tool({"title", LIST_CLASS}), "Quaverly Deck Play List - No Name");
+    ExpectCloseGlyphIsACross();
     const char* headers[] = {"Track number", "File name", "Time", "Title"};
     for (int c = 0; c < 4; ++c) EXPECT_EQ(Tool({"lvheader", LIST_CLASS, LIST_VIEW, std::to_string(c)}), headers[c]);
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav", "c.wav"}));
@@ -184,8 +249,23 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"c.wav"}));
     EXPECT_EQ(Tool({"cbtext", LIST_CLASS, HISTORY_BOX, "0"}), "Other");
     EXPECT_EQ(Tool({"cbtext", LIST_CLASS, HISTORY_BOX, "1"}), "Party");
+    // The arrow keys move the closed box's selection without confirming it (Wine confirms it
+    // anyway): the box goes back to the open list, and no list is opened.
+    ASSERT_NE(HistoryCombo(), "");
+    Tool({"sendto", HistoryCombo(), "0x100", "0x28", "0"});  // WM_KEYDOWN, VK_DOWN
+    EXPECT_EQ(Names(), (std::vector<std::string>{"c.wav"}));
+    EXPECT_EQ(Tool({"sendchild", LIST_CLASS, HISTORY_BOX, std::to_string(CB_GETCURSEL_), "0", "0"}), "0");
+    // So does a choice the user leaves with Escape, and a confirmation sent while it is closed.
+    ASSERT_NO_FATAL_FAILURE(PickInHistory("Escape"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"c.wav"}));
     Tool({"sendchild", LIST_CLASS, HISTORY_BOX, std::to_string(CB_SETCURSEL_), "1", "0"});
     Tool({"send", LIST_CLASS, WM_COMMAND_, std::to_string((CBN_SELENDOK_ << 16) | 301), "0"});
+    EXPECT_EQ(Names(), (std::vector<std::string>{"c.wav"}));
+    EXPECT_EQ(Tool({"sendchild", LIST_CLASS, HISTORY_BOX, std::to_string(CB_GETCURSEL_), "0", "0"}), "0");
+    // Down and Enter in the open drop-down choose the older list: that opens it.
+    ASSERT_NO_FATAL_FAILURE(PickInHistory("Return"));
+    for (int waited = 0; waited < 10000 && Names() != std::vector<std::string>{"a.wav", "b.wav"}; waited += 250)
+        usleep(250 * 1000);
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav"}));
     EXPECT_EQ(Tool({"title", LIST_CLASS}), "Quaverly Deck Play List - " + WinPath(File("Party.spl")));
     EXPECT_EQ(Tool({"cbtext", LIST_CLASS, HISTORY_BOX, "0"}), "Party");  // now the most recent

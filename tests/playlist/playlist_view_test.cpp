@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 
 #include "playlist_test_util.h"
+#include "skin_picture.h"
 
 namespace {
 
@@ -94,14 +95,6 @@ TEST(ListView, CellTexts) {
     EXPECT_STREQ(text, "Song");
 }
 
-TEST(ListView, RowIcons) {
-    EXPECT_EQ(ListRowIcon(Entry(Probed, 1000), 3, 3), ROW_ICON_CURRENT);
-    EXPECT_EQ(ListRowIcon(Entry(Failed, 0, "File Not Found"), 3, 3), ROW_ICON_CURRENT);  // the mark wins
-    EXPECT_EQ(ListRowIcon(Entry(Failed, 0, "File Not Found"), 2, 3), ROW_ICON_MISSING);
-    EXPECT_EQ(ListRowIcon(Entry(Failed, 0, "Illegal File"), 2, 3), ROW_ICON_FILE);  // there, but not sound
-    EXPECT_EQ(ListRowIcon(Entry(Unprobed, 0), 1, 0), ROW_ICON_FILE);                // 0 marks no row
-}
-
 // The panel as a string: each glyph's strip position at its panel position.
 std::string Panel(uint32_t ms, int count, int pending) {
     PanelGlyph g[PANEL_MAX_GLYPHS];
@@ -118,14 +111,88 @@ std::string Panel(uint32_t ms, int count, int pending) {
 TEST(ListView, TotalsPanel) {
     // 62 min 5 s of one file, all probed: label, 0062, separator, 05, count "  1", the short word.
     EXPECT_EQ(Panel(3725000, 1, 0),
-              "98/25@6 0/5@36 0/5@41 30/5@46 10/5@51 70/5@64 0/5@71 25/5@76 "
-              "145/5@106 50/5@113 50/5@118 5/5@123 124/16@141 149/5@162 ");
+              "98/25@6 0/5@36 0/5@42 30/5@48 10/5@54 70/5@64 0/5@71 25/5@77 "
+              "145/5@106 50/5@113 50/5@119 5/5@125 124/16@141 149/5@162 ");
     // From two files on the longer word; the pending mark while some entry waits for its probe.
     EXPECT_EQ(Panel(0, 12, 1),
-              "98/25@6 0/5@36 0/5@41 0/5@46 0/5@51 70/5@64 0/5@71 0/5@76 154/17@85 "
-              "145/5@106 50/5@113 5/5@118 10/5@123 124/20@141 149/5@162 ");
+              "98/25@6 0/5@36 0/5@42 0/5@48 0/5@54 70/5@64 0/5@71 0/5@77 154/17@85 "
+              "145/5@106 50/5@113 5/5@119 10/5@125 124/20@141 149/5@162 ");
     EXPECT_NE(Panel(0, 0, 0).find("124/16@141"), std::string::npos);  // an empty list: the short word
-    EXPECT_NE(Panel(0, 999, 0).find("45/5@113 45/5@118 45/5@123"), std::string::npos);
+}
+
+// The panel's glyph row as a user reads it: the glyphs are copied from the generated strip onto
+// the display's background, and each number's area is read back by cutting it at blank columns
+// and matching every piece against the strip's digits ('?' for a piece that is no digit, such
+// as two digits run together).
+class PanelReading : public ::testing::Test {
+protected:
+    enum { MINUTES_AT = 36, SECONDS_AT = 71, COUNT_AT = 113, SEPARATOR_AT = 64, PENDING_AT = 85, WORD_AT = 141 };
+    void SetUp() override {
+        ASSERT_TRUE(ReadPicture(SkinManifest()["IDB_RATE_GLYPHS"], &strip)) << "skingen did not run";
+        background = strip.At(52, 5);  // inside the blank glyph
+        for (int d = 0; d < 10; ++d) digits[d] = Piece(strip, 5 * d, 5 * d + 5);
+    }
+    // The columns of [from, to) of a PANEL_GLYPH_H-high picture that hold ink, as one string.
+    std::string Piece(const Picture& p, int from, int to) const {
+        std::string s;
+        for (int x = from; x < to; ++x) {
+            std::string column;
+            int ink = 0;
+            for (int y = 0; y < PANEL_GLYPH_H; ++y) {
+                ink |= p.At(x, y) != background;
+                column += p.At(x, y) != background ? '#' : '.';
+            }
+            if (ink) s += column + "|";
+        }
+        return s;
+    }
+    void Render(uint32_t ms, int count) {
+        row.w = PANEL_W, row.h = PANEL_GLYPH_H;
+        row.px.assign((size_t)row.w * row.h, background);
+        PanelGlyph g[PANEL_MAX_GLYPHS];
+        int n = PanelGlyphs(ms, count, 0, g);
+        for (int i = 0; i < n; ++i)
+            for (int y = 0; y < PANEL_GLYPH_H; ++y)
+                for (int x = 0; x < g[i].width; ++x) row.px[(size_t)y * row.w + g[i].dstX + x] = strip.At(g[i].srcX + x, y);
+    }
+    std::string Read(int from, int to) const {
+        std::string text;
+        for (int x = from; x < to;) {
+            if (Piece(row, x, x + 1).empty()) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < to && !Piece(row, end, end + 1).empty()) ++end;
+            std::string piece = Piece(row, x, end);
+            char c = '?';
+            for (int d = 0; d < 10; ++d)
+                if (piece == digits[d]) c = (char)('0' + d);
+            text += c;
+            x = end;
+        }
+        return text;
+    }
+    Picture strip, row;
+    uint32_t background = 0;
+    std::string digits[10];
+};
+
+TEST_F(PanelReading, EveryDigitReadsBackInEveryPlace) {
+    for (int d = 0; d <= 9; ++d) {
+        int tens = d < 6 ? d : 5;  // the seconds' tens go up to 5
+        Render((uint32_t)(d * 1111) * 60000u + (uint32_t)(10 * tens + d) * 1000u, d * 111);
+        SCOPED_TRACE(d);
+        EXPECT_EQ(Read(MINUTES_AT, SEPARATOR_AT), std::string(4, (char)('0' + d)));
+        EXPECT_EQ(Read(SECONDS_AT, PENDING_AT), std::string(1, (char)('0' + tens)) + (char)('0' + d));
+        EXPECT_EQ(Read(COUNT_AT, WORD_AT), d ? std::string(3, (char)('0' + d)) : "0");
+    }
+    Render(28000, 10);  // ten files, 28 seconds: the 1 must not melt into the 0
+    EXPECT_EQ(Read(MINUTES_AT, SEPARATOR_AT), "0000");
+    EXPECT_EQ(Read(SECONDS_AT, PENDING_AT), "28");
+    EXPECT_EQ(Read(COUNT_AT, WORD_AT), "10");
+    Render(0, 1000);  // more than the list can hold reads as its limit
+    EXPECT_EQ(Read(COUNT_AT, WORD_AT), "999");
 }
 
 TEST(ListView, HistoryBoxItems) {
@@ -240,3 +307,32 @@ TEST_F(ListWindowUpdates, AListFileNamesTheWindowAndItsHistory) {
 }
 
 }  // namespace
+
+// Row icons and the panel's pending mark follow the files as they are now: a file deleted after
+// its probe shows as missing, a file that failed its probe keeps the mark up, and only a list
+// whose every entry has its length drops it.
+TEST_F(ListWindowUpdates, RowIconsAndThePendingMarkFollowTheFiles) {
+    std::string a = WriteWave(dir.File("a.wav"), 1000), b = WriteWave(dir.File("b.wav"), 1000);
+    std::string junk = dir.File("junk.wav");
+    WriteText(junk, "not a sound");
+    Drop({a, b, junk});
+    PlaylistEntry e;
+    auto icon = [&](int n, int current) {
+        EXPECT_EQ(GetEntry(n, &e), 1);
+        return ListRowIcon(e, n, current);
+    };
+    EXPECT_EQ(AnyEntryNotProbed(), 1);
+    for (int n = 1; n <= 3; ++n) ProbeEntry(n);
+    EXPECT_EQ(icon(3, 0), ROW_ICON_FILE) << "there, though not sound";
+    EXPECT_EQ(AnyEntryNotProbed(), 1) << "the failed probe keeps the mark";
+    ASSERT_EQ(DeleteEntry(3), 1);
+    EXPECT_EQ(AnyEntryNotProbed(), 0);
+
+    fs::remove(b);
+    EXPECT_EQ(icon(2, 0), ROW_ICON_MISSING) << "deleted after its probe";
+    EXPECT_EQ(icon(2, 2), ROW_ICON_CURRENT) << "the current mark wins";
+    EXPECT_EQ(icon(1, 0), ROW_ICON_FILE);
+    WriteWave(b, 1000);
+    EXPECT_EQ(icon(2, 0), ROW_ICON_FILE) << "back again";
+    ExpectListInvariants("after the icons");
+}
