@@ -69,7 +69,7 @@ void Record(const RemoteRequest& rq, RemoteReply* reply) {
     if (before != NoTrack && before != Stopped && before != RecStandby) return RefuseInState(reply);
     if (before != RecStandby) {
         // As a timer recording: nobody need read the day's processing-power notice first.
-        //x
+        Settings().recNoticePending = 0;
         if (!EnterRecStandby() || Deck().deckState != RecStandby) return Refuse(reply, "The record file could not be prepared.");
     }
     if (rq.number) StartPlay();  // the Play key in record standby starts writing

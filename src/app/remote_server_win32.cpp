@@ -8,6 +8,7 @@
 // deck's own user. The reply is sent with a short timeout, so a hung caller holds the deck for at
 // most that long, and a killed one not at all (its window is gone and the send fails at once).
 #include "app/remote_commands.h"
+#include "base/message_box.h"
 #include "base/shell_handles.h"
 
 #include <windows.h>
