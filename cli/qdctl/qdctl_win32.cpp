@@ -74,7 +74,11 @@ int Exchange(const RemoteRequest& request, RemoteReply* replyOut) {
 }
 
 int ReportNoDeck() {
-    std::fprintf(stderr, "qdctl: no deck is running (or it did not answer)\n");
+    if (FindWindowA(DECK_CLASS, nullptr))
+        std::fprintf(stderr, "qdctl: the deck did not answer in %d s (is one of its dialogs waiting?)\n",
+                     REQUEST_TIMEOUT_MS / 1000);
+    else
+        std::fprintf(stderr, "qdctl: no deck is running\n");
     return EXIT_NO_DECK;
 }
 

@@ -165,6 +165,8 @@ TEST_F(Qdctl, PlaysAListAndWaitsForItsEnd) {
 // Recipe: the status every second, until the deck closes. Also: a box open on the deck holds
 // every command but status.
 TEST_F(Qdctl, StatusEverySecondUntilTheDeckCloses) {
+    ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
+    SetSetting("RecFileName", "REG_SZ", WinPath(folder) + "\\S-");
     pid_t deck = StartDeckHere();
     std::string out;
     ASSERT_EQ(Run({"record"}, &out), 0) << out;
