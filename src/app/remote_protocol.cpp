@@ -204,11 +204,13 @@ std::string Unescape(const std::string& text) {
     for (size_t i = 0; i < text.size(); ++i) {
         unsigned char c = (unsigned char)text[i];
         if (c == '\\' && i + 1 < text.size()) {
-            ++i;
-            out += text[i] == 'n' ? '\n' : text[i];
-        } else {
-            out += c < 0x20 || c == 0x7F ? ' ' : (char)c;  // as Escape would have sent it
+            c = (unsigned char)text[++i];
+            if (c == 'n') {
+                out += '\n';
+                continue;
+            }
         }
+        out += c < 0x20 || c == 0x7F ? ' ' : (char)c;  // as Escape would have sent it
     }
     return out;
 }
