@@ -42,10 +42,12 @@ int ProcessUser(HANDLE process, std::string* out) {
     return 1;
 }
 
-// Whether the window belongs to a process of the user the deck runs as.
+// Whether the window belongs to another process of the user the deck runs as. A window of the
+// deck's own would have the reply come back to the deck as if it were a file handed over.
 int CallerIsDeckUser(HWND caller) {
     DWORD pid = 0;
     if (!IsWindow(caller) || !GetWindowThreadProcessId(caller, &pid) || pid == 0) return 0;
+    if (pid == GetCurrentProcessId()) return 0;
     Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process) return 0;
     std::string callerUser, deckUser;

@@ -181,6 +181,10 @@ TEST_F(Qdctl, StatusEverySecondUntilTheDeckCloses) {
     ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
     ASSERT_EQ(Run({"stop"}, &out), 0) << out;
 
+    // A request whose reply would go to the deck itself is dropped unread.
+    ASSERT_EQ(RunWintool(rig, {"copydata", DECK_CLASS, "0x5144434C", "QDCTL 1\nrecord\n"}), 0);
+    EXPECT_TRUE(ListMessageBoxes(rig).empty());
+
     std::string log = rig.dir + "/every.log";
     pid_t every = StartWine(rig, qdctl, {"status", "--every", "1"}, {}, log);
     started.push_back(every);
