@@ -80,7 +80,8 @@ protected:
         ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, 60000), 0) << name;
     }
     pid_t StartDeckHere() {
-        pid_t deck = StartWine(rig, DeckExePath(), {}, {"QD_USB_SIM=" + simFile}, rig.dir + "/deck.log");
+        deckLog = rig.dir + "/deck.log";  // with the status lines the face shows, as the tick shows them
+        pid_t deck = StartWine(rig, DeckExePath(), {}, {"QD_USB_SIM=" + simFile, "WINEDEBUG=+debugstr"}, deckLog);
         started.push_back(deck);
         EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
         return deck;
@@ -98,7 +99,7 @@ protected:
         return out;
     }
     Rig rig;
-    std::string qdctl, folder, simFile;
+    std::string qdctl, folder, simFile, deckLog;
     std::vector<pid_t> started;
 };
 }  // namespace
@@ -170,7 +171,11 @@ TEST_F(Qdctl, StatusEverySecondUntilTheDeckCloses) {
     pid_t deck = StartDeckHere();
     std::string out;
     ASSERT_EQ(Run({"record"}, &out), 0) << out;
-    // Close is refused with a box while in record standby; the box holds the deck.
+    // Close is refused with a box once the face shows record standby; the box holds the deck.
+    bool shown = false;
+    for (int i = 0; i < 300 && !shown; ++i, usleep(100 * 1000))
+        shown = ReadTextFile(deckLog).find("S-001.WAV") != std::string::npos;
+    ASSERT_TRUE(shown) << "the face shows the record file";
     ASSERT_TRUE(PostWindowMessage(rig, DECK_CLASS, 0x0010 /* WM_CLOSE */, 0, 0));
     MessageBoxInfo box;
     ASSERT_TRUE(WaitForMessageBox(rig, "Quaverly Deck", "", 30000, &box));
