@@ -65,8 +65,10 @@ int Exchange(const RemoteRequest& request, RemoteReply* replyOut) {
     g_client.gotReply = 0;
     g_client.reply.clear();
     DWORD_PTR result = 0;
-    // Not SMTO_BLOCK: the reply is sent to us while we wait here.
-    SendMessageTimeoutA(deck, WM_COPYDATA, (WPARAM)g_client.replyWindow, (LPARAM)&cds, SMTO_ABORTIFHUNG,
+    // Not SMTO_BLOCK: the reply is sent to us while we wait here. The tests play a caller that
+    // never takes its reply with QDCTL_TEST_DEAF set, to see the deck give up on it.
+    UINT flags = GetEnvironmentVariableA("QDCTL_TEST_DEAF", nullptr, 0) ? SMTO_BLOCK : SMTO_NORMAL;
+    SendMessageTimeoutA(deck, WM_COPYDATA, (WPARAM)g_client.replyWindow, (LPARAM)&cds, flags | SMTO_ABORTIFHUNG,
                         REQUEST_TIMEOUT_MS, &result);
     if (!g_client.gotReply || !ParseRemoteReply(g_client.reply.data(), g_client.reply.size(), replyOut))
         return EXIT_NO_DECK;

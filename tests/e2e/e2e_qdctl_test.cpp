@@ -186,6 +186,14 @@ TEST_F(Qdctl, StatusEverySecondUntilTheDeckCloses) {
     ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
     ASSERT_EQ(Run({"stop"}, &out), 0) << out;
 
+    // A caller that never takes its reply holds the deck for the reply's timeout only: the caller
+    // hears nothing and says so, and the deck answers the next one.
+    auto deaf = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunWine(rig, qdctl, {"status"}, QDCTL_MS, &out, {"QDCTL_TEST_DEAF=1"}), 3) << out;
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - deaf).count(), 20.0);
+    EXPECT_NE(out.find("did not answer"), std::string::npos) << out;
+    ASSERT_EQ(Run({"status"}, &out), 0) << out;
+
     // A request whose reply would go to the deck itself is dropped unread.
     ASSERT_EQ(RunWintool(rig, {"copydata", DECK_CLASS, "0x5144434C", "QDCTL 1\nrecord\n"}), 0);
     EXPECT_TRUE(ListMessageBoxes(rig).empty());
