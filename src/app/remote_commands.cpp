@@ -68,6 +68,10 @@ void Record(const RemoteRequest& rq, RemoteReply* reply) {
     int32_t before = Deck().deckState;
     if (before != NoTrack && before != Stopped && before != RecStandby) return RefuseInState(reply);
     if (before != RecStandby) {
+        // The Record key says so in a box; the caller hears it instead.
+        int index = WAVE_DEVICE_NONE, count = 0;
+        FindWaveDevice(0, &index, &count);
+        if (index == WAVE_DEVICE_NONE) return Refuse(reply, "", STR_NEED_DEVICE);
         // As a timer recording: nobody need read the day's processing-power notice first.
         Settings().recNoticePending = 0;
         if (!EnterRecStandby() || Deck().deckState != RecStandby) return Refuse(reply, "The record file could not be prepared.");

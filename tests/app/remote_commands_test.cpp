@@ -66,6 +66,14 @@ TEST_F(RemoteCommands, RecordStartWritesAtOnceEvenOnTheDaysFirstRecording) {
     EXPECT_EQ(GetEntryCount(), 1);
 }
 
+TEST_F(RemoteCommands, WithoutTheDeviceRecordIsRefusedInTheDecksWords) {
+    SetFakeWaveDevices(0, DEVICES, 1);  // no "Kelvara Vornex USB" among the inputs
+    RemoteReply r = Remote({"record", "--start"});
+    EXPECT_EQ(r.messageId, STR_NEED_DEVICE);
+    EXPECT_EQ(r.status.state, NoTrack);
+    EXPECT_EQ(RecordedMessageCount(), 0) << "no box waits on the deck";
+}
+
 TEST_F(RemoteCommands, NothingButStatusRunsWhileABoxIsOpen) {
     RemoteReply r = Remote({"record", "--start"}, 0);
     EXPECT_EQ(r.result, REPLY_REFUSED);
