@@ -133,6 +133,7 @@ if [ $virtual = 1 ]; then
 fi
 [ $# -eq 0 ] && echo "run: no files given; try: scripts/run.sh --demo"
 echo "run: Quaverly Deck is running. Press Ctrl+C to close it."
+echo "run: drive it from another terminal with: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX wine $bin/qdctl.exe status"
 wait "$deck"
 code=$?
 deck=""

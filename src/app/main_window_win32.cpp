@@ -7,6 +7,7 @@
 #include "app/deck_menu.h"
 #include "app/engine.h"
 #include "app/file_intake.h"
+#include "app/remote_commands.h"
 #include "base/message_box.h"
 #include "app/tick_wrapper.h"
 #include "app/window_rules.h"
@@ -74,7 +75,7 @@ LRESULT OnPaint(HWND hwnd) {
 
 // Recording refuses with its message; otherwise the playlist may still want to save first.
 int MayClose(int endingSession) {
-    int refusal = CloseRefusalString(App().shownState, endingSession);
+    int refusal = DeckCloseRefusal(endingSession);
     if (refusal) {
         ShowDeckMessage(refusal, nullptr, JOIN_NONE, MSGBOX_OK);
         return 0;
@@ -94,8 +95,10 @@ LRESULT OnQueryEndSession() {
     return 1;
 }
 
-LRESULT OnCopyData(const COPYDATASTRUCT* cds) {
+LRESULT OnCopyData(WPARAM wp, const COPYDATASTRUCT* cds) {
     if (!cds || !cds->lpData || cds->cbData == 0) return 0;
+    // qdctl's requests carry their own tag; files from a second start carry 1 or 0 as before.
+    if (cds->dwData == REMOTE_REQUEST_TAG) return OnRemoteRequest((void*)wp, cds->lpData, cds->cbData);
     char received[PATH_BYTES];
     CopyHandedPath(cds->lpData, cds->cbData, received, PATH_BYTES);
     char shortForm[PATH_BYTES] = "";
@@ -159,7 +162,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND: return 1;
     case WM_ENDSESSION: return 0;
     case WM_DRAWITEM: OnFaceDrawItem((const void*)lp); return 0;
-    case WM_COPYDATA: return OnCopyData((const COPYDATASTRUCT*)lp);
+    case WM_COPYDATA: return OnCopyData(wp, (const COPYDATASTRUCT*)lp);
     case WM_CONTEXTMENU: ShowDeckMenu((short)LOWORD(lp), (short)HIWORD(lp)); return 0;
     case WM_DISPLAYCHANGE: return 0;
     case WM_COMMAND: return OnCommand(wp, lp);

@@ -29,6 +29,8 @@ int CloseRefusalString(int32_t shownState, int endingSession) {
     return endingSession ? STR_NO_SHUTDOWN_WHILE_RECORDING : STR_CLOSE_AFTER_RECORDING;
 }
 
+int DeckCloseRefusal(int endingSession) { return CloseRefusalString(App().shownState, endingSession); }
+
 intptr_t PowerEventAnswer(uint32_t event, int32_t shownState, int* stopKeyOut) {
     *stopKeyOut = 0;
     if (event != POWER_QUERY_SUSPEND && event != POWER_QUERY_STANDBY) return 0;

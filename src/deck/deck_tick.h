@@ -18,6 +18,11 @@ enum { POWER_MODE_OFF = 0, POWER_MODE_ON = 1, POWER_MODE_AUTO = 2 };
 // One tick. Always 1; shownStateOut receives the state the face is to show.
 int DeckTick(int32_t* shownStateOut);
 
+// The state the face is to show as of now: the saved state during a search or slider drag, auto
+// recording armed while the auto recorder listens in record standby, else DeckState. The tick
+// shows it; a remote caller reads it without waiting for the next tick.
+int32_t ShownStateNow();
+
 // Makes the next tick read the device's status in full (user message 1029, input selection,
 // power mode).
 void RequestDeviceRead();

@@ -291,6 +291,8 @@ int AddFile(const char* path, int level, int owner) {
     return 1;
 }
 
+int HasSupportedExtension(const char* path) { return IsSupportedExtension(ExtensionPart(path)); }
+
 int AddPath(const char* path) {
     PlaylistVars& v = PL();
     if (!path || !path[0]) return 0;

@@ -60,6 +60,8 @@ int PlaylistProbeHeld();                   // background probing waits for the n
 // One sound file or playlist file (dropped, handed over, from the command line, a recording).
 // 0 when refused; a refused file may leave a message for FinishAdd.
 int AddPath(const char* path);
+// Whether the path names a kind of file the list takes (a sound file or a playlist file).
+int HasSupportedExtension(const char* path);
 // Before a batch of dropped or handed-over paths.
 void MarkBeforeDrop();
 // Once after every add operation: names the list and reports what the operation ran into.
