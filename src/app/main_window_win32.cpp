@@ -74,7 +74,7 @@ LRESULT OnPaint(HWND hwnd) {
 
 // Recording refuses with its message; otherwise the playlist may still want to save first.
 int MayClose(int endingSession) {
-    int refusal = CloseRefusalString(App().shownState, endingSession);
+    int refusal = CloseRefusalNow(endingSession);
     if (refusal) {
         ShowDeckMessage(refusal, nullptr, JOIN_NONE, MSGBOX_OK);
         return 0;
@@ -143,7 +143,7 @@ LRESULT OnDoubleClick(int x, int y) {
 
 LRESULT OnPowerBroadcast(WPARAM wp) {
     int stop = 0;
-    LRESULT answer = PowerEventAnswer((uint32_t)wp, App().shownState, &stop);
+    LRESULT answer = PowerEventAnswer((uint32_t)wp, CurrentShownState(), &stop);
     if (stop) StopKey();
     return answer;
 }

@@ -68,7 +68,7 @@ int NextTrack();
 int PrevTrack();
 int EnterRecStandby();
 int PlayTrackNumber(int n);           // 0 while recording
-int OpenAsNewList(const char* path);  // 0 when the file or list cannot be opened
+int OpenAsNewList(const char* path);  // 0 when the file or list cannot be opened, or the recorder holds the deck
 int EditCurrentFile();
 int CycleRepeat();
 int SelectInput(int inputSel);  // INPUT_IN1 or INPUT_IN2

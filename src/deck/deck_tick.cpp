@@ -251,6 +251,13 @@ int32_t LevelToDb(int32_t v) {
 // One way to ask for the full read: the deck's flag, which the next tick takes.
 void RequestDeviceRead() { Deck().deviceReadRequest = 1; }
 
+int32_t CurrentShownState() {
+    const DeckVars& v = Deck();
+    int32_t shown = (v.searchDir != SEARCH_NONE || v.sliderDrag) ? v.savedState : v.deckState;
+    if (AutoRecorderListening()) shown = RecAutoActive;
+    return shown;
+}
+
 int DeckTick(int32_t* shownStateOut) {
     DeckVars& v = Deck();
     if (!g_tick.firstTickDone) FirstTick();
@@ -276,8 +283,7 @@ int DeckTick(int32_t* shownStateOut) {
     }
     int status = GetTrackStatus();
 
-    int32_t shown = (v.searchDir != SEARCH_NONE || v.sliderDrag) ? v.savedState : v.deckState;
-    if (AutoRecorderListening()) shown = RecAutoActive;
+    int32_t shown = CurrentShownState();
 
     if (g_tick.tickCount % PLAYLIST_FOLLOW_TICKS == 0) FollowPlaylist();
 

@@ -17,6 +17,9 @@ enum { POWER_MODE_OFF = 0, POWER_MODE_ON = 1, POWER_MODE_AUTO = 2 };
 
 // One tick. Always 1; shownStateOut receives the state the face is to show.
 int DeckTick(int32_t* shownStateOut);
+// The state the face is to show, worked out from the deck as it is now rather than as the last
+// tick saw it (a Stop between two ticks has already ended the recording).
+int32_t CurrentShownState();
 
 // Makes the next tick read the device's status in full (user message 1029, input selection,
 // power mode).
