@@ -1,0 +1,193 @@
+// The moments around a recording, watched from outside under Wine: a file handed to the deck in
+// record standby, a close right after Stop, and Stop after auto recording has waited a long time
+// for sound. Each must leave the deck able to close at once, with no box in the way.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "e2e/rig.h"
+#include "record/record_test_util.h"
+#include "resources/resource.h"
+
+namespace {
+const int RATE = 44100;
+const char DECK_CLASS[] = "Vornex_Deck_Controller";
+const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+const char LIST_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\ListInformation";
+const unsigned WM_COMMAND_MSG = 0x0111, WM_CLOSE_MSG = 0x0010;
+const char DEVICE_STATE[] =
+    "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
+    "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
+    "reg 6 1\nreg 7 6\ninput 2 130 0 2\n";
+
+// Stereo PCM: a sine of hz (0: silence) for ms.
+void Append(std::vector<int16_t>* pcm, double hz, int ms) {
+    for (int i = 0; i < RATE * ms / 1000; ++i) {
+        int16_t v = hz > 0 ? (int16_t)(12000 * std::sin(2 * M_PI * hz * i / RATE)) : 0;
+        pcm->push_back(v);
+        pcm->push_back(v);
+    }
+}
+
+std::string WinPath(const std::string& unixPath) {
+    std::string p = "Z:" + unixPath;
+    for (char& c : p)
+        if (c == '/') c = '\\';
+    return p;
+}
+
+std::string UnixPath(std::string winPath) {
+    if (winPath.size() > 2 && (winPath[0] == 'Z' || winPath[0] == 'z') && winPath[1] == ':') winPath.erase(0, 2);
+    for (char& c : winPath)
+        if (c == '\\') c = '/';
+    return winPath;
+}
+
+void WriteWave(const std::string& path, const std::vector<int16_t>& pcm) {
+    std::string b = "RIFF....WAVEfmt ";
+    auto le = [&b](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) b += (char)(v >> (8 * i));
+    };
+    le(16, 4), le(1, 2), le(2, 2), le(RATE, 4), le(RATE * 4, 4), le(4, 2), le(16, 2);
+    b += "data";
+    le((uint32_t)(pcm.size() * 2), 4);
+    b.append((const char*)pcm.data(), pcm.size() * 2);
+    uint32_t riff = (uint32_t)b.size() - 8;
+    for (int i = 0; i < 4; ++i) b[4 + i] = (char)(riff >> (8 * i));
+    std::ofstream(path, std::ios::binary) << b;
+}
+
+class QuestionsE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(StartRig(&rig));
+        folder = rig.dir + "/rec";
+        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+        simFile = rig.dir + "/usb-host.txt";
+        std::ofstream(simFile) << DEVICE_STATE;
+        ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
+        Set("RecFileName", "REG_SZ", WinPath(folder) + "\\S-");
+        Set("RecordFormat", "REG_DWORD", "0");
+        Set("RecAutoRecording", "REG_DWORD", "0");
+        std::time_t now = std::time(nullptr);
+        std::tm local = *std::localtime(&now);
+        Set("LastYear", "REG_DWORD", std::to_string(local.tm_year + 1900));
+        Set("LastMonth", "REG_DWORD", std::to_string(local.tm_mon + 1));
+        Set("LastDay", "REG_DWORD", std::to_string(local.tm_mday));
+    }
+    void TearDown() override { StopRig(&rig); }
+
+    void Set(const std::string& name, const std::string& type, const std::string& data) {
+        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, 60000), 0)
+            << name;
+    }
+    pid_t Start() {
+        deckLog = rig.dir + "/deck.log";
+        pid_t deck = StartWine(rig, DeckExePath(), {}, {"QD_USB_SIM=" + simFile, "WINEDEBUG=+debugstr"}, deckLog);
+        EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+        return deck;
+    }
+    bool Command(int id) {
+        int64_t result = 0;
+        return SendWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, (uint64_t)id, 0, &result);
+    }
+    // Waits until the deck's status line (its debug output) has shown text.
+    bool WaitForStatus(const std::string& text, int timeoutMs) {
+        for (int waited = 0; waited <= timeoutMs; waited += 100) {
+            if (ReadAll(deckLog).find("Quaverly Deck: " + text) != std::string::npos) return true;
+            usleep(100 * 1000);
+        }
+        return false;
+    }
+    // Stop and close posted back to back, as a script or a remote does it: both are handled
+    // before the next tick. The deck must end without a box in between.
+    void StopAndCloseAtOnce(pid_t deck) {
+        ASSERT_TRUE(PostWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, CMD_STOP, 0));
+        ASSERT_TRUE(PostWindowMessage(rig, DECK_CLASS, WM_CLOSE_MSG, 0, 0));
+        int code = -1;
+        bool ended = WaitExit(deck, 30000, &code);
+        std::string boxes;
+        if (!ended)
+            for (const MessageBoxInfo& box : ListMessageBoxes(rig)) boxes += box.text + "\n";
+        ASSERT_TRUE(ended) << "the deck is still open; boxes:\n" << boxes;
+        EXPECT_EQ(code, 0);
+    }
+    std::string File(int n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "/S-%03d.WAV", n);
+        return folder + name;
+    }
+    Rig rig;
+    std::string folder, simFile, deckLog;
+};
+
+// A second start hands a file over while the deck stands by to record: the file waits at the end
+// of the list, and nothing is recorded.
+TEST_F(QuestionsE2E, AFileHandedOverInRecordStandbyWaitsInTheListAndRecordsNothing) {
+    std::vector<int16_t> tone;
+    Append(&tone, 997, 8000);
+    std::string track = rig.dir + "/handed.wav";
+    WriteWave(track, tone);
+    pid_t deck = Start();
+    ASSERT_TRUE(FeedPcm(rig, tone));
+    ASSERT_TRUE(Command(CMD_RECORD));
+    ASSERT_TRUE(WaitForStatus("Rec Pause S-001.WAV", 10000)) << ReadAll(deckLog);
+    int code = -1;
+    pid_t second = StartDeck(rig, {WinPath(track)});
+    ASSERT_TRUE(WaitExit(second, 60000, &code)) << "the second start hands its file over and ends";
+    EXPECT_FALSE(WaitForFile(File(1), 3000)) << "the hand-off started a recording";
+    EXPECT_EQ(ReadAll(deckLog).find("Quaverly Deck: Recording"), std::string::npos);
+    StopAndCloseAtOnce(deck);
+
+    std::string noName;
+    ASSERT_TRUE(ReadRegistryValue(rig, LIST_KEY, "NoName", &noName));
+    EXPECT_NE(ReadAll(UnixPath(noName)).find("handed.wav"), std::string::npos) << "the handed file is in the list";
+}
+
+// Stop and close in one go end the recording, keep its file and close the deck.
+TEST_F(QuestionsE2E, CloseRightAfterStopClosesTheDeckAndKeepsTheRecording) {
+    std::vector<int16_t> tone;
+    Append(&tone, 997, 6000);
+    pid_t deck = Start();
+    ASSERT_TRUE(FeedPcm(rig, tone));
+    ASSERT_TRUE(Command(CMD_RECORD));
+    ASSERT_TRUE(Command(CMD_PLAY));
+    ASSERT_TRUE(WaitForFile(File(1), 20000, RATE * 4));
+    StopAndCloseAtOnce(deck);
+    WaveView w = ViewWave(File(1));
+    ASSERT_TRUE(w.ok);
+    EXPECT_EQ(w.riffSize + 8, w.fileSize);
+}
+
+// Auto recording made three files and then waited for sound longer than the capture ring lasts:
+// Stop ends it without "Could not capture audio.", and the deck closes right after.
+TEST_F(QuestionsE2E, StopAfterAutoRecordingWaitedLongEndsQuietly) {
+    Set("RecAutoRecording", "REG_DWORD", "1");  // start and end by the level
+    Set("AutoLevel", "REG_DWORD", "320");
+    Set("AutoStart", "REG_DWORD", "2");
+    Set("AutoStop", "REG_DWORD", "1");
+    pid_t deck = Start();
+    ASSERT_TRUE(Command(CMD_RECORD));
+    ASSERT_TRUE(Command(CMD_PLAY));
+    std::vector<int16_t> input;
+    for (double hz : {600.0, 1000.0, 1500.0}) {
+        Append(&input, 0, 1500);
+        Append(&input, hz, 1500);
+    }
+    Append(&input, 0, 12000);
+    ASSERT_TRUE(FeedPcm(rig, input));
+    ASSERT_TRUE(WaitForFile(File(3), 40000, RATE * 4));
+    // The third file ends with the silence after it; then more than the ring's four seconds.
+    ASSERT_TRUE(WaitForStatus("Rec Standby S-004.WAV", 20000)) << ReadAll(deckLog);
+    usleep(6000 * 1000);  // the wait itself is what is tested: longer than the ring holds
+    StopAndCloseAtOnce(deck);
+    for (int n = 1; n <= 3; ++n) EXPECT_TRUE(ViewWave(File(n)).ok) << n;
+    EXPECT_FALSE(PathExists(File(4)));
+}
+}  // namespace
