@@ -49,7 +49,8 @@ std::string UnixPath(std::string winPath) {
     return winPath;
 }
 
-void WriteWave(const std::string& path, const std::vector<int16_t>& pcm) {
+// A 16-bit stereo WAVE file of the samples, with a "DISP" title when one is given.
+void WriteWave(const std::string& path, const std::vector<int16_t>& pcm, const std::string& title = "") {
     std::string b = "RIFF....WAVEfmt ";
     auto le = [&b](uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) b += (char)(v >> (8 * i));
@@ -58,6 +59,14 @@ void WriteWave(const std::string& path, const std::vector<int16_t>& pcm) {
     b += "data";
     le((uint32_t)(pcm.size() * 2), 4);
     b.append((const char*)pcm.data(), pcm.size() * 2);
+    if (!title.empty()) {
+        b += "DISP";
+        le((uint32_t)(4 + title.size() + 1), 4);
+        le(1, 4);  // text
+        b += title;
+        b += '\0';
+        if (b.size() % 2) b += '\0';
+    }
     uint32_t riff = (uint32_t)b.size() - 8;
     for (int i = 0; i < 4; ++i) b[4 + i] = (char)(riff >> (8 * i));
     std::ofstream(path, std::ios::binary) << b;
@@ -108,8 +117,9 @@ protected:
     // Stop and close posted back to back, as a script or a remote does it: both are handled
     // before the next tick. The deck must end without a box in between.
     void StopAndCloseAtOnce(pid_t deck) {
-        ASSERT_TRUE(PostWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, CMD_STOP, 0));
-        ASSERT_TRUE(PostWindowMessage(rig, DECK_CLASS, WM_CLOSE_MSG, 0, 0));
+        ASSERT_EQ(RunWintool(rig, {"postclass", DECK_CLASS, std::to_string(WM_COMMAND_MSG), std::to_string(CMD_STOP),
+                                   "0", std::to_string(WM_CLOSE_MSG), "0", "0"}),
+                  0);
         int code = -1;
         bool ended = WaitExit(deck, 30000, &code);
         std::string boxes;
@@ -117,6 +127,20 @@ protected:
             for (const MessageBoxInfo& box : ListMessageBoxes(rig)) boxes += box.text + "\n";
         ASSERT_TRUE(ended) << "the deck is still open; boxes:\n" << boxes;
         EXPECT_EQ(code, 0);
+    }
+    std::string Tool(const std::vector<std::string>& args) {
+        std::string out;
+        EXPECT_EQ(0, RunWintool(rig, args, &out)) << args[0];
+        while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+        return out;
+    }
+    // Waits until the window's enabled state is `enabled`.
+    bool WaitEnabled(const std::string& cls, const std::string& title, bool enabled, int timeoutMs) {
+        for (int waited = 0; waited <= timeoutMs; waited += 200) {
+            if (Tool({"enabled", cls, title}) == (enabled ? "1" : "0")) return true;
+            usleep(200 * 1000);
+        }
+        return false;
     }
     std::string File(int n) {
         char name[16];
@@ -189,5 +213,104 @@ TEST_F(QuestionsE2E, StopAfterAutoRecordingWaitedLongEndsQuietly) {
     StopAndCloseAtOnce(deck);
     for (int n = 1; n <= 3; ++n) EXPECT_TRUE(ViewWave(File(n)).ok) << n;
     EXPECT_FALSE(PathExists(File(4)));
+}
+
+// ---- boxes and the windows they speak for ----------------------------------------------------
+
+const char LIST_CLASS[] = "VORNEX_USB_PLAY_LIST";
+const char SHEET_TITLE[] = "Edit";
+const unsigned WM_HSCROLL_MSG = 0x114, TBM_SETPOS_MSG = 0x405, PSM_SETCURSEL_MSG = 0x400 + 101;
+const unsigned TB_THUMBPOSITION_CODE = 4;
+
+// The list's "save?" question belongs to the playlist window: the window is disabled under it
+// (no second Clear can run) and takes input again once it is answered.
+TEST_F(QuestionsE2E, TheListsQuestionDisablesThePlaylistWindowUntilAnswered) {
+    std::vector<int16_t> tone;
+    Append(&tone, 440, 1000);
+    for (const char* name : {"a.wav", "b.wav"}) WriteWave(rig.dir + "/" + name, tone);
+    std::string party = rig.dir + "/Party.spl";
+    std::ofstream(party, std::ios::binary) << ";PARTY.SPL\r\n\"" + WinPath(rig.dir + "/a.wav") + "\"\r\n";
+    pid_t deck = Start();
+    ASSERT_TRUE(Command(CMD_OPEN_PLAYLIST));
+    ASSERT_TRUE(WaitForVisibleWindow(rig, LIST_CLASS, "", 20000));
+    const std::string dropTag = "0x51444C57";  // the playlist window's tag for a dropped batch
+    Tool({"copylist", LIST_CLASS, dropTag, WinPath(party)});
+    Tool({"copylist", LIST_CLASS, dropTag, WinPath(rig.dir + "/b.wav")});  // the named list changes
+    ASSERT_EQ(Tool({"lvcount", LIST_CLASS, "302"}), "2");
+
+    ASSERT_TRUE(PostWindowMessage(rig, LIST_CLASS, WM_COMMAND_MSG, 203 /* Clear */, 0));
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitForMessageBox(rig, "Quaverly Deck", "", 20000, &box));
+    EXPECT_NE(box.text.find("Party"), std::string::npos) << box.text;
+    EXPECT_TRUE(WaitEnabled(LIST_CLASS, "", false, 5000)) << "the playlist window stays usable under its question";
+    ASSERT_TRUE(PressMessageBox(rig, box, "Cancel"));
+    EXPECT_TRUE(WaitEnabled(LIST_CLASS, "", true, 10000));
+    EXPECT_EQ(Tool({"lvcount", LIST_CLASS, "302"}), "2") << "Cancel keeps the list";
+    EXPECT_TRUE(ListMessageBoxes(rig).empty());
+    StopProcess(deck);
+}
+
+// The Edit sheet opened on a file whose title is too long for the tag: the notice is owned by
+// the sheet, which is disabled while it is up, and it is shown once.
+TEST_F(QuestionsE2E, TheTagEditorsNoticeDisablesTheSheetAndIsShownOnce) {
+    std::vector<int16_t> tone;
+    Append(&tone, 440, 2000);
+    std::string track = rig.dir + "/long-title.wav";
+    WriteWave(track, tone, "A title far longer than thirty letters");
+    deckLog = rig.dir + "/deck.log";
+    pid_t deck = StartWine(rig, DeckExePath(), {WinPath(track)}, {"QD_USB_SIM=" + simFile}, deckLog);
+    ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+    ASSERT_TRUE(Command(CMD_STOP));  // the file given plays at once
+    ASSERT_TRUE(PostWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, CMD_FILE_PROPERTY, 0));
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitForMessageBox(rig, "Quaverly Deck", "", 30000, &box));
+    EXPECT_NE(box.text.find("30 letters"), std::string::npos) << box.text;
+    ASSERT_TRUE(WaitForWindow(rig, "#32770", SHEET_TITLE, 20000));
+    EXPECT_TRUE(WaitEnabled("#32770", SHEET_TITLE, false, 5000)) << "the sheet stays usable under its notice";
+    ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
+    EXPECT_TRUE(WaitEnabled("#32770", SHEET_TITLE, true, 10000));
+    EXPECT_FALSE(WaitForMessageBox(rig, "Quaverly Deck", "", 3000)) << "the notice came again";
+    StopProcess(deck);
+}
+
+// The Divide page keeps the preview's place while another tab is in front.
+TEST_F(QuestionsE2E, TheDividePageKeepsThePreviewPlaceAcrossTabs) {
+    std::vector<int16_t> tone;
+    Append(&tone, 440, 4000);
+    std::string track = rig.dir + "/four.wav";
+    WriteWave(track, tone);
+    deckLog = rig.dir + "/deck.log";
+    pid_t deck = StartWine(rig, DeckExePath(), {WinPath(track)}, {"QD_USB_SIM=" + simFile}, deckLog);
+    ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+    ASSERT_TRUE(Command(CMD_STOP));
+    ASSERT_TRUE(PostWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, CMD_FILE_PROPERTY, 0));
+    ASSERT_TRUE(WaitForWindow(rig, "#32770", SHEET_TITLE, 30000));
+    std::string sheet = Tool({"find", "#32770", SHEET_TITLE});
+    auto showPage = [&](int index, int probeId) {
+        Tool({"post", sheet, std::to_string(PSM_SETCURSEL_MSG), std::to_string(index), "0"});
+        return WaitForControl(rig, SHEET_TITLE, probeId, 20000);
+    };
+    std::string bar = showPage(1, IDC_POSITION_BAR);
+    ASSERT_FALSE(bar.empty());
+    // The thumb dropped half way: the preview goes to 2 s.
+    Tool({"sendto", bar, std::to_string(TBM_SETPOS_MSG), "1", "500"});
+    Tool({"post", Tool({"parent", bar}), std::to_string(WM_HSCROLL_MSG), std::to_string(TB_THUMBPOSITION_CODE),
+          "0x" + bar});
+    auto positionShows = [&](const std::string& want, int timeoutMs) {
+        std::string shown;
+        for (int waited = 0; waited <= timeoutMs; waited += 100) {
+            shown = Tool({"gettext", WaitForControl(rig, SHEET_TITLE, IDC_POSITION_TIME, 5000)});
+            if (shown == want) return shown;
+            usleep(100 * 1000);
+        }
+        return shown;
+    };
+    ASSERT_EQ(positionShows(" 000:00:02.0", 10000), " 000:00:02.0");
+    ASSERT_FALSE(showPage(0, IDC_TAG_TITLE).empty());
+    usleep(1000 * 1000);  // the hidden page's timer runs about ten times meanwhile
+    ASSERT_FALSE(showPage(1, IDC_POSITION_BAR).empty());
+    usleep(500 * 1000);  // and the shown page's timer reads the place back
+    EXPECT_EQ(positionShows(" 000:00:02.0", 3000), " 000:00:02.0") << "the place is forgotten";
+    StopProcess(deck);
 }
 }  // namespace
