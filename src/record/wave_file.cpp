@@ -3,8 +3,6 @@
 #include "record/wave_file.h"
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "base/byte_order.h"
 #include "record/record_disk.h"
@@ -155,23 +153,21 @@ int WaveRewriteFormat(WaveWriter* w, const PcmFormat& format) {
     return 1;
 }
 
-int WaveClose(WaveWriter* w, const char* path) {
+int WaveClose(WaveWriter* w, const char* /*path*/) {
     if (!w->file) return 0;
     int hadFailed = w->failed;
     w->failed = 0;  // the header is worth one more try even after a failed write
     int ok = WaveRefreshHeader(w);
-    if (!FileClose(w->file)) ok = 0;
-    w->file = nullptr;
     if (hadFailed || !ok) {
-        // A write that failed half-way left a torn tail after the counted audio. It is cut
-        // whatever the close said: once a write has failed on a full disk the flush and the close
-        // fail too, and the header already holds the counted size.
-        std::error_code ec;
-        uint64_t end = w->headerBytes + (uint64_t)w->dataBytes;
-        uint64_t size = std::filesystem::file_size(path, ec);
-        if (!ec && size > end) std::filesystem::resize_file(path, end, ec);
+        // A write that failed half-way left a torn tail after the counted audio; the runtime
+        // need not say how much of it reached the file. It is cut through the open stream before
+        // the close, whatever the flushes said: once a write has failed on a full disk they fail
+        // too, and the header already holds the counted size.
+        TruncateOpenFile(w->file, w->headerBytes + (uint64_t)w->dataBytes);
         ok = 0;
     }
+    if (!FileClose(w->file)) ok = 0;
+    w->file = nullptr;
     return ok;
 }
 

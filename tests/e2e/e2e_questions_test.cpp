@@ -3,6 +3,7 @@
 // for sound. Each must leave the deck able to close at once, with no box in the way.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -137,7 +138,8 @@ protected:
     // Waits until the window's enabled state is `enabled`.
     bool WaitEnabled(const std::string& cls, const std::string& title, bool enabled, int timeoutMs) {
         for (int waited = 0; waited <= timeoutMs; waited += 200) {
-            if (Tool({"enabled", cls, title}) == (enabled ? "1" : "0")) return true;
+            if (Tool({"enabled", cls.empty() ? "-" : cls, title.empty() ? "-" : title}) == (enabled ? "1" : "0"))
+                return true;
             usleep(200 * 1000);
         }
         return false;
@@ -213,6 +215,47 @@ TEST_F(QuestionsE2E, StopAfterAutoRecordingWaitedLongEndsQuietly) {
     StopAndCloseAtOnce(deck);
     for (int n = 1; n <= 3; ++n) EXPECT_TRUE(ViewWave(File(n)).ok) << n;
     EXPECT_FALSE(PathExists(File(4)));
+}
+
+// Another program fills the disk while a WAVE recording runs: the deck stops with its message
+// and keeps a file whose sizes match it, without the torn tail of the write that failed.
+TEST_F(QuestionsE2E, ADiskFilledFromOutsideLeavesAWholeWaveFile) {
+    if (geteuid() != 0) GTEST_SKIP() << "mounting the small disk needs root";
+    std::string disk = rig.dir + "/small-disk";
+    ASSERT_EQ(std::system(("mkdir -p '" + disk + "'").c_str()), 0);
+    // 16 MiB: room for the recording above the deck's 10 MiB reserve, filled at once from outside.
+    ASSERT_EQ(std::system(("mount -t tmpfs -o size=16m qd-small-disk '" + disk + "'").c_str()), 0);
+    struct Unmount {
+        std::string dir;
+        ~Unmount() {
+            if (std::system(("umount '" + dir + "'").c_str()) != 0) ADD_FAILURE() << "umount " << dir;
+        }
+    } unmount{disk};
+    Set("RecFileName", "REG_SZ", WinPath(disk) + "\\S-");
+    std::vector<int16_t> tone;
+    Append(&tone, 997, 20000);
+    pid_t deck = Start();
+    ASSERT_TRUE(FeedPcm(rig, tone));
+    ASSERT_TRUE(Command(CMD_RECORD));
+    ASSERT_TRUE(Command(CMD_PLAY));
+    std::string recording = disk + "/S-001.WAV";
+    ASSERT_TRUE(WaitForFile(recording, 20000, 2 * RATE * 4));
+    EXPECT_NE(std::system(("dd if=/dev/zero of='" + disk + "/filler' bs=64k 2>/dev/null").c_str()), 0)
+        << "dd stops at the full disk";
+    MessageBoxInfo box;
+    ASSERT_TRUE(WaitForMessageBox(rig, "Quaverly Deck", "", 20000, &box));
+    EXPECT_TRUE(box.text.find("Could not write to") == 0 || box.text.find("No more disk space") == 0) << box.text;
+    ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
+    ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
+    int code = -1;
+    EXPECT_TRUE(WaitExit(deck, 30000, &code));
+    WaveView w = ViewWave(recording);
+    ASSERT_TRUE(w.ok);
+    EXPECT_EQ(w.riffSize + 8, w.fileSize) << "the RIFF size matches the file; " << box.text;
+    // After the audio only the input's status item may follow (it fits once the tail is cut).
+    std::string after = ReadAll(recording).substr(std::min<size_t>(w.fileSize, 46u + w.dataSize));
+    EXPECT_TRUE(after.empty() || after.compare(0, 4, "LIST") == 0) << after.size() << " bytes torn off a write";
+    EXPECT_GE(w.dataSize, 2u * RATE * 4);
 }
 
 // ---- boxes and the windows they speak for ----------------------------------------------------
