@@ -104,7 +104,7 @@ void CheckTimerSlots() {
     switch (action & 0xFFFF) {
     case TIMER_START_CAPTURE:
         Settings().recNoticePending = 0;  // a timer recording never stops for the notice
-        EnterRecStandby();
+        EnterUnattendedStandby();
         PauseKey();  // from standby this starts writing
         break;
     case TIMER_END_CAPTURE:
