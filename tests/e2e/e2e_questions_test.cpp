@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -256,6 +258,44 @@ TEST_F(QuestionsE2E, ADiskFilledFromOutsideLeavesAWholeWaveFile) {
     std::string after = ReadAll(recording).substr(std::min<size_t>(w.fileSize, 46u + w.dataSize));
     EXPECT_TRUE(after.empty() || after.compare(0, 4, "LIST") == 0) << after.size() << " bytes torn off a write";
     EXPECT_GE(w.dataSize, 2u * RATE * 4);
+}
+
+// A first run whose only instruction is a timer row "when opening program": no record path has
+// been chosen, and nobody is there to answer the name dialog. The recording goes into the default
+// folder, named by the status line, and holds the input.
+TEST_F(QuestionsE2E, ATimerOnAFirstRunRecordsIntoTheDefaultFolder) {
+    RunWine(rig, "reg", {"delete", SETTINGS_KEY, "/v", "RecFileName", "/f"}, 60000);
+    Set("TimerHour4", "REG_DWORD", "0");
+    Set("TimerMinute4", "REG_DWORD", "60");  // "when opening program."
+    Set("TimerMode4", "REG_DWORD", "8");     // enabled, start capture
+    std::vector<int16_t> tone;
+    Append(&tone, 997, 10000);
+    pid_t deck = Start();
+    ASSERT_TRUE(FeedPcm(rig, tone));
+    ASSERT_TRUE(WaitForStatus("Recording ", 30000)) << "the timer's recording waits at a dialog";
+    std::string log = ReadAll(deckLog);
+    size_t at = log.find("Quaverly Deck: Recording ") + std::strlen("Quaverly Deck: Recording ");
+    // The trace prints the line as a C string: backslashes doubled, the newline as "\n".
+    std::string shown;
+    for (size_t i = at; i < log.size() && log[i] != '"' && log[i] != '\n'; ++i) {
+        if (log[i] == '\\' && i + 1 < log.size()) {
+            if (log[i + 1] == 'n') break;
+            ++i;
+        }
+        shown += log[i];
+    }
+    ASSERT_GT(shown.size(), 3u);
+    ASSERT_EQ(shown[1], ':') << "the status names the whole path: " << shown;
+    std::string unixPath = UnixPath(shown);
+    if (shown[0] == 'C' || shown[0] == 'c') unixPath = rig.winePrefix + "/drive_c" + unixPath.substr(2);
+    ASSERT_TRUE(WaitForFile(unixPath, 20000, 2 * RATE * 4)) << unixPath;
+    ASSERT_TRUE(Command(CMD_STOP));
+    ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
+    int code = -1;
+    EXPECT_TRUE(WaitExit(deck, 30000, &code));
+    WaveView w = ViewWave(unixPath);
+    EXPECT_TRUE(w.ok);
+    std::remove(unixPath.c_str());  // the prefix's folders outlive the rig
 }
 
 // ---- boxes and the windows they speak for ----------------------------------------------------
