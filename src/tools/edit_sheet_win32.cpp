@@ -302,7 +302,7 @@ void DivideTrackBar(HWND page, int code) {
         break;
     }
     case TB_ENDTRACK:
-        if (g_divide.statusBeforeDrag == TRACK_PLAYING) PlayTrack();
+        if (g_divide.statusBeforeDrag == TRACK_PLAYING) PlayPreview();
         g_divide.statusBeforeDrag = -1;
         break;
     default: break;
@@ -317,7 +317,7 @@ INT_PTR DivideCommand(HWND page, WPARAM wp) {
     case IDC_DEST_BROWSE: DivideBrowseDestination(page); break;
     case IDC_PREVIEW_PLAY:
         GetTrackPosition(&g_divide.playStart);
-        PlayTrack();
+        PlayPreview();
         break;
     case IDC_PREVIEW_STOP:
         if (GetTrackStatus() == TRACK_PLAYING)
