@@ -66,6 +66,11 @@ void ShowRecord(HWND page) {
 void Load(HWND page, const char* path) {
     TagPageLoad(path);
     ShowRecord(page);
+    // Taking the trailer's title changed the page before the user typed anything.
+    if (TagEditorPage()->changed) {
+        EnableApply(page, 1);
+        PropSheet_Changed(GetParent(page), page);
+    }
 }
 
 void Save(HWND page, int focusOk) {
