@@ -15,6 +15,7 @@
 #include "media/media_probe.h"
 #include "media/tag_editor.h"
 #include "media/tag_editor_page.h"
+#include "playback/mci_windows.h"
 #include "playback/playback_control.h"
 #include "playlist/playlist_model.h"
 #include "resources/resource.h"
@@ -194,6 +195,11 @@ INT_PTR DivideInit(HWND page) {
     g_divide.bitmaps[3] = PutBitmap(page, IDC_DEST_BROWSE, IDB_SAVE_BROWSE);
     ShowInOut(page);
     ShowTime(page, IDC_POSITION_TIME, 0);
+    // The preview plays WAVE and MIDI sources through the deck's media control window, which the
+    // deck made at start-up; without it the page says so and still divides (only the preview of
+    // those files is missing).
+    if (!PlaybackWindow() || !IsWindow(HWND(PlaybackWindow())))
+        MessageBoxA(GetParent(page), "not open MCI window", "error", MB_OK);
     SetTimer(page, EDIT_TIMER_ID, EDIT_TIMER_MS, nullptr);
     SendDlgItemMessageA(page, IDC_POSITION_BAR, TBM_SETRANGE, TRUE, MAKELPARAM(0, TRACK_BAR_RANGE));
     SendDlgItemMessageA(page, IDC_POSITION_BAR, TBM_SETPAGESIZE, 0, 1);
