@@ -1,6 +1,8 @@
-// The moments around a recording, watched from outside under Wine: a file handed to the deck in
-// record standby, a close right after Stop, and Stop after auto recording has waited a long time
-// for sound. Each must leave the deck able to close at once, with no box in the way.
+// The moments around a recording and the questions of the deck's other windows, watched from
+// outside under Wine: a file handed to the deck in record standby, a close right after Stop, Stop
+// after auto recording has waited a long time for sound, a disk filled by another program, a timer
+// on a first run; the playlist window and the Edit sheet disabled under their own boxes, the Tag
+// Editor asking once, and the Divide page keeping its place across tabs.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
