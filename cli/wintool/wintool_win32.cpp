@@ -5,10 +5,13 @@
 //   wintool count CLASS TITLE           prints how many such windows exist
 //   wintool close CLASS                 posts WM_CLOSE to the window
 //   wintool iconic CLASS                prints 1 when the window is minimized, else 0
+//   wintool enabled CLASS TITLE         prints 1 when the window takes input, 0 when disabled
 //   wintool boxes                       lists message boxes: handle, caption, text (tab-separated)
 //   wintool press HWND OK|Cancel|Yes|No presses a button of a message box
 //   wintool send CLASS MSG WPARAM LPARAM sends a message (numbers, 0x... allowed); prints the result
-//   wintool postclass CLASS MSG WPARAM LPARAM  posts a message (for messages that open a modal box)
+//   wintool postclass CLASS MSG WPARAM LPARAM [MSG WPARAM LPARAM]...  posts the messages in turn,
+//                                       without waiting (for messages that open a modal box); posted
+//                                       together they are handled before the window's next timer
 //   wintool bounds CLASS                prints the window's screen rectangle: left top right bottom
 //   wintool moveto CLASS X Y            moves the window (position only)
 //   wintool copydata CLASS DWDATA TEXT  sends WM_COPYDATA with TEXT and its terminating zero
@@ -482,6 +485,12 @@ int main(int argc, char** argv) {
         std::printf("%d\n", IsIconic(w) ? 1 : 0);
         return 0;
     }
+    if (argc >= 4 && !std::strcmp(argv[1], "enabled")) {
+        std::vector<HWND> found = FindAll(AnyOr(argv[2]), AnyOr(argv[3]));
+        if (found.empty()) return 1;
+        std::printf("%d\n", IsWindowEnabled(found[0]) ? 1 : 0);
+        return 0;
+    }
     if (argc >= 2 && !std::strcmp(argv[1], "boxes")) return CmdBoxes();
     if (argc >= 4 && !std::strcmp(argv[1], "press")) return CmdPress(argv[2], argv[3]);
     if (argc >= 6 && !std::strcmp(argv[1], "send")) {
@@ -520,10 +529,12 @@ int main(int argc, char** argv) {
     }
     if (argc >= 6 && !std::strcmp(argv[1], "postclass")) {
         HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
-        return w && PostMessageA(w, (UINT)std::strtoul(argv[3], nullptr, 0), (WPARAM)std::strtoull(argv[4], nullptr, 0),
-                                 (LPARAM)std::strtoll(argv[5], nullptr, 0))
-                   ? 0
-                   : 1;
+        if (!w) return 1;
+        for (int i = 3; i + 2 < argc; i += 3)
+            if (!PostMessageA(w, (UINT)std::strtoul(argv[i], nullptr, 0), (WPARAM)std::strtoull(argv[i + 1], nullptr, 0),
+                              (LPARAM)std::strtoll(argv[i + 2], nullptr, 0)))
+                return 1;
+        return 0;
     }
     if (argc >= 3 && !std::strcmp(argv[1], "bounds")) {
         HWND w = FindWindowA(AnyOr(argv[2]), nullptr);

@@ -75,7 +75,7 @@ LRESULT OnPaint(HWND hwnd) {
 
 // Recording refuses with its message; otherwise the playlist may still want to save first.
 int MayClose(int endingSession) {
-    int refusal = DeckCloseRefusal(endingSession);
+    int refusal = CloseRefusalNow(endingSession);
     if (refusal) {
         ShowDeckMessage(refusal, nullptr, JOIN_NONE, MSGBOX_OK);
         return 0;
@@ -146,7 +146,7 @@ LRESULT OnDoubleClick(int x, int y) {
 
 LRESULT OnPowerBroadcast(WPARAM wp) {
     int stop = 0;
-    LRESULT answer = PowerEventAnswer((uint32_t)wp, App().shownState, &stop);
+    LRESULT answer = PowerEventAnswer((uint32_t)wp, CurrentShownState(), &stop);
     if (stop) StopKey();
     return answer;
 }

@@ -42,7 +42,7 @@ void Refuse(RemoteReply* reply, const std::string& text, int messageId = 0) {
 }
 // A key the deck ignores in the state it is in, named as the face names the state.
 void RefuseInState(RemoteReply* reply) {
-    Refuse(reply, std::string("Not while the deck shows ") + ShownStateName(ShownStateNow()) + ".");
+    Refuse(reply, std::string("Not while the deck shows ") + ShownStateName(CurrentShownState()) + ".");
 }
 
 int StateIn(int32_t state, std::initializer_list<int32_t> states) {
@@ -151,7 +151,7 @@ void Repeat(const RemoteRequest& rq, RemoteReply*) {
 // quit: the deck's own close, posted as the Close key posts it; the refusal while recording is
 // checked first so that it comes back to the caller instead of waiting in a box on the deck.
 void Quit(const RemoteRequest&, RemoteReply* reply) {
-    int refusal = DeckCloseRefusal(0);
+    int refusal = CloseRefusalNow(0);
     if (refusal) return Refuse(reply, "", refusal);
     PostCloseRequest();
 }
@@ -180,7 +180,7 @@ RemoteStatus CurrentRemoteStatus() {
     const DeckVars& v = Deck();
     const EngineSettings& s = Settings();
     RemoteStatus st;
-    st.state = ShownStateNow();
+    st.state = CurrentShownState();
     st.track = v.currentTrack;
     st.count = GetEntryCount();
     st.positionMs = v.position;

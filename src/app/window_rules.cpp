@@ -1,6 +1,7 @@
 // Main-window decisions kept apart from the window procedure so they are tested natively.
 #include "app/window_rules.h"
 #include "app/app_state.h"
+#include "deck/deck_tick.h"
 #include "resources/resource.h"
 
 void ClampWindowPosition(int screenW, int screenH, int winW, int winH, int* leftInOut, int* topInOut) {
@@ -29,7 +30,7 @@ int CloseRefusalString(int32_t shownState, int endingSession) {
     return endingSession ? STR_NO_SHUTDOWN_WHILE_RECORDING : STR_CLOSE_AFTER_RECORDING;
 }
 
-int DeckCloseRefusal(int endingSession) { return CloseRefusalString(App().shownState, endingSession); }
+int CloseRefusalNow(int endingSession) { return CloseRefusalString(CurrentShownState(), endingSession); }
 
 intptr_t PowerEventAnswer(uint32_t event, int32_t shownState, int* stopKeyOut) {
     *stopKeyOut = 0;

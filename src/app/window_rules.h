@@ -14,9 +14,10 @@ int OsKindFromVersion(uint32_t platformId, uint32_t major, uint32_t minor, uint3
 // Closing (endingSession 0: WM_CLOSE) or ending the session (1: WM_QUERYENDSESSION): the string
 // id of the refusal shown while recording, or 0 when the playlist is to be asked next.
 int CloseRefusalString(int32_t shownState, int endingSession);
-// The same for the deck as it is now: the one check behind the main window's close and the
-// remote quit.
-int DeckCloseRefusal(int endingSession);
+// The same refusal for the deck as it is at this moment: every way of closing (the window, the end
+// of the session, a remote request) asks here, so a close right after Stop is never refused
+// because the face has not caught up yet.
+int CloseRefusalNow(int endingSession);
 
 // Power events: the answer for WM_POWERBROADCAST and whether the transport is to be stopped first.
 enum { POWER_QUERY_SUSPEND = 0, POWER_QUERY_STANDBY = 1 };

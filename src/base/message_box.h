@@ -49,6 +49,7 @@ struct RecordedMessage {
     char fileName[260];
     MessageJoin join;
     unsigned style;
+    void* owner;  // MessageOwner() when the box was shown (null: the main window)
 };
 int RecordedMessageCount();
 const RecordedMessage* RecordedMessageAt(int index);

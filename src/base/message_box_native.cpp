@@ -1,6 +1,7 @@
 // Native message boxes: recorded for tests, answered from a queue.
 #include "base/message_box.h"
 #include "base/bounded_copy.h"
+#include "base/shell_handles.h"
 #include <cstring>
 
 namespace {
@@ -23,6 +24,7 @@ int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsign
         CopyBoundedString(m.fileName, sizeof m.fileName, fileName);
         m.join = join;
         m.style = style;
+        m.owner = MessageOwner();
     }
     if (g_msg.loopHook && !g_msg.inBox) {
         g_msg.inBox = 1;

@@ -9,6 +9,18 @@
 namespace {
 const wchar_t DECK_CAPTION[] = L"Quaverly Deck";
 enum { TEXT_CHARS = 1024, NAME_CHARS = 600 };  // a name, or a question's two titles
+// The window the box speaks for, in front: the box disables it while it is up. A page of a
+// property sheet stands for its sheet.
+HWND BoxOwner() {
+    HWND owner = (HWND)MessageOwner();
+    if (owner && IsWindow(owner)) {
+        owner = GetAncestor(owner, GA_ROOT);
+        SetForegroundWindow(owner);
+        return owner;
+    }
+    owner = (HWND)MainWindowHandle();
+    return (owner && IsWindow(owner)) ? owner : nullptr;
+}
 }  // namespace
 
 int LoadDeckString(int stringId, wchar_t* out, int outChars) {
@@ -46,9 +58,7 @@ int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsign
     }
     default: swprintf(text, sizeof text / sizeof text[0], L"%ls", message); break;
     }
-    HWND owner = (HWND)MainWindowHandle();
-    if (owner && !IsWindow(owner)) owner = nullptr;
-    return MessageBoxW(owner, text, DECK_CAPTION, style);
+    return MessageBoxW(BoxOwner(), text, DECK_CAPTION, style);
 }
 
 int ShowDeckText(const char* english, const char* japanese, int owned) {

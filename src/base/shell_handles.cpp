@@ -5,6 +5,7 @@ namespace {
 struct ShellHandles {
     void* mainWindow;
     void* instance;
+    void* messageOwner;  // the window the boxes speak for; null: the main window
 };
 ShellHandles g_handles;
 }  // namespace
@@ -14,3 +15,9 @@ void* InstanceHandle() { return g_handles.instance; }
 void SetMainWindowHandle(void* window) { g_handles.mainWindow = window; }
 void SetInstanceHandle(void* instance) { g_handles.instance = instance; }
 void ResetShellHandles() { g_handles = ShellHandles(); }
+void* SetMessageOwner(void* window) {
+    void* previous = g_handles.messageOwner;
+    g_handles.messageOwner = window;
+    return previous;
+}
+void* MessageOwner() { return g_handles.messageOwner; }

@@ -561,8 +561,13 @@ int PlayTrackNumber(int n) {
 
 int OpenAsNewList(const char* path) {
     DeckVars& v = V();
-    if (IsRecorderState(v.deckState)) return 1;
-    if (!path || !path[0]) {
+    const int noPath = !path || !path[0];
+    // A file handed to a recording deck must not replace the list under the recorder, and the
+    // play that follows a successful open would start or resume the recording. Failing here makes
+    // every caller append the file instead: it waits in the list for after the recording, which
+    // is what a user dropping a file onto a busy recorder expects (nothing they gave is lost).
+    if (IsRecorderState(v.deckState)) return noPath ? 1 : 0;
+    if (noPath) {
         v.currentTrack = 1;
         if (SelectFiles(nullptr) && !PlaylistIsEmpty()) {
             SelectTrack(SELECT_SAME);

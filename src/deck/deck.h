@@ -69,7 +69,8 @@ int PrevTrack();
 int EnterRecStandby();
 int PlayTrackNumber(int n);           // 0 while recording
 // Replaces the list with the file (or the list file's entries) and cues its first track when
-// that plays. 0 when nothing was opened and the list is as it was; 1 once the list was replaced.
+// that plays. 0 when nothing was opened and the list is as it was (the file cannot be opened, or
+// the recorder holds the deck); 1 once the list was replaced.
 int OpenAsNewList(const char* path);
 int EditCurrentFile();
 int CycleRepeat();

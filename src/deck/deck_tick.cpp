@@ -104,7 +104,7 @@ void CheckTimerSlots() {
     switch (action & 0xFFFF) {
     case TIMER_START_CAPTURE:
         Settings().recNoticePending = 0;  // a timer recording never stops for the notice
-        EnterRecStandby();
+        EnterUnattendedStandby();
         PauseKey();  // from standby this starts writing
         break;
     case TIMER_END_CAPTURE:
@@ -251,10 +251,11 @@ int32_t LevelToDb(int32_t v) {
 // One way to ask for the full read: the deck's flag, which the next tick takes.
 void RequestDeviceRead() { Deck().deviceReadRequest = 1; }
 
-int32_t ShownStateNow() {
+int32_t CurrentShownState() {
     const DeckVars& v = Deck();
-    if (AutoRecorderListening()) return RecAutoActive;
-    return (v.searchDir != SEARCH_NONE || v.sliderDrag) ? v.savedState : v.deckState;
+    int32_t shown = (v.searchDir != SEARCH_NONE || v.sliderDrag) ? v.savedState : v.deckState;
+    if (AutoRecorderListening()) shown = RecAutoActive;
+    return shown;
 }
 
 int DeckTick(int32_t* shownStateOut) {
@@ -282,7 +283,7 @@ int DeckTick(int32_t* shownStateOut) {
     }
     int status = GetTrackStatus();
 
-    int32_t shown = ShownStateNow();
+    int32_t shown = CurrentShownState();
 
     if (g_tick.tickCount % PLAYLIST_FOLLOW_TICKS == 0) FollowPlaylist();
 

@@ -17,11 +17,11 @@ enum { POWER_MODE_OFF = 0, POWER_MODE_ON = 1, POWER_MODE_AUTO = 2 };
 
 // One tick. Always 1; shownStateOut receives the state the face is to show.
 int DeckTick(int32_t* shownStateOut);
-
 // The state the face is to show as of now: the saved state during a search or slider drag, auto
 // recording armed while the auto recorder listens in record standby, else DeckState. The tick
-// shows it; a remote caller reads it without waiting for the next tick.
-int32_t ShownStateNow();
+// shows it; the close rules and a remote caller read it without waiting for the next tick (a
+// Stop between two ticks has already ended the recording).
+int32_t CurrentShownState();
 
 // Makes the next tick read the device's status in full (user message 1029, input selection,
 // power mode).

@@ -1,6 +1,7 @@
 // Windows build: folders, drive types and numbered files through the system, and the save
 // dialog that names the record file.
 #include "deck/record_folder.h"
+#include "base/shell_handles.h"
 #include "resources/resource.h"
 
 #include <windows.h>
@@ -52,7 +53,10 @@ int RunRecordNameDialog(char* nameInOut) {
     OPENFILENAMEA ofn;
     std::memset(&ofn, 0, sizeof ofn);
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = GetActiveWindow();
+    // The deck asks, whatever window is in front (a timer may start a recording while another
+    // program is active): the dialog belongs to the main window.
+    HWND main = (HWND)MainWindowHandle();
+    ofn.hwndOwner = (main && IsWindow(main)) ? main : nullptr;
     ofn.lpstrFilter = filter[0] ? filter : nullptr;
     ofn.lpstrFile = name;
     ofn.nMaxFile = sizeof name;

@@ -38,8 +38,10 @@ struct NamingModule {
     unsigned recNumber;                      // RecNumber: the number to try next
     char recFilePath[RECORD_NAME_BYTES];     // RecFilePath: the prepared record file
     char recDisplayName[RECORD_NAME_BYTES];  // RecDisplayName: its name and extension
+    int unattended;    // a timer prepares the file: nobody may be there to answer the name dialog
+    int showFullPath;  // the deck chose the folder itself: the status line names the whole path
 };
-NamingModule g_naming = {1, "", ""};
+NamingModule g_naming = {1, "", "", 0, 0};
 
 // A path taken apart the way the system's path splitter does: drive "X:", directory with its
 // trailing separator, name, and extension with its dot.
@@ -267,6 +269,13 @@ int ChooseRecordFile() {
     return 1;
 }
 
+int EnterUnattendedStandby() {
+    g_naming.unattended = 1;
+    int result = EnterRecStandby();
+    g_naming.unattended = 0;
+    return result;
+}
+
 int EnterRecStandby() {
     DeckVars& v = Deck();
     EngineSettings& s = Settings();
@@ -282,9 +291,17 @@ int EnterRecStandby() {
         return 0;
     }
     if (!IsUsableFolder(s.recFileName)) s.recFileName[0] = 0;
+    g_naming.showFullPath = 0;
     if (!s.recFileName[0]) {
         MakeDefaultBase(s.recFileName, DEFAULT_PREFIX);
-        ChooseRecordFile();
+        // A timer may start a recording on a first run with nobody at the screen: the name
+        // dialog would hold the recording until someone answers it. The recording goes into the
+        // default folder (the user's documents, else the program's folder) instead, and the status
+        // line names the whole path so the user finds it; the user's own Record asks as before.
+        if (g_naming.unattended)
+            g_naming.showFullPath = 1;
+        else
+            ChooseRecordFile();
     }
     int stateBefore = v.deckState;
     if (stateBefore != NoTrack && stateBefore != Stopped) return 1;
@@ -308,7 +325,10 @@ int EnterRecStandby() {
     }
     PathParts p;
     SplitPath(g_naming.recFilePath, &p);
-    JoinPath(g_naming.recDisplayName, p.name, p.ext, "", "");
+    if (g_naming.showFullPath)
+        CopyBoundedString(g_naming.recDisplayName, sizeof g_naming.recDisplayName, g_naming.recFilePath);
+    else
+        JoinPath(g_naming.recDisplayName, p.name, p.ext, "", "");
 
     s.recordChannel = RECORD_CHANNELS;
     s.recordBps = RECORD_BITS;

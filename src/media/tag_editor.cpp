@@ -75,10 +75,11 @@ void TagPageLoad(const char* path) {
     char keep[TAG_PATH_BYTES];
     CopyBoundedString(keep, sizeof keep, path ? path : "");
     MediaInfo info{};
+    int tookTrailer = 0;
     if (keep[0] && GetMediaInfo(keep, &info)) {
         CopyBoundedString(p.path, sizeof p.path, keep);
         p.kind = info.kind;
-        LoadTagRecordAsking(p.path, &p.record);
+        LoadTagRecordAsking(p.path, &p.record, &tookTrailer);
     } else {
         p.path[0] = 0;
         p.kind = TAG_KIND_NONE;
@@ -86,6 +87,13 @@ void TagPageLoad(const char* path) {
     }
     p.saved = p.record;
     p.changed = 0;
+    if (tookTrailer) {
+        // The user took the trailer's title: the file's tag still holds the other one, so the
+        // page is changed until it is saved (what the file holds is the saved copy).
+        TagLoad onFile;
+        if (LoadTagRecord(p.path, &onFile)) p.saved = onFile.record;
+        p.changed = 1;
+    }
 }
 
 int TagPageEditBox(int box, const char* text) {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include "base/message_box.h"
+#include "base/shell_handles.h"
 #include "media/id3v1.h"
 #include "media/media_probe.h"
 #include "media/tag_editor.h"
@@ -35,6 +36,7 @@ struct TagPageWindow {
     TagPageServices services;
     HBITMAP browse;   // bitmap of the browse button
     int selfWriting;  // set while the page fills its own boxes: their notifications are ignored
+    int loadedAtInit; // the page's first activation follows its creation, which loaded the file already
 };
 TagPageWindow g_win;
 
@@ -64,6 +66,11 @@ void ShowRecord(HWND page) {
 void Load(HWND page, const char* path) {
     TagPageLoad(path);
     ShowRecord(page);
+    // Taking the trailer's title changed the page before the user typed anything.
+    if (TagEditorPage()->changed) {
+        EnableApply(page, 1);
+        PropSheet_Changed(GetParent(page), page);
+    }
 }
 
 void Save(HWND page, int focusOk) {
@@ -74,6 +81,7 @@ void Save(HWND page, int focusOk) {
 
 INT_PTR OnInit(HWND page) {
     HWND sheet = GetParent(page);
+    SetMessageOwner(sheet);  // the page's questions belong to the sheet it sits in
     if (g_win.services.centre) g_win.services.centre(g_win.services.owner, sheet);
     g_win.browse = HBITMAP(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_BROWSE), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
@@ -94,6 +102,7 @@ INT_PTR OnInit(HWND page) {
         if (button) SetWindowLongPtrA(button, GWL_STYLE, GetWindowLongPtrA(button, GWL_STYLE) & ~LONG_PTR(WS_GROUP));
     }
     Load(page, g_win.services.path ? g_win.services.path : "");
+    g_win.loadedAtInit = 1;
     return TRUE;
 }
 
@@ -155,6 +164,14 @@ INT_PTR OnNotify(HWND page, const NMHDR* nm) {
     TagPage* p = TagEditorPage();
     switch (nm->code) {
     case PSN_SETACTIVE: {
+        // The page comes back from another tab: the file is read again, since Divide or Combine
+        // may have changed it. Its first activation comes straight after the load at creation;
+        // loading again would ask the file's questions ("A ... format title was found") twice and
+        // throw the first answer away, so the user is asked once.
+        if (g_win.loadedAtInit) {
+            g_win.loadedAtInit = 0;
+            return Result(page, 0);
+        }
         char path[TAG_PATH_BYTES];
         std::snprintf(path, sizeof path, "%s", p->path);
         if (path[0] && !FileExists(path)) path[0] = 0;

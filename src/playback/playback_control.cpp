@@ -120,6 +120,11 @@ int PlayTrack() {
         WriteOutputStatus(g_play.channelStatus);
         CloseDevice();
     }
+    return PlayPreview();
+}
+
+int PlayPreview() {
+    if (!IsOpen()) return 0;
     if (g_play.engine == ENGINE_PLAYER) return PlayerStart();
     return MciWindowCommand(MCI_PLAYBACK_WINDOW, MCI_COMMAND_PLAY, 0) == 0;
 }

@@ -33,6 +33,9 @@ typedef int (*TrackProbeHook)(const char* path);
 void SetTrackProbeHook(TrackProbeHook probe);
 int CloseTrack();  // 0 when nothing is open
 int PlayTrack();   // writes the loaded track's channel status first
+// Plays the open track without touching the device: the Edit sheet's preview, which must leave
+// the digital output's channel status as the deck set it.
+int PlayPreview();
 int StopTrack();
 int SeekTrack(int32_t ms);              // TRACK_START / TRACK_END or a position in ms
 int GetTrackPosition(uint32_t* msOut);  // 0 ms when nothing is open

@@ -35,6 +35,7 @@ struct PlaylistVars {
     int passBase;                             // count before the latest multi-file add or probe pass; 0 after clearing
     int dropBase;        // count before a drop or hand-off, and after a playlist file named the list
     int acceptTempList;  // ".$$$" files are read as lists (restoring the unnamed list)
+    int questionDepth;   // questions and dialogs of the list that are open; list operations wait for them
     // Background probing (playlist_probe.cpp).
     int probeHold;           // suspended: an operation or message box runs, or a pass has finished
     int probeBusy;           // an entry is being probed right now

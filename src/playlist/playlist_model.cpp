@@ -11,6 +11,7 @@
 
 #include "base/bounded_copy.h"
 #include "base/message_box.h"
+#include "base/shell_handles.h"
 #include "media/media_file.h"
 #include "media/titles.h"
 #include "playlist/playlist_files.h"
@@ -21,6 +22,15 @@
 #include "settings/settings.h"
 
 namespace {
+// A question or dialog of the list is open. Its box runs a message loop, and the user must not
+// change the list underneath it: a second Clear answered No inside a pending "save?" would leave
+// the first prompt's Yes writing an empty list over the file. List operations refuse meanwhile.
+struct QuestionOpen {
+    QuestionOpen() { ++PL().questionDepth; }
+    ~QuestionOpen() { --PL().questionDepth; }
+};
+int QuestionPending() { return PL().questionDepth > 0; }
+
 const char TITLE_UNKNOWN[] = "Unknown";
 const char TITLE_NONE[] = "No Title";
 const char LIST_EXTENSION[] = ".spl";
@@ -342,9 +352,15 @@ void FinishAdd(int fileCount, int owner) {
 
 int SelectFiles(void* owner) {
     PlaylistVars& v = PL();
+    if (QuestionPending()) return 0;
     EnableListWindow(0);
     std::vector<char> chosen(SELECT_RESULT_BYTES, 0);
-    if (!RunSelectFileDialog(Settings().selectDir, chosen.data(), (uint32_t)chosen.size() - 2)) {
+    int ok = 0;
+    {
+        QuestionOpen question;
+        ok = RunSelectFileDialog(Settings().selectDir, chosen.data(), (uint32_t)chosen.size() - 2);
+    }
+    if (!ok) {
         EnableListWindow(1);
         return 0;
     }
@@ -365,10 +381,15 @@ int SelectFiles(void* owner) {
 
 int AddFilesDialog() {
     PlaylistVars& v = PL();
+    if (QuestionPending()) return 0;
     v.probeHold = 1;
     std::vector<char> chosen(SELECT_RESULT_BYTES, 0);
     EnableMainWindow(0);
-    int ok = RunSelectFileDialog(Settings().selectDir, chosen.data(), (uint32_t)chosen.size() - 2);
+    int ok = 0;
+    {
+        QuestionOpen question;
+        ok = RunSelectFileDialog(Settings().selectDir, chosen.data(), (uint32_t)chosen.size() - 2);
+    }
     EnableMainWindow(1);
     if (!ok) {
         v.probeHold = 0;
@@ -385,6 +406,7 @@ int AddFilesDialog() {
 
 int DeleteEntry(int n) {
     PlaylistVars& v = PL();
+    if (QuestionPending()) return 0;
     if (n < 1 || n > v.entryCount) return 0;
     v.probeHold = 1;
     if (v.entries[n - 1].probeState == Probed) RemoveFromTotals(v.entries[n - 1], v.entryCount);
@@ -401,6 +423,7 @@ int DeleteEntry(int n) {
 
 int MoveEntryUp(int n) {
     PlaylistVars& v = PL();
+    if (QuestionPending()) return 0;
     if (n < 1 || n > v.entryCount) return 0;
     int other;
     if (n > 1) {
@@ -422,6 +445,7 @@ int MoveEntryUp(int n) {
 
 int MoveEntryDown(int n) {
     PlaylistVars& v = PL();
+    if (QuestionPending()) return 0;
     if (n < 1 || n > v.entryCount) return 0;
     int other;
     if (n < v.entryCount) {
@@ -454,6 +478,7 @@ void ClearPlaylistWithoutPrompt() {
 
 int ClearPlaylist() {
     PlaylistVars& v = PL();
+    if (QuestionPending()) return 0;
     if (v.dirty && v.named) {
         int windowOpen = PlaylistWindowIsOpen();
         if (windowOpen) EnableMainWindow(0);
@@ -468,6 +493,7 @@ int ClearPlaylist() {
 int PromptSaveChanges(int owner) {
     PlaylistVars& v = PL();
     if (!(v.dirty && v.named)) return 1;
+    QuestionOpen question;
     FileTitleOf(v.history[0], v.messagePath);
     int answer = PlaylistMessage(PLMSG_SAVE_CHANGED, owner);
     if (answer != MSGBOX_ANSWER_YES) return answer;
@@ -486,11 +512,16 @@ int PromptSaveChanges(int owner) {
 
 int SavePlaylist() {
     PlaylistVars& v = PL();
+    if (QuestionPending()) return 0;
     if (v.entryCount < 1) return 0;
     char path[PLAYLIST_PATH_BYTES] = "";
     if (v.named) CopyPath(path, v.history[0]);
     EnableMainWindow(0);
-    int chosen = SaveDialog(OWNER_PLAYLIST_WINDOW, path, 1);
+    int chosen = 0;
+    {
+        QuestionOpen question;
+        chosen = SaveDialog(OWNER_PLAYLIST_WINDOW, path, 1);
+    }
     EnableMainWindow(1);
     if (!chosen || !WritePlaylistFile(path)) return 0;
     PushHistory(path);
@@ -501,6 +532,7 @@ int SavePlaylist() {
 
 int OpenHistoryEntry(int k) {
     PlaylistVars& v = PL();
+    if (QuestionPending()) return 0;
     if (k < 1 || k > v.historyCount || (k == 1 && v.named)) return 0;
     if (PromptStops(PromptSaveChanges(OWNER_PLAYLIST_WINDOW))) {
         RefreshHistory();
@@ -568,8 +600,14 @@ int PlaylistMessage(int code, int owner) {
     // The deck tick keeps running inside the box; probing must not start under it.
     v.probeHold = 1;
     EnableMainWindow(0);
-    int answer =
-        ShowDeckMessage(row->stringId, row->join == JOIN_NONE ? nullptr : v.messagePath, row->join, row->style);
+    int answer = 0;
+    {
+        QuestionOpen question;
+        // The list's questions belong to its window while it is open: the box keeps it disabled,
+        // so no second Clear, Delete or Save can run inside a pending question.
+        MessageOwnerScope scope(PlaylistWindowIsOpen() ? ListWindowHandle() : nullptr);
+        answer = ShowDeckMessage(row->stringId, row->join == JOIN_NONE ? nullptr : v.messagePath, row->join, row->style);
+    }
     EnableMainWindow(1);
     v.probeHold = 0;
     // Without memory the window cannot be trusted to draw the list any longer.

@@ -14,7 +14,7 @@ ListWindowStandIn g_window;
 }  // namespace
 
 int PlaylistWindowIsOpen() { return g_window.calls.open; }
-void* ListWindowHandle() { return nullptr; }
+void* ListWindowHandle() { return g_window.calls.open ? &g_window : nullptr; }  // a stand-in handle
 
 void RefreshAll() { g_window.calls.refreshAll++; }
 

@@ -132,8 +132,10 @@ int ReturnSurplusBuffers() {
         if (!WaveInQueue(slot, Block(slot), g_cap.bufferBytes)) return 0;
         g_cap.filled[slot].store(0, std::memory_order_relaxed);
         if (g_cap.firstData == FIRST_DATA_STATUS_READ && g_cap.writeIndex == slot) {
-            // The writer is 40 buffers behind: this one is lost to the recording.
-            ++g_cap.lostBuffers;
+            // The writer is 40 buffers behind: this one is lost to the recording. Paused, or
+            // waiting for sound after an automatic stop, nothing is being written, so nothing is
+            // lost: the buffer only goes back to the device.
+            if (g_cap.mode == CAPTURE_WRITING) ++g_cap.lostBuffers;
             if (IsFilled(NextIndex(slot))) g_cap.writeIndex = NextIndex(slot);
         }
         g_cap.requeueIndex = NextIndex(slot);

@@ -37,3 +37,8 @@ int SyncFileToDisk(std::FILE* file) {
 }
 
 void SetFakeDiskSpace(uint64_t freeBytes, uint64_t totalBytes) { g_disk = FakeDisk{freeBytes, totalBytes}; }
+
+int TruncateOpenFile(std::FILE* file, uint64_t bytes) {
+    std::fflush(file);
+    return ftruncate(fileno(file), (off_t)bytes) == 0;
+}

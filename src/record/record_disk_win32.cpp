@@ -26,4 +26,12 @@ int SyncFileToDisk(std::FILE* file) {
     return h != INVALID_HANDLE_VALUE && FlushFileBuffers(h);
 }
 
+int TruncateOpenFile(std::FILE* file, uint64_t bytes) {
+    std::fflush(file);
+    HANDLE h = (HANDLE)_get_osfhandle(_fileno(file));
+    LARGE_INTEGER at;
+    at.QuadPart = (LONGLONG)bytes;
+    return h != INVALID_HANDLE_VALUE && SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+}
+
 void SetFakeDiskSpace(uint64_t, uint64_t) {}

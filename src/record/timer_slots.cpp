@@ -97,6 +97,9 @@ void SaveRelativeTimers(TimerSlot slotsOut[TIMER_SLOT_COUNT]) {
 
 // The schedule is rebuilt here as well as on the dialog's OK, so timers set on an earlier day
 // fire after a restart without the dialog being opened first.
+// Slots stored by an earlier run are armed as they load, without the Timer dialog being confirmed
+// again: a user who set a recording for tonight and restarted the program meanwhile expects it to
+// happen, and the dialog's OK only ever stored what is loaded here.
 void LoadTimers(const TimerSlot slots[TIMER_SLOT_COUNT]) {
     int nowHour, nowMinute;
     NowLocal(&nowHour, &nowMinute);

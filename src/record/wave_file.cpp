@@ -3,8 +3,6 @@
 #include "record/wave_file.h"
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "base/byte_order.h"
 #include "record/record_disk.h"
@@ -16,16 +14,32 @@ enum {
 };
 
 struct WaveFaults {
-    int countdown;  // operations until the one that fails; 0 = never
+    int countdown;      // operations until the one that fails; 0 = never
+    int fullCountdown;  // appends until the disk is full; 0 = never
+    int diskFull;       // the disk is full: appends, flushes and the close fail from now on
 };
 WaveFaults g_faults;
 
 // 1 when this operation is the one a test asked to fail.
 int FaultNow() { return g_faults.countdown > 0 && --g_faults.countdown == 0; }
 
-size_t FileWrite(std::FILE* f, const void* data, size_t bytes) {
+// appending: the write grows the file (a full disk refuses it) rather than overwriting the header.
+size_t FileWrite(std::FILE* f, const void* data, size_t bytes, int appending) {
+    if (appending && !g_faults.diskFull && g_faults.fullCountdown > 0 && --g_faults.fullCountdown == 0) {
+        g_faults.diskFull = 1;
+        // The disk fills part way through, and the runtime reports the write as failed without
+        // saying how much of it reached the file.
+        std::fwrite(data, 1, bytes / 2 + 1, f);
+        return 0;
+    }
+    if (appending && g_faults.diskFull) return 0;
     if (FaultNow()) return std::fwrite(data, 1, bytes / 2, f);
     return std::fwrite(data, 1, bytes, f);
+}
+
+int FileClose(std::FILE* f) {
+    int ok = std::fclose(f) == 0;
+    return g_faults.diskFull ? 0 : ok;
 }
 
 int FileSeek(std::FILE* f, long offset) {
@@ -34,7 +48,7 @@ int FileSeek(std::FILE* f, long offset) {
 }
 
 int FileSync(std::FILE* f) {
-    if (FaultNow()) return 0;
+    if (FaultNow() || g_faults.diskFull) return 0;
     return SyncFileToDisk(f);
 }
 
@@ -52,7 +66,7 @@ long DataSizeAt(const WaveWriter* w) { return (long)w->headerBytes - 4; }
 
 // Seeks to offset, writes bytes and returns to the end of the data written so far.
 int PatchAt(WaveWriter* w, long offset, const uint8_t* bytes, size_t count) {
-    int ok = FileSeek(w->file, offset) && FileWrite(w->file, bytes, count) == count;
+    int ok = FileSeek(w->file, offset) && FileWrite(w->file, bytes, count, 0) == count;
     ok = FileSeek(w->file, (long)(w->headerBytes + w->dataBytes)) && ok;
     if (!ok) w->failed = 1;
     return ok;
@@ -89,8 +103,8 @@ int WaveCreate(WaveWriter* w, const char* path, const PcmFormat& format, uint32_
     std::FILE* f = std::fopen(path, "wb");
     if (!f) return 0;
     std::setvbuf(f, nullptr, _IONBF, 0);
-    if (FileWrite(f, h, w->headerBytes) != w->headerBytes) {
-        std::fclose(f);
+    if (FileWrite(f, h, w->headerBytes, 1) != w->headerBytes) {
+        FileClose(f);
         std::remove(path);
         return 0;
     }
@@ -100,7 +114,7 @@ int WaveCreate(WaveWriter* w, const char* path, const PcmFormat& format, uint32_
 
 int WaveAppend(WaveWriter* w, const uint8_t* data, uint32_t bytes) {
     if (!w->file || w->failed) return 0;
-    size_t written = FileWrite(w->file, data, bytes);
+    size_t written = FileWrite(w->file, data, bytes, 1);
     uint32_t block = w->format.blockAlign ? w->format.blockAlign : 1;
     w->dataBytes += (uint32_t)written / block * block;
     if (written != bytes) {
@@ -139,21 +153,23 @@ int WaveRewriteFormat(WaveWriter* w, const PcmFormat& format) {
     return 1;
 }
 
-int WaveClose(WaveWriter* w, const char* path) {
+int WaveClose(WaveWriter* w, const char* /*path*/) {
     if (!w->file) return 0;
     int hadFailed = w->failed;
     w->failed = 0;  // the header is worth one more try even after a failed write
     int ok = WaveRefreshHeader(w);
-    if (std::fclose(w->file) != 0) ok = 0;
-    w->file = nullptr;
     if (hadFailed || !ok) {
-        // A write that failed half-way left a torn frame after the counted audio.
-        std::error_code ec;
-        uint64_t end = w->headerBytes + (uint64_t)w->dataBytes;
-        if (ok && std::filesystem::file_size(path, ec) > end && !ec) std::filesystem::resize_file(path, end, ec);
+        // A write that failed half-way left a torn tail after the counted audio; the runtime
+        // need not say how much of it reached the file. It is cut through the open stream before
+        // the close, whatever the flushes said: once a write has failed on a full disk they fail
+        // too, and the header already holds the counted size.
+        TruncateOpenFile(w->file, w->headerBytes + (uint64_t)w->dataBytes);
         ok = 0;
     }
+    if (!FileClose(w->file)) ok = 0;
+    w->file = nullptr;
     return ok;
 }
 
-void SetWaveFailureForTest(int nthOperation) { g_faults.countdown = nthOperation; }
+void SetWaveFailureForTest(int nthOperation) { g_faults = WaveFaults{nthOperation, 0, 0}; }
+void SetWaveDiskFullForTest(int nthAppend) { g_faults = WaveFaults{0, nthAppend, 0}; }

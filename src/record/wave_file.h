@@ -68,3 +68,7 @@ int WaveClose(WaveWriter* w, const char* path);
 // Tests only: the n-th file operation from now (write, seek, flush) fails, a write after
 // writing half its bytes; 0 turns it off.
 void SetWaveFailureForTest(int nthOperation);
+// The disk fills up during the nth write that grows the file (it is written half); from then on
+// every growing write, flush and close fails while the header can still be overwritten.
+// 0 = never; SetWaveFailureForTest ends it too.
+void SetWaveDiskFullForTest(int nthAppend);

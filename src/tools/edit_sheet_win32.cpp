@@ -10,10 +10,12 @@
 #include <cstring>
 #include <initializer_list>
 #include "base/message_box.h"
+#include "base/shell_handles.h"
 #include "media/media_formats.h"
 #include "media/media_probe.h"
 #include "media/tag_editor.h"
 #include "media/tag_editor_page.h"
+#include "playback/mci_windows.h"
 #include "playback/playback_control.h"
 #include "playlist/playlist_model.h"
 #include "resources/resource.h"
@@ -47,6 +49,7 @@ struct DividePage {
     int statusBeforeDrag;                // preview status when a thumb drag began; -1 outside a drag
     int thumbZero;                       // the thumb's centre at position 0, in bar pixels
     int thumbTravel;                     // its left edge at 1000 minus at 0
+    int active;                          // the page is in front; hidden, its timer leaves the position alone
     HBITMAP bitmaps[4];
 };
 
@@ -183,6 +186,7 @@ void MeasureThumb(HWND page) {
 }
 
 INT_PTR DivideInit(HWND page) {
+    SetMessageOwner(GetParent(page));
     g_divide = DividePage{};
     g_divide.statusBeforeDrag = -1;
     g_divide.bitmaps[0] = PutBitmap(page, IDC_SOURCE_BROWSE, IDB_BROWSE);
@@ -191,6 +195,11 @@ INT_PTR DivideInit(HWND page) {
     g_divide.bitmaps[3] = PutBitmap(page, IDC_DEST_BROWSE, IDB_SAVE_BROWSE);
     ShowInOut(page);
     ShowTime(page, IDC_POSITION_TIME, 0);
+    // The preview plays WAVE and MIDI sources through the deck's media control window, which the
+    // deck made at start-up; without it the page says so and still divides (only the preview of
+    // those files is missing).
+    if (!PlaybackWindow() || !IsWindow(HWND(PlaybackWindow())))
+        MessageBoxA(GetParent(page), "not open MCI window", "error", MB_OK);
     SetTimer(page, EDIT_TIMER_ID, EDIT_TIMER_MS, nullptr);
     SendDlgItemMessageA(page, IDC_POSITION_BAR, TBM_SETRANGE, TRUE, MAKELPARAM(0, TRACK_BAR_RANGE));
     SendDlgItemMessageA(page, IDC_POSITION_BAR, TBM_SETPAGESIZE, 0, 1);
@@ -207,6 +216,9 @@ INT_PTR DivideInit(HWND page) {
 }
 
 void DivideTimer(HWND page) {
+    // Behind another tab the preview is closed: its position reads 0 and would overwrite the
+    // place the user left it at, which the page returns to when it is shown again.
+    if (!g_divide.active) return;
     uint32_t ms = 0;
     GetTrackPosition(&ms);
     if (ms != g_divide.position) {
@@ -296,7 +308,7 @@ void DivideTrackBar(HWND page, int code) {
         break;
     }
     case TB_ENDTRACK:
-        if (g_divide.statusBeforeDrag == TRACK_PLAYING) PlayTrack();
+        if (g_divide.statusBeforeDrag == TRACK_PLAYING) PlayPreview();
         g_divide.statusBeforeDrag = -1;
         break;
     default: break;
@@ -311,7 +323,7 @@ INT_PTR DivideCommand(HWND page, WPARAM wp) {
     case IDC_DEST_BROWSE: DivideBrowseDestination(page); break;
     case IDC_PREVIEW_PLAY:
         GetTrackPosition(&g_divide.playStart);
-        PlayTrack();
+        PlayPreview();
         break;
     case IDC_PREVIEW_STOP:
         if (GetTrackStatus() == TRACK_PLAYING)
@@ -348,10 +360,12 @@ INT_PTR CALLBACK DividePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
             uint32_t at = g_divide.position;
             OpenPreview(page);
             SeekTrack(int32_t(at));
+            g_divide.active = 1;
             return NotifyResult(page, 0);
         }
         if (nm->code == PSN_KILLACTIVE) {
             GetTrackPosition(&g_divide.position);
+            g_divide.active = 0;
             CloseTrack();
             return NotifyResult(page, FALSE);
         }
@@ -386,6 +400,7 @@ void TakeCombineFile(HWND page, int which, const char* path) {
 }
 
 INT_PTR CombineInit(HWND page) {
+    SetMessageOwner(GetParent(page));
     g_combine = CombinePage{};
     g_combine.bitmaps[0] = PutBitmap(page, IDC_FILE1_BROWSE, IDB_BROWSE);
     g_combine.bitmaps[1] = PutBitmap(page, IDC_FILE2_BROWSE, IDB_BROWSE);
@@ -476,6 +491,12 @@ void OpenEditSheet(void* owner, void* instance, const char* path, const char* fo
     header.pszCaption = "Edit";
     header.nPages = PAGE_COUNT;
     header.ppsp = pages;
+    // Every box of the sheet (the tools' messages, the Tag Editor's questions) is owned by the
+    // sheet, which each page names when it is made: a box owned by the main window, which the
+    // modal sheet has already disabled, would leave the sheet usable under its own question, its
+    // Divide, Combine or OK pressed again while the first run waits for an answer.
+    void* ownerBefore = MessageOwner();
     PropertySheetA(&header);
+    SetMessageOwner(ownerBefore);
     SetTagSavedHook(nullptr);
 }

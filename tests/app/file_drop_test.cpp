@@ -99,3 +99,24 @@ TEST_F(FileDrop, AListWhoseFirstEntryFailsIsTakenOnce) {
         EXPECT_EQ(EntryName(5), "d.wav") << w.name;
     }
 }
+
+// A drop or a hand-off while the recorder holds the deck must neither start nor resume the
+// recording, nor replace the list under it: the files wait at the end of the list.
+TEST_F(FileDrop, FilesGivenToARecordingDeckAreQueuedAndNeverReachTheRecorder) {
+    std::string a = Wave("a.wav"), b = Wave("b.wav"), c = Wave("c.wav");
+    AddPath(a.c_str());
+    for (int state : {RecStandby, RecPause}) {
+        SCOPED_TRACE(state);
+        Deck().deckState = state;
+        Deck().deckSide = DECK_SIDE_RECORDER;
+        const char* const paths[] = {b.c_str()};
+        OpenDroppedFiles(paths, 1);
+        TakeHandedFile(c.c_str(), 1);
+        EXPECT_EQ(Deck().deckState, state);
+        EXPECT_EQ(Deck().deckSide, DECK_SIDE_RECORDER);
+    }
+    ASSERT_EQ(GetEntryCount(), 5);
+    EXPECT_EQ(EntryName(1), "a.wav");
+    EXPECT_EQ(EntryName(2), "b.wav");
+    EXPECT_EQ(EntryName(5), "c.wav");
+}

@@ -93,7 +93,7 @@ TEST_F(RemoteCommands, QuitUsesTheDecksOwnCloseAndItsRefusal) {
     EXPECT_EQ(RecordedMessageCount(), 0) << "the refusal goes to the caller, not into a box";
 
     Remote({"stop"});
-    App().shownState = ShownStateNow();
+    App().shownState = CurrentShownState();
     EXPECT_EQ(Remote({"quit"}).result, REPLY_OK);
     EXPECT_EQ(ShellActionCount(CMD_CLOSE), 1) << "the Close key's own request";
 }

@@ -96,6 +96,21 @@ TEST_F(TickWrapper, ReportsStateChangesOnceAndWaitsWhileTheListIsRebuilt) {
     EXPECT_FALSE(RunTickWrapper(0).stateChanged);
 }
 
+// A script closes the deck right after Stop, before the next tick: the face still shows the
+// recording, but the deck no longer records, so the close goes ahead; and the other way round.
+TEST_F(TickWrapper, CloseFollowsTheDeckAtTheMomentNotTheLastTick) {
+    Deck().deckState = Recording;
+    RunTickWrapper(0);
+    Deck().deckState = Stopped;
+    ASSERT_EQ(Recording, App().shownState);
+    EXPECT_EQ(0, CloseRefusalNow(0));
+    EXPECT_EQ(0, CloseRefusalNow(1));
+    RunTickWrapper(0);
+    Deck().deckState = RecStandby;
+    EXPECT_EQ(STR_CLOSE_AFTER_RECORDING, CloseRefusalNow(0));
+    EXPECT_EQ(STR_NO_SHUTDOWN_WHILE_RECORDING, CloseRefusalNow(1));
+}
+
 TEST_F(TickWrapper, StatusTextBlinksEveryOtherTickWhilePlayingOrRecording) {
     for (int state : {Playing, Recording}) {
         Deck().deckState = state;

@@ -308,7 +308,10 @@ int ProgramCommandLine(char* textOut, int bytes) {
     std::snprintf(textOut, (size_t)bytes, "\"C:\\prog\\Movello.exe\" /DOCKING");
     return 1;
 }
-int RunRecordNameDialog(char* nameInOut) { return 0; }
+int RunRecordNameDialog(char* nameInOut) {
+    g_world.nameDialogs++;
+    return 0;
+}
 
 // --- mixer and timers -------------------------------------------------------------------------
 MixerAvailability& MixerAvail() { return g_mixerAvail; }

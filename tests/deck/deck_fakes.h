@@ -61,6 +61,7 @@ struct FakeWorld {
     std::vector<std::vector<uint8_t>> statusWrites;
     // record folder
     std::set<std::string> existingNumbers;  // "<base><nnn>" taken by some file
+    int nameDialogs = 0;                    // "Select Record filename" dialogs shown
     std::vector<std::string> deleted;
 };
 

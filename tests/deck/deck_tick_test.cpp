@@ -307,6 +307,27 @@ TEST_F(DeckTickTest, TimersAreAskedEvery11TicksAndCarriedOut) {
     EXPECT_EQ(Settings().recNoticePending, 0);
 }
 
+// A timer on a first run, with no record path yet and nobody to answer the name dialog: the
+// recording goes into the default folder, whose whole path the status line shows. The user's own
+// Record still asks for the name.
+TEST_F(DeckTickTest, ATimerWithoutARecordPathRecordsIntoTheDefaultFolderWithoutAsking) {
+    Settings().recFileName[0] = 0;
+    World().timerDue = 1;
+    World().timerAction = 0;  // start capture
+    Ticks(11);
+    EXPECT_EQ(State(), Recording);
+    EXPECT_EQ(World().nameDialogs, 0);
+    EXPECT_STREQ(RecordDisplayName(), "C:\\prog\\S-001.WAV");
+    EXPECT_EQ(std::string(Face().tickerText), "Recording C:\\prog\\S-001.WAV");
+    World().timerDue = 0;
+    StopKey();
+
+    Settings().recFileName[0] = 0;
+    EnterRecStandby();
+    EXPECT_EQ(World().nameDialogs, 1);
+    EXPECT_EQ(std::string(RecordDisplayName()).find('\\'), std::string::npos) << "the name alone";
+}
+
 TEST_F(DeckTickTest, DeviceIsReadOnceAndAgainOnlyWhenAsked) {
     World().reg6 = 2;
     World().reg8 = 0x13;  // power automatic, aux off

@@ -311,6 +311,16 @@ TEST_F(PlaybackTest, PlayWritesTheTracksChannelStatusBeforeStarting) {
     EXPECT_EQ(g_player.calls.back(), "stop");
     CloseTrack();
 
+    // The Edit sheet's preview plays without writing the status: the device keeps what it has.
+    const uint8_t other[4] = {0, 2, 0, 0};
+    SetTrackChannelStatus(other);
+    ASSERT_EQ(OpenTrack(mp3.c_str()), 1);
+    ASSERT_EQ(PlayPreview(), 1);
+    EXPECT_EQ(g_player.calls.back(), "start");
+    ASSERT_TRUE(LoadSimFile(simFile.c_str(), &model));
+    EXPECT_EQ(std::vector<uint8_t>(model.output, model.output + 4), std::vector<uint8_t>(status, status + 4));
+    CloseTrack();
+
     // Without the device the track still plays.
     FreeDeviceManager();
     ASSERT_EQ(OpenTrack(wav.c_str()), 1);

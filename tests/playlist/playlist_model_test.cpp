@@ -3,7 +3,9 @@
 // with the invariants checked after every change.
 #include <random>
 
+#include "base/shell_handles.h"
 #include "media/media_file_fault.h"
+#include "playlist/playlist_window.h"
 
 #include "playlist_test_util.h"
 
@@ -164,6 +166,39 @@ TEST_F(PlaylistModel, AChangedNamedListIsOnlyGivenUpWhenTheUserSaysSo) {
     EXPECT_EQ(SaveDialogAskedOverwrite(), 0);
     EXPECT_NE(ReadText(list).find(dir.File("b.wav")), std::string::npos);
     EXPECT_EQ(GetEntryCount(), 0);
+}
+
+// The question belongs to the playlist window, and the list holds still under it: a Clear or a
+// Delete clicked while "save?" is up does nothing, so Yes saves the list the question was about.
+TEST_F(PlaylistModel, AnOpenQuestionIsOwnedByTheListWindowAndHoldsTheList) {
+    std::string list = NamedList();
+    SetPlaylistWindowOpenForTest(1);
+    static int nested[3];
+    SetMessageLoopHook([] {
+        nested[0] = ClearPlaylist();
+        nested[1] = DeleteEntry(1);
+        nested[2] = SavePlaylist();
+    });
+    QueueMessageAnswer(MSGBOX_ANSWER_YES);
+    QueueSaveDialogResult(list.c_str());
+    EXPECT_EQ(ClearPlaylist(), 1);
+    SetMessageLoopHook(nullptr);
+    EXPECT_EQ(nested[0], 0);
+    EXPECT_EQ(nested[1], 0);
+    EXPECT_EQ(nested[2], 0);
+    ASSERT_EQ(RecordedMessageCount(), 1);
+    EXPECT_NE(RecordedMessageAt(0)->owner, nullptr);
+    EXPECT_EQ(RecordedMessageAt(0)->owner, ListWindowHandle());
+    EXPECT_NE(ReadText(list).find(dir.File("b.wav")), std::string::npos);
+    EXPECT_EQ(MessageOwner(), nullptr) << "later boxes speak for the main window again";
+
+    // Answered, the list works again; with the window closed the main window owns the box.
+    SetPlaylistWindowOpenForTest(0);
+    AddPath(dir.File("c.wav").c_str());
+    EXPECT_EQ(DeleteEntry(1), 1);
+    Drop({dir.File("missing.xyz")});
+    ASSERT_GE(RecordedMessageCount(), 2);
+    EXPECT_EQ(RecordedMessageAt(RecordedMessageCount() - 1)->owner, nullptr);
 }
 
 TEST_F(PlaylistModel, SelectFilesReplacesTheListOnlyWithSomethingPlayable) {

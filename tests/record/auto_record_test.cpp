@@ -188,6 +188,35 @@ TEST_F(AutoRecordTest, ThreeTonesBetweenSilencesGiveThreeFilesEachLeadingIntoIts
     EXPECT_EQ(GetLostBufferCount(), 0);
 }
 
+// Stop from every state the recorder can be in ends quietly and gives the device back. Waiting
+// or paused for longer than the ring holds loses nothing, since nothing is being written.
+TEST_F(AutoRecordTest, StopFromEveryRecorderStateEndsQuietlyAndReleasesTheDevice) {
+    enum { WAITING, WRITING, STOPPED_REARMED, PAUSED };
+    const char* const names[] = {"waiting", "writing", "stopped, re-armed", "paused"};
+    for (int c = WAITING; c <= PAUSED; ++c) {
+        SCOPED_TRACE(names[c]);
+        if (c != WAITING) {
+            TearDown();
+            SetUp();
+        }
+        Arm();
+        if (c == WAITING) Feed(0, 0, 6000);
+        if (c != WAITING) Feed(LOUD, LOUD, 1500);
+        if (c == STOPPED_REARMED) Feed(0, 0, 6000);
+        if (c == PAUSED) {
+            PauseKey();
+            ASSERT_EQ(Deck().deckState, RecPause);
+            Feed(LOUD, LOUD, 6000);
+        }
+        ASSERT_NE(GetCaptureMode(), CAPTURE_OFF);
+        StopKey();
+        EXPECT_EQ(MessagesWithText("Could not capture audio."), 0);
+        EXPECT_EQ(GetCaptureMode(), CAPTURE_OFF);
+        EXPECT_EQ(WaveInIsOpen(), 0);
+        EXPECT_EQ(CaptureTimerRunning(), 0);
+    }
+}
+
 // The dialog and its menu item.
 TEST_F(AutoRecordTest, DialogOkStoresTheChoiceAndAdaptsARunningCaptureWhileCancelChangesNothing) {
     SetAutoLevels(500, 3, 0);

@@ -156,4 +156,23 @@ TEST_F(TimerSlotsTest, MinutesFromNowBecomeAClockTimeThatSurvivesTheDialogAndASa
     EXPECT_EQ(slots[4].flags & TIMER_FLAG_ENABLED, 0);
     EXPECT_EQ(slots[4].minute, 0);
 }
+
+// A daily row set in one run fires in the next run of the program without the dialog again.
+TEST_F(TimerSlotsTest, StoredRowsFireAfterARestartWithoutTheDialog) {
+    RegistryResetForTest();
+    RegisterRecordSettings();
+    LoadLayout();
+    LoadSettings();
+    SetRows(9, 0,
+            {
+                {0, Row(START, CAPTURE, 21, 30)},
+                {1, Row(END, CAPTURE, 22, 0)},
+    });
+    SaveSettings();
+    ResetTimerSlotsForTest();
+    LoadSettings();
+    EXPECT_EQ(Fires(21, 29), -1);
+    EXPECT_EQ(Fires(21, 30), TIMER_START_CAPTURE);
+    EXPECT_EQ(Fires(22, 0), TIMER_END_CAPTURE);
+}
 }  // namespace

@@ -150,6 +150,29 @@ TEST_F(WriterTest, AWriteFailingAtAnyPointLeavesAPlayableFile) {
     EXPECT_TRUE(completed) << "the failure points ran out before the recording did";
 }
 
+// Another program fills the disk during the recording: the write that hits it is torn, and
+// every flush and the close fail after it. The file is still cut to the audio its header counts.
+TEST_F(WriterTest, ADiskFilledMidRecordingLeavesNoTornTail) {
+    for (int nth = 2; nth <= 6; ++nth) {
+        SCOPED_TRACE(nth);
+        ResetRecordWriterForTest();
+        std::remove(path.c_str());
+        firstData = 0;
+        ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
+        ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+        SetWaveDiskFullForTest(nth);
+        EXPECT_EQ(Feed(25), WRITE_FAILED);
+        Close();
+        SetWaveFailureForTest(0);
+        WaveView v = ViewWave(path);
+        ASSERT_TRUE(v.ok);
+        EXPECT_EQ(v.fileSize, 46u + v.dataSize) << "nothing torn after the audio";
+        EXPECT_EQ(v.riffSize + 8, v.fileSize);
+        EXPECT_EQ(CounterFramesInOrder(v.audio), v.dataSize / 4u);
+        EXPECT_GE(v.dataSize, (uint32_t)(nth - 2) * BUFFER_44K);
+    }
+}
+
 TEST_F(WriterTest, FormatRewrittenInPlaceBeforeAudio) {
     ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
     ASSERT_EQ(SetRecordTarget(path.c_str()), 1);

@@ -68,6 +68,39 @@ TEST_F(TagEditorTest, ApplyFollowsWhetherTheRecordDiffersFromTheFile) {
     EXPECT_EQ(1, p->changed);  // the year still differs
 }
 
+// An MP3 with an ID3v1 title and a title trailer: the page asks once which title to use, and
+// taking the trailer's marks the page changed, since the file's tag still holds the other.
+TEST_F(TagEditorTest, TakingTheTrailersTitleMarksThePageChanged) {
+    if (!Shell("command -v sox >/dev/null && command -v lame >/dev/null")) GTEST_SKIP() << "sox or lame missing";
+    std::string mp3 = dir.File("t.mp3");
+    ASSERT_TRUE(Shell("sox -V1 -n -r 44100 -c 2 -t wav - synth 1 sine 300 | lame --quiet -b 128 - '" + mp3 + "'"));
+    ASSERT_EQ(1, SetTitleField(mp3.c_str(), FIELD_TITLE, "Tag title", 0));
+    Bytes b = ReadAll(mp3), tag(b.end() - 128, b.end()), trailer;
+    b.resize(b.size() - 128);
+    const char name[] = "Trailer title";
+    AppendText(&trailer, "DISP");
+    AppendLe32(&trailer, sizeof name + 4);
+    AppendLe32(&trailer, 1);
+    AppendBytes(&trailer, name, sizeof name);
+    AppendLe32(&trailer, uint32_t(trailer.size()));
+    AppendText(&trailer, "MEXT");
+    b.insert(b.end(), trailer.begin(), trailer.end());
+    b.insert(b.end(), tag.begin(), tag.end());
+    WriteAll(mp3, b);
+    for (int answer : {MSGBOX_ANSWER_NO, MSGBOX_ANSWER_YES}) {
+        SCOPED_TRACE(answer);
+        ResetMessages();
+        ResetTagEditorPage();
+        QueueMessageAnswer(answer);
+        TagPageLoad(mp3.c_str());
+        EXPECT_EQ(1, RecordedMessageCount());
+        TagPage* p = TagEditorPage();
+        EXPECT_STREQ(answer == MSGBOX_ANSWER_NO ? "Trailer title" : "Tag title", p->record.title);
+        EXPECT_EQ(answer == MSGBOX_ANSWER_NO ? 1 : 0, p->changed);
+        EXPECT_STREQ("Tag title", p->saved.title) << "the saved copy is what the file's tag holds";
+    }
+}
+
 TEST_F(TagEditorTest, MidiAndMissingFilesTakeNoEdits) {
     std::string mid = dir.File("tune.mid");
     WriteAll(mid, MakeMidi(96, {
