@@ -20,7 +20,11 @@ const float L3_ATTACK_RATIO = 6.0f;
 const int L3_HEADER_BITS = 32;
 const int L3_SIDE_BYTES_MONO = 17;
 const int L3_SIDE_BYTES_STEREO = 32;
-const int L3_DECODER_BUFFER_BITS = 7680;  // a decoder holds at most this much frame and reservoir
+// What a decoder must buffer of frame and reservoir. The literal 7680 bits leave no reservoir at
+// all above 224 kbit/s (a 320 kbit/s frame alone is longer), just where transients need it most;
+// every decoder must hold the largest frame the format allows (320 kbit/s at 32 kHz, 1440 bytes)
+// anyway, so that is the buffer we count on.
+const int L3_DECODER_BUFFER_BITS = 8 * 1440;
 const int L3_MAX_MAIN_DATA_BEGIN = 511;   // the side information's 9-bit back pointer
 const int L3_MAX_PART23_BITS = 4095;      // 12-bit field per granule and channel
 const uint8_t L3_MODE_EXT_MASK = 0xCF;    // header byte 3 without the mode extension
