@@ -107,7 +107,7 @@ const LowpassRow LOWPASS_LAYER3[] = {
 const LowpassRow LOWPASS_LAYER12[] = {
     {32,  7000.0f },
     {48,  10000.0f},
-    {64,  14000.0f},
+    {64,  16500.0f},
     {80,  17000.0f},
     {96,  20500.0f},
     {192, 22000.0f},
