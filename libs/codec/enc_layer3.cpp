@@ -132,7 +132,7 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
     }
     best->region1Start = best->region2Start = 0;
     if (peak < 1e-9f || maxBits <= 0) {
-        EncL3CountBits(best, sfbLong);
+        EncL3CountBits(t, best, sfbLong);
         return;
     }
     std::memset(g, 0, sizeof *g);
@@ -152,7 +152,7 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
             int lo = 0, hi = 255;
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
-                if (Quantise(t, xr34, bandMax, bands, mid, g->sf, g->ix) && EncL3CountBits(g, sfbLong) <= budget)
+                if (Quantise(t, xr34, bandMax, bands, mid, g->sf, g->ix) && EncL3CountBits(t, g, sfbLong) <= budget)
                     hi = mid;
                 else
                     lo = mid + 1;
@@ -161,12 +161,12 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         } else {
             found = gain;
             while (found < 255 &&
-                   !(Quantise(t, xr34, bandMax, bands, found, g->sf, g->ix) && EncL3CountBits(g, sfbLong) <= budget))
+                   !(Quantise(t, xr34, bandMax, bands, found, g->sf, g->ix) && EncL3CountBits(t, g, sfbLong) <= budget))
                 ++found;
         }
         gain = found;
         if (!Quantise(t, xr34, bandMax, bands, gain, g->sf, g->ix)) break;
-        int part3 = EncL3CountBits(g, sfbLong);
+        int part3 = EncL3CountBits(t, g, sfbLong);
         if (part3 > budget) break;
         g->globalGain = gain;
         g->part2 = part2;
@@ -216,7 +216,7 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         std::memset(best, 0, sizeof *best);
         best->blockType = blockType;
         best->globalGain = 210;
-        EncL3CountBits(best, sfbLong);
+        EncL3CountBits(t, best, sfbLong);
     }
 }
 
@@ -562,6 +562,7 @@ void EncL3InitTables(EncL3Tables* t) {
         t->aliasCs[i] = float(1.0 / r);
         t->aliasCa[i] = float(ALIAS_C[i] / r);
     }
+    EncL3InitHuffman(t);
     for (int q = 0; q < 8208; ++q) t->pow43[q] = float(std::pow(double(q), 4.0 / 3.0));
     for (int k = 0; k < 320; ++k) {
         t->quantScale[k] = float(std::pow(2.0, -0.1875 * (k - 274)));

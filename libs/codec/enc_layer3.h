@@ -22,6 +22,10 @@ struct EncL3Tables {
     // By k = global gain - 2 * scale factor + 64: the quantiser's input scale
     // 2^(-3/16 (k - 274)) and the dequantiser's step 2^((k - 274) / 4).
     float quantScale[320], dequantStep[320];
+    // Per group of candidate Huffman tables, by x * 16 + y: the code lengths of the pair under
+    // each candidate in 16-bit fields 0..2 and its sign bits in field 3, so that one addition
+    // per pair counts a region under every candidate (see enc_l3_huffman.cpp).
+    uint64_t pairBits[7][256];
 };
 
 struct EncL3Channel {
