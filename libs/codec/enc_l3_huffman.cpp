@@ -115,9 +115,9 @@ void EncL3InitHuffman(EncL3Tables* t) {
 
 // Splits the big-value lines into regions, picks tables and the count1 table; returns the
 // Huffman bits (part 3), or a huge number when a value is out of range.
-int EncL3CountBits(const EncL3Tables* t, EncL3Granule* g, const uint16_t* sfbLong) {
+int EncL3CountBits(const EncL3Tables* t, EncL3Granule* g, const uint16_t* sfbLong, int lines) {
     const int* ix = g->ix;
-    int end = ENC_L3_LINES;
+    int end = (lines + 1) & ~1;
     while (end > 1 && ix[end - 1] == 0 && ix[end - 2] == 0) end -= 2;
     g->count1End = end;
     int i = end;

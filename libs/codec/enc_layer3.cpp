@@ -72,14 +72,18 @@ void ShortBands(const uint16_t* sfb, L3Bands* b) {
 
 // Quantises every band with global gain and scale factors into magnitudes (the signs are read
 // from xr when the code is written); 0 when a value would exceed what the tables code.
-int Quantise(const EncL3Tables* t, const float* xr34, const float* bandMax, const L3Bands* bands, int globalGain,
-             const int* sf, int* ix) {
-    for (int b = 0; b < bands->count; ++b) {
+int Quantise(const EncL3Tables* t, const float* xr34, const float* bandMax, const L3Bands* bands, int activeBands,
+             int globalGain, const int* sf, int* ix) {
+    // the step of every line first, then one pass over the lines (which vectorises)
+    float stepOf[ENC_L3_LINES];
+    for (int b = 0; b < activeBands; ++b) {
         int s = bands->sfIndex[b] >= 0 ? sf[bands->sfIndex[b]] : 0;
         float step = t->quantScale[globalGain - 2 * s + 64];
         if (bandMax[b] * step > float(L3_MAX_Q)) return 0;
-        for (int i = bands->start[b]; i < bands->end[b]; ++i) ix[i] = int(xr34[i] * step + 0.4054f);
+        for (int i = bands->start[b]; i < bands->end[b]; ++i) stepOf[i] = step;
     }
+    const int end = activeBands ? bands->end[activeBands - 1] : 0;
+    for (int i = 0; i < end; ++i) ix[i] = int(xr34[i] * stepOf[i] + 0.4054f);
     return 1;
 }
 
@@ -125,11 +129,15 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         if (a > peak) peak = a;
     }
     float bandMax[39];
+    int activeBands = 0;  // bands past the last one with a non-zero line quantise to zero
     for (int b = 0; b < bands->count; ++b) {
         float m = 0.0f;
         for (int i = bands->start[b]; i < bands->end[b]; ++i) m = xr34[i] > m ? xr34[i] : m;
         bandMax[b] = m;
+        if (m > 0.0f) activeBands = b + 1;
     }
+    int activeLines = activeBands ? bands->end[activeBands - 1] : 0;
+    while (activeLines > 0 && xr34[activeLines - 1] == 0.0f) --activeLines;
     best->region1Start = best->region2Start = 0;
     if (peak < 1e-9f || maxBits <= 0) {
         EncL3CountBits(t, best, sfbLong);
@@ -147,12 +155,22 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         int budget = maxBits - part2;
         // Smallest global gain whose code fits: bisection the first time, then upwards from the
         // last gain (raised scale factors only ever cost bits).
+        // g holds the code of the last gain tried (lastGain) and its bits (lastBits; above
+        // any budget when a value was out of range), so the gain found is not coded twice.
+        int lastGain = -1, lastBits = 0;
+        auto fits = [&](int q) {
+            lastGain = q;
+            lastBits = Quantise(t, xr34, bandMax, bands, activeBands, q, g->sf, g->ix)
+                           ? EncL3CountBits(t, g, sfbLong, activeLines)
+                           : budget + 1;
+            return lastBits <= budget;
+        };
         int found = -1;
         if (gain < 0) {
             int lo = 0, hi = 255;
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
-                if (Quantise(t, xr34, bandMax, bands, mid, g->sf, g->ix) && EncL3CountBits(t, g, sfbLong) <= budget)
+                if (fits(mid))
                     hi = mid;
                 else
                     lo = mid + 1;
@@ -160,14 +178,12 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
             found = lo;
         } else {
             found = gain;
-            while (found < 255 &&
-                   !(Quantise(t, xr34, bandMax, bands, found, g->sf, g->ix) && EncL3CountBits(t, g, sfbLong) <= budget))
-                ++found;
+            while (found < 255 && !fits(found)) ++found;
         }
         gain = found;
-        if (!Quantise(t, xr34, bandMax, bands, gain, g->sf, g->ix)) break;
-        int part3 = EncL3CountBits(t, g, sfbLong);
-        if (part3 > budget) break;
+        if (lastGain != gain) fits(gain);
+        if (lastBits > budget) break;
+        int part3 = lastBits;
         g->globalGain = gain;
         g->part2 = part2;
         g->part23 = part2 + part3;
@@ -235,25 +251,24 @@ void Mdct(const EncL3Tables* t, const float prev[18][32], const float cur[18][32
         }
         if (sb & 1)  // the synthesis reverses odd subbands' spectra; undo it here
             for (int n = 1; n < 36; n += 2) z[n] = -z[n];
+        // input by input, all outputs at once: independent sums, which vectorise
         if (blockType == 2) {
             for (int w = 0; w < 3; ++w) {
                 const float* zz = z + 6 + 6 * w;
-                for (int k = 0; k < 6; ++k) {
-                    float s = 0.0f;
-                    for (int n = 0; n < 12; ++n) s += zz[n] * t->mdctShort[k][n];
-                    shortOut[w][sb * 6 + k] = s;
-                }
+                float s[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+                for (int n = 0; n < 12; ++n)
+                    for (int k = 0; k < 8; ++k) s[k] += zz[n] * t->mdctShort[n][k];
+                for (int k = 0; k < 6; ++k) shortOut[w][sb * 6 + k] = s[k];
             }
         } else {
             const float* win = t->window[blockType];
-            float wz[36];
-            for (int n = 0; n < 36; ++n) wz[n] = z[n] * win[n];
-            for (int k = 0; k < 18; ++k) {
-                const float* c = t->mdctLong[k];
-                float s = 0.0f;
-                for (int n = 0; n < 36; ++n) s += wz[n] * c[n];
-                xr[sb * 18 + k] = s;
+            float s[20];
+            for (int k = 0; k < 20; ++k) s[k] = 0.0f;
+            for (int n = 0; n < 36; ++n) {
+                const float wz = z[n] * win[n];
+                for (int k = 0; k < 20; ++k) s[k] += wz * t->mdctLong[n][k];
             }
+            for (int k = 0; k < 18; ++k) xr[sb * 18 + k] = s[k];
         }
     }
     if (blockType == 2) {
@@ -550,12 +565,14 @@ void EncL3InitTables(EncL3Tables* t) {
     }
     // The decoder's inverse transforms carry no 1/N: a forward/inverse pair gains N/4 (9 for the
     // 36-point, 3 for the 12-point transform), divided out here.
+    std::memset(t->mdctLong, 0, sizeof t->mdctLong);
+    std::memset(t->mdctShort, 0, sizeof t->mdctShort);
     for (int k = 0; k < 18; ++k)
         for (int n = 0; n < 36; ++n)
-            t->mdctLong[k][n] = float(std::cos(L3_PI / 72.0 * (2 * n + 19) * (2 * k + 1)) / 9.0);
+            t->mdctLong[n][k] = float(std::cos(L3_PI / 72.0 * (2 * n + 19) * (2 * k + 1)) / 9.0);
     for (int k = 0; k < 6; ++k)
         for (int n = 0; n < 12; ++n)
-            t->mdctShort[k][n] = float(t->window[2][n] * std::cos(L3_PI / 24.0 * (2 * n + 7) * (2 * k + 1)) / 3.0);
+            t->mdctShort[n][k] = float(t->window[2][n] * std::cos(L3_PI / 24.0 * (2 * n + 7) * (2 * k + 1)) / 3.0);
     static const double ALIAS_C[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
     for (int i = 0; i < 8; ++i) {
         double r = std::sqrt(1.0 + ALIAS_C[i] * ALIAS_C[i]);

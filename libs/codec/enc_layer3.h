@@ -14,8 +14,8 @@ enum : int {
 };
 
 struct EncL3Tables {
-    float mdctLong[18][36];  // window times cosine, long blocks
-    float mdctShort[6][12];  // window times cosine, one short block
+    float mdctLong[36][20];  // cosine, long blocks [input][output], outputs padded to 20
+    float mdctShort[12][8];  // window times cosine, one short block [input][output], padded
     float window[4][36];     // long, start, short (first 12), stop
     float aliasCs[8], aliasCa[8];
     float pow43[8208];  // |q|^(4/3) for noise measurement
