@@ -101,8 +101,8 @@ const LowpassRow LOWPASS_LAYER3[] = {
     {80,  18000.0f},
     {96,  19000.0f},
     {112, 19500.0f},
-    {160, 20500.0f},
-    {320, 21000.0f},
+    {160, 21000.0f},
+    {320, 21500.0f},
 };
 const LowpassRow LOWPASS_LAYER12[] = {
     {32,  7000.0f },

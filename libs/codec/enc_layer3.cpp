@@ -37,6 +37,7 @@ const int L3_SAVE_DIVISOR = 10;                // up to a tenth of each share go
 const float L3_PE_FULL_NEED = 1500.0f;         // perceptual entropy that earns a granule the whole reservoir
 const float L3_NOISE_FLOOR_PER_LINE = 1e-12f;  // allowed noise never drops below this (silent bands)
 const float L3_LOWPASS_PASS_SHARE = 0.94f;     // the lowpass's taper starts here (share of the cutoff)
+const float L3_SHORT_LOWPASS_HZ = 19000.0f;    // short blocks' highest cutoff
 
 // ---- Quantisation ----------------------------------------------------------------------------
 
@@ -588,15 +589,20 @@ void EncL3InitTables(EncL3Tables* t) {
 }
 
 void EncL3SetLowpass(EncLayer3* l3, int sampleRate, float cutoffHz) {
-    const float pass = L3_LOWPASS_PASS_SHARE * cutoffHz;
-    auto gain = [&](float hz) {
+    auto gain = [&](float hz, float cutoff) {
+        const float pass = L3_LOWPASS_PASS_SHARE * cutoff;
         if (hz <= pass) return 1.0f;
-        if (hz >= cutoffHz) return 0.0f;
-        return float(0.5 + 0.5 * std::cos(L3_PI * (hz - pass) / (cutoffHz - pass)));
+        if (hz >= cutoff) return 0.0f;
+        return float(0.5 + 0.5 * std::cos(L3_PI * (hz - pass) / (cutoff - pass)));
     };
     // line k of an n-line block is centred on (k + 1/2) * rate / (2n)
-    for (int k = 0; k < ENC_L3_LINES; ++k) l3->lowpassLong[k] = gain((k + 0.5f) * float(sampleRate) / 1152.0f);
-    for (int k = 0; k < 192; ++k) l3->lowpassShort[k] = gain((k + 0.5f) * float(sampleRate) / 384.0f);
+    for (int k = 0; k < ENC_L3_LINES; ++k)
+        l3->lowpassLong[k] = gain((k + 0.5f) * float(sampleRate) / 1152.0f, cutoffHz);
+    // Short blocks (around attacks only) stop at L3_SHORT_LOWPASS_HZ even at high rates: what
+    // lies above is out of almost everyone's hearing, and a granule's code is capped at 4095
+    // bits, which an attack needs for the band whose noise would otherwise reach ahead of it.
+    const float shortCutoff = std::fmin(cutoffHz, L3_SHORT_LOWPASS_HZ);
+    for (int k = 0; k < 192; ++k) l3->lowpassShort[k] = gain((k + 0.5f) * float(sampleRate) / 384.0f, shortCutoff);
 }
 
 void EncL3Reset(EncLayer3* l3) {
