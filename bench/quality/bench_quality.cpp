@@ -324,12 +324,18 @@ std::vector<Encoder> Encoders() {
         e.push_back({"twolame " + b, "twolame --quiet -b " + b + " %IN% %OUT%", 2, -1});
         e.push_back({"ffmpeg mp2 " + b, "ffmpeg -v error -y -i %IN% -c:a mp2 -b:a " + b + "k %OUT%", 2, -1});
     }
-    // BENCH_ONLY=<text> keeps the rows whose name holds the text (their anchors lose the ratio).
+    // BENCH_ONLY=<text> keeps the rows whose name holds the text (a row whose anchor goes loses
+    // its ratio).
     const char* only = std::getenv("BENCH_ONLY");
     if (only) {
         std::vector<Encoder> kept;
-        for (const Encoder& x : e)
-            if (x.name.find(only) != std::string::npos) kept.push_back({x.name, x.cmd, x.layer, -1});
+        std::vector<int> at(e.size(), -1);
+        for (size_t k = 0; k < e.size(); ++k)
+            if (e[k].name.find(only) != std::string::npos) {
+                at[k] = int(kept.size());
+                kept.push_back(e[k]);
+            }
+        for (Encoder& x : kept) x.reference = x.reference >= 0 ? at[size_t(x.reference)] : -1;
         e = kept;
     }
     return e;
