@@ -117,7 +117,7 @@ int ScalefactorBits(const int* sf, int blockType, int* compressOut) {
 // allowed level where the bits allow: the inner search finds the smallest global gain that
 // fits, the outer passes raise the scale factors of bands whose noise is still too high.
 void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const L3Bands* bands, int blockType,
-                 const uint16_t* sfbLong, int maxBits, EncLayer3* work, EncL3Granule* best) {
+                 const uint16_t* sfbLong, int maxBits, int* firstGain, EncLayer3* work, EncL3Granule* best) {
     float* xr34 = work->xr34;
     EncL3Granule* g = &work->trial;
     std::memset(best, 0, sizeof *best);
@@ -168,7 +168,34 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         };
         int found = -1;
         if (gain < 0) {
+            // The smallest gain that fits lies between lo and hi. Neighbouring granules need
+            // much the same gain: from the last one's, steps that double in size bound it
+            // first, so a bisection over the whole range is rarely needed.
             int lo = 0, hi = 255;
+            const int hint = *firstGain;
+            if (hint >= 0 && hint < 255) {
+                if (fits(hint)) {
+                    hi = hint;
+                    for (int step = 1; hi > 0; step *= 2) {
+                        const int q = hi - step < 0 ? 0 : hi - step;
+                        if (!fits(q)) {
+                            lo = q + 1;
+                            break;
+                        }
+                        hi = q;
+                    }
+                } else {
+                    lo = hint + 1;
+                    for (int step = 1; lo < 255; step *= 2) {
+                        const int q = lo + step - 1 > 254 ? 254 : lo + step - 1;
+                        if (fits(q)) {
+                            hi = q;
+                            break;
+                        }
+                        lo = q + 1;
+                    }
+                }
+            }
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
                 if (fits(mid))
@@ -177,6 +204,7 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
                     lo = mid + 1;
             }
             found = lo;
+            *firstGain = found;
         } else {
             found = gain;
             while (found < 255 && !fits(found)) ++found;
@@ -499,7 +527,8 @@ int QuantiseGranules(EncLayer3* l3, const EncL3Frame* f, int ms, int freeBytes, 
             budget = std::min(budget, share + resvLeft);
             budget = std::min(budget, L3_MAX_PART23_BITS);
             EncL3Granule* out = &l3->gr[g][ch];
-            CodeGranule(&l3->tables, l3->xr[g][ch], xmin[g][ch], &bands, f->blockType[g], sfbLong, budget, l3, out);
+            CodeGranule(&l3->tables, l3->xr[g][ch], xmin[g][ch], &bands, f->blockType[g], sfbLong, budget,
+                        &l3->firstGain[ch], l3, out);
             resvLeft += share - out->part23;
             usedBits += out->part23;
         }
@@ -611,6 +640,7 @@ void EncL3Reset(EncLayer3* l3) {
     l3->heldAttack = 0;
     l3->heldLateAttack = 0;
     l3->blockType = 0;
+    l3->firstGain[0] = l3->firstGain[1] = -1;
     l3->frameCount = 0;
     l3->fillFrame = 0;
     l3->fillPos = 0;

@@ -69,6 +69,7 @@ struct EncLayer3 {
     int heldAttack;                   // the held granule's coded block must be short
     int heldLateAttack;               // a transient in the last third of the held granule
     int blockType;                    // of the last granule planned (0 long, 1 start, 2 short, 3 stop)
+    int firstGain[2];                 // per channel: the last granule's gain before any scale factor
     float lowpassLong[ENC_L3_LINES];  // gain per MDCT line of a long block (the lowpass)
     float lowpassShort[192];          // and per line of one short block
     // work areas of one frame
