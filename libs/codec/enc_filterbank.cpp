@@ -21,7 +21,7 @@ void EncFilterInitTables(EncFilterTables* t) {
     for (int k = 0; k < 32; ++k)
         for (int c = 0; c < 32; ++c) {
             int i = c < 17 ? c : 48 - (c - 16);
-            t->matrix[k][c] = float(std::cos((2 * k + 1) * (i - 16) * pi / 64.0));
+            t->matrix[c][k] = float(std::cos((2 * k + 1) * (i - 16) * pi / 64.0));
         }
 }
 
@@ -52,10 +52,14 @@ void EncFilterRun(const EncFilterTables* t, EncFilterHistory* h, const float* in
     for (int i = 0; i < 16; ++i) f[i] = y[i] + y[32 - i];
     f[16] = y[16];
     for (int d = 1; d < 16; ++d) f[16 + d] = y[48 - d] - y[48 + d];
-    for (int k = 0; k < 32; ++k) {
-        const float* m = t->matrix[k];
-        float s = 0.0f;
-        for (int c = 0; c < 32; ++c) s += f[c] * m[c];
-        out32[k] = s;
+    // column by column, all 32 outputs at once (the inner loop runs over independent sums, so
+    // it vectorises)
+    float acc[32];
+    for (int k = 0; k < 32; ++k) acc[k] = f[0] * t->matrix[0][k];
+    for (int c = 1; c < 32; ++c) {
+        const float* m = t->matrix[c];
+        const float fc = f[c];
+        for (int k = 0; k < 32; ++k) acc[k] += fc * m[k];
     }
+    for (int k = 0; k < 32; ++k) out32[k] = acc[k];
 }

@@ -4,7 +4,7 @@
 
 struct EncFilterTables {
     float window[512];     // analysis window, in the order the sample history is kept
-    float matrix[32][32];  // cosine modulation cos((2k+1)(i-16)pi/64), folded by symmetry
+    float matrix[32][32];  // cosine modulation cos((2k+1)(i-16)pi/64), folded: [column][k]
 };
 
 struct EncFilterHistory {

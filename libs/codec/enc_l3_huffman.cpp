@@ -6,58 +6,49 @@
 
 namespace {
 
-// Bits of a region under up to three tables at once (all with escape bits or all without):
-// the signs and escapes are the same for each, only the code lengths differ.
-void RegionBits(const int* ix, int start, int end, const int* tables, int n, int* bitsOut) {
-    const MpaHuffTable* t[3];
-    for (int k = 0; k < n; ++k) t[k] = &MPA_HUFF[tables[k]];
-    const bool escapes = t[0]->linbits > 0;
-    int len[3] = {0, 0, 0}, signs = 0, escaped = 0;
+// Candidate tables by the largest value they code without escape bits; group 6 holds the
+// escape tables, whose candidates are one of each family (16-23, 24-31) with enough linbits.
+const int GROUPS[6][3] = {
+    {1,  2,  3 },
+    {2,  3,  0 },
+    {5,  6,  0 },
+    {7,  8,  9 },
+    {10, 11, 12},
+    {13, 15, 0 }
+};
+const int GROUP_MAX[6] = {1, 2, 3, 5, 7, 15};
+const int ESCAPE_GROUP = 6;
+
+uint64_t Field(uint64_t packed, int k) { return (packed >> (16 * k)) & 0xFFFF; }
+
+// Sum of the packed entries of a region's pairs: at most 288 pairs of codes of at most 19 bits,
+// so no field overflows into the next.
+uint64_t RegionSum(const uint64_t* entries, const int* ix, int start, int end) {
+    uint64_t sum = 0;
     for (int i = start; i < end; i += 2) {
-        int x = ix[i], y = ix[i + 1];
-        signs += (x != 0) + (y != 0);
-        if (escapes) {
-            if (x >= 15) {
-                x = 15;
-                ++escaped;
-            }
-            if (y >= 15) {
-                y = 15;
-                ++escaped;
-            }
-        }
-        for (int k = 0; k < n; ++k) len[k] += t[k]->codes[x * t[k]->size + y].len;
+        const int x = ix[i] < 15 ? ix[i] : 15, y = ix[i + 1] < 15 ? ix[i + 1] : 15;
+        sum += entries[x * 16 + y];
     }
-    for (int k = 0; k < n; ++k) bitsOut[k] = len[k] + signs + escaped * t[k]->linbits;
+    return sum;
 }
 
 // Chooses the cheapest table that can code a region; returns its bits, table in *tableOut.
-int ChooseTable(const int* ix, int start, int end, int* tableOut) {
+int ChooseTable(const EncL3Tables* tables, const int* ix, int start, int end, int* tableOut) {
     int maxv = 0;
     for (int i = start; i < end; ++i)
         if (ix[i] > maxv) maxv = ix[i];
     *tableOut = 0;
     if (maxv == 0 || start >= end) return 0;
-    // Candidate tables by the largest value they code without escape bits.
-    static const int GROUPS[6][3] = {
-        {1,  2,  3 },
-        {2,  3,  0 },
-        {5,  6,  0 },
-        {7,  8,  9 },
-        {10, 11, 12},
-        {13, 15, 0 }
-    };
-    static const int GROUP_MAX[6] = {1, 2, 3, 5, 7, 15};
-    int candidates[3], n = 0;
+    int candidates[3], n = 0, group;
     if (maxv <= 15) {
-        int g = 0;
-        while (GROUP_MAX[g] < maxv) ++g;
-        while (n < 3 && GROUPS[g][n]) {
-            candidates[n] = GROUPS[g][n];
+        group = 0;
+        while (GROUP_MAX[group] < maxv) ++group;
+        while (n < 3 && GROUPS[group][n]) {
+            candidates[n] = GROUPS[group][n];
             ++n;
         }
     } else {
-        // Escape tables: the first of each family (16-23, 24-31) with enough extra bits.
+        group = ESCAPE_GROUP;
         for (int family = 16; family <= 24; family += 8)
             for (int t = family; t < family + 8; ++t)
                 if (15 + (1 << MPA_HUFF[t].linbits) - 1 >= maxv) {
@@ -65,13 +56,20 @@ int ChooseTable(const int* ix, int start, int end, int* tableOut) {
                     break;
                 }
     }
-    int bits[3] = {0, 0, 0};
-    RegionBits(ix, start, end, candidates, n, bits);
-    int best = 0;
-    for (int k = 1; k < n; ++k)
-        if (bits[k] < bits[best]) best = k;
+    const uint64_t sum = RegionSum(tables->pairBits[group], ix, start, end);
+    const int signs = int(Field(sum, 3));
+    // escape group: field 2 counts the values that carry linbits
+    const int escaped = group == ESCAPE_GROUP ? int(Field(sum, 2)) : 0;
+    int best = -1, bestBits = 0;
+    for (int k = 0; k < n; ++k) {
+        const int bits = int(Field(sum, k)) + signs + escaped * MPA_HUFF[candidates[k]].linbits;
+        if (best < 0 || bits < bestBits) {
+            best = k;
+            bestBits = bits;
+        }
+    }
     *tableOut = candidates[best];
-    return bits[best];
+    return bestBits;
 }
 
 void WritePairs(EncBitWriter* w, int table, const int* ix, const float* xr, int start, int end) {
@@ -95,11 +93,31 @@ void WritePairs(EncBitWriter* w, int table, const int* ix, const float* xr, int 
 
 }  // namespace
 
+void EncL3InitHuffman(EncL3Tables* t) {
+    for (int group = 0; group <= ESCAPE_GROUP; ++group)
+        for (int x = 0; x < 16; ++x)
+            for (int y = 0; y < 16; ++y) {
+                uint64_t e = uint64_t((x != 0) + (y != 0)) << 48;
+                if (group == ESCAPE_GROUP) {
+                    // tables 16 and 24 stand for their families (same codes, other linbits)
+                    e |= uint64_t(MPA_HUFF[16].codes[x * 16 + y].len);
+                    e |= uint64_t(MPA_HUFF[24].codes[x * 16 + y].len) << 16;
+                    e |= uint64_t((x == 15) + (y == 15)) << 32;
+                } else if (x <= GROUP_MAX[group] && y <= GROUP_MAX[group]) {
+                    for (int k = 0; k < 3 && GROUPS[group][k]; ++k) {
+                        const MpaHuffTable& h = MPA_HUFF[GROUPS[group][k]];
+                        e |= uint64_t(h.codes[x * h.size + y].len) << (16 * k);
+                    }
+                }
+                t->pairBits[group][x * 16 + y] = e;
+            }
+}
+
 // Splits the big-value lines into regions, picks tables and the count1 table; returns the
 // Huffman bits (part 3), or a huge number when a value is out of range.
-int EncL3CountBits(EncL3Granule* g, const uint16_t* sfbLong) {
+int EncL3CountBits(const EncL3Tables* t, EncL3Granule* g, const uint16_t* sfbLong, int lines) {
     const int* ix = g->ix;
-    int end = ENC_L3_LINES;
+    int end = (lines + 1) & ~1;
     while (end > 1 && ix[end - 1] == 0 && ix[end - 2] == 0) end -= 2;
     g->count1End = end;
     int i = end;
@@ -140,9 +158,9 @@ int EncL3CountBits(EncL3Granule* g, const uint16_t* sfbLong) {
         g->region1Start = sfbLong[a] < bigEnd ? sfbLong[a] : bigEnd;
         g->region2Start = sfbLong[b] < bigEnd ? sfbLong[b] : bigEnd;
     }
-    bits += ChooseTable(ix, 0, g->region1Start, &g->tableSelect[0]);
-    bits += ChooseTable(ix, g->region1Start, g->region2Start, &g->tableSelect[1]);
-    bits += ChooseTable(ix, g->region2Start, bigEnd, &g->tableSelect[2]);
+    bits += ChooseTable(t, ix, 0, g->region1Start, &g->tableSelect[0]);
+    bits += ChooseTable(t, ix, g->region1Start, g->region2Start, &g->tableSelect[1]);
+    bits += ChooseTable(t, ix, g->region2Start, bigEnd, &g->tableSelect[2]);
     return bits;
 }
 

@@ -20,7 +20,11 @@ const float L3_ATTACK_RATIO = 6.0f;
 const int L3_HEADER_BITS = 32;
 const int L3_SIDE_BYTES_MONO = 17;
 const int L3_SIDE_BYTES_STEREO = 32;
-const int L3_DECODER_BUFFER_BITS = 7680;  // a decoder holds at most this much frame and reservoir
+// What a decoder must buffer of frame and reservoir. The literal 7680 bits leave no reservoir at
+// all above 224 kbit/s (a 320 kbit/s frame alone is longer), just where transients need it most;
+// every decoder must hold the largest frame the format allows (320 kbit/s at 32 kHz, 1440 bytes)
+// anyway, so that is the buffer we count on.
+const int L3_DECODER_BUFFER_BITS = 8 * 1440;
 const int L3_MAX_MAIN_DATA_BEGIN = 511;   // the side information's 9-bit back pointer
 const int L3_MAX_PART23_BITS = 4095;      // 12-bit field per granule and channel
 const uint8_t L3_MODE_EXT_MASK = 0xCF;    // header byte 3 without the mode extension
@@ -33,6 +37,7 @@ const int L3_SAVE_DIVISOR = 10;                // up to a tenth of each share go
 const float L3_PE_FULL_NEED = 1500.0f;         // perceptual entropy that earns a granule the whole reservoir
 const float L3_NOISE_FLOOR_PER_LINE = 1e-12f;  // allowed noise never drops below this (silent bands)
 const float L3_LOWPASS_PASS_SHARE = 0.94f;     // the lowpass's taper starts here (share of the cutoff)
+const float L3_SHORT_LOWPASS_HZ = 19000.0f;    // short blocks' highest cutoff
 
 // ---- Quantisation ----------------------------------------------------------------------------
 
@@ -68,14 +73,18 @@ void ShortBands(const uint16_t* sfb, L3Bands* b) {
 
 // Quantises every band with global gain and scale factors into magnitudes (the signs are read
 // from xr when the code is written); 0 when a value would exceed what the tables code.
-int Quantise(const EncL3Tables* t, const float* xr34, const float* bandMax, const L3Bands* bands, int globalGain,
-             const int* sf, int* ix) {
-    for (int b = 0; b < bands->count; ++b) {
+int Quantise(const EncL3Tables* t, const float* xr34, const float* bandMax, const L3Bands* bands, int activeBands,
+             int globalGain, const int* sf, int* ix) {
+    // the step of every line first, then one pass over the lines (which vectorises)
+    float stepOf[ENC_L3_LINES];
+    for (int b = 0; b < activeBands; ++b) {
         int s = bands->sfIndex[b] >= 0 ? sf[bands->sfIndex[b]] : 0;
         float step = t->quantScale[globalGain - 2 * s + 64];
         if (bandMax[b] * step > float(L3_MAX_Q)) return 0;
-        for (int i = bands->start[b]; i < bands->end[b]; ++i) ix[i] = int(xr34[i] * step + 0.4054f);
+        for (int i = bands->start[b]; i < bands->end[b]; ++i) stepOf[i] = step;
     }
+    const int end = activeBands ? bands->end[activeBands - 1] : 0;
+    for (int i = 0; i < end; ++i) ix[i] = int(xr34[i] * stepOf[i] + 0.4054f);
     return 1;
 }
 
@@ -108,7 +117,7 @@ int ScalefactorBits(const int* sf, int blockType, int* compressOut) {
 // allowed level where the bits allow: the inner search finds the smallest global gain that
 // fits, the outer passes raise the scale factors of bands whose noise is still too high.
 void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const L3Bands* bands, int blockType,
-                 const uint16_t* sfbLong, int maxBits, EncLayer3* work, EncL3Granule* best) {
+                 const uint16_t* sfbLong, int maxBits, int* firstGain, EncLayer3* work, EncL3Granule* best) {
     float* xr34 = work->xr34;
     EncL3Granule* g = &work->trial;
     std::memset(best, 0, sizeof *best);
@@ -121,14 +130,18 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         if (a > peak) peak = a;
     }
     float bandMax[39];
+    int activeBands = 0;  // bands past the last one with a non-zero line quantise to zero
     for (int b = 0; b < bands->count; ++b) {
         float m = 0.0f;
         for (int i = bands->start[b]; i < bands->end[b]; ++i) m = xr34[i] > m ? xr34[i] : m;
         bandMax[b] = m;
+        if (m > 0.0f) activeBands = b + 1;
     }
+    int activeLines = activeBands ? bands->end[activeBands - 1] : 0;
+    while (activeLines > 0 && xr34[activeLines - 1] == 0.0f) --activeLines;
     best->region1Start = best->region2Start = 0;
     if (peak < 1e-9f || maxBits <= 0) {
-        EncL3CountBits(best, sfbLong);
+        EncL3CountBits(t, best, sfbLong);
         return;
     }
     std::memset(g, 0, sizeof *g);
@@ -143,27 +156,63 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         int budget = maxBits - part2;
         // Smallest global gain whose code fits: bisection the first time, then upwards from the
         // last gain (raised scale factors only ever cost bits).
+        // g holds the code of the last gain tried (lastGain) and its bits (lastBits; above
+        // any budget when a value was out of range), so the gain found is not coded twice.
+        int lastGain = -1, lastBits = 0;
+        auto fits = [&](int q) {
+            lastGain = q;
+            lastBits = Quantise(t, xr34, bandMax, bands, activeBands, q, g->sf, g->ix)
+                           ? EncL3CountBits(t, g, sfbLong, activeLines)
+                           : budget + 1;
+            return lastBits <= budget;
+        };
         int found = -1;
         if (gain < 0) {
+            // The smallest gain that fits lies between lo and hi. Neighbouring granules need
+            // much the same gain: from the last one's, steps that double in size bound it
+            // first, so a bisection over the whole range is rarely needed.
             int lo = 0, hi = 255;
+            const int hint = *firstGain;
+            if (hint >= 0 && hint < 255) {
+                if (fits(hint)) {
+                    hi = hint;
+                    for (int step = 1; hi > 0; step *= 2) {
+                        const int q = hi - step < 0 ? 0 : hi - step;
+                        if (!fits(q)) {
+                            lo = q + 1;
+                            break;
+                        }
+                        hi = q;
+                    }
+                } else {
+                    lo = hint + 1;
+                    for (int step = 1; lo < 255; step *= 2) {
+                        const int q = lo + step - 1 > 254 ? 254 : lo + step - 1;
+                        if (fits(q)) {
+                            hi = q;
+                            break;
+                        }
+                        lo = q + 1;
+                    }
+                }
+            }
             while (lo < hi) {
                 int mid = (lo + hi) / 2;
-                if (Quantise(t, xr34, bandMax, bands, mid, g->sf, g->ix) && EncL3CountBits(g, sfbLong) <= budget)
+                if (fits(mid))
                     hi = mid;
                 else
                     lo = mid + 1;
             }
             found = lo;
+            *firstGain = found;
         } else {
             found = gain;
-            while (found < 255 &&
-                   !(Quantise(t, xr34, bandMax, bands, found, g->sf, g->ix) && EncL3CountBits(g, sfbLong) <= budget))
-                ++found;
+            while (found < 255 && !fits(found)) ++found;
         }
         gain = found;
-        if (!Quantise(t, xr34, bandMax, bands, gain, g->sf, g->ix)) break;
-        int part3 = EncL3CountBits(g, sfbLong);
-        if (part3 > budget) break;
+        if (lastGain != gain) fits(gain);
+        if (lastBits > budget) break;
+        int part3 = lastBits;
         g->globalGain = gain;
         g->part2 = part2;
         g->part23 = part2 + part3;
@@ -212,7 +261,7 @@ void CodeGranule(const EncL3Tables* t, const float* xr, const float* xmin, const
         std::memset(best, 0, sizeof *best);
         best->blockType = blockType;
         best->globalGain = 210;
-        EncL3CountBits(best, sfbLong);
+        EncL3CountBits(t, best, sfbLong);
     }
 }
 
@@ -231,25 +280,24 @@ void Mdct(const EncL3Tables* t, const float prev[18][32], const float cur[18][32
         }
         if (sb & 1)  // the synthesis reverses odd subbands' spectra; undo it here
             for (int n = 1; n < 36; n += 2) z[n] = -z[n];
+        // input by input, all outputs at once: independent sums, which vectorise
         if (blockType == 2) {
             for (int w = 0; w < 3; ++w) {
                 const float* zz = z + 6 + 6 * w;
-                for (int k = 0; k < 6; ++k) {
-                    float s = 0.0f;
-                    for (int n = 0; n < 12; ++n) s += zz[n] * t->mdctShort[k][n];
-                    shortOut[w][sb * 6 + k] = s;
-                }
+                float s[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+                for (int n = 0; n < 12; ++n)
+                    for (int k = 0; k < 8; ++k) s[k] += zz[n] * t->mdctShort[n][k];
+                for (int k = 0; k < 6; ++k) shortOut[w][sb * 6 + k] = s[k];
             }
         } else {
             const float* win = t->window[blockType];
-            float wz[36];
-            for (int n = 0; n < 36; ++n) wz[n] = z[n] * win[n];
-            for (int k = 0; k < 18; ++k) {
-                const float* c = t->mdctLong[k];
-                float s = 0.0f;
-                for (int n = 0; n < 36; ++n) s += wz[n] * c[n];
-                xr[sb * 18 + k] = s;
+            float s[20];
+            for (int k = 0; k < 20; ++k) s[k] = 0.0f;
+            for (int n = 0; n < 36; ++n) {
+                const float wz = z[n] * win[n];
+                for (int k = 0; k < 20; ++k) s[k] += wz * t->mdctLong[n][k];
             }
+            for (int k = 0; k < 18; ++k) xr[sb * 18 + k] = s[k];
         }
     }
     if (blockType == 2) {
@@ -479,7 +527,8 @@ int QuantiseGranules(EncLayer3* l3, const EncL3Frame* f, int ms, int freeBytes, 
             budget = std::min(budget, share + resvLeft);
             budget = std::min(budget, L3_MAX_PART23_BITS);
             EncL3Granule* out = &l3->gr[g][ch];
-            CodeGranule(&l3->tables, l3->xr[g][ch], xmin[g][ch], &bands, f->blockType[g], sfbLong, budget, l3, out);
+            CodeGranule(&l3->tables, l3->xr[g][ch], xmin[g][ch], &bands, f->blockType[g], sfbLong, budget,
+                        &l3->firstGain[ch], l3, out);
             resvLeft += share - out->part23;
             usedBits += out->part23;
         }
@@ -546,18 +595,21 @@ void EncL3InitTables(EncL3Tables* t) {
     }
     // The decoder's inverse transforms carry no 1/N: a forward/inverse pair gains N/4 (9 for the
     // 36-point, 3 for the 12-point transform), divided out here.
+    std::memset(t->mdctLong, 0, sizeof t->mdctLong);
+    std::memset(t->mdctShort, 0, sizeof t->mdctShort);
     for (int k = 0; k < 18; ++k)
         for (int n = 0; n < 36; ++n)
-            t->mdctLong[k][n] = float(std::cos(L3_PI / 72.0 * (2 * n + 19) * (2 * k + 1)) / 9.0);
+            t->mdctLong[n][k] = float(std::cos(L3_PI / 72.0 * (2 * n + 19) * (2 * k + 1)) / 9.0);
     for (int k = 0; k < 6; ++k)
         for (int n = 0; n < 12; ++n)
-            t->mdctShort[k][n] = float(t->window[2][n] * std::cos(L3_PI / 24.0 * (2 * n + 7) * (2 * k + 1)) / 3.0);
+            t->mdctShort[n][k] = float(t->window[2][n] * std::cos(L3_PI / 24.0 * (2 * n + 7) * (2 * k + 1)) / 3.0);
     static const double ALIAS_C[8] = {-0.6, -0.535, -0.33, -0.185, -0.095, -0.041, -0.0142, -0.0037};
     for (int i = 0; i < 8; ++i) {
         double r = std::sqrt(1.0 + ALIAS_C[i] * ALIAS_C[i]);
         t->aliasCs[i] = float(1.0 / r);
         t->aliasCa[i] = float(ALIAS_C[i] / r);
     }
+    EncL3InitHuffman(t);
     for (int q = 0; q < 8208; ++q) t->pow43[q] = float(std::pow(double(q), 4.0 / 3.0));
     for (int k = 0; k < 320; ++k) {
         t->quantScale[k] = float(std::pow(2.0, -0.1875 * (k - 274)));
@@ -566,15 +618,20 @@ void EncL3InitTables(EncL3Tables* t) {
 }
 
 void EncL3SetLowpass(EncLayer3* l3, int sampleRate, float cutoffHz) {
-    const float pass = L3_LOWPASS_PASS_SHARE * cutoffHz;
-    auto gain = [&](float hz) {
+    auto gain = [&](float hz, float cutoff) {
+        const float pass = L3_LOWPASS_PASS_SHARE * cutoff;
         if (hz <= pass) return 1.0f;
-        if (hz >= cutoffHz) return 0.0f;
-        return float(0.5 + 0.5 * std::cos(L3_PI * (hz - pass) / (cutoffHz - pass)));
+        if (hz >= cutoff) return 0.0f;
+        return float(0.5 + 0.5 * std::cos(L3_PI * (hz - pass) / (cutoff - pass)));
     };
     // line k of an n-line block is centred on (k + 1/2) * rate / (2n)
-    for (int k = 0; k < ENC_L3_LINES; ++k) l3->lowpassLong[k] = gain((k + 0.5f) * float(sampleRate) / 1152.0f);
-    for (int k = 0; k < 192; ++k) l3->lowpassShort[k] = gain((k + 0.5f) * float(sampleRate) / 384.0f);
+    for (int k = 0; k < ENC_L3_LINES; ++k)
+        l3->lowpassLong[k] = gain((k + 0.5f) * float(sampleRate) / 1152.0f, cutoffHz);
+    // Short blocks (around attacks only) stop at L3_SHORT_LOWPASS_HZ even at high rates: what
+    // lies above is out of almost everyone's hearing, and a granule's code is capped at 4095
+    // bits, which an attack needs for the band whose noise would otherwise reach ahead of it.
+    const float shortCutoff = std::fmin(cutoffHz, L3_SHORT_LOWPASS_HZ);
+    for (int k = 0; k < 192; ++k) l3->lowpassShort[k] = gain((k + 0.5f) * float(sampleRate) / 384.0f, shortCutoff);
 }
 
 void EncL3Reset(EncLayer3* l3) {
@@ -583,6 +640,7 @@ void EncL3Reset(EncLayer3* l3) {
     l3->heldAttack = 0;
     l3->heldLateAttack = 0;
     l3->blockType = 0;
+    l3->firstGain[0] = l3->firstGain[1] = -1;
     l3->frameCount = 0;
     l3->fillFrame = 0;
     l3->fillPos = 0;

@@ -14,14 +14,18 @@ enum : int {
 };
 
 struct EncL3Tables {
-    float mdctLong[18][36];  // window times cosine, long blocks
-    float mdctShort[6][12];  // window times cosine, one short block
+    float mdctLong[36][20];  // cosine, long blocks [input][output], outputs padded to 20
+    float mdctShort[12][8];  // window times cosine, one short block [input][output], padded
     float window[4][36];     // long, start, short (first 12), stop
     float aliasCs[8], aliasCa[8];
     float pow43[8208];  // |q|^(4/3) for noise measurement
     // By k = global gain - 2 * scale factor + 64: the quantiser's input scale
     // 2^(-3/16 (k - 274)) and the dequantiser's step 2^((k - 274) / 4).
     float quantScale[320], dequantStep[320];
+    // Per group of candidate Huffman tables, by x * 16 + y: the code lengths of the pair under
+    // each candidate in 16-bit fields 0..2 and its sign bits in field 3, so that one addition
+    // per pair counts a region under every candidate (see enc_l3_huffman.cpp).
+    uint64_t pairBits[7][256];
 };
 
 struct EncL3Channel {
@@ -65,6 +69,7 @@ struct EncLayer3 {
     int heldAttack;                   // the held granule's coded block must be short
     int heldLateAttack;               // a transient in the last third of the held granule
     int blockType;                    // of the last granule planned (0 long, 1 start, 2 short, 3 stop)
+    int firstGain[2];                 // per channel: the last granule's gain before any scale factor
     float lowpassLong[ENC_L3_LINES];  // gain per MDCT line of a long block (the lowpass)
     float lowpassShort[192];          // and per line of one short block
     // work areas of one frame

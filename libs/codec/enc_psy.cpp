@@ -52,10 +52,12 @@ void HalfFft(const EncPsyTables* t, float* re, float* im) {
         }
     }
     for (int len = 2; len <= n; len <<= 1) {
-        int half = len >> 1, step = 2 * n / len;  // twiddles are kept for the full size
+        const int half = len >> 1;
+        const float* twr = t->stageRe + half - 1;
+        const float* twi = t->stageIm + half - 1;
         for (int s = 0; s < n; s += len) {
             for (int k = 0; k < half; ++k) {
-                float wr = t->twRe[k * step], wi = t->twIm[k * step];
+                float wr = twr[k], wi = twi[k];
                 int a = s + k, b = a + half;
                 float xr = re[b] * wr - im[b] * wi;
                 float xi = re[b] * wi + im[b] * wr;
@@ -102,6 +104,13 @@ void EncPsyInitTables(EncPsyTables* t, int sampleRate, int fftSize) {
         t->twRe[k] = float(std::cos(-2.0 * PSY_PI * k / n));
         t->twIm[k] = float(std::sin(-2.0 * PSY_PI * k / n));
     }
+    for (int half = 1; half < n / 2; half <<= 1)
+        for (int k = 0; k < half; ++k) {
+            // the full-size twiddles, every (n / 2 / half)-th; the half-size FFT's stage of
+            // this span uses exactly these
+            t->stageRe[half - 1 + k] = t->twRe[k * (n / (2 * half))];
+            t->stageIm[half - 1 + k] = t->twIm[k * (n / (2 * half))];
+        }
     int bits = 0;
     while ((1 << bits) < n / 2) ++bits;
     for (int i = 0; i < n / 2; ++i) {

@@ -22,6 +22,9 @@ struct EncPsyTables {
     float athLine[ENC_PSY_LINES];                                      // threshold in quiet per line (energy)
     float hann[ENC_PSY_FFT];
     float twRe[ENC_PSY_FFT / 2], twIm[ENC_PSY_FFT / 2];  // FFT twiddles
+    // the half-size FFT's twiddles stage by stage, each stage's contiguous (the stage whose
+    // butterflies span `half` starts at half - 1), so its inner loop vectorises
+    float stageRe[ENC_PSY_FFT / 2], stageIm[ENC_PSY_FFT / 2];
     int16_t bitrev[ENC_PSY_FFT / 2];
 };
 

@@ -40,6 +40,7 @@ struct MpaDecoder {
     float imdctShortCos[6][6];  // short-block IMDCT kernel [input][distinct output]
     float window[4][36];        // long, start, short (first 12), stop windows
     float synthWindow[512];     // synthesis window D[i]
+    int wideSynth;              // 1: the synthesis windows eight outputs at a time (AVX2 and FMA)
     float dctScale[31];         // fast 32-point DCT of the synthesis: 1 / (2 cos) per stage
     float aaCs[8], aaCa[8];     // alias reduction butterflies
     float isRatio[7][2];        // MPEG-1 intensity stereo (left, right) factors

@@ -25,8 +25,8 @@ struct SampleBits {
     size_t totalBytes;
     size_t pos;
 
-    inline uint32_t Read(int n)  // 1 <= n <= 25
-    {
+    // The next 57 bits or more, most significant first (not consumed).
+    inline uint64_t Peek() const {
         size_t byte = pos >> 3;
         uint64_t w = 0;
         if (byte + 8 <= totalBytes) {
@@ -35,19 +35,43 @@ struct SampleBits {
         } else {
             for (size_t i = 0; i < 8; ++i) w = (w << 8) | (byte + i < totalBytes ? data[byte + i] : 0u);
         }
-        int shift = int(pos & 7);
+        return w << (pos & 7);
+    }
+    inline uint32_t Read(int n)  // 1 <= n <= 25
+    {
+        uint64_t w = Peek();
         pos += size_t(n);
-        return uint32_t((w << shift) >> (64 - n));
+        return uint32_t(w >> (64 - n));
+    }
+    // Three values of n bits each (n <= 19) with one load.
+    inline void Read3(int n, uint32_t q[3]) {
+        uint64_t w = Peek();
+        q[0] = uint32_t(w >> (64 - n));
+        q[1] = uint32_t((w << n) >> (64 - n));
+        q[2] = uint32_t((w << 2 * n) >> (64 - n));
+        pos += size_t(3 * n);
     }
 };
 
-// Splits a grouped code into its three values 2q - (N - 1), first sample first.
-template <int N>
-inline void Ungroup(uint32_t code, float v[3]) {
-    for (int k = 0; k < 3; ++k) {
-        v[k] = float(2 * int(code % N) - (N - 1));
-        code /= N;
+// The three values 2q - (N - 1) of every grouped code for N steps (all 2^bits codes, those past
+// the last group included), first sample first, made at compile time: a lookup instead of two
+// divisions per value.
+template <int N, int CODES>
+struct UngroupTable {
+    int8_t v[CODES][3];
+    constexpr UngroupTable() : v() {
+        for (int code = 0; code < CODES; ++code)
+            for (int k = 0, c = code; k < 3; ++k, c /= N) v[code][k] = int8_t(2 * (c % N) - (N - 1));
     }
+};
+constexpr UngroupTable<3, 32> UNGROUP3;     // 5-bit codes
+constexpr UngroupTable<5, 128> UNGROUP5;    // 7-bit codes
+constexpr UngroupTable<9, 1024> UNGROUP9;  // 10-bit codes
+
+template <int N, int CODES>
+inline void Ungroup(const UngroupTable<N, CODES>& table, uint32_t code, float v[3]) {
+    const int8_t* g = table.v[code & (CODES - 1)];
+    for (int k = 0; k < 3; ++k) v[k] = float(g[k]);
 }
 
 }  // namespace
@@ -173,12 +197,14 @@ int MpaDecodeLayer2(MpaDecoder* dec, const MpaHeader* h, MpaBits* bits, float* p
             if (e.qc.grouped) {
                 uint32_t code = in.Read(e.qc.bits);
                 switch (e.qc.steps) {  // constant divisors: no division instructions
-                case 3: Ungroup<3>(code, v); break;
-                case 5: Ungroup<5>(code, v); break;
-                default: Ungroup<9>(code, v); break;
+                case 3: Ungroup(UNGROUP3, code, v); break;
+                case 5: Ungroup(UNGROUP5, code, v); break;
+                default: Ungroup(UNGROUP9, code, v); break;
                 }
             } else {
-                for (int k = 0; k < 3; ++k) v[k] = float(2 * int(in.Read(e.qc.bits)) - offset);
+                uint32_t q[3];
+                in.Read3(e.qc.bits, q);
+                for (int k = 0; k < 3; ++k) v[k] = float(2 * int(q[k]) - offset);
             }
             if (e.chans == 1) {
                 float f = e.factor[e.ch][part];

@@ -41,9 +41,38 @@ inline void Dct(T* x, const float* scale) {
 template <>
 inline void Dct<1, F4>(F4*, const float*) {}
 
+
+// Where the processor has them, the windowing's 512 multiply-adds per slot go eight at a time
+// with fused multiply-add (chosen at run time; the build itself targets the baseline x86-64).
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define MPA_WIDE_SYNTH 1
+__attribute__((target("avx2,fma"))) void WindowTapsWide(const float* d, const float* vb, float* out) {
+    typedef float F8 __attribute__((vector_size(32)));
+    for (int j = 0; j < 32; j += 8) {
+        F8 acc = {0, 0, 0, 0, 0, 0, 0, 0};
+        for (int i = 0; i < 8; ++i) {
+            F8 a, b, c, e;
+            std::memcpy(&a, d + 64 * i + j, sizeof a);
+            std::memcpy(&b, vb + 128 * i + j, sizeof b);
+            std::memcpy(&c, d + 64 * i + 32 + j, sizeof c);
+            std::memcpy(&e, vb + 128 * i + 96 + j, sizeof e);
+            acc += a * b;
+            acc += c * e;
+        }
+        std::memcpy(out + j, &acc, sizeof acc);
+    }
+}
+#endif
+
 }  // namespace
 
 void MpaSynthInit(MpaDecoder* dec) {
+#ifdef MPA_WIDE_SYNTH
+    __builtin_cpu_init();
+    dec->wideSynth = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+#else
+    dec->wideSynth = 0;
+#endif
     int at = 0;
     for (int n = 32; n >= 2; n /= 2)
         for (int i = 0; i < n / 2; ++i) dec->dctScale[at++] = float(0.5 / std::cos(MPA_PI * (2 * i + 1) / (2.0 * n)));
@@ -70,6 +99,12 @@ void Window(MpaDecoder* dec, int ch, const float x[32], float out[32]) {
     // four outputs at a time, their sixteen taps accumulated in registers
     const float* d = dec->synthWindow;
     const float* vb = buf + p;
+#ifdef MPA_WIDE_SYNTH
+    if (dec->wideSynth) {
+        WindowTapsWide(d, vb, out);
+        return;
+    }
+#endif
     for (int j = 0; j < 32; j += 4) {
         F4 acc = {0, 0, 0, 0};
         for (int i = 0; i < 8; ++i) {

@@ -60,11 +60,13 @@ struct ScratchDir {
 };
 
 // Decodes a whole file in memory; channelsOut gets the channel count. Empty when refused.
+// baselineSynth: the synthesis's baseline path even where the processor offers the wide one.
 inline std::vector<float> DecodeBytes(const std::vector<uint8_t>& bytes, int* channelsOut = nullptr,
-                                      int* concealedOut = nullptr) {
+                                      int* concealedOut = nullptr, bool baselineSynth = false) {
     std::vector<float> pcm;
     std::unique_ptr<MpaSource> src(new MpaSource());
     if (!MpaSourceOpen(src.get(), bytes.data(), bytes.size())) return pcm;
+    if (baselineSynth) src->dec.wideSynth = 0;
     std::vector<float> buf(4096 * 2);
     size_t n;
     while ((n = MpaSourceRead(src.get(), buf.data(), 4096)) > 0)
