@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "enc_encoder.h"
+#include "mpa_header.h"
 #include "playback/mpeg_libraries.h"
 #include "record/capture.h"
 #include "record/record_writer.h"
@@ -199,5 +201,59 @@ TEST_F(WriterTest, MpegFileHoldsWholeFramesAndCountsBothSides) {
     ASSERT_GE(b.size(), (size_t)duringRecording);
     EXPECT_EQ((uint8_t)b[0], 0xFF);
     EXPECT_EQ((uint8_t)b[1] & 0xE0, 0xE0);
+}
+// Frames from the first byte of b to its last, each whole; -1 when anything else is in between.
+int WholeMpegFrames(const std::string& b, int* samplesOut) {
+    size_t at = 0;
+    int frames = 0;
+    *samplesOut = 0;
+    while (at + 4 <= b.size()) {
+        MpaHeader h;
+        uint32_t word = (uint32_t)(uint8_t)b[at] << 24 | (uint32_t)(uint8_t)b[at + 1] << 16 |
+                        (uint32_t)(uint8_t)b[at + 2] << 8 | (uint8_t)b[at + 3];
+        if (!MpaParseHeader(word, &h) || at + (size_t)h.frameBytes > b.size()) return -1;
+        at += (size_t)h.frameBytes;
+        *samplesOut += h.samples;
+        frames++;
+    }
+    return at == b.size() ? frames : -1;
+}
+
+// The encoder holds back what does not yet fill a frame; closing must write it, so the file
+// ends with the frame that holds the last sample fed (behind the codec's own delay), whole.
+TEST_F(WriterTest, MpegCloseWritesTheHeldBackTail) {
+    std::string mp3 = folder + "/S-002.MP3";
+    ASSERT_EQ(SetRecordFormat(Format(3, 44100, 128)), 1);
+    ASSERT_EQ(SetRecordTarget(mp3.c_str()), 1);
+    ASSERT_EQ(AllocateEncoderBuffers(), 1);
+    ResetEncoderForWriting();
+    ASSERT_EQ(Feed(7), WRITE_OK);  // 30,870 samples: not a whole number of 1,152-sample frames
+    int samples = 0;
+    int before = WholeMpegFrames(ReadAll(mp3), &samples);
+    ASSERT_GT(before, 0);
+    CloseRecordFile(1);
+    const int fed = 7 * 4410, frameSamples = 1152;
+    EXPECT_EQ((fed + EncCodecDelay(3) + frameSamples - 1) / frameSamples, WholeMpegFrames(ReadAll(mp3), &samples))
+        << before << " frames before the close";
+}
+// A buffer is a tenth of a second whatever the shape of the sound: channels, rate and sample
+// size each count on their own.
+TEST_F(WriterTest, ABufferHoldsATenthOfASecondInEveryFormat) {
+    const struct {
+        uint16_t channels, bits;
+        uint32_t rate, bytes;
+    } cases[] = {
+        {2, 16, 44100, 17640},
+        {1, 16, 48000, 9600 },
+        {2, 8,  32000, 6400 },
+        {1, 8,  44100, 4410 },
+    };
+    for (const auto& c : cases) {
+        RecordFormat f = Format(RECORD_KIND_PCM, c.rate);
+        f.channels = c.channels;
+        f.bits = c.bits;
+        ASSERT_EQ(SetRecordFormat(f), 1);
+        EXPECT_EQ(c.bytes, RecordBufferBytes()) << c.channels << " x " << c.bits << " bits at " << c.rate;
+    }
 }
 }  // namespace
