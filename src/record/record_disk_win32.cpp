@@ -27,3 +27,4 @@ int SyncFileToDisk(std::FILE* file) {
 }
 
 void SetFakeDiskSpace(uint64_t, uint64_t) {}
+uint64_t LastSyncedSize() { return 0; }

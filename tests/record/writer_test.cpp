@@ -9,6 +9,7 @@
 #include "mpa_header.h"
 #include "playback/mpeg_libraries.h"
 #include "record/capture.h"
+#include "record/record_disk.h"
 #include "record/record_writer.h"
 #include "record/wave_file.h"
 #include "record/wave_in.h"
@@ -254,6 +255,24 @@ TEST_F(WriterTest, ABufferHoldsATenthOfASecondInEveryFormat) {
         f.bits = c.bits;
         ASSERT_EQ(SetRecordFormat(f), 1);
         EXPECT_EQ(c.bytes, RecordBufferBytes()) << c.channels << " x " << c.bits << " bits at " << c.rate;
+    }
+}
+// Closing syncs each kind of record file after its last byte, the MPEG tail and the WAVE
+// header's final sizes included, so a power cut after Stop keeps the whole recording.
+TEST_F(WriterTest, CloseSyncsTheFileAfterItsLastByte) {
+    struct Case {
+        uint16_t kind;
+        const char* name;
+    };
+    for (const Case& c : {Case{RECORD_KIND_PCM, "S-003.WAV"}, Case{3, "S-003.MP3"}}) {
+        std::string file = folder + "/" + c.name;
+        ASSERT_EQ(SetRecordFormat(Format(c.kind, 44100, 128)), 1);
+        ASSERT_EQ(SetRecordTarget(file.c_str()), 1);
+        ASSERT_EQ(AllocateEncoderBuffers(), 1);
+        ResetEncoderForWriting();
+        ASSERT_EQ(Feed(5), WRITE_OK);
+        Close();
+        EXPECT_EQ(ReadAll(file).size(), LastSyncedSize()) << c.name;
     }
 }
 }  // namespace
