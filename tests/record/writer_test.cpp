@@ -41,6 +41,23 @@ std::vector<uint8_t> CounterBuffer(uint32_t n, uint32_t bytes) {
     return b;
 }
 
+// Frames from the first byte of b to its last, each whole; -1 when anything else is in between.
+int WholeMpegFrames(const std::string& b, int* samplesOut) {
+    size_t at = 0;
+    int frames = 0;
+    *samplesOut = 0;
+    while (at + 4 <= b.size()) {
+        MpaHeader h;
+        uint32_t word = (uint32_t)(uint8_t)b[at] << 24 | (uint32_t)(uint8_t)b[at + 1] << 16 |
+                        (uint32_t)(uint8_t)b[at + 2] << 8 | (uint8_t)b[at + 3];
+        if (!MpaParseHeader(word, &h) || at + (size_t)h.frameBytes > b.size()) return -1;
+        at += (size_t)h.frameBytes;
+        *samplesOut += h.samples;
+        frames++;
+    }
+    return at == b.size() ? frames : -1;
+}
+
 class WriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -197,29 +214,9 @@ TEST_F(WriterTest, MpegFileHoldsWholeFramesAndCountsBothSides) {
     uint32_t duringRecording = MpegBytesWritten();
     EXPECT_GT(duringRecording, 30u * 128000u / 8u / 10u * 8u / 10u) << "about 3 s at 128 kbit/s";
     EXPECT_EQ(ReadAll(mp3).size(), (size_t)duringRecording) << "every pass is on the disk";
-    CloseRecordFile(1);
-    std::string b = ReadAll(mp3);
-    ASSERT_GE(b.size(), (size_t)duringRecording);
-    EXPECT_EQ((uint8_t)b[0], 0xFF);
-    EXPECT_EQ((uint8_t)b[1] & 0xE0, 0xE0);
+    int samples = 0;
+    EXPECT_GT(WholeMpegFrames(ReadAll(mp3), &samples), 0) << "and holds whole frames only";
 }
-// Frames from the first byte of b to its last, each whole; -1 when anything else is in between.
-int WholeMpegFrames(const std::string& b, int* samplesOut) {
-    size_t at = 0;
-    int frames = 0;
-    *samplesOut = 0;
-    while (at + 4 <= b.size()) {
-        MpaHeader h;
-        uint32_t word = (uint32_t)(uint8_t)b[at] << 24 | (uint32_t)(uint8_t)b[at + 1] << 16 |
-                        (uint32_t)(uint8_t)b[at + 2] << 8 | (uint8_t)b[at + 3];
-        if (!MpaParseHeader(word, &h) || at + (size_t)h.frameBytes > b.size()) return -1;
-        at += (size_t)h.frameBytes;
-        *samplesOut += h.samples;
-        frames++;
-    }
-    return at == b.size() ? frames : -1;
-}
-
 // The encoder holds back what does not yet fill a frame; closing must write it, so the file
 // ends with the frame that holds the last sample fed (behind the codec's own delay), whole.
 TEST_F(WriterTest, MpegCloseWritesTheHeldBackTail) {
