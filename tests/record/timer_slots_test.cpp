@@ -156,4 +156,21 @@ TEST_F(TimerSlotsTest, MinutesFromNowBecomeAClockTimeThatSurvivesTheDialogAndASa
     EXPECT_EQ(slots[4].flags & TIMER_FLAG_ENABLED, 0);
     EXPECT_EQ(slots[4].minute, 0);
 }
+// A relative row whose minutes end exactly on the hour, and on midnight, carries into the hour.
+TEST_F(TimerSlotsTest, MinutesFromNowEndingOnTheHourCarry) {
+    const struct {
+        int nowHour, nowMinute, minutes, hour, minute;
+    } cases[] = {
+        {9,  45, 15, 10, 0},
+        {23, 45, 15, 0,  0},
+        {9,  44, 15, 9,  59},
+    };
+    for (const auto& c : cases) {
+        SetRows(c.nowHour, c.nowMinute, {{4, Row(START, CAPTURE, 0, c.minutes)}});
+        TimerSlot slots[TIMER_SLOT_COUNT];
+        GetTimerSlots(slots);
+        EXPECT_EQ(c.hour, slots[4].hour) << c.nowHour << ":" << c.nowMinute;
+        EXPECT_EQ(c.minute, slots[4].minute) << c.nowHour << ":" << c.nowMinute;
+    }
+}
 }  // namespace

@@ -130,4 +130,17 @@ TEST_F(WriteOrder, CombineRefusesToWriteOverEitherInput) {
     EXPECT_EQ(second, ReadAll(b));
 }
 
+// An Out point past the end of a file whose sound does not end on a whole sample frame (a torn
+// last frame, as a killed recorder leaves it): the part stops at the last whole frame.
+TEST_F(WriteOrder, ADividedPartStopsAtTheLastWholeSampleFrame) {
+    Bytes torn = Wave(4002, 5);
+    std::string src = Make("torn.wav", torn);
+    char dest[TOOL_PATH_BYTES];
+    std::snprintf(dest, sizeof dest, "%s", dir.File("tail.wav").c_str());
+    ASSERT_EQ(1, DivideWave(dest, src.c_str(), 0, 60000));
+    Bytes part = ReadAll(dest);
+    ASSERT_EQ(44u + 4000u, part.size());
+    EXPECT_EQ(4000u, Le32At(part, 40));
+    EXPECT_EQ(Bytes(torn.begin() + 44, torn.begin() + 44 + 4000), Bytes(part.begin() + 44, part.end()));
+}
 }  // namespace

@@ -1,0 +1,34 @@
+// The prepared record file's path at the platform's limit: a path of 259 characters (the most a
+// 260-byte buffer holds) is used, one more is refused with its message before anything is armed.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/message_box.h"
+#include "deck/deck.h"
+#include "deck_fakes.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
+
+namespace {
+TEST(RecordPath, ThePathsLastByteFitsAndOneMoreIsRefused) {
+    for (int extra : {0, 1}) {
+        ResetDeckWorld(500000);
+        ResetMessages();
+        // The base, "001" and ".WAV": 259 characters, then 260.
+        std::string base = "C:\\rec\\" + std::string(245 + extra, 'n');
+        std::snprintf(Settings().recFileName, sizeof Settings().recFileName, "%s", base.c_str());
+        Settings().recordFormat = 0;
+        EnterRecStandby();
+        if (extra == 0) {
+            EXPECT_EQ(base + "001.WAV", World().recordTarget);
+            EXPECT_EQ(RecStandby, Deck().deckState);
+        } else {
+            EXPECT_EQ("", World().recordTarget);
+            EXPECT_NE(RecStandby, Deck().deckState);
+            ASSERT_EQ(1, RecordedMessageCount());
+            EXPECT_EQ(STR_PATH_TOO_LONG, RecordedMessageAt(0)->stringId);
+        }
+    }
+}
+}  // namespace
