@@ -4,6 +4,7 @@
 // up to the body's end.
 #include <gtest/gtest.h>
 #include "fake_player.h"
+#include "media/id3v1.h"
 #include "media/media_probe.h"
 #include "media/media_window.h"
 #include "media/titles.h"
@@ -64,4 +65,39 @@ TEST_F(MediaEdges, ATitleListIsReadOnlyUpToTheEndOfTheRiffBody) {
     EXPECT_STREQ("", artist);
 }
 
+// A value longer than its tag field is cut at the field's width and leaves its neighbour alone.
+TEST_F(MediaEdges, ALongTagValueStopsAtItsFieldsWidth) {
+    std::string mp3 = dir.File("song.mp3");
+    WriteAll(mp3, Bytes(4000, 0x55));
+    ASSERT_EQ(1, WriteId3Field(mp3.c_str(), FIELD_ARTIST, "Players"));
+    ASSERT_EQ(1, WriteId3Field(mp3.c_str(), FIELD_TITLE, "A title that is far too long for the tag"));
+    char text[64];
+    ASSERT_EQ(1, ReadId3Field(mp3.c_str(), FIELD_ARTIST, text));
+    EXPECT_STREQ("Players", text);
+    ASSERT_EQ(1, ReadId3Field(mp3.c_str(), FIELD_TITLE, text));
+    EXPECT_STREQ("A title that is far too long f", text);
+    EXPECT_EQ(4000u + 128u, ReadAll(mp3).size());
+}
+
+// A title list that holds only this program's item is rewritten whole: changing a value back
+// gives back the file it was.
+TEST_F(MediaEdges, ATitleListOfOurOwnItemIsReplacedNotGrown) {
+    Bytes b;
+    AppendText(&b, "RIFF");
+    AppendLe32(&b, 36 + 8);
+    AppendText(&b, "WAVEfmt ");
+    AppendLe32(&b, 16);
+    const uint8_t fmt[16] = {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0};
+    AppendBytes(&b, fmt, sizeof fmt);
+    AppendText(&b, "data");
+    AppendLe32(&b, 8);
+    AppendBytes(&b, "\x80\x80\x80\x80\x80\x80\x80\x80", 8);
+    std::string wav = dir.File("song.wav");
+    WriteAll(wav, b);
+    ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_ARTIST, "One", 0));
+    Bytes once = ReadAll(wav);
+    ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_ARTIST, "Three and more", 0));
+    ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_ARTIST, "One", 0));
+    EXPECT_EQ(once, ReadAll(wav));
+}
 }  // namespace

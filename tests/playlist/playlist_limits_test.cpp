@@ -58,4 +58,15 @@ TEST_F(PlaylistLimits, TheAddDialogStopsAtTheLimitOfAPartlyFilledList) {
     ExpectListInvariants("500 and 600 chosen");
 }
 
+// A dropped path has room for 254 characters and its zero in an entry; at 255 it is refused with
+// the message.
+TEST_F(PlaylistLimits, ADroppedPathAtTheLengthLimit) {
+    std::string fits = dir.path + "/" + std::string(254 - dir.path.size() - 5, 'f') + ".wav";
+    std::string over = dir.path + "/" + std::string(255 - dir.path.size() - 5, 'o') + ".wav";
+    ASSERT_EQ(254u, fits.size());
+    Drop(fits);
+    Drop(over);
+    EXPECT_EQ(std::vector<std::string>{fits}, EntryPaths());
+    EXPECT_EQ(std::vector<int>{STR_PATH_TOO_LONG}, ShownMessages());
+}
 }  // namespace
