@@ -1,7 +1,8 @@
 // Writes that must survive a crash, and the guards in front of them: every file that is built
 // beside the user's file and swapped in is flushed after its last byte and before the swap (a
 // fault that fails each call cannot see a flush that was never made, so the order of the calls
-// is checked), and Combine never writes over either of its inputs.
+// is checked), Combine never writes over either of its inputs, and a divided part never ends
+// inside a sample frame.
 #include <gtest/gtest.h>
 #include <cstring>
 #include <sstream>
