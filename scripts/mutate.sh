@@ -13,7 +13,8 @@
 #
 # The scratch copy and its build live in $QD_MUTATE_DIR (default /tmp/qd-mutate-<user>-<tree>)
 # and are kept between runs, so a second run only rebuilds what changed. CPU-heavy: run it with
-# nice on a shared machine. Exit status: 0 when every mutation was caught, 1 otherwise.
+# nice on a shared machine. Exit status: 0 when every mutation was caught, 1 otherwise, 2 when a
+# line is stale (its text is not found exactly once: checked for every line before any build).
 set -uo pipefail
 # Everything runs from main, read whole before it starts, so editing this script or the list
 # while a run is under way does not disturb the run.
@@ -85,7 +86,53 @@ for root, dirs, files in os.walk(stage):
 EOF
 rm -rf "$stage"
 
-if [ "$dry" = 0 ]; then
+# Applies or reverts one mutation with plain text replacement (no regular expressions).
+# apply: exit 0 done, 3 the text is missing or not unique (stale).
+edit() {
+  python3 - "$@" <<'EOF'
+import sys
+mode, path, old, new, keep = sys.argv[1:6]
+if mode == "revert":
+    open(path, "wb").write(open(keep, "rb").read())
+    sys.exit(0)
+old = old.replace("\\n", "\n")
+new = new.replace("\\n", "\n")
+text = open(path, "rb").read().decode("utf-8")
+if text.count(old) != 1:
+    sys.exit(3)
+open(keep, "wb").write(text.encode("utf-8"))
+open(path, "wb").write(text.replace(old, new).encode("utf-8"))
+EOF
+}
+
+# Fields of a list line: file, text, replacement, what a user would see.
+field() { awk -F ' @@ ' -v n="$2" '{print $n}' <<<"$1"; }
+selected() {
+  case "$1" in '' | '#'*) return 1 ;; esac
+  [ -z "$only" ] || [[ "$1" == *"$only"* ]]
+}
+
+# Every selected line must still find its text exactly once before anything is built: a stale
+# line would otherwise count as neither caught nor survived and the score would look better
+# than it is. Fix the line (the code moved), never the check.
+stale=0
+while IFS= read -r line <&3 || [ -n "$line" ]; do
+  selected "$line" || continue
+  file=$(field "$line" 1)
+  if edit apply "$tree/$file" "$(field "$line" 2)" "$(field "$line" 3)" "$scratch/original"; then
+    edit revert "$tree/$file" "" "" "$scratch/original"
+    [ "$dry" = 1 ] && printf 'found     %-34s %s\n' "$file" "$(field "$line" 4)"
+  else
+    stale=$((stale + 1))
+    printf 'STALE     %-34s %s\n' "$file" "$(field "$line" 4)" >&2
+  fi
+done 3<"$list"
+if [ "$stale" -gt 0 ]; then
+  echo "$stale stale mutation(s): the text is no longer found exactly once" >&2
+  exit 2
+fi
+[ "$dry" = 1 ] && exit 0
+
 launcher=()
 if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="$tree" CCACHE_NOHASHDIR=1
@@ -128,45 +175,20 @@ run_tests() {
 echo "building the unmutated tree in $build ..."
 build_all || { echo "the unmutated tree does not build: $scratch/build.log" >&2; exit 2; }
 run_tests || { echo "the unmutated tree fails its tests: $scratch/test.log" >&2; exit 2; }
-fi
 
-# Applies or reverts one mutation with plain text replacement (no regular expressions).
-# apply: exit 0 done, 3 the text is missing or not unique (stale).
-edit() {
-  python3 - "$@" <<'EOF'
-import sys
-mode, path, old, new, keep = sys.argv[1:6]
-if mode == "revert":
-    open(path, "wb").write(open(keep, "rb").read())
-    sys.exit(0)
-old = old.replace("\\n", "\n")
-new = new.replace("\\n", "\n")
-text = open(path, "rb").read().decode("utf-8")
-if text.count(old) != 1:
-    sys.exit(3)
-open(keep, "wb").write(text.encode("utf-8"))
-open(path, "wb").write(text.replace(old, new).encode("utf-8"))
-EOF
-}
 
 : >"$report"
 total=0 caught=0 survived=0 stale=0 broken=0 caught_before=0
 # The list comes in on its own descriptor: the build and ctest must not eat its lines.
 while IFS= read -r line <&3 || [ -n "$line" ]; do
-  case "$line" in '' | '#'*) continue ;; esac
-  [ -n "$only" ] && [[ "$line" != *"$only"* ]] && continue
-  file=$(awk -F ' @@ ' '{print $1}' <<<"$line")
-  old=$(awk -F ' @@ ' '{print $2}' <<<"$line")
-  new=$(awk -F ' @@ ' '{print $3}' <<<"$line")
-  what=$(awk -F ' @@ ' '{print $4}' <<<"$line")
+  selected "$line" || continue
+  file=$(field "$line" 1)
+  old=$(field "$line" 2)
+  new=$(field "$line" 3)
+  what=$(field "$line" 4)
   if ! edit apply "$tree/$file" "$old" "$new" "$scratch/original"; then
     stale=$((stale + 1))
     printf 'STALE     %-34s %s\n' "$file" "$what" | tee -a "$report"
-    continue
-  fi
-  if [ "$dry" = 1 ]; then
-    edit revert "$tree/$file" "" "" "$scratch/original"
-    printf 'found     %-34s %s\n' "$file" "$what"
     continue
   fi
   if ! build_all; then
@@ -197,7 +219,6 @@ while IFS= read -r line <&3 || [ -n "$line" ]; do
   edit revert "$tree/$file" "" "" "$scratch/original"
 done 3<"$list"
 
-[ "$dry" = 1 ] && { [ "$stale" -eq 0 ]; exit; }
 # Leave the scratch build matching the tree again for the next run.
 build_all >/dev/null 2>&1 || true
 summary="caught $caught of $total mutations"

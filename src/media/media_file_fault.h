@@ -3,6 +3,7 @@
 // the chosen way, and every later call works again. The Windows build has none of this.
 #pragma once
 #include <cstdint>
+#include <string>
 
 enum MediaFaultKind {
     MEDIA_FAULT_NONE = 0,
@@ -13,6 +14,10 @@ enum MediaFaultKind {
 void SetMediaFileFault(int kind, int nthCall);
 // Mutating calls made since the last SetMediaFileFault (or reset).
 int MediaFileCallCount();
+// The same calls by name, oldest first, one blank between: "create", "write", "copy",
+// "truncate", "flush", "replace", "delete". A fault fails each call that is made, so it cannot
+// show one that is missing; this order can (a flush left out before a replace).
+std::string MediaFileCallNames();
 // 1 when the armed fault has fired.
 int MediaFileFaultFired();
 // Files the seam holds open now (a leak check for tests).

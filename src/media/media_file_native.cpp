@@ -15,6 +15,7 @@
 namespace {
 
 const int MAX_OPEN_FILES = 64;
+const size_t MAX_NAMES_BYTES = 4096;  // the call names kept: plenty for one write, bounded for tools
 
 struct OpenEntry {
     int fd;  // -1 when free
@@ -30,6 +31,7 @@ struct NativeFiles {
     int fired;
     int codePage;       // for IsPathLeadByte
     int64_t freeSpace;  // MediaFreeSpace's answer; -1: the file system's
+    std::string names;  // the mutating calls since the last SetMediaFileFault, in order
 };
 
 NativeFiles g_files = [] {
@@ -62,9 +64,13 @@ int IsHeldOpen(const char* path) {
     return 0;
 }
 
-// Counts a mutating call; the kind of fault to act out now, or MEDIA_FAULT_NONE.
-int NextFault() {
+// Counts and names a mutating call; the kind of fault to act out now, or MEDIA_FAULT_NONE.
+int NextFault(const char* name) {
     g_files.calls++;
+    if (g_files.names.size() < MAX_NAMES_BYTES) {
+        if (!g_files.names.empty()) g_files.names += ' ';
+        g_files.names += name;
+    }
     if (g_files.faultAt == 0 || g_files.calls != g_files.faultAt) return MEDIA_FAULT_NONE;
     g_files.fired = 1;
     return g_files.faultKind;
@@ -77,8 +83,10 @@ void SetMediaFileFault(int kind, int nthCall) {
     g_files.faultAt = kind == MEDIA_FAULT_NONE ? 0 : nthCall;
     g_files.calls = 0;
     g_files.fired = 0;
+    g_files.names.clear();
 }
 int MediaFileCallCount() { return g_files.calls; }
+std::string MediaFileCallNames() { return g_files.names; }
 int MediaFileFaultFired() { return g_files.fired; }
 int MediaFilesOpen() {
     int n = 0;
@@ -106,7 +114,7 @@ int OpenMediaFile(const char* path, int mode, MediaFile* fileOut) {
 
 int CreateMediaFile(const char* path, MediaFile* fileOut) {
     fileOut->handle = -1;
-    if (!path || !*path || NextFault() != MEDIA_FAULT_NONE) return 0;
+    if (!path || !*path || NextFault("create") != MEDIA_FAULT_NONE) return 0;
     int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return 0;
     fileOut->handle = fd;
@@ -141,7 +149,7 @@ uint32_t ReadMediaFile(const MediaFile* file, uint64_t offset, void* out, uint32
 
 int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uint32_t count) {
     if (file->handle < 0) return 0;
-    int fault = NextFault();
+    int fault = NextFault("write");
     if (fault == MEDIA_FAULT_FAIL) return 0;
     if (fault == MEDIA_FAULT_SHORT) count /= 2;
     uint32_t done = 0;
@@ -156,7 +164,7 @@ int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uin
 
 int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst, uint64_t to, uint64_t count) {
     if (src->handle < 0 || dst->handle < 0) return 0;
-    int fault = NextFault();
+    int fault = NextFault("copy");
     if (fault == MEDIA_FAULT_FAIL) return 0;
     if (fault == MEDIA_FAULT_SHORT) count /= 2;
     // copy_file_range keeps the bytes in the kernel (or shares the blocks, as cp does); where the
@@ -186,23 +194,23 @@ int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst
 }
 
 int TruncateMediaFile(const MediaFile* file, uint64_t size) {
-    if (file->handle < 0 || NextFault() != MEDIA_FAULT_NONE) return 0;
+    if (file->handle < 0 || NextFault("truncate") != MEDIA_FAULT_NONE) return 0;
     return ftruncate(int(file->handle), off_t(size)) == 0;
 }
 
 int FlushMediaFile(const MediaFile* file) {
-    if (file->handle < 0 || NextFault() != MEDIA_FAULT_NONE) return 0;
+    if (file->handle < 0 || NextFault("flush") != MEDIA_FAULT_NONE) return 0;
     return fsync(int(file->handle)) == 0;
 }
 
 int ReplaceMediaFile(const char* from, const char* to) {
-    if (!from || !to || NextFault() != MEDIA_FAULT_NONE) return 0;
+    if (!from || !to || NextFault("replace") != MEDIA_FAULT_NONE) return 0;
     if (IsHeldOpen(from) || IsHeldOpen(to)) return 0;  // Windows refuses this too
     return std::rename(from, to) == 0;
 }
 
 int DeleteMediaFile(const char* path) {
-    if (!path || NextFault() != MEDIA_FAULT_NONE) return 0;
+    if (!path || NextFault("delete") != MEDIA_FAULT_NONE) return 0;
     if (IsHeldOpen(path)) return 0;
     return unlink(path) == 0;
 }

@@ -17,3 +17,6 @@ int TruncateOpenFile(std::FILE* file, uint64_t bytes);
 
 // Native build only: report these figures instead of the real disk's (free 0 and total 0 = real).
 void SetFakeDiskSpace(uint64_t freeBytes, uint64_t totalBytes);
+// Native build only: the size the last file synced had at that moment, so tests can tell that a
+// file was synced after its last write.
+uint64_t LastSyncedSize();

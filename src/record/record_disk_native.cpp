@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@ namespace {
 struct FakeDisk {
     uint64_t freeBytes;  // 0 and 0: ask the real disk
     uint64_t totalBytes;
+    uint64_t syncedSize;  // the size of the file last synced, when it was synced
 };
 FakeDisk g_disk;
 }  // namespace
@@ -33,10 +35,17 @@ int RecordDiskSpace(const char* path, uint64_t* freeOut, uint64_t* totalOut) {
 
 int SyncFileToDisk(std::FILE* file) {
     if (std::fflush(file) != 0) return 0;
+    struct stat st;
+    g_disk.syncedSize = fstat(fileno(file), &st) == 0 ? (uint64_t)st.st_size : 0;
     return fsync(fileno(file)) == 0;
 }
 
-void SetFakeDiskSpace(uint64_t freeBytes, uint64_t totalBytes) { g_disk = FakeDisk{freeBytes, totalBytes}; }
+void SetFakeDiskSpace(uint64_t freeBytes, uint64_t totalBytes) {
+    g_disk.freeBytes = freeBytes;
+    g_disk.totalBytes = totalBytes;
+}
+
+uint64_t LastSyncedSize() { return g_disk.syncedSize; }
 
 int TruncateOpenFile(std::FILE* file, uint64_t bytes) {
     std::fflush(file);

@@ -33,30 +33,6 @@ protected:
     using V = std::vector<std::string>;
 };
 
-TEST_F(Docking, SetDockReportsTheSideAndPlacesTheDeckFlushOnThatSide) {
-    struct Case {
-        int side, left, top;
-    };
-    const Case cases[] = {
-        {1, 700,  400},
-        {2, 300,  505},
-        {3, -100, 400},
-        {4, 300,  295},
-    };
-    for (const Case& c : cases) {
-        PlaceDeck(10, 10);
-        SetDock(c.side);
-        EXPECT_EQ(V{"1024:" + std::to_string(c.side)}, Sent());
-        EXPECT_EQ(c.left, FakeDock().deck.left) << c.side;
-        EXPECT_EQ(c.top, FakeDock().deck.top) << c.side;
-        EXPECT_EQ(W, FakeDock().deck.right - FakeDock().deck.left);
-        EXPECT_TRUE(IsDocked());
-    }
-    Undock();
-    EXPECT_EQ(V{"1024:0"}, Sent());
-    EXPECT_FALSE(IsDocked());
-}
-
 TEST_F(Docking, ADeckDroppedTwentyPixelsAboveDocksOnTopLeftEdgesAligned) {
     PlaceDeck(330, 400 - H - 20);
     BeginFaceDrag(50, 50);
@@ -197,5 +173,41 @@ TEST_F(Docking, TheSelectorButtonStartsTheSelectorOrPullsItOntoTheScreenAndDocks
     EXPECT_EQ(0, FakeDock().selector.top);
     EXPECT_EQ(DOCK_BELOW_SELECTOR, DockSide());
     EXPECT_EQ((V{"1024:2", "1027:0"}), Sent());
+}
+
+// SetDock reports the side and places the deck flush on it. The selector is smaller than the
+// deck each way, so every placement must use the deck's own size.
+TEST_F(Docking, SetDockReportsTheSideAndPlacesTheDeckFlushByItsOwnSize) {
+    FakeDock().selector = {300, 400, 550, 460};  // 250 x 60 against the deck's 400 x 105
+    struct Case {
+        int side, left, top;
+    };
+    const Case cases[] = {
+        {DOCK_RIGHT_OF_SELECTOR, 550,  400},
+        {DOCK_BELOW_SELECTOR,    300,  460},
+        {DOCK_LEFT_OF_SELECTOR,  -100, 400},
+        {DOCK_ABOVE_SELECTOR,    300,  295},
+    };
+    for (const Case& c : cases) {
+        PlaceDeck(10, 10);
+        SetDock(c.side);
+        EXPECT_EQ(V{"1024:" + std::to_string(c.side)}, Sent());
+        EXPECT_EQ(c.left, FakeDock().deck.left) << c.side;
+        EXPECT_EQ(c.top, FakeDock().deck.top) << c.side;
+        EXPECT_EQ(W, FakeDock().deck.right - FakeDock().deck.left);
+        EXPECT_TRUE(IsDocked());
+    }
+    Undock();
+    EXPECT_EQ(V{"1024:0"}, Sent());
+    EXPECT_FALSE(IsDocked());
+    SetDock(DOCK_RIGHT_OF_SELECTOR);
+    RecordSelectorSide(Selector(), 1);  // the selector asks for the deck on its left
+    EXPECT_EQ(-100, FakeDock().deck.left);
+
+    // 104 pixels above the selector: room for the selector's height, not for the deck's.
+    FakeDock().selector = {300, 104, 550, 164};
+    EXPECT_EQ(1, DockAtStart());
+    EXPECT_EQ(DOCK_BELOW_SELECTOR, DockSide());
+    EXPECT_EQ(164, FakeDock().deck.top);
 }
 }  // namespace

@@ -157,14 +157,20 @@ protected:
         int64_t result = 0;
         return SendWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, (uint64_t)id, 0, &result);
     }
-    // Record, Play, the given time, and Stop unless told not to.
+    // Record, Play, the given time from when the deck says it records, and Stop unless told not
+    // to. After Stop it waits for the deck to show the recording cued as a list entry ("#n ..."):
+    // the stop has then finished, the file is closed and the deck may be closed.
     void RecordFor(int ms, bool stop = true) {
         ASSERT_TRUE(FeedPcm(rig, Tone(ms + 4000)));
         ASSERT_TRUE(Command(CMD_RECORD));
         ASSERT_TRUE(Command(CMD_PLAY));
+        size_t recording = WaitForStatus(deckLog, "Recording S-", 0, 20000);
+        ASSERT_NE(recording, std::string::npos) << ReadAll(deckLog);
         usleep((useconds_t)ms * 1000);
         if (stop) {
             ASSERT_TRUE(Command(CMD_STOP));
+            ASSERT_NE(WaitForStatus(deckLog, "#", recording, 20000), std::string::npos)
+                << "no stopped status after Stop: " << ReadAll(deckLog).substr(recording);
         }
     }
     void Close(pid_t deck) {

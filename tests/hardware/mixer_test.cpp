@@ -178,4 +178,18 @@ TEST_F(MixerTest, AnyFailingCallFailsTheOperationAndClosesTheMixer) {
     EXPECT_GE(failedWrites, 4) << "open, line, controls and the write itself can fail";
     EXPECT_GE(failedSelects, 3) << "open, destination and source queries can fail";
 }
+// Two channels of 32 items are the most values one call exchanges; one item more and the control
+// is left alone rather than overrun.
+TEST_F(MixerTest, AControlWithTheMostValuesIsUsedAndOneMoreIsNot) {
+    SetFakeMixers({DeckMixer("Kelvara Vornex USB", MIXER_DST_UNDEFINED)});
+    ASSERT_EQ(1, SelectWaveOut(1));
+    FakeMixerControl* volume = Control(WAVE_ID, MIXER_CONTROL_VOLUME);
+    volume->record.flags = MIXER_CONTROLF_MULTIPLE;
+    for (uint32_t items : {32u, 33u}) {
+        volume->record.multipleItems = items;
+        volume->values.assign(2 * items, 7);
+        EXPECT_EQ(items == 32 ? 1 : 0, SetVolume(1, 100, 200)) << items;
+        EXPECT_EQ(items == 32 ? 100 : 7, volume->values[0]) << items;
+    }
+}
 }  // namespace

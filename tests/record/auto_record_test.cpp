@@ -248,4 +248,14 @@ TEST_F(AutoRecordTest, DialogOkStoresTheChoiceAndAdaptsARunningCaptureWhileCance
     EXPECT_EQ(GetCaptureMode(), CAPTURE_WAITING);
     StopKey();
 }
+// Counts stored out of the four choices (a hand-edited registry) show and save as the nearest end.
+TEST(AutoRecordCounts, CountsOutsideTheChoicesAreTakenAsTheNearestEnd) {
+    ResetAutoRecordForTest();
+    SetAutoLevels(16, AUTO_COUNT_CHOICES, 60000);
+    AutoRecordChoice shown = AutoRecordDialogStart(AUTO_RECORD_START_AND_END);
+    EXPECT_EQ(AUTO_COUNT_CHOICES - 1, shown.startIndex);
+    EXPECT_EQ(AUTO_COUNT_CHOICES - 1, shown.endIndex);
+    EXPECT_STREQ(AutoStartLabel(AUTO_COUNT_CHOICES - 1, 0), AutoStartLabel(AUTO_COUNT_CHOICES, 0));
+    EXPECT_STREQ(AutoEndLabel(0, 1), AutoEndLabel(-1, 1));
+}
 }  // namespace

@@ -71,8 +71,9 @@ protected:
         LoadDeviceManager();
     }
     // Record standby and Play, as the deck does it, into path.
-    void StartRecording(uint16_t kind = RECORD_KIND_PCM, uint32_t rate = 44100, uint32_t kbps = 0) {
-        RecordFormat f{kind, 1, 2, rate, 16, kbps};
+    void StartRecording(uint16_t kind = RECORD_KIND_PCM, uint32_t rate = 44100, uint32_t kbps = 0,
+                        uint16_t channels = 2) {
+        RecordFormat f{kind, 1, channels, rate, 16, kbps};
         ASSERT_EQ(SetRecordFormat(f), 1);
         ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
         ASSERT_EQ(PrepareCapture(1), 1);

@@ -268,3 +268,15 @@ TEST_F(CaptureTest, Mp3RecordingCountsBothSides) {
     StopKey();
     EXPECT_EQ(GetEntryCount(), 1);
 }
+
+// A mono input shows its one channel on both meters.
+TEST_F(CaptureTest, AMonoInputShowsOnBothMeters) {
+    SetFakeWaveInSignal(FAKE_WAVE_IN_CONSTANT, -1200, 0);
+    StartRecording(RECORD_KIND_PCM, 44100, 0, 1);
+    FillFakeWaveInBuffers(1);
+    CaptureStep();
+    int left = 0, right = 0;
+    GetPeaks(&left, &right);
+    EXPECT_EQ(1199, left);
+    EXPECT_EQ(1199, right);
+}

@@ -175,4 +175,22 @@ TEST_F(TimerSlotsTest, StoredRowsFireAfterARestartWithoutTheDialog) {
     EXPECT_EQ(Fires(21, 30), TIMER_START_CAPTURE);
     EXPECT_EQ(Fires(22, 0), TIMER_END_CAPTURE);
 }
+
+// A relative row whose minutes end exactly on the hour, and on midnight, carries into the hour.
+TEST_F(TimerSlotsTest, MinutesFromNowEndingOnTheHourCarry) {
+    const struct {
+        int nowHour, nowMinute, minutes, hour, minute;
+    } cases[] = {
+        {9,  45, 15, 10, 0},
+        {23, 45, 15, 0,  0},
+        {9,  44, 15, 9,  59},
+    };
+    for (const auto& c : cases) {
+        SetRows(c.nowHour, c.nowMinute, {{4, Row(START, CAPTURE, 0, c.minutes)}});
+        TimerSlot slots[TIMER_SLOT_COUNT];
+        GetTimerSlots(slots);
+        EXPECT_EQ(c.hour, slots[4].hour) << c.nowHour << ":" << c.nowMinute;
+        EXPECT_EQ(c.minute, slots[4].minute) << c.nowHour << ":" << c.nowMinute;
+    }
+}
 }  // namespace

@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "media/titles.h"
+#include "enc_encoder.h"
+#include "mpa_header.h"
 #include "playback/mpeg_libraries.h"
 #include "record/capture.h"
+#include "record/record_disk.h"
 #include "record/record_writer.h"
 #include "record/wave_file.h"
 #include "record/wave_in.h"
@@ -38,6 +41,23 @@ std::vector<uint8_t> CounterBuffer(uint32_t n, uint32_t bytes) {
         std::memcpy(&b[4 * i + 2], &r, 2);
     }
     return b;
+}
+
+// Frames from the first byte of b to its last, each whole; -1 when anything else is in between.
+int WholeMpegFrames(const std::string& b, int* samplesOut) {
+    size_t at = 0;
+    int frames = 0;
+    *samplesOut = 0;
+    while (at + 4 <= b.size()) {
+        MpaHeader h;
+        uint32_t word = (uint32_t)(uint8_t)b[at] << 24 | (uint32_t)(uint8_t)b[at + 1] << 16 |
+                        (uint32_t)(uint8_t)b[at + 2] << 8 | (uint8_t)b[at + 3];
+        if (!MpaParseHeader(word, &h) || at + (size_t)h.frameBytes > b.size()) return -1;
+        at += (size_t)h.frameBytes;
+        *samplesOut += h.samples;
+        frames++;
+    }
+    return at == b.size() ? frames : -1;
 }
 
 class WriterTest : public ::testing::Test {
@@ -219,11 +239,63 @@ TEST_F(WriterTest, MpegFileHoldsWholeFramesAndCountsBothSides) {
     uint32_t duringRecording = MpegBytesWritten();
     EXPECT_GT(duringRecording, 30u * 128000u / 8u / 10u * 8u / 10u) << "about 3 s at 128 kbit/s";
     EXPECT_EQ(ReadAll(mp3).size(), (size_t)duringRecording) << "every pass is on the disk";
+    int samples = 0;
+    EXPECT_GT(WholeMpegFrames(ReadAll(mp3), &samples), 0) << "and holds whole frames only";
+}
+// The encoder holds back what does not yet fill a frame; closing must write it, so the file
+// ends with the frame that holds the last sample fed (behind the codec's own delay), whole.
+TEST_F(WriterTest, MpegCloseWritesTheHeldBackTail) {
+    std::string mp3 = folder + "/S-002.MP3";
+    ASSERT_EQ(SetRecordFormat(Format(3, 44100, 128)), 1);
+    ASSERT_EQ(SetRecordTarget(mp3.c_str()), 1);
+    ASSERT_EQ(AllocateEncoderBuffers(), 1);
+    ResetEncoderForWriting();
+    ASSERT_EQ(Feed(7), WRITE_OK);  // 30,870 samples: not a whole number of 1,152-sample frames
+    int samples = 0;
+    int before = WholeMpegFrames(ReadAll(mp3), &samples);
+    ASSERT_GT(before, 0);
     CloseRecordFile(1);
-    std::string b = ReadAll(mp3);
-    ASSERT_GE(b.size(), (size_t)duringRecording);
-    EXPECT_EQ((uint8_t)b[0], 0xFF);
-    EXPECT_EQ((uint8_t)b[1] & 0xE0, 0xE0);
+    const int fed = 7 * 4410, frameSamples = 1152;
+    EXPECT_EQ((fed + EncCodecDelay(3) + frameSamples - 1) / frameSamples, WholeMpegFrames(ReadAll(mp3), &samples))
+        << before << " frames before the close";
+}
+// A buffer is a tenth of a second whatever the shape of the sound: channels, rate and sample
+// size each count on their own.
+TEST_F(WriterTest, ABufferHoldsATenthOfASecondInEveryFormat) {
+    const struct {
+        uint16_t channels, bits;
+        uint32_t rate, bytes;
+    } cases[] = {
+        {2, 16, 44100, 17640},
+        {1, 16, 48000, 9600 },
+        {2, 8,  32000, 6400 },
+        {1, 8,  44100, 4410 },
+    };
+    for (const auto& c : cases) {
+        RecordFormat f = Format(RECORD_KIND_PCM, c.rate);
+        f.channels = c.channels;
+        f.bits = c.bits;
+        ASSERT_EQ(SetRecordFormat(f), 1);
+        EXPECT_EQ(c.bytes, RecordBufferBytes()) << c.channels << " x " << c.bits << " bits at " << c.rate;
+    }
+}
+// Closing syncs each kind of record file after its last byte, the MPEG tail and the WAVE
+// header's final sizes included, so a power cut after Stop keeps the whole recording.
+TEST_F(WriterTest, CloseSyncsTheFileAfterItsLastByte) {
+    struct Case {
+        uint16_t kind;
+        const char* name;
+    };
+    for (const Case& c : {Case{RECORD_KIND_PCM, "S-003.WAV"}, Case{3, "S-003.MP3"}}) {
+        std::string file = folder + "/" + c.name;
+        ASSERT_EQ(SetRecordFormat(Format(c.kind, 44100, 128)), 1);
+        ASSERT_EQ(SetRecordTarget(file.c_str()), 1);
+        ASSERT_EQ(AllocateEncoderBuffers(), 1);
+        ResetEncoderForWriting();
+        ASSERT_EQ(Feed(5), WRITE_OK);
+        Close();
+        EXPECT_EQ(ReadAll(file).size(), LastSyncedSize()) << c.name;
+    }
 }
 // The deck stores the input's channel status after closing a recording. The trailer must stay
 // at the very end where the title reader looks, and still be part of the last frame: ffmpeg and

@@ -286,4 +286,13 @@ TEST(InMemoryRegistry, KeepsTheSystemRules) {
     EXPECT_TRUE(RegistryKeyExists("SOFTWARE\\P\\Q"));
 }
 
+// The first value past each guard's range is refused like any other odd value.
+TEST_F(SettingsStore, TheFirstModeAndMagPastTheirRangesAreRefused) {
+    ASSERT_TRUE(RegistryInstallKey(KEY));
+    PutDword("Mode", 2);
+    PutDword("Mag", 3);
+    LoadLayout();
+    EXPECT_EQ(Layout().mode, 0u);
+    EXPECT_EQ(Layout().mag, 1u);
+}
 }  // namespace
