@@ -179,6 +179,7 @@ bool StartRig(Rig* rig, const RigOptions& options, const std::string& dir) {
     std::vector<std::string> argv = {SourceDir() + "/scripts/rig.sh", "start", rig->dir};
     if (!options.display) argv.push_back("--no-x");
     if (!options.pulse) argv.push_back("--no-pulse");
+    argv.insert(argv.end(), {"--depth", std::to_string(options.depth), "--dpi", std::to_string(options.dpi)});
     std::string out;
     std::string feeder = std::string(QD_BINARY_DIR) + "/tests/e2e/qd_rig_feeder";
     int code = RunToEnd(argv, {"QD_FEEDER=" + feeder}, 60000, &out, base);
