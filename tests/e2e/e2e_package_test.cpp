@@ -1,6 +1,7 @@
-// The download a Windows user gets: the zip that scripts/package.sh makes holds the program, its
-// two libraries and the texts for users (not our test selector), and unpacked into a fresh Wine
-// prefix with nothing installed the deck starts, plays and records.
+// The download a Windows user gets: each zip that scripts/package.sh makes (64-bit, and 32-bit
+// when that build is there) holds the program, its two libraries and the texts for users (not our
+// test selector), and unpacked into a fresh Wine prefix with nothing installed the deck starts,
+// plays and records.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -26,8 +27,6 @@ protected:
         char tmpl[] = "/tmp/qd_package_XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(tmpl));
         scratch = tmpl;
-        // A prefix of its own, made for this test and removed after it.
-        setenv("QD_E2E_WINEPREFIX", (scratch + "/prefix").c_str(), 1);
     }
     void TearDown() override {
         StopRig(&rig);
@@ -38,22 +37,28 @@ protected:
     std::string scratch;
 };
 
-TEST_F(Package, TheZipHoldsWhatAUserNeedsAndRunsUnpackedInAFreshPrefix) {
+// Each zip the build makes: win64, and win32 when the 32-bit tree is built.
+TEST_F(Package, EachZipHoldsWhatAUserNeedsAndRunsUnpackedInAFreshPrefix) {
     std::string zips = Output(SourceDir() + "/scripts/package.sh --no-build --out '" + scratch + "' 2>&1");
-    std::string zip = zips.substr(0, zips.find('\n'));
-    ASSERT_NE(zip.find("/QuaverlyDeck-"), std::string::npos) << zips;
-    ASSERT_NE(zip.find("-win64.zip"), std::string::npos) << zips;
-    std::string folder = zip.substr(zip.rfind('/') + 1, zip.size() - zip.rfind('/') - 5);
+    ASSERT_NE(zips.find("-win64.zip\n"), std::string::npos) << zips;
+    for (size_t at = 0, end; (end = zips.find('\n', at)) != std::string::npos; at = end + 1) {
+        std::string zip = zips.substr(at, end - at);
+        SCOPED_TRACE(zip);
+        ASSERT_NE(zip.find("/QuaverlyDeck-"), std::string::npos) << zips;
+        std::string folder = zip.substr(zip.rfind('/') + 1, zip.size() - zip.rfind('/') - 5);
+        std::string listing = Output("cd '" + scratch + "' && unzip -Z1 '" + zip + "' | sort");
+        const std::string expected = folder + "/\n" + folder + "/LICENSE.txt\n" + folder + "/Movello.exe\n" + folder +
+                                     "/README.txt\n" + folder + "/THIRD-PARTY.txt\n" + folder + "/tavenc.dll\n" +
+                                     folder + "/tavply.dll\n";
+        EXPECT_EQ(expected, listing);
+        ASSERT_EQ(0, std::system(("cd '" + scratch + "' && unzip -q '" + zip + "' -d unpacked").c_str()));
 
-    std::string listing = Output("cd '" + scratch + "' && unzip -Z1 '" + zip + "' | sort");
-    const std::string expected = folder + "/\n" + folder + "/LICENSE.txt\n" + folder + "/Movello.exe\n" + folder +
-                                 "/README.txt\n" + folder + "/THIRD-PARTY.txt\n" + folder + "/tavenc.dll\n" +
-                                 folder + "/tavply.dll\n";
-    EXPECT_EQ(expected, listing);
-    ASSERT_EQ(0, std::system(("cd '" + scratch + "' && unzip -q '" + zip + "' -d unpacked").c_str()));
-
-    ASSERT_TRUE(StartRig(&rig));
-    deck_check::PlayAndRecord(rig, scratch + "/unpacked/" + folder + "/Movello.exe",
-                              std::string(QD_BINARY_DIR) + "/demo/2-chime-c523.mp3");
+        // A prefix of its own for each, made for this test and removed after it.
+        setenv("QD_E2E_WINEPREFIX", (scratch + "/prefix-" + folder).c_str(), 1);
+        ASSERT_TRUE(StartRig(&rig));
+        deck_check::PlayAndRecord(rig, scratch + "/unpacked/" + folder + "/Movello.exe",
+                                  std::string(QD_BINARY_DIR) + "/demo/2-chime-c523.mp3");
+        StopRig(&rig);
+    }
 }
 }  // namespace
