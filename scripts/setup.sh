@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build ccache g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 mingw-w64-tools
-  g++-mingw-w64-i686 wine32:i386
+  g++-mingw-w64-i686-posix
   wine wine64 xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils locales
   sox ffmpeg mpg123 lame twolame
   fonts-ipafont-gothic
@@ -16,8 +16,6 @@ for p in "${PACKAGES[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  # The 32-bit build runs under Wine's 32-bit half, an i386 package.
-  dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
   echo "setup: installing ${missing[*]}"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
