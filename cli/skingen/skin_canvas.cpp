@@ -145,6 +145,7 @@ void Line(Canvas& c, int x0, int y0, int x1, int y1, Rgb colour) {
 const Rgb STANDARD_COLOURS[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xc0c0c0,
                                   0x808080, 0xff0000, 0x00ff00, 0xffff00, 0x0000ff, 0xff00ff, 0x00ffff, 0xffffff};
 const int BAYER_4X4[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+const int LIGHT_LEVEL = 0xd0;
 const int DITHER_SPREAD = 64;  // half a step between the standard channel levels: flat areas
                                // near a standard colour stay flat, dim labels stay visible
 
@@ -158,10 +159,11 @@ int Lifted(int v) {
 }
 
 Rgb Dithered(Rgb p, int x, int y) {
-    int offset = (2 * BAYER_4X4[y % 4][x % 4] - 15) * DITHER_SPREAD / 32;
     int r = RedOf(p), g = GreenOf(p), b = BlueOf(p);
     int top = std::max(r, std::max(g, b));
     int lifted = Lifted(top);
+    // Light areas (the ticker's window) stay flat, so the text drawn on them stays readable.
+    int offset = lifted >= LIGHT_LEVEL ? 0 : (2 * BAYER_4X4[y % 4][x % 4] - 15) * DITHER_SPREAD / 32;
     auto channel = [&](int v) { return Clamp255((top ? v * lifted / top : 0) + offset); };
     return MakeRgb(channel(r), channel(g), channel(b));
 }
