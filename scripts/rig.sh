@@ -4,9 +4,10 @@
 # and a real-time feeder. Everything it starts is recorded by PID in the rig folder and stopped
 # again one by one.
 #
-#   scripts/rig.sh start DIR [--no-x] [--no-pulse] [--display :N]
+#   scripts/rig.sh start DIR [--no-x] [--no-pulse] [--display :N] [--depth BITS] [--dpi N]
 #       Makes DIR and prints the environment to use (also written to DIR/env, sourceable):
-#       DISPLAY, XDG_RUNTIME_DIR, PULSE_SERVER, RIG_DIR.
+#       DISPLAY, XDG_RUNTIME_DIR, PULSE_SERVER, RIG_DIR. --depth sets the virtual display's
+#       colour depth (8, 16 or 24; 24 when not given), --dpi its resolution (96 when not given).
 #   scripts/rig.sh stop DIR
 #
 # Devices (44100 Hz, s16le, stereo):
@@ -21,7 +22,27 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 die() { echo "rig: $*" >&2; exit 1; }
 
-record_pid() { echo "$2 $1" >>"$dir/pids"; }
+# Each process is recorded with its start time, so a stop never signals a stranger that took
+# over a PID of a long-gone rig.
+record_pid() { echo "$2 $1 $(start_time "$2")" >>"$dir/pids"; }
+
+start_time() {  # the 22nd field of /proc/PID/stat, counted after the command's parentheses
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  stat=${stat##*) }
+  set -- $stat
+  echo "${20}"
+}
+
+# A process counts as running while it is not a zombie: the rig's processes outlive the shell
+# that started them, and whoever adopts them may never reap them, so kill -0 alone would still
+# succeed on one that has ended.
+running() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  stat=${stat##*) }
+  [ "${stat%% *}" != Z ] && [ "${stat%% *}" != X ]
+}
 
 wait_for() {  # wait_for TIMEOUT_S COMMAND...: polls until the command succeeds
   local limit=$(( $(date +%s%N) / 1000000 + $1 * 1000 )); shift
@@ -48,12 +69,14 @@ find_feeder() {
 }
 
 start() {
-  local use_x=1 use_pulse=1 display=""
+  local use_x=1 use_pulse=1 display="" depth=24 dpi=96
   while [ $# -gt 0 ]; do
     case "$1" in
       --no-x) use_x=0 ;;
       --no-pulse) use_pulse=0 ;;
       --display) display="$2"; shift ;;
+      --depth) depth="$2"; shift ;;
+      --dpi) dpi="$2"; shift ;;
       *) die "unknown option $1" ;;
     esac
     shift
@@ -67,7 +90,7 @@ start() {
     local attempt xpid up=0
     for attempt in 1 2 3 4 5; do
       xdisplay=${display:-$(free_display)} || die "no free display"
-      Xvfb "$xdisplay" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+      Xvfb "$xdisplay" -screen 0 "1280x1024x$depth" -dpi "$dpi" -nolisten tcp >"$dir/xvfb.log" 2>&1 &
       xpid=$!
       if wait_for 10 xdpyinfo -display "$xdisplay" && kill -0 "$xpid" 2>/dev/null; then
         record_pid xvfb "$xpid"; up=1; break
@@ -121,12 +144,23 @@ ENV
 
 stop() {
   [ -f "$dir/pids" ] || return 0
-  # Newest first: feeders and drainers before the sound server, the sound server before X.
-  tac "$dir/pids" | while read -r pid name; do
-    kill "$pid" 2>/dev/null || continue
-    for _ in $(seq 1 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-    kill -9 "$pid" 2>/dev/null || true
+  # Newest first: feeders and drainers are asked before the sound server, the sound server before X.
+  # All are asked at once and then waited for together (2 s at most), so a stop takes as long
+  # as the slowest process rather than the sum of them.
+  local pid name started asked=()
+  while read -r pid name started; do
+    running "$pid" || continue
+    [ -z "$started" ] || [ "$(start_time "$pid")" = "$started" ] || continue
+    kill "$pid" 2>/dev/null && asked+=("$pid")
+  done < <(tac "$dir/pids")
+  local limit=$(( $(date +%s%N) / 1000000 + 2000 )) left
+  while :; do
+    left=()
+    for pid in "${asked[@]}"; do running "$pid" && left+=("$pid"); done
+    [ ${#left[@]} -gt 0 ] && [ $(( $(date +%s%N) / 1000000 )) -lt $limit ] || break
+    sleep 0.05
   done
+  for pid in "${left[@]}"; do kill -9 "$pid" 2>/dev/null; done
   : >"$dir/pids"
 }
 

@@ -19,7 +19,7 @@ build() {
   if ! "$top/scripts/setup.sh" >>"$log" 2>&1; then
     printf '\nrun: package setup failed; the end of %s:\n' "$log"; tail -n 20 "$log"; return 1
   fi
-  "$top/scripts/build.sh" 2>&1 | tee -a "$log" | while IFS= read -r line; do
+  "$top/scripts/build.sh" --run 2>&1 | tee -a "$log" | while IFS= read -r line; do
     case "$line" in \[*/*\]*) printf '\rrun: building %-12s' "${line%%]*}]" ;; esac
   done
   if [ "${PIPESTATUS[0]}" -ne 0 ]; then
@@ -36,18 +36,6 @@ rig="$top/build/run-rig"
 shot="$top/build/run-rig/deck.png"
 export QD_FEEDER="$top/build/native/tests/e2e/qd_rig_feeder"
 export WINEPREFIX="$top/build/run-wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-
-# Arguments: host paths become Windows paths (Z:\...); switches and Windows paths pass as given.
-args=()
-for a in "$@"; do
-  if [ "$a" = "--demo" ]; then
-    for f in "$demo"/*; do [ -f "$f" ] && args+=("$(winepath -w "$f" 2>/dev/null)"); done
-  elif [ -e "$a" ]; then
-    args+=("$(winepath -w "$(realpath "$a")" 2>/dev/null)")
-  else
-    args+=("$a")
-  fi
-done
 
 # Ctrl+C in the terminal goes to every process of its foreground group, and the sound server,
 # the X server and every Wine process (the Wine server too) end on it, taking the deck down before
@@ -103,6 +91,19 @@ mkdir -p "$WINEPREFIX/drive_c/windows/Fonts" && cp -n /usr/share/wine/fonts/* "$
 # One Wine server for the whole run, started here in its own session, so no Wine program
 # started later ties it to the terminal.
 detached wineserver -p
+# Arguments: host paths become Windows paths (Z:\...); switches and Windows paths pass as given.
+# (winepath would make a missing prefix silently, so this comes after the prefix is made.)
+args=()
+for a in "$@"; do
+  if [ "$a" = "--demo" ]; then
+    for f in "$demo"/*; do [ -f "$f" ] && args+=("$(winepath -w "$f" 2>/dev/null)"); done
+  elif [ -e "$a" ]; then
+    args+=("$(winepath -w "$(realpath "$a")" 2>/dev/null)")
+  else
+    args+=("$a")
+  fi
+done
+
 # The installer's part: the deck's registry keys as ordinary keys, so settings last.
 detached "$top/scripts/wine-install.sh" --keys
 # The virtual display has no window manager: Wine must not wait for one (a hidden window would
@@ -128,9 +129,11 @@ fi
 if [ $virtual = 1 ]; then
   sleep 1  # let the face paint once before the picture is taken
   import -display "$DISPLAY" -window root "$shot" && echo "run: screenshot of the running deck: $shot"
-  echo "run: the deck plays into the virtual device; hear it with:"
-  echo "     PULSE_SERVER=$PULSE_SERVER parec -d vout.monitor | aplay -f cd"
 fi
+# The sound server is the rig's own, whatever the display: the deck's output goes to its
+# virtual device whether or not anything plays.
+echo "run: the deck's sound goes to the rig's virtual device \"Kelvara Vornex USB\"; to hear it:"
+echo "     PULSE_SERVER=$PULSE_SERVER parec -d vout.monitor | aplay -f cd"
 [ $# -eq 0 ] && echo "run: no files given; try: scripts/run.sh --demo"
 echo "run: Quaverly Deck is running. Press Ctrl+C to close it."
 echo "run: drive it from another terminal with: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX wine $bin/qdctl.exe status"

@@ -5,6 +5,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build ccache g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 mingw-w64-tools
+  g++-mingw-w64-i686-posix
   wine wine64 xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils locales
   sox ffmpeg mpg123 lame twolame
   mp3val

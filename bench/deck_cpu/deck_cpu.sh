@@ -3,6 +3,9 @@
 # WAVE and MP3 at 48 kHz from the rig's input. Each stretch samples the deck's process and the Wine
 # server; the figures are shares of one core. Give several program folders (each with Movello.exe,
 # tavply.dll, tavenc.dll) to compare builds side by side in one run, one after the other.
+# The floor is minwave.exe (bench/deck_cpu/minwave_win32.cpp), which only records (waveIn, 10 ms
+# buffers, 48 kHz) or only plays (waveOut, 44.1 kHz) in the same prefix: each figure of the deck
+# is also given as a ratio to that floor (deck + wineserver against minwave + wineserver).
 #   bench/deck_cpu/deck_cpu.sh [-s SECONDS] [BIN_DIR...]   (default: build/windows/bin, 20 s)
 # Needs both builds (scripts/build.sh).
 set -uo pipefail
@@ -114,6 +117,20 @@ for bin in "$@"; do
   rm -f "$rig/rec"/*
 done
 
+# The floor: the same states without the deck.
+floor() {  # floor MODE RATE: "program all" share of minwave alone
+  local w pid
+  wine "$top/build/windows/bin/minwave.exe" "$1" "$2" $((secs + 5)) >/dev/null 2>&1 &
+  w=$!
+  sleep 2
+  pid=$(pgrep -f 'minwave.exe' | head -n 1)
+  share "$pid" "$(wineserver_pid)"
+  wait "$w"
+}
+rec_floor=$(floor rec 48000)
+play_floor=$(floor play 44100)
+ratio() { awk -v a="${1#* }" -v b="${2#* }" 'BEGIN { if (b > 0) printf "%.2fx", a / b; else printf "-" }'; }
+
 printf 'deck CPU share of one core over %s s per figure (Wine %s); each cell: deck / deck + wineserver\n' \
   "$secs" "$(wine --version)"
 printf '  %-16s %-18s %-18s %-30s %-30s\n' "" idle "playing MP3" "recording WAVE 48k" "recording MP3 48k"
@@ -122,4 +139,12 @@ for r in "${rows[@]}"; do
   fmt() { read -r a b rest <<<"$1"; printf '%5s %% / %5s %%%s' "$a" "$b" "${rest:+ $rest}"; }
   printf '  %-16s %-18s %-18s %-30s %-30s\n' "$(basename "$(dirname "$bin")")/$(basename "$bin")" \
     "$(fmt "$idle")" "$(fmt "$play")" "$(fmt "$wave")" "$(fmt "$mp3")"
+done
+printf '  %-16s %-18s %-18s %-30s %-30s\n' "floor (minwave)" "" "$(fmt "$play_floor")" "$(fmt "$rec_floor")" \
+  "$(fmt "$rec_floor")"
+echo "ratio to the floor (deck + wineserver / minwave + wineserver):"
+for r in "${rows[@]}"; do
+  IFS='|' read -r bin idle play wave mp3 <<<"$r"
+  printf '  %-16s %-18s %-18s %-30s %-30s\n' "$(basename "$(dirname "$bin")")/$(basename "$bin")" "" \
+    "$(ratio "$play" "$play_floor")" "$(ratio "${wave%% (*}" "$rec_floor")" "$(ratio "${mp3%% (*}" "$rec_floor")"
 done

@@ -138,13 +138,46 @@ void Line(Canvas& c, int x0, int y0, int x1, int y1, Rgb colour) {
     }
 }
 
+// The 16-colour pictures are for screens of up to 256 colours, where only the 16 standard colours
+// are sure to exist: any other colour is replaced by its nearest standard one when drawn, which
+// turns the dark face black. So these pictures use the standard colours themselves, ordered-
+// dithered, and look on such a screen as they were made.
+const Rgb STANDARD_COLOURS[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xc0c0c0,
+                                  0x808080, 0xff0000, 0x00ff00, 0xffff00, 0x0000ff, 0xff00ff, 0x00ffff, 0xffffff};
+const int BAYER_4X4[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+const int LIGHT_LEVEL = 0xd0;
+const int DITHER_SPREAD = 64;  // half a step between the standard channel levels: flat areas
+                               // near a standard colour stay flat, dim labels stay visible
+
+// The face is dark: each colour is brightened (its brightest channel to that channel's square
+// root, the others in proportion, so hues stay) before it is matched, so dark metal becomes grey
+// and stays apart from the black display windows.
+int Lifted(int v) {
+    int r = 0;
+    while ((r + 1) * (r + 1) <= v * 255) ++r;
+    return r;
+}
+
+Rgb Dithered(Rgb p, int x, int y) {
+    int r = RedOf(p), g = GreenOf(p), b = BlueOf(p);
+    int top = std::max(r, std::max(g, b));
+    int lifted = Lifted(top);
+    // Light areas (the ticker's window) stay flat, so the text drawn on them stays readable.
+    int offset = lifted >= LIGHT_LEVEL ? 0 : (2 * BAYER_4X4[y % 4][x % 4] - 15) * DITHER_SPREAD / 32;
+    auto channel = [&](int v) { return Clamp255((top ? v * lifted / top : 0) + offset); };
+    return MakeRgb(channel(r), channel(g), channel(b));
+}
+
 int WritePaletteBitmap(const Canvas& c, int bpp, const std::string& path) {
     if (bpp != 4 && bpp != 8) return 0;
     int colours = 1 << bpp;
-    std::vector<Rgb> palette = ChoosePalette(c, colours);
+    const bool standard = bpp == 4;
+    std::vector<Rgb> palette =
+        standard ? std::vector<Rgb>(STANDARD_COLOURS, STANDARD_COLOURS + 16) : ChoosePalette(c, colours);
     std::map<Rgb, int> index;
-    for (Rgb p : c.px)
-        if (!index.count(p)) index[p] = NearestIndex(palette, p);
+    if (!standard)
+        for (Rgb p : c.px)
+            if (!index.count(p)) index[p] = NearestIndex(palette, p);
     int rowBytes = ((c.w * bpp + 31) / 32) * 4;
     uint32_t offBits = BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES + 4 * colours;
     std::vector<uint8_t> b;
@@ -174,7 +207,7 @@ int WritePaletteBitmap(const Canvas& c, int bpp, const std::string& path) {
     for (int y = c.h - 1; y >= 0; --y) {
         std::vector<uint8_t> row((size_t)rowBytes, 0);
         for (int x = 0; x < c.w; ++x) {
-            int v = index[PixelAt(c, x, y)];
+            int v = standard ? NearestIndex(palette, Dithered(PixelAt(c, x, y), x, y)) : index[PixelAt(c, x, y)];
             if (bpp == 8)
                 row[x] = (uint8_t)v;
             else

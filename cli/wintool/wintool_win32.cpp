@@ -1,4 +1,7 @@
 // wintool: looks at and pokes top-level windows for the end-to-end tests.
+//   wintool screen                      prints the screen's bits per pixel and dots per inch, and
+//                                       the system version as a program sees it: platform major
+//                                       minor build (space-separated)
 //   wintool find CLASS TITLE            prints the window's handle (hex); exit 1 when none
 //   wintool wait CLASS TITLE MS [visible]  waits up to MS for the window (shown, with
 //                                       "visible"); exit 1 on timeout
@@ -465,9 +468,24 @@ int CmdFakeDeck(const char* logPath, int ms) {
     CloseHandle(mutex);
     return 0;
 }
+int CmdScreen() {
+    HDC screen = GetDC(nullptr);
+    int bits = GetDeviceCaps(screen, BITSPIXEL), dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    OSVERSIONINFOA v = {};
+    v.dwOSVersionInfoSize = sizeof v;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GetVersionExA(&v);
+#pragma GCC diagnostic pop
+    std::printf("%d %d %lu %lu %lu %lu\n", bits, dpi, v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion,
+                v.dwBuildNumber & 0xFFFF);
+    return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && !std::strcmp(argv[1], "screen")) return CmdScreen();
     if (argc >= 4 && !std::strcmp(argv[1], "find")) return CmdFind(argv[2], argv[3]);
     if (argc >= 5 && !std::strcmp(argv[1], "wait"))
         return CmdWait(argv[2], argv[3], std::atoi(argv[4]), argc >= 6 && !std::strcmp(argv[5], "visible"));

@@ -1,10 +1,16 @@
 // The rig itself: PCM queued for the input arrives through the named source in real time, and
-// what is played into the named sink can be recorded from its monitor.
+// what is played into the named sink can be recorded from its monitor; a stop ends every process
+// the rig started and nothing else.
 #include "e2e/rig.h"
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstdlib>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 namespace {
 const int RATE = 44100;
@@ -69,5 +75,35 @@ TEST(Rig, FedPcmArrivesAtTheInputAndPlayedSoundAtTheMonitor) {
     StopSinkRecording(mon);
     EXPECT_GT(LoudFrames(ReadPcmFile(out), 6000), 44100 / 10);
     StopRig(&rig);
+}
+
+// Running, as opposed to ended: gone, or a zombie nobody has reaped yet.
+bool Running(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    if (!std::getline(in, stat)) return false;
+    size_t paren = stat.rfind(')');
+    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
+}
+
+TEST(Rig, StopEndsEveryProcessOfTheRigButNoneThatTookOverAnOldPid) {
+    Rig rig;
+    ASSERT_TRUE(StartRig(&rig));
+    std::vector<pid_t> started;
+    std::istringstream pids(ReadTextFile(rig.dir + "/pids"));
+    for (std::string line; std::getline(pids, line);) started.push_back((pid_t)std::atol(line.c_str()));
+    ASSERT_GE(started.size(), 4u) << "X, the sound server, two drainers";
+    // A process that now holds a PID the rig once recorded, with that old process's start time.
+    pid_t stranger = fork();
+    if (stranger == 0) {
+        execlp("sleep", "sleep", "60", (char*)nullptr);
+        _exit(127);
+    }
+    std::ofstream(rig.dir + "/pids", std::ios::app) << stranger << " feeder 1\n";
+    StopRig(&rig);
+    for (pid_t pid : started) EXPECT_FALSE(Running(pid)) << pid;
+    EXPECT_EQ(0, waitpid(stranger, nullptr, WNOHANG)) << "the stranger lives on";
+    kill(stranger, SIGKILL);
+    waitpid(stranger, nullptr, 0);
 }
 }  // namespace

@@ -178,7 +178,9 @@ bool StartRig(Rig* rig, const RigOptions& options, const std::string& dir) {
 
     // One rig at a time per prefix: Wine processes of one prefix share a wineserver and desktop.
     std::string lockPath = rig->winePrefix + ".lock";
-    g_rig.prefixLock = open(lockPath.c_str(), O_RDWR | O_CREAT, 0644);
+    // Close-on-exec: the rig's processes and Wine's server outlive a test that is killed, and must
+    // not hold the lock for the next one.
+    g_rig.prefixLock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     long long lockDeadline = NowMs() + PREFIX_LOCK_WAIT_S * 1000LL;
     while (g_rig.prefixLock >= 0 && flock(g_rig.prefixLock, LOCK_EX | LOCK_NB) != 0) {
         if (NowMs() > lockDeadline) {
@@ -191,6 +193,7 @@ bool StartRig(Rig* rig, const RigOptions& options, const std::string& dir) {
     std::vector<std::string> argv = {SourceDir() + "/scripts/rig.sh", "start", rig->dir};
     if (!options.display) argv.push_back("--no-x");
     if (!options.pulse) argv.push_back("--no-pulse");
+    argv.insert(argv.end(), {"--depth", std::to_string(options.depth), "--dpi", std::to_string(options.dpi)});
     std::string out;
     std::string feeder = std::string(QD_BINARY_DIR) + "/tests/e2e/qd_rig_feeder";
     int code = RunToEnd(argv, {"QD_FEEDER=" + feeder}, 60000, &out, base);

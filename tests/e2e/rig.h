@@ -25,6 +25,8 @@
 struct RigOptions {
     bool display = true;  // start Xvfb (otherwise use $DISPLAY)
     bool pulse = true;    // start PulseAudio; false: no sound server at all (no wave devices)
+    int depth = 24;       // the virtual display's bits per pixel (8, 16 or 24)
+    int dpi = 96;         // and its dots per inch
 };
 
 struct Rig {
