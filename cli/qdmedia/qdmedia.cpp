@@ -18,6 +18,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <csignal>
 #endif
 
 namespace {
@@ -174,6 +176,10 @@ int Result(int r) {
 int main(int argc, char** argv) {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);  // the same bytes as the native tool: "\n" line ends
+#else
+    // A write past the file-size limit must fail like a full disk, so that the write's undo
+    // runs, instead of killing the tool halfway through it.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
     if (argc == 2 && std::strcmp(argv[1], "genres") == 0) {
         for (int i = 0; i < GenreNameCount(); i++) std::printf("%d=%s\n", GenreNumberAt(i), GenreNameAt(i));

@@ -1,12 +1,17 @@
 // POSIX file access for the media modules (native build). Sharing modes do not exist here; an
-// exclusive open is emulated only as far as access rights go. Like Windows, the seam refuses to
+// exclusive open is emulated only as far as access rights go. A file this seam creates carries
+// an advisory lock while open, which tells a temporary file being written from one whose writer
+// died. Like Windows, the seam refuses to
 // delete or replace a file that is still open through it, so tests see ordering faults. It also
 // carries the tests' fault switch (media_file_fault.h).
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include "media/media_file.h"
@@ -109,6 +114,7 @@ int CreateMediaFile(const char* path, MediaFile* fileOut) {
     if (!path || !*path || NextFault() != MEDIA_FAULT_NONE) return 0;
     int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return 0;
+    flock(fd, LOCK_EX | LOCK_NB);
     fileOut->handle = fd;
     Remember(fd);
     return 1;
@@ -221,6 +227,39 @@ int MediaFreeSpace(const char* path, uint64_t* bytesOut) {
     if (statvfs(folder.c_str(), &vfs) != 0) return 0;
     *bytesOut = uint64_t(vfs.f_bavail) * vfs.f_frsize;
     return 1;
+}
+
+int ResolveMediaPath(const char* path, char* realOut) {
+    realOut[0] = 0;
+    if (!path || !*path) return 0;
+    std::unique_ptr<char, void (*)(void*)> real(realpath(path, nullptr), free);
+    const size_t PATH_BYTES = 260;
+    if (!real || std::strlen(real.get()) >= PATH_BYTES) return 0;
+    std::strcpy(realOut, real.get());
+    return 1;
+}
+
+int TakeOverIdentity(const MediaFile* original, const MediaFile* copy) {
+    int from = int(original->handle), to = int(copy->handle);
+    struct stat o, c;
+    if (from < 0 || to < 0 || fstat(from, &o) != 0 || fstat(to, &c) != 0) return 0;
+    if (o.st_nlink != 1) return 0;  // another name would keep the old file
+    // A write lease is granted only while no other descriptor, in any program, has the file
+    // open; one that writes to it later would write into the old file. Given back at once.
+    if (fcntl(from, F_SETLEASE, F_WRLCK) != 0) return 0;
+    fcntl(from, F_SETLEASE, F_UNLCK);
+    if ((o.st_uid != c.st_uid || o.st_gid != c.st_gid) && fchown(to, o.st_uid, o.st_gid) != 0) return 0;
+    return fchmod(to, o.st_mode & 07777) == 0;  // after the owner: chown drops set-id bits
+}
+
+int DeleteStaleMediaFile(const char* path) {
+    if (!path || IsHeldOpen(path)) return 0;
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return 0;
+    int stale = flock(fd, LOCK_EX | LOCK_NB) == 0;  // its writer would hold the lock
+    int deleted = stale && unlink(path) == 0;
+    close(fd);
+    return deleted;
 }
 
 void SetNativeAnsiCodePage(int codePage) { g_files.codePage = codePage; }

@@ -128,6 +128,28 @@ int MediaFreeSpace(const char* path, uint64_t* bytesOut) {
     return 1;
 }
 
+int ResolveMediaPath(const char* path, char* realOut) {
+    realOut[0] = 0;
+    if (!path || !*path || std::strlen(path) >= MAX_PATH) return 0;
+    std::strcpy(realOut, path);  // ReplaceFile works on the file the name stands for
+    return 1;
+}
+
+int TakeOverIdentity(const MediaFile* original, const MediaFile* copy) {
+    // ReplaceFile gives the copy the original's attributes, ACLs and streams; others cannot have
+    // the file open (it is opened unshared for the write). Hard links would keep the old file.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (original->handle == -1 || copy->handle == -1 ||
+        !GetFileInformationByHandle(reinterpret_cast<HANDLE>(original->handle), &info))
+        return 0;
+    return info.nNumberOfLinks == 1;
+}
+
+int DeleteStaleMediaFile(const char* path) {
+    // A temporary file being written is open unshared, so only a leftover can be deleted.
+    return path && DeleteFileA(path);
+}
+
 int IsPathLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != 0; }
 
 int PathFound(const char* path) {

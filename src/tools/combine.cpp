@@ -49,6 +49,15 @@ int MpegRuns(const MediaFile* file, const MpegStreamInfo* info, uint32_t frameLe
     return 1;
 }
 
+// 1 when both WAVE files are laid out as the joiner takes them and coded differently (a file
+// the joiner cannot read fails there, with its own message).
+int WaveCodingsDiffer(const char* file1, const char* file2) {
+    MediaFileGuard a, b;
+    WaveLayout w1, w2;
+    return OpenMediaFile(file1, MF_READ, &a.file) && ReadWaveLayout(&a.file, &w1) &&
+           OpenMediaFile(file2, MF_READ, &b.file) && ReadWaveLayout(&b.file, &w2) && !SameWaveCoding(&w1, &w2);
+}
+
 }  // namespace
 
 int FindLastWholeFrameEnd(const MediaFile* file, uint64_t* end, uint32_t frameLength, const MpegStreamInfo* info) {
@@ -70,7 +79,7 @@ int CombineWave(const char* destination, const char* file1, const char* file2) {
     MediaFileGuard a, b;
     WaveLayout w1, w2;
     if (!OpenMediaFile(file1, MF_READ, &a.file) || !ReadWaveLayout(&a.file, &w1) ||
-        !OpenMediaFile(file2, MF_READ, &b.file) || !ReadWaveLayout(&b.file, &w2))
+        !OpenMediaFile(file2, MF_READ, &b.file) || !ReadWaveLayout(&b.file, &w2) || !SameWaveCoding(&w1, &w2))
         return 0;
     // The join carries the first file's chunks behind its sound data (its titles), as MPEG
     // joins keep the first file's tag.
@@ -152,6 +161,10 @@ int CombineFiles(char* destination, const char* file1, const char* file2) {
     };
     for (const Check& c : checks)
         if (c.differs) return ToolMessage(c.message, nullptr, JOIN_NONE, MSGBOX_OK), 0;
+    // Equal sizes are not enough for WAVE files: float after PCM, or mu-law after A-law, would
+    // play as noise. Their codings must match too.
+    if (a.kind == MEDIA_WAVE && WaveCodingsDiffer(file1, file2))
+        return ToolMessage(STR_COMBINE_FORMAT, nullptr, JOIN_NONE, MSGBOX_OK), 0;
     if (!ApplyKindExtension(destination, a.kind)) return ToolMessage(STR_ERROR, nullptr, JOIN_NONE, MSGBOX_OK), 0;
     if (SamePathNoCase(destination, file1) || SamePathNoCase(destination, file2))
         return ToolMessage(STR_COMBINE_SAME_NAME, nullptr, JOIN_NONE, MSGBOX_OK), 0;

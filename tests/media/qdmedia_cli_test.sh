@@ -64,6 +64,22 @@ expect "$err" "The combined file has to be the same format."
 [ ! -e "$T/mixed.wav" ] || fail "a refused combine wrote a file"
 "$Q" divide "$T/a.wav" "$T/y.wav" 1 >/dev/null 2>&1; [ $? -eq 2 ] || fail "divide without Out should exit 2"
 
+# Under a file-size limit a title that moves the audio fails and is undone: the tool is not
+# killed, the file is as it was and nothing is left beside it. A copy left by a write that
+# died is cleared by the next write to the folder.
+mkdir "$T/lim" && sox -n -r 8000 -b 16 -c 1 "$T/lim/f.wav" synth 4 sine 440 || fail "sox"
+"$Q" set "$T/lim/f.wav" artist "B" >/dev/null || fail "set artist"
+"$Q" set "$T/lim/f.wav" title "A" >/dev/null || fail "set title behind the artist"
+cp "$T/lim/f.wav" "$T/orig.wav"
+out=$(ulimit -f 40; "$Q" set "$T/lim/f.wav" artist "A far longer artist name"); rc=$?
+[ $rc -eq 1 ] || fail "a write past the size limit should exit 1, got $rc"
+expect "$out" "failure=io_error"
+cmp -s "$T/lim/f.wav" "$T/orig.wav" || fail "the limited write changed the file"
+[ "$(ls "$T/lim")" = "f.wav" ] || fail "files left beside: $(ls "$T/lim")"
+printf 'half a copy' >"$T/lim/~qdtitle00.tmp"
+"$Q" set "$T/lim/f.wav" artist "A far longer artist name" >/dev/null || fail "set after a dead write"
+[ "$(ls "$T/lim")" = "f.wav" ] || fail "the dead write's copy stayed: $(ls "$T/lim")"
+
 "$Q" probe "$T/missing.wav" >/dev/null; [ $? -eq 1 ] || fail "missing file should exit 1"
 "$Q" get "$T/a.wav" nosuchfield >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad field should exit 2"
 "$Q" >/dev/null 2>&1; [ $? -eq 2 ] || fail "no arguments should exit 2"

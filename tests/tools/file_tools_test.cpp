@@ -351,12 +351,21 @@ TEST_F(FileToolsTest, DivideRefusesWithItsMessagesInOrder) {
 }
 
 TEST_F(FileToolsTest, CombineRefusesIncompatiblePairsBeforeWriting) {
-    NEED_TOOLS("sox", "lame");
+    NEED_TOOLS("sox", "lame", "ffmpeg");
     std::string s16 = Make("s16.wav", MakeWave(4000, 2, 16)), s8 = Make("s8.wav", MakeWave(4000, 2, 8));
     std::string mono = Make("mono.wav", MakeWave(4000, 1, 16));
     std::string m128 = Sh("m128.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 1 sine 300 | lame --quiet -b 128 - OUT");
     std::string m192 = Sh("m192.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 1 sine 300 | lame --quiet -b 192 - OUT");
     std::string m48 = Sh("m48.mp3", "sox -V1 -n -r 48000 -c 2 -t wav - synth 1 sine 300 | lame --quiet -b 128 - OUT");
+    auto soxWave = [&](const char* name, const char* coding) {
+        return Sh(name, std::string("sox -V1 -n -r 8000 -c 2 ") + coding + " OUT synth 0.2 sine 300");
+    };
+    std::string f32 = soxWave("f32.wav", "-e floating-point -b 32"), i32 = soxWave("i32.wav", "-e signed -b 32");
+    std::string i32x = soxWave("i32x.wav", "-c 4 -e signed -b 32");
+    std::string f32x = Sh("f32x.wav", "ffmpeg -nostdin -v error -f lavfi -i sine=f=300:d=0.2:sample_rate=8000 -ac 4 "
+                                      "-c:a pcm_f32le OUT");
+    std::string alaw = soxWave("alaw.wav", "-e a-law -b 8"), ulaw = soxWave("ulaw.wav", "-e u-law -b 8");
+    std::string u8 = soxWave("u8.wav", "-e unsigned -b 8");
     struct Case {
         std::string a, b, dest;
         int message;
@@ -371,6 +380,11 @@ TEST_F(FileToolsTest, CombineRefusesIncompatiblePairsBeforeWriting) {
         {m128, m192, "j.mp3", STR_COMBINE_BITRATE  },
         {m128, m48,  "j.mp3", STR_COMBINE_FREQUENCY},
         {m128, m128, "m128",  STR_COMBINE_SAME_NAME}, // the second file as destination, extension added
+        // Same channels, rate and bits, other coding: float after integers, one law after another.
+        {f32,  i32,  "j.wav", STR_COMBINE_FORMAT   },
+        {f32x, i32x, "j.wav", STR_COMBINE_FORMAT   }, // extensible: the sub-formats differ
+        {alaw, ulaw, "j.wav", STR_COMBINE_FORMAT   },
+        {alaw, u8,   "j.wav", STR_COMBINE_FORMAT   },
     };
     auto before = Listing();
     for (const Case& c : cases) {
