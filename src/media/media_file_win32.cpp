@@ -136,13 +136,19 @@ int ResolveMediaPath(const char* path, char* realOut) {
 }
 
 int TakeOverIdentity(const MediaFile* original, const MediaFile* copy) {
-    // ReplaceFile gives the copy the original's attributes, ACLs and streams; others cannot have
-    // the file open (it is opened unshared for the write). Hard links would keep the old file.
+    // ReplaceFile gives the copy the original's ACLs and streams; others cannot have the file
+    // open (it is opened unshared for the write). Hard links would keep the old file.
+    HANDLE from = reinterpret_cast<HANDLE>(original->handle), to = reinterpret_cast<HANDLE>(copy->handle);
     BY_HANDLE_FILE_INFORMATION info;
-    if (original->handle == -1 || copy->handle == -1 ||
-        !GetFileInformationByHandle(reinterpret_cast<HANDLE>(original->handle), &info))
+    if (original->handle == -1 || copy->handle == -1 || !GetFileInformationByHandle(from, &info) ||
+        info.nNumberOfLinks != 1)
         return 0;
-    return info.nNumberOfLinks == 1;
+    // Attributes and creation time are set here too: not every ReplaceFile carries them (Wine's
+    // does not). Zero times stay as they are.
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(from, FileBasicInfo, &basic, sizeof basic)) return 0;
+    basic.LastAccessTime.QuadPart = basic.LastWriteTime.QuadPart = basic.ChangeTime.QuadPart = 0;
+    return SetFileInformationByHandle(to, FileBasicInfo, &basic, sizeof basic) != 0;
 }
 
 int DeleteStaleMediaFile(const char* path) {
