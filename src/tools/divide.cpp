@@ -105,12 +105,13 @@ int DivideMpeg(const char* destination, const char* source, uint32_t inMs, uint3
     MediaFileGuard src;
     if (!OpenMediaFile(source, MF_READ, &src.file)) return 0;
     uint64_t audioEnd = info.audioStart + info.streamBytes;
-    uint64_t start = MpegBytePosition(&info, inMs);
-    uint64_t end = MpegBytePosition(&info, outMs);
-    FindMpegFrameIn(&src.file, &start, &info);
-    // A VBR header frame describes the whole source; in a part of it, it would give players the
-    // wrong length, so the cut starts with the first audio frame instead.
+    // Times count from the first audio frame: behind any leading data (an ID3v2 tag with cover
+    // art can be hundreds of kilobytes) and behind a VBR header frame, which describes the whole
+    // source and would give players the wrong length in a part of it.
     uint64_t firstAudio = FirstAudioFrame(&src.file, &info);
+    uint64_t start = firstAudio + MpegBytePosition(&info, inMs);
+    uint64_t end = firstAudio + MpegBytePosition(&info, outMs);
+    FindMpegFrameIn(&src.file, &start, &info);
     if (start < firstAudio) start = firstAudio;
     // No header behind the Out position: the cut runs to the end of the audio, never into tags.
     if (!FindMpegFrameIn(&src.file, &end, &info) || end > audioEnd) end = end < audioEnd ? end : audioEnd;

@@ -43,9 +43,14 @@ int GetMpegStreamInfo(const char* path, MpegStreamInfo* infoOut) {
     return infoOut->sampleRate != 0 && infoOut->bitRate != 0 && infoOut->layer >= 1 && infoOut->layer <= 3;
 }
 
+uint32_t MpegSamplesPerFrame(const MpegStreamInfo* info) {
+    if (info->layer == 1) return SAMPLES_PER_FRAME_LAYER1;
+    return info->layer == 3 && info->versionBit == 0 ? SAMPLES_PER_FRAME_LOW_RATE : SAMPLES_PER_FRAME;
+}
+
 uint64_t MpegBytePosition(const MpegStreamInfo* info, uint32_t ms) {
     if (info->sampleRate == 0) return 0;
-    uint32_t perFrame = info->layer == 1 ? SAMPLES_PER_FRAME_LAYER1 : SAMPLES_PER_FRAME;
+    uint32_t perFrame = MpegSamplesPerFrame(info);
     uint64_t samples = uint64_t(double(ms) * info->sampleRate * 0.001);
     uint64_t frames = samples / perFrame;
     uint64_t byte = uint64_t(double(frames * perFrame) / info->sampleRate * info->bitRate * 125 + 0.5);
@@ -56,7 +61,7 @@ uint64_t MpegBytePosition(const MpegStreamInfo* info, uint32_t ms) {
 
 uint32_t MpegFrameLength(const MpegStreamInfo* info) {
     if (info->sampleRate == 0) return 0;
-    uint32_t perFrame = info->layer == 1 ? SAMPLES_PER_FRAME_LAYER1 : SAMPLES_PER_FRAME;
+    uint32_t perFrame = MpegSamplesPerFrame(info);
     return uint32_t(double(perFrame) / info->sampleRate * info->bitRate * 125 + 0.5);
 }
 

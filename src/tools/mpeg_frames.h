@@ -20,7 +20,8 @@ struct MpegStreamInfo {
 
 enum {
     SAMPLES_PER_FRAME_LAYER1 = 384,
-    SAMPLES_PER_FRAME = 1152,    // layers 2 and 3
+    SAMPLES_PER_FRAME = 1152,         // layer 2, and layer 3 of MPEG-1
+    SAMPLES_PER_FRAME_LOW_RATE = 576,  // layer 3 of MPEG-2 (16, 22.05 and 24 kHz)
     MPEG_SYNC_OFFSET_COUNT = 5,  // SeekFirstMpegSync looks at 0, 128, 256, 384 and 512
     MPEG_SYNC_OFFSET_STEP = 128,
 };
@@ -29,9 +30,13 @@ enum {
 // stream with a sampling rate and a bit rate (without them no position can be computed).
 int GetMpegStreamInfo(const char* path, MpegStreamInfo* infoOut);
 
-// Byte position for a time, from the nominal bit rate: whole frames of samples before ms, their
-// bytes rounded to the nearest byte (a multiple of 4 for layer 1), then 4 bytes back so the
-// header search starts just before the frame (unless at 0 or past the stream).
+// Samples in each frame of the stream: 384, 1152, or 576 for layer 3 at the low rates.
+uint32_t MpegSamplesPerFrame(const MpegStreamInfo* info);
+
+// Byte position in the stream for a time, from the nominal bit rate: whole frames of samples
+// before ms, their bytes rounded to the nearest byte (a multiple of 4 for layer 1), then 4 bytes
+// back so the header search starts just before the frame (unless at 0 or past the stream).
+// Counted from the stream's start: a file position adds where the audio starts.
 uint64_t MpegBytePosition(const MpegStreamInfo* info, uint32_t ms);
 
 // Frame length F in bytes: samples per frame / rate x bit rate x 125, to the nearest byte; 0

@@ -223,12 +223,37 @@ TEST_F(FileToolsTest, LayerTwoDivideStartsAtTheFirstHeaderFromTheComputedByte) {
     EXPECT_EQ(Slice(s, expectStart, expectStart + out.size()), out);  // no tag on the source, none added
 }
 
+TEST_F(FileToolsTest, MpegTimesCountFromTheAudioBehindACoverArtTag) {
+    NEED_TOOLS("sox", "lame");
+    // A 300 KB picture in an ID3v2 tag in front of the audio, and the same audio without it.
+    Bytes picture = {0xFF, 0xD8, 0xFF, 0xE0};
+    for (int i = 0; i < 300000; i++) picture.push_back(uint8_t(i * 2654435761u >> 24));
+    std::string jpeg = Make("cover.jpg", picture);
+    const std::string song = "sox -V1 -n -r 44100 -c 2 -t wav - synth 4 sine 300 | lame --quiet -b 128 ";
+    std::string plain = Sh("plain.mp3", song + "- OUT");
+    std::string art = Sh("art.mp3", song + "--add-id3v2 --ti '" + jpeg + "' - OUT");
+    const std::pair<uint32_t, uint32_t> cuts[] = {{0, 1000}, {1000, 4000}, {2500, 3000}};
+    for (auto [in, out] : cuts) {
+        char a[TOOL_PATH_BYTES], b[TOOL_PATH_BYTES];
+        std::snprintf(a, sizeof a, "%s", dir.File("a" + std::to_string(in) + ".mp3").c_str());
+        std::snprintf(b, sizeof b, "%s", dir.File("b" + std::to_string(in) + ".mp3").c_str());
+        ASSERT_EQ(1, DivideFile(a, plain.c_str(), in, out)) << in;
+        ASSERT_EQ(1, DivideFile(b, art.c_str(), in, out)) << in;
+        // The same frames (the tagged part also gets the source's ID3v1 tag behind them).
+        Bytes pa = ReadAll(a), pb = ReadAll(b);
+        ASSERT_GE(pb.size(), pa.size()) << in;
+        EXPECT_TRUE(pa == Slice(pb, 0, pa.size())) << in << ".." << out;
+        EXPECT_NEAR((out - in) * 44.1, double(DecodeMpg123(b, 2).samples), 1.5 * 1152) << in << ".." << out;
+    }
+}
+
 // Files of each encoder, divided and joined: what ffmpeg and mpg123 decode, and the length.
 struct EncoderCase {
     const char* name;
     const char* tool;
     const char* command;  // makes OUT from the WAVE file IN
     int samplesPerFrame;
+    int rate = 44100;
 };
 class MpegToolsTest : public FileToolsTest, public ::testing::WithParamInterface<EncoderCase> {};
 
@@ -237,7 +262,7 @@ TEST_P(MpegToolsTest, DivideAndCombineDecodeCleanlyToTheWantedLength) {
     NEED_TOOLS("sox", c.tool, "ffmpeg", "mpg123");
     auto make = [&](const std::string& name, int seconds, int freq) {
         std::string in = dir.File(name + ".src.wav");
-        Shell("sox -V1 -n -r 44100 -c 2 -b 16 '" + in + "' synth " + std::to_string(seconds) + " sine " +
+        Shell("sox -V1 -n -r " + std::to_string(c.rate) + " -c 2 -b 16 '" + in + "' synth " + std::to_string(seconds) + " sine " +
               std::to_string(freq));
         std::string path = Sh(name, std::regex_replace(c.command, std::regex("IN"), "'" + in + "'"));
         std::filesystem::remove(in);
@@ -254,7 +279,7 @@ TEST_P(MpegToolsTest, DivideAndCombineDecodeCleanlyToTheWantedLength) {
     std::snprintf(join, sizeof join, "%s", dir.File("join").c_str());
     ASSERT_EQ(1, DivideFile(cut, a.c_str(), 1500, 6250));
     ASSERT_EQ(1, CombineFiles(join, a.c_str(), b.c_str()));
-    const size_t wantCut = (6250 - 1500) * 441 / 10;
+    const size_t wantCut = size_t(6250 - 1500) * c.rate / 1000;
     for (const char* path : {cut, join}) {
         size_t want = path == cut ? wantCut : lengthA + lengthB;
         Decoded f = DecodeFfmpeg(path, 2), m = DecodeMpg123(path, 2);
@@ -276,7 +301,13 @@ INSTANTIATE_TEST_SUITE_P(
                       EncoderCase{"ffmpeg_mp3", "ffmpeg",
                                   "ffmpeg -nostdin -v error -i IN -c:a libmp3lame -b:a 160k -f mp3 OUT", 1152},
                       EncoderCase{"ffmpeg_mp2", "ffmpeg",
-                                  "ffmpeg -nostdin -v error -i IN -c:a mp2 -b:a 224k -f mp2 OUT", 1152}),
+                                  "ffmpeg -nostdin -v error -i IN -c:a mp2 -b:a 224k -f mp2 OUT", 1152},
+                      // MPEG-2: layer 3 frames hold half the samples, layer 2 frames as many.
+                      EncoderCase{"lame_22k", "lame", "lame --quiet -b 64 IN OUT", 576, 22050},
+                      EncoderCase{"lame_16k", "lame", "lame --quiet -b 32 IN OUT", 576, 16000},
+                      EncoderCase{"twolame_24k", "twolame", "twolame --quiet -b 96 IN OUT", 1152, 24000},
+                      EncoderCase{"ffmpeg_mp3_48k", "ffmpeg",
+                                  "ffmpeg -nostdin -v error -i IN -c:a libmp3lame -b:a 192k -f mp3 OUT", 1152, 48000}),
     [](const ::testing::TestParamInfo<EncoderCase>& i) { return std::string(i.param.name); });
 
 TEST_F(FileToolsTest, AnMpegPartTakesTheTitleTheUserChose) {
