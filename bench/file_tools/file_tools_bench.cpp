@@ -1,6 +1,7 @@
 // Divide and combine of a large WAVE file (1 GB by default) and a large MP3 file (200 MB),
 // each against `cp` of the same number of bytes in the same run. Every timing includes pushing
-// the bytes to the disk (the tools flush the new file; cp is followed by sync). The results are
+// the new file's bytes to the disk (the tools flush it; cp and cat are followed by `sync FILE`,
+// an fsync of that file only, so other programs' writes are not counted against them). The results are
 // checked (sizes, the data chunk) before they count.
 //   file_tools_bench [wave-MB] [mpeg-MB] [folder]
 #include <chrono>
@@ -78,7 +79,7 @@ struct Timing {
 
 Timing TimeCp(const std::string& from, const std::string& to) {
     auto start = std::chrono::steady_clock::now();
-    Run("cp '" + from + "' '" + to + "' && sync");
+    Run("cp '" + from + "' '" + to + "' && sync '" + to + "'");
     Timing t{Seconds(start), SizeOf(to)};
     std::remove(to.c_str());
     return t;
@@ -137,11 +138,12 @@ int main(int argc, char** argv) {
         Timing cp = c.combine ? Timing{0, 0} : TimeCp(c.source, copy);
         if (c.combine) {  // cp of the same bytes: the source twice
             auto s = std::chrono::steady_clock::now();
-            Run("cat '" + c.source + "' '" + c.source + "' > '" + copy + "' && sync");
+            Run("cat '" + c.source + "' '" + c.source + "' > '" + copy + "' && sync '" + copy + "'");
             cp = {Seconds(s), SizeOf(copy)};
             std::remove(copy.c_str());
             auto s2 = std::chrono::steady_clock::now();
-            Run("cp '" + c.source + "' '" + copy + "' && cp '" + c.source + "' '" + copy + "2' && sync");
+            Run("cp '" + c.source + "' '" + copy + "' && cp '" + c.source + "' '" + copy + "2' && sync '" + copy +
+                "' '" + copy + "2'");
             Timing twice{Seconds(s2), 2 * SizeOf(copy)};
             std::remove(copy.c_str());
             std::remove((copy + "2").c_str());

@@ -129,11 +129,25 @@ int CombineMpeg(const char* destination, const char* file1, const char* file2) {
         !MpegRuns(&b.file, &i2, frameLength, sync2, runs2, &n2))
         return 0;
 
+    // File 1's leading data, then for layer III one header frame that describes the join (the
+    // sources' own are left out), then the frames of both.
+    ByteRun lead = {0, i1.audioStart}, frames1 = {FirstAudioFrame(&a.file, &i1), runs1[n1 - 1].to};
+    std::vector<uint8_t> head;
+    const FrameSpan spans[] = {
+        {&a.file, frames1.from, frames1.to},
+        {&b.file, runs2[0].from, runs2[0].to},
+        {&b.file, n2 > 1 ? runs2[1].from : 0, n2 > 1 ? runs2[1].to : 0},
+    };
+    BuildVbrHeaderFrame(spans, 3, &head);
+
     NewFile out;
     if (!BeginNewFile(destination, &out)) return 0;
     uint64_t at = 0;
-    int ok = CopyRuns(&a.file, runs1, n1, &out, &at) && CopyRuns(&b.file, runs2, n2, &out, &at) && CloseNewFile(&out) &&
-             CopyId3Fields(out.tempPath, file1) && PlaceNewFile(&out);
+    int ok = CopyRuns(&a.file, &lead, 1, &out, &at) &&
+             (head.empty() || WriteMediaFile(&out.file, at, head.data(), uint32_t(head.size()))) &&
+             ((at += head.size()), CopyRuns(&a.file, &frames1, 1, &out, &at)) &&
+             CopyRuns(&b.file, runs2, n2, &out, &at) && CloseNewFile(&out) && CopyId3Fields(out.tempPath, file1) &&
+             PlaceNewFile(&out);
     if (!ok) AbandonNewFile(&out);
     return ok;
 }

@@ -3,6 +3,7 @@
 // that puts every cut on a frame boundary.
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "media/media_file.h"
 
 // What the tools need of an MPEG audio file.
@@ -60,3 +61,17 @@ int SeekFirstMpegSync(const MediaFile* file, uint64_t* offsetOut);
 // Where the audio after a VBR header frame starts: the next frame header behind the one at
 // audioStart; audioStart when the stream has no header frame or none follows it.
 uint64_t FirstAudioFrame(const MediaFile* file, const MpegStreamInfo* info);
+
+// A run of whole frames of one file, as it will stand in a new file.
+struct FrameSpan {
+    const MediaFile* file;
+    uint64_t from, to;
+};
+
+// The header frame that opens a new layer III file made of the spans (one after the other,
+// right behind the header): "Xing" when the frames' bit rates vary, "Info" when they do not,
+// with the frame count, the byte count (header included) and the 100-entry seek table. Players
+// take a file's length and seek points from it. Built from the first frame of the spans, at
+// the smallest bit rate that holds the header; no CRC. 1 with frameOut filled; 0 (frameOut
+// empty) for other layers or when no frame is found.
+int BuildVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frameOut);
