@@ -33,7 +33,8 @@ const size_t PATH_LIMIT = 260;  // ANSI paths of the platform
 int g_lastFailure = WRITE_OK;
 
 int Fail(int failure) {
-    g_lastFailure = failure;
+    // A write that failed for want of room says so (a full disk or the file-size limit).
+    g_lastFailure = failure == WRITE_FAILED_IO && LastMediaFileError() == MEDIA_ERROR_NO_ROOM ? WRITE_FAILED_NO_ROOM : failure;
     return 0;
 }
 
@@ -177,6 +178,7 @@ int CreateFileBeside(const char* path, MediaFile* tempOut, char* tempPathOut) {
 }
 
 int ApplySplice(const char* path, MediaFile* file, const Splice* s) {
+    ClearMediaFileError();
     uint64_t oldSize = MediaFileSize(file);
     int result;
     if (s->cutStart > s->cutEnd || s->cutEnd > oldSize ||

@@ -63,6 +63,17 @@ int TakeOverIdentity(const MediaFile* original, const MediaFile* copy);
 // 0 when the file is in use by a write going on now, or cannot be deleted.
 int DeleteStaleMediaFile(const char* path);
 
+// What the last failing call of this seam ran into, for messages that say why.
+enum MediaFileError {
+    MEDIA_ERROR_NONE = 0,
+    MEDIA_ERROR_NO_ROOM = 1,  // the disk (or the file-size limit) is full
+    MEDIA_ERROR_DENIED = 2,   // not allowed: permissions, a read-only volume, a file in use
+    MEDIA_ERROR_READ = 3,     // reading failed (a missing file included)
+    MEDIA_ERROR_WRITE = 4,    // writing failed otherwise
+};
+int LastMediaFileError();
+void ClearMediaFileError();
+
 // Closes the file on every path out of a scope.
 struct MediaFileGuard {
     MediaFile file{-1};

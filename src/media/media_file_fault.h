@@ -11,6 +11,9 @@ enum MediaFaultKind {
 };
 
 void SetMediaFileFault(int kind, int nthCall);
+// The MediaFileError an injected fault reports (MEDIA_ERROR_WRITE until set; reset with the
+// fault).
+void SetMediaFileFaultError(int error);
 // Mutating calls made since the last SetMediaFileFault (or reset).
 int MediaFileCallCount();
 // 1 when the armed fault has fired.

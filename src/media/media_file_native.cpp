@@ -4,6 +4,7 @@
 // died. Like Windows, the seam refuses to
 // delete or replace a file that is still open through it, so tests see ordering faults. It also
 // carries the tests' fault switch (media_file_fault.h).
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -33,6 +34,8 @@ struct NativeFiles {
     int faultAt;  // the n-th mutating call fails; 0 when unarmed
     int calls;
     int fired;
+    int faultError;     // the MediaFileError a fault reports
+    int lastError;      // LastMediaFileError
     int codePage;       // for IsPathLeadByte
     int64_t freeSpace;  // MediaFreeSpace's answer; -1: the file system's
 };
@@ -41,6 +44,7 @@ NativeFiles g_files = [] {
     NativeFiles f{};
     for (OpenEntry& e : f.open) e.fd = -1;
     f.freeSpace = -1;
+    f.faultError = MEDIA_ERROR_WRITE;
     return f;
 }();
 
@@ -72,7 +76,24 @@ int NextFault() {
     g_files.calls++;
     if (g_files.faultAt == 0 || g_files.calls != g_files.faultAt) return MEDIA_FAULT_NONE;
     g_files.fired = 1;
+    g_files.lastError = g_files.faultError;
     return g_files.faultKind;
+}
+
+// Notes why a call failed, from errno (a read or a write otherwise); returns 0.
+int Failed(int reading) {
+    int e = errno;
+    g_files.lastError = e == ENOSPC || e == EDQUOT || e == EFBIG                 ? MEDIA_ERROR_NO_ROOM
+                        : e == EACCES || e == EPERM || e == EROFS || e == ETXTBSY ? MEDIA_ERROR_DENIED
+                        : reading                                                 ? MEDIA_ERROR_READ
+                                                                                  : MEDIA_ERROR_WRITE;
+    return 0;
+}
+
+// A refusal of the seam itself (a file held open here).
+int Refused() {
+    g_files.lastError = MEDIA_ERROR_DENIED;
+    return 0;
 }
 
 }  // namespace
@@ -82,7 +103,11 @@ void SetMediaFileFault(int kind, int nthCall) {
     g_files.faultAt = kind == MEDIA_FAULT_NONE ? 0 : nthCall;
     g_files.calls = 0;
     g_files.fired = 0;
+    g_files.faultError = MEDIA_ERROR_WRITE;
 }
+void SetMediaFileFaultError(int error) { g_files.faultError = error; }
+int LastMediaFileError() { return g_files.lastError; }
+void ClearMediaFileError() { g_files.lastError = MEDIA_ERROR_NONE; }
 int MediaFileCallCount() { return g_files.calls; }
 int MediaFileFaultFired() { return g_files.fired; }
 int MediaFilesOpen() {
@@ -98,7 +123,7 @@ int OpenMediaFile(const char* path, int mode, MediaFile* fileOut) {
     if (mode == MF_READ_WRITE_SHARED || mode == MF_READ_WRITE_EXCLUSIVE) flags = O_RDWR;
     if (mode == MF_WRITE_CHECK) flags = O_WRONLY;
     int fd = open(path, flags | O_CLOEXEC);
-    if (fd < 0) return 0;
+    if (fd < 0) return Failed(flags == O_RDONLY);
     struct stat st;
     if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         close(fd);
@@ -113,7 +138,7 @@ int CreateMediaFile(const char* path, MediaFile* fileOut) {
     fileOut->handle = -1;
     if (!path || !*path || NextFault() != MEDIA_FAULT_NONE) return 0;
     int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return 0;
+    if (fd < 0) return Failed(0);
     flock(fd, LOCK_EX | LOCK_NB);
     fileOut->handle = fd;
     Remember(fd);
@@ -139,6 +164,7 @@ uint32_t ReadMediaFile(const MediaFile* file, uint64_t offset, void* out, uint32
     uint32_t done = 0;
     while (done < count) {
         ssize_t n = pread(int(file->handle), static_cast<uint8_t*>(out) + done, count - done, off_t(offset + done));
+        if (n < 0) Failed(1);
         if (n <= 0) break;
         done += uint32_t(n);
     }
@@ -154,7 +180,7 @@ int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uin
     while (done < count) {
         ssize_t n =
             pwrite(int(file->handle), static_cast<const uint8_t*>(data) + done, count - done, off_t(offset + done));
-        if (n <= 0) return 0;
+        if (n <= 0) return Failed(0);
         done += uint32_t(n);
     }
     return fault == MEDIA_FAULT_NONE;
@@ -185,7 +211,12 @@ int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst
     while (left > 0) {
         size_t want = left < BLOCK_BYTES ? size_t(left) : BLOCK_BYTES;
         ssize_t n = pread(int(src->handle), block.get(), want, in);
-        if (n <= 0 || pwrite(int(dst->handle), block.get(), size_t(n), out) != n) return 0;
+        if (n < 0) return Failed(1);
+        if (n == 0) {  // the source ends early
+            g_files.lastError = MEDIA_ERROR_READ;
+            return 0;
+        }
+        if (pwrite(int(dst->handle), block.get(), size_t(n), out) != n) return Failed(0);
         in += n, out += n, left -= uint64_t(n);
     }
     return fault == MEDIA_FAULT_NONE;
@@ -193,24 +224,24 @@ int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst
 
 int TruncateMediaFile(const MediaFile* file, uint64_t size) {
     if (file->handle < 0 || NextFault() != MEDIA_FAULT_NONE) return 0;
-    return ftruncate(int(file->handle), off_t(size)) == 0;
+    return ftruncate(int(file->handle), off_t(size)) == 0 || Failed(0);
 }
 
 int FlushMediaFile(const MediaFile* file) {
     if (file->handle < 0 || NextFault() != MEDIA_FAULT_NONE) return 0;
-    return fsync(int(file->handle)) == 0;
+    return fsync(int(file->handle)) == 0 || Failed(0);
 }
 
 int ReplaceMediaFile(const char* from, const char* to) {
     if (!from || !to || NextFault() != MEDIA_FAULT_NONE) return 0;
-    if (IsHeldOpen(from) || IsHeldOpen(to)) return 0;  // Windows refuses this too
-    return std::rename(from, to) == 0;
+    if (IsHeldOpen(from) || IsHeldOpen(to)) return Refused();  // Windows refuses this too
+    return std::rename(from, to) == 0 || Failed(0);
 }
 
 int DeleteMediaFile(const char* path) {
     if (!path || NextFault() != MEDIA_FAULT_NONE) return 0;
-    if (IsHeldOpen(path)) return 0;
-    return unlink(path) == 0;
+    if (IsHeldOpen(path)) return Refused();
+    return unlink(path) == 0 || Failed(0);
 }
 
 int MediaFreeSpace(const char* path, uint64_t* bytesOut) {

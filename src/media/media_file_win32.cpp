@@ -4,6 +4,28 @@
 #include <windows.h>
 #include <cstring>
 
+namespace {
+
+int g_lastError = MEDIA_ERROR_NONE;
+
+// Notes why a call failed, from GetLastError (a read or a write otherwise); returns 0.
+int Failed(int reading) {
+    DWORD e = GetLastError();
+    g_lastError = e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL || e == ERROR_FILE_TOO_LARGE
+                      ? MEDIA_ERROR_NO_ROOM
+                  : e == ERROR_ACCESS_DENIED || e == ERROR_WRITE_PROTECT || e == ERROR_SHARING_VIOLATION ||
+                          e == ERROR_LOCK_VIOLATION
+                      ? MEDIA_ERROR_DENIED
+                  : reading ? MEDIA_ERROR_READ
+                            : MEDIA_ERROR_WRITE;
+    return 0;
+}
+
+}  // namespace
+
+int LastMediaFileError() { return g_lastError; }
+void ClearMediaFileError() { g_lastError = MEDIA_ERROR_NONE; }
+
 int OpenMediaFile(const char* path, int mode, MediaFile* fileOut) {
     fileOut->handle = -1;
     if (!path || !*path) return 0;
@@ -24,7 +46,7 @@ int OpenMediaFile(const char* path, int mode, MediaFile* fileOut) {
     default: break;
     }
     HANDLE h = CreateFileA(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return 0;
+    if (h == INVALID_HANDLE_VALUE) return Failed(access == GENERIC_READ);
     fileOut->handle = reinterpret_cast<intptr_t>(h);
     return 1;
 }
@@ -50,7 +72,7 @@ uint32_t ReadMediaFile(const MediaFile* file, uint64_t offset, void* out, uint32
     HANDLE h = reinterpret_cast<HANDLE>(file->handle);
     if (file->handle == -1 || !SeekTo(h, offset)) return 0;
     DWORD got = 0;
-    if (!ReadFile(h, out, count, &got, nullptr)) return 0;
+    if (!ReadFile(h, out, count, &got, nullptr)) return Failed(1);
     return got;
 }
 
@@ -58,7 +80,7 @@ int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uin
     HANDLE h = reinterpret_cast<HANDLE>(file->handle);
     if (file->handle == -1 || !SeekTo(h, offset)) return 0;
     DWORD put = 0;
-    return WriteFile(h, data, count, &put, nullptr) && put == count;
+    return (WriteFile(h, data, count, &put, nullptr) && put == count) || Failed(0);
 }
 
 int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst, uint64_t to, uint64_t count) {
@@ -70,8 +92,8 @@ int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst
     int ok = SeekTo(in, from) && SeekTo(out, to);
     while (ok && count > 0) {
         DWORD want = count < BLOCK_BYTES ? DWORD(count) : BLOCK_BYTES, got = 0, put = 0;
-        ok = ReadFile(in, block, want, &got, nullptr) && got == want && WriteFile(out, block, got, &put, nullptr) &&
-             put == got;
+        ok = (ReadFile(in, block, want, &got, nullptr) && got == want) || Failed(1);
+        ok = ok && ((WriteFile(out, block, got, &put, nullptr) && put == got) || Failed(0));
         count -= got;
     }
     VirtualFree(block, 0, MEM_RELEASE);
@@ -80,18 +102,18 @@ int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst
 
 int TruncateMediaFile(const MediaFile* file, uint64_t size) {
     HANDLE h = reinterpret_cast<HANDLE>(file->handle);
-    return file->handle != -1 && SeekTo(h, size) && SetEndOfFile(h);
+    return file->handle != -1 && ((SeekTo(h, size) && SetEndOfFile(h)) || Failed(0));
 }
 
 int FlushMediaFile(const MediaFile* file) {
-    return file->handle != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(file->handle));
+    return file->handle != -1 && (FlushFileBuffers(reinterpret_cast<HANDLE>(file->handle)) || Failed(0));
 }
 
 int CreateMediaFile(const char* path, MediaFile* fileOut) {
     fileOut->handle = -1;
     if (!path || !*path) return 0;
     HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return 0;
+    if (h == INVALID_HANDLE_VALUE) return Failed(0);
     fileOut->handle = reinterpret_cast<intptr_t>(h);
     return 1;
 }
@@ -101,7 +123,7 @@ int ReplaceMediaFile(const char* from, const char* to) {
     // ReplaceFile keeps the old file's attributes and creation time on the new one; where the
     // volume cannot do that, a plain move over the old name is the fallback.
     if (ReplaceFileA(to, from, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return 1;
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0 || Failed(0);
 }
 
 int DeleteMediaFile(const char* path) { return path && DeleteFileA(path); }

@@ -188,7 +188,8 @@ int CombineFiles(char* destination, const char* file1, const char* file2) {
     int reason = 0;
     if (!CheckWritable(destination, &reason) && reason == WRITABLE_LOCKED)
         return ToolMessage(STR_COULD_NOT_WRITE, destination, JOIN_SPACE_DOT, MSGBOX_OK), 0;
+    BeginToolRun();
     int ok = a.kind == MEDIA_WAVE ? CombineWave(destination, file1, file2) : CombineMpeg(destination, file1, file2);
-    if (!ok) ToolMessage(STR_ERROR, nullptr, JOIN_NONE, MSGBOX_OK);
+    if (!ok) ShowToolError();
     return ok;
 }

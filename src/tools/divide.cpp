@@ -146,8 +146,9 @@ int DivideFile(char* destination, const char* source, uint32_t inMs, uint32_t ou
     int reason = 0;
     if (!CheckWritable(destination, &reason) && reason == WRITABLE_LOCKED)
         return ToolMessage(STR_COULD_NOT_WRITE, destination, JOIN_SPACE_DOT, MSGBOX_OK), 0;
+    BeginToolRun();
     int ok = info.kind == MEDIA_WAVE ? DivideWave(destination, source, inMs, outMs)
                                      : DivideMpeg(destination, source, inMs, outMs);
-    if (!ok) ToolMessage(STR_ERROR, nullptr, JOIN_NONE, MSGBOX_OK);
+    if (!ok) ShowToolError();
     return ok;
 }

@@ -72,13 +72,23 @@ mkdir "$T/lim" && sox -n -r 8000 -b 16 -c 1 "$T/lim/f.wav" synth 4 sine 440 || f
 "$Q" set "$T/lim/f.wav" title "A" >/dev/null || fail "set title behind the artist"
 cp "$T/lim/f.wav" "$T/orig.wav"
 out=$(ulimit -f 40; "$Q" set "$T/lim/f.wav" artist "A far longer artist name"); rc=$?
-[ $rc -eq 1 ] || fail "a write past the size limit should exit 1, got $rc"
-expect "$out" "failure=io_error"
+[ $rc -eq 3 ] || fail "a write past the size limit should exit 3 (no room), got $rc"
+expect "$out" "failure=no_room"
 cmp -s "$T/lim/f.wav" "$T/orig.wav" || fail "the limited write changed the file"
 [ "$(ls "$T/lim")" = "f.wav" ] || fail "files left beside: $(ls "$T/lim")"
 printf 'half a copy' >"$T/lim/~qdtitle00.tmp"
 "$Q" set "$T/lim/f.wav" artist "A far longer artist name" >/dev/null || fail "set after a dead write"
 [ "$(ls "$T/lim")" = "f.wav" ] || fail "the dead write's copy stayed: $(ls "$T/lim")"
+# Divide and combine say why they failed, with an exit code for each reason.
+err=$(ulimit -f 40; "$Q" divide "$T/lim/f.wav" "$T/lim/part.wav" 0 4000 2>&1); rc=$?
+[ $rc -eq 3 ] || fail "a divide past the size limit should exit 3, got $rc"
+expect "$err" "Error. (no room)"
+[ "$(ls "$T/lim")" = "f.wav" ] || fail "the failed divide left: $(ls "$T/lim")"
+{ head -c 12 "$T/a.wav"; printf 'LIST\004\000\000\000INFO'; tail -c +13 "$T/a.wav"; } >"$T/listfirst.wav"
+err=$("$Q" combine "$T/listfirst.wav" "$T/a.wav" "$T/odd.wav" 2>&1); rc=$?
+[ $rc -eq 6 ] || fail "a join of a file laid out otherwise should exit 6, got $rc"
+expect "$err" "Error. (not a sound file)"
+"$Q" 2>&1 | grep -q "3 no room" || fail "the exit codes are not in the usage"
 
 "$Q" probe "$T/missing.wav" >/dev/null; [ $? -eq 1 ] || fail "missing file should exit 1"
 "$Q" get "$T/a.wav" nosuchfield >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad field should exit 2"
