@@ -4,7 +4,7 @@
 set -u
 Q=$1
 T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
+trap 'umount "$T/full" 2>/dev/null; rm -rf "$T"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 expect() {  # expect "output" "line"
   printf '%s\n' "$1" | grep -qxF -- "$2" || fail "missing '$2' in: $1"
@@ -89,6 +89,24 @@ err=$("$Q" combine "$T/listfirst.wav" "$T/a.wav" "$T/odd.wav" 2>&1); rc=$?
 [ $rc -eq 6 ] || fail "a join of a file laid out otherwise should exit 6, got $rc"
 expect "$err" "Error. (not a sound file)"
 "$Q" 2>&1 | grep -q "3 no room" || fail "the exit codes are not in the usage"
+
+# A full file system (a small tmpfs; only where this test may mount one): a title that needs
+# one more block and a divide both fail with "no room", leaving everything as it was.
+if [ "$(id -u)" = 0 ] && mkdir "$T/full" && mount -t tmpfs -o size=1m tmpfs "$T/full" 2>/dev/null; then
+  sox -n -r 8000 -b 16 -c 1 "$T/full/f.wav" synth 0.50925 sine 440 || fail "sox"  # 8192 bytes: whole blocks
+  [ "$(wc -c <"$T/full/f.wav")" -eq 8192 ] || fail "not 8192 bytes"
+  cp "$T/full/f.wav" "$T/f8k.wav"
+  cat /dev/zero >"$T/full/filler" 2>/dev/null
+  out=$("$Q" set "$T/full/f.wav" title "Full"); rc=$?
+  [ $rc -eq 3 ] || fail "a title on a full disk should exit 3, got $rc"
+  expect "$out" "failure=no_room"
+  cmp -s "$T/full/f.wav" "$T/f8k.wav" || fail "the title on a full disk changed the file"
+  err=$("$Q" divide "$T/full/f.wav" "$T/full/part.wav" 0 400 2>&1); rc=$?
+  [ $rc -eq 3 ] || fail "a divide on a full disk should exit 3, got $rc"
+  expect "$err" "Error. (no room)"
+  [ "$(ls "$T/full")" = "$(printf 'f.wav\nfiller')" ] || fail "the full disk holds: $(ls "$T/full")"
+  umount "$T/full"
+fi
 
 "$Q" probe "$T/missing.wav" >/dev/null; [ $? -eq 1 ] || fail "missing file should exit 1"
 "$Q" get "$T/a.wav" nosuchfield >/dev/null 2>&1; [ $? -eq 2 ] || fail "bad field should exit 2"
