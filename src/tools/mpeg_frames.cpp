@@ -141,7 +141,7 @@ uint32_t SideInfoBytes(const MpaHeader* h) {
 
 // Where each frame of the spans starts in the new file, counted from the end of the header
 // frame; *firstOut gets the first frame's header; *varyOut 1 when the bit rates differ.
-int WalkFrames(const FrameSpan* spans, int count, std::vector<uint64_t>* starts, uint64_t* bytesOut,
+int WalkFrames(const FrameSpan* spans, int count, int firstOnly, std::vector<uint64_t>* starts, uint64_t* bytesOut,
                MpaHeader* firstOut, int* varyOut) {
     std::unique_ptr<uint8_t[]> block(new uint8_t[WALK_BLOCK_BYTES]);
     uint64_t out = 0;
@@ -166,6 +166,7 @@ int WalkFrames(const FrameSpan* spans, int count, std::vector<uint64_t>* starts,
             if (starts->empty()) *firstOut = h;
             if (h.bitrateIndex != firstOut->bitrateIndex) *varyOut = 1;
             starts->push_back(out + (pos - sp.from));
+            if (firstOnly) return 1;
             pos += uint64_t(h.frameBytes);
         }
         out += sp.to - sp.from;
@@ -176,13 +177,13 @@ int WalkFrames(const FrameSpan* spans, int count, std::vector<uint64_t>* starts,
 
 }  // namespace
 
-int BuildVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frameOut) {
+int PlanVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frameOut) {
     frameOut->clear();
     std::vector<uint64_t> starts;
     uint64_t bytes = 0;
     MpaHeader first;
     int vary = 0;
-    if (!WalkFrames(spans, count, &starts, &bytes, &first, &vary) || first.layer != 3) return 0;
+    if (!WalkFrames(spans, count, 1, &starts, &bytes, &first, &vary) || first.layer != 3) return 0;
     // The first frame's header without CRC and padding, at the smallest bit rate that holds the
     // side information and the fields.
     uint32_t word = (0xFFFu << 20) | (uint32_t(first.versionBit) << 19) | (1u << 17) | (1u << 16) |
@@ -190,26 +191,36 @@ int BuildVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>*
                     (uint32_t(first.mode) << 6) | (uint32_t(first.modeExtension) << 4) |
                     (uint32_t(first.copyright) << 3) | (uint32_t(first.original) << 2) | uint32_t(first.emphasis);
     uint32_t fieldsAt = MPA_HEADER_BYTES + SideInfoBytes(&first);
+    const int BIT_RATE_INDEXES = 15;
     MpaHeader h;
     int index = 1;
-    for (; index < 15; index++)
+    for (; index < BIT_RATE_INDEXES; index++)
         if (MpaParseHeader(word | (uint32_t(index) << 12), &h) && uint32_t(h.frameBytes) >= fieldsAt + VBR_FIELDS_BYTES)
             break;
-    if (index == 15) return 0;
-    word |= uint32_t(index) << 12;
+    if (index == BIT_RATE_INDEXES) return 0;
     frameOut->assign(size_t(h.frameBytes), 0);
-    uint8_t* f = frameOut->data();
-    PutBe32(f, word);
-    uint64_t total = bytes + uint64_t(h.frameBytes);
+    PutBe32(frameOut->data(), word | (uint32_t(index) << 12));
+    return 1;
+}
+
+int FillVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frame) {
+    std::vector<uint64_t> starts;
+    uint64_t bytes = 0;
+    MpaHeader first, self;
+    int vary = 0;
+    if (frame->size() < MPA_HEADER_BYTES || !MpaParseHeader(MpaHeaderWord(frame->data()), &self) ||
+        !WalkFrames(spans, count, 0, &starts, &bytes, &first, &vary))
+        return 0;
+    uint64_t headBytes = frame->size(), total = bytes + headBytes;
     if (total > 0xFFFFFFFFu) total = 0xFFFFFFFFu;  // the field has 32 bits; players then estimate
-    uint8_t* x = f + fieldsAt;
+    uint8_t* x = frame->data() + MPA_HEADER_BYTES + SideInfoBytes(&self);
     std::memcpy(x, vary ? "Xing" : "Info", 4);
     PutBe32(x + 4, VBR_FLAGS);
     PutBe32(x + 8, uint32_t(starts.size()));
     PutBe32(x + 12, uint32_t(total));
     // Entry i: where the frame at i percent of the frames starts, in 256ths of the file.
     for (uint32_t i = 0; i < VBR_TOC_ENTRIES; i++) {
-        uint64_t at = uint64_t(h.frameBytes) + starts[size_t(uint64_t(i) * starts.size() / VBR_TOC_ENTRIES)];
+        uint64_t at = headBytes + starts[size_t(uint64_t(i) * starts.size() / VBR_TOC_ENTRIES)];
         uint64_t entry = at * 256 / total;
         x[16 + i] = uint8_t(entry > 255 ? 255 : entry);
     }
