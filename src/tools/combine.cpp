@@ -138,19 +138,16 @@ int CombineMpeg(const char* destination, const char* file1, const char* file2) {
         {&b.file, runs2[0].from, runs2[0].to},
         {&b.file, n2 > 1 ? runs2[1].from : 0, n2 > 1 ? runs2[1].to : 0},
     };
-    PlanVbrHeaderFrame(spans, 3, &head);
+    if (PlanVbrHeaderFrame(spans, 3, &head) && !FillVbrHeaderFrame(spans, 3, &head)) return 0;
 
     NewFile out;
     if (!BeginNewFile(destination, &out)) return 0;
     uint64_t at = 0;
-    int ok = CopyRuns(&a.file, &lead, 1, &out, &at);
-    uint64_t headAt = at;
-    at += head.size();
-    // The header is filled in while the copied frames go to the disk.
-    ok = ok && CopyRuns(&a.file, &frames1, 1, &out, &at) && CopyRuns(&b.file, runs2, n2, &out, &at) &&
-         (head.empty() || (FillVbrHeaderFrame(spans, 3, &head) &&
-                           WriteMediaFile(&out.file, headAt, head.data(), uint32_t(head.size())))) &&
-         CloseNewFile(&out) && CopyId3Fields(out.tempPath, file1) && PlaceNewFile(&out);
+    int ok = CopyRuns(&a.file, &lead, 1, &out, &at) &&
+             (head.empty() || WriteMediaFile(&out.file, at, head.data(), uint32_t(head.size()))) &&
+             ((at += head.size()), CopyRuns(&a.file, &frames1, 1, &out, &at)) &&
+             CopyRuns(&b.file, runs2, n2, &out, &at) && CloseNewFile(&out) && CopyId3Fields(out.tempPath, file1) &&
+             PlaceNewFile(&out);
     if (!ok) AbandonNewFile(&out);
     return ok;
 }

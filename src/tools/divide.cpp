@@ -117,18 +117,18 @@ int DivideMpeg(const char* destination, const char* source, uint32_t inMs, uint3
     if (!FindMpegFrameIn(&src.file, &end, &info) || end > audioEnd) end = end < audioEnd ? end : audioEnd;
     if (end <= start) return 0;
 
-    // A layer III part opens with its own header frame (the source's would time it wrongly),
-    // filled in while the copied frames go to the disk.
+    // A layer III part opens with its own header frame (the source's would time it wrongly).
+    // It is made before the copy: written behind it, it would wait for the copy's first pages
+    // to reach the disk.
     std::vector<uint8_t> head;
     FrameSpan span{&src.file, start, end};
-    PlanVbrHeaderFrame(&span, 1, &head);
+    if (PlanVbrHeaderFrame(&span, 1, &head) && !FillVbrHeaderFrame(&span, 1, &head)) return 0;
 
     NewFile out;
     if (!BeginNewFile(destination, &out)) return 0;
-    int ok = CopyMediaFileRange(&src.file, start, &out.file, head.size(), end - start) &&
-             (head.empty() || (FillVbrHeaderFrame(&span, 1, &head) &&
-                               WriteMediaFile(&out.file, 0, head.data(), uint32_t(head.size())))) &&
-             CloseNewFile(&out) && CopyId3Fields(out.tempPath, source) && PlaceNewFile(&out);
+    int ok = (head.empty() || WriteMediaFile(&out.file, 0, head.data(), uint32_t(head.size()))) &&
+             CopyMediaFileRange(&src.file, start, &out.file, head.size(), end - start) && CloseNewFile(&out) &&
+             CopyId3Fields(out.tempPath, source) && PlaceNewFile(&out);
     if (!ok) AbandonNewFile(&out);
     return ok;
 }

@@ -71,10 +71,9 @@ struct FrameSpan {
 // The header frame that opens a new layer III file made of the spans (one after the other,
 // right behind the header): "Xing" when the frames' bit rates vary, "Info" when they do not,
 // with the frame count, the byte count (header included) and the 100-entry seek table. Players
-// take a file's length and seek points from it. Made in two steps, so the frames can be walked
-// while the copied bytes go to the disk: PlanVbrHeaderFrame sizes it from the first frame of
-// the spans (the smallest bit rate that holds the header; no CRC) and fills in its header;
-// 1 with frameOut that long, 0 (frameOut empty) for other layers or when no frame is found.
-// FillVbrHeaderFrame walks all the frames and fills in the rest; 1 on success.
+// take a file's length and seek points from it. Made in two steps: PlanVbrHeaderFrame sizes it
+// from the first frame of the spans (the smallest bit rate that holds the header; no CRC) and
+// fills in its header; 1 with frameOut that long, 0 (frameOut empty) for other layers or when no
+// frame is found. FillVbrHeaderFrame walks all the frames and fills in the rest; 1 on success.
 int PlanVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frameOut);
 int FillVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frame);
