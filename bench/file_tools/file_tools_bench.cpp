@@ -4,6 +4,7 @@
 // an fsync of that file only, so other programs' writes are not counted against them). The results are
 // checked (sizes, the data chunk) before they count.
 //   file_tools_bench [wave-MB] [mpeg-MB] [folder]
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -116,41 +117,53 @@ int main(int argc, char** argv) {
         {"divide MP3 (whole length)",  mp3, 0},
         {"combine MP3 (with itself)",  mp3, 1},
     };
+    // On a shared machine single timings swing widely: each case runs ROUNDS times, the tool
+    // and cp taking turns, and the medians are compared.
+    const int ROUNDS = 5;
     int failed = 0;
     for (const Case& c : cases) {
         std::string ext = c.source == wav ? ".wav" : ".mp3";
         char dest[TOOL_PATH_BYTES];
-        std::snprintf(dest, sizeof dest, "%s/out%s", folder.c_str(), ext.c_str());
-        auto start = std::chrono::steady_clock::now();
-        int ok = c.combine ? CombineFiles(dest, c.source.c_str(), c.source.c_str())
-                           : DivideFile(dest, c.source.c_str(), 0, 0x7FFFFFFF);
-        Timing tool{Seconds(start), SizeOf(dest)};
-        uint64_t sourceBytes = SizeOf(c.source);
-        uint64_t want = c.combine ? 2 * sourceBytes : sourceBytes;
-        // A join or a whole-length cut is the source's bytes (twice), give or take a frame or
-        // the header.
-        if (!ok || tool.bytes + 4096 < want || tool.bytes > want + 4096) {
-            std::printf("%s: FAILED (result %d, %llu bytes, wanted about %llu)\n", c.name, ok,
-                        (unsigned long long)tool.bytes, (unsigned long long)want);
-            failed = 1;
+        std::vector<Timing> tools, cps;
+        for (int round = 0; round < ROUNDS; round++) {
+            std::snprintf(dest, sizeof dest, "%s/out%s", folder.c_str(), ext.c_str());
+            auto start = std::chrono::steady_clock::now();
+            int ok = c.combine ? CombineFiles(dest, c.source.c_str(), c.source.c_str())
+                               : DivideFile(dest, c.source.c_str(), 0, 0x7FFFFFFF);
+            Timing tool{Seconds(start), SizeOf(dest)};
+            uint64_t sourceBytes = SizeOf(c.source);
+            uint64_t want = c.combine ? 2 * sourceBytes : sourceBytes;
+            // A join or a whole-length cut is the source's bytes (twice), give or take a frame or
+            // the header.
+            if (!ok || tool.bytes + 4096 < want || tool.bytes > want + 4096) {
+                std::printf("%s: FAILED (result %d, %llu bytes, wanted about %llu)\n", c.name, ok,
+                            (unsigned long long)tool.bytes, (unsigned long long)want);
+                failed = 1;
+            }
+            std::remove(dest);
+            std::string copy = std::string(folder) + "/cp" + ext;
+            Timing cp = c.combine ? Timing{0, 0} : TimeCp(c.source, copy);
+            if (c.combine) {  // cp of the same bytes: the source twice
+                auto s = std::chrono::steady_clock::now();
+                Run("cat '" + c.source + "' '" + c.source + "' > '" + copy + "' && sync '" + copy + "'");
+                cp = {Seconds(s), SizeOf(copy)};
+                std::remove(copy.c_str());
+                auto s2 = std::chrono::steady_clock::now();
+                Run("cp '" + c.source + "' '" + copy + "' && cp '" + c.source + "' '" + copy + "2' && sync '" + copy +
+                    "' '" + copy + "2'");
+                Timing twice{Seconds(s2), 2 * SizeOf(copy)};
+                std::remove(copy.c_str());
+                std::remove((copy + "2").c_str());
+                if (twice.seconds < cp.seconds) cp = twice;  // the faster of cat and two cp runs
+            }
+            tools.push_back(tool);
+            cps.push_back(cp);
         }
-        std::string copy = std::string(folder) + "/cp" + ext;
-        Timing cp = c.combine ? Timing{0, 0} : TimeCp(c.source, copy);
-        if (c.combine) {  // cp of the same bytes: the source twice
-            auto s = std::chrono::steady_clock::now();
-            Run("cat '" + c.source + "' '" + c.source + "' > '" + copy + "' && sync '" + copy + "'");
-            cp = {Seconds(s), SizeOf(copy)};
-            std::remove(copy.c_str());
-            auto s2 = std::chrono::steady_clock::now();
-            Run("cp '" + c.source + "' '" + copy + "' && cp '" + c.source + "' '" + copy + "2' && sync '" + copy +
-                "' '" + copy + "2'");
-            Timing twice{Seconds(s2), 2 * SizeOf(copy)};
-            std::remove(copy.c_str());
-            std::remove((copy + "2").c_str());
-            if (twice.seconds < cp.seconds) cp = twice;  // the faster of cat and two cp runs
-        }
-        Report(c.name, tool, cp);
-        std::remove(dest);
+        auto median = [](std::vector<Timing> t) {
+            std::sort(t.begin(), t.end(), [](const Timing& a, const Timing& b) { return a.seconds < b.seconds; });
+            return t[t.size() / 2];
+        };
+        Report(c.name, median(tools), median(cps));
     }
     std::remove(wav.c_str());
     std::remove(mp3.c_str());

@@ -112,7 +112,6 @@ int DivideMpeg(const char* destination, const char* source, uint32_t inMs, uint3
     uint64_t start = firstAudio + MpegBytePosition(&info, inMs);
     uint64_t end = firstAudio + MpegBytePosition(&info, outMs);
     FindMpegFrameIn(&src.file, &start, &info);
-    if (start < firstAudio) start = firstAudio;
     // No header behind the Out position: the cut runs to the end of the audio, never into tags.
     if (!FindMpegFrameIn(&src.file, &end, &info) || end > audioEnd) end = end < audioEnd ? end : audioEnd;
     if (end <= start) return 0;
