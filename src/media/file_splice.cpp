@@ -34,7 +34,8 @@ int g_lastFailure = WRITE_OK;
 
 int Fail(int failure) {
     // A write that failed for want of room says so (a full disk or the file-size limit).
-    g_lastFailure = failure == WRITE_FAILED_IO && LastMediaFileError() == MEDIA_ERROR_NO_ROOM ? WRITE_FAILED_NO_ROOM : failure;
+    g_lastFailure =
+        failure == WRITE_FAILED_IO && LastMediaFileError() == MEDIA_ERROR_NO_ROOM ? WRITE_FAILED_NO_ROOM : failure;
     return 0;
 }
 
@@ -137,8 +138,7 @@ int SpliceMovingInPlace(const char* path, const MediaFile* f, const Splice* s, u
     if (!whole) {
         whole = CopyMediaFileRange(&backup.file, 0, f, s->cutStart, tail) &&
                 (MediaFileSize(f) == oldSize || TruncateMediaFile(f, oldSize)) &&
-                (s->patchLength == 0 || WriteMediaFile(f, s->patchAt, savedPatch, s->patchLength)) &&
-                FlushMediaFile(f);
+                (s->patchLength == 0 || WriteMediaFile(f, s->patchAt, savedPatch, s->patchLength)) && FlushMediaFile(f);
     }
     CloseMediaFile(&backup.file);
     // The backup goes once the file is whole again. Failing to delete it leaves a spare file

@@ -83,7 +83,7 @@ int NextFault() {
 // Notes why a call failed, from errno (a read or a write otherwise); returns 0.
 int Failed(int reading) {
     int e = errno;
-    g_files.lastError = e == ENOSPC || e == EDQUOT || e == EFBIG                 ? MEDIA_ERROR_NO_ROOM
+    g_files.lastError = e == ENOSPC || e == EDQUOT || e == EFBIG                  ? MEDIA_ERROR_NO_ROOM
                         : e == EACCES || e == EPERM || e == EROFS || e == ETXTBSY ? MEDIA_ERROR_DENIED
                         : reading                                                 ? MEDIA_ERROR_READ
                                                                                   : MEDIA_ERROR_WRITE;

@@ -11,8 +11,7 @@ int g_lastError = MEDIA_ERROR_NONE;
 // Notes why a call failed, from GetLastError (a read or a write otherwise); returns 0.
 int Failed(int reading) {
     DWORD e = GetLastError();
-    g_lastError = e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL || e == ERROR_FILE_TOO_LARGE
-                      ? MEDIA_ERROR_NO_ROOM
+    g_lastError = e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL || e == ERROR_FILE_TOO_LARGE ? MEDIA_ERROR_NO_ROOM
                   : e == ERROR_ACCESS_DENIED || e == ERROR_WRITE_PROTECT || e == ERROR_SHARING_VIOLATION ||
                           e == ERROR_LOCK_VIOLATION
                       ? MEDIA_ERROR_DENIED

@@ -134,8 +134,8 @@ int CombineMpeg(const char* destination, const char* file1, const char* file2) {
     ByteRun lead = {0, i1.audioStart}, frames1 = {FirstAudioFrame(&a.file, &i1), runs1[n1 - 1].to};
     std::vector<uint8_t> head;
     const FrameSpan spans[] = {
-        {&a.file, frames1.from, frames1.to},
-        {&b.file, runs2[0].from, runs2[0].to},
+        {&a.file, frames1.from,               frames1.to              },
+        {&b.file, runs2[0].from,              runs2[0].to             },
         {&b.file, n2 > 1 ? runs2[1].from : 0, n2 > 1 ? runs2[1].to : 0},
     };
     if (PlanVbrHeaderFrame(spans, 3, &head) && !FillVbrHeaderFrame(spans, 3, &head)) return 0;

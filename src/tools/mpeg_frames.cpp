@@ -130,7 +130,7 @@ void PutBe32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; i++) p[i] = uint8_t(v >> (24 - 8 * i));
 }
 const uint32_t VBR_TOC_ENTRIES = 100;
-const uint32_t VBR_FLAGS = 0x7;          // frame count, byte count and seek table present
+const uint32_t VBR_FLAGS = 0x7;                                     // frame count, byte count and seek table present
 const uint32_t VBR_FIELDS_BYTES = 4 + 4 + 4 + 4 + VBR_TOC_ENTRIES;  // id, flags, frames, bytes, table
 
 // Bytes of layer III side information behind the header: MPEG-1 or 2, mono or not.

@@ -21,9 +21,9 @@ struct MpegStreamInfo {
 
 enum {
     SAMPLES_PER_FRAME_LAYER1 = 384,
-    SAMPLES_PER_FRAME = 1152,         // layer 2, and layer 3 of MPEG-1
+    SAMPLES_PER_FRAME = 1152,          // layer 2, and layer 3 of MPEG-1
     SAMPLES_PER_FRAME_LOW_RATE = 576,  // layer 3 of MPEG-2 (16, 22.05 and 24 kHz)
-    MPEG_SYNC_OFFSET_COUNT = 5,  // SeekFirstMpegSync looks at 0, 128, 256, 384 and 512
+    MPEG_SYNC_OFFSET_COUNT = 5,        // SeekFirstMpegSync looks at 0, 128, 256, 384 and 512
     MPEG_SYNC_OFFSET_STEP = 128,
 };
 

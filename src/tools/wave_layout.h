@@ -24,7 +24,7 @@ struct WaveLayout {
     uint32_t sampleRate;
     uint16_t bitsPerSample;
     uint8_t subFormat[WAVE_SUB_FORMAT_BYTES];  // extensible formats only, else zero
-    uint32_t avgBytesPerSec;  // from "fmt "
+    uint32_t avgBytesPerSec;                   // from "fmt "
     uint32_t blockAlign;
     uint64_t dataHeaderAt;   // offset of the "data" chunk's 8-byte header
     uint32_t dataSize;       // as the header says

@@ -125,7 +125,10 @@ TEST_F(TitleWritesTest, EveryFailedFileCallLeavesTheFileAsItWas) {
         {"title removed",                 front,         [](const char* p) { return SetTitleField(p, FIELD_TITLE, "", 0); }              },
         {"list field of another program", foreign,
          [](const char* p) { return SetTitleField(p, FIELD_ARTIST, "A much longer artist name", 0); }                                    },
-        {"audio moved in a linked file",  foreign,       [&](const char* p) { return WithTwin(p, [&] { return SetTitleField(p, FIELD_ARTIST, "A much longer artist name", 0); }); }},
+        {"audio moved in a linked file",  foreign,
+         [&](const char* p) {
+             return WithTwin(p, [&] { return SetTitleField(p, FIELD_ARTIST, "A much longer artist name", 0); });
+         }                                                                                                                               },
         {"trailer status",                trailed,       [&](const char* p) { return SetTitleField(p, FIELD_CHANNEL_STATUS, status, 4); }},
         {"trailer status before a tag",   tagged,        [&](const char* p) { return WriteTrailerChannelStatus(p, status, 4); }          },
         {"trailer reduced",               trailedTagged, [](const char* p) { return ReduceTitleTrailer(p); }                             },

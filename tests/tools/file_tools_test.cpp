@@ -232,7 +232,11 @@ TEST_F(FileToolsTest, MpegTimesCountFromTheAudioBehindACoverArtTag) {
     const std::string song = "sox -V1 -n -r 44100 -c 2 -t wav - synth 4 sine 300 | lame --quiet -b 128 ";
     std::string plain = Sh("plain.mp3", song + "- OUT");
     std::string art = Sh("art.mp3", song + "--add-id3v2 --ti '" + jpeg + "' - OUT");
-    const std::pair<uint32_t, uint32_t> cuts[] = {{0, 1000}, {1000, 4000}, {2500, 3000}};
+    const std::pair<uint32_t, uint32_t> cuts[] = {
+        {0,    1000},
+        {1000, 4000},
+        {2500, 3000}
+    };
     for (auto [in, out] : cuts) {
         char a[TOOL_PATH_BYTES], b[TOOL_PATH_BYTES];
         std::snprintf(a, sizeof a, "%s", dir.File("a" + std::to_string(in) + ".mp3").c_str());
@@ -276,7 +280,10 @@ TEST_F(FileToolsTest, PartsAndJoinsCarryOneHeaderFrameOfTheirOwn) {
         const char* path;
         const char* id;
     };
-    for (const Case& c : {Case{part, "Xing"}, Case{join, "Info"}}) {
+    for (const Case& c : {
+             Case{part, "Xing"},
+             Case{join, "Info"}
+    }) {
         Bytes b = ReadAll(c.path);
         std::vector<VbrHeader> headers = VbrHeaders(b);
         ASSERT_EQ(1u, headers.size()) << c.path;  // the sources' own are gone
@@ -285,7 +292,8 @@ TEST_F(FileToolsTest, PartsAndJoinsCarryOneHeaderFrameOfTheirOwn) {
         EXPECT_EQ(b.size(), size_t(headers[0].bytes)) << c.path;  // no ID3v1 tag on the sources
         // Players take the length from it: ffprobe's agrees with the decoded one to a frame.
         double seconds = std::stod(Capture(std::string("ffprobe -v error -show_entries format=duration -of "
-                                                       "default=nw=1:nk=1 '") + c.path + "'"));
+                                                       "default=nw=1:nk=1 '") +
+                                           c.path + "'"));
         EXPECT_NEAR(headers[0].frames * 1152 / 44100.0, seconds, 0.03) << c.path;
     }
 }
@@ -305,8 +313,8 @@ TEST_P(MpegToolsTest, DivideAndCombineDecodeCleanlyToTheWantedLength) {
     NEED_TOOLS("sox", c.tool, "ffmpeg", "mpg123");
     auto make = [&](const std::string& name, int seconds, int freq) {
         std::string in = dir.File(name + ".src.wav");
-        Shell("sox -V1 -n -r " + std::to_string(c.rate) + " -c 2 -b 16 '" + in + "' synth " + std::to_string(seconds) + " sine " +
-              std::to_string(freq));
+        Shell("sox -V1 -n -r " + std::to_string(c.rate) + " -c 2 -b 16 '" + in + "' synth " + std::to_string(seconds) +
+              " sine " + std::to_string(freq));
         std::string path = Sh(name, std::regex_replace(c.command, std::regex("IN"), "'" + in + "'"));
         std::filesystem::remove(in);
         return path;
@@ -433,8 +441,9 @@ TEST_F(FileToolsTest, CombineRefusesIncompatiblePairsBeforeWriting) {
     };
     std::string f32 = soxWave("f32.wav", "-e floating-point -b 32"), i32 = soxWave("i32.wav", "-e signed -b 32");
     std::string i32x = soxWave("i32x.wav", "-c 4 -e signed -b 32");
-    std::string f32x = Sh("f32x.wav", "ffmpeg -nostdin -v error -f lavfi -i sine=f=300:d=0.2:sample_rate=8000 -ac 4 "
-                                      "-c:a pcm_f32le OUT");
+    std::string f32x = Sh("f32x.wav",
+                          "ffmpeg -nostdin -v error -f lavfi -i sine=f=300:d=0.2:sample_rate=8000 -ac 4 "
+                          "-c:a pcm_f32le OUT");
     std::string alaw = soxWave("alaw.wav", "-e a-law -b 8"), ulaw = soxWave("ulaw.wav", "-e u-law -b 8");
     std::string u8 = soxWave("u8.wav", "-e unsigned -b 8");
     struct Case {
@@ -451,7 +460,7 @@ TEST_F(FileToolsTest, CombineRefusesIncompatiblePairsBeforeWriting) {
         {m128, m192, "j.mp3", STR_COMBINE_BITRATE  },
         {m128, m48,  "j.mp3", STR_COMBINE_FREQUENCY},
         {m128, m128, "m128",  STR_COMBINE_SAME_NAME}, // the second file as destination, extension added
-        // Same channels, rate and bits, other coding: float after integers, one law after another.
+  // Same channels, rate and bits, other coding: float after integers, one law after another.
         {f32,  i32,  "j.wav", STR_COMBINE_FORMAT   },
         {f32x, i32x, "j.wav", STR_COMBINE_FORMAT   }, // extensible: the sub-formats differ
         {alaw, ulaw, "j.wav", STR_COMBINE_FORMAT   },
