@@ -353,6 +353,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   "ffmpeg -nostdin -v error -i IN -c:a libmp3lame -b:a 160k -f mp3 OUT", 1152},
                       EncoderCase{"ffmpeg_mp2", "ffmpeg",
                                   "ffmpeg -nostdin -v error -i IN -c:a mp2 -b:a 224k -f mp2 OUT", 1152},
+                      EncoderCase{"taven_layer1", QD_TAVEN, QD_TAVEN " -l 1 IN OUT", 384},
                       // MPEG-2: layer 3 frames hold half the samples, layer 2 frames as many.
                       EncoderCase{"lame_22k", "lame", "lame --quiet -b 64 IN OUT", 576, 22050},
                       EncoderCase{"lame_16k", "lame", "lame --quiet -b 32 IN OUT", 576, 16000},
