@@ -56,8 +56,10 @@ bool MakeWave(const std::string& path, uint64_t mb) {
     return std::fclose(f) == 0;
 }
 
-// An MP3 of about mb megabytes: a minute of lame's plain frames (no Info frame), repeated.
-bool MakeMp3(const std::string& folder, const std::string& path, uint64_t mb) {
+// An MP3 of about mb megabytes: a minute of lame's plain frames (no Info frame), repeated; with
+// infoFrame, behind the Info frame lame writes (so the tools write a header frame of their own,
+// which takes a walk over the frames).
+bool MakeMp3(const std::string& folder, const std::string& path, uint64_t mb, bool infoFrame) {
     std::string clip = folder + "/clip.mp3";
     if (!Run("sox -V1 -n -r 44100 -c 2 -b 16 -t wav - synth 60 sine 440 | lame --quiet -t -b 128 - '" + clip + "'"))
         return false;
@@ -67,6 +69,17 @@ bool MakeMp3(const std::string& folder, const std::string& path, uint64_t mb) {
     std::vector<uint8_t> bytes(SizeOf(clip));
     size_t got = std::fread(bytes.data(), 1, bytes.size(), in);
     std::fclose(in);
+    if (infoFrame) {
+        std::string head = folder + "/head.mp3";
+        if (!Run("sox -V1 -n -r 44100 -c 2 -b 16 -t wav - synth 1 sine 440 | lame --quiet -b 128 - '" + head + "'"))
+            return false;
+        std::vector<uint8_t> first(SizeOf(head));
+        FILE* h = std::fopen(head.c_str(), "rb");
+        if (!h || std::fread(first.data(), 1, first.size(), h) != first.size()) return false;
+        std::fclose(h);
+        std::remove(head.c_str());
+        std::fwrite(first.data(), 1, first.size(), out);
+    }
     for (uint64_t written = 0; written < (mb << 20); written += got) std::fwrite(bytes.data(), 1, got, out);
     std::fclose(out);
     std::remove(clip.c_str());
@@ -100,8 +113,8 @@ int main(int argc, char** argv) {
     std::string folder = argc > 3 ? argv[3] : ".";
     LoadMpegLibraries();
     SetToolTextMode(stderr, 1);
-    std::string wav = folder + "/bench.wav", mp3 = folder + "/bench.mp3";
-    if (!MakeWave(wav, waveMb) || !MakeMp3(folder, mp3, mpegMb)) {
+    std::string wav = folder + "/bench.wav", mp3 = folder + "/bench.mp3", info = folder + "/info.mp3";
+    if (!MakeWave(wav, waveMb) || !MakeMp3(folder, mp3, mpegMb, false) || !MakeMp3(folder, info, mpegMb, true)) {
         std::fprintf(stderr, "cannot make the test files in %s\n", folder.c_str());
         return 1;
     }
@@ -112,10 +125,12 @@ int main(int argc, char** argv) {
         int combine;
     };
     const Case cases[] = {
-        {"divide WAVE (whole length)", wav, 0},
-        {"combine WAVE (with itself)", wav, 1},
-        {"divide MP3 (whole length)",  mp3, 0},
-        {"combine MP3 (with itself)",  mp3, 1},
+        {"divide WAVE (whole length)",  wav,  0},
+        {"combine WAVE (with itself)",  wav,  1},
+        {"divide MP3 (whole length)",   mp3,  0},
+        {"combine MP3 (with itself)",   mp3,  1},
+        {"divide MP3 with Info frame",  info, 0},
+        {"combine MP3 with Info frame", info, 1},
     };
     // On a shared machine single timings swing widely: each case runs ROUNDS times, the tool
     // and cp taking turns, and the medians are compared.
@@ -167,5 +182,6 @@ int main(int argc, char** argv) {
     }
     std::remove(wav.c_str());
     std::remove(mp3.c_str());
+    std::remove(info.c_str());
     return failed;
 }

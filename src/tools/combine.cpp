@@ -129,8 +129,8 @@ int CombineMpeg(const char* destination, const char* file1, const char* file2) {
         !MpegRuns(&b.file, &i2, frameLength, sync2, runs2, &n2))
         return 0;
 
-    // File 1's leading data, then for layer III one header frame that describes the join (the
-    // sources' own are left out), then the frames of both.
+    // File 1's leading data, then for layer III files with header frames one that describes the
+    // join (the sources' own are left out), then the frames of both.
     ByteRun lead = {0, i1.audioStart}, frames1 = {FirstAudioFrame(&a.file, &i1), runs1[n1 - 1].to};
     std::vector<uint8_t> head;
     const FrameSpan spans[] = {
@@ -138,7 +138,8 @@ int CombineMpeg(const char* destination, const char* file1, const char* file2) {
         {&b.file, runs2[0].from,              runs2[0].to             },
         {&b.file, n2 > 1 ? runs2[1].from : 0, n2 > 1 ? runs2[1].to : 0},
     };
-    if (PlanVbrHeaderFrame(spans, 3, &head) && !FillVbrHeaderFrame(spans, 3, &head)) return 0;
+    if ((i1.vbrHeader || i2.vbrHeader) && PlanVbrHeaderFrame(spans, 3, &head) && !FillVbrHeaderFrame(spans, 3, &head))
+        return 0;
 
     NewFile out;
     if (!BeginNewFile(destination, &out)) return 0;

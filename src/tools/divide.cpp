@@ -116,12 +116,12 @@ int DivideMpeg(const char* destination, const char* source, uint32_t inMs, uint3
     if (!FindMpegFrameIn(&src.file, &end, &info) || end > audioEnd) end = end < audioEnd ? end : audioEnd;
     if (end <= start) return 0;
 
-    // A layer III part opens with its own header frame (the source's would time it wrongly).
-    // It is made before the copy: written behind it, it would wait for the copy's first pages
-    // to reach the disk.
+    // A part of a layer III file that opens with a header frame opens with one of its own (the
+    // source's would time it wrongly); a file without one gets none. It is made before the
+    // copy: written behind it, it would wait for the copy's first pages to reach the disk.
     std::vector<uint8_t> head;
     FrameSpan span{&src.file, start, end};
-    if (PlanVbrHeaderFrame(&span, 1, &head) && !FillVbrHeaderFrame(&span, 1, &head)) return 0;
+    if (info.vbrHeader && PlanVbrHeaderFrame(&span, 1, &head) && !FillVbrHeaderFrame(&span, 1, &head)) return 0;
 
     NewFile out;
     if (!BeginNewFile(destination, &out)) return 0;

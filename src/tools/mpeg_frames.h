@@ -68,7 +68,7 @@ struct FrameSpan {
     uint64_t from, to;
 };
 
-// The header frame that opens a new layer III file made of the spans (one after the other,
+// The header frame that opens a new layer III file made of the spans of sources that had one (one after the other,
 // right behind the header): "Xing" when the frames' bit rates vary, "Info" when they do not,
 // with the frame count, the byte count (header included) and the 100-entry seek table. Players
 // take a file's length and seek points from it. Made in two steps: PlanVbrHeaderFrame sizes it
