@@ -1,12 +1,12 @@
 // qdmedia: probe sound files and read or write their titles from the command line, through the
 // same code the deck uses. Output is one "key=value" per line; bytes outside printable ASCII are
-// written as \xNN and a backslash as "\\". Exit status: 0 done, 1 the operation failed or
-// found nothing, 2 bad usage.
+// written as \xNN and a backslash as "\\". Exit status as USAGE lists it.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include "media/file_splice.h"
+#include "media/media_file.h"
 #include "media/id3v1.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
@@ -18,6 +18,8 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <csignal>
 #endif
 
 namespace {
@@ -39,7 +41,50 @@ const char USAGE[] =
     "  combine FILE FILE2 DEST [--yes]\n"
     "                                join FILE and FILE2 into DEST\n"
     "  (--yes answers Yes when DEST exists; without it an existing DEST is kept)\n"
-    "FIELD: title artist genre year album comment status, or the index 0..7\n";
+    "FIELD: title artist genre year album comment status, or the index 0..7\n"
+    "exit status: 0 done; 1 failed (with its message) or found nothing; 2 bad usage;\n"
+    "  3 no room (disk or file-size limit full); 4 not allowed; 5 read error;\n"
+    "  6 not a sound file (or its sizes are damaged); 7 write error.\n"
+    "  A failed write leaves the file as it was.\n";
+
+enum ExitCode {
+    EXIT_DONE = 0,
+    EXIT_FAILED = 1,
+    EXIT_USAGE = 2,
+    EXIT_NO_ROOM = 3,
+    EXIT_DENIED = 4,
+    EXIT_READ_ERROR = 5,
+    EXIT_NOT_SOUND = 6,
+    EXIT_WRITE_ERROR = 7,
+};
+
+// The exit code of a media file error.
+int ExitForMediaError(int error) {
+    switch (error) {
+    case MEDIA_ERROR_NO_ROOM: return EXIT_NO_ROOM;
+    case MEDIA_ERROR_DENIED: return EXIT_DENIED;
+    case MEDIA_ERROR_READ: return EXIT_READ_ERROR;
+    default: return EXIT_WRITE_ERROR;
+    }
+}
+
+// The exit code of a failed title write.
+int ExitForWriteFailure(int failure) {
+    switch (failure) {
+    case WRITE_FAILED_NO_ROOM: return EXIT_NO_ROOM;
+    case WRITE_FAILED_OPEN: return LastMediaFileError() == MEDIA_ERROR_DENIED ? EXIT_DENIED : EXIT_READ_ERROR;
+    case WRITE_FAILED_CORRUPT: return EXIT_NOT_SOUND;
+    case WRITE_FAILED_IO: return ExitForMediaError(LastMediaFileError());
+    default: return EXIT_FAILED;  // busy, a RIFF size past 32 bits, not a file we write titles to
+    }
+}
+
+// The exit code of a failed divide or combine.
+int ExitForToolFailure(int failure) {
+    static const int CODES[] = {EXIT_FAILED,     EXIT_NO_ROOM,   EXIT_DENIED,
+                                EXIT_READ_ERROR, EXIT_NOT_SOUND, EXIT_WRITE_ERROR};
+    return failure >= TOOL_FAILED_NONE && failure <= TOOL_FAILED_WRITE ? CODES[failure] : EXIT_FAILED;
+}
 
 // Field names in index order.
 const char* const FIELD_NAMES[TITLE_FIELD_COUNT] = {"title", "artist",  "genre",     "year",
@@ -148,8 +193,8 @@ int Tool(int argc, char** argv) {
         ok = CombineFiles(destination, argv[2], argv[3]);
     }
     SetToolTextMode(nullptr, 0);
-    if (ok < 0) return 2;
-    if (!ok) return 1;
+    if (ok < 0) return EXIT_USAGE;
+    if (!ok) return ExitForToolFailure(LastToolFailure());
     char text[TOOL_MESSAGE_TEXT_BYTES];
     FormatToolMessage(STR_CREATED, destination, JOIN_SPACE, text);
     std::printf("%s\n", text);
@@ -166,7 +211,7 @@ const char* FailureName(int failure) {
 int Result(int r) {
     std::printf("result=%d\n", r);
     if (!r) std::printf("failure=%s\n", FailureName(LastTitleWriteFailure()));
-    return r ? 0 : 1;
+    return r ? EXIT_DONE : ExitForWriteFailure(LastTitleWriteFailure());
 }
 
 }  // namespace
@@ -174,6 +219,10 @@ int Result(int r) {
 int main(int argc, char** argv) {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);  // the same bytes as the native tool: "\n" line ends
+#else
+    // A write past the file-size limit must fail like a full disk, so that the write's undo
+    // runs, instead of killing the tool halfway through it.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
     if (argc == 2 && std::strcmp(argv[1], "genres") == 0) {
         for (int i = 0; i < GenreNameCount(); i++) std::printf("%d=%s\n", GenreNumberAt(i), GenreNameAt(i));

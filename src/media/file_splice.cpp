@@ -8,7 +8,16 @@
 //
 // Otherwise, when audio would have to move, the new file is written beside the old one in the
 // same folder, flushed, and swapped in by a replace; a failure deletes the copy and leaves the
-// original untouched. Without room for the copy the write is refused up front.
+// original untouched. Without room for the copy the write is refused up front. The copy goes
+// beside the file a link points at, and takes the original's permissions and owner, so the
+// user's file stays the same file. Where a swap cannot keep that (hard links, another program
+// holding the file open, an owner we may not set), the audio is moved inside the file itself,
+// with everything from the cut on first saved to a backup file beside it ("~qdundoNN.tmp")
+// from which a failure restores it.
+//
+// A temporary copy ("~qdtitleNN.tmp") left behind by a program that died mid-write is deleted
+// by the next write to its folder: until the swap, the original is whole without it. A backup
+// left behind is kept, as it may hold the only copy of the audio.
 #include "media/file_splice.h"
 #include <cstdio>
 #include <cstring>
@@ -24,7 +33,9 @@ const size_t PATH_LIMIT = 260;  // ANSI paths of the platform
 int g_lastFailure = WRITE_OK;
 
 int Fail(int failure) {
-    g_lastFailure = failure;
+    // A write that failed for want of room says so (a full disk or the file-size limit).
+    g_lastFailure =
+        failure == WRITE_FAILED_IO && LastMediaFileError() == MEDIA_ERROR_NO_ROOM ? WRITE_FAILED_NO_ROOM : failure;
     return 0;
 }
 
@@ -84,16 +95,75 @@ int WriteCopy(const MediaFile* src, const Splice* s, uint64_t oldSize, const Med
     return CopyRange(src, s->cutEnd, oldSize, dst, &at) && FlushMediaFile(dst);
 }
 
+// Creates "<prefix>NN.tmp" in the folder of path. With removeStale, a name taken by a leftover
+// of a dead write is freed and used.
+int CreateTempBeside(const char* path, const char* prefix, int removeStale, MediaFile* tempOut, char* tempPathOut) {
+    tempOut->handle = -1;
+    tempPathOut[0] = 0;
+    const char* name = FileNameOf(path);
+    std::string folder(path, size_t(name - path));
+    for (int i = 0; i < TEMP_NAME_TRIES; i++) {
+        char leaf[32];
+        std::snprintf(leaf, sizeof leaf, "%s%02d.tmp", prefix, i);
+        std::string temp = folder + leaf;
+        if (temp.size() >= PATH_LIMIT) return 0;
+        int created = CreateMediaFile(temp.c_str(), tempOut);
+        if (!created && !PathFound(temp.c_str())) return 0;  // creation fails for another reason
+        if (!created && removeStale && DeleteStaleMediaFile(temp.c_str()))
+            created = CreateMediaFile(temp.c_str(), tempOut);
+        if (created) {
+            std::memcpy(tempPathOut, temp.c_str(), temp.size() + 1);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// Moves the audio inside the file (see the top of this file); f stays open.
+int SpliceMovingInPlace(const char* path, const MediaFile* f, const Splice* s, uint64_t oldSize) {
+    uint64_t tail = oldSize - s->cutStart, cutLength = s->cutEnd - s->cutStart, newSize = NewSize(s, oldSize);
+    uint8_t savedPatch[8];
+    if (s->patchLength && ReadMediaFile(f, s->patchAt, savedPatch, s->patchLength) != s->patchLength)
+        return Fail(WRITE_FAILED_IO);
+    MediaFileGuard backup;
+    char backupPath[PATH_LIMIT];
+    if (!CreateTempBeside(path, "~qdundo", 0, &backup.file, backupPath)) return Fail(WRITE_FAILED_IO);
+    int saved = CopyMediaFileRange(f, s->cutStart, &backup.file, 0, tail) && FlushMediaFile(&backup.file);
+    int ok = saved && (s->insertLength == 0 || WriteMediaFile(f, s->cutStart, s->insert, s->insertLength)) &&
+             (tail == cutLength ||
+              CopyMediaFileRange(&backup.file, cutLength, f, s->cutStart + s->insertLength, tail - cutLength)) &&
+             (newSize >= oldSize || TruncateMediaFile(f, newSize)) &&
+             (s->patchLength == 0 || WriteMediaFile(f, s->patchAt, s->patch, s->patchLength)) && FlushMediaFile(f);
+    int whole = ok || !saved;  // the file holds all of its bytes, old or new
+    if (!whole) {
+        whole = CopyMediaFileRange(&backup.file, 0, f, s->cutStart, tail) &&
+                (MediaFileSize(f) == oldSize || TruncateMediaFile(f, oldSize)) &&
+                (s->patchLength == 0 || WriteMediaFile(f, s->patchAt, savedPatch, s->patchLength)) && FlushMediaFile(f);
+    }
+    CloseMediaFile(&backup.file);
+    // The backup goes once the file is whole again. Failing to delete it leaves a spare file
+    // beside, never a damaged one, so it does not fail the write.
+    if (whole) DeleteStaleMediaFile(backupPath);
+    return ok ? 1 : Fail(WRITE_FAILED_IO);
+}
+
 int SpliceBeside(const char* path, MediaFile* file, const Splice* s, uint64_t oldSize) {
     uint64_t newSize = NewSize(s, oldSize), free = 0;
     if (MediaFreeSpace(path, &free) && free < newSize + SPLICE_SPACE_MARGIN_BYTES) return Fail(WRITE_FAILED_NO_ROOM);
+    char real[PATH_LIMIT];
+    if (!ResolveMediaPath(path, real)) return Fail(WRITE_FAILED_OPEN);
     MediaFileGuard temp;
     char tempPath[PATH_LIMIT];
-    if (!CreateFileBeside(path, &temp.file, tempPath)) return Fail(WRITE_FAILED_IO);
+    if (!CreateFileBeside(real, &temp.file, tempPath)) return Fail(WRITE_FAILED_IO);
+    if (!TakeOverIdentity(file, &temp.file)) {
+        CloseMediaFile(&temp.file);
+        DeleteStaleMediaFile(tempPath);  // empty and ours; never counted as a failure
+        return SpliceMovingInPlace(real, file, s, oldSize);
+    }
     int ok = WriteCopy(file, s, oldSize, &temp.file);
     CloseMediaFile(&temp.file);
     CloseMediaFile(file);  // a file still open cannot be replaced
-    if (ok && ReplaceMediaFile(tempPath, path)) return 1;
+    if (ok && ReplaceMediaFile(tempPath, real)) return 1;
     DeleteMediaFile(tempPath);
     return Fail(WRITE_FAILED_IO);
 }
@@ -104,25 +174,11 @@ int LastTitleWriteFailure() { return g_lastFailure; }
 void SetTitleWriteFailure(int failure) { g_lastFailure = failure; }
 
 int CreateFileBeside(const char* path, MediaFile* tempOut, char* tempPathOut) {
-    tempOut->handle = -1;
-    tempPathOut[0] = 0;
-    const char* name = FileNameOf(path);
-    std::string folder(path, size_t(name - path));
-    for (int i = 0; i < TEMP_NAME_TRIES; i++) {
-        char leaf[32];
-        std::snprintf(leaf, sizeof leaf, "~qdtitle%02d.tmp", i);
-        std::string temp = folder + leaf;
-        if (temp.size() >= PATH_LIMIT) return 0;
-        if (CreateMediaFile(temp.c_str(), tempOut)) {
-            std::memcpy(tempPathOut, temp.c_str(), temp.size() + 1);
-            return 1;
-        }
-        if (!PathFound(temp.c_str())) return 0;  // creation fails for another reason
-    }
-    return 0;
+    return CreateTempBeside(path, "~qdtitle", 1, tempOut, tempPathOut);
 }
 
 int ApplySplice(const char* path, MediaFile* file, const Splice* s) {
+    ClearMediaFileError();
     uint64_t oldSize = MediaFileSize(file);
     int result;
     if (s->cutStart > s->cutEnd || s->cutEnd > oldSize ||

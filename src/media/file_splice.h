@@ -14,7 +14,7 @@ enum TitleWriteFailure {
     WRITE_FAILED_OPEN = 2,     // missing, read-only or held by another program
     WRITE_FAILED_CORRUPT = 3,  // chunk sizes or the trailer footer do not fit the file
     WRITE_FAILED_TOO_BIG = 4,  // the RIFF size would no longer fit 32 bits
-    WRITE_FAILED_NO_ROOM = 5,  // not enough free space for the copy beside the file
+    WRITE_FAILED_NO_ROOM = 5,  // no free space for the copy beside the file, or a write ran out of room
     WRITE_FAILED_IO = 6,       // a write, flush or swap failed; the file is as it was
     WRITE_FAILED_REFUSED = 7,  // not a file whose titles this program writes (RMID, other)
 };

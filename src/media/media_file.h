@@ -50,6 +50,29 @@ int ReplaceMediaFile(const char* from, const char* to);
 int DeleteMediaFile(const char* path);
 // Free bytes on the volume that holds path's folder; 0 with *bytesOut 0 when it cannot be told.
 int MediaFreeSpace(const char* path, uint64_t* bytesOut);
+// The file a path stands for, through any symbolic links, so that a swap replaces the file and
+// the link stays a link; realOut holds 260 bytes. 1 when resolved.
+int ResolveMediaPath(const char* path, char* realOut);
+// Readies copy, a new file that is to be swapped in for original, to be the same file to its
+// users: permissions, owner and group as the original's (the Win32 swap carries attributes,
+// ACLs and streams itself). 0 when the swap would still change the file for someone: it has
+// other names (hard links), another program has it open, or its owner cannot be given to the
+// copy. The change must then be made in the file itself.
+int TakeOverIdentity(const MediaFile* original, const MediaFile* copy);
+// Deletes a temporary file left behind by a write that never finished (the program died);
+// 0 when the file is in use by a write going on now, or cannot be deleted.
+int DeleteStaleMediaFile(const char* path);
+
+// What the last failing call of this seam ran into, for messages that say why.
+enum MediaFileError {
+    MEDIA_ERROR_NONE = 0,
+    MEDIA_ERROR_NO_ROOM = 1,  // the disk (or the file-size limit) is full
+    MEDIA_ERROR_DENIED = 2,   // not allowed: permissions, a read-only volume, a file in use
+    MEDIA_ERROR_READ = 3,     // reading failed (a missing file included)
+    MEDIA_ERROR_WRITE = 4,    // writing failed otherwise
+};
+int LastMediaFileError();
+void ClearMediaFileError();
 
 // Closes the file on every path out of a scope.
 struct MediaFileGuard {

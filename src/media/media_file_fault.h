@@ -12,6 +12,9 @@ enum MediaFaultKind {
 };
 
 void SetMediaFileFault(int kind, int nthCall);
+// The MediaFileError an injected fault reports (MEDIA_ERROR_WRITE until set; reset with the
+// fault).
+void SetMediaFileFaultError(int error);
 // Mutating calls made since the last SetMediaFileFault (or reset).
 int MediaFileCallCount();
 // The same calls by name, oldest first, one blank between: "create", "write", "copy",

@@ -1,12 +1,18 @@
 // POSIX file access for the media modules (native build). Sharing modes do not exist here; an
-// exclusive open is emulated only as far as access rights go. Like Windows, the seam refuses to
+// exclusive open is emulated only as far as access rights go. A file this seam creates carries
+// an advisory lock while open, which tells a temporary file being written from one whose writer
+// died. Like Windows, the seam refuses to
 // delete or replace a file that is still open through it, so tests see ordering faults. It also
 // carries the tests' fault switch (media_file_fault.h).
+#include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include "media/media_file.h"
@@ -29,6 +35,8 @@ struct NativeFiles {
     int faultAt;  // the n-th mutating call fails; 0 when unarmed
     int calls;
     int fired;
+    int faultError;     // the MediaFileError a fault reports
+    int lastError;      // LastMediaFileError
     int codePage;       // for IsPathLeadByte
     int64_t freeSpace;  // MediaFreeSpace's answer; -1: the file system's
     std::string names;  // the mutating calls since the last SetMediaFileFault, in order
@@ -38,6 +46,7 @@ NativeFiles g_files = [] {
     NativeFiles f{};
     for (OpenEntry& e : f.open) e.fd = -1;
     f.freeSpace = -1;
+    f.faultError = MEDIA_ERROR_WRITE;
     return f;
 }();
 
@@ -73,7 +82,24 @@ int NextFault(const char* name) {
     }
     if (g_files.faultAt == 0 || g_files.calls != g_files.faultAt) return MEDIA_FAULT_NONE;
     g_files.fired = 1;
+    g_files.lastError = g_files.faultError;
     return g_files.faultKind;
+}
+
+// Notes why a call failed, from errno (a read or a write otherwise); returns 0.
+int Failed(int reading) {
+    int e = errno;
+    g_files.lastError = e == ENOSPC || e == EDQUOT || e == EFBIG                  ? MEDIA_ERROR_NO_ROOM
+                        : e == EACCES || e == EPERM || e == EROFS || e == ETXTBSY ? MEDIA_ERROR_DENIED
+                        : reading                                                 ? MEDIA_ERROR_READ
+                                                                                  : MEDIA_ERROR_WRITE;
+    return 0;
+}
+
+// A refusal of the seam itself (a file held open here).
+int Refused() {
+    g_files.lastError = MEDIA_ERROR_DENIED;
+    return 0;
 }
 
 }  // namespace
@@ -84,7 +110,11 @@ void SetMediaFileFault(int kind, int nthCall) {
     g_files.calls = 0;
     g_files.fired = 0;
     g_files.names.clear();
+    g_files.faultError = MEDIA_ERROR_WRITE;
 }
+void SetMediaFileFaultError(int error) { g_files.faultError = error; }
+int LastMediaFileError() { return g_files.lastError; }
+void ClearMediaFileError() { g_files.lastError = MEDIA_ERROR_NONE; }
 int MediaFileCallCount() { return g_files.calls; }
 std::string MediaFileCallNames() { return g_files.names; }
 int MediaFileFaultFired() { return g_files.fired; }
@@ -101,7 +131,7 @@ int OpenMediaFile(const char* path, int mode, MediaFile* fileOut) {
     if (mode == MF_READ_WRITE_SHARED || mode == MF_READ_WRITE_EXCLUSIVE) flags = O_RDWR;
     if (mode == MF_WRITE_CHECK) flags = O_WRONLY;
     int fd = open(path, flags | O_CLOEXEC);
-    if (fd < 0) return 0;
+    if (fd < 0) return Failed(flags == O_RDONLY);
     struct stat st;
     if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         close(fd);
@@ -116,7 +146,8 @@ int CreateMediaFile(const char* path, MediaFile* fileOut) {
     fileOut->handle = -1;
     if (!path || !*path || NextFault("create") != MEDIA_FAULT_NONE) return 0;
     int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return 0;
+    if (fd < 0) return Failed(0);
+    flock(fd, LOCK_EX | LOCK_NB);
     fileOut->handle = fd;
     Remember(fd);
     return 1;
@@ -141,6 +172,7 @@ uint32_t ReadMediaFile(const MediaFile* file, uint64_t offset, void* out, uint32
     uint32_t done = 0;
     while (done < count) {
         ssize_t n = pread(int(file->handle), static_cast<uint8_t*>(out) + done, count - done, off_t(offset + done));
+        if (n < 0) Failed(1);
         if (n <= 0) break;
         done += uint32_t(n);
     }
@@ -156,7 +188,7 @@ int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uin
     while (done < count) {
         ssize_t n =
             pwrite(int(file->handle), static_cast<const uint8_t*>(data) + done, count - done, off_t(offset + done));
-        if (n <= 0) return 0;
+        if (n <= 0) return Failed(0);
         done += uint32_t(n);
     }
     return fault == MEDIA_FAULT_NONE;
@@ -187,7 +219,12 @@ int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst
     while (left > 0) {
         size_t want = left < BLOCK_BYTES ? size_t(left) : BLOCK_BYTES;
         ssize_t n = pread(int(src->handle), block.get(), want, in);
-        if (n <= 0 || pwrite(int(dst->handle), block.get(), size_t(n), out) != n) return 0;
+        if (n < 0) return Failed(1);
+        if (n == 0) {  // the source ends early
+            g_files.lastError = MEDIA_ERROR_READ;
+            return 0;
+        }
+        if (pwrite(int(dst->handle), block.get(), size_t(n), out) != n) return Failed(0);
         in += n, out += n, left -= uint64_t(n);
     }
     return fault == MEDIA_FAULT_NONE;
@@ -195,24 +232,24 @@ int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst
 
 int TruncateMediaFile(const MediaFile* file, uint64_t size) {
     if (file->handle < 0 || NextFault("truncate") != MEDIA_FAULT_NONE) return 0;
-    return ftruncate(int(file->handle), off_t(size)) == 0;
+    return ftruncate(int(file->handle), off_t(size)) == 0 || Failed(0);
 }
 
 int FlushMediaFile(const MediaFile* file) {
     if (file->handle < 0 || NextFault("flush") != MEDIA_FAULT_NONE) return 0;
-    return fsync(int(file->handle)) == 0;
+    return fsync(int(file->handle)) == 0 || Failed(0);
 }
 
 int ReplaceMediaFile(const char* from, const char* to) {
     if (!from || !to || NextFault("replace") != MEDIA_FAULT_NONE) return 0;
-    if (IsHeldOpen(from) || IsHeldOpen(to)) return 0;  // Windows refuses this too
-    return std::rename(from, to) == 0;
+    if (IsHeldOpen(from) || IsHeldOpen(to)) return Refused();  // Windows refuses this too
+    return std::rename(from, to) == 0 || Failed(0);
 }
 
 int DeleteMediaFile(const char* path) {
     if (!path || NextFault("delete") != MEDIA_FAULT_NONE) return 0;
-    if (IsHeldOpen(path)) return 0;
-    return unlink(path) == 0;
+    if (IsHeldOpen(path)) return Refused();
+    return unlink(path) == 0 || Failed(0);
 }
 
 int MediaFreeSpace(const char* path, uint64_t* bytesOut) {
@@ -229,6 +266,39 @@ int MediaFreeSpace(const char* path, uint64_t* bytesOut) {
     if (statvfs(folder.c_str(), &vfs) != 0) return 0;
     *bytesOut = uint64_t(vfs.f_bavail) * vfs.f_frsize;
     return 1;
+}
+
+int ResolveMediaPath(const char* path, char* realOut) {
+    realOut[0] = 0;
+    if (!path || !*path) return 0;
+    std::unique_ptr<char, void (*)(void*)> real(realpath(path, nullptr), free);
+    const size_t PATH_BYTES = 260;
+    if (!real || std::strlen(real.get()) >= PATH_BYTES) return 0;
+    std::strcpy(realOut, real.get());
+    return 1;
+}
+
+int TakeOverIdentity(const MediaFile* original, const MediaFile* copy) {
+    int from = int(original->handle), to = int(copy->handle);
+    struct stat o, c;
+    if (from < 0 || to < 0 || fstat(from, &o) != 0 || fstat(to, &c) != 0) return 0;
+    if (o.st_nlink != 1) return 0;  // another name would keep the old file
+    // A write lease is granted only while no other descriptor, in any program, has the file
+    // open; one that writes to it later would write into the old file. Given back at once.
+    if (fcntl(from, F_SETLEASE, F_WRLCK) != 0) return 0;
+    fcntl(from, F_SETLEASE, F_UNLCK);
+    if ((o.st_uid != c.st_uid || o.st_gid != c.st_gid) && fchown(to, o.st_uid, o.st_gid) != 0) return 0;
+    return fchmod(to, o.st_mode & 07777) == 0;  // after the owner: chown drops set-id bits
+}
+
+int DeleteStaleMediaFile(const char* path) {
+    if (!path || IsHeldOpen(path)) return 0;
+    int fd = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return 0;
+    int stale = flock(fd, LOCK_EX | LOCK_NB) == 0;  // its writer would hold the lock
+    int deleted = stale && unlink(path) == 0;
+    close(fd);
+    return deleted;
 }
 
 void SetNativeAnsiCodePage(int codePage) { g_files.codePage = codePage; }

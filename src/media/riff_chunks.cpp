@@ -67,7 +67,11 @@ int PlanRiffWrite(const ByteReader* r, int field, RiffWritePlan* plan) {
     if (!FindRiffForm(r, "WAVE", &plan->riff)) return PLAN_NOT_WAVE;
     const char* id = field == 0 ? "DISP" : "LIST";
     const char* subId = TitleFieldChunkId(field);
-    // The declared end, or the end of the file for a size that was never filled in.
+    // A size that does not even cover the first chunk (0: never filled in) hides the file's
+    // chunks from every reader; a title added behind the form type would land in front of
+    // "fmt ". Such a file is refused, as the probe refuses it.
+    if (plan->riff.size < 4 + CHUNK_HEADER_BYTES) return PLAN_CORRUPT;
+    // The declared end, or the end of the file for a file cut short.
     uint64_t limit = plan->riff.offset + CHUNK_HEADER_BYTES + plan->riff.size;
     if (limit > r->size) limit = r->size;
     uint64_t pos = plan->riff.offset + RIFF_HEADER_BYTES;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include "base/bounded_copy.h"
 #include "base/message_box.h"
+#include "media/file_splice.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "resources/resource.h"
@@ -31,6 +32,19 @@ char* BoxField(TagRecord* r, int box, size_t* capOut) {
     case TAG_BOX_YEAR: *capOut = sizeof r->year; return r->year;
     case TAG_BOX_COMMENT: *capOut = sizeof r->comment; return r->comment;
     default: return nullptr;
+    }
+}
+
+// Copies one title field (FIELD_TITLE .. FIELD_COMMENT) of a record.
+void CopyTagField(TagRecord* to, const TagRecord* from, int field) {
+    switch (field) {
+    case FIELD_TITLE: std::memcpy(to->title, from->title, sizeof to->title); break;
+    case FIELD_ARTIST: std::memcpy(to->artist, from->artist, sizeof to->artist); break;
+    case FIELD_GENRE: to->genre = from->genre; break;
+    case FIELD_YEAR: std::memcpy(to->year, from->year, sizeof to->year); break;
+    case FIELD_ALBUM: std::memcpy(to->album, from->album, sizeof to->album); break;
+    case FIELD_COMMENT: std::memcpy(to->comment, from->comment, sizeof to->comment); break;
+    default: break;
     }
 }
 
@@ -134,9 +148,19 @@ int TagPageSave() {
     char genre[12];
     std::snprintf(genre, sizeof genre, "%d", int(p.record.genre));
     const char* values[6] = {p.record.title, p.record.artist, genre, p.record.year, p.record.album, p.record.comment};
-    // A write that fails after the check is not reported; the saved copy follows the record.
-    for (int field = FIELD_TITLE; field <= FIELD_COMMENT; field++) SetTitleField(p.path, field, values[field], 0);
-    p.saved = p.record;
+    // A write can still be refused after the check (no room for the copy, damaged sizes, an I/O
+    // error; the file is then as it was). The save says so and stops; the fields written so far
+    // count as saved, and Apply stays enabled for the rest.
+    for (int field = FIELD_TITLE; field <= FIELD_COMMENT; field++) {
+        if (!SetTitleField(p.path, field, values[field], 0)) {
+            if (LastTitleWriteFailure() != WRITE_FAILED_BUSY)
+                ShowDeckMessage(STR_COULD_NOT_WRITE, p.path, JOIN_SPACE_DOT, MSGBOX_OK);
+            p.changed = TagRecordsDiffer(&p.record, &p.saved);
+            if (field > FIELD_TITLE && g_tag.savedHook) g_tag.savedHook(p.path);
+            return 0;
+        }
+        CopyTagField(&p.saved, &p.record, field);
+    }
     ReduceTitleTrailer(p.path);
     p.changed = 0;
     if (g_tag.savedHook) g_tag.savedHook(p.path);
@@ -153,7 +177,7 @@ int TagPageLeave() {
     }
     if (answer == MSGBOX_ANSWER_YES) {
         p.lastAnswer = 1;
-        TagPageSave();
+        return TagPageSave();  // a refused save keeps the page, with its message shown
     } else {
         p.lastAnswer = 2;
     }

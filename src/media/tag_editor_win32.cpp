@@ -182,7 +182,8 @@ INT_PTR OnNotify(HWND page, const NMHDR* nm) {
         // Cancel keeps the page in front; Yes saves (the focus stays where the user put it).
         return Result(page, TagPageLeave() ? FALSE : TRUE);
     case PSN_APPLY:
-        if (p->changed && p->lastAnswer == 1) TagPageSave();
+        // A save the file refuses keeps the sheet open on this page, Apply still enabled.
+        if (p->changed && p->lastAnswer == 1 && !TagPageSave()) return Result(page, PSNRET_INVALID_NOCHANGEPAGE);
         return Result(page, PSNRET_NOERROR);
     default: return FALSE;
     }

@@ -49,6 +49,15 @@ int MpegRuns(const MediaFile* file, const MpegStreamInfo* info, uint32_t frameLe
     return 1;
 }
 
+// 1 when both WAVE files are laid out as the joiner takes them and coded differently (a file
+// the joiner cannot read fails there, with its own message).
+int WaveCodingsDiffer(const char* file1, const char* file2) {
+    MediaFileGuard a, b;
+    WaveLayout w1, w2;
+    return OpenMediaFile(file1, MF_READ, &a.file) && ReadWaveLayout(&a.file, &w1) &&
+           OpenMediaFile(file2, MF_READ, &b.file) && ReadWaveLayout(&b.file, &w2) && !SameWaveCoding(&w1, &w2);
+}
+
 }  // namespace
 
 int FindLastWholeFrameEnd(const MediaFile* file, uint64_t* end, uint32_t frameLength, const MpegStreamInfo* info) {
@@ -70,7 +79,7 @@ int CombineWave(const char* destination, const char* file1, const char* file2) {
     MediaFileGuard a, b;
     WaveLayout w1, w2;
     if (!OpenMediaFile(file1, MF_READ, &a.file) || !ReadWaveLayout(&a.file, &w1) ||
-        !OpenMediaFile(file2, MF_READ, &b.file) || !ReadWaveLayout(&b.file, &w2))
+        !OpenMediaFile(file2, MF_READ, &b.file) || !ReadWaveLayout(&b.file, &w2) || !SameWaveCoding(&w1, &w2))
         return 0;
     // The join carries the first file's chunks behind its sound data (its titles), as MPEG
     // joins keep the first file's tag.
@@ -120,11 +129,26 @@ int CombineMpeg(const char* destination, const char* file1, const char* file2) {
         !MpegRuns(&b.file, &i2, frameLength, sync2, runs2, &n2))
         return 0;
 
+    // File 1's leading data, then for layer III files with header frames one that describes the
+    // join (the sources' own are left out), then the frames of both.
+    ByteRun lead = {0, i1.audioStart}, frames1 = {FirstAudioFrame(&a.file, &i1), runs1[n1 - 1].to};
+    std::vector<uint8_t> head;
+    const FrameSpan spans[] = {
+        {&a.file, frames1.from,               frames1.to              },
+        {&b.file, runs2[0].from,              runs2[0].to             },
+        {&b.file, n2 > 1 ? runs2[1].from : 0, n2 > 1 ? runs2[1].to : 0},
+    };
+    if ((i1.vbrHeader || i2.vbrHeader) && PlanVbrHeaderFrame(spans, 3, &head) && !FillVbrHeaderFrame(spans, 3, &head))
+        return 0;
+
     NewFile out;
     if (!BeginNewFile(destination, &out)) return 0;
     uint64_t at = 0;
-    int ok = CopyRuns(&a.file, runs1, n1, &out, &at) && CopyRuns(&b.file, runs2, n2, &out, &at) && CloseNewFile(&out) &&
-             CopyId3Fields(out.tempPath, file1) && PlaceNewFile(&out);
+    int ok = CopyRuns(&a.file, &lead, 1, &out, &at) &&
+             (head.empty() || WriteMediaFile(&out.file, at, head.data(), uint32_t(head.size()))) &&
+             ((at += head.size()), CopyRuns(&a.file, &frames1, 1, &out, &at)) &&
+             CopyRuns(&b.file, runs2, n2, &out, &at) && CloseNewFile(&out) && CopyId3Fields(out.tempPath, file1) &&
+             PlaceNewFile(&out);
     if (!ok) AbandonNewFile(&out);
     return ok;
 }
@@ -152,6 +176,10 @@ int CombineFiles(char* destination, const char* file1, const char* file2) {
     };
     for (const Check& c : checks)
         if (c.differs) return ToolMessage(c.message, nullptr, JOIN_NONE, MSGBOX_OK), 0;
+    // Equal sizes are not enough for WAVE files: float after PCM, or mu-law after A-law, would
+    // play as noise. Their codings must match too.
+    if (a.kind == MEDIA_WAVE && WaveCodingsDiffer(file1, file2))
+        return ToolMessage(STR_COMBINE_FORMAT, nullptr, JOIN_NONE, MSGBOX_OK), 0;
     if (!ApplyKindExtension(destination, a.kind)) return ToolMessage(STR_ERROR, nullptr, JOIN_NONE, MSGBOX_OK), 0;
     if (SamePathNoCase(destination, file1) || SamePathNoCase(destination, file2))
         return ToolMessage(STR_COMBINE_SAME_NAME, nullptr, JOIN_NONE, MSGBOX_OK), 0;
@@ -161,7 +189,8 @@ int CombineFiles(char* destination, const char* file1, const char* file2) {
     int reason = 0;
     if (!CheckWritable(destination, &reason) && reason == WRITABLE_LOCKED)
         return ToolMessage(STR_COULD_NOT_WRITE, destination, JOIN_SPACE_DOT, MSGBOX_OK), 0;
+    BeginToolRun();
     int ok = a.kind == MEDIA_WAVE ? CombineWave(destination, file1, file2) : CombineMpeg(destination, file1, file2);
-    if (!ok) ToolMessage(STR_ERROR, nullptr, JOIN_NONE, MSGBOX_OK);
+    if (!ok) ShowToolError();
     return ok;
 }

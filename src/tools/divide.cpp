@@ -105,20 +105,28 @@ int DivideMpeg(const char* destination, const char* source, uint32_t inMs, uint3
     MediaFileGuard src;
     if (!OpenMediaFile(source, MF_READ, &src.file)) return 0;
     uint64_t audioEnd = info.audioStart + info.streamBytes;
-    uint64_t start = MpegBytePosition(&info, inMs);
-    uint64_t end = MpegBytePosition(&info, outMs);
-    FindMpegFrameIn(&src.file, &start, &info);
-    // A VBR header frame describes the whole source; in a part of it, it would give players the
-    // wrong length, so the cut starts with the first audio frame instead.
+    // Times count from the first audio frame: behind any leading data (an ID3v2 tag with cover
+    // art can be hundreds of kilobytes) and behind a VBR header frame, which describes the whole
+    // source and would give players the wrong length in a part of it.
     uint64_t firstAudio = FirstAudioFrame(&src.file, &info);
-    if (start < firstAudio) start = firstAudio;
+    uint64_t start = firstAudio + MpegBytePosition(&info, inMs);
+    uint64_t end = firstAudio + MpegBytePosition(&info, outMs);
+    FindMpegFrameIn(&src.file, &start, &info);
     // No header behind the Out position: the cut runs to the end of the audio, never into tags.
     if (!FindMpegFrameIn(&src.file, &end, &info) || end > audioEnd) end = end < audioEnd ? end : audioEnd;
     if (end <= start) return 0;
 
+    // A part of a layer III file that opens with a header frame opens with one of its own (the
+    // source's would time it wrongly); a file without one gets none. It is made before the
+    // copy: written behind it, it would wait for the copy's first pages to reach the disk.
+    std::vector<uint8_t> head;
+    FrameSpan span{&src.file, start, end};
+    if (info.vbrHeader && PlanVbrHeaderFrame(&span, 1, &head) && !FillVbrHeaderFrame(&span, 1, &head)) return 0;
+
     NewFile out;
     if (!BeginNewFile(destination, &out)) return 0;
-    int ok = CopyMediaFileRange(&src.file, start, &out.file, 0, end - start) && CloseNewFile(&out) &&
+    int ok = (head.empty() || WriteMediaFile(&out.file, 0, head.data(), uint32_t(head.size()))) &&
+             CopyMediaFileRange(&src.file, start, &out.file, head.size(), end - start) && CloseNewFile(&out) &&
              CopyId3Fields(out.tempPath, source) && PlaceNewFile(&out);
     if (!ok) AbandonNewFile(&out);
     return ok;
@@ -139,8 +147,9 @@ int DivideFile(char* destination, const char* source, uint32_t inMs, uint32_t ou
     int reason = 0;
     if (!CheckWritable(destination, &reason) && reason == WRITABLE_LOCKED)
         return ToolMessage(STR_COULD_NOT_WRITE, destination, JOIN_SPACE_DOT, MSGBOX_OK), 0;
+    BeginToolRun();
     int ok = info.kind == MEDIA_WAVE ? DivideWave(destination, source, inMs, outMs)
                                      : DivideMpeg(destination, source, inMs, outMs);
-    if (!ok) ToolMessage(STR_ERROR, nullptr, JOIN_NONE, MSGBOX_OK);
+    if (!ok) ShowToolError();
     return ok;
 }

@@ -43,9 +43,14 @@ int GetMpegStreamInfo(const char* path, MpegStreamInfo* infoOut) {
     return infoOut->sampleRate != 0 && infoOut->bitRate != 0 && infoOut->layer >= 1 && infoOut->layer <= 3;
 }
 
+uint32_t MpegSamplesPerFrame(const MpegStreamInfo* info) {
+    if (info->layer == 1) return SAMPLES_PER_FRAME_LAYER1;
+    return info->layer == 3 && info->versionBit == 0 ? SAMPLES_PER_FRAME_LOW_RATE : SAMPLES_PER_FRAME;
+}
+
 uint64_t MpegBytePosition(const MpegStreamInfo* info, uint32_t ms) {
     if (info->sampleRate == 0) return 0;
-    uint32_t perFrame = info->layer == 1 ? SAMPLES_PER_FRAME_LAYER1 : SAMPLES_PER_FRAME;
+    uint32_t perFrame = MpegSamplesPerFrame(info);
     uint64_t samples = uint64_t(double(ms) * info->sampleRate * 0.001);
     uint64_t frames = samples / perFrame;
     uint64_t byte = uint64_t(double(frames * perFrame) / info->sampleRate * info->bitRate * 125 + 0.5);
@@ -56,7 +61,7 @@ uint64_t MpegBytePosition(const MpegStreamInfo* info, uint32_t ms) {
 
 uint32_t MpegFrameLength(const MpegStreamInfo* info) {
     if (info->sampleRate == 0) return 0;
-    uint32_t perFrame = info->layer == 1 ? SAMPLES_PER_FRAME_LAYER1 : SAMPLES_PER_FRAME;
+    uint32_t perFrame = MpegSamplesPerFrame(info);
     return uint32_t(double(perFrame) / info->sampleRate * info->bitRate * 125 + 0.5);
 }
 
@@ -115,4 +120,109 @@ uint64_t FirstAudioFrame(const MediaFile* file, const MpegStreamInfo* info) {
     if (!info->vbrHeader) return info->audioStart;
     uint64_t next = info->audioStart + 1;
     return FindMpegFrameIn(file, &next, info) ? next : info->audioStart;
+}
+
+namespace {
+
+const uint32_t WALK_BLOCK_BYTES = 1 << 20;
+
+void PutBe32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; i++) p[i] = uint8_t(v >> (24 - 8 * i));
+}
+const uint32_t VBR_TOC_ENTRIES = 100;
+const uint32_t VBR_FLAGS = 0x7;                                     // frame count, byte count and seek table present
+const uint32_t VBR_FIELDS_BYTES = 4 + 4 + 4 + 4 + VBR_TOC_ENTRIES;  // id, flags, frames, bytes, table
+
+// Bytes of layer III side information behind the header: MPEG-1 or 2, mono or not.
+uint32_t SideInfoBytes(const MpaHeader* h) {
+    int mono = h->mode == MPA_MODE_MONO;
+    return h->versionIndex == 0 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+}
+
+// Where each frame of the spans starts in the new file, counted from the end of the header
+// frame; *firstOut gets the first frame's header; *varyOut 1 when the bit rates differ.
+int WalkFrames(const FrameSpan* spans, int count, int firstOnly, std::vector<uint64_t>* starts, uint64_t* bytesOut,
+               MpaHeader* firstOut, int* varyOut) {
+    std::unique_ptr<uint8_t[]> block(new uint8_t[WALK_BLOCK_BYTES]);
+    uint64_t out = 0;
+    *varyOut = 0;
+    for (int i = 0; i < count; i++) {
+        const FrameSpan& sp = spans[i];
+        uint64_t blockAt = 0, blockLength = 0, pos = sp.from;
+        while (pos + MPA_HEADER_BYTES <= sp.to) {
+            if (pos < blockAt || pos + MPA_HEADER_BYTES > blockAt + blockLength) {
+                blockAt = pos;
+                blockLength = ReadMediaFile(sp.file, pos, block.get(), WALK_BLOCK_BYTES);
+                if (blockLength < MPA_HEADER_BYTES) return 0;
+            }
+            MpaHeader h;
+            const uint8_t* p = block.get() + (pos - blockAt);
+            int valid = MpaParseHeader(MpaHeaderWord(p), &h) && h.frameBytes > 0 &&
+                        pos + uint64_t(h.frameBytes) <= sp.to && (starts->empty() || MpaSameStream(firstOut, &h));
+            if (!valid) {  // bytes between frames are carried along, never counted as a frame
+                pos++;
+                continue;
+            }
+            if (starts->empty()) *firstOut = h;
+            if (h.bitrateIndex != firstOut->bitrateIndex) *varyOut = 1;
+            starts->push_back(out + (pos - sp.from));
+            if (firstOnly) return 1;
+            pos += uint64_t(h.frameBytes);
+        }
+        out += sp.to - sp.from;
+    }
+    *bytesOut = out;
+    return !starts->empty();
+}
+
+}  // namespace
+
+int PlanVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frameOut) {
+    frameOut->clear();
+    std::vector<uint64_t> starts;
+    uint64_t bytes = 0;
+    MpaHeader first;
+    int vary = 0;
+    if (!WalkFrames(spans, count, 1, &starts, &bytes, &first, &vary) || first.layer != 3) return 0;
+    // The first frame's header without CRC and padding, at the smallest bit rate that holds the
+    // side information and the fields.
+    uint32_t word = (0xFFFu << 20) | (uint32_t(first.versionBit) << 19) | (1u << 17) | (1u << 16) |
+                    (uint32_t(first.sampleRateIndex) << 10) | (uint32_t(first.privateBit) << 8) |
+                    (uint32_t(first.mode) << 6) | (uint32_t(first.modeExtension) << 4) |
+                    (uint32_t(first.copyright) << 3) | (uint32_t(first.original) << 2) | uint32_t(first.emphasis);
+    uint32_t fieldsAt = MPA_HEADER_BYTES + SideInfoBytes(&first);
+    const int BIT_RATE_INDEXES = 15;
+    MpaHeader h;
+    int index = 1;
+    for (; index < BIT_RATE_INDEXES; index++)
+        if (MpaParseHeader(word | (uint32_t(index) << 12), &h) && uint32_t(h.frameBytes) >= fieldsAt + VBR_FIELDS_BYTES)
+            break;
+    if (index == BIT_RATE_INDEXES) return 0;
+    frameOut->assign(size_t(h.frameBytes), 0);
+    PutBe32(frameOut->data(), word | (uint32_t(index) << 12));
+    return 1;
+}
+
+int FillVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frame) {
+    std::vector<uint64_t> starts;
+    uint64_t bytes = 0;
+    MpaHeader first, self;
+    int vary = 0;
+    if (frame->size() < MPA_HEADER_BYTES || !MpaParseHeader(MpaHeaderWord(frame->data()), &self) ||
+        !WalkFrames(spans, count, 0, &starts, &bytes, &first, &vary))
+        return 0;
+    uint64_t headBytes = frame->size(), total = bytes + headBytes;
+    if (total > 0xFFFFFFFFu) total = 0xFFFFFFFFu;  // the field has 32 bits; players then estimate
+    uint8_t* x = frame->data() + MPA_HEADER_BYTES + SideInfoBytes(&self);
+    std::memcpy(x, vary ? "Xing" : "Info", 4);
+    PutBe32(x + 4, VBR_FLAGS);
+    PutBe32(x + 8, uint32_t(starts.size()));
+    PutBe32(x + 12, uint32_t(total));
+    // Entry i: where the frame at i percent of the frames starts, in 256ths of the file.
+    for (uint32_t i = 0; i < VBR_TOC_ENTRIES; i++) {
+        uint64_t at = headBytes + starts[size_t(uint64_t(i) * starts.size() / VBR_TOC_ENTRIES)];
+        uint64_t entry = at * 256 / total;
+        x[16 + i] = uint8_t(entry > 255 ? 255 : entry);
+    }
+    return 1;
 }

@@ -3,6 +3,7 @@
 // that puts every cut on a frame boundary.
 #pragma once
 #include <cstdint>
+#include <vector>
 #include "media/media_file.h"
 
 // What the tools need of an MPEG audio file.
@@ -20,8 +21,9 @@ struct MpegStreamInfo {
 
 enum {
     SAMPLES_PER_FRAME_LAYER1 = 384,
-    SAMPLES_PER_FRAME = 1152,    // layers 2 and 3
-    MPEG_SYNC_OFFSET_COUNT = 5,  // SeekFirstMpegSync looks at 0, 128, 256, 384 and 512
+    SAMPLES_PER_FRAME = 1152,          // layer 2, and layer 3 of MPEG-1
+    SAMPLES_PER_FRAME_LOW_RATE = 576,  // layer 3 of MPEG-2 (16, 22.05 and 24 kHz)
+    MPEG_SYNC_OFFSET_COUNT = 5,        // SeekFirstMpegSync looks at 0, 128, 256, 384 and 512
     MPEG_SYNC_OFFSET_STEP = 128,
 };
 
@@ -29,9 +31,13 @@ enum {
 // stream with a sampling rate and a bit rate (without them no position can be computed).
 int GetMpegStreamInfo(const char* path, MpegStreamInfo* infoOut);
 
-// Byte position for a time, from the nominal bit rate: whole frames of samples before ms, their
-// bytes rounded to the nearest byte (a multiple of 4 for layer 1), then 4 bytes back so the
-// header search starts just before the frame (unless at 0 or past the stream).
+// Samples in each frame of the stream: 384, 1152, or 576 for layer 3 at the low rates.
+uint32_t MpegSamplesPerFrame(const MpegStreamInfo* info);
+
+// Byte position in the stream for a time, from the nominal bit rate: whole frames of samples
+// before ms, their bytes rounded to the nearest byte (a multiple of 4 for layer 1), then 4 bytes
+// back so the header search starts just before the frame (unless at 0 or past the stream).
+// Counted from the stream's start: a file position adds where the audio starts.
 uint64_t MpegBytePosition(const MpegStreamInfo* info, uint32_t ms);
 
 // Frame length F in bytes: samples per frame / rate x bit rate x 125, to the nearest byte; 0
@@ -55,3 +61,19 @@ int SeekFirstMpegSync(const MediaFile* file, uint64_t* offsetOut);
 // Where the audio after a VBR header frame starts: the next frame header behind the one at
 // audioStart; audioStart when the stream has no header frame or none follows it.
 uint64_t FirstAudioFrame(const MediaFile* file, const MpegStreamInfo* info);
+
+// A run of whole frames of one file, as it will stand in a new file.
+struct FrameSpan {
+    const MediaFile* file;
+    uint64_t from, to;
+};
+
+// The header frame that opens a new layer III file made of the spans of sources that had one (one after the other,
+// right behind the header): "Xing" when the frames' bit rates vary, "Info" when they do not,
+// with the frame count, the byte count (header included) and the 100-entry seek table. Players
+// take a file's length and seek points from it. Made in two steps: PlanVbrHeaderFrame sizes it
+// from the first frame of the spans (the smallest bit rate that holds the header; no CRC) and
+// fills in its header; 1 with frameOut that long, 0 (frameOut empty) for other layers or when no
+// frame is found. FillVbrHeaderFrame walks all the frames and fills in the rest; 1 on success.
+int PlanVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frameOut);
+int FillVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frame);

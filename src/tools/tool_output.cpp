@@ -11,6 +11,7 @@ namespace {
 struct ToolOutputModule {
     FILE* text;     // text mode: where messages go; null shows boxes
     int answerYes;  // text mode: the answer to every Yes/No question
+    int failure;    // ToolFailure of the last run
 };
 ToolOutputModule g_out;
 
@@ -74,6 +75,26 @@ void FormatToolMessage(int stringId, const char* name, MessageJoin join, char* t
     }
 }
 
+int LastToolFailure() { return g_out.failure; }
+
+void BeginToolRun() {
+    g_out.failure = TOOL_FAILED_NONE;
+    ClearMediaFileError();
+}
+
+void ShowToolError() {
+    static const int FROM_MEDIA[] = {TOOL_FAILED_NOT_SOUND, TOOL_FAILED_NO_ROOM, TOOL_FAILED_DENIED, TOOL_FAILED_READ,
+                                     TOOL_FAILED_WRITE};
+    int e = LastMediaFileError();
+    g_out.failure = e >= MEDIA_ERROR_NONE && e <= MEDIA_ERROR_WRITE ? FROM_MEDIA[e] : TOOL_FAILED_WRITE;
+    ToolMessage(STR_ERROR, nullptr, JOIN_NONE, MSGBOX_OK);
+}
+
+const char* ToolFailureText(int failure) {
+    static const char* const TEXTS[] = {"", "no room", "not allowed", "read error", "not a sound file", "write error"};
+    return failure >= TOOL_FAILED_NONE && failure <= TOOL_FAILED_WRITE ? TEXTS[failure] : "";
+}
+
 int ToolMessage(int stringId, const char* name, MessageJoin join, unsigned style) {
     if (!g_out.text) return ShowDeckMessage(stringId, name, join, style);
     char text[TOOL_MESSAGE_TEXT_BYTES];
@@ -81,7 +102,10 @@ int ToolMessage(int stringId, const char* name, MessageJoin join, unsigned style
     unsigned buttons = style & 0xF;
     int question = buttons == MSGBOX_YESNO || buttons == MSGBOX_YESNOCANCEL;
     int answer = !question ? MSGBOX_ANSWER_OK : g_out.answerYes ? MSGBOX_ANSWER_YES : MSGBOX_ANSWER_NO;
-    std::fprintf(g_out.text, "%s%s\n", text, question ? (answer == MSGBOX_ANSWER_YES ? " [yes]" : " [no]") : "");
+    // The command line says why a run failed, after the deck's own word for it.
+    const char* why = stringId == STR_ERROR ? ToolFailureText(g_out.failure) : "";
+    std::fprintf(g_out.text, "%s%s%s%s%s\n", text, question ? (answer == MSGBOX_ANSWER_YES ? " [yes]" : " [no]") : "",
+                 *why ? " (" : "", why, *why ? ")" : "");
     return answer;
 }
 

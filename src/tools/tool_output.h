@@ -28,6 +28,25 @@ void FormatToolMessage(int stringId, const char* name, MessageJoin join, char* t
 // The English string of a tools message (ids 75..95), or null for any other id.
 const char* ToolMessageEnglish(int stringId);
 
+// Why the last divide or combine failed where the deck says only "Error.": the command line
+// adds the reason to that message and exits with a code for it.
+enum ToolFailure {
+    TOOL_FAILED_NONE = 0,
+    TOOL_FAILED_NO_ROOM = 1,    // the disk or the file-size limit is full
+    TOOL_FAILED_DENIED = 2,     // not allowed to create or replace the file
+    TOOL_FAILED_READ = 3,       // a source could not be read
+    TOOL_FAILED_NOT_SOUND = 4,  // a source is not laid out as a sound file of its kind
+    TOOL_FAILED_WRITE = 5,      // the new file could not be written otherwise
+};
+int LastToolFailure();
+// Starts a divide or combine: no failure, the media seam's error cleared.
+void BeginToolRun();
+// Shows "Error." for a failed divide or combine, noting the reason from the media seam's last
+// error (none: the source did not make sense, TOOL_FAILED_NOT_SOUND).
+void ShowToolError();
+// The reason's words as the command line adds them ("no room", ...); "" for none.
+const char* ToolFailureText(int failure);
+
 // A file being made: open under a temporary name in the folder of its final name.
 struct NewFile {
     MediaFile file;

@@ -1,11 +1,14 @@
 // WAVE layout for the divide and combine tools (see wave_layout.h).
 #include "tools/wave_layout.h"
 #include "base/byte_order.h"
+#include <cstring>
 
 namespace {
 const uint32_t FMT_MIN_BYTES = 16;  // format tag .. bits per sample
 const uint32_t FMT_AVG_BYTES_OFFSET = 8;
 const uint32_t FMT_BLOCK_ALIGN_OFFSET = 12;
+const uint32_t FMT_BITS_OFFSET = 14;
+const uint32_t FMT_SUB_FORMAT_OFFSET = 24;  // behind cbSize, valid bits and channel mask
 }  // namespace
 
 int ReadWaveLayout(const MediaFile* file, WaveLayout* out) {
@@ -21,6 +24,15 @@ int ReadWaveLayout(const MediaFile* file, WaveLayout* out) {
     if (ReadMediaFile(file, WAVE_HEAD_BYTES, fmt, out->fmtSize) != out->fmtSize) return 0;
     out->avgBytesPerSec = GetLe32(fmt + FMT_AVG_BYTES_OFFSET);
     out->blockAlign = GetLe16(fmt + FMT_BLOCK_ALIGN_OFFSET);
+    out->formatTag = GetLe16(fmt);
+    out->channels = GetLe16(fmt + 2);
+    out->sampleRate = GetLe32(fmt + 4);
+    out->bitsPerSample = GetLe16(fmt + FMT_BITS_OFFSET);
+    if (out->formatTag == WAVE_FORMAT_EXTENSIBLE_TAG) {
+        // An extensible format without its sub-format says nothing about its coding.
+        if (out->fmtSize < FMT_SUB_FORMAT_OFFSET + WAVE_SUB_FORMAT_BYTES) return 0;
+        std::memcpy(out->subFormat, fmt + FMT_SUB_FORMAT_OFFSET, WAVE_SUB_FORMAT_BYTES);
+    }
     uint64_t at = WAVE_HEAD_BYTES + uint64_t(out->fmtSize) + (out->fmtSize & 1);
     for (;;) {
         uint8_t chunk[CHUNK_HEAD_BYTES];
@@ -37,4 +49,10 @@ int ReadWaveLayout(const MediaFile* file, WaveLayout* out) {
         }
         at += CHUNK_HEAD_BYTES + uint64_t(size) + (size & 1);
     }
+}
+
+int SameWaveCoding(const WaveLayout* a, const WaveLayout* b) {
+    return a->formatTag == b->formatTag && a->channels == b->channels && a->sampleRate == b->sampleRate &&
+           a->bitsPerSample == b->bitsPerSample && a->blockAlign == b->blockAlign &&
+           std::memcmp(a->subFormat, b->subFormat, WAVE_SUB_FORMAT_BYTES) == 0;
 }

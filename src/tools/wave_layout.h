@@ -11,10 +11,20 @@ enum {
     CHUNK_HEAD_BYTES = 8,
 };
 
+enum {
+    WAVE_FORMAT_EXTENSIBLE_TAG = 0xFFFE,
+    WAVE_SUB_FORMAT_BYTES = 16,  // the GUID of an extensible format
+};
+
 struct WaveLayout {
     uint64_t fileSize;
     uint32_t fmtSize;
-    uint32_t avgBytesPerSec;  // from "fmt "
+    uint16_t formatTag;
+    uint16_t channels;
+    uint32_t sampleRate;
+    uint16_t bitsPerSample;
+    uint8_t subFormat[WAVE_SUB_FORMAT_BYTES];  // extensible formats only, else zero
+    uint32_t avgBytesPerSec;                   // from "fmt "
     uint32_t blockAlign;
     uint64_t dataHeaderAt;   // offset of the "data" chunk's 8-byte header
     uint32_t dataSize;       // as the header says
@@ -26,3 +36,8 @@ struct WaveLayout {
 // chunk. The chunk after "fmt " is normally the sound data; other programs put a "LIST" or
 // "fact" chunk in between, which is walked over and kept with the head. 1 when understood.
 int ReadWaveLayout(const MediaFile* file, WaveLayout* layoutOut);
+
+// 1 when the sound data of the two files is coded alike, so one can follow the other in a
+// data chunk: the same format tag (and sub-format of an extensible one), channels, rate, bits
+// and block align. Float and PCM, or A-law and mu-law, of the same size are not alike.
+int SameWaveCoding(const WaveLayout* a, const WaveLayout* b);

@@ -111,6 +111,36 @@ TEST_F(MediaWin32Test, TitleRewriteMovesAndCutsTheFile) {
     EXPECT_EQ(0u, ms);
 }
 
+TEST_F(MediaWin32Test, AMovedTitleKeepsTheFilesAttributesAndLinks) {
+    Bytes orig = MakeWave(70000);
+    Write(wav, orig);
+    ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_TITLE, "Kiwi", 0));
+    Bytes b = Read(wav);
+    Bytes front(b.begin(), b.begin() + 12);  // the title in front of the audio, which then moves
+    front.insert(front.end(), b.end() - 18, b.end());
+    front.insert(front.end(), b.begin() + 12, b.end() - 18);
+    Write(wav, front);
+    // (Creation times are carried too, but Wine's volumes report the host file's own.)
+    ASSERT_TRUE(SetFileAttributesA(wav.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+
+    ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_TITLE, "Banana", 0));
+    EXPECT_TRUE(GetFileAttributesA(wav.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(front.size() + 2, Read(wav).size());
+
+    // With a second name the file changes in place, so both names show the new title.
+    std::string twin = TempFile("qd_media_win32_twin.wav");
+    DeleteFileA(twin.c_str());
+    ASSERT_TRUE(CreateHardLinkA(twin.c_str(), wav.c_str(), nullptr));
+    ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_TITLE, "Cherry tree", 0));
+    char title[TITLE_BYTES];
+    EXPECT_EQ(1, GetTitleField(twin.c_str(), FIELD_TITLE, title, SOURCE_ID3_FIRST));
+    EXPECT_STREQ("Cherry tree", title);
+    EXPECT_EQ(Read(wav), Read(twin));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(TempFile("~qdundo00.tmp").c_str()));
+    SetFileAttributesA(twin.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(twin.c_str());
+}
+
 TEST_F(MediaWin32Test, MediaWindowTellsExactLength) {
     char display[64];
     if (!GetEnvironmentVariableA("DISPLAY", display, sizeof display)) GTEST_SKIP() << "MCI windows need a display";

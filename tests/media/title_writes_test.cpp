@@ -5,6 +5,9 @@
 // of other programs, 64-bit sizes.
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cstdio>
 #include <cstring>
@@ -106,6 +109,14 @@ TEST_F(TitleWritesTest, EveryFailedFileCallLeavesTheFileAsItWas) {
     AppendBytes(&trailedTagged, t.data(), t.size());
     AppendBytes(&trailedTagged, tagged.data() + audio.size(), 128);
     const char status[4] = {0x04, 0x06, 0x00, 0x02};
+    // A second name for the file while the write runs: it must change in place.
+    std::string twin = dir.File("twin");
+    auto WithTwin = [&](const char* p, const std::function<int()>& write) {
+        EXPECT_EQ(0, link(p, twin.c_str()));
+        int result = write();
+        unlink(twin.c_str());
+        return result;
+    };
 
     const WriteCase cases[] = {
         {"title appended",                plain,         [](const char* p) { return SetTitleField(p, FIELD_TITLE, "Kiwi", 0); }          },
@@ -114,6 +125,10 @@ TEST_F(TitleWritesTest, EveryFailedFileCallLeavesTheFileAsItWas) {
         {"title removed",                 front,         [](const char* p) { return SetTitleField(p, FIELD_TITLE, "", 0); }              },
         {"list field of another program", foreign,
          [](const char* p) { return SetTitleField(p, FIELD_ARTIST, "A much longer artist name", 0); }                                    },
+        {"audio moved in a linked file",  foreign,
+         [&](const char* p) {
+             return WithTwin(p, [&] { return SetTitleField(p, FIELD_ARTIST, "A much longer artist name", 0); });
+         }                                                                                                                               },
         {"trailer status",                trailed,       [&](const char* p) { return SetTitleField(p, FIELD_CHANNEL_STATUS, status, 4); }},
         {"trailer status before a tag",   tagged,        [&](const char* p) { return WriteTrailerChannelStatus(p, status, 4); }          },
         {"trailer reduced",               trailedTagged, [](const char* p) { return ReduceTitleTrailer(p); }                             },
@@ -182,6 +197,78 @@ TEST_F(TitleWritesTest, TheSeamRefusesToReplaceOrDeleteAnOpenFile) {
     CloseMediaFile(&g.file);
     EXPECT_EQ(1, ReplaceMediaFile(a.c_str(), b.c_str()));
     EXPECT_EQ(Bytes{1}, ReadAll(b));
+}
+
+TEST_F(TitleWritesTest, AWriteThatMovesTheAudioKeepsTheUsersFile) {
+    // ffmpeg puts its list in front of the audio, so a longer artist moves all of it.
+    std::string real = dir.File("real.wav"), link = dir.File("link.wav"), twin = dir.File("twin.wav");
+    ASSERT_TRUE(Shell("ffmpeg -v error -f lavfi -i sine=d=1 -metadata artist=AB -c:a pcm_s16le '" + real + "'"));
+    Bytes start = ReadAll(real), samples = DecodeWithSox(real);
+    const char* artist = "A much longer artist";
+    auto written = [&](const std::string& path, const char* how) {
+        EXPECT_EQ(artist, Field(path, FIELD_ARTIST)) << how;
+        EXPECT_EQ(samples, DecodeWithSox(path)) << how;
+    };
+    struct stat st;
+
+    // Through a symbolic link: the link stays one, the file it names gets the title.
+    ASSERT_EQ(0, symlink("real.wav", link.c_str()));
+    ASSERT_EQ(1, SetTitleField(link.c_str(), FIELD_ARTIST, artist, 0));
+    ASSERT_EQ(0, lstat(link.c_str(), &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    written(real, "through a link");
+    unlink(link.c_str());
+
+    // Permissions, and the owner and group where this process may give them.
+    WriteAll(real, start);
+    ASSERT_EQ(0, chmod(real.c_str(), 0640));
+    int root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(0, chown(real.c_str(), 1234, 5678));
+    }
+    ASSERT_EQ(1, SetTitleField(real.c_str(), FIELD_ARTIST, artist, 0));
+    ASSERT_EQ(0, stat(real.c_str(), &st));
+    EXPECT_EQ(0640u, st.st_mode & 07777);
+    if (root) {
+        EXPECT_EQ(1234u, st.st_uid);
+        EXPECT_EQ(5678u, st.st_gid);
+    }
+    written(real, "permissions");
+
+    // A second name: both still name one file, which has the title.
+    WriteAll(real, start);
+    ASSERT_EQ(0, ::link(real.c_str(), twin.c_str()));
+    ASSERT_EQ(0, stat(real.c_str(), &st));
+    ino_t inode = st.st_ino;
+    ASSERT_EQ(1, SetTitleField(real.c_str(), FIELD_ARTIST, artist, 0));
+    ASSERT_EQ(0, stat(twin.c_str(), &st));
+    EXPECT_EQ(inode, st.st_ino);
+    written(twin, "hard link");
+    unlink(twin.c_str());
+
+    // Another program holding the file open for writing still writes into the user's file.
+    WriteAll(real, start);
+    int fd = open(real.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(1, SetTitleField(real.c_str(), FIELD_ARTIST, artist, 0));
+    ASSERT_EQ(4, write(fd, "MORE", 4));
+    close(fd);
+    Bytes after = ReadAll(real);
+    EXPECT_EQ(Text("MORE", 4), Slice(after, after.size() - 4, 4));
+    written(real, "held open");
+    EXPECT_EQ(std::vector<std::string>{"real.wav"}, FilesIn(dir.path));  // no backup or copy left
+}
+
+TEST_F(TitleWritesTest, ACopyLeftByADeadWriteIsClearedAndOneInUseIsNot) {
+    std::string wav = dir.File("w.wav"), left = dir.File("~qdtitle00.tmp"), busy = dir.File("~qdtitle01.tmp");
+    ASSERT_TRUE(Shell("ffmpeg -v error -f lavfi -i sine=d=1 -metadata artist=AB -c:a pcm_s16le '" + wav + "'"));
+    WriteAll(left, Text("half", 4));
+    WriteAll(busy, Text("being written", 13));
+    int fd = open(busy.c_str(), O_RDWR);  // a write going on in another program holds its lock
+    ASSERT_EQ(0, flock(fd, LOCK_EX));
+    ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_ARTIST, "A much longer artist", 0));
+    EXPECT_EQ((std::vector<std::string>{"w.wav", "~qdtitle01.tmp"}), FilesIn(dir.path));
+    close(fd);
 }
 
 TEST_F(TitleWritesTest, GrowingAnArtistWhoseTailEndsNearABufferBoundary) {
@@ -269,6 +356,13 @@ TEST_F(TitleWritesTest, DamagedSizesAreNeverTrusted) {
     EXPECT_EQ(0, SetTitleField(wav.c_str(), FIELD_TITLE, "Kiwi", 0));
     EXPECT_EQ(WRITE_FAILED_CORRUPT, LastTitleWriteFailure());
     EXPECT_EQ(bad, ReadAll(wav));
+    // A RIFF size never filled in (0) hides "fmt " and the data: no title goes in front of them.
+    Bytes unsized = b;
+    std::memset(&unsized[4], 0, 4);
+    WriteAll(wav, unsized);
+    EXPECT_EQ(0, SetTitleField(wav.c_str(), FIELD_TITLE, "Kiwi", 0));
+    EXPECT_EQ(WRITE_FAILED_CORRUPT, LastTitleWriteFailure());
+    EXPECT_EQ(unsized, ReadAll(wav));
 
     // A trailer footer with one bit flipped in its length.
     std::string mp3 = Mp3("m.mp3");

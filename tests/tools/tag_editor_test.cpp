@@ -5,6 +5,7 @@
 #include <filesystem>
 #include "base/message_box.h"
 #include "media/id3v1.h"
+#include "media/media_file_fault.h"
 #include "media/tag_editor.h"
 #include "media/titles.h"
 #include "media_test_util.h"
@@ -143,6 +144,28 @@ TEST_F(TagEditorTest, SavingWritesEveryFieldAndRefreshesThePlaylist) {
     EXPECT_EQ(STR_NOT_FOUND, RecordedMessageAt(0)->stringId);
     EXPECT_EQ(1, TagEditorPage()->changed);
     EXPECT_EQ("", g_refreshed);
+}
+
+TEST_F(TagEditorTest, ASaveTheFileRefusesSaysSoAndKeepsApply) {
+    TagPageLoad(wav.c_str());
+    TagPageEditBox(TAG_BOX_TITLE, "Rain");
+    Bytes before = ReadAll(wav);
+    // The writability check passes, the write itself fails (as on a full disk).
+    SetMediaFileFault(MEDIA_FAULT_FAIL, 1);
+    EXPECT_EQ(0, TagPageSave());
+    ASSERT_EQ(1, RecordedMessageCount());
+    EXPECT_EQ(STR_COULD_NOT_WRITE, RecordedMessageAt(0)->stringId);
+    EXPECT_EQ(1, TagEditorPage()->changed);
+    EXPECT_EQ(before, ReadAll(wav));
+    // Leaving with Yes to the save that fails again keeps the page.
+    ResetMessages();
+    QueueMessageAnswer(MSGBOX_ANSWER_YES);
+    SetMediaFileFault(MEDIA_FAULT_FAIL, 1);
+    EXPECT_EQ(0, TagPageLeave());
+    SetMediaFileFault(MEDIA_FAULT_NONE, 0);
+    EXPECT_EQ(1, TagEditorPage()->changed);
+    EXPECT_EQ(1, TagPageSave());
+    EXPECT_EQ(0, TagEditorPage()->changed);
 }
 
 TEST_F(TagEditorTest, LeavingWithUnsavedEditsAsksFirst) {
