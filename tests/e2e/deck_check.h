@@ -135,7 +135,9 @@ inline void PlayAndRecord(const Rig& rig, const std::string& deckExe, const std:
     EXPECT_EQ("", Boxes(rig)) << "no box after playing and recording";
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
     int code = -1;
-    if (!WaitExit(deck, 30000, &code)) ADD_FAILURE() << "the deck did not end; boxes:\n" << Boxes(rig);
+    std::string report;
+    if (!WaitClosed(rig, deck, 30000, 90000, &code, &report))
+        ADD_FAILURE() << "the deck did not end; boxes:\n" << Boxes(rig) << report;
     EXPECT_EQ(0, code);
     WaveView v = ViewWave(folder + "/S-001.WAV");
     ASSERT_TRUE(v.ok) << "the recording is there and its sizes hold";

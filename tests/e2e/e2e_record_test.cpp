@@ -176,7 +176,9 @@ protected:
     void Close(pid_t deck) {
         ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
         int code = -1;
-        EXPECT_TRUE(WaitExit(deck, 30000, &code));
+        std::string report;
+        EXPECT_TRUE(WaitClosed(rig, deck, 30000, 90000, &code, &report)) << report << "\ndeck's trace:\n"
+                                                                           << ReadAll(deckLog);
     }
     Rig rig;
     std::string folder, simFile, deckLog;

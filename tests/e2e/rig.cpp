@@ -284,6 +284,23 @@ void StopProcess(pid_t pid) {
     WaitExit(pid, 5000, nullptr);
 }
 
+bool WaitClosed(const Rig& rig, pid_t pid, int timeoutMs, int graceMs, int* exitCodeOut, std::string* reportOut) {
+    if (WaitExit(pid, timeoutMs, exitCodeOut)) return true;
+    std::string threads;
+    RunWine(rig, "winedbg", {"--command", "bt all"}, 120000, &threads);
+    long long before = NowMs();
+    bool late = WaitExit(pid, graceMs, exitCodeOut);
+    std::ostringstream report;
+    report << "not ended " << timeoutMs << " ms after the close; ";
+    if (late)
+        report << "it ended " << (NowMs() - before) << " ms later (slow, not hung)";
+    else
+        report << "still running " << graceMs << " ms later (hung)";
+    report << "\nthreads when the wait ran out:\n" << threads;
+    if (reportOut) *reportOut = report.str();
+    return false;
+}
+
 bool WaitForWindow(const Rig& rig, const std::string& cls, const std::string& title, int timeoutMs) {
     std::string out;
     int code = Wintool(rig, {"wait", cls.empty() ? "-" : cls, title.empty() ? "-" : title, std::to_string(timeoutMs)},

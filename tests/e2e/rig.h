@@ -69,6 +69,11 @@ int RunWine(const Rig& rig, const std::string& exe, const std::vector<std::strin
 bool WaitExit(pid_t pid, int timeoutMs, int* exitCodeOut);
 // Stops one process: SIGTERM, then SIGKILL when it does not end within a second.
 void StopProcess(pid_t pid);
+// Waits for a program told to close to end. When it has not ended within timeoutMs, reportOut
+// receives where every thread of the rig's Wine processes sits (winedbg's "bt all", taken at
+// that moment) and whether the program still ended within graceMs more, so that a failure tells
+// a hang from a slow machine. True only when it ended within timeoutMs.
+bool WaitClosed(const Rig& rig, pid_t pid, int timeoutMs, int graceMs, int* exitCodeOut, std::string* reportOut);
 
 // --- windows (through wintool.exe) ------------------------------------------------------------
 // Waits for a top-level window of the class (empty: any) and title (empty: any).
