@@ -136,7 +136,7 @@ inline void PlayAndRecord(const Rig& rig, const std::string& deckExe, const std:
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
     int code = -1;
     std::string report;
-    if (!WaitClosed(rig, deck, 30000, 90000, &code, &report))
+    if (!WaitClosed(rig, deck, 30000, 60000, &code, &report))
         ADD_FAILURE() << "the deck did not end; boxes:\n" << Boxes(rig) << report;
     EXPECT_EQ(0, code);
     WaveView v = ViewWave(folder + "/S-001.WAV");

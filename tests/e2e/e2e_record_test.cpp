@@ -177,7 +177,7 @@ protected:
         ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
         int code = -1;
         std::string report;
-        EXPECT_TRUE(WaitClosed(rig, deck, 30000, 90000, &code, &report)) << report << "\ndeck's trace:\n"
+        EXPECT_TRUE(WaitClosed(rig, deck, 30000, 60000, &code, &report)) << report << "\ndeck's trace:\n"
                                                                            << ReadAll(deckLog);
     }
     Rig rig;

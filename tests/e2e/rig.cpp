@@ -287,7 +287,7 @@ void StopProcess(pid_t pid) {
 bool WaitClosed(const Rig& rig, pid_t pid, int timeoutMs, int graceMs, int* exitCodeOut, std::string* reportOut) {
     if (WaitExit(pid, timeoutMs, exitCodeOut)) return true;
     std::string threads;
-    RunWine(rig, "winedbg", {"--command", "bt all"}, 120000, &threads);
+    RunWine(rig, "winedbg", {"--command", "bt all"}, 60000, &threads);
     long long before = NowMs();
     bool late = WaitExit(pid, graceMs, exitCodeOut);
     std::ostringstream report;
