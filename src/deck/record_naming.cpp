@@ -169,7 +169,6 @@ const char ALL_NUMBERS_TAKEN_TEXT_JA[] =
 }  // namespace
 
 unsigned GetRecordNumber() { return g_naming.recNumber; }
-const char* RecordFilePath() { return g_naming.recFilePath; }
 const char* RecordDisplayName() { return g_naming.recDisplayName; }
 int RecordFileIsPrepared() {
     char path[RECORD_PATH_BYTES] = "";

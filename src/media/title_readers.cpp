@@ -77,13 +77,6 @@ const char* TitleFieldChunkId(int field) {
     return (field >= 0 && field < TITLE_FIELD_COUNT) ? FIELDS[field].chunkId : nullptr;
 }
 
-int TitleFieldOfChunk(const char id[4], uint32_t firstDataWord) {
-    if (firstDataWord == DISP_TEXT_TYPE) return FIELD_TITLE;
-    for (int f = FIELD_ARTIST; f < TITLE_FIELD_COUNT; f++)
-        if (std::memcmp(id, FIELDS[f].chunkId, 4) == 0) return f;
-    return -1;
-}
-
 int ReadRiffTitleValue(const ByteReader* r, int field, uint32_t maxLength, FoundValue* v) {
     RiffChunk riff, chunk;
     if (!FindRiffForm(r, "WAVE", &riff) && !FindRiffForm(r, "RMID", &riff)) return 0;
