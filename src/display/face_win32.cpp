@@ -206,7 +206,7 @@ void DrawButtonsOnFace() {
 }
 }  // namespace
 
-int FaceScale() { return Layout().mag == 2 ? 2 : 1; }
+int FaceScale() { return FaceScaleOf(Layout().mag); }
 void* FaceBackBufferDc() { return g_face.backDc; }
 
 int LoadFaceBitmaps() {
