@@ -158,15 +158,15 @@ void FollowDinLock() {
     char text[FACE_TICKER_BYTES];
     if (v.dinLock) {
         const char* format = nullptr;
-        if (v.deckState == Recording) format = "Recording %s";
-        if (v.deckState == RecPause) format = "Rec Pause %s";
+        if (v.deckState == Recording) format = STATUS_RECORDING;
+        if (v.deckState == RecPause) format = STATUS_REC_PAUSE;
         if (v.deckState == RecStandby) {
             // The input now runs at another rate: the prepared file is made again for it.
             if (GetRecordRate() != GetPrevRecordRate()) {
                 StopKey();
                 EnterRecStandby();
             }
-            format = AutoRecorderListening() ? "Rec Standby %s" : "Rec Pause %s";
+            format = AutoRecorderListening() ? STATUS_REC_STANDBY : STATUS_REC_PAUSE;
         }
         if (format) {
             std::snprintf(text, sizeof text, format, RecordDisplayName());

@@ -346,7 +346,7 @@ int EnterRecStandby() {
     TransportOp(OP_STANDBY);
     if (v.deckState != RecStandby) return AbandonStandby(stateBefore);
     char status[RECORD_NAME_BYTES + 16];
-    std::snprintf(status, sizeof status, "Rec Pause %s", g_naming.recDisplayName);
+    std::snprintf(status, sizeof status, STATUS_REC_PAUSE, g_naming.recDisplayName);
     ShowTickerText(status);
     SetTickerMode(TICKER_FIXED);
     return 1;
