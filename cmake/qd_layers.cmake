@@ -3,7 +3,8 @@
 # other file in both), found again whenever a file is added. Each library names the folders it
 # builds on; it may include headers of its own folder and of those folders, directly or through
 # their own dependencies, and nothing else: a check run as part of its build fails on any other
-# "folder/header.h" include of a src/ folder, so an upward include cannot creep in.
+# include of a src/ folder, however it is spelled ("folder/x.h", <folder/x.h>, "../folder/x.h"),
+# so an upward include cannot creep in.
 
 set(QD_LAYER_CHECK_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/check_layer_includes.cmake)
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/remote_protocol.h"
+#include "base/window_messages.h"
 
 namespace {
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
 const char REPLY_CLASS[] = "Qdctl_Reply";
 enum {
     EXIT_DONE = 0,
@@ -55,7 +55,7 @@ int MakeReplyWindow() {
 
 // One request and its reply. EXIT_DONE with replyOut filled, or EXIT_NO_DECK.
 int Exchange(const RemoteRequest& request, RemoteReply* replyOut) {
-    HWND deck = FindWindowA(DECK_CLASS, nullptr);
+    HWND deck = FindWindowA(DECK_WINDOW_CLASS, nullptr);
     if (!deck) return EXIT_NO_DECK;
     std::string text = FormatRemoteRequest(request);
     COPYDATASTRUCT cds;
@@ -76,7 +76,7 @@ int Exchange(const RemoteRequest& request, RemoteReply* replyOut) {
 }
 
 int ReportNoDeck() {
-    if (FindWindowA(DECK_CLASS, nullptr))
+    if (FindWindowA(DECK_WINDOW_CLASS, nullptr))
         std::fprintf(stderr, "qdctl: the deck did not answer in %d s (is one of its dialogs waiting?)\n",
                      REQUEST_TIMEOUT_MS / 1000);
     else
@@ -169,7 +169,7 @@ int RunQuit(const QdctlInvocation& inv) {
     if (reply.result != REPLY_OK) return ReplyExitCode(reply);
     int seconds = inv.timeoutSeconds >= 0 ? inv.timeoutSeconds : QUIT_TIMEOUT_S;
     ULONGLONG deadline = GetTickCount64() + (ULONGLONG)seconds * 1000;
-    while (FindWindowA(DECK_CLASS, nullptr)) {
+    while (FindWindowA(DECK_WINDOW_CLASS, nullptr)) {
         if (GetTickCount64() >= deadline) {
             std::fprintf(stderr, "qdctl: the deck did not close\n");
             return EXIT_REFUSED;

@@ -14,9 +14,6 @@ void ResetAppValues() {
     ResetShellHandles();
 }
 
-int GetShownState() { return g_app.shownState; }
-int GetOsKind() { return g_app.osKind; }
-uint16_t GetLangId() { return g_app.langId; }
 uint32_t GetInitErrorNo() { return g_app.initErrorNo; }
 
 int IsRecordingShownState(int32_t shown) {

@@ -26,9 +26,6 @@ void ResetAppValues();
 
 // Accessors for the rest of the program (the window and instance handles are in
 // base/shell_handles.h).
-int GetShownState();
-int GetOsKind();
-uint16_t GetLangId();
 uint32_t GetInitErrorNo();
 
 // A recording state of ShownState (Recording, RecPause, RecStandby, RecAutoActive): the deck

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/file_intake.h"
+#include "base/window_messages.h"
 #include "app/main_window.h"
 #include "docking/docking.h"
 #include "resources/resource.h"
@@ -15,7 +16,6 @@
 
 namespace {
 const char DECK_MUTEX[] = "Vornex_Deck_Controller_Mutex";
-const char MAIN_CLASS[] = "Vornex_Deck_Controller";
 const wchar_t DECK_CAPTION[] = L"Quaverly Deck";
 const wchar_t CHECK_CAPTION[] = L"CheckDialog";
 enum { PATH_BYTES = 260 };
@@ -27,7 +27,7 @@ EntryState g_entry;
 
 // A deck already runs: restore and raise it, and its open dialog if any.
 void RaiseRunningDeck() {
-    HWND deck = FindWindowA(MAIN_CLASS, nullptr);
+    HWND deck = FindWindowA(DECK_WINDOW_CLASS, nullptr);
     if (!deck) return;
     if (IsIconic(deck)) PostMessageA(deck, WM_SYSCOMMAND, SC_RESTORE, 0);
     SetForegroundWindow(deck);
@@ -37,7 +37,7 @@ void RaiseRunningDeck() {
 
 // Hands every file argument to the running deck; the exit code is 0 in every case.
 int HandOff(int argc, char** argv) {
-    HWND deck = FindWindowA(MAIN_CLASS, nullptr);
+    HWND deck = FindWindowA(DECK_WINDOW_CLASS, nullptr);
     if (!deck || argc == 0) return 0;
     int sent = 0;
     for (int i = 0; i < argc; ++i) {

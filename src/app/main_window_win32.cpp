@@ -31,7 +31,6 @@
 static_assert(DECK_MSG_SELECTOR_SIDE == WM_USER, "the private messages start at the first user message");
 
 namespace {
-const char MAIN_CLASS[] = "Vornex_Deck_Controller";
 const char MAIN_TITLE[] = "Quaverly Deck";
 const char MAIN_MENU_NAME[] = "Quaverly Deck";  // no such menu resource: the window has no menu bar
 const DWORD MAIN_EX_STYLE = WS_EX_ACCEPTFILES;
@@ -218,15 +217,15 @@ int RegisterDeckClasses(void* instance) {
     wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
     wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
     wc.lpszMenuName = MAIN_MENU_NAME;
-    wc.lpszClassName = MAIN_CLASS;
+    wc.lpszClassName = DECK_WINDOW_CLASS;
     if (!RegisterClassA(&wc)) return 0;
     if (!RegisterSliderClass(instance)) {
-        UnregisterClassA(MAIN_CLASS, inst);
+        UnregisterClassA(DECK_WINDOW_CLASS, inst);
         return 0;
     }
     if (!RegisterPlaylistClass(instance)) {
         UnregisterSliderClass(instance);
-        UnregisterClassA(MAIN_CLASS, inst);
+        UnregisterClassA(DECK_WINDOW_CLASS, inst);
         return 0;
     }
     return 1;
@@ -235,7 +234,7 @@ int RegisterDeckClasses(void* instance) {
 void UnregisterDeckClasses(void* instance) {
     UnregisterPlaylistClass(instance);
     UnregisterSliderClass(instance);
-    UnregisterClassA(MAIN_CLASS, (HINSTANCE)instance);
+    UnregisterClassA(DECK_WINDOW_CLASS, (HINSTANCE)instance);
 }
 
 void* CreateMainWindow(void* instance) {
@@ -255,7 +254,7 @@ void* CreateMainWindow(void* instance) {
     int left = Layout().xo, top = Layout().yo;
     ClampWindowPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height, &left, &top);
 
-    HWND hwnd = CreateWindowExA(MAIN_EX_STYLE, MAIN_CLASS, MAIN_TITLE, MAIN_STYLE, left, top, width, height, nullptr,
+    HWND hwnd = CreateWindowExA(MAIN_EX_STYLE, DECK_WINDOW_CLASS, MAIN_TITLE, MAIN_STYLE, left, top, width, height, nullptr,
                                 nullptr, (HINSTANCE)instance, nullptr);
     if (!hwnd) return nullptr;
     if (!LoadFaceBitmaps() || !CreateBackBuffer()) {

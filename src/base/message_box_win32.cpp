@@ -2,6 +2,7 @@
 // correctly whatever the ANSI code page, and the box is owned by the main window when it exists.
 #include "base/message_box.h"
 #include "base/shell_handles.h"
+#include "base/system_info.h"
 #include "resources/resource.h"
 #include <windows.h>
 #include <cwchar>
@@ -62,8 +63,7 @@ int ShowDeckMessage(int stringId, const char* fileName, MessageJoin join, unsign
 }
 
 int ShowDeckText(const char* english, const char* japanese, int owned) {
-    const LANGID JAPANESE = 1041;
-    const char* text = GetSystemDefaultLangID() == JAPANESE ? japanese : english;
+    const char* text = GetSystemDefaultLangID() == LANGUAGE_JAPANESE ? japanese : english;
     wchar_t wide[TEXT_CHARS];
     if (!MultiByteToWideChar(CP_UTF8, 0, text, -1, wide, TEXT_CHARS)) wide[0] = 0;
     wide[TEXT_CHARS - 1] = 0;

@@ -3,6 +3,10 @@
 #pragma once
 #include <cstdint>
 
+// The system language id that makes the code's own texts Japanese (Japanese, Japan); every other
+// language gets English.
+const uint16_t LANGUAGE_JAPANESE = 1041;
+
 uint16_t SystemDefaultLanguage();
 // platformId: 1 the Windows 9x family, 2 the NT family (the platform's own numbering).
 void SystemVersion(uint32_t* platformIdOut, uint32_t* majorOut, uint32_t* minorOut, uint32_t* buildOut);

@@ -3,6 +3,9 @@
 // them as they are.
 #pragma once
 
+// The main window's class: the selector, a second start and the remote control find the deck by it.
+const char DECK_WINDOW_CLASS[] = "Vornex_Deck_Controller";
+
 // Received by the deck's main window.
 enum {
     DECK_MSG_SELECTOR_SIDE = 1024,   // WM_USER: the side the selector docked on (lParam; wParam its window)

@@ -99,16 +99,16 @@ int HasExtensionSpl(const char* path) {
 void ResumeRecording() {
     ResumeWriting();
     V().deckState = Recording;
-    ShowRecorderStatus("Recording %s");
+    ShowRecorderStatus(STATUS_RECORDING);
 }
 
 void StartRecordingFromStandby() {
     if (StartWriting()) {
         V().deckState = Recording;
-        ShowRecorderStatus("Recording %s");
+        ShowRecorderStatus(STATUS_RECORDING);
     } else {
         // With auto recording on the recorder now waits for sound and starts itself.
-        ShowRecorderStatus("Rec Standby %s");
+        ShowRecorderStatus(STATUS_REC_STANDBY);
     }
 }
 
@@ -163,7 +163,7 @@ int RecorderOp(int op) {
         if (v.deckState == Recording) {
             PauseWriting();
             v.deckState = RecPause;
-            ShowRecorderStatus("Rec Pause %s");
+            ShowRecorderStatus(STATUS_REC_PAUSE);
         } else if (v.deckState == RecPause) {
             ResumeRecording();
         } else if (v.deckState == RecStandby) {
@@ -171,7 +171,7 @@ int RecorderOp(int op) {
             if (Settings().recAutoRecording && GetCaptureMode() == CAPTURE_WAITING) {
                 PauseWriting();
                 v.deckState = RecPause;
-                ShowRecorderStatus("Rec Pause %s");
+                ShowRecorderStatus(STATUS_REC_PAUSE);
             } else {
                 StartRecordingFromStandby();
             }

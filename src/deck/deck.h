@@ -5,13 +5,18 @@
 #include <cstdint>
 
 #include "display/shown_states.h"
+#include "settings/settings.h"  // INPUT_IN1, INPUT_IN2
 
 // The transport states (DeckStateValue) are in display/shown_states.h.
 
 enum { DECK_SIDE_RECORDER = 0, DECK_SIDE_PLAYER = 1 };
+
+// The status line's recorder texts, each followed by the record file's name.
+const char STATUS_RECORDING[] = "Recording %s";
+const char STATUS_REC_PAUSE[] = "Rec Pause %s";
+const char STATUS_REC_STANDBY[] = "Rec Standby %s";
 enum { SEARCH_NONE = 0, SEARCH_FORWARD = 1, SEARCH_BACKWARD = 2 };
 enum { SELECT_SAME = 0, SELECT_PREVIOUS = 1, SELECT_NEXT = 2 };
-enum { INPUT_IN2 = 0, INPUT_IN1 = 1 };
 
 // Transport ops handed to TransportOp.
 enum {

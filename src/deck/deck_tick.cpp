@@ -56,7 +56,8 @@ int PowerModeFromNibble(uint32_t nibble) {
     }
 }
 
-// Step 1: "Max volume at start." puts the wave output and the master line to full volume.
+// Full volume at start: "Max volume at start." puts the wave output and the master line to full
+// volume.
 void FirstTick() {
     if (Layout().maxVolume == 1) {
         if (SelectWaveOut(DEVICE_NUMBER)) SetVolume(DEVICE_NUMBER, MIXER_VOLUME_MAX, MIXER_VOLUME_MAX);
@@ -66,8 +67,8 @@ void FirstTick() {
     g_tick.firstTickDone = 1;
 }
 
-// Step 7: in NoTrack the first entry that can be shown is cued; while stopped, an entry that
-// changed under the cued track (deleted, moved, replaced) is cued in its place.
+// Following the list: in NoTrack the first entry that can be shown is cued; while stopped, an
+// entry that changed under the cued track (deleted, moved, replaced) is cued in its place.
 void FollowPlaylist() {
     DeckVars& v = Deck();
     int count = GetEntryCount();
@@ -93,7 +94,7 @@ void FollowPlaylist() {
     }
 }
 
-// Step 10: about once a second the timer slots are asked whether one is due this minute.
+// Timer slots: about once a second the timer slots are asked whether one is due this minute.
 void CheckTimerSlots() {
     if (g_tick.timerCheckCount++ < TIMER_CHECK_TICKS) return;
     g_tick.timerCheckCount = 0;
@@ -113,7 +114,8 @@ void CheckTimerSlots() {
     }
 }
 
-// Step 12: the recorder's bar grows with the recording, and the recording limit stops it.
+// Recording time and limit: the recorder's bar grows with the recording, and the recording
+// limit stops it.
 void FollowRecordedTime() {
     DeckVars& v = Deck();
     if (v.position > v.trackLength) v.trackLength = REC_SCALE_20_MIN;
@@ -125,7 +127,7 @@ void FollowRecordedTime() {
         StopKey();
 }
 
-// Step 15: raw levels of whatever is heard, 0 for silence.
+// Meters: raw levels of whatever is heard, 0 for silence.
 void RawLevels(int32_t* leftOut, int32_t* rightOut) {
     DeckVars& v = Deck();
     *leftOut = *rightOut = 0;
@@ -149,22 +151,22 @@ void RawLevels(int32_t* leftOut, int32_t* rightOut) {
     }
 }
 
-// Step 17: the status line follows the digital input's lock while recording.
+// Lock on the status line: it follows the digital input's lock while recording.
 void FollowDinLock() {
     DeckVars& v = Deck();
     if (v.dinLock == g_tick.dinLockShown) return;
     char text[FACE_TICKER_BYTES];
     if (v.dinLock) {
         const char* format = nullptr;
-        if (v.deckState == Recording) format = "Recording %s";
-        if (v.deckState == RecPause) format = "Rec Pause %s";
+        if (v.deckState == Recording) format = STATUS_RECORDING;
+        if (v.deckState == RecPause) format = STATUS_REC_PAUSE;
         if (v.deckState == RecStandby) {
             // The input now runs at another rate: the prepared file is made again for it.
             if (GetRecordRate() != GetPrevRecordRate()) {
                 StopKey();
                 EnterRecStandby();
             }
-            format = AutoRecorderListening() ? "Rec Standby %s" : "Rec Pause %s";
+            format = AutoRecorderListening() ? STATUS_REC_STANDBY : STATUS_REC_PAUSE;
         }
         if (format) {
             std::snprintf(text, sizeof text, format, RecordDisplayName());
@@ -178,7 +180,7 @@ void FollowDinLock() {
     g_tick.dinLockShown = v.dinLock;
 }
 
-// Step 19: the digital input's lock and rate.
+// Digital input: the digital input's lock and rate.
 void ReadInputRate() {
     DeckVars& v = Deck();
     int recorder = IsRecorderState(v.deckState);
@@ -199,7 +201,7 @@ void ReadInputRate() {
     if (recorder) ShowRate(GetRecordRate(), 1);
 }
 
-// Step 20: input selection and power mode. 0 when the device is missing.
+// Device reads: input selection and power mode. 0 when the device is missing.
 int ReadDeviceInFull() {
     DeckVars& v = Deck();
     if (!OpenDevice(DEVICE_NUMBER)) {
@@ -306,7 +308,7 @@ int DeckTick(int32_t* shownStateOut) {
         time = (v.trackLength - v.position) | TIME_LEFT_BIT;
     ShowTime(time);
 
-    if (g_tick.tickCount % MIXER_READ_TICKS == 0) ShowMixerOnFace();  // step 14
+    if (g_tick.tickCount % MIXER_READ_TICKS == 0) ShowMixerOnFace();
 
     int32_t left = 0, right = 0;
     RawLevels(&left, &right);

@@ -169,7 +169,6 @@ const char ALL_NUMBERS_TAKEN_TEXT_JA[] =
 }  // namespace
 
 unsigned GetRecordNumber() { return g_naming.recNumber; }
-const char* RecordFilePath() { return g_naming.recFilePath; }
 const char* RecordDisplayName() { return g_naming.recDisplayName; }
 int RecordFileIsPrepared() {
     char path[RECORD_PATH_BYTES] = "";
@@ -347,7 +346,7 @@ int EnterRecStandby() {
     TransportOp(OP_STANDBY);
     if (v.deckState != RecStandby) return AbandonStandby(stateBefore);
     char status[RECORD_NAME_BYTES + 16];
-    std::snprintf(status, sizeof status, "Rec Pause %s", g_naming.recDisplayName);
+    std::snprintf(status, sizeof status, STATUS_REC_PAUSE, g_naming.recDisplayName);
     ShowTickerText(status);
     SetTickerMode(TICKER_FIXED);
     return 1;

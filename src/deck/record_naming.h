@@ -14,7 +14,6 @@ int IsUsableFolder(const char* path);                     // the base path's fol
 void SetBaseFromChosenName(const char* path);             // base, number and format from a chosen name
 
 unsigned GetRecordNumber();       // the number the next search starts from
-const char* RecordFilePath();     // the prepared record file, "" before the first standby
 const char* RecordDisplayName();  // its name and extension, for the status line
 int RecordFileIsPrepared();       // the recorder holds a record file name (RecStandby)
 

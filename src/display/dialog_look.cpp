@@ -1,10 +1,11 @@
 // Dialog look geometry and the version record's value names (see dialog_look.h).
 #include "display/dialog_look.h"
+
+#include "base/system_info.h"
 #include <cctype>
 #include <cstdio>
 
 namespace {
-const uint16_t LANG_JAPANESE_DEFAULT = 1041;
 
 int SameNoCase(const char* a, const char* b) {
     for (; *a && *b; ++a, ++b)
@@ -66,7 +67,7 @@ int WatermarkRows(int textWidth, int textHeight, int clientHeight, WatermarkRow*
     return n;
 }
 
-const char* VersionBlockFor(uint16_t langId) { return langId == LANG_JAPANESE_DEFAULT ? "041104b0" : "040904b0"; }
+const char* VersionBlockFor(uint16_t langId) { return langId == LANGUAGE_JAPANESE ? "041104b0" : "040904b0"; }
 
 void VersionValuePath(int which, uint16_t langId, char* out, int outBytes) {
     std::snprintf(out, (size_t)outBytes, "\\StringFileInfo\\%s\\%s", VersionBlockFor(langId),

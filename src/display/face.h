@@ -10,7 +10,6 @@ int CreateBackBuffer();  // memory DC and screen-compatible bitmap; 0 when eithe
 void FreeBackBuffer();
 void* FaceBackBufferDc();  // for the sliders, which draw themselves into it; null before creation
 int FaceScale();           // 1 or 2
-int FaceScreenDepth();     // bits per pixel of the screen, read by LoadFaceBitmaps
 
 // The whole face into the back buffer for the current mode and size: background, the normal
 // face's pieces and displays, then every button. Re-lays the buttons first.
@@ -19,7 +18,6 @@ void PaintFace(void* hdc, int width, int height);  // back buffer to the window,
 void ShowStateOnFace(int shownState);              // the state the Play and Pause keys show
 void DrawStatusLine();                             // the ticker, once (it scrolls by drawing)
 void DrawTicker();
-void ResetMeters();  // both meters dark, with their scale marks
 
 // One button image: state 0 normal, 1 pressed, 3 disabled, at (x, y) of the device context.
 void DrawButton(int controlId, int state, void* hdc, int x, int y);

@@ -133,7 +133,7 @@ SkinBlit ButtonImage(int id, int state, const ButtonLook& look) {
     case CMD_INPUT_IN1:
     case CMD_INPUT_IN2: {
         b16 = IDB_BTN_INPUT_16, b = IDB_BTN_INPUT;
-        uint32_t selected = id == CMD_INPUT_IN1 ? 1 : 0;  // inputSelect: 1 IN1, 0 IN2
+        uint32_t selected = id == CMD_INPUT_IN1 ? INPUT_IN1 : INPUT_IN2;
         if (look.inputSelect <= 1) row = look.inputSelect == selected ? 0 : 2;
         break;
     }

@@ -5,8 +5,8 @@
 #pragma once
 #include <cstdint>
 
-enum { FACE_MODE_NORMAL = 0, FACE_MODE_THIN = 1 };
-enum { FACE_W = 400, FACE_NORMAL_H = 105, FACE_THIN_H = 20 };
+#include "settings/settings.h"  // the face modes and sizes
+
 enum { FACE_BUTTON_COUNT = 23 };
 enum { BUTTON_NORMAL = 0, BUTTON_PRESSED = 1, BUTTON_DISABLED = 3 };
 

@@ -206,8 +206,7 @@ void DrawButtonsOnFace() {
 }
 }  // namespace
 
-int FaceScale() { return Layout().mag == 2 ? 2 : 1; }
-int FaceScreenDepth() { return g_face.screenDepth; }
+int FaceScale() { return FaceScaleOf(Layout().mag); }
 void* FaceBackBufferDc() { return g_face.backDc; }
 
 int LoadFaceBitmaps() {
@@ -290,14 +289,6 @@ void DrawTicker() {
     BitBlt(dc, TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, TICKER_WINDOW.w * s, TICKER_WINDOW.h * s, g_face.backDc,
            TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, SRCCOPY);
     ReleaseDC(Main(), dc);
-}
-
-void ResetMeters() {
-    if (Mode() != FACE_MODE_NORMAL) return;
-    SkinBlit b[2 * METER_CELLS + 2];
-    int n = MeterClear(&g_face.shown, b, 2 * METER_CELLS);
-    n += MeterScaleMarks(b + n, 2);
-    CopyToFaceAndScreen(b, n);
 }
 
 void DrawButton(int controlId, int state, void* hdc, int x, int y) {

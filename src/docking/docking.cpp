@@ -28,7 +28,7 @@ const DockingModule START = {
 };
 DockingModule g_dock = START;
 
-long FaceScale() { return (long)Layout().mag; }
+long FaceScale() { return (long)FaceScaleOf(Layout().mag); }
 int SameRect(const PlaceRect& a, const PlaceRect& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }

@@ -7,6 +7,7 @@
 #include "hardware/device_protocol.h"
 #include "hardware/usb_transport.h"
 #include "hardware/wave_devices.h"
+#include "settings/settings.h"  // INPUT_IN1, INPUT_IN2
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -368,7 +369,7 @@ int WriteOutputStatus(const uint8_t status[CHANNEL_STATUS_BYTES]) {
     return 1;
 }
 
-int InputSelFromStatus(uint32_t reg6) { return reg6 == INPUT_SELECT_IN2 ? 0 : 1; }
+int InputSelFromStatus(uint32_t reg6) { return reg6 == INPUT_SELECT_IN2 ? INPUT_IN2 : INPUT_IN1; }
 
 uint32_t RateFromLockCode(uint32_t reg7) {
     switch (reg7) {

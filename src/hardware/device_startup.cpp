@@ -11,7 +11,7 @@ enum { ERROR_INPUT_SELECT = 30, ERROR_INPUT_LOCK = 12 };
 
 int InitDeviceStatus() {
     if (!OpenDevice(DEVICE_NUMBER)) {
-        Settings().recordInput = 1;  // IN1
+        Settings().recordInput = INPUT_IN1;
         SetRecordRates(44100, 44100);
         return 0;
     }

@@ -1,6 +1,7 @@
 // Slider geometry and texts: the slider table, the thumb's place for a value, the value under the
 // mouse and the tooltip texts, shared by the slider windows and their tests.
 #include "hardware/slider.h"
+#include "settings/settings.h"
 #include "resources/resource.h"
 
 #include <cstdio>
@@ -11,7 +12,6 @@ const SliderRow ROWS[SLIDER_COUNT] = {
     {SLIDER_VOLUME,   STR_TIP_VOLUME,   0, 255,  153, 57, 114, 9},
     {SLIDER_POSITION, STR_TIP_POSITION, 0, 1000, 131, 70, 136, 9},
 };
-enum { FACE_MODE_THIN = 1 };
 
 struct SliderModule {
     SliderHooks hooks;  // registered by the shell; empty until then

@@ -36,7 +36,7 @@ int IndexOfId(int controlId) {
         if (SliderRows()[i].controlId == controlId) return i;
     return -1;
 }
-int Zoom() { return Layout().mag == 2 ? 2 : 1; }
+int Zoom() { return FaceScaleOf(Layout().mag); }
 
 // RAII for a memory DC with one bitmap selected into it.
 struct MemoryDc {

@@ -15,8 +15,6 @@ void SetMediaFileFault(int kind, int nthCall);
 // The MediaFileError an injected fault reports (MEDIA_ERROR_WRITE until set; reset with the
 // fault).
 void SetMediaFileFaultError(int error);
-// Mutating calls made since the last SetMediaFileFault (or reset).
-int MediaFileCallCount();
 // The same calls by name, oldest first, one blank between: "create", "write", "copy",
 // "truncate", "flush", "replace", "delete". A fault fails each call that is made, so it cannot
 // show one that is missing; this order can (a flush left out before a replace).

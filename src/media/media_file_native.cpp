@@ -115,7 +115,6 @@ void SetMediaFileFault(int kind, int nthCall) {
 void SetMediaFileFaultError(int error) { g_files.faultError = error; }
 int LastMediaFileError() { return g_files.lastError; }
 void ClearMediaFileError() { g_files.lastError = MEDIA_ERROR_NONE; }
-int MediaFileCallCount() { return g_files.calls; }
 std::string MediaFileCallNames() { return g_files.names; }
 int MediaFileFaultFired() { return g_files.fired; }
 int MediaFilesOpen() {

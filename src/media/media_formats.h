@@ -50,6 +50,11 @@ int FindNextChunk(const ByteReader* r, const RiffChunk* riff, const char* id, ui
 // End of riff's body in the reader (its declared end, clamped to the data there is).
 uint64_t RiffBodyEnd(const ByteReader* r, const RiffChunk* riff);
 
+// The first data word of a title "DISP" chunk (a text title; other types hold other data), and
+// the smallest "LIST" body a title item can sit in (list type, one sub-chunk header).
+const uint32_t DISP_TEXT_TYPE = 1;
+const uint32_t LIST_MIN_SIZE = 12;
+
 // What a title write needs to know about a RIFF "WAVE" file, from one walk over its body that
 // checks every chunk size against the file.
 struct RiffWritePlan {

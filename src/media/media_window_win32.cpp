@@ -1,17 +1,18 @@
 // Windows media window length: the file is opened in a private, hidden MCI window (so the track
 // cued in the playback window stays open), asked for its length in ms and closed again.
 #include "media/media_window.h"
+
+#include "base/window_messages.h"
 #include <windows.h>
 #include <vfw.h>
 
 namespace {
-const char MAIN_WINDOW_CLASS[] = "Vornex_Deck_Controller";
 const char MCI_WINDOW_CLASS[] = "MCIWndClass";
 }  // namespace
 
 // The playback windows are MCI children of the main window, created during start-up.
 int MediaWindowExists() {
-    HWND main = FindWindowA(MAIN_WINDOW_CLASS, nullptr);
+    HWND main = FindWindowA(DECK_WINDOW_CLASS, nullptr);
     DWORD pid = 0;
     if (!main || !GetWindowThreadProcessId(main, &pid) || pid != GetCurrentProcessId()) return 0;
     return FindWindowExA(main, nullptr, MCI_WINDOW_CLASS, nullptr) != nullptr;

@@ -62,7 +62,6 @@ int FindNextChunk(const ByteReader* r, const RiffChunk* riff, const char* id, ui
 }
 
 int PlanRiffWrite(const ByteReader* r, int field, RiffWritePlan* plan) {
-    const uint32_t DISP_TEXT_TYPE = 1, LIST_MIN_SIZE = 12;
     std::memset(plan, 0, sizeof *plan);
     if (!FindRiffForm(r, "WAVE", &plan->riff)) return PLAN_NOT_WAVE;
     const char* id = field == 0 ? "DISP" : "LIST";

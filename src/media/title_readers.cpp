@@ -26,8 +26,6 @@ const FieldSpec FIELDS[TITLE_FIELD_COUNT] = {
     {"CHST", CHANNEL_STATUS_LEN},
 };
 
-const uint32_t DISP_TEXT_TYPE = 1;                                  // first data word of a title "DISP" chunk
-const uint32_t LIST_MIN_SIZE = 12;                                  // list type, one sub-chunk header
 const uint32_t TRAILER_PROBE_BYTES = 12;                            // id, size, first data word
 const uint8_t DEFAULT_STATUS[4] = {0x04, 0x06, 0x00, 0x00};         // no copyright
 const uint8_t COPYRIGHT_STATUS[4] = {0x00, 0x16, 0x00, 0x00};       // copyright, copy
@@ -75,13 +73,6 @@ int TitleFieldMaxLength(int field) {
 
 const char* TitleFieldChunkId(int field) {
     return (field >= 0 && field < TITLE_FIELD_COUNT) ? FIELDS[field].chunkId : nullptr;
-}
-
-int TitleFieldOfChunk(const char id[4], uint32_t firstDataWord) {
-    if (firstDataWord == DISP_TEXT_TYPE) return FIELD_TITLE;
-    for (int f = FIELD_ARTIST; f < TITLE_FIELD_COUNT; f++)
-        if (std::memcmp(id, FIELDS[f].chunkId, 4) == 0) return f;
-    return -1;
 }
 
 int ReadRiffTitleValue(const ByteReader* r, int field, uint32_t maxLength, FoundValue* v) {

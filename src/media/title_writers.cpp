@@ -18,7 +18,6 @@ const uint32_t DISP_HEADER_BYTES = 12;    // "DISP", size, type 1
 const uint32_t LIST_HEADER_BYTES = 20;    // "LIST", size, "INFO", id, n
 const uint32_t SUB_HEADER_BYTES = 8;      // id, n
 const uint32_t GENRE_VALUE_BYTES = 2;     // genre number as 16-bit little-endian
-const uint32_t DISP_TEXT_TYPE = 1;
 const uint64_t RIFF_SIZE_MAX = 0xFFFFFFFFu;
 
 typedef std::vector<uint8_t> Bytes;

@@ -48,10 +48,6 @@ int TitleFieldMaxLength(int field);
 // Chunk id of a field ("DISP", "IART", ... "CHST"), or null for an unknown index.
 const char* TitleFieldChunkId(int field);
 
-// Field index of a chunk: 0 for any chunk whose first data word is 1 (the "DISP" type), 1..7
-// for "IART" ... "CHST"; -1 when the id is none of them.
-int TitleFieldOfChunk(const char id[4], uint32_t firstDataWord);
-
 // Reads one field. 1 when the field was found in the file; 0 when not, bufferOut then holds the
 // absent value (file name for the title, "-1" for the genre, the default 04 06 00 00 for the
 // channel status, empty otherwise). bufferOut must hold TITLE_FIELD_MAX_BYTES for the title

@@ -31,7 +31,6 @@ const wchar_t JAPANESE_FONT[] = L"MS PGothic";
 const wchar_t WESTERN_FONT[] = L"Arial";
 
 enum {
-    LANGUAGE_JAPANESE = 0x411,
     FONT_HEIGHT = -12,
     HISTORY_X = 10,
     HISTORY_Y = 10,

@@ -8,7 +8,7 @@
 #include "resources/resource.h"
 
 namespace {
-enum { LANGUAGE_JAPANESE = 1041, LABEL_CHARS = 64 };
+enum { LABEL_CHARS = 64 };
 const int MODE_BUTTONS[] = {IDC_AUTO_OFF, IDC_AUTO_START_AND_END, IDC_AUTO_START_ONLY};  // by mode
 
 struct AutoDialogData {

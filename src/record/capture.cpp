@@ -107,7 +107,7 @@ void StopForFault(int result) {
     char path[RECORD_PATH_BYTES] = "";
     GetRecordTarget(path);
     StopThroughDeck();
-    if (result == WRITE_FAILED || result == WRITE_ENCODER_FAILED)
+    if (result == RECORD_WRITE_FAILED || result == RECORD_WRITE_ENCODER_FAILED)
         ShowDeckMessage(STR_COULD_NOT_WRITE, path, JOIN_SPACE_DOT, MSGBOX_OK);
     else if (result == -1)
         ShowDeckMessage(STR_DISK_FULL, nullptr, JOIN_NONE, MSGBOX_OK);
@@ -180,7 +180,7 @@ int WriteFilledBuffers() {
         uint16_t slot = g_cap.writeIndex;
         int result = WriteBuffer(Block(slot), WaveInRecordedBytes(slot), &g_cap.firstData);
         g_cap.writeIndex = NextIndex(slot);
-        if (result != WRITE_OK) {
+        if (result != RECORD_WRITE_OK) {
             StopForFault(result);
             return 0;
         }

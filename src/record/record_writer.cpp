@@ -85,41 +85,41 @@ int EncodeOnce() {
 
 int WriteMpegBuffer(const uint8_t* data, uint32_t bytes, uint16_t* firstData) {
     EncoderCounters& e = g_writer.enc;
-    if (g_writer.accumulation.empty() || g_writer.output.empty()) return WRITE_ENCODER_FAILED;
-    if (bytes > g_writer.accumulation.size() - (size_t)e.waiting) return WRITE_ENCODER_FAILED;
+    if (g_writer.accumulation.empty() || g_writer.output.empty()) return RECORD_WRITE_ENCODER_FAILED;
+    if (bytes > g_writer.accumulation.size() - (size_t)e.waiting) return RECORD_WRITE_ENCODER_FAILED;
     std::memcpy(g_writer.accumulation.data() + e.waiting, data, bytes);
     e.waiting += (int32_t)bytes;
     e.freeSpace = (int32_t)g_writer.output.size();
     e.consumed = e.produced = 0;
-    int result = WRITE_OK;
+    int result = RECORD_WRITE_OK;
     if (!EncodeOnce()) {
-        result = WRITE_ENCODER_FAILED;
+        result = RECORD_WRITE_ENCODER_FAILED;
     } else {
         while (e.waiting >= e.minInput)
             if (!EncodeOnce()) {
-                result = WRITE_ENCODER_FAILED;
+                result = RECORD_WRITE_ENCODER_FAILED;
                 break;
             }
     }
     std::memmove(g_writer.accumulation.data(), g_writer.accumulation.data() + e.consumed, (size_t)e.waiting);
     if (e.produced > 0 && *firstData == 0) *firstData = 1;
-    if (!g_writer.mpegFile && !OpenRecordFile()) return WRITE_FAILED;
+    if (!g_writer.mpegFile && !OpenRecordFile()) return RECORD_WRITE_FAILED;
     size_t written = std::fwrite(g_writer.output.data(), 1, (size_t)e.produced, g_writer.mpegFile);
-    if (written != (size_t)e.produced) return WRITE_FAILED;
-    if (result != WRITE_OK) return result;
+    if (written != (size_t)e.produced) return RECORD_WRITE_FAILED;
+    if (result != RECORD_WRITE_OK) return result;
     g_writer.pcmBytesWritten += bytes;
     g_writer.mpegBytesWritten += (uint32_t)written;
-    return g_writer.mpegBytesWritten > RECORD_SIZE_LIMIT ? WRITE_LIMIT : WRITE_OK;
+    return g_writer.mpegBytesWritten > RECORD_SIZE_LIMIT ? RECORD_WRITE_LIMIT : RECORD_WRITE_OK;
 }
 
 int WriteWaveBuffer(const uint8_t* data, uint32_t bytes, uint16_t* firstData) {
     if (*firstData == 0) *firstData = 1;
-    if (!g_writer.wave.file && !OpenRecordFile()) return WRITE_FAILED;
+    if (!g_writer.wave.file && !OpenRecordFile()) return RECORD_WRITE_FAILED;
     uint32_t before = g_writer.wave.dataBytes;
     int ok = WaveAppend(&g_writer.wave, data, bytes);
     g_writer.pcmBytesWritten += g_writer.wave.dataBytes - before;
-    if (!ok) return WRITE_FAILED;
-    return g_writer.pcmBytesWritten >= RECORD_SIZE_LIMIT ? WRITE_LIMIT : WRITE_OK;
+    if (!ok) return RECORD_WRITE_FAILED;
+    return g_writer.pcmBytesWritten >= RECORD_SIZE_LIMIT ? RECORD_WRITE_LIMIT : RECORD_WRITE_OK;
 }
 }  // namespace
 
@@ -206,7 +206,7 @@ int CloseRecordFile(int release) {
 int WriteBuffer(const uint8_t* data, uint32_t bytes, uint16_t* firstDataInOut) {
     if (g_writer.targetKind == TARGET_WAVE) return WriteWaveBuffer(data, bytes, firstDataInOut);
     if (g_writer.targetKind == TARGET_MPEG) return WriteMpegBuffer(data, bytes, firstDataInOut);
-    return WRITE_FAILED;
+    return RECORD_WRITE_FAILED;
 }
 
 void ResetEncoderForWriting() {

@@ -13,10 +13,10 @@ enum : uint32_t { RECORD_SIZE_LIMIT = 0x7F600000 };       // the largest file a 
 
 // What WriteBuffer asks of the capture step.
 enum {
-    WRITE_OK = 0,
-    WRITE_LIMIT = 1,          // the size limit was reached: stop, the file is complete
-    WRITE_FAILED = 2,         // the file could not be created or written: stop
-    WRITE_ENCODER_FAILED = 3  // the encoder refused the audio: stop
+    RECORD_WRITE_OK = 0,
+    RECORD_WRITE_LIMIT = 1,          // the size limit was reached: stop, the file is complete
+    RECORD_WRITE_FAILED = 2,         // the file could not be created or written: stop
+    RECORD_WRITE_ENCODER_FAILED = 3  // the encoder refused the audio: stop
 };
 
 // The format the deck records in (the former fifth argument of SetRecordFormat was never read

@@ -11,7 +11,7 @@
 #include "resources/resource.h"
 
 namespace {
-enum { LANGUAGE_JAPANESE = 1041, LABEL_CHARS = 64, HOURS = 24, MINUTES = 60, LIMITS = 4 };
+enum { LABEL_CHARS = 64, HOURS = 24, MINUTES = 60, LIMITS = 4 };
 
 struct RowControls {
     int enable, action, target, hour, minute;  // hour 0: rows 5 and 6 have none

@@ -223,9 +223,9 @@ void SaveSettings() {
 }
 
 void LayoutWindowSize(uint32_t mode, uint32_t mag, int32_t* widthOut, int32_t* heightOut) {
-    int32_t scale = mag == 2 ? 2 : 1;
-    *widthOut = 400 * scale;
-    *heightOut = (mode == 1 ? 20 : 105) * scale;
+    int32_t scale = FaceScaleOf(mag);
+    *widthOut = FACE_W * scale;
+    *heightOut = (mode == FACE_MODE_THIN ? FACE_THIN_H : FACE_NORMAL_H) * scale;
 }
 
 void RecomputeWindowSize() {

@@ -35,6 +35,15 @@ struct EngineSettings {
     uint16_t recNoticePending;              // RecNoticePending: show the MPEG notice on the day's first Record
 };
 
+// The record input ("RecordInput").
+enum { INPUT_IN2 = 0, INPUT_IN1 = 1 };
+
+// Face modes ("Mode") and the face's size in single size; double size ("Mag" 2) doubles it.
+enum { FACE_MODE_NORMAL = 0, FACE_MODE_THIN = 1 };
+enum { FACE_W = 400, FACE_NORMAL_H = 105, FACE_THIN_H = 20 };
+// The face's scale for a stored "Mag": 2 for double size, 1 for anything else.
+inline int FaceScaleOf(uint32_t mag) { return mag == 2 ? 2 : 1; }
+
 // Window-layout settings (loaded before the main window exists, saved at teardown).
 struct LayoutSettings {
     int32_t xo, yo, xs, ys;                                      // main window place and size ("Xo", "Yo", "Xs", "Ys")

@@ -76,14 +76,14 @@ protected:
         ResetRecordWriterForTest();
         std::system(("rm -rf " + folder).c_str());
     }
-    // Feeds n counter buffers; returns the first result that was not WRITE_OK (or WRITE_OK).
+    // Feeds n counter buffers; returns the first result that was not RECORD_WRITE_OK (or RECORD_WRITE_OK).
     int Feed(int n, uint32_t bytes = BUFFER_44K) {
         for (int i = 0; i < n; ++i) {
             std::vector<uint8_t> b = CounterBuffer((uint32_t)i, bytes);
             int r = WriteBuffer(b.data(), bytes, &firstData);
-            if (r != WRITE_OK) return r;
+            if (r != RECORD_WRITE_OK) return r;
         }
-        return WRITE_OK;
+        return RECORD_WRITE_OK;
     }
     void Close() {
         CloseDataChunk();
@@ -99,7 +99,7 @@ TEST_F(WriterTest, WaveLayoutAfterTwoAndAHalfSeconds) {
     EXPECT_EQ(SetRecordTarget(path.c_str()), 0) << "a second target while one is set";
     EXPECT_EQ(RecordBufferBytes(), (uint32_t)BUFFER_44K);
     EXPECT_EQ(ReadAll(path), "") << "no file before the first buffer";
-    ASSERT_EQ(Feed(25), WRITE_OK);
+    ASSERT_EQ(Feed(25), RECORD_WRITE_OK);
     EXPECT_EQ(firstData, 1);
     Close();
 
@@ -129,7 +129,7 @@ TEST_F(WriterTest, HeaderIsTrueEverySecondWhileRecording) {
     ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
     for (int n = 1; n <= 35; ++n) {
         std::vector<uint8_t> b = CounterBuffer((uint32_t)n - 1, BUFFER_44K);
-        ASSERT_EQ(WriteBuffer(b.data(), BUFFER_44K, &firstData), WRITE_OK);
+        ASSERT_EQ(WriteBuffer(b.data(), BUFFER_44K, &firstData), RECORD_WRITE_OK);
         WaveView v = ViewWave(path);  // what a player would read if the process died now
         ASSERT_TRUE(v.ok) << n;
         EXPECT_GE(v.dataSize + 176400u, (uint32_t)n * BUFFER_44K) << "at most a second behind, buffer " << n;
@@ -150,10 +150,10 @@ TEST_F(WriterTest, AWriteFailingAtAnyPointLeavesAPlayableFile) {
         int result = Feed(25);
         Close();
         SetWaveFailureForTest(0);
-        completed = result == WRITE_OK;
+        completed = result == RECORD_WRITE_OK;
         std::string b = ReadAll(path);
         if (b.empty()) {
-            EXPECT_EQ(result, WRITE_FAILED) << nth << ": no file only when creating it failed";
+            EXPECT_EQ(result, RECORD_WRITE_FAILED) << nth << ": no file only when creating it failed";
             continue;
         }
         WaveView v = ViewWave(path);
@@ -164,7 +164,7 @@ TEST_F(WriterTest, AWriteFailingAtAnyPointLeavesAPlayableFile) {
         EXPECT_EQ(CounterFramesInOrder(v.audio), v.dataSize / 4u) << nth;
         EXPECT_EQ(PcmBytesWritten(), v.dataSize) << nth << ": the recorded time matches the file";
         if (!completed) {
-            EXPECT_EQ(result, WRITE_FAILED) << nth;
+            EXPECT_EQ(result, RECORD_WRITE_FAILED) << nth;
         }
     }
     EXPECT_TRUE(completed) << "the failure points ran out before the recording did";
@@ -181,7 +181,7 @@ TEST_F(WriterTest, ADiskFilledMidRecordingLeavesNoTornTail) {
         ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
         ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
         SetWaveDiskFullForTest(nth);
-        EXPECT_EQ(Feed(25), WRITE_FAILED);
+        EXPECT_EQ(Feed(25), RECORD_WRITE_FAILED);
         Close();
         SetWaveFailureForTest(0);
         WaveView v = ViewWave(path);
@@ -198,7 +198,7 @@ TEST_F(WriterTest, FormatRewrittenInPlaceBeforeAudio) {
     ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
     ASSERT_EQ(OpenRecordFile(), 1);
     ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 48000)), 1);
-    ASSERT_EQ(Feed(3, 19200), WRITE_OK);
+    ASSERT_EQ(Feed(3, 19200), RECORD_WRITE_OK);
     Close();
     WaveView v = ViewWave(path);
     ASSERT_TRUE(v.ok);
@@ -209,10 +209,10 @@ TEST_F(WriterTest, FormatRewrittenInPlaceBeforeAudio) {
 TEST_F(WriterTest, SizeLimitStopsWithACompleteFile) {
     ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
     ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
-    ASSERT_EQ(Feed(1), WRITE_OK);
+    ASSERT_EQ(Feed(1), RECORD_WRITE_OK);
     SetByteCountersForTest(RECORD_SIZE_LIMIT - 2 * BUFFER_44K, 0);
-    EXPECT_EQ(Feed(1), WRITE_OK);
-    EXPECT_EQ(Feed(1), WRITE_LIMIT) << "the buffer that reaches the limit ends the recording";
+    EXPECT_EQ(Feed(1), RECORD_WRITE_OK);
+    EXPECT_EQ(Feed(1), RECORD_WRITE_LIMIT) << "the buffer that reaches the limit ends the recording";
     Close();
     WaveView v = ViewWave(path);
     ASSERT_TRUE(v.ok);
@@ -234,7 +234,7 @@ TEST_F(WriterTest, MpegFileHoldsWholeFramesAndCountsBothSides) {
     ASSERT_EQ(SetRecordTarget(mp3.c_str()), 1);
     ASSERT_EQ(AllocateEncoderBuffers(), 1);
     ResetEncoderForWriting();
-    ASSERT_EQ(Feed(30), WRITE_OK);
+    ASSERT_EQ(Feed(30), RECORD_WRITE_OK);
     EXPECT_EQ(PcmBytesWritten(), 30u * BUFFER_44K);
     uint32_t duringRecording = MpegBytesWritten();
     EXPECT_GT(duringRecording, 30u * 128000u / 8u / 10u * 8u / 10u) << "about 3 s at 128 kbit/s";
@@ -251,7 +251,7 @@ TEST_F(WriterTest, MpegCloseWritesTheHeldBackTail) {
     ASSERT_EQ(SetRecordTarget(mp3.c_str()), 1);
     ASSERT_EQ(AllocateEncoderBuffers(), 1);
     ResetEncoderForWriting();
-    ASSERT_EQ(Feed(7), WRITE_OK);  // 30,870 samples: not a whole number of 1,152-sample frames
+    ASSERT_EQ(Feed(7), RECORD_WRITE_OK);  // 30,870 samples: not a whole number of 1,152-sample frames
     int samples = 0;
     int before = WholeMpegFrames(ReadAll(mp3), &samples);
     ASSERT_GT(before, 0);
@@ -294,7 +294,7 @@ TEST_F(WriterTest, CloseSyncsTheFileAfterItsLastByte) {
         ASSERT_EQ(SetRecordTarget(file.c_str()), 1);
         ASSERT_EQ(AllocateEncoderBuffers(), 1);
         ResetEncoderForWriting();
-        ASSERT_EQ(Feed(5), WRITE_OK);
+        ASSERT_EQ(Feed(5), RECORD_WRITE_OK);
         Close();
         EXPECT_EQ(ReadAll(file).size(), LastSyncedSize()) << c.name;
     }
@@ -317,7 +317,7 @@ TEST_F(WriterTest, MpegRecordingsEndInAValidFrameCarryingTheTrailer) {
         ASSERT_EQ(SetRecordTarget(file.c_str()), 1);
         ASSERT_EQ(AllocateEncoderBuffers(), 1);
         ResetEncoderForWriting();
-        ASSERT_EQ(Feed(12), WRITE_OK);
+        ASSERT_EQ(Feed(12), RECORD_WRITE_OK);
         CloseRecordFile(1);
         const size_t recorded = ReadAll(file).size();
         const char status[5] = {'\x02', '\x82', '\x00', '\x02', 0};

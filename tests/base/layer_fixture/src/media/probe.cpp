@@ -5,4 +5,8 @@
 
 #include "base/bytes.h"
 #include "deck/deck.h"
+#include <deck/deck.h>
+#include "../deck/deck.h"
+#include "../../src/deck/deck.h"
+#include "../media/probe.h"
 #include "tavply_api.h"
