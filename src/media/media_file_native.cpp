@@ -15,6 +15,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 #include "media/media_file.h"
 #include "media/media_file_fault.h"
 
@@ -94,6 +96,15 @@ int Failed(int reading) {
                         : reading                                                 ? MEDIA_ERROR_READ
                                                                                   : MEDIA_ERROR_WRITE;
     return 0;
+}
+
+// Closes fd on a thread of its own (here, when no thread can be started).
+void ReleaseLater(int fd) {
+    try {
+        std::thread([fd] { close(fd); }).detach();
+    } catch (const std::system_error&) {
+        close(fd);
+    }
 }
 
 // A refusal of the seam itself (a file held open here).
@@ -243,7 +254,17 @@ int FlushMediaFile(const MediaFile* file) {
 int ReplaceMediaFile(const char* from, const char* to) {
     if (!from || !to || NextFault("replace") != MEDIA_FAULT_NONE) return 0;
     if (IsHeldOpen(from) || IsHeldOpen(to)) return Refused();  // Windows refuses this too
-    return std::rename(from, to) == 0 || Failed(0);
+    // The replaced file's blocks and cached pages are freed when its last reference goes, which
+    // for a large file takes a good part of what the copy took. A reference held across the
+    // rename lets that happen on a thread of its own once the swap is done; the caller goes on.
+    int old = open(to, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (std::rename(from, to) != 0) {
+        Failed(0);
+        if (old >= 0) close(old);
+        return 0;
+    }
+    if (old >= 0) ReleaseLater(old);
+    return 1;
 }
 
 int DeleteMediaFile(const char* path) {
