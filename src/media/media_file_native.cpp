@@ -207,7 +207,8 @@ int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uin
 
 // Copies up to count bytes from in to out through memory, 1 MB at a time, moving both on; the
 // bytes copied (0 when the source ends first), -1 on an error (noted).
-static int64_t CopyThroughMemory(int src, off_t* in, int dst, off_t* out, uint64_t count, std::unique_ptr<uint8_t[]>* block) {
+static int64_t CopyThroughMemory(int src, off_t* in, int dst, off_t* out, uint64_t count,
+                                 std::unique_ptr<uint8_t[]>* block) {
     const size_t BLOCK_BYTES = 1 << 20;
     if (!*block) block->reset(new uint8_t[BLOCK_BYTES]);
     uint64_t done = 0;

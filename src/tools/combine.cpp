@@ -151,7 +151,8 @@ int CombineMpeg(const char* destination, const char* file1, const char* file2) {
     VbrHeaderFill fill;
     if (!head.empty()) StartVbrHeaderFill(spans, 3, &head, &fill);
     uint64_t at = 0, headAt = i1.audioStart;
-    int copied = CopyRuns(&a.file, &lead, 1, &out, &at) && ((at += head.size()), CopyRuns(&a.file, &frames1, 1, &out, &at)) &&
+    int copied = CopyRuns(&a.file, &lead, 1, &out, &at) &&
+                 ((at += head.size()), CopyRuns(&a.file, &frames1, 1, &out, &at)) &&
                  CopyRuns(&b.file, runs2, n2, &out, &at);
     int filled = head.empty() || FinishVbrHeaderFill(&fill);
     int ok = copied && filled &&
