@@ -15,6 +15,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 #include "media/media_file.h"
 #include "media/media_file_fault.h"
 
@@ -94,6 +96,15 @@ int Failed(int reading) {
                         : reading                                                 ? MEDIA_ERROR_READ
                                                                                   : MEDIA_ERROR_WRITE;
     return 0;
+}
+
+// Closes fd on a thread of its own (here, when no thread can be started).
+void ReleaseLater(int fd) {
+    try {
+        std::thread([fd] { close(fd); }).detach();
+    } catch (const std::system_error&) {
+        close(fd);
+    }
 }
 
 // A refusal of the seam itself (a file held open here).
@@ -193,38 +204,57 @@ int WriteMediaFile(const MediaFile* file, uint64_t offset, const void* data, uin
     return fault == MEDIA_FAULT_NONE;
 }
 
+// Copies up to count bytes from in to out through memory, 1 MB at a time, moving both on; the
+// bytes copied (0 when the source ends first), -1 on an error (noted).
+static int64_t CopyThroughMemory(int src, off_t* in, int dst, off_t* out, uint64_t count,
+                                 std::unique_ptr<uint8_t[]>* block) {
+    const size_t BLOCK_BYTES = 1 << 20;
+    if (!*block) block->reset(new uint8_t[BLOCK_BYTES]);
+    uint64_t done = 0;
+    while (done < count) {
+        size_t want = count - done < BLOCK_BYTES ? size_t(count - done) : BLOCK_BYTES;
+        ssize_t n = pread(src, block->get(), want, *in);
+        if (n < 0) return Failed(1), -1;
+        if (n == 0) break;
+        if (pwrite(dst, block->get(), size_t(n), *out) != n) return Failed(0), -1;
+        *in += n, *out += n, done += uint64_t(n);
+    }
+    return int64_t(done);
+}
+
 int CopyMediaFileRange(const MediaFile* src, uint64_t from, const MediaFile* dst, uint64_t to, uint64_t count) {
     if (src->handle < 0 || dst->handle < 0) return 0;
     int fault = NextFault("copy");
     if (fault == MEDIA_FAULT_FAIL) return 0;
     if (fault == MEDIA_FAULT_SHORT) count /= 2;
-    // copy_file_range keeps the bytes in the kernel (or shares the blocks, as cp does); where the
-    // file system cannot, a read and write loop does the same.
+    // copy_file_range keeps the bytes in the kernel (or shares the blocks, as cp does) where
+    // both files stand at the same place in their pages. Where they do not (a title that grew
+    // by a few bytes, the second file of a join) the kernel splits every page, and a copy
+    // through memory is faster (a title growth of 300 MB took about half the time). Where the
+    // file system cannot copy, everything goes through memory.
     // Writeback of each piece starts as soon as it is copied, so the flush that follows a copy
     // has little left to wait for.
-    const uint64_t PIECE_BYTES = 32 << 20;
-    off_t in = off_t(from), out = off_t(to);
+    const uint64_t PIECE_BYTES = 32 << 20, PAGE_BYTES = 4096;
+    int in = int(src->handle), out = int(dst->handle), kernel = 1;
+    off_t inAt = off_t(from), outAt = off_t(to);
+    std::unique_ptr<uint8_t[]> block;
     uint64_t left = count;
     while (left > 0) {
-        off_t pieceStart = out;
-        ssize_t n = copy_file_range(int(src->handle), &in, int(dst->handle), &out,
-                                    size_t(left < PIECE_BYTES ? left : PIECE_BYTES), 0);
-        if (n <= 0) break;
-        sync_file_range(int(dst->handle), pieceStart, n, SYNC_FILE_RANGE_WRITE);
-        left -= uint64_t(n);
-    }
-    const size_t BLOCK_BYTES = 1 << 20;
-    std::unique_ptr<uint8_t[]> block(left > 0 ? new uint8_t[BLOCK_BYTES] : nullptr);
-    while (left > 0) {
-        size_t want = left < BLOCK_BYTES ? size_t(left) : BLOCK_BYTES;
-        ssize_t n = pread(int(src->handle), block.get(), want, in);
-        if (n < 0) return Failed(1);
+        uint64_t want = left < PIECE_BYTES ? left : PIECE_BYTES;
+        off_t pieceStart = outAt;
+        int64_t n = 0;
+        if (kernel && uint64_t(inAt) % PAGE_BYTES == uint64_t(outAt) % PAGE_BYTES) {
+            n = copy_file_range(in, &inAt, out, &outAt, size_t(want), 0);
+            if (n <= 0) kernel = 0, n = 0;
+        }
+        if (n == 0) n = CopyThroughMemory(in, &inAt, out, &outAt, want, &block);
+        if (n < 0) return 0;
         if (n == 0) {  // the source ends early
             g_files.lastError = MEDIA_ERROR_READ;
             return 0;
         }
-        if (pwrite(int(dst->handle), block.get(), size_t(n), out) != n) return Failed(0);
-        in += n, out += n, left -= uint64_t(n);
+        sync_file_range(out, pieceStart, n, SYNC_FILE_RANGE_WRITE);
+        left -= uint64_t(n);
     }
     return fault == MEDIA_FAULT_NONE;
 }
@@ -242,7 +272,17 @@ int FlushMediaFile(const MediaFile* file) {
 int ReplaceMediaFile(const char* from, const char* to) {
     if (!from || !to || NextFault("replace") != MEDIA_FAULT_NONE) return 0;
     if (IsHeldOpen(from) || IsHeldOpen(to)) return Refused();  // Windows refuses this too
-    return std::rename(from, to) == 0 || Failed(0);
+    // The replaced file's blocks and cached pages are freed when its last reference goes, which
+    // for a large file takes a good part of what the copy took. A reference held across the
+    // rename lets that happen on a thread of its own once the swap is done; the caller goes on.
+    int old = open(to, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (std::rename(from, to) != 0) {
+        Failed(0);
+        if (old >= 0) close(old);
+        return 0;
+    }
+    if (old >= 0) ReleaseLater(old);
+    return 1;
 }
 
 int DeleteMediaFile(const char* path) {

@@ -130,25 +130,34 @@ int CombineMpeg(const char* destination, const char* file1, const char* file2) {
         return 0;
 
     // File 1's leading data, then for layer III files with header frames one that describes the
-    // join (the sources' own are left out), then the frames of both.
+    // join (the sources' own are left out), then the frames of both. The header frame's figures
+    // take a walk over all the frames, which runs beside the copy on handles of its own; the
+    // header frame is written into the room left for it once both are done.
     ByteRun lead = {0, i1.audioStart}, frames1 = {FirstAudioFrame(&a.file, &i1), runs1[n1 - 1].to};
     std::vector<uint8_t> head;
+    MediaFileGuard walkA, walkB;
     const FrameSpan spans[] = {
-        {&a.file, frames1.from,               frames1.to              },
-        {&b.file, runs2[0].from,              runs2[0].to             },
-        {&b.file, n2 > 1 ? runs2[1].from : 0, n2 > 1 ? runs2[1].to : 0},
+        {&walkA.file, frames1.from,               frames1.to              },
+        {&walkB.file, runs2[0].from,              runs2[0].to             },
+        {&walkB.file, n2 > 1 ? runs2[1].from : 0, n2 > 1 ? runs2[1].to : 0},
     };
-    if ((i1.vbrHeader || i2.vbrHeader) && PlanVbrHeaderFrame(spans, 3, &head) && !FillVbrHeaderFrame(spans, 3, &head))
-        return 0;
+    if (i1.vbrHeader || i2.vbrHeader) {
+        if (!OpenMediaFile(file1, MF_READ, &walkA.file) || !OpenMediaFile(file2, MF_READ, &walkB.file)) return 0;
+        PlanVbrHeaderFrame(spans, 3, &head);
+    }
 
     NewFile out;
     if (!BeginNewFile(destination, &out)) return 0;
-    uint64_t at = 0;
-    int ok = CopyRuns(&a.file, &lead, 1, &out, &at) &&
-             (head.empty() || WriteMediaFile(&out.file, at, head.data(), uint32_t(head.size()))) &&
-             ((at += head.size()), CopyRuns(&a.file, &frames1, 1, &out, &at)) &&
-             CopyRuns(&b.file, runs2, n2, &out, &at) && CloseNewFile(&out) && CopyId3Fields(out.tempPath, file1) &&
-             PlaceNewFile(&out);
+    VbrHeaderFill fill;
+    if (!head.empty()) StartVbrHeaderFill(spans, 3, &head, &fill);
+    uint64_t at = 0, headAt = i1.audioStart;
+    int copied = CopyRuns(&a.file, &lead, 1, &out, &at) &&
+                 ((at += head.size()), CopyRuns(&a.file, &frames1, 1, &out, &at)) &&
+                 CopyRuns(&b.file, runs2, n2, &out, &at);
+    int filled = head.empty() || FinishVbrHeaderFill(&fill);
+    int ok = copied && filled &&
+             (head.empty() || WriteMediaFile(&out.file, headAt, head.data(), uint32_t(head.size()))) &&
+             CloseNewFile(&out) && CopyId3Fields(out.tempPath, file1) && PlaceNewFile(&out);
     if (!ok) AbandonNewFile(&out);
     return ok;
 }

@@ -117,17 +117,23 @@ int DivideMpeg(const char* destination, const char* source, uint32_t inMs, uint3
     if (end <= start) return 0;
 
     // A part of a layer III file that opens with a header frame opens with one of its own (the
-    // source's would time it wrongly); a file without one gets none. It is made before the
-    // copy: written behind it, it would wait for the copy's first pages to reach the disk.
+    // source's would time it wrongly); a file without one gets none. Its figures take a walk
+    // over the part's frames, which runs beside the copy (on a handle of its own) so that it
+    // costs no time of its own; the header frame goes in front once both are done.
     std::vector<uint8_t> head;
-    FrameSpan span{&src.file, start, end};
-    if (info.vbrHeader && PlanVbrHeaderFrame(&span, 1, &head) && !FillVbrHeaderFrame(&span, 1, &head)) return 0;
+    MediaFileGuard walkFile;
+    FrameSpan span{&walkFile.file, start, end};
+    if (info.vbrHeader && !OpenMediaFile(source, MF_READ, &walkFile.file)) return 0;
+    if (info.vbrHeader) PlanVbrHeaderFrame(&span, 1, &head);
 
     NewFile out;
     if (!BeginNewFile(destination, &out)) return 0;
-    int ok = (head.empty() || WriteMediaFile(&out.file, 0, head.data(), uint32_t(head.size()))) &&
-             CopyMediaFileRange(&src.file, start, &out.file, head.size(), end - start) && CloseNewFile(&out) &&
-             CopyId3Fields(out.tempPath, source) && PlaceNewFile(&out);
+    VbrHeaderFill fill;
+    if (!head.empty()) StartVbrHeaderFill(&span, 1, &head, &fill);
+    int copied = CopyMediaFileRange(&src.file, start, &out.file, head.size(), end - start);
+    int filled = head.empty() || FinishVbrHeaderFill(&fill);
+    int ok = copied && filled && (head.empty() || WriteMediaFile(&out.file, 0, head.data(), uint32_t(head.size()))) &&
+             CloseNewFile(&out) && CopyId3Fields(out.tempPath, source) && PlaceNewFile(&out);
     if (!ok) AbandonNewFile(&out);
     return ok;
 }

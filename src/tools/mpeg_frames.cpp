@@ -3,6 +3,7 @@
 #include "tools/mpeg_frames.h"
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include "base/byte_order.h"
 #include "mpa_header.h"
 #include "playback/mpeg_libraries.h"
@@ -225,4 +226,18 @@ int FillVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* 
         x[16 + i] = uint8_t(entry > 255 ? 255 : entry);
     }
     return 1;
+}
+
+void StartVbrHeaderFill(const FrameSpan* spans, int count, std::vector<uint8_t>* frame, VbrHeaderFill* fill) {
+    fill->result = 0;
+    try {
+        fill->walker = std::thread([=] { fill->result = FillVbrHeaderFrame(spans, count, frame); });
+    } catch (const std::system_error&) {
+        fill->result = FillVbrHeaderFrame(spans, count, frame);  // no thread to be had: walk here
+    }
+}
+
+int FinishVbrHeaderFill(VbrHeaderFill* fill) {
+    if (fill->walker.joinable()) fill->walker.join();
+    return fill->result;
 }

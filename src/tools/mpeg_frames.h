@@ -3,6 +3,7 @@
 // that puts every cut on a frame boundary.
 #pragma once
 #include <cstdint>
+#include <thread>
 #include <vector>
 #include "media/media_file.h"
 
@@ -77,3 +78,14 @@ struct FrameSpan {
 // frame is found. FillVbrHeaderFrame walks all the frames and fills in the rest; 1 on success.
 int PlanVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frameOut);
 int FillVbrHeaderFrame(const FrameSpan* spans, int count, std::vector<uint8_t>* frame);
+
+// FillVbrHeaderFrame on a thread of its own, so that the walk over the frames runs while the
+// caller copies them. The spans (kept alive by the caller until the finish) must read through
+// handles of their own: a handle's file position is shared on Windows. FinishVbrHeaderFill
+// waits for the walk and returns FillVbrHeaderFrame's result; it must follow every start.
+struct VbrHeaderFill {
+    std::thread walker;
+    int result;
+};
+void StartVbrHeaderFill(const FrameSpan* spans, int count, std::vector<uint8_t>* frame, VbrHeaderFill* fill);
+int FinishVbrHeaderFill(VbrHeaderFill* fill);

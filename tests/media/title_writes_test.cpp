@@ -12,6 +12,9 @@
 #include <cstdio>
 #include <cstring>
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 #include <functional>
 #include "fake_player.h"
 #include "media/file_splice.h"
@@ -186,10 +189,17 @@ TEST_F(TitleWritesTest, NoRoomForTheCopyIsRefusedUpFront) {
     EXPECT_EQ("B", Field(wav, FIELD_ARTIST));
 }
 
+size_t OpenDescriptors() {
+    size_t n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) n += !entry.path().empty();
+    return n;
+}
+
 TEST_F(TitleWritesTest, TheSeamRefusesToReplaceOrDeleteAnOpenFile) {
     std::string a = dir.File("a"), b = dir.File("b");
     WriteAll(a, {1});
     WriteAll(b, {2});
+    size_t descriptors = OpenDescriptors();
     MediaFileGuard g;
     ASSERT_EQ(1, OpenMediaFile(b.c_str(), MF_READ, &g.file));
     EXPECT_EQ(0, ReplaceMediaFile(a.c_str(), b.c_str()));
@@ -197,6 +207,13 @@ TEST_F(TitleWritesTest, TheSeamRefusesToReplaceOrDeleteAnOpenFile) {
     CloseMediaFile(&g.file);
     EXPECT_EQ(1, ReplaceMediaFile(a.c_str(), b.c_str()));
     EXPECT_EQ(Bytes{1}, ReadAll(b));
+    EXPECT_EQ(0, ReplaceMediaFile(a.c_str(), b.c_str()));  // a is gone
+    // The replaced file is let go of on a thread of its own; nothing of it, nor of the failed
+    // replace, stays open.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (OpenDescriptors() != descriptors && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(descriptors, OpenDescriptors());
 }
 
 TEST_F(TitleWritesTest, AWriteThatMovesTheAudioKeepsTheUsersFile) {

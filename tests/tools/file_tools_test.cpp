@@ -296,6 +296,18 @@ TEST_F(FileToolsTest, PartsAndJoinsCarryOneHeaderFrameOfTheirOwn) {
                                            c.path + "'"));
         EXPECT_NEAR(headers[0].frames * 1152 / 44100.0, seconds, 0.03) << c.path;
     }
+    // File 1's ID3v2 tag stays in front of a join, and the join's header frame right behind it.
+    std::string tagged = Sh("tagged.mp3", wave + "| lame --quiet -b 128 --id3v2-only --tt Kiwi - OUT");
+    std::snprintf(join, sizeof join, "%s", dir.File("tagged_join.mp3").c_str());
+    ASSERT_EQ(1, CombineFiles(join, tagged.c_str(), cbr.c_str()));
+    Bytes source = ReadAll(tagged), joined = ReadAll(join);
+    size_t tagBytes = 10 + (size_t(source[6]) << 21 | size_t(source[7]) << 14 | size_t(source[8]) << 7 | source[9]);
+    ASSERT_GT(joined.size(), tagBytes);
+    EXPECT_TRUE(Slice(source, 0, tagBytes) == Slice(joined, 0, tagBytes));
+    std::vector<VbrHeader> headers = VbrHeaders(joined);
+    ASSERT_EQ(1u, headers.size());
+    EXPECT_EQ(tagBytes + 4 + 32, headers[0].at);  // the frame header and stereo side information
+    EXPECT_EQ(DecodeMpg123(join, 2).samples, size_t(headers[0].frames) * 1152);
 }
 
 // Files of each encoder, divided and joined: what ffmpeg and mpg123 decode, and the length.
