@@ -131,12 +131,22 @@ protected:
     }
     // A real click drops the history box down; Down moves to the next entry, then `key` closes it.
     void PickInHistory(const std::string& key) {
-        ASSERT_NE(HistoryCombo(), "");
-        std::string cmd = "DISPLAY=" + rig.display + " timeout 20 xdotool mousemove " +
-                          std::to_string((historyLeft + historyRight) / 2) + " " +
-                          std::to_string((historyTop + historyBottom) / 2) + " click 1 sleep 0.5 key Down sleep 0.3 key " +
-                          key + " sleep 0.5";
-        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        std::string combo = HistoryCombo();
+        ASSERT_NE(combo, "");
+        auto xdotool = [&](const std::string& args) {
+            std::string cmd = "DISPLAY=" + rig.display + " timeout 20 xdotool " + args;
+            return std::system(cmd.c_str()) == 0;
+        };
+        auto dropped = [&] { return Tool({"sendto", combo, "0x157", "0", "0"}) == "1"; };  // CB_GETDROPPEDSTATE
+        // The keys are for the open drop-down: wait until the click has opened it.
+        const std::string centre = std::to_string((historyLeft + historyRight) / 2) + " " +
+                                   std::to_string((historyTop + historyBottom) / 2);
+        ASSERT_TRUE(xdotool("mousemove " + centre + " click 1"));
+        for (int waited = 0; waited < 10000 && !dropped(); waited += 100) usleep(100 * 1000);
+        ASSERT_TRUE(dropped()) << "the click did not open the history box";
+        ASSERT_TRUE(xdotool("key Down key " + key));
+        for (int waited = 0; waited < 10000 && dropped(); waited += 100) usleep(100 * 1000);
+        ASSERT_FALSE(dropped()) << key << " did not close the history box";
         Tool({"send", LIST_CLASS, "0", "0", "0"});  // WM_NULL: the window has handled the keys
     }
     int historyLeft = 0, historyTop = 0, historyRight = 0, historyBottom = 0;
