@@ -1,0 +1,63 @@
+// The helpers every layer leans on: a bounded copy that cuts a too-long text and always ends it
+// with a zero byte, and the byte-order accessors every binary format goes through.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "base/bounded_copy.h"
+#include "base/byte_order.h"
+
+namespace {
+
+// One buffer with a guard byte behind it: a copy may use the buffer, never the byte after it.
+struct Guarded {
+    char text[6];
+    char guard;
+};
+
+TEST(BoundedCopy, CutsAtTheBufferTheLengthOrTheZeroByteAndAlwaysTerminates) {
+    const struct {
+        const char* source;
+        size_t length;
+        const char* expected;
+    } cases[] = {
+        {"abcde",     SIZE_MAX, "abcde"},  // exactly fills the buffer with its terminator
+        {"abcdef",    SIZE_MAX, "abcde"},  // one too long: cut, still terminated
+        {"abcdefghi", 3,        "abc"  },  // a length shorter than the text
+        {"ab\0cd",    5,        "ab"   },  // a zero byte inside the length ends the copy
+        {nullptr,     5,        ""     },  // nothing to copy is an empty text
+    };
+    for (const auto& c : cases) {
+        Guarded g;
+        std::memset(&g, 'x', sizeof g);
+        size_t n = CopyBounded(g.text, sizeof g.text, c.source, c.length);
+        EXPECT_STREQ(c.expected, g.text) << c.expected;
+        EXPECT_EQ(std::strlen(c.expected), n) << c.expected;
+        EXPECT_EQ('x', g.guard) << c.expected;
+    }
+    Guarded g;
+    std::memset(&g, 'x', sizeof g);
+    EXPECT_EQ(5u, CopyBoundedString(g.text, sizeof g.text, "a text much longer than six bytes"));
+    EXPECT_STREQ("a tex", g.text);
+    EXPECT_EQ(0u, CopyBounded(g.text, 0, "abc", 3));
+    EXPECT_EQ('a', g.text[0]) << "a buffer of no bytes is not written";
+}
+
+// Bytes with the top bit set catch a sign extension or a swapped order in any accessor.
+TEST(ByteOrder, ReadsAndWritesEachOrderWithTheTopBitsSet) {
+    const uint8_t bytes[4] = {0x81, 0x92, 0xA3, 0xF4};
+    EXPECT_EQ(0x9281u, GetLe16(bytes));
+    EXPECT_EQ(0xF4A39281u, GetLe32(bytes));
+    EXPECT_EQ(0x8192u, GetBe16(bytes));
+    EXPECT_EQ(0x8192A3F4u, GetBe32(bytes));
+    uint8_t out[4] = {};
+    PutLe32(out, 0xF4A39281u);
+    EXPECT_EQ(0, std::memcmp(bytes, out, 4));
+    uint8_t half[3] = {0, 0, 0x55};
+    PutLe16(half, 0x12F4A3u);  // only the low 16 bits go out, and only two bytes are written
+    EXPECT_EQ(0xA3, half[0]);
+    EXPECT_EQ(0xF4, half[1]);
+    EXPECT_EQ(0x55, half[2]);
+}
+
+}  // namespace
