@@ -5,6 +5,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -15,39 +16,19 @@
 #include <string>
 #include <vector>
 
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include "record/record_test_util.h"
 #include "resources/resource.h"
 
 namespace deck_check {
-const int RATE = 44100;
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+using e2e::DECK_CLASS;
+using e2e::RATE;
+using e2e::SETTINGS_KEY;
+using e2e::Tone;
+using e2e::WinPath;
+using e2e::WriteWave;
 const double WAVE_HZ = 440.0, MP3_HZ = 523.25, RECORD_HZ = 997.0;  // the MP3 is the demo list's chime
-
-inline std::vector<int16_t> Tone(int ms, double hz) {
-    std::vector<int16_t> pcm;
-    for (int i = 0; i < RATE * ms / 1000; ++i) {
-        int16_t v = (int16_t)(12000 * std::sin(2 * M_PI * hz * i / RATE));
-        pcm.push_back(v);
-        pcm.push_back(v);
-    }
-    return pcm;
-}
-
-inline void WriteWave(const std::string& path, const std::vector<int16_t>& pcm) {
-    std::string b = "RIFF....WAVEfmt ";
-    auto le = [&b](uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) b += (char)(v >> (8 * i));
-    };
-    le(16, 4), le(1, 2), le(2, 2), le(RATE, 4), le(RATE * 4, 4), le(4, 2), le(16, 2);
-    b += "data";
-    le((uint32_t)(pcm.size() * 2), 4);
-    b.append((const char*)pcm.data(), pcm.size() * 2);
-    uint32_t riff = (uint32_t)b.size() - 8;
-    for (int i = 0; i < 4; ++i) b[4 + i] = (char)(riff >> (8 * i));
-    std::ofstream(path, std::ios::binary) << b;
-}
 
 // Power of the left channel at one frequency (Goertzel, per frame).
 inline double PowerAt(const std::string& pcmBytes, double hz) {
@@ -61,11 +42,9 @@ inline double PowerAt(const std::string& pcmBytes, double hz) {
     return frames ? (s1 * s1 + s2 * s2 - k * s1 * s2) / ((double)frames * frames) : 0.0;
 }
 
-inline std::string WinPath(const std::string& unixPath) {
-    std::string p = "Z:" + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
+// Polls cond every 100 ms until it holds or timeoutMs have passed; the caller asserts after.
+inline void WaitFor(int timeoutMs, const std::function<bool()>& cond) {
+    for (int waited = 0; waited < timeoutMs && !cond(); waited += 100) usleep(100 * 1000);
 }
 
 inline bool Command(const Rig& rig, int id) {
@@ -111,7 +90,7 @@ inline void PlayAndRecord(const Rig& rig, const std::string& deckExe, const std:
     shown();
 
     // The first file plays at once.
-    usleep(2000 * 1000);
+    WaitFor(20000, [&] { return PowerAt(ReadAll(played), WAVE_HZ) > 1000.0; });
     StopSinkRecording(sink);
     EXPECT_GT(PowerAt(ReadAll(played), WAVE_HZ), 1000.0) << "the WAVE is heard";
     // Next: the MP3. Only the last second and a half counts, as the WAVE may still be heard
@@ -119,10 +98,18 @@ inline void PlayAndRecord(const Rig& rig, const std::string& deckExe, const std:
     played = rig.dir + "/mp3.raw";
     sink = StartSinkRecording(rig, played);
     EXPECT_TRUE(Command(rig, CMD_NEXT));
-    usleep(3000 * 1000);
+    auto lastPart = [&] {
+        std::string part = ReadAll(played);
+        part.erase(0, part.size() > RATE * 4 * 3 / 2 ? part.size() - RATE * 4 * 3 / 2 : 0);
+        return part;
+    };
+    WaitFor(20000, [&] {
+        std::string part = lastPart();
+        return part.size() == RATE * 4 * 3 / 2 && PowerAt(part, MP3_HZ) > 10 * PowerAt(part, WAVE_HZ) &&
+               PowerAt(part, MP3_HZ) > 1000.0;
+    });
     StopSinkRecording(sink);
-    std::string mp3Part = ReadAll(played);
-    mp3Part.erase(0, mp3Part.size() > RATE * 4 * 3 / 2 ? mp3Part.size() - RATE * 4 * 3 / 2 : 0);
+    std::string mp3Part = lastPart();
     EXPECT_GT(PowerAt(mp3Part, MP3_HZ), 1000.0) << "the MP3 is heard";
     EXPECT_GT(PowerAt(mp3Part, MP3_HZ), 10 * PowerAt(mp3Part, WAVE_HZ));
 
@@ -130,7 +117,8 @@ inline void PlayAndRecord(const Rig& rig, const std::string& deckExe, const std:
     ASSERT_TRUE(FeedPcm(rig, Tone(6000, RECORD_HZ)));
     ASSERT_TRUE(Command(rig, CMD_RECORD));
     ASSERT_TRUE(Command(rig, CMD_PLAY));
-    usleep(2000 * 1000);  // the recording's length
+    struct stat st;  // the recording's length: two seconds on the disk
+    WaitFor(20000, [&] { return stat((folder + "/S-001.WAV").c_str(), &st) == 0 && st.st_size >= 44 + 176400; });
     ASSERT_TRUE(Command(rig, CMD_STOP));
     EXPECT_EQ("", Boxes(rig)) << "no box after playing and recording";
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));

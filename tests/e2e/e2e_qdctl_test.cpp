@@ -9,27 +9,19 @@
 #include <chrono>
 #include <fstream>
 
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include "record/record_test_util.h"
 #include "tool_skip.h"
 
 namespace {
-const int RATE = 44100;
+using namespace e2e;
 const char QDTONE[] = QD_BINARY_DIR "/bin/qdtone";  // our tone writer
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
 const char DEVICE_STATE[] =
     "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
     "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
     "reg 6 1\nreg 7 6\n";
 const int QDCTL_MS = 90000;  // one qdctl run, Wine's start included, on a loaded machine
-
-std::string WinPath(const std::string& unixPath) {
-    std::string p = "Z:" + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
 
 // A number field of qdctl's JSON status ("recorded_ms":61000), or -1.
 long long JsonNumber(const std::string& json, const std::string& key) {

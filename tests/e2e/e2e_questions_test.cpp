@@ -16,66 +16,19 @@
 #include <fstream>
 #include <sstream>
 
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include "record/record_test_util.h"
 #include "resources/resource.h"
 
 namespace {
-const int RATE = 44100;
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+using namespace e2e;
 const char LIST_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\ListInformation";
 const unsigned WM_COMMAND_MSG = 0x0111, WM_CLOSE_MSG = 0x0010;
 const char DEVICE_STATE[] =
     "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
     "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
     "reg 6 1\nreg 7 6\ninput 2 130 0 2\n";
-
-// Stereo PCM: a sine of hz (0: silence) for ms.
-void Append(std::vector<int16_t>* pcm, double hz, int ms) {
-    for (int i = 0; i < RATE * ms / 1000; ++i) {
-        int16_t v = hz > 0 ? (int16_t)(12000 * std::sin(2 * M_PI * hz * i / RATE)) : 0;
-        pcm->push_back(v);
-        pcm->push_back(v);
-    }
-}
-
-std::string WinPath(const std::string& unixPath) {
-    std::string p = "Z:" + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
-
-std::string UnixPath(std::string winPath) {
-    if (winPath.size() > 2 && (winPath[0] == 'Z' || winPath[0] == 'z') && winPath[1] == ':') winPath.erase(0, 2);
-    for (char& c : winPath)
-        if (c == '\\') c = '/';
-    return winPath;
-}
-
-// A 16-bit stereo WAVE file of the samples, with a "DISP" title when one is given.
-void WriteWave(const std::string& path, const std::vector<int16_t>& pcm, const std::string& title = "") {
-    std::string b = "RIFF....WAVEfmt ";
-    auto le = [&b](uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) b += (char)(v >> (8 * i));
-    };
-    le(16, 4), le(1, 2), le(2, 2), le(RATE, 4), le(RATE * 4, 4), le(4, 2), le(16, 2);
-    b += "data";
-    le((uint32_t)(pcm.size() * 2), 4);
-    b.append((const char*)pcm.data(), pcm.size() * 2);
-    if (!title.empty()) {
-        b += "DISP";
-        le((uint32_t)(4 + title.size() + 1), 4);
-        le(1, 4);  // text
-        b += title;
-        b += '\0';
-        if (b.size() % 2) b += '\0';
-    }
-    uint32_t riff = (uint32_t)b.size() - 8;
-    for (int i = 0; i < 4; ++i) b[4 + i] = (char)(riff >> (8 * i));
-    std::ofstream(path, std::ios::binary) << b;
-}
 
 class QuestionsE2E : public ::testing::Test {
 protected:
@@ -161,7 +114,7 @@ protected:
 // of the list, and nothing is recorded.
 TEST_F(QuestionsE2E, AFileHandedOverInRecordStandbyWaitsInTheListAndRecordsNothing) {
     std::vector<int16_t> tone;
-    Append(&tone, 997, 8000);
+    AppendTone(&tone, 997, 8000);
     std::string track = rig.dir + "/handed.wav";
     WriteWave(track, tone);
     pid_t deck = Start();
@@ -183,7 +136,7 @@ TEST_F(QuestionsE2E, AFileHandedOverInRecordStandbyWaitsInTheListAndRecordsNothi
 // Stop and close in one go end the recording, keep its file and close the deck.
 TEST_F(QuestionsE2E, CloseRightAfterStopClosesTheDeckAndKeepsTheRecording) {
     std::vector<int16_t> tone;
-    Append(&tone, 997, 6000);
+    AppendTone(&tone, 997, 6000);
     pid_t deck = Start();
     ASSERT_TRUE(FeedPcm(rig, tone));
     ASSERT_TRUE(Command(CMD_RECORD));
@@ -207,10 +160,10 @@ TEST_F(QuestionsE2E, StopAfterAutoRecordingWaitedLongEndsQuietly) {
     ASSERT_TRUE(Command(CMD_PLAY));
     std::vector<int16_t> input;
     for (double hz : {600.0, 1000.0, 1500.0}) {
-        Append(&input, 0, 1500);
-        Append(&input, hz, 1500);
+        AppendTone(&input, 0, 1500);
+        AppendTone(&input, hz, 1500);
     }
-    Append(&input, 0, 12000);
+    AppendTone(&input, 0, 12000);
     ASSERT_TRUE(FeedPcm(rig, input));
     ASSERT_TRUE(WaitForFile(File(3), 40000, RATE * 4));
     // The third file ends with the silence after it; then more than the ring's four seconds.
@@ -237,7 +190,7 @@ TEST_F(QuestionsE2E, ADiskFilledFromOutsideLeavesAWholeWaveFile) {
     } unmount{disk};
     Set("RecFileName", "REG_SZ", WinPath(disk) + "\\S-");
     std::vector<int16_t> tone;
-    Append(&tone, 997, 20000);
+    AppendTone(&tone, 997, 20000);
     pid_t deck = Start();
     ASSERT_TRUE(FeedPcm(rig, tone));
     ASSERT_TRUE(Command(CMD_RECORD));
@@ -271,7 +224,7 @@ TEST_F(QuestionsE2E, ATimerOnAFirstRunRecordsIntoTheDefaultFolder) {
     Set("TimerMinute4", "REG_DWORD", "60");  // "when opening program."
     Set("TimerMode4", "REG_DWORD", "8");     // enabled, start capture
     std::vector<int16_t> tone;
-    Append(&tone, 997, 10000);
+    AppendTone(&tone, 997, 10000);
     pid_t deck = Start();
     ASSERT_TRUE(FeedPcm(rig, tone));
     ASSERT_TRUE(WaitForStatus("Recording ", 30000)) << "the timer's recording waits at a dialog";
@@ -311,7 +264,7 @@ const unsigned TB_THUMBPOSITION_CODE = 4;
 // (no second Clear can run) and takes input again once it is answered.
 TEST_F(QuestionsE2E, TheListsQuestionDisablesThePlaylistWindowUntilAnswered) {
     std::vector<int16_t> tone;
-    Append(&tone, 440, 1000);
+    AppendTone(&tone, 440, 1000);
     for (const char* name : {"a.wav", "b.wav"}) WriteWave(rig.dir + "/" + name, tone);
     std::string party = rig.dir + "/Party.spl";
     std::ofstream(party, std::ios::binary) << ";PARTY.SPL\r\n\"" + WinPath(rig.dir + "/a.wav") + "\"\r\n";
@@ -339,7 +292,7 @@ TEST_F(QuestionsE2E, TheListsQuestionDisablesThePlaylistWindowUntilAnswered) {
 // the sheet, which is disabled while it is up, and it is shown once.
 TEST_F(QuestionsE2E, TheTagEditorsNoticeDisablesTheSheetAndIsShownOnce) {
     std::vector<int16_t> tone;
-    Append(&tone, 440, 2000);
+    AppendTone(&tone, 440, 2000);
     std::string track = rig.dir + "/long-title.wav";
     WriteWave(track, tone, "A title far longer than thirty letters");
     deckLog = rig.dir + "/deck.log";
@@ -361,7 +314,7 @@ TEST_F(QuestionsE2E, TheTagEditorsNoticeDisablesTheSheetAndIsShownOnce) {
 // The Divide page keeps the preview's place while another tab is in front.
 TEST_F(QuestionsE2E, TheDividePageKeepsThePreviewPlaceAcrossTabs) {
     std::vector<int16_t> tone;
-    Append(&tone, 440, 4000);
+    AppendTone(&tone, 440, 4000);
     std::string track = rig.dir + "/four.wav";
     WriteWave(track, tone);
     deckLog = rig.dir + "/deck.log";
