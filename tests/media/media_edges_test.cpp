@@ -40,10 +40,11 @@ TEST_F(MediaEdges, AMidiFileLastsAsLongAsItsLongestTrack) {
     EXPECT_EQ(3000u, MidiLength(MakeMidi(480, {tempo, systemTrack})));
 }
 
-TEST_F(MediaEdges, ATitleListIsReadOnlyUpToTheEndOfTheRiffBody) {
+// A WAVE of eight silent 8-bit mono samples at 8 kHz, its RIFF size true.
+Bytes TinyWave() {
     Bytes b;
     AppendText(&b, "RIFF");
-    AppendLe32(&b, 0);
+    AppendLe32(&b, 36 + 8);
     AppendText(&b, "WAVEfmt ");
     AppendLe32(&b, 16);
     const uint8_t fmt[16] = {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0};
@@ -51,6 +52,11 @@ TEST_F(MediaEdges, ATitleListIsReadOnlyUpToTheEndOfTheRiffBody) {
     AppendText(&b, "data");
     AppendLe32(&b, 8);
     AppendBytes(&b, "\x80\x80\x80\x80\x80\x80\x80\x80", 8);
+    return b;
+}
+
+TEST_F(MediaEdges, ATitleListIsReadOnlyUpToTheEndOfTheRiffBody) {
+    Bytes b = TinyWave();
     AppendText(&b, "LIST");
     AppendLe32(&b, 4 + 8 + 6);  // claims an artist...
     AppendText(&b, "INFO");
@@ -82,16 +88,7 @@ TEST_F(MediaEdges, ALongTagValueStopsAtItsFieldsWidth) {
 // A title list that holds only this program's item is rewritten whole: changing a value back
 // gives back the file it was.
 TEST_F(MediaEdges, ATitleListOfOurOwnItemIsReplacedNotGrown) {
-    Bytes b;
-    AppendText(&b, "RIFF");
-    AppendLe32(&b, 36 + 8);
-    AppendText(&b, "WAVEfmt ");
-    AppendLe32(&b, 16);
-    const uint8_t fmt[16] = {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0};
-    AppendBytes(&b, fmt, sizeof fmt);
-    AppendText(&b, "data");
-    AppendLe32(&b, 8);
-    AppendBytes(&b, "\x80\x80\x80\x80\x80\x80\x80\x80", 8);
+    Bytes b = TinyWave();
     std::string wav = dir.File("song.wav");
     WriteAll(wav, b);
     ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_ARTIST, "One", 0));

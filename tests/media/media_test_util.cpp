@@ -1,6 +1,7 @@
 #include "media_test_util.h"
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -91,4 +92,19 @@ Bytes MakeMidi(uint16_t division, const std::vector<Bytes>& tracks) {
         AppendBytes(&m, t.data(), t.size());
     }
     return m;
+}
+
+void PutTrailerBeforeTag(const std::string& path, const char* title) {
+    Bytes b = ReadAll(path), tag(b.end() - 128, b.end()), trailer;
+    b.resize(b.size() - 128);
+    uint32_t bytes = uint32_t(std::strlen(title) + 1);
+    AppendText(&trailer, "DISP");
+    AppendLe32(&trailer, bytes + 4);
+    AppendLe32(&trailer, 1);
+    AppendBytes(&trailer, title, bytes);
+    AppendLe32(&trailer, uint32_t(trailer.size()));
+    AppendText(&trailer, "MEXT");
+    b.insert(b.end(), trailer.begin(), trailer.end());
+    b.insert(b.end(), tag.begin(), tag.end());
+    WriteAll(path, b);
 }

@@ -31,5 +31,9 @@ uint32_t Le32At(const Bytes& b, size_t at);
 Bytes DecodeWithFfmpeg(const std::string& path);
 Bytes DecodeWithSox(const std::string& path);
 
+// Puts a title trailer (one "DISP" chunk with the title and the footer) in front of the ID3v1
+// tag at the end of the file, as another program of ours would have written it.
+void PutTrailerBeforeTag(const std::string& path, const char* title);
+
 // A MIDI file: header, and tracks given as raw event bytes (each ends with end-of-track).
 Bytes MakeMidi(uint16_t division, const std::vector<Bytes>& tracks);

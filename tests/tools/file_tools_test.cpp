@@ -378,19 +378,7 @@ TEST_F(FileToolsTest, AnMpegPartTakesTheTitleTheUserChose) {
     NEED_TOOLS("sox", "lame");
     std::string src = Sh("t.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 3 sine 300 | lame --quiet -b 128 - OUT");
     ASSERT_EQ(1, SetTitleField(src.c_str(), FIELD_TITLE, "Tag title", 0));
-    // A title trailer in front of the ID3v1 tag: one "DISP" chunk and the footer.
-    Bytes b = ReadAll(src), tag(b.end() - 128, b.end()), trailer;
-    b.resize(b.size() - 128);
-    const char name[] = "Trailer title";
-    AppendText(&trailer, "DISP");
-    AppendLe32(&trailer, sizeof name + 4);
-    AppendLe32(&trailer, 1);
-    AppendBytes(&trailer, name, sizeof name);
-    AppendLe32(&trailer, uint32_t(trailer.size()));
-    AppendText(&trailer, "MEXT");
-    b.insert(b.end(), trailer.begin(), trailer.end());
-    b.insert(b.end(), tag.begin(), tag.end());
-    WriteAll(src, b);
+    PutTrailerBeforeTag(src, "Trailer title");
     for (int answer : {MSGBOX_ANSWER_YES, MSGBOX_ANSWER_NO}) {
         ResetMessages();
         QueueMessageAnswer(answer);

@@ -76,18 +76,7 @@ TEST_F(TagEditorTest, TakingTheTrailersTitleMarksThePageChanged) {
     std::string mp3 = dir.File("t.mp3");
     ASSERT_TRUE(Shell("sox -V1 -n -r 44100 -c 2 -t wav - synth 1 sine 300 | lame --quiet -b 128 - '" + mp3 + "'"));
     ASSERT_EQ(1, SetTitleField(mp3.c_str(), FIELD_TITLE, "Tag title", 0));
-    Bytes b = ReadAll(mp3), tag(b.end() - 128, b.end()), trailer;
-    b.resize(b.size() - 128);
-    const char name[] = "Trailer title";
-    AppendText(&trailer, "DISP");
-    AppendLe32(&trailer, sizeof name + 4);
-    AppendLe32(&trailer, 1);
-    AppendBytes(&trailer, name, sizeof name);
-    AppendLe32(&trailer, uint32_t(trailer.size()));
-    AppendText(&trailer, "MEXT");
-    b.insert(b.end(), trailer.begin(), trailer.end());
-    b.insert(b.end(), tag.begin(), tag.end());
-    WriteAll(mp3, b);
+    PutTrailerBeforeTag(mp3, "Trailer title");
     for (int answer : {MSGBOX_ANSWER_NO, MSGBOX_ANSWER_YES}) {
         SCOPED_TRACE(answer);
         ResetMessages();
