@@ -145,6 +145,21 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
             }
         }
 
+    // The class SNRs hold for a sine that fills its scale factor; what a subband really gets is
+    // the class's noise at the scale factors it sends, against the signal power the masking
+    // ratio was measured on. A noisy or decaying band fills its scale factors far less than a
+    // sine (7 dB less for noise), so the same class leaves it that much more audible noise.
+    float fill[2][32] = {};  // dB: signal power over a full sine at the scale factors sent
+    for (int ch = 0; ch < channels; ++ch)
+        for (int sb = 0; sb < sblimit; ++sb) {
+            double power = 0.0, scale = 0.0;
+            for (int t = 0; t < 36; ++t) power += double(subband[ch][t][sb]) * subband[ch][t][sb];
+            for (int p = 0; p < 3; ++p) scale += double(MPA_SCALEFACTOR[scf[ch][sb][p]]) * MPA_SCALEFACTOR[scf[ch][sb][p]];
+            power /= 36.0;
+            scale *= 0.5 / 3.0;
+            fill[ch][sb] = power > 0.0 ? float(10.0 * std::log10(power / scale)) : 0.0f;
+        }
+
     // Each subband's next step: its cost in bits and the mask-to-noise ratio it would improve.
     // A tournament tree over the 64 slots (channel * 32 + subband) finds the lowest ratio; only
     // the chosen slot changes per step. A step that no longer fits never will (the bits left
@@ -162,7 +177,8 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
         if (a + 1 >= (1 << row->nbal) || row->cls[a + 1] < 0) return;
         cost[k] =
             12 * ClassSampleBits(row->cls[a + 1]) + (a == 0 ? scfBits[ch][sb] : -12 * ClassSampleBits(row->cls[a]));
-        mnr[k] = (a ? L12_CLASS_SNR_DB[row->cls[a]] : 0.0f) - smrDb[ch][sb];
+        // (a coarse class never leaves more noise than the signal itself, as no class would)
+        mnr[k] = (a ? std::fmax(L12_CLASS_SNR_DB[row->cls[a]] + fill[ch][sb], 0.0f) : 0.0f) - smrDb[ch][sb];
     };
     auto better = [&](int x, int y) { return mnr[y] < mnr[x] ? y : x; };
     auto update = [&](int k) {

@@ -1,0 +1,65 @@
+// Layer II bit allocation on hand-made subband samples: what a class really leaves as noise
+// depends on how the signal fills its scale factors, not only on the masking ratio.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "enc_layer12.h"
+
+namespace {
+
+// Allocation codes of subbands 0..count-1 of a mono frame at 64 kbit/s, 44.1 kHz (table A: four
+// allocation bits up to subband 10).
+std::vector<int> Allocation(const float subband[][36][32], const float smr[][32], int frameBits, int count) {
+    std::vector<uint8_t> frame(size_t(frameBits / 8));
+    EncBitWriter w;
+    EncBitsStart(&w, frame.data(), uint32_t(frame.size()));
+    EncPutBits(&w, 0, 32);  // room of the header
+    EncLayer2Body(&w, 1, 44100, 64, subband, smr, frameBits);
+    std::vector<int> alloc;
+    for (int sb = 0; sb < count; ++sb) {
+        int v = 0;
+        for (int b = 0; b < 4; ++b) {
+            const int bit = 32 + 4 * sb + b;
+            v = v << 1 | ((frame[size_t(bit / 8)] >> (7 - bit % 8)) & 1);
+        }
+        alloc.push_back(v);
+    }
+    return alloc;
+}
+
+}  // namespace
+
+// A sine in subband 4 and noise of the same power in subband 5, both needing the same margin
+// over their masks: the noise peaks far above its power, so its scale factors are larger and
+// every class leaves it more noise. It must get the finer quantiser.
+TEST(Layer2Allocation, NoisyBandGetsTheFinerClassAtTheSameMaskingRatio) {
+    static float subband[1][36][32] = {};
+    float smr[1][32];
+    for (float& v : smr[0]) v = -100.0f;
+    smr[0][4] = smr[0][5] = 20.0f;
+    uint32_t state = 7;
+    double sinePower = 0.0, noisePower = 0.0;
+    std::vector<float> noise(36);
+    for (int t = 0; t < 36; ++t) {
+        subband[0][t][4] = float(0.3 * std::sin(0.9 * t + 0.4));
+        sinePower += subband[0][t][4] * subband[0][t][4];
+        state = state * 1664525u + 1013904223u;
+        // a noise whose peaks stand far above its power, as a snare's or a cymbal's do
+        const double u = double(state >> 8) / 16777216.0 - 0.5;
+        noise[size_t(t)] = float(u * u * u * u * u);
+        noisePower += noise[size_t(t)] * noise[size_t(t)];
+    }
+    for (int t = 0; t < 36; ++t) subband[0][t][5] = float(noise[size_t(t)] * std::sqrt(sinePower / noisePower));
+    // From a few classes to many between the two (the allocation fields take 88 bits): the
+    // noise never gets the coarser one, and once the bits allow it gets a finer one.
+    for (int frameBits : {32 + 88 + 320, 32 + 88 + 640, 32 + 88 + 960}) {
+        const std::vector<int> a = Allocation(subband, smr, frameBits, 6);
+        EXPECT_GE(a[5], a[4]) << frameBits << " bits";
+        if (frameBits > 1000) EXPECT_GT(a[5], a[4]) << frameBits << " bits";
+        EXPECT_GT(a[4], 0) << frameBits << " bits";
+        for (int sb : {0, 1, 2, 3}) EXPECT_EQ(a[size_t(sb)], 0) << "subband " << sb << ", " << frameBits << " bits";
+    }
+}
