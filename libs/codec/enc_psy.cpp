@@ -240,11 +240,15 @@ void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples
         }
         float snrDb = tb * PSY_TONE_MASKING_NOISE_DB + (1.0f - tb) * PSY_NOISE_MASKING_NOISE_DB + t->snrOffset[b];
         float nb = ecb * t->spreadNorm[b] * std::exp(-0.230258509f * snrDb);
+        // The limit follows the last block's own threshold, not the limited one: a limit carried
+        // on from block to block would hold every block after an attack to the quiet before it,
+        // and their bits would be missing where the attack's noise can be heard ahead of it.
+        const float natural = nb;
         if (limitGrowth) {
             float lim = 2.0f * c->prevNb[b];
             if (lim > 0.0f && nb > lim) nb = lim;
         }
-        c->prevNb[b] = nb;
+        c->prevNb[b] = natural;
         int lines = t->partStart[b + 1] - t->partStart[b];
         float perLine = nb / float(lines);
         float thrSum = 0.0f;

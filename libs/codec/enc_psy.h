@@ -32,7 +32,7 @@ struct EncPsyChannel {
     float mag1[ENC_PSY_LINES], mag2[ENC_PSY_LINES];      // magnitudes of the last two spectra
     float dirRe1[ENC_PSY_LINES], dirIm1[ENC_PSY_LINES];  // unit phase vectors, last spectrum
     float dirRe2[ENC_PSY_LINES], dirIm2[ENC_PSY_LINES];  // and the one before
-    float prevNb[ENC_PSY_MAX_PARTS];                     // last threshold per partition (pre-echo)
+    float prevNb[ENC_PSY_MAX_PARTS];                     // last threshold per partition before its limit
 };
 
 struct EncPsyResult {
@@ -45,5 +45,5 @@ struct EncPsyResult {
 void EncPsyInitTables(EncPsyTables* t, int sampleRate, int fftSize);
 void EncPsyReset(EncPsyChannel* c);
 // samples: fftSize samples centred on the block being coded (full scale = 1.0).
-// limitGrowth: clamp the threshold to twice the last block's (pre-echo control).
+// limitGrowth: clamp the threshold to twice the last block's own (pre-echo control).
 void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples, int limitGrowth, EncPsyResult* out);

@@ -1,12 +1,15 @@
-// Layer II bit allocation on hand-made subband samples: what a class really leaves as noise
-// depends on how the signal fills its scale factors, not only on the masking ratio.
+// The encoder's models on hand-made input: the masking model's pre-echo control, and layer II
+// bit allocation, where what a class really leaves as noise depends on how the signal fills its
+// scale factors, not only on the masking ratio.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "enc_layer12.h"
+#include "enc_psy.h"
 
 namespace {
 
@@ -61,5 +64,45 @@ TEST(Layer2Allocation, NoisyBandGetsTheFinerClassAtTheSameMaskingRatio) {
         if (frameBits > 1000) EXPECT_GT(a[5], a[4]) << frameBits << " bits";
         EXPECT_GT(a[4], 0) << frameBits << " bits";
         for (int sb : {0, 1, 2, 3}) EXPECT_EQ(a[size_t(sb)], 0) << "subband " << sb << ", " << frameBits << " bits";
+    }
+}
+
+// Quiet, then an attack, then the attack's loud sound goes on. Held to the quiet before it, the
+// attack's threshold may be at most twice the quiet one; the block after it is held to the
+// attack's own threshold, so it keeps its natural one and does not take the bits the attack
+// needs.
+TEST(PsyModel, GrowthLimitFollowsTheLastBlocksOwnThreshold) {
+    std::unique_ptr<EncPsyTables> tables(new EncPsyTables);
+    EncPsyInitTables(tables.get(), 44100, ENC_PSY_FFT);
+    std::unique_ptr<EncPsyChannel> held(new EncPsyChannel), free(new EncPsyChannel);
+    EncPsyReset(held.get());
+    EncPsyReset(free.get());
+    std::vector<float> quiet(ENC_PSY_FFT), loud(ENC_PSY_FFT);
+    uint32_t state = 3;
+    for (int i = 0; i < ENC_PSY_FFT; ++i) {
+        quiet[size_t(i)] = float(0.001 * std::sin(0.43 * i));
+        state = state * 1664525u + 1013904223u;
+        loud[size_t(i)] = float(0.5 * (double(state >> 8) / 16777216.0 - 0.5));
+    }
+    const float* blocks[3] = {quiet.data(), loud.data(), loud.data()};
+    std::unique_ptr<EncPsyResult> h(new EncPsyResult), f(new EncPsyResult);
+    double quietSum = 0.0;
+    for (int n = 0; n < 3; ++n) {
+        EncPsyAnalyze(tables.get(), held.get(), blocks[n], 1, h.get());
+        EncPsyAnalyze(tables.get(), free.get(), blocks[n], 0, f.get());
+        double heldSum = 0.0, freeSum = 0.0;
+        for (int k = 20; k < 200; ++k) {  // 0.9 to 8.6 kHz, where the quiet is far above the threshold in quiet
+            heldSum += h->thr[k];
+            freeSum += f->thr[k];
+        }
+        if (n == 0) {
+            quietSum = freeSum;
+            EXPECT_DOUBLE_EQ(heldSum, freeSum);
+        } else if (n == 1) {
+            EXPECT_LE(heldSum, 2.0 * quietSum * 1.0001);
+            EXPECT_GT(freeSum, 100.0 * quietSum);  // the attack is far louder than the limit
+        } else {
+            EXPECT_NEAR(heldSum, freeSum, 1e-4 * freeSum);
+        }
     }
 }
