@@ -136,7 +136,13 @@ void StopRecording() {
     if (recordedMs != 0 && path[0] && GetMediaInfo(path, &info)) {
         AddPath(path);
         RefreshPlaylistView();
-        StoreInputStatus(path);
+        // The status goes into the file while the player lets go of its track; a busy player
+        // leaves the recording without it, as a refused write would.
+        HeldTrack held;
+        if (HoldTrackForWrite(&held)) {
+            StoreInputStatus(path);
+            ResumeHeldTrack(&held);
+        }
         RefreshTitles(path);
         v.currentTrack = GetEntryCount();
         if (CueCurrentTrack()) return;

@@ -173,6 +173,20 @@ int GetTrackPath(char* pathOut) {
     return 1;
 }
 
+int HoldTrackForWrite(HeldTrack* heldOut) {
+    heldOut->path[0] = 0;
+    int status = GetTrackStatus();
+    if (status == TRACK_STATUS_UNKNOWN) return 1;
+    if (status != TRACK_STOPPED) return 0;
+    GetTrackPath(heldOut->path);
+    CloseTrack();
+    return 1;
+}
+
+void ResumeHeldTrack(const HeldTrack* held) {
+    if (held->path[0]) OpenTrack(held->path);
+}
+
 int GetTrackLevels(int32_t* leftOut, int32_t* rightOut) {
     *leftOut = *rightOut = 0;
     if (g_play.engine != ENGINE_PLAYER) return 0;

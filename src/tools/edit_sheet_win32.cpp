@@ -461,6 +461,7 @@ void OpenEditSheet(void* owner, void* instance, const char* path, const char* fo
     else if (folder)
         std::snprintf(g_sheet.folder, sizeof g_sheet.folder, "%s", folder);
     SetTagSavedHook(RefreshTitles);  // the playlist shows a saved title at once
+    HoldTrackAroundTagSaves(1);
     TagPageServices services{g_sheet.path, ChooseSoundFile, CentreWindow, g_sheet.owner};
     SetTagPageServices(&services);
 
@@ -499,4 +500,5 @@ void OpenEditSheet(void* owner, void* instance, const char* path, const char* fo
     PropertySheetA(&header);
     SetMessageOwner(ownerBefore);
     SetTagSavedHook(nullptr);
+    HoldTrackAroundTagSaves(0);
 }

@@ -298,6 +298,30 @@ TEST_F(PlaybackTest, StatusTableForBothEngines) {
     EXPECT_EQ(r, 2000);
 }
 
+// --- a title write's hold on the track ---------------------------------------------------------
+
+TEST_F(PlaybackTest, ATitleWriteClosesAStoppedTrackAndRefusesABusyOne) {
+    HeldTrack held;
+    EXPECT_EQ(HoldTrackForWrite(&held), 1);  // nothing open: nothing to let go
+    EXPECT_STREQ(held.path, "");
+
+    ASSERT_EQ(OpenTrack(wav.c_str()), 1);
+    for (int mode : {524, 526, 527, 528, 529, 530}) {  // not ready, playing, recording, seeking, paused, open
+        MciScript(MCI_PLAYBACK_WINDOW).mode = mode;
+        EXPECT_EQ(HoldTrackForWrite(&held), 0) << mode;
+        EXPECT_EQ(GetTrackEngine(), ENGINE_MCI) << mode;  // still open
+    }
+    MciScript(MCI_PLAYBACK_WINDOW).mode = 525;
+    ASSERT_EQ(HoldTrackForWrite(&held), 1);
+    EXPECT_EQ(GetTrackEngine(), ENGINE_NONE);
+    EXPECT_EQ(held.path, wav);
+    ResumeHeldTrack(&held);
+    char path[PLAYBACK_PATH_BYTES];
+    GetTrackPath(path);
+    EXPECT_EQ(path, wav);
+    EXPECT_EQ(GetTrackEngine(), ENGINE_MCI);
+}
+
 TEST_F(PlaybackTest, PlayWritesTheTracksChannelStatusBeforeStarting) {
     const uint8_t status[4] = {4, 130, 0, 2};
     SetTrackChannelStatus(status);
