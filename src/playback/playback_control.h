@@ -65,8 +65,6 @@ int OpenSilence(const char* path);
 int PlaySilence(const char* path);
 void CloseSilence();
 
-// 0..4: 0 Windows 95, 1 Windows 98, 2 Windows 98 SE or Me, 3 NT 4 and 6+, 4 NT 5 (2000, XP).
-int GetSystemKind();
 
 // The cued track's four channel-status bytes: taken from its file when the deck cues it, written
 // to the device's digital output by PlayTrack and restored after a track-gap mark.

@@ -1,11 +1,13 @@
 // The helpers every layer leans on: a bounded copy that cuts a too-long text and always ends it
-// with a zero byte, and the byte-order accessors every binary format goes through.
+// with a zero byte, the byte-order accessors every binary format goes through, and the system's
+// version class.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "base/bounded_copy.h"
 #include "base/byte_order.h"
+#include "base/system_info.h"
 
 namespace {
 
@@ -58,6 +60,26 @@ TEST(ByteOrder, ReadsAndWritesEachOrderWithTheTopBitsSet) {
     EXPECT_EQ(0xA3, half[0]);
     EXPECT_EQ(0xF4, half[1]);
     EXPECT_EQ(0x55, half[2]);
+}
+
+TEST(SystemInfo, OsKindFromVersionNumbers) {
+    struct Case {
+        uint32_t platform, major, minor, build;
+        int kind;
+    };
+    const Case cases[] = {
+        {1, 4, 0,  950,                             OS_KIND_OTHER}, // Windows 95
+        {1, 4, 10, 1998,                            OS_KIND_98}, // 98
+        {1, 4, 10, (4u << 24) | (10u << 16) | 2222, OS_KIND_98_SE}, // 98 SE, version in the high word
+        {1, 4, 90, 3000,                            OS_KIND_98_SE}, // Me
+        {2, 4, 0,  1381,                            OS_KIND_OTHER}, // NT 4
+        {2, 5, 0,  2195,                            OS_KIND_NT5}, // 2000
+        {2, 5, 1,  2600,                            OS_KIND_NT5}, // XP
+        {2, 6, 1,  7601,                            OS_KIND_OTHER},
+        {0, 5, 0,  0,                               OS_KIND_OTHER},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.kind, OsKindFromVersion(c.platform, c.major, c.minor, c.build)) << c.major << "." << c.minor;
 }
 
 }  // namespace

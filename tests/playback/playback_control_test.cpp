@@ -209,11 +209,6 @@ TEST_F(PlaybackTest, DeviceNameFollowsTheSystemAndTheWaveOutDevices) {
         EXPECT_EQ(g_player.deviceName, c.name) << c.platform << "." << c.major << " " << c.count;
         CloseTrack();
     }
-    EXPECT_EQ(GetSystemKind(), 4);
-    SetFakeSystem(0x409, 1, 4, 10, 1998);
-    EXPECT_EQ(GetSystemKind(), 1);
-    SetFakeSystem(0x409, 1, 4, 0, 950);
-    EXPECT_EQ(GetSystemKind(), 0);
 }
 
 TEST_F(PlaybackTest, OpenRefusesWhatCannotPlay) {
