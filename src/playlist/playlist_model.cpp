@@ -32,7 +32,6 @@ struct QuestionOpen {
 int QuestionPending() { return PL().questionDepth > 0; }
 
 const char TITLE_UNKNOWN[] = "Unknown";
-const char TITLE_NONE[] = "No Title";
 const char LIST_EXTENSION[] = ".spl";
 const char TEMP_LIST_EXTENSION[] = ".$$$";
 enum { FULL_PATH_BYTES = 2 * PLAYLIST_PATH_BYTES };  // folder + name before the length check
@@ -581,9 +580,7 @@ int RefreshTitles(const char* path) {
     for (int i = 0; i < v.entryCount; ++i) {
         PlaylistSlot& s = v.entries[i];
         if (!EqualNoCase(s.path, path)) continue;
-        char title[TITLE_FIELD_MAX_BYTES] = "";
-        if (!GetTitleField(s.path, FIELD_TITLE, title, SOURCE_ID3_FIRST) || !title[0]) CopyPath(title, TITLE_NONE);
-        CopyPath(s.title, title);
+        ReadEntryTitle(&s);
     }
     RefreshPlaylistView();
     return 1;

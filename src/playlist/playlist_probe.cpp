@@ -102,6 +102,12 @@ uint32_t GetTotalWithGapsMs() { return PL().totalWithGapsMs; }
 uint32_t GetShownTotalMs() { return PL().shownTotalMs; }
 int PlaylistRebuilding() { return PL().probeBusy; }
 
+void ReadEntryTitle(PlaylistSlot* s) {
+    char title[TITLE_FIELD_MAX_BYTES] = "";
+    if (!GetTitleField(s->path, FIELD_TITLE, title, SOURCE_ID3_FIRST) || !title[0]) CopyPath(title, TITLE_NONE);
+    CopyPath(s->title, title);
+}
+
 int ProbeEntry(int n) {
     PlaylistVars& v = PL();
     if (n < 1 || n > v.entryCount) return 0;
@@ -122,9 +128,7 @@ int ProbeEntry(int n) {
             s.durationMs = 0;
             s.probeState = Failed;
         } else {
-            char title[TITLE_FIELD_MAX_BYTES] = "";
-            if (!GetTitleField(s.path, FIELD_TITLE, title, SOURCE_ID3_FIRST) || !title[0]) CopyPath(title, TITLE_NONE);
-            CopyPath(s.title, title);
+            ReadEntryTitle(&s);
             s.durationMs = length;
             s.probeState = Probed;
             v.totalMs += length;
