@@ -72,17 +72,17 @@ struct StateRow {
     const char* label;  // status line
 };
 const StateRow STATES[] = {
-    {NoTrack,               "notrack",    "No track"   },
-    {Stopped,               "stopped",    "Stopped"    },
-    {Playing,               "playing",    "Playing"    },
-    {Paused,                "paused",     "Paused"     },
-    {Recording,             "recording",  "Recording"  },
-    {RecPause,              "recpause",   "Rec pause"  },
-    {RecStandby,            "standby",    "Rec standby"},
-    {Searching,             "searching",  "Searching"  },
-    {TrackSpace,            "trackspace", "Track space"},
-    {SHOWN_REC_AUTO_ACTIVE, "autorec",    "Auto rec"   },
-    {Editing,               "editing",    "Editing"    },
+    {NoTrack,       "notrack",    "No track"   },
+    {Stopped,       "stopped",    "Stopped"    },
+    {Playing,       "playing",    "Playing"    },
+    {Paused,        "paused",     "Paused"     },
+    {Recording,     "recording",  "Recording"  },
+    {RecPause,      "recpause",   "Rec pause"  },
+    {RecStandby,    "standby",    "Rec standby"},
+    {Searching,     "searching",  "Searching"  },
+    {TrackSpace,    "trackspace", "Track space"},
+    {RecAutoActive, "autorec",    "Auto rec"   },
+    {Editing,       "editing",    "Editing"    },
 };
 
 const char* const PARSE_ERRORS[] = {
@@ -287,7 +287,7 @@ std::string BaseName(const std::string& path) {
 }
 
 int IsRecorderState(int32_t state) {
-    return state == Recording || state == RecPause || state == RecStandby || state == SHOWN_REC_AUTO_ACTIVE;
+    return state == Recording || state == RecPause || state == RecStandby || state == RecAutoActive;
 }
 }  // namespace
 

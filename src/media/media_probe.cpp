@@ -11,7 +11,7 @@
 namespace {
 
 const uint32_t MPEG_SYNC_OFFSETS[4] = {128, 256, 384, 512};  // later places a sync may start
-const uint32_t WAVE_FMT_MIN_BYTES = 14;                      // format tag .. block align (no bits per sample)
+const uint32_t WAVE_FMT_NO_BITS_BYTES = 14;                  // format tag .. block align (no bits per sample)
 const uint32_t WAVE_FMT_BITS_BYTES = 16;                     // with bits per sample
 const uint32_t TITLE_PROBE_BYTES = 12;
 
@@ -68,7 +68,7 @@ int ProbeRiffOrMidi(const ByteReader* r, MediaInfo* info) {
     uint8_t f[WAVE_FMT_BITS_BYTES] = {0};
     uint32_t want = fmt.size < WAVE_FMT_BITS_BYTES ? fmt.size : WAVE_FMT_BITS_BYTES;
     uint32_t got = ReadAt(r, fmt.offset + CHUNK_HEADER_BYTES, f, want);
-    if (got < WAVE_FMT_MIN_BYTES || got < want) return 0;
+    if (got < WAVE_FMT_NO_BITS_BYTES || got < want) return 0;
     if (!FindNextChunk(r, &riff, "data", &cursor, &data)) return 0;
     uint32_t avgBytes = GetLe32(f + 8);
     info->kind = MEDIA_WAVE;

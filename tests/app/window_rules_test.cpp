@@ -32,7 +32,7 @@ TEST(WindowRules, SavedPositionsArePulledOntoTheScreen) {
 }
 
 TEST(WindowRules, RecordingStatesRefuseCloseEndOfSessionAndSuspend) {
-    const int recording[] = {Recording, RecPause, RecStandby, SHOWN_REC_AUTO_ACTIVE};
+    const int recording[] = {Recording, RecPause, RecStandby, RecAutoActive};
     for (int s : recording) {
         EXPECT_EQ(STR_CLOSE_AFTER_RECORDING, CloseRefusalString(s, 0));
         EXPECT_EQ(STR_NO_SHUTDOWN_WHILE_RECORDING, CloseRefusalString(s, 1));
