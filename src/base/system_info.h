@@ -1,5 +1,5 @@
-// System facts read at engine start-up: the default language and the version numbers. The
-// native build answers from values tests set.
+// System facts: the default language, the version numbers and the ANSI code page's two-byte
+// characters. The native build answers from values tests set.
 #pragma once
 #include <cstdint>
 
@@ -23,4 +23,11 @@ enum OsKind {
 int OsKindFromVersion(uint32_t platformId, uint32_t major, uint32_t minor, uint32_t build);
 int SystemOsKind();  // OsKindFromVersion of SystemVersion
 
+// 1 when the byte starts a two-byte character of the system's ANSI code page (Shift-JIS on a
+// Japanese system), so the byte after it is never a path separator.
+int IsPathLeadByte(uint8_t byte);
+
 void SetFakeSystem(uint16_t langId, uint32_t platformId, uint32_t major, uint32_t minor, uint32_t build);
+// The ANSI code page the native build assumes for IsPathLeadByte: 932 (Shift-JIS) or 0 for a
+// single-byte one, the default.
+void SetNativeAnsiCodePage(int codePage);

@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 #include "base/clock.h"
+#include "base/path_names.h"
 #include "deck/deck_ui.h"
 #include "deck/record_folder.h"
 #include "deck/record_naming.h"
@@ -80,17 +81,6 @@ int IsPlayableFile(const char* path) {
     return GetPlayKind(path, &kind) && kind != PLAY_NONE;
 }
 
-int HasExtensionSpl(const char* path) {
-    const char* dot = std::strrchr(path, '.');
-    if (!dot || std::strpbrk(dot, "\\/")) return 0;
-    const char* spl = ".spl";
-    for (int i = 0; i < 5; ++i) {
-        char c = dot[i];
-        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
-        if (c != spl[i]) return 0;
-    }
-    return 1;
-}
 
 // --- Recorder side --------------------------------------------------------------------------
 
@@ -579,7 +569,7 @@ int OpenAsNewList(const char* path) {
         }
         return 1;
     }
-    if (!HasExtensionSpl(path) && !IsPlayableFile(path)) return 0;
+    if (!HasExtension(path, ".spl") && !IsPlayableFile(path)) return 0;
     // A path the list cannot hold must not cost the user the list they have.
     if (std::strlen(path) >= PLAYLIST_PATH_BYTES) return 0;
     // Cancel on the question about saving the changed list keeps that list and opens nothing.

@@ -23,6 +23,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include "base/path_names.h"
 #include "media/media_formats.h"
 
 namespace {

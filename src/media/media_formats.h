@@ -108,9 +108,5 @@ int TitleContainerOf(const ByteReader* r, int* containerOut);
 int WaveLengthMs(const ByteReader* r, uint32_t* msOut);
 int MidiLengthMs(const ByteReader* r, uint32_t* msOut);
 
-// Case-insensitive comparison of a path's extension (with its dot) against ext.
-int HasExtension(const char* path, const char* ext);
-// The file name with extension (the part after the last '\\' or '/').
-const char* FileNameOf(const char* path);
 // Copies at most cap-1 bytes of text (stopping at a zero) and terminates it.
 void CopyText(char* out, uint32_t cap, const uint8_t* text, uint32_t length);

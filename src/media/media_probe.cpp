@@ -4,6 +4,7 @@
 #include "media/media_probe.h"
 #include <cstdio>
 #include <cstring>
+#include "base/path_names.h"
 #include "media/media_formats.h"
 #include "media/media_window.h"
 #include "playback/mpeg_libraries.h"

@@ -98,27 +98,6 @@ int PlanRiffWrite(const ByteReader* r, int field, RiffWritePlan* plan) {
     return PLAN_OK;
 }
 
-int HasExtension(const char* path, const char* ext) {
-    const char* dot = std::strrchr(path, '.');
-    if (!dot || std::strpbrk(dot, "\\/")) return 0;
-    for (; *dot && *ext; dot++, ext++)
-        if (std::toupper((unsigned char)*dot) != std::toupper((unsigned char)*ext)) return 0;
-    return *dot == 0 && *ext == 0;
-}
-
-const char* FileNameOf(const char* path) {
-    const char* name = path;
-    // The second byte of a two-byte character can be 0x5C, which is no separator there.
-    for (const char* p = path; *p; p++) {
-        if (IsPathLeadByte(uint8_t(*p)) && p[1]) {
-            p++;
-            continue;
-        }
-        if (*p == '\\' || *p == '/') name = p + 1;
-    }
-    return name;
-}
-
 void CopyText(char* out, uint32_t cap, const uint8_t* text, uint32_t length) {
     CopyBounded(out, cap, reinterpret_cast<const char*>(text), length);
 }

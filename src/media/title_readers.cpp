@@ -3,6 +3,7 @@
 // and GetTitleField, which routes a field to the right one and supplies the absent values.
 #include <cstdio>
 #include <cstring>
+#include "base/path_names.h"
 #include "media/id3v1.h"
 #include "media/media_formats.h"
 #include "media/titles.h"

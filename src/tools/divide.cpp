@@ -4,6 +4,7 @@
 #include <cstring>
 #include "base/bounded_copy.h"
 #include "base/byte_order.h"
+#include "base/path_names.h"
 #include "media/id3v1.h"
 #include "media/media_formats.h"
 #include "media/media_probe.h"

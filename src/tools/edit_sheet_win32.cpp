@@ -2,6 +2,7 @@
 // pages, the file chooser the pages share, and the Divide page's preview player. The preview
 // uses playback control: the deck closes its own track before it opens the sheet, so the
 // player is free while the sheet is up.
+#include "base/path_names.h"
 #include "tools/edit_sheet.h"
 #include <windows.h>
 #include <commctrl.h>
