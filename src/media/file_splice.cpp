@@ -24,7 +24,6 @@
 #include <memory>
 #include <string>
 #include "base/path_names.h"
-#include "media/media_formats.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include "base/path_names.h"
-#include "media/media_formats.h"
 #include "media/media_window.h"
+#include "media/riff_chunks.h"
 #include "playback/mpeg_libraries.h"
 
 namespace {

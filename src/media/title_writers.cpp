@@ -7,7 +7,9 @@
 #include <vector>
 #include "media/file_splice.h"
 #include "media/id3v1.h"
-#include "media/media_formats.h"
+#include "media/media_probe.h"
+#include "media/riff_chunks.h"
+#include "media/title_readers.h"
 #include "media/titles.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include "base/byte_order.h"
 #include "base/path_names.h"
 #include "media/id3v1.h"
-#include "media/media_formats.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "resources/resource.h"

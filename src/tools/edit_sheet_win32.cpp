@@ -12,7 +12,6 @@
 #include <initializer_list>
 #include "base/message_box.h"
 #include "base/shell_handles.h"
-#include "media/media_formats.h"
 #include "media/media_probe.h"
 #include "media/tag_editor.h"
 #include "media/tag_editor_page.h"

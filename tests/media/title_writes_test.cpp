@@ -21,7 +21,6 @@
 #include "media/file_splice.h"
 #include "media/id3v1.h"
 #include "media/media_file_fault.h"
-#include "media/media_formats.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "media_test_util.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include "fake_player.h"
 #include "media/id3v1.h"
-#include "media/media_formats.h"
+#include "media/title_readers.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "media_test_util.h"
