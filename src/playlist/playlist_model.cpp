@@ -401,43 +401,27 @@ int DeleteEntry(int n) {
     return 1;
 }
 
-int MoveEntryUp(int n) {
+int MoveEntry(int n, int step) {
     PlaylistVars& v = PL();
     if (QuestionPending()) return 0;
-    if (n < 1 || n > v.entryCount) return 0;
-    int other;
-    if (n > 1) {
-        SwapEntries(n, n - 1);
-        other = n - 1;
+    if (n < 1 || n > v.entryCount || (step != MOVE_UP && step != MOVE_DOWN)) return 0;
+    int other = n + step;
+    if (other >= 1 && other <= v.entryCount) {
+        SwapEntries(n, other);
     } else {
-        PlaylistSlot first;
-        std::memcpy(&first, &v.entries[0], sizeof first);
-        std::memmove(&v.entries[0], &v.entries[1], sizeof(PlaylistSlot) * (size_t)(v.entryCount - 1));
-        std::memcpy(&v.entries[v.entryCount - 1], &first, sizeof first);
-        other = v.entryCount;
-    }
-    v.dirty = 1;
-    ProbeIfNotProbed(n);
-    ProbeIfNotProbed(other);
-    RedrawMoved(n, other);
-    return 1;
-}
-
-int MoveEntryDown(int n) {
-    PlaylistVars& v = PL();
-    if (QuestionPending()) return 0;
-    if (n < 1 || n > v.entryCount) return 0;
-    int other;
-    if (n < v.entryCount) {
-        SwapEntries(n, n + 1);
-        other = n + 1;
-    } else {
-        PlaylistSlot last;
-        std::memcpy(&last, &v.entries[v.entryCount - 1], sizeof last);
-        std::memmove(&v.entries[1], &v.entries[0], sizeof(PlaylistSlot) * (size_t)(v.entryCount - 1));
-        std::memcpy(&v.entries[0], &last, sizeof last);
+        // Past an end the entry goes round (the first to the end, the last to the top) and the
+        // rest shift one place; the rows changed are then the first and the last.
+        int count = v.entryCount;
+        int from = step == MOVE_UP ? 0 : count - 1, to = count - 1 - from;
+        PlaylistSlot moved;
+        std::memcpy(&moved, &v.entries[from], sizeof moved);
+        if (step == MOVE_UP)
+            std::memmove(&v.entries[0], &v.entries[1], sizeof(PlaylistSlot) * (size_t)(count - 1));
+        else
+            std::memmove(&v.entries[1], &v.entries[0], sizeof(PlaylistSlot) * (size_t)(count - 1));
+        std::memcpy(&v.entries[to], &moved, sizeof moved);
         n = 1;
-        other = v.entryCount;
+        other = count;
     }
     v.dirty = 1;
     ProbeIfNotProbed(n);
