@@ -20,6 +20,9 @@ foreach(f ${FILES})
     string(REGEX REPLACE "/.*" "" folder "${path}")
     list(FIND folders "${folder}" known)
     list(FIND ALLOWED "${folder}" ok)
+    if(ok EQUAL -1 AND DEFINED ALLOWED_HEADERS)
+      list(FIND ALLOWED_HEADERS "${path}" ok)
+    endif()
     if(known GREATER -1 AND ok EQUAL -1)
       file(RELATIVE_PATH rel ${SRC_ROOT}/.. ${f})
       string(STRIP "${line}" line)
@@ -28,7 +31,7 @@ foreach(f ${FILES})
   endforeach()
 endforeach()
 if(errors)
-  message(FATAL_ERROR "src/${LAYER} may include only from: ${ALLOWED}\n"
+  message(FATAL_ERROR "src/${LAYER} may include only from: ${ALLOWED} ${ALLOWED_HEADERS}\n"
                       "These includes reach a folder it does not build on (move the code down a layer, "
                       "or pass the call through a registered hook):\n${errors}")
 endif()

@@ -8,11 +8,14 @@
 
 set(QD_LAYER_CHECK_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/check_layer_includes.cmake)
 
-# qd_layer(NAME [DEPENDS folder...] [SYSTEM_LIBS lib...] [EXCLUDE regex...]): builds src/NAME as
-# the static library qd_NAME linked to qd_<folder> of each dependency. SYSTEM_LIBS are Windows
-# import libraries the folder's Win32 files call; EXCLUDE leaves out files built elsewhere.
+# qd_layer(NAME [DEPENDS folder...] [HEADERS folder/file.h...] [SYSTEM_LIBS lib...]
+# [EXCLUDE regex...]): builds src/NAME as the static library qd_NAME linked to qd_<folder> of
+# each dependency. HEADERS are single headers of a lower folder the layer does not build on as a
+# whole (it links that folder's library, may include those headers and nothing else of it, and
+# passes none of them on). SYSTEM_LIBS are Windows import libraries the folder's Win32 files
+# call; EXCLUDE leaves out files built elsewhere.
 function(qd_layer name)
-  cmake_parse_arguments(L "" "" "DEPENDS;SYSTEM_LIBS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(L "" "" "DEPENDS;HEADERS;SYSTEM_LIBS;EXCLUDE" ${ARGN})
   set(dir ${CMAKE_SOURCE_DIR}/src/${name})
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   file(GLOB headers CONFIGURE_DEPENDS ${dir}/*.h)
@@ -47,6 +50,13 @@ function(qd_layer name)
   foreach(dep ${L_DEPENDS})
     target_link_libraries(qd_${name} ${vis} qd_${dep})
   endforeach()
+  foreach(header ${L_HEADERS})
+    string(REGEX REPLACE "/.*" "" dep "${header}")
+    if(NOT DEFINED QD_LAYER_ALLOWED_${dep})
+      message(FATAL_ERROR "src/${name} uses ${header}, whose folder is not declared yet: declare the lower layer first")
+    endif()
+    target_link_libraries(qd_${name} ${vis} qd_${dep})
+  endforeach()
   if(QD_WINDOWS AND L_SYSTEM_LIBS)
     target_link_libraries(qd_${name} ${vis} ${L_SYSTEM_LIBS})
   endif()
@@ -56,7 +66,7 @@ function(qd_layer name)
   set(config ${check_dir}/${name}.cmake)
   set(stamp ${check_dir}/${name}.stamp)
   file(CONFIGURE OUTPUT ${config} CONTENT
-       "set(LAYER \"${name}\")\nset(ALLOWED \"${allowed}\")\nset(FILES \"${sources};${headers}\")\nset(SRC_ROOT \"${CMAKE_SOURCE_DIR}/src\")\n")
+       "set(LAYER \"${name}\")\nset(ALLOWED \"${allowed}\")\nset(ALLOWED_HEADERS \"${L_HEADERS}\")\nset(FILES \"${sources};${headers}\")\nset(SRC_ROOT \"${CMAKE_SOURCE_DIR}/src\")\n")
   add_custom_command(OUTPUT ${stamp}
                      COMMAND ${CMAKE_COMMAND} -DCONFIG=${config} -DSTAMP=${stamp} -P ${QD_LAYER_CHECK_SCRIPT}
                      DEPENDS ${sources} ${headers} ${config} ${QD_LAYER_CHECK_SCRIPT}

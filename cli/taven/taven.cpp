@@ -20,7 +20,7 @@ namespace {
 
 enum : uint16_t { WAVE_FORMAT_PCM = 1, WAVE_FORMAT_EXTENSIBLE = 0xFFFE };
 enum : uint32_t {
-    WAVE_FMT_MIN_BYTES = 16,
+    WAVE_FMT_PCM_BYTES = 16,  // a PCM format: tag .. bits per sample
     WAVE_FMT_MAX_BYTES = 4096,
     WAVE_EXT_SUBFORMAT_AT = 24,  // the sub-format GUID; its first two bytes are the format tag
     WAVE_EXT_MIN_BYTES = 40,
@@ -58,7 +58,7 @@ WaveResult OpenWave(FILE* f, Wave* w) {
             w->dataBytes = size;
             dataAt = std::ftell(f);
             if (haveFormat) break;
-        } else if (!std::memcmp(c, "fmt ", 4) && size >= WAVE_FMT_MIN_BYTES && size < WAVE_FMT_MAX_BYTES) {
+        } else if (!std::memcmp(c, "fmt ", 4) && size >= WAVE_FMT_PCM_BYTES && size < WAVE_FMT_MAX_BYTES) {
             uint8_t fmt[WAVE_FMT_MAX_BYTES];
             if (std::fread(fmt, 1, size, f) != size) break;
             w->formatTag = Le16(fmt);

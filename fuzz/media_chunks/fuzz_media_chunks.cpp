@@ -1,7 +1,8 @@
 // Fuzzes the RIFF chunk reader behind GetTitleField: every field, every source.
 #include <cstdint>
 #include <cstring>
-#include "media/media_formats.h"
+#include "media/riff_chunks.h"
+#include "media/title_readers.h"
 #include "media/titles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

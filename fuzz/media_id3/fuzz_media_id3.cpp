@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <cstring>
 #include "media/id3v1.h"
-#include "media/media_formats.h"
+#include "media/media_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ByteReader r = MemoryReader(data, size);

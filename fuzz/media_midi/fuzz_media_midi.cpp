@@ -1,7 +1,7 @@
 // Fuzzes the MIDI title scan and the tempo-map length of MIDI and RMID data.
 #include <cstdint>
 #include <cstring>
-#include "media/media_formats.h"
+#include "media/midi_reader.h"
 #include "media/titles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,7 +1,8 @@
 // Fuzzes the probe's header readers: RIFF/MIDI recognition, play kind, title container and
 // the WAVE length.
 #include <cstdint>
-#include "media/media_formats.h"
+#include "media/media_probe.h"
+#include "media/riff_chunks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ByteReader r = MemoryReader(data, size);

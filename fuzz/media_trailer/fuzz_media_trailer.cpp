@@ -1,6 +1,6 @@
 // Fuzzes the title-trailer reader: the footer, the chunk walk, pad bytes and list entry.
 #include <cstdint>
-#include "media/media_formats.h"
+#include "media/title_readers.h"
 #include "media/titles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -14,7 +14,8 @@
 #include "media/file_splice.h"
 #include "media/id3v1.h"
 #include "media/media_file_fault.h"
-#include "media/media_formats.h"
+#include "media/riff_chunks.h"
+#include "media/title_readers.h"
 #include "media/titles.h"
 
 namespace {

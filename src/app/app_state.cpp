@@ -17,5 +17,5 @@ void ResetAppValues() {
 uint32_t GetInitErrorNo() { return g_app.initErrorNo; }
 
 int IsRecordingShownState(int32_t shown) {
-    return shown == Recording || shown == RecPause || shown == RecStandby || shown == SHOWN_REC_AUTO_ACTIVE;
+    return shown == Recording || shown == RecPause || shown == RecStandby || shown == RecAutoActive;
 }

@@ -2,6 +2,7 @@
 // whatever a caller sends, so the request reader checks every size, count and byte before a
 // value is taken; the reply reader is as careful, since qdctl reads whatever answers it.
 #include "app/remote_protocol.h"
+#include "base/path_names.h"
 #include "display/shown_states.h"
 
 #include <cstdio>
@@ -72,17 +73,17 @@ struct StateRow {
     const char* label;  // status line
 };
 const StateRow STATES[] = {
-    {NoTrack,               "notrack",    "No track"   },
-    {Stopped,               "stopped",    "Stopped"    },
-    {Playing,               "playing",    "Playing"    },
-    {Paused,                "paused",     "Paused"     },
-    {Recording,             "recording",  "Recording"  },
-    {RecPause,              "recpause",   "Rec pause"  },
-    {RecStandby,            "standby",    "Rec standby"},
-    {Searching,             "searching",  "Searching"  },
-    {TrackSpace,            "trackspace", "Track space"},
-    {SHOWN_REC_AUTO_ACTIVE, "autorec",    "Auto rec"   },
-    {Editing,               "editing",    "Editing"    },
+    {NoTrack,       "notrack",    "No track"   },
+    {Stopped,       "stopped",    "Stopped"    },
+    {Playing,       "playing",    "Playing"    },
+    {Paused,        "paused",     "Paused"     },
+    {Recording,     "recording",  "Recording"  },
+    {RecPause,      "recpause",   "Rec pause"  },
+    {RecStandby,    "standby",    "Rec standby"},
+    {Searching,     "searching",  "Searching"  },
+    {TrackSpace,    "trackspace", "Track space"},
+    {RecAutoActive, "autorec",    "Auto rec"   },
+    {Editing,       "editing",    "Editing"    },
 };
 
 const char* const PARSE_ERRORS[] = {
@@ -281,13 +282,8 @@ std::string MinutesSeconds(uint32_t ms) {
     return text;
 }
 
-std::string BaseName(const std::string& path) {
-    size_t slash = path.find_last_of("\\/:");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 int IsRecorderState(int32_t state) {
-    return state == Recording || state == RecPause || state == RecStandby || state == SHOWN_REC_AUTO_ACTIVE;
+    return state == Recording || state == RecPause || state == RecStandby || state == RecAutoActive;
 }
 }  // namespace
 
@@ -419,7 +415,7 @@ int RemoteStateMatches(int32_t state, int wanted) {
 std::string FormatStatusLine(const RemoteStatus& s) {
     std::string line = RemoteStateLabel(s.state);
     if (IsRecorderState(s.state)) {
-        line += " " + BaseName(s.recordFile) + " " + MinutesSeconds(s.recordedMs);
+        line += std::string(" ") + FileNameOf(s.recordFile.c_str()) + " " + MinutesSeconds(s.recordedMs);
         return line;
     }
     line += " #" + std::to_string(s.state == NoTrack ? 0 : s.track) + "/" + std::to_string(s.count);

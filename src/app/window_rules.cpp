@@ -14,17 +14,6 @@ void ClampWindowPosition(int screenW, int screenH, int winW, int winH, int* left
     *topInOut = top;
 }
 
-int OsKindFromVersion(uint32_t platformId, uint32_t major, uint32_t minor, uint32_t build) {
-    enum { PLATFORM_9X = 1, PLATFORM_NT = 2 };
-    if (platformId == PLATFORM_9X) {
-        // 4.10 and later: 98 (builds below 2222) and 98 SE / Me (2222 and later).
-        if (major > 4 || (major == 4 && minor >= 10)) return (build & 0xFFFF) < 2222 ? 1 : 2;
-        return 0;
-    }
-    if (platformId == PLATFORM_NT && major == 5) return 3;
-    return 0;
-}
-
 int CloseRefusalString(int32_t shownState, int endingSession) {
     if (!IsRecordingShownState(shownState)) return 0;
     return endingSession ? STR_NO_SHUTDOWN_WHILE_RECORDING : STR_CLOSE_AFTER_RECORDING;

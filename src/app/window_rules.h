@@ -8,8 +8,6 @@
 // would reach past the right or bottom edge is moved back so that it ends at that edge.
 void ClampWindowPosition(int screenW, int screenH, int winW, int winH, int* leftInOut, int* topInOut);
 
-// OsKind from the version information: platformId 1 = the Windows 9x family, 2 = the NT family.
-int OsKindFromVersion(uint32_t platformId, uint32_t major, uint32_t minor, uint32_t build);
 
 // Closing (endingSession 0: WM_CLOSE) or ending the session (1: WM_QUERYENDSESSION): the string
 // id of the refusal shown while recording, or 0 when the playlist is to be asked next.

@@ -5,11 +5,19 @@ namespace {
 struct FakeSystem {
     uint16_t langId = 0x0409;
     uint32_t platformId = 2, major = 5, minor = 1, build = 2600;
+    int codePage = 0;  // the ANSI code page: 932 (Shift-JIS) or 0, single-byte
 };
+const int SHIFT_JIS = 932;
 FakeSystem g_sys;
 }  // namespace
 
 uint16_t SystemDefaultLanguage() { return g_sys.langId; }
+
+int IsPathLeadByte(uint8_t byte) {
+    return g_sys.codePage == SHIFT_JIS && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
+}
+
+void SetNativeAnsiCodePage(int codePage) { g_sys.codePage = codePage; }
 void SystemVersion(uint32_t* platformIdOut, uint32_t* majorOut, uint32_t* minorOut, uint32_t* buildOut) {
     *platformIdOut = g_sys.platformId;
     *majorOut = g_sys.major;

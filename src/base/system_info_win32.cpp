@@ -1,4 +1,4 @@
-// System facts from the platform: GetSystemDefaultLangID and GetVersionEx.
+// System facts from the platform: GetSystemDefaultLangID, GetVersionEx and IsDBCSLeadByte.
 #include "base/system_info.h"
 #include <windows.h>
 
@@ -17,4 +17,7 @@ void SystemVersion(uint32_t* platformIdOut, uint32_t* majorOut, uint32_t* minorO
     *buildOut = vi.dwBuildNumber;
 }
 
+int IsPathLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != 0; }
+
 void SetFakeSystem(uint16_t, uint32_t, uint32_t, uint32_t, uint32_t) {}
+void SetNativeAnsiCodePage(int) {}

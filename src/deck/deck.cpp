@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 #include "base/clock.h"
+#include "base/path_names.h"
 #include "deck/deck_ui.h"
 #include "deck/record_folder.h"
 #include "deck/record_naming.h"
@@ -43,8 +44,6 @@ struct DeckModule {
     int inRecordingStop;  // StopRecording runs; it may show a box whose message loop runs ticks and keys
 };
 DeckModule g_deck;
-
-DeckVars& V() { return g_deck.vars; }
 
 int StateIn(int state, std::initializer_list<int> states) {
     for (int s : states)
@@ -82,29 +81,18 @@ int IsPlayableFile(const char* path) {
     return GetPlayKind(path, &kind) && kind != PLAY_NONE;
 }
 
-int HasExtensionSpl(const char* path) {
-    const char* dot = std::strrchr(path, '.');
-    if (!dot || std::strpbrk(dot, "\\/")) return 0;
-    const char* spl = ".spl";
-    for (int i = 0; i < 5; ++i) {
-        char c = dot[i];
-        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
-        if (c != spl[i]) return 0;
-    }
-    return 1;
-}
 
 // --- Recorder side --------------------------------------------------------------------------
 
 void ResumeRecording() {
     ResumeWriting();
-    V().deckState = Recording;
+    Deck().deckState = Recording;
     ShowRecorderStatus(STATUS_RECORDING);
 }
 
 void StartRecordingFromStandby() {
     if (StartWriting()) {
-        V().deckState = Recording;
+        Deck().deckState = Recording;
         ShowRecorderStatus(STATUS_RECORDING);
     } else {
         // With auto recording on the recorder now waits for sound and starts itself.
@@ -119,7 +107,7 @@ void StartRecordingFromStandby() {
 // or a Stop click could stop again and close, list or delete the same file twice: while a stop
 // runs, every further stop is ignored.
 void StopRecording() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (g_deck.inRecordingStop) return;
     struct StopGuard {
         StopGuard() { g_deck.inRecordingStop = 1; }
@@ -136,7 +124,13 @@ void StopRecording() {
     if (recordedMs != 0 && path[0] && GetMediaInfo(path, &info)) {
         AddPath(path);
         RefreshPlaylistView();
-        StoreInputStatus(path);
+        // The status goes into the file while the player lets go of its track; a busy player
+        // leaves the recording without it, as a refused write would.
+        HeldTrack held;
+        if (HoldTrackForWrite(&held)) {
+            StoreInputStatus(path);
+            ResumeHeldTrack(&held);
+        }
         RefreshTitles(path);
         v.currentTrack = GetEntryCount();
         if (CueCurrentTrack()) return;
@@ -151,7 +145,7 @@ void StopRecording() {
 }
 
 int RecorderOp(int op) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     switch (op) {
     case OP_PLAY:
         if (v.deckState == RecPause)
@@ -189,7 +183,7 @@ int RecorderOp(int op) {
 // --- Player side ----------------------------------------------------------------------------
 
 void StartSearchLeg(int dir) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     StopTrack();
     v.searchStartTick = TickCount() - SEARCH_FIRST_STEP_MS;
     v.searchDir = dir;
@@ -198,7 +192,7 @@ void StartSearchLeg(int dir) {
 }
 
 int PlayerOp(int op) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (GetTrackStatus() == TRACK_NOT_READY) return 1;
     uint32_t pos = 0;
     GetTrackPosition(&pos);
@@ -247,7 +241,7 @@ int PlayerOp(int op) {
 
 // SelectTrack's giving up: nothing can be cued, so the deck goes back to its idle face.
 int GiveUpSelection() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     CloseTrack();
     v.deckState = NoTrack;
     v.currentTrack = 1;
@@ -266,7 +260,7 @@ int GiveUpSelection() {
 
 // FF/REW pressed: from TrackSpace the next track first starts, then the search begins.
 int SearchDown(int startOp) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (v.deckState == TrackSpace) TransportOp(OP_PLAY);
     if (!StateIn(v.deckState, {Stopped, Playing, Paused})) return 1;
     v.savedState = v.deckState;
@@ -276,7 +270,7 @@ int SearchDown(int startOp) {
 }
 
 int SearchUp(int endOp) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (IsRecorderState(v.deckState)) return 1;
     // A release without a search (the press was refused) has no state to go back to.
     if (v.searchDir == SEARCH_NONE && v.deckState != Searching) return 1;
@@ -290,7 +284,7 @@ int SearchUp(int endOp) {
 }
 
 void SearchForward(uint32_t now, uint64_t elapsed) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     uint64_t target = (uint64_t)v.searchStartPos + elapsed;
     if (target < v.trackLength) {
         SeekTrack((int32_t)target);
@@ -310,7 +304,7 @@ void SearchForward(uint32_t now, uint64_t elapsed) {
 }
 
 void SearchBackward(uint32_t now, uint64_t elapsed) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     int64_t target = (int64_t)v.searchStartPos - (int64_t)elapsed;
     if (target >= 1) {
         SeekTrack((int32_t)target);
@@ -346,7 +340,7 @@ void ResetDeckState() {
     hooks.autoStart = StartPlay;
     hooks.autoSplit = SplitRecordFile;
     SetRecorderDeckHooks(hooks);
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     v.deckState = NoTrack;
     v.searchDir = SEARCH_NONE;
     v.savedState = 0;
@@ -358,12 +352,12 @@ void ResetDeckState() {
 }
 
 int TransportOp(int op) {
-    if (V().deckSide == DECK_SIDE_RECORDER) return op <= OP_STANDBY ? RecorderOp(op) : 1;
+    if (Deck().deckSide == DECK_SIDE_RECORDER) return op <= OP_STANDBY ? RecorderOp(op) : 1;
     return PlayerOp(op);
 }
 
 int StartPlay() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (v.deckState == NoTrack && PlaylistIsEmpty()) {
         v.currentTrack = 1;
         if (!SelectFiles(nullptr) || PlaylistIsEmpty()) return 1;
@@ -380,12 +374,12 @@ int StartPlay() {
 }
 
 int PauseKey() {
-    if (StateIn(V().deckState, {Playing, Paused, TrackSpace, Recording, RecPause, RecStandby})) TransportOp(OP_PAUSE);
+    if (StateIn(Deck().deckState, {Playing, Paused, TrackSpace, Recording, RecPause, RecStandby})) TransportOp(OP_PAUSE);
     return 1;
 }
 
 int StopKey() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (g_deck.inRecordingStop) return 1;  // a stop is already under way
     v.releaseCaptureOnStop = 1;
     if (!StateIn(v.deckState, {Playing, Paused, TrackSpace, Recording, RecPause, RecStandby})) return 1;
@@ -402,7 +396,7 @@ int FastForwardUp() { return SearchUp(OP_FF_END); }
 int RewindUp() { return SearchUp(OP_REW_END); }
 
 int SearchStep() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (g_deck.inSearchStep) return 1;
     g_deck.inSearchStep = 1;
     uint32_t now = TickCount();
@@ -416,7 +410,7 @@ int SearchStep() {
 }
 
 int NextTrack() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     int before = v.deckState;
     // The player stops first whatever the state; only a cued track then moves.
     TransportOp(OP_BEFORE_NEXT);
@@ -437,7 +431,7 @@ int NextTrack() {
 }
 
 int PrevTrack() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     int before = v.deckState;
     TransportOp(OP_BEFORE_PREV);
     if (v.position < PREV_RESTART_MS) {
@@ -457,7 +451,7 @@ int PrevTrack() {
 }
 
 int SelectTrack(int dir) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     int count = GetEntryCount();
     int repeat = (int)Settings().repeat;
     if (!v.manualSkip && (dir == SELECT_PREVIOUS || dir == SELECT_NEXT) && repeat == REPEAT_TRACK) dir = SELECT_SAME;
@@ -481,7 +475,7 @@ int SelectTrack(int dir) {
 }
 
 int ShowTrackInfo(int n) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (g_deck.inShowTrackInfo) return 0;
     if (n < 1 || n > GetEntryCount()) return 0;
     g_deck.inShowTrackInfo = 1;
@@ -511,7 +505,7 @@ int ShowTrackInfo(int n) {
 }
 
 int CueCurrentTrack() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     CloseTrack();
     char path[PLAYLIST_PATH_BYTES] = "";
     if (v.currentTrack > GetEntryCount() || !ShowTrackInfo(v.currentTrack) || !GetEntryPath(v.currentTrack, path) ||
@@ -527,7 +521,7 @@ int CueCurrentTrack() {
 }
 
 int TrackEnded() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     TransportOp(OP_STOP);
     if (!SelectTrack(SELECT_NEXT)) {
         WriteEndOfListStatus();
@@ -548,7 +542,7 @@ int TrackEnded() {
 }
 
 int PlayTrackNumber(int n) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (v.deckState == Recording || v.deckState == RecPause) return 0;
     if (v.deckState == Playing || v.deckState == Paused) TransportOp(OP_STOP);
     // A prepared record file is dropped first, so the capture device is not left armed.
@@ -560,7 +554,7 @@ int PlayTrackNumber(int n) {
 }
 
 int OpenAsNewList(const char* path) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     const int noPath = !path || !path[0];
     // A file handed to a recording deck must not replace the list under the recorder, and the
     // play that follows a successful open would start or resume the recording. Failing here makes
@@ -575,7 +569,7 @@ int OpenAsNewList(const char* path) {
         }
         return 1;
     }
-    if (!HasExtensionSpl(path) && !IsPlayableFile(path)) return 0;
+    if (!HasExtension(path, ".spl") && !IsPlayableFile(path)) return 0;
     // A path the list cannot hold must not cost the user the list they have.
     if (std::strlen(path) >= PLAYLIST_PATH_BYTES) return 0;
     // Cancel on the question about saving the changed list keeps that list and opens nothing.
@@ -590,7 +584,7 @@ int OpenAsNewList(const char* path) {
 }
 
 int EditCurrentFile() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (IsRecorderState(v.deckState)) return 1;
     char path[PLAYBACK_PATH_BYTES] = "";
     GetTrackPath(path);
@@ -612,7 +606,7 @@ int CycleRepeat() {
 }
 
 int SelectFormat(int format) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (v.deckState == Recording || v.deckState == RecPause) return 0;
     if (format < RECORD_FORMAT_PCM || format > RECORD_FORMAT_MP3) return 0;
     if (format != RECORD_FORMAT_PCM && !v.encoderPresent) return 0;
@@ -626,13 +620,13 @@ int SelectFormat(int format) {
 }
 
 int ShowPlaylist() {
-    if (V().deckState == RecPause) return 1;
+    if (Deck().deckState == RecPause) return 1;
     OpenPlaylistWindow();
     return 1;
 }
 
 int PositionDragBegin() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (v.trackLength == 0) return 0;
     if (!StateIn(v.deckState, {Stopped, Playing, Paused})) return 1;
     v.savedState = v.deckState;
@@ -642,7 +636,7 @@ int PositionDragBegin() {
 }
 
 int PositionDragMove(int value) {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     SetPositionBar((uint32_t)value);
     v.position = (uint32_t)((double)v.trackLength * 0.001 * value);
     SeekTrack((int32_t)v.position);
@@ -654,7 +648,7 @@ int PositionDragMove(int value) {
 }
 
 int PositionDragEnd() {
-    DeckVars& v = V();
+    DeckVars& v = Deck();
     if (v.savedState == Playing) TransportOp(OP_PAUSE);
     v.sliderDrag = 0;
     v.savedState = Stopped;
@@ -662,7 +656,7 @@ int PositionDragEnd() {
 }
 
 int SplitRecordFile() {
-    V().releaseCaptureOnStop = 0;
+    Deck().releaseCaptureOnStop = 0;
     TransportOp(OP_STOP);
     EnterRecStandby();
     // The new standby is armed, so this only sets the recorder waiting for sound again.

@@ -5,9 +5,7 @@
 // and yields the state the face is to show.
 #pragma once
 #include <cstdint>
-
-// ShownState value that DeckState never holds: record standby with the auto recorder listening.
-enum { RecAutoActive = 10 };
+#include "display/shown_states.h"  // RecAutoActive, the shown state the tick adds to DeckState
 
 // "RecLimit" values and the recorded time at which each stops a recording (ms).
 enum { REC_LIMIT_NONE = 0, REC_LIMIT_5_MIN = 1, REC_LIMIT_20_MIN = 2, REC_LIMIT_74_MIN = 3 };

@@ -139,7 +139,7 @@ void OnFaceDrawItem(const void* drawItem) {
 
 void UpdatePlayTooltip(int shownState) {
     int tip = STR_TIP_PLAY;
-    if (shownState == Recording || shownState == SHOWN_REC_AUTO_ACTIVE) tip = STR_TIP_RECORDING;
+    if (shownState == Recording || shownState == RecAutoActive) tip = STR_TIP_RECORDING;
     if (shownState == RecPause || shownState == RecStandby) tip = STR_TIP_START_RECORDING;
     if (tip == g_buttons.playTip) return;
     g_buttons.playTip = tip;

@@ -53,7 +53,7 @@ int StateColumnOfPlay(int shown) {
     case Recording:
     case RecPause:
     case RecStandby:
-    case SHOWN_REC_AUTO_ACTIVE: return 9;
+    case RecAutoActive: return 9;
     default: return 0;
     }
 }

@@ -7,6 +7,7 @@
 #include "base/bounded_copy.h"
 #include "display/face_redraw.h"
 #include "hardware/slider.h"
+#include "resources/resource.h"
 
 namespace {
 enum { METER_FALL_DB = 2, PEAK_HOLD_UPDATES = 5, METER_FLOOR = -1000 };
@@ -120,13 +121,13 @@ int ShowMute(uint32_t on) { return StoreAndRedraw(g_face.v.muteState, on, FACE_E
 
 int SetPositionBar(uint32_t value) {
     if (!Store(g_face.v.positionBar, value & 0xFFFF)) return 0;
-    SetSliderValue(SLIDER_POSITION, (int)g_face.v.positionBar);
+    SetSliderValue(IDC_SLIDER_POSITION, (int)g_face.v.positionBar);
     return 1;
 }
 
 int SetVolumeBar(uint32_t left, uint32_t right) {
     if (!Store(g_face.v.volumeBar, left)) return 0;
-    SetSliderValue(SLIDER_VOLUME, (int)left);
+    SetSliderValue(IDC_SLIDER_VOLUME, (int)left);
     return 1;
 }
 

@@ -7,17 +7,17 @@ struct StateName {
     const char* name;
 };
 const StateName STATE_NAMES[] = {
-    {NoTrack,               "NO TRACK"   },
-    {Stopped,               "STOP"       },
-    {Playing,               "PLAY"       },
-    {Paused,                "PAUSE"      },
-    {Recording,             "REC"        },
-    {RecPause,              "REC PAUSE"  },
-    {RecStandby,            "REC STANDBY"},
-    {Searching,             "SEARCH"     },
-    {TrackSpace,            "SPACE"      },
-    {SHOWN_REC_AUTO_ACTIVE, "AUTO REC"   },
-    {Editing,               "EDIT"       },
+    {NoTrack,       "NO TRACK"   },
+    {Stopped,       "STOP"       },
+    {Playing,       "PLAY"       },
+    {Paused,        "PAUSE"      },
+    {Recording,     "REC"        },
+    {RecPause,      "REC PAUSE"  },
+    {RecStandby,    "REC STANDBY"},
+    {Searching,     "SEARCH"     },
+    {TrackSpace,    "SPACE"      },
+    {RecAutoActive, "AUTO REC"   },
+    {Editing,       "EDIT"       },
 };
 }  // namespace
 

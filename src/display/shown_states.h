@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-// Transport states. SHOWN_REC_AUTO_ACTIVE is a shown state only and never the deck's own.
+// Transport states. RecAutoActive is a shown state only and never the deck's own.
 enum DeckStateValue {
     NoTrack = 0,
     Stopped = 1,
@@ -16,7 +16,8 @@ enum DeckStateValue {
     TrackSpace = 9,
     Editing = 11,
 };
-enum { SHOWN_REC_AUTO_ACTIVE = 10 };
+// ShownState value that DeckState never holds: record standby with the auto recorder listening.
+enum { RecAutoActive = 10 };
 
 // The text the plain face shows for a state; "" for a number that is no state.
 const char* ShownStateName(int32_t state);

@@ -2,12 +2,13 @@
 // by kind, and the mute, volume and peak-meter controls on it. Nothing stays open between calls.
 #include "hardware/mixer.h"
 #include "hardware/mixer_platform.h"
+#include "base/system_info.h"
 
 #include <cstring>
 
 namespace {
 const char* const DECK_MIXER_NAMES[] = {"Kelvara Vornex USB", "Kelvara Vornex Pro"};
-enum { OS_KIND_9X_EARLY = 1, MIXER_MAX_CONTROLS = 64 };
+enum { MIXER_MAX_CONTROLS = 64 };
 
 struct MixerState {
     int ready;                // MixerInit succeeded and MixerShutdown has not run
@@ -29,7 +30,7 @@ struct OpenMixer {
     OpenMixer& operator=(const OpenMixer&) = delete;
 };
 
-uint32_t DestinationType() { return g_mixer.osKind == OS_KIND_9X_EARLY ? MIXER_DST_SPEAKERS : MIXER_DST_UNDEFINED; }
+uint32_t DestinationType() { return g_mixer.osKind == OS_KIND_98 ? MIXER_DST_SPEAKERS : MIXER_DST_UNDEFINED; }
 
 uint32_t SourceType(int kind) { return kind == MIXER_LINE_WAVEOUT ? MIXER_SRC_WAVEOUT : MIXER_SRC_SYNTHESIZER; }
 

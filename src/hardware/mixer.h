@@ -27,8 +27,8 @@ int MixerReady();      // 1 between MixerInit and MixerShutdown
 MixerAvailability& MixerAvail();
 int MixerInUse();     // 1 when any control was made available
 void MixerRelease();  // closes the mixer and clears the mute and volume availability
-// The system family decides which destination is the output: the 9x family at 4.10 with a build
-// below 2222 (OsKind 1) names it speakers, every other system leaves it undefined.
+// The system family decides which destination is the output: 98 before SE (OS_KIND_98) names
+// it speakers, every other system leaves it undefined.
 void SetMixerOsKind(int osKind);
 
 // Index of the mixer named after the deck's interface, 0 when none is (or there is no mixer).

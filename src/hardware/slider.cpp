@@ -8,9 +8,9 @@
 
 namespace {
 const SliderRow ROWS[SLIDER_COUNT] = {
-  // id             label             range      x    y   w    h
-    {SLIDER_VOLUME,   STR_TIP_VOLUME,   0, 255,  153, 57, 114, 9},
-    {SLIDER_POSITION, STR_TIP_POSITION, 0, 1000, 131, 70, 136, 9},
+  // id                 label             range      x    y   w    h
+    {IDC_SLIDER_VOLUME,   STR_TIP_VOLUME,   0, 255,  153, 57, 114, 9},
+    {IDC_SLIDER_POSITION, STR_TIP_POSITION, 0, 1000, 131, 70, 136, 9},
 };
 
 struct SliderModule {

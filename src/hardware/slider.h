@@ -5,8 +5,6 @@
 #include <cstdint>
 
 enum {
-    SLIDER_VOLUME = 501,    // control id of the volume slider
-    SLIDER_POSITION = 502,  // control id of the position slider
     SLIDER_COUNT = 2,
     SLIDER_TILE_W = 7,  // strip tiles (left end, middle, right end) and the thumb
     SLIDER_TILE_H = 9,

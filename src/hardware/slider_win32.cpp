@@ -131,7 +131,7 @@ void DragTo(int i, int x) {
     const SliderHooks& h = GetSliderHooks();
     char label[LABEL_BYTES], text[SLIDER_TIP_BYTES];
     Label(i, label);
-    if (row.controlId == SLIDER_VOLUME) {
+    if (row.controlId == IDC_SLIDER_VOLUME) {
         VolumeTipText(label, value, text);
         SetTip(i, text);
         if (h.volumeDragged) h.volumeDragged(value);
@@ -146,7 +146,7 @@ void EndDrag() {
     if (!g_win.dragging) return;
     g_win.dragging = 0;
     const SliderHooks& h = GetSliderHooks();
-    if (SliderRows()[g_win.dragIndex].controlId == SLIDER_POSITION && h.positionDragEnd) h.positionDragEnd();
+    if (SliderRows()[g_win.dragIndex].controlId == IDC_SLIDER_POSITION && h.positionDragEnd) h.positionDragEnd();
 }
 
 LRESULT OnButtonDown(HWND hwnd, int i, int x) {
@@ -154,7 +154,7 @@ LRESULT OnButtonDown(HWND hwnd, int i, int x) {
     g_win.dragIndex = i;
     SetCapture(hwnd);
     const SliderHooks& h = GetSliderHooks();
-    if (SliderRows()[i].controlId == SLIDER_POSITION && h.positionDragBegin) h.positionDragBegin();
+    if (SliderRows()[i].controlId == IDC_SLIDER_POSITION && h.positionDragBegin) h.positionDragBegin();
     DragTo(i, x);
     return 0;
 }
@@ -200,7 +200,7 @@ HWND MakeTooltip(HWND parent) {
 void AddTip(int i, HWND parent) {
     char label[LABEL_BYTES], text[SLIDER_TIP_BYTES];
     Label(i, label);
-    if (SliderRows()[i].controlId == SLIDER_VOLUME)
+    if (SliderRows()[i].controlId == IDC_SLIDER_VOLUME)
         VolumeTipText(label, 0, text);
     else
         PositionTipText(label, 0, text);

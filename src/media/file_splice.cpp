@@ -23,7 +23,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include "media/media_formats.h"
+#include "base/path_names.h"
 
 namespace {
 

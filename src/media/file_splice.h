@@ -7,10 +7,10 @@
 #include "media/media_file.h"
 
 // Why the last title write failed (LastTitleWriteFailure). The caller shows the message:
-// WRITE_FAILED_* other than BUSY with "Could not write to" and the path.
+// WRITE_FAILED_* with "Could not write to" and the path. (1, once "the player is busy", is no
+// longer the writer's answer: the caller holds the player's track around a write.)
 enum TitleWriteFailure {
     WRITE_OK = 0,
-    WRITE_FAILED_BUSY = 1,     // the player is busy with a file
     WRITE_FAILED_OPEN = 2,     // missing, read-only or held by another program
     WRITE_FAILED_CORRUPT = 3,  // chunk sizes or the trailer footer do not fit the file
     WRITE_FAILED_TOO_BIG = 4,  // the RIFF size would no longer fit 32 bits

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include "base/bounded_copy.h"
 #include "media/file_splice.h"
-#include "media/media_formats.h"
 #include "media/titles.h"
 
 namespace {
@@ -198,7 +198,7 @@ int ReadId3FieldFrom(const ByteReader* r, int field, char* textOut) {
     // before zero padding stay; the text then ends at its first zero.
     uint32_t len = slot.width;
     while (len > 0 && tag[slot.offset + len - 1] == ' ') len--;
-    CopyText(textOut, slot.width + 1, tag + slot.offset, len);
+    CopyBounded(textOut, slot.width + 1, (const char*)tag + slot.offset, len);
     return 1;
 }
 
@@ -269,21 +269,21 @@ void LoadFields(const char* path, int source, TagLoad* load) {
     TagRecord* rec = &load->record;
     char buf[TITLE_FIELD_MAX_BYTES];
     if (GetTitleField(path, FIELD_TITLE, buf, source))
-        CopyText(rec->title, sizeof rec->title, (const uint8_t*)buf, TITLE_BYTES);
+        CopyBounded(rec->title, sizeof rec->title, buf, TITLE_BYTES);
     if (std::strlen(rec->title) > ID3_TEXT_BYTES) {
         load->titleWasCut = 1;
         rec->title[ID3_TEXT_BYTES] = 0;
     }
     GetTitleField(path, FIELD_ARTIST, buf, source);
-    CopyText(rec->artist, sizeof rec->artist, (const uint8_t*)buf, ARTIST_BYTES);
+    CopyBounded(rec->artist, sizeof rec->artist, buf, ARTIST_BYTES);
     GetTitleField(path, FIELD_GENRE, buf, source);
     rec->genre = buf[0] ? std::atoi(buf) : -1;
     GetTitleField(path, FIELD_YEAR, buf, source);
-    CopyText(rec->year, sizeof rec->year, (const uint8_t*)buf, YEAR_BYTES);
+    CopyBounded(rec->year, sizeof rec->year, buf, YEAR_BYTES);
     GetTitleField(path, FIELD_ALBUM, buf, source);
-    CopyText(rec->album, sizeof rec->album, (const uint8_t*)buf, ALBUM_BYTES);
+    CopyBounded(rec->album, sizeof rec->album, buf, ALBUM_BYTES);
     GetTitleField(path, FIELD_COMMENT, buf, source);
-    CopyText(rec->comment, sizeof rec->comment, (const uint8_t*)buf, COMMENT_BYTES);
+    CopyBounded(rec->comment, sizeof rec->comment, buf, COMMENT_BYTES);
 }
 
 }  // namespace
@@ -308,5 +308,5 @@ void FormatTitleChoice(const TagLoad* load, char* textOut) {
 }
 
 void UseTrailerTitle(TagLoad* load) {
-    CopyText(load->record.title, sizeof load->record.title, (const uint8_t*)load->trailerTitle, TITLE_BYTES - 1);
+    CopyBounded(load->record.title, sizeof load->record.title, load->trailerTitle, TITLE_BYTES - 1);
 }

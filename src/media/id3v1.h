@@ -3,6 +3,7 @@
 // when both an ID3v1 title and a trailer title exist).
 #pragma once
 #include <cstdint>
+#include "media/media_file.h"
 
 enum {
     ID3_TAG_BYTES = 128,
@@ -57,3 +58,6 @@ int LoadTagRecord(const char* path, TagLoad* loadOut);
 void FormatTitleChoice(const TagLoad* load, char* textOut);  // TITLE_CHOICE_BYTES
 // Puts the trailer's title (up to 255 characters) into the record.
 void UseTrailerTitle(TagLoad* load);
+
+// ID3v1 field 0..5 as text into textOut (31 bytes), from any data. 1 when the data ends with a tag.
+int ReadId3FieldFrom(const ByteReader* r, int field, char* textOut);

@@ -36,9 +36,6 @@ int TruncateMediaFile(const MediaFile* file, uint64_t size);
 int FlushMediaFile(const MediaFile* file);
 // 1 when a directory search for the path finds an entry.
 int PathFound(const char* path);
-// 1 when the byte starts a two-byte character of the system's ANSI code page (Shift-JIS on a
-// Japanese system), so the byte after it is never a path separator.
-int IsPathLeadByte(uint8_t byte);
 
 // Rewrites that move audio build the new file beside the old one and swap it in. A file that
 // is open (in this program too) cannot be deleted or replaced, on either platform.

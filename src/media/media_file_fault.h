@@ -24,8 +24,5 @@ int MediaFileFaultFired();
 // Files the seam holds open now (a leak check for tests).
 int MediaFilesOpen();
 
-// The ANSI code page the native seam assumes for IsPathLeadByte: 932 (Shift-JIS) or 0 for a
-// single-byte one, the default.
-void SetNativeAnsiCodePage(int codePage);
 // The free space the native seam reports from now on; -1 asks the file system again.
 void SetNativeFreeSpace(int64_t bytes);

@@ -39,7 +39,6 @@ struct NativeFiles {
     int fired;
     int faultError;     // the MediaFileError a fault reports
     int lastError;      // LastMediaFileError
-    int codePage;       // for IsPathLeadByte
     int64_t freeSpace;  // MediaFreeSpace's answer; -1: the file system's
     std::string names;  // the mutating calls since the last SetMediaFileFault, in order
 };
@@ -340,13 +339,8 @@ int DeleteStaleMediaFile(const char* path) {
     return deleted;
 }
 
-void SetNativeAnsiCodePage(int codePage) { g_files.codePage = codePage; }
 void SetNativeFreeSpace(int64_t bytes) { g_files.freeSpace = bytes; }
 
-int IsPathLeadByte(uint8_t byte) {
-    const int SHIFT_JIS = 932;
-    return g_files.codePage == SHIFT_JIS && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
-}
 
 int PathFound(const char* path) {
     struct stat st;

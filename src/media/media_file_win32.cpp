@@ -177,7 +177,6 @@ int DeleteStaleMediaFile(const char* path) {
     return path && DeleteFileA(path);
 }
 
-int IsPathLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != 0; }
 
 int PathFound(const char* path) {
     if (!path || !*path) return 0;

@@ -4,14 +4,15 @@
 #include "media/media_probe.h"
 #include <cstdio>
 #include <cstring>
-#include "media/media_formats.h"
+#include "base/path_names.h"
 #include "media/media_window.h"
+#include "media/riff_chunks.h"
 #include "playback/mpeg_libraries.h"
 
 namespace {
 
 const uint32_t MPEG_SYNC_OFFSETS[4] = {128, 256, 384, 512};  // later places a sync may start
-const uint32_t WAVE_FMT_MIN_BYTES = 14;                      // format tag .. block align (no bits per sample)
+const uint32_t WAVE_FMT_NO_BITS_BYTES = 14;                  // format tag .. block align (no bits per sample)
 const uint32_t WAVE_FMT_BITS_BYTES = 16;                     // with bits per sample
 const uint32_t TITLE_PROBE_BYTES = 12;
 
@@ -68,7 +69,7 @@ int ProbeRiffOrMidi(const ByteReader* r, MediaInfo* info) {
     uint8_t f[WAVE_FMT_BITS_BYTES] = {0};
     uint32_t want = fmt.size < WAVE_FMT_BITS_BYTES ? fmt.size : WAVE_FMT_BITS_BYTES;
     uint32_t got = ReadAt(r, fmt.offset + CHUNK_HEADER_BYTES, f, want);
-    if (got < WAVE_FMT_MIN_BYTES || got < want) return 0;
+    if (got < WAVE_FMT_NO_BITS_BYTES || got < want) return 0;
     if (!FindNextChunk(r, &riff, "data", &cursor, &data)) return 0;
     uint32_t avgBytes = GetLe32(f + 8);
     info->kind = MEDIA_WAVE;

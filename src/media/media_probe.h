@@ -2,6 +2,7 @@
 // and where its titles live.
 #pragma once
 #include <cstdint>
+#include "media/media_file.h"
 
 // Media kinds (MediaInfo::kind).
 enum MediaKind {
@@ -86,3 +87,11 @@ int CheckWritable(const char* path, int* reasonOut);
 
 // Clears the information record the last probe kept (tests).
 void ResetMediaProbe();
+
+// ---- The probe on any data (a file or a memory buffer), for the calls above and the fuzzers ----
+enum { PROBE_HEADER_BYTES = 8 };  // bytes every probe reads from the start
+// RIFF/MIDI part of the probe: fills info for "MThd", RIFF "WAVE" and RIFF "RMID" data.
+// lengthMs of MIDI files is left 0 (the caller asks the media control window).
+int ProbeRiffOrMidi(const ByteReader* r, MediaInfo* infoOut);
+int PlayKindOf(const ByteReader* r, int* kindOut);
+int TitleContainerOf(const ByteReader* r, int* containerOut);

@@ -1,7 +1,8 @@
 // Native media window: there is no MCI here, so the length comes from the file's own data
 // (WAVE chunks, MIDI tempo map), as the platform's wave and sequencer devices would report it.
 #include "media/media_window.h"
-#include "media/media_formats.h"
+#include "media/midi_reader.h"
+#include "media/riff_chunks.h"
 
 namespace {
 struct WindowState {

@@ -1,10 +1,8 @@
-// RIFF chunk walking shared by the probe and the title readers, plus the small path and text
-// helpers of the media modules. Every size from a file is checked against the bytes there are.
-#include <cctype>
+// RIFF chunk walking shared by the probe, the title readers and writers and the native media
+// window (see riff_chunks.h). Every size from a file is checked against the bytes there are.
+#include "media/riff_chunks.h"
 #include <cstring>
-
-#include "base/bounded_copy.h"
-#include "media/media_formats.h"
+#include "base/byte_order.h"
 #include "media/titles.h"
 
 namespace {
@@ -98,27 +96,19 @@ int PlanRiffWrite(const ByteReader* r, int field, RiffWritePlan* plan) {
     return PLAN_OK;
 }
 
-int HasExtension(const char* path, const char* ext) {
-    const char* dot = std::strrchr(path, '.');
-    if (!dot || std::strpbrk(dot, "\\/")) return 0;
-    for (; *dot && *ext; dot++, ext++)
-        if (std::toupper((unsigned char)*dot) != std::toupper((unsigned char)*ext)) return 0;
-    return *dot == 0 && *ext == 0;
-}
-
-const char* FileNameOf(const char* path) {
-    const char* name = path;
-    // The second byte of a two-byte character can be 0x5C, which is no separator there.
-    for (const char* p = path; *p; p++) {
-        if (IsPathLeadByte(uint8_t(*p)) && p[1]) {
-            p++;
-            continue;
-        }
-        if (*p == '\\' || *p == '/') name = p + 1;
-    }
-    return name;
-}
-
-void CopyText(char* out, uint32_t cap, const uint8_t* text, uint32_t length) {
-    CopyBounded(out, cap, reinterpret_cast<const char*>(text), length);
+int WaveLengthMs(const ByteReader* r, uint32_t* msOut) {
+    *msOut = 0;
+    RiffChunk riff, fmt, data;
+    uint64_t cursor = 0;
+    if (!FindRiffForm(r, "WAVE", &riff) || !FindNextChunk(r, &riff, "fmt ", &cursor, &fmt) ||
+        !FindNextChunk(r, &riff, "data", &cursor, &data))
+        return 0;
+    uint8_t f[12];
+    if (fmt.size < sizeof f || ReadAt(r, fmt.offset + CHUNK_HEADER_BYTES, f, sizeof f) != sizeof f) return 0;
+    uint32_t avgBytes = GetLe32(f + 8);
+    uint64_t present = r->size - (data.offset + CHUNK_HEADER_BYTES);
+    uint64_t bytes = data.size < present ? data.size : present;
+    uint64_t ms = avgBytes ? bytes * 1000 / avgBytes : 0;
+    *msOut = ms > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(ms);
+    return 1;
 }

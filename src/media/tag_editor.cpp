@@ -5,7 +5,6 @@
 #include <cstring>
 #include "base/bounded_copy.h"
 #include "base/message_box.h"
-#include "media/file_splice.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "resources/resource.h"
@@ -14,7 +13,9 @@ namespace {
 
 struct TagEditorModule {
     TagPage page;
-    TagSavedHook savedHook;  // the playlist's RefreshTitles, once registered
+    TagSavedHook savedHook;        // the playlist's RefreshTitles, once registered
+    TagWriteHoldHook writeHold;    // the Edit sheet's hold on the player's track, once registered
+    TagWriteReleaseHook writeRelease;  // and its release
 };
 TagEditorModule g_tag;
 
@@ -66,6 +67,11 @@ void ResetTagEditorPage() {
 }
 
 void SetTagSavedHook(TagSavedHook hook) { g_tag.savedHook = hook; }
+
+void SetTagWriteHooks(TagWriteHoldHook hold, TagWriteReleaseHook release) {
+    g_tag.writeHold = hold;
+    g_tag.writeRelease = release;
+}
 
 int LoadTagRecordAsking(const char* path, TagRecord* recordOut, int* tookTrailerOut) {
     TagLoad load;
@@ -145,23 +151,32 @@ int TagPageSave() {
             ShowDeckMessage(STR_COULD_NOT_WRITE, p.path, JOIN_SPACE_DOT, MSGBOX_OK);
         return 0;
     }
+    // The player busy with a file: nothing is written and nothing said; the page stays changed.
+    if (g_tag.writeHold && !g_tag.writeHold()) {
+        p.changed = TagRecordsDiffer(&p.record, &p.saved);
+        return 0;
+    }
     char genre[12];
     std::snprintf(genre, sizeof genre, "%d", int(p.record.genre));
     const char* values[6] = {p.record.title, p.record.artist, genre, p.record.year, p.record.album, p.record.comment};
     // A write can still be refused after the check (no room for the copy, damaged sizes, an I/O
     // error; the file is then as it was). The save says so and stops; the fields written so far
     // count as saved, and Apply stays enabled for the rest.
-    for (int field = FIELD_TITLE; field <= FIELD_COMMENT; field++) {
-        if (!SetTitleField(p.path, field, values[field], 0)) {
-            if (LastTitleWriteFailure() != WRITE_FAILED_BUSY)
-                ShowDeckMessage(STR_COULD_NOT_WRITE, p.path, JOIN_SPACE_DOT, MSGBOX_OK);
-            p.changed = TagRecordsDiffer(&p.record, &p.saved);
-            if (field > FIELD_TITLE && g_tag.savedHook) g_tag.savedHook(p.path);
-            return 0;
-        }
-        CopyTagField(&p.saved, &p.record, field);
+    int failedField = -1;
+    for (int field = FIELD_TITLE; field <= FIELD_COMMENT && failedField < 0; field++) {
+        if (SetTitleField(p.path, field, values[field], 0))
+            CopyTagField(&p.saved, &p.record, field);
+        else
+            failedField = field;
     }
-    ReduceTitleTrailer(p.path);
+    if (failedField < 0) ReduceTitleTrailer(p.path);
+    if (g_tag.writeRelease) g_tag.writeRelease();
+    if (failedField >= 0) {
+        ShowDeckMessage(STR_COULD_NOT_WRITE, p.path, JOIN_SPACE_DOT, MSGBOX_OK);
+        p.changed = TagRecordsDiffer(&p.record, &p.saved);
+        if (failedField > FIELD_TITLE && g_tag.savedHook) g_tag.savedHook(p.path);
+        return 0;
+    }
     p.changed = 0;
     if (g_tag.savedHook) g_tag.savedHook(p.path);
     return 1;

@@ -39,6 +39,14 @@ void ResetTagEditorPage();
 typedef int (*TagSavedHook)(const char* path);
 void SetTagSavedHook(TagSavedHook hook);
 
+// A save writes the file only while the player leaves it alone, and the player sits above the
+// media modules: the Edit sheet, which asks for the save, registers how its track is held around
+// the writes. hold answers 0 when the player is busy with a file (the save then stops without a
+// message); release follows every hold that answered 1. Unregistered, the save just writes.
+typedef int (*TagWriteHoldHook)();
+typedef void (*TagWriteReleaseHook)();
+void SetTagWriteHooks(TagWriteHoldHook hold, TagWriteReleaseHook release);
+
 // LoadTagRecord with the user's part done: message 80 when the title was cut to 30 letters, and
 // when an ID3v1 title and a trailer title both exist, the question which to use (any answer but
 // Yes takes the trailer's). *recordOut gets the record (genre -1 when none). Returns

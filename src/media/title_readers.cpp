@@ -1,10 +1,15 @@
 // Reading titles: the field model, the chunk reader over RIFF files, the reader of the title
 // trailer that MPEG files carry at their end (or before their ID3v1 tag), the MIDI title scan,
 // and GetTitleField, which routes a field to the right one and supplies the absent values.
+#include "media/title_readers.h"
 #include <cstdio>
 #include <cstring>
+#include "base/bounded_copy.h"
+#include "base/path_names.h"
 #include "media/id3v1.h"
-#include "media/media_formats.h"
+#include "media/media_probe.h"
+#include "media/midi_reader.h"
+#include "media/riff_chunks.h"
 #include "media/titles.h"
 #include "playback/mpeg_libraries.h"
 
@@ -56,7 +61,7 @@ void StoreValue(int field, const FoundValue* v, char* out) {
         std::memcpy(out, v->bytes, CHANNEL_STATUS_LEN);
         out[CHANNEL_STATUS_LEN] = 0;
     } else {
-        CopyText(out, FIELDS[field].maxLength + 1, v->bytes, v->length);
+        CopyBounded(out, FIELDS[field].maxLength + 1, (const char*)v->bytes, v->length);
     }
 }
 
@@ -171,53 +176,6 @@ int ReadTrailerValue(const ByteReader* r, int field, uint32_t maxLength, FoundVa
     }
 }
 
-int ScanMidiTitle(const ByteReader* r, char* titleOut) {
-    titleOut[0] = 0;
-    static_assert(MIDI_WINDOW_BYTES - MIDI_WINDOW_STEP >= 6 + 255, "a meta text must fit the window overlap");
-    uint8_t win[MIDI_WINDOW_BYTES];
-    char copyright[TITLE_BYTES] = "", text[TITLE_BYTES] = "";
-    int haveCopyright = 0, haveText = 0, tracks = 0;
-    for (uint64_t start = 0;; start += MIDI_WINDOW_STEP) {
-        uint32_t got = ReadAt(r, start, win, MIDI_WINDOW_BYTES);
-        uint32_t positions = got < uint32_t(MIDI_WINDOW_STEP) ? got : uint32_t(MIDI_WINDOW_STEP);
-        for (uint32_t p = 0; p < positions; p++) {
-            if (p + 4 <= got && IsFourCc(win + p, "MTrk") && ++tracks == 2) {
-                if (haveCopyright)
-                    std::memcpy(titleOut, copyright, TITLE_BYTES);
-                else if (haveText)
-                    std::memcpy(titleOut, text, TITLE_BYTES);
-                return haveCopyright || haveText;
-            }
-            if (win[p] != MIDI_META_EVENT || p + 2 >= got) continue;
-            uint8_t type = win[p + 1];
-            // The length is a variable-length number (a text of 128 bytes or more takes two
-            // bytes of it); only the first 255 bytes of a text are kept.
-            uint32_t at = p + 2, len = 0;
-            for (int i = 0; i < 4 && at < got; i++) {
-                uint8_t b = win[at++];
-                len = (len << 7) | (b & 0x7F);
-                if (!(b & 0x80)) break;
-            }
-            uint32_t avail = got - at;
-            if (len > avail) len = avail;
-            if (len > TITLE_BYTES - 1) len = TITLE_BYTES - 1;
-            const uint8_t* body = win + at;
-            if (type == MIDI_META_TRACK_NAME) {
-                CopyText(titleOut, TITLE_BYTES, body, len);
-                return 1;
-            }
-            if (type == MIDI_META_COPYRIGHT && !haveCopyright) {
-                CopyText(copyright, TITLE_BYTES, body, len);
-                haveCopyright = 1;
-            } else if (type == MIDI_META_TEXT && !haveCopyright) {
-                CopyText(text, TITLE_BYTES, body, len);
-                haveText = 1;
-            }
-        }
-        if (got <= MIDI_WINDOW_STEP) return 0;  // the file ended before a second track
-    }
-}
-
 int ReadMidiTitle(const char* path, char* bufferOut) {
     bufferOut[0] = 0;
     MediaFileGuard g;
@@ -262,7 +220,7 @@ int ReadFieldFromPath(const char* path, int field, int source, char* out) {
 
 void StoreAbsent(const char* path, int field, char* out) {
     if (field == FIELD_TITLE)
-        CopyText(out, TITLE_BYTES, (const uint8_t*)FileNameOf(path), TITLE_BYTES);
+        CopyBounded(out, TITLE_BYTES, FileNameOf(path), TITLE_BYTES);
     else if (field == FIELD_GENRE)
         std::memcpy(out, "-1", 3);
     else

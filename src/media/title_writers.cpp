@@ -7,9 +7,10 @@
 #include <vector>
 #include "media/file_splice.h"
 #include "media/id3v1.h"
-#include "media/media_formats.h"
+#include "media/media_probe.h"
+#include "media/riff_chunks.h"
+#include "media/title_readers.h"
 #include "media/titles.h"
-#include "playback/playback_control.h"
 
 namespace {
 
@@ -254,19 +255,7 @@ int HasTagAtEnd(const ByteReader* r, uint8_t* tagOut) {
 int SetTitleField(const char* path, int field, const char* value, int rawLength) {
     if (field < 0 || field >= TITLE_FIELD_COUNT) return 0;
     if (field == FIELD_COPYRIGHT) return 1;  // mapped, never written
-    char loaded[PLAYBACK_PATH_BYTES] = "";
-    int status = GetTrackStatus();
-    int reopen = 0;
-    if (status == TRACK_STOPPED) {
-        GetTrackPath(loaded);
-        CloseTrack();
-        reopen = 1;
-    } else if (status != TRACK_STATUS_UNKNOWN) {
-        return Refuse(WRITE_FAILED_BUSY);  // playing, paused, seeking, recording or still opening
-    }
-    int result = WriteField(path, field, value, rawLength);
-    if (reopen) OpenTrack(loaded);
-    return result;
+    return WriteField(path, field, value, rawLength);
 }
 
 int WriteTrailerChannelStatus(const char* path, const char* value, int rawLength) {

@@ -56,9 +56,9 @@ int GetTitleField(const char* path, int field, char* bufferOut, int source);
 
 // Writes one field. rawLength 0: value is zero-terminated text (the genre as decimal text);
 // otherwise value is rawLength raw bytes (the channel status with 4). An empty text removes the
-// field. 1 on success; 0 when the player is busy with a file, the file cannot be opened or
-// changed, or it is an RMID file: the file is then exactly as it was and LastTitleWriteFailure
-// (file_splice.h) tells why. A stopped track is closed around the write and reopened afterwards.
+// field. 1 on success; 0 when the file cannot be opened or changed, or it is an RMID file: the
+// file is then exactly as it was and LastTitleWriteFailure (file_splice.h) tells why. The file
+// must be free: the caller holds the player's track around the write (HoldTrackForWrite).
 int SetTitleField(const char* path, int field, const char* value, int rawLength);
 
 // Rewrites the title trailer of an MPEG file with a new channel-status list (an empty value

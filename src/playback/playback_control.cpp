@@ -17,7 +17,6 @@ const char DEVICE_NAME_USB[] = "Kelvara Vornex USB";
 const uint32_t PLAYER_POSITION_END = 0x7FFFFFFF;
 
 // System kind: which name the device goes by (platform ids as the version information gives them).
-enum { PLATFORM_9X = 1, PLATFORM_NT = 2, SYSTEM_KIND_NT5 = 4, BUILD_98_SE = 2222 };
 
 // Player statuses (MpegAudioPlayGetStatus).
 enum { PLAYER_NOT_READY = 0, PLAYER_PLAYING = 1, PLAYER_STOPPED = 2, PLAYER_PAUSED = 3 };
@@ -71,19 +70,9 @@ int IsRecognisedFile(const char* path) {
 // The name the output device goes by on this system, "" when no wave-out device carries it.
 const char* PlayerDeviceName(int deviceIndex) {
     if (deviceIndex == WAVE_DEVICE_NONE) return "";
-    return GetSystemKind() == SYSTEM_KIND_NT5 ? DEVICE_NAME_PRO : DEVICE_NAME_USB;
+    return SystemOsKind() == OS_KIND_NT5 ? DEVICE_NAME_PRO : DEVICE_NAME_USB;
 }
 }  // namespace
-
-int GetSystemKind() {
-    uint32_t platform = 0, major = 0, minor = 0, build = 0;
-    SystemVersion(&platform, &major, &minor, &build);
-    if (platform == PLATFORM_9X) {
-        if (major > 4 || (major == 4 && minor >= 10)) return (build & 0xFFFF) < BUILD_98_SE ? 1 : 2;
-        return 0;
-    }
-    return major == 5 ? SYSTEM_KIND_NT5 : 3;
-}
 
 void SetTrackProbeHook(TrackProbeHook probe) { g_probe = probe; }
 
@@ -171,6 +160,20 @@ int GetTrackEngine() { return g_play.engine; }
 int GetTrackPath(char* pathOut) {
     std::strcpy(pathOut, g_play.path);
     return 1;
+}
+
+int HoldTrackForWrite(HeldTrack* heldOut) {
+    heldOut->path[0] = 0;
+    int status = GetTrackStatus();
+    if (status == TRACK_STATUS_UNKNOWN) return 1;
+    if (status != TRACK_STOPPED) return 0;
+    GetTrackPath(heldOut->path);
+    CloseTrack();
+    return 1;
+}
+
+void ResumeHeldTrack(const HeldTrack* held) {
+    if (held->path[0]) OpenTrack(held->path);
 }
 
 int GetTrackLevels(int32_t* leftOut, int32_t* rightOut) {

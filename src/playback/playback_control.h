@@ -42,6 +42,17 @@ int GetTrackPosition(uint32_t* msOut);  // 0 ms when nothing is open
 int GetTrackStatus();
 int GetTrackEngine();
 int GetTrackPath(char* pathOut);  // PLAYBACK_PATH_BYTES; empty when nothing is open
+
+// A file's titles are rewritten only while the player leaves it alone. Whoever asks for a title
+// write holds the track around it: HoldTrackForWrite closes a stopped track (noting its path in
+// heldOut) and answers 1, answers 1 with nothing closed when no track is open, and 0 when the
+// player is busy (playing, paused, seeking, recording or still opening), when nothing may be
+// written. ResumeHeldTrack reopens what the hold closed, whether the write succeeded or not.
+struct HeldTrack {
+    char path[PLAYBACK_PATH_BYTES];  // the stopped track that was closed, empty when none was
+};
+int HoldTrackForWrite(HeldTrack* heldOut);
+void ResumeHeldTrack(const HeldTrack* held);
 // The MPEG player's two meter levels (0..32767) while it holds the track; 0 and both levels 0
 // for the media window or nothing open.
 int GetTrackLevels(int32_t* leftOut, int32_t* rightOut);
@@ -54,8 +65,6 @@ int OpenSilence(const char* path);
 int PlaySilence(const char* path);
 void CloseSilence();
 
-// 0..4: 0 Windows 95, 1 Windows 98, 2 Windows 98 SE or Me, 3 NT 4 and 6+, 4 NT 5 (2000, XP).
-int GetSystemKind();
 
 // The cued track's four channel-status bytes: taken from its file when the deck cues it, written
 // to the device's digital output by PlayTrack and restored after a track-gap mark.

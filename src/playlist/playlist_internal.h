@@ -65,3 +65,5 @@ int IsListPath(const char* path);            // a ".spl" file, any letter case
 void CopyPath(char* out, const char* text);  // bounded to PLAYLIST_PATH_BYTES
 // The name without folder and extension ("C:\Lists\Party.spl" gives "Party").
 void FileTitleOf(const char* path, char* out);
+// The entry's title from its file (ID3v1 first), "No Title" when the file has none.
+void ReadEntryTitle(PlaylistSlot* s);

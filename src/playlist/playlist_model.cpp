@@ -11,6 +11,7 @@
 
 #include "base/bounded_copy.h"
 #include "base/message_box.h"
+#include "base/path_names.h"
 #include "base/shell_handles.h"
 #include "media/media_file.h"
 #include "media/titles.h"
@@ -32,7 +33,6 @@ struct QuestionOpen {
 int QuestionPending() { return PL().questionDepth > 0; }
 
 const char TITLE_UNKNOWN[] = "Unknown";
-const char TITLE_NONE[] = "No Title";
 const char LIST_EXTENSION[] = ".spl";
 const char TEMP_LIST_EXTENSION[] = ".$$$";
 enum { FULL_PATH_BYTES = 2 * PLAYLIST_PATH_BYTES };  // folder + name before the length check
@@ -43,26 +43,6 @@ int EqualNoCase(const char* a, const char* b) {
     for (; *a && *b; ++a, ++b)
         if (std::tolower((unsigned char)*a) != std::tolower((unsigned char)*b)) return 0;
     return *a == *b;
-}
-
-// The name after the last separator; the second byte of a two-byte character (a Shift-JIS
-// "\\" among them) is never one.
-const char* FileNamePart(const char* path) {
-    const char* name = path;
-    for (const char* p = path; *p; ++p) {
-        if (IsPathLeadByte((uint8_t)*p) && p[1])
-            ++p;
-        else if (*p == '\\' || *p == '/' || *p == ':')
-            name = p + 1;
-    }
-    return name;
-}
-
-// The extension with its dot, or "" (the last dot of the name part).
-const char* ExtensionPart(const char* path) {
-    const char* name = FileNamePart(path);
-    const char* dot = std::strrchr(name, '.');
-    return dot ? dot : name + std::strlen(name);
 }
 
 // ".spl", ".wav", ".mid", ".rmi", and every extension starting ".mp" (.mp1 .. .mp3, .mpa, .mpg).
@@ -185,12 +165,12 @@ int NoteDialogResult(const char* buffer) {
     const char* name = first + std::strlen(first) + 1;
     EngineSettings& s = Settings();
     if (*name == 0) {
-        CopyBounded(s.selectDir, sizeof s.selectDir, first, (size_t)(FileNamePart(first) - first));
-        return IsSupportedExtension(ExtensionPart(first));
+        CopyBounded(s.selectDir, sizeof s.selectDir, first, (size_t)(FileNameOf(first) - first));
+        return IsSupportedExtension(ExtensionOf(first));
     }
     CopyBoundedString(s.selectDir, sizeof s.selectDir, first);
     for (; *name; name += std::strlen(name) + 1)
-        if (IsSupportedExtension(ExtensionPart(name))) return 1;
+        if (IsSupportedExtension(ExtensionOf(name))) return 1;
     return 0;
 }
 
@@ -222,13 +202,13 @@ const MessageRow MESSAGE_TABLE[] = {
 
 PlaylistVars& PL() { return g_vars; }
 
-int IsListPath(const char* path) { return EqualNoCase(ExtensionPart(path), LIST_EXTENSION); }
+int IsListPath(const char* path) { return HasExtension(path, LIST_EXTENSION); }
 
 void CopyPath(char* out, const char* text) { CopyBoundedString(out, PLAYLIST_PATH_BYTES, text); }
 
 void FileTitleOf(const char* path, char* out) {
-    const char* name = FileNamePart(path);
-    size_t length = (size_t)(ExtensionPart(path) - name);
+    const char* name = FileNameOf(path);
+    size_t length = (size_t)(ExtensionOf(path) - name);
     if (length >= PLAYLIST_PATH_BYTES) length = PLAYLIST_PATH_BYTES - 1;
     std::memcpy(out, name, length);
     out[length] = 0;
@@ -276,7 +256,7 @@ int PlaylistProbeHeld() { return PL().probeHold; }
 
 int AddFile(const char* path, int level, int owner) {
     PlaylistVars& v = PL();
-    const char* ext = ExtensionPart(path);
+    const char* ext = ExtensionOf(path);
     if (EqualNoCase(ext, LIST_EXTENSION) || (v.acceptTempList && EqualNoCase(ext, TEMP_LIST_EXTENSION)))
         return ReadPlaylistFile(path, level, owner);
     if (EqualNoCase(ext, TEMP_LIST_EXTENSION)) return 0;
@@ -292,7 +272,7 @@ int AddFile(const char* path, int level, int owner) {
     PlaylistSlot& s = v.entries[v.entryCount];
     ClearSlot(s);
     std::strcpy(s.path, path);
-    std::strcpy(s.fileName, FileNamePart(path));
+    std::strcpy(s.fileName, FileNameOf(path));
     std::strcpy(s.title, TITLE_UNKNOWN);
     s.durationMs = 0;
     s.probeState = Unprobed;
@@ -301,7 +281,7 @@ int AddFile(const char* path, int level, int owner) {
     return 1;
 }
 
-int HasSupportedExtension(const char* path) { return IsSupportedExtension(ExtensionPart(path)); }
+int HasSupportedExtension(const char* path) { return IsSupportedExtension(ExtensionOf(path)); }
 
 int AddPath(const char* path) {
     PlaylistVars& v = PL();
@@ -421,43 +401,27 @@ int DeleteEntry(int n) {
     return 1;
 }
 
-int MoveEntryUp(int n) {
+int MoveEntry(int n, int step) {
     PlaylistVars& v = PL();
     if (QuestionPending()) return 0;
-    if (n < 1 || n > v.entryCount) return 0;
-    int other;
-    if (n > 1) {
-        SwapEntries(n, n - 1);
-        other = n - 1;
+    if (n < 1 || n > v.entryCount || (step != MOVE_UP && step != MOVE_DOWN)) return 0;
+    int other = n + step;
+    if (other >= 1 && other <= v.entryCount) {
+        SwapEntries(n, other);
     } else {
-        PlaylistSlot first;
-        std::memcpy(&first, &v.entries[0], sizeof first);
-        std::memmove(&v.entries[0], &v.entries[1], sizeof(PlaylistSlot) * (size_t)(v.entryCount - 1));
-        std::memcpy(&v.entries[v.entryCount - 1], &first, sizeof first);
-        other = v.entryCount;
-    }
-    v.dirty = 1;
-    ProbeIfNotProbed(n);
-    ProbeIfNotProbed(other);
-    RedrawMoved(n, other);
-    return 1;
-}
-
-int MoveEntryDown(int n) {
-    PlaylistVars& v = PL();
-    if (QuestionPending()) return 0;
-    if (n < 1 || n > v.entryCount) return 0;
-    int other;
-    if (n < v.entryCount) {
-        SwapEntries(n, n + 1);
-        other = n + 1;
-    } else {
-        PlaylistSlot last;
-        std::memcpy(&last, &v.entries[v.entryCount - 1], sizeof last);
-        std::memmove(&v.entries[1], &v.entries[0], sizeof(PlaylistSlot) * (size_t)(v.entryCount - 1));
-        std::memcpy(&v.entries[0], &last, sizeof last);
+        // Past an end the entry goes round (the first to the end, the last to the top) and the
+        // rest shift one place; the rows changed are then the first and the last.
+        int count = v.entryCount;
+        int from = step == MOVE_UP ? 0 : count - 1, to = count - 1 - from;
+        PlaylistSlot moved;
+        std::memcpy(&moved, &v.entries[from], sizeof moved);
+        if (step == MOVE_UP)
+            std::memmove(&v.entries[0], &v.entries[1], sizeof(PlaylistSlot) * (size_t)(count - 1));
+        else
+            std::memmove(&v.entries[1], &v.entries[0], sizeof(PlaylistSlot) * (size_t)(count - 1));
+        std::memcpy(&v.entries[to], &moved, sizeof moved);
         n = 1;
-        other = v.entryCount;
+        other = count;
     }
     v.dirty = 1;
     ProbeIfNotProbed(n);
@@ -581,9 +545,7 @@ int RefreshTitles(const char* path) {
     for (int i = 0; i < v.entryCount; ++i) {
         PlaylistSlot& s = v.entries[i];
         if (!EqualNoCase(s.path, path)) continue;
-        char title[TITLE_FIELD_MAX_BYTES] = "";
-        if (!GetTitleField(s.path, FIELD_TITLE, title, SOURCE_ID3_FIRST) || !title[0]) CopyPath(title, TITLE_NONE);
-        CopyPath(s.title, title);
+        ReadEntryTitle(&s);
     }
     RefreshPlaylistView();
     return 1;

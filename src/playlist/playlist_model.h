@@ -73,8 +73,10 @@ int AddFilesDialog();
 
 // ---- editing ---------------------------------------------------------------------------------
 int DeleteEntry(int n);
-int MoveEntryUp(int n);    // entry 1 goes to the end
-int MoveEntryDown(int n);  // the last entry goes to the top
+// Moves entry n one place up (MOVE_UP) or down (MOVE_DOWN): entry 1 moved up goes to the end,
+// the last entry moved down goes to the top. 0 for no such entry or while a question is open.
+enum { MOVE_UP = -1, MOVE_DOWN = 1 };
+int MoveEntry(int n, int step);
 // The "Clear playlist" action: asks to save a changed, named list first; 0 on Cancel.
 int ClearPlaylist();
 // Empties the list without asking (a new list replaces it).

@@ -14,7 +14,7 @@
 
 namespace {
 const char LIST_DEFAULT_EXTENSION[] = "spl";
-enum { FILTER_BYTES = 512, TITLE_BYTES = 128 };
+enum { FILTER_BYTES = 512, DIALOG_TITLE_BYTES = 128 };
 
 // A string-table filter with its "|" separators turned into the zeros the dialog expects.
 void LoadFilter(int stringId, char* out, int bytes) {
@@ -39,7 +39,7 @@ HWND OwnerWindow() {
 }  // namespace
 
 int RunSelectFileDialog(const char* initialFolder, char* resultOut, uint32_t resultBytes) {
-    char filter[FILTER_BYTES], title[TITLE_BYTES] = "";
+    char filter[FILTER_BYTES], title[DIALOG_TITLE_BYTES] = "";
     LoadFilter(STR_SELECT_FILE_FILTER, filter, sizeof filter);
     LoadStringA(GetModuleHandleA(nullptr), STR_SELECT_FILE_TITLE, title, sizeof title);
     std::memset(resultOut, 0, resultBytes);
@@ -56,7 +56,7 @@ int RunSelectFileDialog(const char* initialFolder, char* resultOut, uint32_t res
 }
 
 int RunSavePlaylistDialog(char* pathInOut, int askOverwrite) {
-    char filter[FILTER_BYTES], title[TITLE_BYTES] = "";
+    char filter[FILTER_BYTES], title[DIALOG_TITLE_BYTES] = "";
     LoadFilter(STR_PLAYLIST_FILTER, filter, sizeof filter);
     LoadStringA(GetModuleHandleA(nullptr), STR_SAVE_PLAYLIST_TITLE, title, sizeof title);
     OPENFILENAMEA ofn = {};

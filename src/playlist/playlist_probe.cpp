@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/clock.h"
+#include "base/path_names.h"
 #include "media/media_file.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
@@ -23,14 +24,6 @@ enum {
     MIDI_PROBE_SPACING_MS = 1000,     // a MIDI probe opens a media device: at most one per second
 };
 
-int HasExtensionNoCase(const char* path, const char* ext) {
-    size_t n = std::strlen(path), e = std::strlen(ext);
-    if (n < e) return 0;
-    for (size_t i = 0; i < e; ++i)
-        if ((path[n - e + i] | 0x20) != (ext[i] | 0x20)) return 0;
-    return 1;
-}
-
 // Row n (0: none) and the total, on the playlist window when it is open.
 void RedrawRowAndTotal(int n) {
     if (n > 0) RefreshRow(n);
@@ -46,7 +39,7 @@ uint32_t LessBy(uint32_t total, uint32_t amount) { return total > amount ? total
 int PacingAllows(int n, uint32_t now) {
     PlaylistVars& v = PL();
     const PlaylistSlot& s = v.entries[n - 1];
-    if ((HasExtensionNoCase(s.path, ".mid") || HasExtensionNoCase(s.path, ".rmi")) && s.probeState != Probed &&
+    if ((HasExtension(s.path, ".mid") || HasExtension(s.path, ".rmi")) && s.probeState != Probed &&
         FileExists(s.path) && now - v.lastMidiProbe < MIDI_PROBE_SPACING_MS)
         return 0;
     v.lastMidiProbe = now;
@@ -102,6 +95,12 @@ uint32_t GetTotalWithGapsMs() { return PL().totalWithGapsMs; }
 uint32_t GetShownTotalMs() { return PL().shownTotalMs; }
 int PlaylistRebuilding() { return PL().probeBusy; }
 
+void ReadEntryTitle(PlaylistSlot* s) {
+    char title[TITLE_FIELD_MAX_BYTES] = "";
+    if (!GetTitleField(s->path, FIELD_TITLE, title, SOURCE_ID3_FIRST) || !title[0]) CopyPath(title, TITLE_NONE);
+    CopyPath(s->title, title);
+}
+
 int ProbeEntry(int n) {
     PlaylistVars& v = PL();
     if (n < 1 || n > v.entryCount) return 0;
@@ -122,9 +121,7 @@ int ProbeEntry(int n) {
             s.durationMs = 0;
             s.probeState = Failed;
         } else {
-            char title[TITLE_FIELD_MAX_BYTES] = "";
-            if (!GetTitleField(s.path, FIELD_TITLE, title, SOURCE_ID3_FIRST) || !title[0]) CopyPath(title, TITLE_NONE);
-            CopyPath(s.title, title);
+            ReadEntryTitle(&s);
             s.durationMs = length;
             s.probeState = Probed;
             v.totalMs += length;

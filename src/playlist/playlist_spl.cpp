@@ -5,12 +5,13 @@
 #include <cctype>
 #include <cstring>
 
+#include "base/path_names.h"
+
 namespace {
 const char SPL_COMMENT = ';';
 const char SPL_QUOTE = '"';
 
 int IsBlank(char c) { return c == ' ' || c == '\t'; }
-int IsSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
 
 // Next raw byte of the source, or -1 at its end.
 int FetchByte(SplLineReader* lr) {
@@ -96,13 +97,7 @@ int ParseSplLine(const char* line, char* firstOut, char* secondOut) {
 
 void FolderOfPath(const char* path, char* folderOut) {
     folderOut[0] = 0;
-    size_t cut = 0;
-    for (size_t i = 0; path[i]; ++i) {
-        if (IsPathLeadByte((uint8_t)path[i]) && path[i + 1])
-            ++i;  // a two-byte character: its second byte is never a separator
-        else if (IsSeparator(path[i]))
-            cut = i + 1;
-    }
+    size_t cut = size_t(FileNameOf(path) - path);
     if (cut >= SPL_FIELD_BYTES) return;
     std::memcpy(folderOut, path, cut);
     folderOut[cut] = 0;

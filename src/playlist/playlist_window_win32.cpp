@@ -337,7 +337,7 @@ void MoveSelected(int up) {
     if (n < 1) return;
     int count = GetEntryCount();
     g_lw.updating = 1;
-    int ok = up ? MoveEntryUp(n) : MoveEntryDown(n);
+    int ok = MoveEntry(n, up ? MOVE_UP : MOVE_DOWN);
     g_lw.updating = 0;
     if (ok) SelectRow(up ? RowAfterMoveUp(n, count) : RowAfterMoveDown(n, count));
 }

@@ -11,7 +11,13 @@ struct AutoRecordState {
     uint16_t threshold = 16;  // peak value
     uint16_t startCount = 2;  // capture steps of sound beyond the first
     uint16_t endCount = 1;    // capture steps of silence beyond the first
+    uint16_t soundCounter = 0;  // steps of sound (waiting) or silence (writing) in a row so far
 };
+
+// Without the named interface the input's level is unknown ground: a fixed threshold then.
+const int FALLBACK_THRESHOLD = 256;
+// A start takes along the buffers that held the sound and this many more before them.
+const int PRE_ROLL_EXTRA = 3;
 AutoRecordState g_auto;
 
 const AutoLevelRow LEVELS[AUTO_LEVEL_CHOICES] = {
@@ -88,5 +94,27 @@ void AutoRecordingCommand(void* owner) {
     if (mode != AUTO_RECORD_OFF && capture == CAPTURE_WAITING) SetCaptureMode(CAPTURE_ARMED);
     if (mode == AUTO_RECORD_OFF && capture == CAPTURE_ARMED) SetCaptureMode(CAPTURE_WAITING);
 }
+
+int AutoRecordStep(uint32_t mode, int captureMode, int namedDevice, int peakLeft, int peakRight) {
+    if (mode == AUTO_RECORD_OFF) return AUTO_ACTION_NONE;
+    int t = namedDevice ? int(g_auto.threshold) : FALLBACK_THRESHOLD;
+    if (captureMode == CAPTURE_WAITING) {
+        g_auto.soundCounter = (peakLeft > t && peakRight > t) ? uint16_t(g_auto.soundCounter + 1) : 0;
+        if (g_auto.soundCounter <= g_auto.startCount) return AUTO_ACTION_NONE;
+        g_auto.soundCounter = 0;
+        return AUTO_ACTION_START;
+    }
+    if (captureMode == CAPTURE_WRITING && mode == AUTO_RECORD_START_AND_END) {
+        g_auto.soundCounter = (peakLeft < t && peakRight < t) ? uint16_t(g_auto.soundCounter + 1) : 0;
+        if (g_auto.soundCounter <= g_auto.endCount) return AUTO_ACTION_NONE;
+        g_auto.soundCounter = 0;
+        return AUTO_ACTION_SPLIT;
+    }
+    return AUTO_ACTION_NONE;
+}
+
+int AutoRecordPreRollBuffers() { return g_auto.startCount + PRE_ROLL_EXTRA; }
+
+void ResetAutoRecordCounter() { g_auto.soundCounter = 0; }
 
 void ResetAutoRecordForTest() { g_auto = AutoRecordState(); }

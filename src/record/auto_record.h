@@ -1,7 +1,8 @@
 // Auto recording: starts writing when sound reaches the input and, in one mode, ends the file when
 // it stops. The mode itself is the engine setting "RecAutoRecording"; this module keeps the
-// recorder's silence threshold and the start and end counts, and the capture step (capture.cpp)
-// decides on them every step, since the counter and the ring indices are its own.
+// recorder's silence threshold, the start and end counts and the run of sound or silence, and
+// decides on every capture step's peaks; the capture step (capture.cpp) carries the decision out,
+// since the ring it rewinds and the deck it calls are its own.
 #pragma once
 #include <cstdint>
 
@@ -13,6 +14,19 @@ enum { AUTO_LEVEL_CHOICES = 5, AUTO_COUNT_CHOICES = 4 };
 // startCount, endCount: 0 to 3, capture steps of sound (silence) needed beyond the first.
 void GetAutoLevels(uint16_t* thresholdOut, uint16_t* startCountOut, uint16_t* endCountOut);
 void SetAutoLevels(uint16_t threshold, uint16_t startCount, uint16_t endCount);
+
+// What the capture step does after a step's peaks were seen.
+enum AutoRecordAction { AUTO_ACTION_NONE = 0, AUTO_ACTION_START = 1, AUTO_ACTION_SPLIT = 2 };
+// One capture step's decision. mode: "RecAutoRecording"; captureMode: the CaptureMode now;
+// namedDevice: 1 when the input is the named interface (its threshold counts; else a fixed one);
+// peaks 0..32767. Sound on both channels for more than the start count of steps while waiting
+// starts the file; silence on both for more than the end count while writing (mode
+// AUTO_RECORD_START_AND_END) splits it. The run counter starts again after either.
+int AutoRecordStep(uint32_t mode, int captureMode, int namedDevice, int peakLeft, int peakRight);
+// Buffers a start takes along from before the step that decided it: the start count's and three.
+int AutoRecordPreRollBuffers();
+// A new capture or a new file: the run of sound or silence starts from nothing.
+void ResetAutoRecordCounter();
 
 // ---- The "Auto recording" dialog --------------------------------------------------------------
 // The level combo's rows: its label (English, and Japanese for a system language of 1041) and

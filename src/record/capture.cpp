@@ -41,7 +41,6 @@ struct CaptureModule {
     uint16_t peakLeftNow, peakRightNow;                  // peaks of the last measured buffer, 0..32767
     uint16_t stepCounter;                                // timer steps, wraps
     uint16_t stepsSinceLevel;                            // steps since a buffer was last measured
-    uint16_t soundCounter;                               // auto recording's sound/silence steps
     uint16_t firstData;                                  // FIRST_DATA_*
     uint16_t lostBuffers;                                // dropped because writing fell behind
     uint16_t deviceKind;                                 // CAPTURE_DEVICE_*
@@ -211,35 +210,23 @@ void ReadInputStatusOnce() {
     g_cap.firstData = FIRST_DATA_STATUS_READ;
 }
 
-// Auto recording on the current peaks, every step. Sound on both channels for more than the
-// start count of steps starts the file through the deck, taking along the buffers that held the
-// sound and two before them; silence on both for more than the end count (mode 1) ends the file
-// and arms the next one.
+// The auto recorder's verdict on this step's peaks, carried out: a start goes through the deck
+// and takes along the buffers that held the sound and those just before them; a split ends the
+// file through the deck and arms the next one.
 void AutoRecordDecision() {
-    enum { FALLBACK_THRESHOLD = 256, PRE_ROLL_EXTRA = 3 };
-    uint32_t mode = Settings().recAutoRecording;
-    if (mode == 0) return;
-    uint16_t threshold = 0, startCount = 0, endCount = 0;
-    GetAutoLevels(&threshold, &startCount, &endCount);
-    int t = g_cap.deviceKind == CAPTURE_DEVICE_NAMED ? (int)threshold : (int)FALLBACK_THRESHOLD;
-    int l = g_cap.peakLeftNow, r = g_cap.peakRightNow;
-    if (g_cap.mode == CAPTURE_WAITING) {
-        g_cap.soundCounter = (l > t && r > t) ? (uint16_t)(g_cap.soundCounter + 1) : 0;
-        if (g_cap.soundCounter <= startCount) return;
+    int action = AutoRecordStep(Settings().recAutoRecording, g_cap.mode, g_cap.deviceKind == CAPTURE_DEVICE_NAMED,
+                                g_cap.peakLeftNow, g_cap.peakRightNow);
+    if (action == AUTO_ACTION_START) {
         if (g_deckHooks.hooks.autoStart) g_deckHooks.hooks.autoStart();
-        g_cap.soundCounter = 0;
         if (g_cap.mode != CAPTURE_WRITING) return;
-        for (int i = 0; i < startCount + PRE_ROLL_EXTRA; ++i) {
+        for (int i = 0; i < AutoRecordPreRollBuffers(); ++i) {
             uint16_t back = (uint16_t)(g_cap.writeIndex == 0 ? CAPTURE_RING_BUFFERS - 1 : g_cap.writeIndex - 1);
             if (!IsFilled(back)) break;
             g_cap.writeIndex = back;
         }
-    } else if (g_cap.mode == CAPTURE_WRITING && mode == AUTO_RECORD_START_AND_END) {
-        g_cap.soundCounter = (l < t && r < t) ? (uint16_t)(g_cap.soundCounter + 1) : 0;
-        if (g_cap.soundCounter <= endCount) return;
+    } else if (action == AUTO_ACTION_SPLIT) {
         if (g_deckHooks.hooks.autoSplit) g_deckHooks.hooks.autoSplit();
         ClearEncoderOutputFlag();
-        g_cap.soundCounter = 0;
     }
 }
 
@@ -272,7 +259,7 @@ int PrepareCapture(int release) {
     if (!release && WaveInIsOpen()) {
         g_cap.mode = CAPTURE_ARMED;
         ZeroByteCounters();
-        g_cap.soundCounter = 0;
+        ResetAutoRecordCounter();
         g_cap.lostBuffers = 0;
         SetCaptureTimer(1);
         return 1;
@@ -293,7 +280,7 @@ int PrepareCapture(int release) {
     }
     g_cap.requeueIndex = g_cap.measureIndex = g_cap.writeIndex = 0;
     ZeroByteCounters();
-    g_cap.soundCounter = 0;
+    ResetAutoRecordCounter();
     g_cap.lostBuffers = 0;
     g_cap.deviceFailed = 0;
     if (!WaveInStart()) {
@@ -394,7 +381,8 @@ void ResetCaptureForTest() {
     std::memset(g_cap.peakRight, 0, sizeof g_cap.peakRight);
     g_cap.requeueIndex = g_cap.measureIndex = g_cap.writeIndex = 0;
     g_cap.peakLeftNow = g_cap.peakRightNow = 0;
-    g_cap.stepCounter = g_cap.stepsSinceLevel = g_cap.soundCounter = 0;
+    g_cap.stepCounter = g_cap.stepsSinceLevel = 0;
+    ResetAutoRecordCounter();
     g_cap.firstData = g_cap.lostBuffers = g_cap.deviceKind = 0;
     g_cap.deviceFailed = 0;
     std::memset(g_cap.channelStatus, 0, sizeof g_cap.channelStatus);

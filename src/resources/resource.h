@@ -46,6 +46,10 @@
 #define CMD_RECORD            2023
 #define TOOLTIP_STRING_OFFSET 2000
 
+// The face's two slider windows (their tooltips are STR_TIP_VOLUME and STR_TIP_POSITION).
+#define IDC_SLIDER_VOLUME   501
+#define IDC_SLIDER_POSITION 502
+
 // Timer of the main window.
 #define DECK_TIMER_ID 10001
 #define DECK_TIMER_MS 100

@@ -4,8 +4,8 @@
 #include <cstring>
 #include "base/bounded_copy.h"
 #include "base/byte_order.h"
+#include "base/path_names.h"
 #include "media/id3v1.h"
-#include "media/media_formats.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "resources/resource.h"
@@ -21,7 +21,8 @@ const char* const KIND_EXTENSIONS[] = {".wav", ".mpa", ".mp2", ".mp3", ".mpa", n
 }  // namespace
 
 // Writes the ID3v1 fields of the source's tag record into the new file. Only when the source has
-// an ID3v1 tag; the title trailer is never carried over. 1 on success.
+// an ID3v1 tag; the title trailer is never carried over. 1 on success. The new file is still
+// under its temporary name, which the player never holds, so no track is held around the writes.
 int CopyId3Fields(const char* newPath, const char* source) {
     int container = TITLES_NONE;
     if (!GetTitleContainer(source, &container)) return 0;

@@ -1,6 +1,28 @@
 // Portable routines of the Edit sheet's pages (see edit_sheet.h).
 #include "tools/edit_sheet.h"
 #include <cstdio>
+#include "media/tag_editor.h"
+#include "playback/playback_control.h"
+
+namespace {
+
+struct EditSheetModule {
+    HeldTrack tagSave;  // the stopped track a Tag Editor save closed, reopened after its writes
+};
+EditSheetModule g_edit;
+
+int HoldTrackForTagSave() { return HoldTrackForWrite(&g_edit.tagSave); }
+void ResumeTrackAfterTagSave() { ResumeHeldTrack(&g_edit.tagSave); }
+
+}  // namespace
+
+void HoldTrackAroundTagSaves(int on) {
+    g_edit = EditSheetModule{};
+    if (on)
+        SetTagWriteHooks(HoldTrackForTagSave, ResumeTrackAfterTagSave);
+    else
+        SetTagWriteHooks(nullptr, nullptr);
+}
 
 int32_t ScalePosition(double scale, double value, double whole) {
     return whole == 0 ? int32_t(scale * value) : int32_t(scale * (value / whole));

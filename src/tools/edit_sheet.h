@@ -15,6 +15,10 @@ enum {
 // returns when the sheet is closed. Windows build only (the native build has no sheet).
 void OpenEditSheet(void* owner, void* instance, const char* path, const char* folder);
 
+// While the sheet is open (on 1), a Tag Editor save holds the player's track around its writes:
+// a stopped track is closed and reopened, a busy player refuses the save (HoldTrackForWrite).
+void HoldTrackAroundTagSaves(int on);
+
 // truncate(scale x (value / whole)), or truncate(scale x value) when whole is 0.
 int32_t ScalePosition(double scale, double value, double whole);
 

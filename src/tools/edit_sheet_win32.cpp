@@ -2,6 +2,7 @@
 // pages, the file chooser the pages share, and the Divide page's preview player. The preview
 // uses playback control: the deck closes its own track before it opens the sheet, so the
 // player is free while the sheet is up.
+#include "base/path_names.h"
 #include "tools/edit_sheet.h"
 #include <windows.h>
 #include <commctrl.h>
@@ -11,7 +12,6 @@
 #include <initializer_list>
 #include "base/message_box.h"
 #include "base/shell_handles.h"
-#include "media/media_formats.h"
 #include "media/media_probe.h"
 #include "media/tag_editor.h"
 #include "media/tag_editor_page.h"
@@ -461,6 +461,7 @@ void OpenEditSheet(void* owner, void* instance, const char* path, const char* fo
     else if (folder)
         std::snprintf(g_sheet.folder, sizeof g_sheet.folder, "%s", folder);
     SetTagSavedHook(RefreshTitles);  // the playlist shows a saved title at once
+    HoldTrackAroundTagSaves(1);
     TagPageServices services{g_sheet.path, ChooseSoundFile, CentreWindow, g_sheet.owner};
     SetTagPageServices(&services);
 
@@ -499,4 +500,5 @@ void OpenEditSheet(void* owner, void* instance, const char* path, const char* fo
     PropertySheetA(&header);
     SetMessageOwner(ownerBefore);
     SetTagSavedHook(nullptr);
+    HoldTrackAroundTagSaves(0);
 }

@@ -123,10 +123,10 @@ TEST_F(CommandsTest, TheVolumeSliderSetsTheWaveOutLineAndShowsTheVolumeReadBack)
     SetVolumeFromSlider(255, 128);
     EXPECT_EQ((std::vector<int32_t>{65535, 32896}), WaveOut(0).values);
     EXPECT_EQ(255u, Face().volumeBar);
-    EXPECT_EQ(255, SliderValue(SLIDER_VOLUME));
+    EXPECT_EQ(255, SliderValue(IDC_SLIDER_VOLUME));
     SetVolumeFromSlider(0, 0);
     EXPECT_EQ(0u, Face().volumeBar);
-    EXPECT_EQ(0, SliderValue(SLIDER_VOLUME)) << "the slider follows the bar";
+    EXPECT_EQ(0, SliderValue(IDC_SLIDER_VOLUME)) << "the slider follows the bar";
 
     // The mixer holds its own value: the slider shows it, not the one dragged to.
     WaveOut(0).record.maximum = 32768;

@@ -31,28 +31,8 @@ TEST(WindowRules, SavedPositionsArePulledOntoTheScreen) {
     }
 }
 
-TEST(WindowRules, SystemKindFromVersionNumbers) {
-    struct Case {
-        uint32_t platform, major, minor, build;
-        int kind;
-    };
-    const Case cases[] = {
-        {1, 4, 0,  950,                             0}, // Windows 95
-        {1, 4, 10, 1998,                            1}, // 98
-        {1, 4, 10, (4u << 24) | (10u << 16) | 2222, 2}, // 98 SE, version in the high word
-        {1, 4, 90, 3000,                            2}, // Me
-        {2, 4, 0,  1381,                            0}, // NT 4
-        {2, 5, 0,  2195,                            3}, // 2000
-        {2, 5, 1,  2600,                            3}, // XP
-        {2, 6, 1,  7601,                            0},
-        {0, 5, 0,  0,                               0},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.kind, OsKindFromVersion(c.platform, c.major, c.minor, c.build)) << c.major << "." << c.minor;
-}
-
 TEST(WindowRules, RecordingStatesRefuseCloseEndOfSessionAndSuspend) {
-    const int recording[] = {Recording, RecPause, RecStandby, SHOWN_REC_AUTO_ACTIVE};
+    const int recording[] = {Recording, RecPause, RecStandby, RecAutoActive};
     for (int s : recording) {
         EXPECT_EQ(STR_CLOSE_AFTER_RECORDING, CloseRefusalString(s, 0));
         EXPECT_EQ(STR_NO_SHUTDOWN_WHILE_RECORDING, CloseRefusalString(s, 1));

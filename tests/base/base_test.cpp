@@ -1,11 +1,14 @@
 // The helpers every layer leans on: a bounded copy that cuts a too-long text and always ends it
-// with a zero byte, and the byte-order accessors every binary format goes through.
+// with a zero byte, the byte-order accessors every binary format goes through, the file name and
+// extension of a path, and the system's version class.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "base/bounded_copy.h"
 #include "base/byte_order.h"
+#include "base/path_names.h"
+#include "base/system_info.h"
 
 namespace {
 
@@ -58,6 +61,62 @@ TEST(ByteOrder, ReadsAndWritesEachOrderWithTheTopBitsSet) {
     EXPECT_EQ(0xA3, half[0]);
     EXPECT_EQ(0xF4, half[1]);
     EXPECT_EQ(0x55, half[2]);
+}
+
+TEST(SystemInfo, OsKindFromVersionNumbers) {
+    struct Case {
+        uint32_t platform, major, minor, build;
+        int kind;
+    };
+    const Case cases[] = {
+        {1, 4, 0,  950,                             OS_KIND_OTHER}, // Windows 95
+        {1, 4, 10, 1998,                            OS_KIND_98}, // 98
+        {1, 4, 10, (4u << 24) | (10u << 16) | 2222, OS_KIND_98_SE}, // 98 SE, version in the high word
+        {1, 4, 90, 3000,                            OS_KIND_98_SE}, // Me
+        {2, 4, 0,  1381,                            OS_KIND_OTHER}, // NT 4
+        {2, 5, 0,  2195,                            OS_KIND_NT5}, // 2000
+        {2, 5, 1,  2600,                            OS_KIND_NT5}, // XP
+        {2, 6, 1,  7601,                            OS_KIND_OTHER},
+        {0, 5, 0,  0,                               OS_KIND_OTHER},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.kind, OsKindFromVersion(c.platform, c.major, c.minor, c.build)) << c.major << "." << c.minor;
+}
+
+// A Shift-JIS name whose second byte is 0x5C ("\x95\x5C" is one character, not a separator),
+// a dot in a folder's name, a name with no extension, and the drive's colon.
+TEST(PathNames, NameAndExtensionOfAnsiPaths) {
+    SetNativeAnsiCodePage(932);
+    const char* japanese = "C:\\Music\\\x95\x5C.wav";
+    EXPECT_STREQ("\x95\x5C.wav", FileNameOf(japanese));
+    EXPECT_STREQ(".wav", ExtensionOf(japanese));
+    const char* trailLast = "C:\\x\\a\x95\x5C";  // the name ends on the trail byte
+    EXPECT_STREQ("a\x95\x5C", FileNameOf(trailLast));
+    EXPECT_STREQ("", ExtensionOf(trailLast));
+    SetNativeAnsiCodePage(0);  // a single-byte system: 0x5C is a separator wherever it stands
+    EXPECT_STREQ(".wav", FileNameOf(japanese));
+
+    const struct {
+        const char* path;
+        const char* name;
+        const char* ext;
+    } cases[] = {
+        {"C:\\Rec.2024\\take",     "take",        ""     },  // the dot is the folder's
+        {"C:\\Rec.2024\\take.MP3", "take.MP3",    ".MP3" },
+        {"D:/lists/party.spl",       "party.spl",   ".spl" },
+        {"C:song.wav",               "song.wav",    ".wav" },  // drive-relative
+        {"a.b.mid",                  "a.b.mid",     ".mid" },
+        {"C:\\x\\",                 "",            ""     },
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(c.name, FileNameOf(c.path)) << c.path;
+        EXPECT_STREQ(c.ext, ExtensionOf(c.path)) << c.path;
+    }
+    EXPECT_EQ(1, HasExtension("C:\\x\\LIST.SPL", ".spl"));
+    EXPECT_EQ(0, HasExtension("C:\\x.spl\\list", ".spl"));
+    EXPECT_EQ(0, HasExtension("C:\\x\\list.spl2", ".spl"));
+    EXPECT_EQ(0, HasExtension("C:\\x\\list.sp", ".spl"));
+    EXPECT_EQ(0, HasExtension("C:\\x\\spl", ".spl"));
 }
 
 }  // namespace

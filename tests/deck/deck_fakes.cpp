@@ -147,6 +147,19 @@ int GetTrackPath(char* pathOut) {
     std::strcpy(pathOut, g_world.openPath.c_str());
     return 1;
 }
+// The real hold over the fake player, so the recorder's status write meets the same track.
+int HoldTrackForWrite(HeldTrack* heldOut) {
+    heldOut->path[0] = 0;
+    int status = GetTrackStatus();
+    if (status == TRACK_STATUS_UNKNOWN) return 1;
+    if (status != TRACK_STOPPED) return 0;
+    GetTrackPath(heldOut->path);
+    CloseTrack();
+    return 1;
+}
+void ResumeHeldTrack(const HeldTrack* held) {
+    if (held->path[0]) OpenTrack(held->path);
+}
 int PlaySilence(const char* path) {
     g_world.silencePath = path;
     return 1;

@@ -141,7 +141,7 @@ TEST(FaceLayout, EveryButtonCellInEveryStateIsInsideItsBitmapAndAsBigAsTheButton
     std::map<int, Size> sizes = BitmapSizes();
     ASSERT_FALSE(sizes.empty()) << "skingen did not run";
     const int states[] = {NoTrack,  Stopped,    Playing,   Paused,     Recording,
-                          RecPause, RecStandby, Searching, TrackSpace, SHOWN_REC_AUTO_ACTIVE};
+                          RecPause, RecStandby, Searching, TrackSpace, RecAutoActive};
     for (int mode : {FACE_MODE_NORMAL, FACE_MODE_THIN})
         for (const FaceButton& b : FACE_BUTTONS)
             for (int state : {BUTTON_NORMAL, BUTTON_PRESSED, BUTTON_DISABLED})

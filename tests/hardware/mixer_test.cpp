@@ -1,11 +1,11 @@
 // The mixer layer against scripted mixers: which mixer and line it finds, what it writes to the
 // controls, and that every operation closes the mixer again, also when a call fails.
 #include "hardware/mixer.h"
+#include "base/system_info.h"
 #include "hardware/mixer_platform_native.h"
 #include <gtest/gtest.h>
 
 namespace {
-enum { OS_NT = 0, OS_9X_EARLY = 1 };
 const uint32_t MASTER_ID = 0xFFFF0000, WAVE_ID = 0x10, SYNTH_ID = 0x11, OTHER_DEST_ID = 0xFFFF0001;
 
 FakeMixerDestination Destination(uint32_t id, uint32_t type, uint32_t firstControl) {
@@ -43,7 +43,7 @@ protected:
     void SetUp() override {
         ResetFakeMixers();
         ResetMixerForTest();
-        SetMixerOsKind(OS_NT);
+        SetMixerOsKind(OS_KIND_OTHER);
     }
     void TearDown() override { EXPECT_EQ(0, OpenFakeMixerHandles()) << "the mixer was left open"; }
 };
@@ -71,7 +71,7 @@ TEST_F(MixerTest, LinesAreSoughtOnTheOutputDestinationOfTheSystemsKind) {
     // An NT-family system seeks the undefined type, which this driver does not offer.
     EXPECT_EQ(0, SelectMaster(1));
     EXPECT_EQ(0, SelectWaveOut(1));
-    SetMixerOsKind(OS_9X_EARLY);
+    SetMixerOsKind(OS_KIND_98);
     ASSERT_EQ(1, SelectMaster(1));
     EXPECT_EQ(MASTER_ID, SelectedMixerLineForTest());
     ASSERT_EQ(1, SelectWaveOut(1));

@@ -6,19 +6,19 @@
 #include <string>
 
 namespace {
-const SliderRow& Volume() { return *FindSliderRow(SLIDER_VOLUME); }
-const SliderRow& Position() { return *FindSliderRow(SLIDER_POSITION); }
+const SliderRow& Volume() { return *FindSliderRow(IDC_SLIDER_VOLUME); }
+const SliderRow& Position() { return *FindSliderRow(IDC_SLIDER_POSITION); }
 
 TEST(Slider, PlacesScaleWithTheZoomAndHideInTheThinFace) {
     struct Case {
         int id, mode, zoom, x, y, w, h, shown;
     } cases[] = {
-        {SLIDER_VOLUME,   0, 1, 153, 57,  114, 9,  1},
-        {SLIDER_VOLUME,   0, 2, 306, 114, 228, 18, 1},
-        {SLIDER_POSITION, 0, 1, 131, 70,  136, 9,  1},
-        {SLIDER_POSITION, 0, 2, 262, 140, 272, 18, 1},
-        {SLIDER_POSITION, 1, 1, 131, 70,  136, 9,  0},
-        {SLIDER_VOLUME,   1, 2, 306, 114, 228, 18, 0},
+        {IDC_SLIDER_VOLUME,   0, 1, 153, 57,  114, 9,  1},
+        {IDC_SLIDER_VOLUME,   0, 2, 306, 114, 228, 18, 1},
+        {IDC_SLIDER_POSITION, 0, 1, 131, 70,  136, 9,  1},
+        {IDC_SLIDER_POSITION, 0, 2, 262, 140, 272, 18, 1},
+        {IDC_SLIDER_POSITION, 1, 1, 131, 70,  136, 9,  0},
+        {IDC_SLIDER_VOLUME,   1, 2, 306, 114, 228, 18, 0},
     };
     for (const Case& c : cases) {
         int x, y, w, h;

@@ -1,18 +1,14 @@
-// Fakes of PlayerCheckInfo and the playback-control calls the media modules make.
+// A fake of PlayerCheckInfo, the one player call the media modules make.
 #include "fake_player.h"
 #include <cstdio>
 #include <cstring>
 #include "playback/mpeg_libraries.h"
-#include "playback/playback_control.h"
 
 namespace {
 struct FakeState {
     int present = 1;
     uint8_t status[4] = {0, 0, 0, 0};
     int checks = 0;
-    int trackStatus = 0;
-    std::string trackPath;
-    std::vector<std::string> calls;
 };
 FakeState g_fake;
 
@@ -35,11 +31,6 @@ void FakePlayerReset() { g_fake = FakeState(); }
 void FakePlayerSetPresent(int present) { g_fake.present = present; }
 void FakePlayerSetReportedStatus(const uint8_t status[4]) { std::memcpy(g_fake.status, status, 4); }
 int FakePlayerCheckCount() { return g_fake.checks; }
-void FakeTrackSet(int status, const char* path) {
-    g_fake.trackStatus = status;
-    g_fake.trackPath = path ? path : "";
-}
-const std::vector<std::string>& FakeTrackCalls() { return g_fake.calls; }
 
 namespace {
 // What the library answers: 0 for an MPEG file, 1 for anything else.
@@ -83,20 +74,4 @@ int PlayerCheckInfo(const char* path, void* info, void* ext, int32_t* codeOut) {
     int32_t code = FakeCheckInfo(path, info, ext);
     if (codeOut) *codeOut = code;
     return code == 0;
-}
-
-int GetTrackStatus() { return g_fake.trackStatus; }
-int GetTrackPath(char* pathOut) {
-    std::snprintf(pathOut, PLAYBACK_PATH_BYTES, "%s", g_fake.trackPath.c_str());
-    return 1;
-}
-int CloseTrack() {
-    g_fake.calls.push_back("close");
-    g_fake.trackStatus = 0;
-    return 1;
-}
-int OpenTrack(const char* path) {
-    g_fake.calls.push_back(std::string("open:") + path);
-    g_fake.trackStatus = TRACK_STOPPED;
-    return 1;
 }

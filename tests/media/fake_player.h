@@ -1,5 +1,5 @@
-// Test stand-ins for the player library's file check and for playback control, so the media
-// modules are tested without the decoder or a playing track.
+// A test stand-in for the player library's file check, so the media modules are tested without
+// the decoder.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -11,7 +11,3 @@ void FakePlayerReset();
 void FakePlayerSetPresent(int present);                     // 0: every check fails, as without the DLL
 void FakePlayerSetReportedStatus(const uint8_t status[4]);  // bytes reported in the extended record
 int FakePlayerCheckCount();
-
-// Playback control: the status GetTrackStatus reports, the loaded path, and the calls made.
-void FakeTrackSet(int status, const char* path);
-const std::vector<std::string>& FakeTrackCalls();  // "close", "open:<path>"

@@ -16,11 +16,11 @@
 #include <filesystem>
 #include <thread>
 #include <functional>
+#include "base/system_info.h"
 #include "fake_player.h"
 #include "media/file_splice.h"
 #include "media/id3v1.h"
 #include "media/media_file_fault.h"
-#include "media/media_formats.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "media_test_util.h"
@@ -455,9 +455,7 @@ TEST_F(TitleWritesTest, FileNameTitlesKeepTwoByteCharacters) {
     ASSERT_TRUE(Shell("sox -n -r 8000 -b 16 -c 1 '" + dir.File("a.wav") + "' synth 0.1 sine 440"));
     ASSERT_EQ(0, std::rename(dir.File("a.wav").c_str(), wav.c_str()));
     EXPECT_EQ(name, Field(wav, FIELD_TITLE));
-    EXPECT_STREQ(name.c_str(), FileNameOf(("C:\\Music\\" + name).c_str()));
     SetNativeAnsiCodePage(0);
-    EXPECT_STREQ("\x83\x6a\x81\x5b.wav", FileNameOf(("C:\\Music\\" + name).c_str()));
 }
 
 }  // namespace

@@ -4,11 +4,10 @@
 #include <cstring>
 #include "fake_player.h"
 #include "media/id3v1.h"
-#include "media/media_formats.h"
+#include "media/title_readers.h"
 #include "media/media_probe.h"
 #include "media/titles.h"
 #include "media_test_util.h"
-#include "playback/playback_control.h"
 
 namespace {
 
@@ -431,29 +430,6 @@ TEST_F(TitlesTest, ChannelStatusDefaults) {
         EXPECT_EQ(std::string(c.status, 4), Field(c.probed, FIELD_CHANNEL_STATUS, SOURCE_TRAILER, &found)) << c.probed;
         EXPECT_EQ(0, found);
     }
-}
-
-TEST_F(TitlesTest, WritesWaitForThePlayer) {
-    std::string wav = Wave("p.wav");
-    Bytes before = ReadAll(wav);
-    for (int busy : {TRACK_PLAYING, TRACK_PAUSED, TRACK_SEEKING, TRACK_RECORDING, TRACK_NOT_READY}) {
-        FakeTrackSet(busy, wav.c_str());
-        EXPECT_EQ(0, SetTitleField(wav.c_str(), FIELD_TITLE, "No", 0)) << busy;
-    }
-    EXPECT_EQ(before, ReadAll(wav));
-    EXPECT_TRUE(FakeTrackCalls().empty());
-
-    FakeTrackSet(TRACK_STOPPED, wav.c_str());
-    EXPECT_EQ(1, SetTitleField(wav.c_str(), FIELD_TITLE, "Yes", 0));
-    ASSERT_EQ(2u, FakeTrackCalls().size());
-    EXPECT_EQ("close", FakeTrackCalls()[0]);
-    EXPECT_EQ("open:" + wav, FakeTrackCalls()[1]);
-    EXPECT_EQ("Yes", Field(wav, FIELD_TITLE));
-
-    // A failed write still reopens the track.
-    FakeTrackSet(TRACK_STOPPED, wav.c_str());
-    EXPECT_EQ(0, SetTitleField(dir.File("gone.wav").c_str(), FIELD_TITLE, "x", 0));
-    EXPECT_EQ("open:" + wav, FakeTrackCalls().back());
 }
 
 }  // namespace

@@ -209,11 +209,6 @@ TEST_F(PlaybackTest, DeviceNameFollowsTheSystemAndTheWaveOutDevices) {
         EXPECT_EQ(g_player.deviceName, c.name) << c.platform << "." << c.major << " " << c.count;
         CloseTrack();
     }
-    EXPECT_EQ(GetSystemKind(), 4);
-    SetFakeSystem(0x409, 1, 4, 10, 1998);
-    EXPECT_EQ(GetSystemKind(), 1);
-    SetFakeSystem(0x409, 1, 4, 0, 950);
-    EXPECT_EQ(GetSystemKind(), 0);
 }
 
 TEST_F(PlaybackTest, OpenRefusesWhatCannotPlay) {
@@ -296,6 +291,30 @@ TEST_F(PlaybackTest, StatusTableForBothEngines) {
     EXPECT_EQ(GetTrackLevels(&l, &r), 1);
     EXPECT_EQ(l, 1000);
     EXPECT_EQ(r, 2000);
+}
+
+// --- a title write's hold on the track ---------------------------------------------------------
+
+TEST_F(PlaybackTest, ATitleWriteClosesAStoppedTrackAndRefusesABusyOne) {
+    HeldTrack held;
+    EXPECT_EQ(HoldTrackForWrite(&held), 1);  // nothing open: nothing to let go
+    EXPECT_STREQ(held.path, "");
+
+    ASSERT_EQ(OpenTrack(wav.c_str()), 1);
+    for (int mode : {524, 526, 527, 528, 529, 530}) {  // not ready, playing, recording, seeking, paused, open
+        MciScript(MCI_PLAYBACK_WINDOW).mode = mode;
+        EXPECT_EQ(HoldTrackForWrite(&held), 0) << mode;
+        EXPECT_EQ(GetTrackEngine(), ENGINE_MCI) << mode;  // still open
+    }
+    MciScript(MCI_PLAYBACK_WINDOW).mode = 525;
+    ASSERT_EQ(HoldTrackForWrite(&held), 1);
+    EXPECT_EQ(GetTrackEngine(), ENGINE_NONE);
+    EXPECT_EQ(held.path, wav);
+    ResumeHeldTrack(&held);
+    char path[PLAYBACK_PATH_BYTES];
+    GetTrackPath(path);
+    EXPECT_EQ(path, wav);
+    EXPECT_EQ(GetTrackEngine(), ENGINE_MCI);
 }
 
 TEST_F(PlaybackTest, PlayWritesTheTracksChannelStatusBeforeStarting) {

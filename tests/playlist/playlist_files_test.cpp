@@ -1,6 +1,7 @@
 // Playlist files: the line and field rules on memory, reading real files (CR LF, a last line
 // without newline, an over-long line, the relative form after a folder moved, nesting and a list
 // that names itself), the saved text, a write that fails, and the list's life across runs.
+#include "base/system_info.h"
 #include "media/media_file_fault.h"
 #include "playlist/playlist_spl.h"
 #include "playlist_test_util.h"

@@ -111,14 +111,14 @@ TEST_F(PlaylistModel, MovesSwapNeighboursAndRotateAtTheEnds) {
     for (int i = 1; i <= 4; ++i) p.push_back(WriteWave(dir.File(std::to_string(i) + ".wav"), 1000 * i));
     Drop(p);
     ProbeEntry(3);
-    ASSERT_EQ(MoveEntryUp(1), 1);  // the first goes to the end
+    ASSERT_EQ(MoveEntry(1, MOVE_UP), 1);  // the first goes to the end
     EXPECT_EQ(EntryPaths(), (std::vector<std::string>{p[1], p[2], p[3], p[0]}));
-    ASSERT_EQ(MoveEntryDown(4), 1);  // and the last back to the top
+    ASSERT_EQ(MoveEntry(4, MOVE_DOWN), 1);  // and the last back to the top
     EXPECT_EQ(EntryPaths(), p);
-    ASSERT_EQ(MoveEntryDown(2), 1);
-    ASSERT_EQ(MoveEntryUp(3), 1);
+    ASSERT_EQ(MoveEntry(2, MOVE_DOWN), 1);
+    ASSERT_EQ(MoveEntry(3, MOVE_UP), 1);
     EXPECT_EQ(EntryPaths(), p);
-    EXPECT_EQ(MoveEntryUp(5) + MoveEntryDown(0), 0);
+    EXPECT_EQ(MoveEntry(5, MOVE_UP) + MoveEntry(0, MOVE_DOWN), 0);
     for (int n = 1; n <= 4; ++n) {  // lengths travel with their entries
         PlaylistEntry e;
         GetEntry(n, &e);
@@ -228,8 +228,8 @@ TEST_F(PlaylistModel, RandomEditsAndTicksKeepTheListConsistent) {
         case 0:
         case 1: Drop({files[rng() % files.size()]}); break;
         case 2: DeleteEntry(n); break;
-        case 3: MoveEntryUp(n); break;
-        case 4: MoveEntryDown(n); break;
+        case 3: MoveEntry(n, MOVE_UP); break;
+        case 4: MoveEntry(n, MOVE_DOWN); break;
         case 5: ProbeEntry(n); break;
         case 6:
             AdvanceFakeTickCount(100);

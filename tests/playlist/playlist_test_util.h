@@ -13,6 +13,7 @@
 
 #include "base/clock.h"
 #include "base/message_box.h"
+#include "base/system_info.h"
 #include "deck/deck.h"
 #include "media/media_file_fault.h"
 #include "playlist/playlist_files.h"

@@ -260,12 +260,12 @@ TEST_F(ListWindowUpdates, DropAddsInOrderAndSelectsTheFirstNewRow) {
 TEST_F(ListWindowUpdates, MovesRedrawOnlyWhatMoved) {
     Drop({WriteWave(dir.File("1.wav"), 1000), WriteWave(dir.File("2.wav"), 1000), WriteWave(dir.File("3.wav"), 1000)});
     ResetListWindowCallsForTest();
-    ASSERT_EQ(MoveEntryUp(3), 1);
+    ASSERT_EQ(MoveEntry(3, MOVE_UP), 1);
     EXPECT_EQ(Log().refreshAll, 0);
     ASSERT_EQ(Log().rowCalls, 2);
     EXPECT_EQ(Log().rows[0] + Log().rows[1], 5);  // rows 2 and 3
     EXPECT_EQ(Log().totalMs, 2000u);              // both moved entries were probed on the way
-    ASSERT_EQ(MoveEntryDown(3), 1);               // the last goes round to the top: every row
+    ASSERT_EQ(MoveEntry(3, MOVE_DOWN), 1);               // the last goes round to the top: every row
     EXPECT_EQ(Log().refreshAll, 1);
     ExpectListInvariants("after the moves");
 }

@@ -157,6 +157,52 @@ TEST_F(TagEditorTest, ASaveTheFileRefusesSaysSoAndKeepsApply) {
     EXPECT_EQ(0, TagEditorPage()->changed);
 }
 
+// The player's track is held around the writes: a busy player stops the save silently, and a
+// hold is always let go, after every write, whether the save succeeded or not.
+struct HoldLog {
+    int answer = 1, holds = 0, releases = 0;
+    std::string titleAtRelease;
+    std::string path;
+} g_hold;
+int NoteHold() {
+    g_hold.holds++;
+    return g_hold.answer;
+}
+void NoteRelease() {
+    g_hold.releases++;
+    char text[TITLE_BYTES] = "";
+    GetTitleField(g_hold.path.c_str(), FIELD_TITLE, text, SOURCE_ID3_FIRST);
+    g_hold.titleAtRelease = text;
+}
+
+TEST_F(TagEditorTest, ASaveHoldsThePlayersTrackAroundItsWrites) {
+    g_hold = HoldLog{};
+    g_hold.path = wav;
+    SetTagWriteHooks(NoteHold, NoteRelease);
+    TagPageLoad(wav.c_str());
+    TagPageEditBox(TAG_BOX_TITLE, "Rain");
+    Bytes before = ReadAll(wav);
+
+    g_hold.answer = 0;  // playing
+    EXPECT_EQ(0, TagPageSave());
+    EXPECT_EQ(0, RecordedMessageCount());
+    EXPECT_EQ(before, ReadAll(wav));
+    EXPECT_EQ(1, TagEditorPage()->changed);
+    EXPECT_EQ(0, g_hold.releases);
+
+    g_hold.answer = 1;
+    SetMediaFileFault(MEDIA_FAULT_FAIL, 1);
+    EXPECT_EQ(0, TagPageSave());
+    SetMediaFileFault(MEDIA_FAULT_NONE, 0);
+    EXPECT_EQ(1, g_hold.releases);
+
+    EXPECT_EQ(1, TagPageSave());
+    EXPECT_EQ(3, g_hold.holds);
+    EXPECT_EQ(2, g_hold.releases);
+    EXPECT_EQ("Rain", g_hold.titleAtRelease);
+    SetTagWriteHooks(nullptr, nullptr);
+}
+
 TEST_F(TagEditorTest, LeavingWithUnsavedEditsAsksFirst) {
     TagPageLoad(wav.c_str());
     EXPECT_EQ(1, TagPageLeave());  // nothing changed: no question

@@ -9,4 +9,6 @@
 #include "../deck/deck.h"
 #include "../../src/deck/deck.h"
 #include "../media/probe.h"
+#include "playback/library.h"
+#include "playback/control.h"
 #include "tavply_api.h"

@@ -1,8 +1,12 @@
-// Playing time read from the file itself: WAVE from its chunks, Standard MIDI (and RMID) from
-// the tempo map. The native media window answers with these; they are bounded like every
-// reader here, so corrupt files give some length or 0, never a hang.
+// Standard MIDI files (see midi_reader.h): the playing time from the tempo map, which the native
+// media window answers with, and the title scan of the first track.
+#include "media/midi_reader.h"
 #include <algorithm>
-#include "media/media_formats.h"
+#include <cstring>
+#include "base/bounded_copy.h"
+#include "base/byte_order.h"
+#include "media/riff_chunks.h"
+#include "media/titles.h"
 
 namespace {
 
@@ -133,23 +137,6 @@ uint64_t TicksToMs(const TempoMap* map, uint16_t division) {
 
 }  // namespace
 
-int WaveLengthMs(const ByteReader* r, uint32_t* msOut) {
-    *msOut = 0;
-    RiffChunk riff, fmt, data;
-    uint64_t cursor = 0;
-    if (!FindRiffForm(r, "WAVE", &riff) || !FindNextChunk(r, &riff, "fmt ", &cursor, &fmt) ||
-        !FindNextChunk(r, &riff, "data", &cursor, &data))
-        return 0;
-    uint8_t f[12];
-    if (fmt.size < sizeof f || ReadAt(r, fmt.offset + CHUNK_HEADER_BYTES, f, sizeof f) != sizeof f) return 0;
-    uint32_t avgBytes = GetLe32(f + 8);
-    uint64_t present = r->size - (data.offset + CHUNK_HEADER_BYTES);
-    uint64_t bytes = data.size < present ? data.size : present;
-    uint64_t ms = avgBytes ? bytes * 1000 / avgBytes : 0;
-    *msOut = ms > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(ms);
-    return 1;
-}
-
 int MidiLengthMs(const ByteReader* r, uint32_t* msOut) {
     *msOut = 0;
     uint64_t base = 0, limit = r->size;
@@ -189,4 +176,51 @@ int MidiLengthMs(const ByteReader* r, uint32_t* msOut) {
     uint64_t ms = TicksToMs(&map, division);
     *msOut = ms > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(ms);
     return 1;
+}
+
+int ScanMidiTitle(const ByteReader* r, char* titleOut) {
+    titleOut[0] = 0;
+    static_assert(MIDI_WINDOW_BYTES - MIDI_WINDOW_STEP >= 6 + 255, "a meta text must fit the window overlap");
+    uint8_t win[MIDI_WINDOW_BYTES];
+    char copyright[TITLE_BYTES] = "", text[TITLE_BYTES] = "";
+    int haveCopyright = 0, haveText = 0, tracks = 0;
+    for (uint64_t start = 0;; start += MIDI_WINDOW_STEP) {
+        uint32_t got = ReadAt(r, start, win, MIDI_WINDOW_BYTES);
+        uint32_t positions = got < uint32_t(MIDI_WINDOW_STEP) ? got : uint32_t(MIDI_WINDOW_STEP);
+        for (uint32_t p = 0; p < positions; p++) {
+            if (p + 4 <= got && IsFourCc(win + p, "MTrk") && ++tracks == 2) {
+                if (haveCopyright)
+                    std::memcpy(titleOut, copyright, TITLE_BYTES);
+                else if (haveText)
+                    std::memcpy(titleOut, text, TITLE_BYTES);
+                return haveCopyright || haveText;
+            }
+            if (win[p] != MIDI_META_EVENT || p + 2 >= got) continue;
+            uint8_t type = win[p + 1];
+            // The length is a variable-length number (a text of 128 bytes or more takes two
+            // bytes of it); only the first 255 bytes of a text are kept.
+            uint32_t at = p + 2, len = 0;
+            for (int i = 0; i < 4 && at < got; i++) {
+                uint8_t b = win[at++];
+                len = (len << 7) | (b & 0x7F);
+                if (!(b & 0x80)) break;
+            }
+            uint32_t avail = got - at;
+            if (len > avail) len = avail;
+            if (len > TITLE_BYTES - 1) len = TITLE_BYTES - 1;
+            const uint8_t* body = win + at;
+            if (type == MIDI_META_TRACK_NAME) {
+                CopyBounded(titleOut, TITLE_BYTES, (const char*)body, len);
+                return 1;
+            }
+            if (type == MIDI_META_COPYRIGHT && !haveCopyright) {
+                CopyBounded(copyright, TITLE_BYTES, (const char*)body, len);
+                haveCopyright = 1;
+            } else if (type == MIDI_META_TEXT && !haveCopyright) {
+                CopyBounded(text, TITLE_BYTES, (const char*)body, len);
+                haveText = 1;
+            }
+        }
+        if (got <= MIDI_WINDOW_STEP) return 0;  // the file ended before a second track
+    }
 }

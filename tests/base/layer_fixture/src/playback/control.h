@@ -1,0 +1,2 @@
+// A header of that folder the media folder may not include.
+#pragma once

@@ -1,0 +1,2 @@
+// The one header of a lower folder the media folder is allowed alone.
+#pragma once
