@@ -217,6 +217,33 @@ TEST_F(FileToolsTest, WaveFilesOfOtherProgramsDivideAndDecodeCleanly) {
 
 // ---- MPEG ------------------------------------------------------------------------------------
 
+// Where a time falls in the stream, by layer and version: whole frames of 384, 576 (layer III
+// at the low rates) or 1,152 samples, layer I on its four-byte slots, four bytes back from
+// there unless at the start or past the end.
+TEST(MpegPositions, ByteOfATimeForEachFrameKind) {
+    struct {
+        uint32_t layer, versionBit, rate, kbps, ms, streamBytes;
+        uint64_t byte;
+        uint32_t frameLength;
+    } cases[] = {
+        {1, 1, 44100, 32,  100,   100000, 376,    35  }, // 383.1 down to the slot at 380
+        {1, 1, 48000, 448, 2500,  1000000, 139772, 448},
+        {3, 0, 22050, 64,  500,   100000, 3967,   209 }, // 19 frames of 576
+        {3, 1, 32000, 320, 3000,  100000, 119520, 1440}, // past the end: not moved back
+        {2, 1, 48000, 192, 0,     1000,    0,      576 },
+    };
+    for (const auto& c : cases) {
+        MpegStreamInfo info{};
+        info.layer = c.layer;
+        info.versionBit = c.versionBit;
+        info.sampleRate = c.rate;
+        info.bitRate = c.kbps;
+        info.streamBytes = c.streamBytes;
+        EXPECT_EQ(c.byte, MpegBytePosition(&info, c.ms)) << c.layer << " " << c.rate;
+        EXPECT_EQ(c.frameLength, MpegFrameLength(&info)) << c.layer << " " << c.rate;
+    }
+}
+
 TEST_F(FileToolsTest, LayerTwoDivideStartsAtTheFirstHeaderFromTheComputedByte) {
     NEED_TOOLS("sox", "twolame");
     std::string src = Sh(
