@@ -238,17 +238,6 @@ TEST_F(DeckTest, PreviousRestartsTheTrackFrom3001Ms) {
     EXPECT_EQ(Track(), 3);
 }
 
-TEST_F(DeckTest, UnplayableEntriesAreSkipped) {
-    MakePlaylist(4, 1000);
-    World().files[1].playable = 0;  // entry 2
-    PlayFrom(1, 0);
-    Ticks(10);
-    EXPECT_EQ(Track(), 3);
-    EXPECT_EQ(State(), Playing);
-    PrevTrack();  // within the first seconds: previous playable entry is 1
-    EXPECT_EQ(Track(), 1);
-}
-
 TEST_F(DeckTest, GapMarksForMiniDiscAndDat) {
     using Block = std::vector<uint8_t>;
     const Block track = {4, 6, 0, 0}, saved = {0, 150, 0, 0};
