@@ -82,6 +82,15 @@ TEST(RemoteProtocol, MalformedRequestsAreTurnedAway) {
     EXPECT_EQ(ParseRemoteRequest(nullptr, 0, &r), PARSE_BAD_HEADER);
 }
 
+// A path is plain text: every control byte and DEL are refused, the blank, the tilde and the
+// bytes of a two-byte character set (a Shift-JIS folder) are taken.
+TEST(RemoteProtocol, PathsRefuseControlBytesAtBothEnds) {
+    for (const char* bad : {"a\x01.wav", "a\x1F.wav", "a\x7F.wav"})
+        Parsed(std::string("QDCTL 1\nadd\n") + bad + "\n", PARSE_BAD_ARGUMENTS);
+    for (const char* good : {"a b.wav", "~a.wav", "C:\\\x83\x5C\x83\x93\\s.wav"})
+        EXPECT_EQ(Parsed(std::string("QDCTL 1\nadd\n") + good + "\n").paths, std::vector<std::string>{good});
+}
+
 TEST(RemoteProtocol, RepliesCarryTitlesAndMessagesIntact) {
     RemoteReply reply;
     reply.result = REPLY_REFUSED;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include "tool_skip.h"
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -314,4 +315,47 @@ TEST(FreeFormat, StreamsWithoutABitRateIndexDecodeLikeTheirTwins) {
         ASSERT_EQ(a.size(), b.size());
         EXPECT_TRUE(a == b) << c.layer;
     }
+}
+
+// A stream whose frames change channel count part-way (spliced broadcasts, joined files) keeps
+// the first frame's count: stereo frames in a mono stream are mixed down to the level of the
+// mono ones, mono frames in a stereo stream go to both channels at their own level.
+TEST(ChannelChange, FramesOfTheOtherCountPlayAtTheStreamsLevel) {
+    if (!HaveTool("sox")) SKIP_UNLESS_CI("sox missing");
+    ScratchDir dir("channelchange");
+    const std::string taven = std::string(QD_BINARY_DIR) + "/bin/taven -l 2 -b 192 ";
+    for (int ch : {1, 2}) {
+        const std::string wav = dir / ("c" + std::to_string(ch) + ".wav");
+        ASSERT_TRUE(Shell("sox -n -b 16 -r 32000 -c " + std::to_string(ch) + " " + wav + " synth 2 sine 440 vol 0.3"));
+        ASSERT_TRUE(Shell(taven + wav + " " + (dir / ("c" + std::to_string(ch) + ".mp2"))));
+    }
+    const std::vector<uint8_t> mono = ReadBytes(dir / "c1.mp2"), stereo = ReadBytes(dir / "c2.mp2");
+    const size_t frameBytes = 864, spf = 1152;  // 192 kbit/s at 32 kHz: never padded
+    ASSERT_GE(std::min(mono.size(), stereo.size()), 50 * frameBytes);
+    // frames 20..39 from the other stream; the level is compared well inside them
+    auto splice = [&](const std::vector<uint8_t>& base, const std::vector<uint8_t>& other) {
+        std::vector<uint8_t> out = base;
+        std::copy(other.begin() + 20 * frameBytes, other.begin() + 40 * frameBytes, out.begin() + 20 * frameBytes);
+        return out;
+    };
+    auto rms = [&](const std::vector<float>& pcm, int nch, int ch) {
+        double s = 0;
+        for (size_t i = 24 * spf; i < 36 * spf; ++i) s += double(pcm[i * nch + ch]) * pcm[i * nch + ch];
+        return std::sqrt(s / double(12 * spf));
+    };
+    int channels = 0;
+    const std::vector<float> plainMono = DecodeBytes(mono);
+    const std::vector<float> monoMixed = DecodeBytes(splice(mono, stereo), &channels);
+    ASSERT_EQ(channels, 1);
+    ASSERT_EQ(monoMixed.size(), plainMono.size());
+    EXPECT_NEAR(rms(monoMixed, 1, 0) / rms(plainMono, 1, 0), 1.0, 0.05);
+
+    const std::vector<float> plainStereo = DecodeBytes(stereo);
+    const std::vector<float> stereoSpread = DecodeBytes(splice(stereo, mono), &channels);
+    ASSERT_EQ(channels, 2);
+    ASSERT_EQ(stereoSpread.size(), plainStereo.size());
+    for (int ch : {0, 1}) EXPECT_NEAR(rms(stereoSpread, 2, ch) / rms(plainStereo, 2, ch), 1.0, 0.05) << ch;
+    size_t differ = 0;
+    for (size_t i = 24 * spf; i < 36 * spf; ++i) differ += stereoSpread[2 * i] != stereoSpread[2 * i + 1];
+    EXPECT_EQ(differ, 0u);  // the very same samples on both sides
 }

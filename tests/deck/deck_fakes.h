@@ -14,6 +14,7 @@ struct FakeFile {
     uint32_t rate = 44100;
     int kind = 0;       // media kind
     std::string title;  // "" = none (the file name is shown)
+    uint8_t status[4] = {4, 6, 0, 0};  // channel status of its title trailer
 };
 
 struct FakeWorld {

@@ -98,20 +98,6 @@ TEST_F(DeckTest, PlayPauseStopOnThePlayerSide) {
     EXPECT_EQ(Face().peakMode, PEAKS_HOLD);
 }
 
-TEST_F(DeckTest, PlayNearTheEndMovesStraightToTheNextTrack) {
-    MakePlaylist(3, 60000);
-    Cue(1);
-    SeekTrack(59800);
-    StartPlay();
-    EXPECT_EQ(State(), Playing);
-    EXPECT_EQ(World().playCalls, 0);  // it jumped to the end instead of playing
-    Tick();
-    EXPECT_EQ(Track(), 2);
-    EXPECT_EQ(State(), Playing);
-    Tick();
-    EXPECT_EQ(PlayerPosition(), 100u);
-}
-
 TEST_F(DeckTest, PlayDuringTheTrackGapLetsTheGapRun) {
     MakePlaylist(2, 5000);
     Settings().playSpace = PLAY_SPACE_MD;
@@ -227,28 +213,6 @@ TEST_F(DeckTest, PositionDragNeedsACuedTrackAndResumesPlay) {
 
 // --- next and previous ----------------------------------------------------------------------
 
-TEST_F(DeckTest, NextOnTheLastEntryDependsOnRepeat) {
-    MakePlaylist(3, 60000);
-    PlayFrom(3, 1000);
-    NextTrack();  // repeat off: back to the top, stopped
-    EXPECT_EQ(Track(), 1);
-    EXPECT_EQ(State(), Stopped);
-
-    Settings().repeat = REPEAT_LIST;
-    PlayFrom(3, 1000);
-    NextTrack();  // repeat all: top of the list, still playing
-    EXPECT_EQ(Track(), 1);
-    EXPECT_EQ(State(), Playing);
-
-    Settings().repeat = REPEAT_TRACK;
-    PlayFrom(2, 1000);
-    NextTrack();  // repeat one holds only the track's end, not the key
-    EXPECT_EQ(Track(), 3);
-    EXPECT_EQ(State(), Playing);
-    PrevTrack();
-    EXPECT_EQ(Track(), 2);
-}
-
 TEST_F(DeckTest, PreviousRestartsTheTrackFrom3001Ms) {
     MakePlaylist(3, 60000);
     PlayFrom(2, 3000);
@@ -272,42 +236,6 @@ TEST_F(DeckTest, PreviousRestartsTheTrackFrom3001Ms) {
     Cue(1);
     PrevTrack();  // the top of the list: Previous wraps to the last entry
     EXPECT_EQ(Track(), 3);
-}
-
-TEST_F(DeckTest, TrackEndsFollowTheRepeatMode) {
-    MakePlaylist(3, 1000);
-    PlayFrom(2, 0);
-    Ticks(10);
-    EXPECT_EQ(Track(), 3);
-    EXPECT_EQ(State(), Playing);
-    World().statusWrites.clear();
-    Ticks(10);  // the last track ends: the deck stops at the top of the list
-    EXPECT_EQ(Track(), 1);
-    EXPECT_EQ(State(), Stopped);
-    EXPECT_EQ(World().statusWrites.back(), (std::vector<uint8_t>{0, 150, 0, 0}));
-
-    Settings().repeat = REPEAT_TRACK;
-    PlayFrom(2, 0);
-    Ticks(10);
-    EXPECT_EQ(Track(), 2);  // the same track again
-    EXPECT_EQ(State(), Playing);
-
-    Settings().repeat = REPEAT_LIST;
-    PlayFrom(3, 0);
-    Ticks(10);
-    EXPECT_EQ(Track(), 1);
-    EXPECT_EQ(State(), Playing);
-}
-
-TEST_F(DeckTest, UnplayableEntriesAreSkipped) {
-    MakePlaylist(4, 1000);
-    World().files[1].playable = 0;  // entry 2
-    PlayFrom(1, 0);
-    Ticks(10);
-    EXPECT_EQ(Track(), 3);
-    EXPECT_EQ(State(), Playing);
-    PrevTrack();  // within the first seconds: previous playable entry is 1
-    EXPECT_EQ(Track(), 1);
 }
 
 TEST_F(DeckTest, GapMarksForMiniDiscAndDat) {
@@ -340,56 +268,6 @@ TEST_F(DeckTest, GapMarksForMiniDiscAndDat) {
 }
 
 // --- searches -------------------------------------------------------------------------------
-
-TEST_F(DeckTest, FastForwardCrossesIntoTheNextTrack) {
-    MakePlaylist(3, 10000);
-    PlayFrom(1, 8000);
-    FastForwardDown();
-    EXPECT_EQ(State(), Searching);
-    EXPECT_EQ(PlayerPosition(), 9000u);  // the first step is one tick ahead at ten times speed
-    Tick();
-    EXPECT_EQ(Track(), 2);  // past the end: the search goes on in the next track from 0
-    Tick();
-    EXPECT_EQ(Track(), 2);
-    EXPECT_EQ(PlayerPosition(), 1000u);
-    FastForwardUp();
-    EXPECT_EQ(State(), Playing);
-    EXPECT_EQ(Track(), 2);
-}
-
-TEST_F(DeckTest, RewindCrossesIntoThePreviousTrackEnd) {
-    MakePlaylist(3, 10000);
-    PlayFrom(2, 1500);
-    PauseKey();
-    RewindDown();
-    EXPECT_EQ(State(), Searching);
-    Tick();
-    EXPECT_EQ(Track(), 1);
-    Tick();
-    EXPECT_EQ(PlayerPosition(), 9000u);
-    RewindUp();
-    EXPECT_EQ(State(), Paused);
-    EXPECT_EQ(Track(), 1);
-}
-
-TEST_F(DeckTest, SearchesStopAtTheListEndsWithRepeatOff) {
-    MakePlaylist(2, 10000);
-    PlayFrom(2, 9500);
-    FastForwardDown();
-    Ticks(5);
-    EXPECT_EQ(Track(), 2);
-    EXPECT_EQ(PlayerPosition(), 10000u);
-    FastForwardUp();
-
-    Cue(1);
-    SeekTrack(500);
-    RewindDown();
-    Ticks(5);
-    EXPECT_EQ(Track(), 1);
-    EXPECT_EQ(PlayerPosition(), 0u);
-    RewindUp();
-    EXPECT_EQ(State(), Stopped);
-}
 
 TEST_F(DeckTest, FastForwardWhileStoppedStaysStopped) {
     MakePlaylist(2, 60000);
@@ -610,13 +488,6 @@ TEST_F(DeckTest, RecordRefusalsLeaveThePlayerWithItsTrack) {
             EXPECT_EQ(RecordedMessageAt(0)->stringId, c.messageId) << c.name;
         }
     }
-}
-
-TEST_F(DeckTest, RecordNumberWrapsFrom999To000) {
-    SetBaseFromChosenName("C:\\rec\\S-999.wav");
-    World().existingNumbers.insert("C:\\rec\\S-999");
-    ASSERT_EQ(EnterRecStandby(), 1);
-    EXPECT_EQ(World().recordTarget, "C:\\rec\\S-000.WAV");
 }
 
 // --- giving up ------------------------------------------------------------------------------

@@ -91,34 +91,6 @@ TEST_F(DeckTickTest, EndOfTrackPlaysTheNextAndTheListEndStopsAtTheTop) {
     EXPECT_EQ(World().probeTicks.back(), Stopped);
 }
 
-TEST_F(DeckTickTest, RepeatAllWrapsAndRepeatOneReplays) {
-    MakePlaylist(2, 1000);
-    Settings().repeat = 2;
-    PlayFrom(2);
-    Ticks(11);
-    EXPECT_EQ(Track(), 1);
-    EXPECT_EQ(State(), Playing);
-
-    Settings().repeat = 1;
-    Ticks(11);
-    EXPECT_EQ(Track(), 1);
-    EXPECT_EQ(State(), Playing);
-    EXPECT_LT(Deck().position, 500u);
-}
-
-TEST_F(DeckTickTest, GapBetweenTracksRunsOnTheTick) {
-    MakePlaylist(2, 1000);
-    Settings().playSpace = PLAY_SPACE_MD;
-    PlayFrom(1);
-    Ticks(11);
-    ASSERT_EQ(State(), TrackSpace);
-    Ticks(30);
-    EXPECT_EQ(State(), TrackSpace);  // three seconds in
-    Ticks(12);
-    EXPECT_EQ(State(), Playing);
-    EXPECT_EQ(Track(), 2);
-}
-
 TEST_F(DeckTickTest, StoppedDeckFollowsTheListWithin16Ticks) {
     MakePlaylist(2, 60000);
     Ticks(16);  // NoTrack with a list: the tick cues the first entry

@@ -28,8 +28,8 @@ int GetTitleField(const char* path, int field, char* bufferOut, int source) {
     const FakeFile* f = FindFakeFile(path);
     if (!f) return 0;
     if (field == FIELD_CHANNEL_STATUS) {
-        const char status[5] = {4, 6, 0, 0, 0};
-        std::memcpy(bufferOut, status, 5);
+        std::memcpy(bufferOut, f->status, 4);
+        bufferOut[4] = 0;
         return 0;
     }
     std::strcpy(bufferOut, f->title.empty() ? path : f->title.c_str());

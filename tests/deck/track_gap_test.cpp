@@ -79,4 +79,30 @@ TEST_F(TrackGapTiming, LateAndBoundaryTicksMoveTheGapOnePhaseAtATime) {
         EXPECT_EQ(want, World().statusWrites) << c.what;
     }
 }
+
+// A DAT recorder is told a new track starts only when the next track's own status allows a
+// copy (generation bit clear); the end of the gap and that status go out either way.
+TEST_F(TrackGapTiming, TheDatStartMarkFollowsTheNextTracksGenerationBit) {
+    const Block datMark = {0, 6, 0, 0}, datEnd = {0, 150, 0, 0};
+    for (uint8_t byte1 : {0x06, 0x86, 0x7F, 0x80}) {
+        SetUp();
+        World().statusWrites.clear();
+        MakePlaylist(2, 5000);
+        World().files[1].status[1] = byte1;
+        Settings().playSpace = PLAY_SPACE_DAT;
+        Deck().currentTrack = 1;
+        ASSERT_EQ(1, CueCurrentTrack());
+        SeekTrack(4950);
+        StartPlay();
+        TickAfter(100);
+        ASSERT_EQ(TrackSpace, Deck().deckState);
+        TickAfter(4500);
+        TickAfter(100);
+        TickAfter(100);
+        const Block next = {4, byte1, 0, 0};
+        std::vector<Block> want = {datEnd, next};
+        if (!(byte1 & 0x80)) want.insert(want.begin(), datMark);
+        EXPECT_EQ(want, World().statusWrites) << int(byte1);
+    }
+}
 }  // namespace

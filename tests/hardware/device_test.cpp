@@ -167,6 +167,25 @@ TEST_F(DeviceTest, LoopedAndOversizedHubsStillEndTheSearch) {
     EXPECT_EQ(CachedPort(), 2u);
 }
 
+// The search follows a chain of eight hubs behind the root hub, and no deeper: a longer chain
+// can only be a topology that loops.
+TEST_F(DeviceTest, TheSearchReachesEightHubsDownAndNoFurther) {
+    for (int hubs : {8, 9}) {
+        std::string text = "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n";
+        std::string above = "ROOT0";
+        for (int h = 1; h <= hubs; ++h) {
+            std::string name = "H" + std::to_string(h);
+            text += "hub " + name + " 2 {hub}\\000" + std::to_string(h % 10) + " Generic USB Hub\n";
+            text += "port " + above + " 2 hub " + name + "\n";
+            above = name;
+        }
+        text += "port " + above + " 1 vornex {media}\\0007 Kelvara Vornex USB\n";
+        Write(text);
+        EXPECT_EQ(OpenDevice(1), hubs == 8 ? 1 : 0) << hubs;
+        CloseDevice();
+    }
+}
+
 TEST_F(DeviceTest, NothingWithoutTheConfigurationManager) {
     std::ofstream(path) << SIMPLE << "cfgmgr missing\n";
     EXPECT_EQ(LoadDeviceManager(), 0);

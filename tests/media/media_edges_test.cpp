@@ -40,6 +40,29 @@ TEST_F(MediaEdges, AMidiFileLastsAsLongAsItsLongestTrack) {
     EXPECT_EQ(3000u, MidiLength(MakeMidi(480, {tempo, systemTrack})));
 }
 
+// Every kind of channel message, given with its status and again by running status, is stepped
+// over by its own count of data bytes: one for program change and channel pressure, two for the
+// others. A wrong count reads a data byte as a time and the song's length comes out wrong.
+TEST_F(MediaEdges, EachChannelMessageIsSteppedOverByItsDataBytes) {
+    const struct {
+        uint8_t status;
+        int dataBytes;
+    } kinds[] = {
+        {0x80, 2}, {0x93, 2}, {0xA0, 2}, {0xB5, 2}, {0xC0, 1}, {0xDF, 1}, {0xE0, 2},
+    };
+    for (const auto& k : kinds) {
+        Bytes track = {0x00, k.status};
+        for (int round = 0; round < 2; ++round) {  // the second time by running status
+            track.push_back(0x40);
+            if (k.dataBytes == 2) track.push_back(0x7F);
+            track.push_back(0x60);  // 96 ticks to the next event
+        }
+        for (uint8_t b : {0xFF, 0x2F, 0x00}) track.push_back(b);
+        // 192 ticks at 96 per quarter and the default 120 bpm: one second
+        EXPECT_EQ(1000u, MidiLength(MakeMidi(96, {track}))) << std::hex << int(k.status);
+    }
+}
+
 // A WAVE of eight silent 8-bit mono samples at 8 kHz, its RIFF size true.
 Bytes TinyWave() {
     Bytes b;
@@ -53,6 +76,30 @@ Bytes TinyWave() {
     AppendLe32(&b, 8);
     AppendBytes(&b, "\x80\x80\x80\x80\x80\x80\x80\x80", 8);
     return b;
+}
+
+// A WAVE plays as long as the sound it holds: a data chunk cut short (a recording that never closed)
+// counts what is there, one followed by other chunks counts only itself.
+TEST_F(MediaEdges, AWaveLastsAsLongAsTheSoundItHolds) {
+    const uint8_t fmt[16] = {1, 0, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0};  // 8 kHz 8-bit mono
+    auto wave = [&](uint32_t claimed, uint32_t held, uint32_t after) {
+        Bytes b;
+        AppendText(&b, "RIFF");
+        AppendLe32(&b, 36 + claimed + after);
+        AppendText(&b, "WAVEfmt ");
+        AppendLe32(&b, 16);
+        AppendBytes(&b, fmt, sizeof fmt);
+        AppendText(&b, "data");
+        AppendLe32(&b, claimed);
+        b.resize(b.size() + held, 0x80);
+        b.resize(b.size() + after, 0);
+        WriteAll(dir.File("cut.wav"), b);
+        uint32_t ms = 0;
+        EXPECT_EQ(1, GetMediaLength(dir.File("cut.wav").c_str(), &ms));
+        return ms;
+    };
+    EXPECT_EQ(750u, wave(16000, 6000, 0));
+    EXPECT_EQ(500u, wave(4000, 4000, 3000));
 }
 
 TEST_F(MediaEdges, ATitleListIsReadOnlyUpToTheEndOfTheRiffBody) {

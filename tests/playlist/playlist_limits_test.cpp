@@ -69,4 +69,18 @@ TEST_F(PlaylistLimits, ADroppedPathAtTheLengthLimit) {
     EXPECT_EQ(std::vector<std::string>{fits}, EntryPaths());
     EXPECT_EQ(std::vector<int>{STR_PATH_TOO_LONG}, ShownMessages());
 }
+
+// A chosen name whose full path reaches 255 characters gets the message and still fits an
+// entry; at 256 it gets the message and is refused, and the files around it are taken whole.
+TEST_F(PlaylistLimits, AChosenPathAtTheLengthLimit) {
+    auto name = [&](size_t length, char c) { return std::string(length - dir.path.size() - 1 - 4, c) + ".wav"; };
+    std::string chosen = dir.path + '\0' + "a.wav" + '\0' + name(255, 'f') + '\0' + name(256, 'o') + '\0' +
+                         "z.wav" + '\0';
+    QueueSelectFileResult(chosen.data(), (uint32_t)chosen.size() + 1);
+    ASSERT_EQ(1, AddFilesDialog());
+    const std::string folder = dir.path + "\\";
+    EXPECT_EQ((std::vector<std::string>{folder + "a.wav", folder + name(255, 'f'), folder + "z.wav"}), EntryPaths());
+    EXPECT_EQ((std::vector<int>{STR_PATH_TOO_LONG, STR_PATH_TOO_LONG}), ShownMessages());
+    ExpectListInvariants("paths of 255 and 256 characters chosen");
+}
 }  // namespace

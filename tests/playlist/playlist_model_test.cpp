@@ -168,6 +168,27 @@ TEST_F(PlaylistModel, AChangedNamedListIsOnlyGivenUpWhenTheUserSaysSo) {
     EXPECT_EQ(GetEntryCount(), 0);
 }
 
+// The list window's Save names the list after the file written and leaves nothing to save: a
+// Clear right after asks nothing. A save that fails leaves the list changed, so Clear asks.
+TEST_F(PlaylistModel, ASavedListHasNothingLeftToSave) {
+    NamedList();
+    std::string other = dir.File("Other.spl");
+    QueueSaveDialogResult(other.c_str());
+    SetMediaFileFault(MEDIA_FAULT_SHORT, 1);
+    EXPECT_EQ(SavePlaylist(), 0);
+    EXPECT_TRUE(PlaylistIsDirty());
+
+    QueueSaveDialogResult(other.c_str());
+    ASSERT_EQ(SavePlaylist(), 1);
+    EXPECT_FALSE(PlaylistIsDirty());
+    char first[PLAYLIST_PATH_BYTES];
+    ASSERT_EQ(GetHistoryPath(1, first), 1);
+    EXPECT_EQ(std::string(first), other);
+    ResetMessages();
+    EXPECT_EQ(ClearPlaylist(), 1);
+    EXPECT_TRUE(ShownMessages().empty());
+}
+
 // The question belongs to the playlist window, and the list holds still under it: a Clear or a
 // Delete clicked while "save?" is up does nothing, so Yes saves the list the question was about.
 TEST_F(PlaylistModel, AnOpenQuestionIsOwnedByTheListWindowAndHoldsTheList) {

@@ -240,6 +240,24 @@ TEST_F(SettingsStore, KeyTheDeckMadeIsGoneAfterRestartInstalledKeyStays) {
     ShutDown();
 }
 
+// Each group is saved only by a run that loaded it: a window that closes before it read its
+// layout, or a start that stopped before the engine settings, keeps its built-ins to itself.
+TEST_F(SettingsStore, AGroupNeverLoadedIsNeverSaved) {
+    ASSERT_TRUE(RegistryInstallKey(KEY));
+    PutDword("Xo", 300);
+    PutDword("Repeat", 2);
+    NewProcess();
+    LoadSettings();
+    ShutDown();
+    EXPECT_EQ(300u, Stored("Xo"));
+    NewProcess();
+    LoadLayout();
+    Settings().repeat = 0;
+    ShutDown();
+    EXPECT_EQ(2u, Stored("Repeat"));
+    EXPECT_EQ(300u, Stored("Xo"));
+}
+
 TEST_F(SettingsStore, WindowSizeFollowsModeAndMag) {
     ASSERT_TRUE(RegistryInstallKey(KEY));
     PutDword("Mode", 7);

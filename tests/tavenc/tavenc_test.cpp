@@ -511,3 +511,33 @@ TEST(TavencCalls, NoOutputRoomFailsWithoutLosingInput) {
     got.insert(got.end(), big.data(), big.data() + p);
     EXPECT_TRUE(got == expected);
 }
+
+// The encoder's setting limits, each on both sides of its edge: a setting let through here
+// makes a stream that players refuse, one refused here is a format the user cannot pick.
+TEST(EncoderSettings, EachLimitHoldsOnBothSides) {
+    struct {
+        int layer, rate, kbps, channels, taken;
+    } cases[] = {
+        {2, 44100, 56,  2, 0}, // layer II stereo starts at 64 ...
+        {2, 44100, 64,  2, 1},
+        {2, 44100, 80,  2, 0}, // ... and skips 80
+        {2, 44100, 96,  2, 1},
+        {2, 48000, 80,  1, 1}, // mono takes 80
+        {2, 48000, 192, 1, 1}, // mono ends at 192
+        {2, 48000, 224, 1, 0},
+        {2, 48000, 224, 2, 1},
+        {1, 44100, 32,  2, 0}, // layer I stereo allocation does not fit 32 kbit/s at 44.1 kHz ...
+        {1, 32000, 32,  2, 1}, // ... but does at 32 kHz
+        {1, 48000, 32,  1, 1}, // and mono fits at any rate
+        {3, 32000, 32,  2, 1},
+        {3, 48000, 320, 1, 1},
+        {3, 44100, 384, 2, 0},
+        {3, 22050, 64,  1, 0},
+        {3, 44100, 128, 3, 0},
+        {4, 44100, 128, 2, 0},
+    };
+    for (const auto& c : cases) {
+        EncConfig cfg{c.layer, c.rate, c.kbps, c.channels, 0, 0};
+        EXPECT_EQ(EncCheckConfig(&cfg), c.taken) << c.layer << " " << c.rate << " " << c.kbps << " " << c.channels;
+    }
+}

@@ -159,6 +159,26 @@ TEST_F(FileToolsTest, WaveDivideCutsWholeBlocksAndKeepsTheTitleChunks) {
     EXPECT_EQ(0, RecordedMessageCount());
 }
 
+// An 8-bit mono part of an odd number of bytes gets the pad byte its chunk needs, so the title
+// behind it still starts where a reader looks for the next chunk.
+TEST_F(FileToolsTest, AnOddWavePartIsPaddedBeforeItsTitle) {
+    Bytes src = MakeWave(44100 * 3, 1, 8, "Odd");
+    std::string path = Make("mono.wav", src);
+    size_t trailing = src.size() - 44 - 44100 * 3;
+    char dest[TOOL_PATH_BYTES];
+    std::snprintf(dest, sizeof dest, "%s", dir.File("part.wav").c_str());
+    ASSERT_EQ(1, DivideFile(dest, path.c_str(), 1000, 1010));  // 441 bytes
+    Bytes out = ReadAll(dest);
+    ASSERT_EQ(44 + 441 + 1 + trailing, out.size());
+    EXPECT_EQ(441u, Le32At(out, 40));
+    EXPECT_EQ(out.size() - 8, Le32At(out, 4));
+    EXPECT_EQ(Slice(src, 44 + 44100, 44 + 44100 + 441), Slice(out, 44, 44 + 441));
+    EXPECT_EQ(0, out[44 + 441]);
+    char title[TITLE_BYTES];
+    EXPECT_EQ(1, GetTitleField(dest, FIELD_TITLE, title, SOURCE_ID3_FIRST));
+    EXPECT_STREQ("Odd", title);
+}
+
 TEST_F(FileToolsTest, WaveCombineJoinsTheSoundIntoOneDataChunk) {
     Bytes a = MakeWave(1000000, 2, 16, "First"), b = MakeWave(500000, 2, 16, "Second");
     std::string pa = Make("a.wav", a), pb = Make("b.wav", b);
@@ -196,6 +216,33 @@ TEST_F(FileToolsTest, WaveFilesOfOtherProgramsDivideAndDecodeCleanly) {
 }
 
 // ---- MPEG ------------------------------------------------------------------------------------
+
+// Where a time falls in the stream, by layer and version: whole frames of 384, 576 (layer III
+// at the low rates) or 1,152 samples, layer I on its four-byte slots, four bytes back from
+// there unless at the start or past the end.
+TEST(MpegPositions, ByteOfATimeForEachFrameKind) {
+    struct {
+        uint32_t layer, versionBit, rate, kbps, ms, streamBytes;
+        uint64_t byte;
+        uint32_t frameLength;
+    } cases[] = {
+        {1, 1, 44100, 32,  100,   100000, 376,    35  }, // 383.1 down to the slot at 380
+        {1, 1, 48000, 448, 2500,  1000000, 139772, 448},
+        {3, 0, 22050, 64,  500,   100000, 3967,   209 }, // 19 frames of 576
+        {3, 1, 32000, 320, 3000,  100000, 119520, 1440}, // past the end: not moved back
+        {2, 1, 48000, 192, 0,     1000,    0,      576 },
+    };
+    for (const auto& c : cases) {
+        MpegStreamInfo info{};
+        info.layer = c.layer;
+        info.versionBit = c.versionBit;
+        info.sampleRate = c.rate;
+        info.bitRate = c.kbps;
+        info.streamBytes = c.streamBytes;
+        EXPECT_EQ(c.byte, MpegBytePosition(&info, c.ms)) << c.layer << " " << c.rate;
+        EXPECT_EQ(c.frameLength, MpegFrameLength(&info)) << c.layer << " " << c.rate;
+    }
+}
 
 TEST_F(FileToolsTest, LayerTwoDivideStartsAtTheFirstHeaderFromTheComputedByte) {
     NEED_TOOLS("sox", "twolame");
