@@ -120,6 +120,8 @@ bool PressMessageBox(const Rig& rig, const MessageBoxInfo& box, const std::strin
 // Queues interleaved 16-bit stereo PCM at 44100 Hz for the deck's input; the feeder plays it in
 // real time after what is queued already.
 bool FeedPcm(const Rig& rig, const std::vector<int16_t>& samples);
+// Waits until the feeder has played everything queued so far into the input (false on timeout).
+bool WaitForFeedPlayed(const Rig& rig, int timeoutMs);
 // Pulls (false) or plugs back (true) the cable of the device's input: while pulled, the input
 // delivers no samples at all.
 bool SetInputPlugged(const Rig& rig, bool plugged);
