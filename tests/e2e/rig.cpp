@@ -117,7 +117,7 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 }
 
 // Runs wintool.exe; its output in outputOut.
-int Wintool(const Rig& rig, const std::vector<std::string>& args, std::string* outputOut, int timeoutMs = 20000) {
+int Wintool(const Rig& rig, const std::vector<std::string>& args, std::string* outputOut, int timeoutMs = e2e::WAIT_MS) {
     return RunWine(rig, WintoolExePath(), args, timeoutMs, outputOut);
 }
 
@@ -323,7 +323,7 @@ int IsWindowIconic(const Rig& rig, const std::string& cls) {
 bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam,
                        int64_t* resultOut) {
     std::string out;
-    if (Wintool(rig, {"send", cls, std::to_string(msg), std::to_string(wParam), std::to_string(lParam)}, &out, 40000) !=
+    if (Wintool(rig, {"send", cls, std::to_string(msg), std::to_string(wParam), std::to_string(lParam)}, &out, e2e::WAIT_MS) !=
         0)
         return false;
     if (resultOut) *resultOut = std::strtoll(out.c_str(), nullptr, 10);
@@ -430,7 +430,7 @@ pid_t StartSinkRecording(const Rig& rig, const std::string& path) {
                    path + "'"},
               {"PULSE_SERVER=" + rig.pulseServer, "XDG_RUNTIME_DIR=" + rig.xdgRuntime}, "");
     // The recorder is live once the monitor's first data arrived; sound before that is lost.
-    if (pid > 0 && !WaitForFile(path, 10000, 4)) std::fprintf(stderr, "rig: sink recording did not start\n");
+    if (pid > 0 && !WaitForFile(path, e2e::WAIT_MS, 4)) std::fprintf(stderr, "rig: sink recording did not start\n");
     return pid;
 }
 

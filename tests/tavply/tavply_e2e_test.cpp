@@ -7,12 +7,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <sstream>
-#include <thread>
 
 #include "codec/codec_test_util.h"
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 
 using namespace codectest;
@@ -21,11 +20,7 @@ namespace {
 
 const char DEVICE[] = "Kelvara Vornex USB";
 
-std::string WinPath(std::string p) {
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return "Z:" + p;
-}
+using e2e::WinPath;
 
 struct Poll {
     long elapsed;
@@ -130,13 +125,15 @@ protected:
 
     DriverRun Play(const std::vector<std::string>& extra, std::vector<int16_t>* heard) {
         std::string raw = *dir / "heard.raw";
-        pid_t rec = StartSinkRecording(rig, raw);
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        pid_t rec = StartSinkRecording(rig, raw);  // live once it returns
         std::vector<std::string> args = {WinPath(*dir / "in.mp3"), DEVICE};
         args.insert(args.end(), extra.begin(), extra.end());
         std::string out;
         int code = RunWine(rig, driver, args, 90000, &out);
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        // The sound played up to the end goes through the monitor: half a second more of it.
+        struct stat st = {};
+        stat(raw.c_str(), &st);
+        WaitForFile(raw, e2e::WAIT_MS, (size_t)st.st_size + 44100 * 4 / 2);
         StopSinkRecording(rec);
         EXPECT_EQ(0, code) << out;
         if (heard) *heard = ReadPcmFile(raw);
