@@ -237,7 +237,6 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
 // A face changed in mode or size looks exactly like the same face composed afresh on the deck's
 // redraw request: nothing of the old layout (a slider drawn at its old place) stays behind.
 TEST_F(DeckControls, AChangedFaceLooksLikeTheSameFaceComposedAfresh) {
-    const unsigned REDRAW_FACE = 0x400 + 3;  // WM_USER + 3
     Start({});
     int mode = 0, mag = 1;
     // A face point in screen pixels.
@@ -283,7 +282,7 @@ TEST_F(DeckControls, AChangedFaceLooksLikeTheSameFaceComposedAfresh) {
             return d.right - d.left == 400 * mag && d.bottom - d.top == (mode ? 20 : 105) * mag;
         }, WAIT_MS));
         std::vector<int> changed = steadyFace();
-        ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, REDRAW_FACE, 0, 0, nullptr));
+        ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, DECK_MSG_REDRAW_FACE, 0, 0, nullptr));
         std::vector<int> composed = steadyFace();
         ASSERT_FALSE(changed.empty());
         ASSERT_EQ(changed.size(), composed.size());
