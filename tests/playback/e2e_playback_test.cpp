@@ -197,8 +197,12 @@ TEST_F(DeckPlayback, CommandLineFilesPlayInOrderWithTheGapAndSkipAMissingOne) {
     e2e::WaitUntil([&] { return MsSinceLastSegment() >= 1000; }, e2e::WAIT_MS, 250);
     heard = Segments(ReadPcmFile(sinkFile));
     ASSERT_EQ(Labels(heard), "AB") << "boxes: " << boxes.size();
-    EXPECT_NEAR(heard[0].soundMs, 2000, 500) << "the whole of each track";
-    EXPECT_NEAR(heard[1].soundMs, 2000, 500);
+    // The whole of each track, once: a loaded machine's sound server may stretch a track by what
+    // it repeats when it runs short, never to a second playing of it.
+    for (const Segment& g : heard) {
+        EXPECT_GE(g.soundMs, 1500) << g.label;
+        EXPECT_LE(g.soundMs, 3000) << g.label;
+    }
     int gap = heard[1].startMs - (heard[0].startMs + heard[0].lengthMs);
     EXPECT_GE(gap, 3500) << "about four seconds of silence between the tracks";
     EXPECT_LE(gap, 5500);
