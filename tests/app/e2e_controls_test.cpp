@@ -228,6 +228,7 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
     int code = -1;
     ASSERT_TRUE(WaitExit(deck, EXIT_MS, &code));
+    EXPECT_EQ(0, code) << "the deck ended cleanly";
     deck = -1;
     std::string mag;
     ASSERT_TRUE(ReadRegistryValue(rig, SETTINGS_KEY, "Mag", &mag));

@@ -273,7 +273,8 @@ TEST_F(QuestionsE2E, TheListsQuestionDisablesThePlaylistWindowUntilAnswered) {
 
     ASSERT_TRUE(PostWindowMessage(rig, LIST_CLASS, WM_COMMAND_MSG, IDC_LIST_CLEAR, 0));
     MessageBoxInfo box;
-    ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "", WAIT_MS, &box));
+    ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "", WAIT_MS, &box))
+        << "rows: " << Tool({"lvcount", LIST_CLASS, LIST_VIEW}) << ", title: " << Tool({"title", LIST_CLASS});
     EXPECT_NE(box.text.find("Party"), std::string::npos) << box.text;
     EXPECT_TRUE(WaitEnabled(LIST_CLASS, "", false, WAIT_MS)) << "the playlist window stays usable under its question";
     ASSERT_TRUE(PressMessageBox(rig, box, "Cancel"));
