@@ -31,6 +31,26 @@ function(qd_native_test name)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
+# qd_e2e_test(NAME src... [LIBS lib...] [DEPENDS target...] [TIMEOUT seconds] [ENVIRONMENT var=value...]):
+# an end-to-end test, a native GoogleTest program that runs the Windows build under Wine through
+# the rig library (tests/e2e). It links qd_rig, needs the rig's feeder, runs alone (the rigs share
+# one Wine prefix and the machine's two cores) and carries the label "e2e" (ctest -L e2e).
+function(qd_e2e_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "LIBS;DEPENDS;ENVIRONMENT" ${ARGN})
+  if(QD_WINDOWS)
+    return()
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  qd_native_test(${name} ${T_UNPARSED_ARGUMENTS} LIBS qd_rig ${T_LIBS})
+  add_dependencies(${name} qd_rig_feeder ${T_DEPENDS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} RUN_SERIAL TRUE LABELS e2e)
+  if(T_ENVIRONMENT)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
+endfunction()
+
 # qd_windows_test(NAME src... [LIBS lib...]): a GoogleTest program built with MinGW and run under
 # Wine by ctest (windows build only). GoogleTest itself is built from Debian's sources.
 function(qd_windows_test name)

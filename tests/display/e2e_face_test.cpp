@@ -4,24 +4,24 @@
 // sound device play the track.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include "resources/resource.h"
 #include "tool_skip.h"
 
 namespace {
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
-const unsigned WM_COMMAND_MSG = 0x0111;
+using e2e::DECK_CLASS;
+using e2e::SETTINGS_KEY;
+using e2e::WinPath;
 const int DECK_X = 100, DECK_Y = 100;  // where the tests put the deck
 
 // Colours of the skin (src/resources/skin/colours.skin).
@@ -44,13 +44,6 @@ bool Near(uint32_t a, uint32_t b) {
     return true;
 }
 
-std::string WinPath(const std::string& unixPath) {
-    std::string p = "Z:" + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
-
 class FaceE2E : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -66,7 +59,7 @@ protected:
         if (deck > 0) {
             CloseWindow(rig, DECK_CLASS);
             int code = -1;
-            if (!WaitExit(deck, 30000, &code)) StopProcess(deck);
+            if (!WaitExit(deck, e2e::WAIT_MS, &code)) StopProcess(deck);
         }
         StopRig(&rig);
     }
@@ -84,7 +77,7 @@ protected:
         SetDword("Mode", mode);
         SetDword("Mag", mag);
         deck = StartDeck(rig, {WinPath(track)});
-        ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+        ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, e2e::DECK_TITLE, e2e::START_MS));
         scale = mag;
     }
     Screen Shot(const char* name) {
@@ -99,6 +92,12 @@ protected:
         in.get();
         s.rgb.resize((size_t)3 * s.w * s.h);
         in.read((char*)s.rgb.data(), (std::streamsize)s.rgb.size());
+        return s;
+    }
+    // Screenshots until one satisfies shows (or the wait ends); the last one taken.
+    Screen ShotWhen(const char* name, const std::function<bool(const Screen&)>& shows) {
+        Screen s;
+        e2e::WaitUntil([&] { return shows(s = Shot(name)); }, e2e::WAIT_MS);
         return s;
     }
     // Whether a face rectangle (unscaled face pixels) holds the colour somewhere.
@@ -128,7 +127,7 @@ protected:
     }
     bool Command(int id) {
         int64_t result = 0;
-        return SendWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, (uint64_t)id, 0, &result);
+        return SendWindowMessage(rig, DECK_CLASS, e2e::WM_COMMAND_, (uint64_t)id, 0, &result);
     }
 
     Rig rig;
@@ -146,8 +145,10 @@ double Rms(const std::vector<int16_t>& pcm) {
 
 TEST_F(FaceE2E, PlayingLightsDigitsPlayAndFormatAndAClickOnPlayIsHeard) {
     StartPlaying(0, 1);
-    usleep(1600 * 1000);
-    Screen s = Shot("normal");
+    // A second of play: the seconds' units light up and leave 0.
+    Screen s = ShotWhen("normal", [&](const Screen& shot) {
+        return FaceHas(shot, 261, 39, 10, 13, SEGMENT_LIT) && FaceAreasDiffer(shot, 251, 39, 261, 39, 10, 13);
+    });
     EXPECT_TRUE(FaceHas(s, 261, 39, 10, 13, SEGMENT_LIT)) << "the seconds' units after a second of play";
     EXPECT_TRUE(FaceAreasDiffer(s, 251, 39, 261, 39, 10, 13)) << "the seconds' units no longer show 0";
     EXPECT_TRUE(FaceHas(s, 80, 86, 30, 13, LAMP_GREEN)) << "Play shows playing";
@@ -157,10 +158,10 @@ TEST_F(FaceE2E, PlayingLightsDigitsPlayAndFormatAndAClickOnPlayIsHeard) {
 
     // Stop with a real click, then hold Play down: the key shows pressed.
     Mouse({"mousemove", FacePoint(138 + 15, 86 + 6), "click", "1"});
-    usleep(500 * 1000);
+    ShotWhen("stopped", [&](const Screen& shot) { return !FaceHas(shot, 80, 86, 30, 13, LAMP_GREEN); });
     Mouse({"mousemove", FacePoint(80 + 15, 86 + 6), "mousedown", "1"});
-    usleep(400 * 1000);
-    Screen pressed = Shot("pressed");
+    Screen pressed =
+        ShotWhen("pressed", [&](const Screen& shot) { return Near(FacePixel(shot, 81, 87), KEY_DARK_EDGE); });
     EXPECT_TRUE(Near(FacePixel(pressed, 81, 87), KEY_DARK_EDGE)) << "Play pressed";
     EXPECT_FALSE(FaceHas(pressed, 80, 86, 30, 13, LAMP_GREEN)) << "the click on Stop stopped the deck";
 
@@ -169,21 +170,21 @@ TEST_F(FaceE2E, PlayingLightsDigitsPlayAndFormatAndAClickOnPlayIsHeard) {
     pid_t rec = StartSinkRecording(rig, raw);
     ASSERT_GT(rec, 0);
     Mouse({"mouseup", "1"});
-    usleep(1500 * 1000);
+    e2e::WaitUntil([&] { return Rms(ReadPcmFile(raw)) > 1000.0; }, e2e::WAIT_MS, 250);
     StopSinkRecording(rec);
     EXPECT_GT(Rms(ReadPcmFile(raw)), 1000.0) << "the tone reached the sink";
 }
 
 TEST_F(FaceE2E, ThinAndDoubleSizeFacesPlaceKeysAndDigitsAtTheirScaledPlaces) {
     StartPlaying(1, 2);
-    usleep(1600 * 1000);
-    Screen thin = Shot("thin-double");
+    Screen thin = ShotWhen("thin-double", [&](const Screen& shot) { return FaceHas(shot, 69, 3, 30, 13, LAMP_GREEN); });
     EXPECT_TRUE(FaceHas(thin, 69, 3, 30, 13, LAMP_GREEN)) << "Play in the thin face";
     EXPECT_FALSE(FaceHas(thin, 0, 21, 400, 40, LAMP_GREEN)) << "nothing of the deck below the thin face";
 
     ASSERT_TRUE(Command(CMD_FACE_MODE));
-    usleep(600 * 1000);
-    Screen normal = Shot("normal-double");
+    Screen normal = ShotWhen("normal-double", [&](const Screen& shot) {
+        return FaceHas(shot, 80, 86, 30, 13, LAMP_GREEN) && FaceAreasDiffer(shot, 251, 39, 261, 39, 10, 13);
+    });
     EXPECT_TRUE(FaceHas(normal, 80, 86, 30, 13, LAMP_GREEN)) << "Play at (160,172) in double size";
     EXPECT_TRUE(FaceHas(normal, 214, 39, 57, 13, SEGMENT_LIT)) << "time digits at double size";
     EXPECT_TRUE(FaceAreasDiffer(normal, 251, 39, 261, 39, 10, 13)) << "a second has passed";

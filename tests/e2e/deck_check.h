@@ -42,14 +42,9 @@ inline double PowerAt(const std::string& pcmBytes, double hz) {
     return frames ? (s1 * s1 + s2 * s2 - k * s1 * s2) / ((double)frames * frames) : 0.0;
 }
 
-// Polls cond every 100 ms until it holds or timeoutMs have passed; the caller asserts after.
-inline void WaitFor(int timeoutMs, const std::function<bool()>& cond) {
-    for (int waited = 0; waited < timeoutMs && !cond(); waited += 100) usleep(100 * 1000);
-}
-
 inline bool Command(const Rig& rig, int id) {
     int64_t result = 0;
-    return SendWindowMessage(rig, DECK_CLASS, 0x0111, (uint64_t)id, 0, &result);
+    return SendWindowMessage(rig, DECK_CLASS, e2e::WM_COMMAND_, (uint64_t)id, 0, &result);
 }
 
 inline std::string Boxes(const Rig& rig) {
@@ -77,7 +72,7 @@ inline void PlayAndRecord(const Rig& rig, const std::string& deckExe, const std:
     };
     for (const auto& s : settings) {
         std::string type = std::string(s.first) == "RecFileName" ? "REG_SZ" : "REG_DWORD";
-        ASSERT_EQ(0, RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", s.first, "/t", type, "/d", s.second, "/f"}, 60000));
+        ASSERT_EQ(0, RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", s.first, "/t", type, "/d", s.second, "/f"}, e2e::WAIT_MS));
     }
 
     std::string wave = rig.dir + "/a440.wav";
@@ -85,12 +80,12 @@ inline void PlayAndRecord(const Rig& rig, const std::string& deckExe, const std:
     std::string played = rig.dir + "/wave.raw";
     pid_t sink = StartSinkRecording(rig, played);
     pid_t deck = StartWine(rig, deckExe, {WinPath(wave), WinPath(mp3)}, {}, rig.dir + "/deck.log");
-    ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000)) << Boxes(rig);
+    ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, e2e::DECK_TITLE, e2e::START_MS)) << Boxes(rig);
     EXPECT_EQ("", Boxes(rig)) << "no box at the start";
     shown();
 
     // The first file plays at once.
-    WaitFor(20000, [&] { return PowerAt(ReadAll(played), WAVE_HZ) > 1000.0; });
+    e2e::WaitUntil([&] { return PowerAt(ReadAll(played), WAVE_HZ) > 1000.0; }, e2e::WAIT_MS);
     StopSinkRecording(sink);
     EXPECT_GT(PowerAt(ReadAll(played), WAVE_HZ), 1000.0) << "the WAVE is heard";
     // Next: the MP3. Only the last second and a half counts, as the WAVE may still be heard
@@ -103,11 +98,11 @@ inline void PlayAndRecord(const Rig& rig, const std::string& deckExe, const std:
         part.erase(0, part.size() > RATE * 4 * 3 / 2 ? part.size() - RATE * 4 * 3 / 2 : 0);
         return part;
     };
-    WaitFor(20000, [&] {
+    e2e::WaitUntil([&] {
         std::string part = lastPart();
         return part.size() == RATE * 4 * 3 / 2 && PowerAt(part, MP3_HZ) > 10 * PowerAt(part, WAVE_HZ) &&
                PowerAt(part, MP3_HZ) > 1000.0;
-    });
+    }, e2e::WAIT_MS);
     StopSinkRecording(sink);
     std::string mp3Part = lastPart();
     EXPECT_GT(PowerAt(mp3Part, MP3_HZ), 1000.0) << "the MP3 is heard";
@@ -118,13 +113,14 @@ inline void PlayAndRecord(const Rig& rig, const std::string& deckExe, const std:
     ASSERT_TRUE(Command(rig, CMD_RECORD));
     ASSERT_TRUE(Command(rig, CMD_PLAY));
     struct stat st;  // the recording's length: two seconds on the disk
-    WaitFor(20000, [&] { return stat((folder + "/S-001.WAV").c_str(), &st) == 0 && st.st_size >= 44 + 176400; });
+    e2e::WaitUntil([&] { return stat((folder + "/S-001.WAV").c_str(), &st) == 0 && st.st_size >= 44 + 176400; },
+                   e2e::WAIT_MS);
     ASSERT_TRUE(Command(rig, CMD_STOP));
     EXPECT_EQ("", Boxes(rig)) << "no box after playing and recording";
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
     int code = -1;
     std::string report;
-    if (!WaitClosed(rig, deck, 30000, 60000, &code, &report))
+    if (!WaitClosed(rig, deck, e2e::WAIT_MS, e2e::WAIT_MS, &code, &report))
         ADD_FAILURE() << "the deck did not end; boxes:\n" << Boxes(rig) << report;
     EXPECT_EQ(0, code);
     WaveView v = ViewWave(folder + "/S-001.WAV");

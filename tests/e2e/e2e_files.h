@@ -1,18 +1,43 @@
 // What the end-to-end tests name and write from outside the deck: Wine paths, the deck's window
-// class and settings key, stereo tones and the WAVE files that carry them.
+// classes, command ids (resources/resource.h) and settings key, stereo tones and the WAVE files
+// that carry them, and the one way to wait for something the deck does.
 #pragma once
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/window_messages.h"
+#include "resources/resource.h"
+#include "settings/settings.h"
 
 namespace e2e {
 const int RATE = 44100;
 const char* const DECK_CLASS = DECK_WINDOW_CLASS;
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+const char DECK_TITLE[] = "Quaverly Deck";
+const char LIST_CLASS[] = "VORNEX_USB_PLAY_LIST";  // the playlist window
+const char SETTINGS_KEY[] = "HKCU\\" SETTINGS_KEY_PATH;
+const unsigned WM_COMMAND_ = 0x0111;
+
+// How long a test waits for the deck under Wine. Generous, for a loaded two-core machine: every
+// wait ends as soon as its condition holds, so only a failure pays for the length.
+const int START_MS = 120000;  // the deck's window shows after a start
+const int WAIT_MS = 60000;    // anything else the deck is asked to do
+
+// Checks condition every pollMs until it holds (true) or timeoutMs have passed (false, after one
+// last look). The only place the end-to-end tests sleep, apart from the feeder's real-time pace.
+inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs = 100) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= end) return condition();
+        std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
+    }
+    return true;
+}
 
 // A path of the host as Wine's drive Z: names it, and back.
 inline std::string WinPath(const std::string& unixPath) {

@@ -75,7 +75,7 @@ protected:
         }
         StopRig(&rig);
     }
-    void Reg(const std::vector<std::string>& args) { EXPECT_EQ(RunWine(rig, "reg", args, 60000), 0) << args[1]; }
+    void Reg(const std::vector<std::string>& args) { EXPECT_EQ(RunWine(rig, "reg", args, e2e::WAIT_MS), 0) << args[1]; }
     // The face's pixels as RGB bytes, its picture kept as `png`.
     std::string Face(const std::string& png) {
         ScreenRect r{};

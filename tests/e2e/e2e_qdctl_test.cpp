@@ -4,8 +4,6 @@
 // until the deck closes. Along the way the deck's own refusals come back with its own words.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <chrono>
 #include <fstream>
 
@@ -45,13 +43,13 @@ protected:
         StopRig(&rig);
     }
     void SetSetting(const std::string& name, const std::string& type, const std::string& data) {
-        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, 60000), 0) << name;
+        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, WAIT_MS), 0) << name;
     }
     pid_t StartDeckHere() {
         deckLog = rig.dir + "/deck.log";  // with the status lines the face shows, as the tick shows them
         pid_t deck = StartWine(rig, DeckExePath(), {}, {"QD_USB_SIM=" + simFile, "WINEDEBUG=+debugstr"}, deckLog);
         started.push_back(deck);
-        EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+        EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
         return deck;
     }
     // qdctl with the arguments; its exit code, and what it printed (stdout and stderr).
@@ -84,9 +82,7 @@ TEST_F(Qdctl, ScheduledRecordingOfAMinuteWritesAMinute) {
     ASSERT_EQ(Run({"record", "--start"}, &out), 0) << out;
     // The scheduler's hour, here a minute: the time the deck has recorded tells when it is over.
     long long recorded = 0;
-    for (auto until = std::chrono::steady_clock::now() + std::chrono::minutes(4);
-         recorded < 60000 && std::chrono::steady_clock::now() < until;)
-        recorded = JsonNumber(JsonStatus(), "recorded_ms");
+    WaitUntil([&] { return (recorded = JsonNumber(JsonStatus(), "recorded_ms")) >= 60000; }, 4 * 60000, 0);
     ASSERT_GE(recorded, 60000);
 
     ASSERT_EQ(Run({"status"}, &out), 0);
@@ -105,7 +101,7 @@ TEST_F(Qdctl, ScheduledRecordingOfAMinuteWritesAMinute) {
 
     EXPECT_EQ(Run({"quit"}, &out), 0) << out;
     int code = -1;
-    EXPECT_TRUE(WaitExit(deck, 30000, &code));
+    EXPECT_TRUE(WaitExit(deck, WAIT_MS, &code));
     EXPECT_EQ(Run({"status"}, &out), 3) << "no deck any more";
 }
 
@@ -138,13 +134,10 @@ TEST_F(Qdctl, StatusEverySecondUntilTheDeckCloses) {
     std::string out;
     ASSERT_EQ(Run({"record"}, &out), 0) << out;
     // Close is refused with a box once the face shows record standby; the box holds the deck.
-    bool shown = false;
-    for (int i = 0; i < 300 && !shown; ++i, usleep(100 * 1000))
-        shown = ReadTextFile(deckLog).find("S-001.WAV") != std::string::npos;
-    ASSERT_TRUE(shown) << "the face shows the record file";
+    ASSERT_TRUE(WaitUntil([&] { return ReadTextFile(deckLog).find("S-001.WAV") != std::string::npos; }, WAIT_MS)) << "the face shows the record file";
     ASSERT_TRUE(PostWindowMessage(rig, DECK_CLASS, 0x0010 /* WM_CLOSE */, 0, 0));
     MessageBoxInfo box;
-    ASSERT_TRUE(WaitForMessageBox(rig, "Quaverly Deck", "", 30000, &box));
+    ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "", WAIT_MS, &box));
     EXPECT_EQ(Run({"stop"}, &out), 1) << out;
     EXPECT_NE(out.find("waiting for an answer"), std::string::npos) << out;
     ASSERT_EQ(Run({"status"}, &out), 0) << "status is always answered";
@@ -168,17 +161,17 @@ TEST_F(Qdctl, StatusEverySecondUntilTheDeckCloses) {
     pid_t every = StartWine(rig, qdctl, {"status", "--every", "1"}, {}, log);
     started.push_back(every);
     size_t lines = 0;
-    for (int i = 0; i < 600 && lines < 3; ++i) {
+    WaitUntil([&] {
         std::string text = ReadTextFile(log);
         lines = 0;
         for (size_t at = text.find("No track #0/0"); at != std::string::npos; at = text.find("No track #0/0", at + 1))
             ++lines;
-        usleep(100 * 1000);
-    }
+        return lines >= 3;
+    }, QDCTL_MS);
     ASSERT_GE(lines, 3u) << ReadTextFile(log);
     ASSERT_EQ(Run({"quit"}, &out), 0) << out;
     int code = -1;
-    EXPECT_TRUE(WaitExit(deck, 30000, &code));
-    EXPECT_TRUE(WaitExit(every, 30000, &code));
+    EXPECT_TRUE(WaitExit(deck, WAIT_MS, &code));
+    EXPECT_TRUE(WaitExit(every, WAIT_MS, &code));
     EXPECT_EQ(code, 0) << "the watch ends with the deck";
 }

@@ -24,7 +24,7 @@
 namespace {
 using namespace e2e;
 const char LIST_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\ListInformation";
-const unsigned WM_COMMAND_MSG = 0x0111, WM_CLOSE_MSG = 0x0010;
+const unsigned WM_COMMAND_MSG = WM_COMMAND_, WM_CLOSE_MSG = 0x0010;
 const char DEVICE_STATE[] =
     "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
     "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
@@ -51,13 +51,13 @@ protected:
     void TearDown() override { StopRig(&rig); }
 
     void Set(const std::string& name, const std::string& type, const std::string& data) {
-        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, 60000), 0)
+        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, WAIT_MS), 0)
             << name;
     }
     pid_t Start() {
         deckLog = rig.dir + "/deck.log";
         pid_t deck = StartWine(rig, DeckExePath(), {}, {"QD_USB_SIM=" + simFile, "WINEDEBUG=+debugstr"}, deckLog);
-        EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+        EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
         return deck;
     }
     bool Command(int id) {
@@ -66,11 +66,8 @@ protected:
     }
     // Waits until the deck's status line (its debug output) has shown text.
     bool WaitForStatus(const std::string& text, int timeoutMs) {
-        for (int waited = 0; waited <= timeoutMs; waited += 100) {
-            if (ReadAll(deckLog).find("Quaverly Deck: " + text) != std::string::npos) return true;
-            usleep(100 * 1000);
-        }
-        return false;
+        return WaitUntil([&] { return ReadAll(deckLog).find("Quaverly Deck: " + text) != std::string::npos; },
+                         timeoutMs);
     }
     // Stop and close posted back to back, as a script or a remote does it: both are handled
     // before the next tick. The deck must end without a box in between.
@@ -79,7 +76,7 @@ protected:
                                    "0", std::to_string(WM_CLOSE_MSG), "0", "0"}),
                   0);
         int code = -1;
-        bool ended = WaitExit(deck, 30000, &code);
+        bool ended = WaitExit(deck, WAIT_MS, &code);
         std::string boxes;
         if (!ended)
             for (const MessageBoxInfo& box : ListMessageBoxes(rig)) boxes += box.text + "\n";
@@ -94,12 +91,9 @@ protected:
     }
     // Waits until the window's enabled state is `enabled`.
     bool WaitEnabled(const std::string& cls, const std::string& title, bool enabled, int timeoutMs) {
-        for (int waited = 0; waited <= timeoutMs; waited += 200) {
-            if (Tool({"enabled", cls.empty() ? "-" : cls, title.empty() ? "-" : title}) == (enabled ? "1" : "0"))
-                return true;
-            usleep(200 * 1000);
-        }
-        return false;
+        return WaitUntil(
+            [&] { return Tool({"enabled", cls.empty() ? "-" : cls, title.empty() ? "-" : title}) == (enabled ? "1" : "0"); },
+            timeoutMs, 200);
     }
     std::string File(int n) {
         char name[16];
@@ -120,10 +114,10 @@ TEST_F(QuestionsE2E, AFileHandedOverInRecordStandbyWaitsInTheListAndRecordsNothi
     pid_t deck = Start();
     ASSERT_TRUE(FeedPcm(rig, tone));
     ASSERT_TRUE(Command(CMD_RECORD));
-    ASSERT_TRUE(WaitForStatus("Rec Pause S-001.WAV", 10000)) << ReadAll(deckLog);
+    ASSERT_TRUE(WaitForStatus("Rec Pause S-001.WAV", WAIT_MS)) << ReadAll(deckLog);
     int code = -1;
     pid_t second = StartDeck(rig, {WinPath(track)});
-    ASSERT_TRUE(WaitExit(second, 60000, &code)) << "the second start hands its file over and ends";
+    ASSERT_TRUE(WaitExit(second, WAIT_MS, &code)) << "the second start hands its file over and ends";
     EXPECT_FALSE(WaitForFile(File(1), 3000)) << "the hand-off started a recording";
     EXPECT_EQ(ReadAll(deckLog).find("Quaverly Deck: Recording"), std::string::npos);
     StopAndCloseAtOnce(deck);
@@ -141,7 +135,7 @@ TEST_F(QuestionsE2E, CloseRightAfterStopClosesTheDeckAndKeepsTheRecording) {
     ASSERT_TRUE(FeedPcm(rig, tone));
     ASSERT_TRUE(Command(CMD_RECORD));
     ASSERT_TRUE(Command(CMD_PLAY));
-    ASSERT_TRUE(WaitForFile(File(1), 20000, RATE * 4));
+    ASSERT_TRUE(WaitForFile(File(1), WAIT_MS, RATE * 4));
     StopAndCloseAtOnce(deck);
     WaveView w = ViewWave(File(1));
     ASSERT_TRUE(w.ok);
@@ -163,12 +157,13 @@ TEST_F(QuestionsE2E, StopAfterAutoRecordingWaitedLongEndsQuietly) {
         AppendTone(&input, 0, 1500);
         AppendTone(&input, hz, 1500);
     }
-    AppendTone(&input, 0, 12000);
     ASSERT_TRUE(FeedPcm(rig, input));
-    ASSERT_TRUE(WaitForFile(File(3), 40000, RATE * 4));
-    // The third file ends with the silence after it; then more than the ring's four seconds.
-    ASSERT_TRUE(WaitForStatus("Rec Standby S-004.WAV", 20000)) << ReadAll(deckLog);
-    usleep(6000 * 1000);  // the wait itself is what is tested: longer than the ring holds
+    ASSERT_TRUE(WaitForFile(File(3), WAIT_MS, RATE * 4));
+    // The third file ends with the silence after it; then the input delivers six seconds more
+    // silence, longer than the ring's four, before Stop.
+    ASSERT_TRUE(WaitForStatus("Rec Standby S-004.WAV", WAIT_MS)) << ReadAll(deckLog);
+    ASSERT_TRUE(FeedPcm(rig, Tone(6000, 0)));
+    ASSERT_TRUE(WaitForFeedPlayed(rig, WAIT_MS));
     StopAndCloseAtOnce(deck);
     for (int n = 1; n <= 3; ++n) EXPECT_TRUE(ViewWave(File(n)).ok) << n;
     EXPECT_FALSE(PathExists(File(4)));
@@ -196,16 +191,16 @@ TEST_F(QuestionsE2E, ADiskFilledFromOutsideLeavesAWholeWaveFile) {
     ASSERT_TRUE(Command(CMD_RECORD));
     ASSERT_TRUE(Command(CMD_PLAY));
     std::string recording = disk + "/S-001.WAV";
-    ASSERT_TRUE(WaitForFile(recording, 20000, 2 * RATE * 4));
+    ASSERT_TRUE(WaitForFile(recording, WAIT_MS, 2 * RATE * 4));
     EXPECT_NE(std::system(("dd if=/dev/zero of='" + disk + "/filler' bs=64k 2>/dev/null").c_str()), 0)
         << "dd stops at the full disk";
     MessageBoxInfo box;
-    ASSERT_TRUE(WaitForMessageBox(rig, "Quaverly Deck", "", 20000, &box));
+    ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "", WAIT_MS, &box));
     EXPECT_TRUE(box.text.find("Could not write to") == 0 || box.text.find("No more disk space") == 0) << box.text;
     ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
     int code = -1;
-    EXPECT_TRUE(WaitExit(deck, 30000, &code));
+    EXPECT_TRUE(WaitExit(deck, WAIT_MS, &code));
     WaveView w = ViewWave(recording);
     ASSERT_TRUE(w.ok);
     EXPECT_EQ(w.riffSize + 8, w.fileSize) << "the RIFF size matches the file; " << box.text;
@@ -219,7 +214,7 @@ TEST_F(QuestionsE2E, ADiskFilledFromOutsideLeavesAWholeWaveFile) {
 // been chosen, and nobody is there to answer the name dialog. The recording goes into the default
 // folder, named by the status line, and holds the input.
 TEST_F(QuestionsE2E, ATimerOnAFirstRunRecordsIntoTheDefaultFolder) {
-    RunWine(rig, "reg", {"delete", SETTINGS_KEY, "/v", "RecFileName", "/f"}, 60000);
+    RunWine(rig, "reg", {"delete", SETTINGS_KEY, "/v", "RecFileName", "/f"}, WAIT_MS);
     Set("TimerHour4", "REG_DWORD", "0");
     Set("TimerMinute4", "REG_DWORD", "60");  // "when opening program."
     Set("TimerMode4", "REG_DWORD", "8");     // enabled, start capture
@@ -227,7 +222,7 @@ TEST_F(QuestionsE2E, ATimerOnAFirstRunRecordsIntoTheDefaultFolder) {
     AppendTone(&tone, 997, 10000);
     pid_t deck = Start();
     ASSERT_TRUE(FeedPcm(rig, tone));
-    ASSERT_TRUE(WaitForStatus("Recording ", 30000)) << "the timer's recording waits at a dialog";
+    ASSERT_TRUE(WaitForStatus("Recording ", WAIT_MS)) << "the timer's recording waits at a dialog";
     std::string log = ReadAll(deckLog);
     size_t at = log.find("Quaverly Deck: Recording ") + std::strlen("Quaverly Deck: Recording ");
     // The trace prints the line as a C string: backslashes doubled, the newline as "\n".
@@ -243,11 +238,11 @@ TEST_F(QuestionsE2E, ATimerOnAFirstRunRecordsIntoTheDefaultFolder) {
     ASSERT_EQ(shown[1], ':') << "the status names the whole path: " << shown;
     std::string unixPath = UnixPath(shown);
     if (shown[0] == 'C' || shown[0] == 'c') unixPath = rig.winePrefix + "/drive_c" + unixPath.substr(2);
-    ASSERT_TRUE(WaitForFile(unixPath, 20000, 2 * RATE * 4)) << unixPath;
+    ASSERT_TRUE(WaitForFile(unixPath, WAIT_MS, 2 * RATE * 4)) << unixPath;
     ASSERT_TRUE(Command(CMD_STOP));
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
     int code = -1;
-    EXPECT_TRUE(WaitExit(deck, 30000, &code));
+    EXPECT_TRUE(WaitExit(deck, WAIT_MS, &code));
     WaveView w = ViewWave(unixPath);
     EXPECT_TRUE(w.ok);
     std::remove(unixPath.c_str());  // the prefix's folders outlive the rig
@@ -255,7 +250,7 @@ TEST_F(QuestionsE2E, ATimerOnAFirstRunRecordsIntoTheDefaultFolder) {
 
 // ---- boxes and the windows they speak for ----------------------------------------------------
 
-const char LIST_CLASS[] = "VORNEX_USB_PLAY_LIST";
+const std::string LIST_VIEW = std::to_string(IDC_LIST_VIEW);
 const char SHEET_TITLE[] = "Edit";
 const unsigned WM_HSCROLL_MSG = 0x114, TBM_SETPOS_MSG = 0x405, PSM_SETCURSEL_MSG = 0x400 + 101;
 const unsigned TB_THUMBPOSITION_CODE = 4;
@@ -270,20 +265,21 @@ TEST_F(QuestionsE2E, TheListsQuestionDisablesThePlaylistWindowUntilAnswered) {
     std::ofstream(party, std::ios::binary) << ";PARTY.SPL\r\n\"" + WinPath(rig.dir + "/a.wav") + "\"\r\n";
     pid_t deck = Start();
     ASSERT_TRUE(Command(CMD_OPEN_PLAYLIST));
-    ASSERT_TRUE(WaitForVisibleWindow(rig, LIST_CLASS, "", 20000));
+    ASSERT_TRUE(WaitForVisibleWindow(rig, LIST_CLASS, "", WAIT_MS));
     const std::string dropTag = "0x51444C57";  // the playlist window's tag for a dropped batch
     Tool({"copylist", LIST_CLASS, dropTag, WinPath(party)});
     Tool({"copylist", LIST_CLASS, dropTag, WinPath(rig.dir + "/b.wav")});  // the named list changes
-    ASSERT_EQ(Tool({"lvcount", LIST_CLASS, "302"}), "2");
+    ASSERT_EQ(Tool({"lvcount", LIST_CLASS, LIST_VIEW}), "2");
 
-    ASSERT_TRUE(PostWindowMessage(rig, LIST_CLASS, WM_COMMAND_MSG, 203 /* Clear */, 0));
+    ASSERT_TRUE(PostWindowMessage(rig, LIST_CLASS, WM_COMMAND_MSG, IDC_LIST_CLEAR, 0));
     MessageBoxInfo box;
-    ASSERT_TRUE(WaitForMessageBox(rig, "Quaverly Deck", "", 20000, &box));
+    ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "", WAIT_MS, &box))
+        << "rows: " << Tool({"lvcount", LIST_CLASS, LIST_VIEW}) << ", title: " << Tool({"title", LIST_CLASS});
     EXPECT_NE(box.text.find("Party"), std::string::npos) << box.text;
-    EXPECT_TRUE(WaitEnabled(LIST_CLASS, "", false, 5000)) << "the playlist window stays usable under its question";
+    EXPECT_TRUE(WaitEnabled(LIST_CLASS, "", false, WAIT_MS)) << "the playlist window stays usable under its question";
     ASSERT_TRUE(PressMessageBox(rig, box, "Cancel"));
-    EXPECT_TRUE(WaitEnabled(LIST_CLASS, "", true, 10000));
-    EXPECT_EQ(Tool({"lvcount", LIST_CLASS, "302"}), "2") << "Cancel keeps the list";
+    EXPECT_TRUE(WaitEnabled(LIST_CLASS, "", true, WAIT_MS));
+    EXPECT_EQ(Tool({"lvcount", LIST_CLASS, LIST_VIEW}), "2") << "Cancel keeps the list";
     EXPECT_TRUE(ListMessageBoxes(rig).empty());
     StopProcess(deck);
 }
@@ -297,17 +293,17 @@ TEST_F(QuestionsE2E, TheTagEditorsNoticeDisablesTheSheetAndIsShownOnce) {
     WriteWave(track, tone, "A title far longer than thirty letters");
     deckLog = rig.dir + "/deck.log";
     pid_t deck = StartWine(rig, DeckExePath(), {WinPath(track)}, {"QD_USB_SIM=" + simFile}, deckLog);
-    ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+    ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
     ASSERT_TRUE(Command(CMD_STOP));  // the file given plays at once
     ASSERT_TRUE(PostWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, CMD_FILE_PROPERTY, 0));
     MessageBoxInfo box;
-    ASSERT_TRUE(WaitForMessageBox(rig, "Quaverly Deck", "", 30000, &box));
+    ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "", WAIT_MS, &box));
     EXPECT_NE(box.text.find("30 letters"), std::string::npos) << box.text;
-    ASSERT_TRUE(WaitForWindow(rig, "#32770", SHEET_TITLE, 20000));
-    EXPECT_TRUE(WaitEnabled("#32770", SHEET_TITLE, false, 5000)) << "the sheet stays usable under its notice";
+    ASSERT_TRUE(WaitForWindow(rig, "#32770", SHEET_TITLE, WAIT_MS));
+    EXPECT_TRUE(WaitEnabled("#32770", SHEET_TITLE, false, WAIT_MS)) << "the sheet stays usable under its notice";
     ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
-    EXPECT_TRUE(WaitEnabled("#32770", SHEET_TITLE, true, 10000));
-    EXPECT_FALSE(WaitForMessageBox(rig, "Quaverly Deck", "", 3000)) << "the notice came again";
+    EXPECT_TRUE(WaitEnabled("#32770", SHEET_TITLE, true, WAIT_MS));
+    EXPECT_FALSE(WaitForMessageBox(rig, DECK_TITLE, "", 3000)) << "the notice came again";
     StopProcess(deck);
 }
 
@@ -319,14 +315,14 @@ TEST_F(QuestionsE2E, TheDividePageKeepsThePreviewPlaceAcrossTabs) {
     WriteWave(track, tone);
     deckLog = rig.dir + "/deck.log";
     pid_t deck = StartWine(rig, DeckExePath(), {WinPath(track)}, {"QD_USB_SIM=" + simFile}, deckLog);
-    ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+    ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
     ASSERT_TRUE(Command(CMD_STOP));
     ASSERT_TRUE(PostWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, CMD_FILE_PROPERTY, 0));
-    ASSERT_TRUE(WaitForWindow(rig, "#32770", SHEET_TITLE, 30000));
+    ASSERT_TRUE(WaitForWindow(rig, "#32770", SHEET_TITLE, WAIT_MS));
     std::string sheet = Tool({"find", "#32770", SHEET_TITLE});
     auto showPage = [&](int index, int probeId) {
         Tool({"post", sheet, std::to_string(PSM_SETCURSEL_MSG), std::to_string(index), "0"});
-        return WaitForControl(rig, SHEET_TITLE, probeId, 20000);
+        return WaitForControl(rig, SHEET_TITLE, probeId, WAIT_MS);
     };
     std::string bar = showPage(1, IDC_POSITION_BAR);
     ASSERT_FALSE(bar.empty());
@@ -334,21 +330,24 @@ TEST_F(QuestionsE2E, TheDividePageKeepsThePreviewPlaceAcrossTabs) {
     Tool({"sendto", bar, std::to_string(TBM_SETPOS_MSG), "1", "500"});
     Tool({"post", Tool({"parent", bar}), std::to_string(WM_HSCROLL_MSG), std::to_string(TB_THUMBPOSITION_CODE),
           "0x" + bar});
-    auto positionShows = [&](const std::string& want, int timeoutMs) {
+    auto positionShows = [&](const std::string& want) {
         std::string shown;
-        for (int waited = 0; waited <= timeoutMs; waited += 100) {
-            shown = Tool({"gettext", WaitForControl(rig, SHEET_TITLE, IDC_POSITION_TIME, 5000)});
-            if (shown == want) return shown;
-            usleep(100 * 1000);
-        }
+        WaitUntil([&] {
+            return (shown = Tool({"gettext", WaitForControl(rig, SHEET_TITLE, IDC_POSITION_TIME, WAIT_MS)})) == want;
+        }, WAIT_MS);
         return shown;
     };
-    ASSERT_EQ(positionShows(" 000:00:02.0", 10000), " 000:00:02.0");
+    ASSERT_EQ(positionShows(" 000:00:02.0"), " 000:00:02.0");
+    // The page's timer ticks are delivered here, so that they have surely run: one while the
+    // page is behind another tab (its preview is closed and reads 0), one once it is in front.
+    std::string page = Tool({"parent", bar});
+    const std::string WM_TIMER_MSG = "0x113", PAGE_TIMER = "1";
     ASSERT_FALSE(showPage(0, IDC_TAG_TITLE).empty());
-    usleep(1000 * 1000);  // the hidden page's timer runs about ten times meanwhile
+    Tool({"sendto", page, WM_TIMER_MSG, PAGE_TIMER, "0"});
     ASSERT_FALSE(showPage(1, IDC_POSITION_BAR).empty());
-    usleep(500 * 1000);  // and the shown page's timer reads the place back
-    EXPECT_EQ(positionShows(" 000:00:02.0", 3000), " 000:00:02.0") << "the place is forgotten";
+    Tool({"sendto", page, WM_TIMER_MSG, PAGE_TIMER, "0"});
+    EXPECT_EQ(Tool({"gettext", WaitForControl(rig, SHEET_TITLE, IDC_POSITION_TIME, WAIT_MS)}), " 000:00:02.0")
+        << "the place is forgotten";
     StopProcess(deck);
 }
 }  // namespace

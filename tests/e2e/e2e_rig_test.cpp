@@ -1,6 +1,7 @@
 // The rig itself: PCM queued for the input arrives through the named source in real time, and
 // what is played into the named sink can be recorded from its monitor; a stop ends every process
 // the rig started and nothing else.
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include <gtest/gtest.h>
 #include <cmath>
@@ -50,9 +51,9 @@ TEST(Rig, FedPcmArrivesAtTheInputAndPlayedSoundAtTheMonitor) {
     ASSERT_TRUE(StartRig(&rig));
     std::string in = rig.dir + "/input.raw";
     pid_t rec = Record(rig, "vin", in);
-    ASSERT_TRUE(WaitForFile(in, 10000, 44100 * 4 / 10));  // the silence flows before the tone
+    ASSERT_TRUE(WaitForFile(in, e2e::WAIT_MS, 44100 * 4 / 10));  // the silence flows before the tone
     ASSERT_TRUE(FeedPcm(rig, Tone(500, 16000)));
-    ASSERT_TRUE(WaitForFile(in, 10000, 44100 * 4 * 2));
+    ASSERT_TRUE(WaitForFile(in, e2e::WAIT_MS, 44100 * 4 * 2));
     StopProcess(rec);
     int loud = LoudFrames(ReadPcmFile(in), 8000);
     EXPECT_GT(loud, 44100 / 4) << "the tone reached the input";
@@ -71,7 +72,7 @@ TEST(Rig, FedPcmArrivesAtTheInputAndPlayedSoundAtTheMonitor) {
     std::string play = "PULSE_SERVER='" + rig.pulseServer +
                        "' pacat -p -d vout --raw --format=s16le --rate=44100 --channels=2 '" + tone + "'";
     ASSERT_EQ(0, std::system(play.c_str()));
-    ASSERT_TRUE(WaitForFile(out, 10000, 44100 * 4 / 2));
+    ASSERT_TRUE(WaitForFile(out, e2e::WAIT_MS, 44100 * 4 / 2));
     StopSinkRecording(mon);
     EXPECT_GT(LoudFrames(ReadPcmFile(out), 6000), 44100 / 10);
     StopRig(&rig);

@@ -1,6 +1,7 @@
 // qd_rig implementation: processes by fork/exec, Wine in the rig's environment, windows and
 // message boxes through wintool.exe, sound through the rig's PulseAudio (see rig.h).
 #include "e2e/rig.h"
+#include "e2e/e2e_files.h"
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -41,8 +42,6 @@ long long NowMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
-
-void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 std::string Env(const char* name, const std::string& fallback) {
     const char* v = std::getenv(name);
@@ -118,7 +117,7 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 }
 
 // Runs wintool.exe; its output in outputOut.
-int Wintool(const Rig& rig, const std::vector<std::string>& args, std::string* outputOut, int timeoutMs = 20000) {
+int Wintool(const Rig& rig, const std::vector<std::string>& args, std::string* outputOut, int timeoutMs = e2e::WAIT_MS) {
     return RunWine(rig, WintoolExePath(), args, timeoutMs, outputOut);
 }
 
@@ -181,13 +180,10 @@ bool StartRig(Rig* rig, const RigOptions& options, const std::string& dir) {
     // Close-on-exec: the rig's processes and Wine's server outlive a test that is killed, and must
     // not hold the lock for the next one.
     g_rig.prefixLock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    long long lockDeadline = NowMs() + PREFIX_LOCK_WAIT_S * 1000LL;
-    while (g_rig.prefixLock >= 0 && flock(g_rig.prefixLock, LOCK_EX | LOCK_NB) != 0) {
-        if (NowMs() > lockDeadline) {
-            std::fprintf(stderr, "rig: prefix %s stayed busy\n", rig->winePrefix.c_str());
-            return false;
-        }
-        SleepMs(200);
+    if (g_rig.prefixLock >= 0 &&
+        !e2e::WaitUntil([] { return flock(g_rig.prefixLock, LOCK_EX | LOCK_NB) == 0; }, PREFIX_LOCK_WAIT_S * 1000, 200)) {
+        std::fprintf(stderr, "rig: prefix %s stayed busy\n", rig->winePrefix.c_str());
+        return false;
     }
 
     std::vector<std::string> argv = {SourceDir() + "/scripts/rig.sh", "start", rig->dir};
@@ -262,18 +258,12 @@ int RunWine(const Rig& rig, const std::string& exe, const std::vector<std::strin
 }
 
 bool WaitExit(pid_t pid, int timeoutMs, int* exitCodeOut) {
-    long long deadline = NowMs() + timeoutMs;
-    for (;;) {
-        int status = 0;
-        pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid) {
-            if (exitCodeOut) *exitCodeOut = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            return true;
-        }
-        if (r < 0) return false;
-        if (NowMs() > deadline) return false;
-        SleepMs(20);
-    }
+    int status = 0;
+    pid_t r = 0;
+    if (!e2e::WaitUntil([&] { return (r = waitpid(pid, &status, WNOHANG)) != 0; }, timeoutMs, 20) || r != pid)
+        return false;
+    if (exitCodeOut) *exitCodeOut = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return true;
 }
 
 void StopProcess(pid_t pid) {
@@ -333,7 +323,7 @@ int IsWindowIconic(const Rig& rig, const std::string& cls) {
 bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam,
                        int64_t* resultOut) {
     std::string out;
-    if (Wintool(rig, {"send", cls, std::to_string(msg), std::to_string(wParam), std::to_string(lParam)}, &out, 40000) !=
+    if (Wintool(rig, {"send", cls, std::to_string(msg), std::to_string(wParam), std::to_string(lParam)}, &out, e2e::WAIT_MS) !=
         0)
         return false;
     if (resultOut) *resultOut = std::strtoll(out.c_str(), nullptr, 10);
@@ -345,16 +335,11 @@ int RunWintool(const Rig& rig, const std::vector<std::string>& args, std::string
 }
 
 std::string WaitForControl(const Rig& rig, const std::string& title, int id, int timeoutMs) {
-    auto start = std::chrono::steady_clock::now();
-    for (;;) {
-        std::string out;
-        if (Wintool(rig, {"child", title, std::to_string(id)}, &out) == 0) {
-            while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-            return out;
-        }
-        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(timeoutMs)) return "";
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
+    std::string out;
+    if (!e2e::WaitUntil([&] { return Wintool(rig, {"child", title, std::to_string(id)}, &out) == 0; }, timeoutMs, 200))
+        return "";
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
 }
 
 bool PostWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam) {
@@ -393,17 +378,15 @@ std::vector<MessageBoxInfo> ListMessageBoxes(const Rig& rig) {
 
 bool WaitForMessageBox(const Rig& rig, const std::string& caption, const std::string& text, int timeoutMs,
                        MessageBoxInfo* boxOut) {
-    long long deadline = NowMs() + timeoutMs;
-    do {
+    return e2e::WaitUntil([&] {
         for (const MessageBoxInfo& box : ListMessageBoxes(rig)) {
             if (box.caption == caption && (text.empty() || box.text == text)) {
                 if (boxOut) *boxOut = box;
                 return true;
             }
         }
-        SleepMs(POLL_MS);
-    } while (NowMs() < deadline);
-    return false;
+        return false;
+    }, timeoutMs, POLL_MS);
 }
 
 bool PressMessageBox(const Rig& rig, const MessageBoxInfo& box, const std::string& button) {
@@ -421,6 +404,18 @@ bool FeedPcm(const Rig& rig, const std::vector<int16_t>& samples) {
     return out.good() && std::rename(tmp.c_str(), final.c_str()) == 0;
 }
 
+bool WaitForFeedPlayed(const Rig& rig, int timeoutMs) {
+    // The feeder takes a queued file once everything before it is written: a few frames queued
+    // last are taken when all that came before them has gone into the input.
+    if (!FeedPcm(rig, std::vector<int16_t>(8, 0))) return false;
+    return e2e::WaitUntil([&] {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(rig.dir + "/feed", error))
+            if (entry.path().extension() == ".raw") return false;
+        return !error;
+    }, timeoutMs);
+}
+
 bool SetInputPlugged(const Rig& rig, bool plugged) {
     std::string flag = rig.dir + "/feed/unplugged";
     if (plugged) return std::remove(flag.c_str()) == 0 || !PathExists(flag);
@@ -435,7 +430,7 @@ pid_t StartSinkRecording(const Rig& rig, const std::string& path) {
                    path + "'"},
               {"PULSE_SERVER=" + rig.pulseServer, "XDG_RUNTIME_DIR=" + rig.xdgRuntime}, "");
     // The recorder is live once the monitor's first data arrived; sound before that is lost.
-    if (pid > 0 && !WaitForFile(path, 10000, 4)) std::fprintf(stderr, "rig: sink recording did not start\n");
+    if (pid > 0 && !WaitForFile(path, e2e::WAIT_MS, 4)) std::fprintf(stderr, "rig: sink recording did not start\n");
     return pid;
 }
 
@@ -476,13 +471,10 @@ bool CreateRegistryKey(const Rig& rig, const std::string& key) {
 }
 
 bool WaitForFile(const std::string& path, int timeoutMs, size_t minBytes) {
-    long long deadline = NowMs() + timeoutMs;
-    do {
+    return e2e::WaitUntil([&] {
         struct stat st;
-        if (stat(path.c_str(), &st) == 0 && (size_t)st.st_size >= minBytes) return true;
-        SleepMs(50);
-    } while (NowMs() < deadline);
-    return false;
+        return stat(path.c_str(), &st) == 0 && (size_t)st.st_size >= minBytes;
+    }, timeoutMs, 50);
 }
 
 std::string ReadTextFile(const std::string& path) {

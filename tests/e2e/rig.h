@@ -6,14 +6,15 @@
 //   Rig rig;
 //   ASSERT_TRUE(StartRig(&rig));                       // Xvfb + PulseAudio + feeder
 //   pid_t deck = StartDeck(rig, {});                   // Movello.exe under Wine
-//   ASSERT_TRUE(WaitForWindow(rig, "Vornex_Deck_Controller", "Quaverly Deck", 20000));
+//   ASSERT_TRUE(WaitForWindow(rig, e2e::DECK_CLASS, e2e::DECK_TITLE, e2e::START_MS));
 //   ...
-//   ASSERT_TRUE(CloseWindow(rig, "Vornex_Deck_Controller"));
+//   ASSERT_TRUE(CloseWindow(rig, e2e::DECK_CLASS));
 //   int code = -1;
-//   EXPECT_TRUE(WaitExit(deck, 20000, &code));
+//   EXPECT_TRUE(WaitExit(deck, e2e::WAIT_MS, &code));
 //   StopRig(&rig);                                     // also ends the rig's Wine processes
 //
-// Every wait is bounded; every process is stopped by its PID. Programs are taken from the
+// The names, tones and WaitUntil of the tests are in e2e_files.h. Every wait is bounded; every
+// process is stopped by its PID. Programs are taken from the
 // Windows build tree (QD_WINDOWS_BUILD_DIR/bin), Wine runs in a prefix of the native build tree
 // made once and reused, with its own wineserver per rig.
 #pragma once
@@ -85,13 +86,13 @@ bool CloseWindow(const Rig& rig, const std::string& cls);  // posts WM_CLOSE
 // 1 when the window of the class is minimized, 0 when not, -1 when there is none.
 int IsWindowIconic(const Rig& rig, const std::string& cls);
 // Sends a message to the window of the class and gives its result; false when there is no such
-// window or it did not answer within 20 s.
+// window or it did not answer within a minute.
 bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uint64_t wParam, int64_t lParam,
                        int64_t* resultOut);
 
 // Runs wintool with the arguments (bounded); its exit code, the output in outputOut.
 int RunWintool(const Rig& rig, const std::vector<std::string>& args, std::string* outputOut = nullptr,
-               int timeoutMs = 20000);
+               int timeoutMs = 60000);
 // The shown control `id` inside the top-level window titled `title` (a dialog or property
 // sheet); its hex handle, or empty when none shows within timeoutMs.
 std::string WaitForControl(const Rig& rig, const std::string& title, int id, int timeoutMs);
@@ -120,11 +121,13 @@ bool PressMessageBox(const Rig& rig, const MessageBoxInfo& box, const std::strin
 // Queues interleaved 16-bit stereo PCM at 44100 Hz for the deck's input; the feeder plays it in
 // real time after what is queued already.
 bool FeedPcm(const Rig& rig, const std::vector<int16_t>& samples);
+// Waits until the feeder has played everything queued so far into the input (false on timeout).
+bool WaitForFeedPlayed(const Rig& rig, int timeoutMs);
 // Pulls (false) or plugs back (true) the cable of the device's input: while pulled, the input
 // delivers no samples at all.
 bool SetInputPlugged(const Rig& rig, bool plugged);
 // Records the deck's output ("Kelvara Vornex USB" sink monitor) as raw s16le stereo into path;
-// returns once the recording is live (its first data arrived, at most 10 s), so sound played
+// returns once the recording is live (its first data arrived; a minute at most), so sound played
 // after the call is heard.
 pid_t StartSinkRecording(const Rig& rig, const std::string& path);
 void StopSinkRecording(pid_t pid);

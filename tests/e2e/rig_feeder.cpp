@@ -104,6 +104,8 @@ int main(int argc, char** argv) {
             std::printf("written %lld at %lld\n", sent / BYTES_PER_FRAME, ms);
             std::fflush(stdout);
         }
+        // The pace of the input's clock, not a wait for anything: what is due is computed from
+        // the time that really passed, so a late wake-up only writes more at once.
         std::this_thread::sleep_for(std::chrono::milliseconds(STEP_MS));
     }
 }

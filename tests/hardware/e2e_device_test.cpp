@@ -1,26 +1,26 @@
 // The deck's start-up with the simulated Vornex device under Wine: the saved output status
 // reaches the device, an unreadable input selection stops the start with error 30, the deck
 // runs without the device, and without any sound server the start fails with error 1.
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include "hardware/usb_sim.h"
 #include <gtest/gtest.h>
 #include "tool_skip.h"
 #include <sys/stat.h>
-#include <unistd.h>
 #include <fstream>
 
 namespace {
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char DECK_TITLE[] = "Quaverly Deck";
-const int START_MS = 60000;  // a cold Wine start can be slow
-const int EXIT_MS = 30000;
+using e2e::DECK_CLASS;
+using e2e::DECK_TITLE;
+using e2e::SETTINGS_KEY;
+using e2e::START_MS;
+const int EXIT_MS = e2e::WAIT_MS;
 
 const char TOPOLOGY[] =
     "hcd 0 ROOT0\n"
     "hub ROOT0 4 {36fc9e60-c465-11cf-8056-444553540000}\\0000 USB Root Hub\n"
     "hub EXT 4 {36fc9e60-c465-11cf-8056-444553540000}\\0001 Generic USB Hub\n"
     "port ROOT0 3 hub EXT\n";
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
 const char DEVICE[] = "port EXT 2 vornex {4d36e96c-e325-11ce-bfc1-08002be10318}\\0000 Kelvara Vornex USB\n";
 
 class DeckDevice : public ::testing::Test {
@@ -50,11 +50,7 @@ protected:
     // The window shows while the start-up still runs, so what the device gets is waited for.
     std::vector<std::string> WaitReceived(size_t count, int timeoutMs) {
         std::vector<std::string> received;
-        for (int waited = 0; waited < timeoutMs; waited += 100) {
-            received = Received();
-            if (received.size() >= count) break;
-            usleep(100 * 1000);
-        }
+        e2e::WaitUntil([&] { return (received = Received()).size() >= count; }, timeoutMs);
         return received;
     }
     void ExpectStartError(const std::string& errorText) {

@@ -4,7 +4,6 @@
 // own frequency; a segment is a run of 100 ms windows whose strongest tone is that file's.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -12,20 +11,21 @@
 #include <string>
 #include <vector>
 
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include "hardware/usb_sim.h"
 
 namespace {
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char DECK_TITLE[] = "Quaverly Deck";
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+using e2e::DECK_CLASS;
+using e2e::DECK_TITLE;
+using e2e::SETTINGS_KEY;
 const char MCI_EXTENSIONS_KEY[] = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions";
 const char DEVICE_STATE[] =
     "hcd 0 ROOT0\n"
     "hub ROOT0 4 {36fc9e60-c465-11cf-8056-444553540000}\\0000 USB Root Hub\n"
     "port ROOT0 2 vornex {4d36e96c-e325-11ce-bfc1-08002be10318}\\0000 Kelvara Vornex USB\n";
-const int START_MS = 60000;
-const int RATE = 44100;
+using e2e::RATE;
+using e2e::START_MS;
 const int WINDOW_FRAMES = RATE / 10;  // 100 ms
 const int MIN_SEGMENT_WINDOWS = 4;    // shorter runs are transitions, not tracks
 const double SILENCE_RMS = 200;
@@ -44,34 +44,11 @@ const Tone TONES[] = {
 struct Segment {
     char label;
     int startMs, lengthMs;
+    int soundMs;  // of the track's tone within the segment, without the dropouts inside it
 };
 
-void PutLe(std::string* s, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) s->push_back((char)((v >> (8 * i)) & 0xFF));
-}
-
-// A 16-bit stereo tone of the given length, a quarter of full scale.
-void WriteTone(const std::string& path, double hz, int ms) {
-    uint32_t frames = (uint32_t)RATE * ms / 1000, data = frames * 4;
-    std::string w = "RIFF";
-    PutLe(&w, 36 + data, 4);
-    w += "WAVEfmt ";
-    PutLe(&w, 16, 4);
-    PutLe(&w, 1, 2);
-    PutLe(&w, 2, 2);
-    PutLe(&w, RATE, 4);
-    PutLe(&w, RATE * 4, 4);
-    PutLe(&w, 4, 2);
-    PutLe(&w, 16, 2);
-    w += "data";
-    PutLe(&w, data, 4);
-    for (uint32_t n = 0; n < frames; ++n) {
-        int16_t v = (int16_t)std::lround(8000 * std::sin(2 * M_PI * hz * n / RATE));
-        PutLe(&w, (uint16_t)v, 2);
-        PutLe(&w, (uint16_t)v, 2);
-    }
-    std::ofstream(path, std::ios::binary) << w;
-}
+// A tone of the given length.
+void WriteTone(const std::string& path, double hz, int ms) { e2e::WriteWave(path, e2e::Tone(ms, hz)); }
 
 // Power of one frequency in a window (Goertzel), i.e. the window's correlation with that tone.
 double TonePower(const int16_t* left, int count, double hz) {
@@ -106,10 +83,12 @@ std::vector<Segment> Segments(const std::vector<int16_t>& pcm) {
         while (j < labels.size() && labels[j] == labels[i]) ++j;
         if (labels[i] != '.' && j - i >= (size_t)MIN_SEGMENT_WINDOWS) {
             // A dropout inside one track (a loaded machine's underrun) does not split it.
-            if (!segments.empty() && segments.back().label == labels[i])
+            if (!segments.empty() && segments.back().label == labels[i]) {
                 segments.back().lengthMs = (int)j * 100 - segments.back().startMs;
-            else
-                segments.push_back({labels[i], (int)i * 100, (int)(j - i) * 100});
+                segments.back().soundMs += (int)(j - i) * 100;
+            } else {
+                segments.push_back({labels[i], (int)i * 100, (int)(j - i) * 100, (int)(j - i) * 100});
+            }
         }
         i = j;
     }
@@ -120,13 +99,6 @@ std::string Labels(const std::vector<Segment>& segments) {
     std::string s;
     for (const Segment& g : segments) s += g.label;
     return s;
-}
-
-std::string WindowsPath(const std::string& unixPath) {
-    std::string p = "Z:" + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
 }
 
 class DeckPlayback : public ::testing::Test {
@@ -157,7 +129,7 @@ protected:
     }
     pid_t Deck(const std::vector<std::string>& files) {
         std::vector<std::string> args;
-        for (const std::string& f : files) args.push_back(WindowsPath(f));
+        for (const std::string& f : files) args.push_back(e2e::WinPath(f));
         pid_t p = StartDeck(rig, args, {std::string(USB_SIM_ENV) + "=" + simFile});
         started.push_back(p);
         return p;
@@ -171,7 +143,7 @@ protected:
     // the way); returns the segments heard.
     std::vector<Segment> WaitForSequence(const std::string& labels, int timeoutMs) {
         std::vector<Segment> heard;
-        for (int waited = 0; waited < timeoutMs; waited += 500) {
+        e2e::WaitUntil([&] {
             for (const MessageBoxInfo& box : ListMessageBoxes(rig)) {
                 if (box.caption == DECK_TITLE) {
                     boxes.push_back(box.text);
@@ -179,10 +151,16 @@ protected:
                 }
             }
             heard = Segments(ReadPcmFile(sinkFile));
-            if (Labels(heard).find(labels) != std::string::npos) break;
-            usleep(500 * 1000);
-        }
+            return Labels(heard).find(labels) != std::string::npos;
+        }, timeoutMs, 500);
         return heard;
+    }
+    // How long the recording has gone on after the end of the last segment heard, in ms.
+    int MsSinceLastSegment() {
+        std::vector<int16_t> pcm = ReadPcmFile(sinkFile);
+        std::vector<Segment> heard = Segments(pcm);
+        int recordedMs = (int)(pcm.size() / 2 * 1000 / RATE);
+        return heard.empty() ? 0 : recordedMs - (heard.back().startMs + heard.back().lengthMs);
     }
     std::vector<std::string> DeviceWrites() {
         SimModel m;
@@ -214,12 +192,17 @@ TEST_F(DeckPlayback, CommandLineFilesPlayInOrderWithTheGapAndSkipAMissingOne) {
     Record();
     Deck({wave, rig.dir + "/missing.wav", mp3});
     ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
-    std::vector<Segment> heard = WaitForSequence("AB", 40000);
-    usleep(2500 * 1000);  // let the MP3 finish
+    std::vector<Segment> heard = WaitForSequence("AB", 2 * e2e::WAIT_MS);
+    // The MP3 has finished once a second of silence follows it.
+    e2e::WaitUntil([&] { return MsSinceLastSegment() >= 1000; }, e2e::WAIT_MS, 250);
     heard = Segments(ReadPcmFile(sinkFile));
     ASSERT_EQ(Labels(heard), "AB") << "boxes: " << boxes.size();
-    EXPECT_NEAR(heard[0].lengthMs, 2000, 500);
-    EXPECT_NEAR(heard[1].lengthMs, 2000, 500);
+    // The whole of each track, once: a loaded machine's sound server may stretch a track by what
+    // it repeats when it runs short, never to a second playing of it.
+    for (const Segment& g : heard) {
+        EXPECT_GE(g.soundMs, 1500) << g.label;
+        EXPECT_LE(g.soundMs, 3000) << g.label;
+    }
     int gap = heard[1].startMs - (heard[0].startMs + heard[0].lengthMs);
     EXPECT_GE(gap, 3500) << "about four seconds of silence between the tracks";
     EXPECT_LE(gap, 5500);
@@ -258,14 +241,14 @@ TEST_F(DeckPlayback, RepeatAllWrapsAndASecondStartHandsItsFilesOver) {
     Record();
     pid_t deck = Deck({a, b});
     ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
-    std::vector<Segment> heard = WaitForSequence("ABA", 30000);
+    std::vector<Segment> heard = WaitForSequence("ABA", e2e::WAIT_MS);
     ASSERT_NE(Labels(heard).find("ABA"), std::string::npos) << Labels(heard);
 
     pid_t second = Deck({c, d});
     int code = -1;
-    ASSERT_TRUE(WaitExit(second, 30000, &code));
+    ASSERT_TRUE(WaitExit(second, e2e::WAIT_MS, &code));
     EXPECT_EQ(0, code);
-    heard = WaitForSequence("CDC", 30000);
+    heard = WaitForSequence("CDC", e2e::WAIT_MS);
     std::string labels = Labels(heard);
     size_t handed = labels.find('C');
     ASSERT_NE(handed, std::string::npos) << labels;
@@ -273,40 +256,39 @@ TEST_F(DeckPlayback, RepeatAllWrapsAndASecondStartHandsItsFilesOver) {
     EXPECT_EQ(labels.find_first_of("AB", handed), std::string::npos) << "the old list is gone: " << labels;
 
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
-    ASSERT_TRUE(WaitExit(deck, 30000, &code));
+    ASSERT_TRUE(WaitExit(deck, e2e::WAIT_MS, &code));
     EXPECT_EQ(0, code);
 }
 
 // The transport keys reach the deck as WM_COMMAND from outside the window, the way the face's
 // buttons and the accelerators send them: Next moves on, Stop silences, Play starts again.
 TEST_F(DeckPlayback, TransportCommandsSentToTheWindowDriveThePlayer) {
-    const unsigned WM_COMMAND = 0x111, CMD_PLAY = 2016, CMD_STOP = 2018, CMD_NEXT = 2022;
+    using e2e::WM_COMMAND_;
     SetSetting("PlaySpace", 0);
     std::string a = Tone('A', 8000), b = Tone('B', 8000);
     Record();
     Deck({a, b});
     ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
-    ASSERT_EQ(Labels(WaitForSequence("A", 30000)), "A");
+    ASSERT_EQ(Labels(WaitForSequence("A", e2e::WAIT_MS)), "A");
 
-    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_COMMAND, CMD_NEXT, 0, nullptr));
-    ASSERT_EQ(Labels(WaitForSequence("AB", 10000)), "AB");
+    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_COMMAND_, CMD_NEXT, 0, nullptr));
+    ASSERT_EQ(Labels(WaitForSequence("AB", e2e::WAIT_MS)), "AB");
 
-    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_COMMAND, CMD_STOP, 0, nullptr));
-    usleep(3000 * 1000);
+    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_COMMAND_, CMD_STOP, 0, nullptr));
+    // Stopped, the recording goes on in silence.
+    e2e::WaitUntil([&] { return MsSinceLastSegment() >= 2000; }, e2e::WAIT_MS, 250);
     std::vector<Segment> heard = Segments(ReadPcmFile(sinkFile));
     ASSERT_EQ(Labels(heard), "AB");
     int sinceB = (int)(ReadPcmFile(sinkFile).size() / 2 * 1000 / RATE) - (heard[1].startMs + heard[1].lengthMs);
     EXPECT_GE(sinceB, 2000) << "Stop silenced the player";
-    EXPECT_LT(heard[1].lengthMs, 7000) << "B was stopped before its end";
+    EXPECT_LT(heard[1].soundMs, 7000) << "B was stopped before its end";
 
     int playSentMs = (int)(ReadPcmFile(sinkFile).size() / 2 * 1000 / RATE);
-    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_COMMAND, CMD_PLAY, 0, nullptr));
-    bool again = false;
-    for (int waited = 0; waited < 10000 && !again; waited += 500) {
-        usleep(500 * 1000);
+    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_COMMAND_, CMD_PLAY, 0, nullptr));
+    bool again = e2e::WaitUntil([&] {
         heard = Segments(ReadPcmFile(sinkFile));
-        again = Labels(heard) == "AB" && heard[1].startMs + heard[1].lengthMs > playSentMs + 1000;
-    }
+        return Labels(heard) == "AB" && heard[1].startMs + heard[1].lengthMs > playSentMs + 1000;
+    }, e2e::WAIT_MS, 500);
     EXPECT_TRUE(again) << "Play started B again: " << Labels(heard);
 }
 }  // namespace

@@ -9,44 +9,20 @@
 #include <fstream>
 #include <string>
 
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char DECK_TITLE[] = "Quaverly Deck";
+using e2e::DECK_CLASS;
+using e2e::DECK_TITLE;
+using e2e::WinPath;
 const char VENDOR_KEY[] = "HKCU\\SOFTWARE\\Kelvara";
 const char LIST_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\ListInformation";
-const int START_MS = 60000;
-const int EXIT_MS = 30000;
 
-// The Wine path of a host path (drive Z: is the host's root).
-std::string WinPath(const std::string& path) {
-    std::string w = "Z:" + path;
-    for (char& c : w)
-        if (c == '/') c = '\\';
-    return w;
-}
-
-// Two seconds of a quiet 16-bit stereo tone at 44.1 kHz.
-void WriteTone(const std::string& path) {
-    const uint32_t frames = 88200, data = frames * 4;
-    std::string b = "RIFF";
-    auto le = [&b](uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) b += (char)(uint8_t)(v >> (8 * i));
-    };
-    le(36 + data, 4);
-    b += "WAVEfmt ";
-    le(16, 4), le(1, 2), le(2, 2), le(44100, 4), le(176400, 4), le(4, 2), le(16, 2);
-    b += "data";
-    le(data, 4);
-    for (uint32_t i = 0; i < frames; ++i) {
-        int16_t s = (int16_t)((i / 50) % 2 ? 2000 : -2000);
-        le((uint16_t)s, 2), le((uint16_t)s, 2);
-    }
-    std::ofstream(path, std::ios::binary) << b;
-}
+// Two seconds of tone.
+void WriteTone(const std::string& path) { e2e::WriteWave(path, e2e::Tone(2000, 440.0)); }
 
 class PlaylistAcrossRuns : public ::testing::Test {
 protected:
@@ -77,10 +53,10 @@ protected:
     // One run of the deck: start with the given files, wait for its window, close it.
     void RunDeck(const std::vector<std::string>& args) {
         deck = StartWine(rig, app + "/Movello.exe", args, {}, rig.dir + "/deck.log");
-        ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
+        ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, e2e::START_MS));
         ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
         int code = -1;
-        ASSERT_TRUE(WaitExit(deck, EXIT_MS, &code));
+        ASSERT_TRUE(WaitExit(deck, e2e::WAIT_MS, &code));
         deck = -1;
         EXPECT_EQ(code, 0);
     }

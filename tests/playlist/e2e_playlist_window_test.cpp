@@ -15,53 +15,30 @@
 #include <string>
 #include <vector>
 
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char DECK_TITLE[] = "Quaverly Deck";
-const char LIST_CLASS[] = "VORNEX_USB_PLAY_LIST";
+using e2e::DECK_CLASS;
+using e2e::DECK_TITLE;
+using e2e::LIST_CLASS;
+using e2e::SETTINGS_KEY;
+using e2e::WinPath;
 const char VENDOR_KEY[] = "HKCU\\SOFTWARE\\Kelvara";
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
-const char LIST_VIEW[] = "302";
-const char HISTORY_BOX[] = "301";
+const std::string LIST_VIEW = std::to_string(IDC_LIST_VIEW);
+const std::string HISTORY_BOX = std::to_string(IDC_LIST_HISTORY);
 const char WM_COMMAND_[] = "0x111";
 const char WM_SYSCOMMAND_[] = "0x112";
 const char SC_CLOSE_[] = "0xF060";
-const char OPEN_PLAYLIST[] = "2006";
 const char DROP_TAG[] = "0x51444C57";  // the window's WM_COPYDATA tag for a dropped batch
-enum { UP = 201, DOWN = 202, CLEAR = 203, DELETE_FILE = 206, CB_GETCURSEL_ = 0x147, CB_SETCURSEL_ = 0x14E, CBN_SELENDOK_ = 9 };
-const int START_MS = 60000;
+enum { CB_GETCURSEL_ = 0x147, CB_SETCURSEL_ = 0x14E, CBN_SELENDOK_ = 9, VK_RETURN_ = 0x0D, VK_ESCAPE_ = 0x1B };
 const int TOOL_MS = 30000;
 
-std::string WinPath(const std::string& path) {
-    std::string w = "Z:" + path;
-    for (char& c : w)
-        if (c == '/') c = '\\';
-    return w;
-}
-
-// Twenty seconds of a quiet 16-bit stereo tone at 44.1 kHz: long enough that no track ends
-// while a step of the test looks at the current mark.
-void WriteTone(const std::string& path) {
-    const uint32_t frames = 20 * 44100, data = frames * 4;
-    std::string b = "RIFF";
-    auto le = [&b](uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) b += (char)(uint8_t)(v >> (8 * i));
-    };
-    le(36 + data, 4);
-    b += "WAVEfmt ";
-    le(16, 4), le(1, 2), le(2, 2), le(44100, 4), le(176400, 4), le(4, 2), le(16, 2);
-    b += "data";
-    le(data, 4);
-    for (uint32_t i = 0; i < frames; ++i) {
-        int16_t s = (int16_t)((i / 50) % 2 ? 500 : -500);
-        le((uint16_t)s, 2), le((uint16_t)s, 2);
-    }
-    std::ofstream(path, std::ios::binary) << b;
-}
+// Twenty seconds of tone: long enough that no track ends while a step of the test looks at the
+// current mark.
+void WriteTone(const std::string& path) { e2e::WriteWave(path, e2e::Tone(20000, 440.0)); }
 
 class PlaylistWindow : public ::testing::Test {
 protected:
@@ -107,12 +84,12 @@ protected:
     }
     std::string Selected() { return Tool({"lvselected", LIST_CLASS, LIST_VIEW}); }
     void OpenWindow() {
-        ASSERT_NE(Tool({"send", DECK_CLASS, WM_COMMAND_, OPEN_PLAYLIST, "0"}), "(failed)");
-        ASSERT_TRUE(WaitForVisibleWindow(rig, LIST_CLASS, "", 10000));
+        ASSERT_NE(Tool({"send", DECK_CLASS, WM_COMMAND_, std::to_string(CMD_OPEN_PLAYLIST), "0"}), "(failed)");
+        ASSERT_TRUE(WaitForVisibleWindow(rig, LIST_CLASS, "", e2e::WAIT_MS));
     }
     void StartDeckWith(const std::vector<std::string>& args, const EnvList& env = {}) {
         deck = StartWine(rig, DeckExePath(), args, env, rig.dir + "/deck.log");
-        ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
+        ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, e2e::START_MS));
     }
     void Shot(const std::string& name) {
         fs::path dir = fs::path(QD_NATIVE_BUILD_DIR) / "screenshots";
@@ -129,24 +106,27 @@ protected:
         line >> handle >> historyLeft >> historyLeft >> historyLeft >> historyTop >> historyRight >> historyBottom;
         return handle;
     }
-    // A real click drops the history box down; Down moves to the next entry, then `key` closes it.
-    void PickInHistory(const std::string& key) {
+    // A real click drops the history box down; Down moves to the next entry, then `key`
+    // (VK_RETURN or VK_ESCAPE) closes it. The keys go to the combo box as messages, as the
+    // keyboard would deliver them to the focused box: a dropped combo box hands them to its list
+    // and rolls up on Return (confirming) or Escape (not). Typing through X instead races the X
+    // keyboard focus, which Wine moves to the drop-down only some time after it shows.
+    void PickInHistory(int key) {
         std::string combo = HistoryCombo();
         ASSERT_NE(combo, "");
-        auto xdotool = [&](const std::string& args) {
-            std::string cmd = "DISPLAY=" + rig.display + " timeout 20 xdotool " + args;
-            return std::system(cmd.c_str()) == 0;
-        };
         auto dropped = [&] { return Tool({"sendto", combo, "0x157", "0", "0"}) == "1"; };  // CB_GETDROPPEDSTATE
-        // The keys are for the open drop-down: wait until the click has opened it.
+        auto selected = [&] { return Tool({"sendto", combo, std::to_string(CB_GETCURSEL_), "0", "0"}); };
         const std::string centre = std::to_string((historyLeft + historyRight) / 2) + " " +
                                    std::to_string((historyTop + historyBottom) / 2);
-        ASSERT_TRUE(xdotool("mousemove " + centre + " click 1"));
-        for (int waited = 0; waited < 10000 && !dropped(); waited += 100) usleep(100 * 1000);
-        ASSERT_TRUE(dropped()) << "the click did not open the history box";
-        ASSERT_TRUE(xdotool("key Down key " + key));
-        for (int waited = 0; waited < 10000 && dropped(); waited += 100) usleep(100 * 1000);
-        ASSERT_FALSE(dropped()) << key << " did not close the history box";
+        std::string cmd = "DISPLAY=" + rig.display + " timeout 20 xdotool mousemove " + centre + " click 1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        ASSERT_TRUE(e2e::WaitUntil(dropped, e2e::WAIT_MS)) << "the click did not open the history box";
+        ASSERT_EQ(selected(), "0");
+        Tool({"sendto", combo, "0x100", "0x28", "0"});  // WM_KEYDOWN, VK_DOWN
+        ASSERT_TRUE(e2e::WaitUntil([&] { return selected() == "1"; }, e2e::WAIT_MS)) << "Down did not move the choice";
+        ASSERT_TRUE(dropped()) << "Down closed the history box";
+        Tool({"sendto", combo, "0x100", std::to_string(key), "0"});  // WM_KEYDOWN
+        ASSERT_TRUE(e2e::WaitUntil([&] { return !dropped(); }, e2e::WAIT_MS)) << key << " did not close the history box";
         Tool({"send", LIST_CLASS, "0", "0", "0"});  // WM_NULL: the window has handled the keys
     }
     int historyLeft = 0, historyTop = 0, historyRight = 0, historyBottom = 0;
@@ -195,7 +175,7 @@ protected:
     void CloseDeck() {
         ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
         int code = -1;
-        EXPECT_TRUE(WaitExit(deck, 30000, &code));
+        EXPECT_TRUE(WaitExit(deck, e2e::WAIT_MS, &code));
         deck = -1;
         EXPECT_EQ(code, 0);
     }
@@ -219,19 +199,19 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     // Up on the first row sends it to the end, Down on the last back to the top; the selection
     // follows the entry.
     ASSERT_EQ(Tool({"lvselect", LIST_CLASS, LIST_VIEW, "0"}), "");
-    Click(UP);
+    Click(IDC_LIST_UP);
     EXPECT_EQ(Names(), (std::vector<std::string>{"b.wav", "c.wav", "a.wav"}));
     EXPECT_EQ(Selected(), "2");
-    Click(DOWN);
+    Click(IDC_LIST_DOWN);
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav", "c.wav"}));
     EXPECT_EQ(Selected(), "0");
     Tool({"lvselect", LIST_CLASS, LIST_VIEW, "1"});
-    Click(DOWN);
+    Click(IDC_LIST_DOWN);
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "c.wav", "b.wav"}));
     EXPECT_EQ(Cell(1, 2), "000:20");  // the entries a move touches are probed at once
 
     // Delete takes the selected entry; the last one leaves the new last row selected.
-    Click(DELETE_FILE);
+    Click(IDC_LIST_DELETE);
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "c.wav"}));
     EXPECT_EQ(Selected(), "1");
 
@@ -245,7 +225,7 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     EXPECT_EQ(Cell(4, 2), "000:20");  // a row the user selects is probed at once
 
     // Clear empties the window with the list.
-    Click(CLEAR);
+    Click(IDC_LIST_CLEAR);
     EXPECT_EQ(Tool({"lvcount", LIST_CLASS, LIST_VIEW}), "0");
 
     // Two list files into the history; picking the older one from the box loads it.
@@ -254,7 +234,7 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     std::ofstream(File("Other.spl"), std::ios::binary) << ";OTHER.SPL\r\n\"" + WinPath(File("c.wav")) + "\"\r\n";
     Tool({"copylist", LIST_CLASS, DROP_TAG, WinPath(File("Party.spl"))});
     EXPECT_EQ(Tool({"title", LIST_CLASS}), "Quaverly Deck Play List - " + WinPath(File("Party.spl")));
-    Click(CLEAR);
+    Click(IDC_LIST_CLEAR);
     Tool({"copylist", LIST_CLASS, DROP_TAG, WinPath(File("Other.spl"))});
     EXPECT_EQ(Names(), (std::vector<std::string>{"c.wav"}));
     EXPECT_EQ(Tool({"cbtext", LIST_CLASS, HISTORY_BOX, "0"}), "Other");
@@ -266,16 +246,15 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"c.wav"}));
     EXPECT_EQ(Tool({"sendchild", LIST_CLASS, HISTORY_BOX, std::to_string(CB_GETCURSEL_), "0", "0"}), "0");
     // So does a choice the user leaves with Escape, and a confirmation sent while it is closed.
-    ASSERT_NO_FATAL_FAILURE(PickInHistory("Escape"));
+    ASSERT_NO_FATAL_FAILURE(PickInHistory(VK_ESCAPE_));
     EXPECT_EQ(Names(), (std::vector<std::string>{"c.wav"}));
     Tool({"sendchild", LIST_CLASS, HISTORY_BOX, std::to_string(CB_SETCURSEL_), "1", "0"});
-    Tool({"send", LIST_CLASS, WM_COMMAND_, std::to_string((CBN_SELENDOK_ << 16) | 301), "0"});
+    Tool({"send", LIST_CLASS, WM_COMMAND_, std::to_string((CBN_SELENDOK_ << 16) | IDC_LIST_HISTORY), "0"});
     EXPECT_EQ(Names(), (std::vector<std::string>{"c.wav"}));
     EXPECT_EQ(Tool({"sendchild", LIST_CLASS, HISTORY_BOX, std::to_string(CB_GETCURSEL_), "0", "0"}), "0");
     // Down and Enter in the open drop-down choose the older list: that opens it.
-    ASSERT_NO_FATAL_FAILURE(PickInHistory("Return"));
-    for (int waited = 0; waited < 10000 && Names() != std::vector<std::string>{"a.wav", "b.wav"}; waited += 250)
-        usleep(250 * 1000);
+    ASSERT_NO_FATAL_FAILURE(PickInHistory(VK_RETURN_));
+    e2e::WaitUntil([&] { return Names() == std::vector<std::string>{"a.wav", "b.wav"}; }, e2e::WAIT_MS);
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav"}));
     EXPECT_EQ(Tool({"title", LIST_CLASS}), "Quaverly Deck Play List - " + WinPath(File("Party.spl")));
     EXPECT_EQ(Tool({"cbtext", LIST_CLASS, HISTORY_BOX, "0"}), "Party");  // now the most recent

@@ -4,21 +4,21 @@
 #include <gtest/gtest.h>
 #include "tool_skip.h"
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 
 namespace {
 
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char DECK_TITLE[] = "Quaverly Deck";
-const char KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+using e2e::DECK_CLASS;
+using e2e::DECK_TITLE;
+const char* const KEY = e2e::SETTINGS_KEY;
 const char VENDOR_KEY[] = "HKCU\\SOFTWARE\\Kelvara";
-const int START_MS = 60000;
-const int EXIT_MS = 30000;
+using e2e::START_MS;
+const int EXIT_MS = e2e::WAIT_MS;
 const int SCREEN_W = 1280;  // the rig's Xvfb screen
 
 // Value name and the number a first run stores (the recorder's and timer defaults included).
@@ -126,11 +126,10 @@ protected:
         deck = StartDeck(rig, {});
         Geometry g;
         if (!WaitForWindow(rig, DECK_CLASS, DECK_TITLE, START_MS)) return g;
-        for (int i = 0; i < 50; ++i) {
+        e2e::WaitUntil([&] {
             g = DeckGeometry(rig);
-            if (g.x == want.x && g.y == want.y && g.w == want.w && g.h == want.h) break;
-            usleep(100000);
-        }
+            return g.x == want.x && g.y == want.y && g.w == want.w && g.h == want.h;
+        }, e2e::WAIT_MS);
         return g;
     }
     void CloseDeck() {

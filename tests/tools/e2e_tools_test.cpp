@@ -4,22 +4,22 @@
 // two MP3 files into one that decodes to their summed length.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include "media_test_util.h"
 #include "resources/resource.h"
 #include "tool_skip.h"
 
 namespace {
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char DECK_TITLE[] = "Quaverly Deck";
+using e2e::DECK_CLASS;
+using e2e::DECK_TITLE;
+using e2e::START_MS;
+using e2e::WM_COMMAND_;
 const char SHEET_TITLE[] = "Edit";
-const int START_MS = 60000;
-const int STEP_MS = 20000;
-const unsigned WM_COMMAND_ = 0x111, WM_VSCROLL_ = 0x115, WM_USER_ = 0x400;
+const int STEP_MS = e2e::WAIT_MS;
+const unsigned WM_VSCROLL_ = 0x115, WM_USER_ = 0x400;
 const unsigned PSM_SETCURSEL_ = WM_USER_ + 101, UDM_SETPOS_ = WM_USER_ + 103;
 const unsigned SB_THUMBPOSITION_ = 4, IDOK_ = 1;
 const int FILE_NAME_FIELD = 0x47C;  // the file dialogs' name box
@@ -38,12 +38,6 @@ protected:
         if (deck > 0) StopProcess(deck);
         StopRig(&rig);
     }
-    std::string Wine(const std::string& unixPath) {
-        std::string p = "Z:" + unixPath;
-        for (char& c : p)
-            if (c == '/') c = '\\';
-        return p;
-    }
     std::string Tool(const std::vector<std::string>& args) {
         std::string out;
         EXPECT_EQ(0, RunWintool(rig, args, &out)) << args[0];
@@ -52,7 +46,7 @@ protected:
     }
     // Starts the deck with the file cued and opens the sheet on it through the command.
     void OpenSheetOn(const std::string& path) {
-        deck = StartDeck(rig, {Wine(path)});
+        deck = StartDeck(rig, {e2e::WinPath(path)});
         ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
         std::string main = Tool({"find", DECK_CLASS, "-"});
         Tool({"post", main, std::to_string(WM_COMMAND_), std::to_string(CMD_FILE_PROPERTY), "0"});
@@ -70,10 +64,9 @@ protected:
         ASSERT_TRUE(WaitForWindow(rig, "#32770", title, STEP_MS)) << title;
         std::string field = WaitForControl(rig, title, FILE_NAME_FIELD, STEP_MS);
         ASSERT_FALSE(field.empty());
-        Tool({"settext", field, Wine(path)});
+        Tool({"settext", field, e2e::WinPath(path)});
         Tool({"post", Tool({"find", "#32770", title}), std::to_string(WM_COMMAND_), std::to_string(IDOK_), "0"});
-        for (int i = 0; i < 100 && CountWindows(rig, "#32770", title) > 0; i++)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_TRUE(e2e::WaitUntil([&] { return CountWindows(rig, "#32770", title) == 0; }, STEP_MS)) << title;
     }
     void PressCreated(const std::string& path) {
         MessageBoxInfo box;
@@ -101,10 +94,10 @@ TEST_F(EditSheetE2e, TagEditorApplyWritesTheTypedTitle) {
     Tool({"settext", title, "Sunrise"});
     Click(IDC_TAG_APPLY);
     std::string got;
-    for (int i = 0; i < 100 && got.find("Sunrise") == std::string::npos; i++) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    e2e::WaitUntil([&] {
         got = Capture("ffprobe -v error -show_entries format_tags=title -of default=nw=1:nk=1 '" + mp3 + "'");
-    }
+        return got.find("Sunrise") != std::string::npos;
+    }, STEP_MS);
     EXPECT_EQ("Sunrise\n", got);
 }
 
@@ -123,10 +116,7 @@ TEST_F(EditSheetE2e, DividePageCutsTheStretchBetweenInAndOut) {
     }
     std::string length = WaitForControl(rig, SHEET_TITLE, IDC_CUT_LENGTH, STEP_MS);
     std::string shown;
-    for (int i = 0; i < 50 && shown != " 000:00:02.0"; i++) {
-        shown = Tool({"gettext", length});
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    e2e::WaitUntil([&] { return (shown = Tool({"gettext", length})) == " 000:00:02.0"; }, STEP_MS);
     EXPECT_EQ(" 000:00:02.0", shown);
     ChooseInDialog(IDC_DEST_BROWSE, "Save file", cut);
     Click(IDC_RUN_TOOL);

@@ -4,35 +4,27 @@
 // the record folder are read the way a player would.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include "record/record_test_util.h"
 #include "resources/resource.h"
 
 namespace {
-const int RATE = 44100;
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
-const unsigned WM_COMMAND_MSG = 0x0111;
+using e2e::DECK_CLASS;
+using e2e::DECK_TITLE;
+using e2e::RATE;
+using e2e::SETTINGS_KEY;
+using e2e::WAIT_MS;
+using e2e::WinPath;
 const char DEVICE_STATE[] =
     "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
     "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
     "reg 6 1\nreg 7 6\ninput 2 130 0 2\n";
-
-// Stereo PCM: a sine of hz (0: silence) for ms.
-void Append(std::vector<int16_t>* pcm, double hz, int ms) {
-    for (int i = 0; i < RATE * ms / 1000; ++i) {
-        int16_t v = hz ? (int16_t)(12000 * std::sin(2 * M_PI * hz * i / RATE)) : 0;
-        pcm->push_back(v);
-        pcm->push_back(v);
-    }
-}
 
 // Frequency of the left channel from its rising zero crossings over the loud frames (codec-free
 // WAVE, so no hysteresis is needed), and how many loud frames there were.
@@ -50,13 +42,6 @@ double LoudFrequency(const std::string& audio, size_t* loudFramesOut) {
     }
     *loudFramesOut = loud;
     return crossings > 1 ? (crossings - 1) * (double)RATE / (double)(last - first) : 0.0;
-}
-
-std::string WinPath(const std::string& unixPath) {
-    std::string p = "Z:" + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
 }
 
 class AutoRecordE2E : public ::testing::Test {
@@ -80,22 +65,27 @@ protected:
     void TearDown() override { StopRig(&rig); }
 
     void Set(const std::string& name, const std::string& type, const std::string& data) {
-        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, 60000), 0)
+        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, WAIT_MS), 0)
             << name;
     }
     pid_t Start() {
-        pid_t deck = StartDeck(rig, {}, {"QD_USB_SIM=" + simFile});
-        EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+        deckLog = rig.dir + "/deck.log";  // with the status lines the face shows
+        pid_t deck = StartWine(rig, DeckExePath(), {}, {"QD_USB_SIM=" + simFile, "WINEDEBUG=+debugstr"}, deckLog);
+        EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, e2e::START_MS));
         return deck;
+    }
+    bool WaitForStatus(const std::string& text) {
+        return e2e::WaitUntil([&] { return ReadAll(deckLog).find("Quaverly Deck: " + text) != std::string::npos; },
+                              WAIT_MS);
     }
     bool Command(int id) {
         int64_t result = 0;
-        return SendWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, (uint64_t)id, 0, &result);
+        return SendWindowMessage(rig, DECK_CLASS, e2e::WM_COMMAND_, (uint64_t)id, 0, &result);
     }
     void Close(pid_t deck) {
         ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
         int code = -1;
-        EXPECT_TRUE(WaitExit(deck, 30000, &code));
+        EXPECT_TRUE(WaitExit(deck, WAIT_MS, &code));
     }
     std::string File(int n) {
         char name[16];
@@ -103,7 +93,7 @@ protected:
         return folder + name;
     }
     Rig rig;
-    std::string folder, simFile;
+    std::string folder, simFile, deckLog;
 };
 
 TEST_F(AutoRecordE2E, TwoTonesWithSilenceBetweenBecomeTwoFiles) {
@@ -116,14 +106,15 @@ TEST_F(AutoRecordE2E, TwoTonesWithSilenceBetweenBecomeTwoFiles) {
     ASSERT_TRUE(Command(CMD_PLAY));  // the recorder now waits for sound
     const double hz[2] = {600, 1500};
     std::vector<int16_t> input;
-    Append(&input, 0, 1500);
-    Append(&input, hz[0], 2500);
-    Append(&input, 0, 2000);
-    Append(&input, hz[1], 2500);
-    Append(&input, 0, 2000);
+    e2e::AppendTone(&input, 0, 1500);
+    e2e::AppendTone(&input, hz[0], 2500);
+    e2e::AppendTone(&input, 0, 2000);
+    e2e::AppendTone(&input, hz[1], 2500);
+    e2e::AppendTone(&input, 0, 2000);
     ASSERT_TRUE(FeedPcm(rig, input));
-    ASSERT_TRUE(WaitForFile(File(2), 30000, 2 * RATE * 4));
-    usleep(3000 * 1000);  // the second tone and the silence that ends its file
+    ASSERT_TRUE(WaitForFile(File(2), WAIT_MS, 2 * RATE * 4));
+    // The silence after the second tone ends its file: the recorder waits for a third.
+    ASSERT_TRUE(WaitForStatus("Rec Standby S-003.WAV")) << ReadAll(deckLog);
     ASSERT_TRUE(Command(CMD_STOP));
     Close(deck);
 
@@ -145,10 +136,10 @@ TEST_F(AutoRecordE2E, ARowFiveTimerWhenOpeningTheProgramRecordsFromTheLaunch) {
     Set("TimerMinute4", "REG_DWORD", "60");  // "when opening program."
     Set("TimerMode4", "REG_DWORD", "8");     // enabled, start capture
     std::vector<int16_t> input;
-    Append(&input, 997, 8000);
+    e2e::AppendTone(&input, 997, 8000);
     pid_t deck = Start();
     ASSERT_TRUE(FeedPcm(rig, input));
-    ASSERT_TRUE(WaitForFile(File(1), 20000, 2 * RATE * 4)) << "no recording started";
+    ASSERT_TRUE(WaitForFile(File(1), WAIT_MS, 2 * RATE * 4)) << "no recording started";
     ASSERT_TRUE(Command(CMD_STOP));
     Close(deck);
 

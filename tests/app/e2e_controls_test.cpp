@@ -2,7 +2,9 @@
 // (xdotool) and observed from outside: the right-click menu and its check marks (read from the
 // screen), menu items and accelerators reaching their commands, and the sliders following the
 // face's mode and size.
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
+#include "hardware/slider.h"
 #include <gtest/gtest.h>
 #include "tool_skip.h"
 #include <algorithm>
@@ -11,17 +13,17 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char DECK_TITLE[] = "Quaverly Deck";
+using e2e::DECK_CLASS;
+using e2e::DECK_TITLE;
+using e2e::SETTINGS_KEY;
+using e2e::START_MS;
+using e2e::WAIT_MS;
+using e2e::WaitUntil;
 const char MENU_CLASS[] = "#32768";
 const char SLIDER_CLASS[] = "USB_AUDIO_SLIDER";
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
-const int START_MS = 60000;
-const int EXIT_MS = 30000;
-const int WAIT_MS = 10000;
+const int EXIT_MS = e2e::WAIT_MS;
 const int FACE_SPOT_X = 100, FACE_SPOT_Y = 50;  // an empty spot of the face at either size
 
 struct Win {
@@ -45,32 +47,11 @@ protected:
     }
     // Ten seconds of a quiet 440 Hz tone as 16-bit stereo WAVE; the deck's path for it.
     std::string WriteTone() {
-        const uint32_t rate = 44100, frames = rate * 10, dataBytes = frames * 4;
         std::string path = rig.dir + "/tone.wav";
-        std::ofstream f(path, std::ios::binary);
-        auto u32 = [&f](uint32_t v) { f.write((const char*)&v, 4); };
-        auto u16 = [&f](uint16_t v) { f.write((const char*)&v, 2); };
-        f.write("RIFF", 4);
-        u32(36 + dataBytes);
-        f.write("WAVEfmt ", 8);
-        u32(16);
-        u16(1);
-        u16(2);
-        u32(rate);
-        u32(rate * 4);
-        u16(4);
-        u16(16);
-        f.write("data", 4);
-        u32(dataBytes);
-        for (uint32_t i = 0; i < frames; ++i) {
-            int16_t v = (int16_t)(3000 * std::sin(2 * M_PI * 440 * i / rate));
-            u16((uint16_t)v);
-            u16((uint16_t)v);
-        }
-        std::string win = "Z:" + path;
-        for (char& c : win)
-            if (c == '/') c = '\\';
-        return win;
+        std::vector<int16_t> pcm = e2e::Tone(10000, 440.0);
+        for (int16_t& v : pcm) v /= 4;
+        e2e::WriteWave(path, pcm);
+        return e2e::WinPath(path);
     }
     void TearDown() override {
         if (deck > 0) StopProcess(deck);
@@ -89,10 +70,31 @@ protected:
         std::string cmd = "DISPLAY=" + rig.display + " timeout 10 xdotool " + args;
         ASSERT_EQ(0, std::system(cmd.c_str())) << cmd;
     }
+    // Waits until the X keyboard focus is on the deck (Wine's window carries its title), so that
+    // keys typed next reach it and not the window that had the focus before.
+    void WaitForDeckFocus() {
+        std::string cmd = "DISPLAY=" + rig.display + " timeout 10 xdotool getwindowfocus getwindowname 2>/dev/null";
+        EXPECT_TRUE(WaitUntil([&] {
+            std::string name;
+            if (FILE* p = popen(cmd.c_str(), "r")) {
+                char line[256];
+                while (std::fgets(line, sizeof line, p)) name += line;
+                pclose(p);
+            }
+            return name == std::string(DECK_TITLE) + "\n";
+        }, WAIT_MS)) << "the deck never got the keyboard focus";
+    }
+    // Keys for the deck, e.g. "alt+i".
+    void Keys(const std::string& keys) {
+        WaitForDeckFocus();
+        Xdo("key " + keys);
+    }
     // A click activates the deck first, as a user's would.
-    void RightClickFace() {
-        Xdo("mousemove " + std::to_string(FACE_SPOT_X) + " " + std::to_string(FACE_SPOT_Y) + " click 1");
-        Xdo("sleep 0.3 click 3");
+    void RightClickFace() { RightClickAt(std::to_string(FACE_SPOT_X) + " " + std::to_string(FACE_SPOT_Y)); }
+    void RightClickAt(const std::string& point) {
+        Xdo("mousemove " + point + " click 1");
+        WaitForDeckFocus();
+        Xdo("click 3");
     }
 
     // Top-level windows of a class, or its children inside the deck.
@@ -111,14 +113,6 @@ protected:
         }
         return found;
     }
-    // Polls the condition for up to WAIT_MS.
-    static bool WaitUntil(const std::function<bool()>& condition) {
-        for (int waited = 0; waited < WAIT_MS; waited += 200) {
-            if (condition()) return true;
-            usleep(200 * 1000);
-        }
-        return false;
-    }
     bool WaitForMenu(bool open, Win* menuOut = nullptr) {
         return WaitUntil([&] {
             for (const Win& w : Windows(MENU_CLASS, false))
@@ -127,7 +121,7 @@ protected:
                     return open;
                 }
             return !open;
-        });
+        }, WAIT_MS);
     }
     Win Slider(int id) {
         for (const Win& w : Windows(SLIDER_CLASS, true))
@@ -210,10 +204,10 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
     EXPECT_LT(marks[0], 25) << "the first item";
 
     // "Double size(&D)" by its key: the face and the sliders double.
-    Xdo("key d");
+    Keys("d");
     ASSERT_TRUE(WaitForMenu(false));
-    ASSERT_TRUE(WaitUntil([&] { return DeckWindow().right - DeckWindow().left == 800; }));
-    Win volume = Slider(501), position = Slider(502);
+    ASSERT_TRUE(WaitUntil([&] { return DeckWindow().right - DeckWindow().left == 800; }, WAIT_MS));
+    Win volume = Slider(SLIDER_VOLUME), position = Slider(SLIDER_POSITION);
     EXPECT_EQ(306, volume.left - DeckWindow().left);
     EXPECT_EQ(228, volume.right - volume.left);
     EXPECT_EQ(18, volume.bottom - volume.top);
@@ -227,13 +221,14 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
     ASSERT_EQ(2u, marks.size());
     EXPECT_GT(marks[1] - marks[0], 50);
     EXPECT_LT(marks[1] - marks[0], 70) << "not the next item, Always on top";
-    Xdo("key Escape");
+    Keys("Escape");
     ASSERT_TRUE(WaitForMenu(false));
 
     // The size is the user's: it is stored when the deck closes.
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
     int code = -1;
     ASSERT_TRUE(WaitExit(deck, EXIT_MS, &code));
+    EXPECT_EQ(0, code) << "the deck ended cleanly";
     deck = -1;
     std::string mag;
     ASSERT_TRUE(ReadRegistryValue(rig, SETTINGS_KEY, "Mag", &mag));
@@ -243,7 +238,6 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
 // A face changed in mode or size looks exactly like the same face composed afresh on the deck's
 // redraw request: nothing of the old layout (a slider drawn at its old place) stays behind.
 TEST_F(DeckControls, AChangedFaceLooksLikeTheSameFaceComposedAfresh) {
-    const unsigned REDRAW_FACE = 0x400 + 3;  // WM_USER + 3
     Start({});
     int mode = 0, mag = 1;
     // A face point in screen pixels.
@@ -261,7 +255,7 @@ TEST_F(DeckControls, AChangedFaceLooksLikeTheSameFaceComposedAfresh) {
             bool same = !now.empty() && now == last;
             last = now;
             return same;
-        });
+        }, WAIT_MS, 200);
         return now;
     };
     struct Change {
@@ -275,9 +269,9 @@ TEST_F(DeckControls, AChangedFaceLooksLikeTheSameFaceComposedAfresh) {
     for (const Change& c : changes) {
         SCOPED_TRACE(c.name);
         if (c.size) {  // from the right-click menu, on an empty spot (beside Repeat in the thin face)
-            Xdo("mousemove " + (mode ? at(316, 10) : at(100 / mag, 50 / mag)) + " click 1 sleep 0.3 click 3");
+            RightClickAt(mode ? at(316, 10) : at(100 / mag, 50 / mag));
             ASSERT_TRUE(WaitForMenu(true));
-            Xdo("key d");
+            Keys("d");
             ASSERT_TRUE(WaitForMenu(false));
             mag = 3 - mag;
         } else {  // the Normal/Thin mode key (after Alt+X Wine draws its system-menu icon on the face)
@@ -287,9 +281,9 @@ TEST_F(DeckControls, AChangedFaceLooksLikeTheSameFaceComposedAfresh) {
         ASSERT_TRUE(WaitUntil([&] {
             Win d = DeckWindow();
             return d.right - d.left == 400 * mag && d.bottom - d.top == (mode ? 20 : 105) * mag;
-        }));
+        }, WAIT_MS));
         std::vector<int> changed = steadyFace();
-        ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, REDRAW_FACE, 0, 0, nullptr));
+        ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, DECK_MSG_REDRAW_FACE, 0, 0, nullptr));
         std::vector<int> composed = steadyFace();
         ASSERT_FALSE(changed.empty());
         ASSERT_EQ(changed.size(), composed.size());
@@ -307,7 +301,7 @@ TEST_F(DeckControls, AChangedFaceLooksLikeTheSameFaceComposedAfresh) {
 
 TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
     Start({WriteTone()});
-    Win volume = Slider(501), position = Slider(502);
+    Win volume = Slider(SLIDER_VOLUME), position = Slider(SLIDER_POSITION);
     ASSERT_TRUE(volume.visible && position.visible);
     EXPECT_EQ(153, volume.left - DeckWindow().left);
     EXPECT_EQ(57, volume.top - DeckWindow().top);
@@ -315,9 +309,8 @@ TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
     EXPECT_EQ(131, position.left - DeckWindow().left);
     EXPECT_EQ(136, position.right - position.left);
     // The tone from the command line plays at once; Stop winds it back to its start.
-    const unsigned WM_COMMAND = 0x111, CMD_STOP = 2018;
-    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_COMMAND, CMD_STOP, 0, nullptr));
-    usleep(500 * 1000);
+    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, e2e::WM_COMMAND_, CMD_STOP, 0, nullptr));
+    WaitUntil([&] { return ThumbColumn(position) >= 0 && ThumbColumn(position) < 8; }, WAIT_MS);
     // Drawn from their tiles: full volume (no mixer line the deck may use under Wine) puts the
     // volume thumb at the right end, the stopped track's start puts the position thumb at the left.
     EXPECT_GT(ThumbColumn(volume), 114 - 8);
@@ -326,15 +319,18 @@ TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
 
     // Both sliders taken with the real mouse: the volume dragged past its right end, the
     // position from its left end to the middle of the strip.
+    // The volume thumb stays at full volume (there is no mixer line to follow); the position drag
+    // goes on once its thumb has followed the first step.
     int y = (volume.top + volume.bottom) / 2;
     Xdo("mousemove " + std::to_string(volume.left + 2) + " " + std::to_string(y) + " mousedown 1");
-    Xdo("mousemove " + std::to_string(volume.left + 50) + " " + std::to_string(y) + " sleep 0.2 mousemove " +
+    Xdo("mousemove " + std::to_string(volume.left + 50) + " " + std::to_string(y) + " mousemove " +
         std::to_string(volume.right + 20) + " " + std::to_string(y) + " mouseup 1");
     y = (position.top + position.bottom) / 2;
     Xdo("mousemove " + std::to_string(position.left + 2) + " " + std::to_string(y) + " mousedown 1");
-    Xdo("mousemove " + std::to_string(position.left + 30) + " " + std::to_string(y) + " sleep 0.2 mousemove " +
-        std::to_string((position.left + position.right) / 2) + " " + std::to_string(y) + " mouseup 1");
-    usleep(500 * 1000);
+    Xdo("mousemove " + std::to_string(position.left + 30) + " " + std::to_string(y));
+    EXPECT_TRUE(WaitUntil([&] { return ThumbColumn(position) >= 8; }, WAIT_MS)) << "the position thumb follows";
+    Xdo("mousemove " + std::to_string((position.left + position.right) / 2) + " " + std::to_string(y) + " mouseup 1");
+    WaitUntil([&] { return std::abs(ThumbColumn(position) - 136 / 2) < 10; }, WAIT_MS);
     int64_t result = -1;
     ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, 0 /* WM_NULL */, 0, 0, &result));
     // The position drag went to the deck: the cued tone was wound to its middle, where the
@@ -345,13 +341,13 @@ TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
 
     // Alt+X: the thin face hides both sliders; again: normal face, both back.
     Xdo("mousemove " + std::to_string(FACE_SPOT_X) + " " + std::to_string(FACE_SPOT_Y) + " click 1");
-    Xdo("key alt+x");
-    EXPECT_TRUE(WaitUntil([&] { return !Slider(501).visible && !Slider(502).visible; })) << "thin face";
-    Xdo("key alt+x");
-    EXPECT_TRUE(WaitUntil([&] { return Slider(501).visible && Slider(502).visible; })) << "normal face";
+    Keys("alt+x");
+    EXPECT_TRUE(WaitUntil([&] { return !Slider(SLIDER_VOLUME).visible && !Slider(SLIDER_POSITION).visible; }, WAIT_MS)) << "thin face";
+    Keys("alt+x");
+    EXPECT_TRUE(WaitUntil([&] { return Slider(SLIDER_VOLUME).visible && Slider(SLIDER_POSITION).visible; }, WAIT_MS)) << "normal face";
 
     // Alt+I iconizes the deck, as the Iconize button's tooltip says.
-    Xdo("key alt+i");
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowIconic(rig, DECK_CLASS) == 1; }));
+    Keys("alt+i");
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowIconic(rig, DECK_CLASS) == 1; }, WAIT_MS));
 }
 }  // namespace

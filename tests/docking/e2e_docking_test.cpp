@@ -1,21 +1,22 @@
 // The deck beside the test selector (Pindaro.exe) under Wine, observed from outside: docking at a
 // "/DOCKING" start, following the selector's requests and moves, the magnet after a drop, undocking
 // at close, the About box's version read back from its controls, and the Japanese interface.
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include <gtest/gtest.h>
 #include "resources/resource.h"
 #include "tool_skip.h"
-#include <unistd.h>
 #include <sstream>
 
 namespace {
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char DECK_TITLE[] = "Quaverly Deck";
+using e2e::DECK_CLASS;
+using e2e::DECK_TITLE;
+using e2e::START_MS;
+using e2e::WaitUntil;
 const char SELECTOR_CLASS[] = "Vornex_Selector";
-const int START_MS = 60000;
-const int EXIT_MS = 30000;
+const int EXIT_MS = e2e::WAIT_MS;
 const int DECK_W = 400, DECK_H = 105;  // normal face, single size (a fresh prefix's layout)
-const unsigned WM_LBUTTONDOWN = 0x201, WM_LBUTTONUP = 0x202, WM_LBUTTONDBLCLK = 0x203, WM_COMMAND = 0x111;
+const unsigned WM_LBUTTONDOWN = 0x201, WM_LBUTTONUP = 0x202, WM_LBUTTONDBLCLK = 0x203;
 const unsigned CTL_DOCK = 0x8001, CTL_MOVE = 0x8002;  // the test selector's own steering messages
 // Double-click places on the normal face (display/face_layout.cpp): the time digits open About,
 // the badge asks about the web page.
@@ -46,15 +47,7 @@ protected:
     }
     // Whether the selector logged the line (one message: "<msg> <lParam> deck"), waiting a little
     // for messages still under way.
-    bool Logged(const std::string& line, int timeoutMs = 5000) {
-        for (int waited = 0;; waited += 100) {
-            std::istringstream in(ReadTextFile(logPath));
-            for (std::string l; std::getline(in, l);)
-                if (l == line) return true;
-            if (waited >= timeoutMs) return false;
-            usleep(100 * 1000);
-        }
-    }
+    bool Logged(const std::string& line) { return WaitUntil([&] { return CountLogged(line) > 0; }, e2e::WAIT_MS); }
     int CountLogged(const std::string& line) {
         std::istringstream in(ReadTextFile(logPath));
         int n = 0;
@@ -64,11 +57,19 @@ protected:
     // The deck's left and top once it got there (bounded poll); the last seen place otherwise.
     ScreenRect DeckAt(int left, int top) {
         ScreenRect r = {-9999, -9999, 0, 0};
-        for (int i = 0; i < 50; ++i) {
-            if (GetWindowPlace(rig, DECK_CLASS, &r) && r.left == left && r.top == top) break;
-            usleep(100 * 1000);
-        }
+        WaitUntil([&] { return GetWindowPlace(rig, DECK_CLASS, &r) && r.left == left && r.top == top; }, e2e::WAIT_MS);
         return r;
+    }
+    // A screenshot once the screen has settled (two shots in a row alike): the About box's logo
+    // dissolves in first.
+    void SteadyScreenshot(const std::string& path) {
+        std::string last;
+        EXPECT_TRUE(WaitUntil([&] {
+            std::string now = TakeScreenshot(rig, path) ? ReadTextFile(path) : "";
+            bool same = !now.empty() && now == last;
+            last = now;
+            return same;
+        }, e2e::WAIT_MS, 200));
     }
     Rig rig;
     std::string logPath;
@@ -113,11 +114,11 @@ TEST_F(Docking, TheDeckDocksFollowsTheSelectorSnapsOnByMagnetAndUndocksAtClose) 
     r = DeckAt(600, 500 - DECK_H);
     EXPECT_EQ(600, r.left);
     EXPECT_EQ(500, r.bottom);
-    for (int i = 0; i < 50 && CountLogged("1024 4 deck") == before; ++i) usleep(100 * 1000);
+    WaitUntil([&] { return CountLogged("1024 4 deck") > before; }, e2e::WAIT_MS);
     EXPECT_EQ(before + 1, CountLogged("1024 4 deck"));
 
     // An input change is announced.
-    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, WM_COMMAND, CMD_INPUT_IN2, 0, nullptr));
+    ASSERT_TRUE(SendWindowMessage(rig, DECK_CLASS, e2e::WM_COMMAND_, CMD_INPUT_IN2, 0, nullptr));
     EXPECT_TRUE(Logged("1029 0 deck"));
 
     // Closing the deck undocks.
@@ -139,8 +140,7 @@ TEST_F(Docking, AboutShowsTheVersionRecordAndTheInterfaceFollowsAJapaneseSystem)
         rig, "About Quaverly Deck",
         std::string("Ver.") + DECK_VERSION_TEXT + "\\nCopyright (C) 2026 Kelvara. All rights reserved.", START_MS,
         &box));
-    usleep(1500 * 1000);  // the logo dissolves in first
-    EXPECT_TRUE(TakeScreenshot(rig, rig.dir + "/about.png"));
+    SteadyScreenshot(rig.dir + "/about.png");
     ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
     int code = -1;
@@ -157,8 +157,7 @@ TEST_F(Docking, AboutShowsTheVersionRecordAndTheInterfaceFollowsAJapaneseSystem)
     ASSERT_TRUE(WaitForMessageBox(
         rig, "Quaverly Deck のバージョン情報",
         std::string("Ver.") + DECK_VERSION_TEXT + "\\nCopyright (C) 2026 Kelvara. 無断転載禁止", START_MS, &box));
-    usleep(1500 * 1000);                                          // the logo dissolves in first
-    EXPECT_TRUE(TakeScreenshot(rig, rig.dir + "/about-ja.png"));  // for a look at the fonts
+    SteadyScreenshot(rig.dir + "/about-ja.png");  // for a look at the fonts
     ASSERT_TRUE(PressMessageBox(rig, box, "OK"));
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
     ASSERT_TRUE(WaitExit(deck, EXIT_MS, &code));

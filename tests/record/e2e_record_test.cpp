@@ -5,41 +5,39 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <sstream>
 
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include "record/record_test_util.h"
 #include "resources/resource.h"
 
 namespace {
-const int RATE = 44100;
+using e2e::DECK_CLASS;
+using e2e::DECK_TITLE;
+using e2e::RATE;
+using e2e::SETTINGS_KEY;
+using e2e::UnixPath;
+using e2e::WAIT_MS;
+using e2e::WinPath;
+using e2e::WriteWave;
 const double TONE_HZ = 997.0;
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
 const char LIST_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\ListInformation";
-const unsigned WM_COMMAND_MSG = 0x0111;
 // The simulated device: IN1, digital input locked at 44100 Hz, and its channel status.
 const char DEVICE_STATE[] =
     "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
     "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
     "reg 6 1\nreg 7 6\ninput 2 130 0 2\n";
 
-std::vector<int16_t> Tone(int ms, double hz = TONE_HZ) {
-    std::vector<int16_t> pcm;
-    for (int i = 0; i < RATE * ms / 1000; ++i) {
-        int16_t v = (int16_t)(12000 * std::sin(2 * M_PI * hz * i / RATE));
-        pcm.push_back(v);
-        pcm.push_back(v);
-    }
-    return pcm;
-}
+std::vector<int16_t> Tone(int ms, double hz = TONE_HZ) { return e2e::Tone(ms, hz); }
 
 // Frequency of the left channel from its rising zero crossings, with hysteresis so that codec
 // noise near silence does not count, over the recording without its first and last half second;
@@ -76,45 +74,17 @@ double PowerAt(const std::string& pcmBytes, double hz) {
     return frames ? (s1 * s1 + s2 * s2 - k * s1 * s2) / ((double)frames * frames) : 0.0;
 }
 
-std::string WinPath(const std::string& unixPath) {
-    std::string p = "Z:" + unixPath;
-    for (char& c : p)
-        if (c == '/') c = '\\';
-    return p;
-}
-
-std::string UnixPath(std::string winPath) {
-    if (winPath.size() > 2 && (winPath[0] == 'Z' || winPath[0] == 'z') && winPath[1] == ':') winPath.erase(0, 2);
-    for (char& c : winPath)
-        if (c == '\\') c = '/';
-    return winPath;
-}
-
-// A 16-bit stereo WAVE file of the samples.
-void WriteWave(const std::string& path, const std::vector<int16_t>& pcm) {
-    std::string b = "RIFF....WAVEfmt ";
-    auto le = [&b](uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) b += (char)(v >> (8 * i));
-    };
-    le(16, 4), le(1, 2), le(2, 2), le(RATE, 4), le(RATE * 4, 4), le(4, 2), le(16, 2);
-    b += "data";
-    le((uint32_t)(pcm.size() * 2), 4);
-    b.append((const char*)pcm.data(), pcm.size() * 2);
-    uint32_t riff = (uint32_t)b.size() - 8;
-    for (int i = 0; i < 4; ++i) b[4 + i] = (char)(riff >> (8 * i));
-    std::ofstream(path, std::ios::binary) << b;
-}
-
 // Polls the deck's debug output (its status lines) until `text` shows after offset `from`;
 // the position just past it, or npos when it did not show in time.
 size_t WaitForStatus(const std::string& log, const std::string& text, size_t from, int timeoutMs) {
-    for (int waited = 0; waited <= timeoutMs; waited += 100) {
+    const std::string line = "Quaverly Deck: " + text;
+    size_t at = std::string::npos;
+    e2e::WaitUntil([&] {
         std::string now = ReadAll(log);
-        size_t at = now.size() > from ? now.find("Quaverly Deck: " + text, from) : std::string::npos;
-        if (at != std::string::npos) return at + text.size();
-        usleep(100 * 1000);
-    }
-    return std::string::npos;
+        at = now.size() > from ? now.find(line, from) : std::string::npos;
+        return at != std::string::npos;
+    }, timeoutMs);
+    return at == std::string::npos ? at : at + line.size();
 }
 
 class RecordE2E : public ::testing::Test {
@@ -129,7 +99,7 @@ protected:
     void TearDown() override { StopRig(&rig); }
 
     void SetSetting(const std::string& name, const std::string& type, const std::string& data) {
-        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, 60000), 0)
+        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, WAIT_MS), 0)
             << name;
     }
     // The deck's settings for a plain recording in format into the rig's folder, without the
@@ -140,6 +110,8 @@ protected:
         SetSetting("RecordFormat", "REG_DWORD", std::to_string(format));
         SetSetting("RecAutoRecording", "REG_DWORD", "0");
         SetSetting("Mp3Bitrate", "REG_DWORD", "128");
+        SetSetting("Mp2Bitrate", "REG_DWORD", "192");
+        bytesPerSecond = format == 0 ? RATE * 4 : format == 3 ? 128000 / 8 : 192000 / 8;
         std::time_t now = std::time(nullptr);
         std::tm local = *std::localtime(&now);
         SetSetting("LastYear", "REG_DWORD", std::to_string(local.tm_year + 1900));
@@ -150,26 +122,32 @@ protected:
     pid_t Start(const std::vector<std::string>& files = {}) {
         deckLog = rig.dir + "/deck-" + std::to_string(++starts) + ".log";
         pid_t deck = StartWine(rig, DeckExePath(), files, {"QD_USB_SIM=" + simFile, "WINEDEBUG=+debugstr"}, deckLog);
-        EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, "Quaverly Deck", 60000));
+        EXPECT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, DECK_TITLE, e2e::START_MS));
         return deck;
     }
     bool Command(int id) {
         int64_t result = 0;
-        return SendWindowMessage(rig, DECK_CLASS, WM_COMMAND_MSG, (uint64_t)id, 0, &result);
+        return SendWindowMessage(rig, DECK_CLASS, e2e::WM_COMMAND_, (uint64_t)id, 0, &result);
     }
-    // Record, Play, the given time from when the deck says it records, and Stop unless told not
-    // to. After Stop it waits for the deck to show the recording cued as a list entry ("#n ..."):
-    // the stop has then finished, the file is closed and the deck may be closed.
+    // Record, Play, until the record file (named by the deck's status) holds the given time, and
+    // Stop unless told not to. After Stop it waits for the deck to show the recording cued as a
+    // list entry ("#n ..."): the stop has then finished, the file is closed and the deck may be
+    // closed.
     void RecordFor(int ms, bool stop = true) {
         ASSERT_TRUE(FeedPcm(rig, Tone(ms + 4000)));
         ASSERT_TRUE(Command(CMD_RECORD));
         ASSERT_TRUE(Command(CMD_PLAY));
-        size_t recording = WaitForStatus(deckLog, "Recording S-", 0, 20000);
+        size_t recording = WaitForStatus(deckLog, "Recording S-", 0, WAIT_MS);
         ASSERT_NE(recording, std::string::npos) << ReadAll(deckLog);
-        usleep((useconds_t)ms * 1000);
+        std::string log = ReadAll(deckLog), name = "S-";
+        for (size_t i = recording; i < log.size() && (std::isalnum((unsigned char)log[i]) || log[i] == '.'); ++i)
+            name += log[i];
+        recordFile = folder + "/" + name;
+        ASSERT_TRUE(WaitForFile(recordFile, WAIT_MS, (size_t)((long long)bytesPerSecond * ms / 1000)))
+            << recordFile << " did not grow to " << ms << " ms";
         if (stop) {
             ASSERT_TRUE(Command(CMD_STOP));
-            ASSERT_NE(WaitForStatus(deckLog, "#", recording, 20000), std::string::npos)
+            ASSERT_NE(WaitForStatus(deckLog, "#", recording, WAIT_MS), std::string::npos)
                 << "no stopped status after Stop: " << ReadAll(deckLog).substr(recording);
         }
     }
@@ -177,12 +155,13 @@ protected:
         ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
         int code = -1;
         std::string report;
-        EXPECT_TRUE(WaitClosed(rig, deck, 30000, 60000, &code, &report)) << report << "\ndeck's trace:\n"
+        EXPECT_TRUE(WaitClosed(rig, deck, WAIT_MS, WAIT_MS, &code, &report)) << report << "\ndeck's trace:\n"
                                                                            << ReadAll(deckLog);
     }
     Rig rig;
-    std::string folder, simFile, deckLog;
+    std::string folder, simFile, deckLog, recordFile;
     int starts = 0;
+    int bytesPerSecond = RATE * 4;  // of the record file, in the format configured
 };
 
 TEST_F(RecordE2E, WaveRecordingHoldsTheToneAndTheInputStatusAndIsCuedLastInTheList) {
@@ -196,7 +175,10 @@ TEST_F(RecordE2E, WaveRecordingHoldsTheToneAndTheInputStatusAndIsCuedLastInTheLi
     std::string heard = rig.dir + "/played.raw";
     pid_t sink = StartSinkRecording(rig, heard);
     ASSERT_TRUE(Command(CMD_PLAY));
-    usleep(2500 * 1000);
+    e2e::WaitUntil([&] {
+        std::string played = ReadAll(heard);
+        return PowerAt(played, TONE_HZ) > 1000.0 && PowerAt(played, TONE_HZ) > 20 * PowerAt(played, 440.0);
+    }, WAIT_MS, 250);
     StopSinkRecording(sink);
     Close(deck);
 
@@ -208,7 +190,9 @@ TEST_F(RecordE2E, WaveRecordingHoldsTheToneAndTheInputStatusAndIsCuedLastInTheLi
     EXPECT_EQ(v.rate, 44100u);
     EXPECT_EQ(v.channels, 2);
     EXPECT_GE(v.dataSize, 176400u * 2) << "about three seconds";
-    EXPECT_LE(v.dataSize, 176400u * 4);
+    // Stop takes a moment to arrive on a loaded machine, but it ends the recording well before
+    // the seven seconds of tone fed in have run out.
+    EXPECT_LE(v.dataSize, 176400u * 6);
     size_t frames = 0;
     EXPECT_NEAR(Frequency(v.audio, 44100, &frames), TONE_HZ, 3.0);
     size_t chst = b.find("CHST");
@@ -237,20 +221,23 @@ TEST_F(RecordE2E, APulledDigitalCableShowsDinUnlockedAndTheRecordingGoesOn) {
     Configure(0);
     pid_t deck = Start();
     RecordFor(1000, false);
-    size_t at = WaitForStatus(deckLog, "Recording S-001.WAV", 0, 5000);
+    size_t at = WaitForStatus(deckLog, "Recording S-001.WAV", 0, WAIT_MS);
     ASSERT_NE(at, std::string::npos) << ReadAll(deckLog);
     std::string unlocked = DEVICE_STATE;
     unlocked.replace(unlocked.find("reg 7 6"), 7, "reg 7 0");
     ASSERT_TRUE(SetInputPlugged(rig, false));
     std::ofstream(simFile) << unlocked;
-    at = WaitForStatus(deckLog, "Din Unlocked", at, 5000);
+    at = WaitForStatus(deckLog, "Din Unlocked", at, WAIT_MS);
     EXPECT_NE(at, std::string::npos) << "pulling the cable shows it";
     std::ofstream(simFile) << DEVICE_STATE;
     ASSERT_TRUE(FeedPcm(rig, Tone(4000)));
     ASSERT_TRUE(SetInputPlugged(rig, true));
-    EXPECT_NE(WaitForStatus(deckLog, "Recording S-001.WAV", at == std::string::npos ? 0 : at, 5000), std::string::npos)
+    EXPECT_NE(WaitForStatus(deckLog, "Recording S-001.WAV", at == std::string::npos ? 0 : at, WAIT_MS), std::string::npos)
         << "plugging it back shows the recording again";
-    usleep(1500 * 1000);
+    // A second and a half more of the tone on the disk.
+    struct stat st = {};
+    stat(recordFile.c_str(), &st);
+    EXPECT_TRUE(WaitForFile(recordFile, WAIT_MS, (size_t)st.st_size + RATE * 4 * 3 / 2));
     ASSERT_TRUE(Command(CMD_STOP));
     Close(deck);
     WaveView v = ViewWave(folder + "/S-001.WAV");
@@ -322,7 +309,7 @@ TEST_F(RecordE2E, KillingWineMidRecordingLeavesAPlayableWave) {
     std::string kill = "WINEPREFIX='" + rig.winePrefix + "' wineserver -k";
     ASSERT_EQ(std::system(kill.c_str()), 0);
     int code = -1;
-    WaitExit(deck, 20000, &code);
+    WaitExit(deck, WAIT_MS, &code);
     WaveView v = ViewWave(folder + "/S-001.WAV");
     ASSERT_TRUE(v.ok);
     EXPECT_GE(v.dataSize, 176400u * 3 / 2) << "at most a second lost of three";

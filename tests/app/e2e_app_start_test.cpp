@@ -2,6 +2,7 @@
 // raises it and exits, files of a second start are handed over one message each, a start
 // without any sound device reports its error number and leaves the stored settings alone, and
 // an idle deck closes with code 0.
+#include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include <gtest/gtest.h>
 #include "tool_skip.h"
@@ -9,11 +10,11 @@
 #include <fstream>
 
 namespace {
-const char DECK_CLASS[] = "Vornex_Deck_Controller";
-const char DECK_TITLE[] = "Quaverly Deck";
-const int START_MS = 60000;  // a cold Wine start with a fresh wineserver can be slow
-const int EXIT_MS = 30000;
-const char SETTINGS_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\Settings";
+using e2e::DECK_CLASS;
+using e2e::DECK_TITLE;
+using e2e::SETTINGS_KEY;
+using e2e::START_MS;
+const int EXIT_MS = e2e::WAIT_MS;
 
 class DeckStart : public ::testing::Test {
 protected:
@@ -51,9 +52,7 @@ TEST_F(DeckStart, FirstStartShowsTheDeckAndASecondStartOnlyRaisesIt) {
     ASSERT_TRUE(WaitExit(second, EXIT_MS, &code));
     EXPECT_EQ(0, code);
     EXPECT_EQ(1, CountWindows(rig, DECK_CLASS, DECK_TITLE));
-    int iconic = 1;
-    for (int i = 0; i < 50 && iconic == 1; ++i) iconic = IsWindowIconic(rig, DECK_CLASS);  // bounded poll
-    EXPECT_EQ(0, iconic);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return IsWindowIconic(rig, DECK_CLASS) == 0; }, e2e::WAIT_MS)) << "restored";
 
     // Closing an idle deck ends it with code 0.
     ASSERT_TRUE(CloseWindow(rig, DECK_CLASS));
@@ -80,7 +79,7 @@ TEST_F(DeckStart, AnIdleDeckAllowsSuspendAndEndsWithTheSession) {
 TEST_F(DeckStart, FilesOfASecondStartAreHandedOverOneByOne) {
     ASSERT_TRUE(StartRig(&rig));
     std::string log = rig.dir + "/handoff.log";
-    pid_t fake = StartWine(rig, WintoolExePath(), {"fakedeck", log, "60000"});
+    pid_t fake = StartWine(rig, WintoolExePath(), {"fakedeck", log, "600000"});
     started.push_back(fake);
     ASSERT_TRUE(WaitForFile(log, START_MS, 6));  // "ready\n"
 
