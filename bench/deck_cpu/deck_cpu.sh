@@ -16,7 +16,9 @@ secs=20
 tools="$top/build/native/bin"
 rig="$top/build/bench-rig"
 export QD_FEEDER="$top/build/native/tests/e2e/qd_rig_feeder"
-export WINEPREFIX="$top/build/bench-wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$top/build/bench-wineprefix"
+# shellcheck disable=SC1091
+. "$top/scripts/wine-prefix.sh"
 hz=$(getconf CLK_TCK)
 settings='HKCU\Software\Kelvara\Vornex USB\Deck Controller\Settings'
 wintool="$top/build/windows/bin/wintool.exe"
@@ -64,17 +66,12 @@ finish() {
   "$top/scripts/rig.sh" stop "$rig" >/dev/null
 }
 trap finish EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+prepare_prefix --keys || exit 1
 export QD_USB_SIM="$rig/usb-host.txt"
 "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" init >/dev/null
 "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" reg 7 5 >/dev/null  # input locked at 48 kHz
 "$tools/qdtone" 440 90000 "$rig/long.wav" && "$tools/taven" -l 3 -b 128 "$rig/long.wav" "$rig/long.mp3" || exit 1
 mkdir -p "$rig/rec"
-"$top/scripts/wine-install.sh" --keys
 now_y=$(date +%Y) now_m=$(date +%-m) now_d=$(date +%-d)
 for v in "RecFileName REG_SZ $(winepath -w "$rig/rec")\\S-" "RecAutoRecording REG_DWORD 0" "Mp3Bitrate REG_DWORD 128" \
   "LastYear REG_DWORD $now_y" "LastMonth REG_DWORD $now_m" "LastDay REG_DWORD $now_d"; do

@@ -16,7 +16,9 @@ tools="$top/build/native/bin"
 rig="$top/build/bench-face-rig"
 key='HKCU\SOFTWARE\Kelvara\Vornex USB\Deck Controller\Settings'
 export QD_FEEDER="$top/build/native/tests/e2e/qd_rig_feeder"
-export WINEPREFIX="$top/build/bench-face-wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$top/build/bench-face-wineprefix"
+# shellcheck disable=SC1091
+. "$top/scripts/wine-prefix.sh"
 hz=$(getconf CLK_TCK)
 
 cpu_ticks() {  # utime + stime of a process, in clock ticks (fields 14 and 15 of its stat line)
@@ -58,12 +60,7 @@ finish() {
   "$top/scripts/rig.sh" stop "$rig" >/dev/null
 }
 trap finish EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-wine reg add "$key" /f >/dev/null 2>&1
+prepare_prefix --keys || exit 1
 wine reg add "$key" /v Repeat /t REG_DWORD /d 2 /f >/dev/null 2>&1
 export QD_USB_SIM="$rig/usb-host.txt"
 "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" init >/dev/null
