@@ -19,31 +19,18 @@ export QD_FEEDER="$top/build/native/tests/e2e/qd_rig_feeder"
 export WINEPREFIX="$top/build/bench-wineprefix"
 # shellcheck disable=SC1091
 . "$top/scripts/wine-prefix.sh"
-hz=$(getconf CLK_TCK)
 settings='HKCU\Software\Kelvara\Vornex USB\Deck Controller\Settings'
 wintool="$top/build/windows/bin/wintool.exe"
+# shellcheck disable=SC1091
+. "$top/bench/support/cpu_share.sh"
 
-cpu_ticks() {  # utime + stime of a process, in clock ticks (fields 14 and 15 of its stat line)
-  local s
-  { [ -n "$1" ] && s=$(cat "/proc/$1/stat" 2>/dev/null); } || { echo 0; return; }
-  s=${s##*) }  # the name in field 2 may hold blanks and parentheses: count from after it
-  # shellcheck disable=SC2086
-  set -- $s
-  echo $((${12} + ${13}))
-}
-wineserver_pid() {
-  local p
-  for p in $(pgrep wineserver); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
-  done
-}
-# share DECK SERVER: "deck all" percent of one core over $secs seconds (all = deck + server)
-share() {
+# shares DECK SERVER: "deck all" percent of one core over $secs seconds (all = deck + server)
+shares() {
   local d0 s0 d1 s1
   d0=$(cpu_ticks "$1"); s0=$(cpu_ticks "$2")
   sleep "$secs"
   d1=$(cpu_ticks "$1"); s1=$(cpu_ticks "$2")
-  awk -v d=$((d1 - d0)) -v s=$((s1 - s0)) -v hz="$hz" -v t="$secs" \
+  awk -v d=$((d1 - d0)) -v s=$((s1 - s0)) -v hz="$bench_hz" -v t="$secs" \
     'BEGIN { printf "%.2f %.2f", 100 * d / hz / t, 100 * (d + s) / hz / t }'
 }
 command() { wine "$wintool" send Vornex_Deck_Controller 0x0111 "$1" 0 >/dev/null 2>&1; }
@@ -88,22 +75,22 @@ for bin in "$@"; do
   sleep 3  # start-up work settles
   pid=$(pgrep -f "$bin/Movello.exe" | head -n 1)
   [ -n "$pid" ] || pid=$(pgrep -f 'Movello.exe' | head -n 1)
-  server=$(wineserver_pid)
+  server=$(of_prefix wineserver)
   [ -n "$pid" ] && [ -n "$server" ] || { echo "deck_cpu: deck or Wine server not found" >&2; exit 1; }
-  idle=$(share "$pid" "$server")
+  idle=$(shares "$pid" "$server")
   wine "$bin/Movello.exe" "$(winepath -w "$rig/long.mp3")" >/dev/null 2>&1
   sleep 2
-  play=$(share "$pid" "$server")
+  play=$(shares "$pid" "$server")
   command 2018  # Stop
   command 2023; command 2016  # Record, Play: WAVE
   sleep 2
-  wave=$(share "$pid" "$server")
+  wave=$(shares "$pid" "$server")
   command 2018; sleep 1
   wave_lost=$(lost_box)
   command 2013  # MP3
   command 2023; command 2016
   sleep 2
-  mp3=$(share "$pid" "$server")
+  mp3=$(shares "$pid" "$server")
   command 2018; sleep 1
   mp3_lost=$(lost_box)
   kill -0 "$pid" 2>/dev/null || { echo "deck_cpu: the deck ended (see $rig/deck.log)" >&2; exit 1; }
@@ -121,7 +108,7 @@ floor() {  # floor MODE RATE: "program all" share of minwave alone
   w=$!
   sleep 2
   pid=$(pgrep -f 'minwave.exe' | head -n 1)
-  share "$pid" "$(wineserver_pid)"
+  shares "$pid" "$(of_prefix wineserver)"
   wait "$w"
 }
 rec_floor=$(floor rec 48000)
