@@ -73,8 +73,7 @@ for bin in "$@"; do
   deck=$!
   wine "$wintool" wait Vornex_Deck_Controller "Quaverly Deck" 60000 visible >/dev/null || exit 1
   sleep 3  # start-up work settles
-  pid=$(pgrep -f "$bin/Movello.exe" | head -n 1)
-  [ -n "$pid" ] || pid=$(pgrep -f 'Movello.exe' | head -n 1)
+  pid=$(of_prefix 'Movello.exe')  # of this prefix: other decks may run on the machine
   server=$(of_prefix wineserver)
   [ -n "$pid" ] && [ -n "$server" ] || { echo "deck_cpu: deck or Wine server not found" >&2; exit 1; }
   idle=$(shares "$pid" "$server")
@@ -107,7 +106,7 @@ floor() {  # floor MODE RATE: "program all" share of minwave alone
   wine "$top/build/windows/bin/minwave.exe" "$1" "$2" $((secs + 5)) >/dev/null 2>&1 &
   w=$!
   sleep 2
-  pid=$(pgrep -f 'minwave.exe' | head -n 1)
+  pid=$(of_prefix 'minwave.exe')
   shares "$pid" "$(of_prefix wineserver)"
   wait "$w"
 }
