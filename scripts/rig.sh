@@ -90,7 +90,7 @@ start() {
     local attempt xpid up=0
     for attempt in 1 2 3 4 5; do
       xdisplay=${display:-$(free_display)} || die "no free display"
-      Xvfb "$xdisplay" -screen 0 "1280x1024x$depth" -dpi "$dpi" -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+      Xvfb "$xdisplay" -screen 0 "1280x1024x$depth" -dpi "$dpi" -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
       xpid=$!
       if wait_for 10 xdpyinfo -display "$xdisplay" && kill -0 "$xpid" 2>/dev/null; then
         record_pid xvfb "$xpid"; up=1; break
@@ -99,6 +99,12 @@ start() {
       [ -z "$display" ] || break
     done
     [ $up = 1 ] || die "Xvfb did not come up"
+    # A desktop's session loads X resources; a bare Xvfb has none, and then Xlib looks for
+    # ~/.Xdefaults again at every lookup (Wine's font rendering makes two per text drawn). One
+    # resource nobody reads gives it a database to keep; -noreset keeps it (and the server's
+    # state) when the last client has gone.
+    xprop -display "$xdisplay" -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "QuaverlyRig.display: virtual
+" >/dev/null 2>&1
   fi
   local pulse_server="unix:/nonexistent"
   if [ $use_pulse = 1 ]; then
