@@ -6,7 +6,7 @@
 #
 #   scripts/rig.sh start DIR [--no-x] [--no-pulse] [--display :N] [--depth BITS] [--dpi N]
 #       Makes DIR and prints the environment to use (also written to DIR/env, sourceable):
-#       DISPLAY, XDG_RUNTIME_DIR, PULSE_SERVER, RIG_DIR. --depth sets the virtual display's
+#       DISPLAY, XDG_RUNTIME_DIR, PULSE_SERVER, PULSE_LATENCY_MSEC, RIG_DIR. --depth sets the virtual display's
 #       colour depth (8, 16 or 24; 24 when not given), --dpi its resolution (96 when not given).
 #   scripts/rig.sh stop DIR
 #
@@ -90,7 +90,7 @@ start() {
     local attempt xpid up=0
     for attempt in 1 2 3 4 5; do
       xdisplay=${display:-$(free_display)} || die "no free display"
-      Xvfb "$xdisplay" -screen 0 "1280x1024x$depth" -dpi "$dpi" -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+      Xvfb "$xdisplay" -screen 0 "1280x1024x$depth" -dpi "$dpi" -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 &
       xpid=$!
       if wait_for 10 xdpyinfo -display "$xdisplay" && kill -0 "$xpid" 2>/dev/null; then
         record_pid xvfb "$xpid"; up=1; break
@@ -99,6 +99,12 @@ start() {
       [ -z "$display" ] || break
     done
     [ $up = 1 ] || die "Xvfb did not come up"
+    # A desktop's session loads X resources; a bare Xvfb has none, and then Xlib looks for
+    # ~/.Xdefaults again at every lookup (Wine's font rendering makes two per text drawn). One
+    # resource nobody reads gives it a database to keep; -noreset keeps it (and the server's
+    # state) when the last client has gone.
+    xprop -display "$xdisplay" -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "QuaverlyRig.display: virtual
+" >/dev/null 2>&1
   fi
   local pulse_server="unix:/nonexistent"
   if [ $use_pulse = 1 ]; then
@@ -133,11 +139,18 @@ PA
       echo "rig: no feeder built; the input devices deliver nothing" >&2
     fi
   fi
+    # Wine 8 asks the sound server to hold no more than 100 ms of recorded audio for it and 30 ms
+  # of audio to play. With both cores busy its audio thread is now and then late by more than
+  # that: the server then drops input (0.4-2 % of a run) and the output runs dry. A client
+  # latency lifts the input limit (the server then holds what a late reader has not taken yet)
+  # and gives the output 60 ms in hand. QD_PULSE_LATENCY_MSEC overrides it; empty: Wine's own.
+  local latency="${QD_PULSE_LATENCY_MSEC-60}"
   cat >"$dir/env" <<ENV
 export RIG_DIR='$dir'
 export DISPLAY='$xdisplay'
 export XDG_RUNTIME_DIR='$dir/xdg'
 export PULSE_SERVER='$pulse_server'
+export PULSE_LATENCY_MSEC='$latency'
 ENV
   cat "$dir/env"
 }

@@ -35,7 +35,9 @@ demo="$top/build/native/demo"
 rig="$top/build/run-rig"
 shot="$top/build/run-rig/deck.png"
 export QD_FEEDER="$top/build/native/tests/e2e/qd_rig_feeder"
-export WINEPREFIX="$top/build/run-wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$top/build/run-wineprefix"
+# shellcheck disable=SC1091
+. "$top/scripts/wine-prefix.sh"
 
 # Ctrl+C in the terminal goes to every process of its foreground group, and the sound server,
 # the X server and every Wine process (the Wine server too) end on it, taking the deck down before
@@ -81,15 +83,14 @@ finish() {
 trap finish EXIT
 trap 'echo; echo "run: closing the deck"; exit 130' INT TERM
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "run: making the Wine prefix (once, about a minute)"
-  detached wineboot -i >/dev/null 2>&1
-  wineserver -w 2>/dev/null
-fi
-# Wine finds its own fonts (fonts-wine) only in the prefix: Marlett draws the caption buttons.
-mkdir -p "$WINEPREFIX/drive_c/windows/Fonts" && cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+# The prefix as the installer leaves it (the deck's registry keys as ordinary keys, so settings
+# last), set for the display in use: on the virtual display no window manager runs.
+prefix_options=(--keys)
+[ $virtual = 1 ] || prefix_options+=(--managed)
+detached "$top/scripts/wine-prefix.sh" "${prefix_options[@]}" || exit 1
 # One Wine server for the whole run, started here in its own session, so no Wine program
-# started later ties it to the terminal.
+# started later ties it to the terminal (once the one that set the prefix up has gone).
+wineserver -w 2>/dev/null
 detached wineserver -p
 # Arguments: host paths become Windows paths (Z:\...); switches and Windows paths pass as given.
 # (winepath would make a missing prefix silently, so this comes after the prefix is made.)
@@ -104,16 +105,6 @@ for a in "$@"; do
   fi
 done
 
-# The installer's part: the deck's registry keys as ordinary keys, so settings last.
-detached "$top/scripts/wine-install.sh" --keys
-# The virtual display has no window manager: Wine must not wait for one (a hidden window would
-# otherwise hold the deck's exit for two seconds). On a real desktop the manager takes over.
-x11='HKCU\Software\Wine\X11 Driver'
-if [ $virtual = 1 ]; then
-  detached wine reg add "$x11" /v Managed /d N /f >/dev/null 2>&1
-else
-  detached wine reg delete "$x11" /v Managed /f >/dev/null 2>&1
-fi
 # Wine has no USB host-controller interface: the deck talks to a simulated host with a Vornex
 # device attached (edit it while the deck runs with build/native/cli/vornexsim/vornexsim).
 export QD_USB_SIM="${QD_USB_SIM:-$top/build/run-usb-host.txt}"

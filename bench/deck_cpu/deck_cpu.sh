@@ -16,32 +16,21 @@ secs=20
 tools="$top/build/native/bin"
 rig="$top/build/bench-rig"
 export QD_FEEDER="$top/build/native/tests/e2e/qd_rig_feeder"
-export WINEPREFIX="$top/build/bench-wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-hz=$(getconf CLK_TCK)
+export WINEPREFIX="$top/build/bench-wineprefix"
+# shellcheck disable=SC1091
+. "$top/scripts/wine-prefix.sh"
 settings='HKCU\Software\Kelvara\Vornex USB\Deck Controller\Settings'
 wintool="$top/build/windows/bin/wintool.exe"
+# shellcheck disable=SC1091
+. "$top/bench/support/cpu_share.sh"
 
-cpu_ticks() {  # utime + stime of a process, in clock ticks (fields 14 and 15 of its stat line)
-  local s
-  { [ -n "$1" ] && s=$(cat "/proc/$1/stat" 2>/dev/null); } || { echo 0; return; }
-  s=${s##*) }  # the name in field 2 may hold blanks and parentheses: count from after it
-  # shellcheck disable=SC2086
-  set -- $s
-  echo $((${12} + ${13}))
-}
-wineserver_pid() {
-  local p
-  for p in $(pgrep wineserver); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
-  done
-}
-# share DECK SERVER: "deck all" percent of one core over $secs seconds (all = deck + server)
-share() {
+# shares DECK SERVER: "deck all" percent of one core over $secs seconds (all = deck + server)
+shares() {
   local d0 s0 d1 s1
   d0=$(cpu_ticks "$1"); s0=$(cpu_ticks "$2")
   sleep "$secs"
   d1=$(cpu_ticks "$1"); s1=$(cpu_ticks "$2")
-  awk -v d=$((d1 - d0)) -v s=$((s1 - s0)) -v hz="$hz" -v t="$secs" \
+  awk -v d=$((d1 - d0)) -v s=$((s1 - s0)) -v hz="$bench_hz" -v t="$secs" \
     'BEGIN { printf "%.2f %.2f", 100 * d / hz / t, 100 * (d + s) / hz / t }'
 }
 command() { wine "$wintool" send Vornex_Deck_Controller 0x0111 "$1" 0 >/dev/null 2>&1; }
@@ -64,17 +53,12 @@ finish() {
   "$top/scripts/rig.sh" stop "$rig" >/dev/null
 }
 trap finish EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+prepare_prefix --keys || exit 1
 export QD_USB_SIM="$rig/usb-host.txt"
 "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" init >/dev/null
 "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" reg 7 5 >/dev/null  # input locked at 48 kHz
 "$tools/qdtone" 440 90000 "$rig/long.wav" && "$tools/taven" -l 3 -b 128 "$rig/long.wav" "$rig/long.mp3" || exit 1
 mkdir -p "$rig/rec"
-"$top/scripts/wine-install.sh" --keys
 now_y=$(date +%Y) now_m=$(date +%-m) now_d=$(date +%-d)
 for v in "RecFileName REG_SZ $(winepath -w "$rig/rec")\\S-" "RecAutoRecording REG_DWORD 0" "Mp3Bitrate REG_DWORD 128" \
   "LastYear REG_DWORD $now_y" "LastMonth REG_DWORD $now_m" "LastDay REG_DWORD $now_d"; do
@@ -89,24 +73,23 @@ for bin in "$@"; do
   deck=$!
   wine "$wintool" wait Vornex_Deck_Controller "Quaverly Deck" 60000 visible >/dev/null || exit 1
   sleep 3  # start-up work settles
-  pid=$(pgrep -f "$bin/Movello.exe" | head -n 1)
-  [ -n "$pid" ] || pid=$(pgrep -f 'Movello.exe' | head -n 1)
-  server=$(wineserver_pid)
+  pid=$(of_prefix 'Movello.exe')  # of this prefix: other decks may run on the machine
+  server=$(of_prefix wineserver)
   [ -n "$pid" ] && [ -n "$server" ] || { echo "deck_cpu: deck or Wine server not found" >&2; exit 1; }
-  idle=$(share "$pid" "$server")
+  idle=$(shares "$pid" "$server")
   wine "$bin/Movello.exe" "$(winepath -w "$rig/long.mp3")" >/dev/null 2>&1
   sleep 2
-  play=$(share "$pid" "$server")
+  play=$(shares "$pid" "$server")
   command 2018  # Stop
   command 2023; command 2016  # Record, Play: WAVE
   sleep 2
-  wave=$(share "$pid" "$server")
+  wave=$(shares "$pid" "$server")
   command 2018; sleep 1
   wave_lost=$(lost_box)
   command 2013  # MP3
   command 2023; command 2016
   sleep 2
-  mp3=$(share "$pid" "$server")
+  mp3=$(shares "$pid" "$server")
   command 2018; sleep 1
   mp3_lost=$(lost_box)
   kill -0 "$pid" 2>/dev/null || { echo "deck_cpu: the deck ended (see $rig/deck.log)" >&2; exit 1; }
@@ -123,8 +106,8 @@ floor() {  # floor MODE RATE: "program all" share of minwave alone
   wine "$top/build/windows/bin/minwave.exe" "$1" "$2" $((secs + 5)) >/dev/null 2>&1 &
   w=$!
   sleep 2
-  pid=$(pgrep -f 'minwave.exe' | head -n 1)
-  share "$pid" "$(wineserver_pid)"
+  pid=$(of_prefix 'minwave.exe')
+  shares "$pid" "$(of_prefix wineserver)"
   wait "$w"
 }
 rec_floor=$(floor rec 48000)

@@ -1,7 +1,9 @@
 // minwave: the least a Windows program can do to record or play audio, as the floor the deck's CPU
 // share is measured against (bench/deck_cpu/deck_cpu.sh).
-//   minwave rec RATE SECONDS    records 16-bit stereo from the default input in 10 ms buffers
-//                               and throws it away
+//   minwave rec RATE SECONDS [OUT.wav [BUFFERS MS]]
+//                               records 16-bit stereo from the default input in 8 buffers of 10 ms
+//                               (or BUFFERS of MS each) and throws it away, or keeps it in OUT.wav
+//                               (for counting lost frames)
 //   minwave play RATE SECONDS   plays a 440 Hz tone, 16-bit stereo, in 100 ms buffers
 // Both wait on an event the wave service sets, so they only run when a buffer is done.
 #include <windows.h>
@@ -13,9 +15,11 @@
 #include <cstring>
 #include <vector>
 
+#include "support/bench_wave.h"
+
 namespace {
 const int CHANNELS = 2, BYTES_PER_FRAME = 4;
-const int REC_BUFFERS = 8, REC_BUFFER_MS = 10;
+const int REC_BUFFERS = 8, REC_BUFFER_MS = 10, MAX_REC_BUFFERS = 200;
 const int PLAY_BUFFERS = 4, PLAY_BUFFER_MS = 100;
 
 WAVEFORMATEX Format(int rate) {
@@ -29,36 +33,43 @@ WAVEFORMATEX Format(int rate) {
     return f;
 }
 
-int Record(int rate, int seconds) {
+int Record(int rate, int seconds, const char* out, int buffers, int bufferMs) {
     HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     WAVEFORMATEX f = Format(rate);
     HWAVEIN in = nullptr;
     if (waveInOpen(&in, WAVE_MAPPER, &f, (DWORD_PTR)done, 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) return 1;
-    size_t bytes = (size_t)rate * BYTES_PER_FRAME * REC_BUFFER_MS / 1000;
-    std::vector<std::vector<char>> data(REC_BUFFERS, std::vector<char>(bytes));
-    std::vector<WAVEHDR> hdr(REC_BUFFERS);
-    for (int i = 0; i < REC_BUFFERS; ++i) {
+    size_t bytes = (size_t)rate * BYTES_PER_FRAME * bufferMs / 1000;
+    std::vector<std::vector<char>> data(buffers, std::vector<char>(bytes));
+    std::vector<WAVEHDR> hdr(buffers);
+    for (int i = 0; i < buffers; ++i) {
         hdr[i] = {};
         hdr[i].lpData = data[i].data();
         hdr[i].dwBufferLength = (DWORD)bytes;
         waveInPrepareHeader(in, &hdr[i], sizeof(WAVEHDR));
         waveInAddBuffer(in, &hdr[i], sizeof(WAVEHDR));
     }
+    bench::WaveOut file;
+    if (out && !bench::WaveOpen(&file, out, (uint32_t)rate, CHANNELS)) return 1;
     waveInStart(in);
     DWORD end = GetTickCount() + (DWORD)seconds * 1000;
     unsigned long long frames = 0;
+    int next = 0;
     while ((int)(end - GetTickCount()) > 0) {
         WaitForSingleObject(done, 100);
-        for (WAVEHDR& h : hdr) {
-            if (!(h.dwFlags & WHDR_DONE)) continue;
+        // Buffers come back in the order they were queued: take them in that order.
+        while (hdr[next].dwFlags & WHDR_DONE) {
+            WAVEHDR& h = hdr[next];
             frames += h.dwBytesRecorded / BYTES_PER_FRAME;
+            if (out) bench::WaveAppend(&file, h.lpData, h.dwBytesRecorded);
             h.dwFlags &= ~WHDR_DONE;
             waveInAddBuffer(in, &h, sizeof(WAVEHDR));
+            next = (next + 1) % buffers;
         }
     }
     waveInReset(in);
     for (WAVEHDR& h : hdr) waveInUnprepareHeader(in, &h, sizeof(WAVEHDR));
     waveInClose(in);
+    if (out) bench::WaveClose(&file);
     std::printf("recorded %llu frames\n", frames);
     return 0;
 }
@@ -105,11 +116,15 @@ int Play(int rate, int seconds) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: minwave rec|play RATE SECONDS\n");
+        std::fprintf(stderr, "usage: minwave rec|play RATE SECONDS [OUT.wav [BUFFERS MS]]\n");
         return 2;
     }
     int rate = std::atoi(argv[2]), seconds = std::atoi(argv[3]);
-    if (!std::strcmp(argv[1], "rec")) return Record(rate, seconds);
+    if (!std::strcmp(argv[1], "rec")) {
+        int buffers = argc > 6 ? std::atoi(argv[5]) : REC_BUFFERS, ms = argc > 6 ? std::atoi(argv[6]) : REC_BUFFER_MS;
+        if (buffers < 2 || buffers > MAX_REC_BUFFERS || ms < 1 || ms > 1000) return 2;
+        return Record(rate, seconds, argc > 4 ? argv[4] : nullptr, buffers, ms);
+    }
     if (!std::strcmp(argv[1], "play")) return Play(rate, seconds);
     return 2;
 }

@@ -17,39 +17,21 @@
 #include "playback/mci_windows.h"
 #include "playback/playback_control.h"
 #include "playlist/playlist_model.h"
+#include "support/bench_timer.h"
+#include "support/bench_wave.h"
 
 namespace {
-double CpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec + t.tv_nsec / 1e9;
-}
-
 // Microseconds of CPU per tick over `ticks` ticks.
 double RunTicks(int ticks) {
-    double start = CpuSeconds();
+    double start = bench::CpuSeconds();
     for (int i = 0; i < ticks; ++i) {
         AdvanceFakeTickCount(100);
         int32_t shown = 0;
         DeckTick(&shown);
     }
-    return (CpuSeconds() - start) * 1e6 / ticks;
+    return (bench::CpuSeconds() - start) * 1e6 / ticks;
 }
 
-void WriteSilentWave(const std::string& path, int seconds) {
-    uint32_t data = 44100u * 4 * seconds;
-    std::string h = "RIFF";
-    auto put = [&](uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) h.push_back((char)(v >> (8 * i)));
-    };
-    put(36 + data, 4);
-    h += "WAVEfmt ";
-    put(16, 4), put(1, 2), put(2, 2), put(44100, 4), put(176400, 4), put(4, 2), put(16, 2);
-    h += "data";
-    put(data, 4);
-    std::ofstream f(path, std::ios::binary);
-    f << h << std::string(data, '\0');
-}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,7 +45,7 @@ int main(int argc, char** argv) {
     double idle = RunTicks(ticks);
 
     std::string wav = "/tmp/deck_tick_bench.wav";
-    WriteSilentWave(wav, 2);
+    bench::WriteSilentWave(wav, 44100, 2, 2);
     if (!OpenAsNewList(wav.c_str()) || !StartPlay() || Deck().deckState != Playing) {
         std::fprintf(stderr, "deck_tick_bench: the track did not start\n");
         return 1;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include "support/bench_timer.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ Measure Time(const std::vector<std::string>& argv, int reps) {
     Measure m;
     for (int r = 0; r < reps; ++r) {
         std::fflush(stdout);
-        auto t0 = std::chrono::steady_clock::now();
+        double t0 = bench::WallSeconds();
         pid_t pid = fork();
         if (pid == 0) {
             std::vector<char*> args;
@@ -41,8 +42,8 @@ Measure Time(const std::vector<std::string>& argv, int reps) {
         int status = 0;
         struct rusage ru;
         wait4(pid, &status, 0, &ru);
-        double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        double cpu = ru.ru_utime.tv_sec + ru.ru_utime.tv_usec / 1e6 + ru.ru_stime.tv_sec + ru.ru_stime.tv_usec / 1e6;
+        double wall = bench::WallSeconds() - t0;
+        double cpu = bench::UsageSeconds(ru);
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             std::fprintf(stderr, "failed: %s\n", argv[0].c_str());
             return m;

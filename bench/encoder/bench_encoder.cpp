@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "tavenc/enc_test_util.h"
+#include "support/bench_timer.h"
 
 using namespace enctest;
 
@@ -70,12 +71,12 @@ int BenchSignal(const char* label, const Pcm& in, double seconds, const std::str
         std::string cmd = Replace(Replace(r.cmd, "%IN%", wav), "%OUT%", out);
         r.seconds = 1e30;
         for (int run = 0; run < 3; ++run) {
-            auto t0 = std::chrono::steady_clock::now();
+            double t0 = bench::WallSeconds();
             if (RunCommand(cmd, nullptr) != 0) {
                 std::fprintf(stderr, "failed: %s\n", cmd.c_str());
                 return 1;
             }
-            double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+            double t = bench::WallSeconds() - t0;
             if (t < r.seconds) r.seconds = t;
         }
         std::string dec = out + ".wav";

@@ -16,30 +16,11 @@ tools="$top/build/native/bin"
 rig="$top/build/bench-face-rig"
 key='HKCU\SOFTWARE\Kelvara\Vornex USB\Deck Controller\Settings'
 export QD_FEEDER="$top/build/native/tests/e2e/qd_rig_feeder"
-export WINEPREFIX="$top/build/bench-face-wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-hz=$(getconf CLK_TCK)
-
-cpu_ticks() {  # utime + stime of a process, in clock ticks (fields 14 and 15 of its stat line)
-  local s
-  { [ -n "$1" ] && s=$(cat "/proc/$1/stat" 2>/dev/null); } || { echo 0; return; }
-  s=${s##*) }
-  # shellcheck disable=SC2086
-  set -- $s
-  echo $((${12} + ${13}))
-}
-of_prefix() {  # the first process named $1 that runs in this script's Wine prefix
-  local p
-  for p in $(pgrep -f "$1"); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
-  done
-}
-share() {  # percent of one core used by the processes over $secs seconds
-  local before=0 after=0 p
-  for p in "$@"; do before=$((before + $(cpu_ticks "$p"))); done
-  sleep "$secs"
-  for p in "$@"; do after=$((after + $(cpu_ticks "$p"))); done
-  awk -v t=$((after - before)) -v hz="$hz" -v s="$secs" 'BEGIN { printf "%.2f", 100 * t / hz / s }'
-}
+export WINEPREFIX="$top/build/bench-face-wineprefix"
+# shellcheck disable=SC1091
+. "$top/scripts/wine-prefix.sh"
+# shellcheck disable=SC1091
+. "$top/bench/support/cpu_share.sh"
 
 "$top/scripts/rig.sh" stop "$rig" >/dev/null 2>&1
 "$top/scripts/rig.sh" start "$rig" >/dev/null || exit 1
@@ -58,12 +39,7 @@ finish() {
   "$top/scripts/rig.sh" stop "$rig" >/dev/null
 }
 trap finish EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-wine reg add "$key" /f >/dev/null 2>&1
+prepare_prefix --keys || exit 1
 wine reg add "$key" /v Repeat /t REG_DWORD /d 2 /f >/dev/null 2>&1
 export QD_USB_SIM="$rig/usb-host.txt"
 "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" init >/dev/null
@@ -80,10 +56,10 @@ for mag in 1 2; do
   pid=$(of_prefix 'Movello.exe')
   server=$(of_prefix wineserver)
   [ -n "$pid" ] && [ -n "$server" ] || { echo "face_cpu: deck or Wine server not found" >&2; exit 1; }
-  result[normal$mag]=$(share "$pid" "$server")
+  result[normal$mag]=$(share "$secs" "$pid" "$server")
   wine "$bin/wintool.exe" send Vornex_Deck_Controller 273 2005 0 >/dev/null 2>&1  # to the thin face
   sleep 1
-  result[thin$mag]=$(share "$pid" "$server")
+  result[thin$mag]=$(share "$secs" "$pid" "$server")
   if [ $mag = 2 ]; then
     rss() { awk '/^VmRSS/ { print $2 }' "/proc/$pid/status"; }
     wine "$bin/wintool.exe" send Vornex_Deck_Controller 273 2005 0 >/dev/null 2>&1

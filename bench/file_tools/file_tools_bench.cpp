@@ -17,12 +17,12 @@
 #include "tools/combine.h"
 #include "tools/divide.h"
 #include "tools/tool_output.h"
+#include "support/bench_timer.h"
+#include "support/bench_wave.h"
 
 namespace {
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
+double Seconds(double since) { return bench::WallSeconds() - since; }
 
 uint64_t SizeOf(const std::string& path) {
     struct stat st;
@@ -37,15 +37,8 @@ bool MakeWave(const std::string& path, uint64_t mb) {
     data -= data % 4;
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
-    uint8_t head[44] = {'R', 'I', 'F', 'F', 0,  0, 0, 0, 'W', 'A', 'V', 'E',
-                        'f', 'm', 't', ' ', 16, 0, 0, 0, 1,   0,   2,   0};
-    PutLe32(head + 4, uint32_t(36 + data));
-    PutLe32(head + 24, 44100);
-    PutLe32(head + 28, 44100 * 4);
-    head[32] = 4, head[34] = 16;
-    std::memcpy(head + 36, "data", 4);
-    PutLe32(head + 40, uint32_t(data));
-    std::fwrite(head, 1, 44, f);
+    std::string head = bench::WaveHeader(44100, 2, uint32_t(data));
+    std::fwrite(head.data(), 1, head.size(), f);
     std::vector<uint8_t> block(1 << 20);
     for (size_t i = 0; i < block.size(); i++) block[i] = uint8_t(i * 7 + (i >> 9));
     for (uint64_t left = data; left > 0;) {
@@ -92,7 +85,7 @@ struct Timing {
 };
 
 Timing TimeCp(const std::string& from, const std::string& to) {
-    auto start = std::chrono::steady_clock::now();
+    auto start = bench::WallSeconds();
     Run("cp '" + from + "' '" + to + "' && sync '" + to + "'");
     Timing t{Seconds(start), SizeOf(to)};
     std::remove(to.c_str());
@@ -142,7 +135,7 @@ int main(int argc, char** argv) {
         std::vector<Timing> tools, cps;
         for (int round = 0; round < ROUNDS; round++) {
             std::snprintf(dest, sizeof dest, "%s/out%s", folder.c_str(), ext.c_str());
-            auto start = std::chrono::steady_clock::now();
+            auto start = bench::WallSeconds();
             int ok = c.combine ? CombineFiles(dest, c.source.c_str(), c.source.c_str())
                                : DivideFile(dest, c.source.c_str(), 0, 0x7FFFFFFF);
             Timing tool{Seconds(start), SizeOf(dest)};
@@ -159,11 +152,11 @@ int main(int argc, char** argv) {
             std::string copy = std::string(folder) + "/cp" + ext;
             Timing cp = c.combine ? Timing{0, 0} : TimeCp(c.source, copy);
             if (c.combine) {  // cp of the same bytes: the source twice
-                auto s = std::chrono::steady_clock::now();
+                auto s = bench::WallSeconds();
                 Run("cat '" + c.source + "' '" + c.source + "' > '" + copy + "' && sync '" + copy + "'");
                 cp = {Seconds(s), SizeOf(copy)};
                 std::remove(copy.c_str());
-                auto s2 = std::chrono::steady_clock::now();
+                auto s2 = bench::WallSeconds();
                 Run("cp '" + c.source + "' '" + copy + "' && cp '" + c.source + "' '" + copy + "2' && sync '" + copy +
                     "' '" + copy + "2'");
                 Timing twice{Seconds(s2), 2 * SizeOf(copy)};

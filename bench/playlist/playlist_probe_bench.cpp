@@ -11,27 +11,8 @@
 #include "deck/deck.h"
 #include "playlist/playlist_model.h"
 #include "settings/settings.h"
-
-namespace {
-double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
-
-// A 16-bit stereo 44.1 kHz WAVE of `seconds` of silence, every third file with a title chunk.
-void MakeWave(const std::string& path, uint32_t seconds, bool titled) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) std::exit(1);
-    uint32_t data = seconds * 44100 * 4;
-    std::string head = "RIFF....WAVE";
-    if (titled) head += std::string("DISP\x0a\0\0\0\x01\0\0\0Track\0", 18);
-    head += std::string("fmt \x10\0\0\0\x01\0\x02\0\x44\xAC\0\0\x10\xB1\x02\0\x04\0\x10\0", 24) + "data....";
-    uint32_t riff = (uint32_t)head.size() - 8 + data;
-    for (int i = 0; i < 4; ++i)
-        head[4 + i] = (char)(riff >> (8 * i)), head[head.size() - 4 + i] = (char)(data >> (8 * i));
-    std::fwrite(head.data(), 1, head.size(), f);
-    std::vector<char> zeros(data, 0);
-    std::fwrite(zeros.data(), 1, zeros.size(), f);
-    std::fclose(f);
-}
-}  // namespace
+#include "support/bench_timer.h"
+#include "support/bench_wave.h"
 
 int main(int argc, char** argv) {
     int entries = argc > 1 ? std::atoi(argv[1]) : PLAYLIST_MAX_ENTRIES;
@@ -40,37 +21,39 @@ int main(int argc, char** argv) {
     std::vector<std::string> paths;
     for (int i = 0; i < entries; ++i) {
         paths.push_back(folder + "/track" + std::to_string(i) + ".wav");
-        MakeWave(paths.back(), 1 + i % 5, i % 3 == 0);
+        // Every third file has a title chunk.
+        if (!bench::WriteSilentWave(paths.back(), 44100, 2, 1 + i % 5, i % 3 == 0 ? bench::TitleChunk("Track") : ""))
+            return 1;
     }
 
     // Baseline: open each file and read its first 64 bytes.
-    double t0 = Now();
+    double t0 = bench::WallSeconds();
     char head[64];
     for (const std::string& p : paths) {
         FILE* f = std::fopen(p.c_str(), "rb");
         if (f) std::fread(head, 1, sizeof head, f), std::fclose(f);
     }
-    double baseline = Now() - t0;
+    double baseline = bench::WallSeconds() - t0;
 
     ResetPlaylistForTest();
     for (const std::string& p : paths) AddPath(p.c_str());
     SetFakeTickCount(1000);
-    double slowest = 0, passStart = Now();
+    double slowest = 0, passStart = bench::WallSeconds();
     int ticks = 0;
     while (!PlaylistProbeHeld() && ticks < 10 * entries) {
         AdvanceFakeTickCount(100);
-        double s = Now();
+        double s = bench::WallSeconds();
         ProbeTick(Stopped);
-        double d = Now() - s;
+        double d = bench::WallSeconds() - s;
         if (d > slowest) slowest = d;
         ++ticks;
     }
-    double pass = Now() - passStart;
+    double pass = bench::WallSeconds() - passStart;
 
     const int idleTicks = 100000;
-    t0 = Now();
+    t0 = bench::WallSeconds();
     for (int i = 0; i < idleTicks; ++i) AdvanceFakeTickCount(100), ProbeTick(Stopped);
-    double idle = (Now() - t0) / idleTicks;
+    double idle = (bench::WallSeconds() - t0) / idleTicks;
 
     std::printf("entries %d, ticks for a full pass %d, total %u ms of audio\n", entries, ticks, GetTotalMs());
     std::printf("full pass:             %8.2f ms\n", pass * 1e3);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "e2e/rig.h"
+#include "support/bench_wave.h"
 
 namespace {
 const char DECK_CLASS[] = "Vornex_Deck_Controller";
@@ -20,17 +21,6 @@ std::string WinPath(const std::string& path) {
     for (char& c : w)
         if (c == '/') c = '\\';
     return w;
-}
-
-void WriteTone(const std::string& path) {  // 1 s of 16-bit stereo silence at 44.1 kHz
-    const uint32_t data = 44100 * 4;
-    std::string b = "RIFF";
-    auto le = [&b](uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) b += (char)(uint8_t)(v >> (8 * i));
-    };
-    le(36 + data, 4), b += "WAVEfmt ", le(16, 4), le(1, 2), le(2, 2), le(44100, 4), le(176400, 4), le(4, 2), le(16, 2);
-    b += "data", le(data, 4), b.append(data, '\0');
-    std::ofstream(path, std::ios::binary) << b;
 }
 
 // wintool's figures: the mean milliseconds of each message it timed.
@@ -56,7 +46,7 @@ struct Figures {
 // entry moved up and down `rounds` times; a message the deck ignores shows what a round trip costs.
 Figures Measure(const Rig& rig, int entries, int rounds) {
     std::string tone = rig.dir + "/t.wav", list = rig.dir + "/l" + std::to_string(entries) + ".spl";
-    WriteTone(tone);
+    bench::WriteSilentWave(tone, 44100, 2, 1);  // 1 s of silence
     std::ofstream out(list, std::ios::binary);
     for (int i = 0; i < entries; ++i) out << "\"" << WinPath(tone) << "\"\r\n";
     out.close();

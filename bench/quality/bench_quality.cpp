@@ -29,6 +29,7 @@
 #include "mpa_source.h"
 #include "mpa_stream.h"
 #include "quality_signals.h"
+#include "support/bench_timer.h"
 
 using namespace enctest;
 using namespace quality;
@@ -65,14 +66,10 @@ struct Timing {
 
 Timing RunTimed(const std::string& cmd) {
     Timing t;
-    struct rusage r0, r1;
-    ::getrusage(RUSAGE_CHILDREN, &r0);
-    const auto t0 = std::chrono::steady_clock::now();
+    const double cpu0 = bench::ChildCpuSeconds(), wall0 = bench::WallSeconds();
     const int rc = RunCommand(cmd, nullptr);
-    t.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    ::getrusage(RUSAGE_CHILDREN, &r1);
-    auto secs = [](const timeval& v) { return double(v.tv_sec) + double(v.tv_usec) / 1e6; };
-    t.cpu = secs(r1.ru_utime) - secs(r0.ru_utime) + secs(r1.ru_stime) - secs(r0.ru_stime);
+    t.wall = bench::WallSeconds() - wall0;
+    t.cpu = bench::ChildCpuSeconds() - cpu0;
     if (rc != 0) t.cpu = -1.0;
     return t;
 }

@@ -14,15 +14,10 @@
 #include "record/record_writer.h"
 #include "record/wave_in.h"
 #include "settings/settings.h"
+#include "support/bench_timer.h"
 
 namespace {
 const char* const DEVICES[] = {"Kelvara Vornex USB"};
-
-double CpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec + t.tv_nsec / 1e9;
-}
 
 // CPU microseconds per capture step of a standby waiting for sound.
 double StandbyStepUs(uint32_t autoMode, int16_t left, int16_t right, int seconds) {
@@ -41,12 +36,12 @@ double StandbyStepUs(uint32_t autoMode, int16_t left, int16_t right, int seconds
     // already waits and is left so.
     if (autoMode != AUTO_RECORD_OFF) StartWriting();
     int steps = seconds * 100;
-    double start = CpuSeconds();
+    double start = bench::CpuSeconds();
     for (int i = 0; i < steps; ++i) {
         AdvanceFakeWaveIn(10);
         CaptureStep();
     }
-    double used = CpuSeconds() - start;
+    double used = bench::CpuSeconds() - start;
     if (GetCaptureMode() != CAPTURE_WAITING) std::fprintf(stderr, "the recorder started: the run is void\n");
     StopCapture(1);
     CloseRecordFile(1);

@@ -15,15 +15,10 @@
 #include "record/record_writer.h"
 #include "record/wave_in.h"
 #include "settings/settings.h"
+#include "support/bench_timer.h"
 
 namespace {
 const char* const DEVICES[] = {"Kelvara Vornex USB"};
-
-double CpuSeconds() {
-    timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec + t.tv_nsec / 1e9;
-}
 
 struct Result {
     double cpuPerStepUs;
@@ -46,12 +41,12 @@ Result Record(const std::string& path, uint16_t kind, int seconds) {
     Deck().deckState = RecStandby;
     StartPlay();
     int steps = seconds * 100;
-    double start = CpuSeconds();
+    double start = bench::CpuSeconds();
     for (int i = 0; i < steps; ++i) {
         AdvanceFakeWaveIn(10);
         CaptureStep();
     }
-    double used = CpuSeconds() - start;
+    double used = bench::CpuSeconds() - start;
     Result r{used / steps * 1e6, used / seconds, GetLostBufferCount()};
     StopCapture(1);
     CloseRecordFile(1);

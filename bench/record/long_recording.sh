@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # A long recording under load (run by hand, not a test): the deck records a 997 Hz tone from the
-# rig's input at 48 kHz while two busy processes load both cores, then stops. Reports whether
+# rig's input at 48 kHz while two busy loops (at nice 19) load both cores, then stops. Reports whether
 # any buffer was lost (the deck says "Could not capture audio." at stop), and sets the frames in
 # the file beside the frames the rig's feeder wrote into the input pipe between Play and Stop
 # (a range: each end is known within the time a command takes to reach the deck).
 # Neither wall time nor the feeder's count is what the deck was given: with both cores busy,
-# Wine's capture and PulseAudio drop 10 ms pieces of the input now and then (up to about 1 % of a
-# run) before it reaches the deck's buffers, and no message says so. The deck loses audio only in
+# PulseAudio drops pieces of the input now and then before it reaches the deck's buffers when
+# Wine's own stream settings are in force, and no message says so: the rig's client latency
+# (PULSE_LATENCY_MSEC in scripts/rig.sh; QD_PULSE_LATENCY_MSEC= turns it off) prevents that. The deck loses audio only in
 # whole 100 ms buffers, and says so. With -c the input carries a frame counter instead (44.1 kHz
 # WAVE, no resampling on the way) and frame_counter.py lists every gap in the file with its place
 # in the deck's buffer: a gap inside a buffer happened before the deck got the audio.
@@ -27,7 +28,9 @@ done
 bin="$top/build/windows/bin"
 rig="$top/build/long-rec-rig"
 export QD_FEEDER="$top/build/native/tests/e2e/qd_rig_feeder"
-export WINEPREFIX="$top/build/bench-wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$top/build/bench-wineprefix"
+# shellcheck disable=SC1091
+. "$top/scripts/wine-prefix.sh"
 settings='HKCU\Software\Kelvara\Vornex USB\Deck Controller\Settings'
 wintool="$bin/wintool.exe"
 command() { wine "$wintool" send Vornex_Deck_Controller 0x0111 "$1" 0 >/dev/null 2>&1; }
@@ -45,11 +48,7 @@ finish() {
   "$top/scripts/rig.sh" stop "$rig" >/dev/null
 }
 trap finish EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+prepare_prefix --keys || exit 1
 export QD_USB_SIM="$rig/usb-host.txt"
 "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" init >/dev/null
 rate=48000 lock=5  # input locked at 48 kHz
@@ -57,7 +56,6 @@ rate=48000 lock=5  # input locked at 48 kHz
 "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" reg 7 $lock >/dev/null
 rec="$rig/rec"
 rm -rf "$rec" && mkdir -p "$rec"
-"$top/scripts/wine-install.sh" --keys
 kind=0 && [ "$format" = mp3 ] && kind=3
 for v in "RecFileName REG_SZ $(winepath -w "$rec")\\S-" "RecAutoRecording REG_DWORD 0" "Mp3Bitrate REG_DWORD 128" \
   "RecordFormat REG_DWORD $kind" "RecLimit REG_DWORD 0" \
@@ -88,7 +86,7 @@ deck=$!
 wine "$wintool" wait Vornex_Deck_Controller "Quaverly Deck" 60000 visible >/dev/null || exit 1
 sleep 2
 for _ in 1 2; do
-  (while :; do :; done) &
+  nice -n 19 sh -c 'while :; do :; done' >/dev/null 2>&1 &
   loaders+=($!)
 done
 command 2023  # Record

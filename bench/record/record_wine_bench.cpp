@@ -19,6 +19,7 @@
 
 #include "e2e/rig.h"
 #include "resources/resource.h"
+#include "support/bench_timer.h"
 
 namespace {
 const char DECK_CLASS[] = "Vornex_Deck_Controller";
@@ -28,22 +29,6 @@ const char DEVICE_STATE[] =
     "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
     "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
     "reg 6 1\nreg 7 5\ninput 2 130 0 2\n";  // locked at 48000 Hz
-
-// CPU seconds (user + system) a process has used.
-double CpuSeconds(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    size_t close = text.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream fields(text.substr(close + 2));
-    std::string f;
-    unsigned long long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && fields >> f; ++i) {
-        if (i == 14) utime = std::stoull(f);
-        if (i == 15) stime = std::stoull(f);
-    }
-    return (double)(utime + stime) / sysconf(_SC_CLK_TCK);
-}
 
 // The Movello.exe process of this rig's Wine prefix.
 pid_t FindDeck(const Rig& rig) {
@@ -64,9 +49,9 @@ pid_t FindDeck(const Rig& rig) {
 }
 
 double Share(pid_t pid, int seconds) {
-    double before = CpuSeconds(pid);
+    double before = bench::ProcessCpuSeconds(pid);
     sleep((unsigned)seconds);
-    return 100.0 * (CpuSeconds(pid) - before) / seconds;
+    return 100.0 * (bench::ProcessCpuSeconds(pid) - before) / seconds;
 }
 
 bool Command(const Rig& rig, int id) {

@@ -16,14 +16,14 @@
 #include <vector>
 #include "media/media_file.h"
 #include "media/titles.h"
+#include "support/bench_timer.h"
+#include "support/bench_wave.h"
 
 namespace {
 
 typedef std::vector<uint8_t> Bytes;
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
+double Seconds(double since) { return bench::WallSeconds() - since; }
 
 uint8_t PatternByte(uint64_t i) { return uint8_t(i * 7 + (i >> 9)); }
 
@@ -40,18 +40,8 @@ Bytes DispChunk(const std::string& title) {
 // Header, the title chunk, "fmt ", then a data chunk whose bytes follow the pattern. The
 // whole file after the title chunk is `tail` bytes.
 Bytes WaveHead(const Bytes& title, uint64_t tail) {
-    Bytes h(12, 0);
-    std::memcpy(h.data(), "RIFF", 4);
-    PutLe32(h.data() + 4, uint32_t(4 + title.size() + tail));
-    std::memcpy(h.data() + 8, "WAVE", 4);
-    h.insert(h.end(), title.begin(), title.end());
-    const char fmt[] = "fmt \x10\0\0\0\x01\0\x02\0\x44\xAC\0\0\x10\xB1\x02\0\x04\0\x10\0";
-    h.insert(h.end(), fmt, fmt + 24);
-    uint8_t data[8];
-    std::memcpy(data, "data", 4);
-    PutLe32(data + 4, uint32_t(tail - 32));
-    h.insert(h.end(), data, data + 8);
-    return h;
+    std::string h = bench::WaveHeader(44100, 2, uint32_t(tail - 32), std::string(title.begin(), title.end()));
+    return Bytes(h.begin(), h.end());
 }
 
 bool WriteWave(const std::string& path, const Bytes& title, uint64_t tail) {
@@ -150,13 +140,13 @@ int main(int argc, char** argv) {
     const int rounds = 3;
     double cpTotal = 0, rewriteTotal = 0, fitTotal = 0;
     for (int i = 0; i < rounds; i++) {
-        auto t0 = std::chrono::steady_clock::now();
+        auto t0 = bench::WallSeconds();
         if (std::system(("cp '" + wav + "' '" + copy + "' && sync '" + copy + "'").c_str()) != 0) return 1;
         cpTotal += Seconds(t0);
         std::remove(copy.c_str());
 
         std::string grown = title + "abcdefghijklmnop";
-        t0 = std::chrono::steady_clock::now();
+        t0 = bench::WallSeconds();
         if (!SetTitleField(wav.c_str(), FIELD_TITLE, grown.c_str(), 0)) return 1;
         std::system(("sync '" + wav + "'").c_str());
         rewriteTotal += Seconds(t0);
@@ -164,7 +154,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "round %d: the grown title left a wrong file\n", i);
             return 1;
         }
-        t0 = std::chrono::steady_clock::now();
+        t0 = bench::WallSeconds();
         if (!SetTitleField(wav.c_str(), FIELD_TITLE, title.c_str(), 0)) return 1;
         fitTotal += Seconds(t0);
         if (!IsWave(wav, FittedDisp(title, grown), tail)) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "base/shell_handles.h"
@@ -39,6 +40,10 @@ struct FaceState {
     HFONT tickerFont;      // made for tickerFontScale
     int tickerFontScale;
     SkinBlit compose[MAX_BLITS];  // the copies ComposeFace is carrying out
+    // Skin bitmaps stay loaded once drawn, until the face's bitmaps are freed: loading one from
+    // the resources makes a screen-compatible bitmap, and under Wine that costs display-driver
+    // and server work on every tick that redraws the time, the meters or the ticker.
+    std::vector<std::pair<int, HBITMAP>> loaded;
 };
 FaceState g_face;
 
@@ -52,35 +57,40 @@ int FaceOnScreen() {
     return main && IsWindowVisible(main) && !IsIconic(main);
 }
 
-// Copies from the skin bitmaps onto `dc`, each bitmap loaded once per run of copies from it and
-// freed again; (ox, oy) is the face point at the DC's origin.
+HBITMAP SkinBitmap(int id) {
+    for (const auto& l : g_face.loaded)
+        if (l.first == id) return l.second;
+    HBITMAP b = LoadBitmapA(Instance(), MAKEINTRESOURCEA(id));
+    if (b) g_face.loaded.emplace_back(id, b);
+    return b;
+}
+
+void FreeSkinBitmaps() {
+    for (const auto& l : g_face.loaded) DeleteObject(l.second);
+    g_face.loaded.clear();
+}
+
+// Copies from the skin bitmaps onto `dc`; (ox, oy) is the face point at the DC's origin.
 void CopyBlits(HDC dc, const SkinBlit* b, int n, int ox = 0, int oy = 0) {
     if (!dc || n <= 0) return;
     int s = FaceScale();
     HDC mem = CreateCompatibleDC(dc);
     if (!mem) return;
-    HBITMAP loaded = nullptr;
     HGDIOBJ old = nullptr;
-    int loadedId = 0;
+    int selectedId = 0;
     for (int i = 0; i < n; ++i) {
         int id = SkinBitmapFor(b[i], g_face.screenDepth);
-        if (id != loadedId) {
-            if (loaded) {
-                SelectObject(mem, old);
-                DeleteObject(loaded);
-            }
-            loaded = LoadBitmapA(Instance(), MAKEINTRESOURCEA(id));
-            loadedId = id;
-            old = loaded ? SelectObject(mem, loaded) : nullptr;
+        if (id != selectedId) {
+            HBITMAP bitmap = SkinBitmap(id);
+            if (!bitmap) continue;
+            HGDIOBJ was = SelectObject(mem, bitmap);
+            if (!old) old = was;
+            selectedId = id;
         }
-        if (!loaded) continue;
         StretchBlt(dc, (b[i].dx - ox) * s, (b[i].dy - oy) * s, b[i].w * s, b[i].h * s, mem, b[i].sx, b[i].sy, b[i].w,
                    b[i].h, SRCCOPY);
     }
-    if (loaded) {
-        SelectObject(mem, old);
-        DeleteObject(loaded);
-    }
+    if (old) SelectObject(mem, old);
     DeleteDC(mem);
 }
 
@@ -213,6 +223,7 @@ int LoadFaceBitmaps() {
     HDC screen = GetDC(nullptr);
     g_face.screenDepth = GetDeviceCaps(screen, BITSPIXEL);
     ReleaseDC(nullptr, screen);
+    FreeSkinBitmaps();
     ForgetShownFace(&g_face.shown);
     HBITMAP probe = LoadBitmapA(Instance(), MAKEINTRESOURCEA(g_face.screenDepth > 8 ? IDB_FRAME : IDB_FRAME_16));
     if (!probe) return 0;
@@ -221,6 +232,7 @@ int LoadFaceBitmaps() {
 }
 
 void FreeFaceBitmaps() {
+    FreeSkinBitmaps();
     if (g_face.tickerFont) DeleteObject(g_face.tickerFont);
     g_face.tickerFont = nullptr;
 }

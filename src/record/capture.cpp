@@ -47,6 +47,8 @@ struct CaptureModule {
     int deviceFailed;                                    // the device went away during this capture
     uint8_t channelStatus[CHANNEL_STATUS_BYTES];         // ChannelStatus of the input
     uint32_t recordedInputRate;                          // RecordedInputRate
+    uint32_t stepsRunTo;                                 // tick count the steps have been run up to
+    int stepClockSet;                                    // stepsRunTo holds a time
 };
 CaptureModule g_cap;
 
@@ -256,6 +258,7 @@ void ReleaseCaptureRing() {
 }
 
 int PrepareCapture(int release) {
+    g_cap.stepClockSet = 0;
     if (!release && WaveInIsOpen()) {
         g_cap.mode = CAPTURE_ARMED;
         ZeroByteCounters();
@@ -346,6 +349,21 @@ void CaptureStep() {
     if (g_cap.firstData == FIRST_DATA_WRITTEN) ReadInputStatusOnce();
 }
 
+void CaptureStepsDue() {
+    uint32_t now = TickCount();
+    uint32_t due = g_cap.stepClockSet ? (now - g_cap.stepsRunTo) / CAPTURE_STEP_MS : 1;
+    if (!g_cap.stepClockSet || due > CAPTURE_CATCH_UP_STEPS) {
+        // Starting, or after a stall (a modal loop, a suspended machine): as a timer's missed
+        // ticks do, the missed steps fold into the few run now.
+        g_cap.stepsRunTo = now;
+        g_cap.stepClockSet = 1;
+        if (due > CAPTURE_CATCH_UP_STEPS) due = CAPTURE_CATCH_UP_STEPS;
+    } else {
+        g_cap.stepsRunTo += due * CAPTURE_STEP_MS;
+    }
+    for (uint32_t i = 0; i < due && g_cap.mode != CAPTURE_OFF; ++i) CaptureStep();
+}
+
 uint32_t GetRecordedMs() {
     uint32_t perSecond = RecordPcmFormat().avgBytesPerSec;
     return perSecond ? PcmBytesWritten() / perSecond * 1000 : 0;
@@ -387,5 +405,6 @@ void ResetCaptureForTest() {
     g_cap.deviceFailed = 0;
     std::memset(g_cap.channelStatus, 0, sizeof g_cap.channelStatus);
     g_cap.recordedInputRate = 0;
+    g_cap.stepClockSet = 0;
     SetCaptureTimer(0);
 }

@@ -1,6 +1,6 @@
 // Audio capture: the wave-input device, its ring of 60 buffers of 100 ms and the capture mode
 // that decides whether captured sound reaches the record file. The deck arms, starts, pauses and
-// stops it; the recorder window's 10 ms timer runs CaptureStep while capture is on.
+// stops it; the recorder window's timer runs the 10 ms capture steps due while capture is on.
 #pragma once
 #include <cstdint>
 
@@ -17,6 +17,8 @@ enum {
     CAPTURE_MAX_HELD = 40,           // filled buffers kept back from the driver: 4 s of history
     CAPTURE_WRITE_BUDGET_MS = 50,    // writing time per step, so the window stays responsive
     CAPTURE_DISK_CHECK_STEPS = 100,  // steps between two free-space checks
+    CAPTURE_STEP_MS = 10,            // the step period every count of steps is made in
+    CAPTURE_CATCH_UP_STEPS = 10,     // steps run at most on one wake; a longer stall is skipped
 };
 
 // release = 1: open the wave-in device and start it; release = 0: capture already runs, re-arm.
@@ -25,7 +27,10 @@ int StartWriting();            // 0 from Armed (moves to Waiting only), 1 when w
 int PauseWriting();            // Armed with auto recording on, else Waiting
 int ResumeWriting();           // Writing
 int StopCapture(int release);  // release = 1 also closes the wave-in device
-void CaptureStep();            // one tick of the recorder window's timer
+void CaptureStep();            // one capture step
+// The steps due since the last call, one per CAPTURE_STEP_MS: the recorder window's timer wakes
+// less often than the step period and runs these, so every count of steps means the same time.
+void CaptureStepsDue();
 uint32_t GetRecordedMs();      // whole seconds of audio written, in ms
 void GetPeaks(int* leftOut, int* rightOut);
 int GetCaptureMode();

@@ -72,6 +72,7 @@ EnvList WineEnv(const Rig& rig, const EnvList& extra) {
     EnvList env = {
         "WINEPREFIX=" + rig.winePrefix, "WINEDEBUG=" + Env("QD_WINEDEBUG", "-all"), "WINEDLLOVERRIDES=mscoree,mshtml=",
         "DISPLAY=" + rig.display,       "PULSE_SERVER=" + rig.pulseServer,          "XDG_RUNTIME_DIR=" + rig.xdgRuntime,
+        "PULSE_LATENCY_MSEC=" + rig.pulseLatency,
     };
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
@@ -210,6 +211,7 @@ bool StartRig(Rig* rig, const RigOptions& options, const std::string& dir) {
     rig->display = vars["DISPLAY"];
     rig->pulseServer = vars["PULSE_SERVER"];
     rig->xdgRuntime = vars["XDG_RUNTIME_DIR"];
+    rig->pulseLatency = vars["PULSE_LATENCY_MSEC"];
     rig->started = true;
     // A wineserver left from an earlier run would keep that run's display and sound server.
     RunToEnd({"wineserver", "-k"}, WineEnv(*rig, {}), 30000, nullptr, rig->dir);

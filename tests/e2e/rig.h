@@ -35,6 +35,7 @@ struct Rig {
     std::string display;      // ":N"
     std::string pulseServer;  // PULSE_SERVER value ("unix:/nonexistent" without PulseAudio)
     std::string xdgRuntime;   // XDG_RUNTIME_DIR
+    std::string pulseLatency;  // PULSE_LATENCY_MSEC for Wine's sound streams (scripts/rig.sh)
     std::string winePrefix;   // WINEPREFIX used by every Wine process of this rig
     bool started = false;
 };

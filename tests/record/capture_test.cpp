@@ -95,6 +95,36 @@ TEST_F(CaptureTest, PeaksComeFromOneBufferPerStep) {
     EXPECT_EQ(GetStepsSinceLevel(), 2) << "nothing new to measure";
 }
 
+TEST_F(CaptureTest, ATimerWakingLessOftenRunsTheTenMillisecondStepsDue) {
+    StartRecording();
+    CaptureStepsDue();  // the first wake runs one step and starts the step clock
+    for (int i = 0; i < 20; ++i) {
+        AdvanceFakeWaveIn(50);
+        CaptureStepsDue();
+    }
+    EXPECT_LT(GetStepsSinceLevel(), 10) << "every buffer measured as it came";
+    // From here the clock alone moves: no buffer arrives, so each step run counts once.
+    int steps = GetStepsSinceLevel();
+    AdvanceFakeTickCount(25);
+    CaptureStepsDue();
+    EXPECT_EQ(GetStepsSinceLevel(), steps + 2);
+    AdvanceFakeTickCount(5);
+    CaptureStepsDue();
+    EXPECT_EQ(GetStepsSinceLevel(), steps + 3) << "the 5 ms left over count towards the next step";
+    AdvanceFakeTickCount(5000);
+    CaptureStepsDue();
+    EXPECT_EQ(GetStepsSinceLevel(), steps + 3 + CAPTURE_CATCH_UP_STEPS) << "a stall is not made up step by step";
+    AdvanceFakeTickCount(10);
+    CaptureStepsDue();
+    EXPECT_EQ(GetStepsSinceLevel(), steps + 4 + CAPTURE_CATCH_UP_STEPS);
+
+    ASSERT_EQ(StopKey(), 1);
+    WaveView v = ViewWave(path);
+    ASSERT_TRUE(v.ok);
+    EXPECT_EQ(v.dataSize, 10u * 17640u) << "1 s of 100 ms buffers, as stepping every 10 ms writes";
+    EXPECT_EQ(CounterFramesInOrder(v.audio), v.dataSize / 4u);
+}
+
 TEST_F(CaptureTest, AStalledWriterLosesTheOldestBuffersAndSaysSo) {
     StartRecording();
     Run(300);  // three buffers written, the input status read
