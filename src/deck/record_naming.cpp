@@ -9,6 +9,7 @@
 
 #include "base/bounded_copy.h"
 #include "base/message_box.h"
+#include "base/path_names.h"
 #include "deck/deck.h"
 #include "deck/deck_ui.h"
 #include "deck/record_folder.h"
@@ -61,13 +62,9 @@ void SplitPath(const char* path, PathParts* partsOut) {
         CopyText(partsOut->drive, p, 2);
         p += 2;
     }
-    const char* lastSep = nullptr;
-    for (const char* q = p; *q; ++q)
-        if (*q == '\\' || *q == '/') lastSep = q;
-    const char* nameStart = lastSep ? lastSep + 1 : p;
+    const char* nameStart = FileNameOf(p);
     CopyText(partsOut->dir, p, (size_t)(nameStart - p));
-    const char* dot = std::strrchr(nameStart, '.');
-    const char* nameEnd = dot ? dot : nameStart + std::strlen(nameStart);
+    const char* nameEnd = ExtensionOf(nameStart);
     CopyText(partsOut->name, nameStart, (size_t)(nameEnd - nameStart));
     CopyText(partsOut->ext, nameEnd, std::strlen(nameEnd));
 }

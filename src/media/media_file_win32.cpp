@@ -3,6 +3,7 @@
 #include "media/media_file.h"
 #include <windows.h>
 #include <cstring>
+#include "base/path_names.h"
 
 namespace {
 
@@ -131,15 +132,7 @@ int MediaFreeSpace(const char* path, uint64_t* bytesOut) {
     *bytesOut = 0;
     if (!path) return 0;
     char folder[MAX_PATH + 1];
-    const char* name = path;
-    for (const char* p = path; *p; p++) {
-        if (IsDBCSLeadByte(uint8_t(*p)) && p[1]) {
-            p++;
-            continue;
-        }
-        if (*p == '\\' || *p == '/') name = p + 1;
-    }
-    size_t n = size_t(name - path);
+    size_t n = size_t(FileNameOf(path) - path);
     if (n == 0 || n > MAX_PATH) return 0;
     std::memcpy(folder, path, n);
     folder[n] = 0;

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/path_names.h"
 #include "base/shell_handles.h"
 #include "base/system_info.h"
 #include "playlist/playlist_internal.h"
@@ -125,11 +126,8 @@ void AddIcon(HIMAGELIST images, HICON icon) { ImageList_AddIcon(images, icon); }
 
 // The shell's small icon for a file kind, added to the image list the first time it is met.
 int KindImage(const char* path) {
-    const char* name = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-    const char* dot = std::strrchr(name, '.');
-    if (!dot || std::strlen(dot) >= EXTENSION_BYTES) return IMAGE_GENERIC;
+    const char* dot = ExtensionOf(path);
+    if (!*dot || std::strlen(dot) >= EXTENSION_BYTES) return IMAGE_GENERIC;
     char ext[EXTENSION_BYTES];
     std::snprintf(ext, sizeof ext, "%s", dot);
     CharLowerA(ext);
