@@ -207,7 +207,7 @@ TEST_F(DeckControls, TheRightClickMenuShowsItsChecksAndItsItemsActOnTheDeck) {
     Keys("d");
     ASSERT_TRUE(WaitForMenu(false));
     ASSERT_TRUE(WaitUntil([&] { return DeckWindow().right - DeckWindow().left == 800; }, WAIT_MS));
-    Win volume = Slider(SLIDER_VOLUME), position = Slider(SLIDER_POSITION);
+    Win volume = Slider(IDC_SLIDER_VOLUME), position = Slider(IDC_SLIDER_POSITION);
     EXPECT_EQ(306, volume.left - DeckWindow().left);
     EXPECT_EQ(228, volume.right - volume.left);
     EXPECT_EQ(18, volume.bottom - volume.top);
@@ -301,7 +301,7 @@ TEST_F(DeckControls, AChangedFaceLooksLikeTheSameFaceComposedAfresh) {
 
 TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
     Start({WriteTone()});
-    Win volume = Slider(SLIDER_VOLUME), position = Slider(SLIDER_POSITION);
+    Win volume = Slider(IDC_SLIDER_VOLUME), position = Slider(IDC_SLIDER_POSITION);
     ASSERT_TRUE(volume.visible && position.visible);
     EXPECT_EQ(153, volume.left - DeckWindow().left);
     EXPECT_EQ(57, volume.top - DeckWindow().top);
@@ -342,9 +342,9 @@ TEST_F(DeckControls, AcceleratorsAndSlidersFollowTheUser) {
     // Alt+X: the thin face hides both sliders; again: normal face, both back.
     Xdo("mousemove " + std::to_string(FACE_SPOT_X) + " " + std::to_string(FACE_SPOT_Y) + " click 1");
     Keys("alt+x");
-    EXPECT_TRUE(WaitUntil([&] { return !Slider(SLIDER_VOLUME).visible && !Slider(SLIDER_POSITION).visible; }, WAIT_MS)) << "thin face";
+    EXPECT_TRUE(WaitUntil([&] { return !Slider(IDC_SLIDER_VOLUME).visible && !Slider(IDC_SLIDER_POSITION).visible; }, WAIT_MS)) << "thin face";
     Keys("alt+x");
-    EXPECT_TRUE(WaitUntil([&] { return Slider(SLIDER_VOLUME).visible && Slider(SLIDER_POSITION).visible; }, WAIT_MS)) << "normal face";
+    EXPECT_TRUE(WaitUntil([&] { return Slider(IDC_SLIDER_VOLUME).visible && Slider(IDC_SLIDER_POSITION).visible; }, WAIT_MS)) << "normal face";
 
     // Alt+I iconizes the deck, as the Iconize button's tooltip says.
     Keys("alt+i");
