@@ -16,8 +16,6 @@ const char DEVICE_NAME_PRO[] = "Kelvara Vornex Pro";  // the device's name on NT
 const char DEVICE_NAME_USB[] = "Kelvara Vornex USB";
 const uint32_t PLAYER_POSITION_END = 0x7FFFFFFF;
 
-// System kind: which name the device goes by (platform ids as the version information gives them).
-
 // Player statuses (MpegAudioPlayGetStatus).
 enum { PLAYER_NOT_READY = 0, PLAYER_PLAYING = 1, PLAYER_STOPPED = 2, PLAYER_PAUSED = 3 };
 

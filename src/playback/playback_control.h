@@ -65,7 +65,6 @@ int OpenSilence(const char* path);
 int PlaySilence(const char* path);
 void CloseSilence();
 
-
 // The cued track's four channel-status bytes: taken from its file when the deck cues it, written
 // to the device's digital output by PlayTrack and restored after a track-gap mark.
 void SetTrackChannelStatus(const uint8_t status[4]);
