@@ -268,6 +268,11 @@ TEST_F(QuestionsE2E, TheListsQuestionDisablesThePlaylistWindowUntilAnswered) {
     ASSERT_TRUE(WaitForVisibleWindow(rig, LIST_CLASS, "", WAIT_MS));
     const std::string dropTag = "0x51444C57";  // the playlist window's tag for a dropped batch
     Tool({"copylist", LIST_CLASS, dropTag, WinPath(party)});
+    // The list keeps its name through a one-file drop only once a probe pass has taken in the
+    // entries it was loaded with (before that the drop renames it "No Name", and Clear has
+    // nothing to ask): wait for the loaded entry's time, as a user's drop comes long after.
+    ASSERT_TRUE(WaitUntil([&] { return Tool({"lvtext", LIST_CLASS, LIST_VIEW, "0", "2"}) == "000:01"; }, WAIT_MS))
+        << Tool({"lvtext", LIST_CLASS, LIST_VIEW, "0", "2"});
     Tool({"copylist", LIST_CLASS, dropTag, WinPath(rig.dir + "/b.wav")});  // the named list changes
     ASSERT_EQ(Tool({"lvcount", LIST_CLASS, LIST_VIEW}), "2");
 
