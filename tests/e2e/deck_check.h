@@ -23,24 +23,13 @@
 
 namespace deck_check {
 using e2e::DECK_CLASS;
+using e2e::PowerAt;
 using e2e::RATE;
 using e2e::SETTINGS_KEY;
 using e2e::Tone;
 using e2e::WinPath;
 using e2e::WriteWave;
 const double WAVE_HZ = 440.0, MP3_HZ = 523.25, RECORD_HZ = 997.0;  // the MP3 is the demo list's chime
-
-// Power of the left channel at one frequency (Goertzel, per frame).
-inline double PowerAt(const std::string& pcmBytes, double hz) {
-    double k = 2 * std::cos(2 * M_PI * hz / RATE), s1 = 0, s2 = 0;
-    size_t frames = pcmBytes.size() / 4;
-    for (size_t i = 0; i < frames; ++i) {
-        double s0 = SampleAt(pcmBytes, 4 * i) + k * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    return frames ? (s1 * s1 + s2 * s2 - k * s1 * s2) / ((double)frames * frames) : 0.0;
-}
 
 inline bool Command(const Rig& rig, int id) {
     int64_t result = 0;

@@ -54,6 +54,19 @@ inline std::string UnixPath(std::string winPath) {
 }
 
 // Stereo 16-bit PCM: a sine of hz (0: silence) for ms, appended.
+// Power of the left channel of 16-bit stereo sound at one frequency (Goertzel, per frame).
+inline double PowerAt(const std::string& pcmBytes, double hz) {
+    double k = 2 * std::cos(2 * M_PI * hz / RATE), s1 = 0, s2 = 0;
+    size_t frames = pcmBytes.size() / 4;
+    for (size_t i = 0; i < frames; ++i) {
+        int16_t sample = (int16_t)((uint8_t)pcmBytes[4 * i] | (uint8_t)pcmBytes[4 * i + 1] << 8);
+        double s0 = sample + k * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return frames ? (s1 * s1 + s2 * s2 - k * s1 * s2) / ((double)frames * frames) : 0.0;
+}
+
 inline void AppendTone(std::vector<int16_t>* pcm, double hz, int ms) {
     for (int i = 0; i < RATE * ms / 1000; ++i) {
         int16_t v = hz > 0 ? (int16_t)(12000 * std::sin(2 * M_PI * hz * i / RATE)) : 0;

@@ -23,6 +23,7 @@
 namespace {
 using e2e::DECK_CLASS;
 using e2e::DECK_TITLE;
+using e2e::PowerAt;
 using e2e::RATE;
 using e2e::SETTINGS_KEY;
 using e2e::UnixPath;
@@ -60,18 +61,6 @@ double Frequency(const std::string& pcmBytes, double rate, size_t* framesOut) {
     }
     *framesOut = frames;
     return crossings > 1 ? (crossings - 1) * rate / (double)(last - first) : 0.0;
-}
-
-// Power of the left channel at one frequency (Goertzel over the whole signal, per frame).
-double PowerAt(const std::string& pcmBytes, double hz) {
-    double k = 2 * std::cos(2 * M_PI * hz / RATE), s1 = 0, s2 = 0;
-    size_t frames = pcmBytes.size() / 4;
-    for (size_t i = 0; i < frames; ++i) {
-        double s0 = SampleAt(pcmBytes, 4 * i) + k * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    return frames ? (s1 * s1 + s2 * s2 - k * s1 * s2) / ((double)frames * frames) : 0.0;
 }
 
 // Polls the deck's debug output (its status lines) until `text` shows after offset `from`;
