@@ -122,38 +122,17 @@ int Wintool(const Rig& rig, const std::vector<std::string>& args, std::string* o
     return RunWine(rig, WintoolExePath(), args, timeoutMs, outputOut);
 }
 
-const char WINE_OWN_FONTS[] = "/usr/share/wine/fonts";
-
+// The prefix is prepared where every other prefix of the project is (scripts/wine-prefix.sh):
+// made on first use, upgraded when it predates Wine's 32-bit half, Wine's own fonts copied in
+// (without Marlett every caption button shows the letter "r"), and windows left unmanaged, as the
+// rig's display has no window manager (hiding a managed window otherwise waits 2 s for a
+// withdrawal that never comes, and every deck would take that long to end). Nothing is installed
+// into it: the deck runs from its folder, and tests start without the deck's keys.
 bool EnsurePrefix(const Rig& rig) {
-    struct stat st;
-    EnvList env = WineEnv(rig, {});
-    if (stat((rig.winePrefix + "/system.reg").c_str(), &st) != 0) {
-        std::fprintf(stderr, "rig: making Wine prefix %s (once)\n", rig.winePrefix.c_str());
-        mkdir(rig.winePrefix.c_str(), 0755);
-        RunToEnd({"wineboot", "-i"}, env, 300000, nullptr, rig.dir);
-        RunToEnd({"wineserver", "-w"}, env, 120000, nullptr, rig.dir);
-        if (stat((rig.winePrefix + "/system.reg").c_str(), &st) != 0) return false;
-    }
-    // Wine's own fonts (Debian's fonts-wine) are only found in the prefix's Fonts folder: without
-    // Marlett every caption button shows the letter "r". Copied on every start, so a prefix made
-    // before the package was installed gets them too; files already there are kept.
-    std::error_code ec;
-    std::filesystem::path fonts = std::filesystem::path(rig.winePrefix) / "drive_c" / "windows" / "Fonts";
-    std::filesystem::create_directories(fonts, ec);
-    for (const auto& font : std::filesystem::directory_iterator(WINE_OWN_FONTS, ec))
-        std::filesystem::copy_file(font.path(), fonts / font.path().filename(),
-                                   std::filesystem::copy_options::skip_existing, ec);
-    // Nothing is installed into the prefix: the deck runs from its folder, and tests start
-    // without the deck's keys (the installer's only work). The rig's display has no window
-    // manager, so Wine is told not to wait for one: hiding a managed window otherwise waits 2 s
-    // for a withdrawal that never comes, and every deck would take that long to end.
-    std::string marker = rig.winePrefix + "/.qd-unmanaged";
-    if (stat(marker.c_str(), &st) == 0) return true;
-    if (RunToEnd({"wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f"}, env,
-                 120000, nullptr, rig.dir) != 0)
-        return false;
-    std::ofstream(marker) << "windows unmanaged: the rig's display has no window manager\n";
-    return true;
+    std::string out;
+    int code = RunToEnd({SourceDir() + "/scripts/wine-prefix.sh"}, WineEnv(rig, {}), 600000, &out, rig.dir);
+    if (code != 0) std::fprintf(stderr, "rig: scripts/wine-prefix.sh failed (%d):\n%s\n", code, out.c_str());
+    return code == 0;
 }
 }  // namespace
 
