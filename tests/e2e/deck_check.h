@@ -46,23 +46,9 @@ inline std::string Boxes(const Rig& rig) {
 // at mp3; shown() is called once the deck's window shows.
 inline void PlayAndRecord(const Rig& rig, const std::string& deckExe, const std::string& mp3,
                           const std::function<void()>& shown = [] {}) {
-    std::string folder = rig.dir + "/rec";
-    ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
-    ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
-    std::time_t now = std::time(nullptr);
-    std::tm local = *std::localtime(&now);
-    const std::pair<const char*, std::string> settings[] = {
-        {"RecFileName",      WinPath(folder) + "\\S-"            },
-        {"RecordFormat",     "0"                                 },
-        {"RecAutoRecording", "0"                                 },
-        {"LastYear",         std::to_string(local.tm_year + 1900)},
-        {"LastMonth",        std::to_string(local.tm_mon + 1)    },
-        {"LastDay",          std::to_string(local.tm_mday)       },
-    };
-    for (const auto& s : settings) {
-        std::string type = std::string(s.first) == "RecFileName" ? "REG_SZ" : "REG_DWORD";
-        ASSERT_EQ(0, RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", s.first, "/t", type, "/d", s.second, "/f"}, e2e::WAIT_MS));
-    }
+    std::string folder = MakeDeckPlace(rig).folder;
+    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(SetDeckSettings(rig, folder));
 
     std::string wave = rig.dir + "/a440.wav";
     WriteWave(wave, Tone(6000, WAVE_HZ));

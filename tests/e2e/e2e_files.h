@@ -22,6 +22,12 @@ const char DECK_TITLE[] = "Quaverly Deck";
 const char LIST_CLASS[] = "VORNEX_USB_PLAY_LIST";  // the playlist window
 const char SETTINGS_KEY[] = "HKCU\\" SETTINGS_KEY_PATH;
 const unsigned WM_COMMAND_ = 0x0111;
+// The simulated USB host (QD_USB_SIM) a deck test starts with: the device on the root hub, on IN1
+// with its digital input locked at 44100 Hz, and that input's channel status.
+const char DEVICE_STATE[] =
+    "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
+    "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
+    "reg 6 1\nreg 7 6\ninput 2 130 0 2\n";
 
 // How long a test waits for the deck under Wine. Generous, for a loaded two-core machine: every
 // wait ends as soon as its condition holds, so only a failure pays for the length.

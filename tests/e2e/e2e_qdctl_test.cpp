@@ -15,7 +15,8 @@
 namespace {
 using namespace e2e;
 const char QDTONE[] = QD_BINARY_DIR "/bin/qdtone";  // our tone writer
-const char DEVICE_STATE[] =
+// The device on IN1 with its digital input locked, without the input's channel status.
+const char QDCTL_DEVICE_STATE[] =
     "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
     "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
     "reg 6 1\nreg 7 6\n";
@@ -33,17 +34,17 @@ protected:
         qdctl = WindowsBinDir() + "/qdctl.exe";
         if (!PathExists(DeckExePath()) || !PathExists(qdctl)) SKIP_UNLESS_CI("Windows build missing: " << qdctl);
         ASSERT_TRUE(StartRig(&rig));
-        folder = rig.dir + "/rec";
-        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
-        simFile = rig.dir + "/usb-host.txt";
-        std::ofstream(simFile) << DEVICE_STATE;
+        DeckPlace place = MakeDeckPlace(rig, QDCTL_DEVICE_STATE);
+        ASSERT_FALSE(place.folder.empty());
+        folder = place.folder;
+        simFile = place.simFile;
     }
     void TearDown() override {
         for (pid_t p : started) StopProcess(p);
         StopRig(&rig);
     }
     void SetSetting(const std::string& name, const std::string& type, const std::string& data) {
-        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, WAIT_MS), 0) << name;
+        ASSERT_TRUE(SetRegistryValues(rig, SETTINGS_KEY, {{name, type, data}})) << name;
     }
     pid_t StartDeckHere() {
         deckLog = rig.dir + "/deck.log";  // with the status lines the face shows, as the tick shows them
@@ -72,10 +73,7 @@ protected:
 
 // Recipe: record from 20:00 to 21:00 with two scheduled tasks, here a minute apart.
 TEST_F(Qdctl, ScheduledRecordingOfAMinuteWritesAMinute) {
-    ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
-    SetSetting("RecFileName", "REG_SZ", WinPath(folder) + "\\S-");
-    SetSetting("RecordFormat", "REG_DWORD", "0");
-    SetSetting("RecAutoRecording", "REG_DWORD", "0");  // the day's first Record: its notice is due
+    ASSERT_TRUE(SetDeckSettings(rig, folder, {}, true));  // the day's first Record: its notice is due
     pid_t deck = StartDeckHere();  // the rig's input plays silence: a recording all the same
 
     std::string out;
@@ -128,8 +126,7 @@ TEST_F(Qdctl, PlaysAListAndWaitsForItsEnd) {
 // Recipe: the status every second, until the deck closes. Also: a box open on the deck holds
 // every command but status.
 TEST_F(Qdctl, StatusEverySecondUntilTheDeckCloses) {
-    ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
-    SetSetting("RecFileName", "REG_SZ", WinPath(folder) + "\\S-");
+    SetSetting("RecFileName", "REG_SZ", WinPath(folder) + "\\S-");  // auto recording as it comes
     pid_t deck = StartDeckHere();
     std::string out;
     ASSERT_EQ(Run({"record"}, &out), 0) << out;

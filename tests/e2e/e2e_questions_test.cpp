@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -25,34 +24,21 @@ namespace {
 using namespace e2e;
 const char LIST_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\ListInformation";
 const unsigned WM_COMMAND_MSG = WM_COMMAND_, WM_CLOSE_MSG = 0x0010;
-const char DEVICE_STATE[] =
-    "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
-    "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
-    "reg 6 1\nreg 7 6\ninput 2 130 0 2\n";
 
 class QuestionsE2E : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(StartRig(&rig));
-        folder = rig.dir + "/rec";
-        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
-        simFile = rig.dir + "/usb-host.txt";
-        std::ofstream(simFile) << DEVICE_STATE;
-        ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
-        Set("RecFileName", "REG_SZ", WinPath(folder) + "\\S-");
-        Set("RecordFormat", "REG_DWORD", "0");
-        Set("RecAutoRecording", "REG_DWORD", "0");
-        std::time_t now = std::time(nullptr);
-        std::tm local = *std::localtime(&now);
-        Set("LastYear", "REG_DWORD", std::to_string(local.tm_year + 1900));
-        Set("LastMonth", "REG_DWORD", std::to_string(local.tm_mon + 1));
-        Set("LastDay", "REG_DWORD", std::to_string(local.tm_mday));
+        DeckPlace place = MakeDeckPlace(rig);
+        ASSERT_FALSE(place.folder.empty());
+        folder = place.folder;
+        simFile = place.simFile;
+        ASSERT_TRUE(SetDeckSettings(rig, folder));
     }
     void TearDown() override { StopRig(&rig); }
 
     void Set(const std::string& name, const std::string& type, const std::string& data) {
-        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, WAIT_MS), 0)
-            << name;
+        ASSERT_TRUE(SetRegistryValues(rig, SETTINGS_KEY, {{name, type, data}})) << name;
     }
     pid_t Start() {
         deckLog = rig.dir + "/deck.log";

@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -449,6 +451,75 @@ bool ReadRegistryValue(const Rig& rig, const std::string& key, const std::string
 
 bool CreateRegistryKey(const Rig& rig, const std::string& key) {
     return RunToEnd({"wine", "reg", "add", key, "/f"}, WineEnv(rig, {}), 60000, nullptr, rig.dir) == 0;
+}
+
+bool SetRegistryValues(const Rig& rig, const std::string& key, const std::vector<RegistryValue>& values) {
+    const int TRIES = 3;
+    // A .reg file names the root in full, and its strings escape backslashes and quotes.
+    std::string root = key.substr(0, key.find('\\')), rest = key.substr(root.size());
+    if (root == "HKCU") root = "HKEY_CURRENT_USER";
+    if (root == "HKLM") root = "HKEY_LOCAL_MACHINE";
+    auto quoted = [](const std::string& text) {
+        std::string q = "\"";
+        for (char c : text) {
+            if (c == '\\' || c == '"') q += '\\';
+            q += c;
+        }
+        return q + "\"";
+    };
+    std::string file = "REGEDIT4\r\n\r\n[" + root + rest + "]\r\n";
+    for (const RegistryValue& v : values) {
+        file += quoted(v.name) + "=";
+        if (v.type == "REG_DWORD") {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "dword:%08lx", std::strtoul(v.data.c_str(), nullptr, 0) & 0xffffffffUL);
+            file += hex;
+        } else if (v.type == "REG_SZ") {
+            file += quoted(v.data);
+        } else {
+            std::fprintf(stderr, "rig: registry type %s is not written here\n", v.type.c_str());
+            return false;
+        }
+        file += "\r\n";
+    }
+    static int counter = 0;
+    std::string path = rig.dir + "/values-" + std::to_string(++counter) + ".reg";
+    std::ofstream(path, std::ios::binary) << file;
+    for (int attempt = 1; attempt <= TRIES; ++attempt) {
+        std::string out;
+        int code = RunWine(rig, "reg", {"import", e2e::WinPath(path)}, e2e::WAIT_MS, &out);
+        if (code == 0) return true;
+        std::fprintf(stderr, "rig: reg import of %s failed (%d, try %d of %d): %s\n", key.c_str(), code, attempt, TRIES,
+                     out.c_str());
+    }
+    return false;
+}
+
+DeckPlace MakeDeckPlace(const Rig& rig, const std::string& deviceState) {
+    DeckPlace place = {rig.dir + "/rec", rig.dir + "/usb-host.txt"};
+    std::ofstream sim(place.simFile);
+    sim << (deviceState.empty() ? e2e::DEVICE_STATE : deviceState);
+    sim.close();
+    if ((mkdir(place.folder.c_str(), 0755) != 0 && errno != EEXIST) || !sim) return DeckPlace();
+    return place;
+}
+
+bool SetDeckSettings(const Rig& rig, const std::string& folder, const std::vector<RegistryValue>& more, bool noticeDue) {
+    std::vector<RegistryValue> values = {
+        {"RecFileName",      "REG_SZ",    e2e::WinPath(folder) + "\\S-"},
+        {"RecordFormat",     "REG_DWORD", "0"                          },
+        {"RecAutoRecording", "REG_DWORD", "0"                          },
+    };
+    if (!noticeDue) {
+        // The notice shows with the day's first recording, unless it was shown on this date.
+        std::time_t now = std::time(nullptr);
+        std::tm local = *std::localtime(&now);
+        values.push_back({"LastYear", "REG_DWORD", std::to_string(local.tm_year + 1900)});
+        values.push_back({"LastMonth", "REG_DWORD", std::to_string(local.tm_mon + 1)});
+        values.push_back({"LastDay", "REG_DWORD", std::to_string(local.tm_mday)});
+    }
+    values.insert(values.end(), more.begin(), more.end());
+    return SetRegistryValues(rig, e2e::SETTINGS_KEY, values);
 }
 
 bool WaitForFile(const std::string& path, int timeoutMs, size_t minBytes) {

@@ -141,6 +141,29 @@ bool TakeScreenshot(const Rig& rig, const std::string& pngPath);
 bool ReadRegistryValue(const Rig& rig, const std::string& key, const std::string& value, std::string* dataOut);
 // Creates a key as an ordinary (persistent) key, parents first.
 bool CreateRegistryKey(const Rig& rig, const std::string& key);
+struct RegistryValue {
+    std::string name;
+    std::string type;  // "REG_SZ" or "REG_DWORD"
+    std::string data;  // the text, or the number (decimal, or 0x... hex)
+};
+// Sets the values under key (HKCU\... or HKLM\...; made as an ordinary key when missing) with
+// one `reg import` in Wine, tried again when Wine fails, as it now and then does on a loaded
+// machine. false when every try failed.
+bool SetRegistryValues(const Rig& rig, const std::string& key, const std::vector<RegistryValue>& values);
+
+// --- the deck's starting point ---------------------------------------------------------------
+struct DeckPlace {
+    std::string folder;   // the record folder, rig.dir/rec
+    std::string simFile;  // the simulated USB host for QD_USB_SIM, rig.dir/usb-host.txt
+};
+// Makes the record folder and writes the simulated host (e2e::DEVICE_STATE when not given).
+// Empty paths when either failed.
+DeckPlace MakeDeckPlace(const Rig& rig, const std::string& deviceState = "");
+// The settings key of a deck that records plainly: WAVE files S-001.WAV... into folder, no auto
+// recording, and the once-a-day notice already shown today (unless noticeDue), then `more`
+// (which may change any of these). false when the values could not be written.
+bool SetDeckSettings(const Rig& rig, const std::string& folder, const std::vector<RegistryValue>& more = {},
+                     bool noticeDue = false);
 
 // --- language ----------------------------------------------------------------------------------
 // Environment that makes a Wine process run with a Japanese user interface (builds the ja_JP

@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 
 #include "e2e/e2e_files.h"
@@ -20,11 +19,6 @@ using e2e::DECK_TITLE;
 using e2e::RATE;
 using e2e::SETTINGS_KEY;
 using e2e::WAIT_MS;
-using e2e::WinPath;
-const char DEVICE_STATE[] =
-    "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
-    "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
-    "reg 6 1\nreg 7 6\ninput 2 130 0 2\n";
 
 // Frequency of the left channel from its rising zero crossings over the loud frames (codec-free
 // WAVE, so no hysteresis is needed), and how many loud frames there were.
@@ -48,25 +42,16 @@ class AutoRecordE2E : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(StartRig(&rig));
-        folder = rig.dir + "/rec";
-        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
-        simFile = rig.dir + "/usb-host.txt";
-        std::ofstream(simFile) << DEVICE_STATE;
-        ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
-        Set("RecFileName", "REG_SZ", WinPath(folder) + "\\S-");
-        Set("RecordFormat", "REG_DWORD", "0");
-        // No once-a-day notice before the first recording.
-        std::time_t now = std::time(nullptr);
-        std::tm local = *std::localtime(&now);
-        Set("LastYear", "REG_DWORD", std::to_string(local.tm_year + 1900));
-        Set("LastMonth", "REG_DWORD", std::to_string(local.tm_mon + 1));
-        Set("LastDay", "REG_DWORD", std::to_string(local.tm_mday));
+        DeckPlace place = MakeDeckPlace(rig);
+        ASSERT_FALSE(place.folder.empty());
+        folder = place.folder;
+        simFile = place.simFile;
+        ASSERT_TRUE(SetDeckSettings(rig, folder));
     }
     void TearDown() override { StopRig(&rig); }
 
     void Set(const std::string& name, const std::string& type, const std::string& data) {
-        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, WAIT_MS), 0)
-            << name;
+        ASSERT_TRUE(SetRegistryValues(rig, SETTINGS_KEY, {{name, type, data}})) << name;
     }
     pid_t Start() {
         deckLog = rig.dir + "/deck.log";  // with the status lines the face shows

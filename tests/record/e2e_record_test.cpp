@@ -11,7 +11,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -25,18 +24,13 @@ using e2e::DECK_CLASS;
 using e2e::DECK_TITLE;
 using e2e::PowerAt;
 using e2e::RATE;
-using e2e::SETTINGS_KEY;
+using e2e::DEVICE_STATE;
 using e2e::UnixPath;
 using e2e::WAIT_MS;
 using e2e::WinPath;
 using e2e::WriteWave;
 const double TONE_HZ = 997.0;
 const char LIST_KEY[] = "HKCU\\SOFTWARE\\Kelvara\\Vornex USB\\Deck Controller\\ListInformation";
-// The simulated device: IN1, digital input locked at 44100 Hz, and its channel status.
-const char DEVICE_STATE[] =
-    "hcd 0 ROOT0\nhub ROOT0 2 {hub}\\0000 USB Root Hub\n"
-    "port ROOT0 2 vornex {media}\\0001 Kelvara Vornex USB\n"
-    "reg 6 1\nreg 7 6\ninput 2 130 0 2\n";
 
 std::vector<int16_t> Tone(int ms, double hz = TONE_HZ) { return e2e::Tone(ms, hz); }
 
@@ -80,32 +74,21 @@ class RecordE2E : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(StartRig(&rig));
-        folder = rig.dir + "/rec";
-        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
-        simFile = rig.dir + "/usb-host.txt";
-        std::ofstream(simFile) << DEVICE_STATE;
+        DeckPlace place = MakeDeckPlace(rig);
+        ASSERT_FALSE(place.folder.empty());
+        folder = place.folder;
+        simFile = place.simFile;
     }
     void TearDown() override { StopRig(&rig); }
 
-    void SetSetting(const std::string& name, const std::string& type, const std::string& data) {
-        ASSERT_EQ(RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", type, "/d", data, "/f"}, WAIT_MS), 0)
-            << name;
-    }
     // The deck's settings for a plain recording in format into the rig's folder, without the
     // once-a-day notice and with auto recording off.
     void Configure(int format) {
-        ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
-        SetSetting("RecFileName", "REG_SZ", WinPath(folder) + "\\S-");
-        SetSetting("RecordFormat", "REG_DWORD", std::to_string(format));
-        SetSetting("RecAutoRecording", "REG_DWORD", "0");
-        SetSetting("Mp3Bitrate", "REG_DWORD", "128");
-        SetSetting("Mp2Bitrate", "REG_DWORD", "192");
+        ASSERT_TRUE(SetDeckSettings(rig, folder,
+                                    {{"RecordFormat", "REG_DWORD", std::to_string(format)},
+                                     {"Mp3Bitrate", "REG_DWORD", "128"},
+                                     {"Mp2Bitrate", "REG_DWORD", "192"}}));
         bytesPerSecond = format == 0 ? RATE * 4 : format == 3 ? 128000 / 8 : 192000 / 8;
-        std::time_t now = std::time(nullptr);
-        std::tm local = *std::localtime(&now);
-        SetSetting("LastYear", "REG_DWORD", std::to_string(local.tm_year + 1900));
-        SetSetting("LastMonth", "REG_DWORD", std::to_string(local.tm_mon + 1));
-        SetSetting("LastDay", "REG_DWORD", std::to_string(local.tm_mday));
     }
     // The deck with the given files; its debug output (the status lines) goes to deckLog.
     pid_t Start(const std::vector<std::string>& files = {}) {
