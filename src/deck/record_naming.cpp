@@ -173,7 +173,7 @@ int RecordFileIsPrepared() {
     return path[0] != 0;
 }
 
-void ResetRecordNamingForTest() { g_naming = NamingModule{1, "", ""}; }
+void ResetRecordNamingForTest() { g_naming = NamingModule{1, "", "", 0, 0}; }
 
 void MakeDefaultBase(char* pathOut, const char* prefix) {
     char documents[RECORD_NAME_BYTES] = "";
@@ -305,7 +305,7 @@ int EnterRecStandby() {
 
     v.deckSide = DECK_SIDE_RECORDER;
     SetPositionBar(0);
-    uint32_t format = s.recordFormat <= RECORD_FORMAT_MP3 ? s.recordFormat : RECORD_FORMAT_PCM;
+    uint32_t format = s.recordFormat <= RECORD_FORMAT_MP3 ? s.recordFormat : (uint32_t)RECORD_FORMAT_PCM;
     ShowRecordFormat(format, 1);
     ReadInputForStandby();
 

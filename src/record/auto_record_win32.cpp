@@ -41,7 +41,7 @@ INT_PTR OnInit(HWND dlg, AutoDialogData* d) {
     SendMessageW(level, CB_SETCURSEL, d->choice.levelIndex, 0);
     SendMessageW(start, CB_SETCURSEL, d->choice.startIndex, 0);
     SendMessageW(end, CB_SETCURSEL, d->choice.endIndex, 0);
-    uint32_t mode = d->choice.mode <= AUTO_RECORD_START_ONLY ? d->choice.mode : AUTO_RECORD_OFF;
+    uint32_t mode = d->choice.mode <= AUTO_RECORD_START_ONLY ? d->choice.mode : (uint32_t)AUTO_RECORD_OFF;
     CheckRadioButton(dlg, IDC_AUTO_OFF, IDC_AUTO_START_ONLY, MODE_BUTTONS[mode]);
     return TRUE;
 }

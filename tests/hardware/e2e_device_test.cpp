@@ -37,7 +37,9 @@ protected:
     void Start(const std::string& state, bool pulse = true) {
         RigOptions options;
         options.pulse = pulse;
-        if (!rig.started) ASSERT_TRUE(StartRig(&rig, options));
+        if (!rig.started) {
+            ASSERT_TRUE(StartRig(&rig, options));
+        }
         simFile = rig.dir + "/usb-host.txt";
         std::ofstream(simFile) << state;
         started.push_back(StartDeck(rig, {}, {std::string(USB_SIM_ENV) + "=" + simFile}));

@@ -387,7 +387,9 @@ TEST(TrailerReader, WalksChunksPadsAndLists) {
         ByteReader r = MemoryReader(c.file.data(), c.file.size());
         char out[TITLE_FIELD_MAX_BYTES] = "";
         EXPECT_EQ(c.found, ReadFieldFrom(&r, c.field, SOURCE_TRAILER, out)) << c.name;
-        if (c.found) EXPECT_STREQ(c.value, out) << c.name;
+        if (c.found) {
+            EXPECT_STREQ(c.value, out) << c.name;
+        }
     }
     // A footer length reaching before the start of the file is no trailer.
     Bytes bad = frame;

@@ -175,7 +175,9 @@ TEST_F(SettingsRows, SixteenBitRowsKeepTheLowHalfOfAStoredDword) {
     LoadLayout();
     LoadSettings();
     for (const auto& row : NumericRows())
-        if (low.count(row.first)) EXPECT_EQ(row.second.get(), low[row.first]) << row.first;
+        if (low.count(row.first)) {
+            EXPECT_EQ(row.second.get(), low[row.first]) << row.first;
+        }
     EXPECT_EQ(Settings().recordFrequency, 0x00010000u | 44100);
     EXPECT_EQ(Settings().recNoticePending, 0) << "the stored date is today once its high bits are dropped";
 

@@ -61,7 +61,9 @@ TEST(Layer2Allocation, NoisyBandGetsTheFinerClassAtTheSameMaskingRatio) {
     for (int frameBits : {32 + 88 + 320, 32 + 88 + 640, 32 + 88 + 960}) {
         const std::vector<int> a = Allocation(subband, smr, frameBits, 6);
         EXPECT_GE(a[5], a[4]) << frameBits << " bits";
-        if (frameBits > 1000) EXPECT_GT(a[5], a[4]) << frameBits << " bits";
+        if (frameBits > 1000) {
+            EXPECT_GT(a[5], a[4]) << frameBits << " bits";
+        }
         EXPECT_GT(a[4], 0) << frameBits << " bits";
         for (int sb : {0, 1, 2, 3}) EXPECT_EQ(a[size_t(sb)], 0) << "subband " << sb << ", " << frameBits << " bits";
     }
