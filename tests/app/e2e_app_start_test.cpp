@@ -114,9 +114,9 @@ TEST_F(DeckStart, WithoutAnySoundDeviceTheStartFailsWithErrorOneAndKeepsTheStore
         {"RecordChannel",   "1"    },
         {"RecordBps",       "24"   }
     };
-    for (const auto& v : stored)
-        ASSERT_EQ(0, RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", v.first, "/t", "REG_DWORD", "/d", v.second, "/f"},
-                             60000));
+    std::vector<RegistryValue> values;
+    for (const auto& v : stored) values.push_back({v.first, "REG_DWORD", v.second});
+    ASSERT_TRUE(SetRegistryValues(rig, SETTINGS_KEY, values));
     pid_t deck = Start({});
     MessageBoxInfo box;
     ASSERT_TRUE(WaitForMessageBox(rig, DECK_TITLE, "Fail to initialize.", START_MS, &box));

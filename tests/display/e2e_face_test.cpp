@@ -63,19 +63,13 @@ protected:
         }
         StopRig(&rig);
     }
-    void SetDword(const std::string& name, int value) {
-        ASSERT_EQ(
-            RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d", std::to_string(value), "/f"},
-                    60000),
-            0);
-    }
     // Starts the deck at (100,100) in the mode and size given, playing the tone.
     void StartPlaying(int mode, int mag) {
-        ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
-        SetDword("Xo", DECK_X);
-        SetDword("Yo", DECK_Y);
-        SetDword("Mode", mode);
-        SetDword("Mag", mag);
+        ASSERT_TRUE(SetRegistryValues(rig, SETTINGS_KEY,
+                                      {{"Xo", "REG_DWORD", std::to_string(DECK_X)},
+                                       {"Yo", "REG_DWORD", std::to_string(DECK_Y)},
+                                       {"Mode", "REG_DWORD", std::to_string(mode)},
+                                       {"Mag", "REG_DWORD", std::to_string(mag)}}));
         deck = StartDeck(rig, {WinPath(track)});
         ASSERT_TRUE(WaitForVisibleWindow(rig, DECK_CLASS, e2e::DECK_TITLE, e2e::START_MS));
         scale = mag;

@@ -449,9 +449,7 @@ bool ReadRegistryValue(const Rig& rig, const std::string& key, const std::string
     return false;
 }
 
-bool CreateRegistryKey(const Rig& rig, const std::string& key) {
-    return RunToEnd({"wine", "reg", "add", key, "/f"}, WineEnv(rig, {}), 60000, nullptr, rig.dir) == 0;
-}
+bool CreateRegistryKey(const Rig& rig, const std::string& key) { return SetRegistryValues(rig, key, {}); }
 
 bool SetRegistryValues(const Rig& rig, const std::string& key, const std::vector<RegistryValue>& values) {
     const int TRIES = 3;

@@ -79,8 +79,7 @@ protected:
 TEST_F(DeckDevice, LockedDeviceOnIn2GetsTheSavedOutputStatus) {
     // The settings start on IN1 (the key made beforehand, as an installer would, so it persists).
     ASSERT_TRUE(StartRig(&rig));
-    ASSERT_EQ(0, RunWine(rig, "reg", {"add", SETTINGS_KEY, "/v", "RecordInput", "/t", "REG_DWORD", "/d", "1", "/f"},
-                         EXIT_MS));
+    ASSERT_TRUE(SetRegistryValues(rig, SETTINGS_KEY, {{"RecordInput", "REG_DWORD", "1"}}));
     Start(std::string(TOPOLOGY) + DEVICE + "reg 6 2\nreg 7 5\n");
     ASSERT_TRUE(WaitForWindow(rig, DECK_CLASS, DECK_TITLE, START_MS));
     std::vector<std::string> received = WaitReceived(4, START_MS);

@@ -122,10 +122,7 @@ protected:
         return path;
     }
     void SetSetting(const std::string& name, int value) {
-        ASSERT_TRUE(CreateRegistryKey(rig, SETTINGS_KEY));
-        ASSERT_EQ(
-            0, RunWine(rig, "reg",
-                       {"add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d", std::to_string(value), "/f"}, 60000));
+        ASSERT_TRUE(SetRegistryValues(rig, SETTINGS_KEY, {{name, "REG_DWORD", std::to_string(value)}})) << name;
     }
     pid_t Deck(const std::vector<std::string>& files) {
         std::vector<std::string> args;
