@@ -1,6 +1,7 @@
 // The rig itself: PCM queued for the input arrives through the named source in real time, and
 // what is played into the named sink can be recorded from its monitor; a stop ends every process
-// the rig started and nothing else.
+// the rig started and nothing else; the prefix preparation mends a prefix older than Wine's
+// 32-bit half.
 #include "e2e/e2e_files.h"
 #include "e2e/rig.h"
 #include <gtest/gtest.h>
@@ -106,5 +107,25 @@ TEST(Rig, StopEndsEveryProcessOfTheRigButNoneThatTookOverAnOldPid) {
     EXPECT_EQ(0, waitpid(stranger, nullptr, WNOHANG)) << "the stranger lives on";
     kill(stranger, SIGKILL);
     waitpid(stranger, nullptr, 0);
+}
+
+// A prefix made before Wine's 32-bit half was installed lacks syswow64, and every start in it
+// fails until the preparation every script and rig goes through upgrades it, also straight after
+// such a failed start (whose server is still winding down).
+TEST(Rig, APrefixWithoutThe32BitHalfIsUpgradedByItsPreparation) {
+    ASSERT_TRUE(PathExists("/usr/lib/wine/wine")) << "Wine's 32-bit half (wine32:i386) is missing";
+    char tmpl[] = "/tmp/qd_prefix_XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(tmpl));
+    const std::string dir = tmpl, env = "WINEPREFIX='" + dir + "/prefix' WINEDEBUG=-all ",
+                      prepare = env + SourceDir() + "/scripts/wine-prefix.sh 2>/dev/null",
+                      start = env + "wine cmd /c exit >/dev/null 2>&1";
+    EXPECT_EQ(0, std::system(prepare.c_str()));
+    EXPECT_EQ(0, std::system(start.c_str()));
+    EXPECT_EQ(0, std::system(("WINEPREFIX='" + dir + "/prefix' wineserver -w").c_str()));
+    ASSERT_EQ(0, std::system(("rm -rf '" + dir + "/prefix/drive_c/windows/syswow64'").c_str()));
+    EXPECT_NE(0, std::system(start.c_str())) << "a start in a prefix without syswow64 fails";
+    EXPECT_EQ(0, std::system(prepare.c_str()));
+    EXPECT_EQ(0, std::system(start.c_str())) << "and works once it is prepared";
+    std::system(("WINEPREFIX='" + dir + "/prefix' wineserver -k; rm -rf '" + dir + "'").c_str());
 }
 }  // namespace
