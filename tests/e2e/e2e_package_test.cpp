@@ -41,6 +41,9 @@ protected:
 TEST_F(Package, EachZipHoldsWhatAUserNeedsAndRunsUnpackedInAFreshPrefix) {
     std::string zips = Output(SourceDir() + "/scripts/package.sh --no-build --out '" + scratch + "' 2>&1");
     ASSERT_NE(zips.find("-win64.zip\n"), std::string::npos) << zips;
+    if (PathExists(SourceDir() + "/build/windows32/bin/Movello.exe")) {
+        ASSERT_NE(zips.find("-win32.zip\n"), std::string::npos) << "the 32-bit build is packed too: " << zips;
+    }
     for (size_t at = 0, end; (end = zips.find('\n', at)) != std::string::npos; at = end + 1) {
         std::string zip = zips.substr(at, end - at);
         SCOPED_TRACE(zip);
