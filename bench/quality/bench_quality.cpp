@@ -321,14 +321,26 @@ std::vector<Encoder> Encoders() {
         e.push_back({"twolame " + b, "twolame --quiet -b " + b + " %IN% %OUT%", 2, -1});
         e.push_back({"ffmpeg mp2 " + b, "ffmpeg -v error -y -i %IN% -c:a mp2 -b:a " + b + "k %OUT%", 2, -1});
     }
-    // BENCH_ONLY=<text> keeps the rows whose name holds the text (a row whose anchor goes loses
-    // its ratio).
+    // BENCH_ONLY=<text>[,<text>...] keeps the rows whose name holds one of the texts (a row
+    // whose anchor goes loses its ratio).
     const char* only = std::getenv("BENCH_ONLY");
     if (only) {
+        std::vector<std::string> texts;
+        for (std::string rest = only;;) {
+            const size_t comma = rest.find(',');
+            texts.push_back(rest.substr(0, comma));
+            if (comma == std::string::npos) break;
+            rest.erase(0, comma + 1);
+        }
+        auto wanted = [&](const std::string& name) {
+            for (const std::string& t : texts)
+                if (name.find(t) != std::string::npos) return true;
+            return false;
+        };
         std::vector<Encoder> kept;
         std::vector<int> at(e.size(), -1);
         for (size_t k = 0; k < e.size(); ++k)
-            if (e[k].name.find(only) != std::string::npos) {
+            if (wanted(e[k].name)) {
                 at[k] = int(kept.size());
                 kept.push_back(e[k]);
             }
