@@ -224,13 +224,19 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
                     smr[ch][sb] = -100.0f;
                     for (int t = 0; t < 36; ++t) s->subband[ch][t][sb] = 0.0f;
                 }
+        // Layer II stereo codes the subbands from a bound on jointly where the channels allow;
+        // not in the first two frames, as some players find a stream's start only where two
+        // frames in a row have the same stereo mode.
+        const int bound = s->cfg.layer == 2 && nch == 2 && s->framesCoded >= 2
+                              ? EncLayer2JointBound(s->cfg.sampleRate, s->cfg.bitrateKbps, s->subband, smr)
+                              : 32;
         EncBitWriter w;
         EncBitsStart(&w, out, uint32_t(frameBytes));
-        WriteHeader(&w, s, padding, nch == 2 ? 0 : 3, 0);
+        WriteHeader(&w, s, padding, nch == 2 ? (bound < 32 ? 1 : 0) : 3, bound < 32 ? bound / 4 - 1 : 0);
         if (s->cfg.layer == 1)
             EncLayer1Body(&w, nch, s->subband, smr, frameBytes * 8);
         else
-            EncLayer2Body(&w, nch, s->cfg.sampleRate, s->cfg.bitrateKbps, s->subband, smr, frameBytes * 8);
+            EncLayer2Body(&w, nch, s->cfg.sampleRate, s->cfg.bitrateKbps, s->subband, smr, frameBytes * 8, bound);
         written = frameBytes;
     } else {
         EncL3Frame f;
@@ -272,6 +278,7 @@ int EncEncodeFrame(EncState* s, const int16_t* pcm, uint8_t* out, int cap) {
     }
     for (int ch = 0; ch < nch; ++ch)
         std::memmove(s->psyInput[ch], s->psyInput[ch] + fs, sizeof(float) * ENC_PSY_LOOKBACK);
+    ++s->framesCoded;
     return written;
 }
 
