@@ -12,6 +12,10 @@
 
 namespace {
 
+const float LAYER2_TONE_MASKING_DB = 35.0f;
+const float LAYER2_NOISE_MASKING_DB = 1.0f;
+const int LAYER2_SCARCE_KBPS = 80;  // per channel: the rates of the 27-subband table
+
 int FindIndex(const uint16_t* list, int count, int value) {
     for (int i = 1; i < count; ++i)
         if (list[i] == value) return i;
@@ -166,6 +170,16 @@ int EncInit(EncState* s, const EncConfig* cfg) {
     s->padRemainder = int(num % cfg->sampleRate);
     EncFilterInitTables(&s->filter);
     EncPsyInitTables(&s->psy, cfg->sampleRate, ENC_PSY_FFT);
+    if (cfg->layer == 2 && cfg->bitrateKbps / cfg->channels <= LAYER2_SCARCE_KBPS) {
+        // Layer II reads the model per subband, 16 lines at a time, and spreads a subband's
+        // noise evenly over them: a tone there needs a wider margin than the model's default to
+        // stay clean between its partials, while noise hides noise of its own shape nearly at
+        // its own level. Where bits are scarce that moves them from noisy subbands to tonal
+        // ones (SNR up on music); at higher rates every subband is well above its mask anyway,
+        // and the default margins spread the spare bits better.
+        s->psy.toneMaskingDb = LAYER2_TONE_MASKING_DB;
+        s->psy.noiseMaskingDb = LAYER2_NOISE_MASKING_DB;
+    }
     if (cfg->layer == 3) {
         EncPsyInitTables(&s->psyShort, cfg->sampleRate, ENC_PSY_FFT_SHORT);
         EncL3InitTables(&s->l3.tables);
