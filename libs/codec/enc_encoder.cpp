@@ -14,7 +14,8 @@ namespace {
 
 const float LAYER2_TONE_MASKING_DB = 35.0f;
 const float LAYER2_NOISE_MASKING_DB = 1.0f;
-const int LAYER2_SCARCE_KBPS = 80;  // per channel: the rates of the 27-subband table
+const int LAYER2_SCARCE_KBPS = 80;            // per channel: the rates of the 27-subband table
+const float LAYER2_BASS_MARGIN_SCALE = 6.0f;  // times the model's low-band margin
 
 int FindIndex(const uint16_t* list, int count, int value) {
     for (int i = 1; i < count; ++i)
@@ -179,6 +180,12 @@ int EncInit(EncState* s, const EncConfig* cfg) {
         // and the default margins spread the spare bits better.
         s->psy.toneMaskingDb = LAYER2_TONE_MASKING_DB;
         s->psy.noiseMaskingDb = LAYER2_NOISE_MASKING_DB;
+    }
+    if (cfg->layer == 2) {
+        // Layer II's lowest subband holds everything up to about 700 Hz, and its noise spreads
+        // evenly over it: under a bass note it sits where the masking model's few wide lines
+        // see least. The lowest two barks get a wider margin than the model's default.
+        for (int b = 0; b < s->psy.numParts; ++b) s->psy.snrOffset[b] *= LAYER2_BASS_MARGIN_SCALE;
     }
     if (cfg->layer == 3) {
         EncPsyInitTables(&s->psyShort, cfg->sampleRate, ENC_PSY_FFT_SHORT);
