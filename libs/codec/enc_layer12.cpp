@@ -117,6 +117,9 @@ int JointFrom(int lowest) {
     return 32;
 }
 
+// Scale factors tried per subband, from the peak's down (see EncLayer2Body).
+const int SCALE_TRIES = 3;
+
 // Layer I allocation n (1..14) means 2^(n+1)-1 levels; its layer II class for the SNR table.
 int Layer1Class(int n) { return n == 1 ? 0 : (n == 2 ? 2 : n + 1); }
 
@@ -284,6 +287,37 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
         update(k);
     }
     for (int sb = joint; sb < sblimit; ++sb) alloc[1][sb] = alloc[0][sb];
+
+    // A scale factor just above the peak suits a sine; a coarse quantiser on noise, whose peak
+    // stands far above its level, leaves less error with a smaller one that clips the rare
+    // peaks. Each separately coded subband takes the smallest error of its scale factors
+    // lowered by 0 to SCALE_TRIES - 1 steps (the pattern of thirds stays as sent).
+    for (int ch = 0; ch < channels; ++ch)
+        for (int sb = 0; sb < (channels == 2 ? joint : sblimit); ++sb) {
+            const int a = alloc[ch][sb];
+            if (!a) continue;
+            const int steps = MPA_L2_CLASSES[table.rows[sb]->cls[a]].steps;
+            int* e = scf[ch][sb];
+            int bestShift = 0;
+            double bestErr = 1e300;
+            for (int shift = 0; shift < SCALE_TRIES; ++shift) {
+                double err = 0.0;
+                for (int p = 0; p < 3; ++p) {
+                    const int i = e[p] + shift > 62 ? 62 : e[p] + shift;
+                    const double scale = MPA_SCALEFACTOR[i], inv = 1.0 / scale;
+                    for (int t = 12 * p; t < 12 * p + 12; ++t) {
+                        const float x = subband[ch][t][sb];
+                        const double d = x - scale * double(2 * int(Quantise(x, inv, steps)) + 1 - steps) / steps;
+                        err += d * d;
+                    }
+                }
+                if (err < bestErr) {
+                    bestErr = err;
+                    bestShift = shift;
+                }
+            }
+            for (int p = 0; p < 3; ++p) e[p] = e[p] + bestShift > 62 ? 62 : e[p] + bestShift;
+        }
 
     for (int sb = 0; sb < sblimit; ++sb)
         for (int ch = 0; ch < (sb < joint ? channels : 1); ++ch) EncPutBits(w, uint32_t(alloc[ch][sb]), table.rows[sb]->nbal);
