@@ -16,6 +16,9 @@ const float LAYER2_TONE_MASKING_DB = 35.0f;
 const float LAYER2_NOISE_MASKING_DB = 1.0f;
 const int LAYER2_SCARCE_KBPS = 80;            // per channel: the rates of the 27-subband table
 const float LAYER2_BASS_MARGIN_SCALE = 6.0f;  // times the model's low-band margin
+const int LAYER2_TREBLE_KBPS = 64;            // per channel
+const float LAYER2_TREBLE_HZ = 10000.0f;
+const float LAYER2_TREBLE_QUIET_DB = -4.0f;
 
 int FindIndex(const uint16_t* list, int count, int value) {
     for (int i = 1; i < count; ++i)
@@ -186,6 +189,15 @@ int EncInit(EncState* s, const EncConfig* cfg) {
         // evenly over it: under a bass note it sits where the masking model's few wide lines
         // see least. The lowest two barks get a wider margin than the model's default.
         for (int b = 0; b < s->psy.numParts; ++b) s->psy.snrOffset[b] *= LAYER2_BASS_MARGIN_SCALE;
+        // At 64 to 80 kbit/s per channel, 44.1 and 48 kHz, the quiet detail above 10 kHz that a
+        // listener playing louder than the model assumes hears is worth a few bits: the
+        // threshold in quiet there is lowered by 4 dB. (Higher rates, and 32 kHz, where that
+        // band is a third of the spectrum, would pay for it with more SNR than it gives.)
+        const int perChannel = cfg->bitrateKbps / cfg->channels;
+        if (perChannel >= LAYER2_TREBLE_KBPS && perChannel <= LAYER2_SCARCE_KBPS && cfg->sampleRate >= 44100)
+            for (int k = 0; k < s->psy.lines; ++k)
+                if (k * float(cfg->sampleRate) / ENC_PSY_FFT > LAYER2_TREBLE_HZ)
+                    s->psy.athLine[k] *= std::pow(10.0f, LAYER2_TREBLE_QUIET_DB / 10.0f);
     }
     if (cfg->layer == 3) {
         EncPsyInitTables(&s->psyShort, cfg->sampleRate, ENC_PSY_FFT_SHORT);
