@@ -14,9 +14,10 @@ namespace {
 
 const float LAYER2_TONE_MASKING_DB = 35.0f;
 const float LAYER2_NOISE_MASKING_DB = 1.0f;
-const int LAYER2_SCARCE_KBPS = 80;            // per channel: the rates of the 27-subband table
+const int LAYER2_SCARCE_KBPS = 96;            // per channel
 const float LAYER2_BASS_MARGIN_SCALE = 6.0f;  // times the model's low-band margin
-const int LAYER2_TREBLE_KBPS = 64;            // per channel
+const int LAYER2_TREBLE_KBPS = 64;            // per channel, up to LAYER2_TREBLE_MAX_KBPS
+const int LAYER2_TREBLE_MAX_KBPS = 80;
 const float LAYER2_TREBLE_HZ = 10000.0f;
 const float LAYER2_TREBLE_QUIET_DB = -4.0f;
 
@@ -194,7 +195,7 @@ int EncInit(EncState* s, const EncConfig* cfg) {
         // threshold in quiet there is lowered by 4 dB. (Higher rates, and 32 kHz, where that
         // band is a third of the spectrum, would pay for it with more SNR than it gives.)
         const int perChannel = cfg->bitrateKbps / cfg->channels;
-        if (perChannel >= LAYER2_TREBLE_KBPS && perChannel <= LAYER2_SCARCE_KBPS && cfg->sampleRate >= 44100)
+        if (perChannel >= LAYER2_TREBLE_KBPS && perChannel <= LAYER2_TREBLE_MAX_KBPS && cfg->sampleRate >= 44100)
             for (int k = 0; k < s->psy.lines; ++k)
                 if (k * float(cfg->sampleRate) / ENC_PSY_FFT > LAYER2_TREBLE_HZ)
                     s->psy.athLine[k] *= std::pow(10.0f, LAYER2_TREBLE_QUIET_DB / 10.0f);

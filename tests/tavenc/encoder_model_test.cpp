@@ -105,8 +105,9 @@ TEST(Layer2JointStereo, DifferentChannelsKeepTheirDifference) {
 // keeps them cleaner than the bed, which hides its own noise. Overall SNR measures the notes.
 TEST(Layer2Allocation, TonesOverNoiseKeepTheirClarity) {
     const enctest::Pcm in = enctest::MusicLike(44100, 1, 3.0, 9, true);
-    const double snr = enctest::AlignedSnr(in, Layer2RoundTrip(in, 64), 3000).snrDb;
-    EXPECT_GT(snr, 23.1);  // 22.6 dB with the model's default margins, which give the bed the bits
+    // with the model's default margins, which give the bed the bits: 22.6 and 26.1 dB
+    EXPECT_GT(enctest::AlignedSnr(in, Layer2RoundTrip(in, 64), 3000).snrDb, 23.1);
+    EXPECT_GT(enctest::AlignedSnr(in, Layer2RoundTrip(in, 96), 3000).snrDb, 26.35);
 }
 
 // A bass line under the notes: the bass holds most of the power, and layer II codes it in one
@@ -137,8 +138,8 @@ TEST(Layer2Allocation, CoarselyCodedNoiseComesBackCloser) {
         low += 0.2 * (double(int32_t(state >> 16) - 32768) - low);  // (little above 10 kHz)
         in.samples.push_back(int16_t(std::lround(low)));
     }
-    const double snr = enctest::AlignedSnr(in, Layer2RoundTrip(in, 96), 3000).snrDb;
-    EXPECT_GT(snr, 10.8);  // 10.6 dB with the scale factors just above the peaks
+    const double snr = enctest::AlignedSnr(in, Layer2RoundTrip(in, 112), 3000).snrDb;
+    EXPECT_GT(snr, 12.55);  // 12.3 dB with the scale factors just above the peaks
 }
 
 // Power of the left channel in each of the 32 subbands of our analysis filterbank.
