@@ -117,6 +117,11 @@ int JointFrom(int lowest) {
     return 32;
 }
 
+// Steady subbands under the threshold in quiet (see EncLayer2Body).
+const int STEADY_KBPS = 96;
+const float STEADY_FIRST_MNR_DB = -2.0f;
+const float STEADY_SMR_FLOOR_DB = -25.0f;  // lower still is left out
+
 // Scale factors tried per subband, from the peak's down (see EncLayer2Body).
 const int SCALE_TRIES = 3;
 
@@ -240,6 +245,15 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
             fill[ch][sb] = power > 0.0 ? float(10.0 * std::log10(power / scale)) : 0.0f;
         }
 
+    // A subband below its mask (a negative ratio, down to STEADY_SMR_FLOOR_DB) whose level
+    // holds through the frame (one scale factor for all three thirds) is most often the quiet
+    // treble of a bright recording, under the threshold in quiet. From STEADY_KBPS per channel
+    // its first class counts as a ratio of STEADY_FIRST_MNR_DB, so it is coded once every
+    // audible subband is near its mask, and the top octave does not come and go with the bits
+    // left over. A transient one (a clack, a click) is left out: its coarse class would spread
+    // noise ahead of the attack.
+    const bool codeSteady = bitrateKbps / channels >= STEADY_KBPS;
+
     // Each subband's next step: its cost in bits and the mask-to-noise ratio it would improve.
     // A tournament tree over the 64 slots (channel * 32 + subband) finds the lowest ratio; only
     // the chosen slot changes per step. A step that no longer fits never will (the bits left
@@ -260,6 +274,8 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
         cost[k] = 12 * ClassSampleBits(row->cls[a + 1]) + (a == 0 ? scfCost : -12 * ClassSampleBits(row->cls[a]));
         // (a coarse class never leaves more noise than the signal itself, as no class would)
         mnr[k] = (a ? std::fmax(L12_CLASS_SNR_DB[row->cls[a]] + fill[ch][sb], 0.0f) : 0.0f) - smrDb[ch][sb];
+        if (a == 0 && codeSteady && scfsi[ch][sb] == 2 && smrDb[ch][sb] > STEADY_SMR_FLOOR_DB)
+            mnr[k] = std::fmin(mnr[k], STEADY_FIRST_MNR_DB);
         if (sb >= joint) {  // the shared samples' noise reaches both channels: the worse one counts
             const float other = (a ? std::fmax(L12_CLASS_SNR_DB[row->cls[a]] + fill[1][sb], 0.0f) : 0.0f) - smrDb[1][sb];
             mnr[k] = std::fmin(mnr[k], other);

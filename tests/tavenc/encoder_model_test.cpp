@@ -105,9 +105,8 @@ TEST(Layer2JointStereo, DifferentChannelsKeepTheirDifference) {
 // keeps them cleaner than the bed, which hides its own noise. Overall SNR measures the notes.
 TEST(Layer2Allocation, TonesOverNoiseKeepTheirClarity) {
     const enctest::Pcm in = enctest::MusicLike(44100, 1, 3.0, 9, true);
-    // with the model's default margins, which give the bed the bits: 22.6 and 26.1 dB
+    // 22.6 dB with the model's default margins, which give the bed the bits
     EXPECT_GT(enctest::AlignedSnr(in, Layer2RoundTrip(in, 64), 3000).snrDb, 23.1);
-    EXPECT_GT(enctest::AlignedSnr(in, Layer2RoundTrip(in, 96), 3000).snrDb, 26.35);
 }
 
 // A bass line under the notes: the bass holds most of the power, and layer II codes it in one
@@ -158,12 +157,16 @@ std::vector<double> SubbandPower(const enctest::Pcm& p) {
     return power;
 }
 
-// Bright material at 128 kbit/s: its quiet treble comes through with much of its power, not
-// left out for the threshold in quiet of a quieter playback than the listener's.
+// Bright material: its quiet treble comes through with much of its power, not left out for
+// the threshold in quiet of a quieter playback than the listener's, nor for want of bits.
 TEST(Layer2Allocation, BrightTrebleComesThrough) {
     const enctest::Pcm in = enctest::MusicLike(44100, 2, 4.0, 11, true);
     const std::vector<double> a = SubbandPower(in), b = SubbandPower(Layer2RoundTrip(in, 128));
     EXPECT_GT(b[19], a[19] / 16.0);  // 13.1 to 13.8 kHz: -9.6 dB; -16 dB with the threshold as modelled
+    // At 192 kbit/s the steady treble under the threshold in quiet is coded up to 16.5 kHz
+    // (15.2 to 15.8 kHz: -4.7 dB; -53 dB when only the bits left over decide)
+    const std::vector<double> c = SubbandPower(Layer2RoundTrip(in, 192));
+    EXPECT_GT(c[22], a[22] / 16.0);
 }
 
 // A sine in subband 4 and noise of the same power in subband 5, both needing the same margin
