@@ -2,7 +2,7 @@
 // with lame (default and -q 7), twolame, ffmpeg's layer II encoder and mpg123, in one run on
 // the same material from quality_signals.h. Every stream is decoded by mpg123 and aligned with
 // its input before it is measured.
-// Figures: SNR after alignment, bandwidth (highest frequency the output keeps within 10 dB of
+// Figures: SNR after alignment (on music, and in a table of its own on every signal), bandwidth (highest frequency the output keeps within 10 dB of
 // the input) on music and on bright material, pre-echo (error energy in the 5 ms before each
 // onset over the signal energy in the 5 ms after it, below 15 kHz; mean and worst), short
 // granules, encoding speed on every signal against lame -q 7 and twolame, decoding speed on
@@ -321,14 +321,26 @@ std::vector<Encoder> Encoders() {
         e.push_back({"twolame " + b, "twolame --quiet -b " + b + " %IN% %OUT%", 2, -1});
         e.push_back({"ffmpeg mp2 " + b, "ffmpeg -v error -y -i %IN% -c:a mp2 -b:a " + b + "k %OUT%", 2, -1});
     }
-    // BENCH_ONLY=<text> keeps the rows whose name holds the text (a row whose anchor goes loses
-    // its ratio).
+    // BENCH_ONLY=<text>[,<text>...] keeps the rows whose name holds one of the texts (a row
+    // whose anchor goes loses its ratio).
     const char* only = std::getenv("BENCH_ONLY");
     if (only) {
+        std::vector<std::string> texts;
+        for (std::string rest = only;;) {
+            const size_t comma = rest.find(',');
+            texts.push_back(rest.substr(0, comma));
+            if (comma == std::string::npos) break;
+            rest.erase(0, comma + 1);
+        }
+        auto wanted = [&](const std::string& name) {
+            for (const std::string& t : texts)
+                if (name.find(t) != std::string::npos) return true;
+            return false;
+        };
         std::vector<Encoder> kept;
         std::vector<int> at(e.size(), -1);
         for (size_t k = 0; k < e.size(); ++k)
-            if (e[k].name.find(only) != std::string::npos) {
+            if (wanted(e[k].name)) {
                 at[k] = int(kept.size());
                 kept.push_back(e[k]);
             }
@@ -340,6 +352,7 @@ std::vector<Encoder> Encoders() {
 
 struct Quality {
     double snr = 0, band = 0, bandBright = 0, pre[2][2] = {{0, 0}, {0, 0}};
+    double snrOf[SIGNALS] = {};  // SNR on every signal
     int shorts = 0;
     Timing time[SIGNALS];
 };
@@ -362,6 +375,7 @@ int EncodeTable(double seconds, int reps) {
             const std::vector<int16_t> dec = Aligned(signals[s].pcm, DecodeMpg123(out));
             Quality& r = q[k];
             r.time[s] = t[k];
+            r.snrOf[s] = Snr(signals[s].pcm, dec);
             if (s == 0) {
                 r.snr = Snr(signals[s].pcm, dec);
                 r.band = Bandwidth(signals[s].pcm, dec) / 1000.0;
@@ -384,6 +398,12 @@ int EncodeTable(double seconds, int reps) {
         std::printf("%-18s %8.2f %9.1f %9.1f %6.1f %6.1f %6.1f %6.1f %9d\n", encoders[k].name.c_str(), r.snr, r.band,
                     r.bandBright, r.pre[0][0], r.pre[0][1], r.pre[1][0], r.pre[1][1],
                     encoders[k].layer == 3 ? r.shorts : 0);
+    }
+    std::printf("\nSNR dB on every signal\n%-18s %7s %7s %7s %7s\n", "encoder", "music", "bright", "castan", "clicks");
+    for (size_t k = 0; k < encoders.size(); ++k) {
+        std::printf("%-18s", encoders[k].name.c_str());
+        for (int s = 0; s < SIGNALS; ++s) std::printf(" %7.2f", q[k].snrOf[s]);
+        std::printf("\n");
     }
     std::printf("\nencoding speed, best of %d runs side by side: x realtime (CPU) per signal; for our rows the\n"
                 "time over the anchor's (lame -q 7 at the same rate, twolame for layer II), CPU and wall clock\n",

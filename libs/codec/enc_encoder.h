@@ -41,6 +41,7 @@ struct EncState {
     EncPsyTables psyShort;  // layer III: short-block analyses
     EncPsyChannel psyShortChannel[ENC_MAX_CHANNELS];
     int l3PrevShort;  // the last coded granule was short
+    int framesCoded;  // frames written so far (layer II keeps its first two in plain stereo)
     EncPsyResult psyResult;
     float psyInput[ENC_MAX_CHANNELS][ENC_PSY_HISTORY];  // older samples, then the current frame
     float subband[ENC_MAX_CHANNELS][36][32];            // this frame's subband samples

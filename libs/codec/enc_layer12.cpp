@@ -26,6 +26,73 @@ int ScaleIndex(float peak) {
     return i;
 }
 
+// Scale factors of one subband's three thirds and the pattern that sends them: neighbouring
+// thirds within one step (2 dB) share the larger scale factor, as the 6 bits saved buy more
+// than the slightly coarser quantiser costs. Returns the bits they take (2 of pattern included).
+int ThirdScales(const float x[36][32], int sb, int e[3], int* scfsi) {
+    int s[3];
+    for (int p = 0; p < 3; ++p) {
+        float peak = 0.0f;
+        for (int t = 12 * p; t < 12 * p + 12; ++t) {
+            float a = std::fabs(x[t][sb]);
+            peak = a > peak ? a : peak;
+        }
+        s[p] = ScaleIndex(peak);
+    }
+    int lo = s[0] < s[1] ? s[0] : s[1];
+    lo = lo < s[2] ? lo : s[2];
+    int hi = s[0] > s[1] ? s[0] : s[1];
+    hi = hi > s[2] ? hi : s[2];
+    if (hi - lo <= 1) {
+        *scfsi = 2;
+        e[0] = e[1] = e[2] = lo;
+        return 2 + 6;
+    }
+    if (std::abs(s[0] - s[1]) <= 1) {
+        *scfsi = 1;
+        e[0] = e[1] = s[0] < s[1] ? s[0] : s[1];
+        e[2] = s[2];
+        return 2 + 12;
+    }
+    if (std::abs(s[1] - s[2]) <= 1) {
+        *scfsi = 3;
+        e[0] = s[0];
+        e[1] = e[2] = s[1] < s[2] ? s[1] : s[2];
+        return 2 + 12;
+    }
+    *scfsi = 0;
+    e[0] = s[0];
+    e[1] = s[1];
+    e[2] = s[2];
+    return 2 + 18;
+}
+
+// A jointly coded subband: the two channels' mean is quantised once, at its own scale factors,
+// and each channel gets the mean's scale factors shifted by one whole number of steps (2 dB
+// each) to its own level; the decoder scales the shared samples by each channel's. Fills mid
+// with the mean, midScf with its scale factors, scf with each channel's; scfsi is the pattern
+// of all three. Returns the bits of both channels' scale factors and patterns.
+int JointScales(const float subband[][36][32], int sb, float mid[36][32], int midScf[3], int scf[2][3], int* scfsi) {
+    double power[2] = {0.0, 0.0}, midPower = 0.0;
+    for (int t = 0; t < 36; ++t) {
+        const float l = subband[0][t][sb], r = subband[1][t][sb], m = 0.5f * (l + r);
+        mid[t][sb] = m;
+        power[0] += double(l) * l;
+        power[1] += double(r) * r;
+        midPower += double(m) * m;
+    }
+    const int bits = ThirdScales(mid, sb, midScf, scfsi);
+    for (int ch = 0; ch < 2; ++ch) {
+        const int shift =
+            midPower > 0.0 && power[ch] > 0.0 ? int(std::lround(-1.5 * std::log2(power[ch] / midPower))) : 0;
+        for (int p = 0; p < 3; ++p) {
+            const int i = midScf[p] + shift;
+            scf[ch][p] = i < 0 ? 0 : (i > 62 ? 62 : i);
+        }
+    }
+    return 2 * bits;
+}
+
 // Code of x (|x| <= scale) on a quantiser of `steps` levels (reconstruction (2q+1-steps)/steps).
 uint32_t Quantise(float x, double invScale, int steps) {
     int q = int((x * invScale + 1.0) * steps * 0.5);
@@ -38,6 +105,25 @@ int ClassSampleBits(int cls) {  // bits for three samples of a class
     const MpaQuantClass& c = MPA_L2_CLASSES[cls];
     return c.grouped ? c.bits : 3 * c.bits;
 }
+
+// How far below the mask the error of joint coding must stay, in dB.
+const double JOINT_MARGIN_DB = 6.0;
+
+// The joint stereo bound (4, 8, 12 or 16) that codes jointly only subbands from `lowest` on;
+// 32 when none fits.
+int JointFrom(int lowest) {
+    for (int bound = 4; bound <= 16; bound += 4)
+        if (bound >= lowest) return bound;
+    return 32;
+}
+
+// Steady subbands under the threshold in quiet (see EncLayer2Body).
+const int STEADY_KBPS = 96;
+const float STEADY_FIRST_MNR_DB = -2.0f;
+const float STEADY_SMR_FLOOR_DB = -25.0f;  // lower still is left out
+
+// Scale factors tried per subband, from the peak's down (see EncLayer2Body).
+const int SCALE_TRIES = 3;
 
 // Layer I allocation n (1..14) means 2^(n+1)-1 levels; its layer II class for the SNR table.
 int Layer1Class(int n) { return n == 1 ? 0 : (n == 2 ? 2 : n + 1); }
@@ -92,8 +178,32 @@ void EncLayer1Body(EncBitWriter* w, int channels, const float subband[][36][32],
             }
 }
 
+int EncLayer2JointBound(int sampleRate, int bitrateKbps, const float subband[][36][32], const float smrDb[][32]) {
+    const int sblimit = MPA_L2_TABLES[MpaL2SelectTable(MPA_MPEG1, uint32_t(sampleRate), bitrateKbps, 2)].sblimit;
+    float mid[36][32];
+    // The lowest subband from which on every subband can be coded jointly: where the channels'
+    // difference from their shared, rescaled samples stays below the mask by a margin.
+    int lowest = sblimit;
+    for (int sb = sblimit - 1; sb >= 4; --sb) {
+        int midScf[3], scf[2][3], scfsi;
+        JointScales(subband, sb, mid, midScf, scf, &scfsi);
+        for (int ch = 0; ch < 2; ++ch) {
+            double err = 0.0, power = 0.0;
+            for (int t = 0; t < 36; ++t) {
+                const double x = subband[ch][t][sb];
+                const double rec = double(mid[t][sb]) * MPA_SCALEFACTOR[scf[ch][t / 12]] / MPA_SCALEFACTOR[midScf[t / 12]];
+                err += (x - rec) * (x - rec);
+                power += x * x;
+            }
+            if (err > power * std::pow(10.0, -0.1 * (double(smrDb[ch][sb]) + JOINT_MARGIN_DB))) return JointFrom(lowest);
+        }
+        lowest = sb;
+    }
+    return JointFrom(lowest);
+}
+
 void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbps, const float subband[][36][32],
-                   const float smrDb[][32], int frameBits) {
+                   const float smrDb[][32], int frameBits, int bound) {
     const MpaL2Table& table = MPA_L2_TABLES[MpaL2SelectTable(MPA_MPEG1, uint32_t(sampleRate), bitrateKbps, channels)];
     const int sblimit = table.sblimit;
     int alloc[2][32] = {};
@@ -105,45 +215,20 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
     for (int sb = 0; sb < sblimit; ++sb) bits -= table.rows[sb]->nbal * channels;
 
     for (int ch = 0; ch < channels; ++ch)
-        for (int sb = 0; sb < sblimit; ++sb) {
-            int s[3];
-            for (int p = 0; p < 3; ++p) {
-                float peak = 0.0f;
-                for (int t = 12 * p; t < 12 * p + 12; ++t) {
-                    float a = std::fabs(subband[ch][t][sb]);
-                    peak = a > peak ? a : peak;
-                }
-                s[p] = ScaleIndex(peak);
-            }
-            // Neighbouring thirds within one step (2 dB) share the larger scale factor: the
-            // 6 bits saved buy more than the slightly coarser quantiser costs.
-            int lo = s[0] < s[1] ? s[0] : s[1];
-            lo = lo < s[2] ? lo : s[2];
-            int hi = s[0] > s[1] ? s[0] : s[1];
-            hi = hi > s[2] ? hi : s[2];
-            int* e = scf[ch][sb];
-            if (hi - lo <= 1) {
-                scfsi[ch][sb] = 2;
-                e[0] = e[1] = e[2] = lo;
-                scfBits[ch][sb] = 2 + 6;
-            } else if (std::abs(s[0] - s[1]) <= 1) {
-                scfsi[ch][sb] = 1;
-                e[0] = e[1] = s[0] < s[1] ? s[0] : s[1];
-                e[2] = s[2];
-                scfBits[ch][sb] = 2 + 12;
-            } else if (std::abs(s[1] - s[2]) <= 1) {
-                scfsi[ch][sb] = 3;
-                e[0] = s[0];
-                e[1] = e[2] = s[1] < s[2] ? s[1] : s[2];
-                scfBits[ch][sb] = 2 + 12;
-            } else {
-                scfsi[ch][sb] = 0;
-                e[0] = s[0];
-                e[1] = s[1];
-                e[2] = s[2];
-                scfBits[ch][sb] = 2 + 18;
-            }
+        for (int sb = 0; sb < sblimit; ++sb) scfBits[ch][sb] = ThirdScales(subband[ch], sb, scf[ch][sb], &scfsi[ch][sb]);
+    // Jointly coded subbands: the channels' scale factors follow the shared samples'.
+    float mid[36][32];
+    int midScf[32][3] = {};
+    const int joint = channels == 2 ? bound : 32;
+    for (int sb = joint; sb < sblimit; ++sb) {
+        int pair[2][3];
+        const int bitsBoth = JointScales(subband, sb, mid, midScf[sb], pair, &scfsi[0][sb]);
+        scfsi[1][sb] = scfsi[0][sb];
+        for (int ch = 0; ch < 2; ++ch) {
+            scfBits[ch][sb] = bitsBoth / 2;
+            for (int p = 0; p < 3; ++p) scf[ch][sb][p] = pair[ch][p];
         }
+    }
 
     // The class SNRs hold for a sine that fills its scale factor; what a subband really gets is
     // the class's noise at the scale factors it sends, against the signal power the masking
@@ -160,6 +245,15 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
             fill[ch][sb] = power > 0.0 ? float(10.0 * std::log10(power / scale)) : 0.0f;
         }
 
+    // A subband below its mask (a negative ratio, down to STEADY_SMR_FLOOR_DB) whose level
+    // holds through the frame (one scale factor for all three thirds) is most often the quiet
+    // treble of a bright recording, under the threshold in quiet. From STEADY_KBPS per channel
+    // its first class counts as a ratio of STEADY_FIRST_MNR_DB, so it is coded once every
+    // audible subband is near its mask, and the top octave does not come and go with the bits
+    // left over. A transient one (a clack, a click) is left out: its coarse class would spread
+    // noise ahead of the attack.
+    const bool codeSteady = bitrateKbps / channels >= STEADY_KBPS;
+
     // Each subband's next step: its cost in bits and the mask-to-noise ratio it would improve.
     // A tournament tree over the 64 slots (channel * 32 + subband) finds the lowest ratio; only
     // the chosen slot changes per step. A step that no longer fits never will (the bits left
@@ -172,13 +266,20 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
         int ch = k / 32, sb = k % 32;
         mnr[k] = NONE;
         if (ch >= channels || sb >= sblimit) return;
+        if (sb >= joint && ch == 1) return;  // a joint subband's steps go through channel 0's slot
         const MpaL2Row* row = table.rows[sb];
         int a = alloc[ch][sb];
         if (a + 1 >= (1 << row->nbal) || row->cls[a + 1] < 0) return;
-        cost[k] =
-            12 * ClassSampleBits(row->cls[a + 1]) + (a == 0 ? scfBits[ch][sb] : -12 * ClassSampleBits(row->cls[a]));
+        const int scfCost = sb >= joint ? scfBits[0][sb] + scfBits[1][sb] : scfBits[ch][sb];
+        cost[k] = 12 * ClassSampleBits(row->cls[a + 1]) + (a == 0 ? scfCost : -12 * ClassSampleBits(row->cls[a]));
         // (a coarse class never leaves more noise than the signal itself, as no class would)
         mnr[k] = (a ? std::fmax(L12_CLASS_SNR_DB[row->cls[a]] + fill[ch][sb], 0.0f) : 0.0f) - smrDb[ch][sb];
+        if (a == 0 && codeSteady && scfsi[ch][sb] == 2 && smrDb[ch][sb] > STEADY_SMR_FLOOR_DB)
+            mnr[k] = std::fmin(mnr[k], STEADY_FIRST_MNR_DB);
+        if (sb >= joint) {  // the shared samples' noise reaches both channels: the worse one counts
+            const float other = (a ? std::fmax(L12_CLASS_SNR_DB[row->cls[a]] + fill[1][sb], 0.0f) : 0.0f) - smrDb[1][sb];
+            mnr[k] = std::fmin(mnr[k], other);
+        }
     };
     auto better = [&](int x, int y) { return mnr[y] < mnr[x] ? y : x; };
     auto update = [&](int k) {
@@ -201,9 +302,41 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
         }
         update(k);
     }
+    for (int sb = joint; sb < sblimit; ++sb) alloc[1][sb] = alloc[0][sb];
+
+    // A scale factor just above the peak suits a sine; a coarse quantiser on noise, whose peak
+    // stands far above its level, leaves less error with a smaller one that clips the rare
+    // peaks. Each separately coded subband takes the smallest error of its scale factors
+    // lowered by 0 to SCALE_TRIES - 1 steps (the pattern of thirds stays as sent).
+    for (int ch = 0; ch < channels; ++ch)
+        for (int sb = 0; sb < (channels == 2 ? joint : sblimit); ++sb) {
+            const int a = alloc[ch][sb];
+            if (!a) continue;
+            const int steps = MPA_L2_CLASSES[table.rows[sb]->cls[a]].steps;
+            int* e = scf[ch][sb];
+            int bestShift = 0;
+            double bestErr = 1e300;
+            for (int shift = 0; shift < SCALE_TRIES; ++shift) {
+                double err = 0.0;
+                for (int p = 0; p < 3; ++p) {
+                    const int i = e[p] + shift > 62 ? 62 : e[p] + shift;
+                    const double scale = MPA_SCALEFACTOR[i], inv = 1.0 / scale;
+                    for (int t = 12 * p; t < 12 * p + 12; ++t) {
+                        const float x = subband[ch][t][sb];
+                        const double d = x - scale * double(2 * int(Quantise(x, inv, steps)) + 1 - steps) / steps;
+                        err += d * d;
+                    }
+                }
+                if (err < bestErr) {
+                    bestErr = err;
+                    bestShift = shift;
+                }
+            }
+            for (int p = 0; p < 3; ++p) e[p] = e[p] + bestShift > 62 ? 62 : e[p] + bestShift;
+        }
 
     for (int sb = 0; sb < sblimit; ++sb)
-        for (int ch = 0; ch < channels; ++ch) EncPutBits(w, uint32_t(alloc[ch][sb]), table.rows[sb]->nbal);
+        for (int ch = 0; ch < (sb < joint ? channels : 1); ++ch) EncPutBits(w, uint32_t(alloc[ch][sb]), table.rows[sb]->nbal);
     for (int sb = 0; sb < sblimit; ++sb)
         for (int ch = 0; ch < channels; ++ch)
             if (alloc[ch][sb]) EncPutBits(w, uint32_t(scfsi[ch][sb]), 2);
@@ -230,14 +363,15 @@ void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbp
         }
     for (int gr = 0; gr < 12; ++gr)
         for (int sb = 0; sb < sblimit; ++sb)
-            for (int ch = 0; ch < channels; ++ch) {
+            for (int ch = 0; ch < (sb < joint ? channels : 1); ++ch) {
                 int a = alloc[ch][sb];
                 if (!a) continue;
                 const MpaQuantClass& c = MPA_L2_CLASSES[table.rows[sb]->cls[a]];
-                double inv = 1.0 / MPA_SCALEFACTOR[scf[ch][sb][gr / 4]];
-                uint32_t q0 = Quantise(subband[ch][3 * gr][sb], inv, c.steps);
-                uint32_t q1 = Quantise(subband[ch][3 * gr + 1][sb], inv, c.steps);
-                uint32_t q2 = Quantise(subband[ch][3 * gr + 2][sb], inv, c.steps);
+                const float(*x)[32] = sb < joint ? subband[ch] : mid;
+                double inv = 1.0 / MPA_SCALEFACTOR[sb < joint ? scf[ch][sb][gr / 4] : midScf[sb][gr / 4]];
+                uint32_t q0 = Quantise(x[3 * gr][sb], inv, c.steps);
+                uint32_t q1 = Quantise(x[3 * gr + 1][sb], inv, c.steps);
+                uint32_t q2 = Quantise(x[3 * gr + 2][sb], inv, c.steps);
                 if (c.grouped) {
                     EncPutBits(w, q0 + c.steps * (q1 + c.steps * q2), c.bits);
                 } else {

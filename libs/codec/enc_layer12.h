@@ -8,5 +8,10 @@
 // psychoacoustic model's signal-to-mask ratio; frameBits: the frame's total size in bits.
 void EncLayer1Body(EncBitWriter* w, int channels, const float subband[][36][32], const float smrDb[][32],
                    int frameBits);
+// Layer II stereo: the subband from which on the two channels can share their samples (joint
+// stereo bound: 4, 8, 12 or 16), where coding them once and rescaling each channel leaves an
+// error well below the mask; 32 when the channels differ too much for that.
+int EncLayer2JointBound(int sampleRate, int bitrateKbps, const float subband[][36][32], const float smrDb[][32]);
+// bound: subbands from it on are coded jointly (stereo only; 32 for none).
 void EncLayer2Body(EncBitWriter* w, int channels, int sampleRate, int bitrateKbps, const float subband[][36][32],
-                   const float smrDb[][32], int frameBits);
+                   const float smrDb[][32], int frameBits, int bound);

@@ -7,8 +7,6 @@
 namespace {
 
 const double PSY_PI = 3.14159265358979323846;
-const float PSY_TONE_MASKING_NOISE_DB = 29.0f;  // a tone hides noise this far below itself
-const float PSY_NOISE_MASKING_NOISE_DB = 6.0f;  // noise hides noise this far below itself
 
 double Bark(double hz) { return 13.0 * std::atan(0.00076 * hz) + 3.5 * std::atan((hz / 7500.0) * (hz / 7500.0)); }
 
@@ -120,6 +118,8 @@ void EncPsyInitTables(EncPsyTables* t, int sampleRate, int fftSize) {
     }
 
     t->unpredictableLine = int(10000.0 * n / sampleRate);
+    t->toneMaskingDb = ENC_PSY_TONE_MASKING_DB;
+    t->noiseMaskingDb = ENC_PSY_NOISE_MASKING_DB;
 
     // Partitions of about a third of a bark, but never narrower than one line; the width grows
     // when the rate would need more partitions than the tables hold.
@@ -238,7 +238,7 @@ void EncPsyAnalyze(const EncPsyTables* t, EncPsyChannel* c, const float* samples
             tb = ratio > 0.0f ? -0.299f - 0.43f * std::log(ratio) : 1.0f;
             tb = tb < 0.0f ? 0.0f : (tb > 1.0f ? 1.0f : tb);
         }
-        float snrDb = tb * PSY_TONE_MASKING_NOISE_DB + (1.0f - tb) * PSY_NOISE_MASKING_NOISE_DB + t->snrOffset[b];
+        float snrDb = tb * t->toneMaskingDb + (1.0f - tb) * t->noiseMaskingDb + t->snrOffset[b];
         float nb = ecb * t->spreadNorm[b] * std::exp(-0.230258509f * snrDb);
         // The limit follows the last block's own threshold, not the limited one: a limit carried
         // on from block to block would hold every block after an attack to the quiet before it,

@@ -7,6 +7,10 @@
 #pragma once
 #include <cstdint>
 
+// How far below itself a tone, and noise, hides noise (dB): the model's defaults.
+const float ENC_PSY_TONE_MASKING_DB = 29.0f;
+const float ENC_PSY_NOISE_MASKING_DB = 6.0f;
+
 enum : int { ENC_PSY_FFT = 1024, ENC_PSY_FFT_SHORT = 256, ENC_PSY_LINES = 513, ENC_PSY_MAX_PARTS = 72 };
 
 struct EncPsyTables {
@@ -14,6 +18,7 @@ struct EncPsyTables {
     int lines;                                                         // fftSize / 2 + 1
     int numParts;                                                      // critical-band partitions in use
     int unpredictableLine;                                             // first line (about 10 kHz) taken as noisy
+    float toneMaskingDb, noiseMaskingDb;                               // margins under a tone and under noise (dB)
     int16_t partStart[ENC_PSY_MAX_PARTS + 1];                          // first FFT line of each partition
     float spread[ENC_PSY_MAX_PARTS][ENC_PSY_MAX_PARTS];                // [maskee][masker] power weight
     float spreadNorm[ENC_PSY_MAX_PARTS];                               // 1 / sum of the maskee's weights
