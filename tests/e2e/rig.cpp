@@ -70,6 +70,14 @@ pid_t Spawn(const std::vector<std::string>& argv, const EnvList& env, const std:
     _exit(127);
 }
 
+// Debian's 64-bit loader. With Wine's 32-bit half installed, the `wine` command starts every
+// program with the 32-bit loader, which then hands a 64-bit program over to this one: starting
+// it here directly takes one step less (and this loader hands a 32-bit program the other way, so
+// both builds run through it). Without it, `wine` is the 64-bit loader already.
+const char WINE64_LOADER[] = "/usr/lib/wine/wine64";
+
+std::string WineLoader() { return access(WINE64_LOADER, X_OK) == 0 ? WINE64_LOADER : "wine"; }
+
 EnvList WineEnv(const Rig& rig, const EnvList& extra) {
     EnvList env = {
         "WINEPREFIX=" + rig.winePrefix, "WINEDEBUG=" + Env("QD_WINEDEBUG", "-all"), "WINEDLLOVERRIDES=mscoree,mshtml=",
@@ -203,7 +211,7 @@ bool StartRig(Rig* rig, const RigOptions& options, const std::string& dir) {
     }
     // The prefix is shared by every test, and a deck saves its settings when it ends: without
     // this, a timer or an auto recording one test stored would act in the next one's deck.
-    RunToEnd({"wine", "reg", "delete", "HKCU\\Software\\Kelvara", "/f"}, WineEnv(*rig, {}), 60000, nullptr, rig->dir);
+    RunToEnd({WineLoader(), "reg", "delete", "HKCU\\Software\\Kelvara", "/f"}, WineEnv(*rig, {}), 60000, nullptr, rig->dir);
     return true;
 }
 
@@ -223,7 +231,7 @@ void StopRig(Rig* rig) {
 
 pid_t StartWine(const Rig& rig, const std::string& exe, const std::vector<std::string>& args, const EnvList& env,
                 const std::string& logPath) {
-    std::vector<std::string> argv = {"wine", exe};
+    std::vector<std::string> argv = {WineLoader(), exe};
     argv.insert(argv.end(), args.begin(), args.end());
     return Spawn(argv, WineEnv(rig, env), logPath);
 }
@@ -235,7 +243,7 @@ pid_t StartDeck(const Rig& rig, const std::vector<std::string>& args, const EnvL
 
 int RunWine(const Rig& rig, const std::string& exe, const std::vector<std::string>& args, int timeoutMs,
             std::string* outputOut, const EnvList& env) {
-    std::vector<std::string> argv = {"wine", exe};
+    std::vector<std::string> argv = {WineLoader(), exe};
     argv.insert(argv.end(), args.begin(), args.end());
     return RunToEnd(argv, WineEnv(rig, env), timeoutMs, outputOut, rig.dir);
 }
@@ -433,7 +441,7 @@ bool TakeScreenshot(const Rig& rig, const std::string& pngPath) {
 
 bool ReadRegistryValue(const Rig& rig, const std::string& key, const std::string& value, std::string* dataOut) {
     std::string out;
-    std::vector<std::string> argv = {"wine", "reg", "query", key, "/v", value};
+    std::vector<std::string> argv = {WineLoader(), "reg", "query", key, "/v", value};
     if (RunToEnd(argv, WineEnv(rig, {}), 60000, &out, rig.dir) != 0) return false;
     for (const std::string& line : SplitLines(out)) {
         // "    Name    REG_TYPE    data"
