@@ -113,9 +113,15 @@ protected:
     // Return (confirming) or Escape (not). Typing through X races the X keyboard focus, and a
     // real click's button-up, handled late on a loaded machine, can take back the choice the
     // Down key made.
+    //
+    // The pointer goes to the screen's far corner first. A dropped list follows the pointer: any
+    // pointer notice while it lies over the list (Wine sends one when windows change under it)
+    // makes the item under it the choice, and the rig's display starts with the pointer in the
+    // middle of the screen, where the list may drop.
     void PickInHistory(int key) {
         std::string combo = HistoryCombo();
         ASSERT_NE(combo, "");
+        ASSERT_EQ(std::system(("DISPLAY=" + rig.display + " timeout 10 xdotool mousemove 4000 4000").c_str()), 0);
         auto dropped = [&] { return Tool({"sendto", combo, "0x157", "0", "0"}) == "1"; };  // CB_GETDROPPEDSTATE
         auto selected = [&] { return Tool({"sendto", combo, std::to_string(CB_GETCURSEL_), "0", "0"}); };
         Tool({"sendto", combo, "0x14F", "1", "0"});  // CB_SHOWDROPDOWN
