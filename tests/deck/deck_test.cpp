@@ -424,6 +424,20 @@ TEST_F(DeckTest, RecordNumbersSkipTakenNamesOfAnyFormat) {
     EXPECT_EQ(Settings().recordFormat, 0u);
 }
 
+// The chosen name's extension picks the record format, in any letter case; another keeps it.
+TEST_F(DeckTest, TheChosenExtensionPicksTheFormat) {
+    const struct {
+        const char* ext;
+        uint32_t format;
+    } cases[] = {
+        {".mp3", 3}, {".wav", 0}, {".MPG", 1}, {".mp2", 2}, {".xyz", 2}, {".Mp3", 3}, {".mpa", 1},
+    };
+    for (const auto& c : cases) {
+        SetBaseFromChosenName((std::string("C:\\rec\\Take") + c.ext).c_str());
+        EXPECT_EQ(Settings().recordFormat, c.format) << c.ext;
+    }
+}
+
 TEST_F(DeckTest, RecordRefusalsLeaveThePlayerWithItsTrack) {
     struct Case {
         const char* name;
