@@ -234,6 +234,10 @@ TEST(BoundedReads, LayoutReadsHeadAndTailAndTheSourceOnlyAWindow) {
     for (uint64_t target : {total / 3, total - 3000, uint64_t(5000)}) {
         file.bytes = 0;
         ASSERT_TRUE(MpaSourceSeek(src.get(), target));
+        // The frame holding the target was decoded, and the cursor is on the byte after it.
+        uint64_t frame = (target + src->info.skipSamples) / 1152;
+        EXPECT_EQ(src->nextFrame, frame + 1) << target;
+        EXPECT_EQ(src->nextOffset, file.tagBytes + (frame + 1) * 576) << target;
         size_t got = 0, n;
         while (got < 4000 && (n = MpaSourceRead(src.get(), pcm.data(), 4096)) > 0) got += n;
         if (target + 4000 > total)
