@@ -278,6 +278,12 @@ TEST(FrameHeader, SizesAndFieldsOfRepresentativeHeaders) {
     }
     MpaHeader h;
     EXPECT_FALSE(MpaParseHeader(0xFFFB0064, &h));  // free format
+    // A free-format size is taken from its smallest to its largest, not one byte past either.
+    EXPECT_FALSE(MpaParseHeader(0xFFFB0064, &h, MPA_MIN_FREE_BYTES - 1));
+    ASSERT_TRUE(MpaParseHeader(0xFFFB0064, &h, MPA_MIN_FREE_BYTES));
+    EXPECT_EQ(h.frameBytes, MPA_MIN_FREE_BYTES);
+    EXPECT_TRUE(MpaParseHeader(0xFFFB0064, &h, MPA_MAX_FREE_BYTES));
+    EXPECT_FALSE(MpaParseHeader(0xFFFB0064, &h, MPA_MAX_FREE_BYTES + 1));
     EXPECT_FALSE(MpaParseHeader(0xFFFBF064, &h));  // bit-rate index 15
     EXPECT_FALSE(MpaParseHeader(0xFFFB9C64, &h));  // sample-rate index 3
     EXPECT_FALSE(MpaParseHeader(0xFFF99064, &h));  // reserved layer
