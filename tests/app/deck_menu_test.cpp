@@ -65,38 +65,53 @@ TEST_F(DeckMenu, PowerItemsFollowTheDeviceAndPowerOffWaitsForAnIdleDeck) {
     EXPECT_NE(std::string::npos, text.find("wrote reg 8 3"));
 }
 
-TEST_F(DeckMenu, ItemsToggleTheirSettingsAndShowThem) {
-    Layout().maxVolume = 0;
-    RunMenuItem(MENU_MAX_VOLUME);
-    EXPECT_EQ(1u, Layout().maxVolume);
-    EXPECT_TRUE(Checked(MENU_MAX_VOLUME));
-    RunMenuItem(MENU_MAX_VOLUME);
-    EXPECT_EQ(0u, Layout().maxVolume);
-
-    RunMenuItem(MENU_SPACE_DAT);
-    EXPECT_EQ(2u, Settings().playSpace);
-    EXPECT_TRUE(Checked(MENU_SPACE_DAT));
-    EXPECT_FALSE(Checked(MENU_SPACE_MD));
-
+// Each settings item, run once and again: the value it sets and its check mark. The three
+// spaces and the two time displays are choices; the others toggle.
+TEST_F(DeckMenu, ItemsSetTheirSettingsAndShowThem) {
+    const struct {
+        int id;
+        uint32_t* value;
+        uint32_t once, twice;
+    } rows[] = {
+        {MENU_DOUBLE_SIZE,   &Layout().mag,        2,               1              },
+        {MENU_ALWAYS_ON_TOP, &Layout().top,        1,               0              },
+        {MENU_MAX_VOLUME,    &Layout().maxVolume,  1,               0              },
+        {MENU_SPACE_DAT,     &Settings().playSpace, 2,              2              },
+        {MENU_SPACE_NONE,    &Settings().playSpace, 0,              0              },
+        {MENU_SPACE_MD,      &Settings().playSpace, 1,              1              },
+        {MENU_TIME_LEFT,     &Settings().timerMode, TIMER_MODE_LEFT, TIMER_MODE_LEFT},
+        {MENU_TIME_ELAPSED,  &Settings().timerMode, TIMER_MODE_ELAPSED, TIMER_MODE_ELAPSED},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(1, RunMenuItem(r.id));
+        EXPECT_EQ(r.once, *r.value) << r.id;
+        EXPECT_TRUE(Checked(r.id)) << r.id;
+        RunMenuItem(r.id);
+        EXPECT_EQ(r.twice, *r.value) << r.id;
+        EXPECT_EQ(r.once == r.twice, Checked(r.id) != 0) << r.id;
+    }
+    EXPECT_FALSE(Checked(MENU_SPACE_DAT));
     Settings().timerMode = 7;  // anything but 1 reads as elapsed time
     EXPECT_TRUE(Checked(MENU_TIME_ELAPSED));
     EXPECT_FALSE(Checked(MENU_TIME_LEFT));
 
-    Layout().mag = 1;
-    RunMenuItem(MENU_DOUBLE_SIZE);
-    EXPECT_EQ(2u, Layout().mag);
-
-    EXPECT_EQ(0, RunMenuItem(40000));
-    EXPECT_EQ(0, RunMenuItem(40070));
+    EXPECT_EQ(0, RunMenuItem(MENU_FIRST_ITEM - 1));
+    EXPECT_EQ(0, RunMenuItem(MENU_LAST_ITEM + 1));
 }
 
+// Outside record standby a bitrate is only stored: no file to prepare again.
 TEST_F(DeckMenu, BitrateChecksFollowTheStoredRate) {
+    Settings().recordFormat = 3;
+    Deck().deckState = Stopped;
     RunMenuItem(MENU_L3_160);
     EXPECT_EQ(160u, Settings().mp3Bitrate);
     EXPECT_TRUE(Checked(MENU_L3_160));
     EXPECT_FALSE(Checked(MENU_L3_128));
+    EXPECT_EQ(Stopped, Deck().deckState);
     RunMenuItem(MENU_L1_448);  // not in the menu, but the command takes it
     EXPECT_EQ(448u, Settings().mpegBitrate);
+    SetBitrate(3, 999);  // no such layer
+    EXPECT_EQ(160u, Settings().mp3Bitrate);
 }
 
 TEST_F(DeckMenu, WebInformationAsksFirst) {
@@ -104,18 +119,5 @@ TEST_F(DeckMenu, WebInformationAsksFirst) {
     ASSERT_EQ(1, RecordedMessageCount());
     EXPECT_EQ(STR_GO_TO_WEB_PAGE, RecordedMessageAt(0)->stringId);
     EXPECT_EQ((unsigned)(MSGBOX_YESNO | MSGBOX_ICONINFORMATION), RecordedMessageAt(0)->style);
-}
-
-TEST_F(DeckMenu, BitrateOutsideStandbyOnlyStoresTheRate) {
-    Settings().recordFormat = 3;
-    Settings().mp3Bitrate = 128;
-    Deck().deckState = Stopped;
-    SetBitrate(2, 128);
-    EXPECT_EQ(Stopped, Deck().deckState);
-    SetBitrate(2, 160);
-    EXPECT_EQ(160u, Settings().mp3Bitrate);
-    EXPECT_EQ(Stopped, Deck().deckState);
-    SetBitrate(3, 999);  // no such layer
-    EXPECT_EQ(160u, Settings().mp3Bitrate);
 }
 }  // namespace

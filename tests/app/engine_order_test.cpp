@@ -8,18 +8,23 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/engine.h"
 #include "base/native_calls.h"
+#include "deck/deck.h"
 #include "hardware/device.h"
 #include "hardware/mixer.h"
 #include "hardware/wave_devices.h"
 #include "playback/mci_windows.h"
 #include "playback/mpeg_libraries.h"
 #include "playlist/playlist_files.h"
+#include "playlist/playlist_platform.h"
+#include "record/record_writer.h"
 #include "record/recorder_window.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
@@ -129,6 +134,39 @@ TEST_F(EngineOrder, AFailedStartupIsTakenDownCleanly) {
     EXPECT_EQ(Count("DestroyPlaybackWindows"), 1);
     EXPECT_EQ(Count("UnbindLibrary"), 2);
     EXPECT_FALSE(MixerReady());
+}
+
+// A recording still running when the deck closes is stopped, kept and listed before the list is
+// saved: the next start finds it in the list.
+TEST_F(EngineOrder, ARecordingUnderWayAtShutdownIsInTheSavedList) {
+    SetProgramFolderForTest((folder + "/").c_str());
+    ASSERT_EQ(EngineStartup(1, nullptr, nullptr), 1);
+    // One second of silence on the disk, and the writer's count of it.
+    const std::string take = folder + "/S-001.WAV", list = folder + "/NoName.$$$";
+    std::string wave = "RIFF";
+    auto le = [&wave](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i) wave += (char)(v >> (8 * i));
+    };
+    le(36 + 176400, 4);
+    wave += "WAVEfmt ";
+    le(16, 4), le(1, 2), le(2, 2), le(44100, 4), le(176400, 4), le(4, 2), le(16, 2);
+    wave += "data";
+    le(176400, 4);
+    wave.resize(wave.size() + 176400, '\0');
+    std::ofstream(take, std::ios::binary) << wave;
+    ASSERT_EQ(SetRecordFormat(RecordFormat{RECORD_KIND_PCM, 1, 2, 44100, 16, 0}), 1);
+    ASSERT_EQ(SetRecordTarget(take.c_str()), 1);
+    SetByteCountersForTest(176400, 0);
+    Deck().deckSide = DECK_SIDE_RECORDER;
+    Deck().deckState = Recording;
+
+    EngineShutdown();
+    std::ifstream in(list, std::ios::binary);
+    std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(saved.find("S-001.WAV"), std::string::npos) << saved;
+    unlink(take.c_str());
+    unlink(list.c_str());
+    SetProgramFolderForTest(nullptr);
 }
 
 }  // namespace

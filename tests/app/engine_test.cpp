@@ -62,17 +62,6 @@ TEST(StartupSteps, RunInOrderAndStopAtTheFirstFailure) {
     }
 }
 
-TEST(StartupSteps, TheDeckStartsSubsystemsInItsFixedOrder) {
-    int count = 0;
-    const StartupStep* steps = EngineStartupSteps(&count);
-    std::vector<std::string> names;
-    for (int i = 0; i < count; ++i) names.push_back(steps[i].name);
-    const std::vector<std::string> expected = {
-        "system",   "wave input",  "wave output",     "settings",      "device layer", "mixer",        "libraries",
-        "playlist", "mci windows", "recorder window", "silence files", "deck reset",   "device status"};
-    EXPECT_EQ(expected, names);
-}
-
 class EngineStartup_ : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -114,12 +103,6 @@ TEST_F(EngineStartup_, SucceedsWithTheDeviceAndWritesTheSilenceFiles) {
     EXPECT_EQ(0u, GetInitErrorNo());
     EXPECT_EQ(NoTrack, Deck().deckState) << "the deck is reset";
     EXPECT_TRUE(Exists("Sil32.$$$") && Exists("Sil44.$$$") && Exists("Sil48.$$$"));
-    struct stat st;
-    ASSERT_EQ(0, stat((folder + "/Sil44.$$$").c_str(), &st));
-    EXPECT_EQ(44 + 24 * 44100, st.st_size);
-
-    EngineShutdown();
-    EXPECT_FALSE(Exists("Sil44.$$$")) << "shutdown deletes the silence files";
 }
 
 TEST_F(EngineStartup_, EachFailingStepGivesItsNumber) {
@@ -177,10 +160,7 @@ TEST_F(EngineStartup_, WithoutTheEncoderTheRecordFormatFallsBackToPcm) {
         SetMpegLibrariesForTest(1, encoder);
         ASSERT_EQ(1, Start());
         EXPECT_EQ(EncoderPresent(), Deck().encoderPresent);
-        EXPECT_EQ(EncoderPresent() ? 3u : 0u, Settings().recordFormat) << "encoder offered: " << encoder;
-        if (!encoder) {
-            EXPECT_EQ(0, EncoderPresent());
-        }
+        EXPECT_EQ(encoder ? 3u : 0u, Settings().recordFormat) << "encoder offered: " << encoder;
         SetMpegLibrariesForTest(1, 1);
         TearDown();
         SetUp();

@@ -28,11 +28,4 @@ TEST(MpegLibraries, WrappersFailWithoutCallingWhenTheLibrariesAreMissing) {
     EXPECT_EQ(5u, produced);
     FreeMpegLibraries();
 }
-
-TEST(MpegLibraries, NameTablesFollowTheLoadingOrder) {
-    EXPECT_STREQ("MpegAudioPlayCheckInfo", PLAYER_EXPORT_NAMES[0]);
-    EXPECT_STREQ("MpegAudioPlayHandler", PLAYER_EXPORT_NAMES[PLAYER_NAME_COUNT - 1]);
-    EXPECT_STREQ("MpegAudioEncodeGetFatalError", ENCODER_EXPORT_NAMES[0]);
-    EXPECT_STREQ("MpegAudioEncodeFlush", ENCODER_EXPORT_NAMES[ENCODER_NAME_COUNT - 1]);
-}
 }  // namespace

@@ -145,3 +145,16 @@ TEST_F(RemoteCommands, FilesTheListCannotTakeAreRefusedBeforeAnythingChanges) {
     EXPECT_EQ(bad.result, REPLY_BAD);
     EXPECT_EQ(Deck().deckState, Stopped);
 }
+
+// The 999-entry room through qdctl: add counts the entries already listed, open replaces them.
+TEST_F(RemoteCommands, TheListsRoomCountsOnlyWhatStaysInIt) {
+    std::string a = Wave("a.wav", 2), b = Wave("b.wav", 2);
+    ASSERT_EQ(Remote({"open", a}).result, REPLY_OK);
+    while (GetEntryCount() < PLAYLIST_MAX_ENTRIES - 1) ASSERT_EQ(AddPath(a.c_str()), 1);
+    EXPECT_EQ(Remote({"add", a, b}).messageId, STR_CANNOT_ADD_MORE);
+    EXPECT_EQ(GetEntryCount(), PLAYLIST_MAX_ENTRIES - 1);
+    EXPECT_EQ(Remote({"add", b}).result, REPLY_OK) << "the last place";
+    EXPECT_EQ(GetEntryCount(), PLAYLIST_MAX_ENTRIES);
+    EXPECT_EQ(Remote({"open", a, b}).result, REPLY_OK) << "open replaces the full list";
+    EXPECT_EQ(GetEntryCount(), 2);
+}

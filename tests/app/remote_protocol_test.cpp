@@ -82,6 +82,33 @@ TEST(RemoteProtocol, MalformedRequestsAreTurnedAway) {
     EXPECT_EQ(ParseRemoteRequest(nullptr, 0, &r), PARSE_BAD_HEADER);
 }
 
+// Every number and count is taken up to its last value and refused one past it, on the wire
+// and on qdctl's command line.
+TEST(RemoteProtocol, NumbersAndCountsAreTakenUpToTheirLimits) {
+    const struct {
+        std::string text;
+        int result, number;
+    } cases[] = {
+        {"QDCTL 1\nplay\n1\n",        PARSE_OK,            1    },
+        {"QDCTL 1\nplay\n999\n",      PARSE_OK,            999  },
+        {"QDCTL 1\nrew\n86400\n",     PARSE_OK,            86400},
+        {"QDCTL 1\nff\n86401\n",      PARSE_BAD_ARGUMENTS, 0    },
+        {"QDCTL 9999\nstop\n",        PARSE_BAD_VERSION,   0    },
+        {"QDCTL 10000\nstop\n",       PARSE_BAD_HEADER,    0    },
+    };
+    for (const auto& c : cases) EXPECT_EQ(Parsed(c.text, c.result).number, c.number) << c.text;
+    std::string most = "QDCTL 1\nadd\n";
+    for (int i = 0; i < REMOTE_MAX_PATHS; ++i) most += "f.wav\n";
+    EXPECT_EQ(Parsed(most).paths.size(), (size_t)REMOTE_MAX_PATHS);
+
+    EXPECT_EQ(Invocation({"play", "999"}).request.number, 999);
+    EXPECT_EQ(Invocation({"wait", "stopped", "--timeout", "86400"}).timeoutSeconds, 86400);
+    EXPECT_FALSE(Invocation({"status", "--every", "86401"}, 0).error.empty());
+    std::vector<std::string> add = {"add"};
+    add.resize(REMOTE_MAX_PATHS + 1, "a.wav");
+    EXPECT_EQ(Invocation(add).request.paths.size(), (size_t)REMOTE_MAX_PATHS);
+}
+
 // A path is plain text: every control byte and DEL are refused, the blank, the tilde and the
 // bytes of a two-byte character set (a Shift-JIS folder) are taken.
 TEST(RemoteProtocol, PathsRefuseControlBytesAtBothEnds) {

@@ -234,6 +234,10 @@ TEST(BoundedReads, LayoutReadsHeadAndTailAndTheSourceOnlyAWindow) {
     for (uint64_t target : {total / 3, total - 3000, uint64_t(5000)}) {
         file.bytes = 0;
         ASSERT_TRUE(MpaSourceSeek(src.get(), target));
+        // The frame holding the target was decoded, and the cursor is on the byte after it.
+        uint64_t frame = (target + src->info.skipSamples) / 1152;
+        EXPECT_EQ(src->nextFrame, frame + 1) << target;
+        EXPECT_EQ(src->nextOffset, file.tagBytes + (frame + 1) * 576) << target;
         size_t got = 0, n;
         while (got < 4000 && (n = MpaSourceRead(src.get(), pcm.data(), 4096)) > 0) got += n;
         if (target + 4000 > total)
@@ -274,6 +278,12 @@ TEST(FrameHeader, SizesAndFieldsOfRepresentativeHeaders) {
     }
     MpaHeader h;
     EXPECT_FALSE(MpaParseHeader(0xFFFB0064, &h));  // free format
+    // A free-format size is taken from its smallest to its largest, not one byte past either.
+    EXPECT_FALSE(MpaParseHeader(0xFFFB0064, &h, MPA_MIN_FREE_BYTES - 1));
+    ASSERT_TRUE(MpaParseHeader(0xFFFB0064, &h, MPA_MIN_FREE_BYTES));
+    EXPECT_EQ(h.frameBytes, MPA_MIN_FREE_BYTES);
+    EXPECT_TRUE(MpaParseHeader(0xFFFB0064, &h, MPA_MAX_FREE_BYTES));
+    EXPECT_FALSE(MpaParseHeader(0xFFFB0064, &h, MPA_MAX_FREE_BYTES + 1));
     EXPECT_FALSE(MpaParseHeader(0xFFFBF064, &h));  // bit-rate index 15
     EXPECT_FALSE(MpaParseHeader(0xFFFB9C64, &h));  // sample-rate index 3
     EXPECT_FALSE(MpaParseHeader(0xFFF99064, &h));  // reserved layer

@@ -80,11 +80,13 @@ const SearchCase SEARCH_CASES[] = {
     {0, 2, 3, 2, 9000     },
 };
 
+// Each case also runs with the tick count wrapping to 0 half way through the search.
 TEST_F(DeckEdges, SearchesAcrossTrackEndsFollowTheRepeatMode) {
+    for (uint32_t startTick : {500000u, 0xFFFFFFFFu - 150u})
     for (const SearchCase& c : SEARCH_CASES) {
-        SetUp();
+        ResetDeckWorld(startTick);
         const std::string name = std::string(c.forward ? "FF" : "REW") + " repeat " + std::to_string(c.repeat) +
-                                 " from entry " + std::to_string(c.from);
+                                 " from entry " + std::to_string(c.from) + " at tick " + std::to_string(startTick);
         MakePlaylist(TRACKS, LENGTH_MS);
         Settings().repeat = c.repeat;
         Deck().currentTrack = c.from;
@@ -232,20 +234,6 @@ TEST_F(DeckEdges, RecordNumbersRunUpTo999AndWrapTo000) {
             EXPECT_EQ(GetRecordNumber(), c.expected) << name << ": the search goes on from here next time";
         }
     }
-}
-
-// Every number of the base taken: no file is prepared, and none of the recordings is touched.
-TEST_F(DeckEdges, WithEveryNumberTakenNothingIsOverwritten) {
-    SetBaseFromChosenName("C:\\rec\\Full500");
-    for (unsigned n = 0; n < 1000; ++n) {
-        char taken[64];
-        std::snprintf(taken, sizeof taken, "C:\\rec\\Full%03u", n);
-        World().existingNumbers.insert(taken);
-    }
-    EnterRecStandby();
-    EXPECT_EQ(World().recordTarget, "");
-    EXPECT_NE(Deck().deckState, RecStandby);
-    EXPECT_TRUE(World().deleted.empty());
 }
 
 }  // namespace

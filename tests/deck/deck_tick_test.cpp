@@ -204,16 +204,26 @@ TEST_F(DeckTickTest, RecordingLimitStopsAndTheBarScaleGrows) {
     EXPECT_EQ(State(), Recording);
     StopKey();
 
-    World().recordedMs = 0;
-    Settings().recLimit = REC_LIMIT_5_MIN;
-    StartRecording();
-    World().recordedMs = 299999;
-    Tick();
-    EXPECT_EQ(State(), Recording);
-    World().recordedMs = 300000;
-    Tick();
-    EXPECT_NE(State(), Recording);
-    EXPECT_EQ(World().captureMode, CAPTURE_OFF);
+    // Each limit: a millisecond short of it records on, the limit itself stops.
+    const struct {
+        uint32_t limit, ms;
+    } limits[] = {
+        {REC_LIMIT_5_MIN,  300000 },
+        {REC_LIMIT_20_MIN, 1200000},
+        {REC_LIMIT_74_MIN, 4440000},
+    };
+    for (const auto& l : limits) {
+        World().recordedMs = 0;
+        Settings().recLimit = l.limit;
+        StartRecording();
+        World().recordedMs = l.ms - 1;
+        Tick();
+        EXPECT_EQ(State(), Recording) << l.limit;
+        World().recordedMs = l.ms;
+        Tick();
+        EXPECT_NE(State(), Recording) << l.limit;
+        EXPECT_EQ(World().captureMode, CAPTURE_OFF) << l.limit;
+    }
 }
 
 TEST_F(DeckTickTest, DigitalInputLockShowsInTheStatusLine) {
@@ -277,6 +287,10 @@ TEST_F(DeckTickTest, TimersAreAskedEvery11TicksAndCarriedOut) {
     Ticks(11);
     EXPECT_EQ(State(), Recording);
     EXPECT_EQ(Settings().recNoticePending, 0);
+    World().timerAction = 1;  // end capture
+    Ticks(11);
+    EXPECT_EQ(World().captureMode, CAPTURE_OFF);
+    EXPECT_EQ(State(), NoTrack) << "nothing recorded: nothing kept";
 }
 
 // A timer on a first run, with no record path yet and nobody to answer the name dialog: the

@@ -1,6 +1,6 @@
 // What the face redraws as values change: a setter asks for its element only when its value
-// changed, the time digits reach the screen only where they differ, the meters draw only the
-// cells that changed, and the ticker's offset scrolls and wraps.
+// changed, the time digits reach the screen only where they differ, the meters fall and hold
+// their peaks and draw only the cells that changed, and the ticker's offset scrolls and wraps.
 #include <gtest/gtest.h>
 
 #include "display/face_paint.h"
@@ -58,12 +58,40 @@ TEST_F(FaceUpdates, SettersRedrawTheirElementOnlyWhenTheValueChanges) {
 TEST_F(FaceUpdates, TimeRedrawsOncePerHalfSecondAndTickerAndMetersEveryCall) {
     for (uint32_t ms = 0; ms < 3000; ms += 100) ShowTime(ms);
     EXPECT_EQ(FaceRedrawCount(FACE_EL_TIME), 5) << "0.5, 1.0, ... 2.5 s";
+    EXPECT_EQ(ShowTime(2999), 0);
+    EXPECT_EQ(Face().timeMs, 2500u);
+    EXPECT_EQ(ShowTime(FACE_TIME_LEFT_BIT | 2500), 1) << "time left is another value";
     ShowTickerText("a");
     ShowTickerText("a");
     EXPECT_EQ(FaceRedrawCount(FACE_EL_TICKER), 2);
     ShowLevels(-10, 0, -10, 0);
     ShowLevels(-10, 0, -10, 0);
     EXPECT_EQ(FaceRedrawCount(FACE_EL_METERS), 2);
+}
+
+// The meters fall 2 dB an update; a falling peak holds five updates, a held peak until the mode
+// is set again, which starts the meters from nothing.
+TEST_F(FaceUpdates, MeterBallisticsInBothPeakModes) {
+    SetPeakMode(PEAKS_FALL);
+    ShowLevels(0, 0, 0, 0);
+    ShowLevels(-40, 0, -40, 0);
+    EXPECT_EQ(Face().levels[0], -2);
+    ShowLevels(-40, 0, -40, 0);
+    EXPECT_EQ(Face().levels[0], -4);
+    EXPECT_EQ(Face().levels[1], 0);
+    for (int i = 0; i < 3; ++i) ShowLevels(-40, 0, -40, 0);
+    EXPECT_EQ(Face().levels[0], -10);
+    EXPECT_EQ(Face().levels[1], -10) << "the hold ran out: the peak drops to the level";
+    EXPECT_EQ(Face().levels[3], -10);
+
+    SetPeakMode(PEAKS_HOLD);
+    ShowLevels(-3, 0, -3, 0);
+    for (int i = 0; i < 10; ++i) ShowLevels(-60, 0, -60, 0);
+    EXPECT_EQ(Face().levels[1], -3);
+    SetPeakMode(PEAKS_HOLD);
+    ShowLevels(-100, 0, -100, 0);
+    EXPECT_EQ(Face().levels[0], -100);
+    EXPECT_EQ(Face().levels[1], -100);
 }
 
 TEST_F(FaceUpdates, OnlyChangedTimeDigitsGoToTheScreen) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <fstream>
@@ -226,6 +227,21 @@ TEST_F(PlaybackTest, OpenRefusesWhatCannotPlay) {
     char path[PLAYBACK_PATH_BYTES];
     GetTrackPath(path);
     EXPECT_EQ(std::string(path), wav);
+    CloseTrack();
+
+    // A path of 259 characters is the longest the track's buffer holds; one more is refused.
+    const std::string sub = dir + "/" + std::string(200, 's');
+    ASSERT_EQ(mkdir(sub.c_str(), 0700), 0);
+    for (size_t length : {PLAYBACK_PATH_BYTES - 1u, PLAYBACK_PATH_BYTES + 0u}) {
+        std::string deep = sub + "/" + std::string(length - sub.size() - 5, 'n') + ".wav";
+        ASSERT_EQ(deep.size(), length);
+        std::ifstream in(wav, std::ios::binary);
+        std::ofstream(deep, std::ios::binary) << in.rdbuf();
+        EXPECT_EQ(OpenTrack(deep.c_str()), length < PLAYBACK_PATH_BYTES ? 1 : 0) << length;
+        CloseTrack();
+        std::remove(deep.c_str());
+    }
+    rmdir(sub.c_str());
 }
 
 // --- what each operation sends ---------------------------------------------------------------

@@ -192,6 +192,28 @@ TEST_F(PlaylistFiles, ANamedListReopensFromTheHistory) {
     EXPECT_EQ(std::string(h), party);
 }
 
+// Eleven lists opened in turn: the history holds the ten most recent, newest first, and all ten
+// come back after a restart.
+TEST_F(PlaylistFiles, TheHistoryKeepsTheTenMostRecentListsAcrossARestart) {
+    ASSERT_EQ(PlaylistInit(nullptr), 1);
+    auto list = [&](int i) { return dir.File("L" + std::to_string(i) + ".spl"); };
+    for (int i = 1; i <= PLAYLIST_HISTORY_MAX + 1; ++i) {
+        WriteText(list(i), Quoted(dir.File("p.wav"), "x"));
+        ClearPlaylistWithoutPrompt();
+        AddPath(list(i).c_str());
+        FinishAdd(1, OWNER_MAIN_WINDOW);
+    }
+    for (int run = 1; run <= 2; ++run) {
+        ASSERT_EQ(GetHistoryCount(), PLAYLIST_HISTORY_MAX) << "run " << run;
+        char h[PLAYLIST_PATH_BYTES];
+        for (int k = 1; k <= PLAYLIST_HISTORY_MAX; ++k) {
+            ASSERT_EQ(GetHistoryPath(k, h), 1);
+            EXPECT_EQ(std::string(h), list(PLAYLIST_HISTORY_MAX + 2 - k)) << "run " << run << ", entry " << k;
+        }
+        Restart();
+    }
+}
+
 TEST_F(PlaylistFiles, AStartUpThatFailedLeavesTheRegistryAlone) {
     RegistryKey key;
     ASSERT_EQ(RegistryCreateVolatileKey(PLAYLIST_KEY_PATH, &key), 1);

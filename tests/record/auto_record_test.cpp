@@ -182,7 +182,7 @@ TEST_F(AutoRecordTest, ThreeTonesBetweenSilencesGiveThreeFilesEachLeadingIntoIts
         // The buffer that set the count going, and four before it.
         EXPECT_EQ(LeadingSilentFrames(w.audio), 4u * BUFFER_FRAMES);
         EXPECT_EQ(LeftValues(w.audio), (std::set<int>{0, tones[i]}));
-        EXPECT_GE(w.audio.size(), 15u * BUFFER_BYTES);
+        EXPECT_EQ(w.audio.size(), (4u + 15u + 1u) * BUFFER_BYTES) << "the lead-in, the tone, one silent buffer";
     }
     EXPECT_FALSE(std::ifstream(RecordName(4)).good()) << "a standby that heard nothing leaves no file";
     EXPECT_EQ(GetLostBufferCount(), 0);
