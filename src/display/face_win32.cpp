@@ -44,6 +44,11 @@ struct FaceState {
     // the resources makes a screen-compatible bitmap, and under Wine that costs display-driver
     // and server work on every tick that redraws the time, the meters or the ticker.
     std::vector<std::pair<int, HBITMAP>> loaded;
+    HDC stripDc;          // the ticker's strip, selected into its own DC; null until rendered
+    HBITMAP strip;
+    HGDIOBJ stripOld;     // the strip DC's original bitmap
+    int stripW;           // the strip's width and the text's extents, screen pixels
+    int stripExtent, stripLeadExtent;
 };
 FaceState g_face;
 
@@ -129,12 +134,22 @@ HFONT TickerFont(int scale) {
     return g_face.tickerFont;
 }
 
-// The ticker onto `target`: the text between its blanks on a strip backed by the ticker
-// window's middle columns, of which the 219-pixel window at the offset is copied. `advance`
-// moves the offset first (each drawing of a scrolling text moves it 2 pixels).
-void RenderTicker(HDC target, int advance) {
-    if (!target) return;
-    int s = FaceScale();
+void FreeTickerStrip() {
+    if (g_face.stripDc) {
+        SelectObject(g_face.stripDc, g_face.stripOld);
+        DeleteDC(g_face.stripDc);
+    }
+    if (g_face.strip) DeleteObject(g_face.strip);
+    g_face.stripDc = nullptr;
+    g_face.strip = nullptr;
+    g_face.stripOld = nullptr;
+}
+
+// The ticker's strip: the text between its blanks on a strip backed by the ticker window's
+// middle columns, kept until the text, its mode or the face size changes; each draw copies the
+// 219-pixel window at the offset out of it.
+void RenderTickerStrip(int s) {
+    FreeTickerStrip();
     const FaceValues& v = Face();
     int centred = v.tickerMode == TICKER_CENTRED;
     int lead = centred ? TICKER_CENTRE_LEAD : TICKER_LEAD_BLANKS;
@@ -146,7 +161,7 @@ void RenderTicker(HDC target, int advance) {
     for (int i = 0; i < trail; ++i) text[len++] = ' ';
     text[len] = 0;
 
-    HDC mem = CreateCompatibleDC(target);
+    HDC mem = CreateCompatibleDC(g_face.backDc);
     if (!mem) return;
     HGDIOBJ oldFont = SelectObject(mem, TickerFont(s));
     SIZE extent = {0, 0}, leadExtent = {0, 0};
@@ -154,27 +169,48 @@ void RenderTicker(HDC target, int advance) {
     GetTextExtentPoint32A(mem, text, TICKER_LEAD_BLANKS, &leadExtent);
     int stripW = extent.cx > TICKER_STRIP_MIN_W * s ? extent.cx : TICKER_STRIP_MIN_W * s;
     int stripH = TICKER_WINDOW.h * s;
-    HBITMAP strip = CreateCompatibleBitmap(target, stripW, stripH);
-    if (strip) {
-        HGDIOBJ oldStrip = SelectObject(mem, strip);
-        std::vector<SkinBlit> tiles((size_t)TickerStripTiles(stripW, s, nullptr, 0));
-        CopyBlits(mem, tiles.data(), TickerStripTiles(stripW, s, tiles.data(), (int)tiles.size()));
-        SetBkMode(mem, TRANSPARENT);
-        SetTextColor(mem, TICKER_INK);
-        RECT r = {0, 0, stripW, stripH};
-        UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (centred && extent.cx < stripW ? DT_CENTER : 0);
-        DrawTextA(mem, text, len, &r, format);
-        if (advance)
-            g_face.tickerOffset = NextTickerOffset(v.tickerMode, g_face.tickerOffset, s, extent.cx, leadExtent.cx);
-        int from = g_face.tickerOffset * s;
-        if (from < 0) from = 0;
-        if (from > stripW - TICKER_WINDOW.w * s) from = stripW - TICKER_WINDOW.w * s;
-        BitBlt(target, TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, TICKER_WINDOW.w * s, stripH, mem, from, 0, SRCCOPY);
-        SelectObject(mem, oldStrip);
-        DeleteObject(strip);
+    HBITMAP strip = CreateCompatibleBitmap(g_face.backDc, stripW, stripH);
+    if (!strip) {
+        SelectObject(mem, oldFont);
+        DeleteDC(mem);
+        return;
     }
+    g_face.stripOld = SelectObject(mem, strip);
+    std::vector<SkinBlit> tiles((size_t)TickerStripTiles(stripW, s, nullptr, 0));
+    CopyBlits(mem, tiles.data(), TickerStripTiles(stripW, s, tiles.data(), (int)tiles.size()));
+    SetBkMode(mem, TRANSPARENT);
+    SetTextColor(mem, TICKER_INK);
+    RECT r = {0, 0, stripW, stripH};
+    UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (centred && extent.cx < stripW ? DT_CENTER : 0);
+    DrawTextA(mem, text, len, &r, format);
     SelectObject(mem, oldFont);
-    DeleteDC(mem);
+    g_face.stripDc = mem;
+    g_face.strip = strip;
+    g_face.stripW = stripW;
+    g_face.stripExtent = extent.cx;
+    g_face.stripLeadExtent = leadExtent.cx;
+    g_face.shown.tickerShown = 0;  // a new strip is yet to be copied out
+}
+
+// The ticker onto the back buffer, rendering its strip only when it changed. `advance` moves the
+// offset first (each drawing of a scrolling text moves it 2 pixels). Returns 1 when the back
+// buffer's ticker window changed; a fixed or paused ticker redrawn at the same place does not.
+int UpdateTicker(int advance) {
+    if (!g_face.backDc) return 0;
+    int s = FaceScale();
+    const FaceValues& v = Face();
+    if (TickerNeedsStrip(&g_face.shown, v.tickerText, v.tickerMode, s) || !g_face.stripDc) RenderTickerStrip(s);
+    if (!g_face.stripDc) return 0;
+    if (advance)
+        g_face.tickerOffset =
+            NextTickerOffset(v.tickerMode, g_face.tickerOffset, s, g_face.stripExtent, g_face.stripLeadExtent);
+    if (!TickerMoves(&g_face.shown, g_face.tickerOffset)) return 0;
+    int from = g_face.tickerOffset * s;
+    if (from < 0) from = 0;
+    if (from > g_face.stripW - TICKER_WINDOW.w * s) from = g_face.stripW - TICKER_WINDOW.w * s;
+    BitBlt(g_face.backDc, TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, TICKER_WINDOW.w * s, TICKER_WINDOW.h * s,
+           g_face.stripDc, from, 0, SRCCOPY);
+    return 1;
 }
 
 void DrawRate() {
@@ -233,6 +269,7 @@ int LoadFaceBitmaps() {
 
 void FreeFaceBitmaps() {
     FreeSkinBitmaps();
+    FreeTickerStrip();
     if (g_face.tickerFont) DeleteObject(g_face.tickerFont);
     g_face.tickerFont = nullptr;
 }
@@ -251,6 +288,7 @@ int CreateBackBuffer() {
 }
 
 void FreeBackBuffer() {
+    FreeTickerStrip();  // made compatible with the back buffer
     if (g_face.backDc && g_face.oldBitmap) SelectObject(g_face.backDc, g_face.oldBitmap);
     if (g_face.backBitmap) DeleteObject(g_face.backBitmap);
     if (g_face.backDc) DeleteDC(g_face.backDc);
@@ -273,7 +311,7 @@ void ComposeFace() {
         CopyBlits(g_face.backDc, blits, 5);
         CopyBlits(g_face.backDc, blits, MeterClear(&g_face.shown, blits, MAX_BLITS));
         CopyBlits(g_face.backDc, blits, MeterScaleMarks(blits, MAX_BLITS));
-        RenderTicker(g_face.backDc, 0);
+        UpdateTicker(0);
     }
     // The sliders go to their places for this mode and size before they draw themselves into
     // the face: drawn from where they were, they would leave a picture of the old layout behind.
@@ -293,8 +331,7 @@ void DrawStatusLine() { DrawTicker(); }
 
 void DrawTicker() {
     if (Mode() != FACE_MODE_NORMAL || !g_face.backDc) return;
-    RenderTicker(g_face.backDc, 1);
-    if (!FaceOnScreen()) return;
+    if (!UpdateTicker(1) || !FaceOnScreen()) return;
     // The screen gets the ticker window from the back buffer: one copy, and the two agree.
     int s = FaceScale();
     HDC dc = GetDC(Main());
