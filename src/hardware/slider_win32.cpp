@@ -18,6 +18,8 @@ const uint32_t TIME_LEFT_BIT = 0x80000000u;
 struct SliderWindows {
     HWND window[SLIDER_COUNT];  // volume, position (null when not created)
     int value[SLIDER_COUNT];    // last value set or dragged
+    int drawnW[SLIDER_COUNT];   // face units wide when last drawn, 0 when not drawn as it stands
+    int drawnX[SLIDER_COUNT];   // the thumb's left edge then
     HWND tooltip;               // the tooltip control the tips live in
     int ownTooltip;             // the tooltip control was made here and is destroyed here
     HBITMAP strip, thumb;       // 21 x 9 strip of end and middle tiles, 7 x 9 thumb
@@ -78,6 +80,7 @@ void Draw(int i) {
     HWND hwnd = g_win.window[i];
     HDC back = BackBuffer();
     RECT r;
+    g_win.drawnW[i] = 0;
     // The slider's own style, not IsWindowVisible: the face is composed before the main window
     // is first shown, and a slider hidden in the thin face must not draw over it.
     if (!hwnd || !(GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) return;
@@ -88,6 +91,8 @@ void Draw(int i) {
     if (w < 2 * SLIDER_TILE_W || h <= 0) return;
     HBITMAP image = CreateCompatibleBitmap(back, w, h);
     if (!image) return;
+    g_win.drawnW[i] = w;
+    g_win.drawnX[i] = SliderThumbX(row, g_win.value[i], w);
     {
         MemoryDc canvas(back, image), strip(back, g_win.strip), thumb(back, g_win.thumb);
         BitBlt(canvas.dc, 0, 0, SLIDER_TILE_W, SLIDER_TILE_H, strip.dc, 0, 0, SRCCOPY);
@@ -300,7 +305,7 @@ void SetSliderValue(int controlId, int value) {
     int i = IndexOfId(controlId);
     if (i < 0) return;
     g_win.value[i] = value;
-    Draw(i);
+    if (SliderValueMovesThumb(SliderRows()[i], value, g_win.drawnW[i], g_win.drawnX[i])) Draw(i);
 }
 
 void RedrawSliders() {
