@@ -39,6 +39,10 @@ enum { PATH_BYTES = 260, PLAY_BUTTON = CMD_PLAY, PAUSE_BUTTON = CMD_PAUSE };
 
 HWND Main() { return (HWND)MainWindowHandle(); }
 
+// Whether the main window is the active window, as WM_ACTIVATE last said: the tick looks at it
+// ten times a second, and GetActiveWindow is a Wine server round trip each time.
+int g_mainActive;
+
 // --- messages ---------------------------------------------------------------------------------
 
 LRESULT OnCreate(HWND hwnd) {
@@ -121,7 +125,7 @@ LRESULT OnCommand(WPARAM wp, LPARAM lp) {
 LRESULT OnTimer() {
     HWND main = Main();
     int rebuilding = PlaylistRebuilding();  // a list being rebuilt suppresses the whole tick
-    if (!rebuilding && GetActiveWindow() != main && GetTopWindow(nullptr) == main)
+    if (!rebuilding && !g_mainActive && GetTopWindow(nullptr) == main)
         SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     TickOutcome t = RunTickWrapper(rebuilding);
     if (t.stateChanged) {
@@ -165,6 +169,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CONTEXTMENU: ShowDeckMenu((short)LOWORD(lp), (short)HIWORD(lp)); return 0;
     case WM_DISPLAYCHANGE: return 0;
     case WM_COMMAND: return OnCommand(wp, lp);
+    case WM_ACTIVATE:
+        g_mainActive = LOWORD(wp) != WA_INACTIVE;
+        break;
     case WM_SYSCOMMAND:
         if ((wp & 0xFFF0) == SC_RESTORE) App().restoredFlag = 1;
         break;
