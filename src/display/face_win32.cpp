@@ -101,6 +101,7 @@ void CopyBlits(HDC dc, const SkinBlit* b, int n, int ox = 0, int oy = 0) {
 
 // Copies onto the back buffer and, while the face is on the screen, onto the window too.
 void CopyToFaceAndScreen(const SkinBlit* b, int n) {
+    if (n <= 0) return;  // meters that did not change on this tick
     CopyBlits(g_face.backDc, b, n);
     if (!FaceOnScreen()) return;
     HDC dc = GetDC(Main());
