@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/app_state.h"
 #include "base/window_messages.h"
+#include "base/clock.h"
 #include "app/commands.h"
 #include "app/deck_menu.h"
 #include "app/engine.h"
@@ -42,6 +43,7 @@ HWND Main() { return (HWND)MainWindowHandle(); }
 // Whether the main window is the active window, as WM_ACTIVATE last said: the tick looks at it
 // ten times a second, and GetActiveWindow is a Wine server round trip each time.
 int g_mainActive;
+int g_timerPeriod;  // the deck timer's period as set, ms (0: not running)
 
 // --- messages ---------------------------------------------------------------------------------
 
@@ -122,7 +124,7 @@ LRESULT OnCommand(WPARAM wp, LPARAM lp) {
     return 0;
 }
 
-LRESULT OnTimer() {
+void RunOneTick() {
     HWND main = Main();
     int rebuilding = PlaylistRebuilding();  // a list being rebuilt suppresses the whole tick
     if (!rebuilding && !g_mainActive && GetTopWindow(nullptr) == main)
@@ -136,6 +138,12 @@ LRESULT OnTimer() {
         RedrawFaceButton(PAUSE_BUTTON);
     }
     if (t.redrawStatus) DrawStatusLine();
+}
+
+LRESULT OnTimer() {
+    int due = DeckTicksDue(TickCount(), g_timerPeriod);
+    for (int i = 0; i < due; ++i) RunOneTick();
+    KeepDeckTimerPace();
     return 0;
 }
 
@@ -276,8 +284,15 @@ void* CreateMainWindow(void* instance) {
     if (App().initOK) RefreshFaceValues();
     ComposeFace();
     AnnounceDeckWindow();
-    SetTimer(hwnd, DECK_TIMER_ID, DECK_TIMER_MS, nullptr);
+    if (SetTimer(hwnd, DECK_TIMER_ID, DECK_TIMER_MS, nullptr)) g_timerPeriod = DECK_TIMER_MS;
     return hwnd;
+}
+
+void KeepDeckTimerPace() {
+    HWND main = Main();
+    if (!main || !g_timerPeriod) return;
+    int period = DeckTimerPeriodMs();
+    if (period != g_timerPeriod && SetTimer(main, DECK_TIMER_ID, (UINT)period, nullptr)) g_timerPeriod = period;
 }
 
 void TearDownMainWindow() {
@@ -285,6 +300,7 @@ void TearDownMainWindow() {
     if (!hwnd) return;
     AnnounceDeckGoes();
     KillTimer(hwnd, DECK_TIMER_ID);
+    g_timerPeriod = 0;
     CloseListWindow();  // keeps its column widths for SaveLayout below
     RECT r;
     GetWindowRect(hwnd, &r);
