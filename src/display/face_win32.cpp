@@ -44,6 +44,11 @@ struct FaceState {
     // the resources makes a screen-compatible bitmap, and under Wine that costs display-driver
     // and server work on every tick that redraws the time, the meters or the ticker.
     std::vector<std::pair<int, HBITMAP>> loaded;
+    // The skin bitmaps are copied out of one memory DC kept with the back buffer: making a DC for
+    // every update cost Wine server round trips each time, ten times a second for moving meters.
+    HDC skinDc;
+    HGDIOBJ skinOld;  // the skin DC's original bitmap
+    int skinSelected; // the skin bitmap selected into it, 0 none
     HDC stripDc;          // the ticker's strip, selected into its own DC; null until rendered
     HBITMAP strip;
     HGDIOBJ stripOld;     // the strip DC's original bitmap
@@ -71,6 +76,8 @@ HBITMAP SkinBitmap(int id) {
 }
 
 void FreeSkinBitmaps() {
+    if (g_face.skinDc && g_face.skinSelected) SelectObject(g_face.skinDc, g_face.skinOld);
+    g_face.skinSelected = 0;
     for (const auto& l : g_face.loaded) DeleteObject(l.second);
     g_face.loaded.clear();
 }
@@ -79,10 +86,11 @@ void FreeSkinBitmaps() {
 void CopyBlits(HDC dc, const SkinBlit* b, int n, int ox = 0, int oy = 0) {
     if (!dc || n <= 0) return;
     int s = FaceScale();
-    HDC mem = CreateCompatibleDC(dc);
+    int kept = g_face.skinDc != nullptr;
+    HDC mem = kept ? g_face.skinDc : CreateCompatibleDC(dc);
     if (!mem) return;
     HGDIOBJ old = nullptr;
-    int selectedId = 0;
+    int selectedId = kept ? g_face.skinSelected : 0;
     for (int i = 0; i < n; ++i) {
         int id = SkinBitmapFor(b[i], g_face.screenDepth);
         if (id != selectedId) {
@@ -95,18 +103,35 @@ void CopyBlits(HDC dc, const SkinBlit* b, int n, int ox = 0, int oy = 0) {
         StretchBlt(dc, (b[i].dx - ox) * s, (b[i].dy - oy) * s, b[i].w * s, b[i].h * s, mem, b[i].sx, b[i].sy, b[i].w,
                    b[i].h, SRCCOPY);
     }
+    if (kept) {
+        g_face.skinSelected = selectedId;
+        return;
+    }
     if (old) SelectObject(mem, old);
     DeleteDC(mem);
+}
+
+// The window gets the part of the back buffer the copies `b` covered, in one copy.
+void ShowOnScreen(const SkinBlit* b, int n) {
+    if (n <= 0 || !FaceOnScreen()) return;
+    int left = b[0].dx, top = b[0].dy, right = b[0].dx + b[0].w, bottom = b[0].dy + b[0].h;
+    for (int i = 1; i < n; ++i) {
+        if (b[i].dx < left) left = b[i].dx;
+        if (b[i].dy < top) top = b[i].dy;
+        if (b[i].dx + b[i].w > right) right = b[i].dx + b[i].w;
+        if (b[i].dy + b[i].h > bottom) bottom = b[i].dy + b[i].h;
+    }
+    int s = FaceScale();
+    HDC dc = GetDC(Main());
+    BitBlt(dc, left * s, top * s, (right - left) * s, (bottom - top) * s, g_face.backDc, left * s, top * s, SRCCOPY);
+    ReleaseDC(Main(), dc);
 }
 
 // Copies onto the back buffer and, while the face is on the screen, onto the window too.
 void CopyToFaceAndScreen(const SkinBlit* b, int n) {
     if (n <= 0) return;  // meters that did not change on this tick
     CopyBlits(g_face.backDc, b, n);
-    if (!FaceOnScreen()) return;
-    HDC dc = GetDC(Main());
-    CopyBlits(dc, b, n);
-    ReleaseDC(Main(), dc);
+    ShowOnScreen(b, n);
 }
 
 ButtonLook CurrentLook() {
@@ -226,11 +251,11 @@ void DrawTime() {
     int toScreen = 0;
     TimeUpdate(&g_face.shown, Face().timeMs, digits, &toScreen);
     CopyBlits(g_face.backDc, digits, 5);
-    if (!toScreen || !FaceOnScreen()) return;
-    HDC dc = GetDC(Main());
+    SkinBlit changed[5];
+    int n = 0;
     for (int i = 0; i < 5; ++i)
-        if (toScreen & (1 << i)) CopyBlits(dc, &digits[i], 1);
-    ReleaseDC(Main(), dc);
+        if (toScreen & (1 << i)) changed[n++] = digits[i];
+    ShowOnScreen(changed, n);
 }
 
 void DrawMeters() {
@@ -285,11 +310,20 @@ int CreateBackBuffer() {
         return 0;
     }
     g_face.oldBitmap = SelectObject(g_face.backDc, g_face.backBitmap);
+    g_face.skinDc = CreateCompatibleDC(g_face.backDc);  // without it each copy makes its own
+    if (g_face.skinDc) g_face.skinOld = GetCurrentObject(g_face.skinDc, OBJ_BITMAP);
+    g_face.skinSelected = 0;
     return 1;
 }
 
 void FreeBackBuffer() {
     FreeTickerStrip();  // made compatible with the back buffer
+    if (g_face.skinDc) {
+        if (g_face.skinSelected) SelectObject(g_face.skinDc, g_face.skinOld);
+        DeleteDC(g_face.skinDc);
+    }
+    g_face.skinDc = nullptr;
+    g_face.skinSelected = 0;
     if (g_face.backDc && g_face.oldBitmap) SelectObject(g_face.backDc, g_face.oldBitmap);
     if (g_face.backBitmap) DeleteObject(g_face.backBitmap);
     if (g_face.backDc) DeleteDC(g_face.backDc);
