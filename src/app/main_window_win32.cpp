@@ -142,7 +142,9 @@ void RunOneTick() {
 
 LRESULT OnTimer() {
     int due = DeckTicksDue(TickCount(), g_timerPeriod);
-    for (int i = 0; i < due; ++i) RunOneTick();
+    // The ticks a rest period owes run while the deck stays at rest: one that wakes it (a timer
+    // slot starting a recording) leaves the rest to the 100 ms timer.
+    for (int i = 0; i < due && (i == 0 || DeckAtRest()); ++i) RunOneTick();
     KeepDeckTimerPace();
     return 0;
 }
