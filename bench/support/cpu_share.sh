@@ -18,8 +18,8 @@ cpu_ticks() {  # utime + stime of a process, in clock ticks (fields 14 and 15 of
 of_prefix() {
   local p
   for p in $(pgrep -f "$1"); do
-    case "$(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null)" in start.exe*) continue ;; esac
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
+    case "$(tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline")" in start.exe*) continue ;; esac
+    tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
   done
 }
 
