@@ -2,16 +2,30 @@
 # The deck's CPU share under Wine (run by hand, not a test): idle, playing an MP3, and recording
 # WAVE and MP3 at 48 kHz from the rig's input. Each stretch samples the deck's process and the Wine
 # server; the figures are shares of one core. Give several program folders (each with Movello.exe,
-# tavply.dll, tavenc.dll) to compare builds side by side in one run, one after the other.
-# The floor is minwave.exe (bench/deck_cpu/minwave_win32.cpp), which only records (waveIn, 10 ms
-# buffers, 48 kHz) or only plays (waveOut, 44.1 kHz) in the same prefix: each figure of the deck
-# is also given as a ratio to that floor (deck + wineserver against minwave + wineserver).
-#   bench/deck_cpu/deck_cpu.sh [-s SECONDS] [BIN_DIR...]   (default: build/windows/bin, 20 s)
+# tavply.dll, tavenc.dll) to compare builds side by side in one run.
+# The floors are minwave.exe (bench/deck_cpu/minwave_win32.cpp) in the same prefix: a recorder
+# (waveIn, 10 ms buffers, 48 kHz, nothing kept), a recorder that also encodes MP3 through
+# tavenc.dll as the deck's MP3 recording does (layer III, 128 kbit/s, into a file), and a WAVE
+# player (waveOut, 44.1 kHz, no decoding). Each figure of the deck is also given as a ratio to
+# its floor (deck + wineserver against minwave + wineserver): playing MP3 against the WAVE
+# player, recording WAVE against the recorder, recording MP3 against both the recorder and the
+# recorder with the encoder. The machine may be shared: every round runs each deck and then the
+# floors, so deck and floor are measured close together, and the ratios of each round are given
+# beside their mean.
+#   bench/deck_cpu/deck_cpu.sh [-s SECONDS] [-r ROUNDS] [BIN_DIR...]
+#                                       (default: build/windows/bin, 20 s, 1 round)
 # Needs both builds (scripts/build.sh).
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 secs=20
-[ "${1:-}" = "-s" ] && { secs=$2; shift 2; }
+rounds=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    -s) secs=$2; shift 2 ;;
+    -r) rounds=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
 [ $# -gt 0 ] || set -- "$top/build/windows/bin"
 tools="$top/build/native/bin"
 rig="$top/build/bench-rig"
@@ -38,7 +52,7 @@ lost_box() {  # presses every open box; says whether audio was lost
   local out hwnd
   out=$(wine "$wintool" boxes 2>/dev/null)
   for hwnd in $(cut -f1 <<<"$out"); do wine "$wintool" press "$hwnd" OK >/dev/null 2>&1; done
-  case "$out" in *"Could not capture audio."*) echo "(buffers lost)" ;; esac
+  case "$out" in *"Could not capture audio."*) echo " (buffers lost)" ;; esac
 }
 
 "$top/scripts/rig.sh" stop "$rig" >/dev/null 2>&1
@@ -66,16 +80,17 @@ for v in "RecFileName REG_SZ $(winepath -w "$rig/rec")\\S-" "RecAutoRecording RE
   wine reg add "$settings" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1
 done
 
-rows=()
-for bin in "$@"; do
+# One deck: "idle|play|wave|mp3", each "deck all [note]".
+measure_deck() {
+  local bin=$1 idle play wave mp3 wave_lost mp3_lost pid server
   wine reg add "$settings" /v RecordFormat /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wine "$bin/Movello.exe" >"$rig/deck.log" 2>&1 &
   deck=$!
-  wine "$wintool" wait Vornex_Deck_Controller "Quaverly Deck" 60000 visible >/dev/null || exit 1
+  wine "$wintool" wait Vornex_Deck_Controller "Quaverly Deck" 60000 visible >/dev/null || return 1
   sleep 3  # start-up work settles
   pid=$(of_prefix 'Movello.exe')  # of this prefix: other decks may run on the machine
   server=$(of_prefix wineserver)
-  [ -n "$pid" ] && [ -n "$server" ] || { echo "deck_cpu: deck or Wine server not found" >&2; exit 1; }
+  [ -n "$pid" ] && [ -n "$server" ] || { echo "deck_cpu: deck or Wine server not found" >&2; return 1; }
   idle=$(shares "$pid" "$server")
   wine "$bin/Movello.exe" "$(winepath -w "$rig/long.mp3")" >/dev/null 2>&1
   sleep 2
@@ -92,42 +107,69 @@ for bin in "$@"; do
   mp3=$(shares "$pid" "$server")
   command 2018; sleep 1
   mp3_lost=$(lost_box)
-  kill -0 "$pid" 2>/dev/null || { echo "deck_cpu: the deck ended (see $rig/deck.log)" >&2; exit 1; }
+  kill -0 "$pid" 2>/dev/null || { echo "deck_cpu: the deck ended (see $rig/deck.log)" >&2; return 1; }
   wine "$wintool" close Vornex_Deck_Controller >/dev/null 2>&1
   wait "$deck"
   deck=""
-  rows+=("$bin|$idle|$play|$wave$wave_lost|$mp3$mp3_lost")
   rm -f "$rig/rec"/*
-done
+  echo "$idle|$play|$wave$wave_lost|$mp3$mp3_lost"
+}
 
 # The floor: the same states without the deck.
-floor() {  # floor MODE RATE: "program all" share of minwave alone
-  local w pid
-  wine "$top/build/windows/bin/minwave.exe" "$1" "$2" $((secs + 5)) >/dev/null 2>&1 &
+floor() {  # floor MODE RATE [ARGS...]: "program all" share of minwave alone
+  local w pid mode=$1 rate=$2
+  shift 2
+  wine "$top/build/windows/bin/minwave.exe" "$mode" "$rate" $((secs + 5)) "$@" >"$rig/minwave-$mode.log" 2>&1 &
   w=$!
   sleep 2
   pid=$(of_prefix 'minwave.exe')
   shares "$pid" "$(of_prefix wineserver)"
   wait "$w"
+  rm -f "$rig/rec"/*
 }
-rec_floor=$(floor rec 48000)
-play_floor=$(floor play 44100)
-ratio() { awk -v a="${1#* }" -v b="${2#* }" 'BEGIN { if (b > 0) printf "%.2fx", a / b; else printf "-" }'; }
+ratio() { awk -v a="${1#* }" -v b="${2#* }" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "-" }'; }
+fmt() { local a b rest; read -r a b rest <<<"$1"; printf '%5s %% / %5s %%%s' "$a" "$b" "${rest:+ $rest}"; }
+name() { echo "$(basename "$(dirname "$1")")/$(basename "$1")"; }
 
-printf 'deck CPU share of one core over %s s per figure (Wine %s); each cell: deck / deck + wineserver\n' \
-  "$secs" "$(wine --version)"
-printf '  %-16s %-18s %-18s %-30s %-30s\n' "" idle "playing MP3" "recording WAVE 48k" "recording MP3 48k"
-for r in "${rows[@]}"; do
-  IFS='|' read -r bin idle play wave mp3 <<<"$r"
-  fmt() { read -r a b rest <<<"$1"; printf '%5s %% / %5s %%%s' "$a" "$b" "${rest:+ $rest}"; }
-  printf '  %-16s %-18s %-18s %-30s %-30s\n' "$(basename "$(dirname "$bin")")/$(basename "$bin")" \
-    "$(fmt "$idle")" "$(fmt "$play")" "$(fmt "$wave")" "$(fmt "$mp3")"
+declare -A cell ratios
+for round in $(seq "$rounds"); do
+  for bin in "$@"; do
+    r=$(measure_deck "$bin") || exit 1
+    IFS='|' read -r idle play wave mp3 <<<"$r"
+    cell[$round,$bin]=$r
+  done
+  rec_floor=$(floor rec 48000)
+  mp3_floor=$(floor mp3 48000 128 "$(winepath -w "$rig/rec")\\floor.mp3")
+  play_floor=$(floor play 44100)
+  cell[$round,floor]="|$play_floor|$rec_floor|$mp3_floor"
+  for bin in "$@"; do
+    IFS='|' read -r idle play wave mp3 <<<"${cell[$round,$bin]}"
+    ratios[$round,$bin]="$(ratio "$play" "$play_floor") $(ratio "${wave%% (*}" "$rec_floor") $(ratio "${mp3%% (*}" "$rec_floor") $(ratio "${mp3%% (*}" "$mp3_floor")"
+  done
 done
-printf '  %-16s %-18s %-18s %-30s %-30s\n' "floor (minwave)" "" "$(fmt "$play_floor")" "$(fmt "$rec_floor")" \
-  "$(fmt "$rec_floor")"
-echo "ratio to the floor (deck + wineserver / minwave + wineserver):"
-for r in "${rows[@]}"; do
-  IFS='|' read -r bin idle play wave mp3 <<<"$r"
-  printf '  %-16s %-18s %-18s %-30s %-30s\n' "$(basename "$(dirname "$bin")")/$(basename "$bin")" "" \
-    "$(ratio "$play" "$play_floor")" "$(ratio "${wave%% (*}" "$rec_floor")" "$(ratio "${mp3%% (*}" "$rec_floor")"
+
+printf 'deck CPU share of one core over %s s per figure, %s round(s) (Wine %s); each cell: deck / deck + wineserver\n' \
+  "$secs" "$rounds" "$(wine --version)"
+printf '  %-22s %-18s %-18s %-30s %-30s\n' "" idle "playing MP3" "recording WAVE 48k" "recording MP3 48k"
+for round in $(seq "$rounds"); do
+  for bin in "$@"; do
+    IFS='|' read -r idle play wave mp3 <<<"${cell[$round,$bin]}"
+    printf '  %-22s %-18s %-18s %-30s %-30s\n' "$round: $(name "$bin")" "$(fmt "$idle")" "$(fmt "$play")" "$(fmt "$wave")" "$(fmt "$mp3")"
+  done
+  IFS='|' read -r _ play_floor rec_floor mp3_floor <<<"${cell[$round,floor]}"
+  printf '  %-22s %-18s %-18s %-30s %-30s\n' "$round: floor (minwave)" "" "$(fmt "$play_floor") wave" \
+    "$(fmt "$rec_floor") rec" "$(fmt "$mp3_floor") rec+enc"
+done
+echo "ratio to the floor (deck + wineserver / minwave + wineserver); floors: playing MP3 against the WAVE player,"
+echo "recording WAVE against the recorder, recording MP3 against the recorder and against the recorder + encoder:"
+printf '  %-22s %-18s %-18s %-30s %-30s\n' "" "" "playing MP3" "recording WAVE 48k" "recording MP3 48k (rec / rec+enc)"
+for bin in "$@"; do
+  sums="0 0 0 0"
+  for round in $(seq "$rounds"); do
+    read -r p w m e <<<"${ratios[$round,$bin]}"
+    printf '  %-22s %-18s %-18s %-30s %-30s\n' "$round: $(name "$bin")" "" "${p}x" "${w}x" "${m}x / ${e}x"
+    sums=$(awk -v s="$sums" -v r="${ratios[$round,$bin]}" 'BEGIN { split(s, a); split(r, b); for (i = 1; i <= 4; ++i) printf "%s ", a[i] + b[i] }')
+  done
+  read -r p w m e <<<"$(awk -v s="$sums" -v n="$rounds" 'BEGIN { split(s, a); for (i = 1; i <= 4; ++i) printf "%.2f ", a[i] / n }')"
+  printf '  %-22s %-18s %-18s %-30s %-30s\n' "mean: $(name "$bin")" "" "${p}x" "${w}x" "${m}x / ${e}x"
 done

@@ -4,8 +4,13 @@
 //                               records 16-bit stereo from the default input in 8 buffers of 10 ms
 //                               (or BUFFERS of MS each) and throws it away, or keeps it in OUT.wav
 //                               (for counting lost frames)
+//   minwave mp3 RATE SECONDS KBPS [OUT.mp3]
+//                               records as rec does and encodes layer III at KBPS through
+//                               tavenc.dll as the deck's MP3 recording sets it up (stereo, the
+//                               input's rate), into OUT.mp3 or nowhere: the floor of a recording
+//                               that must pay for its encoder
 //   minwave play RATE SECONDS   plays a 440 Hz tone, 16-bit stereo, in 100 ms buffers
-// Both wait on an event the wave service sets, so they only run when a buffer is done.
+// All wait on an event the wave service sets, so they only run when a buffer is done.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -16,11 +21,84 @@
 #include <vector>
 
 #include "support/bench_wave.h"
+#include "tavenc_api.h"
 
 namespace {
 const int CHANNELS = 2, BYTES_PER_FRAME = 4;
 const int REC_BUFFERS = 8, REC_BUFFER_MS = 10, MAX_REC_BUFFERS = 200;
 const int PLAY_BUFFERS = 4, PLAY_BUFFER_MS = 100;
+
+const int MP3_LAYER = 3;
+
+// The encoder library bound at run time, fed with whole buffers as they come: PCM waits in
+// `pending` until Encode has taken what it can, and every pass goes to the file.
+struct Mp3Encoder {
+    HMODULE library;
+    MpegAudioEncodeSetInfoFn setInfo;
+    MpegAudioEncodeResetFn reset;
+    MpegAudioEncodeFn encode;
+    MpegAudioEncodeFlushFn flush;
+    alignas(8) uint8_t context[TAVENC_CONTEXT_BYTES];
+    std::vector<uint8_t> pending, out;
+    size_t waiting;
+    FILE* file;
+    unsigned long long bytes;  // MPEG bytes produced
+};
+
+int OpenEncoder(Mp3Encoder* e, int rate, int kbps, size_t bufferBytes, const char* path) {
+    e->library = LoadLibraryA("tavenc.dll");
+    if (!e->library) return 0;
+    e->setInfo = (MpegAudioEncodeSetInfoFn)(void*)GetProcAddress(e->library, "MpegAudioEncodeSetInfo");
+    e->reset = (MpegAudioEncodeResetFn)(void*)GetProcAddress(e->library, "MpegAudioEncodeReset");
+    e->encode = (MpegAudioEncodeFn)(void*)GetProcAddress(e->library, "MpegAudioEncode");
+    e->flush = (MpegAudioEncodeFlushFn)(void*)GetProcAddress(e->library, "MpegAudioEncodeFlush");
+    if (!e->setInfo || !e->reset || !e->encode || !e->flush) return 0;
+    std::memset(e->context, 0, sizeof e->context);
+    if (!e->setInfo(e->context, MP3_LAYER, rate, kbps) || !e->reset(e->context)) return 0;
+    e->pending.assign(bufferBytes + TAVENC_MIN_INPUT_BYTES, 0);
+    e->out.assign(2 * (bufferBytes + TAVENC_MIN_INPUT_BYTES), 0);  // far more than the MPEG of that PCM
+    e->waiting = 0;
+    e->bytes = 0;
+    e->file = path ? std::fopen(path, "wb") : nullptr;
+    return !path || e->file;
+}
+
+uint32_t OutputStyle(const Mp3Encoder* e) {
+    uint32_t style;
+    std::memcpy(&style, e->context + TAVENC_OUTPUT_STYLE_WORD * 4, 4);
+    return style;
+}
+
+void Encode(Mp3Encoder* e, const char* data, size_t bytes) {
+    std::memcpy(e->pending.data() + e->waiting, data, bytes);
+    e->waiting += bytes;
+    uint8_t* out = e->out.data();
+    const uint8_t* in = e->pending.data();
+    do {
+        uint32_t produced = 0, consumed = 0;
+        if (!e->encode(&out, e->out.data() + e->out.size(), &produced, &in, in + e->waiting, &consumed)) break;
+        e->waiting -= consumed;
+        if (OutputStyle(e) != TAVENC_OUTPUT_STYLE_HELD) e->flush(&out, e->out.data() + e->out.size(), &produced);
+        if (!consumed) break;
+    } while (e->waiting >= TAVENC_MIN_INPUT_BYTES);
+    std::memmove(e->pending.data(), in, e->waiting);
+    size_t made = (size_t)(out - e->out.data());
+    e->bytes += made;
+    if (e->file && made) std::fwrite(e->out.data(), 1, made, e->file);
+}
+
+void CloseEncoder(Mp3Encoder* e) {
+    uint8_t* out = e->out.data();
+    uint32_t produced = 0;
+    if (e->flush) e->flush(&out, e->out.data() + e->out.size(), &produced);
+    size_t made = (size_t)(out - e->out.data());
+    e->bytes += made;
+    if (e->file) {
+        if (made) std::fwrite(e->out.data(), 1, made, e->file);
+        std::fclose(e->file);
+    }
+    if (e->library) FreeLibrary(e->library);
+}
 
 WAVEFORMATEX Format(int rate) {
     WAVEFORMATEX f = {};
@@ -33,7 +111,7 @@ WAVEFORMATEX Format(int rate) {
     return f;
 }
 
-int Record(int rate, int seconds, const char* out, int buffers, int bufferMs) {
+int Record(int rate, int seconds, const char* out, int buffers, int bufferMs, Mp3Encoder* mp3 = nullptr) {
     HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     WAVEFORMATEX f = Format(rate);
     HWAVEIN in = nullptr;
@@ -61,6 +139,7 @@ int Record(int rate, int seconds, const char* out, int buffers, int bufferMs) {
             WAVEHDR& h = hdr[next];
             frames += h.dwBytesRecorded / BYTES_PER_FRAME;
             if (out) bench::WaveAppend(&file, h.lpData, h.dwBytesRecorded);
+            if (mp3) Encode(mp3, h.lpData, h.dwBytesRecorded);
             h.dwFlags &= ~WHDR_DONE;
             waveInAddBuffer(in, &h, sizeof(WAVEHDR));
             next = (next + 1) % buffers;
@@ -116,7 +195,7 @@ int Play(int rate, int seconds) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: minwave rec|play RATE SECONDS [OUT.wav [BUFFERS MS]]\n");
+        std::fprintf(stderr, "usage: minwave rec|mp3|play RATE SECONDS [OUT.wav [BUFFERS MS] | KBPS [OUT.mp3]]\n");
         return 2;
     }
     int rate = std::atoi(argv[2]), seconds = std::atoi(argv[3]);
@@ -124,6 +203,15 @@ int main(int argc, char** argv) {
         int buffers = argc > 6 ? std::atoi(argv[5]) : REC_BUFFERS, ms = argc > 6 ? std::atoi(argv[6]) : REC_BUFFER_MS;
         if (buffers < 2 || buffers > MAX_REC_BUFFERS || ms < 1 || ms > 1000) return 2;
         return Record(rate, seconds, argc > 4 ? argv[4] : nullptr, buffers, ms);
+    }
+    if (!std::strcmp(argv[1], "mp3") && argc > 4) {
+        Mp3Encoder mp3 = {};
+        size_t bufferBytes = (size_t)rate * BYTES_PER_FRAME * REC_BUFFER_MS / 1000;
+        int ok = OpenEncoder(&mp3, rate, std::atoi(argv[4]), bufferBytes, argc > 5 ? argv[5] : nullptr);
+        int result = ok ? Record(rate, seconds, nullptr, REC_BUFFERS, REC_BUFFER_MS, &mp3) : 1;
+        CloseEncoder(&mp3);
+        if (ok) std::printf("encoded %llu bytes\n", mp3.bytes);
+        return result;
     }
     if (!std::strcmp(argv[1], "play")) return Play(rate, seconds);
     return 2;

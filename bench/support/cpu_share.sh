@@ -12,10 +12,14 @@ cpu_ticks() {  # utime + stime of a process, in clock ticks (fields 14 and 15 of
   echo $((${12} + ${13}))
 }
 
-of_prefix() {  # the first process whose command line matches $1 and that runs in $WINEPREFIX
+# The first process whose command line matches $1 and that runs in $WINEPREFIX. Wine starts a
+# program given by its Unix path through "start.exe /exec", which waits for a console program:
+# that launcher matches too and is passed over.
+of_prefix() {
   local p
   for p in $(pgrep -f "$1"); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
+    case "$(tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline")" in start.exe*) continue ;; esac
+    tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
   done
 }
 

@@ -134,9 +134,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_DECK_ACCELERATORS));
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (accelerators && TranslateAcceleratorA(main, accelerators, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        if (!accelerators || !TranslateAcceleratorA(main, accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        KeepDeckTimerPace();
     }
     ExitCleanUp(instance);
     CoUninitialize();

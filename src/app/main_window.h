@@ -11,6 +11,11 @@ void UnregisterDeckClasses(void* instance);
 // and draws the face and starts the timer. Returns the window, or null.
 void* CreateMainWindow(void* instance);
 
+// Sets the deck timer to the period the deck needs now (100 ms, or slower at rest): run after
+// every message, so a key, a drop or a remote command that wakes the deck has its next tick
+// within 100 ms.
+void KeepDeckTimerPace();
+
 // Stops the timer, hides and destroys the window (running the engine shutdown) and saves the
 // layout.
 void TearDownMainWindow();

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/app_state.h"
 #include "base/window_messages.h"
+#include "base/clock.h"
 #include "app/commands.h"
 #include "app/deck_menu.h"
 #include "app/engine.h"
@@ -38,6 +39,11 @@ const DWORD MAIN_STYLE = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSME
 enum { PATH_BYTES = 260, PLAY_BUTTON = CMD_PLAY, PAUSE_BUTTON = CMD_PAUSE };
 
 HWND Main() { return (HWND)MainWindowHandle(); }
+
+// Whether the main window is the active window, as WM_ACTIVATE last said: the tick looks at it
+// ten times a second, and GetActiveWindow is a Wine server round trip each time.
+int g_mainActive;
+int g_timerPeriod;  // the deck timer's period as set, ms (0: not running)
 
 // --- messages ---------------------------------------------------------------------------------
 
@@ -118,10 +124,10 @@ LRESULT OnCommand(WPARAM wp, LPARAM lp) {
     return 0;
 }
 
-LRESULT OnTimer() {
+void RunOneTick() {
     HWND main = Main();
     int rebuilding = PlaylistRebuilding();  // a list being rebuilt suppresses the whole tick
-    if (!rebuilding && GetActiveWindow() != main && GetTopWindow(nullptr) == main)
+    if (!rebuilding && !g_mainActive && GetTopWindow(nullptr) == main)
         SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     TickOutcome t = RunTickWrapper(rebuilding);
     if (t.stateChanged) {
@@ -132,6 +138,14 @@ LRESULT OnTimer() {
         RedrawFaceButton(PAUSE_BUTTON);
     }
     if (t.redrawStatus) DrawStatusLine();
+}
+
+LRESULT OnTimer() {
+    int due = DeckTicksDue(TickCount(), g_timerPeriod);
+    // The ticks a rest period owes run while the deck stays at rest: one that wakes it (a timer
+    // slot starting a recording) leaves the rest to the 100 ms timer.
+    for (int i = 0; i < due && (i == 0 || DeckAtRest()); ++i) RunOneTick();
+    KeepDeckTimerPace();
     return 0;
 }
 
@@ -165,6 +179,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CONTEXTMENU: ShowDeckMenu((short)LOWORD(lp), (short)HIWORD(lp)); return 0;
     case WM_DISPLAYCHANGE: return 0;
     case WM_COMMAND: return OnCommand(wp, lp);
+    case WM_ACTIVATE:
+        g_mainActive = LOWORD(wp) != WA_INACTIVE;
+        break;
     case WM_SYSCOMMAND:
         if ((wp & 0xFFF0) == SC_RESTORE) App().restoredFlag = 1;
         break;
@@ -269,8 +286,15 @@ void* CreateMainWindow(void* instance) {
     if (App().initOK) RefreshFaceValues();
     ComposeFace();
     AnnounceDeckWindow();
-    SetTimer(hwnd, DECK_TIMER_ID, DECK_TIMER_MS, nullptr);
+    if (SetTimer(hwnd, DECK_TIMER_ID, DECK_TIMER_MS, nullptr)) g_timerPeriod = DECK_TIMER_MS;
     return hwnd;
+}
+
+void KeepDeckTimerPace() {
+    HWND main = Main();
+    if (!main || !g_timerPeriod) return;
+    int period = DeckTimerPeriodMs();
+    if (period != g_timerPeriod && SetTimer(main, DECK_TIMER_ID, (UINT)period, nullptr)) g_timerPeriod = period;
 }
 
 void TearDownMainWindow() {
@@ -278,6 +302,7 @@ void TearDownMainWindow() {
     if (!hwnd) return;
     AnnounceDeckGoes();
     KillTimer(hwnd, DECK_TIMER_ID);
+    g_timerPeriod = 0;
     CloseListWindow();  // keeps its column widths for SaveLayout below
     RECT r;
     GetWindowRect(hwnd, &r);

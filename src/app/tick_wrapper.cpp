@@ -15,6 +15,8 @@ enum { BLINK_TICKS = 2 };  // the status text is redrawn every second tick (200 
 
 struct TickWrapperModule {
     char tracedStatus[FACE_TICKER_BYTES];  // the status line last written to the debug trace
+    uint32_t tickClock;                    // the time the ticks have been run up to
+    int tickClockSet;
 };
 TickWrapperModule g_wrap;
 
@@ -47,3 +49,24 @@ TickOutcome RunTickWrapper(int playlistRebuilding) {
     }
     return out;
 }
+
+int DeckTimerPeriodMs() { return DeckAtRest() ? DECK_REST_TICK_MS : DECK_TICK_MS; }
+
+int DeckTicksDue(uint32_t now, int periodMs) {
+    if (periodMs <= DECK_TICK_MS || !g_wrap.tickClockSet) {
+        g_wrap.tickClock = now;
+        g_wrap.tickClockSet = 1;
+        return 1;
+    }
+    uint32_t due = (now - g_wrap.tickClock) / DECK_TICK_MS;
+    if (due < 1 || due > DECK_MAX_TICKS_PER_WAKE) {
+        // A wake come early still ticks once; after a stall (a modal loop, a suspended machine)
+        // the missed ticks fold into the few run now, as a timer's missed messages do.
+        g_wrap.tickClock = now;
+        return due < 1 ? 1 : DECK_MAX_TICKS_PER_WAKE;
+    }
+    g_wrap.tickClock += due * DECK_TICK_MS;
+    return (int)due;
+}
+
+void ResetTickWrapperForTest() { g_wrap = TickWrapperModule{}; }

@@ -253,6 +253,14 @@ int32_t LevelToDb(int32_t v) {
 // One way to ask for the full read: the deck's flag, which the next tick takes.
 void RequestDeviceRead() { Deck().deviceReadRequest = 1; }
 
+int DeckAtRest() {
+    const DeckVars& v = Deck();
+    const int32_t* m = Face().levels;  // dark once the levels and the peaks have fallen to silence
+    return (v.deckState == NoTrack || v.deckState == Stopped) && v.searchDir == SEARCH_NONE && !v.sliderDrag &&
+           !v.deviceReadRequest && GetCaptureMode() == CAPTURE_OFF && GetGapPhase() == GAP_NONE &&
+           m[0] == METER_SILENT_DB && m[1] == METER_SILENT_DB && m[2] == METER_SILENT_DB && m[3] == METER_SILENT_DB;
+}
+
 int32_t CurrentShownState() {
     const DeckVars& v = Deck();
     int32_t shown = (v.searchDir != SEARCH_NONE || v.sliderDrag) ? v.savedState : v.deckState;

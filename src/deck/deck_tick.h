@@ -24,6 +24,10 @@ int32_t CurrentShownState();
 // Makes the next tick read the device's status in full (user message 1029, input selection,
 // power mode).
 void RequestDeviceRead();
+// The deck at rest: no track plays or is searched, nothing records or waits to, no gap, slider
+// drag or device read is under way, and the meters (peaks too) are dark. Then nothing on the face moves
+// by itself, and the main window's timer may wake less often (app/tick_wrapper.h).
+int DeckAtRest();
 // The mute lamp and volume slider from the wave-out line (mute off, full volume when unreadable);
 // the tick does it every few ticks, the shell once when the face is made.
 void ShowMixerOnFace();

@@ -1,6 +1,10 @@
 // The face's update decisions: changed time digits, changed meter cells, the ticker's offset.
 #include "display/face_paint.h"
 
+#include <cstring>
+
+#include "base/bounded_copy.h"
+
 #include "display/face_setters.h"
 #include "resources/resource.h"
 
@@ -18,6 +22,7 @@ void ForgetShownFace(FaceShown* shown) {
     for (int& d : shown->digits) d = -1;
     shown->meterCells[0] = shown->meterCells[1] = 0;
     shown->meterPeak[0] = shown->meterPeak[1] = 0;
+    shown->tickerStrip = shown->tickerShown = 0;
 }
 
 void TimeUpdate(FaceShown* shown, uint32_t ms, SkinBlit digitsOut[5], int* toScreenOut) {
@@ -54,6 +59,25 @@ int MeterClear(FaceShown* shown, SkinBlit* out, int max) {
     shown->meterCells[0] = shown->meterCells[1] = 0;
     shown->meterPeak[0] = shown->meterPeak[1] = 0;
     return n;
+}
+
+int TickerNeedsStrip(FaceShown* shown, const char* text, uint32_t mode, int scale) {
+    if (shown->tickerStrip && shown->tickerMode == mode && shown->tickerScale == scale &&
+        std::strncmp(shown->tickerText, text, sizeof shown->tickerText) == 0)
+        return 0;
+    CopyBoundedString(shown->tickerText, sizeof shown->tickerText, text);
+    shown->tickerMode = mode;
+    shown->tickerScale = scale;
+    shown->tickerStrip = 1;
+    shown->tickerShown = 0;
+    return 1;
+}
+
+int TickerMoves(FaceShown* shown, int32_t offset) {
+    if (shown->tickerShown && shown->tickerOffset == offset) return 0;
+    shown->tickerShown = 1;
+    shown->tickerOffset = offset;
+    return 1;
 }
 
 int32_t NextTickerOffset(uint32_t mode, int32_t offset, int scale, int extent, int leadExtent) {

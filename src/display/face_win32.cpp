@@ -44,6 +44,16 @@ struct FaceState {
     // the resources makes a screen-compatible bitmap, and under Wine that costs display-driver
     // and server work on every tick that redraws the time, the meters or the ticker.
     std::vector<std::pair<int, HBITMAP>> loaded;
+    // The skin bitmaps are copied out of one memory DC kept with the back buffer: making a DC for
+    // every update cost Wine server round trips each time, ten times a second for moving meters.
+    HDC skinDc;
+    HGDIOBJ skinOld;  // the skin DC's original bitmap
+    int skinSelected; // the skin bitmap selected into it, 0 none
+    HDC stripDc;          // the ticker's strip, selected into its own DC; null until rendered
+    HBITMAP strip;
+    HGDIOBJ stripOld;     // the strip DC's original bitmap
+    int stripW;           // the strip's width and the text's extents, screen pixels
+    int stripExtent, stripLeadExtent;
 };
 FaceState g_face;
 
@@ -66,6 +76,8 @@ HBITMAP SkinBitmap(int id) {
 }
 
 void FreeSkinBitmaps() {
+    if (g_face.skinDc && g_face.skinSelected) SelectObject(g_face.skinDc, g_face.skinOld);
+    g_face.skinSelected = 0;
     for (const auto& l : g_face.loaded) DeleteObject(l.second);
     g_face.loaded.clear();
 }
@@ -74,10 +86,11 @@ void FreeSkinBitmaps() {
 void CopyBlits(HDC dc, const SkinBlit* b, int n, int ox = 0, int oy = 0) {
     if (!dc || n <= 0) return;
     int s = FaceScale();
-    HDC mem = CreateCompatibleDC(dc);
+    int kept = g_face.skinDc != nullptr;
+    HDC mem = kept ? g_face.skinDc : CreateCompatibleDC(dc);
     if (!mem) return;
     HGDIOBJ old = nullptr;
-    int selectedId = 0;
+    int selectedId = kept ? g_face.skinSelected : 0;
     for (int i = 0; i < n; ++i) {
         int id = SkinBitmapFor(b[i], g_face.screenDepth);
         if (id != selectedId) {
@@ -90,17 +103,35 @@ void CopyBlits(HDC dc, const SkinBlit* b, int n, int ox = 0, int oy = 0) {
         StretchBlt(dc, (b[i].dx - ox) * s, (b[i].dy - oy) * s, b[i].w * s, b[i].h * s, mem, b[i].sx, b[i].sy, b[i].w,
                    b[i].h, SRCCOPY);
     }
+    if (kept) {
+        g_face.skinSelected = selectedId;
+        return;
+    }
     if (old) SelectObject(mem, old);
     DeleteDC(mem);
 }
 
+// The window gets the part of the back buffer the copies `b` covered, in one copy.
+void ShowOnScreen(const SkinBlit* b, int n) {
+    if (n <= 0 || !FaceOnScreen()) return;
+    int left = b[0].dx, top = b[0].dy, right = b[0].dx + b[0].w, bottom = b[0].dy + b[0].h;
+    for (int i = 1; i < n; ++i) {
+        if (b[i].dx < left) left = b[i].dx;
+        if (b[i].dy < top) top = b[i].dy;
+        if (b[i].dx + b[i].w > right) right = b[i].dx + b[i].w;
+        if (b[i].dy + b[i].h > bottom) bottom = b[i].dy + b[i].h;
+    }
+    int s = FaceScale();
+    HDC dc = GetDC(Main());
+    BitBlt(dc, left * s, top * s, (right - left) * s, (bottom - top) * s, g_face.backDc, left * s, top * s, SRCCOPY);
+    ReleaseDC(Main(), dc);
+}
+
 // Copies onto the back buffer and, while the face is on the screen, onto the window too.
 void CopyToFaceAndScreen(const SkinBlit* b, int n) {
+    if (n <= 0) return;  // meters that did not change on this tick
     CopyBlits(g_face.backDc, b, n);
-    if (!FaceOnScreen()) return;
-    HDC dc = GetDC(Main());
-    CopyBlits(dc, b, n);
-    ReleaseDC(Main(), dc);
+    ShowOnScreen(b, n);
 }
 
 ButtonLook CurrentLook() {
@@ -129,12 +160,22 @@ HFONT TickerFont(int scale) {
     return g_face.tickerFont;
 }
 
-// The ticker onto `target`: the text between its blanks on a strip backed by the ticker
-// window's middle columns, of which the 219-pixel window at the offset is copied. `advance`
-// moves the offset first (each drawing of a scrolling text moves it 2 pixels).
-void RenderTicker(HDC target, int advance) {
-    if (!target) return;
-    int s = FaceScale();
+void FreeTickerStrip() {
+    if (g_face.stripDc) {
+        SelectObject(g_face.stripDc, g_face.stripOld);
+        DeleteDC(g_face.stripDc);
+    }
+    if (g_face.strip) DeleteObject(g_face.strip);
+    g_face.stripDc = nullptr;
+    g_face.strip = nullptr;
+    g_face.stripOld = nullptr;
+}
+
+// The ticker's strip: the text between its blanks on a strip backed by the ticker window's
+// middle columns, kept until the text, its mode or the face size changes; each draw copies the
+// 219-pixel window at the offset out of it.
+void RenderTickerStrip(int s) {
+    FreeTickerStrip();
     const FaceValues& v = Face();
     int centred = v.tickerMode == TICKER_CENTRED;
     int lead = centred ? TICKER_CENTRE_LEAD : TICKER_LEAD_BLANKS;
@@ -146,7 +187,7 @@ void RenderTicker(HDC target, int advance) {
     for (int i = 0; i < trail; ++i) text[len++] = ' ';
     text[len] = 0;
 
-    HDC mem = CreateCompatibleDC(target);
+    HDC mem = CreateCompatibleDC(g_face.backDc);
     if (!mem) return;
     HGDIOBJ oldFont = SelectObject(mem, TickerFont(s));
     SIZE extent = {0, 0}, leadExtent = {0, 0};
@@ -154,27 +195,48 @@ void RenderTicker(HDC target, int advance) {
     GetTextExtentPoint32A(mem, text, TICKER_LEAD_BLANKS, &leadExtent);
     int stripW = extent.cx > TICKER_STRIP_MIN_W * s ? extent.cx : TICKER_STRIP_MIN_W * s;
     int stripH = TICKER_WINDOW.h * s;
-    HBITMAP strip = CreateCompatibleBitmap(target, stripW, stripH);
-    if (strip) {
-        HGDIOBJ oldStrip = SelectObject(mem, strip);
-        std::vector<SkinBlit> tiles((size_t)TickerStripTiles(stripW, s, nullptr, 0));
-        CopyBlits(mem, tiles.data(), TickerStripTiles(stripW, s, tiles.data(), (int)tiles.size()));
-        SetBkMode(mem, TRANSPARENT);
-        SetTextColor(mem, TICKER_INK);
-        RECT r = {0, 0, stripW, stripH};
-        UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (centred && extent.cx < stripW ? DT_CENTER : 0);
-        DrawTextA(mem, text, len, &r, format);
-        if (advance)
-            g_face.tickerOffset = NextTickerOffset(v.tickerMode, g_face.tickerOffset, s, extent.cx, leadExtent.cx);
-        int from = g_face.tickerOffset * s;
-        if (from < 0) from = 0;
-        if (from > stripW - TICKER_WINDOW.w * s) from = stripW - TICKER_WINDOW.w * s;
-        BitBlt(target, TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, TICKER_WINDOW.w * s, stripH, mem, from, 0, SRCCOPY);
-        SelectObject(mem, oldStrip);
-        DeleteObject(strip);
+    HBITMAP strip = CreateCompatibleBitmap(g_face.backDc, stripW, stripH);
+    if (!strip) {
+        SelectObject(mem, oldFont);
+        DeleteDC(mem);
+        return;
     }
+    g_face.stripOld = SelectObject(mem, strip);
+    std::vector<SkinBlit> tiles((size_t)TickerStripTiles(stripW, s, nullptr, 0));
+    CopyBlits(mem, tiles.data(), TickerStripTiles(stripW, s, tiles.data(), (int)tiles.size()));
+    SetBkMode(mem, TRANSPARENT);
+    SetTextColor(mem, TICKER_INK);
+    RECT r = {0, 0, stripW, stripH};
+    UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (centred && extent.cx < stripW ? DT_CENTER : 0);
+    DrawTextA(mem, text, len, &r, format);
     SelectObject(mem, oldFont);
-    DeleteDC(mem);
+    g_face.stripDc = mem;
+    g_face.strip = strip;
+    g_face.stripW = stripW;
+    g_face.stripExtent = extent.cx;
+    g_face.stripLeadExtent = leadExtent.cx;
+    g_face.shown.tickerShown = 0;  // a new strip is yet to be copied out
+}
+
+// The ticker onto the back buffer, rendering its strip only when it changed. `advance` moves the
+// offset first (each drawing of a scrolling text moves it 2 pixels). Returns 1 when the back
+// buffer's ticker window changed; a fixed or paused ticker redrawn at the same place does not.
+int UpdateTicker(int advance) {
+    if (!g_face.backDc) return 0;
+    int s = FaceScale();
+    const FaceValues& v = Face();
+    if (TickerNeedsStrip(&g_face.shown, v.tickerText, v.tickerMode, s) || !g_face.stripDc) RenderTickerStrip(s);
+    if (!g_face.stripDc) return 0;
+    if (advance)
+        g_face.tickerOffset =
+            NextTickerOffset(v.tickerMode, g_face.tickerOffset, s, g_face.stripExtent, g_face.stripLeadExtent);
+    if (!TickerMoves(&g_face.shown, g_face.tickerOffset)) return 0;
+    int from = g_face.tickerOffset * s;
+    if (from < 0) from = 0;
+    if (from > g_face.stripW - TICKER_WINDOW.w * s) from = g_face.stripW - TICKER_WINDOW.w * s;
+    BitBlt(g_face.backDc, TICKER_WINDOW.x * s, TICKER_WINDOW.y * s, TICKER_WINDOW.w * s, TICKER_WINDOW.h * s,
+           g_face.stripDc, from, 0, SRCCOPY);
+    return 1;
 }
 
 void DrawRate() {
@@ -189,11 +251,11 @@ void DrawTime() {
     int toScreen = 0;
     TimeUpdate(&g_face.shown, Face().timeMs, digits, &toScreen);
     CopyBlits(g_face.backDc, digits, 5);
-    if (!toScreen || !FaceOnScreen()) return;
-    HDC dc = GetDC(Main());
+    SkinBlit changed[5];
+    int n = 0;
     for (int i = 0; i < 5; ++i)
-        if (toScreen & (1 << i)) CopyBlits(dc, &digits[i], 1);
-    ReleaseDC(Main(), dc);
+        if (toScreen & (1 << i)) changed[n++] = digits[i];
+    ShowOnScreen(changed, n);
 }
 
 void DrawMeters() {
@@ -233,6 +295,7 @@ int LoadFaceBitmaps() {
 
 void FreeFaceBitmaps() {
     FreeSkinBitmaps();
+    FreeTickerStrip();
     if (g_face.tickerFont) DeleteObject(g_face.tickerFont);
     g_face.tickerFont = nullptr;
 }
@@ -247,10 +310,20 @@ int CreateBackBuffer() {
         return 0;
     }
     g_face.oldBitmap = SelectObject(g_face.backDc, g_face.backBitmap);
+    g_face.skinDc = CreateCompatibleDC(g_face.backDc);  // without it each copy makes its own
+    if (g_face.skinDc) g_face.skinOld = GetCurrentObject(g_face.skinDc, OBJ_BITMAP);
+    g_face.skinSelected = 0;
     return 1;
 }
 
 void FreeBackBuffer() {
+    FreeTickerStrip();  // made compatible with the back buffer
+    if (g_face.skinDc) {
+        if (g_face.skinSelected) SelectObject(g_face.skinDc, g_face.skinOld);
+        DeleteDC(g_face.skinDc);
+    }
+    g_face.skinDc = nullptr;
+    g_face.skinSelected = 0;
     if (g_face.backDc && g_face.oldBitmap) SelectObject(g_face.backDc, g_face.oldBitmap);
     if (g_face.backBitmap) DeleteObject(g_face.backBitmap);
     if (g_face.backDc) DeleteDC(g_face.backDc);
@@ -273,7 +346,7 @@ void ComposeFace() {
         CopyBlits(g_face.backDc, blits, 5);
         CopyBlits(g_face.backDc, blits, MeterClear(&g_face.shown, blits, MAX_BLITS));
         CopyBlits(g_face.backDc, blits, MeterScaleMarks(blits, MAX_BLITS));
-        RenderTicker(g_face.backDc, 0);
+        UpdateTicker(0);
     }
     // The sliders go to their places for this mode and size before they draw themselves into
     // the face: drawn from where they were, they would leave a picture of the old layout behind.
@@ -293,8 +366,7 @@ void DrawStatusLine() { DrawTicker(); }
 
 void DrawTicker() {
     if (Mode() != FACE_MODE_NORMAL || !g_face.backDc) return;
-    RenderTicker(g_face.backDc, 1);
-    if (!FaceOnScreen()) return;
+    if (!UpdateTicker(1) || !FaceOnScreen()) return;
     // The screen gets the ticker window from the back buffer: one copy, and the two agree.
     int s = FaceScale();
     HDC dc = GetDC(Main());

@@ -52,6 +52,10 @@ int SliderThumbX(const SliderRow& row, int value, int w) {
     return x;
 }
 
+int SliderValueMovesThumb(const SliderRow& row, int value, int w, int drawnX) {
+    return w <= 0 || SliderThumbX(row, value, w) != drawnX;
+}
+
 int SliderValueAt(const SliderRow& row, int x, int clientWidth) {
     int lo = SLIDER_GRIP_MARGIN, hi = clientWidth - SLIDER_GRIP_MARGIN;
     if (x > hi) x = hi;

@@ -25,6 +25,10 @@ const SliderRow* FindSliderRow(int controlId);
 int SliderPlace(const SliderRow& row, int mode, int zoom, int* xOut, int* yOut, int* wOut, int* hOut);
 // Left edge of the thumb in face units for a slider w face units wide.
 int SliderThumbX(const SliderRow& row, int value, int w);
+// Whether `value` puts the thumb of a slider last drawn w face units wide (0: not drawn since it
+// was placed) anywhere else than drawnX: the position bar's value changes on nearly every tick of
+// a playing track, its thumb only every few, and a redraw that moves nothing is skipped.
+int SliderValueMovesThumb(const SliderRow& row, int value, int w, int drawnX);
 // The value under the mouse at client x of a slider clientWidth pixels wide.
 int SliderValueAt(const SliderRow& row, int x, int clientWidth);
 // Tooltip texts: "Volume ( 200 )", and the position as minutes and seconds, "Position ( 1:05)".

@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <initializer_list>
+
 namespace {
 const char SLIDER_CLASS[] = "USB_AUDIO_SLIDER";
 const char SLIDER_MENU_NAME[] = "USB Audio Slider";
@@ -18,11 +20,19 @@ const uint32_t TIME_LEFT_BIT = 0x80000000u;
 struct SliderWindows {
     HWND window[SLIDER_COUNT];  // volume, position (null when not created)
     int value[SLIDER_COUNT];    // last value set or dragged
+    int drawnW[SLIDER_COUNT];   // face units wide when last drawn, 0 when not drawn as it stands
+    int drawnX[SLIDER_COUNT];   // the thumb's left edge then
     HWND tooltip;               // the tooltip control the tips live in
     int ownTooltip;             // the tooltip control was made here and is destroyed here
     HBITMAP strip, thumb;       // 21 x 9 strip of end and middle tiles, 7 x 9 thumb
     int dragging;               // the left button holds a slider
     int dragIndex;              // which one
+    // A slider is composed in memory DCs kept from one draw to the next: making three DCs and a
+    // bitmap per draw cost Wine server round trips each time the thumb moved.
+    HDC canvasDc, stripDc, thumbDc;                // null until the first draw
+    HGDIOBJ canvasOld, stripOld, thumbOld;         // each DC's original bitmap
+    HBITMAP canvas;                                // as large as the largest slider drawn
+    int canvasW, canvasH;
 };
 SliderWindows g_win;
 
@@ -38,20 +48,49 @@ int IndexOfId(int controlId) {
 }
 int Zoom() { return FaceScaleOf(Layout().mag); }
 
-// RAII for a memory DC with one bitmap selected into it.
-struct MemoryDc {
-    HDC dc;
-    HGDIOBJ old = nullptr;
-    MemoryDc(HDC like, HBITMAP bitmap) : dc(CreateCompatibleDC(like)) {
-        if (dc && bitmap) old = SelectObject(dc, bitmap);
+void FreeCanvas() {
+    const struct {
+        HDC dc;
+        HGDIOBJ old;
+    } dcs[] = {{g_win.canvasDc, g_win.canvasOld}, {g_win.stripDc, g_win.stripOld}, {g_win.thumbDc, g_win.thumbOld}};
+    for (const auto& d : dcs) {
+        if (!d.dc) continue;
+        SelectObject(d.dc, d.old);
+        DeleteDC(d.dc);
     }
-    ~MemoryDc() {
-        if (old) SelectObject(dc, old);
-        if (dc) DeleteDC(dc);
+    if (g_win.canvas) DeleteObject(g_win.canvas);
+    g_win.canvasDc = g_win.stripDc = g_win.thumbDc = nullptr;
+    g_win.canvas = nullptr;
+    g_win.canvasW = g_win.canvasH = 0;
+}
+
+// The kept DCs, with a canvas of at least w x h; 0 when GDI refuses them.
+int PrepareCanvas(HDC like, int w, int h) {
+    if (!g_win.canvasDc) {
+        g_win.canvasDc = CreateCompatibleDC(like);
+        g_win.stripDc = CreateCompatibleDC(like);
+        g_win.thumbDc = CreateCompatibleDC(like);
+        if (!g_win.canvasDc || !g_win.stripDc || !g_win.thumbDc) {
+            for (HDC dc : {g_win.canvasDc, g_win.stripDc, g_win.thumbDc})
+                if (dc) DeleteDC(dc);
+            g_win.canvasDc = g_win.stripDc = g_win.thumbDc = nullptr;
+            return 0;
+        }
+        g_win.canvasOld = GetCurrentObject(g_win.canvasDc, OBJ_BITMAP);
+        g_win.stripOld = SelectObject(g_win.stripDc, g_win.strip);
+        g_win.thumbOld = SelectObject(g_win.thumbDc, g_win.thumb);
     }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-};
+    if (g_win.canvas && w <= g_win.canvasW && h <= g_win.canvasH) return 1;
+    int cw = w > g_win.canvasW ? w : g_win.canvasW, ch = h > g_win.canvasH ? h : g_win.canvasH;
+    HBITMAP bigger = CreateCompatibleBitmap(like, cw, ch);
+    if (!bigger) return 0;
+    SelectObject(g_win.canvasDc, bigger);
+    if (g_win.canvas) DeleteObject(g_win.canvas);
+    g_win.canvas = bigger;
+    g_win.canvasW = cw;
+    g_win.canvasH = ch;
+    return 1;
+}
 
 // The slider's rectangle in the main window's client (and so the back buffer's) coordinates.
 int PlaceInParent(HWND hwnd, RECT* r) {
@@ -78,6 +117,7 @@ void Draw(int i) {
     HWND hwnd = g_win.window[i];
     HDC back = BackBuffer();
     RECT r;
+    g_win.drawnW[i] = 0;
     // The slider's own style, not IsWindowVisible: the face is composed before the main window
     // is first shown, and a slider hidden in the thin face must not draw over it.
     if (!hwnd || !(GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE)) return;
@@ -86,20 +126,18 @@ void Draw(int i) {
     int zoom = Zoom();
     int w = (r.right - r.left) / zoom, h = (r.bottom - r.top) / zoom;
     if (w < 2 * SLIDER_TILE_W || h <= 0) return;
-    HBITMAP image = CreateCompatibleBitmap(back, w, h);
-    if (!image) return;
-    {
-        MemoryDc canvas(back, image), strip(back, g_win.strip), thumb(back, g_win.thumb);
-        BitBlt(canvas.dc, 0, 0, SLIDER_TILE_W, SLIDER_TILE_H, strip.dc, 0, 0, SRCCOPY);
-        for (int x = SLIDER_TILE_W; x < w - SLIDER_TILE_W; x += SLIDER_TILE_W)
-            BitBlt(canvas.dc, x, 0, SLIDER_TILE_W, SLIDER_TILE_H, strip.dc, SLIDER_TILE_W, 0, SRCCOPY);
-        BitBlt(canvas.dc, w - SLIDER_TILE_W, 0, SLIDER_TILE_W, SLIDER_TILE_H, strip.dc, 2 * SLIDER_TILE_W, 0, SRCCOPY);
-        BitBlt(canvas.dc, SliderThumbX(row, g_win.value[i], w), (h - SLIDER_TILE_H) / 2, SLIDER_TILE_W, SLIDER_TILE_H,
-               thumb.dc, 0, 0, SRCCOPY);
-        SetStretchBltMode(back, COLORONCOLOR);
-        StretchBlt(back, r.left, r.top, w * zoom, h * zoom, canvas.dc, 0, 0, w, h, SRCCOPY);
-    }
-    DeleteObject(image);
+    if (!PrepareCanvas(back, w, h)) return;
+    g_win.drawnW[i] = w;
+    g_win.drawnX[i] = SliderThumbX(row, g_win.value[i], w);
+    HDC canvas = g_win.canvasDc, strip = g_win.stripDc;
+    BitBlt(canvas, 0, 0, SLIDER_TILE_W, SLIDER_TILE_H, strip, 0, 0, SRCCOPY);
+    for (int x = SLIDER_TILE_W; x < w - SLIDER_TILE_W; x += SLIDER_TILE_W)
+        BitBlt(canvas, x, 0, SLIDER_TILE_W, SLIDER_TILE_H, strip, SLIDER_TILE_W, 0, SRCCOPY);
+    BitBlt(canvas, w - SLIDER_TILE_W, 0, SLIDER_TILE_W, SLIDER_TILE_H, strip, 2 * SLIDER_TILE_W, 0, SRCCOPY);
+    BitBlt(canvas, g_win.drawnX[i], (h - SLIDER_TILE_H) / 2, SLIDER_TILE_W, SLIDER_TILE_H, g_win.thumbDc, 0, 0,
+           SRCCOPY);
+    SetStretchBltMode(back, COLORONCOLOR);
+    StretchBlt(back, r.left, r.top, w * zoom, h * zoom, canvas, 0, 0, w, h, SRCCOPY);
     HDC dc = GetDC(hwnd);
     if (dc) {
         CopyToWindow(hwnd, dc);
@@ -278,6 +316,7 @@ void DestroySliders() {
         w = nullptr;
     }
     if (g_win.ownTooltip && g_win.tooltip) DestroyWindow(g_win.tooltip);
+    FreeCanvas();  // first: the strip and thumb are selected into its DCs
     if (g_win.strip) DeleteObject(g_win.strip);
     if (g_win.thumb) DeleteObject(g_win.thumb);
     int values[SLIDER_COUNT] = {g_win.value[0], g_win.value[1]};
@@ -300,7 +339,7 @@ void SetSliderValue(int controlId, int value) {
     int i = IndexOfId(controlId);
     if (i < 0) return;
     g_win.value[i] = value;
-    Draw(i);
+    if (SliderValueMovesThumb(SliderRows()[i], value, g_win.drawnW[i], g_win.drawnX[i])) Draw(i);
 }
 
 void RedrawSliders() {

@@ -18,7 +18,7 @@ enum {
     CAPTURE_WRITE_BUDGET_MS = 50,    // writing time per step, so the window stays responsive
     CAPTURE_DISK_CHECK_STEPS = 100,  // steps between two free-space checks
     CAPTURE_STEP_MS = 10,            // the step period every count of steps is made in
-    CAPTURE_CATCH_UP_STEPS = 10,     // steps run at most on one wake; a longer stall is skipped
+    CAPTURE_CATCH_UP_STEPS = 20,     // steps run at most on one wake (two timer periods); a longer stall is skipped
 };
 
 // release = 1: open the wave-in device and start it; release = 0: capture already runs, re-arm.

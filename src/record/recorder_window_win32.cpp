@@ -1,8 +1,9 @@
 // The recorder window: class "RECMCI", title "recwindow", 50 x 10 at 0,0, owned by the main
 // window. Its capture timer (id 1) runs only while capture is on; the window's destruction kills
-// it. The timer wakes every 50 ms and runs the 10 ms capture steps due (CaptureStepsDue): the
-// device fills a buffer every 100 ms, and waking five times as often only cost CPU, under Wine
-// a Wine server round trip or two each time, for nothing anyone could see or hear.
+// it. The timer wakes every 100 ms and runs the 10 ms capture steps due (CaptureStepsDue): the
+// device fills a buffer every 100 ms, and waking more often only cost CPU, under Wine three Wine
+// server round trips each time, for nothing anyone could see or hear. A buffer goes back to the
+// device at most a wake after it was filled, with 59 others queued behind it.
 #include "record/recorder_window.h"
 #include <windows.h>
 
@@ -11,7 +12,7 @@
 namespace {
 const char RECORDER_CLASS[] = "RECMCI";
 const char RECORDER_TITLE[] = "recwindow";
-enum { CAPTURE_TIMER_ID = 1, CAPTURE_TIMER_MS = 50, RECORDER_W = 50, RECORDER_H = 10 };
+enum { CAPTURE_TIMER_ID = 1, CAPTURE_TIMER_MS = 100, RECORDER_W = 50, RECORDER_H = 10 };
 
 struct RecorderWindowState {
     HWND window;         // the hidden window

@@ -4,6 +4,9 @@
 #include "app/tick_wrapper.h"
 #include "app/window_rules.h"
 #include "deck/deck.h"
+#include "deck/deck_tick.h"
+#include "display/face_setters.h"
+#include "record/capture.h"
 #include "resources/resource.h"
 #include <gtest/gtest.h>
 
@@ -60,6 +63,8 @@ protected:
     void SetUp() override {
         ResetAppValues();
         ResetDeckState();
+        ResetFaceForTest();
+        ResetTickWrapperForTest();
     }
 };
 
@@ -103,5 +108,51 @@ TEST_F(TickWrapper, StatusTextBlinksEveryOtherTickWhilePlayingOrRecording) {
     int redraws = 0;
     for (int i = 0; i < 10; ++i) redraws += RunTickWrapper(0).redrawStatus;
     EXPECT_EQ(0, redraws);
+}
+
+// The timer slows only when nothing on the face can move by itself: a stopped deck whose meters
+// are still falling, a playing, searching or armed deck keeps the 100 ms tick.
+TEST_F(TickWrapper, TheTimerSlowsOnlyAtRest) {
+    Deck().deckState = Stopped;
+    ShowLevels(-6, 0, -6, 0);
+    int ticks = 0;
+    while (DeckTimerPeriodMs() == DECK_TICK_MS && ticks < 200) {
+        RunTickWrapper(0);
+        ++ticks;
+    }
+    EXPECT_EQ(DECK_REST_TICK_MS, DeckTimerPeriodMs());
+    EXPECT_GE(ticks, 40) << "the meters fall 2 dB a tick to silence before the deck rests";
+    EXPECT_EQ(-100, Face().levels[0]);
+    EXPECT_EQ(-100, Face().levels[1]) << "the peak has come down too";
+    Deck().deckState = NoTrack;
+    EXPECT_EQ(DECK_REST_TICK_MS, DeckTimerPeriodMs());
+    const int busy[] = {Playing, Paused, RecStandby, Recording, TrackSpace};
+    for (int state : busy) {
+        Deck().deckState = state;
+        EXPECT_EQ(DECK_TICK_MS, DeckTimerPeriodMs()) << state;
+    }
+    Deck().deckState = Stopped;
+    Deck().searchDir = SEARCH_FORWARD;
+    EXPECT_EQ(DECK_TICK_MS, DeckTimerPeriodMs()) << "searching";
+    Deck().searchDir = SEARCH_NONE;
+    SetCaptureMode(CAPTURE_ARMED);
+    EXPECT_EQ(DECK_TICK_MS, DeckTimerPeriodMs()) << "the recorder is armed";
+    SetCaptureMode(CAPTURE_OFF);
+    RequestDeviceRead();
+    EXPECT_EQ(DECK_TICK_MS, DeckTimerPeriodMs()) << "a device read is asked for";
+}
+
+// At rest every wake runs the 100 ms ticks that have passed, so the counts of ticks keep their
+// time; at 100 ms each timer message is one tick, as it always was.
+TEST_F(TickWrapper, EachWakeRunsTheTicksDue) {
+    uint32_t now = 5000;
+    EXPECT_EQ(1, DeckTicksDue(now, DECK_TICK_MS));
+    EXPECT_EQ(1, DeckTicksDue(now += 250, DECK_TICK_MS)) << "a late 100 ms message is still one tick";
+    int ticks = 0;
+    for (int wake = 0; wake < 10; ++wake) ticks += DeckTicksDue(now += wake % 2 ? 480 : 530, DECK_REST_TICK_MS);
+    EXPECT_EQ(50, ticks) << "five seconds at rest are fifty ticks, late and early wakes evened out";
+    EXPECT_EQ(1, DeckTicksDue(now += 60, DECK_REST_TICK_MS)) << "a wake come early ticks once";
+    EXPECT_EQ(DECK_MAX_TICKS_PER_WAKE, DeckTicksDue(now += 60000, DECK_REST_TICK_MS)) << "a stall is not made up";
+    EXPECT_EQ(5, DeckTicksDue(now += 500, DECK_REST_TICK_MS));
 }
 }  // namespace

@@ -141,3 +141,30 @@ TEST_F(FaceUpdates, TickerScrollsTwoPixelsAndWrapsAfterTheText) {
     EXPECT_EQ(NextTickerOffset(TICKER_CENTRED, 50, 1, 600, lead), 300 - 111);
     EXPECT_EQ(NextTickerOffset(TICKER_PAUSE, 50, 1, extent, lead), 50) << "frozen where it is";
 }
+
+// The ticker keeps its rendered strip while text, mode and size stay, and goes to the screen only
+// when its offset moves: a changed text must still show, and a scrolling one must still move.
+TEST_F(FaceUpdates, TickerRendersOnChangeAndCopiesOnlyWhenItMoves) {
+    EXPECT_EQ(TickerNeedsStrip(&shown, "Recording S-001.WAV", TICKER_FIXED, 1), 1);
+    EXPECT_EQ(TickerMoves(&shown, 31), 1) << "a new strip is shown";
+    for (int blink = 0; blink < 3; ++blink) {
+        EXPECT_EQ(TickerNeedsStrip(&shown, "Recording S-001.WAV", TICKER_FIXED, 1), 0);
+        EXPECT_EQ(TickerMoves(&shown, 31), 0) << "a fixed text redrawn in place draws nothing";
+    }
+    EXPECT_EQ(TickerNeedsStrip(&shown, "Recording S-002.WAV", TICKER_FIXED, 1), 1) << "one character";
+    EXPECT_EQ(TickerMoves(&shown, 31), 1) << "the new text at the same offset still reaches the screen";
+    EXPECT_EQ(TickerNeedsStrip(&shown, "Recording S-002.WAV", TICKER_CENTRED, 1), 1) << "laid out otherwise";
+    EXPECT_EQ(TickerNeedsStrip(&shown, "Recording S-002.WAV", TICKER_CENTRED, 2), 1) << "double size";
+    TickerMoves(&shown, 10);
+    EXPECT_EQ(TickerNeedsStrip(&shown, "Recording S-002.WAV", TICKER_SCROLL, 2), 1);
+    int32_t off = 10, moves = 0;
+    for (int step = 0; step < 5; ++step) {
+        EXPECT_EQ(TickerNeedsStrip(&shown, "Recording S-002.WAV", TICKER_SCROLL, 2), 0);
+        off = NextTickerOffset(TICKER_SCROLL, off, 2, 600, 100);
+        moves += TickerMoves(&shown, off);
+    }
+    EXPECT_EQ(moves, 5) << "a scrolling ticker moves on every draw";
+    ForgetShownFace(&shown);
+    EXPECT_EQ(TickerNeedsStrip(&shown, "Recording S-002.WAV", TICKER_SCROLL, 2), 1) << "a composed face";
+    EXPECT_EQ(TickerMoves(&shown, off), 1);
+}

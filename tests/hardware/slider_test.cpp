@@ -59,6 +59,22 @@ TEST(Slider, TheThumbTravelsTheStripBetweenItsEnds) {
     EXPECT_EQ(0, SliderThumbX(Position(), -5, 136)) << "never left of the strip";
 }
 
+TEST(Slider, AValueRedrawsOnlyWhenTheThumbMoves) {
+    // A playing track's bar walks 0..1000 a step at a time: every step that moves the thumb by a
+    // face unit must draw, and the steps between must not.
+    int drawn = SliderThumbX(Position(), 0, 136), draws = 0;
+    for (int value = 1; value <= 1000; ++value) {
+        if (!SliderValueMovesThumb(Position(), value, 136, drawn)) continue;
+        ++draws;
+        EXPECT_NE(drawn, SliderThumbX(Position(), value, 136)) << value;
+        drawn = SliderThumbX(Position(), value, 136);
+    }
+    EXPECT_EQ(draws, 129) << "one draw per face unit the thumb travels";
+    EXPECT_EQ(drawn, 129);
+    EXPECT_EQ(1, SliderValueMovesThumb(Position(), 0, 0, 0)) << "not drawn since placed";
+    EXPECT_EQ(1, SliderValueMovesThumb(Volume(), 255, 114, 0)) << "a volume set from the mixer";
+}
+
 TEST(Slider, TooltipTexts) {
     char text[SLIDER_TIP_BYTES];
     struct Case {

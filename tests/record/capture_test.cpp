@@ -99,7 +99,7 @@ TEST_F(CaptureTest, ATimerWakingLessOftenRunsTheTenMillisecondStepsDue) {
     StartRecording();
     CaptureStepsDue();  // the first wake runs one step and starts the step clock
     for (int i = 0; i < 20; ++i) {
-        AdvanceFakeWaveIn(50);
+        AdvanceFakeWaveIn(100);
         CaptureStepsDue();
     }
     EXPECT_LT(GetStepsSinceLevel(), 10) << "every buffer measured as it came";
@@ -117,11 +117,14 @@ TEST_F(CaptureTest, ATimerWakingLessOftenRunsTheTenMillisecondStepsDue) {
     AdvanceFakeTickCount(10);
     CaptureStepsDue();
     EXPECT_EQ(GetStepsSinceLevel(), steps + 4 + CAPTURE_CATCH_UP_STEPS);
+    AdvanceFakeTickCount(130);
+    CaptureStepsDue();
+    EXPECT_EQ(GetStepsSinceLevel(), steps + 17 + CAPTURE_CATCH_UP_STEPS) << "a 100 ms wake come late runs every step due";
 
     ASSERT_EQ(StopKey(), 1);
     WaveView v = ViewWave(path);
     ASSERT_TRUE(v.ok);
-    EXPECT_EQ(v.dataSize, 10u * 17640u) << "1 s of 100 ms buffers, as stepping every 10 ms writes";
+    EXPECT_EQ(v.dataSize, 20u * 17640u) << "2 s of 100 ms buffers, as stepping every 10 ms writes";
     EXPECT_EQ(CounterFramesInOrder(v.audio), v.dataSize / 4u);
 }
 
