@@ -67,6 +67,9 @@ protected:
     std::string Tool(const std::vector<std::string>& args) {
         std::string out;
         int code = RunWine(rig, WintoolExePath(), args, TOOL_MS, &out);
+        // A failed query reads as "(failed)" below; what Wine or the tool said goes to the test's
+        // output, so a failure on a loaded machine shows whether Wine could start the tool.
+        if (code != 0) std::fprintf(stderr, "wintool %s: exit %d: %s\n", args.empty() ? "" : args[0].c_str(), code, out.c_str());
         while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
         // Wine's own notices may come first; the answer is the last line.
         size_t cut = out.rfind('\n');
