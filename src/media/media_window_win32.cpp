@@ -10,18 +10,32 @@ namespace {
 const char MCI_WINDOW_CLASS[] = "MCIWndClass";
 }  // namespace
 
-// The playback windows are MCI children of the main window, created during start-up.
-int MediaWindowExists() {
+// This process's main window, or none while it is not made yet.
+HWND OwnMainWindow() {
     HWND main = FindWindowA(DECK_WINDOW_CLASS, nullptr);
     DWORD pid = 0;
-    if (!main || !GetWindowThreadProcessId(main, &pid) || pid != GetCurrentProcessId()) return 0;
-    return FindWindowExA(main, nullptr, MCI_WINDOW_CLASS, nullptr) != nullptr;
+    if (!main || !GetWindowThreadProcessId(main, &pid) || pid != GetCurrentProcessId()) return nullptr;
+    return main;
 }
 
+// The playback windows are MCI children of the main window, created during start-up.
+int MediaWindowExists() {
+    HWND main = OwnMainWindow();
+    return main && FindWindowExA(main, nullptr, MCI_WINDOW_CLASS, nullptr) != nullptr;
+}
+
+// The length window is a hidden child of the main window, as the playback windows are.
+// MCIWndCreate makes every window it creates visible, and a top-level one with a caption: shown,
+// that one would take the activation and the keyboard focus from wherever the user is (a
+// dropped-down box rolls up, keys go astray) each time a list's files are probed in the
+// background. A child is never activated, and it is hidden again before anything is drawn.
 uint32_t MediaWindowLength(const char* path) {
-    HWND w = MCIWndCreateA(nullptr, GetModuleHandleA(nullptr),
-                           WS_POPUP | MCIWNDF_NOPLAYBAR | MCIWNDF_NOMENU | MCIWNDF_NOERRORDLG, nullptr);
+    HWND main = OwnMainWindow();
+    if (!main) return 0;
+    HWND w = MCIWndCreateA(main, GetModuleHandleA(nullptr),
+                           WS_CHILD | MCIWNDF_NOPLAYBAR | MCIWNDF_NOMENU | MCIWNDF_NOERRORDLG, nullptr);
     if (!w) return 0;
+    ShowWindow(w, SW_HIDE);
     uint32_t ms = 0;
     if (SendMessageA(w, MCIWNDM_OPENA, 0, LPARAM(path)) == 0) {
         SendMessageA(w, MCIWNDM_SETTIMEFORMATA, 0, LPARAM("ms"));

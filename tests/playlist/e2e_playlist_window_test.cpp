@@ -235,14 +235,23 @@ TEST_F(PlaylistWindow, OpensEditsTakesDropsFollowsTheHistoryAndKeepsItsPlace) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "c.wav"}));
     EXPECT_EQ(Selected(), "1");
 
-    // Three dropped files are added in order and the first of them is selected.
+    // Three dropped files are added in order and the first of them is selected. Their times are
+    // probed, one at once when the user selects its row, the others in the background; none of
+    // that takes the focus from where the user is: a box dropped down before stays open.
+    std::string combo = HistoryCombo();
+    ASSERT_NE(combo, "");
+    Tool({"sendto", combo, "0x14F", "1", "0"});  // CB_SHOWDROPDOWN
+    ASSERT_EQ(Tool({"sendto", combo, "0x157", "0", "0"}), "1");  // CB_GETDROPPEDSTATE
     EXPECT_EQ(Tool({"copylist", LIST_CLASS, DROP_TAG, WinPath(File("d.wav")), WinPath(File("e.wav")),
                     WinPath(File("f.wav"))}),
               "1");
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "c.wav", "d.wav", "e.wav", "f.wav"}));
     EXPECT_EQ(Selected(), "2");
     Tool({"lvselect", LIST_CLASS, LIST_VIEW, "4"});
-    EXPECT_EQ(Cell(4, 2), "000:20");  // a row the user selects is probed at once
+    EXPECT_EQ(Cell(4, 2), "000:20");
+    EXPECT_TRUE(e2e::WaitUntil([&] { return Cell(2, 2) == "000:20" && Cell(3, 2) == "000:20"; }, e2e::WAIT_MS));
+    EXPECT_EQ(Tool({"sendto", combo, "0x157", "0", "0"}), "1") << "probing took the focus: the box rolled up";
+    Tool({"sendto", combo, "0x14F", "0", "0"});
 
     // Clear empties the window with the list.
     Click(IDC_LIST_CLEAR);
