@@ -242,6 +242,23 @@ int CmdChild(const char* title, int id) {
 
 HWND HandleArg(const char* text) { return (HWND)(uintptr_t)std::strtoull(text, nullptr, 16); }
 
+// Sends message, wParam, lParam (three arguments) and prints the result. When the send fails,
+// what the system says and how long it took go to stderr: a refusal at once and a window that
+// did not answer in time are different faults.
+int CmdSend(HWND w, char** a) {
+    DWORD_PTR result = 0;
+    DWORD start = GetTickCount();
+    if (!SendMessageTimeoutA(w, (UINT)std::strtoul(a[0], nullptr, 0), (WPARAM)std::strtoull(a[1], nullptr, 0),
+                             (LPARAM)std::strtoll(a[2], nullptr, 0), SMTO_NORMAL, 20000, &result)) {
+        DWORD error = GetLastError();
+        std::fprintf(stderr, "SendMessageTimeout to %p: error %lu after %lu ms\n", (void*)w, (unsigned long)error,
+                     (unsigned long)(GetTickCount() - start));
+        return 1;
+    }
+    std::printf("%lld\n", (long long)(LONG_PTR)result);
+    return 0;
+}
+
 int CmdSetText(HWND w, const char* utf8) {
     wchar_t wide[1024] = L"";
     MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 1024);
@@ -513,13 +530,7 @@ int main(int argc, char** argv) {
     if (argc >= 4 && !std::strcmp(argv[1], "press")) return CmdPress(argv[2], argv[3]);
     if (argc >= 6 && !std::strcmp(argv[1], "send")) {
         HWND w = FindWindowA(AnyOr(argv[2]), nullptr);
-        if (!w) return 1;
-        DWORD_PTR result = 0;
-        if (!SendMessageTimeoutA(w, (UINT)std::strtoul(argv[3], nullptr, 0), (WPARAM)std::strtoull(argv[4], nullptr, 0),
-                                 (LPARAM)std::strtoll(argv[5], nullptr, 0), SMTO_NORMAL, 20000, &result))
-            return 1;
-        std::printf("%lld\n", (long long)(LONG_PTR)result);
-        return 0;
+        return w ? CmdSend(w, argv + 3) : 1;
     }
     if (argc >= 4 && !std::strcmp(argv[1], "child")) return CmdChild(argv[2], std::atoi(argv[3]));
     if (argc >= 6 && !std::strcmp(argv[1], "post"))
@@ -528,13 +539,7 @@ int main(int argc, char** argv) {
                    ? 0
                    : 1;
     if (argc >= 6 && !std::strcmp(argv[1], "sendto")) {
-        DWORD_PTR result = 0;
-        if (!SendMessageTimeoutA(HandleArg(argv[2]), (UINT)std::strtoul(argv[3], nullptr, 0),
-                                 (WPARAM)std::strtoull(argv[4], nullptr, 0), (LPARAM)std::strtoll(argv[5], nullptr, 0),
-                                 SMTO_NORMAL, 20000, &result))
-            return 1;
-        std::printf("%lld\n", (long long)(LONG_PTR)result);
-        return 0;
+        return CmdSend(HandleArg(argv[2]), argv + 3);
     }
     if (argc >= 4 && !std::strcmp(argv[1], "settext")) return CmdSetText(HandleArg(argv[2]), argv[3]);
     if (argc >= 3 && !std::strcmp(argv[1], "gettext")) return CmdGetText(HandleArg(argv[2]));
@@ -597,13 +602,7 @@ int main(int argc, char** argv) {
     }
     if (argc >= 7 && !std::strcmp(argv[1], "sendchild")) {
         HWND c = ChildOf(argv[2], argv[3]);
-        DWORD_PTR result = 0;
-        if (!c ||
-            !SendMessageTimeoutA(c, (UINT)std::strtoul(argv[4], nullptr, 0), (WPARAM)std::strtoull(argv[5], nullptr, 0),
-                                 (LPARAM)std::strtoll(argv[6], nullptr, 0), SMTO_NORMAL, 20000, &result))
-            return 1;
-        std::printf("%lld\n", (long long)(LONG_PTR)result);
-        return 0;
+        return c ? CmdSend(c, argv + 4) : 1;
     }
     if (argc >= 4 && !std::strcmp(argv[1], "lvcount")) {
         HWND list = ChildOf(argv[2], argv[3]);

@@ -70,10 +70,9 @@ protected:
         EXPECT_EQ(code, 0);
     }
     std::string Tool(const std::vector<std::string>& args) {
-        std::string out;
-        EXPECT_EQ(0, RunWintool(rig, args, &out)) << args[0];
-        while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-        return out;
+        std::string answer = WintoolAnswer(rig, args);
+        EXPECT_NE(answer, "(failed)") << args[0];
+        return answer;
     }
     // Waits until the window's enabled state is `enabled`.
     bool WaitEnabled(const std::string& cls, const std::string& title, bool enabled, int timeoutMs) {

@@ -325,6 +325,19 @@ int RunWintool(const Rig& rig, const std::vector<std::string>& args, std::string
     return Wintool(rig, args, outputOut, timeoutMs);
 }
 
+std::string WintoolAnswer(const Rig& rig, const std::vector<std::string>& args, const EnvList& env) {
+    std::string out;
+    int code = RunWine(rig, WintoolExePath(), args, e2e::WAIT_MS, &out, env);
+    if (code != 0) {
+        std::string line;
+        for (const std::string& a : args) line += " " + a;
+        std::fprintf(stderr, "wintool%s: exit %d: %s\n", line.c_str(), code, out.c_str());
+        return "(failed)";
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+    return out;
+}
+
 std::string WaitForControl(const Rig& rig, const std::string& title, int id, int timeoutMs) {
     std::string out;
     if (!e2e::WaitUntil([&] { return Wintool(rig, {"child", title, std::to_string(id)}, &out) == 0; }, timeoutMs, 200))

@@ -94,6 +94,10 @@ bool SendWindowMessage(const Rig& rig, const std::string& cls, unsigned msg, uin
 // Runs wintool with the arguments (bounded); its exit code, the output in outputOut.
 int RunWintool(const Rig& rig, const std::vector<std::string>& args, std::string* outputOut = nullptr,
                int timeoutMs = 60000);
+// wintool's answer to a query that should succeed: its output without the last line end, or
+// "(failed)". A failure writes the exit code and all that Wine or the tool printed to the test's
+// output, so that a failure on a loaded machine shows whether Wine could start the tool at all.
+std::string WintoolAnswer(const Rig& rig, const std::vector<std::string>& args, const EnvList& env = {});
 // The shown control `id` inside the top-level window titled `title` (a dialog or property
 // sheet); its hex handle, or empty when none shows within timeoutMs.
 std::string WaitForControl(const Rig& rig, const std::string& title, int id, int timeoutMs);

@@ -35,7 +35,6 @@ const char WM_SYSCOMMAND_[] = "0x112";
 const char SC_CLOSE_[] = "0xF060";
 const char DROP_TAG[] = "0x51444C57";  // the window's WM_COPYDATA tag for a dropped batch
 enum { CB_GETCURSEL_ = 0x147, CB_SETCURSEL_ = 0x14E, CBN_SELENDOK_ = 9, VK_RETURN_ = 0x0D, VK_ESCAPE_ = 0x1B };
-const int TOOL_MS = 30000;
 
 // Twenty seconds of tone: long enough that no track ends while a step of the test looks at the
 // current mark.
@@ -63,19 +62,7 @@ protected:
     }
     std::string File(const std::string& name) const { return rig.dir + "/" + name; }
 
-    // wintool's answer, without the line end; "(failed)" when it failed.
-    std::string Tool(const std::vector<std::string>& args) {
-        std::string out;
-        int code = RunWine(rig, WintoolExePath(), args, TOOL_MS, &out);
-        // A failed query reads as "(failed)" below; what Wine or the tool said goes to the test's
-        // output, so a failure on a loaded machine shows whether Wine could start the tool.
-        if (code != 0) std::fprintf(stderr, "wintool %s: exit %d: %s\n", args.empty() ? "" : args[0].c_str(), code, out.c_str());
-        while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-        // Wine's own notices may come first; the answer is the last line.
-        size_t cut = out.rfind('\n');
-        if (cut != std::string::npos) out = out.substr(cut + 1);
-        return code == 0 ? out : "(failed)";
-    }
+    std::string Tool(const std::vector<std::string>& args) { return WintoolAnswer(rig, args); }
     std::string Click(int button) { return Tool({"send", LIST_CLASS, WM_COMMAND_, std::to_string(button), "0"}); }
     std::string Cell(int row, int column) {
         return Tool({"lvtext", LIST_CLASS, LIST_VIEW, std::to_string(row), std::to_string(column)});
@@ -103,9 +90,7 @@ protected:
 
     // The combo box inside the history box (the one keys go to), as a hex handle.
     std::string HistoryCombo() {
-        std::string out;
-        RunWine(rig, WintoolExePath(), {"windows", "ComboBox", LIST_CLASS}, TOOL_MS, &out);
-        std::istringstream line(out);
+        std::istringstream line(Tool({"windows", "ComboBox", LIST_CLASS}));
         std::string handle;
         line >> handle;
         return handle;
@@ -325,8 +310,7 @@ TEST_F(PlaylistWindow, JapaneseHeadersAndScreenshot) {
     ASSERT_NO_FATAL_FAILURE(StartDeckWith({WinPath(File("a.wav")), WinPath(File("b.wav"))}, japanese));
     ASSERT_NO_FATAL_FAILURE(OpenWindow());
     // wintool reads ANSI text in its own code page: it runs Japanese too.
-    std::string out;
-    RunWine(rig, WintoolExePath(), {"lvheader", LIST_CLASS, LIST_VIEW, "0"}, TOOL_MS, &out, japanese);
+    std::string out = WintoolAnswer(rig, {"lvheader", LIST_CLASS, LIST_VIEW, "0"}, japanese);
     EXPECT_NE(out.find("トラック番号"), std::string::npos) << out;
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.wav", "b.wav"}));
     Shot("playlist_window_ja.png");

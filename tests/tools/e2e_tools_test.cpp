@@ -39,10 +39,9 @@ protected:
         StopRig(&rig);
     }
     std::string Tool(const std::vector<std::string>& args) {
-        std::string out;
-        EXPECT_EQ(0, RunWintool(rig, args, &out)) << args[0];
-        while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-        return out;
+        std::string answer = WintoolAnswer(rig, args);
+        EXPECT_NE(answer, "(failed)") << args[0];
+        return answer;
     }
     // Starts the deck with the file cued and opens the sheet on it through the command.
     void OpenSheetOn(const std::string& path) {
