@@ -501,7 +501,7 @@ int CmdScreen() {
 }
 }  // namespace
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     if (argc >= 2 && !std::strcmp(argv[1], "screen")) return CmdScreen();
     if (argc >= 4 && !std::strcmp(argv[1], "find")) return CmdFind(argv[2], argv[3]);
     if (argc >= 5 && !std::strcmp(argv[1], "wait"))
@@ -632,4 +632,11 @@ int main(int argc, char** argv) {
                  "usage: wintool find|wait|count|close|boxes|press|send|copydata|fakedeck|title|rect|move|"
                  "child|post|sendto|settext|gettext|click|parent|postclass|bounds|moveto|sendchild|lvcount|lvtext|lvheader|lvimage|lvselect|lvselected|cbtext|timed|copylist ...\n");
     return 2;
+}
+
+// Every failure of the tool exits with 2. Wine itself, now and then, ends a program with 1 before
+// it has run (nothing printed): the rig tells that apart and starts the tool again.
+int main(int argc, char** argv) {
+    const int TOOL_FAILED = 2;
+    return Run(argc, argv) == 0 ? 0 : TOOL_FAILED;
 }

@@ -241,11 +241,26 @@ pid_t StartDeck(const Rig& rig, const std::vector<std::string>& args, const EnvL
     return StartWine(rig, DeckExePath(), args, env, rig.dir + "/deck-" + std::to_string(++counter) + ".log");
 }
 
+// Now and then (about one start in a few thousand here, with or without load) Wine ends a
+// program with exit code 1 before the program has run: nothing is printed. Every program the
+// tests run through Wine prints something when it exits with 1 itself (wintool's own failures
+// exit with 2), so such an exit is a start that did not happen: it is reported and made again.
+const int WINE_START_TRIES = 3;
+
 int RunWine(const Rig& rig, const std::string& exe, const std::vector<std::string>& args, int timeoutMs,
             std::string* outputOut, const EnvList& env) {
     std::vector<std::string> argv = {WineLoader(), exe};
     argv.insert(argv.end(), args.begin(), args.end());
-    return RunToEnd(argv, WineEnv(rig, env), timeoutMs, outputOut, rig.dir);
+    std::string out;
+    int code = -1;
+    for (int attempt = 1; attempt <= WINE_START_TRIES; ++attempt) {
+        code = RunToEnd(argv, WineEnv(rig, env), timeoutMs, &out, rig.dir);
+        if (code != 1 || !out.empty()) break;
+        std::fprintf(stderr, "rig: Wine ended %s with 1 before it printed anything (start %d of %d)\n", exe.c_str(),
+                     attempt, WINE_START_TRIES);
+    }
+    if (outputOut) *outputOut = out;
+    return code;
 }
 
 bool WaitExit(pid_t pid, int timeoutMs, int* exitCodeOut) {
