@@ -293,6 +293,26 @@ TEST_F(DeckTickTest, TimersAreAskedEvery11TicksAndCarriedOut) {
     EXPECT_EQ(State(), NoTrack) << "nothing recorded: nothing kept";
 }
 
+// A timer that ends a recording before anything was captured, on an empty list: the file goes
+// and the deck is an idle player again, not a recorder with nothing prepared (whose format key
+// would light the record format and whose time would stay on the recorder's clock).
+TEST_F(DeckTickTest, ATimerEndingAnEmptyRecordingLeavesAnIdlePlayer) {
+    Settings().timerMode = TIMER_MODE_LEFT;
+    World().timerDue = 1;
+    World().timerAction = 0;  // start capture
+    Ticks(11);
+    ASSERT_EQ(State(), Recording);
+    World().timerAction = 1;  // end capture
+    Ticks(11);
+    EXPECT_EQ(State(), NoTrack);
+    EXPECT_EQ(Deck().deckSide, DECK_SIDE_PLAYER);
+    EXPECT_EQ(World().deleted, std::vector<std::string>{"C:\\rec\\S-001.WAV"});
+    EXPECT_EQ(Face().timeMs, FACE_TIME_LEFT_BIT) << "nothing cued: no time left";
+    EXPECT_EQ(Face().formatIsRecord, 0u);
+    SelectFormat(RECORD_FORMAT_PCM);
+    EXPECT_EQ(Face().formatIsRecord, 0u) << "a format key on an idle deck leaves the lamp to the player";
+}
+
 // A timer on a first run, with no record path yet and nobody to answer the name dialog: the
 // recording goes into the default folder, whose whole path the status line shows. The user's own
 // Record still asks for the name.
