@@ -138,7 +138,12 @@ void StopRecording() {
         path[0] = 0;
     }
     if (path[0]) DeleteRecording(path);
+    // Nothing is cued: the deck is an idle player again, as at start. Left on the recorder side,
+    // its keys, lamps and clock would go on acting for a recording that no longer exists.
     v.deckState = NoTrack;
+    v.deckSide = DECK_SIDE_PLAYER;
+    v.trackLength = 0;
+    v.position = 0;
     ShowIdle();
     ShowRecordFormat((uint32_t)v.trackFormat, 0);
     ShowRate((uint32_t)v.trackRate, 0);

@@ -35,9 +35,9 @@ void WriteBlock(const uint8_t block[4]) {
     CloseDevice();
 }
 
-uint32_t ElapsedSinceStart(uint32_t now) {
-    return now >= g_gap.start ? now - g_gap.start : now + (0xFFFFFFFFu - g_gap.start);
-}
+// Unsigned subtraction is taken modulo 2^32, so it stays exact when the tick count wraps
+// (every 49.7 days) inside the gap.
+uint32_t ElapsedSinceStart(uint32_t now) { return now - g_gap.start; }
 
 int Mode() { return (int)Settings().playSpace; }
 }  // namespace

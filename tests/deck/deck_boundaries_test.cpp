@@ -1,6 +1,6 @@
-// The deck at the edges of its ranges: searches across a track's end or start under each repeat
-// mode from the first, a middle and the last entry, and the record-number search around 999
-// and its wrap to 000 with some numbers taken.
+// The deck at the edges of its ranges: searches, Next and Previous under each repeat mode from
+// the first, a middle and the last entry, the record-number search around 999 and its wrap to
+// 000 with some numbers taken, the record path's last byte and Play close to a track's end.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include "base/clock.h"
 #include "base/message_box.h"
 #include "deck/deck.h"
+#include "deck/deck_tick.h"
 #include "deck/deck_ui_native.h"
 #include "deck/record_naming.h"
 #include "deck/track_gap.h"
@@ -26,15 +27,10 @@ class DeckEdges : public ::testing::Test {
 protected:
     void SetUp() override { ResetDeckWorld(500000); }
 
-    // The part of the 100 ms tick that ends tracks and moves a search on.
     static void Tick() {
         AdvanceFakeTickCount(100);
-        DeckVars& v = Deck();
-        uint32_t pos = 0;
-        GetTrackPosition(&pos);
-        v.position = std::min(pos, v.trackLength);
-        if (v.deckState == Playing && GetTrackStatus() == TRACK_STOPPED) TrackEnded();
-        if (v.searchDir != SEARCH_NONE) SearchStep();
+        int32_t shown = 0;
+        DeckTick(&shown);
     }
 };
 
@@ -110,54 +106,61 @@ TEST_F(DeckEdges, SearchesAcrossTrackEndsFollowTheRepeatMode) {
     }
 }
 
-// Next and Previous while playing (1 s into the track): the keys move whatever the repeat mode,
-// except that Next on the last entry with repeat off stops at the top of the list.
+// Next and Previous: the keys move whatever the repeat mode, except that Next on the last entry
+// with repeat off stops at the top of the list, and Previous from 3001 ms on restarts the track.
+// A playing deck plays on; a stopped one stays stopped.
 struct SkipCase {
     int next;  // 1 Next, 0 Previous
     uint32_t repeat;
     int from;
-    int track;  // entry cued afterwards
-    int state;  // and the deck's state
+    uint32_t atMs;  // into the track when the key is pressed
+    int before;     // Playing or Stopped
+    int track;      // entry cued afterwards
+    int state;      // and the deck's state
 };
 
 const SkipCase SKIP_CASES[] = {
-    {1, 0, 1, 2, Playing},
-    {1, 0, 2, 3, Playing},
-    {1, 0, 3, 1, Stopped},
-    {1, 1, 1, 2, Playing},
-    {1, 1, 2, 3, Playing},
-    {1, 1, 3, 1, Playing},
-    {1, 2, 1, 2, Playing},
-    {1, 2, 2, 3, Playing},
-    {1, 2, 3, 1, Playing},
-    {0, 0, 1, 3, Playing},
-    {0, 0, 2, 1, Playing},
-    {0, 0, 3, 2, Playing},
-    {0, 1, 1, 3, Playing},
-    {0, 1, 2, 1, Playing},
-    {0, 1, 3, 2, Playing},
-    {0, 2, 1, 3, Playing},
-    {0, 2, 2, 1, Playing},
-    {0, 2, 3, 2, Playing},
+    {1, 0, 1, 1000, Playing, 2, Playing},
+    {1, 0, 2, 1000, Playing, 3, Playing},
+    {1, 0, 3, 1000, Playing, 1, Stopped},
+    {1, 1, 1, 1000, Playing, 2, Playing},
+    {1, 1, 2, 1000, Playing, 3, Playing},
+    {1, 1, 3, 1000, Playing, 1, Playing},
+    {1, 2, 1, 1000, Playing, 2, Playing},
+    {1, 2, 2, 1000, Playing, 3, Playing},
+    {1, 2, 3, 1000, Playing, 1, Playing},
+    {0, 0, 1, 1000, Playing, 3, Playing},
+    {0, 0, 2, 1000, Playing, 1, Playing},
+    {0, 0, 3, 1000, Playing, 2, Playing},
+    {0, 1, 1, 1000, Playing, 3, Playing},
+    {0, 1, 2, 1000, Playing, 1, Playing},
+    {0, 1, 3, 1000, Playing, 2, Playing},
+    {0, 2, 1, 1000, Playing, 3, Playing},
+    {0, 2, 2, 1000, Playing, 1, Playing},
+    {0, 2, 3, 1000, Playing, 2, Playing},
+    {0, 0, 2, 3000, Playing, 1, Playing},
+    {0, 0, 2, 3001, Playing, 2, Playing},  // the same track from its start
+    {0, 0, 3, 500,  Stopped, 2, Stopped},
+    {1, 0, 1, 500,  Stopped, 2, Stopped},
 };
 
 TEST_F(DeckEdges, NextAndPreviousMoveUnderEveryRepeatMode) {
     for (const SkipCase& c : SKIP_CASES) {
         SetUp();
         const std::string name = std::string(c.next ? "Next" : "Previous") + " repeat " + std::to_string(c.repeat) +
-                                 " from entry " + std::to_string(c.from);
+                                 " from entry " + std::to_string(c.from) + " at " + std::to_string(c.atMs);
         MakePlaylist(TRACKS, LENGTH_MS);
         Settings().repeat = c.repeat;
         Deck().currentTrack = c.from;
         ASSERT_EQ(CueCurrentTrack(), 1) << name;
-        StartPlay();
-        for (int i = 0; i < 10; ++i) Tick();
-        ASSERT_EQ(Deck().position, 1000u) << name;
+        SeekTrack((int32_t)c.atMs);
+        if (c.before == Playing) StartPlay();
 
         c.next ? NextTrack() : PrevTrack();
         EXPECT_EQ(Deck().currentTrack, c.track) << name;
         EXPECT_EQ(Deck().deckState, c.state) << name;
         EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav") << name;
+        EXPECT_EQ(PlayerPosition(), 0u) << name;
     }
 }
 
@@ -233,6 +236,39 @@ TEST_F(DeckEdges, RecordNumbersRunUpTo999AndWrapTo000) {
             EXPECT_EQ(Deck().deckState, RecStandby) << name;
             EXPECT_EQ(GetRecordNumber(), c.expected) << name << ": the search goes on from here next time";
         }
+    }
+}
+
+// The record file's path at its last byte: the base, "001" and ".WAV" come to 259 characters,
+// the most a 260-byte buffer holds (one more is refused, in deck_test.cpp).
+TEST_F(DeckEdges, TheRecordPathsLastByteFits) {
+    std::string base = "C:\\rec\\" + std::string(245, 'n');
+    std::snprintf(Settings().recFileName, sizeof Settings().recFileName, "%s", base.c_str());
+    EnterRecStandby();
+    EXPECT_EQ(base + "001.WAV", World().recordTarget);
+    EXPECT_EQ(RecStandby, Deck().deckState);
+}
+
+// Play with less than 300 ms left jumps to the end; exactly 300 ms plays from there, and a track
+// shorter than 300 ms still plays from its start.
+TEST_F(DeckEdges, PlayWithLessThan300MsLeftJumpsToTheEnd) {
+    const struct {
+        uint32_t length, at, from;
+    } cases[] = {
+        {5000, 4700, 4700},
+        {5000, 4701, 5000},
+        {200,  0,    0   },
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        MakePlaylist(2, c.length);
+        Deck().currentTrack = 1;
+        ASSERT_EQ(1, CueCurrentTrack());
+        if (c.at) SeekTrack((int32_t)c.at);
+        StartPlay();
+        EXPECT_EQ(Playing, Deck().deckState) << c.at;
+        EXPECT_EQ(c.from, PlayerPosition()) << c.at;
+        EXPECT_EQ(c.from == c.length ? 0 : 1, World().playCalls) << c.at;
     }
 }
 

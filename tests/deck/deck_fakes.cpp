@@ -112,13 +112,11 @@ int StopTrack() {
     if (g_world.openPath.empty()) return 0;
     g_world.basePos = PlayerPosition();
     g_world.playing = 0;
-    g_world.stopCalls++;
     return 1;
 }
 
 int SeekTrack(int32_t ms) {
     if (g_world.openPath.empty()) return 0;
-    g_world.seeks.push_back(ms);
     uint32_t length = LengthOfOpen();
     g_world.basePos = ms == TRACK_START ? 0 : ms == TRACK_END ? length : std::min((uint32_t)ms, length);
     g_world.playStartTick = TickCount();
@@ -200,8 +198,7 @@ int StopCapture(int release) {
 }
 uint32_t GetRecordedMs() { return g_world.recordedMs; }
 void GetPeaks(int* leftOut, int* rightOut) {
-    *leftOut = g_world.peaks[0];
-    *rightOut = g_world.peaks[1];
+    *leftOut = *rightOut = 0;
 }
 int GetStepsSinceLevel() { return g_world.stepsSinceLevel; }
 int GetCaptureMode() { return g_world.captureMode; }

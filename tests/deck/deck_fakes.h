@@ -30,8 +30,7 @@ struct FakeWorld {
     int playing = 0;
     uint32_t basePos = 0;  // position when playing (re)started or was last sought
     uint32_t playStartTick = 0;
-    int playCalls = 0, stopCalls = 0;
-    std::vector<int32_t> seeks;
+    int playCalls = 0;
     std::string silencePath;
     int engine = 1;  // ENGINE_MCI or ENGINE_PLAYER for an open track
     int32_t playerLevels[2] = {0, 0};
@@ -47,7 +46,6 @@ struct FakeWorld {
     std::vector<int32_t> probeTicks;  // the state each background probe step was given
     // recorder
     std::vector<std::string> recorderCalls;
-    int peaks[2] = {0, 0};
     int stepsSinceLevel = 0;
     int captureMode = 0;
     std::string recordTarget;

@@ -92,51 +92,29 @@ TEST_F(DeckTest, PlayPauseStopOnThePlayerSide) {
     EXPECT_EQ(Face().tickerMode, (uint32_t)TICKER_FIXED);
     ASSERT_FALSE(World().statusWrites.empty());
     EXPECT_EQ(World().statusWrites.back(), (std::vector<uint8_t>{0, 150, 0, 0}));
-    EXPECT_EQ(Face().levels[0], -100);
-    EXPECT_EQ(Face().levels[1], -100);
-    EXPECT_EQ(Face().levels[2], -100);
-    EXPECT_EQ(Face().levels[3], -100);
+    EXPECT_EQ(std::vector<int32_t>(Face().levels, Face().levels + 4), std::vector<int32_t>(4, -100));
     EXPECT_EQ(Face().peakMode, PEAKS_HOLD);
 }
 
-TEST_F(DeckTest, PlayDuringTheTrackGapLetsTheGapRun) {
-    MakePlaylist(2, 5000);
-    Settings().playSpace = PLAY_SPACE_MD;
-    PlayFrom(1, 4900);
-    Tick();
-    ASSERT_EQ(State(), TrackSpace);
-    EXPECT_EQ(Track(), 2);
-    EXPECT_EQ(World().silencePath, "Sil44.$$$");
-    int plays = World().playCalls;
-    StartPlay();
-    EXPECT_EQ(State(), TrackSpace);
-    EXPECT_EQ(World().playCalls, plays);
-
-    Ticks(41);  // just past four seconds of silence
-    EXPECT_EQ(State(), Playing);
-    EXPECT_EQ(World().playCalls, plays + 1);
-}
-
-TEST_F(DeckTest, PlayWithAnEmptyListAsksForFilesFirst) {
+// Play in NoTrack asks for files only when the list is empty; with a list it leaves the cueing to
+// the tick.
+TEST_F(DeckTest, PlayInNoTrackAsksForFilesOnlyWithAnEmptyList) {
     StartPlay();
     EXPECT_EQ(World().selectFilesRuns, 1);
     EXPECT_EQ(State(), NoTrack);  // nothing chosen, nothing else happens
 
     MakePlaylist(2, 60000);
+    StartPlay();
+    EXPECT_EQ(World().selectFilesRuns, 1);
+    EXPECT_EQ(State(), NoTrack);
+    EXPECT_EQ(World().playCalls, 0);
+
     World().selectFilesAdds = World().playlist;
     World().playlist.clear();
     StartPlay();
     EXPECT_EQ(World().selectFilesRuns, 2);
     EXPECT_EQ(State(), Playing);
     EXPECT_EQ(Track(), 1);
-}
-
-TEST_F(DeckTest, PlayInNoTrackWithAListWaitsForTheTick) {
-    MakePlaylist(2, 60000);
-    StartPlay();
-    EXPECT_EQ(State(), NoTrack);
-    EXPECT_EQ(World().selectFilesRuns, 0);
-    EXPECT_EQ(World().playCalls, 0);
 }
 
 // --- refusals -------------------------------------------------------------------------------
@@ -207,33 +185,6 @@ TEST_F(DeckTest, PositionDragNeedsACuedTrackAndResumesPlay) {
     EXPECT_EQ(Deck().savedState, Stopped);
 }
 
-// --- next and previous ----------------------------------------------------------------------
-
-TEST_F(DeckTest, PreviousRestartsTheTrackFrom3001Ms) {
-    MakePlaylist(3, 60000);
-    PlayFrom(2, 3000);
-    PrevTrack();
-    EXPECT_EQ(Track(), 1);
-    EXPECT_EQ(State(), Playing);
-
-    PlayFrom(2, 3001);
-    PrevTrack();
-    EXPECT_EQ(Track(), 2);
-    EXPECT_EQ(State(), Playing);
-    EXPECT_EQ(World().seeks.back(), TRACK_START);
-    EXPECT_LT(PlayerPosition(), 3001u);
-
-    Cue(3);
-    SeekTrack(500);
-    PrevTrack();  // from Stopped the deck stays stopped on the previous track
-    EXPECT_EQ(Track(), 2);
-    EXPECT_EQ(State(), Stopped);
-
-    Cue(1);
-    PrevTrack();  // the top of the list: Previous wraps to the last entry
-    EXPECT_EQ(Track(), 3);
-}
-
 // --- searches -------------------------------------------------------------------------------
 
 TEST_F(DeckTest, FastForwardWhileStoppedStaysStopped) {
@@ -257,12 +208,21 @@ TEST_F(DeckTest, FastForwardWhileStoppedStaysStopped) {
     EXPECT_EQ(State(), NoTrack);
 }
 
-TEST_F(DeckTest, FastForwardInTheGapStartsTheNextTrackFirst) {
+// In the gap between two tracks Play does nothing (the gap runs to its end), and FF first
+// starts the next track, then searches in it.
+TEST_F(DeckTest, KeysInTheTrackGap) {
     MakePlaylist(2, 5000);
     Settings().playSpace = PLAY_SPACE_DAT;
     PlayFrom(1, 4900);
     Tick();
     ASSERT_EQ(State(), TrackSpace);
+    EXPECT_EQ(Track(), 2);
+    EXPECT_EQ(World().silencePath, "Sil44.$$$");
+    int plays = World().playCalls;
+    StartPlay();
+    EXPECT_EQ(State(), TrackSpace);
+    EXPECT_EQ(World().playCalls, plays);
+
     FastForwardDown();
     EXPECT_EQ(State(), Searching);
     EXPECT_EQ(Deck().savedState, Playing);
@@ -318,24 +278,6 @@ TEST_F(DeckTest, PlayingANumberFromStandbyDropsThePreparedFile) {
     EXPECT_EQ(State(), Playing);
 }
 
-// Stopped before the first second reached the file: the probe takes the header-only file, but
-// nothing was recorded.
-TEST_F(DeckTest, EmptyRecordingIsDeleted) {
-    ASSERT_EQ(EnterRecStandby(), 1);
-    StartPlay();
-    ASSERT_EQ(State(), Recording);
-    FakeFile rec;
-    rec.path = "C:\\rec\\S-001.WAV";
-    World().files.push_back(rec);
-    StopKey();
-    EXPECT_EQ(State(), NoTrack);
-    EXPECT_EQ(Status(), "Quaverly Deck");
-    EXPECT_EQ(Face().tickerMode, (uint32_t)TICKER_CENTRED);
-    ASSERT_EQ(World().deleted.size(), 1u);
-    EXPECT_EQ(World().deleted[0], "C:\\rec\\S-001.WAV");
-    EXPECT_EQ(GetEntryCount(), 0);
-}
-
 TEST_F(DeckTest, InputOrFormatChangeInStandbyPreparesANewFile) {
     Deck().encoderPresent = 1;
     ASSERT_EQ(EnterRecStandby(), 1);
@@ -387,41 +329,19 @@ TEST_F(DeckTest, SplitLeavesStandbyWaitingForSound) {
     EXPECT_EQ(GetCaptureMode(), CAPTURE_WAITING);
 }
 
-TEST_F(DeckTest, RecordWithoutTheDeviceOrOnTheDaysFirstPressShowsAMessage) {
-    World().waveInputPresent = 0;
-    EXPECT_EQ(EnterRecStandby(), 0);
-    EXPECT_EQ(State(), NoTrack);
-    ASSERT_EQ(RecordedMessageCount(), 1);
-    EXPECT_EQ(RecordedMessageAt(0)->stringId, STR_NEED_DEVICE);
-
-    World().waveInputPresent = 1;
-    Settings().recNoticePending = 1;
-    EXPECT_EQ(EnterRecStandby(), 0);
-    EXPECT_EQ(RecordedMessageAt(1)->stringId, STR_MPEG_CPU_NOTICE);
-    EXPECT_EQ(EnterRecStandby(), 1);  // the next press goes on
-    EXPECT_EQ(State(), RecStandby);
-}
-
-TEST_F(DeckTest, RecordNumbersSkipTakenNamesOfAnyFormat) {
-    World().existingNumbers = {"C:\\rec\\S-001", "C:\\rec\\S-002"};
-    ASSERT_EQ(EnterRecStandby(), 1);
-    EXPECT_EQ(World().recordTarget, "C:\\rec\\S-003.WAV");
-
-    StopKey();
+TEST_F(DeckTest, ANewBaseStartsItsOwnNumbersAndAMissingFolderFallsBackToTheProgramsFolder) {
     std::strcpy(Settings().recFileName, "D:\\gone\\S-");  // folder no longer there
     ASSERT_EQ(EnterRecStandby(), 1);
-    EXPECT_EQ(World().recordTarget, "C:\\prog\\S-003.WAV");  // next to the program; same prefix, same running number
+    EXPECT_EQ(World().recordTarget, "C:\\prog\\S-001.WAV");  // next to the program, with the same prefix
     StopKey();
 
     SetBaseFromChosenName("C:\\rec\\Concert017.mp2");
     EXPECT_STREQ(Settings().recFileName, "C:\\rec\\Concert");
     EXPECT_EQ(GetRecordNumber(), 17u);
-    EXPECT_EQ(Settings().recordFormat, 2u);
     SetBaseFromChosenName("C:\\rec\\Concert.wav");  // same prefix: the number runs on
     EXPECT_EQ(GetRecordNumber(), 17u);
     SetBaseFromChosenName("C:\\rec\\Other.xyz");
     EXPECT_EQ(GetRecordNumber(), 1u);
-    EXPECT_EQ(Settings().recordFormat, 0u);
 }
 
 // The chosen name's extension picks the record format, in any letter case; another keeps it.
@@ -458,6 +378,9 @@ TEST_F(DeckTest, RecordRefusalsLeaveThePlayerWithItsTrack) {
              std::strcpy(Settings().recFileName, deep.c_str());
          },                                                             STR_PATH_TOO_LONG},
         {"format refused",           [] { World().formatRefused = 1; }, -1},
+        {"capture will not start",   [] { World().prepareFails = 1; },  -1},
+        {"no wave input device",     [] { World().waveInputPresent = 0; }, STR_NEED_DEVICE},
+        {"the day's first Record",   [] { Settings().recNoticePending = 1; }, STR_MPEG_CPU_NOTICE},
     };
     for (const Case& c : cases) {
         SetUp();
@@ -475,6 +398,8 @@ TEST_F(DeckTest, RecordRefusalsLeaveThePlayerWithItsTrack) {
             EXPECT_EQ(RecordedMessageAt(0)->stringId, c.messageId) << c.name;
         }
     }
+    EXPECT_EQ(EnterRecStandby(), 1) << "the notice is shown once a day: the next Record goes on";
+    EXPECT_EQ(State(), RecStandby);
 }
 
 // --- giving up ------------------------------------------------------------------------------

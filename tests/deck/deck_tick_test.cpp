@@ -18,6 +18,7 @@
 #include "hardware/device.h"
 #include "hardware/mixer.h"
 #include "playback/playback_control.h"
+#include "playlist/playlist_model.h"
 #include "record/capture.h"
 #include "settings/settings.h"
 
@@ -287,10 +288,33 @@ TEST_F(DeckTickTest, TimersAreAskedEvery11TicksAndCarriedOut) {
     Ticks(11);
     EXPECT_EQ(State(), Recording);
     EXPECT_EQ(Settings().recNoticePending, 0);
+}
+
+// A timer that ends a recording before anything reached it, on an empty list: the file goes
+// (although the probe takes its bare header) and the deck is an idle player again, not a
+// recorder with nothing prepared (whose format key would light the record format and whose time
+// would stay on the recorder's clock).
+TEST_F(DeckTickTest, ATimerEndingAnEmptyRecordingLeavesAnIdlePlayer) {
+    Settings().timerMode = TIMER_MODE_LEFT;
+    World().timerDue = 1;
+    World().timerAction = 0;  // start capture
+    Ticks(11);
+    ASSERT_EQ(State(), Recording);
+    FakeFile rec;
+    rec.path = "C:\\rec\\S-001.WAV";
+    World().files.push_back(rec);
     World().timerAction = 1;  // end capture
     Ticks(11);
     EXPECT_EQ(World().captureMode, CAPTURE_OFF);
-    EXPECT_EQ(State(), NoTrack) << "nothing recorded: nothing kept";
+    EXPECT_EQ(State(), NoTrack);
+    EXPECT_EQ(Deck().deckSide, DECK_SIDE_PLAYER);
+    EXPECT_EQ(World().deleted, std::vector<std::string>{rec.path});
+    EXPECT_EQ(GetEntryCount(), 0);
+    EXPECT_EQ(Status(), "Quaverly Deck");
+    EXPECT_EQ(Face().tickerMode, (uint32_t)TICKER_CENTRED);
+    EXPECT_EQ(Face().timeMs, FACE_TIME_LEFT_BIT) << "nothing cued: no time left";
+    SelectFormat(RECORD_FORMAT_PCM);
+    EXPECT_EQ(Face().formatIsRecord, 0u) << "a format key on an idle deck leaves the lamp to the player";
 }
 
 // A timer on a first run, with no record path yet and nobody to answer the name dialog: the

@@ -1,7 +1,7 @@
 // The track gap's marks for MiniDisc and DAT recorders, and when the ticks do not come every
 // 100 ms: a tick late by half a second or more still moves the gap one phase at a time (the
 // MiniDisc mark, then the track's own status on a later tick), and the boundaries are strict
-// (200, 500 and 4000 ms are not yet past).
+// (200, 500 and 4000 ms are not yet past), also when the tick count wraps inside the gap.
 #include <gtest/gtest.h>
 
 #include "base/clock.h"
@@ -63,8 +63,10 @@ TEST_F(TrackGapTiming, LateAndBoundaryTicksMoveTheGapOnePhaseAtATime) {
         {"DAT, every other bit", PLAY_SPACE_DAT, late, {datMark, datEnd, {4, 0x7F, 0, 0}}, 0x7F},
         {"MD, no device", PLAY_SPACE_MD, lateNoDevice, {}, 6, 0},
         {"DAT, no device", PLAY_SPACE_DAT, lateNoDevice, {}, 6, 0},
-        {"MD, the tick count wraps 100 ms into the gap",
-         PLAY_SPACE_MD, {{600, 1, TrackSpace}, {100, 2, TrackSpace}, {3200, 2, TrackSpace}, {200, 2, Playing}},
+        {"MD, boundaries after the tick count wrapped 100 ms into the gap",
+         PLAY_SPACE_MD,
+         {{200, 0, TrackSpace}, {1, 1, TrackSpace}, {299, 1, TrackSpace}, {1, 2, TrackSpace}, {3499, 2, TrackSpace},
+          {1, 2, Playing}},
          {md, {4, 6, 0, 0}}, 6, 1, 0xFFFFFFFFu - 200u},
     };
     for (const Case& c : cases) {

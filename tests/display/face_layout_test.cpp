@@ -14,6 +14,7 @@
 #include "display/face_layout.h"
 #include "display/shown_states.h"
 #include "resources/resource.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -174,28 +175,62 @@ TEST(FaceLayout, ButtonCellsFollowTheDecksState) {
 
     l.recordFormat = 2;
     l.formatLabelSet = 1;
-    EXPECT_EQ(ButtonImage(CMD_FORMAT_MP2, BUTTON_NORMAL, l).sy, 2 * 11) << "the lit format";
-    EXPECT_EQ(ButtonImage(CMD_FORMAT_MP2, BUTTON_NORMAL, l).sx, 6 * 34) << "record labels";
-    EXPECT_EQ(ButtonImage(CMD_FORMAT_PCM, BUTTON_NORMAL, l).sy, 0);
     EXPECT_EQ(ButtonImage(CMD_FORMAT_MP2, BUTTON_PRESSED, l).sx, 6 * 34) << "pressed in its own column";
-
-    l.inputSelect = 0;  // IN2
-    EXPECT_EQ(ButtonImage(CMD_INPUT_IN2, BUTTON_NORMAL, l).sy, 0);
-    EXPECT_EQ(ButtonImage(CMD_INPUT_IN1, BUTTON_NORMAL, l).sy, 2 * 26);
-
-    l.repeatMode = 1;
-    SkinBlit one = ButtonImage(CMD_REPEAT, BUTTON_NORMAL, l);
-    EXPECT_EQ(one.sx, 35);
-    EXPECT_EQ(one.sy, 24);
+    l.repeatMode = REPEAT_TRACK;
     EXPECT_EQ(ButtonImage(CMD_REPEAT, BUTTON_PRESSED, l).sx, 0) << "pressed from column 0";
-    l.repeatMode = 0;
-    EXPECT_EQ(ButtonImage(CMD_REPEAT, BUTTON_NORMAL, l).sy, 0);
-
     EXPECT_EQ(ButtonImage(CMD_CLOSE, BUTTON_NORMAL, Look(FACE_MODE_THIN, NoTrack)).bitmap, IDB_BTN_CLOSE_THIN);
 
     SkinBlit play = ButtonImage(CMD_PLAY, BUTTON_NORMAL, l);
     EXPECT_EQ(SkinBitmapFor(play, 8), IDB_BTN_TRANSPORT_16) << "16 colours up to 8 bits per pixel";
     EXPECT_EQ(SkinBitmapFor(play, 16), IDB_BTN_TRANSPORT);
+}
+
+// The keys whose lamp shows a setting, in each of its values and in both faces: the cell's
+// column and row. Every other key rests on row 2.
+TEST(FaceLayout, EachLampKeyShowsItsSetting) {
+    struct Case {
+        const char* what;
+        int id;
+        uint32_t ButtonLook::*field;
+        uint32_t value;
+        int col, row;
+    };
+    const Case cases[] = {
+        {"sound on",            CMD_MUTE,       &ButtonLook::muteState,      0,            0, 2},
+        {"muted",               CMD_MUTE,       &ButtonLook::muteState,      1,            0, 0},
+        {"no device",           CMD_CLOSE,      &ButtonLook::closeLit,       0,            0, 0},
+        {"power on",            CMD_CLOSE,      &ButtonLook::closeLit,       1,            0, 2},
+        {"power auto",          CMD_CLOSE,      &ButtonLook::closeLit,       2,            0, 2},
+        {"IN1 chosen",          CMD_INPUT_IN1,  &ButtonLook::inputSelect,    INPUT_IN1,    0, 0},
+        {"IN1, IN2 chosen",     CMD_INPUT_IN1,  &ButtonLook::inputSelect,    INPUT_IN2,    0, 2},
+        {"IN2 chosen",          CMD_INPUT_IN2,  &ButtonLook::inputSelect,    INPUT_IN2,    0, 0},
+        {"IN2, IN1 chosen",     CMD_INPUT_IN2,  &ButtonLook::inputSelect,    INPUT_IN1,    0, 2},
+        {"IN1, input unknown",  CMD_INPUT_IN1,  &ButtonLook::inputSelect,    2,            0, 2},
+        {"IN2, input unknown",  CMD_INPUT_IN2,  &ButtonLook::inputSelect,    2,            0, 2},
+        {"PCM chosen",          CMD_FORMAT_PCM, &ButtonLook::recordFormat,   0,            0, 2},
+        {"PCM, MP3 chosen",     CMD_FORMAT_PCM, &ButtonLook::recordFormat,   3,            0, 0},
+        {"MP1, MP2 chosen",     CMD_FORMAT_MP1, &ButtonLook::recordFormat,   2,            1, 0},
+        {"MP3 chosen",          CMD_FORMAT_MP3, &ButtonLook::recordFormat,   3,            3, 2},
+        {"MP2, record labels",  CMD_FORMAT_MP2, &ButtonLook::formatLabelSet, 1,            6, 0},
+        {"repeat off",          CMD_REPEAT,     &ButtonLook::repeatMode,     REPEAT_OFF,   0, 0},
+        {"repeat one",          CMD_REPEAT,     &ButtonLook::repeatMode,     REPEAT_TRACK, 1, 2},
+        {"repeat all",          CMD_REPEAT,     &ButtonLook::repeatMode,     REPEAT_LIST,  0, 2},
+    };
+    for (int mode : {FACE_MODE_NORMAL, FACE_MODE_THIN}) {
+        for (const Case& c : cases) {
+            ButtonLook l = Look(mode, Stopped);
+            l.*c.field = c.value;
+            FaceRect r = FaceButtonRect(*FindFaceButton(c.id), mode);
+            SkinBlit img = ButtonImage(c.id, BUTTON_NORMAL, l);
+            EXPECT_EQ(img.sx, c.col * r.w) << c.what << ", mode " << mode;
+            EXPECT_EQ(img.sy, c.row * r.h) << c.what << ", mode " << mode;
+        }
+        for (const FaceButton& b : FACE_BUTTONS) {
+            bool lamp = std::any_of(std::begin(cases), std::end(cases), [&](const Case& c) { return c.id == b.id; });
+            if (lamp) continue;
+            EXPECT_EQ(ButtonImage(b.id, BUTTON_NORMAL, Look(mode, Stopped)).sy, 2 * FaceButtonRect(b, mode).h) << b.id;
+        }
+    }
 }
 
 TEST(FaceLayout, BackgroundCoversTheWholeFaceFromInsideItsBitmaps) {

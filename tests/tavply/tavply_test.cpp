@@ -66,21 +66,60 @@ TEST_F(TavplyFiles, CheckInfoDescribesLayer3AndLayer2Streams) {
     EXPECT_NEAR(2000.0, double(Get32(info, TAVPLY_INFO_LENGTH_MS)), 30.0);  // whole frames
 }
 
-TEST_F(TavplyFiles, CheckInfoReportsTrailerChannelStatusAndRefusesOtherFiles) {
-    std::vector<uint8_t> bytes = ReadBytes(*dir / "a.mp3");
+void Put32(uint8_t* rec, uint32_t off, uint32_t v) {
+    for (int i = 0; i < 4; ++i) rec[off + i] = uint8_t(v >> (8 * i));
+}
+
+// What the tail of an MPEG file holds (a title trailer, an ID3v1 tag, both in the order the deck
+// writes them, or neither) must not change the stream's description; the extended record holds
+// the raw tag, the trailer's chunk area and its channel status exactly as they are in the file.
+TEST_F(TavplyFiles, CheckInfoSeparatesTheTailsFromTheStream) {
+    std::vector<uint8_t> audio = ReadBytes(*dir / "a.mp3");
+    uint8_t plain[TAVPLY_INFO_BYTES], plainExt[TAVPLY_EXT_BYTES];
+    ASSERT_EQ(0, MpegAudioPlayCheckInfo((*dir / "a.mp3").c_str(), plain, plainExt));
+    const uint32_t plainFlags = Get32(plain, TAVPLY_INFO_FLAGS);
+
+    // The chunk area: a "CHST" list of four status bytes; then the footer (area size, "MEXT").
     const uint8_t trailer[32] = {'L', 'I', 'S', 'T', 16,   0,    0,    0,    'I', 'N', 'F', 'O', 'C', 'H', 'S', 'T',
                                  4,   0,   0,   0,   0x04, 0x82, 0x00, 0x02, 24,  0,   0,   0,   'M', 'E', 'X', 'T'};
-    bytes.insert(bytes.end(), trailer, trailer + 32);
     std::vector<uint8_t> tag(128, 0);
-    std::memcpy(tag.data(), "TAG", 3);
-    bytes.insert(bytes.end(), tag.begin(), tag.end());
-    WriteBytes(*dir / "t.mp3", bytes);
-    ASSERT_EQ(0, MpegAudioPlayCheckInfo((*dir / "t.mp3").c_str(), info, ext));
-    EXPECT_EQ(0, std::memcmp(ext + TAVPLY_EXT_CHANNEL_STATUS, trailer + 20, 4));
-    EXPECT_EQ(bytes.size() - 160, Get32(info, TAVPLY_INFO_STREAM_BYTES));
-    EXPECT_EQ(1500u, Get32(info, TAVPLY_INFO_LENGTH_MS));
-    EXPECT_NE(0u, Get32(info, TAVPLY_INFO_FLAGS) & TAVPLY_FLAG_TRAILER);
+    std::memcpy(tag.data(), "TAGLow Tide", 11);
+    std::memcpy(tag.data() + 93, "1998", 4);
+    tag[127] = 17;
+    for (int withTrailer = 0; withTrailer < 2; ++withTrailer)
+        for (int withTag = 0; withTag < 2; ++withTag) {
+            SCOPED_TRACE(testing::Message() << "trailer " << withTrailer << ", tag " << withTag);
+            std::vector<uint8_t> bytes = audio;
+            if (withTrailer) bytes.insert(bytes.end(), trailer, trailer + 32);
+            if (withTag) bytes.insert(bytes.end(), tag.begin(), tag.end());
+            std::string path = *dir / "t.mp3";
+            WriteBytes(path, bytes);
+            ASSERT_EQ(0, MpegAudioPlayCheckInfo(path.c_str(), info, ext));
 
+            uint8_t want[TAVPLY_INFO_BYTES];
+            std::memcpy(want, plain, sizeof want);
+            std::memset(want + TAVPLY_INFO_PATH, 0, 260);
+            std::memcpy(want + TAVPLY_INFO_PATH, path.c_str(), path.size());
+            Put32(want, TAVPLY_INFO_STREAM_BYTES, uint32_t(audio.size()));
+            Put32(want, TAVPLY_INFO_FLAGS,
+                  plainFlags | (withTag ? TAVPLY_FLAG_ID3V1 : 0u) |
+                      (withTrailer ? TAVPLY_FLAG_TRAILER | TAVPLY_FLAG_CHANNEL_STATUS : 0u));
+            for (uint32_t at = 0; at < TAVPLY_INFO_BYTES; at += 4)
+                EXPECT_EQ(Get32(want, at), Get32(info, at)) << "info record at +" << at;
+
+            uint8_t wantExt[TAVPLY_EXT_BYTES] = {};
+            if (withTag) std::memcpy(wantExt + TAVPLY_EXT_ID3V1, tag.data(), 128);
+            if (withTrailer) {
+                Put32(wantExt, TAVPLY_EXT_TRAILER_BYTES, 24);
+                std::memcpy(wantExt + TAVPLY_EXT_TRAILER, trailer, 24);
+                std::memcpy(wantExt + TAVPLY_EXT_CHANNEL_STATUS, trailer + 20, 4);
+            }
+            for (uint32_t at = 0; at < TAVPLY_EXT_BYTES; at += 4)
+                EXPECT_EQ(Get32(wantExt, at), Get32(ext, at)) << "extended record at +" << at;
+        }
+}
+
+TEST_F(TavplyFiles, CheckInfoRefusesOtherFiles) {
     EXPECT_NE(0, MpegAudioPlayCheckInfo((*dir / "a.wav").c_str(), info, ext));
     EXPECT_NE(0, MpegAudioPlayCheckInfo((*dir / "missing.mp3").c_str(), info, ext));
     EXPECT_NE(0, MpegAudioPlayCheckInfo("", info, ext));
