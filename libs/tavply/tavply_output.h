@@ -5,7 +5,7 @@
 #include <cstdint>
 
 enum : int {
-    TAV_OUTPUT_BUFFERS = 8,          // buffers queued at most
+    TAV_OUTPUT_BUFFERS = 16,         // buffers queued at most
     TAV_OUTPUT_BUFFER_FRAMES = 2048  // sample frames per buffer
 };
 

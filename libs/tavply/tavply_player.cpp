@@ -21,12 +21,20 @@
 
 namespace {
 
-// The device queue holds TAV_OUTPUT_BUFFERS buffers, about 370 ms at 44.1 kHz (340 ms at 48 kHz).
-// Topping it up every 100 ms keeps at least a quarter of a second queued against a late wake-up,
-// at a tenth of the wake-ups (and Wine server round trips) of a 10 ms poll. Once everything is
-// decoded, the worker wakes when the last buffer should have been heard, so the end is seen at once.
-const int WORKER_REFILL_MS = 100;
+// The device queue holds TAV_OUTPUT_BUFFERS buffers, about 740 ms at 44.1 kHz (680 ms at 48 kHz).
+// Topping it up every 250 ms keeps at least 430 ms queued against a late wake-up, at four wakes a
+// second: under Wine each wake of this thread costs Wine server round trips and thread switches
+// on top of the device's own, and a 100 ms refill of a half-size queue made this thread the
+// player's biggest cost beside the device. Once everything is decoded, the worker wakes when the
+// last buffer should have been heard, so the end is seen at once.
+const int WORKER_REFILL_MS = 250;
+// Start and a move of the position queue this many buffers (about 510 ms) before the device runs:
+// enough to outlast the worker's sleep (a move does not wake it) by a quarter of a second, and no
+// more decoding than a search, which moves the position every tick, can afford.
+const int PRIME_BUFFERS = 11;
 const int LEVEL_SLOTS = TAV_OUTPUT_BUFFERS * 2;
+static_assert(PRIME_BUFFERS * TAV_OUTPUT_BUFFER_FRAMES * 1000 / 48000 > WORKER_REFILL_MS + 200,
+              "a primed queue must outlast the worker's sleep with time to spare");
 
 // Peaks of one queued buffer, for the meters.
 struct LevelSlot {
@@ -62,10 +70,10 @@ Player& ThePlayer() {
     return *player;
 }
 
-// Decodes and queues buffers while the device has room. Called with the lock held.
-void FillOutput(Player& p) {
+// Decodes and queues buffers while the device has room, at most `most`. Called with the lock held.
+void FillOutput(Player& p, int most = TAV_OUTPUT_BUFFERS) {
     int nch = p.source->channels;
-    while (!p.sourceDone && TavOutputFreeBuffers(p.output) > 0) {
+    for (int queued = 0; queued < most && !p.sourceDone && TavOutputFreeBuffers(p.output) > 0; ++queued) {
         size_t n = MpaSourceRead(p.source.get(), p.scratch.data(), TAV_OUTPUT_BUFFER_FRAMES);
         if (n == 0) {
             p.sourceDone = true;
@@ -231,7 +239,7 @@ int32_t TAV_CALL MpegAudioPlayStart(void) {
         if (p.status == TAVPLY_STATUS_PLAYING) return 0;
         // resume where it stopped: the queued buffers are still in the paused device
         p.status = TAVPLY_STATUS_PLAYING;
-        FillOutput(p);
+        FillOutput(p, PRIME_BUFFERS);
         TavOutputRestart(p.output);
     }
     p.wake.notify_all();
@@ -272,7 +280,7 @@ int32_t TAV_CALL MpegAudioPlaySetPosition(uint32_t ms) {
     p.sourceDone = target >= total;
     ResetLevels(p);
     if (playing) {
-        FillOutput(p);
+        FillOutput(p, PRIME_BUFFERS);
         TavOutputRestart(p.output);
     } else {
         TavOutputPause(p.output);
