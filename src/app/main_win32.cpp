@@ -138,7 +138,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        KeepDeckTimerPace();
+        // Any message may have woken or stilled the deck (a command, a handed file); the deck
+        // timer's own message has already kept the pace in OnTimer.
+        if (!(msg.message == WM_TIMER && msg.hwnd == main && msg.wParam == DECK_TIMER_ID)) KeepDeckTimerPace();
     }
     ExitCleanUp(instance);
     CoUninitialize();
