@@ -499,8 +499,6 @@ int CmdScreen() {
                 v.dwBuildNumber & 0xFFFF);
     return 0;
 }
-}  // namespace
-
 int Run(int argc, char** argv) {
     if (argc >= 2 && !std::strcmp(argv[1], "screen")) return CmdScreen();
     if (argc >= 4 && !std::strcmp(argv[1], "find")) return CmdFind(argv[2], argv[3]);
@@ -633,6 +631,7 @@ int Run(int argc, char** argv) {
                  "child|post|sendto|settext|gettext|click|parent|postclass|bounds|moveto|sendchild|lvcount|lvtext|lvheader|lvimage|lvselect|lvselected|cbtext|timed|copylist ...\n");
     return 2;
 }
+}  // namespace
 
 // Every failure of the tool exits with 2. Wine itself, now and then, ends a program with 1 before
 // it has run (nothing printed): the rig tells that apart and starts the tool again.

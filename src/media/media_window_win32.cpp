@@ -8,7 +8,6 @@
 
 namespace {
 const char MCI_WINDOW_CLASS[] = "MCIWndClass";
-}  // namespace
 
 // This process's main window, or none while it is not made yet.
 HWND OwnMainWindow() {
@@ -17,6 +16,7 @@ HWND OwnMainWindow() {
     if (!main || !GetWindowThreadProcessId(main, &pid) || pid != GetCurrentProcessId()) return nullptr;
     return main;
 }
+}  // namespace
 
 // The playback windows are MCI children of the main window, created during start-up.
 int MediaWindowExists() {
