@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The deck's CPU share under Wine (run by hand, not a test): idle, playing an MP3, and recording
 # WAVE and MP3 at 48 kHz from the rig's input. Each stretch samples the deck's process and the Wine
-# server; the figures are shares of one core. Give several program folders (each with Movello.exe,
+# server; the figures are shares of one core. What plays and what the input hears is music-like
+# material made with sox (see make_music). Give several program folders (each with Movello.exe,
 # tavply.dll, tavenc.dll) to compare builds side by side in one run.
 # The floors are minwave.exe (bench/deck_cpu/minwave_win32.cpp) in the same prefix: a recorder
 # (waveIn, 10 ms buffers, 48 kHz, nothing kept), a recorder that also encodes MP3 through
@@ -60,7 +61,9 @@ lost_box() {  # presses every open box; says whether audio was lost
 # shellcheck disable=SC1091
 . "$rig/env"
 deck=""
+feeding=""
 finish() {
+  [ -n "$feeding" ] && kill "$feeding" 2>/dev/null
   [ -n "$deck" ] && wine "$wintool" close Vornex_Deck_Controller >/dev/null 2>&1
   sleep 1
   wineserver -k 2>/dev/null
@@ -71,7 +74,38 @@ prepare_prefix --keys || exit 1
 export QD_USB_SIM="$rig/usb-host.txt"
 "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" init >/dev/null
 "$top/build/native/cli/vornexsim/vornexsim" "$QD_USB_SIM" reg 7 5 >/dev/null  # input locked at 48 kHz
-"$tools/qdtone" 440 90000 "$rig/long.wav" && "$tools/taven" -l 3 -b 128 "$rig/long.wav" "$rig/long.mp3" || exit 1
+# The material is music-like, not a tone: the decoder and the encoder work as hard as on what
+# users play and record. Plucked notes with noise bursts (the transients) over a pink-noise bed,
+# 90 s, played as a layer III MP3 at 128 kbit/s and fed to the input while recording.
+make_music() {
+  local d=$rig/music n=0 note
+  mkdir -p "$d"
+  for note in "0.3 A2 E4" "0.2 C3 G4" "0.4 F2 A4"; do
+    read -r len a b <<<"$note"
+    sox -n -r 44100 -c 2 -b 16 "$d/n$((n += 1)).wav" synth "$len" pluck "$a" pluck "$b" || return 1
+  done
+  sox -n -r 44100 -c 2 -b 16 "$d/burst.wav" synth 0.1 noise fade 0 0.1 0.09 vol 0.5 &&
+    sox "$d/n1.wav" "$d/n2.wav" "$d/burst.wav" "$d/n3.wav" "$d/n2.wav" "$d/burst.wav" "$d/bar.wav" &&
+    sox "$d/bar.wav" "$d/notes.wav" repeat 60 trim 0 90 2>/dev/null &&
+    sox -n -r 44100 -c 2 -b 16 "$d/bed.wav" synth 90 pinknoise vol 0.08 &&
+    sox -m "$d/notes.wav" "$d/bed.wav" "$rig/long.wav" &&
+    sox "$rig/long.wav" -t raw "$rig/long.raw" &&
+    "$tools/taven" -l 3 -b 128 "$rig/long.wav" "$rig/long.mp3" >/dev/null
+}
+make_music || { echo "deck_cpu: cannot make the music (sox, taven)" >&2; exit 1; }
+# The input hears the music throughout: the feeder plays queued raw files in name order and
+# deletes each once written, so one is queued whenever the queue runs dry.
+feed_music() {
+  local n=0
+  while :; do
+    # copied under another name first: the feeder must never read a half-written file
+    compgen -G "$rig/feed/*.raw" >/dev/null ||
+      { cp "$rig/long.raw" "$rig/feed/next" && mv "$rig/feed/next" "$rig/feed/$(printf '%06d' $((n += 1))).raw"; }
+    sleep 5
+  done
+}
+feed_music &
+feeding=$!
 mkdir -p "$rig/rec"
 now_y=$(date +%Y) now_m=$(date +%-m) now_d=$(date +%-d)
 for v in "RecFileName REG_SZ $(winepath -w "$rig/rec")\\S-" "RecAutoRecording REG_DWORD 0" "Mp3Bitrate REG_DWORD 128" \
