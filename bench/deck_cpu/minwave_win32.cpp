@@ -9,11 +9,13 @@
 //                               tavenc.dll as the deck's MP3 recording sets it up (stereo, the
 //                               input's rate), into OUT.mp3 or nowhere: the floor of a recording
 //                               that must pay for its encoder
-//   minwave play RATE SECONDS   plays a 440 Hz tone, 16-bit stereo, in 100 ms buffers
+//   minwave play RATE SECONDS   plays a 440 Hz tone, 16-bit stereo, in 100 ms buffers, copied from
+//                               one second of it made at the start
 // All wait on an event the wave service sets, so they only run when a buffer is done.
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -161,11 +163,18 @@ int Play(int rate, int seconds) {
     size_t frames = (size_t)rate * PLAY_BUFFER_MS / 1000;
     std::vector<std::vector<short>> data(PLAY_BUFFERS, std::vector<short>(frames * CHANNELS));
     std::vector<WAVEHDR> hdr(PLAY_BUFFERS);
-    unsigned long long at = 0;
+    // One second of the tone is made once and copied from, looping: a whole number of periods
+    // at every rate, and nothing computed per sample while playing (that would raise the floor).
+    std::vector<short> tone((size_t)rate * CHANNELS);
+    for (size_t k = 0; k < (size_t)rate; ++k)
+        tone[2 * k] = tone[2 * k + 1] = (short)(8000 * std::sin(2 * 3.14159265358979 * 440.0 * (double)k / rate));
+    size_t at = 0;  // the next frame of the tone
     auto fill = [&](int i) {
-        for (size_t k = 0; k < frames; ++k, ++at) {
-            short v = (short)(8000 * std::sin(2 * 3.14159265358979 * 440.0 * (double)at / rate));
-            data[i][2 * k] = data[i][2 * k + 1] = v;
+        for (size_t done = 0; done < frames;) {
+            size_t n = std::min(frames - done, (size_t)rate - at);
+            std::memcpy(&data[i][2 * done], &tone[2 * at], n * BYTES_PER_FRAME);
+            done += n;
+            at = (at + n) % (size_t)rate;
         }
     };
     for (int i = 0; i < PLAY_BUFFERS; ++i) {
