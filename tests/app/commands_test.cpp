@@ -69,24 +69,24 @@ TEST_F(CommandsTest, EveryCommandIdReachesItsOperation) {
         int id;
         std::function<int()> effect;  // counts or values that change when the command ran
     } rows[] = {
-        {CMD_CLOSE,           [] { return ShellActionCount(CMD_CLOSE); }                                                },
-        {CMD_LAUNCH_SELECTOR, [] { return ShellActionCount(CMD_LAUNCH_SELECTOR); }                                      },
-        {CMD_ACCEL_ALT_C,     [] { return ShellActionCount(CMD_LAUNCH_SELECTOR); }                                      },
-        {CMD_ICONIZE,         [] { return ShellActionCount(CMD_ICONIZE); }                                              },
-        {CMD_ACCEL_ALT_I,     [] { return ShellActionCount(CMD_ICONIZE); }                                              },
-        {CMD_FACE_MODE,       [] { return ShellActionCount(CMD_FACE_MODE); }                                            },
-        {CMD_ACCEL_ALT_X,     [] { return ShellActionCount(CMD_FACE_MODE); }                                            },
-        {CMD_DELETE_ENTRIES,  [] { return ShellActionCount(CMD_DELETE_ENTRIES); }                                       },
-        {CMD_OPEN_PLAYLIST,   [] { return PlaylistWindowOpens(); }                                                      },
-        {CMD_FILE_PROPERTY,   [] { return PropertySheetRuns(); }                                                        },
+        {CMD_CLOSE,           [] { return ShellActionCount(CMD_CLOSE); }                                             },
+        {CMD_LAUNCH_SELECTOR, [] { return ShellActionCount(CMD_LAUNCH_SELECTOR); }                                   },
+        {CMD_ACCEL_ALT_C,     [] { return ShellActionCount(CMD_LAUNCH_SELECTOR); }                                   },
+        {CMD_ICONIZE,         [] { return ShellActionCount(CMD_ICONIZE); }                                           },
+        {CMD_ACCEL_ALT_I,     [] { return ShellActionCount(CMD_ICONIZE); }                                           },
+        {CMD_FACE_MODE,       [] { return ShellActionCount(CMD_FACE_MODE); }                                         },
+        {CMD_ACCEL_ALT_X,     [] { return ShellActionCount(CMD_FACE_MODE); }                                         },
+        {CMD_DELETE_ENTRIES,  [] { return ShellActionCount(CMD_DELETE_ENTRIES); }                                    },
+        {CMD_OPEN_PLAYLIST,   [] { return PlaylistWindowOpens(); }                                                   },
+        {CMD_FILE_PROPERTY,   [] { return PropertySheetRuns(); }                                                     },
         {CMD_INPUT_IN2,       [] { return (int)(Settings().recordInput == INPUT_IN2) + SelectorInputNotices() * 10; }},
         {CMD_INPUT_IN1,       [] { return (int)(Settings().recordInput == INPUT_IN1) + SelectorInputNotices() * 10; }},
-        {CMD_FORMAT_MP3,      [] { return (int)Settings().recordFormat; }                                               },
-        {CMD_FORMAT_MP2,      [] { return (int)Settings().recordFormat; }                                               },
-        {CMD_FORMAT_MP1,      [] { return (int)Settings().recordFormat; }                                               },
-        {CMD_FORMAT_PCM,      [] { return (int)Settings().recordFormat + 100; }                                         },
-        {CMD_REPEAT,          [] { return (int)Settings().repeat; }                                                     },
-        {CMD_MUTE,            [] { return (int)Face().muteState; }                                                      },
+        {CMD_FORMAT_MP3,      [] { return (int)Settings().recordFormat; }                                            },
+        {CMD_FORMAT_MP2,      [] { return (int)Settings().recordFormat; }                                            },
+        {CMD_FORMAT_MP1,      [] { return (int)Settings().recordFormat; }                                            },
+        {CMD_FORMAT_PCM,      [] { return (int)Settings().recordFormat + 100; }                                      },
+        {CMD_REPEAT,          [] { return (int)Settings().repeat; }                                                  },
+        {CMD_MUTE,            [] { return (int)Face().muteState; }                                                   },
     };
     for (const Row& row : rows) {
         int before = row.effect();
@@ -173,6 +173,7 @@ TEST_F(CommandsTest, PowerModeIsWrittenAndTheDeviceReadAgain) {
 
 // The transport ids drive the deck through the real playback control (the native media window
 // stands in for MCI): play, pause, stop, and the search buttons' press and release.
+#include "app_test_util.h"
 #include "hardware/wave_devices.h"
 #include "playback/mci_windows.h"
 #include "playback/mci_windows_native.h"
@@ -187,17 +188,8 @@ namespace {
 TEST(Commands, TransportIdsAndSearchButtonsReachTheDeck) {
     char dir[] = "/tmp/qd_commands_XXXXXX";
     ASSERT_TRUE(mkdtemp(dir));
-    const std::string wav = std::string(dir) + "/tone.wav";
-    // Two seconds of 44100 Hz stereo silence: long enough that a search does not run off its end.
-    const unsigned char header[44] = {'R', 'I', 'F',  'F',  0x44, 0x62, 0x05, 0,    'W',  'A',  'V',
-                                      'E', 'f', 'm',  't',  ' ',  16,   0,    0,    0,    1,    0,
-                                      2,   0,   0x44, 0xAC, 0,    0,    0x10, 0xB1, 2,    0,    4,
-                                      0,   16,  0,    'd',  'a',  't',  'a',  0x20, 0x62, 0x05, 0};
-    {
-        std::ofstream f(wav, std::ios::binary);
-        f.write((const char*)header, sizeof header);
-        f << std::string(0x56220, '\0');
-    }
+    // Two seconds: long enough that a search does not run off the end.
+    const std::string wav = WriteSilentWave(std::string(dir) + "/tone.wav", 2);
     const char* const out[] = {"Kelvara Vornex USB"};
     SetFakeWaveDevices(1, out, 1);
     ResetMciWindowsForTest();
@@ -227,12 +219,7 @@ TEST(Commands, TransportIdsAndSearchButtonsReachTheDeck) {
     EXPECT_EQ(0, DispatchSearchButton(CMD_PLAY, 1));  // only the two search buttons are held
 
     // Select file: a new list from the dialog, the playlist window enabled again afterwards.
-    const std::string other = std::string(dir) + "/other.wav";
-    {
-        std::ifstream in(wav, std::ios::binary);
-        std::ofstream out(other, std::ios::binary);
-        out << in.rdbuf();
-    }
+    const std::string other = WriteSilentWave(std::string(dir) + "/other.wav", 2);
     std::string chosen = other + std::string(2, '\0');
     QueueSelectFileResult(chosen.data(), (uint32_t)chosen.size());
     QueueSaveDialogResult(nullptr);  // the old list is not kept

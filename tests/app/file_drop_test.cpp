@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/file_intake.h"
+#include "app_test_util.h"
 #include "deck/deck.h"
 #include "hardware/wave_devices.h"
 #include "playback/mci_windows.h"
@@ -30,18 +31,7 @@ protected:
         ResetDeckState();
         ASSERT_EQ(CreatePlaybackWindows(nullptr, nullptr), 1);
     }
-    // One second of 44100 Hz stereo silence.
-    std::string Wave(const char* name) {
-        const unsigned char header[44] = {'R', 'I', 'F',  'F',  0x24, 0xB1, 0x02, 0,    'W',  'A',  'V',
-                                          'E', 'f', 'm',  't',  ' ',  16,   0,    0,    0,    1,    0,
-                                          2,   0,   0x44, 0xAC, 0,    0,    0x10, 0xB1, 2,    0,    4,
-                                          0,   16,  0,    'd',  'a',  't',  'a',  0x00, 0xB1, 0x02, 0};
-        std::string path = dir + "/" + name;
-        std::ofstream f(path, std::ios::binary);
-        f.write((const char*)header, sizeof header);
-        f << std::string(0x2B100, '\0');
-        return path;
-    }
+    std::string Wave(const char* name) { return WriteSilentWave(dir + "/" + name, 1); }
     std::string Junk(const char* name) {
         std::string path = dir + "/" + name;
         std::ofstream(path) << "not a sound";
@@ -86,9 +76,9 @@ TEST_F(FileDrop, AListWhoseFirstEntryFailsIsTakenOnce) {
         const char* name;
         void (*take)(const char* const* paths);
     } ways[] = {
-        {"handed over", [](const char* const* p) { TakeHandedFile(p[0], 1); }},
-        {"command line", [](const char* const* p) { OpenStartFiles(p, 1); }},
-        {"dropped", [](const char* const* p) { OpenDroppedFiles(p, 1); }},
+        {"handed over",  [](const char* const* p) { TakeHandedFile(p[0], 1); }},
+        {"command line", [](const char* const* p) { OpenStartFiles(p, 1); }   },
+        {"dropped",      [](const char* const* p) { OpenDroppedFiles(p, 1); } },
     };
     for (const Way& w : ways) {
         ResetPlaylistForTest();
