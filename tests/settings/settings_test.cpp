@@ -65,38 +65,38 @@ std::map<std::string, Expected> NumericRows() {
     EngineSettings& e = Settings();
     LayoutSettings& l = Layout();
     std::map<std::string, Expected> rows = {
-        {"RecordInput", {0, [&] { return e.recordInput; }}},
-        {"RecordFormat", {0, [&] { return e.recordFormat; }}},
-        {"RecordFrequency", {44100, [&] { return e.recordFrequency; }}},
-        {"RecordChannel", {2, [&] { return e.recordChannel; }}},
-        {"RecordBps", {16, [&] { return e.recordBps; }}},
-        {"TimerMode", {0, [&] { return e.timerMode; }}},
-        {"MpegBitrate", {256, [&] { return e.mpegBitrate; }}},
-        {"Mp2Bitrate", {192, [&] { return e.mp2Bitrate; }}},
-        {"Mp3Bitrate", {128, [&] { return e.mp3Bitrate; }}},
-        {"RecLimit", {0, [&] { return e.recLimit; }}},
-        {"RecAutoRecording", {1, [&] { return e.recAutoRecording; }}},
-        {"PlaySpace", {1, [&] { return e.playSpace; }}},
-        {"Repeat", {0, [&] { return e.repeat; }}},
-        {"AutoLevel", {OWN_LEVEL, [] { return AutoValue(0); }}},
-        {"AutoStart", {OWN_START, [] { return AutoValue(1); }}},
-        {"AutoStop", {OWN_STOP, [] { return AutoValue(2); }}},
-        {"Xo", {16, [&] { return (uint32_t)l.xo; }}},
-        {"Yo", {16, [&] { return (uint32_t)l.yo; }}},
-        {"Xs", {400, [&] { return (uint32_t)l.xs; }}},
-        {"Ys", {105, [&] { return (uint32_t)l.ys; }}},
-        {"Mode", {0, [&] { return l.mode; }}},
-        {"Mag", {1, [&] { return l.mag; }}},
-        {"Top", {0, [&] { return l.top; }}},
-        {"Xo_List", {16, [&] { return (uint32_t)l.xoList; }}},
-        {"Yo_List", {16, [&] { return (uint32_t)l.yoList; }}},
-        {"Xs_List", {400, [&] { return (uint32_t)l.xsList; }}},
-        {"Ys_List", {360, [&] { return (uint32_t)l.ysList; }}},
-        {"ColumnNumber", {56, [&] { return l.columnNumber; }}},
-        {"ColumnName", {124, [&] { return l.columnName; }}},
-        {"ColumnTime", {56, [&] { return l.columnTime; }}},
-        {"ColumnTitle", {164, [&] { return l.columnTitle; }}},
-        {"MaxVolume", {0, [&] { return l.maxVolume; }}},
+        {"RecordInput",      {0, [&] { return e.recordInput; }}        },
+        {"RecordFormat",     {0, [&] { return e.recordFormat; }}       },
+        {"RecordFrequency",  {44100, [&] { return e.recordFrequency; }}},
+        {"RecordChannel",    {2, [&] { return e.recordChannel; }}      },
+        {"RecordBps",        {16, [&] { return e.recordBps; }}         },
+        {"TimerMode",        {0, [&] { return e.timerMode; }}          },
+        {"MpegBitrate",      {256, [&] { return e.mpegBitrate; }}      },
+        {"Mp2Bitrate",       {192, [&] { return e.mp2Bitrate; }}       },
+        {"Mp3Bitrate",       {128, [&] { return e.mp3Bitrate; }}       },
+        {"RecLimit",         {0, [&] { return e.recLimit; }}           },
+        {"RecAutoRecording", {1, [&] { return e.recAutoRecording; }}   },
+        {"PlaySpace",        {1, [&] { return e.playSpace; }}          },
+        {"Repeat",           {0, [&] { return e.repeat; }}             },
+        {"AutoLevel",        {OWN_LEVEL, [] { return AutoValue(0); }}  },
+        {"AutoStart",        {OWN_START, [] { return AutoValue(1); }}  },
+        {"AutoStop",         {OWN_STOP, [] { return AutoValue(2); }}   },
+        {"Xo",               {16, [&] { return (uint32_t)l.xo; }}      },
+        {"Yo",               {16, [&] { return (uint32_t)l.yo; }}      },
+        {"Xs",               {400, [&] { return (uint32_t)l.xs; }}     },
+        {"Ys",               {105, [&] { return (uint32_t)l.ys; }}     },
+        {"Mode",             {0, [&] { return l.mode; }}               },
+        {"Mag",              {1, [&] { return l.mag; }}                },
+        {"Top",              {0, [&] { return l.top; }}                },
+        {"Xo_List",          {16, [&] { return (uint32_t)l.xoList; }}  },
+        {"Yo_List",          {16, [&] { return (uint32_t)l.yoList; }}  },
+        {"Xs_List",          {400, [&] { return (uint32_t)l.xsList; }} },
+        {"Ys_List",          {360, [&] { return (uint32_t)l.ysList; }} },
+        {"ColumnNumber",     {56, [&] { return l.columnNumber; }}      },
+        {"ColumnName",       {124, [&] { return l.columnName; }}       },
+        {"ColumnTime",       {56, [&] { return l.columnTime; }}        },
+        {"ColumnTitle",      {164, [&] { return l.columnTitle; }}      },
+        {"MaxVolume",        {0, [&] { return l.maxVolume; }}          },
     };
     const char* parts[] = {"TimerHour", "TimerMinute", "TimerMode"};
     const uint16_t own[] = {OWN_SLOT.hour, OWN_SLOT.minute, OWN_SLOT.flags};
@@ -180,10 +180,11 @@ TEST_F(SettingsStore, EveryMissingValueLoadsAsItsDefault) {
     EXPECT_EQ(Settings().recNoticePending, 1) << "no date stored: the notice is due";
 }
 
-// A value stored with the high 16 bits set (older versions and other tools leave them so): the
-// 16-bit rows load its low half, the other rows the whole DWORD, and a save writes back the low
-// half only.
-TEST_F(SettingsStore, SixteenBitRowsKeepTheLowHalfOfAStoredDword) {
+// Stored values load as they are, with two exceptions. A value stored with the high 16 bits set
+// (older versions and other tools leave them so): the 16-bit rows load its low half, the other
+// rows the whole DWORD, and a save writes back the low half only. Data that cannot be read as a
+// DWORD takes the default.
+TEST_F(SettingsStore, StoredValuesLoadAndSixteenBitRowsKeepTheLowHalf) {
     ExistingKeyAndOwnValues();
     std::map<std::string, uint32_t> low;
     uint16_t next = 1;
@@ -197,8 +198,17 @@ TEST_F(SettingsStore, SixteenBitRowsKeepTheLowHalfOfAStoredDword) {
     Put("LastMonth", 0x00010000u | 12);
     Put("LastDay", 0x80000000u | 6);
     Put("RecordFrequency", 0x00010000u | 44100);
+    Put("Yo", (uint32_t)-20);            // left for the window code to pull back on screen
+    const char longText[] = "12345678";  // longer than a DWORD
+    ASSERT_TRUE(RegistryPutRaw(KEY, "Repeat", REGISTRY_TYPE_SZ, longText, sizeof longText));
+    const uint8_t twoBytes[2] = {2, 0};  // stored type is not checked
+    ASSERT_TRUE(RegistryPutRaw(KEY, "PlaySpace", REGISTRY_TYPE_BINARY, twoBytes, 2));
 
     StartUp();
+    EXPECT_FALSE(RegistryKeyIsVolatile(KEY));
+    EXPECT_EQ(Layout().yo, -20);
+    EXPECT_EQ(Settings().repeat, 0u);
+    EXPECT_EQ(Settings().playSpace, 2u);
     auto rows = NumericRows();
     for (const auto& l : low) EXPECT_EQ(rows.at(l.first).get(), l.second) << l.first;
     EXPECT_EQ(Settings().recordFrequency, 0x00010000u | 44100);
@@ -238,22 +248,6 @@ TEST_F(SettingsStore, UnopenableKeyUsesBuiltinsAndSavesNothing) {
     EXPECT_EQ(Settings().recNoticePending, 0);
     ShutDown();
     EXPECT_FALSE(RegistryKeyExists(KEY));
-}
-
-TEST_F(SettingsStore, UnreadableValuesTakeDefaultsAndStoredOnesLoadAsTheyAre) {
-    ASSERT_TRUE(RegistryInstallKey(KEY));
-    Put("Xo", 100);
-    Put("Yo", (uint32_t)-20);  // left for the window code to pull back on screen
-    const char longText[] = "12345678";  // data longer than a DWORD cannot be read as one
-    ASSERT_TRUE(RegistryPutRaw(KEY, "Repeat", REGISTRY_TYPE_SZ, longText, sizeof longText));
-    const uint8_t twoBytes[2] = {2, 0};  // stored type is not checked
-    ASSERT_TRUE(RegistryPutRaw(KEY, "PlaySpace", REGISTRY_TYPE_BINARY, twoBytes, 2));
-    StartUp();
-    EXPECT_FALSE(RegistryKeyIsVolatile(KEY));
-    EXPECT_EQ(Layout().xo, 100);
-    EXPECT_EQ(Layout().yo, -20);
-    EXPECT_EQ(Settings().repeat, 0u);
-    EXPECT_EQ(Settings().playSpace, 2u);
 }
 
 // Every value comes back as saved; a path emptied later leaves the stored one in place.
@@ -305,8 +299,8 @@ TEST_F(SettingsStore, NoticeShowsOnceOnEachDayTheDeckStarts) {
     EXPECT_EQ(Stored("LastMonth"), 12u);
     EXPECT_EQ(Stored("LastDay"), 6u);
     const int days[][4] = {
-        {2026, 12, 6, 0},  // same day
-        {2026, 12, 7, 1},  // day, month, year differ
+        {2026, 12, 6, 0}, // same day
+        {2026, 12, 7, 1}, // day, month, year differ
         {2026, 11, 7, 1},
         {2025, 11, 7, 1},
     };
@@ -340,7 +334,10 @@ TEST_F(SettingsStore, AGroupNeverLoadedIsNeverSaved) {
 // Odd stored values, and the first ones past each range, load as the normal face at single size.
 TEST_F(SettingsStore, WindowSizeFollowsModeAndMag) {
     ASSERT_TRUE(RegistryInstallKey(KEY));
-    for (const auto& odd : {std::array<uint32_t, 2>{7, 0}, std::array<uint32_t, 2>{2, 3}}) {
+    for (const auto& odd : {
+             std::array<uint32_t, 2>{7, 0},
+              std::array<uint32_t, 2>{2, 3}
+    }) {
         Put("Mode", odd[0]);
         Put("Mag", odd[1]);
         LoadLayout();
@@ -348,7 +345,7 @@ TEST_F(SettingsStore, WindowSizeFollowsModeAndMag) {
         EXPECT_EQ(Layout().mag, 1u) << odd[1];
     }
     const int32_t cases[][4] = {
-        // mode, mag, width, height
+  // mode, mag, width, height
         {0, 1, 400, 105},
         {1, 1, 400, 20 },
         {0, 2, 800, 210},
