@@ -4,6 +4,7 @@
 #include "app/remote_commands.h"
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app_test_util.h"
 #include "deck/deck_tick.h"
 #include "record/capture_fixture.h"
 #include "resources/resource.h"
@@ -33,21 +34,8 @@ protected:
         EXPECT_EQ(reply.hasStatus, 1);
         return reply;
     }
-    // A 44100 Hz 16-bit stereo wave file of silence, seconds long.
     std::string Wave(const std::string& name, uint32_t seconds) {
-        uint32_t data = 44100 * 4 * seconds;
-        std::string b = "RIFF....WAVEfmt ";
-        auto le = [&b](uint32_t v, int bytes) {
-            for (int i = 0; i < bytes; ++i) b += (char)(v >> (8 * i));
-        };
-        le(16, 4), le(1, 2), le(2, 2), le(44100, 4), le(44100 * 4, 4), le(4, 2), le(16, 2);
-        b += "data";
-        le(data, 4);
-        b.resize(b.size() + data, '\0');
-        for (int i = 0; i < 4; ++i) b[4 + i] = (char)((b.size() - 8) >> (8 * i));
-        std::string p = folder + "/" + name;
-        std::ofstream(p, std::ios::binary) << b;
-        return p;
+        return WriteSilentWave(folder + "/" + name, seconds);
     }
     char oldCwd[1024] = "";
 };
