@@ -3,35 +3,19 @@
 // 000 with some numbers taken, the record path's last byte and Play close to a track's end.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "base/clock.h"
-#include "base/message_box.h"
-#include "deck/deck.h"
-#include "deck/deck_tick.h"
-#include "deck/deck_ui_native.h"
 #include "deck/record_naming.h"
-#include "deck/track_gap.h"
 #include "deck_fakes.h"
-#include "display/face_setters.h"
-#include "docking/selector_link.h"
-#include "playback/playback_control.h"
-#include "settings/settings.h"
 
 namespace {
 
-class DeckEdges : public ::testing::Test {
+// Edges start further along the clock than the other deck tests.
+class DeckEdges : public DeckFixture {
 protected:
     void SetUp() override { ResetDeckWorld(500000); }
-
-    static void Tick() {
-        AdvanceFakeTickCount(100);
-        int32_t shown = 0;
-        DeckTick(&shown);
-    }
 };
 
 // --- searches across track boundaries ---------------------------------------------------------
@@ -262,8 +246,7 @@ TEST_F(DeckEdges, PlayWithLessThan300MsLeftJumpsToTheEnd) {
     for (const auto& c : cases) {
         SetUp();
         MakePlaylist(2, c.length);
-        Deck().currentTrack = 1;
-        ASSERT_EQ(1, CueCurrentTrack());
+        Cue(1);
         if (c.at) SeekTrack((int32_t)c.at);
         StartPlay();
         EXPECT_EQ(Playing, Deck().deckState) << c.at;

@@ -7,51 +7,19 @@
 #include <cstring>
 #include <functional>
 
-#include "base/clock.h"
 #include "base/message_box.h"
-#include "deck/deck.h"
-#include "deck/deck_tick.h"
 #include "deck/deck_ui_native.h"
 #include "deck/record_naming.h"
 #include "deck/track_gap.h"
 #include "deck_fakes.h"
-#include "display/face_setters.h"
 #include "docking/selector_link.h"
-#include "playback/playback_control.h"
 #include "playlist/playlist_model.h"
 #include "resources/resource.h"
 #include "record/capture.h"
-#include "settings/settings.h"
 
 namespace {
-class DeckTest : public ::testing::Test {
+class DeckTest : public DeckFixture {
 protected:
-    void SetUp() override { ResetDeckWorld(100000); }
-
-    // One pass of the 100 ms timer.
-    void Tick() {
-        AdvanceFakeTickCount(100);
-        int32_t shown = 0;
-        DeckTick(&shown);
-    }
-    void Ticks(int n) {
-        for (int i = 0; i < n; ++i) Tick();
-    }
-
-    void Cue(int n) {
-        Deck().currentTrack = n;
-        ASSERT_EQ(CueCurrentTrack(), 1);
-    }
-    void PlayFrom(int n, uint32_t atMs) {
-        Cue(n);
-        if (atMs) SeekTrack((int32_t)atMs);
-        StartPlay();
-        ASSERT_EQ(Deck().deckState, Playing);
-    }
-
-    int State() { return Deck().deckState; }
-    int Track() { return Deck().currentTrack; }
-    std::string Status() { return Face().tickerText; }
     std::string OpenPath() { return World().openPath; }
     int Called(const std::string& call) {
         const auto& calls = World().recorderCalls;

@@ -3,52 +3,23 @@
 // lock, timers and a missing device).
 #include <gtest/gtest.h>
 
-#include <string>
-
-#include "base/clock.h"
 #include "base/message_box.h"
-#include "deck/deck.h"
-#include "deck/deck_tick.h"
 #include "deck/deck_ui_native.h"
 #include "deck/record_naming.h"
-#include "deck/track_gap.h"
 #include "deck_fakes.h"
-#include "display/face_setters.h"
-#include "docking/selector_link.h"
 #include "hardware/device.h"
 #include "hardware/mixer.h"
-#include "playback/playback_control.h"
 #include "playlist/playlist_model.h"
 #include "record/capture.h"
-#include "settings/settings.h"
 
 namespace {
-class DeckTickTest : public ::testing::Test {
+class DeckTickTest : public DeckFixture {
 protected:
-    void SetUp() override { ResetDeckWorld(100000); }
-    int32_t Tick() {
-        AdvanceFakeTickCount(100);
-        int32_t shown = -1;
-        EXPECT_EQ(DeckTick(&shown), 1);
-        return shown;
-    }
-    void Ticks(int n) {
-        for (int i = 0; i < n; ++i) Tick();
-    }
-    void PlayFrom(int n) {
-        Deck().currentTrack = n;
-        ASSERT_EQ(CueCurrentTrack(), 1);
-        StartPlay();
-        ASSERT_EQ(Deck().deckState, Playing);
-    }
-    void StartRecording() {
+    static void StartRecording() {
         ASSERT_EQ(EnterRecStandby(), 1);
         StartPlay();
         ASSERT_EQ(Deck().deckState, Recording);
     }
-    int State() { return Deck().deckState; }
-    int Track() { return Deck().currentTrack; }
-    std::string Status() { return Face().tickerText; }
 };
 
 TEST(LevelToDb, TwentyLog10LessHalfADecibelTruncated) {
@@ -119,8 +90,7 @@ TEST_F(DeckTickTest, StoppedDeckFollowsTheListWithin16Ticks) {
 
 TEST_F(DeckTickTest, TimeShowsElapsedOrTimeLeftWithBit31) {
     MakePlaylist(1, 240000);
-    Deck().currentTrack = 1;
-    ASSERT_EQ(CueCurrentTrack(), 1);
+    Cue(1);
     SeekTrack(60000);
     Tick();
     EXPECT_EQ(Face().timeMs, 60000u);
@@ -267,8 +237,7 @@ TEST_F(DeckTickTest, RateChangeInStandbyPreparesTheFileAgain) {
 
 TEST_F(DeckTickTest, TimersAreAskedEvery11TicksAndCarriedOut) {
     MakePlaylist(1, 60000);
-    Deck().currentTrack = 1;
-    ASSERT_EQ(CueCurrentTrack(), 1);
+    Cue(1);
     Ticks(10);
     EXPECT_EQ(World().timerChecks, 0);
     Tick();
