@@ -79,6 +79,8 @@ void ResetWorld();
 void ResetDeckWorld(uint32_t tick);
 
 const FakeFile* FindFakeFile(const std::string& path);
+// A file the probe knows (not in the playlist), for the caller to shape further.
+FakeFile& AddFakeFile(const std::string& path, uint32_t lengthMs = 0);
 // Adds n files "C:\\m\\tK.wav" (K = 1..n) of lengthMs each to the probe table and the playlist.
 void MakePlaylist(int n, uint32_t lengthMs);
 uint32_t PlayerPosition();

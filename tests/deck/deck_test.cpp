@@ -219,10 +219,7 @@ TEST_F(DeckTest, RecordingIsKeptAndCued) {
     StartPlay();
     EXPECT_EQ(State(), Recording);
 
-    FakeFile rec;
-    rec.path = "C:\\rec\\S-001.WAV";
-    rec.lengthMs = 5000;
-    World().files.push_back(rec);
+    AddFakeFile("C:\\rec\\S-001.WAV", 5000);
     World().recordedMs = 5000;
     StopKey();
     EXPECT_EQ(Called("StopCapture(1)"), 1);
@@ -281,10 +278,7 @@ TEST_F(DeckTest, SplitLeavesStandbyWaitingForSound) {
     World().captureMode = CAPTURE_WRITING;  // sound arrived and the recorder started itself
     Deck().deckState = Recording;
 
-    FakeFile rec;
-    rec.path = "C:\\rec\\S-001.WAV";
-    rec.lengthMs = 8000;
-    World().files.push_back(rec);
+    AddFakeFile("C:\\rec\\S-001.WAV", 8000);
     World().recordedMs = 8000;
     World().existingNumbers.insert("C:\\rec\\S-001");
     World().recorderCalls.clear();
@@ -405,24 +399,14 @@ TEST_F(DeckTest, SelectTrackGivesUpWhenNothingCanBeShown) {
 
 TEST_F(DeckTest, OpenAsNewListReplacesTheList) {
     MakePlaylist(3, 60000);
-    FakeFile other;
-    other.path = "C:\\new\\x.wav";
-    other.lengthMs = 2000;
-    other.title = "X";
-    World().files.push_back(other);
-    FakeFile broken;
-    broken.path = "C:\\new\\broken.wav";
-    broken.playable = 0;
-    World().files.push_back(broken);
+    AddFakeFile("C:\\new\\x.wav", 2000).title = "X";
+    AddFakeFile("C:\\new\\broken.wav").playable = 0;
 
     EXPECT_EQ(OpenAsNewList("C:\\new\\broken.wav"), 0);
     EXPECT_EQ(GetEntryCount(), 3);
     // A playable file whose path the list cannot hold leaves the list as it was.
-    FakeFile deep;
-    deep.path = "C:\\" + std::string(PLAYLIST_PATH_BYTES, 'd') + ".wav";
-    deep.lengthMs = 1000;
-    World().files.push_back(deep);
-    EXPECT_EQ(OpenAsNewList(deep.path.c_str()), 0);
+    const std::string deep = AddFakeFile("C:\\" + std::string(PLAYLIST_PATH_BYTES, 'd') + ".wav", 1000).path;
+    EXPECT_EQ(OpenAsNewList(deep.c_str()), 0);
     EXPECT_EQ(GetEntryCount(), 3);
     // Cancel on the question about saving the old list keeps it and adds nothing.
     World().clearRefused = 1;

@@ -11,6 +11,7 @@
 #include "hardware/mixer.h"
 #include "playlist/playlist_model.h"
 #include "record/capture.h"
+#include "record/timer_slots.h"
 
 namespace {
 class DeckTickTest : public DeckFixture {
@@ -19,6 +20,12 @@ protected:
         ASSERT_EQ(EnterRecStandby(), 1);
         StartPlay();
         ASSERT_EQ(Deck().deckState, Recording);
+    }
+    // A timer due with this action, and the 11 ticks to the check that carries it out.
+    static void TimerDue(uint32_t action) {
+        World().timerDue = 1;
+        World().timerAction = action;
+        Ticks(11);
     }
 };
 
@@ -70,11 +77,7 @@ TEST_F(DeckTickTest, StoppedDeckFollowsTheListWithin16Ticks) {
     EXPECT_EQ(World().openPath, "C:\\m\\t1.wav");
 
     // The cued entry is replaced in the list: the entry now at its place is cued.
-    FakeFile other;
-    other.path = "C:\\m\\new.wav";
-    other.lengthMs = 9000;
-    World().files.push_back(other);
-    World().playlist[0] = other.path;
+    World().playlist[0] = AddFakeFile("C:\\m\\new.wav", 9000).path;
     Ticks(15);
     EXPECT_EQ(World().openPath, "C:\\m\\t1.wav");
     Tick();
@@ -245,16 +248,12 @@ TEST_F(DeckTickTest, TimersAreAskedEvery11TicksAndCarriedOut) {
     Ticks(11);
     EXPECT_EQ(World().timerChecks, 2);
 
-    World().timerDue = 1;
-    World().timerAction = 2;  // start playback
-    Ticks(11);
+    TimerDue(TIMER_START_PLAYBACK);
     EXPECT_EQ(State(), Playing);
-    World().timerAction = 3;  // end playback
-    Ticks(11);
+    TimerDue(TIMER_END_PLAYBACK);
     EXPECT_EQ(State(), Stopped);
-    World().timerAction = 0;  // start capture: standby, then writing
     Settings().recNoticePending = 1;
-    Ticks(11);
+    TimerDue(TIMER_START_CAPTURE);  // standby, then writing
     EXPECT_EQ(State(), Recording);
     EXPECT_EQ(Settings().recNoticePending, 0);
 }
@@ -265,19 +264,14 @@ TEST_F(DeckTickTest, TimersAreAskedEvery11TicksAndCarriedOut) {
 // would stay on the recorder's clock).
 TEST_F(DeckTickTest, ATimerEndingAnEmptyRecordingLeavesAnIdlePlayer) {
     Settings().timerMode = TIMER_MODE_LEFT;
-    World().timerDue = 1;
-    World().timerAction = 0;  // start capture
-    Ticks(11);
+    TimerDue(TIMER_START_CAPTURE);
     ASSERT_EQ(State(), Recording);
-    FakeFile rec;
-    rec.path = "C:\\rec\\S-001.WAV";
-    World().files.push_back(rec);
-    World().timerAction = 1;  // end capture
-    Ticks(11);
+    const std::string rec = AddFakeFile("C:\\rec\\S-001.WAV").path;
+    TimerDue(TIMER_END_CAPTURE);
     EXPECT_EQ(World().captureMode, CAPTURE_OFF);
     EXPECT_EQ(State(), NoTrack);
     EXPECT_EQ(Deck().deckSide, DECK_SIDE_PLAYER);
-    EXPECT_EQ(World().deleted, std::vector<std::string>{rec.path});
+    EXPECT_EQ(World().deleted, std::vector<std::string>{rec});
     EXPECT_EQ(GetEntryCount(), 0);
     EXPECT_EQ(Status(), "Quaverly Deck");
     EXPECT_EQ(Face().tickerMode, (uint32_t)TICKER_CENTRED);
@@ -291,9 +285,7 @@ TEST_F(DeckTickTest, ATimerEndingAnEmptyRecordingLeavesAnIdlePlayer) {
 // Record still asks for the name.
 TEST_F(DeckTickTest, ATimerWithoutARecordPathRecordsIntoTheDefaultFolderWithoutAsking) {
     Settings().recFileName[0] = 0;
-    World().timerDue = 1;
-    World().timerAction = 0;  // start capture
-    Ticks(11);
+    TimerDue(TIMER_START_CAPTURE);
     EXPECT_EQ(State(), Recording);
     EXPECT_EQ(World().nameDialogs, 0);
     EXPECT_STREQ(RecordDisplayName(), "C:\\prog\\S-001.WAV");
