@@ -151,23 +151,24 @@ TEST_F(DeckEdges, NextAndPreviousMoveUnderEveryRepeatMode) {
 // When the entries after the one that ended cannot be played, repeat off gives up rather than
 // going round to the top of the list; repeat all goes round.
 TEST_F(DeckEdges, TrackEndWithTheRestUnplayableGoesRoundOnlyUnderRepeatAll) {
-    for (uint32_t repeat : {0u, 2u}) {
+    const struct {
+        uint32_t repeat;
+        int state, plays;
+    } cases[] = {
+        {REPEAT_OFF,  NoTrack, 1}, // nothing more to play
+        {REPEAT_LIST, Playing, 2}, // entry 1 again
+    };
+    for (const auto& c : cases) {
         SetUp();
         MakePlaylist(TRACKS, 1000);
         World().files[1].playable = 0;
         World().files[2].playable = 0;
-        Settings().repeat = repeat;
-        ASSERT_EQ(CueCurrentTrack(), 1);
-        StartPlay();
-        for (int i = 0; i < 15; ++i) Tick();
-        if (repeat == 0) {
-            EXPECT_EQ(Deck().deckState, NoTrack) << "nothing more to play";
-            EXPECT_EQ(World().playCalls, 1);
-        } else {
-            EXPECT_EQ(Deck().deckState, Playing) << "entry 1 again";
-            EXPECT_EQ(Deck().currentTrack, 1);
-            EXPECT_EQ(World().playCalls, 2);
-        }
+        Settings().repeat = c.repeat;
+        PlayFrom(1);
+        Ticks(15);
+        EXPECT_EQ(Deck().deckState, c.state) << c.repeat;
+        EXPECT_EQ(Deck().currentTrack, 1) << c.repeat;
+        EXPECT_EQ(World().playCalls, c.plays) << c.repeat;
     }
 }
 
