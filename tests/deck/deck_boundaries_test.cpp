@@ -65,28 +65,24 @@ TEST_F(DeckEdges, SearchesAcrossTrackEndsFollowTheRepeatMode) {
     for (uint32_t startTick : {500000u, 0xFFFFFFFFu - 150u})
     for (const SearchCase& c : SEARCH_CASES) {
         ResetDeckWorld(startTick);
-        const std::string name = std::string(c.forward ? "FF" : "REW") + " repeat " + std::to_string(c.repeat) +
-                                 " from entry " + std::to_string(c.from) + " at tick " + std::to_string(startTick);
+        SCOPED_TRACE(std::string(c.forward ? "FF" : "REW") + " repeat " + std::to_string(c.repeat) +
+                     " from entry " + std::to_string(c.from) + " at tick " + std::to_string(startTick));
         MakePlaylist(TRACKS, LENGTH_MS);
         Settings().repeat = c.repeat;
-        Deck().currentTrack = c.from;
-        ASSERT_EQ(CueCurrentTrack(), 1) << name;
-        SeekTrack(c.forward ? LENGTH_MS - 2000 : 1500);
-        StartPlay();
-        ASSERT_EQ(Deck().deckState, Playing) << name;
+        PlayFrom(c.from, c.forward ? LENGTH_MS - 2000 : 1500);
 
         c.forward ? FastForwardDown() : RewindDown();
         Tick();
         Tick();
-        EXPECT_EQ(Deck().currentTrack, c.track) << name;
-        EXPECT_EQ(PlayerPosition(), c.pos) << name;
-        EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav") << name << ": the cued file";
-        EXPECT_EQ(Deck().searchDir, c.forward ? SEARCH_FORWARD : SEARCH_BACKWARD) << name << ": still searching";
+        EXPECT_EQ(Deck().currentTrack, c.track);
+        EXPECT_EQ(PlayerPosition(), c.pos);
+        EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav") << "the cued file";
+        EXPECT_EQ(Deck().searchDir, c.forward ? SEARCH_FORWARD : SEARCH_BACKWARD) << "still searching";
 
         c.forward ? FastForwardUp() : RewindUp();
-        EXPECT_EQ(Deck().deckState, Playing) << name << ": playing again after the release";
-        EXPECT_EQ(Deck().currentTrack, c.track) << name;
-        EXPECT_EQ(Deck().searchDir, SEARCH_NONE) << name;
+        EXPECT_EQ(Deck().deckState, Playing) << "playing again after the release";
+        EXPECT_EQ(Deck().currentTrack, c.track);
+        EXPECT_EQ(Deck().searchDir, SEARCH_NONE);
     }
 }
 
@@ -131,20 +127,19 @@ const SkipCase SKIP_CASES[] = {
 TEST_F(DeckEdges, NextAndPreviousMoveUnderEveryRepeatMode) {
     for (const SkipCase& c : SKIP_CASES) {
         SetUp();
-        const std::string name = std::string(c.next ? "Next" : "Previous") + " repeat " + std::to_string(c.repeat) +
-                                 " from entry " + std::to_string(c.from) + " at " + std::to_string(c.atMs);
+        SCOPED_TRACE(std::string(c.next ? "Next" : "Previous") + " repeat " + std::to_string(c.repeat) +
+                     " from entry " + std::to_string(c.from) + " at " + std::to_string(c.atMs));
         MakePlaylist(TRACKS, LENGTH_MS);
         Settings().repeat = c.repeat;
-        Deck().currentTrack = c.from;
-        ASSERT_EQ(CueCurrentTrack(), 1) << name;
+        Cue(c.from);
         SeekTrack((int32_t)c.atMs);
         if (c.before == Playing) StartPlay();
 
         c.next ? NextTrack() : PrevTrack();
-        EXPECT_EQ(Deck().currentTrack, c.track) << name;
-        EXPECT_EQ(Deck().deckState, c.state) << name;
-        EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav") << name;
-        EXPECT_EQ(PlayerPosition(), 0u) << name;
+        EXPECT_EQ(Deck().currentTrack, c.track);
+        EXPECT_EQ(Deck().deckState, c.state);
+        EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav");
+        EXPECT_EQ(PlayerPosition(), 0u);
     }
 }
 
@@ -204,22 +199,22 @@ TEST_F(DeckEdges, RecordNumbersRunUpTo999AndWrapTo000) {
     for (int format = 0; format < 4; ++format) {
         for (const NumberCase& c : NUMBER_CASES) {
             SetUp();
-            const std::string name = std::string(c.name) + ", format " + std::to_string(format);
+            SCOPED_TRACE(std::string(c.name) + ", format " + std::to_string(format));
             char chosen[64];
             std::snprintf(chosen, sizeof chosen, "C:\\rec\\Live%03u.xyz", c.start);
             SetBaseFromChosenName(chosen);
-            ASSERT_EQ(GetRecordNumber(), c.start) << name;
+            ASSERT_EQ(GetRecordNumber(), c.start);
             Settings().recordFormat = (uint32_t)format;
             for (unsigned n : c.taken) Take(n);
             for (int n = 0; c.onlyFree >= 0 && n < 1000; ++n)
                 if (n != c.onlyFree) Take((unsigned)n);
 
-            ASSERT_EQ(EnterRecStandby(), 1) << name;
+            ASSERT_EQ(EnterRecStandby(), 1);
             char expected[64];
             std::snprintf(expected, sizeof expected, "C:\\rec\\Live%03u%s", c.expected, EXTENSIONS[format]);
-            EXPECT_EQ(World().recordTarget, expected) << name;
-            EXPECT_EQ(Deck().deckState, RecStandby) << name;
-            EXPECT_EQ(GetRecordNumber(), c.expected) << name << ": the search goes on from here next time";
+            EXPECT_EQ(World().recordTarget, expected);
+            EXPECT_EQ(Deck().deckState, RecStandby);
+            EXPECT_EQ(GetRecordNumber(), c.expected) << "the search goes on from here next time";
         }
     }
 }
