@@ -3,35 +3,19 @@
 // 000 with some numbers taken, the record path's last byte and Play close to a track's end.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "base/clock.h"
-#include "base/message_box.h"
-#include "deck/deck.h"
-#include "deck/deck_tick.h"
-#include "deck/deck_ui_native.h"
 #include "deck/record_naming.h"
-#include "deck/track_gap.h"
 #include "deck_fakes.h"
-#include "display/face_setters.h"
-#include "docking/selector_link.h"
-#include "playback/playback_control.h"
-#include "settings/settings.h"
 
 namespace {
 
-class DeckEdges : public ::testing::Test {
+// Edges start further along the clock than the other deck tests.
+class DeckEdges : public DeckFixture {
 protected:
     void SetUp() override { ResetDeckWorld(500000); }
-
-    static void Tick() {
-        AdvanceFakeTickCount(100);
-        int32_t shown = 0;
-        DeckTick(&shown);
-    }
 };
 
 // --- searches across track boundaries ---------------------------------------------------------
@@ -81,28 +65,24 @@ TEST_F(DeckEdges, SearchesAcrossTrackEndsFollowTheRepeatMode) {
     for (uint32_t startTick : {500000u, 0xFFFFFFFFu - 150u})
     for (const SearchCase& c : SEARCH_CASES) {
         ResetDeckWorld(startTick);
-        const std::string name = std::string(c.forward ? "FF" : "REW") + " repeat " + std::to_string(c.repeat) +
-                                 " from entry " + std::to_string(c.from) + " at tick " + std::to_string(startTick);
+        SCOPED_TRACE(std::string(c.forward ? "FF" : "REW") + " repeat " + std::to_string(c.repeat) +
+                     " from entry " + std::to_string(c.from) + " at tick " + std::to_string(startTick));
         MakePlaylist(TRACKS, LENGTH_MS);
         Settings().repeat = c.repeat;
-        Deck().currentTrack = c.from;
-        ASSERT_EQ(CueCurrentTrack(), 1) << name;
-        SeekTrack(c.forward ? LENGTH_MS - 2000 : 1500);
-        StartPlay();
-        ASSERT_EQ(Deck().deckState, Playing) << name;
+        PlayFrom(c.from, c.forward ? LENGTH_MS - 2000 : 1500);
 
         c.forward ? FastForwardDown() : RewindDown();
         Tick();
         Tick();
-        EXPECT_EQ(Deck().currentTrack, c.track) << name;
-        EXPECT_EQ(PlayerPosition(), c.pos) << name;
-        EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav") << name << ": the cued file";
-        EXPECT_EQ(Deck().searchDir, c.forward ? SEARCH_FORWARD : SEARCH_BACKWARD) << name << ": still searching";
+        EXPECT_EQ(Deck().currentTrack, c.track);
+        EXPECT_EQ(PlayerPosition(), c.pos);
+        EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav") << "the cued file";
+        EXPECT_EQ(Deck().searchDir, c.forward ? SEARCH_FORWARD : SEARCH_BACKWARD) << "still searching";
 
         c.forward ? FastForwardUp() : RewindUp();
-        EXPECT_EQ(Deck().deckState, Playing) << name << ": playing again after the release";
-        EXPECT_EQ(Deck().currentTrack, c.track) << name;
-        EXPECT_EQ(Deck().searchDir, SEARCH_NONE) << name;
+        EXPECT_EQ(Deck().deckState, Playing) << "playing again after the release";
+        EXPECT_EQ(Deck().currentTrack, c.track);
+        EXPECT_EQ(Deck().searchDir, SEARCH_NONE);
     }
 }
 
@@ -147,43 +127,43 @@ const SkipCase SKIP_CASES[] = {
 TEST_F(DeckEdges, NextAndPreviousMoveUnderEveryRepeatMode) {
     for (const SkipCase& c : SKIP_CASES) {
         SetUp();
-        const std::string name = std::string(c.next ? "Next" : "Previous") + " repeat " + std::to_string(c.repeat) +
-                                 " from entry " + std::to_string(c.from) + " at " + std::to_string(c.atMs);
+        SCOPED_TRACE(std::string(c.next ? "Next" : "Previous") + " repeat " + std::to_string(c.repeat) +
+                     " from entry " + std::to_string(c.from) + " at " + std::to_string(c.atMs));
         MakePlaylist(TRACKS, LENGTH_MS);
         Settings().repeat = c.repeat;
-        Deck().currentTrack = c.from;
-        ASSERT_EQ(CueCurrentTrack(), 1) << name;
+        Cue(c.from);
         SeekTrack((int32_t)c.atMs);
         if (c.before == Playing) StartPlay();
 
         c.next ? NextTrack() : PrevTrack();
-        EXPECT_EQ(Deck().currentTrack, c.track) << name;
-        EXPECT_EQ(Deck().deckState, c.state) << name;
-        EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav") << name;
-        EXPECT_EQ(PlayerPosition(), 0u) << name;
+        EXPECT_EQ(Deck().currentTrack, c.track);
+        EXPECT_EQ(Deck().deckState, c.state);
+        EXPECT_EQ(World().openPath, "C:\\m\\t" + std::to_string(c.track) + ".wav");
+        EXPECT_EQ(PlayerPosition(), 0u);
     }
 }
 
 // When the entries after the one that ended cannot be played, repeat off gives up rather than
 // going round to the top of the list; repeat all goes round.
 TEST_F(DeckEdges, TrackEndWithTheRestUnplayableGoesRoundOnlyUnderRepeatAll) {
-    for (uint32_t repeat : {0u, 2u}) {
+    const struct {
+        uint32_t repeat;
+        int state, plays;
+    } cases[] = {
+        {REPEAT_OFF,  NoTrack, 1}, // nothing more to play
+        {REPEAT_LIST, Playing, 2}, // entry 1 again
+    };
+    for (const auto& c : cases) {
         SetUp();
         MakePlaylist(TRACKS, 1000);
         World().files[1].playable = 0;
         World().files[2].playable = 0;
-        Settings().repeat = repeat;
-        ASSERT_EQ(CueCurrentTrack(), 1);
-        StartPlay();
-        for (int i = 0; i < 15; ++i) Tick();
-        if (repeat == 0) {
-            EXPECT_EQ(Deck().deckState, NoTrack) << "nothing more to play";
-            EXPECT_EQ(World().playCalls, 1);
-        } else {
-            EXPECT_EQ(Deck().deckState, Playing) << "entry 1 again";
-            EXPECT_EQ(Deck().currentTrack, 1);
-            EXPECT_EQ(World().playCalls, 2);
-        }
+        Settings().repeat = c.repeat;
+        PlayFrom(1);
+        Ticks(15);
+        EXPECT_EQ(Deck().deckState, c.state) << c.repeat;
+        EXPECT_EQ(Deck().currentTrack, 1) << c.repeat;
+        EXPECT_EQ(World().playCalls, c.plays) << c.repeat;
     }
 }
 
@@ -219,22 +199,22 @@ TEST_F(DeckEdges, RecordNumbersRunUpTo999AndWrapTo000) {
     for (int format = 0; format < 4; ++format) {
         for (const NumberCase& c : NUMBER_CASES) {
             SetUp();
-            const std::string name = std::string(c.name) + ", format " + std::to_string(format);
+            SCOPED_TRACE(std::string(c.name) + ", format " + std::to_string(format));
             char chosen[64];
             std::snprintf(chosen, sizeof chosen, "C:\\rec\\Live%03u.xyz", c.start);
             SetBaseFromChosenName(chosen);
-            ASSERT_EQ(GetRecordNumber(), c.start) << name;
+            ASSERT_EQ(GetRecordNumber(), c.start);
             Settings().recordFormat = (uint32_t)format;
             for (unsigned n : c.taken) Take(n);
             for (int n = 0; c.onlyFree >= 0 && n < 1000; ++n)
                 if (n != c.onlyFree) Take((unsigned)n);
 
-            ASSERT_EQ(EnterRecStandby(), 1) << name;
+            ASSERT_EQ(EnterRecStandby(), 1);
             char expected[64];
             std::snprintf(expected, sizeof expected, "C:\\rec\\Live%03u%s", c.expected, EXTENSIONS[format]);
-            EXPECT_EQ(World().recordTarget, expected) << name;
-            EXPECT_EQ(Deck().deckState, RecStandby) << name;
-            EXPECT_EQ(GetRecordNumber(), c.expected) << name << ": the search goes on from here next time";
+            EXPECT_EQ(World().recordTarget, expected);
+            EXPECT_EQ(Deck().deckState, RecStandby);
+            EXPECT_EQ(GetRecordNumber(), c.expected) << "the search goes on from here next time";
         }
     }
 }
@@ -262,8 +242,7 @@ TEST_F(DeckEdges, PlayWithLessThan300MsLeftJumpsToTheEnd) {
     for (const auto& c : cases) {
         SetUp();
         MakePlaylist(2, c.length);
-        Deck().currentTrack = 1;
-        ASSERT_EQ(1, CueCurrentTrack());
+        Cue(1);
         if (c.at) SeekTrack((int32_t)c.at);
         StartPlay();
         EXPECT_EQ(Playing, Deck().deckState) << c.at;

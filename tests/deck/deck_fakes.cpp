@@ -61,6 +61,13 @@ const FakeFile* FindFakeFile(const std::string& path) {
     return nullptr;
 }
 
+FakeFile& AddFakeFile(const std::string& path, uint32_t lengthMs) {
+    g_world.files.emplace_back();
+    g_world.files.back().path = path;
+    g_world.files.back().lengthMs = lengthMs;
+    return g_world.files.back();
+}
+
 void MakePlaylist(int n, uint32_t lengthMs) {
     for (int k = 1; k <= n; ++k) {
         FakeFile f;

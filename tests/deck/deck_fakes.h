@@ -1,11 +1,20 @@
 // Test doubles around the deck: a player whose position runs with the fake clock, a recorder
 // that logs its calls, a playlist of chosen files, a media probe answering from a table, and a
-// device that keeps its registers.
+// device that keeps its registers; and the fixture the deck's tests share.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "base/clock.h"
+#include "deck/deck.h"
+#include "deck/deck_tick.h"
+#include "display/face_setters.h"
+#include "playback/playback_control.h"
+#include "settings/settings.h"
 
 struct FakeFile {
     std::string path;
@@ -70,6 +79,37 @@ void ResetWorld();
 void ResetDeckWorld(uint32_t tick);
 
 const FakeFile* FindFakeFile(const std::string& path);
+// A file the probe knows (not in the playlist), for the caller to shape further.
+FakeFile& AddFakeFile(const std::string& path, uint32_t lengthMs = 0);
 // Adds n files "C:\\m\\tK.wav" (K = 1..n) of lengthMs each to the probe table and the playlist.
 void MakePlaylist(int n, uint32_t lengthMs);
 uint32_t PlayerPosition();
+
+// A fresh world with the clock at tick 100000, and the deck's 100 ms timer run by hand.
+class DeckFixture : public ::testing::Test {
+protected:
+    void SetUp() override { ResetDeckWorld(100000); }
+    // One pass of the timer, ms after the last; returns the state the face was given.
+    static int32_t Tick(uint32_t ms = 100) {
+        AdvanceFakeTickCount(ms);
+        int32_t shown = -1;
+        EXPECT_EQ(DeckTick(&shown), 1);
+        return shown;
+    }
+    static void Ticks(int n) {
+        for (int i = 0; i < n; ++i) Tick();
+    }
+    static void Cue(int n) {
+        Deck().currentTrack = n;
+        ASSERT_EQ(CueCurrentTrack(), 1);
+    }
+    static void PlayFrom(int n, uint32_t atMs = 0) {
+        Cue(n);
+        if (atMs) SeekTrack((int32_t)atMs);
+        StartPlay();
+        ASSERT_EQ(Deck().deckState, Playing);
+    }
+    static int State() { return Deck().deckState; }
+    static int Track() { return Deck().currentTrack; }
+    static std::string Status() { return Face().tickerText; }
+};

@@ -7,51 +7,19 @@
 #include <cstring>
 #include <functional>
 
-#include "base/clock.h"
 #include "base/message_box.h"
-#include "deck/deck.h"
-#include "deck/deck_tick.h"
 #include "deck/deck_ui_native.h"
 #include "deck/record_naming.h"
 #include "deck/track_gap.h"
 #include "deck_fakes.h"
-#include "display/face_setters.h"
 #include "docking/selector_link.h"
-#include "playback/playback_control.h"
 #include "playlist/playlist_model.h"
 #include "resources/resource.h"
 #include "record/capture.h"
-#include "settings/settings.h"
 
 namespace {
-class DeckTest : public ::testing::Test {
+class DeckTest : public DeckFixture {
 protected:
-    void SetUp() override { ResetDeckWorld(100000); }
-
-    // One pass of the 100 ms timer.
-    void Tick() {
-        AdvanceFakeTickCount(100);
-        int32_t shown = 0;
-        DeckTick(&shown);
-    }
-    void Ticks(int n) {
-        for (int i = 0; i < n; ++i) Tick();
-    }
-
-    void Cue(int n) {
-        Deck().currentTrack = n;
-        ASSERT_EQ(CueCurrentTrack(), 1);
-    }
-    void PlayFrom(int n, uint32_t atMs) {
-        Cue(n);
-        if (atMs) SeekTrack((int32_t)atMs);
-        StartPlay();
-        ASSERT_EQ(Deck().deckState, Playing);
-    }
-
-    int State() { return Deck().deckState; }
-    int Track() { return Deck().currentTrack; }
-    std::string Status() { return Face().tickerText; }
     std::string OpenPath() { return World().openPath; }
     int Called(const std::string& call) {
         const auto& calls = World().recorderCalls;
@@ -251,10 +219,7 @@ TEST_F(DeckTest, RecordingIsKeptAndCued) {
     StartPlay();
     EXPECT_EQ(State(), Recording);
 
-    FakeFile rec;
-    rec.path = "C:\\rec\\S-001.WAV";
-    rec.lengthMs = 5000;
-    World().files.push_back(rec);
+    AddFakeFile("C:\\rec\\S-001.WAV", 5000);
     World().recordedMs = 5000;
     StopKey();
     EXPECT_EQ(Called("StopCapture(1)"), 1);
@@ -313,10 +278,7 @@ TEST_F(DeckTest, SplitLeavesStandbyWaitingForSound) {
     World().captureMode = CAPTURE_WRITING;  // sound arrived and the recorder started itself
     Deck().deckState = Recording;
 
-    FakeFile rec;
-    rec.path = "C:\\rec\\S-001.WAV";
-    rec.lengthMs = 8000;
-    World().files.push_back(rec);
+    AddFakeFile("C:\\rec\\S-001.WAV", 8000);
     World().recordedMs = 8000;
     World().existingNumbers.insert("C:\\rec\\S-001");
     World().recorderCalls.clear();
@@ -437,24 +399,14 @@ TEST_F(DeckTest, SelectTrackGivesUpWhenNothingCanBeShown) {
 
 TEST_F(DeckTest, OpenAsNewListReplacesTheList) {
     MakePlaylist(3, 60000);
-    FakeFile other;
-    other.path = "C:\\new\\x.wav";
-    other.lengthMs = 2000;
-    other.title = "X";
-    World().files.push_back(other);
-    FakeFile broken;
-    broken.path = "C:\\new\\broken.wav";
-    broken.playable = 0;
-    World().files.push_back(broken);
+    AddFakeFile("C:\\new\\x.wav", 2000).title = "X";
+    AddFakeFile("C:\\new\\broken.wav").playable = 0;
 
     EXPECT_EQ(OpenAsNewList("C:\\new\\broken.wav"), 0);
     EXPECT_EQ(GetEntryCount(), 3);
     // A playable file whose path the list cannot hold leaves the list as it was.
-    FakeFile deep;
-    deep.path = "C:\\" + std::string(PLAYLIST_PATH_BYTES, 'd') + ".wav";
-    deep.lengthMs = 1000;
-    World().files.push_back(deep);
-    EXPECT_EQ(OpenAsNewList(deep.path.c_str()), 0);
+    const std::string deep = AddFakeFile("C:\\" + std::string(PLAYLIST_PATH_BYTES, 'd') + ".wav", 1000).path;
+    EXPECT_EQ(OpenAsNewList(deep.c_str()), 0);
     EXPECT_EQ(GetEntryCount(), 3);
     // Cancel on the question about saving the old list keeps it and adds nothing.
     World().clearRefused = 1;

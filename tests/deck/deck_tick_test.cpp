@@ -3,52 +3,30 @@
 // lock, timers and a missing device).
 #include <gtest/gtest.h>
 
-#include <string>
-
-#include "base/clock.h"
 #include "base/message_box.h"
-#include "deck/deck.h"
-#include "deck/deck_tick.h"
 #include "deck/deck_ui_native.h"
 #include "deck/record_naming.h"
-#include "deck/track_gap.h"
 #include "deck_fakes.h"
-#include "display/face_setters.h"
-#include "docking/selector_link.h"
 #include "hardware/device.h"
 #include "hardware/mixer.h"
-#include "playback/playback_control.h"
 #include "playlist/playlist_model.h"
 #include "record/capture.h"
-#include "settings/settings.h"
+#include "record/timer_slots.h"
 
 namespace {
-class DeckTickTest : public ::testing::Test {
+class DeckTickTest : public DeckFixture {
 protected:
-    void SetUp() override { ResetDeckWorld(100000); }
-    int32_t Tick() {
-        AdvanceFakeTickCount(100);
-        int32_t shown = -1;
-        EXPECT_EQ(DeckTick(&shown), 1);
-        return shown;
-    }
-    void Ticks(int n) {
-        for (int i = 0; i < n; ++i) Tick();
-    }
-    void PlayFrom(int n) {
-        Deck().currentTrack = n;
-        ASSERT_EQ(CueCurrentTrack(), 1);
-        StartPlay();
-        ASSERT_EQ(Deck().deckState, Playing);
-    }
-    void StartRecording() {
+    static void StartRecording() {
         ASSERT_EQ(EnterRecStandby(), 1);
         StartPlay();
         ASSERT_EQ(Deck().deckState, Recording);
     }
-    int State() { return Deck().deckState; }
-    int Track() { return Deck().currentTrack; }
-    std::string Status() { return Face().tickerText; }
+    // A timer due with this action, and the 11 ticks to the check that carries it out.
+    static void TimerDue(uint32_t action) {
+        World().timerDue = 1;
+        World().timerAction = action;
+        Ticks(11);
+    }
 };
 
 TEST(LevelToDb, TwentyLog10LessHalfADecibelTruncated) {
@@ -99,11 +77,7 @@ TEST_F(DeckTickTest, StoppedDeckFollowsTheListWithin16Ticks) {
     EXPECT_EQ(World().openPath, "C:\\m\\t1.wav");
 
     // The cued entry is replaced in the list: the entry now at its place is cued.
-    FakeFile other;
-    other.path = "C:\\m\\new.wav";
-    other.lengthMs = 9000;
-    World().files.push_back(other);
-    World().playlist[0] = other.path;
+    World().playlist[0] = AddFakeFile("C:\\m\\new.wav", 9000).path;
     Ticks(15);
     EXPECT_EQ(World().openPath, "C:\\m\\t1.wav");
     Tick();
@@ -119,8 +93,7 @@ TEST_F(DeckTickTest, StoppedDeckFollowsTheListWithin16Ticks) {
 
 TEST_F(DeckTickTest, TimeShowsElapsedOrTimeLeftWithBit31) {
     MakePlaylist(1, 240000);
-    Deck().currentTrack = 1;
-    ASSERT_EQ(CueCurrentTrack(), 1);
+    Cue(1);
     SeekTrack(60000);
     Tick();
     EXPECT_EQ(Face().timeMs, 60000u);
@@ -267,8 +240,7 @@ TEST_F(DeckTickTest, RateChangeInStandbyPreparesTheFileAgain) {
 
 TEST_F(DeckTickTest, TimersAreAskedEvery11TicksAndCarriedOut) {
     MakePlaylist(1, 60000);
-    Deck().currentTrack = 1;
-    ASSERT_EQ(CueCurrentTrack(), 1);
+    Cue(1);
     Ticks(10);
     EXPECT_EQ(World().timerChecks, 0);
     Tick();
@@ -276,16 +248,12 @@ TEST_F(DeckTickTest, TimersAreAskedEvery11TicksAndCarriedOut) {
     Ticks(11);
     EXPECT_EQ(World().timerChecks, 2);
 
-    World().timerDue = 1;
-    World().timerAction = 2;  // start playback
-    Ticks(11);
+    TimerDue(TIMER_START_PLAYBACK);
     EXPECT_EQ(State(), Playing);
-    World().timerAction = 3;  // end playback
-    Ticks(11);
+    TimerDue(TIMER_END_PLAYBACK);
     EXPECT_EQ(State(), Stopped);
-    World().timerAction = 0;  // start capture: standby, then writing
     Settings().recNoticePending = 1;
-    Ticks(11);
+    TimerDue(TIMER_START_CAPTURE);  // standby, then writing
     EXPECT_EQ(State(), Recording);
     EXPECT_EQ(Settings().recNoticePending, 0);
 }
@@ -296,19 +264,14 @@ TEST_F(DeckTickTest, TimersAreAskedEvery11TicksAndCarriedOut) {
 // would stay on the recorder's clock).
 TEST_F(DeckTickTest, ATimerEndingAnEmptyRecordingLeavesAnIdlePlayer) {
     Settings().timerMode = TIMER_MODE_LEFT;
-    World().timerDue = 1;
-    World().timerAction = 0;  // start capture
-    Ticks(11);
+    TimerDue(TIMER_START_CAPTURE);
     ASSERT_EQ(State(), Recording);
-    FakeFile rec;
-    rec.path = "C:\\rec\\S-001.WAV";
-    World().files.push_back(rec);
-    World().timerAction = 1;  // end capture
-    Ticks(11);
+    const std::string rec = AddFakeFile("C:\\rec\\S-001.WAV").path;
+    TimerDue(TIMER_END_CAPTURE);
     EXPECT_EQ(World().captureMode, CAPTURE_OFF);
     EXPECT_EQ(State(), NoTrack);
     EXPECT_EQ(Deck().deckSide, DECK_SIDE_PLAYER);
-    EXPECT_EQ(World().deleted, std::vector<std::string>{rec.path});
+    EXPECT_EQ(World().deleted, std::vector<std::string>{rec});
     EXPECT_EQ(GetEntryCount(), 0);
     EXPECT_EQ(Status(), "Quaverly Deck");
     EXPECT_EQ(Face().tickerMode, (uint32_t)TICKER_CENTRED);
@@ -322,9 +285,7 @@ TEST_F(DeckTickTest, ATimerEndingAnEmptyRecordingLeavesAnIdlePlayer) {
 // Record still asks for the name.
 TEST_F(DeckTickTest, ATimerWithoutARecordPathRecordsIntoTheDefaultFolderWithoutAsking) {
     Settings().recFileName[0] = 0;
-    World().timerDue = 1;
-    World().timerAction = 0;  // start capture
-    Ticks(11);
+    TimerDue(TIMER_START_CAPTURE);
     EXPECT_EQ(State(), Recording);
     EXPECT_EQ(World().nameDialogs, 0);
     EXPECT_STREQ(RecordDisplayName(), "C:\\prog\\S-001.WAV");

@@ -2,28 +2,13 @@
 // 100 ms: a tick late by half a second or more still moves the gap one phase at a time (the
 // MiniDisc mark, then the track's own status on a later tick), and the boundaries are strict
 // (200, 500 and 4000 ms are not yet past), also when the tick count wraps inside the gap.
-#include <gtest/gtest.h>
-
-#include "base/clock.h"
-#include "deck/deck.h"
-#include "deck/deck_tick.h"
 #include "deck/track_gap.h"
 #include "deck_fakes.h"
-#include "playback/playback_control.h"
-#include "settings/settings.h"
 
 namespace {
 using Block = std::vector<uint8_t>;
 
-class TrackGapTiming : public ::testing::Test {
-protected:
-    void SetUp() override { ResetDeckWorld(100000); }
-    void TickAfter(uint32_t ms) {
-        AdvanceFakeTickCount(ms);
-        int32_t shown = 0;
-        DeckTick(&shown);
-    }
-};
+class TrackGapTiming : public DeckFixture {};
 
 // Each case plays the last 50 ms of track 1 (the tick that ends it starts the gap), then ticks
 // at the given distances. A DAT recorder is told a new track starts only when the next track's
@@ -75,16 +60,15 @@ TEST_F(TrackGapTiming, LateAndBoundaryTicksMoveTheGapOnePhaseAtATime) {
         World().files[1].status[1] = c.nextByte1;
         World().deviceAttached = c.attached;
         Settings().playSpace = c.playSpace;
-        Deck().currentTrack = 1;
-        ASSERT_EQ(1, CueCurrentTrack());
+        Cue(1);
         SeekTrack(4950);
         StartPlay();
         World().statusWrites.clear();
-        TickAfter(100);
+        Tick(100);
         ASSERT_EQ(TrackSpace, Deck().deckState) << c.what;
         int n = 0;
         for (const Step& s : c.steps) {
-            TickAfter(s.afterMs);
+            Tick(s.afterMs);
             SCOPED_TRACE(std::string(c.what) + ", step " + std::to_string(++n));
             EXPECT_EQ(s.writes, World().statusWrites.size());
             EXPECT_EQ(s.state, Deck().deckState);

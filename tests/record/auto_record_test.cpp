@@ -123,13 +123,8 @@ TEST_F(AutoRecordTest, AFallbackCaptureDeviceListensAtThreshold256) {
     const char* const others[] = {"PulseAudio", "USB Audio"};
     SetFakeWaveDevices(0, others, 2);
     SetAutoLevels(16, 0, 1);
-    RecordFormat f{RECORD_KIND_PCM, 1, 2, 44100, 16, 0};
-    ASSERT_EQ(SetRecordFormat(f), 1);
-    ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
-    ASSERT_EQ(PrepareCapture(1), 1);
+    ASSERT_EQ(Standby(), 1);
     ASSERT_EQ(GetCaptureDeviceKind(), CAPTURE_DEVICE_FALLBACK);
-    Deck().deckSide = DECK_SIDE_RECORDER;
-    Deck().deckState = RecStandby;
     StartPlay();
     ASSERT_EQ(GetCaptureMode(), CAPTURE_WAITING);
     for (int i = 0; i < 5; ++i) StepBuffer(256, 256);

@@ -178,12 +178,7 @@ TEST_F(CaptureTest, AStopFromInsideTheLostAudioBoxIsIgnored) {
 }
 
 TEST_F(CaptureTest, OnlyWhatIsCapturedAfterPlayIsWritten) {
-    RecordFormat f{RECORD_KIND_PCM, 1, 2, 44100, 16, 0};
-    SetRecordFormat(f);
-    SetRecordTarget(path.c_str());
-    ASSERT_EQ(PrepareCapture(1), 1);
-    Deck().deckSide = DECK_SIDE_RECORDER;
-    Deck().deckState = RecStandby;
+    ASSERT_EQ(Standby(), 1);
     Run(1000);  // standby: measured, not written
     EXPECT_EQ(ReadAll(path), "") << "standby alone creates no file";
     StartPlay();
@@ -275,19 +270,14 @@ TEST_F(CaptureTest, OpeningPrefersTheNamedDeviceAndFallsBackOnlyWithoutIt) {
     TearDown();
     SetUp();
     SetFakeWaveInFailures(1, 0, 0);  // the named device will not open
-    RecordFormat f{RECORD_KIND_PCM, 1, 2, 44100, 16, 0};
-    SetRecordFormat(f);
-    SetRecordTarget(path.c_str());
-    EXPECT_EQ(PrepareCapture(1), 0) << "no other device is tried when the named one fails";
+    EXPECT_EQ(Standby(), 0) << "no other device is tried when the named one fails";
     EXPECT_EQ(WaveInIsOpen(), 0);
     EXPECT_EQ(CaptureTimerRunning(), 0);
 
     TearDown();
     SetUp();
     SetFakeWaveInFailures(-1, 30, 0);  // the device stops taking buffers half-way
-    SetRecordFormat(f);
-    SetRecordTarget(path.c_str());
-    EXPECT_EQ(PrepareCapture(1), 0);
+    EXPECT_EQ(Standby(), 0);
     EXPECT_EQ(WaveInIsOpen(), 0);
 }
 

@@ -89,13 +89,30 @@ protected:
         CloseDataChunk();
         CloseRecordFile(0);
     }
+    // A record file of this format at file, ready for buffers, as the capture prepares one.
+    static void Begin(const std::string& file, uint16_t kind = RECORD_KIND_PCM, uint32_t rate = 44100,
+                      uint32_t kbps = 0) {
+        ASSERT_EQ(SetRecordFormat(Format(kind, rate, kbps)), 1);
+        ASSERT_EQ(SetRecordTarget(file.c_str()), 1);
+        ASSERT_EQ(AllocateEncoderBuffers(), 1);
+        if (kind != RECORD_KIND_PCM) ResetEncoderForWriting();
+    }
+    // A closed WAVE file whose header describes exactly the file, holding the counter signal
+    // from its start; returns its view.
+    WaveView ExpectWholeWave() {
+        WaveView v = ViewWave(path);
+        EXPECT_TRUE(v.ok);
+        EXPECT_EQ(v.fileSize, 46u + v.dataSize) << "nothing torn after the audio";
+        EXPECT_EQ(v.riffSize + 8, v.fileSize);
+        EXPECT_EQ(CounterFramesInOrder(v.audio), v.dataSize / 4u);
+        return v;
+    }
     std::string folder, path;
     uint16_t firstData = 0;
 };
 
 TEST_F(WriterTest, WaveLayoutAfterTwoAndAHalfSeconds) {
-    ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
-    ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+    Begin(path);
     EXPECT_EQ(SetRecordTarget(path.c_str()), 0) << "a second target while one is set";
     EXPECT_EQ(RecordBufferBytes(), (uint32_t)BUFFER_44K);
     EXPECT_EQ(ReadAll(path), "") << "no file before the first buffer";
@@ -125,8 +142,7 @@ TEST_F(WriterTest, WaveLayoutAfterTwoAndAHalfSeconds) {
 }
 
 TEST_F(WriterTest, HeaderIsTrueEverySecondWhileRecording) {
-    ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
-    ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+    Begin(path);
     for (int n = 1; n <= 35; ++n) {
         std::vector<uint8_t> b = CounterBuffer((uint32_t)n - 1, BUFFER_44K);
         ASSERT_EQ(WriteBuffer(b.data(), BUFFER_44K, &firstData), RECORD_WRITE_OK);
@@ -144,8 +160,7 @@ TEST_F(WriterTest, AWriteFailingAtAnyPointLeavesAPlayableFile) {
         ResetRecordWriterForTest();
         std::remove(path.c_str());
         firstData = 0;
-        ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
-        ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+        Begin(path);
         SetWaveFailureForTest(nth);
         int result = Feed(25);
         Close();
@@ -156,13 +171,10 @@ TEST_F(WriterTest, AWriteFailingAtAnyPointLeavesAPlayableFile) {
             EXPECT_EQ(result, RECORD_WRITE_FAILED) << nth << ": no file only when creating it failed";
             continue;
         }
-        WaveView v = ViewWave(path);
-        ASSERT_TRUE(v.ok) << "failure at operation " << nth;
-        EXPECT_EQ(v.fileSize, 46u + v.dataSize) << nth << ": nothing torn after the audio";
-        EXPECT_EQ(v.riffSize + 8, v.fileSize) << nth;
-        EXPECT_EQ(v.dataSize % 4, 0u) << nth;
-        EXPECT_EQ(CounterFramesInOrder(v.audio), v.dataSize / 4u) << nth;
-        EXPECT_EQ(PcmBytesWritten(), v.dataSize) << nth << ": the recorded time matches the file";
+        SCOPED_TRACE(testing::Message() << "failure at operation " << nth);
+        WaveView v = ExpectWholeWave();
+        EXPECT_EQ(v.dataSize % 4, 0u);
+        EXPECT_EQ(PcmBytesWritten(), v.dataSize) << "the recorded time matches the file";
         if (!completed) {
             EXPECT_EQ(result, RECORD_WRITE_FAILED) << nth;
         }
@@ -178,24 +190,17 @@ TEST_F(WriterTest, ADiskFilledMidRecordingLeavesNoTornTail) {
         ResetRecordWriterForTest();
         std::remove(path.c_str());
         firstData = 0;
-        ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
-        ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+        Begin(path);
         SetWaveDiskFullForTest(nth);
         EXPECT_EQ(Feed(25), RECORD_WRITE_FAILED);
         Close();
         SetWaveFailureForTest(0);
-        WaveView v = ViewWave(path);
-        ASSERT_TRUE(v.ok);
-        EXPECT_EQ(v.fileSize, 46u + v.dataSize) << "nothing torn after the audio";
-        EXPECT_EQ(v.riffSize + 8, v.fileSize);
-        EXPECT_EQ(CounterFramesInOrder(v.audio), v.dataSize / 4u);
-        EXPECT_GE(v.dataSize, (uint32_t)(nth - 2) * BUFFER_44K);
+        EXPECT_GE(ExpectWholeWave().dataSize, (uint32_t)(nth - 2) * BUFFER_44K);
     }
 }
 
 TEST_F(WriterTest, FormatRewrittenInPlaceBeforeAudio) {
-    ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
-    ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+    Begin(path);
     ASSERT_EQ(OpenRecordFile(), 1);
     ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 48000)), 1);
     ASSERT_EQ(Feed(3, 19200), RECORD_WRITE_OK);
@@ -207,8 +212,7 @@ TEST_F(WriterTest, FormatRewrittenInPlaceBeforeAudio) {
 }
 
 TEST_F(WriterTest, SizeLimitStopsWithACompleteFile) {
-    ASSERT_EQ(SetRecordFormat(Format(RECORD_KIND_PCM, 44100)), 1);
-    ASSERT_EQ(SetRecordTarget(path.c_str()), 1);
+    Begin(path);
     ASSERT_EQ(Feed(1), RECORD_WRITE_OK);
     SetByteCountersForTest(RECORD_SIZE_LIMIT - 2 * BUFFER_44K, 0);
     EXPECT_EQ(Feed(1), RECORD_WRITE_OK);
@@ -230,10 +234,7 @@ TEST_F(WriterTest, MpegFormatsAskTheEncoder) {
 
 TEST_F(WriterTest, MpegFileHoldsWholeFramesAndCountsBothSides) {
     std::string mp3 = folder + "/S-001.MP3";
-    ASSERT_EQ(SetRecordFormat(Format(3, 44100, 128)), 1);
-    ASSERT_EQ(SetRecordTarget(mp3.c_str()), 1);
-    ASSERT_EQ(AllocateEncoderBuffers(), 1);
-    ResetEncoderForWriting();
+    Begin(mp3, 3, 44100, 128);
     ASSERT_EQ(Feed(30), RECORD_WRITE_OK);
     EXPECT_EQ(PcmBytesWritten(), 30u * BUFFER_44K);
     uint32_t duringRecording = MpegBytesWritten();
@@ -247,10 +248,7 @@ TEST_F(WriterTest, MpegFileHoldsWholeFramesAndCountsBothSides) {
 // followed by the one silent frame that carries the title trailer.
 TEST_F(WriterTest, MpegCloseWritesTheHeldBackTail) {
     std::string mp3 = folder + "/S-002.MP3";
-    ASSERT_EQ(SetRecordFormat(Format(3, 44100, 128)), 1);
-    ASSERT_EQ(SetRecordTarget(mp3.c_str()), 1);
-    ASSERT_EQ(AllocateEncoderBuffers(), 1);
-    ResetEncoderForWriting();
+    Begin(mp3, 3, 44100, 128);
     ASSERT_EQ(Feed(7), RECORD_WRITE_OK);  // 30,870 samples: not a whole number of 1,152-sample frames
     int samples = 0;
     int before = WholeMpegFrames(ReadAll(mp3), &samples);
@@ -290,10 +288,7 @@ TEST_F(WriterTest, CloseSyncsTheFileAfterItsLastByte) {
     };
     for (const Case& c : {Case{RECORD_KIND_PCM, "S-003.WAV"}, Case{3, "S-003.MP3"}}) {
         std::string file = folder + "/" + c.name;
-        ASSERT_EQ(SetRecordFormat(Format(c.kind, 44100, 128)), 1);
-        ASSERT_EQ(SetRecordTarget(file.c_str()), 1);
-        ASSERT_EQ(AllocateEncoderBuffers(), 1);
-        ResetEncoderForWriting();
+        Begin(file, c.kind, 44100, 128);
         ASSERT_EQ(Feed(5), RECORD_WRITE_OK);
         Close();
         EXPECT_EQ(ReadAll(file).size(), LastSyncedSize()) << c.name;
@@ -313,10 +308,7 @@ TEST_F(WriterTest, MpegRecordingsEndInAValidFrameCarryingTheTrailer) {
     for (const auto& run : runs) {
         const std::string file = folder + "/" + run.name;
         ResetRecordWriterForTest();
-        ASSERT_EQ(SetRecordFormat(Format(run.layer, 44100, run.kbps)), 1);
-        ASSERT_EQ(SetRecordTarget(file.c_str()), 1);
-        ASSERT_EQ(AllocateEncoderBuffers(), 1);
-        ResetEncoderForWriting();
+        Begin(file, run.layer, 44100, run.kbps);
         ASSERT_EQ(Feed(12), RECORD_WRITE_OK);
         CloseRecordFile(1);
         const size_t recorded = ReadAll(file).size();
