@@ -111,6 +111,21 @@ protected:
         EXPECT_TRUE(Shell(cmd)) << cmd;
         return path;
     }
+    // A destination as the tools take it (a buffer they put the source's extension in); no name,
+    // an empty one.
+    struct Dest {
+        char s[TOOL_PATH_BYTES];
+    };
+    Dest DestFor(const std::string& name) const {
+        Dest d;
+        std::snprintf(d.s, sizeof d.s, "%s", name.empty() ? "" : dir.File(name).c_str());
+        return d;
+    }
+    // A sine tone from sox, encoded by lame with the options given.
+    std::string Lame(const std::string& name, int seconds, const std::string& options, int rate = 44100) {
+        return Sh(name, "sox -V1 -n -r " + std::to_string(rate) + " -c 2 -t wav - synth " + std::to_string(seconds) +
+                            " sine 300 | lame --quiet " + options + " - OUT");
+    }
     // Names in the scratch folder (temporary files of a failed write would show here).
     std::vector<std::string> Listing() const {
         std::vector<std::string> names;
@@ -122,71 +137,62 @@ protected:
 
 // ---- WAVE ------------------------------------------------------------------------------------
 
-TEST_F(FileToolsTest, WaveDivideCutsWholeBlocksAndKeepsTheTitleChunks) {
-    Bytes src = MakeWave(44100 * 4 * 5, 2, 16, "Evening");  // 5 s
-    std::string path = Make("src.wav", src);
-    const size_t DATA = 44;
-    size_t trailing = src.size() - DATA - 44100 * 4 * 5;
+// Parts start and end on whole sample frames (even where the source's last frame is torn, as a
+// killed recorder leaves it), keep the source's format and title chunks, and an odd part gets
+// the pad byte its chunk needs so the title behind it starts where a reader looks for it.
+TEST_F(FileToolsTest, WaveDivideCutsWholeFramesAndKeepsTheTitleChunks) {
+    const Bytes stereo = MakeWave(44100 * 4 * 5, 2, 16, "Evening"), mono = MakeWave(44100 * 3, 1, 8, "Odd");
+    const Bytes torn = MakeWave(4002);
     struct Case {
+        const Bytes& src;
+        const char* title;
         uint32_t in, out;
         size_t start, length;
     };
     const Case cases[] = {
-        {1000, 3500, 176400, 441000}, // A = 176,400, B = 4
-        {1001, 3500, 176576, 440820}, // 176,576.4 down to whole blocks; the length 440,823.6 too
-        {1003, 3500, 176928, 440468}, // 176,929.2 and 440,470.8: whole blocks, never inside one
-        {2000, 2001, 352800, 176   }, // 176.4 bytes: 44 blocks
-        {0,    1,    0,      176   },
+        {stereo, "Evening", 1000, 3500,  176400, 441000}, // A = 176,400, B = 4
+        {stereo, "Evening", 1001, 3500,  176576, 440820}, // 176,576.4 down to whole blocks; the length 440,823.6 too
+        {stereo, "Evening", 1003, 3500,  176928, 440468}, // 176,929.2 and 440,470.8: whole blocks, never inside one
+        {stereo, "Evening", 2000, 2001,  352800, 176   }, // 176.4 bytes: 44 blocks
+        {stereo, "Evening", 0,    1,     0,      176   },
+        {mono,   "Odd",     1000, 1010,  44100,  441   }, // 8-bit mono: an odd part
+        {torn,   "",        0,    60000, 0,      4000  }, // Out past the torn end
     };
+    const size_t DATA = 44;
     for (const Case& c : cases) {
-        char dest[TOOL_PATH_BYTES];
-        std::snprintf(dest, sizeof dest, "%s", dir.File("cut.mp3").c_str());  // the kind's extension wins
-        ASSERT_EQ(1, DivideFile(dest, path.c_str(), c.in, c.out)) << c.in;
-        EXPECT_EQ(dir.File("cut.wav"), dest);
-        Bytes out = ReadAll(dest);
-        ASSERT_EQ(DATA + c.length + trailing, out.size()) << c.in;
-        EXPECT_EQ(Slice(src, 0, 4), Slice(out, 0, 4));
-        EXPECT_EQ(Slice(src, 8, 40), Slice(out, 8, 40));
-        EXPECT_EQ(4 + 24 + 8 + c.length + trailing, Le32At(out, 4));
+        SCOPED_TRACE(std::string(c.title) + " " + std::to_string(c.in));
+        std::string path = Make("src.wav", c.src);
+        size_t sound = Le32At(c.src, 40), trailing = c.src.size() - DATA - sound - (sound & 1);
+        size_t pad = c.length & 1;
+        Dest dest = DestFor("cut.mp3");  // the kind's extension wins
+        ASSERT_EQ(1, DivideFile(dest.s, path.c_str(), c.in, c.out));
+        EXPECT_EQ(dir.File("cut.wav"), dest.s);
+        Bytes out = ReadAll(dest.s);
+        ASSERT_EQ(DATA + c.length + pad + trailing, out.size());
+        EXPECT_EQ(Slice(c.src, 0, 4), Slice(out, 0, 4));
+        EXPECT_EQ(Slice(c.src, 8, 40), Slice(out, 8, 40));
+        EXPECT_EQ(out.size() - 8, Le32At(out, 4));
         EXPECT_EQ(c.length, Le32At(out, 40));
-        EXPECT_EQ(Slice(src, DATA + c.start, DATA + c.start + c.length), Slice(out, DATA, DATA + c.length));
-        EXPECT_EQ(Slice(src, src.size() - trailing, src.size()), Slice(out, out.size() - trailing, out.size()));
-        char title[TITLE_BYTES];
-        EXPECT_EQ(1, GetTitleField(dest, FIELD_TITLE, title, SOURCE_ID3_FIRST));
-        EXPECT_STREQ("Evening", title);
-        std::filesystem::remove(dest);
+        EXPECT_EQ(Slice(c.src, DATA + c.start, DATA + c.start + c.length), Slice(out, DATA, DATA + c.length));
+        EXPECT_TRUE(!pad || out[DATA + c.length] == 0) << "the pad byte";
+        EXPECT_EQ(Slice(c.src, c.src.size() - trailing, c.src.size()), Slice(out, out.size() - trailing, out.size()));
+        if (c.title[0]) {
+            char title[TITLE_BYTES];
+            EXPECT_EQ(1, GetTitleField(dest.s, FIELD_TITLE, title, SOURCE_ID3_FIRST));
+            EXPECT_STREQ(c.title, title);
+        }
+        std::filesystem::remove(dest.s);
     }
     EXPECT_EQ(0, RecordedMessageCount());
-}
-
-// An 8-bit mono part of an odd number of bytes gets the pad byte its chunk needs, so the title
-// behind it still starts where a reader looks for the next chunk.
-TEST_F(FileToolsTest, AnOddWavePartIsPaddedBeforeItsTitle) {
-    Bytes src = MakeWave(44100 * 3, 1, 8, "Odd");
-    std::string path = Make("mono.wav", src);
-    size_t trailing = src.size() - 44 - 44100 * 3;
-    char dest[TOOL_PATH_BYTES];
-    std::snprintf(dest, sizeof dest, "%s", dir.File("part.wav").c_str());
-    ASSERT_EQ(1, DivideFile(dest, path.c_str(), 1000, 1010));  // 441 bytes
-    Bytes out = ReadAll(dest);
-    ASSERT_EQ(44 + 441 + 1 + trailing, out.size());
-    EXPECT_EQ(441u, Le32At(out, 40));
-    EXPECT_EQ(out.size() - 8, Le32At(out, 4));
-    EXPECT_EQ(Slice(src, 44 + 44100, 44 + 44100 + 441), Slice(out, 44, 44 + 441));
-    EXPECT_EQ(0, out[44 + 441]);
-    char title[TITLE_BYTES];
-    EXPECT_EQ(1, GetTitleField(dest, FIELD_TITLE, title, SOURCE_ID3_FIRST));
-    EXPECT_STREQ("Odd", title);
 }
 
 TEST_F(FileToolsTest, WaveCombineJoinsTheSoundIntoOneDataChunk) {
     Bytes a = MakeWave(1000000, 2, 16, "First"), b = MakeWave(500000, 2, 16, "Second");
     std::string pa = Make("a.wav", a), pb = Make("b.wav", b);
-    char dest[TOOL_PATH_BYTES];
-    std::snprintf(dest, sizeof dest, "%s", dir.File("join").c_str());
-    ASSERT_EQ(1, CombineFiles(dest, pa.c_str(), pb.c_str()));
-    EXPECT_EQ(dir.File("join.wav"), dest);
-    Bytes out = ReadAll(dest);
+    Dest dest = DestFor("join");
+    ASSERT_EQ(1, CombineFiles(dest.s, pa.c_str(), pb.c_str()));
+    EXPECT_EQ(dir.File("join.wav"), dest.s);
+    Bytes out = ReadAll(dest.s);
     size_t trailing = a.size() - 44 - 1000000;
     ASSERT_EQ(44 + 1500000 + trailing, out.size());
     EXPECT_EQ(1500000u, Le32At(out, 40));
@@ -194,7 +200,7 @@ TEST_F(FileToolsTest, WaveCombineJoinsTheSoundIntoOneDataChunk) {
     EXPECT_EQ(Slice(a, 44, 44 + 1000000), Slice(out, 44, 44 + 1000000));
     EXPECT_EQ(Slice(b, 44, 44 + 500000), Slice(out, 44 + 1000000, 44 + 1500000));
     char title[TITLE_BYTES];
-    GetTitleField(dest, FIELD_TITLE, title, SOURCE_ID3_FIRST);
+    GetTitleField(dest.s, FIELD_TITLE, title, SOURCE_ID3_FIRST);
     EXPECT_STREQ("First", title);  // the first file's titles go with the join
 }
 
@@ -204,14 +210,14 @@ TEST_F(FileToolsTest, WaveFilesOfOtherProgramsDivideAndDecodeCleanly) {
     std::string a = Sh("ff.wav", "ffmpeg -nostdin -v error -f lavfi -i sine=f=440:d=4 -ac 2 OUT");
     std::string b = Sh("sx.wav", "sox -n -r 48000 -b 24 -c 2 OUT synth 4 sine 300");
     for (const std::string& src : {a, b}) {
-        char dest[TOOL_PATH_BYTES];
-        std::snprintf(dest, sizeof dest, "%s.cut.wav", src.c_str());
-        ASSERT_EQ(1, DivideFile(dest, src.c_str(), 500, 2500)) << src;
+        Dest dest = DestFor("cut.wav");
+        ASSERT_EQ(1, DivideFile(dest.s, src.c_str(), 500, 2500)) << src;
         MediaInfo info{};
-        ASSERT_EQ(1, GetMediaInfo(dest, &info));
-        Decoded d = DecodeFfmpeg(dest, 2);
+        ASSERT_EQ(1, GetMediaInfo(dest.s, &info));
+        Decoded d = DecodeFfmpeg(dest.s, 2);
         EXPECT_EQ("", d.messages) << src;
         EXPECT_EQ(info.sampleRate * 2, d.samples) << src;
+        std::filesystem::remove(dest.s);
     }
 }
 
@@ -261,11 +267,10 @@ TEST_F(FileToolsTest, LayerTwoDivideStartsAtTheFirstHeaderFromTheComputedByte) {
     ASSERT_EQ(1, FindMpegFrame(src.c_str(), &found, &info));
     EXPECT_EQ(expectStart, found);
 
-    char dest[TOOL_PATH_BYTES];
-    std::snprintf(dest, sizeof dest, "%s", dir.File("part.wav").c_str());
-    ASSERT_EQ(1, DivideFile(dest, src.c_str(), 1000, 4000));
-    EXPECT_EQ(dir.File("part.mp2"), dest);
-    Bytes out = ReadAll(dest);
+    Dest dest = DestFor("part.wav");
+    ASSERT_EQ(1, DivideFile(dest.s, src.c_str(), 1000, 4000));
+    EXPECT_EQ(dir.File("part.mp2"), dest.s);
+    Bytes out = ReadAll(dest.s);
     ASSERT_GT(out.size(), 1000u);
     EXPECT_EQ(Slice(s, expectStart, expectStart + out.size()), out);  // no tag on the source, none added
 }
@@ -276,25 +281,22 @@ TEST_F(FileToolsTest, MpegTimesCountFromTheAudioBehindACoverArtTag) {
     Bytes picture = {0xFF, 0xD8, 0xFF, 0xE0};
     for (int i = 0; i < 300000; i++) picture.push_back(uint8_t(i * 2654435761u >> 24));
     std::string jpeg = Make("cover.jpg", picture);
-    const std::string song = "sox -V1 -n -r 44100 -c 2 -t wav - synth 4 sine 300 | lame --quiet -b 128 ";
-    std::string plain = Sh("plain.mp3", song + "- OUT");
-    std::string art = Sh("art.mp3", song + "--add-id3v2 --ti '" + jpeg + "' - OUT");
+    std::string plain = Lame("plain.mp3", 4, "-b 128");
+    std::string art = Lame("art.mp3", 4, "-b 128 --add-id3v2 --ti '" + jpeg + "'");
     const std::pair<uint32_t, uint32_t> cuts[] = {
         {0,    1000},
         {1000, 4000},
         {2500, 3000}
     };
     for (auto [in, out] : cuts) {
-        char a[TOOL_PATH_BYTES], b[TOOL_PATH_BYTES];
-        std::snprintf(a, sizeof a, "%s", dir.File("a" + std::to_string(in) + ".mp3").c_str());
-        std::snprintf(b, sizeof b, "%s", dir.File("b" + std::to_string(in) + ".mp3").c_str());
-        ASSERT_EQ(1, DivideFile(a, plain.c_str(), in, out)) << in;
-        ASSERT_EQ(1, DivideFile(b, art.c_str(), in, out)) << in;
+        Dest a = DestFor("a" + std::to_string(in) + ".mp3"), b = DestFor("b" + std::to_string(in) + ".mp3");
+        ASSERT_EQ(1, DivideFile(a.s, plain.c_str(), in, out)) << in;
+        ASSERT_EQ(1, DivideFile(b.s, art.c_str(), in, out)) << in;
         // The same frames (the tagged part also gets the source's ID3v1 tag behind them).
-        Bytes pa = ReadAll(a), pb = ReadAll(b);
+        Bytes pa = ReadAll(a.s), pb = ReadAll(b.s);
         ASSERT_GE(pb.size(), pa.size()) << in;
         EXPECT_TRUE(pa == Slice(pb, 0, pa.size())) << in << ".." << out;
-        EXPECT_NEAR((out - in) * 44.1, double(DecodeMpg123(b, 2).samples), 1.5 * 1152) << in << ".." << out;
+        EXPECT_NEAR((out - in) * 44.1, double(DecodeMpg123(b.s, 2).samples), 1.5 * 1152) << in << ".." << out;
     }
 }
 
@@ -318,18 +320,16 @@ TEST_F(FileToolsTest, PartsAndJoinsCarryOneHeaderFrameOfTheirOwn) {
     const std::string wave = "sox -V1 -n -r 44100 -c 2 -t wav - synth 6 sine 200-3000 ";
     std::string vbr = Sh("vbr.mp3", wave + "| lame --quiet -V 2 - OUT");
     std::string cbr = Sh("cbr.mp3", wave + "| lame --quiet -b 128 - OUT");
-    char part[TOOL_PATH_BYTES], join[TOOL_PATH_BYTES];
-    std::snprintf(part, sizeof part, "%s", dir.File("part.mp3").c_str());
-    std::snprintf(join, sizeof join, "%s", dir.File("join.mp3").c_str());
-    ASSERT_EQ(1, DivideFile(part, vbr.c_str(), 1000, 4500));
-    ASSERT_EQ(1, CombineFiles(join, cbr.c_str(), cbr.c_str()));
+    Dest part = DestFor("part.mp3"), join = DestFor("join.mp3");
+    ASSERT_EQ(1, DivideFile(part.s, vbr.c_str(), 1000, 4500));
+    ASSERT_EQ(1, CombineFiles(join.s, cbr.c_str(), cbr.c_str()));
     struct Case {
         const char* path;
         const char* id;
     };
     for (const Case& c : {
-             Case{part, "Xing"},
-             Case{join, "Info"}
+             Case{part.s, "Xing"},
+             Case{join.s, "Info"}
     }) {
         Bytes b = ReadAll(c.path);
         std::vector<VbrHeader> headers = VbrHeaders(b);
@@ -345,16 +345,16 @@ TEST_F(FileToolsTest, PartsAndJoinsCarryOneHeaderFrameOfTheirOwn) {
     }
     // File 1's ID3v2 tag stays in front of a join, and the join's header frame right behind it.
     std::string tagged = Sh("tagged.mp3", wave + "| lame --quiet -b 128 --id3v2-only --tt Kiwi - OUT");
-    std::snprintf(join, sizeof join, "%s", dir.File("tagged_join.mp3").c_str());
-    ASSERT_EQ(1, CombineFiles(join, tagged.c_str(), cbr.c_str()));
-    Bytes source = ReadAll(tagged), joined = ReadAll(join);
+    join = DestFor("tagged_join.mp3");
+    ASSERT_EQ(1, CombineFiles(join.s, tagged.c_str(), cbr.c_str()));
+    Bytes source = ReadAll(tagged), joined = ReadAll(join.s);
     size_t tagBytes = 10 + (size_t(source[6]) << 21 | size_t(source[7]) << 14 | size_t(source[8]) << 7 | source[9]);
     ASSERT_GT(joined.size(), tagBytes);
     EXPECT_TRUE(Slice(source, 0, tagBytes) == Slice(joined, 0, tagBytes));
     std::vector<VbrHeader> headers = VbrHeaders(joined);
     ASSERT_EQ(1u, headers.size());
     EXPECT_EQ(tagBytes + 4 + 32, headers[0].at);  // the frame header and stereo side information
-    EXPECT_EQ(DecodeMpg123(join, 2).samples, size_t(headers[0].frames) * 1152);
+    EXPECT_EQ(DecodeMpg123(join.s, 2).samples, size_t(headers[0].frames) * 1152);
 }
 
 // Files of each encoder, divided and joined: what ffmpeg and mpg123 decode, and the length.
@@ -384,14 +384,12 @@ TEST_P(MpegToolsTest, DivideAndCombineDecodeCleanlyToTheWantedLength) {
     // The sources' frames as decoded without gapless trimming: the join keeps every frame.
     size_t lengthA = DecodeMpg123(a, 2).samples, lengthB = DecodeMpg123(b, 2).samples;
 
-    char cut[TOOL_PATH_BYTES], join[TOOL_PATH_BYTES];
-    std::snprintf(cut, sizeof cut, "%s", dir.File("cut").c_str());
-    std::snprintf(join, sizeof join, "%s", dir.File("join").c_str());
-    ASSERT_EQ(1, DivideFile(cut, a.c_str(), 1500, 6250));
-    ASSERT_EQ(1, CombineFiles(join, a.c_str(), b.c_str()));
+    Dest cut = DestFor("cut"), join = DestFor("join");
+    ASSERT_EQ(1, DivideFile(cut.s, a.c_str(), 1500, 6250));
+    ASSERT_EQ(1, CombineFiles(join.s, a.c_str(), b.c_str()));
     const size_t wantCut = size_t(6250 - 1500) * c.rate / 1000;
-    for (const char* path : {cut, join}) {
-        size_t want = path == cut ? wantCut : lengthA + lengthB;
+    for (const char* path : {cut.s, join.s}) {
+        size_t want = path == cut.s ? wantCut : lengthA + lengthB;
         Decoded f = DecodeFfmpeg(path, 2), m = DecodeMpg123(path, 2);
         EXPECT_EQ("", f.messages) << c.name << " " << path;
         EXPECT_EQ("", m.messages) << c.name << " " << path;
@@ -423,21 +421,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FileToolsTest, AnMpegPartTakesTheTitleTheUserChose) {
     NEED_TOOLS("sox", "lame");
-    std::string src = Sh("t.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 3 sine 300 | lame --quiet -b 128 - OUT");
+    std::string src = Lame("t.mp3", 3, "-b 128");
     ASSERT_EQ(1, SetTitleField(src.c_str(), FIELD_TITLE, "Tag title", 0));
     PutTrailerBeforeTag(src, "Trailer title");
     for (int answer : {MSGBOX_ANSWER_YES, MSGBOX_ANSWER_NO}) {
         ResetMessages();
         QueueMessageAnswer(answer);
-        char dest[TOOL_PATH_BYTES];
-        std::snprintf(dest, sizeof dest, "%s", dir.File(answer == MSGBOX_ANSWER_YES ? "yes" : "no").c_str());
-        ASSERT_EQ(1, DivideFile(dest, src.c_str(), 0, 2000));
+        Dest dest = DestFor(answer == MSGBOX_ANSWER_YES ? "yes" : "no");
+        ASSERT_EQ(1, DivideFile(dest.s, src.c_str(), 0, 2000));
         EXPECT_EQ(std::vector<int>{STR_KELVARA_TITLE_FOUND}, Messages());
         char title[TITLE_BYTES];
-        GetTitleField(dest, FIELD_TITLE, title, SOURCE_ID3_FIRST);
+        GetTitleField(dest.s, FIELD_TITLE, title, SOURCE_ID3_FIRST);
         EXPECT_STREQ(answer == MSGBOX_ANSWER_YES ? "Tag title" : "Trailer title", title);
         int container = -1;
-        GetTitleContainer(dest, &container);
+        GetTitleContainer(dest.s, &container);
         EXPECT_EQ(TITLES_ID3, container) << "no trailer in the part";
     }
 }
@@ -459,18 +456,15 @@ TEST_F(FileToolsTest, DivideRefusesWithItsMessagesInOrder) {
         {"src.wav",     "",        0,   100, {STR_SET_FILE_NAME}        },
         {"src.wav",     "x.wav",   100, 100, {STR_BAD_FILE_SIZE}        },
         {"src.wav",     "x.wav",   200, 100, {STR_BAD_FILE_SIZE}        },
-        {"src.wav",     "SRC.mp3", 0,   100, {STR_DIVIDE_SAME_NAME}     }, // same once ".wav"
+        {"src.wav",     "SRC.mp3", 0,   100, {STR_DIVIDE_SAME_NAME}     }, // same once ".wav", in any case
         {"src.wav",     "old.wav", 0,   100, {STR_FILE_EXISTS}          }, // answered No
     };
     for (const Case& c : cases) {
         ResetMessages();
         QueueMessageAnswer(MSGBOX_ANSWER_NO);
         std::string s = c.source[0] ? dir.File(c.source) : "";
-        char dest[TOOL_PATH_BYTES] = "";
-        if (c.dest[0]) std::snprintf(dest, sizeof dest, "%s", dir.File(c.dest).c_str());
-        // The sameness check ignores case, so compare against the source as typed.
-        if (std::string(c.dest) == "SRC.mp3") std::snprintf(dest, sizeof dest, "%s/SRC.mp3", dir.path.c_str());
-        EXPECT_EQ(0, DivideFile(dest, s.c_str(), c.in, c.out)) << c.source << " " << c.dest;
+        Dest dest = DestFor(c.dest);
+        EXPECT_EQ(0, DivideFile(dest.s, s.c_str(), c.in, c.out)) << c.source << " " << c.dest;
         EXPECT_EQ(c.messages, Messages()) << c.source << " " << c.dest;
     }
     EXPECT_EQ(MakeWave(400), ReadAll(old));  // "No" keeps the old file
@@ -480,10 +474,9 @@ TEST_F(FileToolsTest, DivideRefusesWithItsMessagesInOrder) {
 TEST_F(FileToolsTest, CombineRefusesIncompatiblePairsBeforeWriting) {
     NEED_TOOLS("sox", "lame", "ffmpeg");
     std::string s16 = Make("s16.wav", MakeWave(4000, 2, 16)), s8 = Make("s8.wav", MakeWave(4000, 2, 8));
-    std::string mono = Make("mono.wav", MakeWave(4000, 1, 16));
-    std::string m128 = Sh("m128.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 1 sine 300 | lame --quiet -b 128 - OUT");
-    std::string m192 = Sh("m192.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 1 sine 300 | lame --quiet -b 192 - OUT");
-    std::string m48 = Sh("m48.mp3", "sox -V1 -n -r 48000 -c 2 -t wav - synth 1 sine 300 | lame --quiet -b 128 - OUT");
+    std::string mono = Make("mono.wav", MakeWave(4000, 1, 16)), two = Make("two.wav", MakeWave(8000, 2, 16));
+    std::string m128 = Lame("m128.mp3", 1, "-b 128"), m192 = Lame("m192.mp3", 1, "-b 192");
+    std::string m48 = Lame("m48.mp3", 1, "-b 128", 48000);
     auto soxWave = [&](const char* name, const char* coding) {
         return Sh(name, std::string("sox -V1 -n -r 8000 -c 2 ") + coding + " OUT synth 0.2 sine 300");
     };
@@ -499,27 +492,30 @@ TEST_F(FileToolsTest, CombineRefusesIncompatiblePairsBeforeWriting) {
         int message;
     };
     const Case cases[] = {
-        {"",   s16,  "j.wav", STR_SET_FILE_NAME_1  },
-        {s16,  "",   "j.wav", STR_SET_FILE_NAME_2  },
-        {s16,  s8,   "",      STR_SET_FILE_NAME    },
-        {s16,  m128, "j.wav", STR_COMBINE_FORMAT   },
-        {s16,  mono, "j.wav", STR_COMBINE_CHANNELS },
-        {s16,  s8,   "j.wav", STR_COMBINE_BITS     },
-        {m128, m192, "j.mp3", STR_COMBINE_BITRATE  },
-        {m128, m48,  "j.mp3", STR_COMBINE_FREQUENCY},
-        {m128, m128, "m128",  STR_COMBINE_SAME_NAME}, // the second file as destination, extension added
-  // Same channels, rate and bits, other coding: float after integers, one law after another.
-        {f32,  i32,  "j.wav", STR_COMBINE_FORMAT   },
-        {f32x, i32x, "j.wav", STR_COMBINE_FORMAT   }, // extensible: the sub-formats differ
-        {alaw, ulaw, "j.wav", STR_COMBINE_FORMAT   },
-        {alaw, u8,   "j.wav", STR_COMBINE_FORMAT   },
+        {"",   s16,  "j.wav",   STR_SET_FILE_NAME_1  },
+        {s16,  "",   "j.wav",   STR_SET_FILE_NAME_2  },
+        {s16,  s8,   "",        STR_SET_FILE_NAME    },
+        {s16,  m128, "j.wav",   STR_COMBINE_FORMAT   },
+        {s16,  mono, "j.wav",   STR_COMBINE_CHANNELS },
+        {s16,  s8,   "j.wav",   STR_COMBINE_BITS     },
+        {m128, m192, "j.mp3",   STR_COMBINE_BITRATE  },
+        {m128, m48,  "j.mp3",   STR_COMBINE_FREQUENCY},
+ // Either input as the destination, in any case, with or without its extension.
+        {m128, m128, "m128",    STR_COMBINE_SAME_NAME},
+        {s16,  two,  "S16",     STR_COMBINE_SAME_NAME},
+        {s16,  two,  "Two",     STR_COMBINE_SAME_NAME},
+        {s16,  two,  "two.WAV", STR_COMBINE_SAME_NAME},
+ // Same channels, rate and bits, other coding: float after integers, one law after another.
+        {f32,  i32,  "j.wav",   STR_COMBINE_FORMAT   },
+        {f32x, i32x, "j.wav",   STR_COMBINE_FORMAT   }, // extensible: the sub-formats differ
+        {alaw, ulaw, "j.wav",   STR_COMBINE_FORMAT   },
+        {alaw, u8,   "j.wav",   STR_COMBINE_FORMAT   },
     };
     auto before = Listing();
     for (const Case& c : cases) {
         ResetMessages();
-        char dest[TOOL_PATH_BYTES] = "";
-        if (!c.dest.empty()) std::snprintf(dest, sizeof dest, "%s", dir.File(c.dest).c_str());
-        EXPECT_EQ(0, CombineFiles(dest, c.a.c_str(), c.b.c_str())) << c.message;
+        Dest dest = DestFor(c.dest);
+        EXPECT_EQ(0, CombineFiles(dest.s, c.a.c_str(), c.b.c_str())) << c.message << " " << c.dest;
         EXPECT_EQ(std::vector<int>{c.message}, Messages()) << c.message;
     }
     EXPECT_EQ(before, Listing());
@@ -534,14 +530,13 @@ TEST_F(FileToolsTest, MpegJoinRefusesASecondFileWithoutAnEarlySync) {
     Bytes body = ReadAll(a);
     late.insert(late.end(), body.begin(), body.end());
     std::string b = Make("late.mp2", late);
-    char dest[TOOL_PATH_BYTES];
-    std::snprintf(dest, sizeof dest, "%s", dir.File("j.mp2").c_str());
+    Dest dest = DestFor("j.mp2");
     MediaInfo info{};
     if (GetMediaInfo(b.c_str(), &info)) {  // the library finds the stream; the join must not
-        EXPECT_EQ(0, CombineFiles(dest, a.c_str(), b.c_str()));
+        EXPECT_EQ(0, CombineFiles(dest.s, a.c_str(), b.c_str()));
         EXPECT_EQ(std::vector<int>{STR_ERROR}, Messages());
     }
-    EXPECT_FALSE(std::filesystem::exists(dest));
+    EXPECT_FALSE(std::filesystem::exists(dest.s));
 }
 
 // ---- failures while writing ------------------------------------------------------------------
@@ -549,8 +544,7 @@ TEST_F(FileToolsTest, MpegJoinRefusesASecondFileWithoutAnEarlySync) {
 TEST_F(FileToolsTest, AWriteFailingAtAnyPointLeavesNothingAndTheSourcesUntouched) {
     NEED_TOOLS("sox", "lame");
     std::string wa = Make("a.wav", MakeWave(300001, 1, 8, "Odd")), wb = Make("b.wav", MakeWave(200000, 1, 8));
-    std::string ma = Sh("a.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 3 sine 300 | lame --quiet -b 128 - OUT");
-    std::string mb = Sh("b.mp3", "sox -V1 -n -r 44100 -c 2 -t wav - synth 2 sine 500 | lame --quiet -b 128 - OUT");
+    std::string ma = Lame("a.mp3", 3, "-b 128"), mb = Lame("b.mp3", 2, "-b 128");
     ASSERT_EQ(1, SetTitleField(ma.c_str(), FIELD_TITLE, "Tagged", 0));
     const std::string sources[] = {wa, wb, ma, mb};
     std::vector<Bytes> originals;
@@ -558,37 +552,29 @@ TEST_F(FileToolsTest, AWriteFailingAtAnyPointLeavesNothingAndTheSourcesUntouched
     auto listing = Listing();
     struct Op {
         const char* name;
-        int (*run)(char*, const std::string&, const std::string&);
+        std::string a, b;  // no second file: a divide
     };
     const Op ops[] = {
-        {"divide wave",
-         [](char* d, const std::string& a, const std::string&) { return DivideFile(d, a.c_str(), 500, 2000); }  },
-        {"divide mpeg",
-         [](char* d, const std::string&,   const std::string& m) { return DivideFile(d, m.c_str(), 500, 2000); }},
-        {"combine wave",
-         [](char* d, const std::string& a, const std::string&) {
-             return CombineFiles(d, a.c_str(), (a.substr(0, a.size() - 5) + "b.wav").c_str());
-         }                                                            },
-        {"combine mpeg",
-         [](char* d, const std::string&,   const std::string& m) {
-             return CombineFiles(d, m.c_str(), (m.substr(0, m.size() - 5) + "b.mp3").c_str());
-         }                                                              },
+        {"divide wave",  wa, ""},
+        {"divide mpeg",  ma, ""},
+        {"combine wave", wa, wb},
+        {"combine mpeg", ma, mb},
     };
     for (const Op& op : ops) {
         for (int kind : {MEDIA_FAULT_FAIL, MEDIA_FAULT_SHORT}) {
             int n = 1;
             for (;; n++) {
                 ResetMessages();
-                char dest[TOOL_PATH_BYTES];
-                std::snprintf(dest, sizeof dest, "%s", dir.File("new").c_str());
+                Dest dest = DestFor("new");
                 SetMediaFileFault(kind, n);
-                int ok = op.run(dest, wa, ma);
+                int ok = op.b.empty() ? DivideFile(dest.s, op.a.c_str(), 500, 2000)
+                                      : CombineFiles(dest.s, op.a.c_str(), op.b.c_str());
                 int fired = MediaFileFaultFired();
                 SetMediaFileFault(MEDIA_FAULT_NONE, 0);
                 EXPECT_EQ(0, MediaFilesOpen()) << op.name << " call " << n;
                 if (!fired) {
                     ASSERT_EQ(1, ok) << op.name;
-                    std::filesystem::remove(dest);
+                    std::filesystem::remove(dest.s);
                     break;
                 }
                 EXPECT_EQ(0, ok) << op.name << " call " << n;
