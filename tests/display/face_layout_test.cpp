@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +13,7 @@
 #include "display/shown_states.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
+#include "skin_pictures.h"
 
 namespace {
 
@@ -22,67 +21,10 @@ struct Size {
     int w, h;
 };
 
-// Sizes of the generated bitmaps, by resource id, read from the generator's manifest and the
-// resource names (the manifest names them as resource.h does).
+// Sizes of the pictures by resource id (the generated files are checked against the same table).
 std::map<int, Size> BitmapSizes() {
-    static const std::map<std::string, int> IDS = {
-#define ID(n) {#n, n}
-        ID(IDB_FRAME),
-        ID(IDB_FRAME_16),
-        ID(IDB_CORNER),
-        ID(IDB_CORNER_16),
-        ID(IDB_GROOVE),
-        ID(IDB_GROOVE_16),
-        ID(IDB_PANEL_TILES),
-        ID(IDB_PANEL_TILES_16),
-        ID(IDB_TIME_DIGITS),
-        ID(IDB_TICKER_PANEL),
-        ID(IDB_TICKER_PANEL_16),
-        ID(IDB_THIN_FRAME),
-        ID(IDB_THIN_FRAME_16),
-        ID(IDB_NAMEPLATE),
-        ID(IDB_NAMEPLATE_16),
-        ID(IDB_BADGE),
-        ID(IDB_BADGE_16),
-        ID(IDB_LABEL_INPUT),
-        ID(IDB_LABEL_INPUT_16),
-        ID(IDB_LABEL_SOURCE),
-        ID(IDB_LABEL_SOURCE_16),
-        ID(IDB_BTN_CLOSE),
-        ID(IDB_BTN_CLOSE_16),
-        ID(IDB_BTN_CLOSE_THIN),
-        ID(IDB_BTN_CLOSE_THIN_16),
-        ID(IDB_BTN_SELECT_FILE),
-        ID(IDB_BTN_SELECT_FILE_16),
-        ID(IDB_BTN_SELECTOR),
-        ID(IDB_BTN_SELECTOR_16),
-        ID(IDB_BTN_WINDOW),
-        ID(IDB_BTN_WINDOW_16),
-        ID(IDB_BTN_LIST),
-        ID(IDB_BTN_LIST_16),
-        ID(IDB_BTN_INPUT),
-        ID(IDB_BTN_INPUT_16),
-        ID(IDB_BTN_FORMAT),
-        ID(IDB_BTN_FORMAT_16),
-        ID(IDB_BTN_MUTE),
-        ID(IDB_BTN_MUTE_16),
-        ID(IDB_BTN_REPEAT),
-        ID(IDB_BTN_REPEAT_16),
-        ID(IDB_BTN_TRANSPORT),
-        ID(IDB_BTN_TRANSPORT_16),
-        ID(IDB_RATE_GLYPHS),
-        ID(IDB_METER_CELLS),
-        ID(IDB_METER_CELLS_16),
-        ID(IDB_METER_MARKS),
-        ID(IDB_METER_MARKS_16),
-#undef ID
-    };
     std::map<int, Size> sizes;
-    std::ifstream in(std::string(QD_BINARY_DIR) + "/skin/skin_manifest.txt");
-    std::string name, file;
-    int w, h, bpp, cw, ch;
-    while (in >> name >> file >> w >> h >> bpp >> cw >> ch)
-        if (IDS.count(name)) sizes[IDS.at(name)] = Size{w, h};
+    for (const Expected& e : PICTURES) sizes[e.id] = Size{e.w, e.h};
     return sizes;
 }
 
@@ -140,7 +82,6 @@ TEST(FaceLayout, ThinFaceKeepsTheWindowKeysRepeatAndTransportOnly) {
 
 TEST(FaceLayout, EveryButtonCellInEveryStateIsInsideItsBitmapAndAsBigAsTheButton) {
     std::map<int, Size> sizes = BitmapSizes();
-    ASSERT_FALSE(sizes.empty()) << "skingen did not run";
     const int states[] = {NoTrack,  Stopped,    Playing,   Paused,     Recording,
                           RecPause, RecStandby, Searching, TrackSpace, RecAutoActive};
     for (int mode : {FACE_MODE_NORMAL, FACE_MODE_THIN})
