@@ -60,27 +60,20 @@ Bytes MakeWave(uint32_t dataBytes, uint16_t channels = 2, uint16_t bits = 16, co
 
 Bytes Slice(const Bytes& b, size_t from, size_t to) { return Bytes(b.begin() + from, b.begin() + to); }
 
-// Samples per channel a decoder gets out of a file, and whatever it complained about.
+// Samples per channel a decoder ("ffmpeg" or "mpg123") gets out of a stereo file, and whatever it
+// complained about.
 struct Decoded {
     size_t samples;
     std::string messages;
 };
-Decoded DecodeFfmpeg(const std::string& path, int channels) {
-    std::string err = path + ".ffmpeg.err";
-    Bytes pcm = Bytes();
-    std::string raw = path + ".ffmpeg.raw";
-    std::system(("ffmpeg -nostdin -v error -y -i '" + path + "' -f s16le -ac " + std::to_string(channels) + " '" + raw +
-                 "' 2>'" + err + "'")
-                    .c_str());
-    pcm = ReadAll(raw);
-    Bytes e = ReadAll(err);
-    return {pcm.size() / (2 * channels), std::string(e.begin(), e.end())};
-}
-Decoded DecodeMpg123(const std::string& path, int channels) {
-    std::string err = path + ".mpg123.err", raw = path + ".mpg123.raw";
-    std::system(("mpg123 -q --no-gapless -s '" + path + "' >'" + raw + "' 2>'" + err + "'").c_str());
+Decoded Decode(const std::string& tool, const std::string& path) {
+    std::string raw = path + "." + tool + ".raw", err = path + "." + tool + ".err";
+    std::string command = tool == "ffmpeg"
+                              ? "ffmpeg -nostdin -v error -y -i '" + path + "' -f s16le -ac 2 '" + raw + "'"
+                              : "mpg123 -q --no-gapless -s '" + path + "' >'" + raw + "'";
+    std::system((command + " 2>'" + err + "'").c_str());
     Bytes pcm = ReadAll(raw), e = ReadAll(err);
-    return {pcm.size() / (2 * channels), std::string(e.begin(), e.end())};
+    return {pcm.size() / 4, std::string(e.begin(), e.end())};
 }
 
 class FileToolsTest : public ::testing::Test {
@@ -214,7 +207,7 @@ TEST_F(FileToolsTest, WaveFilesOfOtherProgramsDivideAndDecodeCleanly) {
         ASSERT_EQ(1, DivideFile(dest.s, src.c_str(), 500, 2500)) << src;
         MediaInfo info{};
         ASSERT_EQ(1, GetMediaInfo(dest.s, &info));
-        Decoded d = DecodeFfmpeg(dest.s, 2);
+        Decoded d = Decode("ffmpeg", dest.s);
         EXPECT_EQ("", d.messages) << src;
         EXPECT_EQ(info.sampleRate * 2, d.samples) << src;
         std::filesystem::remove(dest.s);
@@ -232,11 +225,12 @@ TEST(MpegPositions, ByteOfATimeForEachFrameKind) {
         uint64_t byte;
         uint32_t frameLength;
     } cases[] = {
-        {1, 1, 44100, 32,  100,   100000, 376,    35  }, // 383.1 down to the slot at 380
-        {1, 1, 48000, 448, 2500,  1000000, 139772, 448},
-        {3, 0, 22050, 64,  500,   100000, 3967,   209 }, // 19 frames of 576
-        {3, 1, 32000, 320, 3000,  100000, 119520, 1440}, // past the end: not moved back
-        {2, 1, 48000, 192, 0,     1000,    0,      576 },
+        {1, 1, 44100, 32,  100,  100000,  376,    35  }, // 383.1 down to the slot at 380
+        {1, 1, 48000, 448, 2500, 1000000, 139772, 448 },
+        {3, 0, 22050, 64,  500,  100000,  3967,   209 }, // 19 frames of 576
+        {3, 1, 32000, 320, 3000, 100000,  119520, 1440}, // past the end: not moved back
+        {2, 1, 48000, 192, 0,    1000,    0,      576 },
+        {2, 1, 44100, 128, 1000, 100000,  15878,  418 }, // 38 frames, 43,776 samples, 15,882 four back
     };
     for (const auto& c : cases) {
         MpegStreamInfo info{};
@@ -257,13 +251,11 @@ TEST_F(FileToolsTest, LayerTwoDivideStartsAtTheFirstHeaderFromTheComputedByte) {
         "sox -V1 -n -r 44100 -c 2 -b 16 OUT.wav synth 6 sine 440 && twolame --quiet -b 128 OUT.wav OUT && rm OUT.wav");
     MpegStreamInfo info;
     ASSERT_EQ(1, GetMpegStreamInfo(src.c_str(), &info));
-    // 44,100 samples, 38 frames, 43,776 samples, byte 15,882, four back.
-    EXPECT_EQ(15878u, MpegBytePosition(&info, 1000));
-    EXPECT_EQ(418u, MpegFrameLength(&info));
+    EXPECT_EQ(418u, MpegFrameLength(&info));  // 128 kb/s at 44.1 kHz, as read from the file
     Bytes s = ReadAll(src);
-    size_t expectStart = 15878;
+    size_t expectStart = MpegBytePosition(&info, 1000);
     while (!(s[expectStart] == 0xFF && (s[expectStart + 1] & 0xF0) == 0xF0)) expectStart++;
-    uint64_t found = 15878;
+    uint64_t found = MpegBytePosition(&info, 1000);
     ASSERT_EQ(1, FindMpegFrame(src.c_str(), &found, &info));
     EXPECT_EQ(expectStart, found);
 
@@ -296,7 +288,7 @@ TEST_F(FileToolsTest, MpegTimesCountFromTheAudioBehindACoverArtTag) {
         Bytes pa = ReadAll(a.s), pb = ReadAll(b.s);
         ASSERT_GE(pb.size(), pa.size()) << in;
         EXPECT_TRUE(pa == Slice(pb, 0, pa.size())) << in << ".." << out;
-        EXPECT_NEAR((out - in) * 44.1, double(DecodeMpg123(b.s, 2).samples), 1.5 * 1152) << in << ".." << out;
+        EXPECT_NEAR((out - in) * 44.1, double(Decode("mpg123", b.s).samples), 1.5 * 1152) << in << ".." << out;
     }
 }
 
@@ -335,7 +327,7 @@ TEST_F(FileToolsTest, PartsAndJoinsCarryOneHeaderFrameOfTheirOwn) {
         std::vector<VbrHeader> headers = VbrHeaders(b);
         ASSERT_EQ(1u, headers.size()) << c.path;  // the sources' own are gone
         EXPECT_EQ(c.id, headers[0].id) << c.path;
-        EXPECT_EQ(DecodeMpg123(c.path, 2).samples, size_t(headers[0].frames) * 1152) << c.path;
+        EXPECT_EQ(Decode("mpg123", c.path).samples, size_t(headers[0].frames) * 1152) << c.path;
         EXPECT_EQ(b.size(), size_t(headers[0].bytes)) << c.path;  // no ID3v1 tag on the sources
         // Players take the length from it: ffprobe's agrees with the decoded one to a frame.
         double seconds = std::stod(Capture(std::string("ffprobe -v error -show_entries format=duration -of "
@@ -354,7 +346,7 @@ TEST_F(FileToolsTest, PartsAndJoinsCarryOneHeaderFrameOfTheirOwn) {
     std::vector<VbrHeader> headers = VbrHeaders(joined);
     ASSERT_EQ(1u, headers.size());
     EXPECT_EQ(tagBytes + 4 + 32, headers[0].at);  // the frame header and stereo side information
-    EXPECT_EQ(DecodeMpg123(join.s, 2).samples, size_t(headers[0].frames) * 1152);
+    EXPECT_EQ(Decode("mpg123", join.s).samples, size_t(headers[0].frames) * 1152);
 }
 
 // Files of each encoder, divided and joined: what ffmpeg and mpg123 decode, and the length.
@@ -382,7 +374,7 @@ TEST_P(MpegToolsTest, DivideAndCombineDecodeCleanlyToTheWantedLength) {
     ASSERT_EQ(1, SetTitleField(a.c_str(), FIELD_ARTIST, "Ana", 0));  // file 1's tag goes with the results
     size_t frame = size_t(c.samplesPerFrame);
     // The sources' frames as decoded without gapless trimming: the join keeps every frame.
-    size_t lengthA = DecodeMpg123(a, 2).samples, lengthB = DecodeMpg123(b, 2).samples;
+    size_t lengthA = Decode("mpg123", a).samples, lengthB = Decode("mpg123", b).samples;
 
     Dest cut = DestFor("cut"), join = DestFor("join");
     ASSERT_EQ(1, DivideFile(cut.s, a.c_str(), 1500, 6250));
@@ -390,7 +382,7 @@ TEST_P(MpegToolsTest, DivideAndCombineDecodeCleanlyToTheWantedLength) {
     const size_t wantCut = size_t(6250 - 1500) * c.rate / 1000;
     for (const char* path : {cut.s, join.s}) {
         size_t want = path == cut.s ? wantCut : lengthA + lengthB;
-        Decoded f = DecodeFfmpeg(path, 2), m = DecodeMpg123(path, 2);
+        Decoded f = Decode("ffmpeg", path), m = Decode("mpg123", path);
         EXPECT_EQ("", f.messages) << c.name << " " << path;
         EXPECT_EQ("", m.messages) << c.name << " " << path;
         // Encoder delay and padding stay in the frames, so a frame and a half either way.

@@ -135,28 +135,6 @@ TEST_F(TagEditorTest, SavingWritesEveryFieldAndRefreshesThePlaylist) {
     EXPECT_EQ("", g_refreshed);
 }
 
-TEST_F(TagEditorTest, ASaveTheFileRefusesSaysSoAndKeepsApply) {
-    TagPageLoad(wav.c_str());
-    TagPageEditBox(TAG_BOX_TITLE, "Rain");
-    Bytes before = ReadAll(wav);
-    // The writability check passes, the write itself fails (as on a full disk).
-    SetMediaFileFault(MEDIA_FAULT_FAIL, 1);
-    EXPECT_EQ(0, TagPageSave());
-    ASSERT_EQ(1, RecordedMessageCount());
-    EXPECT_EQ(STR_COULD_NOT_WRITE, RecordedMessageAt(0)->stringId);
-    EXPECT_EQ(1, TagEditorPage()->changed);
-    EXPECT_EQ(before, ReadAll(wav));
-    // Leaving with Yes to the save that fails again keeps the page.
-    ResetMessages();
-    QueueMessageAnswer(MSGBOX_ANSWER_YES);
-    SetMediaFileFault(MEDIA_FAULT_FAIL, 1);
-    EXPECT_EQ(0, TagPageLeave());
-    SetMediaFileFault(MEDIA_FAULT_NONE, 0);
-    EXPECT_EQ(1, TagEditorPage()->changed);
-    EXPECT_EQ(1, TagPageSave());
-    EXPECT_EQ(0, TagEditorPage()->changed);
-}
-
 // The player's track is held around the writes: a busy player stops the save silently, and a
 // hold is always let go, after every write, whether the save succeeded or not.
 struct HoldLog {
@@ -190,10 +168,15 @@ TEST_F(TagEditorTest, ASaveHoldsThePlayersTrackAroundItsWrites) {
     EXPECT_EQ(1, TagEditorPage()->changed);
     EXPECT_EQ(0, g_hold.releases);
 
+    // The writability check passes, the write itself fails (as on a full disk).
     g_hold.answer = 1;
     SetMediaFileFault(MEDIA_FAULT_FAIL, 1);
     EXPECT_EQ(0, TagPageSave());
     SetMediaFileFault(MEDIA_FAULT_NONE, 0);
+    ASSERT_EQ(1, RecordedMessageCount());
+    EXPECT_EQ(STR_COULD_NOT_WRITE, RecordedMessageAt(0)->stringId);
+    EXPECT_EQ(1, TagEditorPage()->changed);
+    EXPECT_EQ(before, ReadAll(wav));
     EXPECT_EQ(1, g_hold.releases);
 
     EXPECT_EQ(1, TagPageSave());
@@ -216,6 +199,12 @@ TEST_F(TagEditorTest, LeavingWithUnsavedEditsAsksFirst) {
     char text[COMMENT_BYTES];
     GetTitleField(wav.c_str(), FIELD_COMMENT, text, SOURCE_ID3_FIRST);
     EXPECT_STREQ("", text);
+    // Yes to a save that fails keeps the page, edits and all; Yes to one that works leaves.
+    QueueMessageAnswer(MSGBOX_ANSWER_YES);
+    SetMediaFileFault(MEDIA_FAULT_FAIL, 1);
+    EXPECT_EQ(0, TagPageLeave());
+    SetMediaFileFault(MEDIA_FAULT_NONE, 0);
+    EXPECT_EQ(1, TagEditorPage()->changed);
     QueueMessageAnswer(MSGBOX_ANSWER_YES);
     EXPECT_EQ(1, TagPageLeave());
     GetTitleField(wav.c_str(), FIELD_COMMENT, text, SOURCE_ID3_FIRST);
