@@ -11,6 +11,7 @@
 #include "media_test_util.h"
 #include "playback/mpeg_libraries.h"
 #include "resources/resource.h"
+#include "wave_bytes.h"
 
 namespace {
 
@@ -31,16 +32,7 @@ protected:
         SetTagSavedHook(NoteRefresh);
         g_refreshed.clear();
         wav = dir.File("song.wav");
-        Bytes b;
-        AppendText(&b, "RIFF");
-        AppendLe32(&b, 36 + 400);
-        AppendText(&b, "WAVEfmt ");
-        const uint8_t fmt[20] = {16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
-        AppendBytes(&b, fmt, 20);
-        AppendText(&b, "data");
-        AppendLe32(&b, 400);
-        b.resize(b.size() + 400, 0);
-        WriteAll(wav, b);
+        WriteAll(wav, MakeWave(400));
         ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_GENRE, "17", 0));
     }
     void TearDown() override {
