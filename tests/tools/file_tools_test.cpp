@@ -228,9 +228,6 @@ TEST_F(FileToolsTest, LayerTwoDivideStartsAtTheFirstHeaderFromTheComputedByte) {
     Bytes s = ReadAll(src);
     size_t expectStart = MpegBytePosition(&info, 1000);
     while (!(s[expectStart] == 0xFF && (s[expectStart + 1] & 0xF0) == 0xF0)) expectStart++;
-    uint64_t found = MpegBytePosition(&info, 1000);
-    ASSERT_EQ(1, FindMpegFrame(src.c_str(), &found, &info));
-    EXPECT_EQ(expectStart, found);
 
     Dest dest = DestFor("part.wav");
     ASSERT_EQ(1, DivideFile(dest.s, src.c_str(), 1000, 4000));
