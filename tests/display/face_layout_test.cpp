@@ -1,6 +1,7 @@
 // The face layout: buttons on the face without overlapping, the right ones in the thin face,
 // every picture cell the face asks for lying inside the generated bitmap, the background
-// covering the whole face, and the display values (time digits, rate glyphs, meter cells).
+// covering the whole face, the display values (time digits, rate glyphs, meter cells) and the
+// double-click areas.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -306,14 +307,8 @@ TEST(FaceLayout, RateDisplayShowsListedRatesOnly) {
 }
 
 TEST(FaceLayout, MeterCellsForLevelsAndTheirColours) {
-    EXPECT_EQ(MeterCellCount(0), 25);
-    EXPECT_EQ(MeterCellCount(6), 25);
-    EXPECT_EQ(MeterCellCount(-20), 5);
-    EXPECT_EQ(MeterCellCount(-21), 5);
-    EXPECT_EQ(MeterCellCount(-26), 4);
-    EXPECT_EQ(MeterCellCount(-60), 1);
-    EXPECT_EQ(MeterCellCount(-99), 1);
-    EXPECT_EQ(MeterCellCount(-100), 0);
+    const int cells[][2] = {{0, 25}, {6, 25}, {-20, 5}, {-21, 5}, {-26, 4}, {-60, 1}, {-99, 1}, {-100, 0}};  // dB, cells
+    for (const auto& c : cells) EXPECT_EQ(MeterCellCount(c[0]), c[1]) << c[0] << " dB";
     EXPECT_EQ(MeterCell(0, 1, 1).sx, 0) << "x 136: low";
     EXPECT_EQ(MeterCell(0, 13, 1).sx, 3) << "x 172: middle";
     EXPECT_EQ(MeterCell(1, 23, 1).sx, 6) << "x 202: high";
@@ -322,4 +317,23 @@ TEST(FaceLayout, MeterCellsForLevelsAndTheirColours) {
     EXPECT_EQ(PeakCell(0, 12).sx, 0);
     EXPECT_EQ(PeakCell(0, 13).sx, 3);
     EXPECT_EQ(PeakCell(0, 23).sx, 6);
+}
+
+// The face's double-click areas at their edges: the badge (web information) and the time
+// display (version) with each of its five digits, the colon between them included, and nothing
+// one pixel outside or anywhere on the thin face.
+TEST(FaceAreas, EachAreaEndsAtItsLastPixel) {
+    struct Case {
+        int x, y, want;
+    };
+    const Case cases[] = {
+        // The badge's corners, and one pixel past each side.
+        {7, 43, 1}, {82, 66, 1}, {6, 43, 0}, {83, 50, 0}, {7, 42, 0}, {7, 67, 0},
+        // The time: the first digit's top row, the colon, the last digit's last column and row.
+        {214, 39, 2}, {213, 45, 0}, {245, 45, 2}, {270, 51, 2}, {271, 45, 0}, {230, 38, 0}, {230, 52, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.want, FaceAreaAtPoint(FACE_MODE_NORMAL, c.x, c.y)) << c.x << "," << c.y;
+        EXPECT_EQ(0, FaceAreaAtPoint(FACE_MODE_THIN, c.x, c.y)) << c.x << "," << c.y;
+    }
 }
