@@ -245,11 +245,7 @@ TEST_F(FileToolsTest, MpegTimesCountFromTheAudioBehindACoverArtTag) {
     std::string jpeg = Make("cover.jpg", picture);
     std::string plain = Lame("plain.mp3", 4, "-b 128");
     std::string art = Lame("art.mp3", 4, "-b 128 --add-id3v2 --ti '" + jpeg + "'");
-    const std::pair<uint32_t, uint32_t> cuts[] = {
-        {0,    1000},
-        {1000, 4000},
-        {2500, 3000}
-    };
+    const std::pair<uint32_t, uint32_t> cuts[] = {{0, 1000}, {1000, 4000}, {2500, 3000}};
     for (auto [in, out] : cuts) {
         Dest a = DestFor("a" + std::to_string(in) + ".mp3"), b = DestFor("b" + std::to_string(in) + ".mp3");
         ASSERT_EQ(1, DivideFile(a.s, plain.c_str(), in, out)) << in;
@@ -289,10 +285,7 @@ TEST_F(FileToolsTest, PartsAndJoinsCarryOneHeaderFrameOfTheirOwn) {
         const char* path;
         const char* id;
     };
-    for (const Case& c : {
-             Case{part.s, "Xing"},
-             Case{join.s, "Info"}
-    }) {
+    for (const Case& c : {Case{part.s, "Xing"}, Case{join.s, "Info"}}) {
         Bytes b = ReadAll(c.path);
         std::vector<VbrHeader> headers = VbrHeaders(b);
         ASSERT_EQ(1u, headers.size()) << c.path;  // the sources' own are gone
