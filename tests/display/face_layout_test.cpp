@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,22 +17,12 @@
 
 namespace {
 
-struct Size {
-    int w, h;
-};
-
-// Sizes of the pictures by resource id (the generated files are checked against the same table).
-std::map<int, Size> BitmapSizes() {
-    std::map<int, Size> sizes;
-    for (const Expected& e : PICTURES) sizes[e.id] = Size{e.w, e.h};
-    return sizes;
-}
-
-void ExpectInsideBitmaps(const SkinBlit& b, const std::map<int, Size>& sizes) {
+// A cell lies inside both depths' pictures, at the sizes the generated files are checked to have.
+void ExpectInsideBitmaps(const SkinBlit& b) {
     for (int id : {b.bitmap16, b.bitmap}) {
-        ASSERT_TRUE(sizes.count(id)) << "bitmap " << id;
-        Size s = sizes.at(id);
-        EXPECT_TRUE(b.sx >= 0 && b.sy >= 0 && b.w > 0 && b.h > 0 && b.sx + b.w <= s.w && b.sy + b.h <= s.h)
+        auto s = std::find_if(std::begin(PICTURES), std::end(PICTURES), [&](const Expected& e) { return e.id == id; });
+        ASSERT_NE(s, std::end(PICTURES)) << "bitmap " << id;
+        EXPECT_TRUE(b.sx >= 0 && b.sy >= 0 && b.w > 0 && b.h > 0 && b.sx + b.w <= s->w && b.sy + b.h <= s->h)
             << "bitmap " << id << " cell " << b.sx << "," << b.sy << " " << b.w << "x" << b.h;
     }
 }
@@ -82,7 +71,6 @@ TEST(FaceLayout, ThinFaceKeepsTheWindowKeysRepeatAndTransportOnly) {
 }
 
 TEST(FaceLayout, EveryButtonCellInEveryStateIsInsideItsBitmapAndAsBigAsTheButton) {
-    std::map<int, Size> sizes = BitmapSizes();
     const int states[] = {NoTrack,  Stopped,    Playing,   Paused,     Recording,
                           RecPause, RecStandby, Searching, TrackSpace, RecAutoActive};
     for (int mode : {FACE_MODE_NORMAL, FACE_MODE_THIN})
@@ -99,7 +87,7 @@ TEST(FaceLayout, EveryButtonCellInEveryStateIsInsideItsBitmapAndAsBigAsTheButton
                         SkinBlit img = ButtonImage(b.id, state, l);
                         FaceRect r = FaceButtonRect(b, mode);
                         SCOPED_TRACE(b.id);
-                        ExpectInsideBitmaps(img, sizes);
+                        ExpectInsideBitmaps(img);
                         EXPECT_EQ(img.w, r.w);
                         EXPECT_EQ(img.h, r.h);
                     }
@@ -176,7 +164,6 @@ TEST(FaceLayout, EachLampKeyShowsItsSetting) {
 }
 
 TEST(FaceLayout, BackgroundCoversTheWholeFaceFromInsideItsBitmaps) {
-    std::map<int, Size> sizes = BitmapSizes();
     for (int mode : {FACE_MODE_NORMAL, FACE_MODE_THIN}) {
         int faceH = mode == FACE_MODE_THIN ? FACE_THIN_H : FACE_NORMAL_H;
         static SkinBlit blits[FACE_BACKGROUND_MAX];
@@ -184,7 +171,7 @@ TEST(FaceLayout, BackgroundCoversTheWholeFaceFromInsideItsBitmaps) {
         ASSERT_LT(n, FACE_BACKGROUND_MAX);
         std::vector<int> covered(FACE_W * faceH, 0);
         for (int i = 0; i < n; ++i) {
-            ExpectInsideBitmaps(blits[i], sizes);
+            ExpectInsideBitmaps(blits[i]);
             for (int y = blits[i].dy; y < blits[i].dy + blits[i].h; ++y)
                 for (int x = blits[i].dx; x < blits[i].dx + blits[i].w; ++x)
                     if (x < FACE_W && y < faceH) covered[y * FACE_W + x] = 1;
@@ -194,7 +181,7 @@ TEST(FaceLayout, BackgroundCoversTheWholeFaceFromInsideItsBitmaps) {
                 ASSERT_TRUE(covered[y * FACE_W + x]) << "mode " << mode << " at " << x << "," << y;
     }
     SkinBlit extras[8];
-    for (int i = 0, n = NormalFaceExtras(extras, 8); i < n; ++i) ExpectInsideBitmaps(extras[i], sizes);
+    for (int i = 0, n = NormalFaceExtras(extras, 8); i < n; ++i) ExpectInsideBitmaps(extras[i]);
 }
 
 // Each background piece where the face's rules put it, in drawing order: frame rows, corners,
