@@ -57,12 +57,7 @@ TEST(DialogLook, TheOuterFrameIsInsetByAQuarterOfTheBaseUnitRounded) {
     struct Case {
         int baseUnitHeight, inset;
     };
-    const Case cases[] = {
-        {16, 4},
-        {13, 3},
-        {14, 4}, // 3.5 rounds up
-        {8,  2},
-    };
+    const Case cases[] = {{16, 4}, {13, 3}, {14, 4}, {8, 2}};  // 14: 3.5 rounds up
     for (const Case& c : cases) {
         LookLine lines[LOOK_MAX_LINES];
         int n = OuterFrameLines({0, 0, 300, 200}, c.baseUnitHeight, lines);

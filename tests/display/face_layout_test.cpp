@@ -1,13 +1,11 @@
 // The face layout: buttons on the face without overlapping, the right ones in the thin face,
 // every picture cell the face asks for lying inside the generated bitmap, the background
-// covering the whole face, and the display values (time digits, rate glyphs, meter cells).
+// covering the whole face, the display values (time digits, rate glyphs, meter cells) and the
+// double-click areas.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,82 +13,16 @@
 #include "display/shown_states.h"
 #include "resources/resource.h"
 #include "settings/settings.h"
+#include "skin_pictures.h"
 
 namespace {
 
-struct Size {
-    int w, h;
-};
-
-// Sizes of the generated bitmaps, by resource id, read from the generator's manifest and the
-// resource names (the manifest names them as resource.h does).
-std::map<int, Size> BitmapSizes() {
-    static const std::map<std::string, int> IDS = {
-#define ID(n) {#n, n}
-        ID(IDB_FRAME),
-        ID(IDB_FRAME_16),
-        ID(IDB_CORNER),
-        ID(IDB_CORNER_16),
-        ID(IDB_GROOVE),
-        ID(IDB_GROOVE_16),
-        ID(IDB_PANEL_TILES),
-        ID(IDB_PANEL_TILES_16),
-        ID(IDB_TIME_DIGITS),
-        ID(IDB_TICKER_PANEL),
-        ID(IDB_TICKER_PANEL_16),
-        ID(IDB_THIN_FRAME),
-        ID(IDB_THIN_FRAME_16),
-        ID(IDB_NAMEPLATE),
-        ID(IDB_NAMEPLATE_16),
-        ID(IDB_BADGE),
-        ID(IDB_BADGE_16),
-        ID(IDB_LABEL_INPUT),
-        ID(IDB_LABEL_INPUT_16),
-        ID(IDB_LABEL_SOURCE),
-        ID(IDB_LABEL_SOURCE_16),
-        ID(IDB_BTN_CLOSE),
-        ID(IDB_BTN_CLOSE_16),
-        ID(IDB_BTN_CLOSE_THIN),
-        ID(IDB_BTN_CLOSE_THIN_16),
-        ID(IDB_BTN_SELECT_FILE),
-        ID(IDB_BTN_SELECT_FILE_16),
-        ID(IDB_BTN_SELECTOR),
-        ID(IDB_BTN_SELECTOR_16),
-        ID(IDB_BTN_WINDOW),
-        ID(IDB_BTN_WINDOW_16),
-        ID(IDB_BTN_LIST),
-        ID(IDB_BTN_LIST_16),
-        ID(IDB_BTN_INPUT),
-        ID(IDB_BTN_INPUT_16),
-        ID(IDB_BTN_FORMAT),
-        ID(IDB_BTN_FORMAT_16),
-        ID(IDB_BTN_MUTE),
-        ID(IDB_BTN_MUTE_16),
-        ID(IDB_BTN_REPEAT),
-        ID(IDB_BTN_REPEAT_16),
-        ID(IDB_BTN_TRANSPORT),
-        ID(IDB_BTN_TRANSPORT_16),
-        ID(IDB_RATE_GLYPHS),
-        ID(IDB_METER_CELLS),
-        ID(IDB_METER_CELLS_16),
-        ID(IDB_METER_MARKS),
-        ID(IDB_METER_MARKS_16),
-#undef ID
-    };
-    std::map<int, Size> sizes;
-    std::ifstream in(std::string(QD_BINARY_DIR) + "/skin/skin_manifest.txt");
-    std::string name, file;
-    int w, h, bpp, cw, ch;
-    while (in >> name >> file >> w >> h >> bpp >> cw >> ch)
-        if (IDS.count(name)) sizes[IDS.at(name)] = Size{w, h};
-    return sizes;
-}
-
-void ExpectInsideBitmaps(const SkinBlit& b, const std::map<int, Size>& sizes) {
+// A cell lies inside both depths' pictures, at the sizes the generated files are checked to have.
+void ExpectInsideBitmaps(const SkinBlit& b) {
     for (int id : {b.bitmap16, b.bitmap}) {
-        ASSERT_TRUE(sizes.count(id)) << "bitmap " << id;
-        Size s = sizes.at(id);
-        EXPECT_TRUE(b.sx >= 0 && b.sy >= 0 && b.w > 0 && b.h > 0 && b.sx + b.w <= s.w && b.sy + b.h <= s.h)
+        auto s = std::find_if(std::begin(PICTURES), std::end(PICTURES), [&](const Expected& e) { return e.id == id; });
+        ASSERT_NE(s, std::end(PICTURES)) << "bitmap " << id;
+        EXPECT_TRUE(b.sx >= 0 && b.sy >= 0 && b.w > 0 && b.h > 0 && b.sx + b.w <= s->w && b.sy + b.h <= s->h)
             << "bitmap " << id << " cell " << b.sx << "," << b.sy << " " << b.w << "x" << b.h;
     }
 }
@@ -139,8 +71,6 @@ TEST(FaceLayout, ThinFaceKeepsTheWindowKeysRepeatAndTransportOnly) {
 }
 
 TEST(FaceLayout, EveryButtonCellInEveryStateIsInsideItsBitmapAndAsBigAsTheButton) {
-    std::map<int, Size> sizes = BitmapSizes();
-    ASSERT_FALSE(sizes.empty()) << "skingen did not run";
     const int states[] = {NoTrack,  Stopped,    Playing,   Paused,     Recording,
                           RecPause, RecStandby, Searching, TrackSpace, RecAutoActive};
     for (int mode : {FACE_MODE_NORMAL, FACE_MODE_THIN})
@@ -157,7 +87,7 @@ TEST(FaceLayout, EveryButtonCellInEveryStateIsInsideItsBitmapAndAsBigAsTheButton
                         SkinBlit img = ButtonImage(b.id, state, l);
                         FaceRect r = FaceButtonRect(b, mode);
                         SCOPED_TRACE(b.id);
-                        ExpectInsideBitmaps(img, sizes);
+                        ExpectInsideBitmaps(img);
                         EXPECT_EQ(img.w, r.w);
                         EXPECT_EQ(img.h, r.h);
                     }
@@ -234,7 +164,6 @@ TEST(FaceLayout, EachLampKeyShowsItsSetting) {
 }
 
 TEST(FaceLayout, BackgroundCoversTheWholeFaceFromInsideItsBitmaps) {
-    std::map<int, Size> sizes = BitmapSizes();
     for (int mode : {FACE_MODE_NORMAL, FACE_MODE_THIN}) {
         int faceH = mode == FACE_MODE_THIN ? FACE_THIN_H : FACE_NORMAL_H;
         static SkinBlit blits[FACE_BACKGROUND_MAX];
@@ -242,7 +171,7 @@ TEST(FaceLayout, BackgroundCoversTheWholeFaceFromInsideItsBitmaps) {
         ASSERT_LT(n, FACE_BACKGROUND_MAX);
         std::vector<int> covered(FACE_W * faceH, 0);
         for (int i = 0; i < n; ++i) {
-            ExpectInsideBitmaps(blits[i], sizes);
+            ExpectInsideBitmaps(blits[i]);
             for (int y = blits[i].dy; y < blits[i].dy + blits[i].h; ++y)
                 for (int x = blits[i].dx; x < blits[i].dx + blits[i].w; ++x)
                     if (x < FACE_W && y < faceH) covered[y * FACE_W + x] = 1;
@@ -252,7 +181,7 @@ TEST(FaceLayout, BackgroundCoversTheWholeFaceFromInsideItsBitmaps) {
                 ASSERT_TRUE(covered[y * FACE_W + x]) << "mode " << mode << " at " << x << "," << y;
     }
     SkinBlit extras[8];
-    for (int i = 0, n = NormalFaceExtras(extras, 8); i < n; ++i) ExpectInsideBitmaps(extras[i], sizes);
+    for (int i = 0, n = NormalFaceExtras(extras, 8); i < n; ++i) ExpectInsideBitmaps(extras[i]);
 }
 
 // Each background piece where the face's rules put it, in drawing order: frame rows, corners,
@@ -365,14 +294,8 @@ TEST(FaceLayout, RateDisplayShowsListedRatesOnly) {
 }
 
 TEST(FaceLayout, MeterCellsForLevelsAndTheirColours) {
-    EXPECT_EQ(MeterCellCount(0), 25);
-    EXPECT_EQ(MeterCellCount(6), 25);
-    EXPECT_EQ(MeterCellCount(-20), 5);
-    EXPECT_EQ(MeterCellCount(-21), 5);
-    EXPECT_EQ(MeterCellCount(-26), 4);
-    EXPECT_EQ(MeterCellCount(-60), 1);
-    EXPECT_EQ(MeterCellCount(-99), 1);
-    EXPECT_EQ(MeterCellCount(-100), 0);
+    const int cells[][2] = {{0, 25}, {6, 25}, {-20, 5}, {-21, 5}, {-26, 4}, {-60, 1}, {-99, 1}, {-100, 0}};  // dB, cells
+    for (const auto& c : cells) EXPECT_EQ(MeterCellCount(c[0]), c[1]) << c[0] << " dB";
     EXPECT_EQ(MeterCell(0, 1, 1).sx, 0) << "x 136: low";
     EXPECT_EQ(MeterCell(0, 13, 1).sx, 3) << "x 172: middle";
     EXPECT_EQ(MeterCell(1, 23, 1).sx, 6) << "x 202: high";
@@ -381,4 +304,23 @@ TEST(FaceLayout, MeterCellsForLevelsAndTheirColours) {
     EXPECT_EQ(PeakCell(0, 12).sx, 0);
     EXPECT_EQ(PeakCell(0, 13).sx, 3);
     EXPECT_EQ(PeakCell(0, 23).sx, 6);
+}
+
+// The face's double-click areas at their edges: the badge (web information) and the time
+// display (version) with each of its five digits, the colon between them included, and nothing
+// one pixel outside or anywhere on the thin face.
+TEST(FaceAreas, EachAreaEndsAtItsLastPixel) {
+    struct Case {
+        int x, y, want;
+    };
+    const Case cases[] = {
+        // The badge's corners, and one pixel past each side.
+        {7, 43, 1}, {82, 66, 1}, {6, 43, 0}, {83, 50, 0}, {7, 42, 0}, {7, 67, 0},
+        // The time: the first digit's top row, the colon, the last digit's last column and row.
+        {214, 39, 2}, {213, 45, 0}, {245, 45, 2}, {270, 51, 2}, {271, 45, 0}, {230, 38, 0}, {230, 52, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.want, FaceAreaAtPoint(FACE_MODE_NORMAL, c.x, c.y)) << c.x << "," << c.y;
+        EXPECT_EQ(0, FaceAreaAtPoint(FACE_MODE_THIN, c.x, c.y)) << c.x << "," << c.y;
+    }
 }

@@ -21,14 +21,11 @@ TEST(EditSheet, TimeTextsShowHoursMinutesSecondsAndTenths) {
     EXPECT_EQ(1000u, CutLength(4000, 5000));
 }
 
-TEST(EditSheet, SpinStepsStayWithinTheSource) {
+TEST(EditSheet, SpinStepsStayWithinTheSourceAndTheTrackBarScales) {
     EXPECT_EQ(300u, SpinPosition(0, 3, 60000));
     EXPECT_EQ(0u, SpinPosition(50, -1, 60000));
     EXPECT_EQ(60000u, SpinPosition(59950, 1, 60000));
     EXPECT_EQ(59900u, SpinPosition(60000, -1, 60000));
-}
-
-TEST(EditSheet, TrackBarScaling) {
     EXPECT_EQ(500, ScalePosition(1000, 30000, 60000));
     EXPECT_EQ(30000, ScalePosition(60000, 500, 1000));
     EXPECT_EQ(0, ScalePosition(1000, 0, 60000));

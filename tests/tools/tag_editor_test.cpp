@@ -11,6 +11,7 @@
 #include "media_test_util.h"
 #include "playback/mpeg_libraries.h"
 #include "resources/resource.h"
+#include "wave_bytes.h"
 
 namespace {
 
@@ -31,16 +32,7 @@ protected:
         SetTagSavedHook(NoteRefresh);
         g_refreshed.clear();
         wav = dir.File("song.wav");
-        Bytes b;
-        AppendText(&b, "RIFF");
-        AppendLe32(&b, 36 + 400);
-        AppendText(&b, "WAVEfmt ");
-        const uint8_t fmt[20] = {16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
-        AppendBytes(&b, fmt, 20);
-        AppendText(&b, "data");
-        AppendLe32(&b, 400);
-        b.resize(b.size() + 400, 0);
-        WriteAll(wav, b);
+        WriteAll(wav, MakeWave(400));
         ASSERT_EQ(1, SetTitleField(wav.c_str(), FIELD_GENRE, "17", 0));
     }
     void TearDown() override {
@@ -135,28 +127,6 @@ TEST_F(TagEditorTest, SavingWritesEveryFieldAndRefreshesThePlaylist) {
     EXPECT_EQ("", g_refreshed);
 }
 
-TEST_F(TagEditorTest, ASaveTheFileRefusesSaysSoAndKeepsApply) {
-    TagPageLoad(wav.c_str());
-    TagPageEditBox(TAG_BOX_TITLE, "Rain");
-    Bytes before = ReadAll(wav);
-    // The writability check passes, the write itself fails (as on a full disk).
-    SetMediaFileFault(MEDIA_FAULT_FAIL, 1);
-    EXPECT_EQ(0, TagPageSave());
-    ASSERT_EQ(1, RecordedMessageCount());
-    EXPECT_EQ(STR_COULD_NOT_WRITE, RecordedMessageAt(0)->stringId);
-    EXPECT_EQ(1, TagEditorPage()->changed);
-    EXPECT_EQ(before, ReadAll(wav));
-    // Leaving with Yes to the save that fails again keeps the page.
-    ResetMessages();
-    QueueMessageAnswer(MSGBOX_ANSWER_YES);
-    SetMediaFileFault(MEDIA_FAULT_FAIL, 1);
-    EXPECT_EQ(0, TagPageLeave());
-    SetMediaFileFault(MEDIA_FAULT_NONE, 0);
-    EXPECT_EQ(1, TagEditorPage()->changed);
-    EXPECT_EQ(1, TagPageSave());
-    EXPECT_EQ(0, TagEditorPage()->changed);
-}
-
 // The player's track is held around the writes: a busy player stops the save silently, and a
 // hold is always let go, after every write, whether the save succeeded or not.
 struct HoldLog {
@@ -190,10 +160,15 @@ TEST_F(TagEditorTest, ASaveHoldsThePlayersTrackAroundItsWrites) {
     EXPECT_EQ(1, TagEditorPage()->changed);
     EXPECT_EQ(0, g_hold.releases);
 
+    // The writability check passes, the write itself fails (as on a full disk).
     g_hold.answer = 1;
     SetMediaFileFault(MEDIA_FAULT_FAIL, 1);
     EXPECT_EQ(0, TagPageSave());
     SetMediaFileFault(MEDIA_FAULT_NONE, 0);
+    ASSERT_EQ(1, RecordedMessageCount());
+    EXPECT_EQ(STR_COULD_NOT_WRITE, RecordedMessageAt(0)->stringId);
+    EXPECT_EQ(1, TagEditorPage()->changed);
+    EXPECT_EQ(before, ReadAll(wav));
     EXPECT_EQ(1, g_hold.releases);
 
     EXPECT_EQ(1, TagPageSave());
@@ -216,6 +191,12 @@ TEST_F(TagEditorTest, LeavingWithUnsavedEditsAsksFirst) {
     char text[COMMENT_BYTES];
     GetTitleField(wav.c_str(), FIELD_COMMENT, text, SOURCE_ID3_FIRST);
     EXPECT_STREQ("", text);
+    // Yes to a save that fails keeps the page, edits and all; Yes to one that works leaves.
+    QueueMessageAnswer(MSGBOX_ANSWER_YES);
+    SetMediaFileFault(MEDIA_FAULT_FAIL, 1);
+    EXPECT_EQ(0, TagPageLeave());
+    SetMediaFileFault(MEDIA_FAULT_NONE, 0);
+    EXPECT_EQ(1, TagEditorPage()->changed);
     QueueMessageAnswer(MSGBOX_ANSWER_YES);
     EXPECT_EQ(1, TagPageLeave());
     GetTitleField(wav.c_str(), FIELD_COMMENT, text, SOURCE_ID3_FIRST);
