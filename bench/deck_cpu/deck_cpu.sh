@@ -6,8 +6,9 @@
 # tavply.dll, tavenc.dll) to compare builds side by side in one run.
 # The floors are minwave.exe (bench/deck_cpu/minwave_win32.cpp) in the same prefix: a recorder
 # (waveIn, 10 ms buffers, 48 kHz, nothing kept), a recorder that also encodes MP3 through
-# tavenc.dll as the deck's MP3 recording does (layer III, 128 kbit/s, into a file), and a WAVE
-# player (waveOut, 44.1 kHz, no decoding). Each figure of the deck is also given as a ratio to
+# tavenc.dll as the deck's MP3 recording does (layer III, 128 kbit/s, into a file), a WAVE
+# player (waveOut, 44.1 kHz, no decoding), and a program that only sleeps, for what Wine itself
+# costs while a program idles. Each figure of the deck is also given as a ratio to
 # its floor (deck + wineserver against minwave + wineserver): playing MP3 against the WAVE
 # player, recording WAVE against the recorder, recording MP3 against both the recorder and the
 # recorder with the encoder. The machine may be shared: every round runs each deck and then the
@@ -172,10 +173,11 @@ for round in $(seq "$rounds"); do
     IFS='|' read -r idle play wave mp3 <<<"$r"
     cell[$round,$bin]=$r
   done
+  idle_floor=$(floor idle 48000)
   rec_floor=$(floor rec 48000)
   mp3_floor=$(floor mp3 48000 128 "$(winepath -w "$rig/rec")\\floor.mp3")
   play_floor=$(floor play 44100)
-  cell[$round,floor]="|$play_floor|$rec_floor|$mp3_floor"
+  cell[$round,floor]="$idle_floor|$play_floor|$rec_floor|$mp3_floor"
   for bin in "$@"; do
     IFS='|' read -r idle play wave mp3 <<<"${cell[$round,$bin]}"
     ratios[$round,$bin]="$(ratio "$play" "$play_floor") $(ratio "${wave%% (*}" "$rec_floor") $(ratio "${mp3%% (*}" "$rec_floor") $(ratio "${mp3%% (*}" "$mp3_floor")"
@@ -190,12 +192,13 @@ for round in $(seq "$rounds"); do
     IFS='|' read -r idle play wave mp3 <<<"${cell[$round,$bin]}"
     printf '  %-22s %-18s %-18s %-30s %-30s\n' "$round: $(name "$bin")" "$(fmt "$idle")" "$(fmt "$play")" "$(fmt "$wave")" "$(fmt "$mp3")"
   done
-  IFS='|' read -r _ play_floor rec_floor mp3_floor <<<"${cell[$round,floor]}"
-  printf '  %-22s %-18s %-18s %-30s %-30s\n' "$round: floor (minwave)" "" "$(fmt "$play_floor") wave" \
+  IFS='|' read -r idle_floor play_floor rec_floor mp3_floor <<<"${cell[$round,floor]}"
+  printf '  %-22s %-18s %-18s %-30s %-30s\n' "$round: floor (minwave)" "$(fmt "$idle_floor")" "$(fmt "$play_floor") wave" \
     "$(fmt "$rec_floor") rec" "$(fmt "$mp3_floor") rec+enc"
 done
 echo "ratio to the floor (deck + wineserver / minwave + wineserver); floors: playing MP3 against the WAVE player,"
-echo "recording WAVE against the recorder, recording MP3 against the recorder and against the recorder + encoder:"
+echo "recording WAVE against the recorder, recording MP3 against the recorder and against the recorder + encoder"
+echo "(idle has no ratio: a program that only sleeps costs next to nothing, so the deck's idle share is the figure):"
 printf '  %-22s %-18s %-18s %-30s %-30s\n' "" "" "playing MP3" "recording WAVE 48k" "recording MP3 48k (rec / rec+enc)"
 for bin in "$@"; do
   sums="0 0 0 0"

@@ -11,6 +11,7 @@
 //                               that must pay for its encoder
 //   minwave play RATE SECONDS   plays a 440 Hz tone, 16-bit stereo, in 100 ms buffers, copied from
 //                               one second of it made at the start
+//   minwave idle RATE SECONDS   only sleeps: what Wine itself costs while a program idles
 // All wait on an event the wave service sets, so they only run when a buffer is done.
 #include <windows.h>
 #include <mmsystem.h>
@@ -204,7 +205,7 @@ int Play(int rate, int seconds) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: minwave rec|mp3|play RATE SECONDS [OUT.wav [BUFFERS MS] | KBPS [OUT.mp3]]\n");
+        std::fprintf(stderr, "usage: minwave rec|mp3|play|idle RATE SECONDS [OUT.wav [BUFFERS MS] | KBPS [OUT.mp3]]\n");
         return 2;
     }
     int rate = std::atoi(argv[2]), seconds = std::atoi(argv[3]);
@@ -223,5 +224,9 @@ int main(int argc, char** argv) {
         return result;
     }
     if (!std::strcmp(argv[1], "play")) return Play(rate, seconds);
+    if (!std::strcmp(argv[1], "idle")) {
+        Sleep((DWORD)seconds * 1000);
+        return 0;
+    }
     return 2;
 }
