@@ -198,7 +198,8 @@ for round in $(seq "$rounds"); do
 done
 echo "ratio to the floor (deck + wineserver / minwave + wineserver); floors: playing MP3 against the WAVE player,"
 echo "recording WAVE against the recorder, recording MP3 against the recorder and against the recorder + encoder"
-echo "(idle has no ratio: a program that only sleeps costs next to nothing, so the deck's idle share is the figure):"
+echo "(idle has no ratio: its goal is a share of a core, and the floor row shows what Wine costs around a program"
+echo "that only sleeps):"
 printf '  %-22s %-18s %-18s %-30s %-30s\n' "" "" "playing MP3" "recording WAVE 48k" "recording MP3 48k (rec / rec+enc)"
 for bin in "$@"; do
   sums="0 0 0 0"
